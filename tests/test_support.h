@@ -1,0 +1,49 @@
+// Small helpers shared by the tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "w32_system/LxStrHelpers.h"
+
+// A fresh folder below $TMPDIR, removed with everything in it at the end of
+// the test.
+class ScopedTempDir
+{
+public:
+    ScopedTempDir()
+    {
+        const char* tmp = getenv("TMPDIR");
+        std::string pattern = std::string(tmp ? tmp : "/tmp") + "/t-XXXXXX";
+        char* made = mkdtemp(pattern.data());
+        if (made)
+            m_path = made;
+    }
+    ~ScopedTempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+    std::u16string u16(const std::string& name = {}) const
+    {
+        std::string p = name.empty() ? m_path.string() : (m_path / name).string();
+        return LX_Utf8ToUtf16(p.c_str());
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::u16string U16(const char* utf8)
+{
+    return LX_Utf8ToUtf16(utf8);
+}
+
+inline std::string U8(const char16_t* text)
+{
+    return LX_Utf16ToUtf8(text);
+}

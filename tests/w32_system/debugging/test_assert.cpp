@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "debug_output_capture.h"
+#include "test_support.h"
+#include "w32_system/debugging/LxDiag.h"
+#include "w32_system/debugging/LxLogFile.h"
+#include "w32_system/debugging/LxTraceRecord.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AssertionReports : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CLxLogFile::CloseLog();
+        m_savedHome = getenv("XDG_DATA_HOME");
+        setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        CLxLogFile::CloseLog();
+        setenv("XDG_DATA_HOME", m_savedHome.c_str(), 1);
+    }
+
+    std::string logText()
+    {
+        CLxLogFile::CloseLog();
+        std::ifstream in(m_home.path() / "Veltmarshoptronica" / "TORVEL5.30" / "lxapp.log",
+                         std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::u16string text;
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            text += char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+        return U8(text.c_str());
+    }
+
+    ScopedTempDir m_home;
+    std::string m_savedHome;
+    DebugOutputCapture m_capture;
+};
+
+TEST_F(AssertionReports, WideReportReachesTheDebuggerOutput)
+{
+    errno = ENOENT;
+    EXPECT_EQ(DiagAssertW(LX_DIAG_DEBUGOUT, u"p==NULL", u"Bad pointer.", "dir/file.cpp", 12), 1u);
+    EXPECT_EQ(errno, ENOENT);
+    std::string report = U8(m_capture.last().c_str());
+    EXPECT_EQ(report.rfind("*** Debug Assertion Failed!\r\nProgram : /", 0), 0u) << report;
+    EXPECT_NE(report.find("\r\nFile : dir/file.cpp\r\nLine : 12\r\nExpression : p==NULL\r\n"
+                          "Bad pointer.\r\nLast Error (0x00000002) : No such file or directory\r\n"),
+              std::string::npos)
+        << report;
+}
+
+TEST_F(AssertionReports, TextWithoutMessageHasNoMessageLine)
+{
+    errno = 0;
+    DiagAssertW(LX_DIAG_DEBUGOUT, u"x", nullptr, "f.cpp", 3);
+    std::string report = U8(m_capture.last().c_str());
+    EXPECT_NE(report.find("Expression : x\r\nLast Error (0x00000000) : "), std::string::npos) << report;
+    DiagAssertA(LX_DIAG_DEBUGOUT, "y", nullptr, "g.cpp", 4);
+    report = U8(m_capture.last().c_str());
+    EXPECT_NE(report.find("File : g.cpp\r\nLine : 4\r\nExpression : y\r\nLast Error"), std::string::npos)
+        << report;
+}
+
+TEST_F(AssertionReports, DefaultOutletIsTheLogFileAlone)
+{
+    ASSERT_EQ(LX_SetFailifOptions(16), 16);
+    EXPECT_EQ(DiagAssertA(0, "a>b", "narrow \xc3\xa9", "n.cpp", 7), 0u);
+    EXPECT_TRUE(m_capture.texts().empty());
+    std::string log = logText();
+    EXPECT_NE(log.find("Debug Assertion Failed!"), std::string::npos) << log;
+    EXPECT_NE(log.find("Expression : a>b\r\nnarrow \xc3\xa9\r\n"), std::string::npos) << log;
+}
+
+TEST_F(AssertionReports, FailifOptionsChooseTheOutlets)
+{
+    int previous = LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
+    DiagAssertW(0, u"c", u"m", "o.cpp", 1);
+    LX_SetFailifOptions(unsigned(previous));
+    EXPECT_EQ(m_capture.texts().size(), 1u);
+    EXPECT_EQ(logText().find("Debug Assertion Failed!"), std::string::npos);
+}
+
+TEST_F(AssertionReports, MessageBoxAnswersIgnore)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DiagAssertA(LX_DIAG_MSGBOX, "e", "m", "s.cpp", 9), 0u);
+    EXPECT_EQ(DiagAssertReport(LX_DIAG_MSGBOX, u"text", 2), 0u);
+    std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("ASSERTION FAILURE..."), std::string::npos);
+    EXPECT_NE(shown.find("Expression : e"), std::string::npos);
+}
+
+TEST_F(AssertionReports, StackTraceIsAppended)
+{
+    DiagAssertReport(LX_DIAG_DEBUGOUT | LX_DIAG_STACKTRACE, u"with trace", 1);
+    std::string report = U8(m_capture.last().c_str());
+    size_t at = report.find("with trace\r\nLast Error");
+    ASSERT_NE(at, std::string::npos);
+    std::string trace = report.substr(report.find("\r\n", at + 12) + 2);
+    EXPECT_EQ(trace.rfind("0x", 0), 0u) << report;
+    EXPECT_NE(trace.find(": "), std::string::npos);
+    EXPECT_EQ(trace.back(), '\n');
+}
+
+TEST_F(AssertionReports, EventLogSwitchesItselfOffWithoutItsModule)
+{
+    ASSERT_TRUE(LX_DiagEventLogEnabled());
+    DiagAssertReport(LX_DIAG_EVENTLOG, u"event", 1);
+    EXPECT_FALSE(LX_DiagEventLogEnabled());
+}
+
+TEST_F(AssertionReports, LongTextsAreBounded)
+{
+    std::u16string expression(5000, u'e');
+    DiagAssertW(LX_DIAG_DEBUGOUT, expression.c_str(), expression.c_str(), "f.cpp", 1);
+    EXPECT_LT(m_capture.last().size(), 4096u + 4);
+}
+
+} // namespace

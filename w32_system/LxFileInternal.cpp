@@ -27,13 +27,17 @@ int LX_FdOf(LX_HFILE handle)
     return handle >= 0 && handle <= INT_MAX ? int(handle) : -1;
 }
 
-bool LX_CopyText(const std::u16string& text, char16_t* buffer, uint32_t size)
+bool LX_CopyText(const std::u16string& text, char16_t* buffer, size_t size, bool* complete)
 {
     if (!buffer || !size)
         return false;
     size_t n = text.size() < size ? text.size() : size - 1;
+    if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
+        --n;
     text.copy(buffer, n);
     buffer[n] = 0;
+    if (complete)
+        *complete = n == text.size();
     return true;
 }
 

@@ -17,9 +17,11 @@ std::u16string LX_WidePath(const std::string& systemPath);
 // The descriptor behind a handle, or -1 when it cannot be one.
 int LX_FdOf(LX_HFILE handle);
 
-// Copies text into a buffer of `size` units, cut to size - 1 and terminated.
-// False when buffer is null or size is 0.
-bool LX_CopyText(const std::u16string& text, char16_t* buffer, uint32_t size);
+// Copies text into a buffer of `size` units, cut to size - 1 (never between
+// the two halves of a surrogate pair) and terminated; *complete (may be null)
+// tells whether all of it fitted. False when buffer is null or size is 0.
+bool LX_CopyText(const std::u16string& text, char16_t* buffer, size_t size,
+                 bool* complete = nullptr);
 
 // open() with O_CLOEXEC that retries EINTR; -1 with errno set on failure.
 int LX_OpenFd(const std::string& systemPath, int flags, mode_t mode = 0666);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void LX_OutputDebugString(const char16_t* text)
 {
     if (!text)
         return;
-    int savedErrno = errno;
+    CLxErrnoKeeper keep;
     if (echoToStderr()) {
         std::string utf8 = LX_Utf16ToUtf8(text);
         ssize_t ignored = write(STDERR_FILENO, utf8.data(), utf8.size());
@@ -49,7 +50,6 @@ void LX_OutputDebugString(const char16_t* text)
         if (s.sink)
             s.sink(text, s.context);
     pthread_mutex_unlock(&g_sinksLock);
-    errno = savedErrno;
 }
 
 int LX_AddDebugOutputSink(LxDebugOutputSink sink, void* context)

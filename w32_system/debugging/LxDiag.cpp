@@ -15,8 +15,10 @@
 #include "w32_system/LxFormat.h"
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/debugging/LxDebugOutput.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/debugging/LxTraceRecord.h"
+#include "w32_system/dynlib/LxModulePath.h"
 
 namespace {
 
@@ -27,25 +29,10 @@ constexpr int kMaxFrames = 512;
 std::atomic<unsigned> g_failifOptions{LX_DIAG_LOGFILE};
 std::atomic<bool> g_eventLogEnabled{true};
 
-// Keeps errno across a diagnostic call, as the platform's last error.
-class ErrnoKeeper
-{
-public:
-    ErrnoKeeper() : m_saved(errno) {}
-    ~ErrnoKeeper() { errno = m_saved; }
-    int saved() const { return m_saved; }
-
-private:
-    int m_saved;
-};
-
 std::string programPath()
 {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return "<unknown application>";
-    return std::string(path, size_t(n));
+    std::u16string path = LX_GetExecutablePath();
+    return path.empty() ? "<unknown application>" : LX_Utf16ToUtf8(path.c_str());
 }
 
 std::string errorText(int code)
@@ -173,14 +160,14 @@ bool LX_DiagEventLogEnabled()
 
 unsigned DiagAssertReport(unsigned options, const char16_t* text, unsigned style)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     return report(options, text, style, keep.saved(), 1);
 }
 
 unsigned DiagAssertA(unsigned options, const char* expression, const char* message, const char* file,
                      int line)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     char16_t text[kAssertTextUnits];
     if (message)
         LX_snwprintf(text, kAssertTextUnits, u"File : %hs\r\nLine : %d\r\nExpression : %hs\r\n%hs",
@@ -194,7 +181,7 @@ unsigned DiagAssertA(unsigned options, const char* expression, const char* messa
 unsigned DiagAssertW(unsigned options, const char16_t* expression, const char16_t* message,
                      const char* file, int line)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     char16_t text[kAssertTextUnits];
     if (message)
         LX_snwprintf(text, kAssertTextUnits, u"File : %hs\r\nLine : %d\r\nExpression : %s\r\n%s",

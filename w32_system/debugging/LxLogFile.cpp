@@ -11,6 +11,7 @@
 #include "w32_system/LxShellFolders.h"
 #include "w32_system/LxWideCrt.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxLogFileHooks.h"
 #include "w32_system/dynlib/LxModulePath.h"
 
@@ -180,7 +181,7 @@ int CLxLogFile::Log(const char16_t* text, int level)
 {
     if (!text)
         return -4;
-    int savedErrno = errno;
+    CLxErrnoKeeper keep;
     CLxMutexCSLock instanceLock(&g_instanceLock);
     CLxLogFile* log = getInstance();
     int result = -9;
@@ -192,7 +193,6 @@ int CLxLogFile::Log(const char16_t* text, int level)
         LX_SeekFile(log->m_file, 0, 0, 2);
         result = writeUnits(log->m_file, line);
     }
-    errno = savedErrno;
     return result;
 }
 

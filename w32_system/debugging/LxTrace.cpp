@@ -13,9 +13,11 @@
 #include "w32_system/LxMutexCS.h"
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/debugging/LxDebugOutput.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/debugging/LxTraceRecord.h"
+#include "w32_system/dynlib/LxModulePath.h"
 #include "w32_system/timer/LxTimer.h"
 
 namespace {
@@ -41,25 +43,12 @@ double g_counters[kCounters];
 std::u16string g_appName;
 std::map<int, double> g_windowTimes;
 
-class ErrnoKeeper
-{
-public:
-    ErrnoKeeper() : m_saved(errno) {}
-    ~ErrnoKeeper() { errno = m_saved; }
-
-private:
-    int m_saved;
-};
-
 std::u16string applicationName()
 {
-    char path[1024];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
+    std::u16string path = LX_GetExecutablePath();
+    if (path.empty())
         return u"<unknown app>";
-    path[n] = 0;
-    const char* slash = strrchr(path, '/');
-    return LX_Utf8ToUtf16(slash ? slash + 1 : path);
+    return path.substr(path.find_last_of(u'/') + 1);
 }
 
 unsigned threadId()
@@ -209,7 +198,7 @@ int LX_DiagSourceLine()
 
 void DiagOutputA(const char* format, ...)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     char text[kMessageUnits + 1];
     va_list args;
     va_start(args, format);
@@ -220,7 +209,7 @@ void DiagOutputA(const char* format, ...)
 
 void DiagOutputW(const char16_t* format, ...)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     char16_t text[kMessageUnits + 1];
     va_list args;
     va_start(args, format);
@@ -231,7 +220,7 @@ void DiagOutputW(const char16_t* format, ...)
 
 void DiagOutputExW_hlp(const char* file, int line)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     LX_snwprintf(t_sourceFile, sizeof(t_sourceFile) / sizeof(t_sourceFile[0]), u"%hs",
                  file ? file : "");
     t_sourceLine = line;
@@ -239,7 +228,7 @@ void DiagOutputExW_hlp(const char* file, int line)
 
 void DiagOutputExW(const char16_t* format, ...)
 {
-    ErrnoKeeper keep;
+    CLxErrnoKeeper keep;
     double now = LX_GetTimeCounter();
     CLxMutexCSLock lock(&g_traceLock);
     if (!g_started) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "w32_system/LxFileInternal.h"
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
@@ -34,28 +35,7 @@ std::u16string pathOfLinkMap(const link_map* map)
     return LX_Utf8ToUtf16(map->l_name);
 }
 
-// Copies at most size - 1 units, never half a surrogate pair, and
-// terminates. True when the whole text fitted.
-bool copyTerminated(const std::u16string& text, char16_t* buffer, size_t size)
-{
-    size_t n = text.size() < size ? text.size() : size - 1;
-    if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
-        --n;
-    text.copy(buffer, n);
-    buffer[n] = 0;
-    return n == text.size();
-}
-
 } // namespace
-
-std::string LX_ModulePathToSystem(const char16_t* path)
-{
-    std::string text = LX_Utf16ToUtf8(path);
-    for (char& c : text)
-        if (c == '\\')
-            c = '/';
-    return text;
-}
 
 std::u16string LX_GetExecutablePath()
 {
@@ -90,7 +70,7 @@ LX_HMODULE LX_LoadLibrary(const char16_t* filename)
                             u"LX_LoadLibrary: Library filename must not be empty.");
         return nullptr;
     }
-    std::string path = absoluteLoadPath(LX_ModulePathToSystem(filename));
+    std::string path = absoluteLoadPath(LX_SystemPath(filename));
     LX_HMODULE lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (CLxLogFile::Detail()) {
         if (lib)
@@ -145,5 +125,7 @@ int LX_GetModuleFileName(LX_HMODULE module, char16_t* buffer, size_t size)
         path = LX_GetExecutablePath();
     else if (dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 && map)
         path = pathOfLinkMap(map);
-    return copyTerminated(path, buffer, size) && !path.empty() ? 0 : -9;
+    bool complete = false;
+    LX_CopyText(path, buffer, size, &complete);
+    return complete && !path.empty() ? 0 : -9;
 }

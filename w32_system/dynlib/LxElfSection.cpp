@@ -18,9 +18,9 @@
 #include <cstring>
 #include <vector>
 
+#include "w32_system/LxFileInternal.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/dynlib/LxDynLib.h"
-#include "w32_system/dynlib/LxModulePath.h"
 
 namespace {
 
@@ -210,7 +210,7 @@ int LX_GetDataSeg(const char16_t* path, const char* sectionName, void** buffer, 
     }
     // Non-blocking so that a FIFO cannot hold the caller; regular files
     // ignore the flag.
-    int fd = open(LX_ModulePathToSystem(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = open(LX_SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -7;
     int status = copySection(fd, sectionName, buffer, size);

@@ -12,7 +12,3 @@ std::u16string LX_GetOwnModulePath();
 // Full path of the process's executable (symbolic links resolved). Empty
 // when the system cannot tell.
 std::u16string LX_GetExecutablePath();
-
-// A UTF-16 module path in the form the system takes: UTF-8, every '\' read
-// as '/' so that paths written the Windows way still name the same file.
-std::string LX_ModulePathToSystem(const char16_t* path);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "debug_output_capture.h"
+#include "log_sandbox.h"
 #include "test_support.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
@@ -18,32 +19,9 @@ namespace {
 class AssertionReports : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        CLxLogFile::CloseLog();
-        m_savedHome = getenv("XDG_DATA_HOME");
-        setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        CLxLogFile::CloseLog();
-        setenv("XDG_DATA_HOME", m_savedHome.c_str(), 1);
-    }
+    std::string logText() { return m_log.logText(); }
 
-    std::string logText()
-    {
-        CLxLogFile::CloseLog();
-        std::ifstream in(m_home.path() / "Veltmarshoptronica" / "TORVEL5.30" / "lxapp.log",
-                         std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::u16string text;
-        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-        return U8(text.c_str());
-    }
-
-    ScopedTempDir m_home;
-    std::string m_savedHome;
+    LogSandbox m_log;
     DebugOutputCapture m_capture;
 };
 

@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "log_sandbox.h"
 #include "test_support.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/debugging/LxLogFileHooks.h"
@@ -19,33 +20,16 @@ namespace {
 class LogFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        CLxLogFile::CloseLog();
-        m_savedHome = getenv("XDG_DATA_HOME");
-        setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
-        fs::create_directories(logFolder());
-    }
+    void SetUp() override { fs::create_directories(logFolder()); }
     void TearDown() override
     {
-        CLxLogFile::CloseLog();
         CLxLogFile::EnableLog(true);
         LX_SimulateMainWindow(false);
         LX_SetSettingsFolderOverride(nullptr);
-        setenv("XDG_DATA_HOME", m_savedHome.c_str(), 1);
     }
 
-    fs::path logFolder() const { return m_home.path() / "Veltmarshoptronica" / "TORVEL5.30"; }
-
-    static std::u16string readUtf16(const fs::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::u16string text;
-        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text += char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-        return text;
-    }
+    fs::path logFolder() const { return m_log.logFolder(); }
+    static std::u16string readUtf16(const fs::path& path) { return LogSandbox::readUtf16(path); }
 
     static void writeFile(const fs::path& path, size_t size, char fill = 'a')
     {
@@ -53,8 +37,7 @@ protected:
         out << std::string(size, fill);
     }
 
-    ScopedTempDir m_home;
-    std::string m_savedHome;
+    LogSandbox m_log;
 };
 
 TEST_F(LogFile, NewLogBeginsWithSessionHeader)
@@ -161,7 +144,7 @@ TEST_F(LogFile, SettingsFileNamesTheFolder)
     LX_SetSettingsFolderOverride(program.u16().c_str());
     ASSERT_EQ(LX_Log(u"moved\r\n"), 0);
     CLxLogFile::CloseLog();
-    EXPECT_TRUE(fs::exists(m_home.path() / "Vadi" / "Logs" / "lxapp.log"));
+    EXPECT_TRUE(fs::exists(m_log.home() / "Vadi" / "Logs" / "lxapp.log"));
     EXPECT_FALSE(fs::exists(logFolder() / "lxapp.log"));
 }
 
@@ -192,10 +175,10 @@ TEST_F(LogFile, MainWindowKeepsTheLogClosedUntilCloseLog)
 {
     // A failed opening leaves no instance and the closed flag clear, as at
     // process start: make the log folder impossible to create.
-    setenv("XDG_DATA_HOME", (m_home.path() / "file").c_str(), 1);
-    writeFile(m_home.path() / "file", 1);
+    setenv("XDG_DATA_HOME", (m_log.home() / "file").c_str(), 1);
+    writeFile(m_log.home() / "file", 1);
     EXPECT_EQ(LX_Log(u"no folder\r\n"), -9);
-    setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
+    setenv("XDG_DATA_HOME", m_log.home().c_str(), 1);
 
     LX_SimulateMainWindow(true);
     EXPECT_EQ(LX_Log(u"hidden\r\n"), -9);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../debugging/debug_output_capture.h"
+#include "../debugging/log_sandbox.h"
 #include "test_support.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
@@ -19,9 +20,6 @@ class DynLibReports : public ::testing::Test
 protected:
     void SetUp() override
     {
-        CLxLogFile::CloseLog();
-        m_savedHome = getenv("XDG_DATA_HOME");
-        setenv("XDG_DATA_HOME", m_home.path().c_str(), 1);
         m_traceOptions = LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
         m_failifOptions = LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
     }
@@ -29,13 +27,11 @@ protected:
     {
         LX_SetTraceOptions(unsigned(m_traceOptions));
         LX_SetFailifOptions(unsigned(m_failifOptions));
-        CLxLogFile::CloseLog();
-        setenv("XDG_DATA_HOME", m_savedHome.c_str(), 1);
     }
 
     void enableDetailLog()
     {
-        fs::path folder = m_home.path() / "Veltmarshoptronica" / "TORVEL5.30";
+        fs::path folder = m_log.logFolder();
         fs::create_directories(folder);
         std::ofstream(folder / "lxappdetail.log").put('\0');
         ASSERT_TRUE(CLxLogFile::Detail());
@@ -49,8 +45,7 @@ protected:
         return false;
     }
 
-    ScopedTempDir m_home;
-    std::string m_savedHome;
+    LogSandbox m_log;
     int m_traceOptions = 0, m_failifOptions = 0;
     DebugOutputCapture m_capture;
 };

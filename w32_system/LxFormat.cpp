@@ -19,7 +19,7 @@ namespace
 // Length modifiers as written; their meaning depends on the conversion.
 enum class Size { None, Char, Short, Long, LongLong, Int32, Int64, Ptr, LongDouble, Wide };
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -231,8 +231,8 @@ template <class Ch> class Formatter
                 continue;
             }
             ++p;
-            Spec spec;
-            if (!parse(p, spec) || !convert(spec)) {
+            Conversion conv;
+            if (!parse(p, conv) || !convert(conv)) {
                 m_out.clear();
                 return -1;
             }
@@ -248,19 +248,19 @@ template <class Ch> class Formatter
   private:
     using Other = std::conditional_t<std::is_same_v<Ch, char>, char16_t, char>;
 
-    bool parse(const Ch*& p, Spec& spec)
+    bool parse(const Ch*& p, Conversion& conv)
     {
         for (;; ++p) {
             if (*p == Ch('-'))
-                spec.left = true;
+                conv.left = true;
             else if (*p == Ch('+'))
-                spec.plus = true;
+                conv.plus = true;
             else if (*p == Ch(' '))
-                spec.space = true;
+                conv.space = true;
             else if (*p == Ch('#'))
-                spec.alt = true;
+                conv.alt = true;
             else if (*p == Ch('0'))
-                spec.zero = true;
+                conv.zero = true;
             else
                 break;
         }
@@ -270,30 +270,30 @@ template <class Ch> class Formatter
             if (width < 0) {
                 if (width == INT_MIN)
                     return false;
-                spec.left = true;
+                conv.left = true;
                 width = -width;
             }
-            spec.width = size_t(width);
+            conv.width = size_t(width);
         } else {
             int width;
             if (!readCount(p, width))
                 return false;
-            spec.width = size_t(width);
+            conv.width = size_t(width);
         }
         if (*p == Ch('.')) {
             ++p;
             if (*p == Ch('*')) {
                 ++p;
                 int precision = va_arg(m_args, int);
-                spec.precision = precision < 0 ? -1 : precision;
-            } else if (!readCount(p, spec.precision)) {
+                conv.precision = precision < 0 ? -1 : precision;
+            } else if (!readCount(p, conv.precision)) {
                 return false;
             }
         }
-        spec.size = parseSize(p);
+        conv.size = parseSize(p);
         if (!isAscii(*p))
             return false;
-        spec.conv = char(*p++);
+        conv.conv = char(*p++);
         return true;
     }
 
@@ -326,24 +326,24 @@ template <class Ch> class Formatter
         return Size::None;
     }
 
-    bool convert(const Spec& spec)
+    bool convert(const Conversion& conv)
     {
-        switch (spec.conv) {
+        switch (conv.conv) {
         case 'd':
         case 'i':
-            return integer(spec, true);
+            return integer(conv, true);
         case 'u':
         case 'o':
         case 'x':
         case 'X':
-            return integer(spec, false);
+            return integer(conv, false);
         case 'c':
         case 'C':
         case 's':
         case 'S':
-            return text(spec);
+            return text(conv);
         case 'p':
-            pointer(spec);
+            pointer(conv);
             return true;
         case 'n':
             // Never written through: a format must not be able to store.
@@ -357,7 +357,7 @@ template <class Ch> class Formatter
         case 'G':
         case 'a':
         case 'A':
-            return floating(spec);
+            return floating(conv);
         case '%':
             m_out.put(Ch('%'));
             return true;
@@ -368,14 +368,14 @@ template <class Ch> class Formatter
 
     // prefix (sign, "0x"), width zeros when allowed, leadZeros, body,
     // trailZeros, suffix (exponent), all padded to the width.
-    void emitNumber(const Spec& spec, std::string_view prefix, size_t leadZeros,
+    void emitNumber(const Conversion& conv, std::string_view prefix, size_t leadZeros,
                     std::string_view body, size_t trailZeros, std::string_view suffix,
                     bool zeroPadAllowed)
     {
         size_t total = prefix.size() + leadZeros + body.size() + trailZeros + suffix.size();
-        size_t pad = spec.width > total ? spec.width - total : 0;
-        bool zeroPad = spec.zero && !spec.left && zeroPadAllowed;
-        if (!spec.left && !zeroPad)
+        size_t pad = conv.width > total ? conv.width - total : 0;
+        bool zeroPad = conv.zero && !conv.left && zeroPadAllowed;
+        if (!conv.left && !zeroPad)
             m_out.fill(Ch(' '), pad);
         m_out.writeAscii(prefix);
         if (zeroPad)
@@ -384,23 +384,23 @@ template <class Ch> class Formatter
         m_out.writeAscii(body);
         m_out.fill(Ch('0'), trailZeros);
         m_out.writeAscii(suffix);
-        if (spec.left)
+        if (conv.left)
             m_out.fill(Ch(' '), pad);
     }
 
-    void emitText(const Spec& spec, const Ch* s, size_t n)
+    void emitText(const Conversion& conv, const Ch* s, size_t n)
     {
-        size_t pad = spec.width > n ? spec.width - n : 0;
-        if (!spec.left)
+        size_t pad = conv.width > n ? conv.width - n : 0;
+        if (!conv.left)
             m_out.fill(Ch(' '), pad);
         m_out.write(s, n);
-        if (spec.left)
+        if (conv.left)
             m_out.fill(Ch(' '), pad);
     }
 
-    bool integer(const Spec& spec, bool isSigned)
+    bool integer(const Conversion& conv, bool isSigned)
     {
-        int bits = integerBits(spec.size);
+        int bits = integerBits(conv.size);
         if (!bits)
             return false;
         uint64_t raw = bits <= 32 ? uint64_t(unsigned(va_arg(m_args, int)))
@@ -417,17 +417,17 @@ template <class Ch> class Formatter
             raw &= (uint64_t(1) << bits) - 1;
         }
 
-        unsigned base = spec.conv == 'o' ? 8 : (spec.conv == 'x' || spec.conv == 'X') ? 16 : 10;
-        const char* digitSet = spec.conv == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+        unsigned base = conv.conv == 'o' ? 8 : (conv.conv == 'x' || conv.conv == 'X') ? 16 : 10;
+        const char* digitSet = conv.conv == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
         char digits[24];
         size_t n = 0;
         // A zero value with precision 0 has no digits at all (C99).
-        if (raw != 0 || spec.precision != 0)
+        if (raw != 0 || conv.precision != 0)
             for (uint64_t v = raw; n == 0 || v; v /= base)
                 digits[sizeof digits - ++n] = digitSet[v % base];
-        size_t precision = spec.precision < 0 ? 1 : size_t(spec.precision);
+        size_t precision = conv.precision < 0 ? 1 : size_t(conv.precision);
         size_t leadZeros = precision > n ? precision - n : 0;
-        if (spec.conv == 'o' && spec.alt && leadZeros == 0 &&
+        if (conv.conv == 'o' && conv.alt && leadZeros == 0 &&
             (n == 0 || digits[sizeof digits - n] != '0'))
             leadZeros = 1;
 
@@ -435,37 +435,37 @@ template <class Ch> class Formatter
         size_t prefixLength = 0;
         if (negative)
             prefix[prefixLength++] = '-';
-        else if (isSigned && spec.plus)
+        else if (isSigned && conv.plus)
             prefix[prefixLength++] = '+';
-        else if (isSigned && spec.space)
+        else if (isSigned && conv.space)
             prefix[prefixLength++] = ' ';
-        if (base == 16 && spec.alt && raw != 0) {
+        if (base == 16 && conv.alt && raw != 0) {
             prefix[prefixLength++] = '0';
-            prefix[prefixLength++] = spec.conv;
+            prefix[prefixLength++] = conv.conv;
         }
-        emitNumber(spec, {prefix, prefixLength}, leadZeros, {digits + sizeof digits - n, n}, 0, {},
-                   spec.precision < 0);
+        emitNumber(conv, {prefix, prefixLength}, leadZeros, {digits + sizeof digits - n, n}, 0, {},
+                   conv.precision < 0);
         return true;
     }
 
     // The Windows runtime's form: all the pointer's hex digits, upper case.
-    void pointer(const Spec& spec)
+    void pointer(const Conversion& conv)
     {
         uintptr_t v = uintptr_t(va_arg(m_args, void*));
         char digits[sizeof(void*) * 2];
         for (size_t i = sizeof digits; i-- > 0; v >>= 4)
             digits[i] = "0123456789ABCDEF"[v & 15];
-        Spec plain;
-        plain.left = spec.left;
-        plain.width = spec.width;
+        Conversion plain;
+        plain.left = conv.left;
+        plain.width = conv.width;
         emitNumber(plain, {}, 0, {digits, sizeof digits}, 0, {}, false);
     }
 
-    bool text(const Spec& spec)
+    bool text(const Conversion& conv)
     {
-        bool own = spec.conv == 'c' || spec.conv == 's';
+        bool own = conv.conv == 'c' || conv.conv == 's';
         bool narrow;
-        switch (spec.size) {
+        switch (conv.size) {
         case Size::None:
             narrow = std::is_same_v<Ch, char> == own;
             break;
@@ -479,58 +479,58 @@ template <class Ch> class Formatter
         default:
             return false;
         }
-        bool character = spec.conv == 'c' || spec.conv == 'C';
+        bool character = conv.conv == 'c' || conv.conv == 'C';
         if (narrow == std::is_same_v<Ch, char>)
-            character ? ownChar(spec) : ownString(spec);
+            character ? ownChar(conv) : ownString(conv);
         else
-            character ? otherChar(spec) : otherString(spec);
+            character ? otherChar(conv) : otherString(conv);
         return true;
     }
 
-    void ownChar(const Spec& spec)
+    void ownChar(const Conversion& conv)
     {
         Ch c = Ch(va_arg(m_args, int));
-        emitText(spec, &c, 1);
+        emitText(conv, &c, 1);
     }
 
-    void otherChar(const Spec& spec)
+    void otherChar(const Conversion& conv)
     {
         Other c = Other(va_arg(m_args, int));
         std::basic_string<Ch> converted = convertText<Ch>(&c, 1, SIZE_MAX);
-        emitText(spec, converted.data(), converted.size());
+        emitText(conv, converted.data(), converted.size());
     }
 
-    size_t maxUnits(const Spec& spec) const
+    size_t maxUnits(const Conversion& conv) const
     {
-        return spec.precision < 0 ? SIZE_MAX : size_t(spec.precision);
+        return conv.precision < 0 ? SIZE_MAX : size_t(conv.precision);
     }
 
-    void ownString(const Spec& spec)
+    void ownString(const Conversion& conv)
     {
         const Ch* s = va_arg(m_args, const Ch*);
         if (!s)
-            return nullString(spec);
+            return nullString(conv);
         size_t n = 0;
-        for (size_t max = maxUnits(spec); n < max && s[n];)
+        for (size_t max = maxUnits(conv); n < max && s[n];)
             ++n;
-        emitText(spec, s, n);
+        emitText(conv, s, n);
     }
 
-    void otherString(const Spec& spec)
+    void otherString(const Conversion& conv)
     {
         const Other* s = va_arg(m_args, const Other*);
         if (!s)
-            return nullString(spec);
-        std::basic_string<Ch> converted = convertText<Ch>(s, SIZE_MAX, maxUnits(spec));
-        emitText(spec, converted.data(), converted.size());
+            return nullString(conv);
+        std::basic_string<Ch> converted = convertText<Ch>(s, SIZE_MAX, maxUnits(conv));
+        emitText(conv, converted.data(), converted.size());
     }
 
-    void nullString(const Spec& spec)
+    void nullString(const Conversion& conv)
     {
         static const Ch kNull[] = {'(', 'n', 'u', 'l', 'l', ')'};
         size_t n = sizeof kNull / sizeof kNull[0];
-        emitText(spec, kNull,
-                 spec.precision >= 0 && size_t(spec.precision) < n ? spec.precision : n);
+        emitText(conv, kNull,
+                 conv.precision >= 0 && size_t(conv.precision) < n ? conv.precision : n);
     }
 
     // The digits of v >= 0 in the scratch buffer: returns their length.
@@ -540,39 +540,39 @@ template <class Ch> class Formatter
         return size_t(result.ptr - m_scratch);
     }
 
-    bool floating(const Spec& spec)
+    bool floating(const Conversion& conv)
     {
         double v;
-        if (spec.size == Size::LongDouble)
+        if (conv.size == Size::LongDouble)
             v = double(va_arg(m_args, long double));
-        else if (spec.size == Size::None || spec.size == Size::Long)
+        else if (conv.size == Size::None || conv.size == Size::Long)
             v = va_arg(m_args, double);
         else
             return false;
 
-        char kind = char(spec.conv | 0x20);
-        bool upper = spec.conv != kind;
+        char kind = char(conv.conv | 0x20);
+        bool upper = conv.conv != kind;
         char prefix[3];
         size_t prefixLength = 0;
         if (std::signbit(v))
             prefix[prefixLength++] = '-';
-        else if (spec.plus)
+        else if (conv.plus)
             prefix[prefixLength++] = '+';
-        else if (spec.space)
+        else if (conv.space)
             prefix[prefixLength++] = ' ';
         v = std::fabs(v);
 
         if (!std::isfinite(v)) {
             std::string_view name =
                 std::isnan(v) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
-            emitNumber(spec, {prefix, prefixLength}, 0, name, 0, {}, false);
+            emitNumber(conv, {prefix, prefixLength}, 0, name, 0, {}, false);
             return true;
         }
 
         size_t length = 0;   // digits in m_scratch
         size_t mantissa = 0; // where the exponent starts, length when none
         size_t trailZeros = 0;
-        int precision = spec.precision < 0 ? 6 : spec.precision;
+        int precision = conv.precision < 0 ? 6 : conv.precision;
         switch (kind) {
         case 'f':
             length = fixed(v, precision, trailZeros);
@@ -591,18 +591,18 @@ template <class Ch> class Formatter
                 length = fixed(v, significant - 1 - exponent, trailZeros);
                 mantissa = length;
             }
-            if (!spec.alt) {
+            if (!conv.alt) {
                 trailZeros = 0;
                 mantissa = removeTrailingZeros(mantissa, length);
             }
             break;
         }
         default: // 'a'
-            if (spec.precision < 0) {
+            if (conv.precision < 0) {
                 length = digitsOf(v, std::chars_format::hex);
             } else {
-                int digits = spec.precision < kMaxHexDigits ? spec.precision : kMaxHexDigits;
-                trailZeros = size_t(spec.precision - digits);
+                int digits = conv.precision < kMaxHexDigits ? conv.precision : kMaxHexDigits;
+                trailZeros = size_t(conv.precision - digits);
                 length = digitsOf(v, std::chars_format::hex, digits);
             }
             mantissa = length;
@@ -615,7 +615,7 @@ template <class Ch> class Formatter
         }
         // '#' keeps the decimal point even without decimals.
         std::string_view body(m_scratch, mantissa);
-        if (spec.alt && body.find('.') == std::string_view::npos) {
+        if (conv.alt && body.find('.') == std::string_view::npos) {
             std::char_traits<char>::move(m_scratch + mantissa + 1, m_scratch + mantissa,
                                          length - mantissa);
             m_scratch[mantissa++] = '.';
@@ -626,7 +626,7 @@ template <class Ch> class Formatter
             toUpperAscii(prefix, prefixLength);
             toUpperAscii(m_scratch, length);
         }
-        emitNumber(spec, {prefix, prefixLength}, 0, body, trailZeros,
+        emitNumber(conv, {prefix, prefixLength}, 0, body, trailZeros,
                    {m_scratch + mantissa, length - mantissa}, true);
         return true;
     }

@@ -71,7 +71,7 @@ template <class Ch> bool matchesAt(const Ch* s, const char* ascii)
     return true;
 }
 
-// Start of the length modifier of the conversion specification that follows
+// Start of the length modifier of the conversion that follows
 // the '%' at p (flags, width and precision skipped).
 template <class Ch> const Ch* lengthModifier(const Ch* p)
 {
@@ -81,7 +81,7 @@ template <class Ch> const Ch* lengthModifier(const Ch* p)
     return p;
 }
 
-// Only the length modifiers of conversion specifications change; "ll" in the
+// Only the length modifiers of conversions change; "ll" in the
 // literal text of a format stays as it is.
 template <class Ch> int conv64FmtSpec(Ch* format, size_t size)
 {

@@ -46,16 +46,16 @@ LX_EXPORT int LX_WChar2Char(const char16_t* text, int length, char* buffer, int 
 // Narrow (UTF-8) to UTF-16, the same way in units.
 LX_EXPORT int LX_Char2WChar(const char* text, int length, char16_t* buffer, int bufferSize);
 
-// Replaces the length modifier "ll" of every conversion specification by
+// Replaces the length modifier "ll" of every conversion by
 // "I64" in place ("%lld" becomes "%I64d"; "ll" in the literal text stays).
 // Bounded form: size is the buffer's capacity in units, terminator included.
-// Returns 1 when the format has 64-bit specifications ("I64" or "ll"), 0 when
+// Returns 1 when the format has 64-bit conversions ("I64" or "ll"), 0 when
 // it has none, -4 for a null format or when the result would not fit (the
 // text is then unchanged).
 LX_EXPORT int LX_Conv64FmtSpecExA(char* format, size_t size);
 LX_EXPORT int LX_Conv64FmtSpecExW(char16_t* format, size_t size);
 // Unbounded forms: the buffer needs one more unit per replacement. True when
-// the format has 64-bit specifications.
+// the format has 64-bit conversions.
 LX_EXPORT bool LX_Conv64FmtSpecA(char* format);
 LX_EXPORT bool LX_Conv64FmtSpecW(char16_t* format);
 

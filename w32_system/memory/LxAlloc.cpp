@@ -3,17 +3,18 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstddef>
 
 #include "w32_system/debugging/LxDiag.h"
 
 SLxMemoryStat* CLxAlloc::pMemoryStats = nullptr;
 uint32_t CLxAlloc::uiMemoryStats = 0;
 
-namespace {
+namespace
+{
 
 // Every block carries its exact requested size and a tag in front of it. The
 // header is 16 bytes so the caller's pointer keeps malloc's 16-byte alignment.

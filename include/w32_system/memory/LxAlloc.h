@@ -14,7 +14,7 @@ struct SLxMemoryStat;
 
 class LX_EXPORT CLxAlloc
 {
-public:
+  public:
     // Size 0 gives null. Null when the heap refuses. Flags: 0, or
     // LX_HEAP_ZERO_MEMORY for a zeroed block; every block is 16-byte aligned.
     static void* Alloc(uint32_t flags, size_t size);

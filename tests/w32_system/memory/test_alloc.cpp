@@ -8,7 +8,8 @@
 
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 bool allBytesAre(const void* block, size_t size, unsigned char value)
 {
@@ -39,8 +40,8 @@ TEST(LxAllocNull, NullBlockQueries)
 
 TEST(LxAlloc, BlocksKeepTheirExactSizeAndAlignment)
 {
-    for (size_t size : {size_t(1), size_t(15), size_t(16), size_t(17), size_t(4096),
-                        size_t(1) << 20}) {
+    for (size_t size :
+         {size_t(1), size_t(15), size_t(16), size_t(17), size_t(4096), size_t(1) << 20}) {
         SCOPED_TRACE(size);
         void* block = CLxAlloc::Alloc(0, size);
         ASSERT_NE(block, nullptr);
@@ -89,12 +90,13 @@ TEST_P(LxAllocReAlloc, KeepsContentsAndZeroesOnlyTheNewTail)
     EXPECT_EQ(CLxAlloc::Size(resized), c.newSize);
     const size_t kept = std::min(c.oldSize, c.newSize);
     EXPECT_TRUE(allBytesAre(resized, kept, 0xAB));
-    if (c.flags & LX_HEAP_ZERO_MEMORY && c.newSize > c.oldSize)
+    if ((c.flags & LX_HEAP_ZERO_MEMORY) && c.newSize > c.oldSize) {
         EXPECT_TRUE(allBytesAre(static_cast<char*>(resized) + kept, c.newSize - kept, 0));
+    }
     CLxAlloc::Free(resized);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, LxAllocReAlloc,
+INSTANTIATE_TEST_SUITE_P(LxAlloc, LxAllocReAlloc,
                          ::testing::Values(ReAllocCase{16, 100, LX_HEAP_ZERO_MEMORY},
                                            ReAllocCase{7, 1 << 20, LX_HEAP_ZERO_MEMORY},
                                            ReAllocCase{100, 16, LX_HEAP_ZERO_MEMORY},

@@ -1,6 +1,14 @@
-// The one door from the file layer to the background request layer:
+// The background request layer: reads, writes and copies carried out in
+// steps of 4096 bytes by worker threads, each with a queue of its own.
 // LX_ReadFile, LX_WriteFile and LX_CopyFile hand their asynchronous forms
-// over here.
+// over here; LX_CancelAsyncIO (declared in LxFileAPI.h) lives here too.
+//
+// Workers: a request goes to a worker whose queue is empty, else a new
+// worker is started (there is no upper limit). A worker retires by itself
+// after more than 20 idle polls in a row (5 microseconds apart).
+//
+// Completion routines run on the worker thread without any lock of this
+// layer held, so a routine may submit the next request or cancel requests.
 #pragma once
 
 #include <atomic>
@@ -30,6 +38,21 @@ struct SLxAsyncRequest {
     const std::atomic<int>* pKeepGoing;
 };
 
-// Queues the request: 0, or -9 when it cannot be queued (nothing runs then;
-// for a copy the caller still owns both files and closes them).
+// Queues the request: 0, or -9 when it cannot be queued (no memory, no
+// thread, or the layer is detached). Nothing runs then; for a copy the
+// caller still owns both files and closes them. Once queued, a copy's files
+// belong to the layer, which closes them when the copy ends.
 int LX_SubmitAsyncRequest(const SLxAsyncRequest& request);
+
+// Process attach: opens the layer for submissions and makes sure its lock
+// exists. False when the lock cannot be created. Calling it again is
+// harmless; the layer also works before the first call.
+bool LX_AsyncIOAttach();
+// Process detach: refuses further submissions, has every worker drop its
+// queued requests (closing the copies' files, without routine calls) and
+// waits up to 3 seconds for the workers to end. LX_AsyncIOAttach opens the
+// layer again.
+void LX_AsyncIODetach();
+
+// Number of live worker threads.
+int LX_AsyncWorkerCount();

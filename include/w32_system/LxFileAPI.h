@@ -171,7 +171,10 @@ LX_EXPORT int LX_WriteFile(LX_HFILE handle, const void* buffer, uint32_t count,
 LX_EXPORT int LX_SeekFile(LX_HFILE handle, int32_t distanceLow, int32_t distanceHigh, int origin);
 // -4 null position; -1005 (the position is then set to 0).
 LX_EXPORT int LX_FilePosition(LX_HFILE handle, uint64_t* position);
-// Removes the queued background reads and writes of the file. Always 0.
+// Removes the queued background reads and writes of the file; when one of
+// them is running its step, waits for that step and its routine to end
+// (unless called from a completion routine). No routine of a removed request
+// is called afterwards. Always 0.
 LX_EXPORT int LX_CancelAsyncIO(LX_HFILE handle);
 
 // Exclusive byte-range lock that does not wait: it fails when another open

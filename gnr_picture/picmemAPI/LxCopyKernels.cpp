@@ -1,0 +1,100 @@
+#include "gnr_picture/picmemAPI/LxCopyKernels.h"
+
+#include "gnr_picture/picmemAPI/LxCopyKernelsT.h"
+
+using namespace lxpic;
+
+int compare(const void* p1, uint32_t wb1, const void* p2, uint32_t wb2, uint32_t comps,
+            uint32_t bits, uint32_t width, uint32_t pixelCount)
+{
+    return compareLines(p1, wb1, p2, wb2, comps, bits, width, pixelCount);
+}
+
+int copy(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps, uint32_t bits,
+         uint32_t width, uint32_t pixelCount)
+{
+    return copyLines(dst, dstWB, src, srcWB, comps, bits, width, pixelCount);
+}
+
+int set(void* dst, uint32_t dstWB, uint32_t value, uint32_t comps, uint32_t bits, uint32_t width,
+        uint32_t pixelCount)
+{
+    return setLines(dst, dstWB, value, comps, bits, width, pixelCount);
+}
+
+int blend_two(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const uint8_t* table,
+              uint32_t comps, uint32_t bits, uint32_t width, uint32_t pixelCount)
+{
+    return blendLines(dst, dstWB, src, srcWB, table, comps, bits, width, pixelCount);
+}
+
+int copymask_8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
+                  uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
+                  uint32_t pixelCount, uint32_t value)
+{
+    return copyMasked<uint8_t, true>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
+                                     mask, maskWB, width, pixelCount, value);
+}
+
+int copymask_8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
+                   uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
+                   uint32_t pixelCount, uint32_t value)
+{
+    return copyMasked<uint8_t, false>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
+                                      mask, maskWB, width, pixelCount, value);
+}
+
+int copymask_16_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
+                   uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
+                   uint32_t pixelCount, uint32_t value)
+{
+    return copyMasked<uint16_t, true>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
+                                      mask, maskWB, width, pixelCount, value);
+}
+
+int copymask_16_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
+                    uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
+                    uint32_t pixelCount, uint32_t value)
+{
+    return copyMasked<uint16_t, false>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
+                                       mask, maskWB, width, pixelCount, value);
+}
+
+int copymask_16_3x8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const void* mask,
+                       uint32_t maskWB, uint32_t width, uint32_t pixelCount, uint32_t value)
+{
+    return copyMasked<uint16_t, true>(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
+                                      value);
+}
+
+int copymask_16_3x8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                        const void* mask, uint32_t maskWB, uint32_t width, uint32_t pixelCount,
+                        uint32_t value)
+{
+    return copyMasked<uint16_t, false>(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
+                                       value);
+}
+
+int set_Nx8(void* dst, uint32_t comps, uint32_t dstWB, const void* value, uint32_t width,
+            uint32_t pixelCount)
+{
+    return setPixels<uint8_t>(dst, comps, dstWB, value, width, pixelCount);
+}
+
+int set_Nx16(void* dst, uint32_t comps, uint32_t dstWB, const void* value, uint32_t width,
+             uint32_t pixelCount)
+{
+    return setPixels<uint16_t>(dst, comps, dstWB, value, width, pixelCount);
+}
+
+int change_Nx8(void* dst, uint32_t comps, uint32_t dstWB, const void* newValue,
+               const void* oldValue, uint32_t width, uint32_t pixelCount)
+{
+    return changePixels<uint8_t>(dst, comps, dstWB, newValue, oldValue, width, pixelCount);
+}
+
+int change_Nx16(void* dst, uint32_t comps, uint32_t dstWB, const void* newValue,
+                const void* oldValue, uint32_t width, uint32_t pixelCount)
+{
+    return changePixels<uint16_t>(dst, comps, dstWB, newValue, oldValue, width, pixelCount);
+}

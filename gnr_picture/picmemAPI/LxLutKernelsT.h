@@ -1,0 +1,161 @@
+// Kernels that look samples up in tables (bit-depth conversion, a component
+// or a value mapped to several components) and the linear functions.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "gnr_picture/picmemAPI/LxPicMemLoops.h"
+
+namespace lxpic
+{
+
+// A table as the kernels read it: flat (one output a sample value) or rows
+// (a pointer a sample value to that value's outputs, one per component).
+struct LutTable {
+    const void* table;
+    // The last entry: larger samples (a frame may hold more bits than it
+    // declares) are looked up there instead of past the table's end.
+    uint32_t last;
+    // Null, or the blue, green and red bytes of over-exposed pixels.
+    const uint8_t* overExp;
+    // Samples at or above it are over-exposed.
+    uint32_t level;
+};
+
+// A table indexed by every sample value of S.
+template <class S> LutTable wholeTable(const void* table)
+{
+    return {table, std::numeric_limits<S>::max(), nullptr, 0};
+}
+
+// A table of 2^bits entries (at most all values of S), and the over-exposure
+// colour that marks samples from 2^bits - 1 up.
+template <class S> LutTable tableOfBits(const void* table, uint32_t bits, const uint8_t* overExp)
+{
+    const uint32_t top = maxOfBits(bits);
+    return {table, std::min<uint32_t>(top, std::numeric_limits<S>::max()), overExp, top};
+}
+
+template <class D> D flatEntry(const LutTable& t, uint32_t v)
+{
+    return load<D>(static_cast<const uint8_t*>(t.table) + size_t(v) * sizeof(D));
+}
+template <class D> D rowEntry(const LutTable& t, uint32_t v, uint32_t k)
+{
+    const void* row = static_cast<const void* const*>(t.table)[v];
+    return load<D>(static_cast<const uint8_t*>(row) + size_t(k) * sizeof(D));
+}
+
+// Over-exposure marking exists for 3-component 8-bit outputs only.
+template <class D, int DN> constexpr bool marksOverExposure()
+{
+    return DN == 3 && sizeof(D) == 1;
+}
+
+// Sample k of every pixel (CN components; 0: comps) through the table:
+// row[s_k][k] or flat[s_k]. With an over-exposure colour a pixel with any
+// sample at or above the level receives the colour instead.
+template <class S, class D, int CN, bool Rows>
+int convertViaLut(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
+                  const LutTable& t, uint32_t width, uint32_t pixelCount)
+{
+    const uint32_t n = CN ? uint32_t(CN) : comps;
+    const uint32_t lines = lineCount(width, pixelCount);
+    Lines<D> d(dst, dstWB);
+    ConstLines<S> s(src, srcWB);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* dl = d[y];
+        const uint8_t* sl = s[y];
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* in = sl + size_t(x) * n * sizeof(S);
+            uint8_t* out = dl + size_t(x) * n * sizeof(D);
+            if constexpr (marksOverExposure<D, CN>()) {
+                if (t.overExp && (load<S>(in) >= t.level || load<S>(in + sizeof(S)) >= t.level ||
+                                  load<S>(in + 2 * sizeof(S)) >= t.level)) {
+                    std::memcpy(out, t.overExp, 3);
+                    continue;
+                }
+            }
+            for (uint32_t k = 0; k < n; ++k) {
+                const uint32_t v = std::min<uint32_t>(load<S>(in + k * sizeof(S)), t.last);
+                store<D>(out + k * sizeof(D), Rows ? rowEntry<D>(t, v, k) : flatEntry<D>(t, v));
+            }
+        }
+    }
+    return 0;
+}
+
+// Component srcComp of every source pixel indexes the table; the outputs go
+// to the DN components (0: dstComps) of the destination pixel: row[s][k], or
+// flat[s] in each. Over-exposed samples give the colour (3 x 8 bits only).
+template <class S, class D, int DN, bool Rows>
+int lookupComponent(void* dst, uint32_t dstComps, uint32_t dstWB, const void* src,
+                    uint32_t srcComps, uint32_t srcWB, uint32_t srcComp, const LutTable& t,
+                    uint32_t width, uint32_t pixelCount)
+{
+    const uint32_t n = DN ? uint32_t(DN) : dstComps;
+    const uint32_t lines = lineCount(width, pixelCount);
+    Lines<D> d(dst, dstWB);
+    ConstLines<S> s(src, srcWB);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* dl = d[y];
+        const uint8_t* sl = s[y] + size_t(srcComp) * sizeof(S);
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t sample = load<S>(sl + size_t(x) * srcComps * sizeof(S));
+            uint8_t* out = dl + size_t(x) * n * sizeof(D);
+            if constexpr (marksOverExposure<D, DN>()) {
+                if (t.overExp && sample >= t.level) {
+                    std::memcpy(out, t.overExp, 3);
+                    continue;
+                }
+            }
+            const uint32_t v = std::min(sample, t.last);
+            if constexpr (Rows) {
+                for (uint32_t k = 0; k < n; ++k)
+                    store<D>(out + k * sizeof(D), rowEntry<D>(t, v, k));
+            } else {
+                const D value = flatEntry<D>(t, v);
+                for (uint32_t k = 0; k < n; ++k)
+                    store<D>(out + k * sizeof(D), value);
+            }
+        }
+    }
+    return 0;
+}
+
+// 32-bit samples of CN components (0: comps) through a linear function of
+// their own: q = (s x a - b) / c modulo 2^64, plus d, kept to D's low bits.
+// params holds (a, b, c, d) per component. -4, nothing written, for a null
+// parameter pointer or a divisor 0.
+template <class D, int CN>
+int linearFunction(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                   const uint64_t* params, uint32_t comps, uint32_t width, uint32_t pixelCount)
+{
+    const uint32_t n = CN ? uint32_t(CN) : comps;
+    if (!params)
+        return -4;
+    for (uint32_t k = 0; k < n; ++k)
+        if (params[4 * size_t(k) + 2] == 0)
+            return -4;
+    const uint32_t lines = lineCount(width, pixelCount);
+    Lines<D> d(dst, dstWB);
+    ConstLines<uint32_t> s(src, srcWB);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* dl = d[y];
+        const uint8_t* sl = s[y];
+        for (uint32_t x = 0; x < width; ++x) {
+            for (uint32_t k = 0; k < n; ++k) {
+                const size_t i = size_t(x) * n + k;
+                const uint64_t* p = params + 4 * size_t(k);
+                const uint64_t t = uint64_t(load<uint32_t>(sl + i * 4)) * p[0] - p[1];
+                store<D>(dl + i * sizeof(D), static_cast<D>(t / p[2] + p[3]));
+            }
+        }
+    }
+    return 0;
+}
+
+} // namespace lxpic

@@ -3,6 +3,7 @@
 // part of the library.
 #include "w32_system/LxW32System.h"
 
+#include "gnr_system/LxGnrSystem.h"
 #include "w32_system/LxAsyncIO.h"
 #include "w32_system/timer/LxTimerAttach.h"
 
@@ -30,7 +31,8 @@ namespace
 __attribute__((constructor)) void libraryLoaded()
 {
     LX_W32SystemAttachDetach(nullptr, LX_PROCESS_ATTACH, nullptr);
-    // The class library's attach, then the picture library's, go here.
+    GnrSystem_DllAttach();
+    // The picture library's attach goes here.
 }
 
 __attribute__((destructor)) void libraryUnloading()

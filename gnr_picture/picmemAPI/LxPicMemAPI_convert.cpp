@@ -94,9 +94,10 @@ int CLxPicMemAPI::ConvertBitDepthViaLuts(void* dst, uint32_t dstBits, uint32_t d
 {
     if (emptyWindow(width, count))
         return 0;
+    if (dstBits == srcBits)
+        return ApplyLuts(dst, dstWB, src, srcWB, lut, comps, srcBits, width, count);
     const uint32_t pair = depthPair(shiftDepth(srcBits), shiftDepth(dstBits));
-    if (dstBits == srcBits ||
-        (pair != depthPair(2, 1) && pair != depthPair(1, 2) && pair != depthPair(2, 2)))
+    if (pair != depthPair(2, 1) && pair != depthPair(1, 2) && pair != depthPair(2, 2))
         return -2;
     // One table from srcBits to dstBits: flat (every component through the
     // same mapping) or with a row of comps outputs.

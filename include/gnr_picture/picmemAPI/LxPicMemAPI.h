@@ -74,9 +74,8 @@ class LX_EXPORT CLxPicMemAPI
     static int ChangeBitDepth(void* dst, uint32_t dstBits, uint32_t dstWB, const void* src,
                               uint32_t srcBits, uint32_t srcWB, uint32_t comps, uint32_t width,
                               uint32_t count);
-    // Through the table: 9-16 to 8 bits, 8 to 9-16 bits, 9-16 to other 9-16
-    // bits; any other pair -2 (equal depths too: applying tables in place of
-    // converting is not offered here). The table must be one table from
+    // Through the table: equal depths apply it (ApplyLuts); 9-16 to 8 bits,
+    // 8 to 9-16 bits, 9-16 to other 9-16 bits; any other pair -2. The table must be one table from
     // srcBits to dstBits with 1 or comps destination components (one
     // component: every sample through the same mapping), else -4. Samples
     // above the table's range take its last entry. Three components from 16
@@ -164,6 +163,24 @@ class LX_EXPORT CLxPicMemAPI
                                        uint32_t srcBits, uint32_t srcWB, uint32_t srcComp,
                                        const SLxLut* lut, uint32_t width, uint32_t count);
 
+    // --- Look-up tables and sums ---------------------------------------------
+
+    // Every sample through the table (applyluts_* in LxLutKernels.h); source
+    // and destination have the same format, bits up to 8 or 9 to 16 (else
+    // -2). lut null or with other than one table: -2. The table must go from
+    // bits to destination samples of the same size (else -4) and have 1
+    // destination component (every component through the same mapping) or
+    // comps of them (component c through component c of the rows); other
+    // counts -2. Three 8-bit components mark over-exposed pixels with the
+    // table's colour when it has one. comps 0: -4.
+    static int ApplyLuts(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                         const SLxLut* lut, uint32_t comps, uint32_t bits, uint32_t width,
+                         uint32_t count);
+    // Adds the samples of each component to sums[c] (comps sums, not
+    // cleared first). 8 and 16 bits; -4 without sums or with comps 0.
+    static int SumValues(uint64_t* sums, const void* src, uint32_t comps, uint32_t bits,
+                         uint32_t srcWB, uint32_t width, uint32_t count);
+
     // --- Flips and storage width ---------------------------------------------
 
     // Destination line i receives source line L - 1 - i (L = count / width),
@@ -193,4 +210,195 @@ class LX_EXPORT CLxPicMemAPI
     static int CollapseBits(void* dst, uint32_t dstBits, uint32_t dstWB, const void* src,
                             uint32_t srcBits, uint32_t srcWB, uint32_t comps, uint32_t width,
                             uint32_t count);
+
+    // --- Mask-out and shading correction --------------------------------------
+    // (LxPicMemAPI_maskout.cpp, LxPicMemAPI_shading.cpp)
+
+    // Every sample of the window becomes sample AND mask (its low 8 or 16
+    // bits); padding stays. 1 to 8 and 9 to 16 bits, others -2; comps 0 -4.
+    static int MaskOut(void* dst, uint32_t dstWB, uint32_t mask, uint32_t comps, uint32_t bits,
+                       uint32_t width, uint32_t count);
+    // Multiplicative shading correction: every sample becomes
+    // source x mean_c / shading (integer division, limited to 2^bits - 1),
+    // mean_c the truncated mean of component c over the shading window's
+    // whole lines. A shading sample of 0 gives 2^bits - 1; a component whose
+    // shading mean is 0 is copied. The shading window has the source's format
+    // and size; dst may be src. 1 to 8 and 9 to 16 bits, others -2; comps 0
+    // or a missing pointer -4; -3 when the per-call tables cannot be
+    // allocated.
+    static int ApplyMultShading(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                                const void* shading, uint32_t shadingWB, uint32_t comps,
+                                uint32_t bits, uint32_t width, uint32_t count);
+
+    // --- Sample values, HSI colours and line drawing -----------------------------
+    // (gnr_picture/LxSampleValues*.cpp). b is the bits per component; the
+    // real scale of a sample is the sample divided by 2^max(b - 8, 0).
+
+    // 2^b - 1; 0 for b 0, all ones for b 32 and more.
+    static uint32_t CalcUintMax(uint32_t b);
+    // 2^(b - 1) - 1 and -2^(b - 1); 0 for b 0, b above 32 taken as 32.
+    static int32_t CalcIntMax(uint32_t b);
+    static int32_t CalcIntMin(uint32_t b);
+    // value / 2^max(b - 8, 0).
+    static double CalcUintToDbl(uint32_t value, uint32_t b);
+    // real x 2^max(b - 8, 0) truncated toward zero, held to 0 to 2^32 - 1
+    // (NaN gives 0).
+    static uint32_t CalcDblToUint(double real, uint32_t b);
+    // The largest real-scale value: 255 + (s - 1) / s with s = 2^max(b - 8, 0).
+    static double CalcDblMax(uint32_t b);
+    // Decimals that show a real-scale value of the depth: the digits of
+    // 2^max(b - 8, 0) - 1 (0 up to 8 bits, 1 for 9-11, 2 for 12-14, 3 for
+    // 15-16).
+    static uint32_t CalcDecimalPrecision(uint32_t b);
+    // value of fromBits to toBits: fewer bits shift right by the difference;
+    // more bits shift left and repeat the top bits into the new low ones
+    // ((value << (to - from)) + (value >> (2 from - to))). Shift counts are
+    // taken modulo 32.
+    static uint32_t CalcConvertBpc(uint32_t toBits, uint32_t value, uint32_t fromBits);
+
+    // One colour between red, green, blue and hue, saturation, intensity, all
+    // 0 to 255 (the hue a fraction of a full turn). Null outputs are skipped.
+    static void ConvertColorRGB8toHSI8(uint8_t* hue, uint8_t* saturation, uint8_t* intensity,
+                                       uint8_t red, uint8_t green, uint8_t blue);
+    static void ConvertColorHSI8toRGB8(uint8_t* red, uint8_t* green, uint8_t* blue, uint8_t hue,
+                                       uint8_t saturation, uint8_t intensity);
+    // count pixels of blue, green, red samples to three planes of one sample
+    // a pixel; a null plane is not written.
+    static void ConvertRGB8toHSI8(uint8_t* intensity, uint8_t* saturation, uint8_t* hue,
+                                  const uint8_t* pixels, uint32_t count);
+    static void ConvertRGB16toHSI16(uint16_t* intensity, uint16_t* saturation, uint16_t* hue,
+                                    const uint16_t* pixels, uint32_t count);
+
+    // Pixel (x, y) of an 8-bit picture of 1 or 3 components from the colour
+    // word 0x00BBGGRR: 1 component takes its low byte, 3 components blue,
+    // green, red. Other formats -2, no data -4.
+    static int SetColor(void* data, uint32_t x, uint32_t y, uint32_t comps, uint32_t bits,
+                        uint32_t pitch, uint32_t color);
+    // The reverse: 1 component gives the sample, 3 components the colour
+    // word. Other formats -2, missing pointers -4.
+    static int GetColor(const void* data, uint32_t x, uint32_t y, uint32_t comps, uint32_t bits,
+                        uint32_t pitch, uint32_t* color);
+    // Draws the segment (x1, y1) to (x2, y2), clipped to the picture of
+    // width x (count / width) pixels (8 bits, 1 or 3 components, else -2; no
+    // data -4). connectivity 8 sets one pixel a step; any other value (4)
+    // also joins diagonal steps through an edge: at (previous x, new y) on
+    // lines stepped along x, (new x, previous y) on lines stepped along y.
+    static int Line(void* data, uint32_t comps, uint32_t bits, uint32_t pitch, uint32_t width,
+                    uint32_t count, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                    uint32_t connectivity, uint32_t color);
+
+    // --- Mapping to colour, pixel values, blends and display -----------------
+    // (LxPicMemAPI_map.cpp, LxPicMemAPI_pixel.cpp, LxPicMemAPI_blend.cpp,
+    // LxPicMemAPI_truecolor.cpp)
+
+    // One value a pixel through one table into dstComps components: a flat
+    // table puts its entry into every component, a table of dstComps
+    // components its row. Sources of up to 8 bits to destinations of up to
+    // 8 bits, 9-16 to 9-16 bits, and 9-16 bits to 3 components of 8 bits;
+    // other depths -2. The table must go from srcBits to dstBits (else -4).
+    // Samples above the table's range take its last entry.
+    static int MapValueToComponents(void* dst, uint32_t dstComps, uint32_t dstBits, uint32_t dstWB,
+                                    const void* src, uint32_t srcBits, uint32_t srcWB,
+                                    const SLxLut* lut, uint32_t width, uint32_t count);
+    // Every source component through its own table of the lut to a colour;
+    // the colours of the components shown by the table's component mask are
+    // combined (mapcomp_* in LxMapKernels.h). The table must go from srcBits
+    // to dstBits with one table per source component and dstComps
+    // destination components, else -4, checked before the window. Then
+    // dstComps 3 only: up to 8 bits to 8 bits, 9-16 bits to 8 bits (both
+    // marking over-exposure with the table's colour when it has one) or 9-16
+    // bits to 9-16 bits (combined at the scale 2^dstBits - 1); other formats
+    // -2. Samples above the table's range take its last entry.
+    static int MapComponentsMToN(void* dst, uint32_t dstComps, uint32_t dstBits, uint32_t dstWB,
+                                 const void* src, uint32_t srcComps, uint32_t srcBits,
+                                 uint32_t srcWB, const SLxLut* lut, uint32_t width, uint32_t count);
+    // Adds the colours of a one-component 8-bit picture through the table
+    // to the colours already in the 8-bit colour destination
+    // (mapcomp_Iter1x8_3x8); call it once per channel picture. Table checks
+    // as MapComponentsMToN (-4); any other format -2.
+    static int MapComponentsIterNToN(void* dst, uint32_t dstComps, uint32_t dstBits, uint32_t dstWB,
+                                     const void* src, uint32_t srcComps, uint32_t srcBits,
+                                     uint32_t srcWB, const SLxLut* lut, uint32_t width,
+                                     uint32_t count);
+
+    // The samples of one pixel (1-8 bits a byte, 9-16 bits a 16-bit word)
+    // as comps values, in stored order; other depths -2, null pointers -4.
+    static int ConvertPixelToComponents(uint32_t* components, const void* pixel, uint32_t comps,
+                                        uint32_t bits);
+    // As ConvertPixelToComponents, but 3 components come out as red, green,
+    // blue (stored blue, green, red); other counts in stored order.
+    static int ConvertPixelToComponentsRGB(uint32_t* components, const void* pixel, uint32_t comps,
+                                           uint32_t bits);
+    // Stores 1, 3 or 4 values as one pixel, each cut to the sample size;
+    // other counts or depths -2, null pointers -4.
+    static int ConvertComponentsToPixel(void* pixel, const uint32_t* components, uint32_t comps,
+                                        uint32_t bits);
+    // As ConvertComponentsToPixel with the order reversed for 3 components
+    // (red, green, blue stored blue, green, red) and for 4 (values[0] to
+    // sample 3 ... values[3] to sample 0); 1 component as it is. Note that
+    // ConvertPixelToComponentsRGB keeps 4 components in stored order.
+    static int ConvertComponentsToPixelRGB(void* pixel, const uint32_t* components, uint32_t comps,
+                                           uint32_t bits);
+
+    // Blends of a colour or an annotation into an 8-bit B, G, R picture of
+    // width x lines pixels. Colour words are 0x00BBGGRR. Width or lines 0:
+    // 0 and nothing touched; a missing picture -4.
+
+    // Every pixel whose bit is set (one bit a pixel, most significant first;
+    // line y starts at bit startBit of binary + y x binaryWB) becomes
+    // (colour x opacity + pixel x (255 - opacity)) / 255 per channel:
+    // opacity 255 paints the colour, 0 leaves the picture.
+    static int BlendColorWithBinary(void* dst, uint32_t dstWB, const void* binary,
+                                    uint32_t startBit, uint32_t binaryWB, uint32_t width,
+                                    uint32_t lines, uint32_t color, uint8_t opacity);
+    // The same under the pixels whose mask sample is not 0: masks of 1 to 8
+    // bits have byte samples, 9 to 16 bits 16-bit samples; other depths -2.
+    static int BlendColorWithUnpackedBinary(void* dst, uint32_t dstWB, const void* mask,
+                                            uint32_t maskBits, uint32_t maskWB, uint32_t width,
+                                            uint32_t lines, uint32_t color, uint8_t opacity);
+    // Draws an 8-bit B, G, R annotation over the picture. Annotation pixels
+    // equal to the key colour are transparent. transparency 255 draws
+    // nothing, 0 copies the annotation, and between them each sample becomes
+    // (d x t + a x (255 - t)) / 255 (d the picture's, a the annotation's).
+    // The blend table is cached for the last transparency; the cache is
+    // locked for the call, so concurrent blends wait for each other.
+    static int BlendColorWithAnnotation(void* dst, uint32_t dstWB, const void* annotation,
+                                        uint32_t annotationWB, uint32_t width, uint32_t lines,
+                                        uint32_t keyColor, uint8_t transparency);
+    // The same with a table of its own for this call: the shared cache is
+    // neither read nor changed, and nothing waits. -3 when memory fails.
+    static int BlendColorWithAnnotationRefresh(void* dst, uint32_t dstWB, const void* annotation,
+                                               uint32_t annotationWB, uint32_t width,
+                                               uint32_t lines, uint32_t keyColor,
+                                               uint8_t transparency);
+    // A one-component annotation of palette indices (1 to 8 bits) coloured
+    // through the table (8 to 8 bits, one table of 3 components): index
+    // s shows the table's colour L[s], blended as
+    // (L[s] x (255 - t) + d x t) / 255; indices equal to the key's low byte
+    // are transparent; transparency 0 draws L[s] and 255 nothing. The blend
+    // table is cached for the last transparency and table colours (locked
+    // for the call). A 3-component 8-bit annotation is drawn by
+    // BlendColorWithAnnotation with key as the colour word. -4 for a
+    // one-component annotation without a fitting table, -2 for other
+    // annotation formats.
+    static int BlendColorWithAnnotationEx(void* dst, uint32_t dstWB, const void* annotation,
+                                          uint32_t annotationWB, uint32_t annotationBits,
+                                          uint32_t annotationComps, uint32_t width, uint32_t lines,
+                                          uint32_t key, uint8_t transparency, const SLxLut* lut);
+
+    // Any picture window to an 8-bit B, G, R picture for display.
+    // Without a table: 1 component of 8 bits is repeated into the three; of
+    // 9-16 bits first shifted to 8 bits; 3 components of 8 bits are copied,
+    // of 9-16 bits shifted to 8 bits; anything else -4.
+    // With a table (8 destination bits, else -4), by the number n of source
+    // components its mask shows: n = 0 black; n = 1 that component through
+    // the table (ExtractComponentViaLuts); otherwise several tables
+    // MapComponentsMToN, one table with 1 source component
+    // MapValueToComponents, one table with 3 source components every
+    // component through it (ApplyLuts for 8 bits, ConvertBitDepthViaLuts for
+    // 9-16 bits); anything else -4. The result is that of the operation
+    // chosen; -3 when scratch memory fails.
+    static int ConvertToTrueColor(void* dst, uint32_t dstWB, const void* src, uint32_t srcComps,
+                                  uint32_t srcBits, uint32_t srcWB, uint32_t width, uint32_t count,
+                                  const SLxLut* lut);
 };

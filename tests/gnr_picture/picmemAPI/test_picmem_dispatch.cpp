@@ -176,7 +176,7 @@ const RefusedCall kRefusedCalls[] = {
      [](uint8_t* d, uint8_t* s) { return API::ChangeBitDepth(d, 40, 8, s, 8, 8, 1, 2, 4); }},
     {"ChangeBitDepth from 33", -2,
      [](uint8_t* d, uint8_t* s) { return API::ChangeBitDepth(d, 16, 8, s, 33, 8, 1, 2, 4); }},
-    {"ConvertBitDepthViaLuts at equal depths", -2,
+    {"ConvertBitDepthViaLuts at equal depths through a table of other bits", -4,
      [](uint8_t* d, uint8_t* s) {
          return API::ConvertBitDepthViaLuts(d, 12, 8, s, 12, 8, colourTable12to8(), 3, 2, 4);
      }},
@@ -416,6 +416,22 @@ TEST(PicMemDispatch, ComponentCountConversionsPickTheirMember)
     EXPECT_EQ(back[1], 20);
     ASSERT_EQ(API::CollapseComponents(back, 2, gray, 1, 2, nullptr, 8, 2, 2), 0);
     EXPECT_EQ(back[0], 10);
+}
+
+TEST(PicMemDispatch, ConvertBitDepthViaLutsAtEqualDepthsAppliesTheTable)
+{
+    SLxLut lut;
+    ASSERT_EQ(SLxLut::AllocSingle(&lut, 8, 8), 0);
+    auto* table = static_cast<uint8_t*>(lut.pTable);
+    for (int i = 0; i < 256; ++i)
+        table[i] = uint8_t(255 - i);
+    const uint8_t src[6] = {0, 1, 2, 200, 254, 255};
+    uint8_t viaConvert[6] = {}, viaApply[6] = {};
+    EXPECT_EQ(API::ConvertBitDepthViaLuts(viaConvert, 8, 6, src, 8, 6, &lut, 1, 6, 6), 0);
+    EXPECT_EQ(API::ApplyLuts(viaApply, 6, src, 6, &lut, 1, 8, 6, 6), 0);
+    EXPECT_EQ(std::vector<uint8_t>(viaConvert, viaConvert + 6), std::vector<uint8_t>(viaApply, viaApply + 6));
+    EXPECT_EQ(viaConvert[3], 55);
+    SLxLut::Free(&lut);
 }
 
 } // namespace

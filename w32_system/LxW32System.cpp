@@ -3,6 +3,7 @@
 // part of the library.
 #include "w32_system/LxW32System.h"
 
+#include "gnr_picture/LxPicLibTables.h"
 #include "gnr_system/LxGnrSystem.h"
 #include "w32_system/LxAsyncIO.h"
 #include "w32_system/timer/LxTimerAttach.h"
@@ -32,13 +33,13 @@ __attribute__((constructor)) void libraryLoaded()
 {
     LX_W32SystemAttachDetach(nullptr, LX_PROCESS_ATTACH, nullptr);
     GnrSystem_DllAttach();
-    // The picture library's attach goes here.
+    LX_GnrPictureAttach();
 }
 
 __attribute__((destructor)) void libraryUnloading()
 {
     LX_W32SystemAttachDetach(nullptr, LX_PROCESS_DETACH, nullptr);
-    // The picture library's detach goes here.
+    LX_GnrPictureDetach();
 }
 
 } // namespace

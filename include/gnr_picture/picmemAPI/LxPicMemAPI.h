@@ -211,6 +211,47 @@ class LX_EXPORT CLxPicMemAPI
                             uint32_t srcBits, uint32_t srcWB, uint32_t comps, uint32_t width,
                             uint32_t count);
 
+    // --- Stretch ---------------------------------------------------------------
+    // Kernels and rules: LxStretchKernels.h. 8-bit (1 to 8 bits) and 16-bit
+    // (9 to 16 bits) pictures, destination and source of the same format;
+    // other depths -2. An empty destination or tile returns 0 first; 0
+    // components, an empty source, a zero display size or a window starting
+    // outside its picture -9; failed scratch memory -3.
+
+    // Resampling modes, used by number; any other number is nearest
+    // neighbour.
+    enum ELxPicStretchMode : int32_t {
+        eLxStretchNearest = 1,
+        eLxStretchBSpline = 2,     // filtered two-pass, quadratic B-spline
+        eLxStretchTriangle = 3,    // filtered two-pass, triangle
+        eLxStretchAreaAverage = 4, // Stretch: block means of whole one-component
+                                   // pictures of a million pixels or more
+                                   // reduced by 3 or more both ways, else as 2;
+                                   // the display operations: nearest
+    };
+
+    // The window srcW x srcH at src (pixel (srcX, srcY) of a picture of
+    // srcHeight lines of srcWB bytes) into the whole destination.
+    static int Stretch(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bits, uint32_t dstW,
+                       uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcHeight,
+                       uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH,
+                       ELxPicStretchMode mode);
+    // The tile winW x winH at (winX, winY) of the whole source srcW x srcH
+    // (src is pixel (0, 0)) stretched to dispW x dispH.
+    static int StretchDisplay(void* dst, uint32_t winW, uint32_t winH, uint32_t comps,
+                              uint32_t dstWB, uint32_t bits, uint32_t dispW, uint32_t dispH,
+                              uint32_t winX, uint32_t winY, const void* src, uint32_t srcW,
+                              uint32_t srcH, uint32_t srcWB, ELxPicStretchMode mode);
+    // As StretchDisplay for a source of which only the valid rectangle holds
+    // data (src is its first sample); every other pixel is the background
+    // pixel (-4 without one).
+    static int StretchDisplayEx(void* dst, uint32_t winW, uint32_t winH, uint32_t comps,
+                                uint32_t dstWB, uint32_t bits, uint32_t dispW, uint32_t dispH,
+                                uint32_t winX, uint32_t winY, const void* src, uint32_t validLeft,
+                                uint32_t validTop, uint32_t validWidth, uint32_t validHeight,
+                                uint32_t srcW, uint32_t srcH, uint32_t srcWB,
+                                ELxPicStretchMode mode, const void* background);
+
     // --- Mask-out and shading correction --------------------------------------
     // (LxPicMemAPI_maskout.cpp, LxPicMemAPI_shading.cpp)
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "w32_system/LxExport.h"
 
 // A rectangle of pixels with uiComps interleaved components of one sample
@@ -82,8 +83,9 @@ class LX_EXPORT CLxPicBufAPI
     //   where a message is given below it is reported through DiagAssertW.
     // - A missing record, or a record whose memory is missing or smaller
     //   than its format (pData null, a pitch shorter than a line, uiSize
-    //   short of uiWidthBytes x uiHeight) is reported and gives -9. A picture
-    //   of width, height or components 0 has nothing to touch.
+    //   short of uiWidthBytes x uiHeight), gives -9 (the tests: false) with
+    //   a report. A picture of width, height or components 0 has nothing to
+    //   touch.
     // - Samples of 1 to 8 bits take a byte, 9 to 16 a 16-bit word, 17 to 32 a
     //   32-bit word; operations that look at sample values refuse deeper
     //   samples with -2. Padding bytes are never written unless said so.
@@ -121,10 +123,10 @@ class LX_EXPORT CLxPicBufAPI
     // picture's order. 1, 3 or 4 components of up to 16 bits, else -2; -4
     // without a colour.
     static int FillWithColorRGB(SLxPicBuf* pic, const uint32_t* color);
-    // All uiSize bytes (padding too) become 0. -9 for a missing record.
+    // All uiSize bytes (padding too) become 0.
     static int Clear(SLxPicBuf* pic);
-    // Exchanges all fields of the two records: the memory changes owner with
-    // them. -9 for a missing record.
+    // Exchanges all fields of the two records, whatever they hold: the
+    // memory changes owner with them. -9 for a missing record.
     static int Swap(SLxPicBuf* a, SLxPicBuf* b);
 
     // --- Flips (LxPicBufFlip.cpp) ----------------------------------------------
@@ -138,20 +140,24 @@ class LX_EXPORT CLxPicBufAPI
     // --- Stretch (LxPicBufStretch.cpp) -------------------------------------------
     // Modes as CLxPicMemAPI::Stretch: 1 nearest neighbour, 2 quadratic
     // B-spline, 3 triangle, 4 area averaging where it applies (else as 2),
-    // any other value nearest neighbour. 8 and 9-16 bits, others -2.
+    // any other value nearest neighbour. 8 and 9-16 bits, others -2; -3 when
+    // the resampling's scratch memory fails. The resampling reads source
+    // lines after writing destination lines, so both pictures in one memory
+    // give -4 (but for the equal-size StretchRect, a CopyRect).
 
     // The whole source onto the whole destination. Same format, else -9
     // (reported "CLxPicBufAPI::Stretch, sour and dest must have the same
-    // format"); otherwise the result of CLxPicMemAPI::Stretch.
-    static int Stretch(SLxPicBuf* dst, const SLxPicBuf* src, int mode);
+    // format"); an empty destination 0, an empty source -9; otherwise the
+    // result of CLxPicMemAPI::Stretch.
+    static int Stretch(SLxPicBuf* dst, const SLxPicBuf* src, CLxPicMemAPI::ELxPicStretchMode mode);
     // The source rectangle onto the destination rectangle; equal sizes are a
     // CopyRect. Same format, else -9 (reported "CLxPicBufAPI::StretchRect,
     // sour and dest must have the same format"). A rectangle reaching outside
-    // its picture, or two rectangles of different sizes in the same memory:
-    // -4, nothing written.
+    // its picture: -4 (reported), nothing written.
     static int StretchRect(SLxPicBuf* dst, uint32_t dstX, uint32_t dstY, uint32_t dstWidth,
                            uint32_t dstHeight, const SLxPicBuf* src, uint32_t srcX, uint32_t srcY,
-                           uint32_t srcWidth, uint32_t srcHeight, int mode);
+                           uint32_t srcWidth, uint32_t srcHeight,
+                           CLxPicMemAPI::ELxPicStretchMode mode);
 
     // --- Complement, AND and tests (LxPicBufCompare.cpp) -------------------------
 

@@ -88,7 +88,7 @@ int LX_FindFileFirst(const char16_t* pattern, LX_HFIND* handle, SLxFindData* rec
     std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::u16string mask = LX_WidePath(path.substr(folder.size()));
     if (mask == u"*.*")
-        mask = u"*";
+        mask.erase(1); // "*.*" matches every name, as "*" does
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
         return LX_FILE_E_FINDFIRST;

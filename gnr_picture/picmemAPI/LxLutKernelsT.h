@@ -23,12 +23,14 @@ struct LutTable {
     const uint8_t* overExp;
     // Samples at or above it are over-exposed.
     uint32_t level;
+    // Bits of a sample that index the table (before the limit to last).
+    uint32_t mask;
 };
 
 // A table indexed by every sample value of S.
 template <class S> LutTable wholeTable(const void* table)
 {
-    return {table, std::numeric_limits<S>::max(), nullptr, 0};
+    return {table, std::numeric_limits<S>::max(), nullptr, 0, 0xFFFFFFFFu};
 }
 
 // A table of 2^bits entries (at most all values of S), and the over-exposure
@@ -36,7 +38,17 @@ template <class S> LutTable wholeTable(const void* table)
 template <class S> LutTable tableOfBits(const void* table, uint32_t bits, const uint8_t* overExp)
 {
     const uint32_t top = maxOfBits(bits);
-    return {table, std::min<uint32_t>(top, std::numeric_limits<S>::max()), overExp, top};
+    return {table, std::min<uint32_t>(top, std::numeric_limits<S>::max()), overExp, top,
+            0xFFFFFFFFu};
+}
+
+// A table of 2^bits entries (at most all values of S) indexed by each
+// sample's low bits: higher bits are dropped rather than limited. The colour
+// marks samples from the top entry up.
+template <class S> LutTable maskedTable(const void* table, uint32_t bits, const uint8_t* overExp)
+{
+    const uint32_t mask = maxOfBits(std::min<uint32_t>(bits, 8 * sizeof(S)));
+    return {table, mask, overExp, mask, mask};
 }
 
 template <class D> D flatEntry(const LutTable& t, uint32_t v)
@@ -80,7 +92,8 @@ int convertViaLut(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, ui
                 }
             }
             for (uint32_t k = 0; k < n; ++k) {
-                const uint32_t v = std::min<uint32_t>(load<S>(in + k * sizeof(S)), t.last);
+                const uint32_t sample = load<S>(in + k * sizeof(S));
+                const uint32_t v = std::min(sample & t.mask, t.last);
                 store<D>(out + k * sizeof(D), Rows ? rowEntry<D>(t, v, k) : flatEntry<D>(t, v));
             }
         }
@@ -112,7 +125,7 @@ int lookupComponent(void* dst, uint32_t dstComps, uint32_t dstWB, const void* sr
                     continue;
                 }
             }
-            const uint32_t v = std::min(sample, t.last);
+            const uint32_t v = std::min(sample & t.mask, t.last);
             if constexpr (Rows) {
                 for (uint32_t k = 0; k < n; ++k)
                     store<D>(out + k * sizeof(D), rowEntry<D>(t, v, k));

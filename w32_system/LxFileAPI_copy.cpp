@@ -21,20 +21,6 @@ bool namesSameFile(const struct stat& source, const std::string& target)
            st.st_ino == source.st_ino;
 }
 
-bool writeAll(int fd, const char* data, size_t count)
-{
-    while (count) {
-        ssize_t n = write(fd, data, count);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        count -= size_t(n);
-    }
-    return true;
-}
-
 // From both files' positions to the end of the source: in the kernel where
 // the file systems allow it, else through a buffer.
 bool copyContents(int in, int out)
@@ -52,7 +38,7 @@ bool copyContents(int in, int out)
             }
         } else {
             n = read(in, buffer, sizeof buffer);
-            if (n > 0 && !writeAll(out, buffer, size_t(n)))
+            if (n > 0 && !LX_WriteAll(out, buffer, size_t(n)))
                 return false;
         }
         if (n < 0 && errno == EINTR)

@@ -14,6 +14,8 @@
 #include "w32_system/LxFileAPI.h"
 #include "w32_system/LxFileInternal.h"
 #include "w32_system/LxShellFolders.h"
+#include "w32_system/LxStrHelpers.h"
+#include "w32_system/dynlib/LxModulePath.h"
 
 namespace {
 
@@ -112,12 +114,9 @@ std::vector<std::string> splitList(const std::string& list)
 std::vector<std::string> defaultSearchFolders()
 {
     std::vector<std::string> folders;
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        std::string path(exe, size_t(n));
-        folders.push_back(path.substr(0, path.rfind('/') + 1));
-    }
+    std::string exe = LX_Utf16ToUtf8(LX_GetExecutablePath().c_str());
+    if (!exe.empty())
+        folders.push_back(exe.substr(0, exe.rfind('/') + 1));
     if (char* cwd = getcwd(nullptr, 0)) {
         folders.emplace_back(cwd);
         free(cwd);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -48,6 +49,21 @@ int LX_OpenFd(const std::string& systemPath, int flags, mode_t mode)
         fd = open(systemPath.c_str(), flags | O_CLOEXEC, mode);
     while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+bool LX_WriteAll(int fd, const void* data, size_t count)
+{
+    auto p = static_cast<const char*>(data);
+    while (count) {
+        ssize_t n = write(fd, p, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        count -= size_t(n);
+    }
+    return true;
 }
 
 bool LX_StatFile(int fd, const std::string& systemPath, SLxFileStatus* status)

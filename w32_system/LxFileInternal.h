@@ -26,6 +26,10 @@ bool LX_CopyText(const std::u16string& text, char16_t* buffer, size_t size,
 // open() with O_CLOEXEC that retries EINTR; -1 with errno set on failure.
 int LX_OpenFd(const std::string& systemPath, int flags, mode_t mode = 0666);
 
+// Writes all count bytes, going on after short writes and interruptions.
+// False when a write fails.
+bool LX_WriteAll(int fd, const void* data, size_t count);
+
 // What the file layer needs to know of a file.
 struct SLxFileStatus {
     uint64_t ui64Size;

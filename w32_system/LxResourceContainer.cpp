@@ -94,20 +94,6 @@ bool readWhole(int fd, std::vector<uint8_t>* bytes)
     return true;
 }
 
-bool writeWhole(int fd, const std::vector<uint8_t>& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 std::string folderOf(const std::string& path)
 {
     size_t slash = path.rfind('/');
@@ -211,7 +197,7 @@ int LX_WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes
     int fd = LX_OpenFd(path, O_WRONLY | O_CREAT | O_TRUNC);
     if (fd < 0)
         return -1;
-    bool written = writeWhole(fd, bytes);
+    bool written = LX_WriteAll(fd, bytes.data(), bytes.size());
     written = close(fd) == 0 && written;
     if (written)
         return 0;
@@ -245,7 +231,7 @@ bool LX_WriteResourceContainer(const std::string& path,
         struct stat old;
         if (stat(path.c_str(), &old) == 0)
             fchmod(fd, old.st_mode & 07777);
-        done = writeWhole(fd, bytes) && fsync(fd) == 0;
+        done = LX_WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
         done = close(fd) == 0 && done;
     }
     done = done && rename(temporary.c_str(), path.c_str()) == 0;

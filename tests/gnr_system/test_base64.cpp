@@ -2,12 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
 #include "gnr_system/LxBase64.h"
+#include "gnr_system/file_test_support.h"
 #include "gnr_system/string/LxString.h"
 #include "test_support.h"
 
@@ -32,18 +31,6 @@ bool Encode(Base64Coder& coder, const std::string& bytes)
 {
     return coder.Encode(reinterpret_cast<const unsigned char*>(bytes.data()),
                         unsigned(bytes.size()));
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 // ---- Known answers (RFC 4648 section 10 and a few more)

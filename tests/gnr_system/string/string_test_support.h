@@ -59,6 +59,12 @@ inline std::string Utf8(const CLxStringW& s)
     return LX_Utf16ToUtf8(s.GetString());
 }
 
+// The whole text, embedded zeros included.
+inline std::u16string ToU16(const CLxStringW& s)
+{
+    return std::u16string(s.GetString(), size_t(s.GetLength()));
+}
+
 typedef ::testing::Types<CLxStringA, CLxStringW> LxStringKinds;
 
 // Names the typed suites' instances "A" and "W".

@@ -2,22 +2,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <type_traits>
 
+#include "gnr_system/file_test_support.h"
 #include "gnr_system/string/LxStringUtils.h"
+#include "string_test_support.h"
 #include "test_support.h"
 
 namespace
 {
-
-std::u16string ToU16(const CLxStringW& s)
-{
-    return std::u16string(s.GetString(), size_t(s.GetLength()));
-}
 
 std::string ToBytes(const CLxStringA& s)
 {
@@ -35,18 +30,6 @@ template <class S> std::string Hex(const S& text)
         out += part;
     }
     return out;
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 std::string Utf16LeBytes(const std::u16string& text)

@@ -4,17 +4,13 @@
 #include <vector>
 
 #include "gnr_system/string/LxStringTokenizer.h"
+#include "string_test_support.h"
 #include "test_support.h"
 
 namespace
 {
 
 using Tokens = std::vector<std::u16string>;
-
-std::u16string ToU16(const CLxStringW& s)
-{
-    return std::u16string(s.GetString(), size_t(s.GetLength()));
-}
 
 std::string Show(const Tokens& tokens)
 {

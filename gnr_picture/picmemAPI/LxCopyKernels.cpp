@@ -2,7 +2,40 @@
 
 #include "gnr_picture/picmemAPI/LxCopyKernelsT.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+
 using namespace lxpic;
+
+namespace
+{
+
+// The kernel's figure for the last-level cache first: under some hypervisors
+// glibc's cpuid reading (sysconf) reports several times the real size.
+size_t queryLastLevelCacheBytes()
+{
+    if (FILE* f = std::fopen("/sys/devices/system/cpu/cpu0/cache/index3/size", "r")) {
+        unsigned long kib = 0;
+        const bool read = std::fscanf(f, "%luK", &kib) == 1;
+        std::fclose(f);
+        if (read && kib > 0)
+            return size_t(kib) * 1024;
+    }
+    const long bytes = sysconf(_SC_LEVEL3_CACHE_SIZE);
+    return bytes > 0 ? size_t(bytes) : size_t(8) << 20;
+}
+
+// A copy reads its source and writes its destination through the cache;
+// once the two together no longer fit, the destination lines are evicted
+// before anyone reads them, and streaming them past the cache is faster.
+size_t copyStreamThreshold()
+{
+    static const size_t bytes = queryLastLevelCacheBytes() / 2;
+    return bytes;
+}
+
+} // namespace
 
 int compare(const void* p1, uint32_t wb1, const void* p2, uint32_t wb2, uint32_t comps,
             uint32_t bits, uint32_t width, uint32_t pixelCount)
@@ -13,7 +46,8 @@ int compare(const void* p1, uint32_t wb1, const void* p2, uint32_t wb2, uint32_t
 int copy(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps, uint32_t bits,
          uint32_t width, uint32_t pixelCount)
 {
-    return copyLines(dst, dstWB, src, srcWB, comps, bits, width, pixelCount);
+    return copyLines(dst, dstWB, src, srcWB, comps, bits, width, pixelCount,
+                     copyStreamThreshold());
 }
 
 int set(void* dst, uint32_t dstWB, uint32_t value, uint32_t comps, uint32_t bits, uint32_t width,

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 #include "w32_system/debugging/LxDiag.h"
 
@@ -29,22 +33,58 @@ inline size_t checkedLineBytes(uint32_t comps, uint32_t bits, uint32_t width, ui
     return size_t(size);
 }
 
+// Copies n bytes with stores that go around the cache, so that a copy larger
+// than the cache does not first read every destination line in only to
+// overwrite it. The caller ends the run with streamFence().
+inline void streamBytes(uint8_t* dst, const uint8_t* src, size_t n)
+{
+#if defined(__SSE2__)
+    // Streaming stores need 16-byte aligned destinations; the ends go by memcpy.
+    const size_t head = std::min(n, size_t(-reinterpret_cast<uintptr_t>(dst) & 15));
+    std::memcpy(dst, src, head);
+    dst += head;
+    src += head;
+    n -= head;
+    for (; n >= 16; n -= 16, dst += 16, src += 16)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+#endif
+    std::memcpy(dst, src, n);
+}
+
+// Orders the streamed stores before any later store (and before other
+// threads see the copy as done).
+inline void streamFence()
+{
+#if defined(__SSE2__)
+    _mm_sfence();
+#endif
+}
+
+// Lines whose bytes together exceed streamAbove are copied past the cache.
 inline int copyLines(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
-                     uint32_t bits, uint32_t width, uint32_t pixelCount)
+                     uint32_t bits, uint32_t width, uint32_t pixelCount, size_t streamAbove)
 {
     const uint32_t lines = lineCount(width, pixelCount);
     if (lines == 0)
         return 0;
     const size_t size = checkedLineBytes(comps, bits, width, dstWB);
     if (dstWB == srcWB && size == dstWB) {
-        // One block: the lines touch each other on both sides.
+        // One block: the lines touch each other on both sides (memcpy
+        // streams large blocks by itself).
         std::memcpy(dst, src, size * lines);
         return 0;
     }
     Lines<uint8_t> d(dst, dstWB);
     ConstLines<uint8_t> s(src, srcWB);
+    if (size * lines <= streamAbove) {
+        for (uint32_t y = 0; y < lines; ++y)
+            std::memcpy(d[y], s[y], size);
+        return 0;
+    }
     for (uint32_t y = 0; y < lines; ++y)
-        std::memcpy(d[y], s[y], size);
+        streamBytes(d[y], s[y], size);
+    streamFence();
     return 0;
 }
 

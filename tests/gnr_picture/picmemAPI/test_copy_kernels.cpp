@@ -1,6 +1,7 @@
 // Copy, compare, fill, blend, masked copy and pixel replacement against
 // plain loops.
 #include "gnr_picture/picmemAPI/LxCopyKernels.h"
+#include "gnr_picture/picmemAPI/LxCopyKernelsT.h"
 #include "kernel_test_support.h"
 
 namespace kerneltest
@@ -25,6 +26,13 @@ template <uint32_t Bits> int runCopy(Ctx& c)
 {
     return copy(c.dst.data(), c.dst.pitch(), c.src.data(), c.src.pitch(), c.dst.comps(), Bits,
                 c.width, c.count);
+}
+
+// The copy past the cache, taken whatever the picture's size.
+template <uint32_t Bits> int runStreamedCopy(Ctx& c)
+{
+    return lxpic::copyLines(c.dst.data(), c.dst.pitch(), c.src.data(), c.src.pitch(),
+                            c.dst.comps(), Bits, c.width, c.count, 0);
 }
 
 template <uint32_t Bits> int runCompare(Ctx& c)
@@ -165,6 +173,8 @@ const KernelCase kCopyCases[] = {
     {"copy_5x6", k5x8, k5x8, 6, {}, 0, runCopy<6>, refCopy},
     {"copy_3x12", k3x16, k3x16, 16, {}, 0, runCopy<12>, refCopy},
     {"copy_1x24", k1x32, k1x32, 32, {}, 0, runCopy<24>, refCopy},
+    {"copy_streamed_5x8", k5x8, k5x8, 8, {}, 0, runStreamedCopy<8>, refCopy},
+    {"copy_streamed_3x12", k3x16, k3x16, 16, {}, 0, runStreamedCopy<12>, refCopy},
     {"compare_3x8", k3x8, k3x8, 8, {}, 0, runCompare<8>, refCompare},
     {"compare_2x16", k2x16, k2x16, 16, {}, 0, runCompare<16>, refCompare},
     {"compare_equal_1x24", k1x32, k1x32, 32, {}, 0, runCompare<24>, refCompareEqual},
@@ -229,5 +239,36 @@ const KernelCase kCopyCases[] = {
 } // namespace
 
 KERNEL_CASES(Copy, kCopyCases);
+
+// The streamed copy aligns the destination itself and copies the ends
+// bytewise: lines of any length at any address, the bytes around untouched.
+TEST(StreamedCopy, AnyLengthAtAnyAddress)
+{
+    const uint32_t lengths[] = {1, 15, 16, 17, 31, 33, 100, 1001};
+    const size_t dstOffsets[] = {0, 1, 7, 15};
+    const size_t srcOffsets[] = {0, 5};
+    constexpr uint32_t kLines = 3;
+    for (uint32_t len : lengths)
+        for (size_t dstOff : dstOffsets)
+            for (size_t srcOff : srcOffsets) {
+                SCOPED_TRACE(testing::Message()
+                             << "length " << len << ", dst +" << dstOff << ", src +" << srcOff);
+                // Odd pitches move every line to another alignment.
+                const uint32_t dstPitch = len + 3, srcPitch = len + 6;
+                std::vector<uint8_t> src(srcOff + size_t(srcPitch) * kLines);
+                for (size_t i = 0; i < src.size(); ++i)
+                    src[i] = uint8_t(i * 7 + 1);
+                std::vector<uint8_t> dst(dstOff + size_t(dstPitch) * kLines + kTailBytes, kMarker);
+                std::vector<uint8_t> expected = dst;
+                for (uint32_t y = 0; y < kLines; ++y)
+                    std::memcpy(&expected[dstOff + size_t(y) * dstPitch],
+                                &src[srcOff + size_t(y) * srcPitch], len);
+
+                EXPECT_EQ(lxpic::copyLines(dst.data() + dstOff, dstPitch, src.data() + srcOff,
+                                           srcPitch, 1, 8, len, len * kLines, 0),
+                          0);
+                EXPECT_EQ(dst, expected);
+            }
+}
 
 } // namespace kerneltest

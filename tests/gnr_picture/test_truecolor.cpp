@@ -14,7 +14,7 @@ namespace
 {
 
 using kerneltest::lutEntry;
-using kerneltest::LutSpec;
+using kerneltest::LutShape;
 using kerneltest::TestPicture;
 
 // The samples of one source pixel.
@@ -89,13 +89,13 @@ Bgr eachThroughRows(const Samples& s)
     return {{lutEntry(0, s[0], 0, 8), lutEntry(0, s[1], 1, 8), lutEntry(0, s[2], 2, 8)}};
 }
 
-constexpr LutSpec kNoTable{0, 0, 0, 0};
+constexpr LutShape kNoTable{0, 0, 0, 0};
 
 struct TrueColorCase {
     const char* name;
     uint32_t comps;
     uint32_t bits;
-    LutSpec lut; // lutCount 0: no table
+    LutShape lut; // lutCount 0: no table
     uint64_t mask;
     int result;
     Expect expect;

@@ -45,7 +45,7 @@ uint32_t normalise(Tap* taps, uint32_t n, ptrdiff_t centreTap)
 
 } // namespace
 
-ListSpec clampedSpec(uint32_t inSize, uint32_t outSize, uint32_t first, uint32_t count,
+ListShape clampedShape(uint32_t inSize, uint32_t outSize, uint32_t first, uint32_t count,
                      double centreShift, int64_t clampLo, int64_t clampHi, LxStretchWeightFn filter,
                      uint32_t radius)
 {
@@ -61,7 +61,7 @@ uint64_t filterSupport(uint32_t inSize, uint32_t outSize, uint32_t radius)
     return radius;
 }
 
-ContributorLists::ContributorLists(const ListSpec& s)
+ContributorLists::ContributorLists(const ListShape& s)
     : m_room(size_t(filterSupport(s.inSize, s.outSize, s.radius) + kExtraTaps)),
       m_taps(size_t(s.count) * m_room), m_counts(s.count)
 {

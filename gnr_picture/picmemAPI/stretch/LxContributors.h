@@ -21,7 +21,7 @@ struct Tap {
 // One pass's geometry. Positions are source samples; tap j lies at j, the
 // centre of output position p at (p + 0.5) x inSize / outSize - 0.5 -
 // centreShift.
-struct ListSpec {
+struct ListShape {
     uint32_t inSize;
     uint32_t outSize;   // of the whole (virtual) output
     uint32_t first;     // first output position built
@@ -38,7 +38,7 @@ struct ListSpec {
 };
 
 // A pass over all taps, held inside [clampLo, clampHi].
-ListSpec clampedSpec(uint32_t inSize, uint32_t outSize, uint32_t first, uint32_t count,
+ListShape clampedShape(uint32_t inSize, uint32_t outSize, uint32_t first, uint32_t count,
                      double centreShift, int64_t clampLo, int64_t clampHi, LxStretchWeightFn filter,
                      uint32_t radius);
 
@@ -47,10 +47,10 @@ ListSpec clampedSpec(uint32_t inSize, uint32_t outSize, uint32_t first, uint32_t
 class ContributorLists
 {
   public:
-    explicit ContributorLists(const ListSpec& spec);
+    explicit ContributorLists(const ListShape& shape);
 
     bool valid() const { return bool(m_taps) && bool(m_counts); }
-    // List of output position spec.first + i.
+    // List of output position shape.first + i.
     const Tap* taps(uint32_t i) const { return m_taps.get() + size_t(i) * m_room; }
     uint32_t count(uint32_t i) const { return m_counts[i]; }
 

@@ -103,7 +103,7 @@ int stretchFilterH(void* buf, uint32_t bufWB, uint32_t comps, uint32_t dstW, uin
     const uint32_t lineWidth = n ? srcWB / uint32_t(sizeof(T)) / n : 0;
     if (n == 0 || srcW == 0 || srcX >= lineWidth)
         return -9;
-    const ContributorLists lists(clampedSpec(srcW, dstW, 0, dstW, 0.0, -int64_t(srcX),
+    const ContributorLists lists(clampedShape(srcW, dstW, 0, dstW, 0.0, -int64_t(srcX),
                                              std::min<int64_t>(srcW, lineWidth - srcX) - 1, filter,
                                              radius));
     if (!lists.valid())
@@ -131,7 +131,7 @@ int stretchFilterV(void* dst, uint32_t dstWB, uint32_t comps, uint32_t dstW, uin
         return -4;
     if (n == 0 || srcH == 0 || top >= bufLines)
         return -9;
-    const ContributorLists lists(clampedSpec(srcH, dstH, 0, dstH, 0.0, -int64_t(top),
+    const ContributorLists lists(clampedShape(srcH, dstH, 0, dstH, 0.0, -int64_t(top),
                                              int64_t(bufLines) - top - 1, filter, radius));
     if (!lists.valid())
         return -3;
@@ -158,16 +158,16 @@ int displayFilterH(void* buf, uint32_t bufWB, uint32_t comps, const void* src, u
     if (n == 0 || srcW == 0 || dispW == 0)
         return -9;
 
-    ListSpec spec =
-        clampedSpec(srcW, dispW, rect->left, outW, 0.0, 0, int64_t(srcW) - 1, filter, radius);
+    ListShape shape =
+        clampedShape(srcW, dispW, rect->left, outW, 0.0, 0, int64_t(srcW) - 1, filter, radius);
     if constexpr (Ex) {
         // Taps outside the data are not considered at all, and none is
         // clamped onto a column without data.
-        spec.useLo = spec.clampLo = std::max<int64_t>(0, valid->left);
-        spec.useHi = spec.clampHi = std::min<int64_t>(int64_t(srcW) - 1, int64_t(valid->right) - 1);
-        spec.emptyWhenUnused = true;
+        shape.useLo = shape.clampLo = std::max<int64_t>(0, valid->left);
+        shape.useHi = shape.clampHi = std::min<int64_t>(int64_t(srcW) - 1, int64_t(valid->right) - 1);
+        shape.emptyWhenUnused = true;
     }
-    const ContributorLists lists(spec);
+    const ContributorLists lists(shape);
     if (!lists.valid())
         return -3;
     ConstLines<T> in(src, srcWB);
@@ -204,7 +204,7 @@ int displayFilterV(void* dst, uint32_t dstWB, uint32_t comps, uint32_t winH, con
         return -4;
     if (n == 0 || srcH == 0 || dispH == 0 || bufLines == 0)
         return -9;
-    const ContributorLists lists(clampedSpec(srcH, dispH, winY, winH, double(rect->top), 0,
+    const ContributorLists lists(clampedShape(srcH, dispH, winY, winH, double(rect->top), 0,
                                              int64_t(bufLines) - 1, filter, radius));
     if (!lists.valid())
         return -3;

@@ -22,22 +22,22 @@ std::string kernelCaseName(const ::testing::TestParamInfo<std::tuple<KernelCase,
            "p" + std::to_string(g.pad);
 }
 
-void buildLut(SLxLut& lut, const LutSpec& spec)
+void buildLut(SLxLut& lut, const LutShape& shape)
 {
-    ASSERT_EQ(SLxLut::Alloc(&lut, spec.srcBits, spec.lutCount, spec.dstBits, spec.dstComps), 0);
-    const uint32_t w = (spec.dstBits + 7u) / 8u;
-    const uint32_t n = 1u << spec.srcBits;
-    for (uint32_t c = 0; c < spec.lutCount; ++c) {
+    ASSERT_EQ(SLxLut::Alloc(&lut, shape.srcBits, shape.lutCount, shape.dstBits, shape.dstComps), 0);
+    const uint32_t w = (shape.dstBits + 7u) / 8u;
+    const uint32_t n = 1u << shape.srcBits;
+    for (uint32_t c = 0; c < shape.lutCount; ++c) {
         for (uint32_t v = 0; v < n; ++v) {
             uint8_t* row;
-            if (spec.lutCount == 1 && spec.dstComps == 1)
+            if (shape.lutCount == 1 && shape.dstComps == 1)
                 row = static_cast<uint8_t*>(lut.pTable) + size_t(v) * w;
-            else if (spec.lutCount == 1)
+            else if (shape.lutCount == 1)
                 row = static_cast<uint8_t**>(lut.pTable)[v];
             else
                 row = static_cast<uint8_t***>(lut.pTable)[c][v];
-            for (uint32_t k = 0; k < spec.dstComps; ++k) {
-                const uint32_t e = lutEntry(c, v, k, spec.dstBits);
+            for (uint32_t k = 0; k < shape.dstComps; ++k) {
+                const uint32_t e = lutEntry(c, v, k, shape.dstBits);
                 std::memcpy(row + k * w, &e, w);
             }
         }

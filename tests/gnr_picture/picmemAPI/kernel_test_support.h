@@ -82,7 +82,7 @@ class TestPicture
 };
 
 // The shape of a test table (see SLxLut); lutCount 0: no table.
-struct LutSpec {
+struct LutShape {
     uint8_t srcBits;
     uint8_t lutCount;
     uint8_t dstBits;
@@ -98,7 +98,7 @@ inline uint32_t lutEntry(uint32_t c, uint32_t v, uint32_t k, uint32_t dstBits)
 }
 
 // Allocates lut to the shape and fills every entry with lutEntry.
-void buildLut(SLxLut& lut, const LutSpec& spec);
+void buildLut(SLxLut& lut, const LutShape& shape);
 
 struct Geometry {
     uint32_t width;
@@ -141,7 +141,7 @@ struct KernelCase {
     PicFormat dst;
     PicFormat src;
     uint32_t srcValueBits; // random source samples stay below 2^srcValueBits
-    LutSpec lut;
+    LutShape lut;
     uint32_t maskBytes; // 0: no mask
     // Calls the kernel; its result is compared with the reference's.
     int (*run)(Ctx&);

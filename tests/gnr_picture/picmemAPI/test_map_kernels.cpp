@@ -62,7 +62,7 @@ void plantOverExposure(Ctx& c, uint32_t level)
 template <Combine Kind, uint64_t Mask, bool Marked> int refMap(Ctx& c)
 {
     const uint32_t n = c.src.comps();
-    const LutSpec& lut = c.kc.lut;
+    const LutShape& lut = c.kc.lut;
     const uint32_t level = c.src.sampleBytes() == 1 ? 255 : maxOf(lut.srcBits);
     const uint32_t last = maxOf(lut.srcBits);
     const uint32_t full = maxOf(lut.srcBits);
@@ -246,20 +246,20 @@ using K16To16 = decltype(&mapcomp_2x16_3x16);
 using N16To16 = decltype(&mapcomp_Nx16_3x16);
 
 // Table shapes: one table per source component, B, G, R colours.
-constexpr LutSpec bytes(uint8_t comps)
+constexpr LutShape bytes(uint8_t comps)
 {
     return {8, comps, 8, 3};
 }
-constexpr LutSpec wordsToBytes(uint8_t comps)
+constexpr LutShape wordsToBytes(uint8_t comps)
 {
     return {12, comps, 8, 3};
 }
-constexpr LutSpec words(uint8_t comps)
+constexpr LutShape words(uint8_t comps)
 {
     return {12, comps, 12, 3};
 }
 
-KernelCase mapCase(const char* name, PicFormat dst, PicFormat src, uint32_t valueBits, LutSpec lut,
+KernelCase mapCase(const char* name, PicFormat dst, PicFormat src, uint32_t valueBits, LutShape lut,
                    int (*run)(Ctx&), int (*reference)(Ctx&))
 {
     return {name, dst, src, valueBits, lut, 0, run, reference};

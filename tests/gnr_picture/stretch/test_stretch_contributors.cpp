@@ -8,7 +8,7 @@
 #include "gnr_picture/picmemAPI/stretch/LxContributors.h"
 
 using lxstretch::ContributorLists;
-using lxstretch::ListSpec;
+using lxstretch::ListShape;
 using lxstretch::Tap;
 
 namespace
@@ -32,9 +32,9 @@ TEST(StretchFilters, WeightsOfTheTriangleAndTheBSpline)
         EXPECT_DOUBLE_EQ(c.f(c.t), c.weight) << c.t;
 }
 
-ListSpec wholeLine(uint32_t in, uint32_t out, double (*f)(double), uint32_t radius)
+ListShape wholeLine(uint32_t in, uint32_t out, double (*f)(double), uint32_t radius)
 {
-    return lxstretch::clampedSpec(in, out, 0, out, 0.0, 0, int64_t(in) - 1, f, radius);
+    return lxstretch::clampedShape(in, out, 0, out, 0.0, 0, int64_t(in) - 1, f, radius);
 }
 
 std::vector<Tap> listOf(const ContributorLists& lists, uint32_t i)
@@ -159,11 +159,11 @@ TEST(StretchContributors, TapsOutsideTheUseRangeAreNotConsidered)
 {
     // Output 0..5 at scale 1 over source columns of which only 2..3 hold
     // data: columns without a tap there get an empty list.
-    ListSpec spec = wholeLine(6, 6, filter_bspline2, 3);
-    spec.useLo = spec.clampLo = 2;
-    spec.useHi = spec.clampHi = 3;
-    spec.emptyWhenUnused = true;
-    const ContributorLists lists(spec);
+    ListShape shape = wholeLine(6, 6, filter_bspline2, 3);
+    shape.useLo = shape.clampLo = 2;
+    shape.useHi = shape.clampHi = 3;
+    shape.emptyWhenUnused = true;
+    const ContributorLists lists(shape);
     ASSERT_TRUE(lists.valid());
     EXPECT_EQ(lists.count(0), 0u);
     EXPECT_EQ(describe(listOf(lists, 1)), "{2,65536}");

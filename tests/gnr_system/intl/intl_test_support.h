@@ -30,7 +30,7 @@ struct Entry {
     std::u16string wide; // own revision: the UTF-16 text (empty: text converted)
 };
 
-struct CatalogSpec {
+struct CatalogShape {
     std::string name; // the Project-Id-Version value; empty: no header entry
     std::vector<Entry> entries;
     bool bigEndian = false;
@@ -99,30 +99,30 @@ class CatalogWriter
     Bytes m_bytes;
 };
 
-inline Bytes buildCatalog(CatalogSpec spec)
+inline Bytes buildCatalog(CatalogShape shape)
 {
-    if (!spec.name.empty())
-        spec.entries.push_back(
+    if (!shape.name.empty())
+        shape.entries.push_back(
             {"",
-             "Project-Id-Version: " + spec.name + "\nContent-Type: text/plain; charset=UTF-8\n",
+             "Project-Id-Version: " + shape.name + "\nContent-Type: text/plain; charset=UTF-8\n",
              {}});
-    std::sort(spec.entries.begin(), spec.entries.end(),
+    std::sort(shape.entries.begin(), shape.entries.end(),
               [](const Entry& a, const Entry& b) { return a.key < b.key; });
-    const uint32_t n = uint32_t(spec.entries.size());
+    const uint32_t n = uint32_t(shape.entries.size());
     uint32_t s = 0;
-    if (spec.hash != Hash::None)
-        s = spec.hashSize ? spec.hashSize : nextPrime(std::max(3u, n * 4 / 3));
+    if (shape.hash != Hash::None)
+        s = shape.hashSize ? shape.hashSize : nextPrime(std::max(3u, n * 4 / 3));
 
-    CatalogWriter out(spec.bigEndian);
+    CatalogWriter out(shape.bigEndian);
     const uint32_t keyTable = 28, textTable = keyTable + 8 * n, hashTable = textTable + 8 * n;
     for (uint32_t w :
-         {0x950412deu, spec.ownRevision ? 0x51565830u : 0u, n, keyTable, textTable, s, hashTable})
+         {0x950412deu, shape.ownRevision ? 0x51565830u : 0u, n, keyTable, textTable, s, hashTable})
         out.word(w);
     out.bytes().resize(hashTable + 4 * size_t(s), 0);
 
     std::vector<uint32_t> table(s, 0);
     for (uint32_t i = 0; i < n && s; ++i) {
-        uint32_t h = hashOf(spec.entries[i].key, spec.hash == Hash::Signed);
+        uint32_t h = hashOf(shape.entries[i].key, shape.hash == Hash::Signed);
         uint32_t index = h % s, step = 1 + h % (s - 2);
         for (uint32_t tries = 0; table[index] && tries < s; ++tries)
             index = (index + step) % s;
@@ -133,17 +133,17 @@ inline Bytes buildCatalog(CatalogSpec spec)
         out.putWord(hashTable + 4 * i, table[i]);
 
     for (uint32_t i = 0; i < n; ++i) {
-        const std::string& key = spec.entries[i].key;
+        const std::string& key = shape.entries[i].key;
         out.putWord(keyTable + 8 * i, uint32_t(key.size()));
         out.putWord(keyTable + 8 * i + 4, uint32_t(out.size()));
         out.text(key);
     }
     for (uint32_t i = 0; i < n; ++i) {
-        const Entry& entry = spec.entries[i];
+        const Entry& entry = shape.entries[i];
         const uint32_t at = uint32_t(out.size());
         out.putWord(textTable + 8 * i, uint32_t(entry.text.size()));
         out.putWord(textTable + 8 * i + 4, at);
-        if (!spec.ownRevision) {
+        if (!shape.ownRevision) {
             out.text(entry.text);
             continue;
         }
@@ -217,9 +217,9 @@ class LocaleTest : public ::testing::Test
         CLxLocale::SetLangID(-1);
         CLxLocale::SetSecondaryLangID(-1);
     }
-    static bool add(const CatalogSpec& spec, LX_HMODULE module, int language)
+    static bool add(const CatalogShape& shape, LX_HMODULE module, int language)
     {
-        Bytes bytes = buildCatalog(spec);
+        Bytes bytes = buildCatalog(shape);
         return CLxLocale::AddCatalog(bytes.data(), bytes.size(), module, language);
     }
 };

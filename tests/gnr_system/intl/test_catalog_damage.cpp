@@ -39,16 +39,16 @@ std::vector<Seed> seeds()
     std::vector<Seed> out;
     for (const char* file : {"messages-le.mo", "messages-be.mo", "messages-nohash.mo"})
         out.push_back({file, readBytes(fixturePath(file))});
-    CatalogSpec spec;
-    spec.name = "qvx\\tests";
-    spec.entries = {{"Open", "Ouvrir", {}},
+    CatalogShape shape;
+    shape.name = "qvx\\tests";
+    shape.entries = {{"Open", "Ouvrir", {}},
                     {"Window", "Fenetre", u"Fen\u00eatre"},
                     {"Gr\u00f6\u00dfe", "Taille", {}}};
-    spec.ownRevision = true;
-    spec.hash = Hash::Signed;
-    out.push_back({"own little", buildCatalog(spec)});
-    spec.bigEndian = true;
-    out.push_back({"own big", buildCatalog(spec)});
+    shape.ownRevision = true;
+    shape.hash = Hash::Signed;
+    out.push_back({"own little", buildCatalog(shape)});
+    shape.bigEndian = true;
+    out.push_back({"own big", buildCatalog(shape)});
     return out;
 }
 

@@ -47,17 +47,17 @@ class CatalogLayout : public ::testing::TestWithParam<Layout>
 // still finds its non-ASCII keys.
 TEST_P(CatalogLayout, AnswersTheSameTable)
 {
-    CatalogSpec spec;
-    spec.name = "qvx\\tests";
-    spec.entries = sampleEntries();
-    spec.bigEndian = GetParam().bigEndian;
-    spec.ownRevision = GetParam().ownRevision;
-    spec.hash = GetParam().hash;
-    Bytes bytes = buildCatalog(spec);
+    CatalogShape shape;
+    shape.name = "qvx\\tests";
+    shape.entries = sampleEntries();
+    shape.bigEndian = GetParam().bigEndian;
+    shape.ownRevision = GetParam().ownRevision;
+    shape.hash = GetParam().hash;
+    Bytes bytes = buildCatalog(shape);
     CLxMsgCatalog catalog;
     ASSERT_TRUE(catalog.Load(nullptr, 1036, bytes.data(), bytes.size()));
-    EXPECT_EQ(catalog.IsOwnRevision(), spec.ownRevision);
-    EXPECT_EQ(catalog.IsSwapped(), spec.bigEndian);
+    EXPECT_EQ(catalog.IsOwnRevision(), shape.ownRevision);
+    EXPECT_EQ(catalog.IsSwapped(), shape.bigEndian);
     EXPECT_EQ(catalog.GetName(), "qvx\\tests");
     EXPECT_EQ(catalog.GetLanguage(), 1036);
 
@@ -67,7 +67,7 @@ TEST_P(CatalogLayout, AnswersTheSameTable)
         ASSERT_GE(found, 0);
         EXPECT_STREQ(catalog.GetText(found), entry.text.c_str());
         std::u16string wide =
-            spec.ownRevision && !entry.wide.empty() ? entry.wide : U16(entry.text.c_str());
+            shape.ownRevision && !entry.wide.empty() ? entry.wide : U16(entry.text.c_str());
         EXPECT_EQ(std::u16string(catalog.GetWideText(found)), wide);
     }
     for (const char* missing : {"open", "Open ", "Gr\u00f6\u00df", "Zzz", "\xff"})
@@ -86,10 +86,10 @@ TEST(CatalogReader, AStandardHashTableOfSignedBytesMissesNonAsciiKeys)
 {
     // What the signed-byte hash did to msgfmt's catalogs, shown the other
     // way round: a standard catalog is probed the msgfmt way only.
-    CatalogSpec spec;
-    spec.entries = sampleEntries();
-    spec.hash = Hash::Signed;
-    Bytes bytes = buildCatalog(spec);
+    CatalogShape shape;
+    shape.entries = sampleEntries();
+    shape.hash = Hash::Signed;
+    Bytes bytes = buildCatalog(shape);
     CLxMsgCatalog catalog;
     ASSERT_TRUE(catalog.Load(nullptr, -1, bytes.data(), bytes.size()));
     EXPECT_GE(catalog.Find("Open"), 0);
@@ -107,18 +107,18 @@ TEST(CatalogReader, HeaderNames)
         {"", ""},
     };
     for (const Case& c : cases) {
-        CatalogSpec spec;
-        spec.name = c.name;
-        spec.entries = sampleEntries();
-        Bytes bytes = buildCatalog(spec);
+        CatalogShape shape;
+        shape.name = c.name;
+        shape.entries = sampleEntries();
+        Bytes bytes = buildCatalog(shape);
         CLxMsgCatalog catalog;
         ASSERT_TRUE(catalog.Load(nullptr, -1, bytes.data(), bytes.size()));
         EXPECT_EQ(catalog.GetName(), c.expected);
     }
     // Without a header the first translation is not taken for one.
-    CatalogSpec spec;
-    spec.entries = {{"A", "Project-Id-Version: fake\n", {}}};
-    Bytes bytes = buildCatalog(spec);
+    CatalogShape shape;
+    shape.entries = {{"A", "Project-Id-Version: fake\n", {}}};
+    Bytes bytes = buildCatalog(shape);
     CLxMsgCatalog catalog;
     ASSERT_TRUE(catalog.Load(nullptr, -1, bytes.data(), bytes.size()));
     EXPECT_EQ(catalog.GetName(), "");
@@ -126,10 +126,10 @@ TEST(CatalogReader, HeaderNames)
 
 TEST(CatalogReader, AFullHashTableEndsTheProbe)
 {
-    CatalogSpec spec;
-    spec.entries = {{"a", "1", {}}, {"b", "2", {}}, {"c", "3", {}}};
-    spec.hashSize = 3; // every word taken: no empty word ends the probe
-    Bytes bytes = buildCatalog(spec);
+    CatalogShape shape;
+    shape.entries = {{"a", "1", {}}, {"b", "2", {}}, {"c", "3", {}}};
+    shape.hashSize = 3; // every word taken: no empty word ends the probe
+    Bytes bytes = buildCatalog(shape);
     CLxMsgCatalog catalog;
     ASSERT_TRUE(catalog.Load(nullptr, -1, bytes.data(), bytes.size()));
     EXPECT_EQ(catalog.Find("missing"), -1);
@@ -156,12 +156,12 @@ uint32_t getWord(const Bytes& bytes, size_t at)
 // UTF-16 copies would take hundreds of times the catalog's size).
 TEST(CatalogReader, SharedStringsAreTakenCraftedOverlapsRefused)
 {
-    CatalogSpec spec;
+    CatalogShape shape;
     const std::string longText(4000, 'x');
     for (int i = 0; i < 200; ++i)
-        spec.entries.push_back({"key" + std::to_string(1000 + i), i ? "y" : longText, {}});
-    spec.hash = Hash::None;
-    const Bytes bytes = buildCatalog(spec);
+        shape.entries.push_back({"key" + std::to_string(1000 + i), i ? "y" : longText, {}});
+    shape.hash = Hash::None;
+    const Bytes bytes = buildCatalog(shape);
     const uint32_t textTable = getWord(bytes, 16);
     const uint32_t start = getWord(bytes, textTable + 4);
 
@@ -185,12 +185,12 @@ TEST(CatalogReader, SharedStringsAreTakenCraftedOverlapsRefused)
 
 TEST(CatalogReader, DamagedCatalogsAreRefusedWithATraceRecord)
 {
-    CatalogSpec spec;
-    spec.name = "qvx\\tests";
-    spec.entries = sampleEntries();
-    const Bytes good = buildCatalog(spec);
-    spec.ownRevision = true;
-    const Bytes own = buildCatalog(spec);
+    CatalogShape shape;
+    shape.name = "qvx\\tests";
+    shape.entries = sampleEntries();
+    const Bytes good = buildCatalog(shape);
+    shape.ownRevision = true;
+    const Bytes own = buildCatalog(shape);
     const uint32_t n = getWord(good, 8);
     const size_t size = good.size();
     const uint32_t firstText = getWord(good, 16);

@@ -25,12 +25,12 @@ LX_HMODULE fakeModule(int n)
     return &modules[n];
 }
 
-CatalogSpec catalogOf(const std::string& name, const std::string& key, const std::string& text)
+CatalogShape catalogOf(const std::string& name, const std::string& key, const std::string& text)
 {
-    CatalogSpec spec;
-    spec.name = name;
-    spec.entries = {{key, text, {}}};
-    return spec;
+    CatalogShape shape;
+    shape.name = name;
+    shape.entries = {{key, text, {}}};
+    return shape;
 }
 
 using Locale = LocaleTest;
@@ -250,7 +250,7 @@ TEST_F(Locale, CatalogsFromModuleResources)
     ScopedTempDir dir;
     std::ofstream(dir.path() / "libplugin.so") << "module";
     const std::u16string module = dir.u16("libplugin.so");
-    CatalogSpec german = catalogOf("qvx\\plugin", "Open", "Offnen");
+    CatalogShape german = catalogOf("qvx\\plugin", "Open", "Offnen");
     Bytes bytes = buildCatalog(german);
     std::ofstream(dir.path() / "de.mo", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

@@ -347,11 +347,11 @@ TEST_F(DateTimeParse, ParseDate)
 // The words of the day come from the translation catalogs.
 TEST_F(DateTimeParse, TranslatedWords)
 {
-    intl_test::CatalogSpec spec;
-    spec.name = "qvx\\gnr_system\\time";
-    spec.entries = {
+    intl_test::CatalogShape shape;
+    shape.name = "qvx\\gnr_system\\time";
+    shape.entries = {
         {"noon", "poledne", {}}, {"today", "dnes", {}}, {"tomorrow", "z\xc3\xadtra", {}}};
-    const intl_test::Bytes bytes = intl_test::buildCatalog(spec);
+    const intl_test::Bytes bytes = intl_test::buildCatalog(shape);
     ASSERT_TRUE(CLxLocale::AddCatalog(bytes.data(), bytes.size(), nullptr, 1029));
     const int language = CLxLocale::SetLangID(1029);
     EXPECT_EQ(Time(u"Poledne").value, TodayAt(12));

@@ -1,7 +1,9 @@
 // Nearest-neighbour thumbnails and their windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "mul_imageformat/gnr_imageformat_qx2/LxThumbnail.h"
@@ -155,6 +157,82 @@ TEST(MakeThumbnail, RepeatedSourceRowsGiveIdenticalRows)
             ++repeats;
     // 40 rows from the 9 source rows past the half-pixel offset.
     EXPECT_EQ(31, repeats);
+}
+
+// Each thumbnail pixel computed on its own, without the column table and the
+// row copies.
+uint64_t roundedDiv(uint64_t a, uint64_t b)
+{
+    return a / b + (a % b >= b / 2);
+}
+
+template <class Sample>
+void naiveThumbnail(std::vector<uint8_t>& dst, uint32_t dstW, uint32_t dstH, uint32_t dstStride,
+                    uint32_t W, uint32_t H, uint32_t X0, uint32_t Y0,
+                    const std::vector<uint8_t>& src, uint32_t srcW, uint32_t srcH,
+                    uint32_t srcStride, uint32_t comps, uint32_t FW, uint32_t FH)
+{
+    uint32_t GW = W, GH = H;
+    ChooseHalvingFactor(GW, GH, FW, FH, 6);
+    const uint64_t offX = roundedDiv(GW, 2ull * srcW) + roundedDiv(GW, std::min(FW, W)) / 2;
+    const uint64_t offY = roundedDiv(GH, 2ull * srcH) + roundedDiv(GH, std::min(FH, H)) / 2;
+    const uint64_t CW = GW / srcW > 1 ? GW / (GW / srcW) * (GW / srcW) : GW;
+    const uint64_t CH = GH / srcH > 1 ? GH / (GH / srcH) * (GH / srcH) : GH;
+    const uint32_t cols = std::min(dstW, W - X0), rows = std::min(dstH, H - Y0);
+    for (uint32_t r = 0; r < dstH; ++r) {
+        const uint64_t y = std::min(Y0 + r, Y0 + rows - 1);
+        const uint64_t v = std::min<uint64_t>(y * GH / H + offY, CH - 1);
+        const uint64_t sy = srcH * v / CH;
+        for (uint32_t c = 0; c < cols; ++c) {
+            const uint64_t u = std::min<uint64_t>((uint64_t(c) + X0) * GW / W + offX, CW - 1);
+            const uint64_t sx = srcW * u / CW;
+            for (uint32_t k = 0; k < comps; ++k)
+                std::memcpy(&dst[r * (dstStride & ~(sizeof(Sample) - 1)) + (c * comps + k) * sizeof(Sample)],
+                            &src[sy * (srcStride & ~(sizeof(Sample) - 1)) + (sx * comps + k) * sizeof(Sample)],
+                            sizeof(Sample));
+        }
+    }
+}
+
+struct KernelCase {
+    uint32_t dstW, dstH, W, H, X0, Y0, srcW, srcH, FW, FH, extraStride;
+};
+
+TEST(MakeThumbnail, AllFourFormatsEqualAPixelByPixelReference)
+{
+    const KernelCase cases[] = {
+        {100, 100, 100, 100, 0, 0, 1024, 1024, 1024, 1024, 0},
+        {33, 21, 97, 61, 40, 30, 300, 200, 300, 200, 3},
+        {64, 64, 64, 64, 0, 0, 64, 64, 64, 64, 1},
+        {50, 40, 120, 80, 100, 70, 256, 128, 1024, 512, 5}, // reduced source, clipped window
+        {7, 9, 200, 150, 0, 0, 37, 23, 37, 23, 2},           // enlarging
+        {10, 10, 10, 10, 10, 10, 16, 16, 16, 16, 0},         // window at the far corner
+    };
+    std::mt19937 random(7);
+    for (uint32_t comps : {1u, 3u}) {
+        for (uint32_t bits : {8u, 12u}) {
+            const uint32_t bytes = bits > 8 ? 2 : 1;
+            for (const auto& c : cases) {
+                const uint32_t srcStride = c.srcW * comps * bytes + c.extraStride;
+                const uint32_t dstStride = c.dstW * comps * bytes + c.extraStride;
+                std::vector<uint8_t> src(size_t(srcStride) * c.srcH);
+                for (auto& b : src)
+                    b = static_cast<uint8_t>(random());
+                std::vector<uint8_t> expected(size_t(dstStride) * c.dstH, 0xA5), got = expected;
+                if (bytes == 1)
+                    naiveThumbnail<uint8_t>(expected, c.dstW, c.dstH, dstStride, c.W, c.H, c.X0,
+                                            c.Y0, src, c.srcW, c.srcH, srcStride, comps, c.FW, c.FH);
+                else
+                    naiveThumbnail<uint16_t>(expected, c.dstW, c.dstH, dstStride, c.W, c.H, c.X0,
+                                             c.Y0, src, c.srcW, c.srcH, srcStride, comps, c.FW, c.FH);
+                ASSERT_EQ(0, MakeThumbnail(got.data(), c.dstW, c.dstH, dstStride, c.W, c.H, c.X0,
+                                           c.Y0, src.data(), c.srcW, c.srcH, srcStride, comps,
+                                           bits, c.FW, c.FH));
+                EXPECT_EQ(expected, got) << comps << "x" << bits << " " << c.W << "x" << c.H
+                                         << " at " << c.X0 << "," << c.Y0;
+            }
+        }
+    }
 }
 
 TEST(MakeThumbnail, UnsupportedFormatsAndBadSizesWriteNothing)

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gnr_system/string/LxString.h"
-#include "mul_imageformat/gnr_imageformat_qx2/LxImageUnknownData.h"
+#include "mul_imageformat/LxImageUnknownData.h"
 #include "w32_system/LxTypes.h"
 
 class CLxQX2UnknownData : public ILxImageUnknownData

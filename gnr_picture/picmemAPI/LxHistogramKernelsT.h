@@ -1,0 +1,84 @@
+// The counting loops behind the histogram kernels: one template over the
+// sample type, the component count (0: any), the intensity bin, the mask and
+// the counter type.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#define LX_HISTO_INLINE __attribute__((always_inline)) inline
+
+namespace lxhisto
+{
+
+template <class T> LX_HISTO_INLINE T loadSample(const uint8_t* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// A picture window and the walk over it.
+struct Walk {
+    const uint8_t* src;
+    size_t pitch;
+    uint32_t comps;
+    uint32_t valueMask; // 2^bits - 1
+    uint32_t xStep, yStep;
+    uint32_t width, rows;
+    const uint8_t* mask; // null: every pixel
+    size_t maskPitch;
+};
+
+// Counts each visited pixel: component c into hist[c], the intensity into
+// intensity when Int.
+template <class T, int C, bool Int, class Bin>
+LX_HISTO_INLINE void countPixels(Bin* const* hist, Bin* intensity, const Walk& w)
+{
+    const uint32_t comps = C ? uint32_t(C) : w.comps;
+    const size_t pixelBytes = sizeof(T) * comps;
+    const size_t stride = pixelBytes * w.xStep;
+    // 64-bit positions: a step cannot wrap around past the end.
+    for (uint64_t y = 0; y < w.rows; y += w.yStep) {
+        const uint8_t* p = w.src + y * w.pitch;
+        const uint8_t* m = w.mask ? w.mask + y * w.maskPitch : nullptr;
+        for (uint64_t x = 0; x < w.width; x += w.xStep, p += stride) {
+            if (m && m[x] == 0)
+                continue;
+            uint32_t sum = 0;
+            for (uint32_t c = 0; c < comps; ++c) {
+                const uint32_t v = loadSample<T>(p + c * sizeof(T)) & w.valueMask;
+                ++hist[c][v];
+                sum += v;
+            }
+            if (Int)
+                ++intensity[sum / comps];
+        }
+    }
+}
+
+// Byte samples of one component, every pixel: four interleaved tables take
+// runs of equal values without each increment waiting for the one before;
+// their sums go into the bins at the end, so the bins are the same.
+template <class Bin> LX_HISTO_INLINE void countBytesSplit(Bin* hist, const Walk& w)
+{
+    uint32_t part[4][256];
+    std::memset(part, 0, sizeof part);
+    for (uint32_t y = 0; y < w.rows; ++y) {
+        const uint8_t* p = w.src + y * w.pitch;
+        uint32_t x = 0;
+        for (; x + 4 <= w.width; x += 4) {
+            ++part[0][p[x] & w.valueMask];
+            ++part[1][p[x + 1] & w.valueMask];
+            ++part[2][p[x + 2] & w.valueMask];
+            ++part[3][p[x + 3] & w.valueMask];
+        }
+        for (; x < w.width; ++x)
+            ++part[0][p[x] & w.valueMask];
+    }
+    for (uint32_t v = 0; v < 256; ++v)
+        hist[v] += Bin(part[0][v]) + part[1][v] + part[2][v] + part[3][v];
+}
+
+} // namespace lxhisto

@@ -1,0 +1,154 @@
+// The exact right-angle rotations: whole pixels copied along strides.
+#include <cstring>
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+#include "gnr_picture/picmemAPI/LxRotateInternal.h"
+#include "gnr_picture/picmemAPI/LxRotateKernels.h"
+
+namespace
+{
+
+template <size_t P>
+__attribute__((always_inline)) inline void
+copyLoop(uint8_t* dst, ptrdiff_t dPix, ptrdiff_t dLine, const uint8_t* src, ptrdiff_t sPix,
+         ptrdiff_t sLine, uint32_t pixels, uint32_t lines)
+{
+    for (uint32_t j = 0; j < lines; ++j, dst += dLine, src += sLine) {
+        uint8_t* d = dst;
+        const uint8_t* s = src;
+        for (uint32_t i = 0; i < pixels; ++i, d += dPix, s += sPix)
+            std::memcpy(d, s, P);
+    }
+}
+
+// Sizes without a loop of their own: 4-byte words, then the single bytes.
+void copyLoopAny(uint8_t* dst, ptrdiff_t dPix, ptrdiff_t dLine, const uint8_t* src, ptrdiff_t sPix,
+                 ptrdiff_t sLine, uint32_t pixels, uint32_t lines, uint32_t p)
+{
+    const uint32_t words = p / 4;
+    const uint32_t rest = p % 4;
+    for (uint32_t j = 0; j < lines; ++j, dst += dLine, src += sLine) {
+        uint8_t* d = dst;
+        const uint8_t* s = src;
+        for (uint32_t i = 0; i < pixels; ++i, d += dPix, s += sPix) {
+            for (uint32_t w = 0; w < words; ++w)
+                std::memcpy(d + 4 * w, s + 4 * w, 4);
+            for (uint32_t b = 0; b < rest; ++b)
+                d[4 * words + b] = s[4 * words + b];
+        }
+    }
+}
+
+// Blocks of this many pixels each way: a block's source and destination
+// lines stay in the cache while the block is turned, whichever way the
+// strides run.
+constexpr uint32_t kBlock = 64;
+
+uint32_t pixelBytesOf(uint32_t comps, uint32_t bits)
+{
+    const uint32_t sample = bits == 0    ? 0
+                            : bits <= 8  ? 1
+                            : bits <= 16 ? 2
+                            : bits <= 32 ? 4
+                            : bits <= 64 ? 8
+                                         : 0;
+    return sample * comps;
+}
+
+// copy_strided over blocks of kBlock x kBlock pixels.
+void copyBlocks(uint8_t* dst, ptrdiff_t dPix, ptrdiff_t dLine, const uint8_t* src, ptrdiff_t sPix,
+                ptrdiff_t sLine, uint32_t pixels, uint32_t lines, uint32_t p)
+{
+    for (uint32_t j = 0; j < lines; j += kBlock) {
+        const uint32_t n = lines - j < kBlock ? lines - j : kBlock;
+        for (uint32_t i = 0; i < pixels; i += kBlock) {
+            const uint32_t m = pixels - i < kBlock ? pixels - i : kBlock;
+            copy_strided(dst + ptrdiff_t(j) * dLine + ptrdiff_t(i) * dPix, dPix, dLine,
+                         src + ptrdiff_t(j) * sLine + ptrdiff_t(i) * sPix, sPix, sLine, m, n, p);
+        }
+    }
+}
+
+LX_KERNEL_CLONES void copyStrided(uint8_t* dst, ptrdiff_t dstPixStep, ptrdiff_t dstLineStep,
+                                  const uint8_t* src, ptrdiff_t srcPixStep, ptrdiff_t srcLineStep,
+                                  uint32_t pixels, uint32_t lines, uint32_t pixelBytes)
+{
+    switch (pixelBytes) {
+    case 1:
+        return copyLoop<1>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    case 2:
+        return copyLoop<2>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    case 3:
+        return copyLoop<3>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    case 4:
+        return copyLoop<4>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    case 6:
+        return copyLoop<6>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    case 8:
+        return copyLoop<8>(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines);
+    default:
+        return copyLoopAny(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels,
+                           lines, pixelBytes);
+    }
+}
+
+} // namespace
+
+void copy_strided(uint8_t* dst, ptrdiff_t dstPixStep, ptrdiff_t dstLineStep, const uint8_t* src,
+                  ptrdiff_t srcPixStep, ptrdiff_t srcLineStep, uint32_t pixels, uint32_t lines,
+                  uint32_t pixelBytes)
+{
+    copyStrided(dst, dstPixStep, dstLineStep, src, srcPixStep, srcLineStep, pixels, lines,
+                pixelBytes);
+}
+
+int rotate_90(void* dst, uint32_t dstWB, uint32_t, uint32_t, const void* src, uint32_t srcWB,
+              uint32_t srcW, uint32_t srcH, uint32_t comps, uint32_t bits)
+{
+    const uint32_t p = pixelBytesOf(comps, bits);
+    if (p == 0 || srcW == 0 || srcH == 0)
+        return 0;
+    auto* d = static_cast<uint8_t*>(dst);
+    const auto* s = static_cast<const uint8_t*>(src);
+    const ptrdiff_t dWB = dstWB, sWB = srcWB, pp = p;
+    if (srcW > srcH) // source column srcW - 1 - y becomes destination line y
+        copyBlocks(d, pp, dWB, s + (srcW - 1) * pp, sWB, -pp, srcH, srcW, p);
+    else // source line r becomes destination column r, bottom to top
+        copyBlocks(d + (srcW - 1) * dWB, -dWB, pp, s, pp, sWB, srcW, srcH, p);
+    return 0;
+}
+
+int rotate_270(void* dst, uint32_t dstWB, uint32_t, uint32_t, const void* src, uint32_t srcWB,
+               uint32_t srcW, uint32_t srcH, uint32_t comps, uint32_t bits)
+{
+    const uint32_t p = pixelBytesOf(comps, bits);
+    if (p == 0 || srcW == 0 || srcH == 0)
+        return 0;
+    auto* d = static_cast<uint8_t*>(dst);
+    const auto* s = static_cast<const uint8_t*>(src);
+    const ptrdiff_t dWB = dstWB, sWB = srcWB, pp = p;
+    if (srcW > srcH) // source column y, read upwards, becomes destination line y
+        copyBlocks(d, pp, dWB, s + (srcH - 1) * sWB, -sWB, pp, srcH, srcW, p);
+    else // source line r becomes destination column srcH - 1 - r, top to bottom
+        copyBlocks(d + (srcH - 1) * pp, dWB, -pp, s, pp, sWB, srcW, srcH, p);
+    return 0;
+}
+
+int rotate_180(void* dst, uint32_t dstWB, uint32_t, uint32_t, const void* src, uint32_t srcWB,
+               uint32_t srcW, uint32_t srcH, uint32_t comps, uint32_t bits)
+{
+    const uint32_t p = pixelBytesOf(comps, bits);
+    if (p == 0 || srcW == 0 || srcH == 0)
+        return 0;
+    const ptrdiff_t sWB = srcWB, pp = p;
+    copy_strided(static_cast<uint8_t*>(dst), pp, ptrdiff_t(dstWB),
+                 static_cast<const uint8_t*>(src) + (srcH - 1) * sWB + (srcW - 1) * pp, -pp, -sWB,
+                 srcW, srcH, p);
+    return 0;
+}

@@ -125,12 +125,13 @@ TEST_P(HistogramMembers, MatchThePlainCount)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, HistogramMembers,
-    ::testing::Values(HistoCase{1, 8, 4}, HistoCase{3, 8, 4}, HistoCase{4, 8, 8},
-                      HistoCase{2, 8, 4}, HistoCase{5, 8, 8}, HistoCase{1, 12, 4},
-                      HistoCase{1, 16, 8}, HistoCase{3, 10, 4}, HistoCase{4, 16, 4},
-                      HistoCase{2, 9, 8}, HistoCase{6, 11, 4}));
+INSTANTIATE_TEST_SUITE_P(Formats, HistogramMembers,
+                         ::testing::Values(HistoCase{1, 8, 4}, HistoCase{3, 8, 4},
+                                           HistoCase{4, 8, 8}, HistoCase{2, 8, 4},
+                                           HistoCase{5, 8, 8}, HistoCase{1, 12, 4},
+                                           HistoCase{1, 16, 8}, HistoCase{3, 10, 4},
+                                           HistoCase{4, 16, 4}, HistoCase{2, 9, 8},
+                                           HistoCase{6, 11, 4}));
 
 TEST(Histogram, EightBitRunsOfOneValueCountLikeSingleIncrements)
 {
@@ -142,9 +143,9 @@ TEST(Histogram, EightBitRunsOfOneValueCountLikeSingleIncrements)
             for (uint32_t x = 0; x < width; ++x)
                 p.put(x, y, 0, y == 2 ? x % 256 : 200);
         Bins b(1, 256, 8);
-        ASSERT_EQ(CLxPicMemAPI::GetHistogram(b.hist(), 8, p.data(), p.pitch(), 1, 8, width,
-                                             width * 5),
-                  0);
+        ASSERT_EQ(
+            CLxPicMemAPI::GetHistogram(b.hist(), 8, p.data(), p.pitch(), 1, 8, width, width * 5),
+            0);
         const Reference r = referenceCount(p, 8, 1, 1);
         for (uint32_t i = 0; i < 256; ++i)
             ASSERT_EQ(b(0, i), r.comp[0][i]) << width << ": " << i;
@@ -169,17 +170,17 @@ TEST(Histogram, DocumentedBins)
     // (10, 20, 30, 41): intensity 25.
     const uint8_t four[4] = {10, 20, 30, 41};
     Bins b4(4, 256, 4);
-    EXPECT_EQ(CLxPicMemAPI::GetHistogramEx(b4.hist(), b4.intensity.data(), 4, four, 4, 4, 8, 1,
-                                           1, 1, 1),
-              0);
+    EXPECT_EQ(
+        CLxPicMemAPI::GetHistogramEx(b4.hist(), b4.intensity.data(), 4, four, 4, 4, 8, 1, 1, 1, 1),
+        0);
     EXPECT_EQ(b4.inten(25), 1u);
     EXPECT_EQ(b4(3, 41), 1u);
 
     // An all-0 mask counts nothing, intensity included.
     const uint8_t zeros[4] = {0, 0, 0, 0};
     Bins masked(4, 256, 8);
-    EXPECT_EQ(CLxPicMemAPI::GetHistogramUnderBinary(masked.hist(), masked.intensity.data(), 8,
-                                                    four, 4, 4, 8, zeros, 4, 1, 1, 1, 1),
+    EXPECT_EQ(CLxPicMemAPI::GetHistogramUnderBinary(masked.hist(), masked.intensity.data(), 8, four,
+                                                    4, 4, 8, zeros, 4, 1, 1, 1, 1),
               0);
     for (uint32_t i = 0; i < 256; ++i)
         ASSERT_TRUE(masked.inten(i) == 0 && masked(0, i) == 0 && masked(3, i) == 0);
@@ -238,8 +239,7 @@ TEST(Histogram, TwoDimensionalBins)
     // 6-bit samples in bytes: v1 x 64 + v2; bits above the depth dropped.
     const uint8_t eight[6] = {3, 0xC5, 9, 63, 1, 2};
     std::vector<uint32_t> bins(64 * 64);
-    EXPECT_EQ(CLxPicMemAPI::GetHistogram2DEx(bins.data(), 4, eight, 6, 3, 6, 1, 0, 1, 1, 2, 2),
-              0);
+    EXPECT_EQ(CLxPicMemAPI::GetHistogram2DEx(bins.data(), 4, eight, 6, 3, 6, 1, 0, 1, 1, 2, 2), 0);
     EXPECT_EQ(bins[5 * 64 + 3], 1u);
     EXPECT_EQ(bins[1 * 64 + 63], 1u);
     // 12 bits: both values brought to 8 bits.
@@ -251,8 +251,7 @@ TEST(Histogram, TwoDimensionalBins)
     // Another counter width counts nothing.
     std::vector<uint64_t> untouched(256 * 256);
     EXPECT_EQ(
-        CLxPicMemAPI::GetHistogram2DEx(untouched.data(), 2, twelve, 4, 2, 12, 0, 1, 1, 1, 1, 1),
-        0);
+        CLxPicMemAPI::GetHistogram2DEx(untouched.data(), 2, twelve, 4, 2, 12, 0, 1, 1, 1, 1, 1), 0);
     for (uint64_t v : untouched)
         ASSERT_EQ(v, 0u);
 }
@@ -268,9 +267,9 @@ TEST(Histogram, RefusedArguments)
     EXPECT_EQ(CLxPicMemAPI::GetHistogram(hist, 4, pixels, 12, 3, 8, 4, 4), -4);
     EXPECT_EQ(CLxPicMemAPI::GetHistogramEx(one, nullptr, 4, pixels, 4, 1, 8, 1, 1, 4, 4), -4);
     EXPECT_EQ(CLxPicMemAPI::GetHistogramEx(one, bins, 4, pixels, 4, 1, 8, 0, 1, 4, 4), -4);
-    EXPECT_EQ(CLxPicMemAPI::GetHistogramUnderBinary(one, bins, 4, pixels, 4, 1, 8, pixels, 4, 1,
-                                                    0, 4, 4),
-              -4);
+    EXPECT_EQ(
+        CLxPicMemAPI::GetHistogramUnderBinary(one, bins, 4, pixels, 4, 1, 8, pixels, 4, 1, 0, 4, 4),
+        -4);
     EXPECT_EQ(CLxPicMemAPI::GetHistogramDiv(one, 4, 9, pixels, 4, 1, 8 + 0, 2, 2), -2);
     EXPECT_EQ(CLxPicMemAPI::GetHistogramDiv(one, 4, 13, pixels, 4, 1, 12, 2, 2), -4);
     // The component index of the joint form must lie below the count.

@@ -125,8 +125,8 @@ TEST(CaImage, CalibrationEnds)
     const TestPicture s = pairs({{200, 10}, {20, 10}}, 1);
     TestPicture d({3, 1}, 2, 1, 0);
     auto ca = [&](double betaNumer, double concLow) {
-        return CLxPicMemAPI::CaImage(d.data(), d.pitch(), s.data(), 2, 8, s.pitch(), 2, 2, 0, 1,
-                                     0, 0, 0.224, 1.0, betaNumer, 1.0, 0.5, 10.0, concLow, 10.0);
+        return CLxPicMemAPI::CaImage(d.data(), d.pitch(), s.data(), 2, 8, s.pitch(), 2, 2, 0, 1, 0,
+                                     0, 0.224, 1.0, betaNumer, 1.0, 0.5, 10.0, concLow, 10.0);
     };
     // bn = 0: the lowest index everywhere.
     ASSERT_EQ(ca(0.0, 0.01), 0);
@@ -146,8 +146,8 @@ TEST(CaImage, SixteenBitLowEndFromTheCap)
     // Clo 0 at 16 bits: the scale starts at -ceil(log10(10 K)) = -1.
     const TestPicture s = pairs({{3000, 1000}}, 2);
     TestPicture d({3, 1}, 1, 1, 0);
-    ASSERT_EQ(CLxPicMemAPI::CaImage(d.data(), d.pitch(), s.data(), 2, 14, s.pitch(), 1, 1, 0, 1,
-                                    0, 0, 0.224, 1.0, 1.0, 1.0, 1.0, 5.0, 0.0, 10.0),
+    ASSERT_EQ(CLxPicMemAPI::CaImage(d.data(), d.pitch(), s.data(), 2, 14, s.pitch(), 1, 1, 0, 1, 0,
+                                    0, 0.224, 1.0, 1.0, 1.0, 1.0, 5.0, 0.0, 10.0),
               0);
     const double t = (std::log10(2.0 * 0.224 / 2.0) + 1.0) / 2.0;
     EXPECT_EQ(pixel(d, 0, 0), colour(uint32_t(t * 255.0), 3000, 3000));
@@ -266,22 +266,21 @@ TEST(Ratio, RefusedArguments)
     desc.uiDenom = 1;
     EXPECT_EQ(ratio(d, s, 17, desc), -2);
     EXPECT_EQ(CLxPicMemAPI::RatioImage(d.data(), 3, s.data(), 2, 8, 2, 0, 1, &desc), 0);
-    EXPECT_EQ(CLxPicMemAPI::CaImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, 2, 0, 0, 0, 1, 1, 1, 1,
-                                    1, 1, 1, 1),
+    EXPECT_EQ(CLxPicMemAPI::CaImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, 2, 0, 0, 0, 1, 1, 1, 1, 1,
+                                    1, 1, 1),
               -4);
-    EXPECT_EQ(CLxPicMemAPI::FRETImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, 0, 1, 2, 0, 0, 0, 0,
-                                      0, 0, 0, 0, 0, nullptr, false),
+    EXPECT_EQ(CLxPicMemAPI::FRETImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, 0, 1, 2, 0, 0, 0, 0, 0,
+                                      0, 0, 0, 0, nullptr, false),
               -4);
-    EXPECT_EQ(CLxPicMemAPI::FRET_EffImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, -1, 1, 0, 0, 0,
-                                          0, 0, 0, 0, 0, 0, 0, 0, 0),
+    EXPECT_EQ(CLxPicMemAPI::FRET_EffImage(d.data(), 3, s.data(), 2, 8, 2, 1, 1, -1, 1, 0, 0, 0, 0,
+                                          0, 0, 0, 0, 0, 0, 0, 0),
               -4);
     EXPECT_EQ(d.bytes(), before);
 }
 
 // --- Local peaks -----------------------------------------------------------------------
 
-template <class T>
-void constantWithDarkPixel(uint32_t bytes, uint32_t bits, int16_t tolerance)
+template <class T> void constantWithDarkPixel(uint32_t bytes, uint32_t bits, int16_t tolerance)
 {
     const uint32_t w = 9, h = 8;
     TestPicture s({1, bytes}, w, h, 1);

@@ -37,8 +37,8 @@ int rotate(TestPicture& d, const TestPicture& s, uint32_t bits, double angle,
            const void* background, CLxPicMemAPI::ELxPicStretchMode mode, bool fit)
 {
     return CLxPicMemAPI::Rotate(d.data(), d.pitch(), d.width(), d.width() * d.lines(), s.data(),
-                                s.pitch(), s.width(), s.width() * s.lines(), s.comps(), bits,
-                                angle, background, mode, fit);
+                                s.pitch(), s.width(), s.width() * s.lines(), s.comps(), bits, angle,
+                                background, mode, fit);
 }
 
 int matrix(TestPicture& d, const TestPicture& s, uint32_t bits, const lxrot::Affine& m,
@@ -77,9 +77,9 @@ INSTANTIATE_TEST_SUITE_P(Angles, RotateDestSize,
 
 TEST(RotateDestSizeErrors, NonFiniteAngleOrMissingSizeLeavesTheSizes)
 {
-    for (double angle : {std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::infinity(),
-                         -std::numeric_limits<double>::infinity()}) {
+    for (double angle :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity()}) {
         uint32_t w = 7, h = 9;
         EXPECT_EQ(CLxPicMemAPI::RotateGetDestSize(&w, &h, 100, 50, angle), -4);
         EXPECT_EQ(w, 7u);
@@ -139,8 +139,8 @@ TEST_P(RotateRightAngle, MatchesTheFormula)
         int (*kernel)(void*, uint32_t, uint32_t, uint32_t, const void*, uint32_t, uint32_t,
                       uint32_t, uint32_t, uint32_t);
     };
-    for (const Turn& t : {Turn{90, true, rotate_90}, Turn{180, false, rotate_180},
-                          Turn{270, true, rotate_270}}) {
+    for (const Turn& t :
+         {Turn{90, true, rotate_90}, Turn{180, false, rotate_180}, Turn{270, true, rotate_270}}) {
         const uint32_t dw = t.swaps ? c.h : c.w;
         const uint32_t dh = t.swaps ? c.w : c.h;
         TestPicture viaDispatch({c.comps, c.bytes}, dw, dh, 2);
@@ -390,8 +390,12 @@ TEST(RotateLinear, ThirtyTwoAndSixtyFourBitsAndTheTestedPathAgree)
     for (double deg : {0.0, 30.0, 45.0, 137.0, 211.0, 300.0}) {
         const double a = deg * 0.017453292519943334, c = std::cos(a), s = std::sin(a);
         for (double scale : {1.0, 0.7, 1.9}) {
-            const lxrot::Affine m{c * scale, s * scale, -s * scale, c * scale,
-                                  18.5 + 20 * s - 20 * c, 14.5 - 16 * c - 16 * s};
+            const lxrot::Affine m{c * scale,
+                                  s * scale,
+                                  -s * scale,
+                                  c * scale,
+                                  18.5 + 20 * s - 20 * c,
+                                  14.5 - 16 * c - 16 * s};
             checkLinearForms<uint8_t, 1>(m, uint32_t(deg));
             checkLinearForms<uint8_t, 3>(m, uint32_t(deg) + 1);
             checkLinearForms<uint8_t, 4>(m, uint32_t(deg) + 2);

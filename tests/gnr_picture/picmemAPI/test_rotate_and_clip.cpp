@@ -170,8 +170,8 @@ TEST(RotateAndClip, BadInput)
     TestPicture d({3, 1}, 4, 4, 0);
     TestPicture mask({3, 1}, 4, 4, 0);
     const auto before = d.bytes();
-    for (double angle : {std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::infinity()}) {
+    for (double angle :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         EXPECT_EQ(draw(d, s, {angle}, kNearest), -4);
         EXPECT_EQ(drawWithMask(d, mask, s, {angle}, kBilinear), -4);
     }

@@ -45,32 +45,37 @@ LX_KERNEL_CLONES void count64(void** hist, void* intensity, const Walk& w)
                            static_cast<uint64_t*>(intensity), w);
 }
 
+// Byte members of 1, 3 or 4 components over every pixel without a mask:
+// interleaved sub-tables (same bins).
+template <int C, class Bin> void countSplit(Bin* const* hist, const Walk& w)
+{
+    if constexpr (C == 1)
+        countBytesSplit(hist[0], w);
+    else
+        countPixelsSplit<C>(hist, w);
+}
+
 template <class T, int C, bool Int>
 int count(void** hist, void* intensity, uint32_t binSize, const Walk& w)
 {
     if (w.rows == 0 || w.width == 0)
         return 0;
-    if (binSize == 4) {
-        if constexpr (sizeof(T) == 1 && C == 1 && !Int) {
-            if (w.xStep == 1 && w.yStep == 1 && !w.mask) {
-                countBytesSplit(static_cast<uint32_t*>(hist[0]), w);
-                return 0;
-            }
+    if (binSize != 4 && binSize != 8)
+        return -2;
+    if constexpr (sizeof(T) == 1 && C != 0 && !Int) {
+        if (w.xStep == 1 && w.yStep == 1 && !w.mask) {
+            if (binSize == 4)
+                countSplit<C>(reinterpret_cast<uint32_t* const*>(hist), w);
+            else
+                countSplit<C>(reinterpret_cast<uint64_t* const*>(hist), w);
+            return 0;
         }
+    }
+    if (binSize == 4)
         count32<T, C, Int>(hist, intensity, w);
-        return 0;
-    }
-    if (binSize == 8) {
-        if constexpr (sizeof(T) == 1 && C == 1 && !Int) {
-            if (w.xStep == 1 && w.yStep == 1 && !w.mask) {
-                countBytesSplit(static_cast<uint64_t*>(hist[0]), w);
-                return 0;
-            }
-        }
+    else
         count64<T, C, Int>(hist, intensity, w);
-        return 0;
-    }
-    return -2;
+    return 0;
 }
 
 // Divided members: (sample AND 2^bits - 1) >> shift.

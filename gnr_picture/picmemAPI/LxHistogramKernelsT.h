@@ -65,20 +65,53 @@ template <class Bin> LX_HISTO_INLINE void countBytesSplit(Bin* hist, const Walk&
 {
     uint32_t part[4][256];
     std::memset(part, 0, sizeof part);
+    // Eight samples a load, their bits above the depth dropped at once.
+    const uint64_t mask = uint64_t(w.valueMask & 0xFF) * 0x0101010101010101ull;
     for (uint32_t y = 0; y < w.rows; ++y) {
         const uint8_t* p = w.src + y * w.pitch;
         uint32_t x = 0;
-        for (; x + 4 <= w.width; x += 4) {
-            ++part[0][p[x] & w.valueMask];
-            ++part[1][p[x + 1] & w.valueMask];
-            ++part[2][p[x + 2] & w.valueMask];
-            ++part[3][p[x + 3] & w.valueMask];
+        for (; x + 8 <= w.width; x += 8) {
+            uint64_t v;
+            std::memcpy(&v, p + x, 8);
+            v &= mask;
+            ++part[0][v & 0xFF];
+            ++part[1][(v >> 8) & 0xFF];
+            ++part[2][(v >> 16) & 0xFF];
+            ++part[3][(v >> 24) & 0xFF];
+            ++part[0][(v >> 32) & 0xFF];
+            ++part[1][(v >> 40) & 0xFF];
+            ++part[2][(v >> 48) & 0xFF];
+            ++part[3][v >> 56];
         }
         for (; x < w.width; ++x)
             ++part[0][p[x] & w.valueMask];
     }
     for (uint32_t v = 0; v < 256; ++v)
         hist[v] += Bin(part[0][v]) + part[1][v] + part[2][v] + part[3][v];
+}
+
+// Byte samples of C (3 or 4) components, every pixel: even and odd pixels
+// count into tables of their own, summed into the bins at the end.
+template <int C, class Bin> LX_HISTO_INLINE void countPixelsSplit(Bin* const* hist, const Walk& w)
+{
+    uint32_t part[2][C][256];
+    std::memset(part, 0, sizeof part);
+    const uint32_t m = w.valueMask & 0xFF;
+    for (uint32_t y = 0; y < w.rows; ++y) {
+        const uint8_t* p = w.src + y * w.pitch;
+        uint32_t x = 0;
+        for (; x + 2 <= w.width; x += 2, p += 2 * C)
+            for (int c = 0; c < C; ++c) {
+                ++part[0][c][p[c] & m];
+                ++part[1][c][p[C + c] & m];
+            }
+        if (x < w.width)
+            for (int c = 0; c < C; ++c)
+                ++part[0][c][p[c] & m];
+    }
+    for (int c = 0; c < C; ++c)
+        for (uint32_t v = 0; v < 256; ++v)
+            hist[c][v] += Bin(part[0][c][v]) + part[1][c][v];
 }
 
 } // namespace lxhisto

@@ -151,7 +151,7 @@ inline bool linearFits32(const LinearFrame& f, uint32_t dstW, uint32_t dstH, con
         const double x = (corner & 2) ? double(dstW) : 0.0;
         const double X = double(f.D) * (f.startX + y * m.m2) + double(f.dx / 2) + x * double(f.dx);
         const double Y = double(f.D) * (f.startY + y * m.m3) + double(f.dy / 2) + x * double(f.dy);
-        if (!(std::fabs(X) <= limit - 1.0 && std::fabs(Y) <= limit - 1.0))
+        if (!(std::fabs(X) <= limit && std::fabs(Y) <= limit))
             return false;
     }
     return true;

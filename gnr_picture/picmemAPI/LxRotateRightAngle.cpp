@@ -135,6 +135,34 @@ void transpose8x8x16(const uint8_t* src, ptrdiff_t srcLineStep, uint8_t* dst, pt
 #endif
 }
 
+// The same for 8-bit pixels: rows of 8 bytes.
+void transpose8x8x8(const uint8_t* src, ptrdiff_t srcLineStep, uint8_t* dst, ptrdiff_t dstLineStep)
+{
+#if defined(__SSE2__)
+    __m128i a[8];
+    for (int i = 0; i < 8; ++i)
+        a[i] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i * srcLineStep));
+    __m128i b[4], c[4];
+    for (int i = 0; i < 4; ++i)
+        b[i] = _mm_unpacklo_epi8(a[2 * i], a[2 * i + 1]);
+    for (int h = 0; h < 2; ++h) { // lines 0-3, then 4-7
+        c[2 * h] = _mm_unpacklo_epi16(b[2 * h], b[2 * h + 1]);
+        c[2 * h + 1] = _mm_unpackhi_epi16(b[2 * h], b[2 * h + 1]);
+    }
+    const __m128i d[4] = {_mm_unpacklo_epi32(c[0], c[2]), _mm_unpackhi_epi32(c[0], c[2]),
+                          _mm_unpacklo_epi32(c[1], c[3]), _mm_unpackhi_epi32(c[1], c[3])};
+    for (int j = 0; j < 4; ++j) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 2 * j * dstLineStep), d[j]);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + (2 * j + 1) * dstLineStep),
+                         _mm_srli_si128(d[j], 8));
+    }
+#else
+    for (int j = 0; j < 8; ++j)
+        for (int i = 0; i < 8; ++i)
+            dst[j * dstLineStep + i] = src[i * srcLineStep + j];
+#endif
+}
+
 // The source rectangle of lines [r0, r1) and columns [c0, c1) turned by 90
 // (dst(x, y) = src(srcW - 1 - y, x)) or 270 degrees (dst(x, y) =
 // src(y, srcH - 1 - x)), line by line through copy_strided.
@@ -160,16 +188,17 @@ struct Turn {
         copyBlocks(target(c0, r0), ninety ? -dWB : dWB, ninety ? p : -p, src + r0 * sWB + c0 * p, p,
                    sWB, c1 - c0, r1 - r0, uint32_t(p));
     }
-    // 16-bit pixels: whole 8 x 8 tiles by vectors, the rims line by line.
-    void tiles16() const
+    // 8 or 16-bit pixels: whole 8 x 8 tiles by vectors, the rims line by
+    // line.
+    void tiles(void (*transpose)(const uint8_t*, ptrdiff_t, uint8_t*, ptrdiff_t)) const
     {
         const uint32_t lines = srcH / 8 * 8, cols = srcW / 8 * 8;
         for (uint32_t c0 = 0; c0 < cols; c0 += 8)
             for (uint32_t r0 = 0; r0 < lines; r0 += 8) {
                 if (ninety)
-                    transpose8x8x16(src + r0 * sWB + c0 * p, sWB, target(c0, r0), -dWB);
+                    transpose(src + r0 * sWB + c0 * p, sWB, target(c0, r0), -dWB);
                 else // lines read upwards, so each column comes out left to right
-                    transpose8x8x16(src + (r0 + 7) * sWB + c0 * p, -sWB, target(c0, r0 + 7), dWB);
+                    transpose(src + (r0 + 7) * sWB + c0 * p, -sWB, target(c0, r0 + 7), dWB);
             }
         region(0, srcH, cols, srcW);
         region(lines, srcH, 0, cols);
@@ -195,8 +224,9 @@ int rotate_90(void* dst, uint32_t dstWB, uint32_t, uint32_t, const void* src, ui
     auto* d = static_cast<uint8_t*>(dst);
     const auto* s = static_cast<const uint8_t*>(src);
     const ptrdiff_t dWB = dstWB, sWB = srcWB, pp = p;
-    if (p == 2)
-        Turn{static_cast<uint8_t*>(dst), dWB, s, sWB, srcW, srcH, pp, true}.tiles16();
+    if (p == 1 || p == 2)
+        Turn{static_cast<uint8_t*>(dst), dWB, s, sWB, srcW, srcH, pp, true}.tiles(
+            p == 1 ? transpose8x8x8 : transpose8x8x16);
     else if (srcW > srcH) // source column srcW - 1 - y becomes destination line y
         copyBlocks(d, pp, dWB, s + (srcW - 1) * pp, sWB, -pp, srcH, srcW, p);
     else // source line r becomes destination column r, bottom to top
@@ -213,8 +243,9 @@ int rotate_270(void* dst, uint32_t dstWB, uint32_t, uint32_t, const void* src, u
     auto* d = static_cast<uint8_t*>(dst);
     const auto* s = static_cast<const uint8_t*>(src);
     const ptrdiff_t dWB = dstWB, sWB = srcWB, pp = p;
-    if (p == 2)
-        Turn{static_cast<uint8_t*>(dst), dWB, s, sWB, srcW, srcH, pp, false}.tiles16();
+    if (p == 1 || p == 2)
+        Turn{static_cast<uint8_t*>(dst), dWB, s, sWB, srcW, srcH, pp, false}.tiles(
+            p == 1 ? transpose8x8x8 : transpose8x8x16);
     else if (srcW > srcH) // source column y, read upwards, becomes destination line y
         copyBlocks(d, pp, dWB, s + (srcH - 1) * sWB, -sWB, pp, srcH, srcW, p);
     else // source line r becomes destination column srcH - 1 - r, top to bottom

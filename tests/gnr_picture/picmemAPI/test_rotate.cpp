@@ -179,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RightAngleCase{1, 1, 8, 5, 3}, RightAngleCase{1, 1, 8, 3, 5},
                       RightAngleCase{1, 1, 8, 1, 1}, RightAngleCase{1, 2, 12, 7, 4},
                       RightAngleCase{1, 2, 16, 19, 21}, RightAngleCase{1, 2, 16, 24, 8},
+                      RightAngleCase{1, 1, 8, 21, 19}, RightAngleCase{1, 1, 8, 16, 40},
                       RightAngleCase{3, 1, 8, 4, 9}, RightAngleCase{4, 1, 8, 9, 4},
                       RightAngleCase{3, 2, 16, 5, 6}, RightAngleCase{4, 2, 16, 70, 3},
                       RightAngleCase{2, 2, 16, 3, 70}, RightAngleCase{3, 4, 24, 6, 5},

@@ -31,18 +31,45 @@ Walk walkOf(const void* src, uint32_t srcWB, uint32_t comps, uint32_t bits, uint
     return w;
 }
 
-// One clone pair per member and counter width; the loops are inlined.
-template <class T, int C, bool Int>
-LX_KERNEL_CLONES void count32(void** hist, void* intensity, const Walk& w)
+// The counting loops of every member in one function with one clone pair
+// (clones of templates are not available everywhere); each case inlines its
+// loop.
+#define LX_COUNT_CASE(T, C, INT)                                                                   \
+    case countKey(sizeof(T), C, INT):                                                              \
+        if (wide)                                                                                  \
+            countPixels<T, C, INT>(reinterpret_cast<uint64_t* const*>(hist),                       \
+                                   static_cast<uint64_t*>(intensity), w);                          \
+        else                                                                                       \
+            countPixels<T, C, INT>(reinterpret_cast<uint32_t* const*>(hist),                       \
+                                   static_cast<uint32_t*>(intensity), w);                          \
+        return;
+
+constexpr uint32_t countKey(size_t sample, int comps, bool withIntensity)
 {
-    countPixels<T, C, Int>(reinterpret_cast<uint32_t* const*>(hist),
-                           static_cast<uint32_t*>(intensity), w);
+    return uint32_t(sample) << 8 | uint32_t(comps) << 1 | (withIntensity ? 1u : 0u);
 }
-template <class T, int C, bool Int>
-LX_KERNEL_CLONES void count64(void** hist, void* intensity, const Walk& w)
+
+LX_KERNEL_CLONES void countMember(uint32_t key, bool wide, void** hist, void* intensity,
+                                  const Walk& w)
 {
-    countPixels<T, C, Int>(reinterpret_cast<uint64_t* const*>(hist),
-                           static_cast<uint64_t*>(intensity), w);
+    switch (key) {
+        LX_COUNT_CASE(uint8_t, 1, false)
+        LX_COUNT_CASE(uint8_t, 3, false)
+        LX_COUNT_CASE(uint8_t, 4, false)
+        LX_COUNT_CASE(uint8_t, 0, false)
+        LX_COUNT_CASE(uint8_t, 3, true)
+        LX_COUNT_CASE(uint8_t, 4, true)
+        LX_COUNT_CASE(uint8_t, 0, true)
+        LX_COUNT_CASE(uint16_t, 1, false)
+        LX_COUNT_CASE(uint16_t, 3, false)
+        LX_COUNT_CASE(uint16_t, 4, false)
+        LX_COUNT_CASE(uint16_t, 0, false)
+        LX_COUNT_CASE(uint16_t, 3, true)
+        LX_COUNT_CASE(uint16_t, 4, true)
+        LX_COUNT_CASE(uint16_t, 0, true)
+    default:
+        return;
+    }
 }
 
 // Byte members of 1, 3 or 4 components over every pixel without a mask:
@@ -71,10 +98,7 @@ int count(void** hist, void* intensity, uint32_t binSize, const Walk& w)
             return 0;
         }
     }
-    if (binSize == 4)
-        count32<T, C, Int>(hist, intensity, w);
-    else
-        count64<T, C, Int>(hist, intensity, w);
+    countMember(countKey(sizeof(T), C, Int), binSize == 8, hist, intensity, w);
     return 0;
 }
 

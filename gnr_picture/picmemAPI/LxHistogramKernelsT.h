@@ -69,7 +69,7 @@ template <class Bin> LX_HISTO_INLINE void countBytesSplit(Bin* hist, const Walk&
     const uint64_t mask = uint64_t(w.valueMask & 0xFF) * 0x0101010101010101ull;
     for (uint32_t y = 0; y < w.rows; ++y) {
         const uint8_t* p = w.src + y * w.pitch;
-        uint32_t x = 0;
+        uint64_t x = 0; // 64 bits: x + 8 cannot wrap
         for (; x + 8 <= w.width; x += 8) {
             uint64_t v;
             std::memcpy(&v, p + x, 8);
@@ -99,7 +99,7 @@ template <int C, class Bin> LX_HISTO_INLINE void countPixelsSplit(Bin* const* hi
     const uint32_t m = w.valueMask & 0xFF;
     for (uint32_t y = 0; y < w.rows; ++y) {
         const uint8_t* p = w.src + y * w.pitch;
-        uint32_t x = 0;
+        uint64_t x = 0;
         for (; x + 2 <= w.width; x += 2, p += 2 * C)
             for (int c = 0; c < C; ++c) {
                 ++part[0][c][p[c] & m];

@@ -63,10 +63,10 @@ uint32_t pixelBytesOf(uint32_t comps, uint32_t bits)
 void copyBlocks(uint8_t* dst, ptrdiff_t dPix, ptrdiff_t dLine, const uint8_t* src, ptrdiff_t sPix,
                 ptrdiff_t sLine, uint32_t pixels, uint32_t lines, uint32_t p)
 {
-    for (uint32_t j = 0; j < lines; j += kBlock) {
-        const uint32_t n = lines - j < kBlock ? lines - j : kBlock;
-        for (uint32_t i = 0; i < pixels; i += kBlock) {
-            const uint32_t m = pixels - i < kBlock ? pixels - i : kBlock;
+    for (uint64_t j = 0; j < lines; j += kBlock) { // 64 bits: the step cannot wrap
+        const uint32_t n = uint32_t(lines - j < kBlock ? lines - j : kBlock);
+        for (uint64_t i = 0; i < pixels; i += kBlock) {
+            const uint32_t m = uint32_t(pixels - i < kBlock ? pixels - i : kBlock);
             copy_strided(dst + ptrdiff_t(j) * dLine + ptrdiff_t(i) * dPix, dPix, dLine,
                          src + ptrdiff_t(j) * sLine + ptrdiff_t(i) * sPix, sPix, sLine, m, n, p);
         }

@@ -22,6 +22,8 @@
 #include "gnr_picture/lut/LxLut.h"
 #include "w32_system/LxExport.h"
 
+struct SLxRatioDesc;
+
 class LX_EXPORT CLxPicMemAPI
 {
   public:
@@ -442,4 +444,143 @@ class LX_EXPORT CLxPicMemAPI
     static int ConvertToTrueColor(void* dst, uint32_t dstWB, const void* src, uint32_t srcComps,
                                   uint32_t srcBits, uint32_t srcWB, uint32_t width, uint32_t count,
                                   const SLxLut* lut);
+
+    // --- Rotation, histograms, ratio imaging ----------------------------------
+    // (LxPicMemAPI_rotate.cpp, LxPicMemAPI_histogram.cpp,
+    // LxPicMemAPI_ratio.cpp; kernels in LxRotateKernels.h,
+    // LxHistogramKernels.h, LxRatioKernels.h)
+
+    // Rotation. Angles are degrees, counter-clockwise as displayed (line 0 at
+    // the top), brought into [0, 360); a non-finite angle gives -4 and
+    // nothing is written.
+
+    // The size that holds a width x height picture turned by angle:
+    // w |cos a| + h |sin a| by w |sin a| + h |cos a|, truncated; exactly
+    // w x h at 0 and 180 degrees and h x w at 90 and 270. Negative angles
+    // are brought up by 360; angles of 360 or more are taken as given (450
+    // goes through the formula). -4 (sizes untouched) for a null size or a
+    // non-finite angle.
+    static int RotateGetDestSize(uint32_t* dstW, uint32_t* dstH, uint32_t width, uint32_t height,
+                                 double angle);
+    // Turns the source about its centre into the destination, centre on
+    // centre. Equal sizes at 0 copy and at 180 turn exactly; equal counts
+    // with the destination as high as the source is wide turn exactly at 90
+    // and 270 (within 1e-10 degrees; these ignore background, mode and fit).
+    // Otherwise the source is resampled (RotateMatrix); fit scales it down
+    // so that the whole turned picture shows, aspect kept. mode 1 is nearest
+    // neighbour, any other bilinear (1, 3 or 4 components of up to 16 bits;
+    // other formats always nearest). background: one pixel for uncovered
+    // destination pixels, or null to leave them. Width 0 or no whole line:
+    // 0, nothing written; overlapping pictures or missing pointers -4; bits
+    // 0 or above 64 -2. Pixels are comps samples of 1, 2, 4 or 8 bytes.
+    static int Rotate(void* dst, uint32_t dstWB, uint32_t dstW, uint32_t dstCount, const void* src,
+                      uint32_t srcWB, uint32_t srcW, uint32_t srcCount, uint32_t comps,
+                      uint32_t bits, double angle, const void* background, ELxPicStretchMode mode,
+                      bool fit);
+    // Resamples through the transform: destination pixel (x, y) comes from
+    // source position (m0 x + m2 y + m4, m1 x + m3 y + m5) (see
+    // LxRotateKernels.h for where the methods sample). Checks as Rotate; a
+    // non-finite value -4.
+    static int RotateMatrix(void* dst, uint32_t dstWB, uint32_t dstW, uint32_t dstCount,
+                            const void* src, uint32_t srcWB, uint32_t srcW, uint32_t srcCount,
+                            uint32_t comps, uint32_t bits, double m0, double m1, double m2,
+                            double m3, double m4, double m5, const void* background,
+                            ELxPicStretchMode mode);
+    // Turns a piece of a larger picture (3-byte pixels, whatever the
+    // format) about the larger picture's centre, shifted by (shiftX, shiftY)
+    // source pixels, into lines x pixels destination pixels: destination
+    // point (pixels / 2, centreHeight / 2) shows the larger picture's point
+    // ((left + clipW + right) / 2 + shiftX, (top + clipH + bottom) / 2 +
+    // shiftY). The piece is pixel (left, top) to (left + clipW - 1, top +
+    // clipH - 1) of the larger picture. mode 1 nearest (truncated
+    // position), else bilinear in double precision, truncated; pixels whose
+    // position falls outside the piece are not written (no background).
+    // The unnamed values are not used. 0; -4 for a non-finite angle or a
+    // missing pointer.
+    static int RotateAndClip(void* dst, uint32_t dstWB, uint32_t, uint32_t lines, uint32_t pixels,
+                             uint32_t centreHeight, const void* src, uint32_t srcWB, uint32_t,
+                             uint32_t, uint32_t clipW, uint32_t clipH, uint32_t, uint32_t,
+                             double angle, int32_t left, int32_t right, int32_t top, int32_t bottom,
+                             double shiftX, double shiftY, ELxPicStretchMode mode);
+    // The same with a coverage mask of the destination's layout: the first
+    // maskWidth pixels (3 bytes each) of its first lines lines are set to 0,
+    // then every drawn pixel is marked 128, 128, 128.
+    static int RotateAndClip(void* dst, void* mask, uint32_t dstWB, uint32_t maskWidth,
+                             uint32_t lines, uint32_t pixels, uint32_t centreHeight,
+                             const void* src, uint32_t srcWB, uint32_t, uint32_t, uint32_t clipW,
+                             uint32_t clipH, uint32_t, uint32_t, double angle, int32_t left,
+                             int32_t right, int32_t top, int32_t bottom, double shiftX,
+                             double shiftY, ELxPicStretchMode mode);
+
+    // Histograms. Bins are counters of binSize bytes (4: uint32_t, 8:
+    // uint64_t), added to and never cleared; hist holds one bin array per
+    // component. 8-bit samples have 256 bins, 9 to 16 bits 2^bits (samples
+    // are taken AND 2^bits - 1). Pixels x = 0, xStep, ... of lines y = 0,
+    // yStep, ... are counted. Width 0 or count 0: 0. Another bin size -2
+    // (nothing counted); a null bin array or a step of 0 -4.
+
+    // Every component into its bins; 8 or 9 to 16 bits, else -2.
+    static int GetHistogram(void** hist, uint32_t binSize, const void* src, uint32_t srcWB,
+                            uint32_t comps, uint32_t bits, uint32_t width, uint32_t count);
+    // 9 to 32 bits into 2^histBits bins a component: sample >> (bits -
+    // histBits). histBits above bits -4; 8 bits or fewer, or above 32, -2.
+    static int GetHistogramDiv(void** hist, uint32_t binSize, uint32_t histBits, const void* src,
+                               uint32_t srcWB, uint32_t comps, uint32_t bits, uint32_t width,
+                               uint32_t count);
+    // Every component into its bins and the intensity (the truncated mean of
+    // the pixel's bin indices) into intensity; one component only into
+    // intensity.
+    static int GetHistogramEx(void** hist, void* intensity, uint32_t binSize, const void* src,
+                              uint32_t srcWB, uint32_t comps, uint32_t bits, uint32_t xStep,
+                              uint32_t yStep, uint32_t width, uint32_t count);
+    // GetHistogramEx of the pixels whose byte in the 8-bit mask is not 0.
+    static int GetHistogramUnderBinary(void** hist, void* intensity, uint32_t binSize,
+                                       const void* src, uint32_t srcWB, uint32_t comps,
+                                       uint32_t bits, const void* mask, uint32_t maskWB,
+                                       uint32_t xStep, uint32_t yStep, uint32_t width,
+                                       uint32_t count);
+    // The joint histogram of components comp1 and comp2 of every pixel (the
+    // steps are not used): up to 8 bits bins[v1 x 2^bits + v2] (2^bits x
+    // 2^bits bins), 9 to 16 bits bins[(v1 >> (bits - 8)) x 256 + (v2 >>
+    // (bits - 8))]. Width 0, count 0 or a component index not below comps
+    // -4; above 16 bits -2.
+    static int GetHistogram2DEx(void* bins, uint32_t binSize, const void* src, uint32_t srcWB,
+                                uint32_t comps, uint32_t bits, uint32_t comp1, uint32_t comp2,
+                                uint32_t xStep, uint32_t yStep, uint32_t width, uint32_t count);
+
+    // Ratio, calcium and FRET imaging into 3-byte B, G, R pictures coloured
+    // by the rainbow palette (entry 0 magenta, 255 red) at the pixel's
+    // brightness (see LxRatioKernels.h). Up to 8 bits and 9 to 16 bits,
+    // else -2. Width 0: 0. A component index not below comps (or negative)
+    // or a missing pointer: -4.
+
+    static int RatioImage(void* dst, uint32_t dstWB, const void* src, uint32_t comps, uint32_t bits,
+                          uint32_t srcWB, uint32_t width, uint32_t count, const SLxRatioDesc* desc);
+    // Calcium concentration by the Grynkiewicz calibration, on a log scale
+    // from lowest to highest concentration.
+    static int CaImage(void* dst, uint32_t dstWB, const void* src, uint32_t comps, uint32_t bits,
+                       uint32_t srcWB, uint32_t width, uint32_t count, uint8_t numer, uint8_t denom,
+                       uint16_t numOffset, uint16_t denOffset, double kd, double scale,
+                       double betaNumer, double betaDenom, double ratioMin, double ratioMax,
+                       double concLow, double concHigh);
+    // Corrected sensitised-emission FRET, grey or through lut (one table of
+    // 3 components of up to 8 bits covering 2^bits values, else -4);
+    // result16 (9 to 16 bits only) writes 16-bit words.
+    static int FRETImage(void* dst, uint32_t dstWB, const void* src, uint32_t comps, uint32_t bits,
+                         uint32_t srcWB, uint32_t width, uint32_t count, int32_t fretComp,
+                         int32_t donorComp, int32_t acceptorComp, int32_t, int16_t fretOffset,
+                         int16_t donorOffset, int16_t acceptorOffset, int16_t, double c0, double c1,
+                         double c2, double c3, const SLxLut* lut, bool result16);
+    // FRET efficiency in percent, shown from lowest to highest.
+    static int FRET_EffImage(void* dst, uint32_t dstWB, const void* src, uint32_t comps,
+                             uint32_t bits, uint32_t srcWB, uint32_t width, uint32_t count,
+                             int32_t fretComp, int32_t donorComp, int32_t acceptorComp, int32_t,
+                             int16_t fretOffset, int16_t donorOffset, int16_t acceptorOffset,
+                             int16_t, double c0, double c1, double c2, double c3, double lowest,
+                             double highest);
+    // Marks local minima (within tolerance) with levels and grows them in
+    // levels - 1 rings; the marks picture has the source's sample size.
+    static int MonoDetectLocalPeaks(void* dst, uint32_t dstWB, const void* src, uint32_t bits,
+                                    uint32_t srcWB, uint32_t width, uint32_t count,
+                                    int16_t tolerance, uint8_t levels);
 };

@@ -23,10 +23,8 @@ int CLxWavelet2D::WaveletDecompositionImage(double*& out1, double*& out2, double
     const size_t half = (w / 2) * (h / 2);
 
     CWaveletScratch temps;
-    double* rowsA = temps.take<double>((w / 2) * h);
-    double* rowsB = temps.take<double>((w / 2) * h);
-    double* lines = temps.take<double>(lxwavelet::analyseRowsScratch(w, L));
-    const double** taps = temps.take<const double*>(L);
+    double* scratch = temps.take<double>(lxwavelet::analyseScratch(w, L));
+    const double** taps = temps.take<const double*>(2 * size_t(L));
     // Outputs the caller left null belong to the call until it succeeds.
     CWaveletScratch made;
     double* outs[4] = {out1, out2, out3, out4};
@@ -36,9 +34,8 @@ int CLxWavelet2D::WaveletDecompositionImage(double*& out1, double*& out2, double
     if (temps.failed() || made.failed())
         return -9;
 
-    lxwavelet::analyseRows(rowsA, rowsB, src, w, h, filterA, filterB, L, lines, taps);
-    lxwavelet::analyseColumns(outs[3], outs[2], rowsA, w / 2, h, filterA, filterB, L, taps);
-    lxwavelet::analyseColumns(outs[1], outs[0], rowsB, w / 2, h, filterA, filterB, L, taps);
+    lxwavelet::analyseLevel(outs[0], outs[1], outs[2], outs[3], src, w, h, filterA, filterB, L,
+                            scratch, taps);
 
     made.release();
     out1 = outs[0];
@@ -64,25 +61,21 @@ int CLxWavelet2D::WaveletReconstructionImage(double*& out, uint32_t& width, uint
     if (L > fullWidth || L > fullHeight || fullWidth > UINT32_MAX || fullHeight > UINT32_MAX)
         return -9;
     const size_t m = halfWidth;
-    const size_t n = size_t(fullHeight);
 
     CWaveletScratch temps;
     double* reversedA = temps.take<double>(L);
     double* reversedB = temps.take<double>(L);
-    double* colsA = temps.take<double>(m * n);
-    double* colsB = temps.take<double>(m * n);
-    double* lines = temps.take<double>(lxwavelet::synthesiseRowsScratch(m, L));
+    double* scratch = temps.take<double>(lxwavelet::synthesiseScratch(m, L));
     const double** taps = temps.take<const double*>(size_t(L) + 2);
     CWaveletScratch made;
-    double* target = out ? out : made.take<double>(size_t(fullWidth) * n);
+    double* target = out ? out : made.take<double>(size_t(fullWidth) * fullHeight);
     if (temps.failed() || made.failed())
         return -9;
 
     ConstructInverseFilter(reversedA, filterA, L);
     ConstructInverseFilter(reversedB, filterB, L);
-    lxwavelet::synthesiseColumns(colsA, in4, in3, m, halfHeight, reversedA, reversedB, L, taps);
-    lxwavelet::synthesiseColumns(colsB, in2, in1, m, halfHeight, reversedA, reversedB, L, taps);
-    lxwavelet::synthesiseRows(target, colsA, colsB, m, n, reversedA, reversedB, L, lines, taps);
+    lxwavelet::synthesiseLevel(target, in1, in2, in3, in4, m, halfHeight, reversedA, reversedB, L,
+                               scratch, taps);
 
     made.release();
     out = target;

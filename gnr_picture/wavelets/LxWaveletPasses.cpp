@@ -2,6 +2,9 @@
 
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 
+// The 4-double vectors below never cross a call: they live in inlined code.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace lxwavelet
 {
 
@@ -10,9 +13,22 @@ namespace
 
 #define LX_WAVELET_INLINE __attribute__((always_inline)) inline
 
-// Output samples computed side by side: one AVX2 register pair, or four
-// SSE2 registers, per filter.
+// Output samples computed side by side: two 4-double vectors per filter
+// (one AVX2 register each, or two SSE2 registers). Each lane adds its own
+// products in tap order, so every lane's sum is the plain dot product.
+typedef double Vec4 __attribute__((vector_size(32)));
 constexpr size_t kLanes = 8;
+
+LX_WAVELET_INLINE Vec4 load4(const double* p)
+{
+    Vec4 v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+LX_WAVELET_INLINE void store4(double* p, Vec4 v)
+{
+    __builtin_memcpy(p, &v, sizeof v);
+}
 
 // outA[k] = sum_i p[i][k] x fa[i], outB[k] likewise with fb, i = 0..n-1 in
 // order. kTaps fixes n at compile time (0: the runtime count).
@@ -23,21 +39,22 @@ LX_WAVELET_INLINE void dualSums(double* outA, double* outB, const double* const*
     const uint32_t n = kTaps ? kTaps : taps;
     size_t k = 0;
     for (; k + kLanes <= count; k += kLanes) {
-        double a[kLanes] = {};
-        double b[kLanes] = {};
+        Vec4 a0 = {0.0, 0.0, 0.0, 0.0};
+        Vec4 a1 = a0, b0 = a0, b1 = a0;
         for (uint32_t i = 0; i < n; ++i) {
-            const double* s = p[i] + k;
+            const Vec4 s0 = load4(p[i] + k);
+            const Vec4 s1 = load4(p[i] + k + 4);
             const double ca = fa[i];
             const double cb = fb[i];
-            for (size_t j = 0; j < kLanes; ++j) {
-                a[j] += s[j] * ca;
-                b[j] += s[j] * cb;
-            }
+            a0 += s0 * ca;
+            a1 += s1 * ca;
+            b0 += s0 * cb;
+            b1 += s1 * cb;
         }
-        for (size_t j = 0; j < kLanes; ++j) {
-            outA[k + j] = a[j];
-            outB[k + j] = b[j];
-        }
+        store4(outA + k, a0);
+        store4(outA + k + 4, a1);
+        store4(outB + k, b0);
+        store4(outB + k + 4, b1);
     }
     for (; k < count; ++k) {
         double a = 0.0;
@@ -61,20 +78,18 @@ LX_WAVELET_INLINE void pairSum(double* out, const double* const* pl, const doubl
     const uint32_t n = kTaps ? kTaps : taps;
     size_t k = 0;
     for (; k + kLanes <= count; k += kLanes) {
-        double lo[kLanes] = {};
-        double hi[kLanes] = {};
+        Vec4 lo0 = {0.0, 0.0, 0.0, 0.0};
+        Vec4 lo1 = lo0, hi0 = lo0, hi1 = lo0;
         for (uint32_t t = 0; t < n; ++t) {
-            const double* sl = pl[t] + k;
-            const double* sh = ph[t] + k;
             const double cl = fl[2 * t];
             const double ch = fh[2 * t];
-            for (size_t j = 0; j < kLanes; ++j) {
-                lo[j] += sl[j] * cl;
-                hi[j] += sh[j] * ch;
-            }
+            lo0 += load4(pl[t] + k) * cl;
+            lo1 += load4(pl[t] + k + 4) * cl;
+            hi0 += load4(ph[t] + k) * ch;
+            hi1 += load4(ph[t] + k + 4) * ch;
         }
-        for (size_t j = 0; j < kLanes; ++j)
-            out[k + j] = lo[j] + hi[j];
+        store4(out + k, lo0 + hi0);
+        store4(out + k + 4, lo1 + hi1);
     }
     for (; k < count; ++k) {
         double lo = 0.0;
@@ -144,6 +159,82 @@ uint32_t parityTaps(uint32_t L, uint32_t first)
     return first < L ? (L - first + 1) / 2 : 0;
 }
 
+// One row of w samples to w / 2 low and high samples: the extended line
+// e[j] = s[(j - (L/2 - 1)) mod w] is kept split into its even and odd
+// samples, so that e[2k + i] is a contiguous run in k.
+LX_WAVELET_INLINE void analyseRow(double* low, double* high, const double* s, size_t w,
+                                  const double* A, const double* B, uint32_t L, double* even,
+                                  double* odd, const double** taps)
+{
+    const size_t half = (w + L) / 2 + 1;
+    const int64_t shift = int64_t(L / 2) - 1;
+    size_t at = wrap(-shift, w);
+    for (size_t m = 0; m < half; ++m) {
+        even[m] = s[at];
+        at = at + 1 == w ? 0 : at + 1;
+        odd[m] = s[at];
+        at = at + 1 == w ? 0 : at + 1;
+    }
+    for (uint32_t i = 0; i < L; ++i)
+        taps[i] = (i % 2 ? odd : even) + i / 2;
+    dualSumsAny(low, high, taps, A, B, L, w / 2);
+}
+
+// One row of 2m samples from m low and m high samples. Output j = 2q + p
+// meets the reversed taps i with j + i - L/2 even, that is
+// i = first + 2t with first = (L/2 + p) mod 2, and then the half-line sample
+// q + t + (first + p - L/2) / 2; the lines are extended by `pad` samples in
+// front so that index never goes below 0.
+LX_WAVELET_INLINE void synthesiseRow(double* out, const double* lo, const double* hi, size_t m,
+                                     const double* rA, const double* rB, uint32_t L,
+                                     double* scratch, const double** taps)
+{
+    const size_t ext = m + L + 2;
+    double* eLo = scratch;
+    double* eHi = scratch + ext;
+    double* outParity[2] = {scratch + 2 * ext, scratch + 2 * ext + m};
+    const int64_t pad = int64_t(L / 4) + 1;
+    const double** tapsLo = taps;
+    const double** tapsHi = taps + (L + 1) / 2;
+    extendPeriodic(eLo, ext, lo, m, pad);
+    extendPeriodic(eHi, ext, hi, m, pad);
+    for (uint32_t p = 0; p < 2; ++p) {
+        const uint32_t first = (L / 2 + p) % 2;
+        const uint32_t n = parityTaps(L, first);
+        const int64_t offset = pad + (int64_t(first) + p - int64_t(L / 2)) / 2;
+        for (uint32_t t = 0; t < n; ++t) {
+            tapsLo[t] = eLo + offset + t;
+            tapsHi[t] = eHi + offset + t;
+        }
+        pairSumAny(outParity[p], tapsLo, rA + first, tapsHi, rB + first, n, m);
+    }
+    for (size_t q = 0; q < m; ++q) {
+        out[2 * q] = outParity[0][q];
+        out[2 * q + 1] = outParity[1][q];
+    }
+}
+
+// Row j of the plane that the synthesis along columns gives from the
+// half-height planes lo and hi (w x m): as synthesiseRow with whole rows
+// for samples.
+LX_WAVELET_INLINE void synthesiseColumnsRow(double* out, const double* lo, const double* hi,
+                                            size_t w, size_t m, size_t j, const double* rA,
+                                            const double* rB, uint32_t L, const double** taps)
+{
+    const double** tapsLo = taps;
+    const double** tapsHi = taps + (L + 1) / 2;
+    const uint32_t p = uint32_t(j % 2);
+    const uint32_t first = (L / 2 + p) % 2;
+    const uint32_t n = parityTaps(L, first);
+    const int64_t base = int64_t(j / 2) + (int64_t(first) + p - int64_t(L / 2)) / 2;
+    for (uint32_t t = 0; t < n; ++t) {
+        const size_t row = wrap(base + t, m);
+        tapsLo[t] = lo + row * w;
+        tapsHi[t] = hi + row * w;
+    }
+    pairSumAny(out, tapsLo, rA + first, tapsHi, rB + first, n, w);
+}
+
 } // namespace
 
 double scalarMulti(const double* a, const double* b, uint32_t n)
@@ -154,114 +245,68 @@ double scalarMulti(const double* a, const double* b, uint32_t n)
     return sum;
 }
 
-// Even and odd samples of the extended line, each (n + L) / 2 + 1 long.
-size_t analyseRowsScratch(size_t n, uint32_t L)
+// The ring of L row-filtered rows for each filter, the even and odd halves
+// of one extended row.
+size_t analyseScratch(size_t w, uint32_t L)
 {
-    return 2 * ((n + L) / 2 + 1);
+    return 2 * size_t(L) * (w / 2) + 2 * ((w + L) / 2 + 1);
 }
 
 LX_KERNEL_CLONES
-void analyseRows(double* low, double* high, const double* src, size_t w, size_t h,
-                 const double* A, const double* B, uint32_t L, double* scratch,
-                 const double** taps)
+void analyseLevel(double* out1, double* out2, double* out3, double* out4, const double* src,
+                  size_t w, size_t h, const double* A, const double* B, uint32_t L,
+                  double* scratch, const double** taps)
 {
-    // The extended line e[j] = s[(j - (L/2 - 1)) mod w] is kept split into
-    // its even and odd samples, so that e[2k + i] is a contiguous run in k.
-    const size_t half = (w + L) / 2 + 1;
-    double* even = scratch;
-    double* odd = scratch + half;
-    const int64_t shift = int64_t(L / 2) - 1;
-    for (uint32_t i = 0; i < L; ++i)
-        taps[i] = (i % 2 ? odd : even) + i / 2;
-    for (size_t y = 0; y < h; ++y) {
-        const double* s = src + y * w;
-        // even[m] = s[(2m - shift) mod w], odd[m] = s[(2m + 1 - shift) mod w]
-        size_t at = wrap(-shift, w);
-        for (size_t m = 0; m < half; ++m) {
-            even[m] = s[at];
-            at = at + 1 == w ? 0 : at + 1;
-            odd[m] = s[at];
-            at = at + 1 == w ? 0 : at + 1;
-        }
-        dualSumsAny(low + y * (w / 2), high + y * (w / 2), taps, A, B, L, w / 2);
-    }
-}
-
-LX_KERNEL_CLONES
-void analyseColumns(double* low, double* high, const double* src, size_t w, size_t h,
-                    const double* A, const double* B, uint32_t L, const double** taps)
-{
-    const int64_t shift = int64_t(L / 2) - 1;
+    // The row pass runs just ahead of the column pass: a ring keeps the L
+    // row-filtered rows (virtual indices 2k - c .. 2k - c + L - 1, each the
+    // source row of that index mod h) that output row k of the column pass
+    // reads. Rows near the ends are filtered twice, with the same result.
+    const size_t half = w / 2;
+    double* ringA = scratch;
+    double* ringB = scratch + size_t(L) * half;
+    double* even = scratch + 2 * size_t(L) * half;
+    double* odd = even + (w + L) / 2 + 1;
+    const double** rowsA = taps;
+    const double** rowsB = taps + L;
+    const int64_t c = int64_t(L / 2) - 1;
+    int64_t next = -c;
     for (size_t k = 0; k < h / 2; ++k) {
-        for (uint32_t i = 0; i < L; ++i)
-            taps[i] = src + wrap(int64_t(2 * k + i) - shift, h) * w;
-        dualSumsAny(low + k * w, high + k * w, taps, A, B, L, w);
+        const int64_t first = int64_t(2 * k) - c;
+        for (; next < first + int64_t(L); ++next) {
+            const size_t slot = size_t(next + c) % L;
+            analyseRow(ringA + slot * half, ringB + slot * half, src + wrap(next, h) * w, w, A,
+                       B, L, even, odd, rowsA);
+        }
+        for (uint32_t i = 0; i < L; ++i) {
+            const size_t slot = size_t(first + i + c) % L;
+            rowsA[i] = ringA + slot * half;
+            rowsB[i] = ringB + slot * half;
+        }
+        dualSumsAny(out4 + k * half, out3 + k * half, rowsA, A, B, L, half);
+        dualSumsAny(out2 + k * half, out1 + k * half, rowsB, A, B, L, half);
     }
 }
 
-// Extended low and high lines (m + L + 2 each) and the even and odd outputs
-// (m each).
-size_t synthesiseRowsScratch(size_t m, uint32_t L)
+// One row of each column-synthesised plane and the row synthesis' lines.
+size_t synthesiseScratch(size_t m, uint32_t L)
 {
-    return 2 * (m + L + 2) + 2 * m;
+    return 2 * m + 2 * (m + L + 2) + 2 * m;
 }
 
 LX_KERNEL_CLONES
-void synthesiseRows(double* out, const double* lo, const double* hi, size_t m, size_t h,
-                    const double* rA, const double* rB, uint32_t L, double* scratch,
-                    const double** taps)
+void synthesiseLevel(double* out, const double* in1, const double* in2, const double* in3,
+                     const double* in4, size_t m, size_t n, const double* rA, const double* rB,
+                     uint32_t L, double* scratch, const double** taps)
 {
-    // Output j meets the reversed taps i with j + i - L/2 even, and then the
-    // half-line sample (j + i - L/2) / 2. For j = 2q + p that is tap
-    // first = (L/2 + p) mod 2 + 2t and sample q + t + (first + p - L/2) / 2;
-    // the lines are extended by `pad` samples in front so the index never
-    // goes below 0.
-    const size_t ext = m + L + 2;
-    double* eLo = scratch;
-    double* eHi = scratch + ext;
-    double* outParity[2] = {scratch + 2 * ext, scratch + 2 * ext + m};
-    const int64_t pad = int64_t(L / 4) + 1;
-    const double** tapsLo = taps;
-    const double** tapsHi = taps + (L + 1) / 2;
-    for (size_t y = 0; y < h; ++y) {
-        extendPeriodic(eLo, ext, lo + y * m, m, pad);
-        extendPeriodic(eHi, ext, hi + y * m, m, pad);
-        for (uint32_t p = 0; p < 2; ++p) {
-            const uint32_t first = (L / 2 + p) % 2;
-            const uint32_t n = parityTaps(L, first);
-            const int64_t offset = pad + (int64_t(first) + p - int64_t(L / 2)) / 2;
-            for (uint32_t t = 0; t < n; ++t) {
-                tapsLo[t] = eLo + offset + t;
-                tapsHi[t] = eHi + offset + t;
-            }
-            pairSumAny(outParity[p], tapsLo, rA + first, tapsHi, rB + first, n, m);
-        }
-        double* row = out + y * 2 * m;
-        for (size_t q = 0; q < m; ++q) {
-            row[2 * q] = outParity[0][q];
-            row[2 * q + 1] = outParity[1][q];
-        }
-    }
-}
-
-LX_KERNEL_CLONES
-void synthesiseColumns(double* out, const double* lo, const double* hi, size_t w, size_t m,
-                       const double* rA, const double* rB, uint32_t L, const double** taps)
-{
-    // As synthesiseRows, with whole rows for samples.
-    const double** tapsLo = taps;
-    const double** tapsHi = taps + (L + 1) / 2;
-    for (size_t j = 0; j < 2 * m; ++j) {
-        const uint32_t p = uint32_t(j % 2);
-        const uint32_t first = (L / 2 + p) % 2;
-        const uint32_t n = parityTaps(L, first);
-        const int64_t base = int64_t(j / 2) + (int64_t(first) + p - int64_t(L / 2)) / 2;
-        for (uint32_t t = 0; t < n; ++t) {
-            const size_t row = wrap(base + t, m);
-            tapsLo[t] = lo + row * w;
-            tapsHi[t] = hi + row * w;
-        }
-        pairSumAny(out + j * w, tapsLo, rA + first, tapsHi, rB + first, n, w);
+    // Output row j needs row j of both column-synthesised planes only, so
+    // they are made one row at a time.
+    double* rowA = scratch;
+    double* rowB = scratch + m;
+    double* lines = scratch + 2 * m;
+    for (size_t j = 0; j < 2 * n; ++j) {
+        synthesiseColumnsRow(rowA, in4, in3, m, n, j, rA, rB, L, taps);
+        synthesiseColumnsRow(rowB, in2, in1, m, n, j, rA, rB, L, taps);
+        synthesiseRow(out + j * 2 * m, rowA, rowB, m, rA, rB, L, lines, taps);
     }
 }
 

@@ -13,32 +13,30 @@ namespace lxwavelet
 // sum of a[i] x b[i] for i = 0..n-1 in that order, from 0.0.
 double scalarMulti(const double* a, const double* b, uint32_t n);
 
-// Scratch doubles the row passes need for lines of n samples and L taps.
-size_t analyseRowsScratch(size_t n, uint32_t L);
-size_t synthesiseRowsScratch(size_t n, uint32_t L);
+// Scratch doubles of one level.
+size_t analyseScratch(size_t w, uint32_t L);
+size_t synthesiseScratch(size_t m, uint32_t L);
 
-// Each of the h rows of src (w samples, w even, L <= w) gives w / 2 samples
-// of low (filter A) and high (filter B):
-//   o[k] = sum_i s[(2k + i - (L/2 - 1)) mod w] x f[i].
-// taps holds L pointers.
-void analyseRows(double* low, double* high, const double* src, size_t w, size_t h,
-                 const double* A, const double* B, uint32_t L, double* scratch,
-                 const double** taps);
-// The same along the columns of a w x h plane (h even, L <= h): low and high
-// are w x h/2.
-void analyseColumns(double* low, double* high, const double* src, size_t w, size_t h,
-                    const double* A, const double* B, uint32_t L, const double** taps);
+// One decomposition level of the w x h plane src (w and h even, L <= w and
+// h) into the four w/2 x h/2 planes. Along a line s of N samples
+//   o[k] = sum_i s[(2k + i - (L/2 - 1)) mod N] x f[i];
+// rows first, giving (filter A) and (filter B) row-filtered planes; their
+// columns give out4 (A then A), out3 (A then B), out2 (B then A) and out1
+// (B then B). taps holds 2L pointers.
+void analyseLevel(double* out1, double* out2, double* out3, double* out4, const double* src,
+                  size_t w, size_t h, const double* A, const double* B, uint32_t L,
+                  double* scratch, const double** taps);
 
-// From half-length lines lo and hi (m samples, L <= 2m), with reversed
-// filters rA, rB, each line of n = 2m samples
-//   o[j] = sum_i lo'[(j + i - L/2) mod n] x rA[i] + sum_i hi'[(j + i - L/2) mod n] x rB[i]
-// where lo', hi' are lo, hi upsampled with zeros at odd places (those
-// products, exactly 0, are left out). Rows: lo and hi are m x h, out 2m x h.
-void synthesiseRows(double* out, const double* lo, const double* hi, size_t m, size_t h,
-                    const double* rA, const double* rB, uint32_t L, double* scratch,
-                    const double** taps);
-// Columns: lo and hi are w x m, out w x 2m.
-void synthesiseColumns(double* out, const double* lo, const double* hi, size_t w, size_t m,
-                       const double* rA, const double* rB, uint32_t L, const double** taps);
+// One reconstruction level from the four m x n planes into the 2m x 2n
+// plane out (none of the inputs), with the reversed filters rA, rB. Along a
+// line of 2M samples from M low and M high ones (lo', hi' upsampled with
+// zeros at odd places, those products, exactly 0, left out)
+//   o[j] = sum_i lo'[(j + i - L/2) mod 2M] x rA[i] + sum_i hi'[(j + i - L/2) mod 2M] x rB[i];
+// columns first ((in4 low, in3 high) and (in2 low, in1 high)), then rows
+// (the first of those as low, the second as high). taps holds L + 2
+// pointers.
+void synthesiseLevel(double* out, const double* in1, const double* in2, const double* in3,
+                     const double* in4, size_t m, size_t n, const double* rA, const double* rB,
+                     uint32_t L, double* scratch, const double** taps);
 
 } // namespace lxwavelet

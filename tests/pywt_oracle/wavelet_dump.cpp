@@ -9,6 +9,8 @@
 //   waverec FAMILY GRADE W H N    < that        -> plane
 //   denoise BITS W H N WAVELET RESHARPEN PERLEVEL < samples -> samples
 //   noise   BITS W H              < samples     -> one double
+//   batch                                        -> one command a line, each
+//                                                  line followed by its input
 // FAMILY is db, coif, hess or haar (grade ignored).
 #include <cstdint>
 #include <cstdio>
@@ -163,11 +165,8 @@ int denoise(uint32_t bits, uint32_t w, uint32_t h, uint32_t levels, uint32_t wav
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int command(const std::vector<std::string>& a)
 {
-    std::vector<std::string> a(argv + 1, argv + argc);
     auto num = [&](size_t i) { return uint32_t(std::strtoul(a.at(i).c_str(), nullptr, 10)); };
     if (a.empty())
         return fail("no command");
@@ -205,4 +204,25 @@ int main(int argc, char** argv)
     if (cmd == "waverec")
         return reconstruct(f, num(3), num(4), num(5));
     return fail("unknown command");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] != "batch")
+        return command(args);
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        std::vector<std::string> words;
+        for (char* w = std::strtok(line, " \n"); w; w = std::strtok(nullptr, " \n"))
+            words.emplace_back(w);
+        if (words.empty())
+            continue;
+        const int status = command(words);
+        if (status != 0)
+            return status;
+    }
+    return 0;
 }

@@ -160,9 +160,8 @@ void BM_KthSearch(benchmark::State& state)
     for (auto _ : state) {
         work = values;
         double result = 0.0;
-        const int status =
-            CLxMedianSearch::KthSearch(&result, uint32_t(work.size() / 2), work.data(),
-                                       uint32_t(work.size()));
+        const int status = CLxMedianSearch::KthSearch(&result, uint32_t(work.size() / 2),
+                                                      work.data(), uint32_t(work.size()));
         benchmark::DoNotOptimize(status);
         benchmark::DoNotOptimize(result);
     }

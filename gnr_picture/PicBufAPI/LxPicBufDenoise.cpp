@@ -52,8 +52,8 @@ int known1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint3
 
 } // namespace
 
-int CLxPicBufAPI::DenoiseBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                               bool perLevel, bool color, uint32_t wavelet, uint32_t colorMode)
+int CLxPicBufAPI::DenoiseBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                               bool color, uint32_t wavelet, uint32_t colorMode)
 {
     return lxshrink::shrinkPicture(dst, src, nullptr, levels, perLevel, color, wavelet, colorMode,
                                    EShrink::Denoise);
@@ -86,17 +86,16 @@ int CLxPicBufAPI::Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBu
                                    EShrink::Resharpen);
 }
 
-int CLxPicBufAPI::Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                             bool perLevel, uint32_t wavelet)
+int CLxPicBufAPI::Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                             uint32_t wavelet)
 {
     return lxshrink::shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet, EShrink::Denoise);
 }
 
-int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                               bool perLevel, uint32_t wavelet)
+int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                               uint32_t wavelet)
 {
-    return lxshrink::shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet,
-                                 EShrink::Resharpen);
+    return lxshrink::shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet, EShrink::Resharpen);
 }
 
 int CLxPicBufAPI::DenoiseKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
@@ -112,8 +111,8 @@ int CLxPicBufAPI::ResharpenKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const 
 }
 
 int CLxPicBufAPI::Denoise1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                                  bool perLevel, const double* const* known,
-                                  double* const* record, uint32_t wavelet)
+                                  bool perLevel, const double* const* known, double* const* record,
+                                  uint32_t wavelet)
 {
     return inner(dst, src, levels, perLevel, known, record, wavelet, EShrink::Denoise);
 }

@@ -79,8 +79,7 @@ struct SPyramid {
     }
 
     // Decomposes `top` (w x h) levels times; -9 or -2 from the transform.
-    int decompose(const double* top, uint32_t w, uint32_t h, uint32_t levels,
-                  const SFilterPair& f)
+    int decompose(const double* top, uint32_t w, uint32_t h, uint32_t levels, const SFilterPair& f)
     {
         const double* src = top;
         width[0] = w;
@@ -186,8 +185,8 @@ int shrinkOneComponent(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* no
 
 // Component by component through one-component work pictures, stored into
 // dst (which may be src).
-int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
-                     uint32_t levels, bool perLevel, uint32_t wavelet, EShrink mode)
+int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint32_t levels,
+                     bool perLevel, uint32_t wavelet, EShrink mode)
 {
     const uint32_t w = src->uiWidth;
     const uint32_t h = src->uiHeight;
@@ -200,8 +199,7 @@ int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* nois
         status = noiseIn.make(noise->uiWidth, noise->uiHeight, bits, 1);
     for (uint32_t c = 0; status == 0 && c < src->uiComps; ++c) {
         status = CLxPicMemAPI::ExtractComponent(in.pic.pData, in.pic.uiWidthBytes, src->pData,
-                                                src->uiComps, src->uiWidthBytes, c, bits, w,
-                                                w * h);
+                                                src->uiComps, src->uiWidthBytes, c, bits, w, w * h);
         if (status == 0 && noise)
             status = CLxPicMemAPI::ExtractComponent(
                 noiseIn.pic.pData, noiseIn.pic.uiWidthBytes, noise->pData, noise->uiComps,
@@ -210,9 +208,9 @@ int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* nois
             status = shrinkOneComponent(&out.pic, &in.pic, noise ? &noiseIn.pic : nullptr, levels,
                                         perLevel, wavelet, mode);
         if (status == 0)
-            status = CLxPicMemAPI::StoreComponent(dst->pData, dst->uiComps, dst->uiWidthBytes, c,
-                                                  out.pic.pData, out.pic.uiWidthBytes, bits, w,
-                                                  w * h);
+            status =
+                CLxPicMemAPI::StoreComponent(dst->pData, dst->uiComps, dst->uiWidthBytes, c,
+                                             out.pic.pData, out.pic.uiWidthBytes, bits, w, w * h);
     }
     return status;
 }
@@ -225,18 +223,24 @@ int toColorSpace(SWorkPic& work, const SLxPicBuf* pic, uint32_t colorMode)
     if (status != 0)
         return status;
     switch (colorMode) {
-    case 1: return CLxPicBufAPI::ConvertRGBtoIHS(&work.pic, pic);
-    case 2: return CLxPicBufAPI::ConvertRGBtoYCrCb(&work.pic, pic);
-    default: return CLxPicBufAPI::Copy(&work.pic, pic);
+    case 1:
+        return CLxPicBufAPI::ConvertRGBtoIHS(&work.pic, pic);
+    case 2:
+        return CLxPicBufAPI::ConvertRGBtoYCrCb(&work.pic, pic);
+    default:
+        return CLxPicBufAPI::Copy(&work.pic, pic);
     }
 }
 
 int fromColorSpace(SLxPicBuf* dst, const SLxPicBuf* work, uint32_t colorMode)
 {
     switch (colorMode) {
-    case 1: return CLxPicBufAPI::ConvertIHStoRGB(dst, work);
-    case 2: return CLxPicBufAPI::ConvertYCrCbtoRGB(dst, work);
-    default: return CLxPicBufAPI::Copy(dst, work);
+    case 1:
+        return CLxPicBufAPI::ConvertIHStoRGB(dst, work);
+    case 2:
+        return CLxPicBufAPI::ConvertYCrCbtoRGB(dst, work);
+    default:
+        return CLxPicBufAPI::Copy(dst, work);
     }
 }
 
@@ -290,7 +294,8 @@ int shrinkTile(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLe
         for (int b = 0; b < 3; ++b) {
             if (record)
                 record->band[b][k - 1] = noise[b];
-            const double signal = std::sqrt(std::fmax(LX_MeanSquare(band[b], bw, bh) - noise[b], 0.0));
+            const double signal =
+                std::sqrt(std::fmax(LX_MeanSquare(band[b], bw, bh) - noise[b], 0.0));
             const double t = signal == 0.0 ? kNoThreshold : noise[b] / signal;
             if (mode == EShrink::Resharpen)
                 LX_SoftThresholdBoost(band[b], bw, bh, t);
@@ -383,11 +388,10 @@ int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perL
             SNoiseRecord* keep = !known && first ? &firstTile : nullptr;
             status = shrinkTile(&out.pic, &in.pic, levels, perLevel, use, keep, wavelet, mode);
             if (status == 0)
-                status = CLxPicBufAPI::CopyRect(c.writeBegin, r.writeBegin,
-                                                c.writeEnd - c.writeBegin,
-                                                r.writeEnd - r.writeBegin, dst,
-                                                c.writeBegin - c.spanBegin,
-                                                r.writeBegin - r.spanBegin, &out.pic);
+                status = CLxPicBufAPI::CopyRect(
+                    c.writeBegin, r.writeBegin, c.writeEnd - c.writeBegin,
+                    r.writeEnd - r.writeBegin, dst, c.writeBegin - c.spanBegin,
+                    r.writeBegin - r.spanBegin, &out.pic);
             if (status != 0)
                 return status;
             first = false;

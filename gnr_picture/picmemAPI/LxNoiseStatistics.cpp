@@ -19,7 +19,8 @@ size_t valueCount(uint32_t width, uint32_t height)
 
 // x shrunk towards 0 by t and scaled: the two branches give exactly
 // sign(x) x (|x| - t) x gain.
-template <class Gain> void shrink(double* plane, uint32_t width, uint32_t height, double t, Gain gain)
+template <class Gain>
+void shrink(double* plane, uint32_t width, uint32_t height, double t, Gain gain)
 {
     if (!plane)
         return;
@@ -54,7 +55,8 @@ double LX_NoiseSigmaMAD(const double* plane, uint32_t width, uint32_t height)
     for (size_t i = 0; i < n; ++i)
         magnitudes[i] = std::fabs(plane[i]);
     double median = 0.0;
-    const int status = CLxMedianSearch::KthSearch(&median, uint32_t(n / 2), magnitudes, uint32_t(n));
+    const int status =
+        CLxMedianSearch::KthSearch(&median, uint32_t(n / 2), magnitudes, uint32_t(n));
     std::free(magnitudes);
     return status == 0 ? median * kMadToSigma : 0.0;
 }

@@ -78,8 +78,7 @@ double CLxPicMemAPI::GetNoiseEstimation(const void* data, uint32_t comps, uint32
     uint32_t hh = 0;
     double*(&band)[4] = level.band;
     if (CLxWavelet2D::WaveletDecompositionImage(band[0], band[1], band[2], band[3], hw, hh, plane,
-                                                W, H, level.low, level.high,
-                                                uint32_t(taps)) != 0)
+                                                W, H, level.low, level.high, uint32_t(taps)) != 0)
         return -1.0;
 
     // Only the diagonal band has the noise power taken off its energy.
@@ -96,8 +95,8 @@ double CLxPicMemAPI::GetNoiseEstimation(const void* data, uint32_t comps, uint32
 
     uint32_t rw = 0;
     uint32_t rh = 0;
-    if (CLxWavelet2D::WaveletReconstructionImage(plane, rw, rh, band[0], band[1], band[2],
-                                                 band[3], hw, hh, level.low, level.high,
+    if (CLxWavelet2D::WaveletReconstructionImage(plane, rw, rh, band[0], band[1], band[2], band[3],
+                                                 hw, hh, level.low, level.high,
                                                  uint32_t(taps)) != 0)
         return -1.0;
 

@@ -9,10 +9,9 @@ using lxwavelet::CWaveletScratch;
 
 int CLxWavelet2D::WaveletDecompositionImage(double*& out1, double*& out2, double*& out3,
                                             double*& out4, uint32_t& halfWidth,
-                                            uint32_t& halfHeight, const double* src,
-                                            uint32_t width, uint32_t height,
-                                            const double* filterA, const double* filterB,
-                                            uint32_t L)
+                                            uint32_t& halfHeight, const double* src, uint32_t width,
+                                            uint32_t height, const double* filterA,
+                                            const double* filterB, uint32_t L)
 {
     if (!src || !filterA || !filterB || L == 0 || L > width || L > height)
         return -9;

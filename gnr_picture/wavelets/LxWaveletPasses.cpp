@@ -109,13 +109,20 @@ LX_WAVELET_INLINE void dualSumsAny(double* outA, double* outB, const double* con
                                    const double* fa, const double* fb, uint32_t taps, size_t count)
 {
     switch (taps) {
-    case 2: return dualSums<2>(outA, outB, p, fa, fb, taps, count);
-    case 6: return dualSums<6>(outA, outB, p, fa, fb, taps, count);
-    case 10: return dualSums<10>(outA, outB, p, fa, fb, taps, count);
-    case 12: return dualSums<12>(outA, outB, p, fa, fb, taps, count);
-    case 14: return dualSums<14>(outA, outB, p, fa, fb, taps, count);
-    case 18: return dualSums<18>(outA, outB, p, fa, fb, taps, count);
-    default: return dualSums<0>(outA, outB, p, fa, fb, taps, count);
+    case 2:
+        return dualSums<2>(outA, outB, p, fa, fb, taps, count);
+    case 6:
+        return dualSums<6>(outA, outB, p, fa, fb, taps, count);
+    case 10:
+        return dualSums<10>(outA, outB, p, fa, fb, taps, count);
+    case 12:
+        return dualSums<12>(outA, outB, p, fa, fb, taps, count);
+    case 14:
+        return dualSums<14>(outA, outB, p, fa, fb, taps, count);
+    case 18:
+        return dualSums<18>(outA, outB, p, fa, fb, taps, count);
+    default:
+        return dualSums<0>(outA, outB, p, fa, fb, taps, count);
     }
 }
 
@@ -124,13 +131,20 @@ LX_WAVELET_INLINE void pairSumAny(double* out, const double* const* pl, const do
                                   size_t count)
 {
     switch (taps) {
-    case 1: return pairSum<1>(out, pl, fl, ph, fh, taps, count);
-    case 3: return pairSum<3>(out, pl, fl, ph, fh, taps, count);
-    case 5: return pairSum<5>(out, pl, fl, ph, fh, taps, count);
-    case 6: return pairSum<6>(out, pl, fl, ph, fh, taps, count);
-    case 7: return pairSum<7>(out, pl, fl, ph, fh, taps, count);
-    case 9: return pairSum<9>(out, pl, fl, ph, fh, taps, count);
-    default: return pairSum<0>(out, pl, fl, ph, fh, taps, count);
+    case 1:
+        return pairSum<1>(out, pl, fl, ph, fh, taps, count);
+    case 3:
+        return pairSum<3>(out, pl, fl, ph, fh, taps, count);
+    case 5:
+        return pairSum<5>(out, pl, fl, ph, fh, taps, count);
+    case 6:
+        return pairSum<6>(out, pl, fl, ph, fh, taps, count);
+    case 7:
+        return pairSum<7>(out, pl, fl, ph, fh, taps, count);
+    case 9:
+        return pairSum<9>(out, pl, fl, ph, fh, taps, count);
+    default:
+        return pairSum<0>(out, pl, fl, ph, fh, taps, count);
     }
 }
 
@@ -254,8 +268,8 @@ size_t analyseScratch(size_t w, uint32_t L)
 
 LX_KERNEL_CLONES
 void analyseLevel(double* out1, double* out2, double* out3, double* out4, const double* src,
-                  size_t w, size_t h, const double* A, const double* B, uint32_t L,
-                  double* scratch, const double** taps)
+                  size_t w, size_t h, const double* A, const double* B, uint32_t L, double* scratch,
+                  const double** taps)
 {
     // The row pass runs just ahead of the column pass: a ring keeps the L
     // row-filtered rows (virtual indices 2k - c .. 2k - c + L - 1, each the
@@ -274,8 +288,8 @@ void analyseLevel(double* out1, double* out2, double* out3, double* out4, const 
         const int64_t first = int64_t(2 * k) - c;
         for (; next < first + int64_t(L); ++next) {
             const size_t slot = size_t(next + c) % L;
-            analyseRow(ringA + slot * half, ringB + slot * half, src + wrap(next, h) * w, w, A,
-                       B, L, even, odd, rowsA);
+            analyseRow(ringA + slot * half, ringB + slot * half, src + wrap(next, h) * w, w, A, B,
+                       L, even, odd, rowsA);
         }
         for (uint32_t i = 0; i < L; ++i) {
             const size_t slot = size_t(first + i + c) % L;

@@ -24,8 +24,8 @@ size_t synthesiseScratch(size_t m, uint32_t L);
 // columns give out4 (A then A), out3 (A then B), out2 (B then A) and out1
 // (B then B). taps holds 2L pointers.
 void analyseLevel(double* out1, double* out2, double* out3, double* out4, const double* src,
-                  size_t w, size_t h, const double* A, const double* B, uint32_t L,
-                  double* scratch, const double** taps);
+                  size_t w, size_t h, const double* A, const double* B, uint32_t L, double* scratch,
+                  const double** taps);
 
 // One reconstruction level from the four m x n planes into the 2m x 2n
 // plane out (none of the inputs), with the reversed filters rA, rB. Along a

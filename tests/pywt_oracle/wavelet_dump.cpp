@@ -119,9 +119,8 @@ int reconstruct(const Filters& f, uint32_t w, uint32_t h, uint32_t levels)
         const auto& d = details;
         const size_t i = 3 * (k - 1);
         if (CLxWavelet2D::WaveletReconstructionImage(out, ow, oh, d[i].data(), d[i + 1].data(),
-                                                     d[i + 2].data(), approx.data(), w >> k,
-                                                     h >> k, f.low, f.high,
-                                                     uint32_t(f.taps)) != 0)
+                                                     d[i + 2].data(), approx.data(), w >> k, h >> k,
+                                                     f.low, f.high, uint32_t(f.taps)) != 0)
             return fail("reconstruction failed");
         approx.assign(out, out + size_t(ow) * oh);
         CLxWavelet2D::FreeBuf(out);
@@ -177,9 +176,9 @@ int command(const std::vector<std::string>& a)
         const uint32_t bits = num(1), w = num(2), h = num(3);
         std::vector<uint16_t> s16 = readAll<uint16_t>(size_t(w) * h);
         std::vector<uint8_t> s8(s16.begin(), s16.end());
-        const double v = bits <= 8 ? CLxPicMemAPI::GetNoiseEstimation(s8.data(), 1, bits, w, w, h)
-                                   : CLxPicMemAPI::GetNoiseEstimation(s16.data(), 1, bits, 2 * w,
-                                                                      w, h);
+        const double v = bits <= 8
+                             ? CLxPicMemAPI::GetNoiseEstimation(s8.data(), 1, bits, w, w, h)
+                             : CLxPicMemAPI::GetNoiseEstimation(s16.data(), 1, bits, 2 * w, w, h);
         write(&v, 1);
         return 0;
     }

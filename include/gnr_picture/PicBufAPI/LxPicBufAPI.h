@@ -285,9 +285,8 @@ class LX_EXPORT CLxPicBufAPI
     // One tile. known: three arrays (diagonal, row-high, column-high band)
     // of a noise power per level, or null to estimate; record: three arrays
     // that receive the powers used, or null.
-    static int Denoise1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                               bool perLevel, const double* const* known, double* const* record,
-                               uint32_t wavelet);
+    static int Denoise1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                               const double* const* known, double* const* record, uint32_t wavelet);
     static int Resharpen1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
                                  bool perLevel, const double* const* known, double* const* record,
                                  uint32_t wavelet);

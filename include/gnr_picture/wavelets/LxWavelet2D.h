@@ -49,11 +49,10 @@ class LX_EXPORT CLxWavelet2D
     // the taps summed in that order. -9 for L 0, a null filter or source, or
     // L above width or height (before the next test); -2 for an odd width or
     // height.
-    static int WaveletDecompositionImage(double*& out1, double*& out2, double*& out3,
-                                         double*& out4, uint32_t& halfWidth, uint32_t& halfHeight,
+    static int WaveletDecompositionImage(double*& out1, double*& out2, double*& out3, double*& out4,
+                                         uint32_t& halfWidth, uint32_t& halfHeight,
                                          const double* src, uint32_t width, uint32_t height,
-                                         const double* filterA, const double* filterB,
-                                         uint32_t L);
+                                         const double* filterA, const double* filterB, uint32_t L);
     // The inverse of one level from the four half-size planes in the
     // decomposition's order. width and height become twice the half sizes;
     // a null out is allocated (else written in place; it may be none of the

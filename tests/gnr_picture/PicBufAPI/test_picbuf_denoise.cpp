@@ -124,12 +124,11 @@ TEST(PicBufDenoise, RefusalsLeaveTheDestinationUntouched)
         std::vector<uint8_t> before(static_cast<uint8_t*>(c.dst->pData),
                                     static_cast<uint8_t*>(c.dst->pData) + c.dst->uiSize);
         const int status =
-            c.noise ? CLxPicBufAPI::Denoise(c.dst, c.src, c.noise, c.levels, false, false,
-                                            c.wavelet, 0)
-                    : CLxPicBufAPI::DenoiseBlind(c.dst, c.src, c.levels, false, false, c.wavelet, 0);
+            c.noise
+                ? CLxPicBufAPI::Denoise(c.dst, c.src, c.noise, c.levels, false, false, c.wavelet, 0)
+                : CLxPicBufAPI::DenoiseBlind(c.dst, c.src, c.levels, false, false, c.wavelet, 0);
         EXPECT_EQ(status, c.expect) << c.name;
-        EXPECT_TRUE(std::equal(before.begin(), before.end(),
-                               static_cast<uint8_t*>(c.dst->pData)))
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), static_cast<uint8_t*>(c.dst->pData)))
             << c.name;
     }
     EXPECT_EQ(CLxPicBufAPI::Denoise(dst.p(), src.p(), nullptr, 3, false, false, 0, 0), -9);
@@ -352,8 +351,8 @@ void perComponent(TestPic& expect, const TestPic& src, const TestPic* noise, uin
             for (uint32_t y = 0; y < n.uiHeight; ++y)
                 for (uint32_t x = 0; x < n.uiWidth; ++x)
                     nOne.set(x, y, 0, noise->get(x, y, c));
-            status = CLxPicBufAPI::Denoise(out.p(), one.p(), nOne.p(), levels, false, false,
-                                           wavelet, 0);
+            status =
+                CLxPicBufAPI::Denoise(out.p(), one.p(), nOne.p(), levels, false, false, wavelet, 0);
         } else {
             status = CLxPicBufAPI::DenoiseBlind(out.p(), one.p(), levels, false, false, wavelet, 0);
         }

@@ -95,9 +95,9 @@ TEST(MedianSearch, BadArgumentsLeaveTheResultUntouched)
         double* data;
         uint32_t k, n;
     } cases[] = {
-        {"null data", false, nullptr, 0, 3},   {"null result", true, v.data(), 0, 3},
-        {"n 0", false, v.data(), 0, 0},        {"k = n", false, v.data(), 3, 3},
-        {"k > n", false, v.data(), 7, 3},      {"a NaN", false, withNaN.data(), 0, 3},
+        {"null data", false, nullptr, 0, 3}, {"null result", true, v.data(), 0, 3},
+        {"n 0", false, v.data(), 0, 0},      {"k = n", false, v.data(), 3, 3},
+        {"k > n", false, v.data(), 7, 3},    {"a NaN", false, withNaN.data(), 0, 3},
     };
     for (const Case& c : cases) {
         double result = 123.0;

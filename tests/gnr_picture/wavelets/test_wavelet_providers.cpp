@@ -43,8 +43,8 @@ TEST(WaveletProviders, GradesOutsideTheRangeAllocateNothing)
     struct Case {
         Family family;
         int grade;
-    } cases[] = {{Family::Daubechies, 0},  {Family::Daubechies, 39}, {Family::Daubechies, -1},
-                 {Family::Coiflets, 0},    {Family::Coiflets, 6},    {Family::Hess, 0},
+    } cases[] = {{Family::Daubechies, 0}, {Family::Daubechies, 39}, {Family::Daubechies, -1},
+                 {Family::Coiflets, 0},   {Family::Coiflets, 6},    {Family::Hess, 0},
                  {Family::Hess, 4}};
     for (const Case& c : cases) {
         double marker = 0.0;

@@ -25,10 +25,9 @@ TEST(WaveletTransform, BothDirectionsEqualThePlainTranscriptionBitForBit)
 {
     struct Case {
         uint32_t L, w, h;
-    } cases[] = {{1, 2, 2},     {2, 2, 2},    {2, 34, 6},   {3, 6, 10},   {4, 8, 4},
-                 {5, 10, 12},   {6, 6, 6},    {6, 46, 20},  {10, 24, 18}, {12, 36, 12},
-                 {14, 14, 14},  {14, 50, 64}, {18, 40, 22}, {20, 20, 42}, {24, 26, 24},
-                 {30, 64, 30},  {76, 76, 80}};
+    } cases[] = {{1, 2, 2},    {2, 2, 2},    {2, 34, 6},   {3, 6, 10},   {4, 8, 4},    {5, 10, 12},
+                 {6, 6, 6},    {6, 46, 20},  {10, 24, 18}, {12, 36, 12}, {14, 14, 14}, {14, 50, 64},
+                 {18, 40, 22}, {20, 20, 42}, {24, 26, 24}, {30, 64, 30}, {76, 76, 80}};
     for (const Case& c : cases) {
         const Plane src = randomPlane(c.w, c.h, c.L * 1000 + c.w);
         const Plane A = randomPlane(c.L, 1, c.L, 1.0);
@@ -36,8 +35,8 @@ TEST(WaveletTransform, BothDirectionsEqualThePlainTranscriptionBitForBit)
         Owned o[4];
         uint32_t hw = 0, hh = 0;
         ASSERT_EQ(CLxWavelet2D::WaveletDecompositionImage(o[0].p, o[1].p, o[2].p, o[3].p, hw, hh,
-                                                          src.data(), c.w, c.h, A.data(),
-                                                          B.data(), c.L),
+                                                          src.data(), c.w, c.h, A.data(), B.data(),
+                                                          c.L),
                   0);
         ASSERT_EQ(hw, c.w / 2);
         ASSERT_EQ(hh, c.h / 2);
@@ -49,8 +48,7 @@ TEST(WaveletTransform, BothDirectionsEqualThePlainTranscriptionBitForBit)
         Owned back;
         uint32_t w = 0, h = 0;
         ASSERT_EQ(CLxWavelet2D::WaveletReconstructionImage(back.p, w, h, o[0].p, o[1].p, o[2].p,
-                                                           o[3].p, hw, hh, A.data(), B.data(),
-                                                           c.L),
+                                                           o[3].p, hw, hh, A.data(), B.data(), c.L),
                   0);
         ASSERT_EQ(w, c.w);
         ASSERT_EQ(h, c.h);
@@ -87,8 +85,10 @@ TEST(WaveletTransform, RoundTripsReturnTheInput)
         double gain;      // per level, for the scaled filters
         double tolerance; // relative to the largest magnitude
     } cases[] = {
-        {Family::Daubechies, 1, 16, 8, 1.0, 1e-12},  {Family::Daubechies, 7, 64, 28, 1.0, 1e-12},
-        {Family::Daubechies, 38, 76, 80, 1.0, 1e-12}, {Family::Hess, 1, 32, 16, 1.0, 2e-5}, // the taps' 10 decimals: about 1e-5
+        {Family::Daubechies, 1, 16, 8, 1.0, 1e-12},
+        {Family::Daubechies, 7, 64, 28, 1.0, 1e-12},
+        {Family::Daubechies, 38, 76, 80, 1.0, 1e-12},
+        {Family::Hess, 1, 32, 16, 1.0, 2e-5}, // the taps' 10 decimals: about 1e-5
         {Family::Haar, 0, 10, 6, std::pow(2 * 0.7071 * 0.7071, 2), 1e-12},
         {Family::Coiflets, 3, 36, 40, std::pow(2 * 0.7071 * 0.7071, 2), 1e-9},
     };
@@ -99,8 +99,8 @@ TEST(WaveletTransform, RoundTripsReturnTheInput)
         Owned o[4], back;
         uint32_t hw = 0, hh = 0, w = 0, h = 0;
         ASSERT_EQ(CLxWavelet2D::WaveletDecompositionImage(o[0].p, o[1].p, o[2].p, o[3].p, hw, hh,
-                                                          src.data(), c.w, c.h, p.low.p,
-                                                          p.high.p, uint32_t(p.taps)),
+                                                          src.data(), c.w, c.h, p.low.p, p.high.p,
+                                                          uint32_t(p.taps)),
                   0);
         ASSERT_EQ(CLxWavelet2D::WaveletReconstructionImage(back.p, w, h, o[0].p, o[1].p, o[2].p,
                                                            o[3].p, hw, hh, p.low.p, p.high.p,
@@ -120,16 +120,16 @@ TEST(WaveletTransform, WritesGivenOutputsInPlace)
     Plane given[4] = {Plane(16), Plane(16), Plane(16), Plane(16)};
     double* o[4] = {given[0].data(), given[1].data(), given[2].data(), given[3].data()};
     uint32_t hw = 0, hh = 0;
-    ASSERT_EQ(CLxWavelet2D::WaveletDecompositionImage(o[0], o[1], o[2], o[3], hw, hh, src.data(),
-                                                      8, 8, db.low.p, db.high.p, 4),
+    ASSERT_EQ(CLxWavelet2D::WaveletDecompositionImage(o[0], o[1], o[2], o[3], hw, hh, src.data(), 8,
+                                                      8, db.low.p, db.high.p, 4),
               0);
     for (int b = 0; b < 4; ++b)
         EXPECT_EQ(o[b], given[b].data());
     Plane out(64, 0.0);
     double* target = out.data();
     uint32_t w = 0, h = 0;
-    ASSERT_EQ(CLxWavelet2D::WaveletReconstructionImage(target, w, h, o[0], o[1], o[2], o[3], hw,
-                                                       hh, db.low.p, db.high.p, 4),
+    ASSERT_EQ(CLxWavelet2D::WaveletReconstructionImage(target, w, h, o[0], o[1], o[2], o[3], hw, hh,
+                                                       db.low.p, db.high.p, 4),
               0);
     EXPECT_EQ(target, out.data());
     for (size_t i = 0; i < 64; ++i)

@@ -1,9 +1,12 @@
-// The wavelet denoising and resharpening operations; the work is done in
-// LxWaveletShrink.cpp.
+// The wavelet denoising and resharpening operations. The public operations
+// run through the private members: the one-component routines tile a
+// picture, the inner routines process one tile, FillNoiseParams measures a
+// noise picture; the work is done in LxWaveletShrink.cpp.
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxWaveletShrink.h"
 
 using lxshrink::EShrink;
+using lxshrink::kMaxLevels;
 using lxshrink::SNoiseRecord;
 
 namespace
@@ -13,7 +16,7 @@ SNoiseRecord fromArrays(const double* const* arrays)
 {
     SNoiseRecord r;
     for (int b = 0; b < 3; ++b)
-        for (uint32_t k = 0; k < lxshrink::kMaxLevels; ++k)
+        for (uint32_t k = 0; k < kMaxLevels; ++k)
             r.band[b][k] = arrays[b] ? arrays[b][k] : 0.0;
     return r;
 }
@@ -22,8 +25,24 @@ void toArrays(const SNoiseRecord& r, double* const* arrays)
 {
     for (int b = 0; b < 3; ++b)
         if (arrays[b])
-            for (uint32_t k = 0; k < lxshrink::kMaxLevels; ++k)
+            for (uint32_t k = 0; k < kMaxLevels; ++k)
                 arrays[b][k] = r.band[b][k];
+}
+
+// The tiling's callback over an inner routine, which takes a record as
+// three arrays.
+template <class Inner> lxshrink::TileRoutine tileCallback(Inner innerRoutine)
+{
+    return [innerRoutine](SLxPicBuf* d, const SLxPicBuf* s, const SNoiseRecord* known,
+                          SNoiseRecord* record) {
+        const double* in[3] = {};
+        double* out[3] = {};
+        for (int b = 0; b < 3; ++b) {
+            in[b] = known ? known->band[b] : nullptr;
+            out[b] = record ? record->band[b] : nullptr;
+        }
+        return innerRoutine(d, s, known ? in : nullptr, record ? out : nullptr);
+    };
 }
 
 int inner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
@@ -40,23 +59,16 @@ int inner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
     return status;
 }
 
-int known1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint32_t levels,
-             bool perLevel, uint32_t wavelet, EShrink mode)
-{
-    SNoiseRecord record;
-    const int status = lxshrink::measureNoise(noise, levels, &record, wavelet);
-    if (status != 0 || levels == 0)
-        return status;
-    return lxshrink::shrinkTiled(dst, src, levels, perLevel, &record, wavelet, mode);
-}
-
 } // namespace
 
 int CLxPicBufAPI::DenoiseBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
                                bool color, uint32_t wavelet, uint32_t colorMode)
 {
-    return lxshrink::shrinkPicture(dst, src, nullptr, levels, perLevel, color, wavelet, colorMode,
-                                   EShrink::Denoise);
+    return lxshrink::shrinkPicture(
+        dst, src, nullptr, levels, color, wavelet, colorMode,
+        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
+            return Denoise1xN(d, s, levels, perLevel, wavelet);
+        });
 }
 
 int CLxPicBufAPI::Denoise(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
@@ -65,15 +77,21 @@ int CLxPicBufAPI::Denoise(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf*
 {
     if (!noise)
         return -9;
-    return lxshrink::shrinkPicture(dst, src, noise, levels, perLevel, color, wavelet, colorMode,
-                                   EShrink::Denoise);
+    return lxshrink::shrinkPicture(
+        dst, src, noise, levels, color, wavelet, colorMode,
+        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
+            return DenoiseKnown1xN(d, s, n, levels, perLevel, wavelet);
+        });
 }
 
 int CLxPicBufAPI::ResharpenBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
                                  bool perLevel, bool color, uint32_t wavelet, uint32_t colorMode)
 {
-    return lxshrink::shrinkPicture(dst, src, nullptr, levels, perLevel, color, wavelet, colorMode,
-                                   EShrink::Resharpen);
+    return lxshrink::shrinkPicture(
+        dst, src, nullptr, levels, color, wavelet, colorMode,
+        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
+            return Resharpen1xN(d, s, levels, perLevel, wavelet);
+        });
 }
 
 int CLxPicBufAPI::Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
@@ -82,32 +100,63 @@ int CLxPicBufAPI::Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBu
 {
     if (!noise)
         return -9;
-    return lxshrink::shrinkPicture(dst, src, noise, levels, perLevel, color, wavelet, colorMode,
-                                   EShrink::Resharpen);
+    return lxshrink::shrinkPicture(
+        dst, src, noise, levels, color, wavelet, colorMode,
+        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
+            return ResharpenKnown1xN(d, s, n, levels, perLevel, wavelet);
+        });
 }
 
 int CLxPicBufAPI::Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
                              uint32_t wavelet)
 {
-    return lxshrink::shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet, EShrink::Denoise);
+    return lxshrink::shrinkTiled(dst, src, levels, nullptr,
+                                 tileCallback([&](SLxPicBuf* d, const SLxPicBuf* s,
+                                                  const double* const* k, double* const* r) {
+                                     return Denoise1xNInner(d, s, levels, perLevel, k, r, wavelet);
+                                 }));
 }
 
-int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
-                               uint32_t wavelet)
+int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
+                               bool perLevel, uint32_t wavelet)
 {
-    return lxshrink::shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet, EShrink::Resharpen);
+    return lxshrink::shrinkTiled(dst, src, levels, nullptr,
+                                 tileCallback([&](SLxPicBuf* d, const SLxPicBuf* s,
+                                                  const double* const* k, double* const* r) {
+                                     return Resharpen1xNInner(d, s, levels, perLevel, k, r,
+                                                              wavelet);
+                                 }));
 }
 
 int CLxPicBufAPI::DenoiseKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
                                   uint32_t levels, bool perLevel, uint32_t wavelet)
 {
-    return known1xN(dst, src, noise, levels, perLevel, wavelet, EShrink::Denoise);
+    SNoiseRecord record;
+    double* bands[3] = {record.band[0], record.band[1], record.band[2]};
+    const int status = FillNoiseParams(noise, levels, bands, wavelet);
+    if (status != 0)
+        return status;
+    return lxshrink::shrinkTiled(dst, src, levels, &record,
+                                 tileCallback([&](SLxPicBuf* d, const SLxPicBuf* s,
+                                                  const double* const* k, double* const* r) {
+                                     return Denoise1xNInner(d, s, levels, perLevel, k, r, wavelet);
+                                 }));
 }
 
 int CLxPicBufAPI::ResharpenKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
                                     uint32_t levels, bool perLevel, uint32_t wavelet)
 {
-    return known1xN(dst, src, noise, levels, perLevel, wavelet, EShrink::Resharpen);
+    SNoiseRecord record;
+    double* bands[3] = {record.band[0], record.band[1], record.band[2]};
+    const int status = FillNoiseParams(noise, levels, bands, wavelet);
+    if (status != 0)
+        return status;
+    return lxshrink::shrinkTiled(dst, src, levels, &record,
+                                 tileCallback([&](SLxPicBuf* d, const SLxPicBuf* s,
+                                                  const double* const* k, double* const* r) {
+                                     return Resharpen1xNInner(d, s, levels, perLevel, k, r,
+                                                              wavelet);
+                                 }));
 }
 
 int CLxPicBufAPI::Denoise1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,

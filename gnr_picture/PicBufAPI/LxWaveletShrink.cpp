@@ -171,22 +171,10 @@ struct SWorkPic {
     }
 };
 
-int shrinkOneComponent(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
-                       uint32_t levels, bool perLevel, uint32_t wavelet, EShrink mode)
-{
-    if (!noise)
-        return shrinkTiled(dst, src, levels, perLevel, nullptr, wavelet, mode);
-    SNoiseRecord record;
-    const int status = measureNoise(noise, levels, &record, wavelet);
-    if (status != 0)
-        return status;
-    return shrinkTiled(dst, src, levels, perLevel, &record, wavelet, mode);
-}
-
 // Component by component through one-component work pictures, stored into
 // dst (which may be src).
-int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint32_t levels,
-                     bool perLevel, uint32_t wavelet, EShrink mode)
+int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
+                     const OneComponentRoutine& oneComponent)
 {
     const uint32_t w = src->uiWidth;
     const uint32_t h = src->uiHeight;
@@ -205,8 +193,7 @@ int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* nois
                 noiseIn.pic.pData, noiseIn.pic.uiWidthBytes, noise->pData, noise->uiComps,
                 noise->uiWidthBytes, c, bits, noise->uiWidth, noise->uiWidth * noise->uiHeight);
         if (status == 0)
-            status = shrinkOneComponent(&out.pic, &in.pic, noise ? &noiseIn.pic : nullptr, levels,
-                                        perLevel, wavelet, mode);
+            status = oneComponent(&out.pic, &in.pic, noise ? &noiseIn.pic : nullptr);
         if (status == 0)
             status =
                 CLxPicMemAPI::StoreComponent(dst->pData, dst->uiComps, dst->uiWidthBytes, c,
@@ -354,8 +341,8 @@ int measureNoise(const SLxPicBuf* noise, uint32_t levels, SNoiseRecord* out, uin
     return 0;
 }
 
-int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
-                const SNoiseRecord* known, uint32_t wavelet, EShrink mode)
+int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, const SNoiseRecord* known,
+                const TileRoutine& tile)
 {
     if (levels == 0)
         return 0;
@@ -368,7 +355,7 @@ int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perL
     const std::vector<STileRange> cols = planTiles(src->uiWidth, levels);
     const std::vector<STileRange> rows = planTiles(src->uiHeight, levels);
     if (cols.size() == 1 && rows.size() == 1)
-        return shrinkTile(dst, src, levels, perLevel, known, nullptr, wavelet, mode);
+        return tile(dst, src, known, nullptr);
 
     SNoiseRecord firstTile;
     bool first = true;
@@ -386,7 +373,7 @@ int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perL
                 return status;
             const SNoiseRecord* use = known ? known : first ? nullptr : &firstTile;
             SNoiseRecord* keep = !known && first ? &firstTile : nullptr;
-            status = shrinkTile(&out.pic, &in.pic, levels, perLevel, use, keep, wavelet, mode);
+            status = tile(&out.pic, &in.pic, use, keep);
             if (status == 0)
                 status = CLxPicBufAPI::CopyRect(
                     c.writeBegin, r.writeBegin, c.writeEnd - c.writeBegin,
@@ -401,7 +388,8 @@ int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perL
 }
 
 int shrinkPicture(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint32_t levels,
-                  bool perLevel, bool color, uint32_t wavelet, uint32_t colorMode, EShrink mode)
+                  bool color, uint32_t wavelet, uint32_t colorMode,
+                  const OneComponentRoutine& oneComponent)
 {
     if (lxpicbuf::prepare(dst, src, eLxCheckSizeBitsComps, nullptr) != 0)
         return -9;
@@ -423,9 +411,9 @@ int shrinkPicture(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, 
     if (dst->pData == src->pData)
         return -9;
     if (src->uiComps == 1)
-        return shrinkOneComponent(dst, src, noise, levels, perLevel, wavelet, mode);
+        return oneComponent(dst, src, noise);
     if (!color || src->uiComps != 3)
-        return shrinkComponents(dst, src, noise, levels, perLevel, wavelet, mode);
+        return shrinkComponents(dst, src, noise, oneComponent);
     if (colorMode > 2)
         return 0;
     SWorkPic work, workNoise;
@@ -433,8 +421,8 @@ int shrinkPicture(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, 
     if (status == 0 && noise)
         status = toColorSpace(workNoise, noise, colorMode);
     if (status == 0)
-        status = shrinkComponents(&work.pic, &work.pic, noise ? &workNoise.pic : nullptr, levels,
-                                  perLevel, wavelet, mode);
+        status = shrinkComponents(&work.pic, &work.pic, noise ? &workNoise.pic : nullptr,
+                                  oneComponent);
     if (status == 0)
         status = fromColorSpace(dst, &work.pic, colorMode);
     return status;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
@@ -49,14 +50,26 @@ int shrinkTile(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLe
 // noise picture (sides multiples of 2^levels), with the denoising grades.
 int measureNoise(const SLxPicBuf* noise, uint32_t levels, SNoiseRecord* out, uint32_t wavelet);
 
-// A one-component picture in tiles: with known null the first tile's
-// estimates serve the others, else every tile uses known.
-int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
-                const SNoiseRecord* known, uint32_t wavelet, EShrink mode);
+// The tile routine as the tiling calls it: (destination tile, source tile,
+// known noise or null, record to fill or null).
+using TileRoutine =
+    std::function<int(SLxPicBuf*, const SLxPicBuf*, const SNoiseRecord*, SNoiseRecord*)>;
 
-// A public operation: checks, components and colour spaces. noise null:
-// blind.
+// A one-component picture in tiles: with known null the first tile's
+// estimates serve the others, else every tile uses known. A single tile is
+// processed straight from src into dst.
+int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, const SNoiseRecord* known,
+                const TileRoutine& tile);
+
+// The one-component routine as a public operation calls it: (destination,
+// source, noise picture or null).
+using OneComponentRoutine =
+    std::function<int(SLxPicBuf*, const SLxPicBuf*, const SLxPicBuf*)>;
+
+// A public operation: checks, components and colour spaces around the
+// one-component routine. noise null: blind.
 int shrinkPicture(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, uint32_t levels,
-                  bool perLevel, bool color, uint32_t wavelet, uint32_t colorMode, EShrink mode);
+                  bool color, uint32_t wavelet, uint32_t colorMode,
+                  const OneComponentRoutine& oneComponent);
 
 } // namespace lxshrink

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxWaveletShrink.h"
+#include "gnr_picture/picmemAPI/LxNoiseStatistics.h"
 #include "gnr_picture/wavelets/LxWavelet2D.h"
 #include "picbuf_test_support.h"
 
@@ -330,6 +331,50 @@ TEST(PicBufDenoise, NoisePictureOfAnotherSize)
     // its 64 columns; three are refused.
     EXPECT_EQ(CLxPicBufAPI::Resharpen(dst.p(), src.p(), noise.p(), 2, false, false, 1, 0), 0);
     EXPECT_EQ(CLxPicBufAPI::Resharpen(dst.p(), src.p(), noise.p(), 3, false, false, 1, 0), -9);
+}
+
+TEST(PicBufDenoise, NoisePictureRecordIsTheMeanSquareOfEachBand)
+{
+    const uint32_t w = 64, h = 96, levels = 2;
+    TestPic noise(w, h, 8, 1), colour(w, h, 8, 3), odd(w, 90, 8, 1);
+    fillNoisy(noise, 20.0);
+    SNoiseRecord record;
+    ASSERT_EQ(lxshrink::measureNoise(noise.p(), levels, &record, 0), 0);
+
+    double *low = nullptr, *high = nullptr;
+    int taps = 0;
+    ASSERT_EQ(CLxDaubechies2DWave::GetMotherWavelet(low, &taps, 7), 0);
+    ASSERT_EQ(CLxDaubechies2DWave::GetFatherWavelet(high, &taps, 7), 0);
+    std::vector<double> plane(w * h);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            plane[y * w + x] = noise.get(x, y, 0);
+    const double* src = plane.data();
+    std::vector<double*> owned;
+    uint32_t sw = w, sh = h;
+    for (uint32_t k = 1; k <= levels; ++k) {
+        double* o[4] = {};
+        uint32_t hw = 0, hh = 0;
+        ASSERT_EQ(CLxWavelet2D::WaveletDecompositionImage(o[0], o[1], o[2], o[3], hw, hh, src, sw,
+                                                          sh, low, high, 14),
+                  0);
+        for (int b = 0; b < 3; ++b)
+            EXPECT_EQ(record.band[b][k - 1], LX_MeanSquare(o[b], hw, hh)) << k << " " << b;
+        owned.insert(owned.end(), o, o + 4);
+        src = o[3];
+        sw = hw;
+        sh = hh;
+    }
+    for (double* p : owned)
+        CLxWavelet2D::FreeBuf(p);
+    CLxDaubechies2DWave::FreeWavelet(low);
+    CLxDaubechies2DWave::FreeWavelet(high);
+
+    EXPECT_EQ(lxshrink::measureNoise(noise.p(), 0, &record, 0), 0);
+    EXPECT_EQ(lxshrink::measureNoise(noise.p(), 8, &record, 0), -2);
+    EXPECT_EQ(lxshrink::measureNoise(colour.p(), 1, &record, 0), -9);
+    EXPECT_EQ(lxshrink::measureNoise(odd.p(), 2, &record, 0), -9);
+    EXPECT_EQ(lxshrink::measureNoise(nullptr, 2, &record, 0), -9);
 }
 
 // --- Components and colour ----------------------------------------------------

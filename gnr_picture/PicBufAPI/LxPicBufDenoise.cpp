@@ -64,11 +64,10 @@ int inner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
 int CLxPicBufAPI::DenoiseBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
                                bool color, uint32_t wavelet, uint32_t colorMode)
 {
-    return lxshrink::shrinkPicture(
-        dst, src, nullptr, levels, color, wavelet, colorMode,
-        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
-            return Denoise1xN(d, s, levels, perLevel, wavelet);
-        });
+    return lxshrink::shrinkPicture(dst, src, nullptr, levels, color, wavelet, colorMode,
+                                   [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
+                                       return Denoise1xN(d, s, levels, perLevel, wavelet);
+                                   });
 }
 
 int CLxPicBufAPI::Denoise(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
@@ -77,21 +76,19 @@ int CLxPicBufAPI::Denoise(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf*
 {
     if (!noise)
         return -9;
-    return lxshrink::shrinkPicture(
-        dst, src, noise, levels, color, wavelet, colorMode,
-        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
-            return DenoiseKnown1xN(d, s, n, levels, perLevel, wavelet);
-        });
+    return lxshrink::shrinkPicture(dst, src, noise, levels, color, wavelet, colorMode,
+                                   [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
+                                       return DenoiseKnown1xN(d, s, n, levels, perLevel, wavelet);
+                                   });
 }
 
 int CLxPicBufAPI::ResharpenBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
                                  bool perLevel, bool color, uint32_t wavelet, uint32_t colorMode)
 {
-    return lxshrink::shrinkPicture(
-        dst, src, nullptr, levels, color, wavelet, colorMode,
-        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
-            return Resharpen1xN(d, s, levels, perLevel, wavelet);
-        });
+    return lxshrink::shrinkPicture(dst, src, nullptr, levels, color, wavelet, colorMode,
+                                   [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf*) {
+                                       return Resharpen1xN(d, s, levels, perLevel, wavelet);
+                                   });
 }
 
 int CLxPicBufAPI::Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
@@ -100,11 +97,10 @@ int CLxPicBufAPI::Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBu
 {
     if (!noise)
         return -9;
-    return lxshrink::shrinkPicture(
-        dst, src, noise, levels, color, wavelet, colorMode,
-        [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
-            return ResharpenKnown1xN(d, s, n, levels, perLevel, wavelet);
-        });
+    return lxshrink::shrinkPicture(dst, src, noise, levels, color, wavelet, colorMode,
+                                   [&](SLxPicBuf* d, const SLxPicBuf* s, const SLxPicBuf* n) {
+                                       return ResharpenKnown1xN(d, s, n, levels, perLevel, wavelet);
+                                   });
 }
 
 int CLxPicBufAPI::Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
@@ -117,8 +113,8 @@ int CLxPicBufAPI::Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t leve
                                  }));
 }
 
-int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
-                               bool perLevel, uint32_t wavelet)
+int CLxPicBufAPI::Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                               uint32_t wavelet)
 {
     return lxshrink::shrinkTiled(dst, src, levels, nullptr,
                                  tileCallback([&](SLxPicBuf* d, const SLxPicBuf* s,

@@ -421,8 +421,8 @@ int shrinkPicture(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise, 
     if (status == 0 && noise)
         status = toColorSpace(workNoise, noise, colorMode);
     if (status == 0)
-        status = shrinkComponents(&work.pic, &work.pic, noise ? &workNoise.pic : nullptr,
-                                  oneComponent);
+        status =
+            shrinkComponents(&work.pic, &work.pic, noise ? &workNoise.pic : nullptr, oneComponent);
     if (status == 0)
         status = fromColorSpace(dst, &work.pic, colorMode);
     return status;

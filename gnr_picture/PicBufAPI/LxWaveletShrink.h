@@ -63,8 +63,7 @@ int shrinkTiled(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, const SNo
 
 // The one-component routine as a public operation calls it: (destination,
 // source, noise picture or null).
-using OneComponentRoutine =
-    std::function<int(SLxPicBuf*, const SLxPicBuf*, const SLxPicBuf*)>;
+using OneComponentRoutine = std::function<int(SLxPicBuf*, const SLxPicBuf*, const SLxPicBuf*)>;
 
 // A public operation: checks, components and colour spaces around the
 // one-component routine. noise null: blind.

@@ -461,4 +461,34 @@ TEST(PicBufDenoise, ColourSpacesRoundTrip)
     EXPECT_EQ(dst.bytes(), before);
 }
 
+TEST(PicBufDenoise, ColourPicturesOfOtherDepths)
+{
+    // The colour-space conversions take 8 and 9-16 bits only; their -9
+    // comes back before the destination is written.
+    struct Case {
+        uint32_t storage, bits, mode;
+        int expect;
+    } cases[] = {{16, 12, 0, 0}, {16, 12, 1, 0}, {16, 16, 2, 0}, {8, 7, 0, 0}, {8, 6, 2, -9}};
+    for (const Case& c : cases) {
+        TestPic src(64, 64, c.storage, 3), dst(64, 64, c.storage, 3);
+        src->uiBpc = dst->uiBpc = uint8_t(c.bits);
+        fillNoisy(src, maxOf(c.bits) / 40.0);
+        const auto before = dst.bytes();
+        ASSERT_EQ(CLxPicBufAPI::DenoiseBlind(dst.p(), src.p(), 2, false, true, 0, c.mode),
+                  c.expect)
+            << c.bits << " bits, mode " << c.mode;
+        if (c.expect != 0) {
+            EXPECT_EQ(dst.bytes(), before);
+            continue;
+        }
+        uint32_t highest = 0;
+        for (uint32_t y = 0; y < 64; ++y)
+            for (uint32_t x = 0; x < 64; ++x)
+                for (uint32_t k = 0; k < 3; ++k)
+                    highest = std::max(highest, dst.get(x, y, k));
+        EXPECT_LE(highest, maxOf(c.bits)) << c.bits << " bits, mode " << c.mode;
+        EXPECT_GT(highest, maxOf(c.bits) / 4) << c.bits << " bits, mode " << c.mode;
+    }
+}
+
 } // namespace

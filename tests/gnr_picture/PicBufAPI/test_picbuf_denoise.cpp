@@ -474,8 +474,7 @@ TEST(PicBufDenoise, ColourPicturesOfOtherDepths)
         src->uiBpc = dst->uiBpc = uint8_t(c.bits);
         fillNoisy(src, maxOf(c.bits) / 40.0);
         const auto before = dst.bytes();
-        ASSERT_EQ(CLxPicBufAPI::DenoiseBlind(dst.p(), src.p(), 2, false, true, 0, c.mode),
-                  c.expect)
+        ASSERT_EQ(CLxPicBufAPI::DenoiseBlind(dst.p(), src.p(), 2, false, true, 0, c.mode), c.expect)
             << c.bits << " bits, mode " << c.mode;
         if (c.expect != 0) {
             EXPECT_EQ(dst.bytes(), before);

@@ -233,4 +233,65 @@ class LX_EXPORT CLxPicBufAPI
     static int ConvertRGBtoYCrCb(SLxPicBuf* dst, const SLxPicBuf* src);
     static int ConvertXYZtoRGB(SLxPicBuf* dst, const SLxPicBuf* src);
     static int ConvertRGBtoXYZ(SLxPicBuf* dst, const SLxPicBuf* src);
+
+    // --- Wavelet denoising and resharpening (LxPicBufDenoise.cpp) ---------------
+    // Multi-level wavelet shrinkage of 8-bit and 9-16-bit pictures (1-7 bits
+    // are read as bytes and held to 2^bits - 1), in double precision, in
+    // tiles whose core is at most 5000 pixels a side with margins of
+    // 4 x 2^levels pixels (only the inner half of a margin is written).
+    // Detail bands are soft-thresholded by noise power / signal deviation,
+    // the signal deviation being sqrt(max(mean square - noise power, 0)); a
+    // band at or below its noise power is cleared. The resharpening twins
+    // multiply every surviving coefficient by 1.5.
+    //
+    // dst and src: distinct pictures of the same size, bits and components,
+    // else -9; the noise picture of Denoise and Resharpen: the same bits and
+    // components, any size whose sides are multiples of 2^levels, else -9.
+    // levels: 1 to 7; 0 returns 0 untouched, above 7 -2. perLevel (blind
+    // operations): estimate the noise (median absolute deviation of the
+    // diagonal band) at every level rather than at level 1 only; the first
+    // tile's estimates serve every tile. wavelet: 0 Daubechies 7, 1 Coiflets
+    // 3 (resharpening 2), 2 Haar, 3 Hess 3 (resharpening 2); above 3 -9; the
+    // noise picture is always measured with the denoising grades. color with
+    // exactly 3 components: process the components of colorMode's space
+    // (0 as stored, 1 IHS, 2 YCrCb) and convert back; a colorMode above 2
+    // returns 0 untouched. Otherwise the components are processed one by one.
+    // Also: deeper than 16 bits -2; an empty picture 0; a filter longer than
+    // the deepest approximation -9; a work picture Reinit refuses -3. The
+    // first failing component ends the call; components stored before it
+    // stay.
+    static int DenoiseBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                            bool color, uint32_t wavelet, uint32_t colorMode);
+    static int Denoise(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
+                       uint32_t levels, bool perLevel, bool color, uint32_t wavelet,
+                       uint32_t colorMode);
+    static int ResharpenBlind(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                              bool color, uint32_t wavelet, uint32_t colorMode);
+    static int Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
+                         uint32_t levels, bool perLevel, bool color, uint32_t wavelet,
+                         uint32_t colorMode);
+
+  private:
+    // One-component pictures, tiled; noise from the first tile.
+    static int Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                          uint32_t wavelet);
+    static int Resharpen1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                            uint32_t wavelet);
+    // One-component pictures, tiled; noise measured on the noise picture.
+    static int DenoiseKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
+                               uint32_t levels, bool perLevel, uint32_t wavelet);
+    static int ResharpenKnown1xN(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
+                                 uint32_t levels, bool perLevel, uint32_t wavelet);
+    // One tile. known: three arrays (diagonal, row-high, column-high band)
+    // of a noise power per level, or null to estimate; record: three arrays
+    // that receive the powers used, or null.
+    static int Denoise1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
+                               const double* const* known, double* const* record, uint32_t wavelet);
+    static int Resharpen1xNInner(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels,
+                                 bool perLevel, const double* const* known, double* const* record,
+                                 uint32_t wavelet);
+    // The mean square of each detail band of each level of a one-component
+    // noise picture, into three arrays of 7.
+    static int FillNoiseParams(const SLxPicBuf* noise, uint32_t levels, double* const* bands,
+                               uint32_t wavelet);
 };

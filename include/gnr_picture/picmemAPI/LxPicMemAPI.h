@@ -583,4 +583,13 @@ class LX_EXPORT CLxPicMemAPI
     static int MonoDetectLocalPeaks(void* dst, uint32_t dstWB, const void* src, uint32_t bits,
                                     uint32_t srcWB, uint32_t width, uint32_t count,
                                     int16_t tolerance, uint8_t levels);
+    // --- Noise estimation (LxPicMemAPI_noise.cpp) -----------------------------
+
+    // The relative noise variance of the first component of a picture of 8
+    // or 9-16 bits, rated on its even-sized top-left part normalised to mean
+    // 1000 by one level of Daubechies grade 5 shrinkage. -1.0 without
+    // reading for null pixels, comps 0, width or height below 64 or another
+    // depth; -1.0 also for a mean of 0 or memory that cannot be had.
+    static double GetNoiseEstimation(const void* data, uint32_t comps, uint32_t bits,
+                                     uint32_t widthBytes, uint32_t width, uint32_t height);
 };

@@ -50,15 +50,25 @@ inline uint64_t saturatedUint(double v, uint64_t top)
 
 // ---- Per-sample operations -------------------------------------------------
 
-// Sums of 8- and 16-bit samples in 32 bits, of 32-bit samples in 64 bits.
-template <class T> using WideOf = std::conditional_t<sizeof(T) <= 2, uint32_t, uint64_t>;
-
+// min(a + b, max). Byte and word sums are formed as min(a, max - b') + b'
+// with b' = min(b, max), which never leaves the sample type, so that the
+// loop vectorises at the sample's width; 32-bit sums go through 64 bits.
 template <class T> struct AddClipOp {
-    WideOf<T> max;
+    T max;
     T operator()(T a, T b) const
     {
-        const WideOf<T> s = WideOf<T>(a) + b;
-        return T(s > max ? max : s);
+        const T bb = b < max ? b : max;
+        const T room = T(max - bb);
+        return T((a < room ? a : room) + bb);
+    }
+};
+
+template <> struct AddClipOp<uint32_t> {
+    uint64_t max;
+    uint32_t operator()(uint32_t a, uint32_t b) const
+    {
+        const uint64_t s = uint64_t(a) + b;
+        return uint32_t(s > max ? max : s);
     }
 };
 
@@ -98,19 +108,28 @@ template <class T, class Acc> struct TranspOp {
     }
 };
 
-// a + k limited to 0..max (subtraction passes -k), in 32 bits: the
-// constants are first held to +-2^17, which cannot change a limited result
-// of 8- or 16-bit samples.
+// a + k limited to 0..max (subtraction passes -k). The constant becomes a
+// pair of samples, plus = min(k, max) and minus = min(-k, the sample's
+// maximum) with one of them 0, and the sum min(a -sat minus, max - plus) +
+// plus stays in the sample type (the loop vectorises at its width).
+template <class T> struct AddConstPair {
+    T plus, minus;
+};
+
 template <class T> struct AddConstOp {
-    int32_t max;
-    static int32_t prepare(int64_t k)
+    T max;
+    AddConstPair<T> prepare(int64_t k) const
     {
-        return k < -131072 ? -131072 : k > 131072 ? 131072 : int32_t(k);
+        const int64_t top = std::numeric_limits<T>::max();
+        if (k >= 0)
+            return {T(k < int64_t(max) ? k : int64_t(max)), T(0)};
+        return {T(0), T(-k < top ? -k : top)};
     }
-    T operator()(T a, int32_t k) const
+    T operator()(T a, AddConstPair<T> k) const
     {
-        const int32_t s = int32_t(a) + k;
-        return T(s < 0 ? 0 : s > max ? max : s);
+        const T lowered = T((a > k.minus ? a : k.minus) - k.minus);
+        const T room = T(max - k.plus);
+        return T((lowered < room ? lowered : room) + k.plus);
     }
 };
 

@@ -30,13 +30,14 @@ LX_KERNEL_INLINE int addConst(void* dst, uint32_t dstWB, const void* src, uint32
     const int checked = checkLines(width, count, lines, {dst, src, constants});
     if (checked <= 0)
         return checked;
-    constLoop<T, CN, int32_t>(
+    const AddConstOp<T> op{T(clipMaximum<T>(bits))};
+    constLoop<T, CN, AddConstPair<T>>(
         dst, dstWB, src, srcWB, nullptr, 0, comps, width, lines,
         [=](uint32_t c) {
             const int64_t k = constants[c];
-            return AddConstOp<T>::prepare(subtract ? -k : k);
+            return op.prepare(subtract ? -k : k);
         },
-        AddConstOp<T>{int32_t(clipMaximum<T>(bits))});
+        op);
     return 0;
 }
 

@@ -22,8 +22,8 @@ namespace
         return zipPictures<T>(dst, dstWB, a, aWB, b, bWB, comps, width, count, makeOp);            \
     }
 
-LX_ZIP_KERNEL(addClip8, u8, AddClipOp<u8>{WideOf<u8>(clipMaximum<u8>(bits))})
-LX_ZIP_KERNEL(addClip16, u16, AddClipOp<u16>{WideOf<u16>(clipMaximum<u16>(bits))})
+LX_ZIP_KERNEL(addClip8, u8, AddClipOp<u8>{u8(clipMaximum<u8>(bits))})
+LX_ZIP_KERNEL(addClip16, u16, AddClipOp<u16>{u16(clipMaximum<u16>(bits))})
 LX_ZIP_KERNEL(addClip32, u32, AddClipOp<u32>{clipMaximum<u32>(bits)})
 LX_ZIP_KERNEL(subClip8, u8, SubClipOp<u8>{})
 LX_ZIP_KERNEL(subClip16, u16, SubClipOp<u16>{})

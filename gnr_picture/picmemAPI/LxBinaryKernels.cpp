@@ -5,6 +5,7 @@
 
 #include "gnr_picture/picmemAPI/LxBinaryKernels.h"
 #include "gnr_picture/picmemAPI/LxBinaryKernelsT.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 using namespace lxpic;
 
@@ -128,6 +129,23 @@ int thresholdByTable(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const 
         return -3;
     return writePlane<T>(plane, startBit, planeWB, src, srcWB, CN * sizeof(T), width, lines,
                          combine, TableDecision<T, CN>{table});
+}
+
+// One byte component: the direct comparison decides as the table would, and
+// its runs vectorise.
+LX_KERNEL_CLONES int thresholdByte(uint8_t* plane, uint32_t startBit, uint32_t planeWB,
+                                   const void* src, uint32_t srcWB, const void* low,
+                                   const void* high, bool inside, uint32_t width, uint32_t count,
+                                   uint32_t combine)
+{
+    uint32_t lines;
+    const int checked = planeChecks(true, combine, width, count, lines, {plane, src, low, high});
+    if (checked <= 0)
+        return checked;
+    const ByteRangeDecision decide{*static_cast<const uint8_t*>(low),
+                                   *static_cast<const uint8_t*>(high),
+                                   uint8_t(inside ? 0x00 : 0xFF)};
+    return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 1, width, lines, combine, decide);
 }
 
 template <class T>
@@ -256,7 +274,6 @@ int pack_Nx16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const 
                                        width, pixelCount, combineMode);                            \
     }
 
-LX_THRESHOLD_TABLE_MEMBER(threshold_1x8_to_bin, u8, 1)
 LX_THRESHOLD_TABLE_MEMBER(threshold_3x8_to_bin, u8, 3)
 LX_THRESHOLD_TABLE_MEMBER(threshold_4x8_to_bin, u8, 4)
 LX_THRESHOLD_TABLE_MEMBER(threshold_1x16_to_bin, u16, 1)
@@ -264,6 +281,14 @@ LX_THRESHOLD_TABLE_MEMBER(threshold_3x16_to_bin, u16, 3)
 LX_THRESHOLD_TABLE_MEMBER(threshold_4x16_to_bin, u16, 4)
 
 #undef LX_THRESHOLD_TABLE_MEMBER
+
+int threshold_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                         uint32_t srcWB, const void* low, const void* high, bool inside,
+                         uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return thresholdByte(plane, startBit, planeWB, src, srcWB, low, high, inside, width, pixelCount,
+                         combineMode);
+}
 
 int threshold_Nx8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
                          uint32_t comps, uint32_t srcWB, const void* low, const void* high,

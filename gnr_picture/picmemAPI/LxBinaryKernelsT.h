@@ -99,9 +99,9 @@ int unpackBin(void* dst, uint32_t comps, const void* value, uint32_t dstWB, cons
 // Writes every line of the plane from decide(pixel) (0 or 0xFF) over a
 // source of pixelBytes a pixel and samples T (for its pitch).
 template <class T, class Decide>
-int writePlane(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src, uint32_t srcWB,
-               size_t pixelBytes, uint32_t width, uint32_t lines, uint32_t combine,
-               const Decide& decide)
+LX_KERNEL_INLINE int writePlane(uint8_t* plane, uint32_t startBit, uint32_t planeWB,
+                                const void* src, uint32_t srcWB, size_t pixelBytes, uint32_t width,
+                                uint32_t lines, uint32_t combine, const Decide& decide)
 {
     plane += startBit / 8;
     const uint32_t b = startBit % 8;
@@ -204,6 +204,22 @@ template <class T> struct RangeDecision {
                 return 0;
         }
         return 0xFF;
+    }
+};
+
+// One byte component inside lo..hi (inside) or outside it, compared
+// directly: a run of pixels is one plain loop.
+struct ByteRangeDecision {
+    uint8_t lo, hi, flip; // flip 0xFF for the outside test
+
+    uint8_t operator()(const uint8_t* px) const
+    {
+        return uint8_t((*px >= lo && *px <= hi ? 0xFF : 0) ^ flip);
+    }
+    void run(const uint8_t* px, uint32_t n, uint8_t* out) const
+    {
+        for (uint32_t i = 0; i < n; ++i)
+            out[i] = uint8_t((px[i] >= lo && px[i] <= hi ? 0xFF : 0) ^ flip);
     }
 };
 

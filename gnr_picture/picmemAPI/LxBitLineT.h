@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 
@@ -50,6 +51,26 @@ inline uint8_t packDecisions(const uint8_t* d)
     return uint8_t(((v & 0x0102040810204080ull) * 0x0101010101010101ull) >> 56);
 }
 
+// Whether a decision also decides whole runs of contiguous pixels at once
+// (run(px, n, out), a loop the compiler vectorises).
+template <class D, class = void> struct DecidesRuns : std::false_type {
+};
+template <class D> struct DecidesRuns<D, std::void_t<decltype(&D::run)>> : std::true_type {
+};
+
+// The decisions of n pixels into out, 0 or 0xFF each.
+template <class Decide>
+LX_KERNEL_INLINE void decideRun(const Decide& decide, const uint8_t* px, size_t stride, uint32_t n,
+                                uint8_t* out)
+{
+    if constexpr (DecidesRuns<Decide>::value) {
+        decide.run(px, n, out);
+    } else {
+        for (uint32_t i = 0; i < n; ++i)
+            out[i] = decide(px + i * stride);
+    }
+}
+
 // Writes the decisions of width pixels (decide(pixel address) gives 0 or
 // 0xFF; pixels stride bytes apart) into the plane line starting at bit b
 // (0 to 7) of out. Bits outside the pixels keep their values.
@@ -69,13 +90,16 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
         combinePartial<Mode>(out++, r, keep);
         px += head * stride;
     }
-    const uint32_t whole = (width - head) / 8;
-    for (uint32_t j = 0; j < whole; ++j) {
-        uint8_t d[8];
-        for (uint32_t k = 0; k < 8; ++k)
-            d[k] = decide(px + k * stride);
-        combineWhole<Mode>(out++, packDecisions(d));
-        px += 8 * stride;
+    // Middle bytes in runs: the run's decisions first, then 8 to a byte.
+    constexpr uint32_t kRunBytes = 32;
+    uint8_t d[8 * kRunBytes];
+    for (uint32_t whole = (width - head) / 8; whole > 0;) {
+        const uint32_t bytes = whole < kRunBytes ? whole : kRunBytes;
+        decideRun(decide, px, stride, 8 * bytes, d);
+        for (uint32_t j = 0; j < bytes; ++j)
+            combineWhole<Mode>(out++, packDecisions(d + 8 * j));
+        px += 8 * bytes * stride;
+        whole -= bytes;
     }
     const uint32_t tail = (width - head) % 8;
     if (tail != 0) {

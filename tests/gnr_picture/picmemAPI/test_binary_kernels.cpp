@@ -4,6 +4,8 @@
 // that any bit changed outside the call shows; then the known cases.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -383,6 +385,41 @@ TEST(OneBitDispatch, RefusedModesAndFormats)
     EXPECT_EQ(pic[3], 4);
     // Empty windows first.
     EXPECT_EQ(API::PackToBinary(nullptr, 0, 0, nullptr, 1, 99, 0, uint64_t(0), 9, 0, 4, 9), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+struct SmallStackRun {
+    int result = 1;
+    uint8_t plane = 0;
+};
+
+// The 4-component 16-bit tables (256 KiB) must not live on the caller's stack:
+// a thread of 128 KiB of stack thresholds a picture.
+void* thresholdOnSmallStack(void* arg)
+{
+    auto* run = static_cast<SmallStackRun*>(arg);
+    const uint16_t pixel[4] = {5, 6, 7, 8}, low[4] = {0, 0, 0, 0}, high[4] = {9, 9, 9, 9};
+    run->result = CLxPicMemAPI::ThresholdToBinary(&run->plane, 0, 1, pixel, 4, 16, 8, low, high,
+                                                  true, 1, 1, 0);
+    return nullptr;
+}
+
+TEST(OneBitExamples, DecisionTablesStayOffTheStack)
+{
+    pthread_attr_t attr;
+    ASSERT_EQ(pthread_attr_init(&attr), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attr, 128 * 1024), 0);
+    SmallStackRun run;
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attr, thresholdOnSmallStack, &run), 0);
+    ASSERT_EQ(pthread_join(thread, nullptr), 0);
+    pthread_attr_destroy(&attr);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.plane, 0x80);
 }
 
 } // namespace

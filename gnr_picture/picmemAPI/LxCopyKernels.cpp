@@ -46,7 +46,8 @@ int compare(const void* p1, uint32_t wb1, const void* p2, uint32_t wb2, uint32_t
 int copy(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps, uint32_t bits,
          uint32_t width, uint32_t pixelCount)
 {
-    return copyLines(dst, dstWB, src, srcWB, comps, bits, width, pixelCount, copyStreamThreshold());
+    return copyLines(dst, dstWB, src, srcWB, comps, bits, width, pixelCount,
+                     copyStreamThreshold());
 }
 
 int set(void* dst, uint32_t dstWB, uint32_t value, uint32_t comps, uint32_t bits, uint32_t width,

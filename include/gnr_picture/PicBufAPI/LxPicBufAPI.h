@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "w32_system/LxExport.h"
 
@@ -294,4 +295,27 @@ class LX_EXPORT CLxPicBufAPI
     // noise picture, into three arrays of 7.
     static int FillNoiseParams(const SLxPicBuf* noise, uint32_t levels, double* const* bands,
                                uint32_t wavelet);
+    // --- One-bit pictures, depth and components (LxPicBufBinary.cpp) -------------
+    // Unpack, Threshold and Pack: the one-bit picture has the picture's width
+    // and height, and both records cover their lines (pData set, a line fits
+    // the pitch, uiSize covers the lines), else -9 and nothing is written.
+    // Values and bounds carry one sample per component, component 0 in the
+    // lowest bits: 8 bits a component at 8 bits, 16 at 9-16 bits; more than
+    // 64 bits a pixel -9. Other depths: the dispatcher's -2.
+
+    // Every pixel whose bit is set takes value, the others 0.
+    static int Unpack(SLxPicBuf* pic, SLxBinPicBuf* bin, uint64_t value);
+    // The bit of each pixel is set where every component lies within
+    // low..high (bounds included), cleared elsewhere.
+    static int Threshold(SLxBinPicBuf* bin, SLxPicBuf* pic, uint64_t low, uint64_t high);
+    // The bit of each pixel is set where the pixel equals value.
+    static int Pack(SLxBinPicBuf* bin, SLxPicBuf* pic, uint64_t value);
+    // Gives the picture bits and comps, keeping width and height: the depth
+    // by shifts (CLxPicMemAPI::ConvertBitDepthViaShifts), the components by
+    // averaging into one or copying one into all (CollapseComponents,
+    // ExpandComponent), into new memory of the default pitch. The component
+    // count changes only when one side has 1 component, else -2. The same
+    // format returns 0 untouched. On every failure (-2, -3 without memory,
+    // -9 for an unusable record) the picture stays as it was.
+    static int ConvertBpcAndComp(SLxPicBuf* pic, uint32_t bits, uint32_t comps);
 };

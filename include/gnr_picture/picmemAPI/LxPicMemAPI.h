@@ -592,4 +592,135 @@ class LX_EXPORT CLxPicMemAPI
     // depth; -1.0 also for a mean of 0 or memory that cannot be had.
     static double GetNoiseEstimation(const void* data, uint32_t comps, uint32_t bits,
                                      uint32_t widthBytes, uint32_t width, uint32_t height);
+    // --- Arithmetic, statistics and one-bit planes ------------------------------
+    // (LxPicMemAPI_arith.cpp, LxPicMemAPI_binary.cpp; the kernels and what
+    // they compute: LxArithKernels.h, LxBinaryKernels.h)
+    //
+    // Unlike the dispatchers above, byte members take exactly 8 bits: 1 to 7
+    // bits give -2. 9 to 16 bits take the 16-bit members; 17 to 32 bits only
+    // where said. 1, 3 or 4 components take their own members, other counts
+    // the N member. Width or count 0 gives 0 first; then a format without a
+    // member -2; then a missing picture, plane, constant or value -4. All
+    // checks come before the first write. M is 2^bits - 1.
+
+    // min(a + b, M); 5 components at 17-32 bits the 5x32 member, other
+    // counts at 17-32 bits the Nx32 member.
+    static int AddAndClip(void* dst, uint32_t dstWB, const void* src1, uint32_t src1WB,
+                          const void* src2, uint32_t src2WB, uint32_t comps, uint32_t bits,
+                          uint32_t width, uint32_t count);
+    // max(a - b, 0); 17-32 bits as AddAndClip.
+    static int SubAndClip(void* dst, uint32_t dstWB, const void* src1, uint32_t src1WB,
+                          const void* src2, uint32_t src2WB, uint32_t comps, uint32_t bits,
+                          uint32_t width, uint32_t count);
+    // The larger and the smaller sample. 8 and 9-16 bits.
+    static int Max(void* dst, uint32_t dstWB, const void* src1, uint32_t src1WB, const void* src2,
+                   uint32_t src2WB, uint32_t comps, uint32_t bits, uint32_t width, uint32_t count);
+    static int Min(void* dst, uint32_t dstWB, const void* src1, uint32_t src1WB, const void* src2,
+                   uint32_t src2WB, uint32_t comps, uint32_t bits, uint32_t width, uint32_t count);
+    // a - b + constants[k] limited to 0..M, one constant a component. 8 and
+    // 9-16 bits.
+    static int SubAddConstAndClip(void* dst, uint32_t dstWB, const void* src1, uint32_t src1WB,
+                                  const void* src2, uint32_t src2WB, const int32_t* constants,
+                                  uint32_t comps, uint32_t bits, uint32_t width, uint32_t count);
+    // (a W1 + b W2) / M limited to 0..M, W = trunc(M x weight + 0.5). 8 and
+    // 9-16 bits.
+    static int AddTranspAndClip(void* dst, uint32_t dstWB, double weight1, const void* src1,
+                                uint32_t src1WB, double weight2, const void* src2,
+                                uint32_t src2WB, uint32_t comps, uint32_t bits, uint32_t width,
+                                uint32_t count);
+
+    // One constant per component; 8 and 9-16 bits (DivConstAndClip also
+    // 17-32 bits, always through its Nx32 member). -3 when a member's table
+    // cannot be allocated.
+
+    // max(a, c[k]) and min(a, c[k]); constant: one pixel in the picture's
+    // own sample format.
+    static int MaxConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const void* constant, uint32_t comps, uint32_t bits, uint32_t width,
+                               uint32_t count);
+    static int MinConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const void* constant, uint32_t comps, uint32_t bits, uint32_t width,
+                               uint32_t count);
+    // a + c[k] and a - c[k] limited to 0..M.
+    static int AddConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const int32_t* constants, uint32_t comps, uint32_t bits,
+                               uint32_t width, uint32_t count);
+    static int SubConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const int32_t* constants, uint32_t comps, uint32_t bits,
+                               uint32_t width, uint32_t count);
+    // 3 components: a + c[k] wrapped once by M (8 bits: 250 + 10 gives 5);
+    // other counts: AddConstAndClip.
+    static int AddConstRotate(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                              const int32_t* constants, uint32_t comps, uint32_t bits,
+                              uint32_t width, uint32_t count);
+    // trunc(a x m[k] + 0.5) limited to 0..M.
+    static int MulConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const double* constants, uint32_t comps, uint32_t bits,
+                               uint32_t width, uint32_t count);
+    // a / d[k] rounded, limited to 0..M; -9 before any write for a divisor
+    // that is negative, 0, not a number or infinite (or too small for the
+    // fixed-point members).
+    static int DivConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                               const double* divisors, uint32_t comps, uint32_t bits,
+                               uint32_t width, uint32_t count);
+    // trunc(((a + add[k]) x mul[k]) ^ pow[k] + 0.5) limited to 0..M (not a
+    // number: 0).
+    static int AddMulPowConstAndClip(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                                     const double* add, const double* mul, const double* pow,
+                                     uint32_t comps, uint32_t bits, uint32_t width,
+                                     uint32_t count);
+
+    // Statistics: bits 0 to 8 are byte samples, 9 to 16 16-bit words, more
+    // -2 (result untouched); 1 and 3 components have their own members,
+    // other counts (4 too) the N member.
+
+    // The linear correlation coefficient of the two pictures, averaged over
+    // the components, anticorrelation reported as 0.0. No whole line (width
+    // or count 0 too) or comps 0: -4 and result 0.0; a missing picture -4;
+    // -3 when the N member's sums cannot be allocated.
+    static int LinearCorrelation(const void* src1, uint32_t src1WB, const void* src2,
+                                 uint32_t src2WB, uint32_t comps, uint32_t bits, uint32_t width,
+                                 uint32_t count, double& result);
+    // Merges src (weights srcWeights, one double a pixel) into the average
+    // picture avg (weights avgWeights): A = trunc((A Wa + N Wn) / (Wa + Wn)),
+    // Wa += Wn. Both weights 0 keep the pixel. Width or count 0: 0.
+    static int AverageUpdate(void* avg, uint32_t avgWB, void* avgWeights, uint32_t avgWeightsWB,
+                             const void* src, uint32_t srcWB, const void* srcWeights,
+                             uint32_t srcWeightsWB, uint32_t comps, uint32_t bits, uint32_t width,
+                             uint32_t count);
+
+    // One-bit planes: plane, startBit (any value; the plane pointer moves by
+    // startBit / 8) and planeWB as in LxBinaryKernels.h. Pixel values and
+    // bounds come as one 64-bit value (component c in bits 8c.. at 8 bits,
+    // 16c.. at 9-16 bits; more components than fit give -4) or through a
+    // pointer to one sample per component. 8 and 9-16 bits; modes outside
+    // 0..2 (compare modes a member does not take) give -2.
+
+    // mode 0 store, 1 OR, 2 AND of the value under the set bits.
+    static int UnpackFromBinary(void* dst, uint32_t comps, uint32_t bits, uint64_t value,
+                                uint32_t dstWB, const uint8_t* plane, uint32_t startBit,
+                                uint32_t planeWB, uint32_t width, uint32_t count, uint32_t mode);
+    static int UnpackFromBinary(void* dst, uint32_t comps, uint32_t bits, const void* value,
+                                uint32_t dstWB, const uint8_t* plane, uint32_t startBit,
+                                uint32_t planeWB, uint32_t width, uint32_t count, uint32_t mode);
+    // compareMode 0 equal, 1 not equal, 2 greater (one 8-bit component
+    // only); combineMode 0 store, 1 OR, 2 AND.
+    static int PackToBinary(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                            uint32_t comps, uint32_t bits, uint32_t srcWB, uint64_t value,
+                            uint32_t compareMode, uint32_t width, uint32_t count,
+                            uint32_t combineMode);
+    static int PackToBinary(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                            uint32_t comps, uint32_t bits, uint32_t srcWB, const void* value,
+                            uint32_t compareMode, uint32_t width, uint32_t count,
+                            uint32_t combineMode);
+    // The bit is set where every component lies inside its range low..high
+    // (inside) or outside it (!inside); combineMode as PackToBinary.
+    static int ThresholdToBinary(uint8_t* plane, uint32_t startBit, uint32_t planeWB,
+                                 const void* src, uint32_t comps, uint32_t bits, uint32_t srcWB,
+                                 uint64_t low, uint64_t high, bool inside, uint32_t width,
+                                 uint32_t count, uint32_t combineMode);
+    static int ThresholdToBinary(uint8_t* plane, uint32_t startBit, uint32_t planeWB,
+                                 const void* src, uint32_t comps, uint32_t bits, uint32_t srcWB,
+                                 const void* low, const void* high, bool inside, uint32_t width,
+                                 uint32_t count, uint32_t combineMode);
 };

@@ -1,0 +1,307 @@
+// The one-bit members: instances of LxBinaryKernelsT.h.
+#include <initializer_list>
+#include <memory>
+#include <new>
+
+#include "gnr_picture/picmemAPI/LxBinaryKernels.h"
+#include "gnr_picture/picmemAPI/LxBinaryKernelsT.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+using namespace lxpic;
+
+using u8 = uint8_t;
+using u16 = uint16_t;
+
+namespace lxpic
+{
+
+// The tables reach 256 KiB (four components of 16 bits), too much for a
+// thread's stack; a buffer per thread grows once and is reused.
+uint8_t* decisionTableBuffer(size_t bytes)
+{
+    thread_local std::unique_ptr<uint8_t[]> buffer;
+    thread_local size_t size = 0;
+    if (size < bytes) {
+        buffer.reset(new (std::nothrow) uint8_t[bytes]);
+        size = buffer ? bytes : 0;
+    }
+    return buffer.get();
+}
+
+} // namespace lxpic
+
+namespace
+{
+
+// The checks of a plane-writing member, before anything is read or written:
+// -2 for a mode it does not take, 0 without a whole line, -4 for a missing
+// pointer; 1 to go on.
+int planeChecks(bool compareKnown, uint32_t combine, uint32_t width, uint32_t count,
+                uint32_t& lines, std::initializer_list<const void*> pointers)
+{
+    if (!compareKnown || combine > kCombineAnd)
+        return -2;
+    lines = lineCount(width, count);
+    if (lines == 0)
+        return 0;
+    for (const void* p : pointers)
+        if (!p)
+            return -4;
+    return 1;
+}
+
+// ---- Packing -----------------------------------------------------------------------
+
+// Members with tables; greater (compare mode 2) only where allowed.
+template <class T, uint32_t CN>
+int packByTable(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                uint32_t srcWB, const void* value, uint32_t compare, uint32_t width, uint32_t count,
+                uint32_t combine, bool greaterAllowed)
+{
+    uint32_t lines;
+    const bool known = compare <= 1 || (greaterAllowed && compare == 2);
+    const int checked = planeChecks(known, combine, width, count, lines, {plane, src, value});
+    if (checked <= 0)
+        return checked;
+    const auto* v = static_cast<const uint8_t*>(value);
+    const uint8_t* table = buildTables<T, CN>([&](uint32_t c, T s) {
+        const T k = load<T>(v + c * sizeof(T));
+        return compare == 0 ? s == k : compare == 1 ? s != k : s > k;
+    });
+    if (!table)
+        return -3;
+    return writePlane<T>(plane, startBit, planeWB, src, srcWB, CN * sizeof(T), width, lines,
+                         combine, TableDecision<T, CN>{table});
+}
+
+template <class T, uint32_t CN>
+int packEach(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src, uint32_t comps,
+             uint32_t srcWB, const void* value, uint32_t compare, uint32_t width, uint32_t count,
+             uint32_t combine)
+{
+    uint32_t lines;
+    const int checked =
+        planeChecks(compare <= 1, combine, width, count, lines, {plane, src, value});
+    if (checked <= 0)
+        return checked;
+    const uint32_t nc = CN ? CN : comps;
+    return writePlane<T>(
+        plane, startBit, planeWB, src, srcWB, size_t(nc) * sizeof(T), width, lines, combine,
+        EachComponentDecision<T, CN>{static_cast<const uint8_t*>(value), nc, compare == 0});
+}
+
+// 4 components as W 32-bit words.
+template <class T, uint32_t W>
+int packWords(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src, uint32_t srcWB,
+              const void* value, uint32_t compare, uint32_t width, uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked =
+        planeChecks(compare <= 1, combine, width, count, lines, {plane, src, value});
+    if (checked <= 0)
+        return checked;
+    WordDecision<W> decide{};
+    for (uint32_t i = 0; i < W; ++i)
+        decide.value[i] = load<uint32_t>(static_cast<const uint8_t*>(value) + 4 * i);
+    decide.equal = compare == 0;
+    return writePlane<T>(plane, startBit, planeWB, src, srcWB, 4 * W, width, lines, combine,
+                         decide);
+}
+
+// ---- Thresholding -------------------------------------------------------------------
+
+template <class T, uint32_t CN>
+int thresholdByTable(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                     uint32_t srcWB, const void* low, const void* high, bool inside, uint32_t width,
+                     uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked = planeChecks(true, combine, width, count, lines, {plane, src, low, high});
+    if (checked <= 0)
+        return checked;
+    const auto* lo = static_cast<const uint8_t*>(low);
+    const auto* hi = static_cast<const uint8_t*>(high);
+    const uint8_t* table = buildTables<T, CN>([&](uint32_t c, T s) {
+        const bool in = load<T>(lo + c * sizeof(T)) <= s && s <= load<T>(hi + c * sizeof(T));
+        return in == inside;
+    });
+    if (!table)
+        return -3;
+    return writePlane<T>(plane, startBit, planeWB, src, srcWB, CN * sizeof(T), width, lines,
+                         combine, TableDecision<T, CN>{table});
+}
+
+// One byte component: the direct comparison decides as the table would, and
+// its runs vectorise.
+LX_KERNEL_CLONES int thresholdByte(uint8_t* plane, uint32_t startBit, uint32_t planeWB,
+                                   const void* src, uint32_t srcWB, const void* low,
+                                   const void* high, bool inside, uint32_t width, uint32_t count,
+                                   uint32_t combine)
+{
+    uint32_t lines;
+    const int checked = planeChecks(true, combine, width, count, lines, {plane, src, low, high});
+    if (checked <= 0)
+        return checked;
+    const ByteRangeDecision decide{*static_cast<const uint8_t*>(low),
+                                   *static_cast<const uint8_t*>(high),
+                                   uint8_t(inside ? 0x00 : 0xFF)};
+    return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 1, width, lines, combine, decide);
+}
+
+template <class T>
+int thresholdEach(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                  uint32_t comps, uint32_t srcWB, const void* low, const void* high, bool inside,
+                  uint32_t width, uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked = planeChecks(true, combine, width, count, lines, {plane, src, low, high});
+    if (checked <= 0)
+        return checked;
+    return writePlane<T>(plane, startBit, planeWB, src, srcWB, size_t(comps) * sizeof(T), width,
+                         lines, combine,
+                         RangeDecision<T>{static_cast<const uint8_t*>(low),
+                                          static_cast<const uint8_t*>(high), comps, inside});
+}
+
+} // namespace
+
+// ---- Exported members ----------------------------------------------------------------
+
+#define LX_UNPACK_MEMBER(name, T, CN)                                                              \
+    int name(void* dst, const void* value, uint32_t dstWB, const uint8_t* plane,                   \
+             uint32_t startBit, uint32_t planeWB, uint32_t width, uint32_t pixelCount,             \
+             uint32_t mode)                                                                        \
+    {                                                                                              \
+        return unpackBin<T, CN>(dst, CN, value, dstWB, plane, startBit, planeWB, width,            \
+                                pixelCount, mode);                                                 \
+    }
+
+LX_UNPACK_MEMBER(unpack_bin_to_1x8, u8, 1)
+LX_UNPACK_MEMBER(unpack_bin_to_3x8, u8, 3)
+LX_UNPACK_MEMBER(unpack_bin_to_4x8, u8, 4)
+LX_UNPACK_MEMBER(unpack_bin_to_1x16, u16, 1)
+LX_UNPACK_MEMBER(unpack_bin_to_3x16, u16, 3)
+LX_UNPACK_MEMBER(unpack_bin_to_4x16, u16, 4)
+
+#undef LX_UNPACK_MEMBER
+
+int unpack_bin_to_Nx8(void* dst, uint32_t comps, const void* value, uint32_t dstWB,
+                      const uint8_t* plane, uint32_t startBit, uint32_t planeWB, uint32_t width,
+                      uint32_t pixelCount, uint32_t mode)
+{
+    return unpackBin<u8, 0>(dst, comps, value, dstWB, plane, startBit, planeWB, width, pixelCount,
+                            mode);
+}
+
+int unpack_bin_to_Nx16(void* dst, uint32_t comps, const void* value, uint32_t dstWB,
+                       const uint8_t* plane, uint32_t startBit, uint32_t planeWB, uint32_t width,
+                       uint32_t pixelCount, uint32_t mode)
+{
+    return unpackBin<u16, 0>(dst, comps, value, dstWB, plane, startBit, planeWB, width, pixelCount,
+                             mode);
+}
+
+int pack_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                    uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                    uint32_t pixelCount, uint32_t combineMode)
+{
+    return packByTable<u8, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
+                              pixelCount, combineMode, true);
+}
+
+int pack_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                    uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                    uint32_t pixelCount, uint32_t combineMode)
+{
+    return packByTable<u8, 3>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
+                              pixelCount, combineMode, false);
+}
+
+int pack_4x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                    uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                    uint32_t pixelCount, uint32_t combineMode)
+{
+    return packWords<u8, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
+                            pixelCount, combineMode);
+}
+
+int pack_Nx8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                    uint32_t comps, uint32_t srcWB, const void* value, uint32_t compareMode,
+                    uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return packEach<u8, 0>(plane, startBit, planeWB, src, comps, srcWB, value, compareMode, width,
+                           pixelCount, combineMode);
+}
+
+int pack_1x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                     uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                     uint32_t pixelCount, uint32_t combineMode)
+{
+    return packByTable<u16, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
+                               pixelCount, combineMode, false);
+}
+
+int pack_3x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                     uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                     uint32_t pixelCount, uint32_t combineMode)
+{
+    return packEach<u16, 3>(plane, startBit, planeWB, src, 3, srcWB, value, compareMode, width,
+                            pixelCount, combineMode);
+}
+
+int pack_4x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                     uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
+                     uint32_t pixelCount, uint32_t combineMode)
+{
+    return packWords<u16, 2>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
+                             pixelCount, combineMode);
+}
+
+int pack_Nx16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                     uint32_t comps, uint32_t srcWB, const void* value, uint32_t compareMode,
+                     uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return packEach<u16, 0>(plane, startBit, planeWB, src, comps, srcWB, value, compareMode, width,
+                            pixelCount, combineMode);
+}
+
+#define LX_THRESHOLD_TABLE_MEMBER(name, T, CN)                                                     \
+    int name(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src, uint32_t srcWB, \
+             const void* low, const void* high, bool inside, uint32_t width, uint32_t pixelCount,  \
+             uint32_t combineMode)                                                                 \
+    {                                                                                              \
+        return thresholdByTable<T, CN>(plane, startBit, planeWB, src, srcWB, low, high, inside,    \
+                                       width, pixelCount, combineMode);                            \
+    }
+
+LX_THRESHOLD_TABLE_MEMBER(threshold_3x8_to_bin, u8, 3)
+LX_THRESHOLD_TABLE_MEMBER(threshold_4x8_to_bin, u8, 4)
+LX_THRESHOLD_TABLE_MEMBER(threshold_1x16_to_bin, u16, 1)
+LX_THRESHOLD_TABLE_MEMBER(threshold_3x16_to_bin, u16, 3)
+LX_THRESHOLD_TABLE_MEMBER(threshold_4x16_to_bin, u16, 4)
+
+#undef LX_THRESHOLD_TABLE_MEMBER
+
+int threshold_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                         uint32_t srcWB, const void* low, const void* high, bool inside,
+                         uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return thresholdByte(plane, startBit, planeWB, src, srcWB, low, high, inside, width, pixelCount,
+                         combineMode);
+}
+
+int threshold_Nx8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                         uint32_t comps, uint32_t srcWB, const void* low, const void* high,
+                         bool inside, uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return thresholdEach<u8>(plane, startBit, planeWB, src, comps, srcWB, low, high, inside, width,
+                             pixelCount, combineMode);
+}
+
+int threshold_Nx16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                          uint32_t comps, uint32_t srcWB, const void* low, const void* high,
+                          bool inside, uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return thresholdEach<u16>(plane, startBit, planeWB, src, comps, srcWB, low, high, inside, width,
+                              pixelCount, combineMode);
+}

@@ -1,0 +1,28 @@
+# Checks that every name of NAMES (one a line) is a defined dynamic symbol of
+# LIBRARY, as `nm -D` lists it. Usage:
+#   cmake -DLIBRARY=<lib.so> -DNAMES=<list.txt> -P check_exports.cmake
+cmake_minimum_required(VERSION 3.25)
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm -D failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(exported)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND exported ${name})
+endforeach()
+file(STRINGS ${NAMES} expected)
+set(missing)
+foreach(name IN LISTS expected)
+  if(NOT name IN_LIST exported)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+list(LENGTH expected count)
+if(missing)
+  message(FATAL_ERROR "not exported by ${LIBRARY}: ${missing}")
+endif()
+message(STATUS "${count} names exported")

@@ -143,7 +143,10 @@ class LX_EXPORT CLxPicBufAPI
     // any other value nearest neighbour. 8 and 9-16 bits, others -2; -3 when
     // the resampling's scratch memory fails. The resampling reads source
     // lines after writing destination lines, so both pictures in one memory
-    // give -4 (but for the equal-size StretchRect, a CopyRect).
+    // give -4 (but for the equal-size StretchRect, a CopyRect). The filters'
+    // taps reach the picture's real neighbours of a rectangle on every side
+    // and replicate only the picture's edges (never reading line padding), so
+    // tiles stretched one by one join without seams.
 
     // The whole source onto the whole destination. Same format, else -9
     // (reported "CLxPicBufAPI::Stretch, sour and dest must have the same

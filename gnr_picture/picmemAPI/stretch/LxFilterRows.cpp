@@ -1,0 +1,263 @@
+#include "gnr_picture/picmemAPI/stretch/LxFilterRows.h"
+
+#include <algorithm>
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+#include "gnr_picture/picmemAPI/LxPicMemLoops.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
+using namespace lxpic;
+
+namespace lxstretch
+{
+
+namespace
+{
+
+// Plain loop over samples [begin, end): the reference every path equals.
+template <class S>
+void filterScalar(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                  const uint32_t* weight, uint32_t samples, uint32_t taps, uint32_t begin,
+                  uint32_t end)
+{
+    for (uint32_t k = begin; k < end; ++k) {
+        uint32_t acc = 0;
+        for (uint32_t t = 0; t < taps; ++t) {
+            const size_t i = size_t(t) * samples + k;
+            acc += uint32_t(load<S>(line + ptrdiff_t(offset[i]) * ptrdiff_t(sizeof(S)))) *
+                   weight[i];
+        }
+        store<S>(out + size_t(k) * sizeof(S), S(acc >> 16));
+    }
+}
+
+#if LX_HAVE_AVX2_PATHS
+// Eight results of 32 bits (each below 2^16) stored as eight samples S.
+template <class S> LX_TARGET_AVX2 inline void storeEight(uint8_t* out, __m256i v)
+{
+    const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(v, v), 0x08);
+    const __m128i low = _mm256_castsi256_si128(words);
+    if (sizeof(S) == 1)
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(low, low));
+    else
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), low);
+}
+
+// Eight samples at a time by gathers of 32 bits at the sample offsets. With
+// oneRead the first gather holds every tap (taps comps samples apart);
+// otherwise one gather a tap.
+template <class S>
+LX_TARGET_AVX2 void filterAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                               const uint32_t* weight, uint32_t samples, uint32_t taps,
+                               uint32_t comps, bool oneRead, uint32_t begin, uint32_t end)
+{
+    const __m256i mask = _mm256_set1_epi32(sizeof(S) == 1 ? 0xFF : 0xFFFF);
+    const int* base = reinterpret_cast<const int*>(line);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i acc = _mm256_setzero_si256();
+        if (oneRead) {
+            const __m256i at =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
+            const __m256i all = _mm256_i32gather_epi32(base, at, sizeof(S));
+            for (uint32_t t = 0; t < taps; ++t) {
+                const __m128i shift = _mm_cvtsi32_si128(int(t * comps * sizeof(S) * 8));
+                const __m256i v = _mm256_and_si256(_mm256_srl_epi32(all, shift), mask);
+                const __m256i w = _mm256_loadu_si256(
+                    reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
+                acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(v, w));
+            }
+        } else {
+            for (uint32_t t = 0; t < taps; ++t) {
+                const size_t i = size_t(t) * samples + k;
+                const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + i));
+                const __m256i v =
+                    _mm256_and_si256(_mm256_i32gather_epi32(base, at, sizeof(S)), mask);
+                const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weight + i));
+                acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(v, w));
+            }
+        }
+        storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+#endif
+
+// The longest run of samples for which ok(k) holds, as [begin, end).
+template <class Ok> void longestRun(uint32_t samples, Ok ok, uint32_t& begin, uint32_t& end)
+{
+    begin = end = 0;
+    uint32_t start = 0;
+    for (uint32_t k = 0; k <= samples; ++k) {
+        if (k < samples && ok(k))
+            continue;
+        if (k - start > end - begin) {
+            begin = start;
+            end = k;
+        }
+        start = k + 1;
+    }
+}
+
+// out[k] = sum lines[t][k] x w[t] >> 16 with a fixed tap count, simple
+// enough for the vectoriser.
+template <class S, int T>
+LX_KERNEL_INLINE void combineFixed(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                                   size_t samples)
+{
+    const uint8_t* l[T];
+    uint32_t wt[T];
+    for (int t = 0; t < T; ++t) {
+        l[t] = lines[t];
+        wt[t] = w[t];
+    }
+    for (size_t k = 0; k < samples; ++k) {
+        uint32_t acc = 0;
+        for (int t = 0; t < T; ++t)
+            acc += uint32_t(load<S>(l[t] + k * sizeof(S))) * wt[t];
+        store<S>(out + k * sizeof(S), S(acc >> 16));
+    }
+}
+
+// Any tap count, in blocks whose sums stay on the stack.
+template <class S>
+LX_KERNEL_INLINE void combineAny(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                                 uint32_t taps, size_t samples)
+{
+    constexpr size_t kBlock = 512;
+    uint32_t acc[kBlock];
+    for (size_t from = 0; from < samples; from += kBlock) {
+        const size_t n = std::min(kBlock, samples - from);
+        std::fill(acc, acc + n, 0u);
+        for (uint32_t t = 0; t < taps; ++t) {
+            const uint8_t* l = lines[t] + from * sizeof(S);
+            const uint32_t wt = w[t];
+            for (size_t k = 0; k < n; ++k)
+                acc[k] += uint32_t(load<S>(l + k * sizeof(S))) * wt;
+        }
+        for (size_t k = 0; k < n; ++k)
+            store<S>(out + (from + k) * sizeof(S), S(acc[k] >> 16));
+    }
+}
+
+template <class S>
+LX_KERNEL_INLINE void combine(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                              uint32_t taps, size_t samples)
+{
+    switch (taps) {
+    case 1:
+        return combineFixed<S, 1>(out, lines, w, samples);
+    case 2:
+        return combineFixed<S, 2>(out, lines, w, samples);
+    case 3:
+        return combineFixed<S, 3>(out, lines, w, samples);
+    case 4:
+        return combineFixed<S, 4>(out, lines, w, samples);
+    case 5:
+        return combineFixed<S, 5>(out, lines, w, samples);
+    case 6:
+        return combineFixed<S, 6>(out, lines, w, samples);
+    default:
+        return combineAny<S>(out, lines, w, taps, samples);
+    }
+}
+
+} // namespace
+
+uint32_t LineTaps::mostTaps(const ContributorLists& lists, uint32_t outW)
+{
+    uint32_t taps = 1;
+    for (uint32_t x = 0; x < outW; ++x)
+        taps = std::max(taps, lists.count(x));
+    return taps;
+}
+
+LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
+                   ptrdiff_t firstColumn, ptrdiff_t readBegin, ptrdiff_t readEnd,
+                   uint32_t sampleBytes)
+    : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
+      m_taps(mostTaps(lists, outW)), m_comps(comps), m_offset(size_t(m_samples) * m_taps),
+      m_weight(size_t(m_samples) * m_taps)
+{
+    if (m_samples == 0 || !m_offset || !m_weight)
+        return;
+    const uint32_t taps = m_taps;
+    for (uint32_t x = 0; x < outW; ++x) {
+        const Tap* list = lists.taps(x);
+        const uint32_t n = lists.count(x);
+        for (uint32_t t = 0; t < taps; ++t) {
+            const Tap& tap = list[std::min(t, n - 1)];
+            for (uint32_t c = 0; c < comps; ++c) {
+                const size_t i = size_t(t) * m_samples + size_t(x) * comps + c;
+                m_offset[i] = int32_t((tap.index - firstColumn) * ptrdiff_t(comps) + c);
+                m_weight[i] = t < n ? tap.weight : 0;
+            }
+        }
+    }
+
+    // Where 32-bit gathers stay inside the readable samples; where one
+    // gather holds every tap.
+    const ptrdiff_t bytes = sampleBytes;
+    auto inside = [&](ptrdiff_t offset) {
+        return offset >= readBegin && offset * bytes + 4 <= readEnd * bytes;
+    };
+    m_oneRead = ((taps - 1) * comps + 1) * sampleBytes <= 4;
+    if (m_oneRead) {
+        longestRun(
+            m_samples,
+            [&](uint32_t k) {
+                const ptrdiff_t first = m_offset[k];
+                for (uint32_t t = 1; t < taps; ++t)
+                    if (m_weight[size_t(t) * m_samples + k] != 0 &&
+                        m_offset[size_t(t) * m_samples + k] != first + ptrdiff_t(t * comps))
+                        return false;
+                return inside(first);
+            },
+            m_vecBegin, m_vecEnd);
+    } else {
+        longestRun(
+            m_samples,
+            [&](uint32_t k) {
+                for (uint32_t t = 0; t < taps; ++t)
+                    if (!inside(m_offset[size_t(t) * m_samples + k]))
+                        return false;
+                return true;
+            },
+            m_vecBegin, m_vecEnd);
+    }
+    m_valid = true;
+}
+
+template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) const
+{
+    uint32_t vecBegin = 0, vecEnd = 0;
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
+        vecBegin = m_vecBegin;
+        vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
+        filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
+                      m_oneRead, vecBegin, vecEnd);
+    }
+#endif
+    filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, 0, vecBegin);
+    filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, vecEnd,
+                    m_samples);
+}
+
+template void LineTaps::filter<uint8_t>(uint8_t*, const uint8_t*) const;
+template void LineTaps::filter<uint16_t>(uint8_t*, const uint8_t*) const;
+
+LX_KERNEL_CLONES void combineLines8(uint8_t* out, const uint8_t* const* lines,
+                                    const uint32_t* weights, uint32_t taps, size_t samples)
+{
+    combine<uint8_t>(out, lines, weights, taps, samples);
+}
+
+LX_KERNEL_CLONES void combineLines16(uint8_t* out, const uint8_t* const* lines,
+                                     const uint32_t* weights, uint32_t taps, size_t samples)
+{
+    combine<uint16_t>(out, lines, weights, taps, samples);
+}
+
+} // namespace lxstretch

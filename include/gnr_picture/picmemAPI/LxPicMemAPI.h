@@ -393,7 +393,8 @@ class LX_EXPORT CLxPicMemAPI
                                     uint32_t startBit, uint32_t binaryWB, uint32_t width,
                                     uint32_t lines, uint32_t color, uint8_t opacity);
     // The same under the pixels whose mask sample is not 0: masks of 1 to 8
-    // bits have byte samples, 9 to 16 bits 16-bit samples; other depths -2.
+    // bits have byte samples, 9 to 16 bits 16-bit samples; other depths
+    // select nothing (0, the picture unchanged).
     static int BlendColorWithUnpackedBinary(void* dst, uint32_t dstWB, const void* mask,
                                             uint32_t maskBits, uint32_t maskWB, uint32_t width,
                                             uint32_t lines, uint32_t color, uint8_t opacity);

@@ -21,6 +21,37 @@ int mapComps(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_
 
 } // namespace
 
+namespace lxpic
+{
+
+LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                const uint32_t* factors, uint32_t n, uint32_t width, uint32_t lines)
+{
+    switch (n) {
+    case 3:
+        return weighLines<uint8_t, 3>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    case 4:
+        return weighLines<uint8_t, 4>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    default:
+        return weighLines<uint8_t, 0>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    }
+}
+
+LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                const uint32_t* factors, uint32_t n, uint32_t width, uint32_t lines)
+{
+    switch (n) {
+    case 3:
+        return weighLines<uint16_t, 3>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    case 4:
+        return weighLines<uint16_t, 4>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    default:
+        return weighLines<uint16_t, 0>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
+    }
+}
+
+} // namespace lxpic
+
 int convert_3x8_to_1x8(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
                        const double* weights, uint32_t width, uint32_t pixelCount)
 {

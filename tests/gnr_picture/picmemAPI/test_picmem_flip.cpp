@@ -66,6 +66,9 @@ TEST(PicMemFlip, FlipHorMovesWholePixels)
     const FlipHorCase cases[] = {
         {"gray 8", 8, 1, 5},        {"BGR 8", 8, 3, 4},   {"BGR 12", 12, 3, 3},
         {"24-bit words", 24, 1, 5}, {"2 x 32", 32, 2, 2}, {"one pixel", 16, 4, 1},
+        // Lines long enough for the vector loops, odd so that a tail remains.
+        {"gray 8 long", 8, 1, 77},  {"gray 16 long", 16, 1, 53}, {"BGR 8 long", 8, 3, 67},
+        {"2 x 16 long", 16, 2, 33}, {"BGR 16 long", 16, 3, 21},  {"5 x 8 long", 8, 5, 19},
     };
     for (const FlipHorCase& c : cases) {
         const uint32_t pixelBytes = (c.bits <= 8 ? 1 : c.bits <= 16 ? 2 : 4) * c.comps;

@@ -105,6 +105,12 @@ LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* s
                                  size_t srcPitch, const uint32_t* factors, uint32_t n,
                                  uint32_t width, uint32_t lines);
 
+// The weighted collapse of every line (sampleBytes 1 or 2), with vector
+// loops where the processor has them.
+void weighGray(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+               const uint32_t* factors, uint32_t n, uint32_t sampleBytes, uint32_t width,
+               uint32_t lines);
+
 // Collapse CN components (0: comps of them) into one gray sample: the
 // rounded mean without weights, else the sum of the per-component terms
 // T_k[i] = c_k x i / F (integer division). The 3- and 4-component members
@@ -152,8 +158,7 @@ int collapseToGray(void* dst, uint32_t dstWB, const void* src, uint32_t comps, u
     }
     factors[rest] = static_cast<T>(F - sumOthers);
     if (lines != 0)
-        (sizeof(T) == 1 ? weighBytes : weighWords)(d[0], d.pitch, s[0], s.pitch, factors, n, width,
-                                                   lines);
+        weighGray(d[0], d.pitch, s[0], s.pitch, factors, n, sizeof(T), width, lines);
     CLxAlloc::Free(factors);
     return 0;
 }

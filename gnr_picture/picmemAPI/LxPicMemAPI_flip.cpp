@@ -9,6 +9,10 @@
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_picture/picmemAPI/LxPicMemDispatch.h"
 
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 using namespace lxpic;
 
 namespace
@@ -91,6 +95,46 @@ LX_KERNEL_INLINE void mirrorFixed(uint8_t* dst, const uint8_t* src, size_t pitch
     }
 }
 
+// Three-byte pixels moved as 4-byte words: each word's fourth byte is
+// rewritten by the next pixel, and the pixels at either end of the lines
+// move as 3 bytes so that nothing outside the lines is read or written.
+LX_KERNEL_INLINE void mirrorThree(uint8_t* dst, const uint8_t* src, size_t pitch, uint32_t width,
+                                  uint32_t lines)
+{
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        std::memcpy(d, s + size_t(width - 1) * 3, 3);
+        for (uint32_t x = 1; x + 1 < width; ++x)
+            store<uint32_t>(d + size_t(x) * 3, load<uint32_t>(s + size_t(width - 1 - x) * 3));
+        if (width > 1)
+            std::memcpy(d + size_t(width - 1) * 3, s, 3);
+    }
+}
+
+#if LX_HAVE_AVX2_PATHS
+// 16-bit samples: sixteen words reversed at a time.
+LX_TARGET_AVX2 void mirrorWordsAvx2(uint8_t* dst, const uint8_t* src, size_t pitch,
+                                    uint32_t width, uint32_t lines)
+{
+    const __m256i reverse = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1,
+                                             14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        uint32_t x = 0;
+        for (; x + 16 <= width; x += 16) {
+            const __m256i v = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(s + size_t(width - x - 16) * 2));
+            const __m256i r = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + size_t(x) * 2), r);
+        }
+        for (; x < width; ++x)
+            store<uint16_t>(d + size_t(x) * 2, load<uint16_t>(s + size_t(width - 1 - x) * 2));
+    }
+}
+#endif
+
 // Any pixel size.
 LX_KERNEL_INLINE void mirrorAny(uint8_t* dst, const uint8_t* src, size_t pixelBytes, size_t pitch,
                                 uint32_t width, uint32_t lines)
@@ -118,6 +162,8 @@ LX_KERNEL_CLONES void mirrorLines(uint8_t* dst, const uint8_t* src, size_t pixel
     case 2:
         return mirrorFixed<2>(dst, src, pitch, width, lines);
     case 3:
+        if (dst != src)
+            return mirrorThree(dst, src, pitch, width, lines);
         return mirrorFixed<3>(dst, src, pitch, width, lines);
     case 4:
         return mirrorFixed<4>(dst, src, pitch, width, lines);
@@ -169,6 +215,13 @@ int CLxPicMemAPI::FlipHor(void* dst, const void* src, uint32_t bits, uint32_t co
     const size_t pixelBytes = size_t(sampleBytes(bits)) * comps;
     if (pixelBytes == 0)
         return -2;
+#if LX_HAVE_AVX2_PATHS
+    if (pixelBytes == 2 && dst != src && cpuHasAvx2()) {
+        mirrorWordsAvx2(static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pitch, width,
+                        lines);
+        return 0;
+    }
+#endif
     mirrorLines(static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pixelBytes, pitch,
                 width, lines);
     return 0;

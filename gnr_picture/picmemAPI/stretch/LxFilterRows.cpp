@@ -82,6 +82,51 @@ LX_TARGET_AVX2 void filterAvx2(uint8_t* out, const uint8_t* line, const int32_t*
         storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
     }
 }
+
+// Byte samples, up to four taps in one gather: taps 0 and 2 and taps 1 and 3
+// as 16-bit pairs against their packed weights.
+LX_TARGET_AVX2 void filterPairsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                    const int32_t* pairs, uint32_t samples, uint32_t begin,
+                                    uint32_t end)
+{
+    const __m256i evenBytes = _mm256_set1_epi32(0x00FF00FF);
+    const int* base = reinterpret_cast<const int*>(line);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
+        const __m256i all = _mm256_i32gather_epi32(base, at, 1);
+        const __m256i even = _mm256_and_si256(all, evenBytes);
+        const __m256i odd = _mm256_srli_epi16(all, 8);
+        const __m256i acc = _mm256_add_epi32(
+            _mm256_madd_epi16(even,
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k))),
+            _mm256_madd_epi16(
+                odd, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples + k))));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Byte samples whose taps are consecutive columns: sixteen bytes at the first
+// tap against sixteen weights, eight samples summed at once.
+LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                  const int16_t* dot, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m256i s = _mm256_cvtepu8_epi16(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + offset[k + i])));
+            v[i] = _mm256_madd_epi16(
+                s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16)));
+        }
+        const __m256i low = _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]),
+                                              _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i high = _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]),
+                                               _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(low, high, 0x20),
+                                             _mm256_permute2x128_si256(low, high, 0x31));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
 #endif
 
 // The longest run of samples for which ok(k) holds, as [begin, end).
@@ -177,8 +222,8 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
                    ptrdiff_t firstColumn, ptrdiff_t readBegin, ptrdiff_t readEnd,
                    uint32_t sampleBytes)
     : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
-      m_taps(mostTaps(lists, outW)), m_comps(comps), m_offset(size_t(m_samples) * m_taps),
-      m_weight(size_t(m_samples) * m_taps)
+      m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes), m_offset(size_t(m_samples) * m_taps),
+      m_weight(size_t(m_samples) * m_taps), m_pairs(0), m_dot(0)
 {
     if (m_samples == 0 || !m_offset || !m_weight)
         return;
@@ -226,7 +271,48 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
             },
             m_vecBegin, m_vecEnd);
     }
-    m_valid = true;
+    m_valid = chooseByteMultiply(readBegin, readEnd);
+}
+
+bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    if (m_sampleBytes != 1 || m_comps != 1 || m_taps > 16)
+        return true;
+    for (size_t i = 0; i < size_t(m_taps) * m_samples; ++i)
+        if (m_weight[i] > 32767)
+            return true;
+    const uint32_t taps = m_taps, n = m_samples;
+    if (m_oneRead) {
+        m_pairs.reset(2 * size_t(n));
+        if (!m_pairs)
+            return false;
+        for (uint32_t k = 0; k < n; ++k) {
+            auto w = [&](uint32_t t) { return t < taps ? m_weight[size_t(t) * n + k] : 0u; };
+            m_pairs[k] = int32_t(w(0) | w(2) << 16);
+            m_pairs[n + k] = int32_t(w(1) | w(3) << 16);
+        }
+        m_bytes = Bytes::Pairs;
+        return true;
+    }
+    longestRun(
+        n,
+        [&](uint32_t k) {
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first >= readBegin && first + 16 <= readEnd;
+        },
+        m_vecBegin, m_vecEnd);
+    m_dot.reset(16 * size_t(n));
+    if (!m_dot)
+        return false;
+    for (uint32_t k = 0; k < n; ++k)
+        for (uint32_t t = 0; t < 16; ++t)
+            m_dot[size_t(k) * 16 + t] = int16_t(t < taps ? m_weight[size_t(t) * n + k] : 0);
+    m_bytes = Bytes::Dot;
+    return true;
 }
 
 template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) const
@@ -236,8 +322,13 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
-                      m_oneRead, vecBegin, vecEnd);
+        if (m_bytes == Bytes::Pairs)
+            filterPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin, vecEnd);
+        else if (m_bytes == Bytes::Dot)
+            filterDotAvx2(out, line, m_offset.get(), m_dot.get(), vecBegin, vecEnd);
+        else
+            filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
+                          m_oneRead, vecBegin, vecEnd);
     }
 #endif
     filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, 0, vecBegin);

@@ -33,10 +33,13 @@ class LineTaps
 
   private:
     static uint32_t mostTaps(const ContributorLists& lists, uint32_t outW);
+    // Sets up m_pairs or m_dot where they serve; false when memory fails.
+    bool chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd);
 
     uint32_t m_samples = 0;
     uint32_t m_taps = 0;
     uint32_t m_comps = 0;
+    uint32_t m_sampleBytes = 0;
     Scratch<int32_t> m_offset; // [t x m_samples + k]
     Scratch<uint32_t> m_weight;
     // Samples [m_vecBegin, m_vecEnd) take the AVX2 path; m_oneRead: each
@@ -44,6 +47,14 @@ class LineTaps
     uint32_t m_vecBegin = 0;
     uint32_t m_vecEnd = 0;
     bool m_oneRead = false;
+    // Byte samples of one component whose weights fit 15 bits multiply in
+    // 16-bit pairs: m_pairs holds taps (0, 2) and (1, 3) of a one-read
+    // sample; m_dot the 16 taps (zero beyond the list) of a sample whose
+    // taps are consecutive columns, read 16 bytes at once.
+    enum class Bytes { None, Pairs, Dot };
+    Bytes m_bytes = Bytes::None;
+    Scratch<int32_t> m_pairs;
+    Scratch<int16_t> m_dot;
     bool m_valid = false;
 };
 

@@ -105,6 +105,33 @@ LX_TARGET_AVX2 void filterPairsAvx2(uint8_t* out, const uint8_t* line, const int
     }
 }
 
+// Pairs for a reduction by 2: the first taps of eight samples lie two
+// columns apart, so two 16-byte reads (the second 8 bytes on) hold their
+// taps, which byte shuffles put into the pairs, without gathers.
+LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                      const int32_t* pairs, uint32_t samples, uint32_t begin,
+                                      uint32_t end)
+{
+    // Sample j of a lane: taps 2j, 2j + 2 (even) and 2j + 1, 2j + 3 (odd).
+    const __m256i even = _mm256_setr_epi8(0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1,
+                                          0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1);
+    const __m256i odd = _mm256_setr_epi8(1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1,
+                                         1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        const uint8_t* p = line + offset[k];
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8)), 1);
+        const __m256i acc = _mm256_add_epi32(
+            _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, even),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k))),
+            _mm256_madd_epi16(
+                _mm256_shuffle_epi8(bytes, odd),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples + k))));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
 // Byte samples whose taps are consecutive columns: sixteen bytes at the first
 // tap against sixteen weights, eight samples summed at once.
 LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
@@ -292,6 +319,22 @@ bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
             m_pairs[n + k] = int32_t(w(1) | w(3) << 16);
         }
         m_bytes = Bytes::Pairs;
+        // Within the gathers' run, the longest run of first taps two columns
+        // apart whose 24 bytes can be read.
+        uint32_t begin = 0, end = 0;
+        longestRun(
+            m_vecEnd - m_vecBegin,
+            [&](uint32_t i) {
+                const uint32_t k = m_vecBegin + i;
+                return m_offset[k] + 24 <= readEnd &&
+                       (k + 1 == m_vecEnd || m_offset[k + 1] == m_offset[k] + 2);
+            },
+            begin, end);
+        if (end - begin >= 64) {
+            m_vecBegin += begin;
+            m_vecEnd = m_vecBegin + (end - begin);
+            m_bytes = Bytes::Halving;
+        }
         return true;
     }
     longestRun(
@@ -322,7 +365,10 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        if (m_bytes == Bytes::Pairs)
+        if (m_bytes == Bytes::Halving)
+            filterHalvingAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin,
+                              vecEnd);
+        else if (m_bytes == Bytes::Pairs)
             filterPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin, vecEnd);
         else if (m_bytes == Bytes::Dot)
             filterDotAvx2(out, line, m_offset.get(), m_dot.get(), vecBegin, vecEnd);

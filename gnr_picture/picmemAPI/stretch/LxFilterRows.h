@@ -50,8 +50,9 @@ class LineTaps
     // Byte samples of one component whose weights fit 15 bits multiply in
     // 16-bit pairs: m_pairs holds taps (0, 2) and (1, 3) of a one-read
     // sample; m_dot the 16 taps (zero beyond the list) of a sample whose
-    // taps are consecutive columns, read 16 bytes at once.
-    enum class Bytes { None, Pairs, Dot };
+    // taps are consecutive columns, read 16 bytes at once. Halving: pairs
+    // whose first taps lie two columns apart (a reduction by 2).
+    enum class Bytes { None, Pairs, Halving, Dot };
     Bytes m_bytes = Bytes::None;
     Scratch<int32_t> m_pairs;
     Scratch<int16_t> m_dot;

@@ -105,6 +105,7 @@ TEST(StretchReference, WholePicturesEqualThePlainPasses)
     const Resize resizes[] = {
         {37, 23, 74, 46}, // enlargement by 2
         {38, 24, 19, 12}, // reduction by 2
+        {300, 6, 150, 3}, // long lines reduced by 2
         {52, 44, 13, 11}, // reduction by 4
         {37, 23, 37, 23}, // same size
         {41, 9, 67, 31},  // other ratios

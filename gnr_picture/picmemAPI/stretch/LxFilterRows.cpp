@@ -132,6 +132,32 @@ LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const i
     }
 }
 
+// Samples whose taps lie close together: each lane of four samples reads
+// the 16 bytes at its group's base, and per-tap byte shuffles place every
+// tap's sample in its 32-bit lane, without gathers.
+template <class S>
+LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                       const uint8_t* masks, const uint32_t* weight,
+                                       uint32_t samples, uint32_t taps, uint32_t begin,
+                                       uint32_t end)
+{
+    for (uint32_t k = begin, g = 0; k + 8 <= end; k += 8, ++g) {
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g]))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g + 1])), 1);
+        __m256i acc = _mm256_setzero_si256();
+        for (uint32_t t = 0; t < taps; ++t) {
+            const __m256i mask = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(masks + (size_t(g) * taps + t) * 32));
+            const __m256i w = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
+            acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(_mm256_shuffle_epi8(bytes, mask), w));
+        }
+        storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+
 // Byte samples whose taps are consecutive columns: sixteen bytes at the first
 // tap against sixteen weights, eight samples summed at once.
 LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
@@ -202,7 +228,21 @@ LX_KERNEL_INLINE void combineAny(uint8_t* out, const uint8_t* const* lines, cons
     for (size_t from = 0; from < samples; from += kBlock) {
         const size_t n = std::min(kBlock, samples - from);
         std::fill(acc, acc + n, 0u);
-        for (uint32_t t = 0; t < taps; ++t) {
+        // Four taps a pass over the sums, then the rest one by one.
+        uint32_t t = 0;
+        for (; t + 4 <= taps; t += 4) {
+            const uint8_t* l0 = lines[t] + from * sizeof(S);
+            const uint8_t* l1 = lines[t + 1] + from * sizeof(S);
+            const uint8_t* l2 = lines[t + 2] + from * sizeof(S);
+            const uint8_t* l3 = lines[t + 3] + from * sizeof(S);
+            const uint32_t w0 = w[t], w1 = w[t + 1], w2 = w[t + 2], w3 = w[t + 3];
+            for (size_t k = 0; k < n; ++k)
+                acc[k] += uint32_t(load<S>(l0 + k * sizeof(S))) * w0 +
+                          uint32_t(load<S>(l1 + k * sizeof(S))) * w1 +
+                          uint32_t(load<S>(l2 + k * sizeof(S))) * w2 +
+                          uint32_t(load<S>(l3 + k * sizeof(S))) * w3;
+        }
+        for (; t < taps; ++t) {
             const uint8_t* l = lines[t] + from * sizeof(S);
             const uint32_t wt = w[t];
             for (size_t k = 0; k < n; ++k)
@@ -250,7 +290,7 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
                    uint32_t sampleBytes)
     : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
       m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes), m_offset(size_t(m_samples) * m_taps),
-      m_weight(size_t(m_samples) * m_taps), m_pairs(0), m_dot(0)
+      m_weight(size_t(m_samples) * m_taps), m_pairs(0), m_dot(0), m_bases(0), m_masks(0)
 {
     if (m_samples == 0 || !m_offset || !m_weight)
         return;
@@ -301,13 +341,67 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     m_valid = chooseByteMultiply(readBegin, readEnd);
 }
 
+bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples, bytes = m_sampleBytes;
+    if (taps > 4 || m_vecEnd - m_vecBegin < 8)
+        return true;
+    // Group g holds samples m_vecBegin + 8g ..; lane L of it four of them,
+    // read from the byte offset of its first sample's first tap.
+    auto laneBase = [&](uint32_t k) { return ptrdiff_t(m_offset[k]) * ptrdiff_t(bytes); };
+    auto fits = [&](uint32_t g) {
+        for (uint32_t lane = 0; lane < 2; ++lane) {
+            const uint32_t first = m_vecBegin + 8 * g + 4 * lane;
+            const ptrdiff_t base = laneBase(first);
+            if (base < readBegin * ptrdiff_t(bytes) || base + 16 > readEnd * ptrdiff_t(bytes))
+                return false;
+            for (uint32_t j = 0; j < 4; ++j)
+                for (uint32_t t = 0; t < taps; ++t) {
+                    const ptrdiff_t at =
+                        ptrdiff_t(m_offset[size_t(t) * n + first + j]) * ptrdiff_t(bytes) - base;
+                    if (at < 0 || at + ptrdiff_t(bytes) > 16)
+                        return false;
+                }
+        }
+        return true;
+    };
+    uint32_t begin = 0, end = 0;
+    longestRun((m_vecEnd - m_vecBegin) / 8, fits, begin, end);
+    if (end - begin < 4)
+        return true;
+    const uint32_t groups = end - begin;
+    m_vecBegin += 8 * begin;
+    m_vecEnd = m_vecBegin + 8 * groups;
+    m_bases.reset(2 * size_t(groups));
+    m_masks.reset(size_t(groups) * taps * 32);
+    if (!m_bases || !m_masks)
+        return false;
+    for (uint32_t g = 0; g < groups; ++g)
+        for (uint32_t lane = 0; lane < 2; ++lane) {
+            const uint32_t first = m_vecBegin + 8 * g + 4 * lane;
+            const ptrdiff_t base = laneBase(first);
+            m_bases[2 * g + lane] = int32_t(base);
+            for (uint32_t t = 0; t < taps; ++t) {
+                uint8_t* mask = m_masks.get() + (size_t(g) * taps + t) * 32 + 16 * lane;
+                for (uint32_t j = 0; j < 4; ++j) {
+                    const ptrdiff_t at =
+                        ptrdiff_t(m_offset[size_t(t) * n + first + j]) * ptrdiff_t(bytes) - base;
+                    for (uint32_t b = 0; b < 4; ++b)
+                        mask[4 * j + b] = b < bytes ? uint8_t(at + b) : 0x80;
+                }
+            }
+        }
+    m_shuffled = true;
+    return true;
+}
+
 bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     if (m_sampleBytes != 1 || m_comps != 1 || m_taps > 16)
-        return true;
+        return chooseShuffles(readBegin, readEnd);
     for (size_t i = 0; i < size_t(m_taps) * m_samples; ++i)
         if (m_weight[i] > 32767)
-            return true;
+            return chooseShuffles(readBegin, readEnd);
     const uint32_t taps = m_taps, n = m_samples;
     if (m_oneRead) {
         m_pairs.reset(2 * size_t(n));
@@ -365,7 +459,10 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        if (m_bytes == Bytes::Halving)
+        if (m_shuffled)
+            filterShuffledAvx2<S>(out, line, m_bases.get(), m_masks.get(), m_weight.get(),
+                                  m_samples, m_taps, vecBegin, vecEnd);
+        else if (m_bytes == Bytes::Halving)
             filterHalvingAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin,
                               vecEnd);
         else if (m_bytes == Bytes::Pairs)

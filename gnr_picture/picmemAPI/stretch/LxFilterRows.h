@@ -35,6 +35,9 @@ class LineTaps
     static uint32_t mostTaps(const ContributorLists& lists, uint32_t outW);
     // Sets up m_pairs or m_dot where they serve; false when memory fails.
     bool chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd);
+    // Sets up m_bases and m_masks where a group's taps lie within 16 bytes a
+    // lane; false when memory fails.
+    bool chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd);
 
     uint32_t m_samples = 0;
     uint32_t m_taps = 0;
@@ -56,6 +59,11 @@ class LineTaps
     Bytes m_bytes = Bytes::None;
     Scratch<int32_t> m_pairs;
     Scratch<int16_t> m_dot;
+    // Shuffled: per group of eight samples the byte offsets read by its two
+    // lanes and, per tap, the byte shuffle that places each sample's tap.
+    bool m_shuffled = false;
+    Scratch<int32_t> m_bases;
+    Scratch<uint8_t> m_masks;
     bool m_valid = false;
 };
 

@@ -82,4 +82,15 @@ int stretchFilterHWithin(void* buf, uint32_t bufWB, uint32_t comps, uint32_t byt
                          uint32_t srcW, uint32_t lineWidth, LxStretchWeightFn filter,
                          uint32_t radius);
 
+// Both passes of Stretch for sample bytes 1 or 2: src is the first buffer
+// line's source line (top lines above the window's first), bufLines source
+// lines can be read, taps are held inside lineWidth columns; the buffer is a
+// ring of lines of bufWB bytes. Results as stretchfilterh_* followed by
+// stretchfilterv_*.
+int stretchFilterRolling(void* dst, uint32_t dstWB, uint32_t comps, uint32_t bytes, uint32_t dstW,
+                         uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcX,
+                         uint32_t srcW, uint32_t lineWidth, uint32_t srcH, uint32_t top,
+                         uint32_t bufLines, uint32_t bufWB, LxStretchWeightFn filter,
+                         uint32_t radius);
+
 } // namespace lxstretch

@@ -37,9 +37,6 @@ const Family<LxStretchDisplayFn> kDisplayNearest{
 const Family<LxStretchDisplayExFn> kDisplayExNearest{
     {{stretchdisplayex_1x8, stretchdisplayex_3x8, stretchdisplayex_Nx8},
      {stretchdisplayex_1x16, stretchdisplayex_3x16, stretchdisplayex_Nx16}}};
-const Family<LxStretchFilterVFn> kFilterV{
-    {{stretchfilterv_1x8, stretchfilterv_3x8, stretchfilterv_Nx8},
-     {stretchfilterv_1x16, stretchfilterv_3x16, stretchfilterv_Nx16}}};
 const Family<LxStretchDisplayFilterHFn> kDisplayFilterH{
     {{stretchdisplayfilterh_1x8, stretchdisplayfilterh_3x8, stretchdisplayfilterh_Nx8},
      {stretchdisplayfilterh_1x16, stretchdisplayfilterh_3x16, stretchdisplayfilterh_Nx16}}};
@@ -108,19 +105,10 @@ int stretchFiltered(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bytes, u
     const uint64_t pitch = bufferPitch(dstW, comps, bytes);
     if (pitch > UINT32_MAX)
         return -3;
-    Scratch<uint8_t> buffer(size_t(pitch) * (uint64_t(top) + lines + bottom));
-    if (!buffer)
-        return -3;
     const uint8_t* first = static_cast<const uint8_t*>(src) - size_t(top) * (srcWB / bytes * bytes);
-    const int result =
-        stretchFilterHWithin(buffer.get(), uint32_t(pitch), comps, bytes, dstW,
-                             top + lines + bottom, first, srcWB, srcX, srcW, lineWidth,
-                             filter.weight, filter.radius);
-    if (result != 0)
-        return result;
-    return kFilterV.pick(comps, bytes)(dst, dstWB, comps, dstW, dstH, buffer.get(), uint32_t(pitch),
-                                       srcH, top, top + lines + bottom, filter.weight,
-                                       filter.radius);
+    return stretchFilterRolling(dst, dstWB, comps, bytes, dstW, dstH, first, srcWB, srcX, srcW,
+                                lineWidth, srcH, top, top + lines + bottom, uint32_t(pitch),
+                                filter.weight, filter.radius);
 }
 
 // The filtered display passes; valid and background only for a source with

@@ -335,3 +335,108 @@ int stretchFilterHWithin(void* buf, uint32_t bufWB, uint32_t comps, uint32_t byt
 }
 
 } // namespace lxstretch
+
+namespace lxstretch
+{
+
+namespace
+{
+
+// Both passes of Stretch with the buffer as a ring of lines: buffer line b
+// (source line b of src) is filtered when the first output row needing it
+// comes, into ring line b mod ringLines; the rows' taps move down the buffer
+// monotonically, so a ring as tall as the widest row list holds them all.
+// The same sums as the whole buffer, in a few lines that stay in the cache.
+template <int CN, class T>
+int rollingPasses(uint8_t* dst, uint32_t dstWB, uint32_t comps, uint32_t dstW, uint32_t dstH,
+                  const uint8_t* src, uint32_t srcWB, uint32_t srcX, uint32_t srcW,
+                  uint32_t lineWidth, uint32_t srcH, uint32_t top, uint32_t bufLines,
+                  uint32_t bufWB, LxStretchWeightFn filter, uint32_t radius)
+{
+    const uint32_t n = componentsOf<CN>(comps);
+    if (!filter)
+        return -4;
+    if (n == 0 || srcW == 0 || srcX >= lineWidth || srcH == 0 || top >= bufLines)
+        return -9;
+    const ContributorLists columns(clampedShape(srcW, dstW, 0, dstW, 0.0, -int64_t(srcX),
+                                                int64_t(lineWidth) - srcX - 1, filter, radius));
+    const ContributorLists rows(clampedShape(srcH, dstH, 0, dstH, 0.0, -int64_t(top),
+                                             int64_t(bufLines) - top - 1, filter, radius));
+    if (!columns.valid() || !rows.valid())
+        return -3;
+    const LineTaps taps(columns, dstW, n, 0, -ptrdiff_t(srcX) * n,
+                        (ptrdiff_t(lineWidth) - ptrdiff_t(srcX)) * n, sizeof(T));
+    if (!taps.valid())
+        return -3;
+    // Buffer lines of each row: the lowest and highest, and the ring height.
+    uint32_t most = 0, ringLines = 1;
+    ptrdiff_t lowest = 0, highest = 0;
+    for (uint32_t i = 0; i < dstH; ++i) {
+        const Tap* list = rows.taps(i);
+        ptrdiff_t lo = PTRDIFF_MAX, hi = PTRDIFF_MIN;
+        for (uint32_t t = 0; t < rows.count(i); ++t) {
+            lo = std::min(lo, list[t].index + ptrdiff_t(top));
+            hi = std::max(hi, list[t].index + ptrdiff_t(top));
+        }
+        if (lo < lowest)
+            return -9; // lists that move up again: never built by the rules
+        lowest = lo;
+        highest = std::max(highest, hi);
+        most = std::max(most, rows.count(i));
+        // Lines up to the highest yet are filtered; the row's lowest must
+        // still be in the ring.
+        ringLines = std::max<uint32_t>(ringLines, uint32_t(highest - lo + 1));
+    }
+    Scratch<uint8_t> ring(size_t(bufWB) * ringLines);
+    Scratch<const uint8_t*> lines(most);
+    Scratch<uint32_t> weights(most);
+    if (!ring || !lines || !weights)
+        return -3;
+
+    ConstLines<T> in(src, srcWB);
+    Lines<T> out(dst, dstWB);
+    const size_t bufPitch = bufWB / sizeof(T) * sizeof(T);
+    const size_t samples = size_t(dstW) * n;
+    ptrdiff_t filtered = 0; // buffer lines [0, filtered) are done
+    for (uint32_t i = 0; i < dstH; ++i) {
+        const Tap* list = rows.taps(i);
+        const uint32_t count = rows.count(i);
+        for (uint32_t t = 0; t < count; ++t) {
+            const ptrdiff_t b = list[t].index + ptrdiff_t(top);
+            for (; filtered <= b; ++filtered)
+                taps.filter<T>(ring.get() + size_t(filtered % ringLines) * bufPitch,
+                               in[uint32_t(filtered)]);
+            lines[t] = ring.get() + size_t(b % ringLines) * bufPitch;
+            weights[t] = list[t].weight;
+        }
+        (sizeof(T) == 1 ? combineLines8 : combineLines16)(out[i], lines.get(), weights.get(), count,
+                                                          samples);
+    }
+    return 0;
+}
+
+} // namespace
+
+int stretchFilterRolling(void* dst, uint32_t dstWB, uint32_t comps, uint32_t bytes, uint32_t dstW,
+                         uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcX,
+                         uint32_t srcW, uint32_t lineWidth, uint32_t srcH, uint32_t top,
+                         uint32_t bufLines, uint32_t bufWB, LxStretchWeightFn filter,
+                         uint32_t radius)
+{
+    auto run = [&](auto cn, auto sample) {
+        return rollingPasses<decltype(cn)::value, decltype(sample)>(
+            static_cast<uint8_t*>(dst), dstWB, comps, dstW, dstH,
+            static_cast<const uint8_t*>(src), srcWB, srcX, srcW, lineWidth, srcH, top, bufLines,
+            bufWB, filter, radius);
+    };
+    using One = std::integral_constant<int, 1>;
+    using Three = std::integral_constant<int, 3>;
+    using Any = std::integral_constant<int, 0>;
+    if (bytes == 1)
+        return comps == 1 ? run(One(), uint8_t()) : comps == 3 ? run(Three(), uint8_t())
+                                                               : run(Any(), uint8_t());
+    return comps == 1 ? run(One(), uint16_t()) : comps == 3 ? run(Three(), uint16_t())
+                                                            : run(Any(), uint16_t());
+}
+
+} // namespace lxstretch

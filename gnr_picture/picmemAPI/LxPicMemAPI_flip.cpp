@@ -113,24 +113,31 @@ LX_KERNEL_INLINE void mirrorThree(uint8_t* dst, const uint8_t* src, size_t pitch
 }
 
 #if LX_HAVE_AVX2_PATHS
-// 16-bit samples: sixteen words reversed at a time.
-LX_TARGET_AVX2 void mirrorWordsAvx2(uint8_t* dst, const uint8_t* src, size_t pitch,
-                                    uint32_t width, uint32_t lines)
+// Pixels of P = 1 or 2 bytes: 32 bytes reversed at a time (bytes, or words
+// kept whole, reversed within each half, then the halves exchanged).
+template <size_t P>
+LX_TARGET_AVX2 void mirrorSmallAvx2(uint8_t* dst, const uint8_t* src, size_t pitch, uint32_t width,
+                                    uint32_t lines)
 {
-    const __m256i reverse = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1,
-                                             14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    const __m256i reverse =
+        P == 1 ? _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13,
+                                  12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)
+               : _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12,
+                                  13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    constexpr uint32_t kStep = 32 / P;
+    using T = PixelOf<P>;
     for (uint32_t y = 0; y < lines; ++y) {
         uint8_t* d = dst + y * pitch;
         const uint8_t* s = src + y * pitch;
         uint32_t x = 0;
-        for (; x + 16 <= width; x += 16) {
+        for (; x + kStep <= width; x += kStep) {
             const __m256i v = _mm256_loadu_si256(
-                reinterpret_cast<const __m256i*>(s + size_t(width - x - 16) * 2));
+                reinterpret_cast<const __m256i*>(s + size_t(width - x - kStep) * P));
             const __m256i r = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + size_t(x) * 2), r);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + size_t(x) * P), r);
         }
         for (; x < width; ++x)
-            store<uint16_t>(d + size_t(x) * 2, load<uint16_t>(s + size_t(width - 1 - x) * 2));
+            store<T>(d + size_t(x) * P, load<T>(s + size_t(width - 1 - x) * P));
     }
 }
 #endif
@@ -216,9 +223,9 @@ int CLxPicMemAPI::FlipHor(void* dst, const void* src, uint32_t bits, uint32_t co
     if (pixelBytes == 0)
         return -2;
 #if LX_HAVE_AVX2_PATHS
-    if (pixelBytes == 2 && dst != src && cpuHasAvx2()) {
-        mirrorWordsAvx2(static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pitch, width,
-                        lines);
+    if (pixelBytes <= 2 && dst != src && cpuHasAvx2()) {
+        (pixelBytes == 1 ? mirrorSmallAvx2<1> : mirrorSmallAvx2<2>)(
+            static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pitch, width, lines);
         return 0;
     }
 #endif

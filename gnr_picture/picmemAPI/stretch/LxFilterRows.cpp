@@ -347,8 +347,14 @@ bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
     if (taps > 4 || m_vecEnd - m_vecBegin < 8)
         return true;
     // Group g holds samples m_vecBegin + 8g ..; lane L of it four of them,
-    // read from the byte offset of its first sample's first tap.
-    auto laneBase = [&](uint32_t k) { return ptrdiff_t(m_offset[k]) * ptrdiff_t(bytes); };
+    // read from the lowest byte offset of their taps.
+    auto laneBase = [&](uint32_t first) {
+        ptrdiff_t base = PTRDIFF_MAX;
+        for (uint32_t j = 0; j < 4; ++j)
+            for (uint32_t t = 0; t < taps; ++t)
+                base = std::min(base, ptrdiff_t(m_offset[size_t(t) * n + first + j]));
+        return base * ptrdiff_t(bytes);
+    };
     auto fits = [&](uint32_t g) {
         for (uint32_t lane = 0; lane < 2; ++lane) {
             const uint32_t first = m_vecBegin + 8 * g + 4 * lane;

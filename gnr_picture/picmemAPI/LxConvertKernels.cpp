@@ -67,8 +67,9 @@ LX_TARGET_AVX2 inline __m256i loadPair(const uint8_t* p)
 
 LX_TARGET_AVX2 inline __m256i channel(const __m256i* m, __m256i a, __m256i b, __m256i c)
 {
-    return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(a, m[0]), _mm256_shuffle_epi8(b, m[1])),
-                           _mm256_shuffle_epi8(c, m[2]));
+    return _mm256_or_si256(
+        _mm256_or_si256(_mm256_shuffle_epi8(a, m[0]), _mm256_shuffle_epi8(b, m[1])),
+        _mm256_shuffle_epi8(c, m[2]));
 }
 
 // Three 8-bit components: 32 pixels a step, 16-bit lanes (c x s <= 65025).
@@ -88,7 +89,8 @@ LX_TARGET_AVX2 uint32_t weighBgrBytesAvx2(uint8_t* out, const uint8_t* in, const
         for (int k = 0; k < 3; ++k) {
             const __m256i v = channel(masks.m[k], a, b, d);
             for (int half = 0; half < 2; ++half) {
-                const __m256i s = half ? _mm256_unpackhi_epi8(v, zero) : _mm256_unpacklo_epi8(v, zero);
+                const __m256i s =
+                    half ? _mm256_unpackhi_epi8(v, zero) : _mm256_unpacklo_epi8(v, zero);
                 const __m256i prod = _mm256_mullo_epi16(s, factor[k]);
                 const __m256i q = _mm256_srli_epi16(
                     _mm256_add_epi16(_mm256_add_epi16(prod, one), _mm256_srli_epi16(prod, 8)), 8);
@@ -137,16 +139,16 @@ LX_TARGET_AVX2 uint32_t weighBgrWordsAvx2(uint8_t* out, const uint8_t* in, const
 
 // Every line's bulk, 32 or 16 pixels a step; the pixels done per line.
 LX_TARGET_AVX2 uint32_t weighBgrAvx2(uint8_t* dst, size_t dstPitch, const uint8_t* src,
-                                     size_t srcPitch, const uint32_t* factors,
-                                     uint32_t sampleBytes, uint32_t width, uint32_t lines)
+                                     size_t srcPitch, const uint32_t* factors, uint32_t sampleBytes,
+                                     uint32_t width, uint32_t lines)
 {
     const ChannelMasks masks(sampleBytes);
     uint32_t done = 0;
     for (uint32_t y = 0; y < lines; ++y)
-        done = sampleBytes == 1 ? weighBgrBytesAvx2(dst + y * dstPitch, src + y * srcPitch,
-                                                    factors, masks, width)
-                                : weighBgrWordsAvx2(dst + y * dstPitch, src + y * srcPitch,
-                                                    factors, masks, width);
+        done =
+            sampleBytes == 1
+                ? weighBgrBytesAvx2(dst + y * dstPitch, src + y * srcPitch, factors, masks, width)
+                : weighBgrWordsAvx2(dst + y * dstPitch, src + y * srcPitch, factors, masks, width);
     return done;
 }
 
@@ -154,7 +156,8 @@ LX_TARGET_AVX2 uint32_t weighBgrAvx2(uint8_t* dst, size_t dstPitch, const uint8_
 #endif
 
 LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
-                const uint32_t* factors, uint32_t n, uint32_t width, uint32_t lines)
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines)
 {
     switch (n) {
     case 3:
@@ -167,7 +170,8 @@ LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* s
 }
 
 LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
-                const uint32_t* factors, uint32_t n, uint32_t width, uint32_t lines)
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines)
 {
     switch (n) {
     case 3:

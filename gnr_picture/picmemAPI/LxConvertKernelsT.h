@@ -98,12 +98,12 @@ LX_KERNEL_INLINE void weighLines(uint8_t* dst, size_t dstPitch, const uint8_t* s
 }
 
 // The weighted collapse, compiled once per instruction set.
-LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src,
-                                 size_t srcPitch, const uint32_t* factors, uint32_t n,
-                                 uint32_t width, uint32_t lines);
-LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* src,
-                                 size_t srcPitch, const uint32_t* factors, uint32_t n,
-                                 uint32_t width, uint32_t lines);
+LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines);
+LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines);
 
 // The weighted collapse of every line (sampleBytes 1 or 2), with vector
 // loops where the processor has them.

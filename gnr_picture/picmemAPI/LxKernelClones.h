@@ -19,12 +19,20 @@
 namespace lxpic
 {
 
-// Whether the processor runs AVX2, asked once (for hand-written AVX2 paths).
+// Whether the hand-written AVX2 paths may run; tests turn them off to check
+// the plain loops that other processors take.
+inline bool& avx2PathsAllowed()
+{
+    static bool allowed = true;
+    return allowed;
+}
+
+// Whether the processor runs AVX2 (asked once) and the paths are allowed.
 inline bool cpuHasAvx2()
 {
 #if LX_HAVE_AVX2_PATHS
     static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+    return has && avx2PathsAllowed();
 #else
     return false;
 #endif

@@ -64,11 +64,12 @@ int changeSampleStorage(void* dst, uint32_t dstBytes, uint32_t dstWB, const void
 template <size_t P> struct Pixel {
     uint8_t b[P];
 };
-template <size_t P> using PixelOf = std::conditional_t<
+template <size_t P>
+using PixelOf = std::conditional_t<
     P == 1, uint8_t,
-    std::conditional_t<P == 2, uint16_t,
-                       std::conditional_t<P == 4, uint32_t,
-                                          std::conditional_t<P == 8, uint64_t, Pixel<P>>>>>;
+    std::conditional_t<
+        P == 2, uint16_t,
+        std::conditional_t<P == 4, uint32_t, std::conditional_t<P == 8, uint64_t, Pixel<P>>>>>;
 
 // Every line mirrored, pixels of the fixed size P: a reversed copy (which
 // the compiler turns into byte shuffles) or, in place, an exchange of the
@@ -224,8 +225,10 @@ int CLxPicMemAPI::FlipHor(void* dst, const void* src, uint32_t bits, uint32_t co
         return -2;
 #if LX_HAVE_AVX2_PATHS
     if (pixelBytes <= 2 && dst != src && cpuHasAvx2()) {
-        (pixelBytes == 1 ? mirrorSmallAvx2<1> : mirrorSmallAvx2<2>)(
-            static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pitch, width, lines);
+        (pixelBytes == 1 ? mirrorSmallAvx2<1>
+                         : mirrorSmallAvx2<2>)(static_cast<uint8_t*>(dst),
+                                               static_cast<const uint8_t*>(src), pitch, width,
+                                               lines);
         return 0;
     }
 #endif

@@ -19,16 +19,15 @@ namespace
 
 // Plain loop over samples [begin, end): the reference every path equals.
 template <class S>
-void filterScalar(uint8_t* out, const uint8_t* line, const int32_t* offset,
-                  const uint32_t* weight, uint32_t samples, uint32_t taps, uint32_t begin,
-                  uint32_t end)
+void filterScalar(uint8_t* out, const uint8_t* line, const int32_t* offset, const uint32_t* weight,
+                  uint32_t samples, uint32_t taps, uint32_t begin, uint32_t end)
 {
     for (uint32_t k = begin; k < end; ++k) {
         uint32_t acc = 0;
         for (uint32_t t = 0; t < taps; ++t) {
             const size_t i = size_t(t) * samples + k;
-            acc += uint32_t(load<S>(line + ptrdiff_t(offset[i]) * ptrdiff_t(sizeof(S)))) *
-                   weight[i];
+            acc +=
+                uint32_t(load<S>(line + ptrdiff_t(offset[i]) * ptrdiff_t(sizeof(S)))) * weight[i];
         }
         store<S>(out + size_t(k) * sizeof(S), S(acc >> 16));
     }
@@ -59,8 +58,7 @@ LX_TARGET_AVX2 void filterAvx2(uint8_t* out, const uint8_t* line, const int32_t*
     for (uint32_t k = begin; k + 8 <= end; k += 8) {
         __m256i acc = _mm256_setzero_si256();
         if (oneRead) {
-            const __m256i at =
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
+            const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
             const __m256i all = _mm256_i32gather_epi32(base, at, sizeof(S));
             for (uint32_t t = 0; t < taps; ++t) {
                 const __m128i shift = _mm_cvtsi32_si128(int(t * comps * sizeof(S) * 8));
@@ -113,10 +111,10 @@ LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const i
                                       uint32_t end)
 {
     // Sample j of a lane: taps 2j, 2j + 2 (even) and 2j + 1, 2j + 3 (odd).
-    const __m256i even = _mm256_setr_epi8(0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1,
-                                          0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1);
-    const __m256i odd = _mm256_setr_epi8(1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1,
-                                         1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1);
+    const __m256i even = _mm256_setr_epi8(0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1, 0,
+                                          -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1);
+    const __m256i odd = _mm256_setr_epi8(1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1, 1,
+                                         -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1);
     for (uint32_t k = begin; k + 8 <= end; k += 8) {
         const uint8_t* p = line + offset[k];
         const __m256i bytes = _mm256_inserti128_si256(
@@ -171,10 +169,10 @@ LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32
             v[i] = _mm256_madd_epi16(
                 s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16)));
         }
-        const __m256i low = _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]),
-                                              _mm256_hadd_epi32(v[2], v[3]));
-        const __m256i high = _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]),
-                                               _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i low =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i high =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
         const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(low, high, 0x20),
                                              _mm256_permute2x128_si256(low, high, 0x31));
         storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
@@ -289,8 +287,9 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
                    ptrdiff_t firstColumn, ptrdiff_t readBegin, ptrdiff_t readEnd,
                    uint32_t sampleBytes)
     : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
-      m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes), m_offset(size_t(m_samples) * m_taps),
-      m_weight(size_t(m_samples) * m_taps), m_pairs(0), m_dot(0), m_bases(0), m_masks(0)
+      m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes),
+      m_offset(size_t(m_samples) * m_taps), m_weight(size_t(m_samples) * m_taps), m_pairs(0),
+      m_dot(0), m_bases(0), m_masks(0)
 {
     if (m_samples == 0 || !m_offset || !m_weight)
         return;

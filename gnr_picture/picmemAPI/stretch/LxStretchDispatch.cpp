@@ -93,8 +93,8 @@ bool averages(uint32_t comps, uint32_t dstW, uint32_t dstH, uint32_t srcHeight, 
 
 int stretchFiltered(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bytes, uint32_t dstW,
                     uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcHeight,
-                    uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH,
-                    uint32_t lineWidth, Filter filter)
+                    uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH, uint32_t lineWidth,
+                    Filter filter)
 {
     // The vertical pass reads the window's lines that exist, and as many
     // above and below as its taps reach.

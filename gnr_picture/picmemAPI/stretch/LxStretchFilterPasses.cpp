@@ -328,10 +328,12 @@ int stretchFilterHWithin(void* buf, uint32_t bufWB, uint32_t comps, uint32_t byt
     using Three = std::integral_constant<int, 3>;
     using Any = std::integral_constant<int, 0>;
     if (bytes == 1)
-        return comps == 1 ? run(One(), uint8_t()) : comps == 3 ? run(Three(), uint8_t())
-                                                               : run(Any(), uint8_t());
-    return comps == 1 ? run(One(), uint16_t()) : comps == 3 ? run(Three(), uint16_t())
-                                                            : run(Any(), uint16_t());
+        return comps == 1   ? run(One(), uint8_t())
+               : comps == 3 ? run(Three(), uint8_t())
+                            : run(Any(), uint8_t());
+    return comps == 1   ? run(One(), uint16_t())
+           : comps == 3 ? run(Three(), uint16_t())
+                        : run(Any(), uint16_t());
 }
 
 } // namespace lxstretch
@@ -425,18 +427,19 @@ int stretchFilterRolling(void* dst, uint32_t dstWB, uint32_t comps, uint32_t byt
 {
     auto run = [&](auto cn, auto sample) {
         return rollingPasses<decltype(cn)::value, decltype(sample)>(
-            static_cast<uint8_t*>(dst), dstWB, comps, dstW, dstH,
-            static_cast<const uint8_t*>(src), srcWB, srcX, srcW, lineWidth, srcH, top, bufLines,
-            bufWB, filter, radius);
+            static_cast<uint8_t*>(dst), dstWB, comps, dstW, dstH, static_cast<const uint8_t*>(src),
+            srcWB, srcX, srcW, lineWidth, srcH, top, bufLines, bufWB, filter, radius);
     };
     using One = std::integral_constant<int, 1>;
     using Three = std::integral_constant<int, 3>;
     using Any = std::integral_constant<int, 0>;
     if (bytes == 1)
-        return comps == 1 ? run(One(), uint8_t()) : comps == 3 ? run(Three(), uint8_t())
-                                                               : run(Any(), uint8_t());
-    return comps == 1 ? run(One(), uint16_t()) : comps == 3 ? run(Three(), uint16_t())
-                                                            : run(Any(), uint16_t());
+        return comps == 1   ? run(One(), uint8_t())
+               : comps == 3 ? run(Three(), uint8_t())
+                            : run(Any(), uint8_t());
+    return comps == 1   ? run(One(), uint16_t())
+           : comps == 3 ? run(Three(), uint16_t())
+                        : run(Any(), uint16_t());
 }
 
 } // namespace lxstretch

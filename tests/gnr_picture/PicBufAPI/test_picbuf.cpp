@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "../assert_capture.h"
-#include "picbuf_test_support.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "picbuf_test_support.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace

@@ -10,6 +10,7 @@
 
 #include "gnr_picture/picmemAPI/LxConvertKernels.h"
 #include "gnr_picture/picmemAPI/LxConvertKernelsT.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 namespace
 {
@@ -62,8 +63,7 @@ template <class T> void checkFormat(uint32_t n)
     const double weightSets[][5] = {
         {0.114, 0.587, 0.299, 0.2, 0.3}, // the luminance weights
         {1.0, 1.0, 1.0, 1.0, 1.0},       // sums past 1 wrap
-        {0.0, 0.0, 0.0, 0.0, 0.0},
-        {-0.25, 0.75, 0.5, -1.0, 0.1},
+        {0.0, 0.0, 0.0, 0.0, 0.0},          {-0.25, 0.75, 0.5, -1.0, 0.1},
         {0.3333, 0.3333, 0.3334, 0.5, 0.5},
     };
     const uint32_t widths[] = {1, 15, 16, 17, 31, 32, 33, 64, 77};
@@ -72,7 +72,8 @@ template <class T> void checkFormat(uint32_t n)
         for (uint32_t width : widths) {
             const uint32_t lines = 3, pad = 5;
             const uint32_t srcWB = (width * n + pad) * sizeof(T), dstWB = (width + 3) * sizeof(T);
-            std::vector<T> src(size_t(srcWB / sizeof(T)) * lines), dst(size_t(dstWB / sizeof(T)) * lines, 0x5A);
+            std::vector<T> src(size_t(srcWB / sizeof(T)) * lines),
+                dst(size_t(dstWB / sizeof(T)) * lines, 0x5A);
             for (T& v : src)
                 v = T(rng());
             // Extremes on the first pixels of each line.
@@ -82,13 +83,20 @@ template <class T> void checkFormat(uint32_t n)
             const uint32_t count = width * lines;
             int result = -99;
             if (sizeof(T) == 1)
-                result = n == 3   ? convert_3x8_to_1x8(dst.data(), dstWB, src.data(), srcWB, w, width, count)
-                         : n == 4 ? convert_4x8_to_1x8(dst.data(), dstWB, src.data(), srcWB, w, width, count)
-                                  : convert_Nx8_to_1x8(dst.data(), dstWB, src.data(), n, srcWB, w, width, count);
+                result =
+                    n == 3
+                        ? convert_3x8_to_1x8(dst.data(), dstWB, src.data(), srcWB, w, width, count)
+                    : n == 4
+                        ? convert_4x8_to_1x8(dst.data(), dstWB, src.data(), srcWB, w, width, count)
+                        : convert_Nx8_to_1x8(dst.data(), dstWB, src.data(), n, srcWB, w, width,
+                                             count);
             else
-                result = n == 3   ? convert_3x16_to_1x16(dst.data(), dstWB, src.data(), srcWB, w, width, count)
-                         : n == 4 ? convert_4x16_to_1x16(dst.data(), dstWB, src.data(), srcWB, w, width, count)
-                                  : convert_Nx16_to_1x16(dst.data(), dstWB, src.data(), n, srcWB, w, width, count);
+                result = n == 3   ? convert_3x16_to_1x16(dst.data(), dstWB, src.data(), srcWB, w,
+                                                         width, count)
+                         : n == 4 ? convert_4x16_to_1x16(dst.data(), dstWB, src.data(), srcWB, w,
+                                                         width, count)
+                                  : convert_Nx16_to_1x16(dst.data(), dstWB, src.data(), n, srcWB, w,
+                                                         width, count);
             ASSERT_EQ(result, 0);
             for (uint32_t y = 0; y < lines; ++y) {
                 const std::vector<T> line(src.begin() + y * (srcWB / sizeof(T)),
@@ -96,8 +104,8 @@ template <class T> void checkFormat(uint32_t n)
                 const std::vector<T> expected = expectedGray<T>(line, n, w, n == 3 || n == 4);
                 for (uint32_t x = 0; x < width; ++x)
                     ASSERT_EQ(dst[y * (dstWB / sizeof(T)) + x], expected[x])
-                        << n << "x" << 8 * sizeof(T) << " width " << width << " x " << x << " y " << y
-                        << " weights " << w[0];
+                        << n << "x" << 8 * sizeof(T) << " width " << width << " x " << x << " y "
+                        << y << " weights " << w[0];
                 for (uint32_t x = width; x < dstWB / sizeof(T); ++x)
                     ASSERT_EQ(dst[y * (dstWB / sizeof(T)) + x], T(0x5A)) << "padding";
             }
@@ -107,10 +115,15 @@ template <class T> void checkFormat(uint32_t n)
 
 TEST(WeightedGray, EveryFormatEqualsTheTableSums)
 {
-    for (uint32_t n : {3u, 4u, 5u, 2u}) {
-        checkFormat<uint8_t>(n);
-        checkFormat<uint16_t>(n);
+    // With the vector loops, and with the plain loops alone.
+    for (bool vector : {true, false}) {
+        lxpic::avx2PathsAllowed() = vector;
+        for (uint32_t n : {3u, 4u, 5u, 2u}) {
+            checkFormat<uint8_t>(n);
+            checkFormat<uint16_t>(n);
+        }
     }
+    lxpic::avx2PathsAllowed() = true;
 }
 
 } // namespace

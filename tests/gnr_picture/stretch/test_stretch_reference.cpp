@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 #include "gnr_picture/picmemAPI/stretch/LxStretchDispatch.h"
 #include "stretch_test_support.h"
@@ -41,10 +42,10 @@ std::vector<std::vector<RefTap>> refLists(uint32_t inSize, uint32_t outSize, int
         for (int64_t j = int64_t(std::floor(centre - support / 2 - 2.0));
              j <= int64_t(std::ceil(centre + support / 2 + 2.0)); ++j) {
             const double d = double(j) - centre;
-            const double w = scale <= 1.0 ? (mode == 3 ? filter_triangle(d) : filter_bspline2(d))
-                                          : (mode == 3 ? filter_triangle(d / scale)
-                                                       : filter_bspline2(d / scale)) /
-                                                scale;
+            const double w =
+                scale <= 1.0
+                    ? (mode == 3 ? filter_triangle(d) : filter_bspline2(d))
+                    : (mode == 3 ? filter_triangle(d / scale) : filter_bspline2(d / scale)) / scale;
             if (w == 0.0)
                 continue;
             list.push_back({std::min(std::max(j, lo), hi), uint32_t(w * 65536.0)});
@@ -99,7 +100,15 @@ struct Resize {
     uint32_t srcW, srcH, dstW, dstH;
 };
 
-TEST(StretchReference, WholePicturesEqualThePlainPasses)
+// Every case with the vector paths and with the plain loops alone.
+class StretchReference : public ::testing::TestWithParam<bool>
+{
+  protected:
+    void SetUp() override { lxpic::avx2PathsAllowed() = GetParam(); }
+    void TearDown() override { lxpic::avx2PathsAllowed() = true; }
+};
+
+TEST_P(StretchReference, WholePicturesEqualThePlainPasses)
 {
     const Format formats[] = {{1, 1}, {3, 1}, {4, 1}, {1, 2}, {3, 2}, {2, 2}};
     const Resize resizes[] = {
@@ -134,7 +143,7 @@ TEST(StretchReference, WholePicturesEqualThePlainPasses)
 
 // Windows through the raw Stretch, whose taps reach every column of the
 // pitch (here filled like picture columns, the picture having no padding).
-TEST(StretchReference, WindowsEqualThePlainPasses)
+TEST_P(StretchReference, WindowsEqualThePlainPasses)
 {
     const Format formats[] = {{1, 1}, {3, 1}, {1, 2}, {3, 2}};
     const Resize windows[] = {{40, 20, 80, 40}, {40, 20, 20, 10}, {33, 17, 9, 30}};
@@ -159,5 +168,10 @@ TEST(StretchReference, WindowsEqualThePlainPasses)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, StretchReference, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                             return p.param ? "Vector" : "Plain";
+                         });
 
 } // namespace

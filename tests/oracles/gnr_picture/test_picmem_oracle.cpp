@@ -31,8 +31,8 @@ struct Kind {
     int type;
     uint32_t bits;
 };
-const Kind kKinds[] = {{CV_8UC1, 8}, {CV_8UC3, 8}, {CV_16UC1, 16}, {CV_16UC3, 16},
-                       {CV_8UC4, 8}, {CV_16UC2, 16}};
+const Kind kKinds[] = {{CV_8UC1, 8},   {CV_8UC3, 8}, {CV_16UC1, 16},
+                       {CV_16UC3, 16}, {CV_8UC4, 8}, {CV_16UC2, 16}};
 
 TEST(PicMemOracle, FlipHorEqualsCvFlip)
 {
@@ -92,8 +92,8 @@ TEST(PicMemOracle, ApplyLutsEqualsCvLut)
         cv::Mat dst(src.size(), type), expected;
         cv::LUT(src, table, expected);
         ASSERT_EQ(CLxPicMemAPI::ApplyLuts(dst.data, uint32_t(dst.step[0]), src.data,
-                                          uint32_t(src.step[0]), &lut, uint32_t(src.channels()),
-                                          8, 203, 203 * 9),
+                                          uint32_t(src.step[0]), &lut, uint32_t(src.channels()), 8,
+                                          203, 203 * 9),
                   0);
         EXPECT_EQ(cv::norm(dst, expected, cv::NORM_INF), 0.0) << type;
     }

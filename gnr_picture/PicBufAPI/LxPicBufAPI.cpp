@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -92,6 +93,10 @@ int CLxPicBufAPI::ReinitAndCopy(SLxPicBuf* dst, const SLxPicBuf* src)
         return -9;
     if (dst == src)
         return 0;
+    // A source whose memory does not hold its lines is refused before the
+    // destination is touched.
+    if (const int status = lxpicbuf::prepare(src); status != 0)
+        return status;
     const int status = Reinit(dst, src->uiWidth, src->uiHeight, 0, src->uiBpc, src->uiComps, false);
     return status != 0 ? status : Copy(dst, src);
 }
@@ -138,6 +143,10 @@ int CLxPicBufAPI::Copy(SLxPicBuf* dst, const SLxPicBuf* src)
                             u"CLxPicBufAPI::Copy, sour and dest must have the same format");
         return -9;
     }
+    // Hand-filled records whose memory is short of their lines are refused
+    // (reported) like everywhere else, before anything is copied.
+    if (const int status = lxpicbuf::prepare(dst, src, eLxCheckBitsComps, nullptr); status != 0)
+        return status;
     const uint32_t rows = std::min(dst->uiHeight, src->uiHeight);
     // Hand-filled records may carry pitches shorter than a line: never run
     // into the next line of either picture.

@@ -2,6 +2,7 @@
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
+#include "gnr_picture/picmemAPI/stretch/LxStretchDispatch.h"
 #include "w32_system/debugging/LxDiag.h"
 
 using namespace lxpicbuf;
@@ -10,7 +11,9 @@ namespace
 {
 
 // The source rectangle onto the destination rectangle, both inside their
-// pictures. The resampling reads source lines after it has written
+// pictures. The filters' taps reach the picture's real neighbours of the
+// rectangle on every side, up to the picture's own width (never the line
+// padding). The resampling reads source lines after it has written
 // destination lines, so one memory cannot be both.
 int stretchRect(SLxPicBuf& dst, uint32_t dstX, uint32_t dstY, uint32_t dstW, uint32_t dstH,
                 const SLxPicBuf& src, uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH,
@@ -22,9 +25,10 @@ int stretchRect(SLxPicBuf& dst, uint32_t dstX, uint32_t dstY, uint32_t dstW, uin
         return -9;
     if (dst.pData == src.pData)
         return -4;
-    return CLxPicMemAPI::Stretch(pixelAddress(dst, dstX, dstY), dst.uiComps, dst.uiWidthBytes,
-                                 dst.uiBpc, dstW, dstH, pixelAddress(src, srcX, srcY),
-                                 src.uiWidthBytes, src.uiHeight, srcX, srcY, srcW, srcH, mode);
+    return lxstretch::stretch(pixelAddress(dst, dstX, dstY), dst.uiComps, dst.uiWidthBytes,
+                              dst.uiBpc, dstW, dstH, pixelAddress(src, srcX, srcY),
+                              src.uiWidthBytes, src.uiHeight, srcX, srcY, srcW, srcH, int(mode),
+                              src.uiWidth);
 }
 
 } // namespace

@@ -64,11 +64,58 @@ template <class T> T weightFactor(double w)
     return static_cast<T>(static_cast<int64_t>(v));
 }
 
+// floor(x / F) for F the largest value of T (255 or 65535) and every x up to
+// F x F, without a division: the identity holds for all of them (checked
+// over every such x), and x + 1 + (x >> 16) stays below 2^32.
+template <class T> constexpr uint32_t divideByMax(uint32_t x)
+{
+    return sizeof(T) == 1 ? (x + 1 + (x >> 8)) >> 8 : (x + 1 + (x >> 16)) >> 16;
+}
+
+// The weighted gray sample of a pixel of CN (0: n) components with factors
+// c: the sum of floor(c_k x s_k / F), kept to T.
+template <class T, int CN>
+LX_KERNEL_INLINE void weighLines(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines)
+{
+    const uint32_t comps = CN ? uint32_t(CN) : n;
+    uint32_t c[CN ? CN : 1];
+    if constexpr (CN != 0)
+        for (int k = 0; k < CN; ++k)
+            c[k] = factors[k];
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* dl = dst + y * dstPitch;
+        const uint8_t* sl = src + y * srcPitch;
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* px = sl + size_t(x) * comps * sizeof(T);
+            uint32_t g = 0;
+            for (uint32_t k = 0; k < comps; ++k)
+                g += divideByMax<T>((CN ? c[k] : factors[k]) * load<T>(px + k * sizeof(T)));
+            store<T>(dl + size_t(x) * sizeof(T), static_cast<T>(g));
+        }
+    }
+}
+
+// The weighted collapse, compiled once per instruction set.
+LX_KERNEL_CLONES void weighBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines);
+LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                                 const uint32_t* factors, uint32_t n, uint32_t width,
+                                 uint32_t lines);
+
+// The weighted collapse of every line (sampleBytes 1 or 2), with vector
+// loops where the processor has them.
+void weighGray(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+               const uint32_t* factors, uint32_t n, uint32_t sampleBytes, uint32_t width,
+               uint32_t lines);
+
 // Collapse CN components (0: comps of them) into one gray sample: the
-// rounded mean without weights, else the sum of per-component tables
-// T_k[i] = c_k x i / F. The 3- and 4-component members take their factors
-// from the leading weights and give the rest to the last component; the N
-// members read w[1..] and give the rest to component 0.
+// rounded mean without weights, else the sum of the per-component terms
+// T_k[i] = c_k x i / F (integer division). The 3- and 4-component members
+// take their factors from the leading weights and give the rest to the last
+// component; the N members read w[1..] and give the rest to component 0.
 template <class T, int CN>
 int collapseToGray(void* dst, uint32_t dstWB, const void* src, uint32_t comps, uint32_t srcWB,
                    const double* weights, uint32_t width, uint32_t pixelCount)
@@ -99,34 +146,20 @@ int collapseToGray(void* dst, uint32_t dstWB, const void* src, uint32_t comps, u
 
     constexpr uint32_t F = std::numeric_limits<T>::max();
     const uint32_t rest = CN ? n - 1 : 0;
-    T* tables = static_cast<T*>(CLxAlloc::Alloc(0, size_t(n) * (F + 1) * sizeof(T)));
-    if (!tables)
+    uint32_t* factors = static_cast<uint32_t*>(CLxAlloc::Alloc(0, size_t(n) * sizeof(uint32_t)));
+    if (!factors)
         return -3;
     T sumOthers = 0;
     for (uint32_t k = 0; k < n; ++k) {
         if (k == rest)
             continue;
-        const T c = weightFactor<T>(weights[k]);
-        sumOthers = static_cast<T>(sumOthers + c);
-        for (uint32_t i = 0; i <= F; ++i)
-            tables[size_t(k) * (F + 1) + i] = static_cast<T>(uint64_t(c) * i / F);
+        factors[k] = weightFactor<T>(weights[k]);
+        sumOthers = static_cast<T>(sumOthers + factors[k]);
     }
-    const T cRest = static_cast<T>(F - sumOthers);
-    for (uint32_t i = 0; i <= F; ++i)
-        tables[size_t(rest) * (F + 1) + i] = static_cast<T>(uint64_t(cRest) * i / F);
-
-    for (uint32_t y = 0; y < lines; ++y) {
-        uint8_t* dl = d[y];
-        const uint8_t* sl = s[y];
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint8_t* px = sl + x * pixelBytes;
-            T g = 0;
-            for (uint32_t k = 0; k < n; ++k)
-                g = static_cast<T>(g + tables[size_t(k) * (F + 1) + load<T>(px + k * sizeof(T))]);
-            store<T>(dl + x * sizeof(T), g);
-        }
-    }
-    CLxAlloc::Free(tables);
+    factors[rest] = static_cast<T>(F - sumOthers);
+    if (lines != 0)
+        weighGray(d[0], d.pitch, s[0], s.pitch, factors, n, sizeof(T), width, lines);
+    CLxAlloc::Free(factors);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 // per-component sums, instantiated per sample type and component count.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "gnr_picture/picmemAPI/LxLutKernelsT.h"
@@ -22,26 +23,48 @@ int applyLut(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const v
                                          maskedTable<S>(table, bits, colour), width, pixelCount);
 }
 
-// Adds the samples of each of CN components (0: comps) to sums[k].
+// Adds the samples of each of CN components (0: comps) to sums[k], in one
+// pass over each line. Lines of 1 or 3 components are summed in blocks of
+// 16 pixels into 32-bit lanes (one lane per sample position of the block),
+// which the compiler vectorises; a lane takes one sample per block and is
+// added to the 64-bit sums at the latest after 65536 blocks (65536 16-bit
+// samples cannot wrap it) and at the end of every line.
 template <class S, int CN>
-int sumValues(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB, uint32_t width,
-              uint32_t pixelCount)
+LX_KERNEL_INLINE int sumValues(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB,
+                               uint32_t width, uint32_t pixelCount)
 {
     const uint32_t n = CN ? uint32_t(CN) : comps;
     const uint32_t lines = lineCount(width, pixelCount);
     ConstLines<S> s(src, srcWB);
-    for (uint32_t y = 0; y < lines; ++y) {
-        const uint8_t* sl = s[y];
-        for (uint32_t k = 0; k < n; ++k) {
-            // 64 bits also within a line: a 32-bit line sum of 16-bit
-            // samples overflows from 65538 pixels on.
-            uint64_t line = 0;
+    if constexpr (CN == 0) {
+        for (uint32_t y = 0; y < lines; ++y) {
+            const uint8_t* sl = s[y];
             for (uint32_t x = 0; x < width; ++x)
-                line += load<S>(sl + (size_t(x) * n + k) * sizeof(S));
-            sums[k] += line;
+                for (uint32_t k = 0; k < n; ++k)
+                    sums[k] += load<S>(sl + (size_t(x) * n + k) * sizeof(S));
         }
+        return 0;
+    } else {
+        constexpr size_t kBlock = size_t(CN) * 16;
+        constexpr size_t kFlushBlocks = 65536;
+        const size_t samples = size_t(width) * CN;
+        for (uint32_t y = 0; y < lines; ++y) {
+            const uint8_t* sl = s[y];
+            size_t i = 0;
+            while (samples - i >= kBlock) {
+                uint32_t lane[kBlock] = {};
+                const size_t blocks = std::min((samples - i) / kBlock, kFlushBlocks);
+                for (size_t b = 0; b < blocks; ++b, i += kBlock)
+                    for (size_t j = 0; j < kBlock; ++j)
+                        lane[j] += load<S>(sl + (i + j) * sizeof(S));
+                for (size_t j = 0; j < kBlock; ++j)
+                    sums[j % CN] += lane[j];
+            }
+            for (; i < samples; ++i)
+                sums[i % CN] += load<S>(sl + i * sizeof(S));
+        }
+        return 0;
     }
-    return 0;
 }
 
 } // namespace lxpic

@@ -198,38 +198,70 @@ int applyluts_3x8_overexp(void* dst, uint32_t dstWB, const void* src, uint32_t s
                                  pixelCount);
 }
 
+namespace
+{
+
+// The sums compiled once per instruction set.
+LX_KERNEL_CLONES int sumBytes(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB,
+                              uint32_t width, uint32_t pixelCount)
+{
+    switch (comps) {
+    case 1:
+        return sumValues<u8, 1>(sums, src, 1, srcWB, width, pixelCount);
+    case 3:
+        return sumValues<u8, 3>(sums, src, 3, srcWB, width, pixelCount);
+    default:
+        return sumValues<u8, 0>(sums, src, comps, srcWB, width, pixelCount);
+    }
+}
+
+LX_KERNEL_CLONES int sumWords(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB,
+                              uint32_t width, uint32_t pixelCount)
+{
+    switch (comps) {
+    case 1:
+        return sumValues<u16, 1>(sums, src, 1, srcWB, width, pixelCount);
+    case 3:
+        return sumValues<u16, 3>(sums, src, 3, srcWB, width, pixelCount);
+    default:
+        return sumValues<u16, 0>(sums, src, comps, srcWB, width, pixelCount);
+    }
+}
+
+} // namespace
+
 int sum_values_1x8(uint64_t* sum, const void* src, uint32_t srcWB, uint32_t width,
                    uint32_t pixelCount)
 {
-    return sumValues<u8, 1>(sum, src, 1, srcWB, width, pixelCount);
+    return sumBytes(sum, src, 1, srcWB, width, pixelCount);
 }
 
 int sum_values_3x8(uint64_t* sums, const void* src, uint32_t srcWB, uint32_t width,
                    uint32_t pixelCount)
 {
-    return sumValues<u8, 3>(sums, src, 3, srcWB, width, pixelCount);
+    return sumBytes(sums, src, 3, srcWB, width, pixelCount);
 }
 
 int sum_values_Nx8(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB, uint32_t width,
                    uint32_t pixelCount)
 {
-    return sumValues<u8, 0>(sums, src, comps, srcWB, width, pixelCount);
+    return sumBytes(sums, src, comps, srcWB, width, pixelCount);
 }
 
 int sum_values_1x16(uint64_t* sum, const void* src, uint32_t srcWB, uint32_t width,
                     uint32_t pixelCount)
 {
-    return sumValues<u16, 1>(sum, src, 1, srcWB, width, pixelCount);
+    return sumWords(sum, src, 1, srcWB, width, pixelCount);
 }
 
 int sum_values_3x16(uint64_t* sums, const void* src, uint32_t srcWB, uint32_t width,
                     uint32_t pixelCount)
 {
-    return sumValues<u16, 3>(sums, src, 3, srcWB, width, pixelCount);
+    return sumWords(sums, src, 3, srcWB, width, pixelCount);
 }
 
 int sum_values_Nx16(uint64_t* sums, const void* src, uint32_t comps, uint32_t srcWB, uint32_t width,
                     uint32_t pixelCount)
 {
-    return sumValues<u16, 0>(sums, src, comps, srcWB, width, pixelCount);
+    return sumWords(sums, src, comps, srcWB, width, pixelCount);
 }

@@ -67,6 +67,40 @@ template <class D, int DN> constexpr bool marksOverExposure()
     return DN == 3 && sizeof(D) == 1;
 }
 
+// Every sample of a line through a flat table, the samples cut by mask and
+// limited to last. A table indexed by every value of S needs neither.
+template <class S, class D, bool Whole>
+LX_KERNEL_INLINE void lookupFlatLine(uint8_t* out, const uint8_t* in, const uint8_t* table,
+                                     size_t samples, uint32_t mask, uint32_t last)
+{
+#pragma GCC unroll 8
+    for (size_t i = 0; i < samples; ++i) {
+        uint32_t v = load<S>(in + i * sizeof(S));
+        if (!Whole)
+            v = std::min(v & mask, last);
+        store<D>(out + i * sizeof(D), load<D>(table + size_t(v) * sizeof(D)));
+    }
+}
+
+// Lines through a flat table without over-exposure marking: every sample of
+// a line is independent, so the line is one run of samples.
+template <class S, class D>
+void lookupFlatLines(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, size_t samples,
+                     uint32_t lines, const LutTable& t)
+{
+    Lines<D> d(dst, dstWB);
+    ConstLines<S> s(src, srcWB);
+    const auto* table = static_cast<const uint8_t*>(t.table);
+    const bool whole = (t.mask & std::numeric_limits<S>::max()) == std::numeric_limits<S>::max() &&
+                       t.last >= std::numeric_limits<S>::max();
+    for (uint32_t y = 0; y < lines; ++y) {
+        if (whole)
+            lookupFlatLine<S, D, true>(d[y], s[y], table, samples, t.mask, t.last);
+        else
+            lookupFlatLine<S, D, false>(d[y], s[y], table, samples, t.mask, t.last);
+    }
+}
+
 // Sample k of every pixel (CN components; 0: comps) through the table:
 // row[s_k][k] or flat[s_k]. With an over-exposure colour a pixel with any
 // sample at or above the level receives the colour instead.
@@ -76,6 +110,10 @@ int convertViaLut(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, ui
 {
     const uint32_t n = CN ? uint32_t(CN) : comps;
     const uint32_t lines = lineCount(width, pixelCount);
+    if (!Rows && !(marksOverExposure<D, CN>() && t.overExp)) {
+        lookupFlatLines<S, D>(dst, dstWB, src, srcWB, size_t(width) * n, lines, t);
+        return 0;
+    }
     Lines<D> d(dst, dstWB);
     ConstLines<S> s(src, srcWB);
     for (uint32_t y = 0; y < lines; ++y) {

@@ -212,6 +212,14 @@ int mapToColour(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint
             return 0;
         }
     }
+    if (CN == 0 && shown.count != n) {
+        // The N members mark over-exposure only when every component shows.
+        ColourTables unmarked = t;
+        unmarked.overExp = nullptr;
+        mapLinesFor<S, D, 0>(unmarked, dst, dstWB, src, srcWB, n, shown, combine, width,
+                             pixelCount);
+        return 0;
+    }
     mapLinesFor<S, D, 0>(t, dst, dstWB, src, srcWB, n, shown, combine, width, pixelCount);
     return 0;
 }

@@ -194,9 +194,10 @@ int CLxPicMemAPI::BlendColorWithUnpackedBinary(void* dst, uint32_t dstWB, const 
 {
     if (width == 0 || lines == 0)
         return 0;
+    // Masks of other depths select nothing: the picture stays as it is.
     const uint32_t bytes = maskBits >= 1 && maskBits <= 16 ? sampleBytes(maskBits) : 0;
     if (bytes == 0)
-        return -2;
+        return 0;
     if (pictureMissing(dst, mask))
         return -4;
     const ColourShades s = colourShades(color, opacity);

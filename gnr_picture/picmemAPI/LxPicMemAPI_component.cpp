@@ -76,6 +76,8 @@ int CLxPicMemAPI::ExtractComponent(void* dst, uint32_t dstWB, const void* src, u
                                    uint32_t srcWB, uint32_t srcComp, uint32_t bits, uint32_t width,
                                    uint32_t count)
 {
+    if (!emptyWindow(width, count) && memberBytes(bits) == 0)
+        return -2;
     return CopyComponent(dst, 1, dstWB, 0, src, srcComps, srcWB, srcComp, bits, width, count);
 }
 

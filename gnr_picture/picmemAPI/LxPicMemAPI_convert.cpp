@@ -171,7 +171,7 @@ int CLxPicMemAPI::CollapseComponents(void* dst, uint32_t dstWB, const void* src,
 {
     if (emptyWindow(width, count))
         return 0;
-    switch (formatKey(memberComps(srcComps, {1, 3, 4}), sampleBytes(bits))) {
+    switch (formatKey(memberComps(srcComps, {1, 3, 4}), memberBytes(bits))) {
     case formatKey(1, 1):
     case formatKey(1, 2):
         return copy(dst, dstWB, src, srcWB, 1, bits, width, count);
@@ -197,7 +197,7 @@ int CLxPicMemAPI::ExpandComponent(void* dst, uint32_t dstComps, uint32_t dstWB, 
 {
     if (emptyWindow(width, count))
         return 0;
-    switch (formatKey(memberComps(dstComps, {1, 3}), sampleBytes(bits))) {
+    switch (formatKey(memberComps(dstComps, {1, 3}), memberBytes(bits))) {
     case formatKey(1, 1):
     case formatKey(1, 2):
         return copy(dst, dstWB, src, srcWB, 1, bits, width, count);

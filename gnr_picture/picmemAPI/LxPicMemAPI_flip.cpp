@@ -2,11 +2,16 @@
 // width.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "gnr_picture/picmemAPI/LxComponentKernelsT.h"
 #include "gnr_picture/picmemAPI/LxConvertKernelsT.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_picture/picmemAPI/LxPicMemDispatch.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
 
 using namespace lxpic;
 
@@ -55,6 +60,130 @@ int changeSampleStorage(void* dst, uint32_t dstBytes, uint32_t dstWB, const void
     }
 }
 
+// A pixel of P bytes, moved as one value.
+template <size_t P> struct Pixel {
+    uint8_t b[P];
+};
+template <size_t P>
+using PixelOf = std::conditional_t<
+    P == 1, uint8_t,
+    std::conditional_t<
+        P == 2, uint16_t,
+        std::conditional_t<P == 4, uint32_t, std::conditional_t<P == 8, uint64_t, Pixel<P>>>>>;
+
+// Every line mirrored, pixels of the fixed size P: a reversed copy (which
+// the compiler turns into byte shuffles) or, in place, an exchange of the
+// two halves.
+template <size_t P>
+LX_KERNEL_INLINE void mirrorFixed(uint8_t* dst, const uint8_t* src, size_t pitch, uint32_t width,
+                                  uint32_t lines)
+{
+    using T = PixelOf<P>;
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        if (d == s) {
+            for (uint32_t x = 0; x < width / 2; ++x) {
+                const T a = load<T>(d + size_t(x) * P);
+                const T b = load<T>(d + size_t(width - 1 - x) * P);
+                store<T>(d + size_t(x) * P, b);
+                store<T>(d + size_t(width - 1 - x) * P, a);
+            }
+        } else {
+            for (uint32_t x = 0; x < width; ++x)
+                store<T>(d + size_t(x) * P, load<T>(s + size_t(width - 1 - x) * P));
+        }
+    }
+}
+
+// Three-byte pixels moved as 4-byte words: each word's fourth byte is
+// rewritten by the next pixel, and the pixels at either end of the lines
+// move as 3 bytes so that nothing outside the lines is read or written.
+LX_KERNEL_INLINE void mirrorThree(uint8_t* dst, const uint8_t* src, size_t pitch, uint32_t width,
+                                  uint32_t lines)
+{
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        std::memcpy(d, s + size_t(width - 1) * 3, 3);
+        for (uint32_t x = 1; x + 1 < width; ++x)
+            store<uint32_t>(d + size_t(x) * 3, load<uint32_t>(s + size_t(width - 1 - x) * 3));
+        if (width > 1)
+            std::memcpy(d + size_t(width - 1) * 3, s, 3);
+    }
+}
+
+#if LX_HAVE_AVX2_PATHS
+// Pixels of P = 1 or 2 bytes: 32 bytes reversed at a time (bytes, or words
+// kept whole, reversed within each half, then the halves exchanged).
+template <size_t P>
+LX_TARGET_AVX2 void mirrorSmallAvx2(uint8_t* dst, const uint8_t* src, size_t pitch, uint32_t width,
+                                    uint32_t lines)
+{
+    const __m256i reverse =
+        P == 1 ? _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13,
+                                  12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0)
+               : _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12,
+                                  13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    constexpr uint32_t kStep = 32 / P;
+    using T = PixelOf<P>;
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        uint32_t x = 0;
+        for (; x + kStep <= width; x += kStep) {
+            const __m256i v = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(s + size_t(width - x - kStep) * P));
+            const __m256i r = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse), 0x4E);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + size_t(x) * P), r);
+        }
+        for (; x < width; ++x)
+            store<T>(d + size_t(x) * P, load<T>(s + size_t(width - 1 - x) * P));
+    }
+}
+#endif
+
+// Any pixel size.
+LX_KERNEL_INLINE void mirrorAny(uint8_t* dst, const uint8_t* src, size_t pixelBytes, size_t pitch,
+                                uint32_t width, uint32_t lines)
+{
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * pitch;
+        const uint8_t* s = src + y * pitch;
+        if (d == s) {
+            for (uint32_t x = 0; x < width / 2; ++x)
+                std::swap_ranges(d + x * pixelBytes, d + (x + 1) * pixelBytes,
+                                 d + (width - 1 - x) * pixelBytes);
+        } else {
+            for (uint32_t x = 0; x < width; ++x)
+                std::memcpy(d + x * pixelBytes, s + (width - 1 - x) * pixelBytes, pixelBytes);
+        }
+    }
+}
+
+LX_KERNEL_CLONES void mirrorLines(uint8_t* dst, const uint8_t* src, size_t pixelBytes,
+                                  uint32_t pitch, uint32_t width, uint32_t lines)
+{
+    switch (pixelBytes) {
+    case 1:
+        return mirrorFixed<1>(dst, src, pitch, width, lines);
+    case 2:
+        return mirrorFixed<2>(dst, src, pitch, width, lines);
+    case 3:
+        if (dst != src)
+            return mirrorThree(dst, src, pitch, width, lines);
+        return mirrorFixed<3>(dst, src, pitch, width, lines);
+    case 4:
+        return mirrorFixed<4>(dst, src, pitch, width, lines);
+    case 6:
+        return mirrorFixed<6>(dst, src, pitch, width, lines);
+    case 8:
+        return mirrorFixed<8>(dst, src, pitch, width, lines);
+    default:
+        return mirrorAny(dst, src, pixelBytes, pitch, width, lines);
+    }
+}
+
 } // namespace
 
 int CLxPicMemAPI::FlipVert(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
@@ -94,20 +223,17 @@ int CLxPicMemAPI::FlipHor(void* dst, const void* src, uint32_t bits, uint32_t co
     const size_t pixelBytes = size_t(sampleBytes(bits)) * comps;
     if (pixelBytes == 0)
         return -2;
-    Lines<uint8_t> d(dst, pitch);
-    ConstLines<uint8_t> s(src, pitch);
-    for (uint32_t y = 0; y < lines; ++y) {
-        uint8_t* dl = d[y];
-        if (dst == src) {
-            for (uint32_t x = 0; x < width / 2; ++x)
-                std::swap_ranges(dl + x * pixelBytes, dl + (x + 1) * pixelBytes,
-                                 dl + (width - 1 - x) * pixelBytes);
-        } else {
-            const uint8_t* sl = s[y];
-            for (uint32_t x = 0; x < width; ++x)
-                std::memcpy(dl + x * pixelBytes, sl + (width - 1 - x) * pixelBytes, pixelBytes);
-        }
+#if LX_HAVE_AVX2_PATHS
+    if (pixelBytes <= 2 && dst != src && cpuHasAvx2()) {
+        (pixelBytes == 1 ? mirrorSmallAvx2<1>
+                         : mirrorSmallAvx2<2>)(static_cast<uint8_t*>(dst),
+                                               static_cast<const uint8_t*>(src), pitch, width,
+                                               lines);
+        return 0;
     }
+#endif
+    mirrorLines(static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), pixelBytes, pitch,
+                width, lines);
     return 0;
 }
 

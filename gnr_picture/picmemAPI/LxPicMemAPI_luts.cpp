@@ -28,9 +28,9 @@ int CLxPicMemAPI::ApplyLuts(void* dst, uint32_t dstWB, const void* src, uint32_t
     if (bytes == 0)
         return -2;
     // The kernels index the table with samples cut to bits and write its
-    // entries as samples of the picture: anything else reads past it.
-    if (!lut->pTable || lut->uiSrcBits != bits || sampleBytes(lut->uiDstBits) != bytes ||
-        comps == 0)
+    // entries as samples of the picture: a table of fewer source bits, or of
+    // other output samples, would be read past its end.
+    if (!lut->pTable || lut->uiSrcBits < bits || sampleBytes(lut->uiDstBits) != bytes || comps == 0)
         return -4;
     const void* flat = lut->pTable;
     const auto* rows = static_cast<const void* const*>(lut->pTable);

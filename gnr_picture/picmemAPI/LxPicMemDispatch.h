@@ -32,6 +32,14 @@ constexpr uint32_t depthPair(uint32_t srcBytes, uint32_t dstBytes)
     return srcBytes << 4 | dstBytes;
 }
 
+// Sample bytes of the dispatch rule: 8 bits take the 8-bit member (1), 9 to
+// 16 bits the 16-bit member (2); any other depth, 1 to 7 bits included, has
+// none (0).
+constexpr uint32_t memberBytes(uint32_t bits)
+{
+    return bits == 8 ? 1 : bits >= 9 && bits <= 16 ? 2 : 0;
+}
+
 // Whether a dispatcher has nothing to do: width or count 0.
 inline bool emptyWindow(uint32_t width, uint32_t count)
 {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
 namespace lxpic
 {
 
@@ -22,17 +24,6 @@ constexpr uint32_t maxOfBits(uint32_t bits)
 {
     return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1u;
 }
-
-// Kernels whose loops gain from byte shuffles (strided byte access) get a
-// clone built for SSSE3 beside the baseline one; the loader picks the clone
-// the processor runs.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define LX_KERNEL_CLONES __attribute__((target_clones("default", "ssse3")))
-#else
-#define LX_KERNEL_CLONES
-#endif
-// Loops that must be compiled inside each clone of their caller.
-#define LX_KERNEL_INLINE __attribute__((always_inline)) inline
 
 // Pictures may start at any byte and lines may have any pitch, so samples are
 // read and written through memcpy (plain moves on x86-64).

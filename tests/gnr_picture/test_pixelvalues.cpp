@@ -210,17 +210,18 @@ TEST(ColourBlend, UnderUnpackedMasksOfEveryDepth)
     }
 }
 
-TEST(ColourBlend, RefusesMaskDepthsWithoutSamplesAndMissingPictures)
+// Mask depths without samples select nothing: success, the picture as it was.
+TEST(ColourBlend, MaskDepthsWithoutSamplesDoNothingAndMissingPicturesAreRefused)
 {
     ColourPicture pic(2, 1);
     const ColourPicture before = pic;
     const uint8_t mask[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     EXPECT_EQ(API::BlendColorWithUnpackedBinary(pic.bytes.data(), pic.pitch, mask, 17, 8, 2, 1,
                                                 0xFFFFFF, 255),
-              -2);
+              0);
     EXPECT_EQ(API::BlendColorWithUnpackedBinary(pic.bytes.data(), pic.pitch, mask, 0, 8, 2, 1,
                                                 0xFFFFFF, 255),
-              -2);
+              0);
     EXPECT_EQ(API::BlendColorWithUnpackedBinary(pic.bytes.data(), pic.pitch, nullptr, 8, 8, 2, 1,
                                                 0xFFFFFF, 255),
               -4);

@@ -7,6 +7,7 @@
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
 #include "gnr_picture/picmemAPI/stretch/LxContributors.h"
+#include "gnr_picture/picmemAPI/stretch/LxFilterRows.h"
 #include "gnr_picture/picmemAPI/stretch/LxStretchScratch.h"
 
 using namespace lxpic;
@@ -36,12 +37,6 @@ const Family<LxStretchDisplayFn> kDisplayNearest{
 const Family<LxStretchDisplayExFn> kDisplayExNearest{
     {{stretchdisplayex_1x8, stretchdisplayex_3x8, stretchdisplayex_Nx8},
      {stretchdisplayex_1x16, stretchdisplayex_3x16, stretchdisplayex_Nx16}}};
-const Family<LxStretchFilterHFn> kFilterH{
-    {{stretchfilterh_1x8, stretchfilterh_3x8, stretchfilterh_Nx8},
-     {stretchfilterh_1x16, stretchfilterh_3x16, stretchfilterh_Nx16}}};
-const Family<LxStretchFilterVFn> kFilterV{
-    {{stretchfilterv_1x8, stretchfilterv_3x8, stretchfilterv_Nx8},
-     {stretchfilterv_1x16, stretchfilterv_3x16, stretchfilterv_Nx16}}};
 const Family<LxStretchDisplayFilterHFn> kDisplayFilterH{
     {{stretchdisplayfilterh_1x8, stretchdisplayfilterh_3x8, stretchdisplayfilterh_Nx8},
      {stretchdisplayfilterh_1x16, stretchdisplayfilterh_3x16, stretchdisplayfilterh_Nx16}}};
@@ -52,12 +47,11 @@ const Family<LxStretchDisplayFilterVFn> kDisplayFilterV{
     {{stretchdisplayfilterv_1x8, stretchdisplayfilterv_3x8, stretchdisplayfilterv_Nx8},
      {stretchdisplayfilterv_1x16, stretchdisplayfilterv_3x16, stretchdisplayfilterv_Nx16}}};
 
-// Sample bytes of the stretch's formats: 1 (up to 8 bits) or 2 (9 to 16
-// bits), 0 for any other depth.
+// Sample bytes of the stretch's formats: 1 (8 bits) or 2 (9 to 16 bits), 0
+// for any other depth (1 to 7 bits have no member).
 uint32_t stretchBytes(uint32_t bits)
 {
-    const uint32_t bytes = sampleBytes(bits);
-    return bytes == 1 || bytes == 2 ? bytes : 0;
+    return bits == 8 ? 1 : bits >= 9 && bits <= 16 ? 2 : 0;
 }
 
 struct Filter {
@@ -99,7 +93,8 @@ bool averages(uint32_t comps, uint32_t dstW, uint32_t dstH, uint32_t srcHeight, 
 
 int stretchFiltered(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bytes, uint32_t dstW,
                     uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcHeight,
-                    uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH, Filter filter)
+                    uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcH, uint32_t lineWidth,
+                    Filter filter)
 {
     // The vertical pass reads the window's lines that exist, and as many
     // above and below as its taps reach.
@@ -110,18 +105,10 @@ int stretchFiltered(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bytes, u
     const uint64_t pitch = bufferPitch(dstW, comps, bytes);
     if (pitch > UINT32_MAX)
         return -3;
-    Scratch<uint8_t> buffer(size_t(pitch) * (uint64_t(top) + lines + bottom));
-    if (!buffer)
-        return -3;
     const uint8_t* first = static_cast<const uint8_t*>(src) - size_t(top) * (srcWB / bytes * bytes);
-    const int result = kFilterH.pick(comps, bytes)(buffer.get(), uint32_t(pitch), comps, dstW,
-                                                   top + lines + bottom, first, srcWB, srcX, srcW,
-                                                   filter.weight, filter.radius);
-    if (result != 0)
-        return result;
-    return kFilterV.pick(comps, bytes)(dst, dstWB, comps, dstW, dstH, buffer.get(), uint32_t(pitch),
-                                       srcH, top, top + lines + bottom, filter.weight,
-                                       filter.radius);
+    return stretchFilterRolling(dst, dstWB, comps, bytes, dstW, dstH, first, srcWB, srcX, srcW,
+                                lineWidth, srcH, top, top + lines + bottom, uint32_t(pitch),
+                                filter.weight, filter.radius);
 }
 
 // The filtered display passes; valid and background only for a source with
@@ -170,14 +157,18 @@ int displayFiltered(void* dst, uint32_t winW, uint32_t winH, uint32_t comps, uin
 
 int stretch(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bits, uint32_t dstW, uint32_t dstH,
             const void* src, uint32_t srcWB, uint32_t srcHeight, uint32_t srcX, uint32_t srcY,
-            uint32_t srcW, uint32_t srcH, int mode)
+            uint32_t srcW, uint32_t srcH, int mode, uint32_t lineWidth)
 {
     if (dstW == 0 || dstH == 0)
         return 0;
     const uint32_t bytes = stretchBytes(bits);
     if (bytes == 0)
         return -2;
-    if (comps == 0 || srcW == 0 || srcH == 0 || srcY >= srcHeight || srcX >= srcWB / bytes / comps)
+    if (comps == 0)
+        return -9;
+    const uint32_t pitchWidth = srcWB / bytes / comps;
+    lineWidth = lineWidth == 0 ? pitchWidth : std::min(lineWidth, pitchWidth);
+    if (srcW == 0 || srcH == 0 || srcY >= srcHeight || srcX >= lineWidth)
         return -9;
     if (mode == 4 && averages(comps, dstW, dstH, srcHeight, srcX, srcY, srcW, srcH))
         return (bytes == 1 ? stretch_average_1x8 : stretch_average_1x16)(
@@ -185,7 +176,7 @@ int stretch(void* dst, uint32_t comps, uint32_t dstWB, uint32_t bits, uint32_t d
     Filter filter;
     if (filterOf(mode, filter))
         return stretchFiltered(dst, comps, dstWB, bytes, dstW, dstH, src, srcWB, srcHeight, srcX,
-                               srcY, srcW, srcH, filter);
+                               srcY, srcW, srcH, lineWidth, filter);
     return kNearest.pick(comps, bytes)(dst, comps, dstWB, dstW, dstH, src, srcWB, srcHeight, srcX,
                                        srcY, srcW, srcH);
 }

@@ -2,10 +2,12 @@
 // lines (horizontal) and down the columns (vertical).
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
 #include "gnr_picture/picmemAPI/stretch/LxContributors.h"
+#include "gnr_picture/picmemAPI/stretch/LxFilterRows.h"
 
 using namespace lxpic;
 using namespace lxstretch;
@@ -60,25 +62,37 @@ template <class T>
 int filterColumns(uint8_t* dst, uint32_t dstWB, size_t samples, uint32_t outH, const uint8_t* buf,
                   uint32_t bufWB, ptrdiff_t lineBase, const ContributorLists& lists)
 {
-    Scratch<uint32_t> acc(samples);
-    if (!acc)
-        return -3;
     Lines<T> out(dst, dstWB);
     const size_t bufPitch = bufWB / sizeof(T) * sizeof(T);
+    uint32_t most = 0;
+    for (uint32_t i = 0; i < outH; ++i)
+        most = std::max(most, lists.count(i));
+    Scratch<const uint8_t*> lines(most);
+    Scratch<uint32_t> weights(most);
+    if (!lines || !weights)
+        return -3;
     for (uint32_t i = 0; i < outH; ++i) {
-        std::fill(acc.get(), acc.get() + samples, 0u);
         const Tap* taps = lists.taps(i);
-        for (uint32_t t = 0; t < lists.count(i); ++t) {
-            const uint8_t* line = buf + (lineBase + taps[t].index) * ptrdiff_t(bufPitch);
-            const uint32_t w = taps[t].weight;
-            for (size_t k = 0; k < samples; ++k)
-                acc[k] += uint32_t(load<T>(line + k * sizeof(T))) * w;
+        const uint32_t n = lists.count(i);
+        for (uint32_t t = 0; t < n; ++t) {
+            lines[t] = buf + (lineBase + taps[t].index) * ptrdiff_t(bufPitch);
+            weights[t] = taps[t].weight;
         }
-        uint8_t* o = out[i];
-        for (size_t k = 0; k < samples; ++k)
-            store<T>(o + k * sizeof(T), T(acc[k] >> 16));
+        (sizeof(T) == 1 ? combineLines8 : combineLines16)(out[i], lines.get(), weights.get(), n,
+                                                          samples);
     }
     return 0;
+}
+
+// Applies the column lists to each of `lines` lines, line k read from
+// lineOf(k).
+template <class T, class LineOf>
+void filterAllLines(uint8_t* buf, uint32_t bufWB, uint32_t lines, const LineTaps& taps,
+                    LineOf lineOf)
+{
+    Lines<T> out(buf, bufWB);
+    for (uint32_t k = 0; k < lines; ++k)
+        taps.filter<T>(out[k], lineOf(k));
 }
 
 template <int CN> uint32_t componentsOf(uint32_t comps)
@@ -86,35 +100,31 @@ template <int CN> uint32_t componentsOf(uint32_t comps)
     return CN ? CN : comps;
 }
 
-// Stretch, horizontal: taps are window columns. The columns left of the
-// window are picture pixels; those right of it may be the line's padding, so
-// taps reach left to the line start but right only to the window's last
-// column.
+// Stretch, horizontal: taps are window columns, held inside the lineWidth
+// columns of the picture's line (srcX of them left of the window).
 template <int CN, class T>
 int stretchFilterH(void* buf, uint32_t bufWB, uint32_t comps, uint32_t dstW, uint32_t lines,
                    const void* src, uint32_t srcWB, uint32_t srcX, uint32_t srcW,
-                   LxStretchWeightFn filter, uint32_t radius)
+                   uint32_t lineWidth, LxStretchWeightFn filter, uint32_t radius)
 {
     const uint32_t n = componentsOf<CN>(comps);
     if (dstW == 0 || lines == 0)
         return 0;
     if (!filter)
         return -4;
-    const uint32_t lineWidth = n ? srcWB / uint32_t(sizeof(T)) / n : 0;
     if (n == 0 || srcW == 0 || srcX >= lineWidth)
         return -9;
     const ContributorLists lists(clampedShape(srcW, dstW, 0, dstW, 0.0, -int64_t(srcX),
-                                             std::min<int64_t>(srcW, lineWidth - srcX) - 1, filter,
-                                             radius));
+                                              int64_t(lineWidth) - srcX - 1, filter, radius));
     if (!lists.valid())
         return -3;
+    const LineTaps taps(lists, dstW, n, 0, -ptrdiff_t(srcX) * n,
+                        (ptrdiff_t(lineWidth) - ptrdiff_t(srcX)) * n, sizeof(T));
+    if (!taps.valid())
+        return -3;
     ConstLines<T> in(src, srcWB);
-    filterLines<CN, T, false>(
-        static_cast<uint8_t*>(buf), bufWB, n, dstW, lines, lists,
-        [&](uint32_t k) {
-            return SourceLine{in[k], 0};
-        },
-        nullptr);
+    filterAllLines<T>(static_cast<uint8_t*>(buf), bufWB, lines, taps,
+                      [&](uint32_t k) { return in[k]; });
     return 0;
 }
 
@@ -171,6 +181,14 @@ int displayFilterH(void* buf, uint32_t bufWB, uint32_t comps, const void* src, u
     if (!lists.valid())
         return -3;
     ConstLines<T> in(src, srcWB);
+    if constexpr (!Ex) {
+        const LineTaps taps(lists, outW, n, 0, 0, ptrdiff_t(srcW) * n, sizeof(T));
+        if (!taps.valid())
+            return -3;
+        filterAllLines<T>(static_cast<uint8_t*>(buf), bufWB, lines, taps,
+                          [&](uint32_t k) { return in[rect->top + k]; });
+        return 0;
+    }
     filterLines<CN, T, Ex>(
         static_cast<uint8_t*>(buf), bufWB, n, outW, lines, lists,
         [&](uint32_t k) {
@@ -219,8 +237,10 @@ int displayFilterV(void* dst, uint32_t dstWB, uint32_t comps, uint32_t winH, con
              const void* src, uint32_t srcWB, uint32_t srcX, uint32_t srcW,                        \
              LxStretchWeightFn filter, uint32_t radius)                                            \
     {                                                                                              \
+        const uint32_t n = CN ? CN : comps;                                                        \
+        const uint32_t lineWidth = n ? srcWB / uint32_t(sizeof(T)) / n : 0;                        \
         return stretchFilterH<CN, T>(buf, bufWB, comps, dstW, lines, src, srcWB, srcX, srcW,       \
-                                     filter, radius);                                              \
+                                     lineWidth, filter, radius);                                   \
     }
 LX_STRETCH_FILTER_H(stretchfilterh_1x8, 1, uint8_t)
 LX_STRETCH_FILTER_H(stretchfilterh_3x8, 3, uint8_t)
@@ -291,3 +311,135 @@ LX_DISPLAY_FILTER_V(stretchdisplayfilterv_Nx8, 0, uint8_t)
 LX_DISPLAY_FILTER_V(stretchdisplayfilterv_1x16, 1, uint16_t)
 LX_DISPLAY_FILTER_V(stretchdisplayfilterv_3x16, 3, uint16_t)
 LX_DISPLAY_FILTER_V(stretchdisplayfilterv_Nx16, 0, uint16_t)
+
+namespace lxstretch
+{
+
+int stretchFilterHWithin(void* buf, uint32_t bufWB, uint32_t comps, uint32_t bytes, uint32_t dstW,
+                         uint32_t lines, const void* src, uint32_t srcWB, uint32_t srcX,
+                         uint32_t srcW, uint32_t lineWidth, LxStretchWeightFn filter,
+                         uint32_t radius)
+{
+    auto run = [&](auto cn, auto sample) {
+        return stretchFilterH<decltype(cn)::value, decltype(sample)>(
+            buf, bufWB, comps, dstW, lines, src, srcWB, srcX, srcW, lineWidth, filter, radius);
+    };
+    using One = std::integral_constant<int, 1>;
+    using Three = std::integral_constant<int, 3>;
+    using Any = std::integral_constant<int, 0>;
+    if (bytes == 1)
+        return comps == 1   ? run(One(), uint8_t())
+               : comps == 3 ? run(Three(), uint8_t())
+                            : run(Any(), uint8_t());
+    return comps == 1   ? run(One(), uint16_t())
+           : comps == 3 ? run(Three(), uint16_t())
+                        : run(Any(), uint16_t());
+}
+
+} // namespace lxstretch
+
+namespace lxstretch
+{
+
+namespace
+{
+
+// Both passes of Stretch with the buffer as a ring of lines: buffer line b
+// (source line b of src) is filtered when the first output row needing it
+// comes, into ring line b mod ringLines; the rows' taps move down the buffer
+// monotonically, so a ring as tall as the widest row list holds them all.
+// The same sums as the whole buffer, in a few lines that stay in the cache.
+template <int CN, class T>
+int rollingPasses(uint8_t* dst, uint32_t dstWB, uint32_t comps, uint32_t dstW, uint32_t dstH,
+                  const uint8_t* src, uint32_t srcWB, uint32_t srcX, uint32_t srcW,
+                  uint32_t lineWidth, uint32_t srcH, uint32_t top, uint32_t bufLines,
+                  uint32_t bufWB, LxStretchWeightFn filter, uint32_t radius)
+{
+    const uint32_t n = componentsOf<CN>(comps);
+    if (!filter)
+        return -4;
+    if (n == 0 || srcW == 0 || srcX >= lineWidth || srcH == 0 || top >= bufLines)
+        return -9;
+    const ContributorLists columns(clampedShape(srcW, dstW, 0, dstW, 0.0, -int64_t(srcX),
+                                                int64_t(lineWidth) - srcX - 1, filter, radius));
+    const ContributorLists rows(clampedShape(srcH, dstH, 0, dstH, 0.0, -int64_t(top),
+                                             int64_t(bufLines) - top - 1, filter, radius));
+    if (!columns.valid() || !rows.valid())
+        return -3;
+    const LineTaps taps(columns, dstW, n, 0, -ptrdiff_t(srcX) * n,
+                        (ptrdiff_t(lineWidth) - ptrdiff_t(srcX)) * n, sizeof(T));
+    if (!taps.valid())
+        return -3;
+    // Buffer lines of each row: the lowest and highest, and the ring height.
+    uint32_t most = 0, ringLines = 1;
+    ptrdiff_t lowest = 0, highest = 0;
+    for (uint32_t i = 0; i < dstH; ++i) {
+        const Tap* list = rows.taps(i);
+        ptrdiff_t lo = PTRDIFF_MAX, hi = PTRDIFF_MIN;
+        for (uint32_t t = 0; t < rows.count(i); ++t) {
+            lo = std::min(lo, list[t].index + ptrdiff_t(top));
+            hi = std::max(hi, list[t].index + ptrdiff_t(top));
+        }
+        if (lo < lowest)
+            return -9; // lists that move up again: never built by the rules
+        lowest = lo;
+        highest = std::max(highest, hi);
+        most = std::max(most, rows.count(i));
+        // Lines up to the highest yet are filtered; the row's lowest must
+        // still be in the ring.
+        ringLines = std::max<uint32_t>(ringLines, uint32_t(highest - lo + 1));
+    }
+    Scratch<uint8_t> ring(size_t(bufWB) * ringLines);
+    Scratch<const uint8_t*> lines(most);
+    Scratch<uint32_t> weights(most);
+    if (!ring || !lines || !weights)
+        return -3;
+
+    ConstLines<T> in(src, srcWB);
+    Lines<T> out(dst, dstWB);
+    const size_t bufPitch = bufWB / sizeof(T) * sizeof(T);
+    const size_t samples = size_t(dstW) * n;
+    ptrdiff_t filtered = 0; // buffer lines [0, filtered) are done
+    for (uint32_t i = 0; i < dstH; ++i) {
+        const Tap* list = rows.taps(i);
+        const uint32_t count = rows.count(i);
+        for (uint32_t t = 0; t < count; ++t) {
+            const ptrdiff_t b = list[t].index + ptrdiff_t(top);
+            for (; filtered <= b; ++filtered)
+                taps.filter<T>(ring.get() + size_t(filtered % ringLines) * bufPitch,
+                               in[uint32_t(filtered)]);
+            lines[t] = ring.get() + size_t(b % ringLines) * bufPitch;
+            weights[t] = list[t].weight;
+        }
+        (sizeof(T) == 1 ? combineLines8 : combineLines16)(out[i], lines.get(), weights.get(), count,
+                                                          samples);
+    }
+    return 0;
+}
+
+} // namespace
+
+int stretchFilterRolling(void* dst, uint32_t dstWB, uint32_t comps, uint32_t bytes, uint32_t dstW,
+                         uint32_t dstH, const void* src, uint32_t srcWB, uint32_t srcX,
+                         uint32_t srcW, uint32_t lineWidth, uint32_t srcH, uint32_t top,
+                         uint32_t bufLines, uint32_t bufWB, LxStretchWeightFn filter,
+                         uint32_t radius)
+{
+    auto run = [&](auto cn, auto sample) {
+        return rollingPasses<decltype(cn)::value, decltype(sample)>(
+            static_cast<uint8_t*>(dst), dstWB, comps, dstW, dstH, static_cast<const uint8_t*>(src),
+            srcWB, srcX, srcW, lineWidth, srcH, top, bufLines, bufWB, filter, radius);
+    };
+    using One = std::integral_constant<int, 1>;
+    using Three = std::integral_constant<int, 3>;
+    using Any = std::integral_constant<int, 0>;
+    if (bytes == 1)
+        return comps == 1   ? run(One(), uint8_t())
+               : comps == 3 ? run(Three(), uint8_t())
+                            : run(Any(), uint8_t());
+    return comps == 1   ? run(One(), uint16_t())
+           : comps == 3 ? run(Three(), uint16_t())
+                        : run(Any(), uint16_t());
+}
+
+} // namespace lxstretch

@@ -27,6 +27,13 @@ template <class T> class Scratch
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
+    // Replaces the array by one of count T.
+    void reset(size_t count)
+    {
+        CLxAlloc::Free(m_p);
+        m_p = static_cast<T*>(allocScratch(count, sizeof(T)));
+    }
+
     explicit operator bool() const { return m_p != nullptr; }
     T* get() const { return m_p; }
     T& operator[](size_t i) const { return m_p[i]; }

@@ -39,6 +39,9 @@ enum ELxPicBufCheckOptions {
 class LX_EXPORT CLxPicBufAPI
 {
   public:
+    // The options of Check (ELxPicBufCheckOptions is the same list).
+    using CheckOptions = ELxPicBufCheckOptions;
+
     // All fields 0; allocates nothing.
     static void Init(SLxPicBuf* pic);
     // (Re)allocates the record for the format; widthBytes 0 takes
@@ -51,6 +54,8 @@ class LX_EXPORT CLxPicBufAPI
     static int Reinit(SLxPicBuf* pic, uint32_t width, uint32_t height, uint32_t widthBytes,
                       uint32_t bits, uint32_t comps, bool zero);
     // Reinit to the source's size and format, then Copy; the first failure.
+    // A source record whose memory does not hold its lines: -9 (reported),
+    // the destination untouched.
     static int ReinitAndCopy(SLxPicBuf* dst, const SLxPicBuf* src);
     // Releases pData and sets it to null; the other fields keep their values.
     static void Free(SLxPicBuf* pic);
@@ -69,7 +74,9 @@ class LX_EXPORT CLxPicBufAPI
     // Copies the overlap (smaller width x smaller height) line by line; the
     // rest of the destination stays. -9 with the report "CLxPicBufAPI::Copy,
     // sour and dest must have the same format" when bits or components
-    // differ; -9 for a missing record or memory.
+    // differ; -9 (reported) for a missing record or memory, or a record whose
+    // memory does not hold its lines (a pitch below a line, or uiSize below
+    // uiWidthBytes x uiHeight), with nothing copied.
     static int Copy(SLxPicBuf* dst, const SLxPicBuf* src);
 
     // ======================================================================
@@ -144,7 +151,10 @@ class LX_EXPORT CLxPicBufAPI
     // any other value nearest neighbour. 8 and 9-16 bits, others -2; -3 when
     // the resampling's scratch memory fails. The resampling reads source
     // lines after writing destination lines, so both pictures in one memory
-    // give -4 (but for the equal-size StretchRect, a CopyRect).
+    // give -4 (but for the equal-size StretchRect, a CopyRect). The filters'
+    // taps reach the picture's real neighbours of a rectangle on every side
+    // and replicate only the picture's edges (never reading line padding), so
+    // tiles stretched one by one join without seams.
 
     // The whole source onto the whole destination. Same format, else -9
     // (reported "CLxPicBufAPI::Stretch, sour and dest must have the same

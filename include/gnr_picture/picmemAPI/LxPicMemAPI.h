@@ -96,12 +96,13 @@ class LX_EXPORT CLxPicMemAPI
                                          uint32_t count);
     // srcComps components into one gray sample (mean, or weighted: see
     // convert_*_to_1x* in LxConvertKernels.h); one component is a copy. 8 and
-    // 16 bits. -3 when the weight tables cannot be allocated, -4 for
+    // 9 to 16 bits (1 to 7 and others: -2). -3 when the weight tables cannot be allocated, -4 for
     // srcComps 0.
     static int CollapseComponents(void* dst, uint32_t dstWB, const void* src, uint32_t srcComps,
                                   uint32_t srcWB, const double* weights, uint32_t bits,
                                   uint32_t width, uint32_t count);
-    // One gray sample into each of dstComps components. 8 and 16 bits.
+    // One gray sample into each of dstComps components. 8 and 9 to 16 bits
+    // (1 to 7 and others: -2).
     static int ExpandComponent(void* dst, uint32_t dstComps, uint32_t dstWB, const void* src,
                                uint32_t srcWB, uint32_t bits, uint32_t width, uint32_t count);
     // B,G,R,A to B,G,R. 8 and 16 bits.
@@ -120,7 +121,8 @@ class LX_EXPORT CLxPicMemAPI
     static int CopyComponent(void* dst, uint32_t dstComps, uint32_t dstWB, uint32_t dstComp,
                              const void* src, uint32_t srcComps, uint32_t srcWB, uint32_t srcComp,
                              uint32_t bits, uint32_t width, uint32_t count);
-    // CopyComponent into a one-component plane.
+    // CopyComponent into a one-component plane; 8 and 9 to 16 bits only (1 to
+    // 7 bits: -2).
     static int ExtractComponent(void* dst, uint32_t dstWB, const void* src, uint32_t srcComps,
                                 uint32_t srcWB, uint32_t srcComp, uint32_t bits, uint32_t width,
                                 uint32_t count);
@@ -169,8 +171,10 @@ class LX_EXPORT CLxPicMemAPI
 
     // Every sample through the table (applyluts_* in LxLutKernels.h); source
     // and destination have the same format, bits up to 8 or 9 to 16 (else
-    // -2). lut null or with other than one table: -2. The table must go from
-    // bits to destination samples of the same size (else -4) and have 1
+    // -2). lut null or with other than one table: -2. The table must have at
+    // least bits source bits (samples are cut to bits, so a 16-bit table
+    // serves 12-bit frames) and destination samples of the picture's size
+    // (else -4), and have 1
     // destination component (every component through the same mapping) or
     // comps of them (component c through component c of the rows); other
     // counts -2. Three 8-bit components mark over-exposed pixels with the
@@ -214,7 +218,7 @@ class LX_EXPORT CLxPicMemAPI
                             uint32_t count);
 
     // --- Stretch ---------------------------------------------------------------
-    // Kernels and rules: LxStretchKernels.h. 8-bit (1 to 8 bits) and 16-bit
+    // Kernels and rules: LxStretchKernels.h. 8-bit (8 bits) and 16-bit
     // (9 to 16 bits) pictures, destination and source of the same format;
     // other depths -2. An empty destination or tile returns 0 first; 0
     // components, an empty source, a zero display size or a window starting
@@ -395,7 +399,8 @@ class LX_EXPORT CLxPicMemAPI
                                     uint32_t startBit, uint32_t binaryWB, uint32_t width,
                                     uint32_t lines, uint32_t color, uint8_t opacity);
     // The same under the pixels whose mask sample is not 0: masks of 1 to 8
-    // bits have byte samples, 9 to 16 bits 16-bit samples; other depths -2.
+    // bits have byte samples, 9 to 16 bits 16-bit samples; other depths
+    // select nothing (0, the picture unchanged).
     static int BlendColorWithUnpackedBinary(void* dst, uint32_t dstWB, const void* mask,
                                             uint32_t maskBits, uint32_t maskWB, uint32_t width,
                                             uint32_t lines, uint32_t color, uint8_t opacity);

@@ -109,10 +109,9 @@ struct SLxStretchRect {
 
 // Stretch, horizontal: lines source lines from src (the first sample of the
 // window's column srcX on the first line needed) into buf, each dstW pixels
-// resampled from the window's srcW columns. Taps reach the picture's columns
-// left of the window (down to the line start, srcX columns before src) but
-// stop at the window's last column on the right, where the line may end in
-// padding.
+// resampled from the window's srcW columns. Taps reach the real neighbours
+// of the window on both sides, held inside the srcWB / comps columns of the
+// line (srcX of them left of the window), replicating the line's edges.
 typedef int LxStretchFilterHFn(void* buf, uint32_t bufWB, uint32_t comps, uint32_t dstW,
                                uint32_t lines, const void* src, uint32_t srcWB, uint32_t srcX,
                                uint32_t srcW, LxStretchWeightFn filter, uint32_t radius);

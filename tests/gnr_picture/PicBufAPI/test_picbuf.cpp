@@ -5,6 +5,7 @@
 
 #include "../assert_capture.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "picbuf_test_support.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -214,6 +215,42 @@ TEST_F(PicBuf, CopyOfAReleasedRecordIsRefused)
     ASSERT_EQ(CLxPicBufAPI::Reinit(&b, 4, 4, 0, 8, 1, false), 0);
     CLxPicBufAPI::Free(&a);
     EXPECT_EQ(CLxPicBufAPI::Copy(&b, &a), -9);
+}
+
+// A hand-filled record whose memory is short of pitch x height would be
+// overrun: Copy and ReinitAndCopy refuse it like the other operations.
+TEST_F(PicBuf, CopyRefusesARecordShortOfItsLines)
+{
+    AssertCapture asserts;
+    ASSERT_EQ(CLxPicBufAPI::Reinit(&a, 8, 4, 0, 8, 1, false), 0);
+    ASSERT_EQ(CLxPicBufAPI::Reinit(&b, 8, 4, 0, 8, 1, false), 0);
+    std::memset(b.pData, 0xEE, b.uiSize);
+    SLxPicBuf shortSource = a;
+    shortSource.uiHeight = 40; // 320 bytes claimed, 32 held
+    shortSource.uiSize = a.uiSize;
+    SLxPicBuf shortDestination = b;
+    shortDestination.uiHeight = 40;
+    EXPECT_EQ(CLxPicBufAPI::Copy(&b, &shortSource), -9);
+    EXPECT_EQ(CLxPicBufAPI::Copy(&shortDestination, &a), -9);
+    EXPECT_EQ(byteAt(b, 0, 0), 0xEE);
+
+    SLxPicBuf c;
+    CLxPicBufAPI::Init(&c);
+    ASSERT_EQ(CLxPicBufAPI::Reinit(&c, 2, 2, 0, 8, 1, false), 0);
+    const SLxPicBuf before = c;
+    EXPECT_EQ(CLxPicBufAPI::ReinitAndCopy(&c, &shortSource), -9);
+    EXPECT_TRUE(picbuftest::sameFields(c, before));
+    CLxPicBufAPI::Free(&c);
+    EXPECT_EQ(asserts.count("lxpicbuf::coversFormat(pic)"), 3);
+}
+
+TEST_F(PicBuf, CheckOptionsNameTheComparisons)
+{
+    EXPECT_EQ(CLxPicBufAPI::CheckOptions::eLxCheckBitsComps, 6);
+    a = {10, 20, 0, 8, 3, 0, nullptr};
+    const SLxPicBuf gray = {10, 20, 0, 8, 1, 0, nullptr};
+    EXPECT_TRUE(CLxPicBufAPI::Check(&a, &gray, CLxPicBufAPI::CheckOptions::eLxCheckSizeBits));
+    a = {};
 }
 
 TEST_F(PicBuf, ReinitAndCopyMakesAnEqualPicture)

@@ -75,6 +75,42 @@ INSTANTIATE_TEST_SUITE_P(Formats, PicBufStretch,
                          ::testing::Values(Format{8, 1}, Format{8, 3}, Format{12, 3}, Format{16, 1},
                                            Format{8, 5}));
 
+// Enlarging a picture by 2 in two halves gives the enlargement of the whole:
+// the taps of each half reach the real columns of the other half and
+// replicate only the picture's own edges (never the padding's bytes).
+TEST_P(PicBufStretch, HalvesStretchedOneByOneJoinWithoutSeams)
+{
+    const Format f = GetParam();
+    for (const auto mode : {kBSpline, kTriangle}) {
+        TestPic src(6, 5, f.bits, f.comps, 8);
+        src.fillPattern(3);
+        TestPic whole(12, 10, f.bits, f.comps, 4), tiles(12, 10, f.bits, f.comps, 4);
+        ASSERT_EQ(CLxPicBufAPI::Stretch(whole.p(), src.p(), mode), 0);
+        ASSERT_EQ(CLxPicBufAPI::StretchRect(tiles.p(), 0, 0, 6, 10, src.p(), 0, 0, 3, 5, mode), 0);
+        ASSERT_EQ(CLxPicBufAPI::StretchRect(tiles.p(), 6, 0, 6, 10, src.p(), 3, 0, 3, 5, mode), 0);
+        for (uint32_t y = 0; y < 10; ++y)
+            for (uint32_t x = 0; x < 12; ++x)
+                ASSERT_EQ(tiles.pixel(x, y), whole.pixel(x, y))
+                    << "mode " << mode << " at " << x << "," << y;
+        EXPECT_TRUE(tiles.paddingIntact());
+    }
+}
+
+// A line 0, 0, 100, 200, 100: its inner window 2..3 doubled by the triangle
+// takes column 4 (100) as the right neighbour of 200, not 200 again.
+TEST(PicBufStretchRect, InnerWindowUsesTheRightNeighbour)
+{
+    TestPic src(5, 1, 8, 1, 4), dst(4, 1, 8, 1);
+    const uint32_t line[5] = {0, 0, 100, 200, 100};
+    for (uint32_t x = 0; x < 5; ++x)
+        src.set(x, 0, 0, line[x]);
+    ASSERT_EQ(CLxPicBufAPI::StretchRect(dst.p(), 0, 0, 4, 1, src.p(), 2, 0, 2, 1, kTriangle), 0);
+    // Centres 1.75, 2.25, 2.75, 3.25 of the picture's columns.
+    const uint32_t expected[4] = {75, 125, 175, 175};
+    for (uint32_t x = 0; x < 4; ++x)
+        EXPECT_EQ(dst.get(x, 0, 0), expected[x]) << x;
+}
+
 TEST(PicBufStretchRect, EqualSizesCopyWithoutFiltering)
 {
     TestPic src(5, 4, 8, 3);

@@ -532,5 +532,22 @@ TEST(LutSumKernels, LongLinesOfSixteenBitSamplesDoNotOverflow)
     EXPECT_EQ(sum, uint64_t(width) * 65535);
 }
 
+TEST(LutSumKernels, PartialSumsOfVeryLongLinesAreFlushedBeforeTheyWrap)
+{
+    // Each of the 32-bit partial sums of a line takes more than 65537 samples
+    // of 65535 here; three components take the same road.
+    const uint32_t width = 16 * 65540 + 5;
+    for (uint32_t comps : {1u, 3u}) {
+        std::vector<uint16_t> line(size_t(width) * comps, 65535);
+        line[7] = 1;
+        uint64_t sums[3] = {};
+        ASSERT_EQ((comps == 1 ? sum_values_1x16(sums, line.data(), width * 2, width, width)
+                              : sum_values_3x16(sums, line.data(), width * 6, width, width)),
+                  0);
+        for (uint32_t k = 0; k < comps; ++k)
+            EXPECT_EQ(sums[k], uint64_t(width) * 65535 - (k == 7 % comps ? 65534 : 0)) << comps;
+    }
+}
+
 } // namespace
 } // namespace kerneltest

@@ -78,6 +78,28 @@ INSTANTIATE_TEST_SUITE_P(
                       ApplyFormat{4, 8, 8, 4, false}, ApplyFormat{4, 16, 16, 4, false},
                       ApplyFormat{5, 8, 8, 5, false}, ApplyFormat{2, 12, 16, 2, false}));
 
+// A table of more source bits than the picture serves it: samples are cut to
+// the picture's bits (12-bit frames through a 16-bit table), and bytes index
+// the first 256 entries of a deeper table.
+TEST(ApplyLutsWiderTables, SamplesAreCutToThePictureBits)
+{
+    SLxLut deep, toBytes;
+    buildLut(deep, {16, 1, 16, 1});
+    buildLut(toBytes, {12, 1, 8, 1});
+    const uint16_t words[4] = {0xF123, 0x0FFF, 0x1000, 7};
+    uint16_t wordsOut[4] = {};
+    ASSERT_EQ(API::ApplyLuts(wordsOut, 8, words, 8, &deep, 1, 12, 4, 4), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(wordsOut[i], lutEntry(0, words[i] & 0xFFF, 0, 16)) << i;
+    const uint8_t bytes[4] = {0, 1, 200, 255};
+    uint8_t bytesOut[4] = {};
+    ASSERT_EQ(API::ApplyLuts(bytesOut, 4, bytes, 4, &toBytes, 1, 8, 4, 4), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bytesOut[i], lutEntry(0, bytes[i], 0, 8)) << i;
+    SLxLut::Free(&deep);
+    SLxLut::Free(&toBytes);
+}
+
 TEST(ApplyLutsRefusals, TablesThatDoNotFitTheCall)
 {
     SLxLut flat8, rows8, tables3, wide, toBytes, rows2;
@@ -100,7 +122,7 @@ TEST(ApplyLutsRefusals, TablesThatDoNotFitTheCall)
         {"three tables", &tables3, 3, 8, -2},
         {"17 bits", &flat8, 1, 17, -2},
         {"0 bits", &flat8, 1, 0, -2},
-        {"source bits differ", &flat8, 1, 12, -4},
+        {"fewer source bits than the picture", &flat8, 1, 12, -4},
         {"16-bit entries for bytes", &wide, 1, 8, -4},
         {"byte entries for 16-bit samples", &toBytes, 1, 12, -4},
         {"rows of 3 for 4 components", &rows8, 4, 8, -2},

@@ -58,7 +58,8 @@ void plantOverExposure(Ctx& c, uint32_t level)
 // component shown, c_0 combined with c_1, c_2 ... in turn; otherwise black
 // combined with each shown colour. Pictures of two 8-bit components
 // without a shown one stay as they are. Marked: a shown sample at or above
-// the level gives the over-exposure colour.
+// the level gives the over-exposure colour, in the N-component members
+// (root combinations) only when every component is shown.
 template <Combine Kind, uint64_t Mask, bool Marked> int refMap(Ctx& c)
 {
     const uint32_t n = c.src.comps();
@@ -86,7 +87,8 @@ template <Combine Kind, uint64_t Mask, bool Marked> int refMap(Ctx& c)
                 return lutEntry(lut.lutCount == 1 ? 0 : k, s, ch, lut.dstBits);
             };
             uint32_t out;
-            if (Marked && over) {
+            const bool rootMember = Kind == Combine::Root8 || Kind == Combine::Root16;
+            if (Marked && over && (all || !rootMember)) {
                 out = c.colour[ch];
             } else if (all) {
                 out = colour(0);

@@ -218,6 +218,28 @@ const RefusedCall kRefusedCalls[] = {
      [](uint8_t* d, uint8_t* s) {
          return API::CollapseComponents(d, 8, s, 0, 8, nullptr, 8, 2, 4);
      }},
+    // 1 to 7 bits have no member: nothing is processed as bytes.
+    {"CollapseComponents of 7 bits", -2,
+     [](uint8_t* d, uint8_t* s) {
+         return API::CollapseComponents(d, 8, s, 3, 8, nullptr, 7, 2, 4);
+     }},
+    {"CollapseComponents of 1 component of 1 bit", -2,
+     [](uint8_t* d, uint8_t* s) {
+         return API::CollapseComponents(d, 8, s, 1, 8, nullptr, 1, 2, 4);
+     }},
+    {"ExpandComponent of 4 bits", -2,
+     [](uint8_t* d, uint8_t* s) { return API::ExpandComponent(d, 3, 8, s, 8, 4, 2, 4); }},
+    {"ExtractComponent of 6 bits", -2,
+     [](uint8_t* d, uint8_t* s) { return API::ExtractComponent(d, 8, s, 3, 8, 1, 6, 2, 4); }},
+    {"Stretch of 7 bits", -2,
+     [](uint8_t* d, uint8_t* s) {
+         return API::Stretch(d, 1, 8, 7, 2, 2, s, 8, 4, 0, 0, 2, 4, API::eLxStretchBSpline);
+     }},
+    {"StretchDisplay of 1 bit", -2,
+     [](uint8_t* d, uint8_t* s) {
+         return API::StretchDisplay(d, 2, 2, 1, 8, 1, 4, 4, 0, 0, s, 2, 2, 8,
+                                    API::eLxStretchNearest);
+     }},
     {"ExpandComponent of 32 bits", -2,
      [](uint8_t* d, uint8_t* s) { return API::ExpandComponent(d, 3, 8, s, 8, 32, 2, 4); }},
     {"CollapseRGBAtoRGB of 0 bits", -2,

@@ -4,6 +4,7 @@
 #include <numeric>
 #include <vector>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 namespace
@@ -61,36 +62,55 @@ struct FlipHorCase {
     uint32_t bits, comps, width;
 };
 
+void checkFlipHor(const FlipHorCase& c)
+{
+    const uint32_t pixelBytes = (c.bits <= 8 ? 1 : c.bits <= 16 ? 2 : 4) * c.comps;
+    const uint32_t pitch = c.width * pixelBytes + 3, lines = 2;
+    const std::vector<uint8_t> src = counting(size_t(pitch) * lines);
+    auto expectMirrored = [&](const std::vector<uint8_t>& dst, const char* how) {
+        for (uint32_t y = 0; y < lines; ++y) {
+            for (uint32_t x = 0; x < c.width; ++x)
+                for (uint32_t b = 0; b < pixelBytes; ++b)
+                    ASSERT_EQ(dst[y * pitch + x * pixelBytes + b],
+                              src[y * pitch + (c.width - 1 - x) * pixelBytes + b])
+                        << c.name << " " << how << " line " << y << " pixel " << x;
+            for (uint32_t b = c.width * pixelBytes; b < pitch; ++b)
+                ASSERT_EQ(dst[y * pitch + b], src[y * pitch + b]) << c.name << " padding";
+        }
+    };
+    std::vector<uint8_t> dst = src;
+    ASSERT_EQ(API::FlipHor(dst.data(), src.data(), c.bits, c.comps, pitch, c.width, lines), 0);
+    expectMirrored(dst, "copied");
+    std::vector<uint8_t> inPlace = src;
+    ASSERT_EQ(API::FlipHor(inPlace.data(), inPlace.data(), c.bits, c.comps, pitch, c.width, lines),
+              0);
+    expectMirrored(inPlace, "in place");
+}
+
 TEST(PicMemFlip, FlipHorMovesWholePixels)
 {
     const FlipHorCase cases[] = {
-        {"gray 8", 8, 1, 5},        {"BGR 8", 8, 3, 4},   {"BGR 12", 12, 3, 3},
-        {"24-bit words", 24, 1, 5}, {"2 x 32", 32, 2, 2}, {"one pixel", 16, 4, 1},
+        {"gray 8", 8, 1, 5},
+        {"BGR 8", 8, 3, 4},
+        {"BGR 12", 12, 3, 3},
+        {"24-bit words", 24, 1, 5},
+        {"2 x 32", 32, 2, 2},
+        {"one pixel", 16, 4, 1},
+        // Lines long enough for the vector loops, odd so that a tail remains.
+        {"gray 8 long", 8, 1, 77},
+        {"gray 16 long", 16, 1, 53},
+        {"BGR 8 long", 8, 3, 67},
+        {"2 x 16 long", 16, 2, 33},
+        {"BGR 16 long", 16, 3, 21},
+        {"5 x 8 long", 8, 5, 19},
     };
-    for (const FlipHorCase& c : cases) {
-        const uint32_t pixelBytes = (c.bits <= 8 ? 1 : c.bits <= 16 ? 2 : 4) * c.comps;
-        const uint32_t pitch = c.width * pixelBytes + 3, lines = 2;
-        const std::vector<uint8_t> src = counting(size_t(pitch) * lines);
-        auto expectMirrored = [&](const std::vector<uint8_t>& dst, const char* how) {
-            for (uint32_t y = 0; y < lines; ++y) {
-                for (uint32_t x = 0; x < c.width; ++x)
-                    for (uint32_t b = 0; b < pixelBytes; ++b)
-                        ASSERT_EQ(dst[y * pitch + x * pixelBytes + b],
-                                  src[y * pitch + (c.width - 1 - x) * pixelBytes + b])
-                            << c.name << " " << how << " line " << y << " pixel " << x;
-                for (uint32_t b = c.width * pixelBytes; b < pitch; ++b)
-                    ASSERT_EQ(dst[y * pitch + b], src[y * pitch + b]) << c.name << " padding";
-            }
-        };
-        std::vector<uint8_t> dst = src;
-        ASSERT_EQ(API::FlipHor(dst.data(), src.data(), c.bits, c.comps, pitch, c.width, lines), 0);
-        expectMirrored(dst, "copied");
-        std::vector<uint8_t> inPlace = src;
-        ASSERT_EQ(
-            API::FlipHor(inPlace.data(), inPlace.data(), c.bits, c.comps, pitch, c.width, lines),
-            0);
-        expectMirrored(inPlace, "in place");
+    // With the vector loops, and with the plain loops alone.
+    for (bool vector : {true, false}) {
+        lxpic::avx2PathsAllowed() = vector;
+        for (const FlipHorCase& c : cases)
+            checkFlipHor(c);
     }
+    lxpic::avx2PathsAllowed() = true;
 }
 
 } // namespace

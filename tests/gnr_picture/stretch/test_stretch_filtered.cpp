@@ -8,6 +8,7 @@
 
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
+#include "gnr_picture/picmemAPI/stretch/LxStretchDispatch.h"
 #include "gnr_picture/picmemAPI/stretch/LxStretchScratch.h"
 #include "stretch_test_support.h"
 
@@ -18,11 +19,14 @@ namespace
 
 const Format kFormats[] = {{1, 1}, {3, 1}, {4, 1}, {1, 2}, {3, 2}, {2, 2}};
 
+// The whole picture, its taps held inside the picture's width as the
+// picture-buffer operations hold them (the raw Stretch holds them inside the
+// pitch, padding included).
 int stretchWhole(Picture& dst, const Picture& src, int mode)
 {
-    return CLxPicMemAPI::Stretch(dst.data(), dst.comps(), dst.pitch(), dst.bits(), dst.width(),
-                                 dst.height(), src.data(), src.pitch(), src.height(), 0, 0,
-                                 src.width(), src.height(), Mode(mode));
+    return lxstretch::stretch(dst.data(), dst.comps(), dst.pitch(), dst.bits(), dst.width(),
+                              dst.height(), src.data(), src.pitch(), src.height(), 0, 0,
+                              src.width(), src.height(), mode, src.width());
 }
 
 int displayTile(Picture& dst, const Picture& src, uint32_t dispW, uint32_t dispH, uint32_t winX,
@@ -114,37 +118,53 @@ TEST(StretchFiltered, OutputStaysWithinTheSourceRange)
     }
 }
 
-// A window is filtered with the picture's real neighbours above, below and
-// to its left, so at scale 1 it equals the same part of the whole picture's
-// result but for its last column: what lies right of a window may be the
-// line's padding, and taps stop at the window's edge there.
-TEST(StretchFiltered, AWindowIsFilteredWithItsNeighboursButNotThePadding)
+// A window is filtered with the picture's real neighbours on every side, so
+// at scale 1 it equals the same part of the whole picture's result.
+TEST(StretchFiltered, AWindowIsFilteredWithItsRealNeighbours)
 {
     for (const Format& f : kFormats) {
         Picture src(f.comps, f.bytes, 12, 9);
         src.fillRandom(5);
-        Picture whole(f.comps, f.bytes, 12, 9);
-        ASSERT_EQ(stretchWhole(whole, src, 2), 0);
         const uint32_t wx = 3, wy = 2, ww = 6, wh = 5;
-        Picture window(f.comps, f.bytes, ww, wh);
-        ASSERT_EQ(CLxPicMemAPI::Stretch(window.data(), f.comps, window.pitch(), src.bits(), ww, wh,
-                                        src.at(wx, wy), src.pitch(), 9, wx, wy, ww, wh, Mode(2)),
-                  0);
-        // Window of the window, and a copy of the picture whose last column
-        // is repeated into its neighbour on the right.
-        Picture edged = src;
-        edged.forEach([&](uint32_t x, uint32_t y, uint32_t c) {
-            if (x == wx + ww)
-                edged.put(x, y, c, src.get(x - 1, y, c));
-        });
-        Picture edgedWhole(f.comps, f.bytes, 12, 9);
-        ASSERT_EQ(stretchWhole(edgedWhole, edged, 2), 0);
-        Picture expected(f.comps, f.bytes, ww, wh);
-        expected.forEach([&](uint32_t x, uint32_t y, uint32_t c) {
-            expected.put(x, y, c, edgedWhole.get(wx + x, wy + y, c));
-        });
-        EXPECT_EQ(window.differenceFrom(expected), "") << formatName(f);
+        for (int mode : {2, 3}) {
+            Picture whole(f.comps, f.bytes, 12, 9);
+            ASSERT_EQ(stretchWhole(whole, src, mode), 0);
+            Picture window(f.comps, f.bytes, ww, wh);
+            ASSERT_EQ(CLxPicMemAPI::Stretch(window.data(), f.comps, window.pitch(), src.bits(), ww,
+                                            wh, src.at(wx, wy), src.pitch(), 9, wx, wy, ww, wh,
+                                            Mode(mode)),
+                      0);
+            Picture expected(f.comps, f.bytes, ww, wh);
+            expected.forEach([&](uint32_t x, uint32_t y, uint32_t c) {
+                expected.put(x, y, c, whole.get(wx + x, wy + y, c));
+            });
+            EXPECT_EQ(window.differenceFrom(expected), "") << formatName(f) << " mode " << mode;
+        }
     }
+}
+
+// The raw Stretch knows no picture width: its taps are held inside the
+// columns of the pitch, so a window at the picture's right edge reads the
+// pitch's last columns as its neighbours (here filled like picture columns).
+TEST(StretchFiltered, RawStretchHoldsTapsInsideThePitch)
+{
+    const Format f{1, 1};
+    Picture wide(f.comps, f.bytes, 12, 4, 0);
+    wide.fillRandom(9);
+    Picture whole(f.comps, f.bytes, 12, 4, 0);
+    ASSERT_EQ(stretchWhole(whole, wide, 3), 0);
+    // The same lines as a picture of 10 columns whose pitch holds 12.
+    const uint32_t wx = 6, ww = 4;
+    Picture window(f.comps, f.bytes, 2 * ww, 8, 0), expected(f.comps, f.bytes, 2 * ww, 8, 0);
+    Picture wholeUp(f.comps, f.bytes, 24, 8, 0);
+    ASSERT_EQ(stretchWhole(wholeUp, wide, 3), 0);
+    ASSERT_EQ(CLxPicMemAPI::Stretch(window.data(), 1, window.pitch(), 8, 2 * ww, 8, wide.at(wx, 0),
+                                    wide.pitch(), 4, wx, 0, ww, 4, Mode(3)),
+              0);
+    expected.forEach([&](uint32_t x, uint32_t y, uint32_t c) {
+        expected.put(x, y, c, wholeUp.get(2 * wx + x, y, c));
+    });
+    EXPECT_EQ(window.differenceFrom(expected), "");
 }
 
 // Tiles of a virtual picture computed one by one put together the whole

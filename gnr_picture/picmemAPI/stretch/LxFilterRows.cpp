@@ -1,0 +1,502 @@
+#include "gnr_picture/picmemAPI/stretch/LxFilterRows.h"
+
+#include <algorithm>
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+#include "gnr_picture/picmemAPI/LxPicMemLoops.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
+using namespace lxpic;
+
+namespace lxstretch
+{
+
+namespace
+{
+
+// Plain loop over samples [begin, end): the reference every path equals.
+template <class S>
+void filterScalar(uint8_t* out, const uint8_t* line, const int32_t* offset, const uint32_t* weight,
+                  uint32_t samples, uint32_t taps, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin; k < end; ++k) {
+        uint32_t acc = 0;
+        for (uint32_t t = 0; t < taps; ++t) {
+            const size_t i = size_t(t) * samples + k;
+            acc +=
+                uint32_t(load<S>(line + ptrdiff_t(offset[i]) * ptrdiff_t(sizeof(S)))) * weight[i];
+        }
+        store<S>(out + size_t(k) * sizeof(S), S(acc >> 16));
+    }
+}
+
+#if LX_HAVE_AVX2_PATHS
+// Eight results of 32 bits (each below 2^16) stored as eight samples S.
+template <class S> LX_TARGET_AVX2 inline void storeEight(uint8_t* out, __m256i v)
+{
+    const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(v, v), 0x08);
+    const __m128i low = _mm256_castsi256_si128(words);
+    if (sizeof(S) == 1)
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(low, low));
+    else
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), low);
+}
+
+// Eight samples at a time by gathers of 32 bits at the sample offsets. With
+// oneRead the first gather holds every tap (taps comps samples apart);
+// otherwise one gather a tap.
+template <class S>
+LX_TARGET_AVX2 void filterAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                               const uint32_t* weight, uint32_t samples, uint32_t taps,
+                               uint32_t comps, bool oneRead, uint32_t begin, uint32_t end)
+{
+    const __m256i mask = _mm256_set1_epi32(sizeof(S) == 1 ? 0xFF : 0xFFFF);
+    const int* base = reinterpret_cast<const int*>(line);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i acc = _mm256_setzero_si256();
+        if (oneRead) {
+            const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
+            const __m256i all = _mm256_i32gather_epi32(base, at, sizeof(S));
+            for (uint32_t t = 0; t < taps; ++t) {
+                const __m128i shift = _mm_cvtsi32_si128(int(t * comps * sizeof(S) * 8));
+                const __m256i v = _mm256_and_si256(_mm256_srl_epi32(all, shift), mask);
+                const __m256i w = _mm256_loadu_si256(
+                    reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
+                acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(v, w));
+            }
+        } else {
+            for (uint32_t t = 0; t < taps; ++t) {
+                const size_t i = size_t(t) * samples + k;
+                const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + i));
+                const __m256i v =
+                    _mm256_and_si256(_mm256_i32gather_epi32(base, at, sizeof(S)), mask);
+                const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weight + i));
+                acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(v, w));
+            }
+        }
+        storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Byte samples, up to four taps in one gather: taps 0 and 2 and taps 1 and 3
+// as 16-bit pairs against their packed weights.
+LX_TARGET_AVX2 void filterPairsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                    const int32_t* pairs, uint32_t samples, uint32_t begin,
+                                    uint32_t end)
+{
+    const __m256i evenBytes = _mm256_set1_epi32(0x00FF00FF);
+    const int* base = reinterpret_cast<const int*>(line);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(offset + k));
+        const __m256i all = _mm256_i32gather_epi32(base, at, 1);
+        const __m256i even = _mm256_and_si256(all, evenBytes);
+        const __m256i odd = _mm256_srli_epi16(all, 8);
+        const __m256i acc = _mm256_add_epi32(
+            _mm256_madd_epi16(even,
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k))),
+            _mm256_madd_epi16(
+                odd, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples + k))));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Pairs for a reduction by 2: the first taps of eight samples lie two
+// columns apart, so two 16-byte reads (the second 8 bytes on) hold their
+// taps, which byte shuffles put into the pairs, without gathers.
+LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                      const int32_t* pairs, uint32_t samples, uint32_t begin,
+                                      uint32_t end)
+{
+    // Sample j of a lane: taps 2j, 2j + 2 (even) and 2j + 1, 2j + 3 (odd).
+    const __m256i even = _mm256_setr_epi8(0, -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1, 0,
+                                          -1, 2, -1, 2, -1, 4, -1, 4, -1, 6, -1, 6, -1, 8, -1);
+    const __m256i odd = _mm256_setr_epi8(1, -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1, 1,
+                                         -1, 3, -1, 3, -1, 5, -1, 5, -1, 7, -1, 7, -1, 9, -1);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        const uint8_t* p = line + offset[k];
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8)), 1);
+        const __m256i acc = _mm256_add_epi32(
+            _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, even),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k))),
+            _mm256_madd_epi16(
+                _mm256_shuffle_epi8(bytes, odd),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples + k))));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Samples whose taps lie close together: each lane of four samples reads
+// the 16 bytes at its group's base, and per-tap byte shuffles place every
+// tap's sample in its 32-bit lane, without gathers.
+template <class S>
+LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                       const uint8_t* masks, const uint32_t* weight,
+                                       uint32_t samples, uint32_t taps, uint32_t begin,
+                                       uint32_t end)
+{
+    for (uint32_t k = begin, g = 0; k + 8 <= end; k += 8, ++g) {
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g]))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g + 1])), 1);
+        __m256i acc = _mm256_setzero_si256();
+        for (uint32_t t = 0; t < taps; ++t) {
+            const __m256i mask = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(masks + (size_t(g) * taps + t) * 32));
+            const __m256i w = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
+            acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(_mm256_shuffle_epi8(bytes, mask), w));
+        }
+        storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Byte samples whose taps are consecutive columns: sixteen bytes at the first
+// tap against sixteen weights, eight samples summed at once.
+LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                  const int16_t* dot, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m256i s = _mm256_cvtepu8_epi16(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + offset[k + i])));
+            v[i] = _mm256_madd_epi16(
+                s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16)));
+        }
+        const __m256i low =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i high =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(low, high, 0x20),
+                                             _mm256_permute2x128_si256(low, high, 0x31));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+#endif
+
+// The longest run of samples for which ok(k) holds, as [begin, end).
+template <class Ok> void longestRun(uint32_t samples, Ok ok, uint32_t& begin, uint32_t& end)
+{
+    begin = end = 0;
+    uint32_t start = 0;
+    for (uint32_t k = 0; k <= samples; ++k) {
+        if (k < samples && ok(k))
+            continue;
+        if (k - start > end - begin) {
+            begin = start;
+            end = k;
+        }
+        start = k + 1;
+    }
+}
+
+// out[k] = sum lines[t][k] x w[t] >> 16 with a fixed tap count, simple
+// enough for the vectoriser.
+template <class S, int T>
+LX_KERNEL_INLINE void combineFixed(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                                   size_t samples)
+{
+    const uint8_t* l[T];
+    uint32_t wt[T];
+    for (int t = 0; t < T; ++t) {
+        l[t] = lines[t];
+        wt[t] = w[t];
+    }
+    for (size_t k = 0; k < samples; ++k) {
+        uint32_t acc = 0;
+        for (int t = 0; t < T; ++t)
+            acc += uint32_t(load<S>(l[t] + k * sizeof(S))) * wt[t];
+        store<S>(out + k * sizeof(S), S(acc >> 16));
+    }
+}
+
+// Any tap count, in blocks whose sums stay on the stack.
+template <class S>
+LX_KERNEL_INLINE void combineAny(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                                 uint32_t taps, size_t samples)
+{
+    constexpr size_t kBlock = 512;
+    uint32_t acc[kBlock];
+    for (size_t from = 0; from < samples; from += kBlock) {
+        const size_t n = std::min(kBlock, samples - from);
+        std::fill(acc, acc + n, 0u);
+        // Four taps a pass over the sums, then the rest one by one.
+        uint32_t t = 0;
+        for (; t + 4 <= taps; t += 4) {
+            const uint8_t* l0 = lines[t] + from * sizeof(S);
+            const uint8_t* l1 = lines[t + 1] + from * sizeof(S);
+            const uint8_t* l2 = lines[t + 2] + from * sizeof(S);
+            const uint8_t* l3 = lines[t + 3] + from * sizeof(S);
+            const uint32_t w0 = w[t], w1 = w[t + 1], w2 = w[t + 2], w3 = w[t + 3];
+            for (size_t k = 0; k < n; ++k)
+                acc[k] += uint32_t(load<S>(l0 + k * sizeof(S))) * w0 +
+                          uint32_t(load<S>(l1 + k * sizeof(S))) * w1 +
+                          uint32_t(load<S>(l2 + k * sizeof(S))) * w2 +
+                          uint32_t(load<S>(l3 + k * sizeof(S))) * w3;
+        }
+        for (; t < taps; ++t) {
+            const uint8_t* l = lines[t] + from * sizeof(S);
+            const uint32_t wt = w[t];
+            for (size_t k = 0; k < n; ++k)
+                acc[k] += uint32_t(load<S>(l + k * sizeof(S))) * wt;
+        }
+        for (size_t k = 0; k < n; ++k)
+            store<S>(out + (from + k) * sizeof(S), S(acc[k] >> 16));
+    }
+}
+
+template <class S>
+LX_KERNEL_INLINE void combine(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                              uint32_t taps, size_t samples)
+{
+    switch (taps) {
+    case 1:
+        return combineFixed<S, 1>(out, lines, w, samples);
+    case 2:
+        return combineFixed<S, 2>(out, lines, w, samples);
+    case 3:
+        return combineFixed<S, 3>(out, lines, w, samples);
+    case 4:
+        return combineFixed<S, 4>(out, lines, w, samples);
+    case 5:
+        return combineFixed<S, 5>(out, lines, w, samples);
+    case 6:
+        return combineFixed<S, 6>(out, lines, w, samples);
+    default:
+        return combineAny<S>(out, lines, w, taps, samples);
+    }
+}
+
+} // namespace
+
+uint32_t LineTaps::mostTaps(const ContributorLists& lists, uint32_t outW)
+{
+    uint32_t taps = 1;
+    for (uint32_t x = 0; x < outW; ++x)
+        taps = std::max(taps, lists.count(x));
+    return taps;
+}
+
+LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
+                   ptrdiff_t firstColumn, ptrdiff_t readBegin, ptrdiff_t readEnd,
+                   uint32_t sampleBytes)
+    : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
+      m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes),
+      m_offset(size_t(m_samples) * m_taps), m_weight(size_t(m_samples) * m_taps), m_pairs(0),
+      m_dot(0), m_bases(0), m_masks(0)
+{
+    if (m_samples == 0 || !m_offset || !m_weight)
+        return;
+    const uint32_t taps = m_taps;
+    for (uint32_t x = 0; x < outW; ++x) {
+        const Tap* list = lists.taps(x);
+        const uint32_t n = lists.count(x);
+        for (uint32_t t = 0; t < taps; ++t) {
+            const Tap& tap = list[std::min(t, n - 1)];
+            for (uint32_t c = 0; c < comps; ++c) {
+                const size_t i = size_t(t) * m_samples + size_t(x) * comps + c;
+                m_offset[i] = int32_t((tap.index - firstColumn) * ptrdiff_t(comps) + c);
+                m_weight[i] = t < n ? tap.weight : 0;
+            }
+        }
+    }
+
+    // Where 32-bit gathers stay inside the readable samples; where one
+    // gather holds every tap.
+    const ptrdiff_t bytes = sampleBytes;
+    auto inside = [&](ptrdiff_t offset) {
+        return offset >= readBegin && offset * bytes + 4 <= readEnd * bytes;
+    };
+    m_oneRead = ((taps - 1) * comps + 1) * sampleBytes <= 4;
+    if (m_oneRead) {
+        longestRun(
+            m_samples,
+            [&](uint32_t k) {
+                const ptrdiff_t first = m_offset[k];
+                for (uint32_t t = 1; t < taps; ++t)
+                    if (m_weight[size_t(t) * m_samples + k] != 0 &&
+                        m_offset[size_t(t) * m_samples + k] != first + ptrdiff_t(t * comps))
+                        return false;
+                return inside(first);
+            },
+            m_vecBegin, m_vecEnd);
+    } else {
+        longestRun(
+            m_samples,
+            [&](uint32_t k) {
+                for (uint32_t t = 0; t < taps; ++t)
+                    if (!inside(m_offset[size_t(t) * m_samples + k]))
+                        return false;
+                return true;
+            },
+            m_vecBegin, m_vecEnd);
+    }
+    m_valid = chooseByteMultiply(readBegin, readEnd);
+}
+
+bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples, bytes = m_sampleBytes;
+    if (taps > 4 || m_vecEnd - m_vecBegin < 8)
+        return true;
+    // Group g holds samples m_vecBegin + 8g ..; lane L of it four of them,
+    // read from the lowest byte offset of their taps.
+    auto laneBase = [&](uint32_t first) {
+        ptrdiff_t base = PTRDIFF_MAX;
+        for (uint32_t j = 0; j < 4; ++j)
+            for (uint32_t t = 0; t < taps; ++t)
+                base = std::min(base, ptrdiff_t(m_offset[size_t(t) * n + first + j]));
+        return base * ptrdiff_t(bytes);
+    };
+    auto fits = [&](uint32_t g) {
+        for (uint32_t lane = 0; lane < 2; ++lane) {
+            const uint32_t first = m_vecBegin + 8 * g + 4 * lane;
+            const ptrdiff_t base = laneBase(first);
+            if (base < readBegin * ptrdiff_t(bytes) || base + 16 > readEnd * ptrdiff_t(bytes))
+                return false;
+            for (uint32_t j = 0; j < 4; ++j)
+                for (uint32_t t = 0; t < taps; ++t) {
+                    const ptrdiff_t at =
+                        ptrdiff_t(m_offset[size_t(t) * n + first + j]) * ptrdiff_t(bytes) - base;
+                    if (at < 0 || at + ptrdiff_t(bytes) > 16)
+                        return false;
+                }
+        }
+        return true;
+    };
+    uint32_t begin = 0, end = 0;
+    longestRun((m_vecEnd - m_vecBegin) / 8, fits, begin, end);
+    if (end - begin < 4)
+        return true;
+    const uint32_t groups = end - begin;
+    m_vecBegin += 8 * begin;
+    m_vecEnd = m_vecBegin + 8 * groups;
+    m_bases.reset(2 * size_t(groups));
+    m_masks.reset(size_t(groups) * taps * 32);
+    if (!m_bases || !m_masks)
+        return false;
+    for (uint32_t g = 0; g < groups; ++g)
+        for (uint32_t lane = 0; lane < 2; ++lane) {
+            const uint32_t first = m_vecBegin + 8 * g + 4 * lane;
+            const ptrdiff_t base = laneBase(first);
+            m_bases[2 * g + lane] = int32_t(base);
+            for (uint32_t t = 0; t < taps; ++t) {
+                uint8_t* mask = m_masks.get() + (size_t(g) * taps + t) * 32 + 16 * lane;
+                for (uint32_t j = 0; j < 4; ++j) {
+                    const ptrdiff_t at =
+                        ptrdiff_t(m_offset[size_t(t) * n + first + j]) * ptrdiff_t(bytes) - base;
+                    for (uint32_t b = 0; b < 4; ++b)
+                        mask[4 * j + b] = b < bytes ? uint8_t(at + b) : 0x80;
+                }
+            }
+        }
+    m_shuffled = true;
+    return true;
+}
+
+bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    if (m_sampleBytes != 1 || m_comps != 1 || m_taps > 16)
+        return chooseShuffles(readBegin, readEnd);
+    for (size_t i = 0; i < size_t(m_taps) * m_samples; ++i)
+        if (m_weight[i] > 32767)
+            return chooseShuffles(readBegin, readEnd);
+    const uint32_t taps = m_taps, n = m_samples;
+    if (m_oneRead) {
+        m_pairs.reset(2 * size_t(n));
+        if (!m_pairs)
+            return false;
+        for (uint32_t k = 0; k < n; ++k) {
+            auto w = [&](uint32_t t) { return t < taps ? m_weight[size_t(t) * n + k] : 0u; };
+            m_pairs[k] = int32_t(w(0) | w(2) << 16);
+            m_pairs[n + k] = int32_t(w(1) | w(3) << 16);
+        }
+        m_bytes = Bytes::Pairs;
+        // Within the gathers' run, the longest run of first taps two columns
+        // apart whose 24 bytes can be read.
+        uint32_t begin = 0, end = 0;
+        longestRun(
+            m_vecEnd - m_vecBegin,
+            [&](uint32_t i) {
+                const uint32_t k = m_vecBegin + i;
+                return m_offset[k] + 24 <= readEnd &&
+                       (k + 1 == m_vecEnd || m_offset[k + 1] == m_offset[k] + 2);
+            },
+            begin, end);
+        if (end - begin >= 64) {
+            m_vecBegin += begin;
+            m_vecEnd = m_vecBegin + (end - begin);
+            m_bytes = Bytes::Halving;
+        }
+        return true;
+    }
+    longestRun(
+        n,
+        [&](uint32_t k) {
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first >= readBegin && first + 16 <= readEnd;
+        },
+        m_vecBegin, m_vecEnd);
+    m_dot.reset(16 * size_t(n));
+    if (!m_dot)
+        return false;
+    for (uint32_t k = 0; k < n; ++k)
+        for (uint32_t t = 0; t < 16; ++t)
+            m_dot[size_t(k) * 16 + t] = int16_t(t < taps ? m_weight[size_t(t) * n + k] : 0);
+    m_bytes = Bytes::Dot;
+    return true;
+}
+
+template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) const
+{
+    uint32_t vecBegin = 0, vecEnd = 0;
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
+        vecBegin = m_vecBegin;
+        vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
+        if (m_shuffled)
+            filterShuffledAvx2<S>(out, line, m_bases.get(), m_masks.get(), m_weight.get(),
+                                  m_samples, m_taps, vecBegin, vecEnd);
+        else if (m_bytes == Bytes::Halving)
+            filterHalvingAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin,
+                              vecEnd);
+        else if (m_bytes == Bytes::Pairs)
+            filterPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin, vecEnd);
+        else if (m_bytes == Bytes::Dot)
+            filterDotAvx2(out, line, m_offset.get(), m_dot.get(), vecBegin, vecEnd);
+        else
+            filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
+                          m_oneRead, vecBegin, vecEnd);
+    }
+#endif
+    filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, 0, vecBegin);
+    filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, vecEnd,
+                    m_samples);
+}
+
+template void LineTaps::filter<uint8_t>(uint8_t*, const uint8_t*) const;
+template void LineTaps::filter<uint16_t>(uint8_t*, const uint8_t*) const;
+
+LX_KERNEL_CLONES void combineLines8(uint8_t* out, const uint8_t* const* lines,
+                                    const uint32_t* weights, uint32_t taps, size_t samples)
+{
+    combine<uint8_t>(out, lines, weights, taps, samples);
+}
+
+LX_KERNEL_CLONES void combineLines16(uint8_t* out, const uint8_t* const* lines,
+                                     const uint32_t* weights, uint32_t taps, size_t samples)
+{
+    combine<uint16_t>(out, lines, weights, taps, samples);
+}
+
+} // namespace lxstretch

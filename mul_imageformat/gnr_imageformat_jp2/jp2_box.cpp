@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "gnr_system/LxByteArray.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_io.h"
 #include "w32_system/memory/LxAlloc.h"

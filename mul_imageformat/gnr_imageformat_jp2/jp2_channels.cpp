@@ -65,7 +65,7 @@ void jp2_channels::read_cmap(jp2_box_reader& box)
     // Only mappings that exist are allocated.
     if (length > box.available())
         LX_RaiseJp2Error(kCmapTruncated);
-    std::vector<Pair> channels(size_t(count));
+    std::vector<Pair> channels(static_cast<size_t>(count));
     for (auto& ch : channels) {
         uint16_t cmp = 0;
         uint8_t mtyp = 0, pcol = 0;

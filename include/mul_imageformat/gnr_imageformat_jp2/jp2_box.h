@@ -171,7 +171,7 @@ class jp2_box_writer
     int32_t buffer_capacity;
     int32_t buffered;
     uint64_t expected_length;
-    uint8_t* buffer;
+    uint8_t* buffer = nullptr;
     bool failed;
     bool extended_header; // the XLBox placeholder was written
 

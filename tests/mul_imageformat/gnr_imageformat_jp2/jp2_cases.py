@@ -5,8 +5,8 @@ independently of the SDK's own writers.
   jp2_cases.py cases FOLDER [J2K]   writes the case files and cases.tsv; with a
                                      .j2k file its codestream is used, else a
                                      small stand-in (SOC ... EOC)
-  jp2_cases.py extract FILE FOLDER   writes the contents of every "jp2c" box of
-                                     FILE as NAME.cs0, NAME.cs1, ...
+  jp2_cases.py extract FOLDER FILE... writes the contents of every "jp2c" box of
+                                     each FILE as FOLDER/NAME.cs0, NAME.cs1, ...
   jp2_cases.py corpus-source FOLDER  seed corpus of fuzz_jp2_source
   jp2_cases.py corpus-boxmap FOLDER  seed corpus of fuzz_jp2_boxmap
 
@@ -311,8 +311,9 @@ def main():
     mode = sys.argv[1]
     if mode == 'cases':
         write_cases(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else None)
-    elif mode == 'extract' and len(sys.argv) == 4:
-        extract(sys.argv[2], sys.argv[3])
+    elif mode == 'extract' and len(sys.argv) >= 4:
+        for path in sys.argv[3:]:
+            extract(path, sys.argv[2])
     elif mode == 'corpus-source':
         corpus_source(sys.argv[2])
     elif mode == 'corpus-boxmap':

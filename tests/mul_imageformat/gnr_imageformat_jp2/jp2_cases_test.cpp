@@ -102,13 +102,13 @@ void CheckFacts(const Case& c, jp2_file_source& s)
 void RunCases(const ScopedTempDir& dir, const std::string& j2k)
 {
     const std::filesystem::path folder = dir.path() / "cases";
-    ASSERT_EQ(Run(CaseScript() + " cases " + folder.string() + " " + j2k), 0);
+    ASSERT_EQ(RunQuiet(CaseScript() + " cases " + folder.string() + " " + j2k), 0);
     const std::vector<Case> cases = ReadCases(folder / "cases.tsv");
     ASSERT_GE(cases.size(), 20u);
     std::string files;
     for (const Case& c : cases)
         files += " " + (folder / (c.name + ".jp2")).string();
-    ASSERT_EQ(Run(CaseScript() + " extract " + folder.string() + files), 0);
+    ASSERT_EQ(RunQuiet(CaseScript() + " extract " + folder.string() + files), 0);
     for (const Case& c : cases) {
         const std::filesystem::path file = folder / (c.name + ".jp2");
         const std::u16string path = LX_Utf8ToUtf16(file.string().c_str());
@@ -160,6 +160,6 @@ TEST(Jp2ScriptCases, WithAnOpenJpegCodestream)
             image += char((x * 13 + y * 7) & 0xFF);
     WriteFile(pgm, Bytes(image.begin(), image.end()));
     const std::filesystem::path j2k = dir.path() / "in.j2k";
-    ASSERT_EQ(jp2test::Run("opj_compress -n 3 -i " + pgm.string() + " -o " + j2k.string()), 0);
+    ASSERT_EQ(RunQuiet("opj_compress -n 3 -i " + pgm.string() + " -o " + j2k.string()), 0);
     RunCases(dir, j2k.string());
 }

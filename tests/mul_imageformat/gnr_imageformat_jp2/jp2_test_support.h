@@ -155,7 +155,7 @@ inline bool HaveTool(const char* name)
 {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
-inline int Run(const std::string& command)
+inline int RunQuiet(const std::string& command)
 {
     return std::system((command + " >/dev/null 2>&1").c_str());
 }

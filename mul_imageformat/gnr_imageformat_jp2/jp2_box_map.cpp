@@ -77,8 +77,7 @@ bool ensure_free_positions_info(SLxJP2PositionsInfo* map, uint32_t n)
     return true;
 }
 
-bool jp2_add_position(SLxJP2PositionsInfo* map, uint32_t boxType, uint32_t ownCode,
-                      uint64_t offset)
+bool jp2_add_position(SLxJP2PositionsInfo* map, uint32_t boxType, uint32_t ownCode, uint64_t offset)
 {
     if (!ensure_free_positions_info(map, 1))
         return false;

@@ -6,8 +6,7 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_io.h"
 #include "w32_system/LxFileAPI.h"
 
-bool CLxJP2BoxStream::OpenRead(const char16_t* path, const SLxJP2PositionsInfo* map,
-                               int startIndex)
+bool CLxJP2BoxStream::OpenRead(const char16_t* path, const SLxJP2PositionsInfo* map, int startIndex)
 {
     Close();
     if (!path || LX_OpenFile(path, LX_FILE_READ, LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE,
@@ -19,8 +18,7 @@ bool CLxJP2BoxStream::OpenRead(const char16_t* path, const SLxJP2PositionsInfo* 
     return OpenReadStream(map, startIndex);
 }
 
-bool CLxJP2BoxStream::OpenRead(CLxByteArray* bytes, const SLxJP2PositionsInfo* map,
-                               int startIndex)
+bool CLxJP2BoxStream::OpenRead(CLxByteArray* bytes, const SLxJP2PositionsInfo* map, int startIndex)
 {
     Close();
     if (!bytes)
@@ -153,9 +151,9 @@ bool CLxJP2BoxStream::BeginWriteBox(uint32_t ownCode)
 bool CLxJP2BoxStream::OpenWrite(const char16_t* path, SLxJP2PositionsInfo* map, uint32_t ownCode)
 {
     Close();
-    if (!path || LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE,
-                             LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE,
-                             &m_file) != 0) {
+    if (!path ||
+        LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE, LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE,
+                    LX_INVALID_HFILE, &m_file) != 0) {
         m_file = LX_INVALID_HFILE;
         return false;
     }

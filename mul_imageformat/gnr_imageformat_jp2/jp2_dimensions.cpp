@@ -102,8 +102,8 @@ void jp2_dimensions::read_bpcc(jp2_box_reader& box)
 
 void jp2_dimensions::finalize()
 {
-    bool valid = m_components >= 1 && m_components <= kMaxComponents &&
-                 m_depths.size() == m_components;
+    bool valid =
+        m_components >= 1 && m_components <= kMaxComponents && m_depths.size() == m_components;
     for (uint32_t c = 0; valid && c < m_components; ++c)
         valid = m_depths[c] != 0 && std::abs(m_depths[c]) <= kMaxDepth;
     if (!valid)

@@ -10,9 +10,9 @@ namespace jp2_edit
 int open_checked(const char16_t* path, LX_HFILE& file)
 {
     file = LX_INVALID_HFILE;
-    if (!path || LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE,
-                             LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE,
-                             &file) != 0) {
+    if (!path ||
+        LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE, LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE,
+                    LX_INVALID_HFILE, &file) != 0) {
         file = LX_INVALID_HFILE;
         return -1;
     }

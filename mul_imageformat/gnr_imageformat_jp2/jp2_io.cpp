@@ -49,8 +49,8 @@ bool write(LX_HFILE file, CLxByteArray* bytes, const void* data, uint32_t count)
     uint32_t over = size - offset < count ? size - offset : count;
     if (over)
         memcpy(bytes->GetData(size) + offset, src, over);
-    if (count > over &&
-        bytes->SetData(src + over, count - over, eLxByteArrayOpAppend, eLxByteArrayAllocIncrement) != 0)
+    if (count > over && bytes->SetData(src + over, count - over, eLxByteArrayOpAppend,
+                                       eLxByteArrayAllocIncrement) != 0)
         return false;
     return bytes->SetCurrentOffset(offset + count) == 0;
 }
@@ -60,7 +60,8 @@ bool seek(LX_HFILE file, CLxByteArray* bytes, uint64_t position)
     if (file != LX_INVALID_HFILE) {
         if (position > 0x7FFFFFFFFFFFFFFFull)
             return false;
-        return LX_SeekFile(file, int32_t(uint32_t(position)), int32_t(uint32_t(position >> 32)), 0) == 0;
+        return LX_SeekFile(file, int32_t(uint32_t(position)), int32_t(uint32_t(position >> 32)),
+                           0) == 0;
     }
     if (!bytes || position > bytes->GetSize())
         return false;

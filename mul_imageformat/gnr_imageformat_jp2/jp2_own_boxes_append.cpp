@@ -11,8 +11,7 @@
 namespace
 {
 
-bool WriteBox(LX_HFILE file, CLxByteArray* bytes, uint32_t type, const uint8_t* data,
-              uint64_t size)
+bool WriteBox(LX_HFILE file, CLxByteArray* bytes, uint32_t type, const uint8_t* data, uint64_t size)
 {
     uint8_t header[16];
     size_t headerSize = 8;
@@ -84,9 +83,9 @@ int LX_AppendJp2OwnBoxes(const char16_t* path, const SLxJP2OwnBox* boxes, size_t
                          SLxJP2PositionsInfo* map, bool writeMap)
 {
     LX_HFILE file = LX_INVALID_HFILE;
-    if (!path || LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE,
-                             LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE,
-                             &file) != 0)
+    if (!path ||
+        LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE, LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE,
+                    LX_INVALID_HFILE, &file) != 0)
         return -1;
     const int status = LX_AppendJp2OwnBoxes(file, nullptr, boxes, count, map, writeMap);
     if (LX_CloseFile(file) != 0 && status == 0)

@@ -204,8 +204,7 @@ SLxJP2OwnText LX_Jp2RecogniseCustomDataSeq(const uint8_t* text, size_t size)
     return result;
 }
 
-bool LX_Jp2ParseCustomBinary(const uint8_t* data, size_t size, CLxStringW& name,
-                             size_t& dataOffset)
+bool LX_Jp2ParseCustomBinary(const uint8_t* data, size_t size, CLxStringW& name, size_t& dataOffset)
 {
     const void* zero = data ? memchr(data, 0, size) : nullptr;
     if (!zero)
@@ -216,8 +215,8 @@ bool LX_Jp2ParseCustomBinary(const uint8_t* data, size_t size, CLxStringW& name,
     return true;
 }
 
-bool LX_Jp2ParseCustomBinarySeq(const uint8_t* data, size_t size, CLxStringW& name,
-                                uint32_t& index, size_t& dataOffset)
+bool LX_Jp2ParseCustomBinarySeq(const uint8_t* data, size_t size, CLxStringW& name, uint32_t& index,
+                                size_t& dataOffset)
 {
     size_t at = 0;
     if (!LX_Jp2ParseCustomBinary(data, size, name, at) || size - at < 4)

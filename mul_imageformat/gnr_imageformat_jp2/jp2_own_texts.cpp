@@ -91,8 +91,9 @@ CLxStringA LX_Jp2TextAdvancedAttributes(uint32_t significantBits, uint32_t virtu
 CLxStringA LX_Jp2TextCalibration(double calibration, double aspect)
 {
     CLxStringA text = Begin();
-    text += "<Calibration _DOCTYPE=\"CalibrationDocument\" _VERSION=\"1.000000\"><CalibrationValues "
-            "Calibration_11=\"";
+    text +=
+        "<Calibration _DOCTYPE=\"CalibrationDocument\" _VERSION=\"1.000000\"><CalibrationValues "
+        "Calibration_11=\"";
     text += Fixed("%f", calibration);
     text += "\" Calibration_12=\"0\" Calibration_21=\"0\" Calibration_22=\"";
     text += Fixed("%f", calibration * aspect);

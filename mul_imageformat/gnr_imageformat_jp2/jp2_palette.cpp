@@ -81,7 +81,8 @@ void jp2_palette_info::finalize()
     for (uint32_t t = 0; valid && t < m_luts; ++t)
         valid = m_depths[t] != 0 && std::abs(m_depths[t]) <= 32;
     if (!valid)
-        LX_RaiseJp2Error("Incomplete or invalid information provided for the JP2 file palette box.");
+        LX_RaiseJp2Error(
+            "Incomplete or invalid information provided for the JP2 file palette box.");
 }
 
 void jp2_palette_info::save(jp2_box_writer& jp2h) const

@@ -107,7 +107,8 @@ void jp2_resolution_info::read(jp2_box_reader& box)
     bool found = false;
     jp2_box_reader sub;
     while (sub.open_sub(&box)) {
-        if (sub.box_type == jp2_capture_resolution_4cc || sub.box_type == jp2_display_resolution_4cc) {
+        if (sub.box_type == jp2_capture_resolution_4cc ||
+            sub.box_type == jp2_display_resolution_4cc) {
             read_sub(sub, sub.box_type == jp2_capture_resolution_4cc);
             found = true;
         } else {
@@ -120,7 +121,8 @@ void jp2_resolution_info::read(jp2_box_reader& box)
         LX_RaiseJp2Error("The JP2 resolution box must contain at least one of the capture or "
                          "display resolution sub-boxes.");
     if (!box.close())
-        LX_RaiseJp2Error("Malformed resolution box found in JP2 file.  Box appears to be too long.");
+        LX_RaiseJp2Error(
+            "Malformed resolution box found in JP2 file.  Box appears to be too long.");
 }
 
 void jp2_resolution_info::finalize()

@@ -73,7 +73,8 @@ int Truncate(LX_HFILE file, bool& lastComplete)
                 if (h.lbox == 1) {
                     jp2_io::put_u32(word, uint32_t(length >> 32));
                     jp2_io::put_u32(word + 4, uint32_t(length));
-                    ok = jp2_io::seek(file, nullptr, at + 8) && jp2_io::write(file, nullptr, word, 8);
+                    ok = jp2_io::seek(file, nullptr, at + 8) &&
+                         jp2_io::write(file, nullptr, word, 8);
                 } else if (length <= 0xFFFFFFFFull) {
                     jp2_io::put_u32(word, uint32_t(length));
                     ok = jp2_io::seek(file, nullptr, at) && jp2_io::write(file, nullptr, word, 4);

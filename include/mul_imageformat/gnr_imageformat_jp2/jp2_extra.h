@@ -260,5 +260,5 @@ SLxJP2OwnText LX_Jp2RecogniseCustomDataSeq(const uint8_t* text, size_t size);
 // when the name has no terminating zero or the frame index is cut.
 bool LX_Jp2ParseCustomBinary(const uint8_t* data, size_t size, CLxStringW& name,
                              size_t& dataOffset);
-bool LX_Jp2ParseCustomBinarySeq(const uint8_t* data, size_t size, CLxStringW& name,
-                                uint32_t& index, size_t& dataOffset);
+bool LX_Jp2ParseCustomBinarySeq(const uint8_t* data, size_t size, CLxStringW& name, uint32_t& index,
+                                size_t& dataOffset);

@@ -21,14 +21,14 @@ class jp2_box_writer;
 // What the codec's size parameters tell the JP2 header: the encoder fills it,
 // the target's dimensions take it. A value of 0 counts as missing.
 struct SLxJP2SizParams {
-    uint32_t uiHeight = 0;  // canvas size (Ssize)
+    uint32_t uiHeight = 0; // canvas size (Ssize)
     uint32_t uiWidth = 0;
     uint32_t uiOriginY = 0; // image origin on the canvas (Sorigin)
     uint32_t uiOriginX = 0;
     uint32_t uiComponents = 0;
-    std::vector<int> precision;  // bits per component (Sprecision)
-    std::vector<bool> isSigned;  // Ssigned; missing entries read as unsigned
-    uint32_t uiTileHeight = 0;   // Stiles; 0 = one tile
+    std::vector<int> precision; // bits per component (Sprecision)
+    std::vector<bool> isSigned; // Ssigned; missing entries read as unsigned
+    uint32_t uiTileHeight = 0;  // Stiles; 0 = one tile
     uint32_t uiTileWidth = 0;
 };
 
@@ -85,8 +85,8 @@ enum : uint32_t {
 // A parsed restricted ICC profile (input device, tone curves, colorants).
 struct SLxJP2IccProfile {
     std::vector<uint8_t> bytes;
-    uint32_t uiSize = 0;        // the profile's own size word
-    uint32_t uiColours = 0;     // 1 for "GRAY", else 3
+    uint32_t uiSize = 0;    // the profile's own size word
+    uint32_t uiColours = 0; // 1 for "GRAY", else 3
     uint32_t uiTagCount = 0;
     uint32_t trcOffset[3] = {}; // data offsets of the tone curves (0 = absent)
     uint32_t colorantOffset[3] = {};
@@ -177,7 +177,10 @@ class jp2_channels
 
     int get_num_colours() const { return m_colours; }
     // The component and table of one colour function (-1: none / direct).
-    int get_component(int function, int colour) const { return m_pairs[function * 3 + colour].component; }
+    int get_component(int function, int colour) const
+    {
+        return m_pairs[function * 3 + colour].component;
+    }
     int get_lut(int function, int colour) const { return m_pairs[function * 3 + colour].lut; }
     // For a writer: colour c of a function from a component (lut -1) or table.
     void set_pair(int function, int colour, int component, int lut);
@@ -208,7 +211,10 @@ class jp2_resolution_info
     // "res " unless there is nothing to tell.
     void save(jp2_box_writer& jp2h) const;
 
-    float get_aspect_ratio(bool forDisplay) const { return forDisplay ? m_displayAspect : m_captureAspect; }
+    float get_aspect_ratio(bool forDisplay) const
+    {
+        return forDisplay ? m_displayAspect : m_captureAspect;
+    }
     float get_resolution(bool forDisplay) const { return forDisplay ? m_displayRes : m_captureRes; }
 
   private:
@@ -222,7 +228,7 @@ class jp2_resolution_info
     bool m_read = false;
 };
 
-// Writes one capture or display resolution sub-box with the vertical and
-// horizontal values (grid points per metre); throws for values that cannot
-// be coded. Shared with the in-place rewrite of the capture resolution.
+// A resolution (grid points per metre) as numerator over 32768 times ten to
+// the exponent; throws for values whose numerator falls outside 1..65535.
+// Shared with the in-place rewrite of the capture resolution.
 void jp2_encode_resolution(double value, uint16_t& numerator, int8_t& exponent);

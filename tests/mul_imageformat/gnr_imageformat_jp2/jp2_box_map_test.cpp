@@ -84,7 +84,8 @@ TEST_F(Jp2Document, OwnBoxesAndTheMapReadBack)
         EXPECT_EQ(read->pEntries[i].uiBoxType, map->pEntries[i].uiBoxType);
         EXPECT_EQ(read->pEntries[i].uiOwnCode, map->pEntries[i].uiOwnCode);
         EXPECT_EQ(read->pEntries[i].uiOffset, map->pEntries[i].uiOffset);
-        EXPECT_EQ(GetU32(file, size_t(read->pEntries[i].uiOffset) + 4), read->pEntries[i].uiBoxType);
+        EXPECT_EQ(GetU32(file, size_t(read->pEntries[i].uiOffset) + 4),
+                  read->pEntries[i].uiBoxType);
     }
     EXPECT_EQ(LX_FindJp2BoxPosition(read, Code("uuid"), jp2_own_pmap, 0), 9);
 
@@ -103,7 +104,8 @@ TEST_F(Jp2Document, OwnBoxesAndTheMapReadBack)
         EXPECT_FALSE(xml.Next());
     }
     CLxJP2UUIDStream stream;
-    ASSERT_TRUE(stream.OpenRead(path.c_str(), read, LX_FindJp2BoxPosition(read, Code("uuid"), jp2_own_binl, 0)));
+    ASSERT_TRUE(stream.OpenRead(path.c_str(), read,
+                                LX_FindJp2BoxPosition(read, Code("uuid"), jp2_own_binl, 0)));
     uint8_t id[16];
     std::vector<uint8_t> data;
     ASSERT_TRUE(stream.ReadBox(id, data));
@@ -191,8 +193,9 @@ TEST_F(Jp2Document, StreamsWriteBoxesAndListThem)
     EXPECT_EQ(Bytes(file.begin() + long(a), file.begin() + long(a) + 11),
               Box("xml ", Bytes{'<', 'a', '>'}));
     const size_t u = size_t(map->pEntries[8].uiOffset);
-    EXPECT_EQ(Bytes(file.begin() + long(u), file.end()),
-              Box("uuid", Cat({Bytes(jp2_uuid_vcdb, jp2_uuid_vcdb + 16), Bytes{'n', 0, 1, 2, 3, 4}})));
+    EXPECT_EQ(
+        Bytes(file.begin() + long(u), file.end()),
+        Box("uuid", Cat({Bytes(jp2_uuid_vcdb, jp2_uuid_vcdb + 16), Bytes{'n', 0, 1, 2, 3, 4}})));
 
     // Over a byte array: appended boxes, read back by walking.
     CLxByteArray array = ToArray(GreyFile({Codestream(0)}));
@@ -247,7 +250,7 @@ TEST_F(Jp2Document, TruncateAfterAKilledWriter)
     const Bytes head = GreyFile({Codestream(0)});
     const struct {
         const char* name;
-        Bytes last;   // the open-ended codestream box
+        Bytes last; // the open-ended codestream box
         bool complete;
     } cases[] = {
         {"lbox0_complete", RawBox(0, "jp2c", Codestream(1)), true},
@@ -310,8 +313,7 @@ TEST(Jp2ExperimentVariant, BecomesAListWithBothItems)
     EXPECT_EQ(scalar.GetName(), CLxStringW(u"vExperiment"));
 
     CLxVariant half;
-    half.Append(CLxVariant(list, CLxStringW(u"vMetadata")))
-        .Append(CLxVariant(7, CLxStringW(u"x")));
+    half.Append(CLxVariant(list, CLxStringW(u"vMetadata"))).Append(CLxVariant(7, CLxStringW(u"x")));
     LX_NormalizeJp2ExperimentVariant(half);
     ASSERT_EQ(half.GetCount(), 2);
     EXPECT_EQ(half[0][0].GetLx_int32(), 7); // kept

@@ -14,10 +14,10 @@ namespace
 struct HeaderCase {
     const char* name;
     Bytes bytes;
-    bool open;           // a box opens
-    std::string error;   // or this text is thrown
+    bool open;         // a box opens
+    std::string error; // or this text is thrown
     bool openEnded;
-    uint64_t contents;   // contents length of a box with a known end
+    uint64_t contents; // contents length of a box with a known end
 };
 
 class Jp2BoxHeader : public testing::TestWithParam<HeaderCase>
@@ -129,9 +129,9 @@ TEST(Jp2Box, SubBoxes)
     }
     // Sub-boxes in turn, the parent's stream handed back each time.
     {
-        CLxByteArray array = ToArray(
-            Cat({Box("jp2h", Cat({Box("aaaa", Bytes(2, 1)), Box("bbbb", Bytes(1, 2))})),
-                 Box("next", {})}));
+        CLxByteArray array =
+            ToArray(Cat({Box("jp2h", Cat({Box("aaaa", Bytes(2, 1)), Box("bbbb", Bytes(1, 2))})),
+                         Box("next", {})}));
         jp2_box_reader parent, sub;
         ASSERT_TRUE(parent.open(&array));
         ASSERT_TRUE(sub.open_sub(&parent));
@@ -197,7 +197,8 @@ TEST(Jp2BoxWriter, BufferedBoxHasItsExactLength)
     box.bytes = &array;
     EXPECT_TRUE(box.write("xyz", 3));
     EXPECT_TRUE(box.close());
-    EXPECT_EQ(FromArray(array), Cat({Bytes{0, 0, 0, 11}, Bytes{'a', 'b', 'c', 'd', 'x', 'y', 'z'}}));
+    EXPECT_EQ(FromArray(array),
+              Cat({Bytes{0, 0, 0, 11}, Bytes{'a', 'b', 'c', 'd', 'x', 'y', 'z'}}));
     EXPECT_FALSE(box.write("x", 1)); // closed
 }
 
@@ -216,9 +217,8 @@ TEST(Jp2BoxWriter, SubBoxesGoIntoTheirParent)
     sub.parent = &parent;
     EXPECT_TRUE(sub.close()); // an empty box is still a box
     EXPECT_TRUE(parent.close());
-    EXPECT_EQ(FromArray(array),
-              Cat({Bytes{0, 0, 0, 26}, Bytes{'j', 'p', '2', 'h'}, Box("ihdr", Bytes{1, 2}),
-                   Box("colr", {})}));
+    EXPECT_EQ(FromArray(array), Cat({Bytes{0, 0, 0, 26}, Bytes{'j', 'p', '2', 'h'},
+                                     Box("ihdr", Bytes{1, 2}), Box("colr", {})}));
 }
 
 TEST(Jp2BoxWriter, WriteThroughPatchesTheLength)
@@ -260,6 +260,38 @@ TEST(Jp2BoxWriter, ExpectedLengthChoosesTheHeader)
         else
             EXPECT_EQ(b, RawBox(10, "jp2c", Bytes{'a', 'b'})) << c.expected;
     }
+}
+
+TEST(Jp2BoxWriter, CodestreamOutgrowingTheOrdinaryHeaderIsAnError)
+{
+    // A sparse file whose codestream box passes 4 GiB without the extended
+    // header: its length cannot be recorded, so it is never cut.
+    ScopedTempDir dir;
+    LX_HFILE file = LX_INVALID_HFILE;
+    ASSERT_EQ(LX_OpenFile(dir.u16("big").c_str(), 15, 3, LX_INVALID_HFILE, &file), 0);
+    jp2_box_writer box;
+    box.box_type = Code("jp2c");
+    box.write_through = true;
+    box.file = file;
+    ASSERT_TRUE(box.write_header());
+    ASSERT_EQ(LX_SeekFile(file, 0x10, 1, 0), 0);
+    ASSERT_TRUE(box.write("x", 1));
+    try {
+        box.close();
+        ADD_FAILURE() << "no exception";
+    } catch (const CLxJP2ErrorException& e) {
+        EXPECT_EQ(e.GetCode(), -9);
+    }
+    EXPECT_FALSE(box.is_open());
+    LX_CloseFile(file);
+    const Bytes head = [&] {
+        std::ifstream f(dir.path() / "big", std::ios::binary);
+        Bytes b(8);
+        f.read(reinterpret_cast<char*>(b.data()), 8);
+        return b;
+    }();
+    EXPECT_EQ(GetU32(head, 0), 0u); // LBox 0: runs to the end of the file
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "big"), 0x100000011ull);
 }
 
 TEST(Jp2BoxWriter, FailedStraightThroughWriteThrows1107)

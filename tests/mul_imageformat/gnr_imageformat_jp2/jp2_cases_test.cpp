@@ -126,8 +126,7 @@ void RunCases(const ScopedTempDir& dir, const std::string& j2k)
         for (int n = 0; n < c.codestreams; ++n) {
             ASSERT_TRUE(source.open(path.c_str(), n)) << c.name << " " << n;
             CheckFacts(c, source);
-            const Bytes expected =
-                ReadFile(folder / (c.name + ".cs" + std::to_string(n)));
+            const Bytes expected = ReadFile(folder / (c.name + ".cs" + std::to_string(n)));
             EXPECT_EQ(ServedBytes(source), expected) << c.name << " " << n;
             // The same over memory.
             CLxByteArray array = ToArray(ReadFile(file));

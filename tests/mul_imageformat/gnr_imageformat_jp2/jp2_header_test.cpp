@@ -158,8 +158,11 @@ TEST(Jp2Colour, EnumeratedSpaces)
         std::string error;
         int colours;
         ELxJP2ColourSpace space;
-    } cases[] = {{16, "", 3, eJp2sRGB}, {17, "", 1, eJp2sLUM}, {18, "", 3, eJp2sYCC},
-                 {22, "", 3, eJp2sYCC}, {19, kIllegal, 0, eJp2sLUM}};
+    } cases[] = {{16, "", 3, eJp2sRGB},
+                 {17, "", 1, eJp2sLUM},
+                 {18, "", 3, eJp2sYCC},
+                 {22, "", 3, eJp2sYCC},
+                 {19, kIllegal, 0, eJp2sLUM}};
     for (const auto& c : cases) {
         jp2_colour colour;
         EXPECT_EQ(ReadBox(ColrEnum(c.cs), [&](jp2_box_reader& b) { colour.read(b); }), c.error);
@@ -353,9 +356,10 @@ TEST(Jp2Resolution, ValuesAreCodedAsMantissaAndExponent)
               "The JP2 resolution box must contain at least one of the capture or display "
               "resolution sub-boxes.");
     jp2_resolution_info zero;
-    EXPECT_EQ(ReadBox(Box("res ", Box("resd", Bytes(10))), [&](jp2_box_reader& b) { zero.read(b); }),
-              "Malformed capture or display resolution sub-box found in JP2 file.  Insufficient "
-              "or illegal data fields.");
+    EXPECT_EQ(
+        ReadBox(Box("res ", Box("resd", Bytes(10))), [&](jp2_box_reader& b) { zero.read(b); }),
+        "Malformed capture or display resolution sub-box found in JP2 file.  Insufficient "
+        "or illegal data fields.");
 }
 
 namespace
@@ -450,8 +454,7 @@ TEST(Jp2Colour, IccGreyToSrgb)
     std::vector<int16_t> converted = line;
     colour.convert_icc_to_srgb(converted.data(), uint32_t(converted.size()));
     for (size_t i = 0; i < line.size(); ++i) {
-        const double expected =
-            std::floor((Srgb(Curve({}, 1.8, Index(line[i]))) - 0.5) * 8192);
+        const double expected = std::floor((Srgb(Curve({}, 1.8, Index(line[i]))) - 0.5) * 8192);
         EXPECT_EQ(converted[i], int16_t(expected)) << line[i];
     }
 }

@@ -39,8 +39,7 @@ std::string Capture(const std::string& command)
 std::string Invalidity(const std::filesystem::path& jp2)
 {
     const std::string report = Capture("jpylyzer " + jp2.string() + " 2>/dev/null");
-    return report.find("<isValid format=\"jp2\">True</isValid>") != std::string::npos ? ""
-                                                                                      : report;
+    return report.find("<isValid format=\"jp2\">True</isValid>") != std::string::npos ? "" : report;
 }
 
 class Jp2OpenJpeg : public testing::TestWithParam<Image>

@@ -54,8 +54,8 @@ TEST(Jp2OwnTexts, BuildersAreRecognised)
     } cases[] = {
         {"artt", LX_Jp2TextAdvancedAttributes(12, 3), jp2_own_artt, 0},
         {"acal", LX_Jp2TextCalibration(0.5, 2.0), jp2_own_acal, 0},
-        {"vcal", LX_Jp2TextCalibrationSeq(17, 0.25, 1, true, CLxStringW(u"Plan 10x")),
-         jp2_own_vcal, 17},
+        {"vcal", LX_Jp2TextCalibrationSeq(17, 0.25, 1, true, CLxStringW(u"Plan 10x")), jp2_own_vcal,
+         17},
         {"srob", LX_Jp2TextReportObjects(CLxStringA("<ReportObjects n=\"1\"/>")), jp2_own_srob, 0},
         {"vrob", LX_Jp2TextReportObjectsSeq(4, CLxStringA("<o/>")), jp2_own_vrob, 4},
         {"aim1", LX_Jp2TextExperiment(experiment), jp2_own_aim1, 0},
@@ -116,8 +116,9 @@ TEST(Jp2OwnTexts, LookAlikesAreNotRecognised)
     const SLxJP2OwnText r = Recognise(WithComment("<MetadataSeq x=\"1\"><v/></MetadataSeq>"));
     EXPECT_EQ(r.uiCode, jp2_own_vimd);
     EXPECT_FALSE(r.bIndexFound);
-    EXPECT_FALSE(Recognise(WithComment("<MetadataSeq _SEQUENCE_INDEX=\"99999999999\"></MetadataSeq>"))
-                     .bIndexFound);
+    EXPECT_FALSE(
+        Recognise(WithComment("<MetadataSeq _SEQUENCE_INDEX=\"99999999999\"></MetadataSeq>"))
+            .bIndexFound);
 }
 
 TEST(Jp2OwnTexts, CustomDataRoundTrip)
@@ -136,7 +137,8 @@ TEST(Jp2OwnTexts, CustomDataRoundTrip)
     EXPECT_EQ(rv.uiIndex, 42u);
     EXPECT_EQ(rv.wsName, CLxStringW(u"BinarySeqV1_0"));
     CLxVariant back;
-    ASSERT_EQ(CLxXMLAPI::VariantFromXML_UTF8(back, vcdv.GetString() + rv.uiInner, rv.uiInnerSize), 0);
+    ASSERT_EQ(CLxXMLAPI::VariantFromXML_UTF8(back, vcdv.GetString() + rv.uiInner, rv.uiInnerSize),
+              0);
     EXPECT_TRUE(back == data);
     // The frame form is not the plain form and back.
     EXPECT_EQ(LX_Jp2RecogniseCustomDataSeq(s, size_t(scdv.GetLength())).uiCode, 0u);
@@ -186,6 +188,6 @@ TEST(Jp2OwnTexts, BinaryBoxes)
     ASSERT_TRUE(LX_Jp2ParseCustomBinarySeq(vcdb.data() + 16, vcdb.size() - 16, name, index, at));
     EXPECT_EQ(index, 0x01020304u);
     EXPECT_EQ(vcdb[16 + at], 9);
-    EXPECT_FALSE(LX_Jp2ParseCustomBinary(payload, 3, name, at));           // no zero
+    EXPECT_FALSE(LX_Jp2ParseCustomBinary(payload, 3, name, at));                    // no zero
     EXPECT_FALSE(LX_Jp2ParseCustomBinarySeq(vcdb.data() + 16, 6, name, index, at)); // index cut
 }

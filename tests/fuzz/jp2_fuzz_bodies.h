@@ -38,39 +38,40 @@ inline void SaveHeader(jp2_file_source& source)
     jp2h.close();
 }
 
-// Source and header objects over the bytes: codestreams 0 to 3, the
-// codestream read and sought, finalising again, one ICC line converted.
+// Source and header objects over the bytes: codestream 0 to 3 (chosen by
+// the last byte, so that one input opens one codestream), the codestream
+// read and sought, finalising again, one ICC line converted, the header
+// written back.
 inline void Source(const uint8_t* data, size_t size)
 {
     CLxByteArray array;
     if (!ToArray(data, size, array))
         return;
-    for (int n = 0; n < 4; ++n) {
-        jp2_file_source source;
-        try {
-            if (!source.open(&array, n))
-                continue;
-            uint8_t buffer[512];
-            while (source.read(buffer, sizeof buffer) > 0) {
-            }
-            source.set_origin(source.get_pos(true));
-            source.seek(3);
-            source.read(buffer, 7);
-            source.seek(-100);
-            int16_t lines[3][16];
-            for (int i = 0; i < 48; ++i)
-                lines[i / 16][i % 16] = int16_t((size ? data[i % size] : 0) * 37 - 4500);
-            jp2_colour* colour = source.access_colour();
-            colour->convert_icc_to_srgb(lines[0], 16);
-            colour->convert_icc_to_srgb(lines[0], lines[1], lines[2], 16);
-            source.access_dimensions()->finalize();
-            source.access_palette()->finalize();
-            source.access_channels()->finalize(colour->get_num_colours(),
-                                               source.access_dimensions()->get_num_components(),
-                                               source.access_palette()->get_num_luts());
-            SaveHeader(source);
-        } catch (const CLxJP2ErrorException&) {
+    const int n = size ? data[size - 1] & 3 : 0;
+    jp2_file_source source;
+    try {
+        if (!source.open(&array, n))
+            return;
+        uint8_t buffer[512];
+        while (source.read(buffer, sizeof buffer) > 0) {
         }
+        source.set_origin(source.get_pos(true));
+        source.seek(3);
+        source.read(buffer, 7);
+        source.seek(-100);
+        int16_t lines[3][16];
+        for (int i = 0; i < 48; ++i)
+            lines[i / 16][i % 16] = int16_t(data[i % size] * 37 - 4500);
+        jp2_colour* colour = source.access_colour();
+        colour->convert_icc_to_srgb(lines[0], 16);
+        colour->convert_icc_to_srgb(lines[0], lines[1], lines[2], 16);
+        source.access_dimensions()->finalize();
+        source.access_palette()->finalize();
+        source.access_channels()->finalize(colour->get_num_colours(),
+                                           source.access_dimensions()->get_num_components(),
+                                           source.access_palette()->get_num_luts());
+        SaveHeader(source);
+    } catch (const CLxJP2ErrorException&) {
     }
 }
 

@@ -1,61 +1,22 @@
-// The QX2 keeper of foreign chunks. Chunk bytes are parked in a temporary
-// file ("qx2_unknown$$$$.tmp" in the temporary folder), not in memory, so
-// that copying large foreign chunks into a new document costs no memory.
-// The file exists from the first added chunk until the keeper goes.
+// The QX2 keeper of foreign chunks: each keeps its chunk name, with the
+// closing '!', so that a writer can write it back under that name.
 #pragma once
 
-#include <cstdint>
-#include <vector>
+#include "mul_imageformat/gnr_imageformat_qx2/LxUnknownDataKeeper.h"
 
-#include "gnr_system/string/LxString.h"
-#include "mul_imageformat/LxImageUnknownData.h"
-#include "w32_system/LxTypes.h"
-
-class CLxQX2UnknownData : public ILxImageUnknownData
+class CLxQX2UnknownData : public CLxUnknownDataKeeper
 {
   public:
-    // formatId: the identifier of the format whose reader fills the keeper.
-    // The temporary file pattern is a parameter so the JPEG 2000 keeper can
-    // share this class.
-    explicit CLxQX2UnknownData(const CLxStringA& formatId,
-                               const char16_t* tempPattern = u"qx2_unknown$$$$.tmp");
-
-    uint32_t AddRef() override;
-    uint32_t Release() override;
-    int GetFormatID(CLxStringA& formatId) override;
-    uint32_t GetChunkCount() override;
-    uint32_t GetChunkType(uint32_t index) override;
-    int SetChunkType(uint32_t index, uint32_t type) override;
-    int ReadChunkData(uint32_t index, uint64_t offset, void* buffer, uint32_t* size) override;
-    int ClearChunkData(uint32_t index) override;
-    int AppendChunkData(uint32_t index, const void* data, uint32_t size) override;
-    int AppendChunk(uint32_t type, const void* data, uint32_t size) override;
-    int RemoveChunk(uint32_t index) override;
+    explicit CLxQX2UnknownData(const CLxStringA& formatId)
+        : CLxUnknownDataKeeper(formatId, u"qx2_unknown$$$$.tmp")
+    {
+    }
 
     // The chunk's name as in the file, with its closing '!'.
-    int GetChunkName(uint32_t index, CLxStringA& name);
+    int GetChunkName(uint32_t index, CLxStringA& name) { return GetItemName(index, name); }
     // A new chunk with that name and type 0, then its data.
-    int AppendNamedChunk(const char* name, const void* data, uint32_t size);
-
-  protected:
-    ~CLxQX2UnknownData() override;
-
-  private:
-    struct SChunk {
-        CLxStringA name;
-        uint32_t type;
-        int64_t start; // -1: no bytes yet
-        uint64_t length;
-    };
-
-    int OpenDataFile();
-    int AddChunk(const CLxStringA& name, uint32_t type, const void* data, uint32_t size);
-    bool IsValidIndex(uint32_t index) const { return index < m_chunks.size(); }
-
-    uint32_t m_refCount = 0;
-    CLxStringA m_formatId;
-    const char16_t* m_tempPattern;
-    CLxStringW m_dataFileName;
-    LX_HFILE m_hDataFile = LX_INVALID_HFILE;
-    std::vector<SChunk> m_chunks;
+    int AppendNamedChunk(const char* name, const void* data, uint32_t size)
+    {
+        return AddChunk(CLxStringA(name ? name : ""), 0, data, size);
+    }
 };

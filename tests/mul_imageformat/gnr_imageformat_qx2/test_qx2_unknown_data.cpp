@@ -2,29 +2,22 @@
 // file, and the file's lifetime.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "mul_imageformat/gnr_imageformat_qx2/LxQX2UnknownData.h"
-#include "test_support.h"
+#include "mul_imageformat/keeper_test_support.h"
 
 namespace
 {
 
-// Points $TMPDIR at a fresh folder so the keeper's file can be seen.
 class QX2UnknownDataTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        const char* old = getenv("TMPDIR");
-        m_hadTmpdir = old != nullptr;
-        if (old)
-            m_oldTmpdir = old;
-        setenv("TMPDIR", m_dir.path().c_str(), 1);
         m_keeper = new CLxQX2UnknownData(CLxStringA("QXIMX"));
         m_keeper->AddRef();
     }
@@ -32,19 +25,9 @@ class QX2UnknownDataTest : public ::testing::Test
     {
         if (m_keeper)
             m_keeper->Release();
-        if (m_hadTmpdir)
-            setenv("TMPDIR", m_oldTmpdir.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
     }
 
-    std::vector<std::string> filesInTemp() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_dir.path()))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    std::vector<std::string> filesInTemp() const { return m_dir.files(); }
 
     std::vector<uint8_t> readAll(uint32_t index, uint32_t piece = 4096)
     {
@@ -59,9 +42,7 @@ class QX2UnknownDataTest : public ::testing::Test
         }
     }
 
-    ScopedTempDir m_dir;
-    std::string m_oldTmpdir;
-    bool m_hadTmpdir = false;
+    ScopedTmpdir m_dir;
     CLxQX2UnknownData* m_keeper = nullptr;
 };
 

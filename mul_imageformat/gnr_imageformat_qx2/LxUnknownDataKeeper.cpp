@@ -1,4 +1,4 @@
-#include "mul_imageformat/gnr_imageformat_qx2/LxQX2UnknownData.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxUnknownDataKeeper.h"
 
 #include "w32_system/LxFileAPI.h"
 #include "w32_system/debugging/LxDiag.h"
@@ -16,12 +16,13 @@ int seekTo(LX_HFILE file, uint64_t position)
 
 } // namespace
 
-CLxQX2UnknownData::CLxQX2UnknownData(const CLxStringA& formatId, const char16_t* tempPattern)
+CLxUnknownDataKeeper::CLxUnknownDataKeeper(const CLxStringA& formatId,
+                                           const char16_t* tempPattern)
     : m_formatId(formatId), m_tempPattern(tempPattern)
 {
 }
 
-CLxQX2UnknownData::~CLxQX2UnknownData()
+CLxUnknownDataKeeper::~CLxUnknownDataKeeper()
 {
     if (m_hDataFile != LX_INVALID_HFILE)
         LX_CloseFile(m_hDataFile);
@@ -29,12 +30,12 @@ CLxQX2UnknownData::~CLxQX2UnknownData()
         LX_RemoveFile(m_dataFileName, false);
 }
 
-uint32_t CLxQX2UnknownData::AddRef()
+uint32_t CLxUnknownDataKeeper::AddRef()
 {
     return ++m_refCount;
 }
 
-uint32_t CLxQX2UnknownData::Release()
+uint32_t CLxUnknownDataKeeper::Release()
 {
     if (m_refCount == 0 || --m_refCount == 0) {
         delete this;
@@ -43,23 +44,23 @@ uint32_t CLxQX2UnknownData::Release()
     return m_refCount;
 }
 
-int CLxQX2UnknownData::GetFormatID(CLxStringA& formatId)
+int CLxUnknownDataKeeper::GetFormatID(CLxStringA& formatId)
 {
     formatId = m_formatId;
     return 0;
 }
 
-uint32_t CLxQX2UnknownData::GetChunkCount()
+uint32_t CLxUnknownDataKeeper::GetChunkCount()
 {
     return static_cast<uint32_t>(m_chunks.size());
 }
 
-uint32_t CLxQX2UnknownData::GetChunkType(uint32_t index)
+uint32_t CLxUnknownDataKeeper::GetChunkType(uint32_t index)
 {
     return IsValidIndex(index) ? m_chunks[index].type : static_cast<uint32_t>(kBadIndex);
 }
 
-int CLxQX2UnknownData::SetChunkType(uint32_t index, uint32_t type)
+int CLxUnknownDataKeeper::SetChunkType(uint32_t index, uint32_t type)
 {
     if (!IsValidIndex(index))
         return kBadIndex;
@@ -67,7 +68,7 @@ int CLxQX2UnknownData::SetChunkType(uint32_t index, uint32_t type)
     return 0;
 }
 
-int CLxQX2UnknownData::GetChunkName(uint32_t index, CLxStringA& name)
+int CLxUnknownDataKeeper::GetItemName(uint32_t index, CLxStringA& name)
 {
     if (!IsValidIndex(index))
         return kBadIndex;
@@ -75,7 +76,7 @@ int CLxQX2UnknownData::GetChunkName(uint32_t index, CLxStringA& name)
     return 0;
 }
 
-int CLxQX2UnknownData::ReadChunkData(uint32_t index, uint64_t offset, void* buffer,
+int CLxUnknownDataKeeper::ReadChunkData(uint32_t index, uint64_t offset, void* buffer,
                                      uint32_t* size)
 {
     if (!IsValidIndex(index) || !size)
@@ -101,7 +102,7 @@ int CLxQX2UnknownData::ReadChunkData(uint32_t index, uint64_t offset, void* buff
     return 0;
 }
 
-int CLxQX2UnknownData::ClearChunkData(uint32_t index)
+int CLxUnknownDataKeeper::ClearChunkData(uint32_t index)
 {
     if (!IsValidIndex(index))
         return kBadIndex;
@@ -110,7 +111,7 @@ int CLxQX2UnknownData::ClearChunkData(uint32_t index)
     return 0;
 }
 
-int CLxQX2UnknownData::AppendChunkData(uint32_t index, const void* data, uint32_t size)
+int CLxUnknownDataKeeper::AppendChunkData(uint32_t index, const void* data, uint32_t size)
 {
     if (!IsValidIndex(index))
         return kBadIndex;
@@ -148,17 +149,12 @@ int CLxQX2UnknownData::AppendChunkData(uint32_t index, const void* data, uint32_
     return 0;
 }
 
-int CLxQX2UnknownData::AppendChunk(uint32_t type, const void* data, uint32_t size)
+int CLxUnknownDataKeeper::AppendChunk(uint32_t type, const void* data, uint32_t size)
 {
     return AddChunk(CLxStringA(), type, data, size);
 }
 
-int CLxQX2UnknownData::AppendNamedChunk(const char* name, const void* data, uint32_t size)
-{
-    return AddChunk(CLxStringA(name ? name : ""), 0, data, size);
-}
-
-int CLxQX2UnknownData::RemoveChunk(uint32_t index)
+int CLxUnknownDataKeeper::RemoveChunk(uint32_t index)
 {
     if (!IsValidIndex(index))
         return kBadIndex;
@@ -166,7 +162,7 @@ int CLxQX2UnknownData::RemoveChunk(uint32_t index)
     return 0;
 }
 
-int CLxQX2UnknownData::OpenDataFile()
+int CLxUnknownDataKeeper::OpenDataFile()
 {
     if (m_hDataFile != LX_INVALID_HFILE)
         return 0;
@@ -181,7 +177,7 @@ int CLxQX2UnknownData::OpenDataFile()
                        LX_INVALID_HFILE, &m_hDataFile);
 }
 
-int CLxQX2UnknownData::AddChunk(const CLxStringA& name, uint32_t type, const void* data,
+int CLxUnknownDataKeeper::AddChunk(const CLxStringA& name, uint32_t type, const void* data,
                                 uint32_t size)
 {
     if (size && !data)

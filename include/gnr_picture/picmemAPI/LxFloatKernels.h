@@ -69,7 +69,8 @@ LX_EXPORT int extract_Float2_to_Nx16(void* dst, uint32_t dstComps, uint32_t dstW
 //
 // Over contiguous pictures of width x height pixels (no padding). The range
 // of component comp: *max the largest value, never below 0.0; *min the
-// smallest value above 0.0, 1e30 when there is none.
+// smallest value above 0.0, 1e30 when there is none. Nothing is written
+// for a component the picture lacks or a missing pointer.
 LX_EXPORT int getminmax_Nxfloat(const float* src, uint32_t width, uint32_t height, uint32_t comps,
                                 float* min, float* max, uint32_t comp);
 

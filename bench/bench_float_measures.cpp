@@ -38,8 +38,8 @@ std::vector<float> floatFrame(uint32_t comps)
         state = state * 1103515245u + 12345u;
         const uint32_t pixel = uint32_t(i / comps);
         const uint32_t x = pixel % kSide, y = pixel / kSide;
-        v[i] = float(1.0 + 500.0 * (1.0 + std::sin(x * 0.01) * std::cos(y * 0.013)) +
-                     (state >> 24));
+        v[i] =
+            float(1.0 + 500.0 * (1.0 + std::sin(x * 0.01) * std::cos(y * 0.013)) + (state >> 24));
     }
     return v;
 }
@@ -72,10 +72,9 @@ void BM_FloatStretchFiltered(benchmark::State& state)
     const std::vector<float> src = floatFrame(1);
     std::vector<float> tmp(size_t(d) * kSide), dst(size_t(d) * d);
     for (auto _ : state) {
-        stretch_filter_horz_1xfloat(tmp.data(), 1, d * 4, d, kSide, src.data(), kSide * 4, kSide,
-                                    0, 0, kSide, kSide,
-                                    bspline ? filter_quadratic_bspline : filter_triangle,
-                                    bspline ? 3 : 2);
+        stretch_filter_horz_1xfloat(
+            tmp.data(), 1, d * 4, d, kSide, src.data(), kSide * 4, kSide, 0, 0, kSide, kSide,
+            bspline ? filter_quadratic_bspline : filter_triangle, bspline ? 3 : 2);
         stretch_filter_vert_1xfloat(dst.data(), 1, d * 4, d, d, tmp.data(), d * 4, kSide, 0, 0, d,
                                     kSide, bspline ? filter_quadratic_bspline : filter_triangle,
                                     bspline ? 3 : 2);
@@ -197,10 +196,10 @@ void BM_VipsReduceQuarter(benchmark::State& state)
         return true;
     }();
     std::vector<float> pixels = floatFrame(1);
-    VipsImage* image = started ? vips_image_new_from_memory(pixels.data(), pixels.size() * 4,
-                                                            int(kSide), int(kSide), 1,
-                                                            VIPS_FORMAT_FLOAT)
-                               : nullptr;
+    VipsImage* image =
+        started ? vips_image_new_from_memory(pixels.data(), pixels.size() * 4, int(kSide),
+                                             int(kSide), 1, VIPS_FORMAT_FLOAT)
+                : nullptr;
     if (!image) {
         state.SkipWithError("libvips did not start");
         return;

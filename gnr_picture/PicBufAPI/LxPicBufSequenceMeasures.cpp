@@ -71,10 +71,9 @@ int CLxPicBufAPI::CalcSeqSNR(SLxPicBuf* pictures, uint32_t count, double& result
         return -3;
     double sum = 0.0;
     for (uint32_t k = 1; k < count; ++k)
-        sum += bits <= 8 ? squaredDifferences<uint8_t>(pictures[k - 1], pictures[k],
-                                                       histogram.get())
-                         : squaredDifferences<uint16_t>(pictures[k - 1], pictures[k],
-                                                        histogram.get());
+        sum += bits <= 8
+                   ? squaredDifferences<uint8_t>(pictures[k - 1], pictures[k], histogram.get())
+                   : squaredDifferences<uint16_t>(pictures[k - 1], pictures[k], histogram.get());
     size_t low = 0, high = 0;
     bool any = false;
     for (size_t v = 0; v < levels; ++v)

@@ -43,9 +43,10 @@ uint32_t circularity(const void* src, uint32_t distance, uint32_t wb, uint32_t w
         for (uint32_t x = 1; x + 1 < width; ++x) {
             const uint32_t v = mid[x] & mask;
             uint32_t e = v;
-            const T neighbours[8] = {up[x - distance],   up[x],  up[x + distance],
-                                     mid[x - distance],  mid[x + distance],
-                                     down[x - distance], down[x], down[x + distance]};
+            const T neighbours[8] = {up[x - distance],  up[x],
+                                     up[x + distance],  mid[x - distance],
+                                     mid[x + distance], down[x - distance],
+                                     down[x],           down[x + distance]};
             for (T n : neighbours)
                 e = bright ? std::min(e, uint32_t(n) & mask) : std::max(e, uint32_t(n) & mask);
             ++area[v];
@@ -122,10 +123,9 @@ uint32_t threshold_from_integral_circularity_8(const void* src, uint32_t bits, u
                                       excludedTop, 256);
 }
 
-uint32_t threshold_from_integral_circularity_16(const void* src, uint32_t bits,
-                                                uint32_t distance, uint32_t wb, uint32_t width,
-                                                uint32_t count, bool bright, double minArea,
-                                                double excludedTop)
+uint32_t threshold_from_integral_circularity_16(const void* src, uint32_t bits, uint32_t distance,
+                                                uint32_t wb, uint32_t width, uint32_t count,
+                                                bool bright, double minArea, double excludedTop)
 {
     return circularityKernel<uint16_t>(src, bits, distance, wb, width, count, bright, minArea,
                                        excludedTop, 65536);
@@ -133,9 +133,8 @@ uint32_t threshold_from_integral_circularity_16(const void* src, uint32_t bits,
 
 uint32_t CLxPicMemAPI::ThresholdFromIntegralCircularity(const void* src, uint32_t bits,
                                                         uint32_t distance, uint32_t wb,
-                                                        uint32_t width, uint32_t count,
-                                                        bool bright, double minArea,
-                                                        double excludedTop)
+                                                        uint32_t width, uint32_t count, bool bright,
+                                                        double minArea, double excludedTop)
 {
     if (bits > 16)
         return kNoMember;

@@ -23,8 +23,10 @@ Sums sums(const void* src1, uint32_t wb1, const void* src2, uint32_t wb2, uint32
 {
     Sums s;
     for (uint32_t r = 0; r < rows; ++r) {
-        const T* p = reinterpret_cast<const T*>(static_cast<const uint8_t*>(src1) + size_t(r) * wb1);
-        const T* q = reinterpret_cast<const T*>(static_cast<const uint8_t*>(src2) + size_t(r) * wb2);
+        const T* p =
+            reinterpret_cast<const T*>(static_cast<const uint8_t*>(src1) + size_t(r) * wb1);
+        const T* q =
+            reinterpret_cast<const T*>(static_cast<const uint8_t*>(src2) + size_t(r) * wb2);
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t a = lessBackground(p[size_t(x) * step], bg1);
             const uint32_t b = lessBackground(q[size_t(x) * step], bg2);

@@ -15,8 +15,7 @@ inline const uint8_t* lineOf(const void* p, uint32_t wb, uint32_t r)
 }
 
 // A sample of bits depth at pixel x, component c.
-inline uint32_t sampleAt(const uint8_t* line, uint32_t bits, uint32_t comps, uint32_t x,
-                         uint32_t c)
+inline uint32_t sampleAt(const uint8_t* line, uint32_t bits, uint32_t comps, uint32_t x, uint32_t c)
 {
     const size_t i = size_t(x) * comps + c;
     return bits <= 8 ? line[i] : reinterpret_cast<const uint16_t*>(line)[i];
@@ -33,9 +32,9 @@ struct Picture {
 };
 
 // Each source over its own maximum, the result over the destination's.
-int mixByFormula(void* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstBits,
-                 uint32_t dstComp, const Picture& s1, uint32_t comp1, const Picture& s2,
-                 double gamma, uint32_t width, uint32_t rows)
+int mixByFormula(void* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstBits, uint32_t dstComp,
+                 const Picture& s1, uint32_t comp1, const Picture& s2, double gamma, uint32_t width,
+                 uint32_t rows)
 {
     const double max1 = double((1u << s1.bits) - 1), max2 = double((1u << s2.bits) - 1);
     const double maxD = double((1u << dstBits) - 1);
@@ -44,9 +43,8 @@ int mixByFormula(void* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstBits,
         const uint8_t* l2 = lineOf(s2.data, s2.wb, r);
         uint8_t* d = static_cast<uint8_t*>(dst) + size_t(r) * dstWB;
         for (uint32_t x = 0; x < width; ++x) {
-            const double a =
-                std::pow(std::fmin(sampleAt(l1, s1.bits, s1.comps, x, comp1) / max1, 1.0),
-                         1.0 / gamma);
+            const double a = std::pow(
+                std::fmin(sampleAt(l1, s1.bits, s1.comps, x, comp1) / max1, 1.0), 1.0 / gamma);
             const double b = std::fmin(sampleAt(l2, s2.bits, s2.comps, x, 0) / max2, 1.0);
             const double y = std::floor(std::fmin(screen(a, b), 1.0) * maxD);
             const size_t i = size_t(x) * dstComps + dstComp;
@@ -59,9 +57,8 @@ int mixByFormula(void* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstBits,
     return 0;
 }
 
-int mixByTable(uint8_t* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstComp,
-               const Picture& s1, uint32_t comp1, const Picture& s2, double gamma,
-               uint32_t width, uint32_t rows)
+int mixByTable(uint8_t* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstComp, const Picture& s1,
+               uint32_t comp1, const Picture& s2, double gamma, uint32_t width, uint32_t rows)
 {
     struct Free {
         void operator()(uint8_t* p) const { std::free(p); }
@@ -108,8 +105,8 @@ int CLxPicMemAPI::MixDicAndFluo(void* dst, uint32_t dstWB, uint32_t dstComps, ui
     if (dstBits > 8) {
         if (src1Bits <= 8 || src2Bits <= 8)
             return -2;
-        return mixByFormula(dst, dstWB, dstComps, dstBits, dstComp, s1, component, s2, gamma,
-                            width, rows);
+        return mixByFormula(dst, dstWB, dstComps, dstBits, dstComp, s1, component, s2, gamma, width,
+                            rows);
     }
     if (src1Bits <= 8 && src2Bits <= 8)
         return mixByTable(static_cast<uint8_t*>(dst), dstWB, dstComps, dstComp, s1, component, s2,

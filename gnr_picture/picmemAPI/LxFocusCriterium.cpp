@@ -13,8 +13,8 @@ namespace
 // bit members.
 template <class T, uint32_t C, bool Masked>
 int focusCriterium(double* result, int component, const void* pixels, uint32_t wb,
-                   uint32_t compsArg, uint32_t bits, uint32_t xStep, uint32_t yStep,
-                   uint32_t width, uint32_t count, int criterion)
+                   uint32_t compsArg, uint32_t bits, uint32_t xStep, uint32_t yStep, uint32_t width,
+                   uint32_t count, int criterion)
 {
     const uint32_t comps = C ? C : compsArg;
     if (component < -1 || (component >= 0 && uint32_t(component) >= comps) || comps == 0)
@@ -55,13 +55,13 @@ int focusCriterium(double* result, int component, const void* pixels, uint32_t w
 
 } // namespace
 
-#define LX_FOCUS_MEMBER(name, T, C, Masked)                                                      \
-    int name(double* result, int component, const void* pixels, uint32_t wb, uint32_t comps,     \
-             uint32_t bits, uint32_t xStep, uint32_t yStep, uint32_t width, uint32_t count,      \
-             int criterion)                                                                      \
-    {                                                                                            \
-        return focusCriterium<T, C, Masked>(result, component, pixels, wb, comps, bits, xStep,   \
-                                            yStep, width, count, criterion);                     \
+#define LX_FOCUS_MEMBER(name, T, C, Masked)                                                        \
+    int name(double* result, int component, const void* pixels, uint32_t wb, uint32_t comps,       \
+             uint32_t bits, uint32_t xStep, uint32_t yStep, uint32_t width, uint32_t count,        \
+             int criterion)                                                                        \
+    {                                                                                              \
+        return focusCriterium<T, C, Masked>(result, component, pixels, wb, comps, bits, xStep,     \
+                                            yStep, width, count, criterion);                       \
     }
 
 LX_FOCUS_MEMBER(getfocuscriterium_1x8, uint8_t, 1, false)
@@ -74,10 +74,9 @@ LX_FOCUS_MEMBER(getfocuscriterium_Nx8, uint8_t, 0, false)
 LX_FOCUS_MEMBER(getfocuscriterium_Nx9_15, uint16_t, 0, true)
 LX_FOCUS_MEMBER(getfocuscriterium_Nx16, uint16_t, 0, false)
 
-int CLxPicMemAPI::GetFocusCriterium(double* result, int component, const void* pixels,
-                                    uint32_t wb, uint32_t comps, uint32_t bits, uint32_t xStep,
-                                    uint32_t yStep, uint32_t width, uint32_t count,
-                                    ELxFocusCriterium criterion)
+int CLxPicMemAPI::GetFocusCriterium(double* result, int component, const void* pixels, uint32_t wb,
+                                    uint32_t comps, uint32_t bits, uint32_t xStep, uint32_t yStep,
+                                    uint32_t width, uint32_t count, ELxFocusCriterium criterion)
 {
     if (width == 0 || count == 0)
         return 0;

@@ -5,8 +5,8 @@
 
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
-uint32_t CLxPicMemAPI::GetDataInCircle(void* dst, uint32_t dstSize, const void* pixels,
-                                       uint32_t wb, uint32_t bits, uint32_t comps, uint32_t width,
+uint32_t CLxPicMemAPI::GetDataInCircle(void* dst, uint32_t dstSize, const void* pixels, uint32_t wb,
+                                       uint32_t bits, uint32_t comps, uint32_t width,
                                        uint32_t count, uint32_t radius, uint32_t cx, uint32_t cy)
 {
     if (pixels == nullptr || (dst == nullptr && dstSize != 0))
@@ -20,7 +20,8 @@ uint32_t CLxPicMemAPI::GetDataInCircle(void* dst, uint32_t dstSize, const void* 
     const uint8_t* base = static_cast<const uint8_t*>(pixels);
     uint8_t* out = static_cast<uint8_t*>(dst);
     if (radius == 0) {
-        std::memcpy(out, base + size_t(cy) * wb + cx * pixelBytes, std::min<size_t>(pixelBytes, dstSize));
+        std::memcpy(out, base + size_t(cy) * wb + cx * pixelBytes,
+                    std::min<size_t>(pixelBytes, dstSize));
         return 1;
     }
     // The square, cut to the picture.

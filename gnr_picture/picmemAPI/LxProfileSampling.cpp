@@ -39,9 +39,9 @@ void sampleBand(const SLxProfileData& p, O* out, const void* pixels, uint32_t wb
             const int64_t y = int64_t(p.puiY[i]) + int64_t(o * uy);
             if (x < 0 || y < 0 || x >= width || y >= rows)
                 continue;
-            const T* px = reinterpret_cast<const T*>(static_cast<const uint8_t*>(pixels) +
-                                                     size_t(y) * wb) +
-                          size_t(x) * comps;
+            const T* px =
+                reinterpret_cast<const T*>(static_cast<const uint8_t*>(pixels) + size_t(y) * wb) +
+                size_t(x) * comps;
             for (uint32_t c = 0; c < comps; ++c)
                 sum[c] += px[c];
             ++counted;
@@ -150,8 +150,8 @@ int CLxPicMemAPI::GetProfileData(SLxProfileData* profile, uint32_t x0, uint32_t 
             sampleBand<uint8_t>(*profile, static_cast<uint8_t*>(profile->pData), pixels, wb, comps,
                                 width, rows, ux, uy);
         else
-            sampleBand<uint8_t>(*profile, static_cast<uint16_t*>(profile->pData), pixels, wb,
-                                comps, width, rows, ux, uy);
+            sampleBand<uint8_t>(*profile, static_cast<uint16_t*>(profile->pData), pixels, wb, comps,
+                                width, rows, ux, uy);
     } else {
         sampleBand<uint16_t>(*profile, static_cast<uint16_t*>(profile->pData), pixels, wb, comps,
                              width, rows, ux, uy);

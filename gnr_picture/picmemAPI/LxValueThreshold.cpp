@@ -20,11 +20,11 @@ LX_KERNEL_INLINE void thresholdLine(D* d, const S* s, uint32_t low, uint32_t hig
     }
 }
 
-#define LX_THRESHOLD_LINE(name, D, S)                                                            \
-    LX_KERNEL_CLONES void name(D* d, const S* s, uint32_t low, uint32_t high, bool inside,       \
-                               D value, uint32_t width)                                          \
-    {                                                                                            \
-        thresholdLine(d, s, low, high, inside, value, width);                                    \
+#define LX_THRESHOLD_LINE(name, D, S)                                                              \
+    LX_KERNEL_CLONES void name(D* d, const S* s, uint32_t low, uint32_t high, bool inside,         \
+                               D value, uint32_t width)                                            \
+    {                                                                                              \
+        thresholdLine(d, s, low, high, inside, value, width);                                      \
     }
 
 LX_THRESHOLD_LINE(line8to8, uint8_t, uint8_t)
@@ -40,23 +40,21 @@ int threshold(void (*line)(D*, const S*, uint32_t, uint32_t, bool, D, uint32_t),
     const uint32_t rows = width == 0 ? 0 : count / width;
     for (uint32_t r = 0; r < rows; ++r)
         line(reinterpret_cast<D*>(static_cast<uint8_t*>(dst) + size_t(r) * dstWB),
-             reinterpret_cast<const S*>(static_cast<const uint8_t*>(src) + size_t(r) * srcWB),
-             low, high, inside, D(value), width);
+             reinterpret_cast<const S*>(static_cast<const uint8_t*>(src) + size_t(r) * srcWB), low,
+             high, inside, D(value), width);
     return 0;
 }
 
 } // namespace
 
-int threshold_8(void* dst, uint32_t dstWB, const void* src, uint32_t, uint32_t srcWB,
-                uint32_t low, uint32_t high, bool inside, uint32_t value, uint32_t width,
-                uint32_t count)
+int threshold_8(void* dst, uint32_t dstWB, const void* src, uint32_t, uint32_t srcWB, uint32_t low,
+                uint32_t high, bool inside, uint32_t value, uint32_t width, uint32_t count)
 {
     return threshold(line8to8, dst, dstWB, src, srcWB, low, high, inside, value, width, count);
 }
 
-int threshold_16(void* dst, uint32_t dstWB, const void* src, uint32_t, uint32_t srcWB,
-                 uint32_t low, uint32_t high, bool inside, uint32_t value, uint32_t width,
-                 uint32_t count)
+int threshold_16(void* dst, uint32_t dstWB, const void* src, uint32_t, uint32_t srcWB, uint32_t low,
+                 uint32_t high, bool inside, uint32_t value, uint32_t width, uint32_t count)
 {
     return threshold(line16to16, dst, dstWB, src, srcWB, low, high, inside, value, width, count);
 }
@@ -85,8 +83,8 @@ int CLxPicMemAPI::Threshold(void* dst, uint32_t dstWB, const void* src, uint32_t
         return -2;
     if (dst == nullptr || src == nullptr)
         return -4;
-    return (bits <= 8 ? threshold_8 : threshold_16)(dst, dstWB, src, bits, srcWB, low, high,
-                                                    inside, value, width, count);
+    return (bits <= 8 ? threshold_8 : threshold_16)(dst, dstWB, src, bits, srcWB, low, high, inside,
+                                                    value, width, count);
 }
 
 int CLxPicMemAPI::Threshold(void* dst, uint32_t dstBits, uint32_t dstWB, const void* src,
@@ -102,7 +100,6 @@ int CLxPicMemAPI::Threshold(void* dst, uint32_t dstBits, uint32_t dstWB, const v
     const bool dstWords = dstBits > 8, srcWords = srcBits > 8;
     if (dstWords == srcWords)
         return Threshold(dst, dstWB, src, srcBits, srcWB, low, high, inside, value, width, count);
-    return (srcWords ? threshold_16_to_8 : threshold_8_to_16)(dst, dstBits, dstWB, src, srcBits,
-                                                              srcWB, low, high, inside, value,
-                                                              width, count);
+    return (srcWords ? threshold_16_to_8 : threshold_8_to_16)(
+        dst, dstBits, dstWB, src, srcBits, srcWB, low, high, inside, value, width, count);
 }

@@ -35,8 +35,8 @@ TEST(FloatStretchOracle, NearestMatchesResizeNearest)
     struct Size {
         int w, h, dw, dh;
     };
-    const Size sizes[] = {{40, 30, 20, 15}, {40, 30, 10, 10}, {36, 27, 12, 9},
-                          {40, 30, 13, 7},  {7, 5, 14, 10},   {7, 5, 28, 15}, {9, 4, 9, 4}};
+    const Size sizes[] = {{40, 30, 20, 15}, {40, 30, 10, 10}, {36, 27, 12, 9}, {40, 30, 13, 7},
+                          {7, 5, 14, 10},   {7, 5, 28, 15},   {9, 4, 9, 4}};
     for (int comps : {1, 3, 5})
         for (const Size& s : sizes) {
             const cv::Mat src = randomFloats(s.h, s.w, comps, rng);
@@ -64,8 +64,8 @@ TEST(FloatStretchOracle, TriangleEnlargingMatchesLinear)
             cv::resize(src, expected, cv::Size(dw, dh), 0, 0, cv::INTER_LINEAR);
             cv::Mat tmp(h, dw, CV_32FC(comps)), ours(dh, dw, CV_32FC(comps));
             ASSERT_EQ(0, stretch_filter_horz_Nxfloat(tmp.data, comps, uint32_t(tmp.step[0]), dw, h,
-                                                     src.data, uint32_t(src.step[0]), h, 0, 0, w,
-                                                     h, filter_triangle, 2));
+                                                     src.data, uint32_t(src.step[0]), h, 0, 0, w, h,
+                                                     filter_triangle, 2));
             ASSERT_EQ(0, stretch_filter_vert_Nxfloat(ours.data, comps, uint32_t(ours.step[0]), dw,
                                                      dh, tmp.data, uint32_t(tmp.step[0]), h, 0, 0,
                                                      dw, h, filter_triangle, 2));
@@ -105,13 +105,12 @@ TEST(ThresholdOracle, MatchesInRangeAndSetTo)
                 expected.setTo(cv::Scalar(d.dstBits <= 8 ? (value & 0xFF) : (value & 0xFFFF)),
                                mask);
                 const int rc =
-                    twoDepths
-                        ? CLxPicMemAPI::Threshold(dst.data, d.dstBits, uint32_t(dst.step[0]),
-                                                  src.data, d.srcBits, uint32_t(src.step[0]), low,
-                                                  high, inside, value, 33, 19 * 33)
-                        : CLxPicMemAPI::Threshold(dst.data, uint32_t(dst.step[0]), src.data,
-                                                  d.srcBits, uint32_t(src.step[0]), low, high,
-                                                  inside, value, 33, 19 * 33);
+                    twoDepths ? CLxPicMemAPI::Threshold(dst.data, d.dstBits, uint32_t(dst.step[0]),
+                                                        src.data, d.srcBits, uint32_t(src.step[0]),
+                                                        low, high, inside, value, 33, 19 * 33)
+                              : CLxPicMemAPI::Threshold(dst.data, uint32_t(dst.step[0]), src.data,
+                                                        d.srcBits, uint32_t(src.step[0]), low, high,
+                                                        inside, value, 33, 19 * 33);
                 ASSERT_EQ(0, rc);
                 EXPECT_EQ(0.0, cv::norm(dst, expected, cv::NORM_INF))
                     << d.srcBits << "->" << d.dstBits << " inside " << inside;

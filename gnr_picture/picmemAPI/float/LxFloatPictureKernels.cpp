@@ -139,10 +139,9 @@ int setcomponent_Nxfloat(void* dst, uint32_t comps, uint32_t wb, uint32_t comp, 
     return 0;
 }
 
-int copycomponent_Nxfloat_to_Nxfloat(void* dst, uint32_t dstComps, uint32_t dstWB,
-                                     uint32_t dstComp, const void* src, uint32_t srcComps,
-                                     uint32_t srcWB, uint32_t srcComp, uint32_t width,
-                                     uint32_t count)
+int copycomponent_Nxfloat_to_Nxfloat(void* dst, uint32_t dstComps, uint32_t dstWB, uint32_t dstComp,
+                                     const void* src, uint32_t srcComps, uint32_t srcWB,
+                                     uint32_t srcComp, uint32_t width, uint32_t count)
 {
     const uint32_t rows = lineCount(width, count);
     if (dstComp >= dstComps || srcComp >= srcComps)
@@ -181,16 +180,14 @@ int extract_Nx16_to_3xFloat2(float* re, float* im, uint32_t floatComps, uint32_t
                              const void* src, uint32_t srcWB, uint32_t, uint32_t srcComps,
                              uint32_t width, uint32_t count)
 {
-    return extractThree<uint16_t>(re, im, floatComps, floatWB, src, srcWB, srcComps, width,
-                                  count);
+    return extractThree<uint16_t>(re, im, floatComps, floatWB, src, srcWB, srcComps, width, count);
 }
 
-int extract_Float2_to_Nx8(void* dst, uint32_t dstComps, uint32_t dstWB, uint32_t,
-                          const float* re, const float*, uint32_t floatComps, uint32_t floatWB,
-                          uint32_t width, uint32_t count)
+int extract_Float2_to_Nx8(void* dst, uint32_t dstComps, uint32_t dstWB, uint32_t, const float* re,
+                          const float*, uint32_t floatComps, uint32_t floatWB, uint32_t width,
+                          uint32_t count)
 {
-    return extractBack<uint8_t>(dst, dstComps, dstWB, 255u, re, floatComps, floatWB, width,
-                                count);
+    return extractBack<uint8_t>(dst, dstComps, dstWB, 255u, re, floatComps, floatWB, width, count);
 }
 
 int extract_Float2_to_Nx16(void* dst, uint32_t dstComps, uint32_t dstWB, uint32_t bits,

@@ -32,8 +32,8 @@ int stretchNearest(void* dst, uint32_t compsArg, uint32_t dstWB, uint32_t dstW, 
 {
     const uint32_t comps = C ? C : compsArg;
     const uint32_t lineWidth = comps ? srcWB / 4 / comps : 0;
-    if (dstW == 0 || dstH == 0 || regionW == 0 || regionH == 0 || comps == 0 ||
-        x0 >= lineWidth || y0 >= srcLines)
+    if (dstW == 0 || dstH == 0 || regionW == 0 || regionH == 0 || comps == 0 || x0 >= lineWidth ||
+        y0 >= srcLines)
         return 0;
     const float sx = float(regionW) / float(dstW);
     const float sy = float(regionH) / float(dstH);
@@ -79,8 +79,7 @@ class Lists
           uint32_t support)
     {
         const double s = double(in) / out;
-        const uint32_t fw =
-            out < in ? uint32_t(std::min(std::ceil(support * s), 1e9)) : support;
+        const uint32_t fw = out < in ? uint32_t(std::min(std::ceil(support * s), 1e9)) : support;
         const double half = fw / 2.0;
         // Candidates span at most fw + 7 samples.
         m_room = size_t(fw) + 8;
@@ -183,8 +182,8 @@ LX_KERNEL_CLONES void scaleLine(float* d, size_t n)
 }
 
 int filterVert(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
-               const void* tmp, uint32_t tmpWB, uint32_t tmpLines, uint32_t above,
-               uint32_t regionH, LxFloatWeightFn f, uint32_t support)
+               const void* tmp, uint32_t tmpWB, uint32_t tmpLines, uint32_t above, uint32_t regionH,
+               LxFloatWeightFn f, uint32_t support)
 {
     if (dstW == 0 || dstH == 0 || regionH == 0 || comps == 0 || f == nullptr || support == 0 ||
         above >= tmpLines)
@@ -213,24 +212,24 @@ int filterVert(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_
 } // namespace
 
 int stretch_nn_Nxfloat(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
-                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0,
-                       uint32_t y0, uint32_t regionW, uint32_t regionH)
+                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0, uint32_t y0,
+                       uint32_t regionW, uint32_t regionH)
 {
     return stretchNearest<0>(dst, comps, dstWB, dstW, dstH, src, srcWB, srcLines, x0, y0, regionW,
                              regionH);
 }
 
 int stretch_nn_1xfloat(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
-                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0,
-                       uint32_t y0, uint32_t regionW, uint32_t regionH)
+                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0, uint32_t y0,
+                       uint32_t regionW, uint32_t regionH)
 {
     return stretchNearest<1>(dst, comps, dstWB, dstW, dstH, src, srcWB, srcLines, x0, y0, regionW,
                              regionH);
 }
 
 int stretch_nn_3xfloat(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
-                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0,
-                       uint32_t y0, uint32_t regionW, uint32_t regionH)
+                       const void* src, uint32_t srcWB, uint32_t srcLines, uint32_t x0, uint32_t y0,
+                       uint32_t regionW, uint32_t regionH)
 {
     return stretchNearest<3>(dst, comps, dstWB, dstW, dstH, src, srcWB, srcLines, x0, y0, regionW,
                              regionH);
@@ -274,8 +273,7 @@ int stretch_filter_vert_1xfloat(void* dst, uint32_t, uint32_t dstWB, uint32_t ds
                                 uint32_t above, uint32_t, uint32_t regionH, LxFloatWeightFn f,
                                 uint32_t support)
 {
-    return filterVert(dst, 1, dstWB, dstW, dstH, tmp, tmpWB, tmpLines, above, regionH, f,
-                      support);
+    return filterVert(dst, 1, dstWB, dstW, dstH, tmp, tmpWB, tmpLines, above, regionH, f, support);
 }
 
 int stretch_filter_vert_3xfloat(void* dst, uint32_t, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
@@ -283,8 +281,7 @@ int stretch_filter_vert_3xfloat(void* dst, uint32_t, uint32_t dstWB, uint32_t ds
                                 uint32_t above, uint32_t, uint32_t regionH, LxFloatWeightFn f,
                                 uint32_t support)
 {
-    return filterVert(dst, 3, dstWB, dstW, dstH, tmp, tmpWB, tmpLines, above, regionH, f,
-                      support);
+    return filterVert(dst, 3, dstWB, dstW, dstH, tmp, tmpWB, tmpLines, above, regionH, f, support);
 }
 
 double filter_quadratic_bspline(double t)
@@ -313,8 +310,7 @@ int cutimage_float(float* dst, uint32_t width, uint32_t height, const float* src
     const size_t line = size_t(width) * comps;
     for (uint32_t r = 0; r < height && line != 0; ++r)
         std::memcpy(dst + size_t(r) * line,
-                    src + (size_t(y) + r) * srcW * comps + size_t(x) * comps,
-                    line * sizeof(float));
+                    src + (size_t(y) + r) * srcW * comps + size_t(x) * comps, line * sizeof(float));
     return 0;
 }
 

@@ -100,8 +100,8 @@ int toneMap(void* dstVoid, uint32_t bits, const float* src, uint32_t width, uint
 
 } // namespace
 
-int getminmax_Nxfloat(const float* src, uint32_t width, uint32_t height, uint32_t comps,
-                      float* min, float* max, uint32_t comp)
+int getminmax_Nxfloat(const float* src, uint32_t width, uint32_t height, uint32_t comps, float* min,
+                      float* max, uint32_t comp)
 {
     if (min == nullptr || max == nullptr || comp >= comps)
         return 0;

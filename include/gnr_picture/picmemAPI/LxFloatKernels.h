@@ -29,9 +29,9 @@ LX_EXPORT int setcomponent_Nxfloat(void* dst, uint32_t comps, uint32_t wb, uint3
 // Component srcComp of src into component dstComp of dst; an index outside
 // its picture does nothing.
 LX_EXPORT int copycomponent_Nxfloat_to_Nxfloat(void* dst, uint32_t dstComps, uint32_t dstWB,
-                                               uint32_t dstComp, const void* src,
-                                               uint32_t srcComps, uint32_t srcWB,
-                                               uint32_t srcComp, uint32_t width, uint32_t count);
+                                               uint32_t dstComp, const void* src, uint32_t srcComps,
+                                               uint32_t srcWB, uint32_t srcComp, uint32_t width,
+                                               uint32_t count);
 
 // --- Float2 conversions ------------------------------------------------------
 //
@@ -43,18 +43,16 @@ LX_EXPORT int copycomponent_Nxfloat_to_Nxfloat(void* dst, uint32_t dstComps, uin
 LX_EXPORT int extract_Nx8_to_1xFloat2(float* re, float* im, uint32_t floatComps, uint32_t floatWB,
                                       const void* src, uint32_t srcWB, uint32_t bits,
                                       uint32_t srcComps, uint32_t width, uint32_t count);
-LX_EXPORT int extract_Nx16_to_1xFloat2(float* re, float* im, uint32_t floatComps,
-                                       uint32_t floatWB, const void* src, uint32_t srcWB,
-                                       uint32_t bits, uint32_t srcComps, uint32_t width,
-                                       uint32_t count);
+LX_EXPORT int extract_Nx16_to_1xFloat2(float* re, float* im, uint32_t floatComps, uint32_t floatWB,
+                                       const void* src, uint32_t srcWB, uint32_t bits,
+                                       uint32_t srcComps, uint32_t width, uint32_t count);
 // The three samples of each pixel, as floats.
 LX_EXPORT int extract_Nx8_to_3xFloat2(float* re, float* im, uint32_t floatComps, uint32_t floatWB,
                                       const void* src, uint32_t srcWB, uint32_t bits,
                                       uint32_t srcComps, uint32_t width, uint32_t count);
-LX_EXPORT int extract_Nx16_to_3xFloat2(float* re, float* im, uint32_t floatComps,
-                                       uint32_t floatWB, const void* src, uint32_t srcWB,
-                                       uint32_t bits, uint32_t srcComps, uint32_t width,
-                                       uint32_t count);
+LX_EXPORT int extract_Nx16_to_3xFloat2(float* re, float* im, uint32_t floatComps, uint32_t floatWB,
+                                       const void* src, uint32_t srcWB, uint32_t bits,
+                                       uint32_t srcComps, uint32_t width, uint32_t count);
 // Each value v of the first plane stores trunc(v + 0.5) held to 0 .. M (255
 // at 8 bits, 2^bits - 1 at 9 to 16); NaN stores 0. min(dstComps, floatComps)
 // components a pixel are written.
@@ -83,8 +81,8 @@ LX_EXPORT int getminmax_Nxfloat(const float* src, uint32_t width, uint32_t heigh
 // s = M / log10(X + 1).
 LX_EXPORT int map_float_to_Nx8_Tumblin(void* dst, uint32_t bits, const float* src, uint32_t width,
                                        uint32_t height, uint32_t comps);
-LX_EXPORT int map_float_to_Nx16_Tumblin(void* dst, uint32_t bits, const float* src,
-                                        uint32_t width, uint32_t height, uint32_t comps);
+LX_EXPORT int map_float_to_Nx16_Tumblin(void* dst, uint32_t bits, const float* src, uint32_t width,
+                                        uint32_t height, uint32_t comps);
 LX_EXPORT int map_float_to_Nx8_param_Tumblin(void* dst, uint32_t bits, const float* src,
                                              uint32_t width, uint32_t height, uint32_t comps,
                                              uint32_t p);
@@ -120,9 +118,9 @@ typedef double (*LxFloatWeightFn)(double t);
 // filter over s source columns. Weights are 16.16, each list normalised by
 // truncating division. srcLines, y0 and lineCount are not read.
 typedef int LxFloatFilterHorzFn(void* tmp, uint32_t comps, uint32_t tmpWB, uint32_t dstW,
-                                uint32_t lines, const void* src, uint32_t srcWB,
-                                uint32_t srcLines, uint32_t x0, uint32_t y0, uint32_t regionW,
-                                uint32_t lineCount, LxFloatWeightFn filter, uint32_t support);
+                                uint32_t lines, const void* src, uint32_t srcWB, uint32_t srcLines,
+                                uint32_t x0, uint32_t y0, uint32_t regionW, uint32_t lineCount,
+                                LxFloatWeightFn filter, uint32_t support);
 LX_EXPORT LxFloatFilterHorzFn stretch_filter_horz_Nxfloat;
 LX_EXPORT LxFloatFilterHorzFn stretch_filter_horz_1xfloat;
 LX_EXPORT LxFloatFilterHorzFn stretch_filter_horz_3xfloat;
@@ -147,12 +145,10 @@ LX_EXPORT double filter_quadratic_bspline(double t);
 
 // The whole src into dst at (x, y).
 LX_EXPORT int copyrect_float(float* dst, uint32_t dstW, uint32_t dstH, const float* src,
-                             uint32_t srcW, uint32_t srcH, uint32_t x, uint32_t y,
-                             uint32_t comps);
+                             uint32_t srcW, uint32_t srcH, uint32_t x, uint32_t y, uint32_t comps);
 // The width x height rectangle at (x, y) of src into dst.
 LX_EXPORT int cutimage_float(float* dst, uint32_t width, uint32_t height, const float* src,
-                             uint32_t srcW, uint32_t srcH, uint32_t x, uint32_t y,
-                             uint32_t comps);
+                             uint32_t srcW, uint32_t srcH, uint32_t x, uint32_t y, uint32_t comps);
 // The width x height rectangle at (srcX, srcY) of src to (dstX, dstY) of dst.
 LX_EXPORT int tilepad_float(float* dst, uint32_t dstW, uint32_t dstH, const float* src,
                             uint32_t srcW, uint32_t srcH, uint32_t dstX, uint32_t dstY,

@@ -28,12 +28,12 @@ LX_EXPORT LxFocusCriteriumFn getfocuscriterium_Nx16;
 // Each destination sample whose source sample v lies within low..high
 // (inside) or outside it (!inside) takes value (its low 8 or 16 bits); the
 // others keep theirs. One sample a pixel.
-LX_EXPORT int threshold_8(void* dst, uint32_t dstWB, const void* src, uint32_t bits,
-                          uint32_t srcWB, uint32_t low, uint32_t high, bool inside,
-                          uint32_t value, uint32_t width, uint32_t count);
+LX_EXPORT int threshold_8(void* dst, uint32_t dstWB, const void* src, uint32_t bits, uint32_t srcWB,
+                          uint32_t low, uint32_t high, bool inside, uint32_t value, uint32_t width,
+                          uint32_t count);
 LX_EXPORT int threshold_16(void* dst, uint32_t dstWB, const void* src, uint32_t bits,
-                           uint32_t srcWB, uint32_t low, uint32_t high, bool inside,
-                           uint32_t value, uint32_t width, uint32_t count);
+                           uint32_t srcWB, uint32_t low, uint32_t high, bool inside, uint32_t value,
+                           uint32_t width, uint32_t count);
 LX_EXPORT int threshold_8_to_16(void* dst, uint32_t dstBits, uint32_t dstWB, const void* src,
                                 uint32_t srcBits, uint32_t srcWB, uint32_t low, uint32_t high,
                                 bool inside, uint32_t value, uint32_t width, uint32_t count);

@@ -27,8 +27,8 @@ TEST(FloatPictureKernels, CopiesAndFillsRespectPadding)
     EXPECT_EQ(0, setcomponent_Nxfloat(dst.data(), 2, 20, 2, 7.0f, 2, 4)); // no component 2
     EXPECT_EQ((std::vector<float>{0.5f, 3, 0.5f, 3, 9, 0.5f, 3, 0.5f, 3, 9}), dst);
 
-    EXPECT_EQ(0, copycomponent_Nxfloat_to_Nxfloat(dst.data(), 2, 20, 0, src.data(), 2, 20, 1, 2,
-                                                  4));
+    EXPECT_EQ(0,
+              copycomponent_Nxfloat_to_Nxfloat(dst.data(), 2, 20, 0, src.data(), 2, 20, 1, 2, 4));
     EXPECT_EQ((std::vector<float>{2, 3, 4, 3, 9, 6, 3, 8, 3, 9}), dst);
 }
 
@@ -69,10 +69,10 @@ TEST(FloatPictureKernels, Float2BackConversionRoundsAndClamps)
         uint32_t expected;
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {{1100.2f, 10, 1023}, {3.5f, 10, 4},    {3.4f, 10, 3},
-                          {-0.4f, 10, 0},      {-7.0f, 10, 0},   {nan, 10, 0},
+    const Case cases[] = {{1100.2f, 10, 1023},   {3.5f, 10, 4},    {3.4f, 10, 3},
+                          {-0.4f, 10, 0},        {-7.0f, 10, 0},   {nan, 10, 0},
                           {70000.0f, 16, 65535}, {254.6f, 8, 255}, {300.0f, 8, 255},
-                          {-3.0f, 8, 0},       {nan, 8, 0},      {12.49f, 8, 12}};
+                          {-3.0f, 8, 0},         {nan, 8, 0},      {12.49f, 8, 12}};
     for (const Case& c : cases) {
         const float im = 123.0f;
         if (c.bits == 8) {

@@ -45,10 +45,11 @@ TEST(FloatStretchNearest, MembersAgreeAcrossComponentCounts)
     for (uint32_t comps : {1u, 3u, 5u}) {
         const std::vector<float> src = ramp(7 * 5 * comps);
         std::vector<float> a(3 * 11 * comps, -1), b(3 * 11 * comps, -1);
-        auto member = comps == 1 ? stretch_nn_1xfloat : comps == 3 ? stretch_nn_3xfloat
-                                                                   : stretch_nn_Nxfloat;
-        EXPECT_EQ(0, member(a.data(), comps, 3 * comps * 4, 3, 11, src.data(), 7 * comps * 4, 5,
-                            0, 0, 7, 5));
+        auto member = comps == 1   ? stretch_nn_1xfloat
+                      : comps == 3 ? stretch_nn_3xfloat
+                                   : stretch_nn_Nxfloat;
+        EXPECT_EQ(0, member(a.data(), comps, 3 * comps * 4, 3, 11, src.data(), 7 * comps * 4, 5, 0,
+                            0, 7, 5));
         EXPECT_EQ(0, stretch_nn_Nxfloat(b.data(), comps, 3 * comps * 4, 3, 11, src.data(),
                                         7 * comps * 4, 5, 0, 0, 7, 5));
         EXPECT_EQ(a, b) << comps;
@@ -93,9 +94,8 @@ std::vector<float> stretchTwoPass(const std::vector<float>& src, uint32_t comps,
     std::vector<float> tmp(size_t(dw) * comps * h), dst(size_t(dw) * comps * dh);
     EXPECT_EQ(0, stretch_filter_horz_Nxfloat(tmp.data(), comps, dw * comps * 4, dw, h, src.data(),
                                              w * comps * 4, h, 0, 0, w, h, f, support));
-    EXPECT_EQ(0, stretch_filter_vert_Nxfloat(dst.data(), comps, dw * comps * 4, dw, dh,
-                                             tmp.data(), dw * comps * 4, h, 0, 0, dw, h, f,
-                                             support));
+    EXPECT_EQ(0, stretch_filter_vert_Nxfloat(dst.data(), comps, dw * comps * 4, dw, dh, tmp.data(),
+                                             dw * comps * 4, h, 0, 0, dw, h, f, support));
     return dst;
 }
 
@@ -105,8 +105,8 @@ struct Shape {
 
 TEST(FloatStretchFilter, ConstantsStayConstant)
 {
-    const Shape shapes[] = {{16, 16, 4, 4}, {5, 7, 13, 3}, {100, 3, 7, 20}, {9, 9, 9, 9},
-                            {1, 1, 5, 5},   {64, 2, 3, 1}};
+    const Shape shapes[] = {{16, 16, 4, 4}, {5, 7, 13, 3}, {100, 3, 7, 20},
+                            {9, 9, 9, 9},   {1, 1, 5, 5},  {64, 2, 3, 1}};
     for (const Shape& s : shapes)
         for (uint32_t comps : {1u, 3u, 4u})
             for (auto [f, support] : {std::pair<LxFloatWeightFn, uint32_t>{filter_triangle, 2},
@@ -149,15 +149,15 @@ TEST(FloatStretchFilter, MembersAgree)
         auto horz = comps == 1 ? stretch_filter_horz_1xfloat : stretch_filter_horz_3xfloat;
         horz(a.data(), comps, 4 * comps * 4, 4, 6, src.data(), 9 * comps * 4, 6, 0, 0, 9, 6,
              filter_quadratic_bspline, 3);
-        stretch_filter_horz_Nxfloat(b.data(), comps, 4 * comps * 4, 4, 6, src.data(),
-                                    9 * comps * 4, 6, 0, 0, 9, 6, filter_quadratic_bspline, 3);
+        stretch_filter_horz_Nxfloat(b.data(), comps, 4 * comps * 4, 4, 6, src.data(), 9 * comps * 4,
+                                    6, 0, 0, 9, 6, filter_quadratic_bspline, 3);
         EXPECT_EQ(a, b);
         std::vector<float> c(4 * 2 * comps), d(4 * 2 * comps);
         auto vert = comps == 1 ? stretch_filter_vert_1xfloat : stretch_filter_vert_3xfloat;
         vert(c.data(), comps, 4 * comps * 4, 4, 2, a.data(), 4 * comps * 4, 6, 0, 0, 4, 6,
              filter_triangle, 2);
-        stretch_filter_vert_Nxfloat(d.data(), comps, 4 * comps * 4, 4, 2, a.data(),
-                                    4 * comps * 4, 6, 0, 0, 4, 6, filter_triangle, 2);
+        stretch_filter_vert_Nxfloat(d.data(), comps, 4 * comps * 4, 4, 2, a.data(), 4 * comps * 4,
+                                    6, 0, 0, 4, 6, filter_triangle, 2);
         EXPECT_EQ(c, d);
     }
 }

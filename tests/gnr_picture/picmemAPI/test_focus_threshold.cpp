@@ -16,8 +16,8 @@ TEST(FocusCriterium, ExamplesOfOneRow)
 {
     const uint8_t row[4] = {0, 10, 0, 10};
     double r = -1;
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 0, row, 4, 1, 8, 1, 1, 4, 4,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, 0, row, 4, 1, 8, 1, 1, 4, 4, Focus::eLxFocusGradientRms));
     EXPECT_DOUBLE_EQ(10.0, r);
     EXPECT_EQ(0, Focus::GetFocusCriterium(&r, -1, row, 4, 1, 8, 1, 1, 4, 4,
                                           Focus::eLxFocusGradientToSignal));
@@ -40,13 +40,13 @@ TEST(FocusCriterium, StepsPickThePairs)
     // x step 2 on width 5: pairs (0,1) and (2,3); (4,5) is outside.
     const uint8_t row[5] = {1, 4, 1, 2, 100};
     double r = 0;
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 0, row, 5, 1, 8, 2, 1, 5, 5,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, 0, row, 5, 1, 8, 2, 1, 5, 5, Focus::eLxFocusGradientRms));
     EXPECT_DOUBLE_EQ(std::sqrt((9.0 + 1.0) / 2), r);
     // y step 2 skips the second row.
     const uint8_t rows[3][2] = {{1, 4}, {0, 100}, {1, 4}};
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 0, rows, 2, 1, 8, 1, 2, 2, 6,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, 0, rows, 2, 1, 8, 1, 2, 2, 6, Focus::eLxFocusGradientRms));
     EXPECT_DOUBLE_EQ(3.0, r);
 }
 
@@ -75,31 +75,31 @@ TEST(FocusCriterium, ComponentsAndErrors)
 {
     const uint8_t rgb[6] = {0, 3, 30, 6, 9, 60}; // two pixels
     double r = -1;
-    EXPECT_EQ(-4, Focus::GetFocusCriterium(&r, 3, rgb, 6, 3, 8, 1, 1, 2, 2,
-                                           Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        -4, Focus::GetFocusCriterium(&r, 3, rgb, 6, 3, 8, 1, 1, 2, 2, Focus::eLxFocusGradientRms));
     EXPECT_EQ(-1.0, r);
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, -1, rgb, 6, 3, 8, 1, 1, 2, 2,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, -1, rgb, 6, 3, 8, 1, 1, 2, 2, Focus::eLxFocusGradientRms));
     EXPECT_DOUBLE_EQ(double(25 - 11), r); // means 11 and 25
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 2, rgb, 6, 3, 8, 1, 1, 2, 2,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, 2, rgb, 6, 3, 8, 1, 1, 2, 2, Focus::eLxFocusGradientRms));
     EXPECT_DOUBLE_EQ(30.0, r);
     r = -1;
-    EXPECT_EQ(-4, Focus::GetFocusCriterium(&r, 1, rgb, 6, 1, 8, 1, 1, 6, 6,
-                                           Focus::eLxFocusGradientRms));
-    EXPECT_EQ(-4, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 0, 1, 6, 6,
-                                           Focus::eLxFocusGradientRms));
-    EXPECT_EQ(-4, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 0, 6, 6,
-                                           Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        -4, Focus::GetFocusCriterium(&r, 1, rgb, 6, 1, 8, 1, 1, 6, 6, Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        -4, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 0, 1, 6, 6, Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        -4, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 0, 6, 6, Focus::eLxFocusGradientRms));
     EXPECT_EQ(-4, Focus::GetFocusCriterium(nullptr, 0, rgb, 6, 1, 8, 1, 1, 6, 6,
                                            Focus::eLxFocusGradientRms));
-    EXPECT_EQ(-2, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 7, 1, 1, 6, 6,
-                                           Focus::eLxFocusGradientRms));
-    EXPECT_EQ(-2, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 1, 6, 6,
-                                           Focus::ELxFocusCriterium(2)));
+    EXPECT_EQ(
+        -2, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 7, 1, 1, 6, 6, Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        -2, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 1, 6, 6, Focus::ELxFocusCriterium(2)));
     EXPECT_EQ(-1.0, r);
-    EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 1, 0, 6,
-                                          Focus::eLxFocusGradientRms));
+    EXPECT_EQ(
+        0, Focus::GetFocusCriterium(&r, 0, rgb, 6, 1, 8, 1, 1, 0, 6, Focus::eLxFocusGradientRms));
     EXPECT_EQ(-1.0, r);
 }
 
@@ -110,8 +110,8 @@ TEST(ValueThreshold, InsideAndOutside)
         pic.push_back(uint8_t(v));
     std::vector<uint8_t> in = pic, out = pic;
     EXPECT_EQ(0, CLxPicMemAPI::Threshold(in.data(), 8, in.data(), 8, 8, 10, 20, true, 0, 8, 32));
-    EXPECT_EQ(0, CLxPicMemAPI::Threshold(out.data(), 8, pic.data(), 8, 8, 10, 20, false, 255, 8,
-                                         32));
+    EXPECT_EQ(0,
+              CLxPicMemAPI::Threshold(out.data(), 8, pic.data(), 8, 8, 10, 20, false, 255, 8, 32));
     for (int v = 0; v < 32; ++v) {
         EXPECT_EQ(v >= 10 && v <= 20 ? 0 : v, in[v]) << v;
         EXPECT_EQ(v >= 10 && v <= 20 ? v : 255, out[v]) << v;
@@ -164,8 +164,8 @@ TEST(CircularityThreshold, DiscGivesALevelBetween)
     EXPECT_EQ(level8, level16);
     // Dark objects: the background set below the disc's level is no disc, but
     // a level still lies between.
-    const uint32_t dark = CLxPicMemAPI::ThresholdFromIntegralCircularity(
-        narrow.data(), 8, 1, n, n, n * n, false, 0.01, 0.0);
+    const uint32_t dark = CLxPicMemAPI::ThresholdFromIntegralCircularity(narrow.data(), 8, 1, n, n,
+                                                                         n * n, false, 0.01, 0.0);
     EXPECT_GE(dark, 20u);
     EXPECT_LT(dark, 200u);
 }
@@ -179,12 +179,12 @@ TEST(CircularityThreshold, ConstantAndBadArguments)
                                                                  true, 0.0, 0.0));
     EXPECT_EQ(0u, CLxPicMemAPI::ThresholdFromIntegralCircularity(flat.data(), 8, 1, 10, 2, 100,
                                                                  true, 0.0, 0.0));
-    EXPECT_EQ(0xFFFFFFFCu, CLxPicMemAPI::ThresholdFromIntegralCircularity(
-                               flat.data(), 8, 2, 10, 10, 100, true, 0.0, 0.0));
-    EXPECT_EQ(0xFFFFFFFCu, CLxPicMemAPI::ThresholdFromIntegralCircularity(
-                               nullptr, 8, 1, 10, 10, 100, true, 0.0, 0.0));
-    EXPECT_EQ(0xFFFFFFFEu, CLxPicMemAPI::ThresholdFromIntegralCircularity(
-                               flat.data(), 17, 1, 10, 10, 100, true, 0.0, 0.0));
+    EXPECT_EQ(0xFFFFFFFCu, CLxPicMemAPI::ThresholdFromIntegralCircularity(flat.data(), 8, 2, 10, 10,
+                                                                          100, true, 0.0, 0.0));
+    EXPECT_EQ(0xFFFFFFFCu, CLxPicMemAPI::ThresholdFromIntegralCircularity(nullptr, 8, 1, 10, 10,
+                                                                          100, true, 0.0, 0.0));
+    EXPECT_EQ(0xFFFFFFFEu, CLxPicMemAPI::ThresholdFromIntegralCircularity(flat.data(), 17, 1, 10,
+                                                                          10, 100, true, 0.0, 0.0));
 }
 
 } // namespace

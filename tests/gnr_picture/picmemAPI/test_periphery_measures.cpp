@@ -18,8 +18,8 @@ struct Coloc {
     {
         const uint32_t pitch = wb ? wb : width * step * (bits > 8 ? 2 : 1);
         return CLxPicMemAPI::Colocalization(a, pitch, b, pitch, step, bits, width, count, bg1, bg2,
-                                            out[0], out[1], out[2], out[3], out[4], out[5],
-                                            out[6], out[7], out[8]);
+                                            out[0], out[1], out[2], out[3], out[4], out[5], out[6],
+                                            out[7], out[8]);
     }
 };
 
@@ -110,11 +110,11 @@ TEST_F(ProfileFixture, HorizontalLineWithBand)
 
 TEST_F(ProfileFixture, GeometryOnlyAndErrors)
 {
-    EXPECT_EQ(-2, CLxPicMemAPI::GetProfileData(nullptr, 0, 9, 0, 0, nullptr, 0, 1, 8, 10, 30,
-                                               nullptr));
+    EXPECT_EQ(-2,
+              CLxPicMemAPI::GetProfileData(nullptr, 0, 9, 0, 0, nullptr, 0, 1, 8, 10, 30, nullptr));
     profile.dStep = 2.0;
-    EXPECT_EQ(0, CLxPicMemAPI::GetProfileData(&profile, 3, 3, 0, 7, nullptr, 0, 1, 8, 10, 30,
-                                              &metric));
+    EXPECT_EQ(
+        0, CLxPicMemAPI::GetProfileData(&profile, 3, 3, 0, 7, nullptr, 0, 1, 8, 10, 30, &metric));
     EXPECT_EQ(4u, profile.uiCount);
     EXPECT_EQ(nullptr, profile.pData);
     for (uint32_t i = 0; i < 4; ++i) {
@@ -123,8 +123,8 @@ TEST_F(ProfileFixture, GeometryOnlyAndErrors)
         EXPECT_EQ(double(i), metric.pdDistance[i]);
     }
     profile.dStep = -1.0;
-    EXPECT_EQ(-4, CLxPicMemAPI::GetProfileData(&profile, 0, 1, 0, 0, nullptr, 0, 1, 8, 10, 30,
-                                               nullptr));
+    EXPECT_EQ(
+        -4, CLxPicMemAPI::GetProfileData(&profile, 0, 1, 0, 0, nullptr, 0, 1, 8, 10, 30, nullptr));
 }
 
 TEST(PixelSquare, InsideEdgesAndOutside)
@@ -133,31 +133,31 @@ TEST(PixelSquare, InsideEdgesAndOutside)
     for (int i = 0; i < 100; ++i)
         pic[i] = uint16_t(i);
     std::vector<uint16_t> out(64, 0xFFFF);
-    EXPECT_EQ(16u, CLxPicMemAPI::GetDataInCircle(out.data(), 128, pic.data(), 20, 12, 1, 10, 100,
-                                                 2, 5, 5));
+    EXPECT_EQ(16u, CLxPicMemAPI::GetDataInCircle(out.data(), 128, pic.data(), 20, 12, 1, 10, 100, 2,
+                                                 5, 5));
     EXPECT_EQ(33, out[0]);
     EXPECT_EQ(36, out[3]);
     EXPECT_EQ(66, out[15]);
     EXPECT_EQ(0xFFFF, out[16]);
 
     // Centre (1, 0), radius 3: columns 0..3, rows 0..2 of the picture.
-    EXPECT_EQ(12u, CLxPicMemAPI::GetDataInCircle(out.data(), 128, pic.data(), 20, 12, 1, 10, 100,
-                                                 3, 1, 0));
+    EXPECT_EQ(12u, CLxPicMemAPI::GetDataInCircle(out.data(), 128, pic.data(), 20, 12, 1, 10, 100, 3,
+                                                 1, 0));
     EXPECT_EQ(0, out[0]);
     EXPECT_EQ(23, out[11]);
     // Bounded by the destination size, the count by the picture.
     std::vector<uint16_t> small(3, 0xFFFF);
-    EXPECT_EQ(12u, CLxPicMemAPI::GetDataInCircle(small.data(), 4, pic.data(), 20, 12, 1, 10, 100,
-                                                 3, 1, 0));
+    EXPECT_EQ(12u, CLxPicMemAPI::GetDataInCircle(small.data(), 4, pic.data(), 20, 12, 1, 10, 100, 3,
+                                                 1, 0));
     EXPECT_EQ(0xFFFF, small[2]);
 
-    EXPECT_EQ(1u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 0,
-                                                9, 9));
+    EXPECT_EQ(
+        1u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 0, 9, 9));
     EXPECT_EQ(99, out[0]);
-    EXPECT_EQ(0u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 2,
-                                                10, 3));
-    EXPECT_EQ(0u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 0,
-                                                3, 10));
+    EXPECT_EQ(
+        0u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 2, 10, 3));
+    EXPECT_EQ(
+        0u, CLxPicMemAPI::GetDataInCircle(out.data(), 2, pic.data(), 20, 12, 1, 10, 100, 0, 3, 10));
 }
 
 TEST(DicFluoMix, BlackAndWhiteSecondSource)
@@ -166,23 +166,23 @@ TEST(DicFluoMix, BlackAndWhiteSecondSource)
     const uint8_t black[4] = {};
     const uint8_t white[4] = {255, 255, 255, 255};
     uint8_t out[4] = {};
-    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out, 4, 1, 8, fluo, 4, 1, 8, black, 4, 1, 8, 0, 1.0,
-                                             4, 4));
+    EXPECT_EQ(
+        0, CLxPicMemAPI::MixDicAndFluo(out, 4, 1, 8, fluo, 4, 1, 8, black, 4, 1, 8, 0, 1.0, 4, 4));
     EXPECT_EQ((std::vector<uint8_t>{0, 60, 128, 255}), std::vector<uint8_t>(out, out + 4));
-    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out, 4, 1, 8, fluo, 4, 1, 8, white, 4, 1, 8, 0, 2.0,
-                                             4, 4));
+    EXPECT_EQ(
+        0, CLxPicMemAPI::MixDicAndFluo(out, 4, 1, 8, fluo, 4, 1, 8, white, 4, 1, 8, 0, 2.0, 4, 4));
     EXPECT_EQ((std::vector<uint8_t>{255, 255, 255, 255}), std::vector<uint8_t>(out, out + 4));
 
     const uint16_t fluo16[2] = {0, 2000};
     const uint16_t black16[2] = {};
     const uint16_t white16[2] = {1023, 1023};
     uint16_t out16[2] = {};
-    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out16, 4, 1, 12, fluo16, 4, 1, 12, black16, 4, 1,
-                                             10, 0, 1.0, 2, 2));
+    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out16, 4, 1, 12, fluo16, 4, 1, 12, black16, 4, 1, 10,
+                                             0, 1.0, 2, 2));
     EXPECT_EQ(0, out16[0]);
     EXPECT_EQ(2000, out16[1]);
-    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out16, 4, 1, 12, fluo16, 4, 1, 12, white16, 4, 1,
-                                             10, 0, 1.0, 2, 2));
+    EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out16, 4, 1, 12, fluo16, 4, 1, 12, white16, 4, 1, 10,
+                                             0, 1.0, 2, 2));
     EXPECT_EQ(4095, out16[0]);
     // 8-bit destination, deeper sources: each source over its own maximum.
     EXPECT_EQ(0, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 8, fluo16, 4, 1, 12, black16, 4, 1, 10, 0,
@@ -199,12 +199,10 @@ TEST(DicFluoMix, Errors)
     EXPECT_EQ(-4, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 8, a, 2, 1, 8, a, 2, 1, 8, 0, std::nan(""),
                                               2, 2));
     EXPECT_EQ(-4, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 8, a, 2, 1, 8, a, 2, 1, 8, 1, 1.0, 2, 2));
-    EXPECT_EQ(-4, CLxPicMemAPI::MixDicAndFluo(nullptr, 2, 1, 8, a, 2, 1, 8, a, 2, 1, 8, 0, 1.0,
-                                              2, 2));
-    EXPECT_EQ(-2, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 12, a, 2, 1, 8, a, 2, 1, 8, 0, 1.0, 1,
-                                              1));
-    EXPECT_EQ(-2, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 8, a, 2, 1, 24, a, 2, 1, 8, 0, 1.0, 1,
-                                              1));
+    EXPECT_EQ(-4,
+              CLxPicMemAPI::MixDicAndFluo(nullptr, 2, 1, 8, a, 2, 1, 8, a, 2, 1, 8, 0, 1.0, 2, 2));
+    EXPECT_EQ(-2, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 12, a, 2, 1, 8, a, 2, 1, 8, 0, 1.0, 1, 1));
+    EXPECT_EQ(-2, CLxPicMemAPI::MixDicAndFluo(out, 2, 1, 8, a, 2, 1, 24, a, 2, 1, 8, 0, 1.0, 1, 1));
 }
 
 } // namespace

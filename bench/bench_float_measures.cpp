@@ -28,6 +28,7 @@ namespace
 {
 
 constexpr uint32_t kSide = 2048;
+constexpr int kCvSide = int(kSide);
 
 // A smooth float frame with some noise, all values above 0.
 std::vector<float> floatFrame(uint32_t comps)
@@ -135,8 +136,9 @@ void BM_CvResize(benchmark::State& state)
     cv::setNumThreads(1);
     const uint32_t d = scaled(state.range(0));
     std::vector<float> pixels = floatFrame(1);
-    const cv::Mat src(int(kSide), int(kSide), CV_32F, pixels.data());
-    cv::Mat dst(int(d), int(d), CV_32F);
+    const cv::Mat src(kCvSide, kCvSide, CV_32F, pixels.data());
+    const int side = int(d);
+    cv::Mat dst(side, side, CV_32F);
     const int mode = state.range(1) == 0 ? cv::INTER_NEAREST : cv::INTER_LINEAR;
     for (auto _ : state) {
         cv::resize(src, dst, dst.size(), 0, 0, mode);
@@ -155,7 +157,7 @@ void BM_CvInRangeSetTo(benchmark::State& state)
 {
     cv::setNumThreads(1);
     std::vector<uint8_t> pixels = byteFrame();
-    const cv::Mat src(int(kSide), int(kSide), CV_8U, pixels.data());
+    const cv::Mat src(kCvSide, kCvSide, CV_8U, pixels.data());
     cv::Mat dst = src.clone(), mask;
     for (auto _ : state) {
         cv::inRange(src, cv::Scalar(60), cv::Scalar(180), mask);
@@ -172,7 +174,7 @@ void BM_CvTonemapDrago(benchmark::State& state)
 {
     cv::setNumThreads(1);
     std::vector<float> pixels = floatFrame(3);
-    const cv::Mat src(int(kSide), int(kSide), CV_32FC3, pixels.data());
+    const cv::Mat src(kCvSide, kCvSide, CV_32FC3, pixels.data());
     cv::Mat out;
     const cv::Ptr<cv::TonemapDrago> drago = cv::createTonemapDrago();
     for (auto _ : state) {

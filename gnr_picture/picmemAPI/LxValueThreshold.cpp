@@ -12,10 +12,19 @@ template <class D, class S>
 LX_KERNEL_INLINE void thresholdLine(D* d, const S* s, uint32_t low, uint32_t high, bool inside,
                                     D value, uint32_t width)
 {
-    // Unsigned wrap turns low <= v <= high into one comparison.
-    const uint32_t span = high - low;
+    // The range cut to the source's values, so that the comparison runs in
+    // the sample's own width; unsigned wrap makes it one comparison.
+    const uint32_t top = S(~S(0));
+    const bool empty = high < low || low > top;
+    if (empty) {
+        if (!inside)
+            for (uint32_t x = 0; x < width; ++x)
+                d[x] = value;
+        return;
+    }
+    const S lo = S(low), span = S((high < top ? high : top) - low);
     for (uint32_t x = 0; x < width; ++x) {
-        const bool in = high >= low && uint32_t(s[x]) - low <= span;
+        const bool in = S(s[x] - lo) <= span;
         d[x] = in == inside ? value : d[x];
     }
 }

@@ -118,6 +118,27 @@ TEST(ValueThreshold, InsideAndOutside)
     }
 }
 
+// Ranges reaching past the sample's values, or empty.
+TEST(ValueThreshold, RangesBeyondTheSamples)
+{
+    struct Case {
+        uint32_t low, high;
+        bool inside;
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {{300, 400, true, {0, 128, 255}},  {300, 400, false, {9, 9, 9}},
+                          {100, 70000, true, {0, 9, 9}},    {100, 70000, false, {9, 128, 255}},
+                          {200, 100, true, {0, 128, 255}},  {200, 100, false, {9, 9, 9}},
+                          {0, 0xFFFFFFFF, true, {9, 9, 9}}, {255, 255, true, {0, 128, 9}}};
+    for (const Case& c : cases) {
+        const uint8_t src[3] = {0, 128, 255};
+        uint8_t dst[3] = {0, 128, 255};
+        EXPECT_EQ(0, CLxPicMemAPI::Threshold(dst, 3, src, 8, 3, c.low, c.high, c.inside, 9, 3, 3));
+        EXPECT_EQ(c.expected, std::vector<uint8_t>(dst, dst + 3))
+            << c.low << ".." << c.high << " inside " << c.inside;
+    }
+}
+
 TEST(ValueThreshold, DepthsAndErrors)
 {
     const uint16_t src[4] = {5, 300, 4095, 1000};

@@ -329,4 +329,17 @@ class LX_EXPORT CLxPicBufAPI
     // format returns 0 untouched. On every failure (-2, -3 without memory,
     // -9 for an unusable record) the picture stays as it was.
     static int ConvertBpcAndComp(SLxPicBuf* pic, uint32_t bits, uint32_t comps);
+
+    // --- Sequence noise and difference measures ---------------------------
+
+    // Frame-to-frame noise of count pictures of one format (up to 16 bits)
+    // over the range of values the sequence uses: sqrt(sum of squared
+    // differences / (width x height x count)) / (high - low); 0 when the
+    // pictures use one value only. -4 for fewer than two pictures, a missing
+    // one or a format that changes; -2 above 16 bits; -3 without memory.
+    static int CalcSeqSNR(SLxPicBuf* pictures, uint32_t count, double& result);
+    // -10 ln(mean of |a - b| / max(a, b) over all samples); +inf for equal
+    // pictures, 0.0 below 8 bits, -9.0 for a missing picture, different
+    // formats or more than 16 bits.
+    static double AvgDifferenceInDecibels(SLxPicBuf* a, SLxPicBuf* b);
 };

@@ -23,6 +23,8 @@
 #include "w32_system/LxExport.h"
 
 struct SLxRatioDesc;
+struct SLxProfileData;
+struct SLxProfileMetric;
 
 class LX_EXPORT CLxPicMemAPI
 {
@@ -728,4 +730,68 @@ class LX_EXPORT CLxPicMemAPI
                                  const void* src, uint32_t comps, uint32_t bits, uint32_t srcWB,
                                  const void* low, const void* high, bool inside, uint32_t width,
                                  uint32_t count, uint32_t combineMode);
+
+    // --- Focus, value thresholds and periphery measures -------------------
+
+    enum ELxFocusCriterium {
+        eLxFocusGradientToSignal = 0, // sqrt(gradient energy / signal energy)
+        eLxFocusGradientRms = 1,      // sqrt(gradient energy / pairs)
+    };
+    // From the pairs (x, x + 1) at x = 0, xStep, ... below width - 1 on the
+    // rows 0, yStep, ...: component -1 is the pixel's mean. 8, 9-15 and 16
+    // bits; a component the picture lacks, a missing pointer or a step of 0
+    // -4; an unknown criterion -2 once a row is visited. No pair (or a black
+    // picture) gives 0.0.
+    static int GetFocusCriterium(double* result, int component, const void* pixels, uint32_t wb,
+                                 uint32_t comps, uint32_t bits, uint32_t xStep, uint32_t yStep,
+                                 uint32_t width, uint32_t count, ELxFocusCriterium criterion);
+    // Samples whose source value lies within low..high (inside) or outside
+    // it take value; one sample a pixel (pass width x comps for all). Up to
+    // 8 bits bytes, 9 to 16 words, more -2; missing pictures -4.
+    static int Threshold(void* dst, uint32_t dstWB, const void* src, uint32_t bits,
+                         uint32_t srcWB, uint32_t low, uint32_t high, bool inside, uint32_t value,
+                         uint32_t width, uint32_t count);
+    static int Threshold(void* dst, uint32_t dstBits, uint32_t dstWB, const void* src,
+                         uint32_t srcBits, uint32_t srcWB, uint32_t low, uint32_t high,
+                         bool inside, uint32_t value, uint32_t width, uint32_t count);
+    // The most compact level set's grey level, 0 when none qualifies (width
+    // 0 too). Unsigned codes: 0xFFFFFFFE above 16 bits, 0xFFFFFFFC for a
+    // neighbour distance other than 1 or no picture, 0xFFFFFFFD without
+    // memory for the 16-bit tables.
+    static uint32_t ThresholdFromIntegralCircularity(const void* src, uint32_t bits,
+                                                     uint32_t distance, uint32_t wb,
+                                                     uint32_t width, uint32_t count, bool bright,
+                                                     double minArea, double excludedTop);
+    // Pearson, overlap, k1, k2, M1, M2, mean a, mean b and the Pearson
+    // denominator of two channels less their backgrounds (held at 0), over
+    // count / width whole lines, step samples apart. More than 16 bits -2.
+    static int Colocalization(const void* src1, uint32_t src1WB, const void* src2,
+                              uint32_t src2WB, uint32_t step, uint32_t bits, uint32_t width,
+                              uint32_t count, uint32_t background1, uint32_t background2,
+                              double& pearson, double& overlap, double& k1, double& k2,
+                              double& m1, double& m2, double& meanA, double& meanB,
+                              double& denominator);
+    // Samples the picture along (x0, y0)-(x1, y1) into the record (arrays it
+    // still holds are released first), averaging a band of the record's
+    // half width across the line, and fills the metric when given. No
+    // record -2; no memory for the points -2; without pixels only the
+    // geometry.
+    static int GetProfileData(SLxProfileData* profile, uint32_t x0, uint32_t x1, uint32_t y0,
+                              uint32_t y1, const void* pixels, uint32_t wb, uint32_t comps,
+                              uint32_t bits, uint32_t width, uint32_t count,
+                              SLxProfileMetric* metric);
+    // Copies the pixels of the square [cx - radius, cx + radius) x [cy -
+    // radius, cy + radius), cut to the picture, line after line into dst (at
+    // most dstSize bytes); returns the square's pixel count (radius 0: the
+    // centre pixel, 1). A centre outside the picture copies nothing: 0.
+    static uint32_t GetDataInCircle(void* dst, uint32_t dstSize, const void* pixels, uint32_t wb,
+                                    uint32_t bits, uint32_t comps, uint32_t width,
+                                    uint32_t count, uint32_t radius, uint32_t cx, uint32_t cy);
+    // Screen blend of src1's component (brightened by 1 / gamma) with src2's
+    // first component into dst's component (0 when dst lacks it).
+    static int MixDicAndFluo(void* dst, uint32_t dstWB, uint32_t dstComps, uint32_t dstBits,
+                             const void* src1, uint32_t src1WB, uint32_t src1Comps,
+                             uint32_t src1Bits, const void* src2, uint32_t src2WB,
+                             uint32_t src2Comps, uint32_t src2Bits, uint32_t component,
+                             double gamma, uint32_t width, uint32_t count);
 };

@@ -93,14 +93,17 @@ int forwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t w = s.width, h = s.height;
     bool changed = false;
-    for (int64_t x = 0; x <= w - 2; ++x)
+    // Every column of the top and bottom rows: a corner left to one pass
+    // never sees the neighbours that only the other pass reads, and the
+    // passes would settle short of the reconstruction there.
+    for (int64_t x = 0; x < w; ++x)
         changed |= updatePixel(d, s, 0, x, kForward);
     for (int64_t y = 1; y <= h - 2; ++y) {
         changed |= updatePixel(d, s, y, 0, kForward);
         changed |= updateInteriorRow<T, true>(d, s, y, 1, w - 1);
         changed |= updatePixel(d, s, y, w - 1, kForward);
     }
-    for (int64_t x = 0; x <= w - 2; ++x)
+    for (int64_t x = 0; x < w; ++x)
         changed |= updatePixel(d, s, h - 1, x, kForward);
     return changed ? 1 : 0;
 }
@@ -116,14 +119,14 @@ int backwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t w = s.width, h = s.height;
     bool changed = false;
-    for (int64_t x = w - 1; x >= 1; --x)
+    for (int64_t x = w - 1; x >= 0; --x)
         changed |= updatePixel(d, s, h - 1, x, kBackward);
     for (int64_t y = h - 2; y >= 1; --y) {
         changed |= updatePixel(d, s, y, w - 1, kBackward);
         changed |= updateInteriorRow<T, false>(d, s, y, 1, w - 1);
         changed |= updatePixel(d, s, y, 0, kBackward);
     }
-    for (int64_t x = w - 1; x >= 1; --x)
+    for (int64_t x = w - 1; x >= 0; --x)
         changed |= updatePixel(d, s, 0, x, kBackward);
     return changed ? 1 : 0;
 }

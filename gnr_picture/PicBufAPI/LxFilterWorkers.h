@@ -42,7 +42,8 @@ bool KernelWalkParams16(const SLxPicBuf* dst, const SLxPicBuf* src, const SLxKer
 // The sample at the clamped row and column (signed: -1 is row 0).
 uint8_t GetSampleClamped8(const SLxPicBuf* pic, int64_t row, int64_t col, uint32_t comp);
 uint16_t GetSampleClamped16(const SLxPicBuf* pic, int64_t row, int64_t col, uint32_t comp);
-// Write one sample; the plain forms do not clamp (the caller keeps inside).
+// Write one sample. The plain forms are for coordinates inside the picture;
+// all of them clamp, so a stray coordinate never leaves the picture.
 void SetSample_8(SLxPicBuf* pic, uint32_t row, uint32_t col, uint32_t comp, uint8_t value);
 void SetSample_16(SLxPicBuf* pic, uint32_t row, uint32_t col, uint32_t comp, uint16_t value);
 void SetSampleClamped8(SLxPicBuf* pic, int64_t row, int64_t col, uint32_t comp, uint8_t value);
@@ -176,7 +177,9 @@ int CreateAnaglyphKernel_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf
 // 0 where src is 0. Forward: NW, N, NE, W and itself, rows top down, left
 // to right; backward: itself, E, SW, S, SE, bottom up, right to left. The
 // kernel is the 3 x 3 neighbourhood record; a source smaller than it
-// returns 0 at once. Returns 1 when a sample changed, else 0.
+// returns 0 at once. Both passes visit every pixel (the top and bottom rows
+// too), so passes repeated until neither changes anything give the
+// reconstruction. Returns 1 when a sample changed, else 0.
 int RegionalMaximaStep1_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
 int RegionalMaximaStep1_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
 int RegionalMaximaPass_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
@@ -203,8 +206,10 @@ int smoothsquare_box_16(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n);
 // Each sample stretched about the middle of its local n x n minimum and
 // maximum: ((s - mid) x trunc(amount x 1024)) >> 10 + mid, held to the
 // depth. The envelopes (of the box-smoothed source when smoothFirst) are
-// exact on every fourth column and row and interpolated between. n even,
-// 2 .. min(width, height) - 1, else -9; -3 without scratch memory.
+// exact on every fourth column and row and interpolated between (every gap
+// between two exact columns or rows; past the last one it is repeated). n
+// from 1 to min(width, height), else -9 (the operation passes an even n of
+// at least 2, limited to min(width, height) - 1); -3 without scratch memory.
 int localcontrast_tailed_8(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount,
                            bool smoothFirst);
 int localcontrast_tailed_16(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount,

@@ -154,8 +154,7 @@ Plane planeOf(const SLxHisto& h, uint32_t c)
 
 // The first bin from 0 up at which reached(count of that bin, running sum
 // including it) holds; max when none.
-template <class Reached>
-uint32_t scanUp(const Plane& p, Reached reached)
+template <class Reached> uint32_t scanUp(const Plane& p, Reached reached)
 {
     uint64_t sum = 0;
     for (uint32_t j = 0; j <= p.max; ++j) {
@@ -167,8 +166,7 @@ uint32_t scanUp(const Plane& p, Reached reached)
 }
 
 // The first bin from max down; 0 when none.
-template <class Reached>
-uint32_t scanDown(const Plane& p, Reached reached)
+template <class Reached> uint32_t scanDown(const Plane& p, Reached reached)
 {
     uint64_t sum = 0;
     for (uint32_t j = p.max;; --j) {
@@ -283,14 +281,13 @@ int CLxHistoAPI::Calculate(SLxHisto* histo, const SLxPicBuf* pic, bool reset)
     } else if (histo->uiAreaMode != 0) {
         return 0;
     }
-    return CLxPicMemAPI::GetHistogramEx(histo->ppCompHisto, histo->pHisto, histo->uiBinSize,
-                                        start, pic->uiWidthBytes, pic->uiComps, pic->uiBpc,
-                                        histo->uiStepX, histo->uiStepY, rowLength,
-                                        uint32_t(count));
+    return CLxPicMemAPI::GetHistogramEx(histo->ppCompHisto, histo->pHisto, histo->uiBinSize, start,
+                                        pic->uiWidthBytes, pic->uiComps, pic->uiBpc, histo->uiStepX,
+                                        histo->uiStepY, rowLength, uint32_t(count));
 }
 
-int CLxHistoAPI::CalculateUnderBinary(SLxHisto* histo, const SLxPicBuf* pic,
-                                      const SLxPicBuf* mask, bool reset)
+int CLxHistoAPI::CalculateUnderBinary(SLxHisto* histo, const SLxPicBuf* pic, const SLxPicBuf* mask,
+                                      bool reset)
 {
     if (!histo || !lxpicbuf::coversFormat(pic) || !lxpicbuf::coversFormat(mask) ||
         mask->uiBpc != 8 || mask->uiComps != 1)
@@ -316,9 +313,9 @@ int CLxHistoAPI::CalculateUnderBinary(SLxHisto* histo, const SLxPicBuf* pic,
     if (uint64_t(w) * h == 0)
         return 0;
     return CLxPicMemAPI::GetHistogramUnderBinary(
-        histo->ppCompHisto, histo->pHisto, histo->uiBinSize, pixelAt(*pic, x, y),
-        pic->uiWidthBytes, pic->uiComps, pic->uiBpc, pixelAt(*mask, x, y), mask->uiWidthBytes,
-        histo->uiStepX, histo->uiStepY, w, uint32_t(uint64_t(w) * h));
+        histo->ppCompHisto, histo->pHisto, histo->uiBinSize, pixelAt(*pic, x, y), pic->uiWidthBytes,
+        pic->uiComps, pic->uiBpc, pixelAt(*mask, x, y), mask->uiWidthBytes, histo->uiStepX,
+        histo->uiStepY, w, uint32_t(uint64_t(w) * h));
 }
 
 int CLxHistoAPI::GetLowHighFreqAbs(const SLxHisto* histo, unsigned* low, unsigned* high,

@@ -13,8 +13,7 @@ namespace
 
 // Sum is wide enough for a whole box; prefix sums may wrap, their
 // differences (one box) do not.
-template <class T, class Sum>
-int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
+template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
 {
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
@@ -37,11 +36,23 @@ int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
         for (int64_t x = 0; x < w; ++x)
             prefix[x + 1] = prefix[x] + column[x];
         T* out = d.row(y);
-        for (int64_t x = 0; x < w; ++x) {
+        const auto edge = [&](int64_t x) {
             const int64_t lo = std::max<int64_t>(0, x - lead), hi = std::min(w - 1, x + half - 1);
             const Sum sum = Sum(prefix[hi + 1] - prefix[lo]);
             out[x] = T(sum / Sum((hi - lo + 1) * rows));
-        }
+        };
+        // Where the whole row of the box is inside, the count is n x rows:
+        // a double division of two exact integers, truncated, is exact (the
+        // quotient is never within 2^-40 of an integer it does not reach),
+        // and it vectorises where an integer division does not.
+        const int64_t x0 = std::min(lead, w), x1 = std::max(x0, w - half + 1);
+        for (int64_t x = 0; x < x0; ++x)
+            edge(x);
+        const double count = double(n * rows);
+        for (int64_t x = x0; x < x1; ++x)
+            out[x] = T(double(Sum(prefix[x + half] - prefix[x - lead])) / count);
+        for (int64_t x = x1; x < w; ++x)
+            edge(x);
         if (y + half < h) {
             const T* __restrict in = s.row(y + half);
             for (int64_t x = 0; x < w; ++x)
@@ -56,8 +67,7 @@ int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
     return 0;
 }
 
-template <class T>
-int boxChecked(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
+template <class T> int boxChecked(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n)
 {
     if (!picturesFit<T>(dst, src) || src->uiComps != 1 || n < 2 ||
         uint32_t(n) > std::min(src->uiWidth, src->uiHeight))

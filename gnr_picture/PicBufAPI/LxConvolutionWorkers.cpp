@@ -29,8 +29,7 @@ struct Divide {
 struct Unsigned {
     Divide divide;
     int64_t maxValue;
-    template <class T>
-    T store(int64_t s) const
+    template <class T> T store(int64_t s) const
     {
         return T(std::clamp<int64_t>(divide(s), 0, maxValue));
     }
@@ -41,8 +40,7 @@ struct Signed {
     Divide divide;
     int64_t lowest, highest;
     uint32_t signFlip, shift;
-    template <class T>
-    T store(int64_t s) const
+    template <class T> T store(int64_t s) const
     {
         const int64_t v = std::clamp<int64_t>(divide(s), lowest, highest);
         return T((uint32_t(v) ^ signFlip) - shift);
@@ -107,8 +105,8 @@ int convolve(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, Part
 }
 
 template <class T>
-int convolveUnsigned(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                     int32_t divisor, uint32_t maxValue, Part part)
+int convolveUnsigned(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, int32_t divisor,
+                     uint32_t maxValue, Part part)
 {
     return convolve<T>(dst, src, kernel, part, [&](uint32_t n) {
         return Unsigned{Divide(divisor, n), int64_t(maxValue)};
@@ -140,8 +138,8 @@ void edgesRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, int6
                                (int64_t(south[e]) - south[w]);
             const int64_t gy = 2 * (int64_t(south[x * comps + c]) - north[x * comps + c]) +
                                (int64_t(south[e]) - north[e]) + (int64_t(south[w]) - north[w]);
-            out[x * comps + c] = T(std::min<int64_t>((gx < 0 ? -gx : gx) + (gy < 0 ? -gy : gy),
-                                                     maxValue));
+            out[x * comps + c] =
+                T(std::min<int64_t>((gx < 0 ? -gx : gx) + (gy < 0 ? -gy : gy), maxValue));
         };
         // Columns with both neighbours inside run as plain sample loops.
         const int64_t a = std::max<int64_t>(r.x0, 1), b = std::min<int64_t>(r.x1, s.width - 1);
@@ -152,8 +150,8 @@ void edgesRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, int6
             const int64_t w = i - comps, e = i + comps;
             const int32_t gx = 2 * (int32_t(mid[e]) - mid[w]) + (int32_t(north[e]) - north[w]) +
                                (int32_t(south[e]) - south[w]);
-            const int32_t gy = 2 * (int32_t(south[i]) - north[i]) +
-                               (int32_t(south[e]) - north[e]) + (int32_t(south[w]) - north[w]);
+            const int32_t gy = 2 * (int32_t(south[i]) - north[i]) + (int32_t(south[e]) - north[e]) +
+                               (int32_t(south[w]) - north[w]);
             const int32_t m = (gx < 0 ? -gx : gx) + (gy < 0 ? -gy : gy);
             out[i] = T(m < maxValue ? m : maxValue);
         }
@@ -202,9 +200,8 @@ int ConvolveInterior_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k
     return convolveUnsigned<uint16_t>(dst, src, kernel, divisor, maxValue, Part::interior);
 }
 
-int ConvolveSigned_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                     int32_t divisor, int32_t lowest, int32_t highest, uint32_t signFlip,
-                     uint32_t shift)
+int ConvolveSigned_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, int32_t divisor,
+                     int32_t lowest, int32_t highest, uint32_t signFlip, uint32_t shift)
 {
     return convolveSigned<uint8_t>(dst, src, kernel, divisor, lowest, highest, signFlip, shift,
                                    Part::borders);
@@ -245,13 +242,11 @@ int ConvolveSignedInterior_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKer
                                     Part::interior);
 }
 
-int EdgesDetect_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                  uint32_t maxValue)
+int EdgesDetect_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t maxValue)
 {
     return edges<uint8_t>(dst, src, kernel, maxValue, Part::borders);
 }
-int EdgesDetect_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                   uint32_t maxValue)
+int EdgesDetect_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t maxValue)
 {
     return edges<uint16_t>(dst, src, kernel, maxValue, Part::borders);
 }

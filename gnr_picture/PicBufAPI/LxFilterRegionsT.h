@@ -17,8 +17,7 @@
 namespace lxfilter
 {
 
-template <class T>
-struct Plane {
+template <class T> struct Plane {
     T* data;
     size_t stride; // samples from one line to the next
     int64_t width, height, comps;
@@ -29,8 +28,7 @@ struct Plane {
     T& at(int64_t y, int64_t x, int64_t c) const { return row(y)[size_t(x * comps + c)]; }
 };
 
-template <class T>
-Plane<T> planeOf(const SLxPicBuf& pic)
+template <class T> Plane<T> planeOf(const SLxPicBuf& pic)
 {
     using Raw = std::conditional_t<std::is_const_v<T>, const void*, void*>;
     return Plane<T>{static_cast<T*>(Raw(pic.pData)), pic.uiWidthBytes / sizeof(T), pic.uiWidth,
@@ -38,8 +36,7 @@ Plane<T> planeOf(const SLxPicBuf& pic)
 }
 
 // A picture given with memory whose lines hold their samples of type T.
-template <class T>
-bool pictureFits(const SLxPicBuf* pic)
+template <class T> bool pictureFits(const SLxPicBuf* pic)
 {
     return pic && pic->pData && pic->uiComps != 0 && pic->uiWidthBytes % sizeof(T) == 0 &&
            uint64_t(pic->uiWidth) * pic->uiComps * sizeof(T) <= pic->uiWidthBytes &&
@@ -47,8 +44,7 @@ bool pictureFits(const SLxPicBuf* pic)
 }
 
 // Both pictures fit, with the same width, height and components.
-template <class T>
-bool picturesFit(const SLxPicBuf* dst, const SLxPicBuf* src)
+template <class T> bool picturesFit(const SLxPicBuf* dst, const SLxPicBuf* src)
 {
     return pictureFits<T>(dst) && pictureFits<T>(src) && dst->uiWidth == src->uiWidth &&
            dst->uiHeight == src->uiHeight && dst->uiComps == src->uiComps;
@@ -61,8 +57,7 @@ struct Element {
 
 // Scratch kept by the thread between calls; Slot keeps the buffers of one
 // call apart. Null when memory runs out.
-template <class T, int Slot>
-T* scratch(size_t n)
+template <class T, int Slot> T* scratch(size_t n)
 {
     thread_local std::vector<T> buffer;
     if (buffer.size() < n) {
@@ -106,8 +101,7 @@ inline Rect interiorOf(int64_t width, int64_t height, const SLxKernel& k)
 
 // The border strips: top, bottom, left, right; the whole picture when the
 // interior is empty.
-template <class F>
-void forEachBorderStrip(int64_t width, int64_t height, const SLxKernel& k, F f)
+template <class F> void forEachBorderStrip(int64_t width, int64_t height, const SLxKernel& k, F f)
 {
     const Rect in = interiorOf(width, height, k);
     if (in.empty()) {
@@ -132,7 +126,7 @@ template <class Run, class Edge>
 void splitShifted(int64_t x0, int64_t x1, int64_t dx, int64_t width, int64_t comps, Run run,
                   Edge edge)
 {
-    const int64_t a = std::clamp<int64_t>(-dx, x0, x1);        // first reading inside
+    const int64_t a = std::clamp<int64_t>(-dx, x0, x1);       // first reading inside
     const int64_t b = std::clamp<int64_t>(width - dx, a, x1); // first past the right edge
     if (a > x0)
         edge((0) * comps, 0, a - x0);

@@ -112,9 +112,8 @@ int ConvolveInterior_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k
 // bits minus CalcIntMin of the sample width. _8, _16 and _32B: border strips;
 // _32A and the Interior members: the interior (nothing when the kernel does
 // not fit).
-int ConvolveSigned_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                     int32_t divisor, int32_t lowest, int32_t highest, uint32_t signFlip,
-                     uint32_t shift);
+int ConvolveSigned_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, int32_t divisor,
+                     int32_t lowest, int32_t highest, uint32_t signFlip, uint32_t shift);
 int ConvolveSigned_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                       int32_t divisor, int32_t lowest, int32_t highest, uint32_t signFlip,
                       uint32_t shift);
@@ -135,8 +134,7 @@ int ConvolveSignedInterior_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKer
 // row above). The kernel (a 3 x 3 anchored at its centre) only marks which
 // samples are border. EdgesDetect_*: the border strips; the Interior
 // members: the interior.
-int EdgesDetect_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
-                  uint32_t maxValue);
+int EdgesDetect_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t maxValue);
 int EdgesDetect_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                    uint32_t maxValue);
 int EdgesDetectInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
@@ -188,8 +186,8 @@ int RegionalMaximaStep2_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel
 // clamped reads; sets *changed to 1 on a change, never clears it.
 void RegionalMaximaBorderPixel_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row, uint32_t col,
                                  int* changed);
-void RegionalMaximaBorderPixel_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row,
-                                  uint32_t col, int* changed);
+void RegionalMaximaBorderPixel_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row, uint32_t col,
+                                  int* changed);
 void RegionalMaximaBorderPixelBack_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row,
                                      uint32_t col, int* changed);
 void RegionalMaximaBorderPixelBack_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row,

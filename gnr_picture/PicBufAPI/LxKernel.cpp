@@ -17,9 +17,9 @@ uint32_t CalcKernelOffsets(const SLxPicBuf* pic, const SLxKernel* kernel, ptrdif
         return 0;
     const ptrdiff_t comps = pic->uiComps;
     const uint32_t sampleBytes = CLxPicBufAPI::CalcCompSize(pic->uiBpc);
-    const ptrdiff_t stride = windowMode ? ptrdiff_t(kernel->uiNCols) * comps
-                                        : ptrdiff_t(sampleBytes ? pic->uiWidthBytes / sampleBytes
-                                                                : 0);
+    const ptrdiff_t stride = windowMode
+                                 ? ptrdiff_t(kernel->uiNCols) * comps
+                                 : ptrdiff_t(sampleBytes ? pic->uiWidthBytes / sampleBytes : 0);
     uint32_t n = 0;
     for (uint32_t r = 0; r < kernel->uiNRows; ++r)
         for (uint32_t c = 0; c < kernel->uiNCols; ++c) {

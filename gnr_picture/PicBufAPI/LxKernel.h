@@ -11,10 +11,10 @@
 #define MAX_KERNEL_ELEMENTS 10000
 
 struct SLxKernel {
-    char16_t wszName[64];  // zero-terminated; "Smooth2", "Smooth3", "Oct4" pick shape workers
-    uint32_t uiNRows;      // rows
-    uint32_t uiNCols;      // columns
-    uint32_t uiCenterRow;  // the anchor: the element that lands on the output sample
+    char16_t wszName[64]; // zero-terminated; "Smooth2", "Smooth3", "Oct4" pick shape workers
+    uint32_t uiNRows;     // rows
+    uint32_t uiNCols;     // columns
+    uint32_t uiCenterRow; // the anchor: the element that lands on the output sample
     uint32_t uiCenterCol;
     int32_t iValues[MAX_KERNEL_ELEMENTS]; // weights, row by row
     uint8_t ubMask[MAX_KERNEL_ELEMENTS];  // non-zero where the element takes part

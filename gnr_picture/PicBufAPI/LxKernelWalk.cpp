@@ -36,8 +36,7 @@ bool walkParams(const SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ker
     return true;
 }
 
-template <class T>
-T* clampedAddress(const SLxPicBuf* pic, int64_t row, int64_t col, uint32_t comp)
+template <class T> T* clampedAddress(const SLxPicBuf* pic, int64_t row, int64_t col, uint32_t comp)
 {
     const int64_t y = std::clamp<int64_t>(row, 0, int64_t(pic->uiHeight) - 1);
     const int64_t x = std::clamp<int64_t>(col, 0, int64_t(pic->uiWidth) - 1);

@@ -15,8 +15,7 @@ using namespace lxfilter;
 namespace
 {
 
-template <class T>
-void minmaxOf(int64_t from, int64_t to, const T* samples, T* pair)
+template <class T> void minmaxOf(int64_t from, int64_t to, const T* samples, T* pair)
 {
     T lo = T(~T(0)), hi = 0;
     for (int64_t i = from; i < to; ++i) {
@@ -66,8 +65,7 @@ void slide(const T* lowLine, const T* highLine, int64_t count, int64_t n, int64_
 }
 
 template <class T>
-int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount,
-                  bool smoothFirst)
+int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount, bool smoothFirst)
 {
     if (!picturesFit<T>(dst, src) || src->uiComps != 1 || n < 1 ||
         uint32_t(n) > std::min(src->uiWidth, src->uiHeight))
@@ -88,7 +86,8 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     // The working picture, in the destination until the mapping.
     int status = 0;
     if (smoothFirst && n >= 2)
-        status = sizeof(T) == 1 ? smoothsquare_box_8(dst, src, n) : smoothsquare_box_16(dst, src, n);
+        status =
+            sizeof(T) == 1 ? smoothsquare_box_8(dst, src, n) : smoothsquare_box_16(dst, src, n);
     else
         for (int64_t y = 0; y < h; ++y)
             std::memcpy(d.row(y), s.row(y), size_t(w) * sizeof(T));
@@ -140,7 +139,8 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
                 const T* a = plane + at(k, 0);
                 const T* b = plane + at(k + 4, 0);
                 for (int64_t x = 0; x < w; ++x)
-                    out[x] = T((uint32_t(a[x]) * uint32_t(4 - j) + uint32_t(b[x]) * uint32_t(j)) >> 2);
+                    out[x] =
+                        T((uint32_t(a[x]) * uint32_t(4 - j) + uint32_t(b[x]) * uint32_t(j)) >> 2);
             }
         for (int64_t y = lastExact + 1; y < h; ++y)
             std::copy(plane + at(lastExact, 0), plane + at(lastExact, 0) + w, plane + at(y, 0));

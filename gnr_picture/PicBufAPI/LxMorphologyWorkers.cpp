@@ -4,6 +4,7 @@
 // vectorises; the clamped edges are short runs of the edge pixel.
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
+#include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
 
 using namespace lxfilter;
 
@@ -11,18 +12,12 @@ namespace
 {
 
 struct MinOp {
-    template <class T>
-    static T apply(T a, T b)
-    {
-        return b < a ? b : a;
-    }
+    static constexpr bool isMin = true;
+    template <class T> static T apply(T a, T b) { return b < a ? b : a; }
 };
 struct MaxOp {
-    template <class T>
-    static T apply(T a, T b)
-    {
-        return b > a ? b : a;
-    }
+    static constexpr bool isMin = false;
+    template <class T> static T apply(T a, T b) { return b > a ? b : a; }
 };
 
 // out[0 .. (x1 - x0) x comps) combined with the source row `in` shifted by
@@ -39,8 +34,7 @@ void combineShifted(T* __restrict out, const T* __restrict in, int64_t x0, int64
             if (first)
                 std::copy(b, b + len, a);
             else
-                for (int64_t i = 0; i < len; ++i)
-                    a[i] = Op::apply(a[i], b[i]);
+                CombineRow<T, Op::isMin>(a, b, size_t(len));
         },
         [&](int64_t o, int64_t s, int64_t pixels) {
             for (int64_t p = 0; p < pixels; ++p)
@@ -52,8 +46,8 @@ void combineShifted(T* __restrict out, const T* __restrict in, int64_t x0, int64
 }
 
 template <class T, class Op>
-void morphRegion(const Plane<T>& dst, const Plane<const T>& src, const Rect& r,
-                 const Element* el, uint32_t n)
+void morphRegion(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
+                 uint32_t n)
 {
     for (int64_t y = r.y0; y < r.y1; ++y) {
         T* out = dst.row(y) + r.x0 * dst.comps;
@@ -114,10 +108,40 @@ int morphNamed(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     return 0;
 }
 
+// The minimum (maximum) of every window of n pixels along a padded row of
+// W + n - 1 pixels, into out (W pixels), by doubling: windows of 1, 2, 4,
+// ... pixels, combined for the set bits of n, so a pixel costs about
+// log2(n) + popcount(n) vector steps instead of n.
+template <class T, class Op>
+void windowExtremes(const T* padded, int64_t width, int64_t n, int64_t comps, T* out, T* ping,
+                    T* pong)
+{
+    const T* cur = padded;
+    int64_t curLen = width + n - 1, span = 1, offset = 0;
+    bool first = true;
+    for (int64_t bit = 0;; ++bit) {
+        if (n >> bit & 1) {
+            if (first)
+                std::copy(cur + offset * comps, cur + (offset + width) * comps, out);
+            else
+                CombineRow<T, Op::isMin>(out, cur + offset * comps, size_t(width * comps));
+            first = false;
+            offset += span;
+        }
+        if ((n >> (bit + 1)) == 0)
+            break;
+        T* next = cur == ping ? pong : ping;
+        CombineInto<T, Op::isMin>(next, cur, cur + span * comps, size_t((curLen - span) * comps));
+        cur = next;
+        curLen -= span;
+        span *= 2;
+    }
+}
+
 // Full odd squares, separable: min/max do not depend on order, and clamping
 // acts on rows and columns independently, so a column pass over the clamped
 // rows and a row pass over the clamped columns give the square's result,
-// borders included.
+// borders included. Two output rows share the n - 1 rows between them.
 template <class T, class Op>
 int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
@@ -130,21 +154,47 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t r = kernel->uiCenterRow, n = kernel->uiNRows;
-    const int64_t len = s.width * s.comps;
-    T* column = scratch<T, 1>(size_t(len));
-    if (!column)
+    const int64_t comps = s.comps, len = s.width * comps, padded = (s.width + n - 1) * comps;
+    if (n == 1) {
+        for (int64_t y = 0; y < s.height; ++y)
+            std::copy(s.row(y), s.row(y) + len, d.row(y));
+        return 0;
+    }
+    T* common = scratch<T, 1>(size_t(len));
+    T* upper = scratch<T, 5>(size_t(len));
+    T* lower = scratch<T, 6>(size_t(len));
+    T* pad = scratch<T, 7>(size_t(padded));
+    T* ping = scratch<T, 8>(size_t(padded));
+    T* pong = scratch<T, 9>(size_t(padded));
+    if (!common || !upper || !lower || !pad || !ping || !pong)
         return -3;
-    for (int64_t y = 0; y < s.height; ++y) {
-        T* __restrict acc = column;
-        std::copy(s.row(s.clampY(y - r)), s.row(s.clampY(y - r)) + len, acc);
-        for (int64_t k = 1; k < n; ++k) {
-            const T* __restrict in = s.row(s.clampY(y - r + k));
-            for (int64_t i = 0; i < len; ++i)
-                acc[i] = Op::apply(acc[i], in[i]);
+    // The row pass: small squares shift the column extremes directly;
+    // larger ones pad them with their edge pixels and double windows.
+    const auto rowPass = [&](const T* column, T* out) {
+        if (n <= 7) {
+            for (int64_t k = 0; k < n; ++k)
+                combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, comps, k == 0);
+            return;
         }
-        T* out = d.row(y);
-        for (int64_t k = 0; k < n; ++k)
-            combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, s.comps, k == 0);
+        for (int64_t x = 0; x < r; ++x) {
+            std::copy(column, column + comps, pad + x * comps);
+            std::copy(column + len - comps, column + len, pad + (r + s.width + x) * comps);
+        }
+        std::copy(column, column + len, pad + r * comps);
+        windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+    };
+    const auto rowAt = [&](int64_t y) { return s.row(s.clampY(y)); };
+    for (int64_t y = 0; y < s.height; y += 2) {
+        // Rows y - r + 1 .. y + r serve both output rows y and y + 1.
+        std::copy(rowAt(y - r + 1), rowAt(y - r + 1) + len, common);
+        for (int64_t k = y - r + 2; k <= y + r; ++k)
+            CombineRow<T, Op::isMin>(common, rowAt(k), size_t(len));
+        CombineInto<T, Op::isMin>(upper, common, rowAt(y - r), size_t(len));
+        rowPass(upper, d.row(y));
+        if (y + 1 < s.height) {
+            CombineInto<T, Op::isMin>(lower, common, rowAt(y + r + 1), size_t(len));
+            rowPass(lower, d.row(y + 1));
+        }
     }
     return 0;
 }

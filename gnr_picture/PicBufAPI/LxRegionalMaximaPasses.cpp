@@ -82,8 +82,7 @@ bool updateInteriorRow(const Plane<T>& d, const Plane<const T>& s, int64_t y, in
     return changed;
 }
 
-template <class T>
-int forwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+template <class T> int forwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
     if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
         return 0;
@@ -108,8 +107,7 @@ int forwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     return changed ? 1 : 0;
 }
 
-template <class T>
-int backwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+template <class T> int backwardPass(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
     if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
         return 0;
@@ -165,8 +163,8 @@ void RegionalMaximaBorderPixel_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t 
 {
     borderPixel<uint8_t>(dst, src, row, col, changed, kForward);
 }
-void RegionalMaximaBorderPixel_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row,
-                                  uint32_t col, int* changed)
+void RegionalMaximaBorderPixel_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t row, uint32_t col,
+                                  int* changed)
 {
     borderPixel<uint16_t>(dst, src, row, col, changed, kForward);
 }

@@ -12,8 +12,7 @@ using namespace lxfilter;
 namespace
 {
 
-template <class T>
-int shiftCopy(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t dx, uint32_t dy)
+template <class T> int shiftCopy(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t dx, uint32_t dy)
 {
     if (!picturesFit<T>(dst, src))
         return -9;
@@ -55,8 +54,7 @@ bool componentMeans(const SLxPicBuf& pic, double* means)
     return ok;
 }
 
-template <class T>
-int combine(SLxPicBuf* out, const SLxPicBuf* displaced, const SLxPicBuf* src)
+template <class T> int combine(SLxPicBuf* out, const SLxPicBuf* displaced, const SLxPicBuf* src)
 {
     if (!CLxPicBufAPI::Check(out, displaced, eLxCheckSizeBitsComps) ||
         !CLxPicBufAPI::Check(displaced, src, eLxCheckSizeBitsComps) ||
@@ -92,8 +90,7 @@ int combine(SLxPicBuf* out, const SLxPicBuf* displaced, const SLxPicBuf* src)
     for (int64_t y = 0; y < a.height; ++y)
         for (int64_t x = 0; x < a.width; ++x)
             for (int64_t c = 0; c < a.comps; ++c) {
-                const double k =
-                    meanT[c] != 0 ? meanA[c] / (top * meanT[c] / 65535.0) : meanA[c];
+                const double k = meanT[c] != 0 ? meanA[c] / (top * meanT[c] / 65535.0) : meanA[c];
                 const double v = t.at(y, x, c) * k;
                 o.at(y, x, c) = v >= 65535.0 ? T(top) : T(v * top / 65535.0);
             }

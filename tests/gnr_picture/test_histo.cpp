@@ -121,8 +121,8 @@ TEST_P(HistoBins, ReinitOfTheSameFormatKeepsCountsButTakesTheNewSize)
 TEST_P(HistoBins, RefusedFormatsAllocateNothing)
 {
     Histo h;
-    for (const auto& d : {descOf(4, 4, 0, 1), descOf(4, 4, 17, 1), descOf(4, 4, 32, 1),
-                          descOf(4, 4, 8, 0)}) {
+    for (const auto& d :
+         {descOf(4, 4, 0, 1), descOf(4, 4, 17, 1), descOf(4, 4, 32, 1), descOf(4, 4, 8, 0)}) {
         EXPECT_EQ(reinit(h.p(), d), -2);
         EXPECT_EQ(h->pHisto, nullptr);
     }
@@ -215,8 +215,7 @@ struct Counts : Histo {
                     uint32_t w = 100, uint32_t hgt = 100)
     {
         const SLxPicBufDesc d = descOf(w, hgt, 8, 1);
-        EXPECT_EQ(binSize == 4 ? CLxHistoAPI::Reinit32(&h, &d) : CLxHistoAPI::Reinit64(&h, &d),
-                  0);
+        EXPECT_EQ(binSize == 4 ? CLxHistoAPI::Reinit32(&h, &d) : CLxHistoAPI::Reinit64(&h, &d), 0);
         for (auto [j, n] : bins)
             set(0, j, n);
     }
@@ -228,7 +227,7 @@ TEST(HistoSearch, LowHighOnAHundredByHundredArea)
     Counts h({{10, 50}, {20, 51}, {30, 9800}, {200, 60}, {210, 39}, {220, 2}});
     unsigned low = 0, high = 0;
     ASSERT_EQ(CLxHistoAPI::GetLowHigh(h.p(), &low, &high, 0.01, 0.01), 0);
-    EXPECT_EQ(low, 20u);  // 101 > 100
+    EXPECT_EQ(low, 20u);   // 101 > 100
     EXPECT_EQ(high, 200u); // 2 + 39 + 60 > 100
     // A fraction rounding to 0 uses 1.
     ASSERT_EQ(CLxHistoAPI::GetLowHigh(h.p(), &low, &high, 1e-9, 1e-9), 0);
@@ -299,8 +298,8 @@ TEST(HistoSearch, ComponentWeights)
                 black.setPixel(x, y, {0, 0, 0});
         Histo h;
         const SLxPicBufDesc d = descOf(4, 4, 8, 3);
-        ASSERT_EQ(binSize == 4 ? CLxHistoAPI::Reinit32(h.p(), &d) : CLxHistoAPI::Reinit64(h.p(), &d),
-                  0);
+        ASSERT_EQ(
+            binSize == 4 ? CLxHistoAPI::Reinit32(h.p(), &d) : CLxHistoAPI::Reinit64(h.p(), &d), 0);
         ASSERT_EQ(CLxHistoAPI::Calculate(h.p(), black.p(), true), 0);
         double w[3] = {};
         ASSERT_EQ(CLxHistoAPI::EstimateComponentWeights(h.p(), w), 0);

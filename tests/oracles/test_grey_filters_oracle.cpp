@@ -20,9 +20,13 @@ namespace
 // A record over the matrix's own memory.
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {
-    return SLxPicBuf{uint32_t(m.cols),     uint32_t(m.rows), uint32_t(m.step),
-                     uint8_t(bits),        uint32_t(m.channels()),
-                     uint32_t(m.step * m.rows), m.data};
+    return SLxPicBuf{uint32_t(m.cols),
+                     uint32_t(m.rows),
+                     uint32_t(m.step),
+                     uint8_t(bits),
+                     uint32_t(m.channels()),
+                     uint32_t(m.step * m.rows),
+                     m.data};
 }
 
 cv::Mat randomMat(int rows, int cols, int type, int top, uint64_t seed)
@@ -109,9 +113,8 @@ Worker memberFor(const SLxKernel& k, bool erode, bool eight)
     if (IsFullSquareKernel(&k) && erode)
         return eight ? Erode_Square_8 : Erode_Square_16;
     if (IsFullSquareKernel(&k))
-        return eight ? [](SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel* k) {
-            return Dilate_Square_8(d, s, k, 255);
-        }
+        return eight ? [](SLxPicBuf* d, const SLxPicBuf* s,
+                          const SLxKernel* k) { return Dilate_Square_8(d, s, k, 255); }
                      : [](SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel* k) {
                            return Dilate_Square_16(d, s, k, 65535);
                        };
@@ -141,7 +144,8 @@ TEST_P(MorphologyOracle, EqualsErodeAndDilateWithReplicatedBorders)
         cv::Mat got(src.size(), src.type(), cv::Scalar::all(0));
         SLxPicBuf d = recordOf(got, p.bits);
         ASSERT_EQ(memberFor(*k, erode, p.bits == 8)(&d, &s, k.get()), 0);
-        EXPECT_EQ(cv::norm(got, want, cv::NORM_INF), 0.0) << spec.label << (erode ? " erode" : " dilate");
+        EXPECT_EQ(cv::norm(got, want, cv::NORM_INF), 0.0)
+            << spec.label << (erode ? " erode" : " dilate");
     }
 }
 
@@ -157,8 +161,7 @@ cv::Mat weightedSums(const cv::Mat& src, const KernelSpec& spec)
         kernel.at<double>(i / spec.cols, i % spec.cols) = spec.values[size_t(i)];
     cv::Mat src64, sums;
     src.convertTo(src64, CV_64F);
-    cv::filter2D(src64, sums, CV_64F, kernel, cv::Point(spec.cC, spec.cR), 0,
-                 cv::BORDER_REPLICATE);
+    cv::filter2D(src64, sums, CV_64F, kernel, cv::Point(spec.cC, spec.cR), 0, cv::BORDER_REPLICATE);
     return sums;
 }
 
@@ -167,8 +170,15 @@ TEST(ConvolutionOracle, EqualsFilter2DWithTheDivisorRule)
     const std::vector<std::pair<KernelSpec, int>> kernels = {
         {{"Square3", 3, 3, 1, 1, ones(9), u""}, 0},
         {{"Laplace8", 3, 3, 1, 1, {-1, -1, -1, -1, 8, -1, -1, -1, -1}, u""}, 1},
-        {{"Pelvan", 5, 5, 2, 2, {-2, -1, -1, -1, -2, -1, 2, 2, 2, -1, -1, 2, 5, 2, -1,
-                                 -1, 2, 2, 2, -1, -2, -1, -1, -1, -2}, u""}, 3},
+        {{"Pelvan",
+          5,
+          5,
+          2,
+          2,
+          {-2, -1, -1, -1, -2, -1, 2,  2,  2,  -1, -1, 2, 5,
+           2,  -1, -1, 2,  2,  2,  -1, -2, -1, -1, -1, -2},
+          u""},
+         3},
         {{"3x5", 3, 5, 0, 3, {2, 0, -3, 1, 0, 0, 4, 0, 0, -1, 1, 0, 0, 5, 1}, u""}, -4},
         {{"Square15", 15, 15, 7, 7, ones(225), u""}, 0},
     };
@@ -188,16 +198,20 @@ TEST(ConvolutionOracle, EqualsFilter2DWithTheDivisorRule)
                 ASSERT_EQ(ConvolveInterior_8(&du, &s, k.get(), divisor, uint32_t(top)), 0);
                 ASSERT_EQ(Convolve_8(&du, &s, k.get(), divisor, uint32_t(top)), 0);
                 ASSERT_EQ(ConvolveSignedInterior_8(&dg, &s, k.get(), divisor, int32_t(lo),
-                                                   int32_t(hi), flip, shift), 0);
+                                                   int32_t(hi), flip, shift),
+                          0);
                 ASSERT_EQ(ConvolveSigned_8(&dg, &s, k.get(), divisor, int32_t(lo), int32_t(hi),
-                                           flip, shift), 0);
+                                           flip, shift),
+                          0);
             } else {
                 ASSERT_EQ(ConvolveInterior_16(&du, &s, k.get(), divisor, uint32_t(top)), 0);
                 ASSERT_EQ(Convolve_16(&du, &s, k.get(), divisor, uint32_t(top)), 0);
                 ASSERT_EQ(ConvolveSignedInterior_16(&dg, &s, k.get(), divisor, int32_t(lo),
-                                                    int32_t(hi), flip, shift), 0);
+                                                    int32_t(hi), flip, shift),
+                          0);
                 ASSERT_EQ(ConvolveSigned_16(&dg, &s, k.get(), divisor, int32_t(lo), int32_t(hi),
-                                            flip, shift), 0);
+                                            flip, shift),
+                          0);
             }
             const cv::Mat sums = weightedSums(src, spec);
             int64_t count = 0;
@@ -214,8 +228,10 @@ TEST(ConvolutionOracle, EqualsFilter2DWithTheDivisorRule)
                     const int64_t wantS = std::clamp(v, lo, hi) - lo;
                     const int64_t gotU = eight ? u.ptr<uint8_t>(y)[i] : u.ptr<uint16_t>(y)[i];
                     const int64_t gotS = eight ? g.ptr<uint8_t>(y)[i] : g.ptr<uint16_t>(y)[i];
-                    ASSERT_EQ(gotU, wantU) << spec.label << " " << p.bits << " at " << i << "," << y;
-                    ASSERT_EQ(gotS, wantS) << spec.label << " " << p.bits << " at " << i << "," << y;
+                    ASSERT_EQ(gotU, wantU)
+                        << spec.label << " " << p.bits << " at " << i << "," << y;
+                    ASSERT_EQ(gotS, wantS)
+                        << spec.label << " " << p.bits << " at " << i << "," << y;
                 }
         }
 }
@@ -266,7 +282,8 @@ TEST(BoxOracle, EqualsBoxSumsOverTheClippedCount)
                 for (int x = 0; x < src.cols; ++x) {
                     const int64_t want = int64_t(std::llround(sums.at<double>(y, x))) /
                                          int64_t(std::llround(counts.at<double>(y, x)));
-                    const int64_t have = p.bits == 8 ? got.at<uint8_t>(y, x) : got.at<uint16_t>(y, x);
+                    const int64_t have =
+                        p.bits == 8 ? got.at<uint8_t>(y, x) : got.at<uint16_t>(y, x);
                     ASSERT_EQ(have, want) << n << " at " << x << "," << y;
                 }
         }
@@ -284,7 +301,8 @@ TEST(HistogramRecordOracle, EqualsCalcHistWithAndWithoutMask)
         for (bool masked : {false, true}) {
             SLxHisto h;
             CLxHistoAPI::Init(&h);
-            const SLxPicBufDesc desc{s.uiWidth, s.uiHeight, s.uiWidthBytes, s.uiBpc, s.uiComps, s.uiSize};
+            const SLxPicBufDesc desc{s.uiWidth, s.uiHeight, s.uiWidthBytes,
+                                     s.uiBpc,   s.uiComps,  s.uiSize};
             ASSERT_EQ(CLxHistoAPI::Reinit64(&h, &desc), 0);
             ASSERT_EQ(masked ? CLxHistoAPI::CalculateUnderBinary(&h, &s, &m, true)
                              : CLxHistoAPI::Calculate(&h, &s, true),
@@ -325,8 +343,8 @@ TEST(HistogramRecordOracle, EqualsCalcHistWithAndWithoutMask)
 // window the tailed envelopes cover.
 TEST(LocalContrastOracle, CloseToTheMappingOverExactEnvelopes)
 {
-    for (const PictureSpec& p : {PictureSpec{CV_8UC1, 256, 97, 131, 8},
-                                 PictureSpec{CV_16UC1, 65536, 97, 131, 16}}) {
+    for (const PictureSpec& p :
+         {PictureSpec{CV_8UC1, 256, 97, 131, 8}, PictureSpec{CV_16UC1, 65536, 97, 131, 16}}) {
         // Smooth: a widely blurred random field, the same field at both
         // depths (the 16-bit one stretched over 256 times the steps).
         cv::Mat noise = randomMat(p.rows, p.cols, CV_64F, p.top - 1, 31), smooth, src;
@@ -337,8 +355,8 @@ TEST(LocalContrastOracle, CloseToTheMappingOverExactEnvelopes)
         const double amount = 1.5;
         cv::Mat got(src.size(), src.type());
         SLxPicBuf s = recordOf(src, p.bits), d = recordOf(got, p.bits);
-        ASSERT_EQ((p.bits == 8 ? localcontrast_tailed_8 : localcontrast_tailed_16)(&d, &s, n, amount,
-                                                                                  false),
+        ASSERT_EQ((p.bits == 8 ? localcontrast_tailed_8 : localcontrast_tailed_16)(&d, &s, n,
+                                                                                   amount, false),
                   0);
         cv::Mat lo, hi;
         const cv::Mat box = cv::Mat::ones(n, n, CV_8U);
@@ -352,8 +370,8 @@ TEST(LocalContrastOracle, CloseToTheMappingOverExactEnvelopes)
                     return int64_t(p.bits == 8 ? m.at<uint8_t>(y, x) : m.at<uint16_t>(y, x));
                 };
                 const int64_t mid = (at(lo) + at(hi)) >> 1;
-                const int64_t want = std::clamp((((at(src) - mid) * gain) >> 10) + mid,
-                                                int64_t(0), top);
+                const int64_t want =
+                    std::clamp((((at(src) - mid) * gain) >> 10) + mid, int64_t(0), top);
                 diffs.push_back(std::abs(double(at(got) - want)));
             }
         std::sort(diffs.begin(), diffs.end());

@@ -18,8 +18,8 @@ using picbuftest::TestPic;
 
 // A kernel of rows x cols from its values row by row (mask where not 0),
 // anchored at (cR, cC), named name.
-inline std::unique_ptr<SLxKernel> makeKernel(uint32_t rows, uint32_t cols, uint32_t cR,
-                                             uint32_t cC, const std::vector<int32_t>& values,
+inline std::unique_ptr<SLxKernel> makeKernel(uint32_t rows, uint32_t cols, uint32_t cR, uint32_t cC,
+                                             const std::vector<int32_t>& values,
                                              const std::u16string& name = u"")
 {
     auto k = std::make_unique<SLxKernel>();

@@ -19,8 +19,10 @@ uint32_t boxMean(const TestPic& p, int64_t x, int64_t y, int64_t n)
     const SLxPicBuf& r = p.rec();
     const int64_t half = n / 2, lead = n - half;
     uint64_t sum = 0, count = 0;
-    for (int64_t yy = std::max<int64_t>(0, y - lead); yy <= std::min<int64_t>(r.uiHeight - 1, y + half - 1); ++yy)
-        for (int64_t xx = std::max<int64_t>(0, x - lead); xx <= std::min<int64_t>(r.uiWidth - 1, x + half - 1); ++xx) {
+    for (int64_t yy = std::max<int64_t>(0, y - lead);
+         yy <= std::min<int64_t>(r.uiHeight - 1, y + half - 1); ++yy)
+        for (int64_t xx = std::max<int64_t>(0, x - lead);
+             xx <= std::min<int64_t>(r.uiWidth - 1, x + half - 1); ++xx) {
             sum += p.get(uint32_t(xx), uint32_t(yy), 0);
             ++count;
         }

@@ -20,10 +20,21 @@ struct ConvCase {
 
 const ConvCase kConv[] = {
     {"Square3 /0", [] { return squareKernel(3); }, 0},
-    {"Laplace4", [] { return makeKernel(3, 3, 1, 1, {0, -1, 0, -1, 4, -1, 0, -1, 0}); }, 1},
-    {"Sharp /-3", [] { return makeKernel(3, 3, 1, 1, {0, -1, 0, -1, 5, -1, 0, -1, 0}); }, -3},
+    {"Laplace4",
+     [] {
+         return makeKernel(3, 3, 1, 1, {0, -1, 0, -1, 4, -1, 0, -1, 0});
+     },
+     1},
+    {"Sharp /-3",
+     [] {
+         return makeKernel(3, 3, 1, 1, {0, -1, 0, -1, 5, -1, 0, -1, 0});
+     },
+     -3},
     {"3x5 at (0,3) /7",
-     [] { return makeKernel(3, 5, 0, 3, {2, 0, -3, 1, 0, 0, 4, 0, 0, -1, 1, 0, 0, 5, 1}); }, 7},
+     [] {
+         return makeKernel(3, 5, 0, 3, {2, 0, -3, 1, 0, 0, 4, 0, 0, -1, 1, 0, 0, 5, 1});
+     },
+     7},
     {"Square15 /0", [] { return squareKernel(15); }, 0},
 };
 
@@ -64,7 +75,8 @@ TEST_P(ConvolutionWorkers, InteriorAndStripsEqualTheRule)
     const auto src = patterned(f.width, f.height, f.bits, f.comps, 9);
     const bool eight = f.bits == 8;
     const int64_t top = CLxPicMemAPI::CalcUintMax(f.bits);
-    const int64_t lowest = CLxPicMemAPI::CalcIntMin(f.bits), highest = CLxPicMemAPI::CalcIntMax(f.bits);
+    const int64_t lowest = CLxPicMemAPI::CalcIntMin(f.bits),
+                  highest = CLxPicMemAPI::CalcIntMax(f.bits);
     const uint32_t flip = eight ? 0x80 : 0x8000;
     const uint32_t shift = uint32_t(lowest - (eight ? -128 : -32768));
     const auto u = blankLike(*src), s = blankLike(*src);
@@ -80,8 +92,8 @@ TEST_P(ConvolutionWorkers, InteriorAndStripsEqualTheRule)
     } else {
         ASSERT_EQ(ConvolveInterior_16(u->p(), src->p(), k.get(), cc.divisor, uint32_t(top)), 0);
         ASSERT_EQ(Convolve_16(u->p(), src->p(), k.get(), cc.divisor, uint32_t(top)), 0);
-        ASSERT_EQ(ConvolveSignedInterior_16(s->p(), src->p(), k.get(), cc.divisor,
-                                            int32_t(lowest), int32_t(highest), flip, shift),
+        ASSERT_EQ(ConvolveSignedInterior_16(s->p(), src->p(), k.get(), cc.divisor, int32_t(lowest),
+                                            int32_t(highest), flip, shift),
                   0);
         ASSERT_EQ(ConvolveSigned_16(s->p(), src->p(), k.get(), cc.divisor, int32_t(lowest),
                                     int32_t(highest), flip, shift),
@@ -98,12 +110,11 @@ TEST_P(ConvolutionWorkers, InteriorAndStripsEqualTheRule)
             }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, ConvolutionWorkers,
-                         ::testing::Combine(::testing::Range<size_t>(0, std::size(kConv)),
-                                            ::testing::Values(Format{8, 1, 1, 1},
-                                                              Format{8, 3, 19, 11},
-                                                              Format{12, 1, 16, 17},
-                                                              Format{16, 2, 5, 3})));
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, ConvolutionWorkers,
+    ::testing::Combine(::testing::Range<size_t>(0, std::size(kConv)),
+                       ::testing::Values(Format{8, 1, 1, 1}, Format{8, 3, 19, 11},
+                                         Format{12, 1, 16, 17}, Format{16, 2, 5, 3})));
 
 TEST(ConvolutionWorkedExamples, Square3MeanAndLaplaceOfAConstant)
 {
@@ -183,10 +194,10 @@ uint32_t gradient(const TestPic& p, int64_t x, int64_t y, uint32_t c, int64_t to
         return int64_t(p.get(uint32_t(clampTo(x + dx, 0, r.uiWidth - 1)),
                              uint32_t(clampTo(y + dy, 0, r.uiHeight - 1)), c));
     };
-    const int64_t gx = 2 * (at(1, 0) - at(-1, 0)) + (at(1, -1) - at(-1, -1)) +
-                       (at(1, 1) - at(-1, 1));
-    const int64_t gy = 2 * (at(0, 1) - at(0, -1)) + (at(1, 1) - at(1, -1)) +
-                       (at(-1, 1) - at(-1, -1));
+    const int64_t gx =
+        2 * (at(1, 0) - at(-1, 0)) + (at(1, -1) - at(-1, -1)) + (at(1, 1) - at(-1, 1));
+    const int64_t gy =
+        2 * (at(0, 1) - at(0, -1)) + (at(1, 1) - at(1, -1)) + (at(-1, 1) - at(-1, -1));
     return uint32_t(std::min(std::abs(gx) + std::abs(gy), top));
 }
 

@@ -22,18 +22,32 @@ const Shape kShapes[] = {
     {"Square3", [] { return squareKernel(3); }},
     {"Square5", [] { return squareKernel(5); }},
     {"Square21", [] { return squareKernel(21); }},
-    {"Cross3", [] { return makeKernel(3, 3, 1, 1, {0, 1, 0, 1, 1, 1, 0, 1, 0}); }},
-    {"Lin_45", [] { return makeKernel(3, 3, 1, 1, {0, 0, 1, 0, 1, 0, 1, 0, 0}); }},
-    {"Oct4", [] {
+    {"Cross3",
+     [] {
+         return makeKernel(3, 3, 1, 1, {0, 1, 0, 1, 1, 1, 0, 1, 0});
+     }},
+    {"Lin_45",
+     [] {
+         return makeKernel(3, 3, 1, 1, {0, 0, 1, 0, 1, 0, 1, 0, 0});
+     }},
+    {"Oct4",
+     [] {
          return makeKernel(4, 4, 1, 1, {0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 0}, u"Oct4");
      }},
-    {"Smooth2", [] { return makeKernel(2, 2, 0, 0, {1, 1, 1, 1}, u"Smooth2"); }},
+    {"Smooth2",
+     [] {
+         return makeKernel(2, 2, 0, 0, {1, 1, 1, 1}, u"Smooth2");
+     }},
     {"Smooth3", [] { return squareKernel(3, u"Smooth3"); }},
     // Not square: rows x columns indexing, anchored off the middle.
-    {"Mask3x5", [] {
+    {"Mask3x5",
+     [] {
          return makeKernel(3, 5, 0, 3, {1, 0, 1, 1, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 1});
      }},
-    {"Mask2x7", [] { return makeKernel(2, 7, 1, 6, {1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 1}); }},
+    {"Mask2x7",
+     [] {
+         return makeKernel(2, 7, 1, 6, {1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 1});
+     }},
 };
 
 struct Format {
@@ -73,9 +87,8 @@ std::vector<Worker> membersFor(const SLxKernel& k, bool erode, bool eight)
         if (erode)
             m.push_back(eight ? Erode_Square_8 : Erode_Square_16);
         else
-            m.push_back(eight ? [](SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel* k) {
-                return Dilate_Square_8(d, s, k, 255);
-            }
+            m.push_back(eight ? [](SLxPicBuf* d, const SLxPicBuf* s,
+                                   const SLxKernel* k) { return Dilate_Square_8(d, s, k, 255); }
                               : [](SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel* k) {
                                     return Dilate_Square_16(d, s, k, 65535);
                                 });
@@ -93,8 +106,8 @@ TEST_P(MorphologyWorkers, EqualTheClampedWindowRule)
     const auto k = kShapes[c.shape].make();
     const auto src = patterned(c.width, c.height, c.format.bits, c.format.comps, 3);
     const bool eight = c.format.bits == 8;
-    const bool squareTooLarge = IsFullSquareKernel(k.get()) &&
-                                (k->uiNRows > c.height || k->uiNCols > c.width);
+    const bool squareTooLarge =
+        IsFullSquareKernel(k.get()) && (k->uiNRows > c.height || k->uiNCols > c.width);
     for (bool erode : {true, false}) {
         const auto members = membersFor(*k, erode, eight);
         for (size_t m = 0; m < members.size(); ++m) {
@@ -110,14 +123,14 @@ TEST_P(MorphologyWorkers, EqualTheClampedWindowRule)
             for (uint32_t y = 0; y < c.height; ++y)
                 for (uint32_t x = 0; x < c.width; ++x)
                     for (uint32_t ch = 0; ch < c.format.comps; ++ch) {
-                        const int64_t want = fold(*src, *k, x, y, ch, erode ? INT64_MAX : -1,
-                                                  [erode](int64_t a, int64_t v, int32_t) {
-                                                      return erode ? std::min(a, v)
-                                                                   : std::max(a, v);
-                                                  });
+                        const int64_t want =
+                            fold(*src, *k, x, y, ch, erode ? INT64_MAX : -1,
+                                 [erode](int64_t a, int64_t v, int32_t) {
+                                     return erode ? std::min(a, v) : std::max(a, v);
+                                 });
                         ASSERT_EQ(dst->get(x, y, ch), want)
-                            << (erode ? "erode" : "dilate") << " member " << m << " at " << x
-                            << "," << y << "," << ch;
+                            << (erode ? "erode" : "dilate") << " member " << m << " at " << x << ","
+                            << y << "," << ch;
                     }
         }
         if (eight) {
@@ -269,8 +282,8 @@ TEST(KernelOffsets, FullSquareAndWalk)
     EXPECT_EQ(skipS, 24 - 14);
     EXPECT_EQ(skipD, 28 - 14);
     TestPic small(3, 6, 8, 2);
-    EXPECT_FALSE(KernelWalkParams8(small.p(), small.p(), k.get(), &first, nullptr, nullptr,
-                                   nullptr, nullptr, nullptr));
+    EXPECT_FALSE(KernelWalkParams8(small.p(), small.p(), k.get(), &first, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr));
 }
 
 TEST(KernelOffsets, ClampedSampleAccess)

@@ -21,10 +21,12 @@ int reconstruct(TestPic& marker, const TestPic& mask, int rounds)
     const auto f = kForward(), b = kBackward();
     const bool eight = marker.rec().uiBpc == 8;
     for (int i = 1; i <= rounds; ++i) {
-        const int a = eight ? RegionalMaximaStep1_8(marker.p(), const_cast<TestPic&>(mask).p(), f.get())
-                            : RegionalMaximaStep1_16(marker.p(), const_cast<TestPic&>(mask).p(), f.get());
-        const int c = eight ? RegionalMaximaPass_8(marker.p(), const_cast<TestPic&>(mask).p(), b.get())
-                            : RegionalMaximaStep2_16(marker.p(), const_cast<TestPic&>(mask).p(), b.get());
+        const int a =
+            eight ? RegionalMaximaStep1_8(marker.p(), const_cast<TestPic&>(mask).p(), f.get())
+                  : RegionalMaximaStep1_16(marker.p(), const_cast<TestPic&>(mask).p(), f.get());
+        const int c =
+            eight ? RegionalMaximaPass_8(marker.p(), const_cast<TestPic&>(mask).p(), b.get())
+                  : RegionalMaximaStep2_16(marker.p(), const_cast<TestPic&>(mask).p(), b.get());
         if (a == 0 && c == 0)
             return i;
     }
@@ -43,8 +45,9 @@ void referenceReconstruct(std::vector<int64_t>& m, const std::vector<int64_t>& m
                 int64_t v = 0;
                 for (int64_t dy = -1; dy <= 1; ++dy)
                     for (int64_t dx = -1; dx <= 1; ++dx)
-                        v = std::max(v, m[size_t(clampTo(y + dy, 0, h - 1) * w +
-                                                 clampTo(x + dx, 0, w - 1))]);
+                        v = std::max(
+                            v,
+                            m[size_t(clampTo(y + dy, 0, h - 1) * w + clampTo(x + dx, 0, w - 1))]);
                 next[size_t(y * w + x)] = std::min(v, mask[size_t(y * w + x)]);
                 changed |= next[size_t(y * w + x)] != m[size_t(y * w + x)];
             }

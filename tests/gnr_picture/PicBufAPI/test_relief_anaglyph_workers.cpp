@@ -16,7 +16,8 @@ TEST(ReliefWorkers, ShiftCopyRepeatsTheFirstCopiedRowAndColumn)
     for (uint32_t bits : {8u, 12u}) {
         const auto src = patterned(6, 5, bits, 2, 1);
         const auto dst = blankLike(*src);
-        ASSERT_EQ((bits == 8 ? ReliefShiftCopy_8 : ReliefShiftCopy_16)(dst->p(), src->p(), 2, 1), 0);
+        ASSERT_EQ((bits == 8 ? ReliefShiftCopy_8 : ReliefShiftCopy_16)(dst->p(), src->p(), 2, 1),
+                  0);
         for (uint32_t y = 0; y < 5; ++y)
             for (uint32_t x = 0; x < 6; ++x) {
                 const uint32_t sx = x < 2 ? 0 : x - 2, sy = y < 1 ? 0 : y - 1;
@@ -69,15 +70,17 @@ std::vector<uint32_t> reliefReference(const TestPic& a, const TestPic& b, uint32
 
 TEST(ReliefWorkers, CombinationEqualsTheRatioRule)
 {
-    for (const auto& [bits, comps] : {std::pair{8u, 1u}, std::pair{8u, 3u}, std::pair{16u, 2u},
-                                      std::pair{12u, 1u}}) {
+    for (const auto& [bits, comps] :
+         {std::pair{8u, 1u}, std::pair{8u, 3u}, std::pair{16u, 2u}, std::pair{12u, 1u}}) {
         const auto src = patterned(9, 7, bits, comps, 2);
         src->set(0, 0, 0, 0); // a zero source sample gives T = 65535
         const auto shifted = blankLike(*src);
         const auto out = blankLike(*src);
         const bool eight = bits == 8;
-        ASSERT_EQ((eight ? ReliefShiftCopy_8 : ReliefShiftCopy_16)(shifted->p(), src->p(), 1, 2), 0);
-        ASSERT_EQ((eight ? ReliefCombine_8 : ReliefCombine_16)(out->p(), shifted->p(), src->p()), 0);
+        ASSERT_EQ((eight ? ReliefShiftCopy_8 : ReliefShiftCopy_16)(shifted->p(), src->p(), 1, 2),
+                  0);
+        ASSERT_EQ((eight ? ReliefCombine_8 : ReliefCombine_16)(out->p(), shifted->p(), src->p()),
+                  0);
         const auto want = reliefReference(*shifted, *src, comps);
         size_t i = 0;
         for (uint32_t y = 0; y < 7; ++y)
@@ -163,9 +166,10 @@ TEST(AnaglyphWorkers, BothDepthsFollowTheRule)
         bool averaging, forward, anchor;
         int maxShift;
     };
-    for (const Case c : {Case{8, 3, 4, false, true, false, 9}, Case{8, 1, 3, false, false, false, 4},
-                         Case{16, 3, 5, true, false, true, 12}, Case{12, 4, 2, false, true, true, 1},
-                         Case{16, 2, 7, false, true, false, 3}}) {
+    for (const Case c :
+         {Case{8, 3, 4, false, true, false, 9}, Case{8, 1, 3, false, false, false, 4},
+          Case{16, 3, 5, true, false, true, 12}, Case{12, 4, 2, false, true, true, 1},
+          Case{16, 2, 7, false, true, false, 3}}) {
         const auto src = patterned(13, 4, c.bits, c.comps, 6);
         TestPic depth(13, 4, 8, 1, 4), dst(13, 4, c.bits, 3, 4);
         for (uint32_t y = 0; y < 4; ++y)
@@ -176,8 +180,8 @@ TEST(AnaglyphWorkers, BothDepthsFollowTheRule)
                       dst.p(), src->p(), depth.p(), c.levels, c.averaging, c.forward, c.anchor,
                       left, right, c.maxShift),
                   0);
-        const auto want = anaglyphReference(*src, depth, c.levels, c.averaging, c.forward,
-                                            c.anchor, left, right, c.maxShift);
+        const auto want = anaglyphReference(*src, depth, c.levels, c.averaging, c.forward, c.anchor,
+                                            left, right, c.maxShift);
         for (uint32_t y = 0; y < 4; ++y)
             for (uint32_t x = 0; x < 13; ++x)
                 for (uint32_t k = 0; k < 3; ++k)
@@ -200,7 +204,8 @@ TEST(AnaglyphWorkers, AllZeroDepthAndRefusedLevels)
               0);
     for (uint32_t y = 0; y < 2; ++y)
         for (uint32_t x = 0; x < 6; ++x)
-            EXPECT_EQ(dst.pixel(x, y), (std::vector<uint32_t>{src->get(x, y, 0), 0, src->get(x, y, 0)}));
+            EXPECT_EQ(dst.pixel(x, y),
+                      (std::vector<uint32_t>{src->get(x, y, 0), 0, src->get(x, y, 0)}));
     const auto before = dst.bytes();
     for (int levels : {0, -2})
         EXPECT_EQ(CreateAnaglyphKernel_8(dst.p(), src->p(), depth.p(), levels, false, true, false,

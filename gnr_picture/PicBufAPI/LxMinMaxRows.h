@@ -12,8 +12,7 @@ void MinRow16(uint16_t* acc, const uint16_t* row, size_t count);
 void MaxRow16(uint16_t* acc, const uint16_t* row, size_t count);
 
 // The row function of a sample type and an order.
-template <class T, bool Min>
-inline void CombineRow(T* acc, const T* row, size_t count)
+template <class T, bool Min> inline void CombineRow(T* acc, const T* row, size_t count)
 {
     if constexpr (sizeof(T) == 1)
         Min ? MinRow8(acc, row, count) : MaxRow8(acc, row, count);
@@ -27,8 +26,7 @@ void MaxOf8(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t count);
 void MinOf16(uint16_t* out, const uint16_t* a, const uint16_t* b, size_t count);
 void MaxOf16(uint16_t* out, const uint16_t* a, const uint16_t* b, size_t count);
 
-template <class T, bool Min>
-inline void CombineInto(T* out, const T* a, const T* b, size_t count)
+template <class T, bool Min> inline void CombineInto(T* out, const T* a, const T* b, size_t count)
 {
     if constexpr (sizeof(T) == 1)
         Min ? MinOf8(out, a, b, count) : MaxOf8(out, a, b, count);

@@ -2,11 +2,42 @@
 // rows of the box, prefix sums along each row, one division a sample; the
 // cost does not grow with n.
 #include <algorithm>
+#include <type_traits>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 using namespace lxfilter;
+
+// out[i] = (high[i] - low[i]) / count, truncated, for box sums below 2^31:
+// a float estimate is off by at most one, which the remainder corrects.
+// Plain loops that vectorise (a division per sample would not).
+LX_KERNEL_CLONES void DivideBoxRow8(uint8_t* __restrict out, const uint32_t* __restrict high,
+                                    const uint32_t* __restrict low, size_t n, int32_t count)
+{
+    const float inverse = 1.0f / float(count);
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t sum = int32_t(high[i] - low[i]);
+        int32_t q = int32_t(float(sum) * inverse);
+        const int32_t rest = int32_t(uint32_t(sum) - uint32_t(q) * uint32_t(count));
+        q += int32_t(rest >= count) - int32_t(rest < 0);
+        out[i] = uint8_t(q);
+    }
+}
+
+LX_KERNEL_CLONES void DivideBoxRow16(uint16_t* __restrict out, const uint32_t* __restrict high,
+                                     const uint32_t* __restrict low, size_t n, int32_t count)
+{
+    const float inverse = 1.0f / float(count);
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t sum = int32_t(high[i] - low[i]);
+        int32_t q = int32_t(float(sum) * inverse);
+        const int32_t rest = int32_t(uint32_t(sum) - uint32_t(q) * uint32_t(count));
+        q += int32_t(rest >= count) - int32_t(rest < 0);
+        out[i] = uint16_t(q);
+    }
+}
 
 namespace
 {
@@ -19,6 +50,9 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t w = s.width, h = s.height;
     const int64_t half = n / 2, lead = n - half;
+    const bool small =
+        std::is_same_v<Sum, uint32_t> &&
+        uint64_t(n) * uint64_t(n) * ((uint64_t(1) << (8 * sizeof(T))) - 1) < (uint64_t(1) << 31);
     Sum* column = scratch<Sum, 3>(size_t(w));
     Sum* prefix = scratch<Sum, 4>(size_t(w) + 1);
     if (!column || !prefix)
@@ -32,9 +66,14 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
     for (int64_t y = 0; y < h; ++y) {
         // column holds rows max(0, y - lead) .. min(h - 1, y + half - 1).
         const int64_t rows = std::min(h - 1, y + half - 1) - std::max<int64_t>(0, y - lead) + 1;
+        // The running value stays in a register: reading it back from
+        // prefix would chain every step through memory.
+        Sum run = 0;
         prefix[0] = 0;
-        for (int64_t x = 0; x < w; ++x)
-            prefix[x + 1] = prefix[x] + column[x];
+        for (int64_t x = 0; x < w; ++x) {
+            run += column[x];
+            prefix[x + 1] = run;
+        }
         T* out = d.row(y);
         const auto edge = [&](int64_t x) {
             const int64_t lo = std::max<int64_t>(0, x - lead), hi = std::min(w - 1, x + half - 1);
@@ -48,9 +87,22 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
         const int64_t x0 = std::min(lead, w), x1 = std::max(x0, w - half + 1);
         for (int64_t x = 0; x < x0; ++x)
             edge(x);
-        const double count = double(n * rows);
-        for (int64_t x = x0; x < x1; ++x)
-            out[x] = T(double(Sum(prefix[x + half] - prefix[x - lead])) / count);
+        if constexpr (std::is_same_v<Sum, uint32_t>) {
+            const size_t count = size_t(std::max<int64_t>(x1 - x0, 0));
+            if (small && count > 0) {
+                const uint32_t* high = prefix + x0 + half;
+                const uint32_t* low = prefix + x0 - lead;
+                if constexpr (sizeof(T) == 1)
+                    DivideBoxRow8(out + x0, high, low, count, int32_t(n * rows));
+                else
+                    DivideBoxRow16(out + x0, high, low, count, int32_t(n * rows));
+            }
+        }
+        if (!small) {
+            const double count = double(n * rows);
+            for (int64_t x = x0; x < x1; ++x)
+                out[x] = T(double(Sum(prefix[x + half] - prefix[x - lead])) / count);
+        }
         for (int64_t x = x1; x < w; ++x)
             edge(x);
         if (y + half < h) {

@@ -59,6 +59,15 @@ TEST(BoxSmoothing, WorkedExamplesAndRefusedSizes)
     for (uint32_t y = 0; y < 6; ++y)
         for (uint32_t x = 0; x < 9; ++x)
             ASSERT_EQ(out.get(x, y, 0), 65535u);
+    // The largest boxes of 32-bit sums: every sum just below 2^31.
+    TestPic top(181, 183, 16, 1), topOut(181, 183, 16, 1);
+    for (uint32_t y = 0; y < 183; ++y)
+        for (uint32_t x = 0; x < 181; ++x)
+            top.set(x, y, 0, 65535 - (x + y) % 2);
+    ASSERT_EQ(smoothsquare_box_16(topOut.p(), top.p(), 181), 0);
+    for (uint32_t y = 0; y < 183; y += 7)
+        for (uint32_t x = 0; x < 181; x += 5)
+            ASSERT_EQ(topOut.get(x, y, 0), boxMean(top, x, y, 181)) << x << "," << y;
     // n = 2: (0, 0) keeps its own value.
     const auto src = patterned(4, 4, 8, 1, 3);
     const auto dst = blankLike(*src);

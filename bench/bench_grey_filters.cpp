@@ -133,6 +133,50 @@ BENCHMARK(BM_HistoCalculate)
     ->Args({1, 2})
     ->Unit(benchmark::kMillisecond);
 
+// Args: sample bytes. The interior and the border strips together.
+void BM_EdgesDetect(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    const auto k = square(3);
+    const uint32_t top = bytes == 1 ? 255 : 4095;
+    for (auto _ : state) {
+        if (bytes == 1) {
+            EdgesDetectInterior_8(&d, &s, k.get(), top);
+            EdgesDetect_8(&d, &s, k.get(), top);
+        } else {
+            EdgesDetectInterior_16(&d, &s, k.get(), top);
+            EdgesDetect_16(&d, &s, k.get(), top);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_EdgesDetect)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// A 15 x 15 mean (divisor 0): the interior and the border strips.
+void BM_Convolution15(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    const auto k = square(15);
+    const uint32_t top = bytes == 1 ? 255 : 4095;
+    for (auto _ : state) {
+        if (bytes == 1) {
+            ConvolveInterior_8(&d, &s, k.get(), 0, top);
+            Convolve_8(&d, &s, k.get(), 0, top);
+        } else {
+            ConvolveInterior_16(&d, &s, k.get(), 0, top);
+            Convolve_16(&d, &s, k.get(), 0, top);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_Convolution15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 #ifdef QUELVIX_HAVE_OPENCV
 int cvType(uint32_t comps, uint32_t bytes)
 {
@@ -219,6 +263,43 @@ BENCHMARK(BM_CvCalcHistAll)
     ->Args({3, 1})
     ->Args({1, 2})
     ->Unit(benchmark::kMillisecond);
+// |Sobel dx| + |Sobel dy|, saturated to the sample type.
+void BM_CvSobelAdd(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat gx, gy, ax, ay, sum, dst;
+    cv::setNumThreads(1);
+    const int depth = bytes == 1 ? CV_16S : CV_32F;
+    for (auto _ : state) {
+        cv::Sobel(src, gx, depth, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+        cv::Sobel(src, gy, depth, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+        ax = cv::abs(gx);
+        ay = cv::abs(gy);
+        cv::add(ax, ay, sum);
+        sum.convertTo(dst, src.type());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvSobelAdd)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_CvFilter2D15(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat dst;
+    const cv::Mat kernel = cv::Mat::ones(15, 15, CV_32F) / 225.0f;
+    cv::setNumThreads(1);
+    for (auto _ : state) {
+        cv::filter2D(src, dst, -1, kernel, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvFilter2D15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 #endif
 
 #ifdef QUELVIX_HAVE_VIPS

@@ -3,7 +3,9 @@
 // weight times a whole shifted source row into a 64-bit accumulator row, so
 // no sum can wrap, and the finishing step divides, rounds and clamps.
 #include <algorithm>
+#include <type_traits>
 
+#include "gnr_picture/PicBufAPI/LxConvolutionRows.h"
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 
@@ -47,12 +49,14 @@ struct Signed {
     }
 };
 
-template <class T, class Store>
+// Acc is int32_t where every sum provably fits (the cloned row loops), else
+// int64_t.
+template <class T, class Acc, class Store>
 int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, const Element* el,
                    uint32_t n, const Store& finish)
 {
     const int64_t len = (r.x1 - r.x0) * s.comps;
-    int64_t* acc = scratch<int64_t, 2>(size_t(len));
+    Acc* acc = scratch<Acc, 2>(size_t(len));
     if (!acc)
         return -3;
     for (int64_t y = r.y0; y < r.y1; ++y) {
@@ -63,15 +67,20 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
             splitShifted(
                 r.x0, r.x1, el[e].dx, s.width, s.comps,
                 [&](int64_t o, int64_t so, int64_t count) {
-                    int64_t* __restrict a = acc + o;
+                    Acc* __restrict a = acc + o;
                     const T* __restrict b = in + so;
-                    for (int64_t i = 0; i < count; ++i)
-                        a[i] += w * b[i];
+                    if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) == 1)
+                        MulAddRow8(a, b, int32_t(w), size_t(count));
+                    else if constexpr (std::is_same_v<Acc, int32_t>)
+                        MulAddRow16(a, b, int32_t(w), size_t(count));
+                    else
+                        for (int64_t i = 0; i < count; ++i)
+                            a[i] += w * b[i];
                 },
                 [&](int64_t o, int64_t so, int64_t pixels) {
                     for (int64_t p = 0; p < pixels; ++p)
                         for (int64_t c = 0; c < s.comps; ++c)
-                            acc[o + p * s.comps + c] += w * in[so + c];
+                            acc[o + p * s.comps + c] += Acc(w * in[so + c]);
                 });
         }
         T* out = d.row(y) + r.x0 * d.comps;
@@ -94,12 +103,24 @@ int convolve(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, Part
     const auto finish = makeFinish(n);
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
+    // 32-bit sums when the largest possible sum fits them.
+    uint64_t weights = 0;
+    for (uint32_t e = 0; e < n; ++e)
+        weights += uint64_t(el[e].weight < 0 ? -int64_t(el[e].weight) : int64_t(el[e].weight));
+    const bool narrow =
+        sizeof(T) <= 2 && weights * ((uint64_t(1) << (8 * sizeof(T))) - 1) < (uint64_t(1) << 31);
+    const auto region = [&](const Rect& r) {
+        if constexpr (sizeof(T) <= 2)
+            if (narrow)
+                return convolveRegion<T, int32_t>(d, s, r, el, n, finish);
+        return convolveRegion<T, int64_t>(d, s, r, el, n, finish);
+    };
     if (part == Part::interior)
-        return convolveRegion(d, s, interiorOf(s.width, s.height, *kernel), el, n, finish);
+        return region(interiorOf(s.width, s.height, *kernel));
     int status = 0;
     forEachBorderStrip(s.width, s.height, *kernel, [&](const Rect& r) {
         if (status == 0)
-            status = convolveRegion(d, s, r, el, n, finish);
+            status = region(r);
     });
     return status;
 }
@@ -146,14 +167,15 @@ void edgesRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, int6
         for (int64_t x = r.x0; x < std::min(a, r.x1); ++x)
             for (int64_t c = 0; c < comps; ++c)
                 at(x, c);
-        for (int64_t i = a * comps; i < b * comps; ++i) {
-            const int64_t w = i - comps, e = i + comps;
-            const int32_t gx = 2 * (int32_t(mid[e]) - mid[w]) + (int32_t(north[e]) - north[w]) +
-                               (int32_t(south[e]) - south[w]);
-            const int32_t gy = 2 * (int32_t(south[i]) - north[i]) + (int32_t(south[e]) - north[e]) +
-                               (int32_t(south[w]) - north[w]);
-            const int32_t m = (gx < 0 ? -gx : gx) + (gy < 0 ? -gy : gy);
-            out[i] = T(m < maxValue ? m : maxValue);
+        if (b > a) {
+            const size_t base = size_t((a - 1) * comps), count = size_t((b - a) * comps);
+            const int32_t top = int32_t(std::min<int64_t>(maxValue, INT32_MAX));
+            if constexpr (sizeof(T) == 1)
+                GradientRow8(out + base, north + base, mid + base, south + base, count,
+                             size_t(comps), top);
+            else
+                GradientRow16(out + base, north + base, mid + base, south + base, count,
+                              size_t(comps), top);
         }
         for (int64_t x = std::max(b, a); x < r.x1; ++x)
             for (int64_t c = 0; c < comps; ++c)

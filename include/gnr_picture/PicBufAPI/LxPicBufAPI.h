@@ -25,6 +25,17 @@ struct SLxPicBuf {
     void* pData;           // from the private heap, owned by the record
 };
 
+// The descriptive fields of SLxPicBuf without its pixels, in the same order;
+// what the histogram and profile records are prepared from.
+struct SLxPicBufDesc {
+    uint32_t uiWidth;
+    uint32_t uiHeight;
+    uint32_t uiWidthBytes;
+    uint8_t uiBpc;
+    uint32_t uiComps;
+    uint32_t uiSize;
+};
+
 // What Check compares besides the pointers being set.
 enum ELxPicBufCheckOptions {
     eLxCheckSize = 0,          // width and height

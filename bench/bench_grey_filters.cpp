@@ -1,0 +1,349 @@
+// Grey filters and the histogram record on 2048 x 2048 frames of 8 and 16
+// bits, beside OpenCV (erode, dilate, boxFilter, calcHist) and libvips
+// (rank, hist_find) on one thread doing the same work. Items are pixels.
+// Each peer's output is compared with ours once before timing.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gnr_picture/LxHisto.h"
+#include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
+
+#ifdef QUELVIX_HAVE_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+#ifdef QUELVIX_HAVE_VIPS
+#include <vips/vips.h>
+#endif
+
+namespace
+{
+
+constexpr uint32_t kSide = 2048;
+constexpr int kCvSide = int(kSide);
+
+// A frame with texture and noise; 16-bit samples hold 12 bits.
+std::vector<uint8_t> textured(uint32_t comps, uint32_t bytes)
+{
+    std::vector<uint8_t> v(size_t(kSide) * kSide * comps * bytes);
+    uint32_t state = 777;
+    for (size_t i = 0; i < v.size(); ++i) {
+        state = state * 1103515245u + 12345u;
+        const uint32_t pixel = uint32_t(i / (comps * bytes));
+        const uint32_t x = pixel % kSide, y = pixel / kSide;
+        const uint32_t smooth = uint32_t(128 + 100 * std::sin(x * 0.02) * std::cos(y * 0.017));
+        v[i] =
+            bytes == 2 && i % 2 ? uint8_t((smooth >> 4) & 0x0F) : uint8_t(smooth + (state >> 28));
+    }
+    return v;
+}
+
+SLxPicBuf recordOver(std::vector<uint8_t>& v, uint32_t comps, uint32_t bytes)
+{
+    const uint32_t line = kSide * comps * bytes;
+    return SLxPicBuf{kSide, kSide,        line,    uint8_t(bytes == 1 ? 8 : 12),
+                     comps, line * kSide, v.data()};
+}
+
+std::unique_ptr<SLxKernel> square(uint32_t n)
+{
+    auto k = std::make_unique<SLxKernel>();
+    *k = SLxKernel{};
+    k->uiNRows = k->uiNCols = n;
+    k->uiCenterRow = k->uiCenterCol = n / 2;
+    for (uint32_t i = 0; i < n * n; ++i) {
+        k->iValues[i] = 1;
+        k->ubMask[i] = 1;
+    }
+    return k;
+}
+
+int runMorph(bool erode, uint32_t bytes, SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel* k)
+{
+    if (erode)
+        return bytes == 1 ? Erode_Square_8(d, s, k) : Erode_Square_16(d, s, k);
+    return bytes == 1 ? Dilate_Square_8(d, s, k, 255) : Dilate_Square_16(d, s, k, 4095);
+}
+
+// Args: erode (1) or dilate (0), sample bytes, side of the square.
+void BM_MorphSquare(benchmark::State& state)
+{
+    const bool erode = state.range(0) != 0;
+    const uint32_t bytes = uint32_t(state.range(1)), n = uint32_t(state.range(2));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    const auto k = square(n);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(runMorph(erode, bytes, &d, &s, k.get()));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_MorphSquare)
+    ->ArgNames({"erode", "bytes", "n"})
+    ->ArgsProduct({{1, 0}, {1, 2}, {3, 21}})
+    ->Unit(benchmark::kMillisecond);
+
+// Args: side of the box, sample bytes.
+void BM_BoxMean(benchmark::State& state)
+{
+    const int32_t n = int32_t(state.range(0));
+    const uint32_t bytes = uint32_t(state.range(1));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(bytes == 1 ? smoothsquare_box_8(&d, &s, n)
+                                            : smoothsquare_box_16(&d, &s, n));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_BoxMean)
+    ->ArgNames({"n", "bytes"})
+    ->Args({15, 1})
+    ->Args({15, 2})
+    ->Unit(benchmark::kMillisecond);
+
+// Args: components, sample bytes.
+void BM_HistoCalculate(benchmark::State& state)
+{
+    const uint32_t comps = uint32_t(state.range(0)), bytes = uint32_t(state.range(1));
+    std::vector<uint8_t> src = textured(comps, bytes);
+    SLxPicBuf s = recordOver(src, comps, bytes);
+    SLxHisto h;
+    CLxHistoAPI::Init(&h);
+    const SLxPicBufDesc desc{s.uiWidth, s.uiHeight, s.uiWidthBytes, s.uiBpc, s.uiComps, s.uiSize};
+    CLxHistoAPI::Reinit32(&h, &desc);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CLxHistoAPI::Calculate(&h, &s, true));
+        benchmark::ClobberMemory();
+    }
+    CLxHistoAPI::Free(&h);
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_HistoCalculate)
+    ->ArgNames({"comps", "bytes"})
+    ->Args({1, 1})
+    ->Args({3, 1})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond);
+
+// Args: sample bytes. The interior and the border strips together.
+void BM_EdgesDetect(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    const auto k = square(3);
+    const uint32_t top = bytes == 1 ? 255 : 4095;
+    for (auto _ : state) {
+        if (bytes == 1) {
+            EdgesDetectInterior_8(&d, &s, k.get(), top);
+            EdgesDetect_8(&d, &s, k.get(), top);
+        } else {
+            EdgesDetectInterior_16(&d, &s, k.get(), top);
+            EdgesDetect_16(&d, &s, k.get(), top);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_EdgesDetect)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// A 15 x 15 mean (divisor 0): the interior and the border strips.
+void BM_Convolution15(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
+    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
+    const auto k = square(15);
+    const uint32_t top = bytes == 1 ? 255 : 4095;
+    for (auto _ : state) {
+        if (bytes == 1) {
+            ConvolveInterior_8(&d, &s, k.get(), 0, top);
+            Convolve_8(&d, &s, k.get(), 0, top);
+        } else {
+            ConvolveInterior_16(&d, &s, k.get(), 0, top);
+            Convolve_16(&d, &s, k.get(), 0, top);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_Convolution15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+#ifdef QUELVIX_HAVE_OPENCV
+int cvType(uint32_t comps, uint32_t bytes)
+{
+    return CV_MAKETYPE(bytes == 1 ? CV_8U : CV_16U, int(comps));
+}
+
+void BM_CvMorphSquare(benchmark::State& state)
+{
+    const bool erode = state.range(0) != 0;
+    const uint32_t bytes = uint32_t(state.range(1));
+    const int n = int(state.range(2));
+    std::vector<uint8_t> pixels = textured(1, bytes), ours(pixels.size());
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat dst(src.size(), src.type());
+    const cv::Mat kernel = cv::Mat::ones(n, n, CV_8U);
+    cv::setNumThreads(1);
+    const auto run = [&] {
+        if (erode)
+            cv::erode(src, dst, kernel, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
+        else
+            cv::dilate(src, dst, kernel, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
+    };
+    run();
+    SLxPicBuf s = recordOver(pixels, 1, bytes), d = recordOver(ours, 1, bytes);
+    runMorph(erode, bytes, &d, &s, square(uint32_t(n)).get());
+    if (cv::norm(dst, cv::Mat(src.size(), src.type(), ours.data()), cv::NORM_INF) != 0) {
+        state.SkipWithError("outputs differ");
+        return;
+    }
+    for (auto _ : state) {
+        run();
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvMorphSquare)
+    ->ArgNames({"erode", "bytes", "n"})
+    ->ArgsProduct({{1, 0}, {1, 2}, {3, 21}})
+    ->Unit(benchmark::kMillisecond);
+
+// The same n x n means: sums over the box divided by the samples inside.
+void BM_CvBoxFilter(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    const uint32_t bytes = uint32_t(state.range(1));
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat dst(src.size(), src.type());
+    cv::setNumThreads(1);
+    for (auto _ : state) {
+        cv::boxFilter(src, dst, -1, cv::Size(n, n), cv::Point(-1, -1), true, cv::BORDER_REPLICATE);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvBoxFilter)
+    ->ArgNames({"n", "bytes"})
+    ->Args({15, 1})
+    ->Args({15, 2})
+    ->Unit(benchmark::kMillisecond);
+
+// Every component's histogram, as Calculate counts them (for several
+// components also the mean's, which calcHist has no counterpart for).
+void BM_CvCalcHistAll(benchmark::State& state)
+{
+    const uint32_t comps = uint32_t(state.range(0)), bytes = uint32_t(state.range(1));
+    std::vector<uint8_t> pixels = textured(comps, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
+    const int bins = bytes == 1 ? 256 : 4096;
+    const float range[2] = {0.f, float(bins)};
+    const float* ranges[1] = {range};
+    cv::setNumThreads(1);
+    cv::Mat hist;
+    for (auto _ : state) {
+        for (int c = 0; c < int(comps); ++c)
+            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvCalcHistAll)
+    ->ArgNames({"comps", "bytes"})
+    ->Args({1, 1})
+    ->Args({3, 1})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond);
+// |Sobel dx| + |Sobel dy|, saturated to the sample type.
+void BM_CvSobelAdd(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat gx, gy, ax, ay, sum, dst;
+    cv::setNumThreads(1);
+    const int depth = bytes == 1 ? CV_16S : CV_32F;
+    for (auto _ : state) {
+        cv::Sobel(src, gx, depth, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
+        cv::Sobel(src, gy, depth, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+        ax = cv::abs(gx);
+        ay = cv::abs(gy);
+        cv::add(ax, ay, sum);
+        sum.convertTo(dst, src.type());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvSobelAdd)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_CvFilter2D15(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat dst;
+    const cv::Mat kernel = cv::Mat::ones(15, 15, CV_32F) / 225.0f;
+    cv::setNumThreads(1);
+    for (auto _ : state) {
+        cv::filter2D(src, dst, -1, kernel, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_CvFilter2D15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+#endif
+
+#ifdef QUELVIX_HAVE_VIPS
+void BM_VipsRank(benchmark::State& state)
+{
+    const uint32_t bytes = uint32_t(state.range(0));
+    const int n = int(state.range(1));
+    static const bool started = [] {
+        if (VIPS_INIT("quelvix_bench"))
+            return false;
+        vips_concurrency_set(1);
+        vips_cache_set_max(0);
+        return true;
+    }();
+    std::vector<uint8_t> pixels = textured(1, bytes);
+    VipsImage* image =
+        started ? vips_image_new_from_memory(pixels.data(), pixels.size(), int(kSide), int(kSide),
+                                             1, bytes == 1 ? VIPS_FORMAT_UCHAR : VIPS_FORMAT_USHORT)
+                : nullptr;
+    if (!image) {
+        state.SkipWithError("libvips did not start");
+        return;
+    }
+    for (auto _ : state) {
+        VipsImage* out = nullptr;
+        size_t size = 0;
+        void* memory = nullptr;
+        if (vips_rank(image, &out, n, n, 0, nullptr) == 0) {
+            memory = vips_image_write_to_memory(out, &size);
+            g_object_unref(out);
+        }
+        if (!memory) {
+            state.SkipWithError("rank failed");
+            break;
+        }
+        g_free(memory);
+    }
+    g_object_unref(image);
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+BENCHMARK(BM_VipsRank)
+    ->ArgNames({"bytes", "n"})
+    ->ArgsProduct({{1, 2}, {3, 21}})
+    ->Unit(benchmark::kMillisecond);
+#endif
+
+} // namespace

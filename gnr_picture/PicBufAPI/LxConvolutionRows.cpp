@@ -1,0 +1,57 @@
+// Plain loops the compiler vectorises, cloned for AVX2.
+#include "gnr_picture/PicBufAPI/LxConvolutionRows.h"
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+namespace
+{
+
+template <class T>
+inline void mulAdd(int32_t* __restrict acc, const T* __restrict row, int32_t weight, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        acc[i] += weight * int32_t(row[i]);
+}
+
+// The rows are addressed from their first sample; i - step and i + step
+// stay inside them.
+template <class T>
+inline void gradient(T* __restrict out, const T* __restrict north, const T* __restrict mid,
+                     const T* __restrict south, size_t count, size_t step, int32_t top)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const size_t w = i, c = i + step, e = i + 2 * step;
+        const int32_t gx = 2 * (int32_t(mid[e]) - int32_t(mid[w])) +
+                           (int32_t(north[e]) - int32_t(north[w])) +
+                           (int32_t(south[e]) - int32_t(south[w]));
+        const int32_t gy = 2 * (int32_t(south[c]) - int32_t(north[c])) +
+                           (int32_t(south[e]) - int32_t(north[e])) +
+                           (int32_t(south[w]) - int32_t(north[w]));
+        const int32_t m = (gx < 0 ? -gx : gx) + (gy < 0 ? -gy : gy);
+        out[c] = T(m < top ? m : top);
+    }
+}
+
+} // namespace
+
+LX_KERNEL_CLONES void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count)
+{
+    mulAdd(acc, row, weight, count);
+}
+
+LX_KERNEL_CLONES void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count)
+{
+    mulAdd(acc, row, weight, count);
+}
+
+LX_KERNEL_CLONES void GradientRow8(uint8_t* out, const uint8_t* north, const uint8_t* mid,
+                                   const uint8_t* south, size_t count, size_t step, int32_t top)
+{
+    gradient(out, north, mid, south, count, step, top);
+}
+
+LX_KERNEL_CLONES void GradientRow16(uint16_t* out, const uint16_t* north, const uint16_t* mid,
+                                    const uint16_t* south, size_t count, size_t step, int32_t top)
+{
+    gradient(out, north, mid, south, count, step, top);
+}

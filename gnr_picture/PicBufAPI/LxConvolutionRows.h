@@ -1,0 +1,17 @@
+// The inner row loops of convolution and gradients, built for AVX2 and for
+// the SSE2 baseline (the loader picks the clone the processor runs).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// acc[i] += weight x row[i] in 32 bits; callers keep every sum inside 32 bits.
+void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count);
+void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count);
+
+// out[i] = min(|gx| + |gy|, top) of sample i of a row whose neighbours
+// across are step samples away: rows north, mid, south.
+void GradientRow8(uint8_t* out, const uint8_t* north, const uint8_t* mid, const uint8_t* south,
+                  size_t count, size_t step, int32_t top);
+void GradientRow16(uint16_t* out, const uint16_t* north, const uint16_t* mid, const uint16_t* south,
+                   size_t count, size_t step, int32_t top);

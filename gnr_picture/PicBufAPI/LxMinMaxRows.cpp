@@ -1,0 +1,59 @@
+// Plain loops the compiler vectorises; cloned because 16-bit unsigned
+// minimum and maximum need more than SSE2 offers in one instruction.
+#include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+LX_KERNEL_CLONES void MinRow8(uint8_t* __restrict acc, const uint8_t* __restrict row, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        acc[i] = row[i] < acc[i] ? row[i] : acc[i];
+}
+
+LX_KERNEL_CLONES void MaxRow8(uint8_t* __restrict acc, const uint8_t* __restrict row, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        acc[i] = row[i] > acc[i] ? row[i] : acc[i];
+}
+
+LX_KERNEL_CLONES void MinRow16(uint16_t* __restrict acc, const uint16_t* __restrict row,
+                               size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        acc[i] = row[i] < acc[i] ? row[i] : acc[i];
+}
+
+LX_KERNEL_CLONES void MaxRow16(uint16_t* __restrict acc, const uint16_t* __restrict row,
+                               size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        acc[i] = row[i] > acc[i] ? row[i] : acc[i];
+}
+
+LX_KERNEL_CLONES void MinOf8(uint8_t* __restrict out, const uint8_t* __restrict a,
+                             const uint8_t* __restrict b, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        out[i] = b[i] < a[i] ? b[i] : a[i];
+}
+
+LX_KERNEL_CLONES void MaxOf8(uint8_t* __restrict out, const uint8_t* __restrict a,
+                             const uint8_t* __restrict b, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        out[i] = b[i] > a[i] ? b[i] : a[i];
+}
+
+LX_KERNEL_CLONES void MinOf16(uint16_t* __restrict out, const uint16_t* __restrict a,
+                              const uint16_t* __restrict b, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        out[i] = b[i] < a[i] ? b[i] : a[i];
+}
+
+LX_KERNEL_CLONES void MaxOf16(uint16_t* __restrict out, const uint16_t* __restrict a,
+                              const uint16_t* __restrict b, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        out[i] = b[i] > a[i] ? b[i] : a[i];
+}

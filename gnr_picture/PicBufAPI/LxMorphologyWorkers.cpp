@@ -1,0 +1,304 @@
+// Grey erosion and dilation: one row walker with min or max as the policy.
+// Each set element combines a whole shifted source row into the destination
+// row, so the inner loops are plain element-wise min/max the compiler
+// vectorises; the clamped edges are short runs of the edge pixel.
+#include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
+#include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
+#include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
+
+using namespace lxfilter;
+
+namespace
+{
+
+struct MinOp {
+    static constexpr bool isMin = true;
+    template <class T> static T apply(T a, T b) { return b < a ? b : a; }
+};
+struct MaxOp {
+    static constexpr bool isMin = false;
+    template <class T> static T apply(T a, T b) { return b > a ? b : a; }
+};
+
+// out[0 .. (x1 - x0) x comps) combined with the source row `in` shifted by
+// dx pixels, edges clamped; the first element assigns.
+template <class T, class Op>
+void combineShifted(T* __restrict out, const T* __restrict in, int64_t x0, int64_t x1, int64_t dx,
+                    int64_t width, int64_t comps, bool first)
+{
+    splitShifted(
+        x0, x1, dx, width, comps,
+        [&](int64_t o, int64_t s, int64_t len) {
+            T* __restrict a = out + o;
+            const T* __restrict b = in + s;
+            if (first)
+                std::copy(b, b + len, a);
+            else
+                CombineRow<T, Op::isMin>(a, b, size_t(len));
+        },
+        [&](int64_t o, int64_t s, int64_t pixels) {
+            for (int64_t p = 0; p < pixels; ++p)
+                for (int64_t c = 0; c < comps; ++c) {
+                    T& a = out[o + p * comps + c];
+                    a = first ? in[s + c] : Op::apply(a, in[s + c]);
+                }
+        });
+}
+
+template <class T, class Op>
+void morphRegion(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
+                 uint32_t n)
+{
+    for (int64_t y = r.y0; y < r.y1; ++y) {
+        T* out = dst.row(y) + r.x0 * dst.comps;
+        for (uint32_t e = 0; e < n; ++e)
+            combineShifted<T, Op>(out, src.row(src.clampY(y + el[e].dy)), r.x0, r.x1, el[e].dx,
+                                  src.width, src.comps, e == 0);
+    }
+}
+
+enum class Part { whole, interior, borders };
+
+template <class T, class Op>
+int morphGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                 Part part = Part::whole)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    Element* el = scratch<Element, 0>(MAX_KERNEL_ELEMENTS);
+    if (!el)
+        return -3;
+    const uint32_t n = elementsOf(*kernel, el);
+    if (n == 0)
+        return 0;
+    const Plane<T> d = planeOf<T>(*dst);
+    const Plane<const T> s = planeOf<const T>(*src);
+    if (part == Part::whole)
+        morphRegion<T, Op>(d, s, Rect{0, s.height, 0, s.width}, el, n);
+    else if (part == Part::interior)
+        morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n);
+    else
+        forEachBorderStrip(s.width, s.height, *kernel,
+                           [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    return 0;
+}
+
+// The named shapes: the interior over a fixed number of elements (for
+// "Smooth3" the fifth is the anchor), the border strips over all of them.
+template <class T, class Op, uint32_t N, bool AnchorFifth = false>
+int morphNamed(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    Element* el = scratch<Element, 0>(MAX_KERNEL_ELEMENTS);
+    if (!el)
+        return -3;
+    const uint32_t n = elementsOf(*kernel, el);
+    if (n < N)
+        return morphGeneral<T, Op>(dst, src, kernel);
+    Element shape[N];
+    std::copy(el, el + N, shape);
+    if (AnchorFifth)
+        shape[4] = Element{0, 0, 0};
+    const Plane<T> d = planeOf<T>(*dst);
+    const Plane<const T> s = planeOf<const T>(*src);
+    morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N);
+    forEachBorderStrip(s.width, s.height, *kernel,
+                       [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    return 0;
+}
+
+// The minimum (maximum) of every window of n pixels along a padded row of
+// W + n - 1 pixels, into out (W pixels), by doubling: windows of 1, 2, 4,
+// ... pixels, combined for the set bits of n, so a pixel costs about
+// log2(n) + popcount(n) vector steps instead of n.
+template <class T, class Op>
+void windowExtremes(const T* padded, int64_t width, int64_t n, int64_t comps, T* out, T* ping,
+                    T* pong)
+{
+    const T* cur = padded;
+    int64_t curLen = width + n - 1, span = 1, offset = 0;
+    bool first = true;
+    for (int64_t bit = 0;; ++bit) {
+        if (n >> bit & 1) {
+            if (first)
+                std::copy(cur + offset * comps, cur + (offset + width) * comps, out);
+            else
+                CombineRow<T, Op::isMin>(out, cur + offset * comps, size_t(width * comps));
+            first = false;
+            offset += span;
+        }
+        if ((n >> (bit + 1)) == 0)
+            break;
+        T* next = cur == ping ? pong : ping;
+        CombineInto<T, Op::isMin>(next, cur, cur + span * comps, size_t((curLen - span) * comps));
+        cur = next;
+        curLen -= span;
+        span *= 2;
+    }
+}
+
+// Full odd squares, separable: min/max do not depend on order, and clamping
+// acts on rows and columns independently, so a column pass over the clamped
+// rows and a row pass over the clamped columns give the square's result,
+// borders included. Two output rows share the n - 1 rows between them.
+template <class T, class Op>
+int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    if (kernel->uiNRows > src->uiHeight || kernel->uiNCols > src->uiWidth)
+        return 0;
+    if (!IsFullSquareKernel(kernel))
+        return morphGeneral<T, Op>(dst, src, kernel);
+    const Plane<T> d = planeOf<T>(*dst);
+    const Plane<const T> s = planeOf<const T>(*src);
+    const int64_t r = kernel->uiCenterRow, n = kernel->uiNRows;
+    const int64_t comps = s.comps, len = s.width * comps, padded = (s.width + n - 1) * comps;
+    if (n == 1) {
+        for (int64_t y = 0; y < s.height; ++y)
+            std::copy(s.row(y), s.row(y) + len, d.row(y));
+        return 0;
+    }
+    T* common = scratch<T, 1>(size_t(len));
+    T* upper = scratch<T, 5>(size_t(len));
+    T* lower = scratch<T, 6>(size_t(len));
+    T* pad = scratch<T, 7>(size_t(padded));
+    T* ping = scratch<T, 8>(size_t(padded));
+    T* pong = scratch<T, 9>(size_t(padded));
+    if (!common || !upper || !lower || !pad || !ping || !pong)
+        return -3;
+    // The row pass: small squares shift the column extremes directly;
+    // larger ones pad them with their edge pixels and double windows.
+    const auto rowPass = [&](const T* column, T* out) {
+        if (n <= 7) {
+            for (int64_t k = 0; k < n; ++k)
+                combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, comps, k == 0);
+            return;
+        }
+        for (int64_t x = 0; x < r; ++x) {
+            std::copy(column, column + comps, pad + x * comps);
+            std::copy(column + len - comps, column + len, pad + (r + s.width + x) * comps);
+        }
+        std::copy(column, column + len, pad + r * comps);
+        windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+    };
+    const auto rowAt = [&](int64_t y) { return s.row(s.clampY(y)); };
+    for (int64_t y = 0; y < s.height; y += 2) {
+        // Rows y - r + 1 .. y + r serve both output rows y and y + 1.
+        std::copy(rowAt(y - r + 1), rowAt(y - r + 1) + len, common);
+        for (int64_t k = y - r + 2; k <= y + r; ++k)
+            CombineRow<T, Op::isMin>(common, rowAt(k), size_t(len));
+        CombineInto<T, Op::isMin>(upper, common, rowAt(y - r), size_t(len));
+        rowPass(upper, d.row(y));
+        if (y + 1 < s.height) {
+            CombineInto<T, Op::isMin>(lower, common, rowAt(y + r + 1), size_t(len));
+            rowPass(lower, d.row(y + 1));
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+int Erode_General_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MinOp>(dst, src, kernel);
+}
+int Erode_General_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint16_t, MinOp>(dst, src, kernel);
+}
+int Dilate_General_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MaxOp>(dst, src, kernel);
+}
+int Dilate_General_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint16_t, MaxOp>(dst, src, kernel);
+}
+
+int Erode_Smooth2_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MinOp, 4>(dst, src, kernel);
+}
+int Erode_Smooth3_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MinOp, 9, true>(dst, src, kernel);
+}
+int Erode_Oct4_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MinOp, 12>(dst, src, kernel);
+}
+int Erode_Smooth2_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MinOp, 4>(dst, src, kernel);
+}
+int Erode_Smooth3_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MinOp, 9, true>(dst, src, kernel);
+}
+int Erode_Oct4_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MinOp, 12>(dst, src, kernel);
+}
+int Dilate_Smooth2_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MaxOp, 4>(dst, src, kernel);
+}
+int Dilate_Smooth3_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MaxOp, 9, true>(dst, src, kernel);
+}
+int Dilate_Oct4_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint8_t, MaxOp, 12>(dst, src, kernel);
+}
+int Dilate_Smooth2_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MaxOp, 4>(dst, src, kernel);
+}
+int Dilate_Smooth3_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MaxOp, 9, true>(dst, src, kernel);
+}
+int Dilate_Oct4_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphNamed<uint16_t, MaxOp, 12>(dst, src, kernel);
+}
+
+int Erode_Square_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphSquare<uint8_t, MinOp>(dst, src, kernel);
+}
+int Erode_Square_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphSquare<uint16_t, MinOp>(dst, src, kernel);
+}
+// The largest value only ever served to stop a search early; the result
+// does not depend on it.
+int Dilate_Square_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t)
+{
+    return morphSquare<uint8_t, MaxOp>(dst, src, kernel);
+}
+int Dilate_Square_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t)
+{
+    return morphSquare<uint16_t, MaxOp>(dst, src, kernel);
+}
+
+int ErodeBorders_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MinOp>(dst, src, kernel, Part::borders);
+}
+int DilateBorders_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MaxOp>(dst, src, kernel, Part::borders);
+}
+int ErodeInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MinOp>(dst, src, kernel, Part::interior);
+}
+int DilateInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    return morphGeneral<uint8_t, MaxOp>(dst, src, kernel, Part::interior);
+}

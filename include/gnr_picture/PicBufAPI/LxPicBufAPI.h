@@ -295,6 +295,7 @@ class LX_EXPORT CLxPicBufAPI
     // noise picture, into three arrays of 7.
     static int FillNoiseParams(const SLxPicBuf* noise, uint32_t levels, double* const* bands,
                                uint32_t wavelet);
+  public:
     // --- One-bit pictures, depth and components (LxPicBufBinary.cpp) -------------
     // Unpack, Threshold and Pack: the one-bit picture has the picture's width
     // and height, and both records cover their lines (pData set, a line fits

@@ -63,9 +63,9 @@ struct BinFrame {
     {
         for (uint32_t y = 0; y < kSide; ++y)
             for (uint32_t x = 0; x < kSide; ++x) {
-                bool bit = static_cast<const uint8_t*>(dst.pData)[size_t(y) * dst.uiWidthBytes +
-                                                                   x / 8] &
-                           (0x80u >> (x % 8));
+                bool bit =
+                    static_cast<const uint8_t*>(dst.pData)[size_t(y) * dst.uiWidthBytes + x / 8] &
+                    (0x80u >> (x % 8));
                 if (bit != (want[size_t(y) * kSide + x] != 0))
                     return false;
             }
@@ -78,10 +78,14 @@ enum Case { kErode3, kDilate3, kErode5Oct, kErode3Times10 };
 int runOurs(BinFrame& f, Case c)
 {
     switch (c) {
-    case kErode3: return CLxBinPicBufAPI::Erode3x3_Count(&f.dst, &f.src, 1);
-    case kDilate3: return CLxBinPicBufAPI::Dilate3x3_Count(&f.dst, &f.src, 1);
-    case kErode5Oct: return CLxBinPicBufAPI::Erode5x5Oct_Count(&f.dst, &f.src, 1);
-    case kErode3Times10: return CLxBinPicBufAPI::Erode3x3_Count(&f.dst, &f.src, 10);
+    case kErode3:
+        return CLxBinPicBufAPI::Erode3x3_Count(&f.dst, &f.src, 1);
+    case kDilate3:
+        return CLxBinPicBufAPI::Dilate3x3_Count(&f.dst, &f.src, 1);
+    case kErode5Oct:
+        return CLxBinPicBufAPI::Erode5x5Oct_Count(&f.dst, &f.src, 1);
+    case kErode3Times10:
+        return CLxBinPicBufAPI::Erode3x3_Count(&f.dst, &f.src, 10);
     }
     return -1;
 }
@@ -93,15 +97,21 @@ void runOpenCV(const cv::Mat& in, cv::Mat& out, Case c)
     const cv::Mat cross = cv::getStructuringElement(cv::MORPH_CROSS, cv::Size(3, 3));
     const cv::Point a(-1, -1);
     switch (c) {
-    case kErode3: cv::erode(in, out, square, a, 1, cv::BORDER_REPLICATE); break;
-    case kDilate3: cv::dilate(in, out, square, a, 1, cv::BORDER_REPLICATE); break;
+    case kErode3:
+        cv::erode(in, out, square, a, 1, cv::BORDER_REPLICATE);
+        break;
+    case kDilate3:
+        cv::dilate(in, out, square, a, 1, cv::BORDER_REPLICATE);
+        break;
     case kErode5Oct: {
         cv::Mat mid;
         cv::erode(in, mid, square, a, 1, cv::BORDER_REPLICATE);
         cv::erode(mid, out, cross, a, 1, cv::BORDER_REPLICATE);
         break;
     }
-    case kErode3Times10: cv::erode(in, out, square, a, 10, cv::BORDER_REPLICATE); break;
+    case kErode3Times10:
+        cv::erode(in, out, square, a, 10, cv::BORDER_REPLICATE);
+        break;
     }
 }
 #endif

@@ -5,7 +5,8 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 
-namespace {
+namespace
+{
 
 struct AndOp {
     static uint64_t Apply(uint64_t a, uint64_t b) { return a & b; }
@@ -27,7 +28,10 @@ inline uint64_t Load64(const uint8_t* p)
     return v;
 }
 
-inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+inline void Store64(uint8_t* p, uint64_t v)
+{
+    std::memcpy(p, &v, 8);
+}
 
 // a op= b, and b = a when fill is set.
 template <class Op, bool fill>
@@ -48,7 +52,10 @@ inline __attribute__((always_inline)) void CombineLine(uint8_t* a, uint8_t* b, u
 }
 
 // Big-endian 64-bit view so that a shift by one moves pixels across bytes.
-inline uint64_t LoadBE(const uint8_t* p) { return __builtin_bswap64(Load64(p)); }
+inline uint64_t LoadBE(const uint8_t* p)
+{
+    return __builtin_bswap64(Load64(p));
+}
 
 template <class Put>
 inline void ShiftLeftLine(uint8_t* dst, const uint8_t* src, uint32_t n, Put put)
@@ -111,10 +118,17 @@ void ShiftLine(void* dst, const void* src, uint32_t n, CLxBinPicMemAPI::BinaryOp
             ShiftRightLine(d, s, n, put);
     };
     switch (op) {
-    case CLxBinPicMemAPI::eBinReplace: run(PutReplace()); break;
-    case CLxBinPicMemAPI::eBinOr: run(PutOr()); break;
-    case CLxBinPicMemAPI::eBinAnd: run(PutAnd()); break;
-    default: break;
+    case CLxBinPicMemAPI::eBinReplace:
+        run(PutReplace());
+        break;
+    case CLxBinPicMemAPI::eBinOr:
+        run(PutOr());
+        break;
+    case CLxBinPicMemAPI::eBinAnd:
+        run(PutAnd());
+        break;
+    default:
+        break;
     }
 }
 

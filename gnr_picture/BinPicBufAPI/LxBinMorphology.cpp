@@ -8,7 +8,8 @@
 using namespace lx_bin;
 using API = CLxBinPicBufAPI;
 
-namespace {
+namespace
+{
 
 struct ErodeOp {
     static constexpr CLxBinPicMemAPI::BinaryOp kOp = CLxBinPicMemAPI::eBinAnd;
@@ -32,8 +33,7 @@ bool Usable(const SLxBinPicBuf* d, const SLxBinPicBuf* s, const SLxBinPicBuf* t1
 }
 
 // The single passes, without checks. Each leaves its result in d.
-template <class M>
-void Square3x3(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
+template <class M> void Square3x3(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
     API::Copy_2x(d, t, s);
     API::ShiftLeftInplace(t);
@@ -62,8 +62,7 @@ void Square2x2(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool fla
 
 // d = r op (r shifted right) op (r shifted left) op (r up) op (r down); r
 // must not be d or t.
-template <class M>
-void CrossOf(SLxBinPicBuf* d, const SLxBinPicBuf* r, SLxBinPicBuf* t)
+template <class M> void CrossOf(SLxBinPicBuf* d, const SLxBinPicBuf* r, SLxBinPicBuf* t)
 {
     API::Copy_2x(d, t, r);
     API::ShiftRightInplace(t);
@@ -75,8 +74,7 @@ void CrossOf(SLxBinPicBuf* d, const SLxBinPicBuf* r, SLxBinPicBuf* t)
     API::ShiftDown(d, r, M::kOp);
 }
 
-template <class M>
-void Cross(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
+template <class M> void Cross(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
     CrossOf<M>(d, s, t);
 }
@@ -89,8 +87,7 @@ void Octagon(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t1, SLxBinPic
     CrossOf<M>(d, t2, t1);
 }
 
-template <class M>
-void Line000(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
+template <class M> void Line000(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
     API::Copy_2x(d, t, s);
     API::ShiftLeftInplace(d);
@@ -117,20 +114,17 @@ void Diagonal(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t)
     M::Combine(d, t);
 }
 
-template <class M>
-void Line045(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
+template <class M> void Line045(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
     Diagonal<M, true>(d, s, t);
 }
 
-template <class M>
-void Line135(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
+template <class M> void Line135(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
     Diagonal<M, false>(d, s, t);
 }
 
-template <class M>
-void Line090(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf*, bool)
+template <class M> void Line090(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf*, bool)
 {
     API::Copy(d, s);
     API::ShiftUp(d, s, M::kOp);
@@ -155,14 +149,17 @@ struct Element {
     Cap cap;
 };
 
-#define LX_SIMPLE(F, cap) {OneScratch<F<ErodeOp>>, OneScratch<F<DilateOp>>, false, cap}
+#define LX_SIMPLE(F, cap)                                                                          \
+    {                                                                                              \
+        OneScratch<F<ErodeOp>>, OneScratch<F<DilateOp>>, false, cap                                \
+    }
 
 const Element kSquare3x3 = LX_SIMPLE(Square3x3, Cap::Larger);
 const Element kSquare2x2 = LX_SIMPLE(Square2x2, Cap::Larger);
-const Element kOct4x4 = {Octagon<ErodeOp, Square2x2<ErodeOp>>, Octagon<DilateOp, Square2x2<DilateOp>>,
-                         true, Cap::HalfLarger};
-const Element kOct5x5 = {Octagon<ErodeOp, Square3x3<ErodeOp>>, Octagon<DilateOp, Square3x3<DilateOp>>,
-                         true, Cap::HalfLarger};
+const Element kOct4x4 = {Octagon<ErodeOp, Square2x2<ErodeOp>>,
+                         Octagon<DilateOp, Square2x2<DilateOp>>, true, Cap::HalfLarger};
+const Element kOct5x5 = {Octagon<ErodeOp, Square3x3<ErodeOp>>,
+                         Octagon<DilateOp, Square3x3<DilateOp>>, true, Cap::HalfLarger};
 const Element kCross = LX_SIMPLE(Cross, Cap::HalfLarger);
 const Element kLine000 = LX_SIMPLE(Line000, Cap::HalfWidth);
 const Element kLine045 = LX_SIMPLE(Line045, Cap::HalfLarger);
@@ -174,10 +171,14 @@ uint32_t CapOf(Cap cap, const SLxBinPicBuf* pic)
 {
     uint32_t larger = pic->uiWidth > pic->uiHeight ? pic->uiWidth : pic->uiHeight;
     switch (cap) {
-    case Cap::Larger: return larger;
-    case Cap::HalfLarger: return larger / 2;
-    case Cap::HalfWidth: return pic->uiWidth / 2;
-    case Cap::HalfHeight: return pic->uiHeight / 2;
+    case Cap::Larger:
+        return larger;
+    case Cap::HalfLarger:
+        return larger / 2;
+    case Cap::HalfWidth:
+        return pic->uiWidth / 2;
+    case Cap::HalfHeight:
+        return pic->uiHeight / 2;
     }
     return 0;
 }
@@ -232,7 +233,10 @@ void Repeat(Pass pass, SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool 
     }
 }
 
-unsigned ScratchCount(const Element& e) { return e.twoScratch ? 2u : 1u; }
+unsigned ScratchCount(const Element& e)
+{
+    return e.twoScratch ? 2u : 1u;
+}
 
 int RunCount(const Element& e, bool erode, SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t count,
              bool flag)
@@ -278,8 +282,8 @@ int RunOpenClose(const Element& e, bool open, SLxBinPicBuf* d, const SLxBinPicBu
     return 0;
 }
 
-int RunSingle(Pass pass, SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t1,
-              SLxBinPicBuf* t2, bool flag)
+int RunSingle(Pass pass, SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t1, SLxBinPicBuf* t2,
+              bool flag)
 {
     if (!Usable(d, s, t1, t2))
         return -9;
@@ -291,10 +295,10 @@ int RunSingle(Pass pass, SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t
 
 // --- Single passes -----------------------------------------------------------
 
-#define LX_BIN_SINGLE(Name, elem, which)                                                         \
-    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SLxBinPicBuf* tmp)    \
-    {                                                                                            \
-        return RunSingle(elem.which, dst, src, tmp, nullptr, false);                             \
+#define LX_BIN_SINGLE(Name, elem, which)                                                           \
+    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SLxBinPicBuf* tmp)       \
+    {                                                                                              \
+        return RunSingle(elem.which, dst, src, tmp, nullptr, false);                               \
     }
 
 LX_BIN_SINGLE(Erode3x3, kSquare3x3, erode)
@@ -349,16 +353,16 @@ int CLxBinPicBufAPI::Dilate5x5Oct(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SL
 
 // --- Repeated passes -----------------------------------------------------------
 
-#define LX_BIN_COUNT(Name, elem, erode)                                                          \
-    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)       \
-    {                                                                                            \
-        return RunCount(elem, erode, dst, src, count, false);                                    \
+#define LX_BIN_COUNT(Name, elem, erode)                                                            \
+    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)          \
+    {                                                                                              \
+        return RunCount(elem, erode, dst, src, count, false);                                      \
     }
-#define LX_BIN_COUNT_FLAG(Name, elem, erode)                                                     \
-    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,       \
-                              bool flag)                                                         \
-    {                                                                                            \
-        return RunCount(elem, erode, dst, src, count, flag);                                     \
+#define LX_BIN_COUNT_FLAG(Name, elem, erode)                                                       \
+    int CLxBinPicBufAPI::Name(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,          \
+                              bool flag)                                                           \
+    {                                                                                              \
+        return RunCount(elem, erode, dst, src, count, flag);                                       \
     }
 
 LX_BIN_COUNT(Erode3x3_Count, kSquare3x3, true)
@@ -384,14 +388,14 @@ LX_BIN_COUNT(LinDilate_135_Count, kLine135, false)
 
 // --- Openings and closings --------------------------------------------------------
 
-#define LX_BIN_OPEN_CLOSE(Open, Close, elem)                                                     \
-    int CLxBinPicBufAPI::Open(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)       \
-    {                                                                                            \
-        return RunOpenClose(elem, true, dst, src, count);                                        \
-    }                                                                                            \
-    int CLxBinPicBufAPI::Close(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)      \
-    {                                                                                            \
-        return RunOpenClose(elem, false, dst, src, count);                                       \
+#define LX_BIN_OPEN_CLOSE(Open, Close, elem)                                                       \
+    int CLxBinPicBufAPI::Open(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)          \
+    {                                                                                              \
+        return RunOpenClose(elem, true, dst, src, count);                                          \
+    }                                                                                              \
+    int CLxBinPicBufAPI::Close(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count)         \
+    {                                                                                              \
+        return RunOpenClose(elem, false, dst, src, count);                                         \
     }
 
 LX_BIN_OPEN_CLOSE(Open3x3_Count, Close3x3_Count, kSquare3x3)

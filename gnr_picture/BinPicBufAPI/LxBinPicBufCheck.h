@@ -6,7 +6,8 @@
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 
-namespace lx_bin {
+namespace lx_bin
+{
 
 // A record whose block holds all its lines and whose lines hold their pixels.
 inline bool HasPixels(const SLxBinPicBuf* pic)
@@ -36,7 +37,10 @@ inline uint32_t MinLineBytes(const SLxBinPicBuf* a, const SLxBinPicBuf* b)
     return a->uiWidthBytes < b->uiWidthBytes ? a->uiWidthBytes : b->uiWidthBytes;
 }
 
-inline bool GetBit(const uint8_t* line, uint32_t x) { return (line[x / 8] & (0x80u >> (x % 8))) != 0; }
+inline bool GetBit(const uint8_t* line, uint32_t x)
+{
+    return (line[x / 8] & (0x80u >> (x % 8))) != 0;
+}
 
 inline void SetBit(uint8_t* line, uint32_t x, bool value)
 {

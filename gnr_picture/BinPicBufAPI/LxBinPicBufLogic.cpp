@@ -9,7 +9,8 @@
 using namespace lx_bin;
 using Op = CLxBinPicMemAPI::BinaryOp;
 
-namespace {
+namespace
+{
 
 // Offset of the overlap inside a picture's extent by the placement flags.
 uint32_t Place(uint32_t extent, uint32_t overlap, uint32_t flags, uint32_t centre, uint32_t end)
@@ -27,8 +28,7 @@ bool RectInside(const SLxBinPicBuf* pic, uint32_t x, uint32_t y, uint32_t w, uin
            static_cast<uint64_t>(y) + h <= pic->uiHeight;
 }
 
-template <class LineFn>
-void EachLine(SLxBinPicBuf* dst, const SLxBinPicBuf* src, LineFn fn)
+template <class LineFn> void EachLine(SLxBinPicBuf* dst, const SLxBinPicBuf* src, LineFn fn)
 {
     uint32_t n = MinLineBytes(dst, src);
     for (uint32_t y = 0; y < dst->uiHeight; ++y)
@@ -39,10 +39,17 @@ void EachLine(SLxBinPicBuf* dst, const SLxBinPicBuf* src, LineFn fn)
 void PutLine(uint8_t* dst, const uint8_t* src, uint32_t n, Op op)
 {
     switch (op) {
-    case CLxBinPicMemAPI::eBinReplace: std::memmove(dst, src, n); break;
-    case CLxBinPicMemAPI::eBinOr: Memory_Or(dst, src, n); break;
-    case CLxBinPicMemAPI::eBinAnd: Memory_And(dst, src, n); break;
-    default: break;
+    case CLxBinPicMemAPI::eBinReplace:
+        std::memmove(dst, src, n);
+        break;
+    case CLxBinPicMemAPI::eBinOr:
+        Memory_Or(dst, src, n);
+        break;
+    case CLxBinPicMemAPI::eBinAnd:
+        Memory_And(dst, src, n);
+        break;
+    default:
+        break;
     }
 }
 

@@ -7,7 +7,8 @@
 
 using namespace lx_bin;
 
-namespace {
+namespace
+{
 
 const uint64_t kSizeLimit = 0x7FFFFFFF;
 
@@ -35,8 +36,8 @@ uint32_t CLxBinPicBufAPI::CalcWidthBytes(uint32_t width, uint32_t alignment)
     return aligned > UINT32_MAX ? 0 : static_cast<uint32_t>(aligned);
 }
 
-int CLxBinPicBufAPI::Reinit(SLxBinPicBuf* pic, uint32_t width, uint32_t height,
-                            uint32_t widthBytes, bool clear)
+int CLxBinPicBufAPI::Reinit(SLxBinPicBuf* pic, uint32_t width, uint32_t height, uint32_t widthBytes,
+                            bool clear)
 {
     if (!pic)
         return -9;

@@ -5,7 +5,8 @@
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 // An 8-bit picture of width x height without padding, freed on scope exit.
 class BytePicture
@@ -26,7 +27,10 @@ class BytePicture
     uint8_t* m_data = nullptr;
 };
 
-bool LineHolds(uint32_t width, uint32_t wb) { return static_cast<uint64_t>(wb) * 8 >= width; }
+bool LineHolds(uint32_t width, uint32_t wb)
+{
+    return static_cast<uint64_t>(wb) * 8 >= width;
+}
 
 // Unpacks, lets turn() fill the 8-bit destination, packs (255 = set).
 template <class Turn>
@@ -58,24 +62,25 @@ int CLxBinPicMemAPI::Rotate(void* dst, uint32_t dstW, uint32_t dstH, uint32_t ds
                             const void* src, uint32_t srcW, uint32_t srcH, uint32_t srcWB,
                             double angle, bool fit)
 {
-    return ThroughBytes(dst, dstW, dstH, dstWB, src, srcW, srcH, srcWB,
-                        [&](uint8_t* to, uint32_t toCount, const uint8_t* from, uint32_t fromCount) {
-                            const uint8_t background = 0;
-                            return CLxPicMemAPI::Rotate(to, dstW, dstW, toCount, from, srcW, srcW,
-                                                        fromCount, 1, 8, angle, &background,
-                                                        CLxPicMemAPI::eLxStretchNearest, fit);
-                        });
+    return ThroughBytes(
+        dst, dstW, dstH, dstWB, src, srcW, srcH, srcWB,
+        [&](uint8_t* to, uint32_t toCount, const uint8_t* from, uint32_t fromCount) {
+            const uint8_t background = 0;
+            return CLxPicMemAPI::Rotate(to, dstW, dstW, toCount, from, srcW, srcW, fromCount, 1, 8,
+                                        angle, &background, CLxPicMemAPI::eLxStretchNearest, fit);
+        });
 }
 
 int CLxBinPicMemAPI::RotateMatrix(void* dst, uint32_t dstW, uint32_t dstH, uint32_t dstWB,
                                   const void* src, uint32_t srcW, uint32_t srcH, uint32_t srcWB,
                                   double m0, double m1, double m2, double m3, double m4, double m5)
 {
-    return ThroughBytes(dst, dstW, dstH, dstWB, src, srcW, srcH, srcWB,
-                        [&](uint8_t* to, uint32_t toCount, const uint8_t* from, uint32_t fromCount) {
-                            const uint8_t background = 0;
-                            return CLxPicMemAPI::RotateMatrix(
-                                to, dstW, dstW, toCount, from, srcW, srcW, fromCount, 1, 8, m0, m1,
-                                m2, m3, m4, m5, &background, CLxPicMemAPI::eLxStretchNearest);
-                        });
+    return ThroughBytes(
+        dst, dstW, dstH, dstWB, src, srcW, srcH, srcWB,
+        [&](uint8_t* to, uint32_t toCount, const uint8_t* from, uint32_t fromCount) {
+            const uint8_t background = 0;
+            return CLxPicMemAPI::RotateMatrix(to, dstW, dstW, toCount, from, srcW, srcW, fromCount,
+                                              1, 8, m0, m1, m2, m3, m4, m5, &background,
+                                              CLxPicMemAPI::eLxStretchNearest);
+        });
 }

@@ -5,7 +5,8 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
 
-namespace {
+namespace
+{
 
 // One line of a run seen from the destination's bytes: reads the eight
 // source bits that fall on destination byte j, touching no source byte
@@ -55,15 +56,17 @@ inline uint8_t RunMask(uint32_t j, uint32_t bit, uint32_t width)
 inline uint8_t Put(uint8_t old, uint8_t value, int op)
 {
     switch (op) {
-    case CLxBinPicMemAPI::eBinOr: return static_cast<uint8_t>(old | value);
-    case CLxBinPicMemAPI::eBinAnd: return static_cast<uint8_t>(old & value);
-    default: return value;
+    case CLxBinPicMemAPI::eBinOr:
+        return static_cast<uint8_t>(old | value);
+    case CLxBinPicMemAPI::eBinAnd:
+        return static_cast<uint8_t>(old & value);
+    default:
+        return value;
     }
 }
 
 // Moves the pointer by whole bytes of the start bit.
-template <class P>
-inline void Normalise(P*& p, uint32_t& bit)
+template <class P> inline void Normalise(P*& p, uint32_t& bit)
 {
     p += bit / 8;
     bit %= 8;

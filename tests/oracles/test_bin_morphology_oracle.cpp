@@ -24,9 +24,15 @@ struct CvStep {
     cv::Point anchor;
 };
 
-cv::Mat Ones(int rows, int cols) { return cv::Mat::ones(rows, cols, CV_8U); }
+cv::Mat Ones(int rows, int cols)
+{
+    return cv::Mat::ones(rows, cols, CV_8U);
+}
 
-cv::Mat Cross3() { return cv::getStructuringElement(cv::MORPH_CROSS, cv::Size(3, 3)); }
+cv::Mat Cross3()
+{
+    return cv::getStructuringElement(cv::MORPH_CROSS, cv::Size(3, 3));
+}
 
 cv::Mat Diagonal(bool rising)
 {
@@ -44,15 +50,24 @@ std::vector<CvStep> Steps(Kind kind, bool flag)
     CvStep centre3{Ones(3, 3), cv::Point(-1, -1)};
     CvStep cross{Cross3(), cv::Point(-1, -1)};
     switch (kind) {
-    case kSquare3: return {centre3};
-    case kSquare2: return {two};
-    case kOct4: return {two, cross};
-    case kOct5: return {centre3, cross};
-    case kCross: return {cross};
-    case kLine000: return {{Ones(1, 3), cv::Point(-1, -1)}};
-    case kLine045: return {{Diagonal(true), cv::Point(-1, -1)}}; // (-1, 1), (1, -1)
-    case kLine090: return {{Ones(3, 1), cv::Point(-1, -1)}};
-    case kLine135: return {{Diagonal(false), cv::Point(-1, -1)}};
+    case kSquare3:
+        return {centre3};
+    case kSquare2:
+        return {two};
+    case kOct4:
+        return {two, cross};
+    case kOct5:
+        return {centre3, cross};
+    case kCross:
+        return {cross};
+    case kLine000:
+        return {{Ones(1, 3), cv::Point(-1, -1)}};
+    case kLine045:
+        return {{Diagonal(true), cv::Point(-1, -1)}}; // (-1, 1), (1, -1)
+    case kLine090:
+        return {{Ones(3, 1), cv::Point(-1, -1)}};
+    case kLine135:
+        return {{Diagonal(false), cv::Point(-1, -1)}};
     }
     return {};
 }
@@ -91,19 +106,30 @@ struct Member {
     OpenClose open, close;
 };
 
-#define LX_C(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool) { return API::F(d, s, n); }
-#define LX_CF(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool f) { return API::F(d, s, n, f); }
+#define LX_C(F)                                                                                    \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool) { return API::F(d, s, n); }
+#define LX_CF(F)                                                                                   \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool f) { return API::F(d, s, n, f); }
 
 const Member kMembers[] = {
-    {"Square3", kSquare3, false, LX_C(Erode3x3_Count), LX_C(Dilate3x3_Count), API::Open3x3_Count, API::Close3x3_Count},
-    {"Square2", kSquare2, true, LX_CF(Erode2x2_Count), LX_CF(Dilate2x2_Count), API::Open2x2_Count, API::Close2x2_Count},
-    {"Oct4", kOct4, true, LX_CF(Erode4x4Oct_Count), LX_CF(Dilate4x4Oct_Count), API::Open4x4Oct_Count, API::Close4x4Oct_Count},
-    {"Oct5", kOct5, false, LX_C(Erode5x5Oct_Count), LX_C(Dilate5x5Oct_Count), API::Open5x5Oct_Count, API::Close5x5Oct_Count},
-    {"Cross", kCross, false, LX_C(Erode3x3Cross_Count), LX_C(Dilate3x3Cross_Count), API::Open3x3Cross_Count, API::Close3x3Cross_Count},
-    {"Line000", kLine000, false, LX_C(LinErode_000_Count), LX_C(LinDilate_000_Count), API::LinOpen_000_Count, API::LinClose_000_Count},
-    {"Line045", kLine045, false, LX_C(LinErode_045_Count), LX_C(LinDilate_045_Count), API::LinOpen_045_Count, API::LinClose_045_Count},
-    {"Line090", kLine090, false, LX_C(LinErode_090_Count), LX_C(LinDilate_090_Count), API::LinOpen_090_Count, API::LinClose_090_Count},
-    {"Line135", kLine135, false, LX_C(LinErode_135_Count), LX_C(LinDilate_135_Count), API::LinOpen_135_Count, API::LinClose_135_Count},
+    {"Square3", kSquare3, false, LX_C(Erode3x3_Count), LX_C(Dilate3x3_Count), API::Open3x3_Count,
+     API::Close3x3_Count},
+    {"Square2", kSquare2, true, LX_CF(Erode2x2_Count), LX_CF(Dilate2x2_Count), API::Open2x2_Count,
+     API::Close2x2_Count},
+    {"Oct4", kOct4, true, LX_CF(Erode4x4Oct_Count), LX_CF(Dilate4x4Oct_Count),
+     API::Open4x4Oct_Count, API::Close4x4Oct_Count},
+    {"Oct5", kOct5, false, LX_C(Erode5x5Oct_Count), LX_C(Dilate5x5Oct_Count), API::Open5x5Oct_Count,
+     API::Close5x5Oct_Count},
+    {"Cross", kCross, false, LX_C(Erode3x3Cross_Count), LX_C(Dilate3x3Cross_Count),
+     API::Open3x3Cross_Count, API::Close3x3Cross_Count},
+    {"Line000", kLine000, false, LX_C(LinErode_000_Count), LX_C(LinDilate_000_Count),
+     API::LinOpen_000_Count, API::LinClose_000_Count},
+    {"Line045", kLine045, false, LX_C(LinErode_045_Count), LX_C(LinDilate_045_Count),
+     API::LinOpen_045_Count, API::LinClose_045_Count},
+    {"Line090", kLine090, false, LX_C(LinErode_090_Count), LX_C(LinDilate_090_Count),
+     API::LinOpen_090_Count, API::LinClose_090_Count},
+    {"Line135", kLine135, false, LX_C(LinErode_135_Count), LX_C(LinDilate_135_Count),
+     API::LinOpen_135_Count, API::LinClose_135_Count},
 };
 
 uint32_t CapOf(Kind kind, uint32_t w, uint32_t h)
@@ -111,14 +137,20 @@ uint32_t CapOf(Kind kind, uint32_t w, uint32_t h)
     uint32_t larger = std::max(w, h);
     switch (kind) {
     case kSquare3:
-    case kSquare2: return larger;
-    case kLine000: return w / 2;
-    case kLine090: return h / 2;
-    default: return larger / 2;
+    case kSquare2:
+        return larger;
+    case kLine000:
+        return w / 2;
+    case kLine090:
+        return h / 2;
+    default:
+        return larger / 2;
     }
 }
 
-class BinMorphOracle : public ::testing::TestWithParam<Member> {};
+class BinMorphOracle : public ::testing::TestWithParam<Member>
+{
+};
 
 TEST_P(BinMorphOracle, EveryCountFormOpeningAndClosing)
 {
@@ -139,7 +171,8 @@ TEST_P(BinMorphOracle, EveryCountFormOpeningAndClosing)
                         if (flag && !m.hasFlag)
                             continue;
                         BinPicture dst(w, h);
-                        ASSERT_EQ((erode ? m.erode : m.dilate)(dst.get(), src.get(), count, flag), 0);
+                        ASSERT_EQ((erode ? m.erode : m.dilate)(dst.get(), src.get(), count, flag),
+                                  0);
                         uint32_t n = std::min(count, cap);
                         // n = 0 leaves the (cleared) destination.
                         cv::Mat want = n == 0 ? cv::Mat::zeros(int(h), int(w), CV_8U)
@@ -154,9 +187,9 @@ TEST_P(BinMorphOracle, EveryCountFormOpeningAndClosing)
                     BinPicture dst(w, h);
                     ASSERT_EQ((open ? m.open : m.close)(dst.get(), src.get(), count), 0);
                     uint32_t n = std::min(count, capOC);
-                    cv::Mat want =
-                        n == 0 ? cv::Mat::zeros(int(h), int(w), CV_8U)
-                               : Passes(Passes(bytes, m.kind, open, n, open), m.kind, !open, n, !open);
+                    cv::Mat want = n == 0 ? cv::Mat::zeros(int(h), int(w), CV_8U)
+                                          : Passes(Passes(bytes, m.kind, open, n, open), m.kind,
+                                                   !open, n, !open);
                     ASSERT_EQ(cv::countNonZero(want != ToBytes(dst)), 0)
                         << m.name << " " << w << "x" << h << " count " << count << " open " << open;
                 }

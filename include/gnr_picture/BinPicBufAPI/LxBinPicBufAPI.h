@@ -18,20 +18,19 @@ extern "C" {
 
 // Byte lines of n bytes, combined a machine word at a time, then byte by
 // byte. a and b may be the same line.
-LX_EXPORT void Memory_And(void* a, const void* b, uint32_t n);                 // a &= b
-LX_EXPORT void Memory_Or(void* a, const void* b, uint32_t n);                  // a |= b
-LX_EXPORT void Memory_Xor(void* a, const void* b, uint32_t n);                 // a ^= b
-LX_EXPORT void Memory_And_FillDestAndSource(void* a, void* b, uint32_t n);     // a &= b; b = a
-LX_EXPORT void Memory_Or_FillDestAndSource(void* a, void* b, uint32_t n);      // a |= b; b = a
-LX_EXPORT void Memory_Copy_2x(void* a, void* b, const void* s, uint32_t n);    // a = s; b = s
+LX_EXPORT void Memory_And(void* a, const void* b, uint32_t n);              // a &= b
+LX_EXPORT void Memory_Or(void* a, const void* b, uint32_t n);               // a |= b
+LX_EXPORT void Memory_Xor(void* a, const void* b, uint32_t n);              // a ^= b
+LX_EXPORT void Memory_And_FillDestAndSource(void* a, void* b, uint32_t n);  // a &= b; b = a
+LX_EXPORT void Memory_Or_FillDestAndSource(void* a, void* b, uint32_t n);   // a |= b; b = a
+LX_EXPORT void Memory_Copy_2x(void* a, void* b, const void* s, uint32_t n); // a = s; b = s
 
 // Complement kernels on raw runs (see CLxBinPicMemAPI): destination pixel =
 // NOT source pixel, or every pixel of the run inverted in place. Bits outside
 // the run keep their values. 0; -4 for a null pointer.
 LX_EXPORT int neg_bin_to_bin(uint8_t* dst, uint32_t dstBit, uint32_t dstWB, const uint8_t* src,
                              uint32_t srcBit, uint32_t srcWB, uint32_t width, uint32_t count);
-LX_EXPORT int neg_on_bin(uint8_t* data, uint32_t bit, uint32_t wb, uint32_t width,
-                         uint32_t count);
+LX_EXPORT int neg_on_bin(uint8_t* data, uint32_t bit, uint32_t wb, uint32_t width, uint32_t count);
 
 } // extern "C"
 
@@ -176,16 +175,14 @@ class LX_EXPORT CLxBinPicBufAPI
     // Pixel x receives source pixel x + 1 (left) or x - 1 (right), put by op;
     // the entering pixel (width - 1 or 0) receives 0.
     static int ShiftLeft(SLxBinPicBuf* dst, const SLxBinPicBuf* src, CLxBinPicMemAPI::BinaryOp op);
-    static int ShiftRight(SLxBinPicBuf* dst, const SLxBinPicBuf* src,
-                          CLxBinPicMemAPI::BinaryOp op);
+    static int ShiftRight(SLxBinPicBuf* dst, const SLxBinPicBuf* src, CLxBinPicMemAPI::BinaryOp op);
     // In place; the border pixel keeps its value (the picture clamped).
     static int ShiftLeftInplace(SLxBinPicBuf* pic);
     static int ShiftRightInplace(SLxBinPicBuf* pic);
     // Line y receives source line y + 1 (up) or y - 1 (down), put by op; the
     // border line combines with itself.
     static int ShiftUp(SLxBinPicBuf* dst, const SLxBinPicBuf* src, CLxBinPicMemAPI::BinaryOp op);
-    static int ShiftDown(SLxBinPicBuf* dst, const SLxBinPicBuf* src,
-                         CLxBinPicMemAPI::BinaryOp op);
+    static int ShiftDown(SLxBinPicBuf* dst, const SLxBinPicBuf* src, CLxBinPicMemAPI::BinaryOp op);
 
     // --- Morphology -------------------------------------------------------------
     // Erosion sets a pixel when every source pixel at the element's offsets

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-namespace binref {
+namespace binref
+{
 
 using Offsets = std::vector<std::pair<int, int>>;
 using Pixels = std::vector<uint8_t>; // 0/1, line after line
@@ -38,7 +39,10 @@ inline Offsets Square(int lo, int hi)
     return o;
 }
 
-inline Offsets Cross() { return {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}}; }
+inline Offsets Cross()
+{
+    return {{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+}
 
 enum class Element { Square3, Square2, Oct4, Oct5, Cross, Line000, Line045, Line090, Line135 };
 
@@ -47,30 +51,46 @@ inline std::vector<Offsets> Steps(Element e, bool flag)
 {
     Offsets two = flag ? Square(-1, 0) : Square(0, 1);
     switch (e) {
-    case Element::Square3: return {Square(-1, 1)};
-    case Element::Square2: return {two};
-    case Element::Oct4: return {two, Cross()};
-    case Element::Oct5: return {Square(-1, 1), Cross()};
-    case Element::Cross: return {Cross()};
-    case Element::Line000: return {{{-1, 0}, {0, 0}, {1, 0}}};
-    case Element::Line045: return {{{-1, 1}, {0, 0}, {1, -1}}};
-    case Element::Line090: return {{{0, -1}, {0, 0}, {0, 1}}};
-    case Element::Line135: return {{{-1, -1}, {0, 0}, {1, 1}}};
+    case Element::Square3:
+        return {Square(-1, 1)};
+    case Element::Square2:
+        return {two};
+    case Element::Oct4:
+        return {two, Cross()};
+    case Element::Oct5:
+        return {Square(-1, 1), Cross()};
+    case Element::Cross:
+        return {Cross()};
+    case Element::Line000:
+        return {{{-1, 0}, {0, 0}, {1, 0}}};
+    case Element::Line045:
+        return {{{-1, 1}, {0, 0}, {1, -1}}};
+    case Element::Line090:
+        return {{{0, -1}, {0, 0}, {0, 1}}};
+    case Element::Line135:
+        return {{{-1, -1}, {0, 0}, {1, 1}}};
     }
     return {};
 }
 
-inline bool HasFlag(Element e) { return e == Element::Square2 || e == Element::Oct4; }
+inline bool HasFlag(Element e)
+{
+    return e == Element::Square2 || e == Element::Oct4;
+}
 
 inline uint32_t Cap(Element e, uint32_t w, uint32_t h)
 {
     uint32_t larger = std::max(w, h);
     switch (e) {
     case Element::Square3:
-    case Element::Square2: return larger;
-    case Element::Line000: return w / 2;
-    case Element::Line090: return h / 2;
-    default: return larger / 2;
+    case Element::Square2:
+        return larger;
+    case Element::Line000:
+        return w / 2;
+    case Element::Line090:
+        return h / 2;
+    default:
+        return larger / 2;
     }
 }
 

@@ -4,7 +4,8 @@
 #include "../assert_capture.h"
 #include "bin_test_support.h"
 
-namespace {
+namespace
+{
 
 using Op = CLxBinPicMemAPI::BinaryOp;
 
@@ -24,7 +25,9 @@ struct CanvasCase {
     uint32_t srcX, srcY; // where it comes from
 };
 
-class BinResizeCanvas : public ::testing::TestWithParam<CanvasCase> {};
+class BinResizeCanvas : public ::testing::TestWithParam<CanvasCase>
+{
+};
 
 TEST_P(BinResizeCanvas, PlacesTheOverlap)
 {
@@ -42,11 +45,12 @@ TEST_P(BinResizeCanvas, PlacesTheOverlap)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Flags, BinResizeCanvas,
-    ::testing::Values(CanvasCase{10, 20, 2 | 32, 5, 5, 0, 0}, CanvasCase{10, 20, 4 | 64, 10, 10, 0, 0},
-                      CanvasCase{10, 20, 0, 0, 0, 0, 0}, CanvasCase{20, 10, 2 | 32, 0, 0, 5, 5},
-                      CanvasCase{10, 20, 2 | 4 | 32 | 64, 5, 5, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Flags, BinResizeCanvas,
+                         ::testing::Values(CanvasCase{10, 20, 2 | 32, 5, 5, 0, 0},
+                                           CanvasCase{10, 20, 4 | 64, 10, 10, 0, 0},
+                                           CanvasCase{10, 20, 0, 0, 0, 0, 0},
+                                           CanvasCase{20, 10, 2 | 32, 0, 0, 5, 5},
+                                           CanvasCase{10, 20, 2 | 4 | 32 | 64, 5, 5, 0, 0}));
 
 TEST(BinCanvas, AdjustCanvasKeepsOrEmpties)
 {

@@ -5,7 +5,8 @@
 #include "bin_morph_reference.h"
 #include "bin_test_support.h"
 
-namespace {
+namespace
+{
 
 using binref::Element;
 using API = CLxBinPicBufAPI;
@@ -22,12 +23,26 @@ struct Member {
     OpenClose open, close;
 };
 
-#define LX_ONE(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf*, bool) { return API::F(d, s, t); }
-#define LX_ONE_FLAG(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf*, bool f) { return API::F(d, s, t, f); }
-#define LX_TWO(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf* u, bool) { return API::F(d, s, t, u); }
-#define LX_TWO_FLAG(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf* u, bool f) { return API::F(d, s, t, u, f); }
-#define LX_COUNT(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool) { return API::F(d, s, n); }
-#define LX_COUNT_FLAG(F) [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool f) { return API::F(d, s, n, f); }
+#define LX_ONE(F)                                                                                  \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf*, bool) {             \
+        return API::F(d, s, t);                                                                    \
+    }
+#define LX_ONE_FLAG(F)                                                                             \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf*, bool f) {           \
+        return API::F(d, s, t, f);                                                                 \
+    }
+#define LX_TWO(F)                                                                                  \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf* u, bool) {           \
+        return API::F(d, s, t, u);                                                                 \
+    }
+#define LX_TWO_FLAG(F)                                                                             \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, SLxBinPicBuf* u, bool f) {         \
+        return API::F(d, s, t, u, f);                                                              \
+    }
+#define LX_COUNT(F)                                                                                \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool) { return API::F(d, s, n); }
+#define LX_COUNT_FLAG(F)                                                                           \
+    [](SLxBinPicBuf* d, const SLxBinPicBuf* s, uint32_t n, bool f) { return API::F(d, s, n, f); }
 
 const Member kMembers[] = {
     {"3x3", Element::Square3, LX_ONE(Erode3x3), LX_ONE(Dilate3x3), LX_COUNT(Erode3x3_Count),
@@ -38,8 +53,9 @@ const Member kMembers[] = {
     {"4x4Oct", Element::Oct4, LX_TWO_FLAG(Erode4x4Oct), LX_TWO_FLAG(Dilate4x4Oct),
      LX_COUNT_FLAG(Erode4x4Oct_Count), LX_COUNT_FLAG(Dilate4x4Oct_Count), API::Open4x4Oct_Count,
      API::Close4x4Oct_Count},
-    {"5x5Oct", Element::Oct5, LX_TWO(Erode5x5Oct), LX_TWO(Dilate5x5Oct), LX_COUNT(Erode5x5Oct_Count),
-     LX_COUNT(Dilate5x5Oct_Count), API::Open5x5Oct_Count, API::Close5x5Oct_Count},
+    {"5x5Oct", Element::Oct5, LX_TWO(Erode5x5Oct), LX_TWO(Dilate5x5Oct),
+     LX_COUNT(Erode5x5Oct_Count), LX_COUNT(Dilate5x5Oct_Count), API::Open5x5Oct_Count,
+     API::Close5x5Oct_Count},
     {"Cross", Element::Cross, LX_ONE(Erode3x3Cross), LX_ONE(Dilate3x3Cross),
      LX_COUNT(Erode3x3Cross_Count), LX_COUNT(Dilate3x3Cross_Count), API::Open3x3Cross_Count,
      API::Close3x3Cross_Count},
@@ -61,14 +77,13 @@ struct Shape {
     uint32_t width, height, widthBytes;
 };
 
-const Shape kShapes[] = {{1, 1, 0}, {1, 9, 0}, {7, 5, 0}, {9, 1, 0}, {33, 6, 0},
-                         {33, 6, 11}, {100, 4, 0}, {5, 40, 0}};
+const Shape kShapes[] = {{1, 1, 0},  {1, 9, 0},   {7, 5, 0},   {9, 1, 0},
+                         {33, 6, 0}, {33, 6, 11}, {100, 4, 0}, {5, 40, 0}};
 
 class BinMorphAgainstReference : public ::testing::TestWithParam<Member>
 {
   protected:
-    template <class Run>
-    void ForShapes(Run run)
+    template <class Run> void ForShapes(Run run)
     {
         std::mt19937 rng(11);
         for (const Shape& s : kShapes)
@@ -89,7 +104,8 @@ TEST_P(BinMorphAgainstReference, SinglePasses)
                 BinPicture d(s.width, s.height, s.widthBytes), t1(s.width, s.height),
                     t2(s.width, s.height, CLxBinPicBufAPI::CalcWidthBytes(s.width, 4) + 4);
                 auto before = src.pixels();
-                ASSERT_EQ((erode ? m.erode : m.dilate)(d.get(), src.get(), t1.get(), t2.get(), flag), 0);
+                ASSERT_EQ(
+                    (erode ? m.erode : m.dilate)(d.get(), src.get(), t1.get(), t2.get(), flag), 0);
                 auto want = binref::Repeat(before, s.width, s.height, m.element, erode, 1, flag);
                 ASSERT_EQ(d.pixels(), want) << m.name << " " << s.width << "x" << s.height
                                             << " erode " << erode << " flag " << flag;
@@ -112,7 +128,8 @@ TEST_P(BinMorphAgainstReference, RepeatedPasses)
                     std::mt19937 rng(count);
                     d.randomise(rng);
                     auto old = d.pixels();
-                    ASSERT_EQ((erode ? m.erodeCount : m.dilateCount)(d.get(), src.get(), count, flag), 0);
+                    ASSERT_EQ(
+                        (erode ? m.erodeCount : m.dilateCount)(d.get(), src.get(), count, flag), 0);
                     uint32_t n = std::min(count, cap);
                     auto want = n == 0 ? old
                                        : binref::Repeat(src.pixels(), s.width, s.height, m.element,

@@ -4,7 +4,8 @@
 
 #include "bin_test_support.h"
 
-namespace {
+namespace
+{
 
 struct ReinitCase {
     uint32_t width, height, widthBytes;
@@ -12,7 +13,9 @@ struct ReinitCase {
     uint32_t expectWB, expectSize;
 };
 
-class BinReinit : public ::testing::TestWithParam<ReinitCase> {};
+class BinReinit : public ::testing::TestWithParam<ReinitCase>
+{
+};
 
 TEST_P(BinReinit, SizesTheRecordOrEmptiesIt)
 {
@@ -114,7 +117,8 @@ TEST(BinLines, WordShiftsMatchBitShiftsInPlaceAndWithOps)
                     uint8_t m = static_cast<uint8_t>(0x80 >> (bit % 8));
                     bool old = want[bit / 8] & m;
                     bool put = op == 0 ? v : op == 1 ? (old || v) : (old && v);
-                    want[bit / 8] = static_cast<uint8_t>(put ? want[bit / 8] | m : want[bit / 8] & ~m);
+                    want[bit / 8] =
+                        static_cast<uint8_t>(put ? want[bit / 8] | m : want[bit / 8] & ~m);
                 }
                 std::vector<uint8_t> got(base);
                 auto o = static_cast<CLxBinPicMemAPI::BinaryOp>(op);

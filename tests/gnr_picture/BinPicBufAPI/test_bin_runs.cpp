@@ -4,7 +4,8 @@
 
 #include "bin_test_support.h"
 
-namespace {
+namespace
+{
 
 const uint32_t kLines = 3;
 const uint32_t kWB = 8; // enough for offset 7 + width 33 plus a marker byte
@@ -73,7 +74,8 @@ TEST_P(BinRawRuns, CopyByEveryOp)
                 SetBit(want, y, c.dstBit + x, op == 0 ? s : op == 1 ? (s || d) : (s && d));
             }
         ASSERT_EQ(CLxBinPicMemAPI::Copy(got.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB,
-                                        c.width, count(), static_cast<CLxBinPicMemAPI::BinaryOp>(op)),
+                                        c.width, count(),
+                                        static_cast<CLxBinPicMemAPI::BinaryOp>(op)),
                   0);
         EXPECT_EQ(got, want) << "op " << op;
     }
@@ -111,15 +113,17 @@ TEST_P(BinRawRuns, IsEqualSeesOnlyTheRun)
     EXPECT_TRUE(CLxBinPicMemAPI::IsEqual(copy.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB,
                                          c.width, count()));
     // A difference in the last pixel of the last line, then just outside it.
-    SetBit(copy, kLines - 1, c.dstBit + c.width - 1, !Bit(copy, kLines - 1, c.dstBit + c.width - 1));
+    SetBit(copy, kLines - 1, c.dstBit + c.width - 1,
+           !Bit(copy, kLines - 1, c.dstBit + c.width - 1));
     EXPECT_FALSE(CLxBinPicMemAPI::IsEqual(copy.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB,
                                           c.width, count()));
-    SetBit(copy, kLines - 1, c.dstBit + c.width - 1, !Bit(copy, kLines - 1, c.dstBit + c.width - 1));
+    SetBit(copy, kLines - 1, c.dstBit + c.width - 1,
+           !Bit(copy, kLines - 1, c.dstBit + c.width - 1));
     SetBit(copy, 0, c.dstBit + c.width, !Bit(copy, 0, c.dstBit + c.width));
     EXPECT_TRUE(CLxBinPicMemAPI::IsEqual(copy.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB,
                                          c.width, count()));
-    EXPECT_FALSE(CLxBinPicMemAPI::IsEqual(copy.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB,
-                                          0, count()));
+    EXPECT_FALSE(CLxBinPicMemAPI::IsEqual(copy.data(), c.dstBit, kWB, src.data(), c.srcBit, kWB, 0,
+                                          count()));
 }
 
 INSTANTIATE_TEST_SUITE_P(OffsetsAndWidths, BinRawRuns, ::testing::ValuesIn(AllRuns()));

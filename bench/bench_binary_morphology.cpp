@@ -123,7 +123,7 @@ void BM_BinMorph(benchmark::State& state)
 #ifdef QUELVIX_HAVE_OPENCV
     cv::setNumThreads(1);
     std::vector<uint8_t> in = bytes();
-    cv::Mat inMat(int(kSide), int(kSide), CV_8U, in.data()), want;
+    cv::Mat inMat(static_cast<int>(kSide), static_cast<int>(kSide), CV_8U, in.data()), want;
     runOpenCV(inMat, want, c);
     runOurs(f, c);
     if (!f.equals(std::vector<uint8_t>(want.datastart, want.dataend))) {
@@ -145,7 +145,7 @@ void BM_CvMorph(benchmark::State& state)
     const Case c = Case(state.range(0));
     cv::setNumThreads(1);
     std::vector<uint8_t> in = bytes();
-    cv::Mat inMat(int(kSide), int(kSide), CV_8U, in.data()), out;
+    cv::Mat inMat(static_cast<int>(kSide), static_cast<int>(kSide), CV_8U, in.data()), out;
     for (auto _ : state) {
         runOpenCV(inMat, out, c);
         benchmark::ClobberMemory();

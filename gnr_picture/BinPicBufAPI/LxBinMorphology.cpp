@@ -2,6 +2,7 @@
 // whole-picture one-pixel shifts (each clamping at the border) and line-wise
 // AND (erosion) or OR (dilation); repeated forms, openings, closings and
 // contours.
+#include "LxBinFusedLines.h"
 #include "LxBinPicBufCheck.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 
@@ -13,12 +14,16 @@ namespace
 
 struct ErodeOp {
     static constexpr CLxBinPicMemAPI::BinaryOp kOp = CLxBinPicMemAPI::eBinAnd;
+    static constexpr auto Row3 = Row3And;
+    static constexpr auto Lines3 = Lines3And;
     static void Combine(SLxBinPicBuf* d, const SLxBinPicBuf* s) { API::And(d, s); }
     static void CombineFill(SLxBinPicBuf* a, SLxBinPicBuf* b) { API::And_FillDestAndSource(a, b); }
 };
 
 struct DilateOp {
     static constexpr CLxBinPicMemAPI::BinaryOp kOp = CLxBinPicMemAPI::eBinOr;
+    static constexpr auto Row3 = Row3Or;
+    static constexpr auto Lines3 = Lines3Or;
     static void Combine(SLxBinPicBuf* d, const SLxBinPicBuf* s) { API::Or(d, s); }
     static void CombineFill(SLxBinPicBuf* a, SLxBinPicBuf* b) { API::Or_FillDestAndSource(a, b); }
 };
@@ -33,16 +38,17 @@ bool Usable(const SLxBinPicBuf* d, const SLxBinPicBuf* s, const SLxBinPicBuf* t1
 }
 
 // The single passes, without checks. Each leaves its result in d.
+// The 3 x 3 square: the horizontal 3-pixel step into t, then the vertical
+// one into d. Each step is the composed shifts and AND / OR fused into one
+// pass over the lines, with the same pixels.
 template <class M> void Square3x3(SLxBinPicBuf* d, const SLxBinPicBuf* s, SLxBinPicBuf* t, bool)
 {
-    API::Copy_2x(d, t, s);
-    API::ShiftLeftInplace(t);
-    M::Combine(d, t);
-    API::Copy(t, s);
-    API::ShiftRightInplace(t);
-    M::CombineFill(d, t); // t: the horizontal 3-pixel result
-    API::ShiftUp(d, t, M::kOp);
-    API::ShiftDown(d, t, M::kOp);
+    uint32_t h = s->uiHeight, row = MinLineBytes(t, s), col = MinLineBytes(d, t);
+    for (uint32_t y = 0; y < h; ++y)
+        M::Row3(Line(t, y), Line(s, y), row, s->uiWidth);
+    for (uint32_t y = 0; y < h; ++y)
+        M::Lines3(Line(d, y), Line(t, y > 0 ? y - 1 : 0), Line(t, y),
+                  Line(t, y + 1 < h ? y + 1 : y), col);
 }
 
 template <class M>

@@ -198,3 +198,25 @@ TEST(BinRuns, RotateTurnsAQuarter)
 }
 
 } // namespace
+
+namespace
+{
+
+// The forwarders reach the one-bit stretch kernels: a same-size stretch and
+// display copy the pixels.
+TEST(BinRuns, StretchForwardersCopyAtOneToOne)
+{
+    BinPicture src(20, 6), a(20, 6), b(20, 6);
+    std::mt19937 rng(9);
+    src.randomise(rng);
+    EXPECT_EQ(CLxBinPicMemAPI::Stretch(a->pData, a->uiWidthBytes, 20, 6, src->pData,
+                                       src->uiWidthBytes, 6, 0, 0, 20, 6),
+              0);
+    EXPECT_EQ(a.pixels(), src.pixels());
+    EXPECT_EQ(CLxBinPicMemAPI::StretchDisplay(b->pData, 20, 6, b->uiWidthBytes, 20, 6, 0, 0,
+                                              src->pData, 20, 6, src->uiWidthBytes),
+              0);
+    EXPECT_EQ(b.pixels(), src.pixels());
+}
+
+} // namespace

@@ -313,13 +313,30 @@ LX_BIN_SINGLE(Erode3x3Cross, kCross, erode)
 LX_BIN_SINGLE(Dilate3x3Cross, kCross, dilate)
 LX_BIN_SINGLE(LinErode_000, kLine000, erode)
 LX_BIN_SINGLE(LinErode_045, kLine045, erode)
-LX_BIN_SINGLE(LinErode_090, kLine090, erode)
 LX_BIN_SINGLE(LinErode_135, kLine135, erode)
 LX_BIN_SINGLE(LinDilate_000, kLine000, dilate)
 LX_BIN_SINGLE(LinDilate_045, kLine045, dilate)
-LX_BIN_SINGLE(LinDilate_090, kLine090, dilate)
 LX_BIN_SINGLE(LinDilate_135, kLine135, dilate)
 #undef LX_BIN_SINGLE
+
+// The vertical line needs no scratch: a null one is taken.
+int CLxBinPicBufAPI::LinErode_090(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SLxBinPicBuf* tmp)
+{
+    if (!tmp)
+        return SameSize(dst, src) && dst != src
+                   ? (kLine090.erode(dst, src, nullptr, nullptr, false), 0)
+                   : -9;
+    return RunSingle(kLine090.erode, dst, src, tmp, nullptr, false);
+}
+
+int CLxBinPicBufAPI::LinDilate_090(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SLxBinPicBuf* tmp)
+{
+    if (!tmp)
+        return SameSize(dst, src) && dst != src
+                   ? (kLine090.dilate(dst, src, nullptr, nullptr, false), 0)
+                   : -9;
+    return RunSingle(kLine090.dilate, dst, src, tmp, nullptr, false);
+}
 
 int CLxBinPicBufAPI::Erode2x2(SLxBinPicBuf* dst, const SLxBinPicBuf* src, SLxBinPicBuf* tmp,
                               bool flag)

@@ -288,4 +288,13 @@ TEST(BinMorphology, ContourOfAFilledSquare)
     EXPECT_FALSE(out.at(0, 0));
 }
 
+TEST(BinMorphology, VerticalLineTakesNoScratch)
+{
+    BinPicture s(6, 5), d(6, 5);
+    s.set(2, 2);
+    ASSERT_EQ(API::LinDilate_090(d.get(), s.get(), nullptr), 0);
+    EXPECT_TRUE(d.at(2, 1) && d.at(2, 2) && d.at(2, 3));
+    EXPECT_EQ(API::LinErode_090(s.get(), s.get(), nullptr), -9);
+}
+
 } // namespace

@@ -5,7 +5,7 @@
 // CMakeLists.txt), so its load function runs after the static initialisers
 // of all of them.
 #include "gnr_picture/LxPicLibTables.h"
-#include "gnr_system/LxGnrSystem.h"
+#include "gnr_system/LxGnrSystemAttach.h"
 #include "w32_system/LxW32System.h"
 
 namespace

@@ -15,6 +15,7 @@
 #include "w32_system/LxFileInternal.h"
 #include "w32_system/LxShellFolders.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/dynlib/LxModulePath.h"
 
 namespace {

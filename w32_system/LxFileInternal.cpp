@@ -9,6 +9,7 @@
 
 #include "w32_system/LxFileAPI.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 std::string LX_SystemPath(const char16_t* path)
 {

@@ -12,6 +12,7 @@
 
 #include "test_support.h"
 #include "w32_system/LxFormat.h"
+#include "w32_system/LxUtf.h"
 
 namespace
 {

@@ -18,6 +18,7 @@
 namespace {
 
 constexpr uint64_t kMaxSizeOnOpen = 1048576;
+constexpr uint64_t kMaxSizeWhileWriting = 2 * kMaxSizeOnOpen;
 constexpr size_t kMaxLineUnits = 511;
 constexpr size_t kMaxFolderNameUnits = 260;
 
@@ -201,6 +202,13 @@ int CLxLogFile::Log(const char16_t* text, int level)
         size_t room = line.size() < kMaxLineUnits ? kMaxLineUnits - line.size() : 0;
         line.append(text, lx_wcsnlen(text, room));
         CLxMutexCSLock lock(&log->m_classLock);
+        // The cut of the opening, also while the process runs: a long run
+        // must not fill the disk through its log.
+        uint64_t size = 0;
+        if (LX_GetFileSize(log->m_file, &size) == 0 && size > kMaxSizeWhileWriting) {
+            LX_SeekFile(log->m_file, 0, 0, 0);
+            LX_SetEOF(log->m_file);
+        }
         LX_SeekFile(log->m_file, 0, 0, 2);
         result = writeUnits(log->m_file, line);
     }

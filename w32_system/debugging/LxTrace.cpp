@@ -12,6 +12,7 @@
 #include "w32_system/LxFormat.h"
 #include "w32_system/LxMutexCS.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDebugOutput.h"
 #include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxDiag.h"

@@ -184,7 +184,8 @@ int LX_GetTempFileName(const char16_t* folder, const char16_t* pattern, bool cre
         base += '/';
     // The longest name the search can give must fit before anything is
     // created: a file whose name cannot be handed back would be orphaned.
-    std::u16string longest = LX_WidePath(base + LX_SystemPath(expandPattern(pattern, kNameNumbers - 1).c_str()));
+    std::u16string longest =
+        LX_WidePath(base + LX_SystemPath(expandPattern(pattern, kNameNumbers - 1).c_str()));
     if (longest.size() >= size) {
         buffer[0] = 0;
         return LX_FILE_E_BUFFER_TOO_SMALL;

@@ -140,8 +140,8 @@ std::string LX_RttiConstructorName(const CLxStringW& className)
     return "LX_ConstructorFor" + LX_Utf16ToUtf8(className.GetString(), className.GetLength());
 }
 
-void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder,
-                        const CLxStringW& ownModule, const LxLoadedModuleFn& loaded)
+void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder, const CLxStringW& ownModule,
+                        const LxLoadedModuleFn& loaded)
 {
     const bool typeChange = catalog.EnableTypeChange(true);
     catalog.MakeNull();

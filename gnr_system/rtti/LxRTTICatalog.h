@@ -39,5 +39,5 @@ using LxLoadedModuleFn = std::function<LX_HMODULE(const CLxStringW& path)>;
 // without both sections or without "NDEBUG" in their identification are
 // left out. For modules that loaded() names, m_creator is their constructor
 // function.
-void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder,
-                        const CLxStringW& ownModule, const LxLoadedModuleFn& loaded);
+void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder, const CLxStringW& ownModule,
+                        const LxLoadedModuleFn& loaded);

@@ -28,13 +28,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CLxDateTime date;
     const char16_t* end = nullptr;
     switch (parser % 7) {
-    case 0: end = date.ParseDate(begin); break;
-    case 1: end = date.ParseTime(begin); break;
-    case 2: end = date.ParseRfc822Date(begin); break;
-    case 3: end = date.ParseLocaleDate(begin); break;
-    case 4: end = date.ParseLocaleTime(begin); break;
-    case 5: end = date.ParseDateTime(begin); break;
-    default: end = date.ParseFormat(begin, format.c_str(), CLxDateTime(int64_t(1234567890123))); break;
+    case 0:
+        end = date.ParseDate(begin);
+        break;
+    case 1:
+        end = date.ParseTime(begin);
+        break;
+    case 2:
+        end = date.ParseRfc822Date(begin);
+        break;
+    case 3:
+        end = date.ParseLocaleDate(begin);
+        break;
+    case 4:
+        end = date.ParseLocaleTime(begin);
+        break;
+    case 5:
+        end = date.ParseDateTime(begin);
+        break;
+    default:
+        end = date.ParseFormat(begin, format.c_str(), CLxDateTime(int64_t(1234567890123)));
+        break;
     }
     if (end && (end < begin || end > begin + text.size()))
         abort();

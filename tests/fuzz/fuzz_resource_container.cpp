@@ -42,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Callers name resources by 16-bit ids or by zero-terminated names,
         // and "#123" is the id 123: entries the file gives other keys cannot
         // be asked for.
-        if (entry.wsName.empty() ? entry.uiId > 0xFFFF
-                                 : entry.wsName[0] == u'#' ||
-                                       entry.wsName.find(u'\0') != std::u16string::npos)
+        if (entry.wsName.empty()
+                ? entry.uiId > 0xFFFF
+                : entry.wsName[0] == u'#' || entry.wsName.find(u'\0') != std::u16string::npos)
             continue;
         SLxResourceKey key = entry.wsName.empty() ? SLxResourceKey::FromId(entry.uiId)
                                                   : SLxResourceKey::FromName(entry.wsName.c_str());

@@ -109,8 +109,9 @@ void ElfFiles()
 void Base64Texts()
 {
     int n = 0;
-    for (std::string bytes : {std::string(), std::string("a"), std::string("ab"), std::string("abc"),
-                              std::string("\0\xff\x10\x80 binary", 11), std::string(100, 'q')}) {
+    for (std::string bytes :
+         {std::string(), std::string("a"), std::string("ab"), std::string("abc"),
+          std::string("\0\xff\x10\x80 binary", 11), std::string(100, 'q')}) {
         Base64Coder coder;
         coder.Encode(reinterpret_cast<const unsigned char*>(bytes.data()), unsigned(bytes.size()));
         unsigned length = 0;
@@ -202,8 +203,10 @@ void Records()
     Write("fuzz_record_loaders", "all.xml", all);
     // Members of the wrong types: every run type swapped for another.
     const std::vector<std::pair<std::string, std::string>> swaps = {
-        {"\"lx_uint32\"", "\"double\""}, {"\"double\"", "\"CLxStringW\""},
-        {"\"lx_int32\"", "\"bool\""},    {"\"lx_int64\"", "\"CLxByteArray\""},
+        {"\"lx_uint32\"", "\"double\""},
+        {"\"double\"", "\"CLxStringW\""},
+        {"\"lx_int32\"", "\"bool\""},
+        {"\"lx_int64\"", "\"CLxByteArray\""},
         {"\"lx_uint32\"", "\"CLxListVariant\""}};
     int n = 0;
     for (const auto& swap : swaps) {

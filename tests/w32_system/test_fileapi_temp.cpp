@@ -165,7 +165,8 @@ TEST_F(TempName, ShortBufferAndBadArguments)
     const uint32_t longest = uint32_t(folder.size() + std::u16string(u"/n12345.x").size());
     std::vector<char16_t> buffer(longest + 2, u'#');
     for (bool create : {false, true}) {
-        EXPECT_EQ(LX_GetTempFileName(folder.c_str(), u"n$$.x", create, buffer.data(), longest), -1102);
+        EXPECT_EQ(LX_GetTempFileName(folder.c_str(), u"n$$.x", create, buffer.data(), longest),
+                  -1102);
         EXPECT_EQ(buffer[0], u'\0');
         EXPECT_EQ(buffer[1], u'#');
     }

@@ -277,8 +277,10 @@ TEST(LxFormat, GeneralFormWithTheLargestPrecisions)
     for (double value : {0.00125, 0.05, 0.0001}) {
         char expected[2048], ours[2048];
         ASSERT_GT(snprintf(expected, sizeof expected, "%.1500g", value), 0);
-        for (const char* format : {"%.2147483647g", "%.2147483646g", "%.2147483644g", "%.2147483647G"}) {
-            EXPECT_EQ(LX_snprintfA(ours, sizeof ours, format, value), int(strlen(expected))) << format;
+        for (const char* format :
+             {"%.2147483647g", "%.2147483646g", "%.2147483644g", "%.2147483647G"}) {
+            EXPECT_EQ(LX_snprintfA(ours, sizeof ours, format, value), int(strlen(expected)))
+                << format;
             EXPECT_STREQ(ours, expected) << format;
         }
     }

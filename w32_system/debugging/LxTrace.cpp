@@ -14,8 +14,8 @@
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDebugOutput.h"
-#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/debugging/LxTraceRecord.h"
 #include "w32_system/dynlib/LxModulePath.h"
@@ -102,20 +102,20 @@ bool startsWith(const char16_t* s, const char16_t* prefix)
 class RecordBuilder
 {
 public:
-    RecordBuilder(TraceState& state, double now) : m_state(state), m_now(now) {}
+  RecordBuilder(TraceState& state, double now) : m_state(state), m_now(now) {}
 
-    std::u16string build(const char16_t* message)
-    {
-        if (!startsWith(message, u"|wndid:"))
-            add(u"|wndid:0 ");
-        for (const char16_t* p = message; *p && m_record.size() < kRecordLimit;) {
-            if (*p == u'|' && lx_wcsnlen(p, kTagLength) == kTagLength)
-                p = tag(p);
-            else
-                add(*p++);
-        }
-        close();
-        return m_record;
+  std::u16string build(const char16_t* message)
+  {
+      if (!startsWith(message, u"|wndid:"))
+          add(u"|wndid:0 ");
+      for (const char16_t* p = message; *p && m_record.size() < kRecordLimit;) {
+          if (*p == u'|' && lx_wcsnlen(p, kTagLength) == kTagLength)
+              p = tag(p);
+          else
+              add(*p++);
+      }
+      close();
+      return m_record;
     }
 
     int windowId() const { return m_windowId; }
@@ -157,7 +157,8 @@ private:
             }
         } else if (startsWith(p, u"|wnddt|")) {
             auto it = m_state.windowTimes.find(m_windowId);
-            add(it == m_state.windowTimes.end() ? std::u16string(u"0.00") : milliseconds(m_now - it->second));
+            add(it == m_state.windowTimes.end() ? std::u16string(u"0.00")
+                                                : milliseconds(m_now - it->second));
         } else if (startsWith(p, u"|appnm|")) {
             add(m_state.appName);
         } else if (startsWith(p, u"|thrid|")) {

@@ -438,7 +438,8 @@ TEST(RttiCatalogOrder, OwnModuleIsReadOnceWhateverItsName)
     const auto libraries = [](const CLxVariant& catalog) {
         std::vector<std::string> out;
         for (int i = 0; i < catalog.GetCount(); ++i)
-            out.push_back(fs::path(Utf8Of(catalog[i][eLxRttiEntryLibrary].GetCLxStringW())).filename());
+            out.push_back(
+                fs::path(Utf8Of(catalog[i][eLxRttiEntryLibrary].GetCLxStringW())).filename());
         return out;
     };
 

@@ -5,8 +5,8 @@
 
 #include "w32_system/LxFileAPI.h"
 #include "w32_system/debugging/LxDiag.h"
-#include "w32_system/dynlib/LxDynLib.h"
 #include "w32_system/debugging/LxLogFile.h"
+#include "w32_system/dynlib/LxDynLib.h"
 
 int main()
 {

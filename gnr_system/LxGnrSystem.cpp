@@ -1,6 +1,7 @@
 // The system library's module object, its catalog entries and its start-up
 // step.
 #include "gnr_system/LxGnrSystem.h"
+#include "gnr_system/LxGnrSystemAttach.h"
 
 #include "gnr_system/LxRscData.h"
 #include "gnr_system/LxUnits.h"

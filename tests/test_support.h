@@ -8,6 +8,7 @@
 #include <string>
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 // A fresh folder below $TMPDIR, removed with everything in it at the end of
 // the test.

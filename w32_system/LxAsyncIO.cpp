@@ -197,6 +197,10 @@ void* workerMain(void* arg)
                     if (more && !job->bCancelled)
                         w->queue.PushBack(std::move(job));
                 }
+                // A request whose file was closed during its step learns it
+                // here, before the closer goes on.
+                if (job && more && job->bCancelled && job->bReportCancel)
+                    LX_ReportAsyncCancelled(*job);
                 job.reset(); // a finished copy closes its files outside the lock
                 announceStepEnded();
                 continue;
@@ -253,35 +257,56 @@ int LX_SubmitAsyncRequest(const SLxAsyncRequest& request)
     return startWorker(std::move(job));
 }
 
-int LX_CancelAsyncIO(LX_HFILE handle)
+namespace
 {
-    // A job that is being stepped cannot be taken away; it is marked, and the
-    // canceller waits for its step to end, so that no routine call of a
-    // cancelled request is still running when this returns. Called from a
-    // routine (on a worker), it does not wait: two routines cancelling each
-    // other's files would otherwise wait for each other for ever.
+
+// Removes the queued transfers of the handle into `removed` and waits for a
+// running step of one (see LX_CancelAsyncIO).
+void cancelTransfers(LX_HFILE handle, JobQueue& removed, bool reportRunning)
+{
     for (;;) {
-        JobQueue removed;
         bool waitForStep = false;
         unsigned long seen = stepGeneration();
         {
             ModuleLock module;
             if (!module.Held())
-                return 0;
+                return;
             for (Worker* w = g_workers; w; w = w->next) {
                 CLxMutexCSLock own(&w->lock);
                 w->queue.MoveIf([handle](const SLxAsyncJob& j) { return j.IsTransferOf(handle); },
                                 removed);
                 if (w->current && w->current->IsTransferOf(handle)) {
                     w->current->bCancelled = true;
+                    w->current->bReportCancel = reportRunning;
                     waitForStep = waitForStep || !t_worker;
                 }
             }
         }
         if (!waitForStep)
-            return 0;
+            return;
         waitForStepEnd(seen);
     }
+}
+
+} // namespace
+
+void LX_AsyncIOFileClosing(LX_HFILE handle)
+{
+    // Nothing to do while no worker was ever started (the common case).
+    if (g_workerCount.load() == 0)
+        return;
+    JobQueue removed;
+    cancelTransfers(handle, removed, true);
+    // Reported outside every lock, so a routine may submit or close.
+    while (std::unique_ptr<SLxAsyncJob> job = removed.PopFront())
+        LX_ReportAsyncCancelled(*job);
+}
+
+int LX_CancelAsyncIO(LX_HFILE handle)
+{
+    JobQueue removed;
+    cancelTransfers(handle, removed, false);
+    return 0;
 }
 
 bool LX_AsyncIOAttach()

@@ -44,6 +44,14 @@ struct SLxAsyncRequest {
 // belong to the layer, which closes them when the copy ends.
 int LX_SubmitAsyncRequest(const SLxAsyncRequest& request);
 
+// Called by LX_CloseFile before the descriptor is released (the system
+// hands the same number to the next file opened): the queued reads and
+// writes of the handle are removed and their routines called with -1104
+// (cancelled) and the bytes done; a step of one of them that is running is
+// waited for (unless the caller is a worker's routine). Afterwards no byte
+// of these requests moves.
+void LX_AsyncIOFileClosing(LX_HFILE handle);
+
 // Process attach: opens the layer for submissions and makes sure its lock
 // exists. False when the lock cannot be created. Calling it again is
 // harmless; the layer also works before the first call.

@@ -152,6 +152,13 @@ std::unique_ptr<SLxAsyncJob> LX_MakeAsyncJob(const SLxAsyncRequest& request)
     return job;
 }
 
+void LX_ReportAsyncCancelled(SLxAsyncJob& job)
+{
+    const SLxAsyncRequest& r = job.request;
+    if (r.pfnReadWrite)
+        r.pfnReadWrite(LX_FILE_ASYNC_CANCELLED, r.uiCount - job.uiRemaining, r.uiUserWord);
+}
+
 bool LX_RunAsyncStep(SLxAsyncJob& job)
 {
     switch (job.request.eKind) {

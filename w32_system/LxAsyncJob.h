@@ -26,11 +26,16 @@ struct SLxAsyncJob {
     std::unique_ptr<unsigned char[]> copyBuffer; // copy: one chunk
     bool bOwnsFiles = false;                     // copy: set once queued
     bool bCancelled = false;                     // set under the worker's lock
+    bool bReportCancel = false;                  // its file was closed: report -1104
     SLxAsyncJob* pNext = nullptr;                // queue link
 };
 
 // A job for the request, or null for an unknown kind or when out of memory.
 std::unique_ptr<SLxAsyncJob> LX_MakeAsyncJob(const SLxAsyncRequest& request);
+
+// Tells a read or write job's routine (if any) that the job was cancelled:
+// -1104 with the bytes done.
+void LX_ReportAsyncCancelled(SLxAsyncJob& job);
 
 // Moves the job on by one chunk and reports to its routine (if any).
 // True when the job wants another step; false when it has ended (finished,

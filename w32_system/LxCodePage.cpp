@@ -1,5 +1,6 @@
 // UTF-16 <-> narrow text. The narrow code page of this library is UTF-8.
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 namespace {
 

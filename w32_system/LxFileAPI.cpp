@@ -114,6 +114,9 @@ int LX_OpenFile(const char16_t* path, uint32_t access, uint32_t, LX_HFILE templa
 int LX_CloseFile(LX_HFILE handle)
 {
     int fd = LX_FdOf(handle);
+    // Queued requests must not reach the next file that gets this number.
+    if (fd >= 0)
+        LX_AsyncIOFileClosing(handle);
     // Linux releases the descriptor even when close is interrupted.
     if (fd < 0 || (close(fd) != 0 && errno != EINTR))
         return LX_FILE_E_CLOSE;

@@ -125,9 +125,9 @@ int LX_GetCurrentDirectory(char16_t* buffer, uint32_t size)
     char* folder = getcwd(nullptr, 0);
     if (!folder)
         return LX_FILE_E_GETCWD;
-    LX_CopyText(LX_WidePath(folder), buffer, size);
+    int rc = LX_CopyWholePath(LX_WidePath(folder), buffer, size);
     free(folder);
-    return 0;
+    return rc;
 }
 
 int LX_SetCurrentDirectory(const char16_t* path)

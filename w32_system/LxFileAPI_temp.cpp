@@ -15,6 +15,7 @@
 #include "w32_system/LxFileInternal.h"
 #include "w32_system/LxShellFolders.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/dynlib/LxModulePath.h"
 
 namespace {
@@ -145,8 +146,7 @@ int LX_GetTempPath(char16_t* buffer, uint32_t size)
 {
     if (!buffer || !size)
         return -4;
-    LX_CopyText(LX_WidePath(tempFolder()), buffer, size);
-    return 0;
+    return LX_CopyWholePath(LX_WidePath(tempFolder()), buffer, size);
 }
 
 int LX_FindTempName(const std::string& folder, const std::u16string& pattern, bool create,
@@ -182,10 +182,18 @@ int LX_GetTempFileName(const char16_t* folder, const char16_t* pattern, bool cre
     std::string base = folder ? LX_SystemPath(folder) : tempFolder();
     if (!base.empty() && base.back() != '/')
         base += '/';
+    // The longest name the search can give must fit before anything is
+    // created: a file whose name cannot be handed back would be orphaned.
+    std::u16string longest =
+        LX_WidePath(base + LX_SystemPath(expandPattern(pattern, kNameNumbers - 1).c_str()));
+    if (longest.size() >= size) {
+        buffer[0] = 0;
+        return LX_FILE_E_BUFFER_TOO_SMALL;
+    }
     std::string path;
     int rc = LX_FindTempName(base, pattern, create, kNameNumbers, &path);
     if (rc == 0)
-        LX_CopyText(LX_WidePath(path), buffer, size);
+        rc = LX_CopyWholePath(LX_WidePath(path), buffer, size);
     return rc;
 }
 
@@ -209,10 +217,8 @@ int LX_SearchPath(const char16_t* searchPath, const char16_t* fileName, const ch
             candidates.push_back(joinPath(folder, name));
     }
     for (const std::string& path : candidates) {
-        if (isFoundFile(path)) {
-            LX_CopyText(LX_WidePath(path), buffer, size);
-            return 0;
-        }
+        if (isFoundFile(path))
+            return LX_CopyWholePath(LX_WidePath(path), buffer, size);
     }
     return LX_FILE_E_SEARCHPATH;
 }
@@ -237,6 +243,5 @@ int LX_GetStoragePath(char16_t* buffer, uint32_t size, bool common)
         std::lock_guard<std::mutex> guard(storageLock());
         path += storageFolder();
     }
-    LX_CopyText(path, buffer, size);
-    return 0;
+    return LX_CopyWholePath(path, buffer, size);
 }

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <climits>
 
+#include "w32_system/LxFileAPI.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 std::string LX_SystemPath(const char16_t* path)
 {
@@ -40,6 +42,16 @@ bool LX_CopyText(const std::u16string& text, char16_t* buffer, size_t size, bool
     if (complete)
         *complete = n == text.size();
     return true;
+}
+
+int LX_CopyWholePath(const std::u16string& path, char16_t* buffer, size_t size)
+{
+    if (path.size() >= size) {
+        buffer[0] = 0;
+        return LX_FILE_E_BUFFER_TOO_SMALL;
+    }
+    LX_CopyText(path, buffer, size);
+    return 0;
 }
 
 int LX_OpenFd(const std::string& systemPath, int flags, mode_t mode)

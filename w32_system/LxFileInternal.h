@@ -23,6 +23,11 @@ int LX_FdOf(LX_HFILE handle);
 bool LX_CopyText(const std::u16string& text, char16_t* buffer, size_t size,
                  bool* complete = nullptr);
 
+// Copies a whole path into a buffer of `size` units: 0, or -1102 when it
+// does not fit, the buffer then holding an empty text (a cut path could name
+// another, existing folder).
+int LX_CopyWholePath(const std::u16string& path, char16_t* buffer, size_t size);
+
 // open() with O_CLOEXEC that retries EINTR; -1 with errno set on failure.
 int LX_OpenFd(const std::string& systemPath, int flags, mode_t mode = 0666);
 

@@ -588,7 +588,8 @@ template <class Ch> class Formatter
             mantissa = exponentStart(length);
             int exponent = exponentOf(mantissa, length);
             if (exponent < significant && exponent >= -4) {
-                length = fixed(v, significant - 1 - exponent, trailZeros);
+                // 64 bits: the precision may be INT_MAX and the exponent -4.
+                length = fixed(v, int64_t(significant) - 1 - exponent, trailZeros);
                 mantissa = length;
             }
             if (!conv.alt) {
@@ -631,16 +632,16 @@ template <class Ch> class Formatter
         return true;
     }
 
-    size_t fixed(double v, int precision, size_t& trailZeros)
+    size_t fixed(double v, int64_t precision, size_t& trailZeros)
     {
-        int digits = precision < kMaxFixedDecimals ? precision : kMaxFixedDecimals;
+        int digits = precision < kMaxFixedDecimals ? int(precision) : kMaxFixedDecimals;
         trailZeros = size_t(precision - digits);
         return digitsOf(v, std::chars_format::fixed, digits);
     }
 
-    size_t scientific(double v, int precision, size_t& trailZeros)
+    size_t scientific(double v, int64_t precision, size_t& trailZeros)
     {
-        int digits = precision < kMaxSignificant ? precision : kMaxSignificant;
+        int digits = precision < kMaxSignificant ? int(precision) : kMaxSignificant;
         trailZeros = size_t(precision - digits);
         return digitsOf(v, std::chars_format::scientific, digits);
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 // numbers as user-facing text. Reading and writing numbers never depends on
 // the process locale except where the user's separators are asked for.
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 #include <climits>
 #include <clocale>

@@ -13,6 +13,7 @@
 #include "gnr_system/intl/LxMsgCatalog.h"
 #include "gnr_system/intl/LxTranslationKeys.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/timer/LxTimer.h"
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
 
 namespace

@@ -1,6 +1,7 @@
 #include "gnr_system/intl/LxTranslationKeys.h"
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 // Elements of the standard ordered containers never move, so the pointers
 // into them stay valid while the store lives.

@@ -12,6 +12,7 @@
 #include "gnr_system/rtti/LxRTTICatalog.h"
 #include "gnr_system/rtti/LxRttiRecords.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/dynlib/LxDynLib.h"
 #include "w32_system/dynlib/LxModulePath.h"
@@ -106,10 +107,30 @@ LX_HMODULE ModuleLocked(SLxRttiState& state, const CLxStringW& path, bool allowL
     return module;
 }
 
+// The library's own module, catalogued whatever its file name (a runtime
+// install holds only "libquelvixcore.so.5*", which no pattern finds); its
+// handle is known, since it is loaded. Empty while tests search a folder of
+// their own.
+CLxStringW OwnModuleLocked(SLxRttiState& state)
+{
+    if (!state.folderOverride.IsEmpty())
+        return CLxStringW();
+    const std::u16string own = LX_GetOwnModulePath();
+    if (own.empty())
+        return CLxStringW();
+    if (state.modules.find(own) == state.modules.end()) {
+        LX_HMODULE handle = LX_GetOwnModuleHandle();
+        if (!handle)
+            return CLxStringW();
+        state.modules.emplace(own, handle);
+    }
+    return CLxStringW(own.c_str());
+}
+
 void ReadCatalogLocked(SLxRttiState& state)
 {
     LX_ReadRttiCatalog(
-        state.catalog, EffectiveFolderLocked(state),
+        state.catalog, EffectiveFolderLocked(state), OwnModuleLocked(state),
         [&state](const CLxStringW& path) { return ModuleLocked(state, path, false); });
     state.names.clear();
     for (int i = 0; i < state.catalog.GetCount(); ++i) {

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
+#include <utility>
 
 #include "gnr_system/rtti/LxCatalogSection.h"
 #include "gnr_system/rtti/LxRttiRecords.h"
 #include "gnr_system/rtti/LxSectionToVariant.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/dynlib/LxDynLib.h"
 
 namespace
@@ -137,7 +140,7 @@ std::string LX_RttiConstructorName(const CLxStringW& className)
     return "LX_ConstructorFor" + LX_Utf16ToUtf8(className.GetString(), className.GetLength());
 }
 
-void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder,
+void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder, const CLxStringW& ownModule,
                         const LxLoadedModuleFn& loaded)
 {
     const bool typeChange = catalog.EnableTypeChange(true);
@@ -146,11 +149,22 @@ void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder,
     catalog.EnableTypeChange(typeChange);
 
     std::vector<CLxVariant> entries;
+    std::set<std::pair<dev_t, ino_t>> filesRead;
+    auto addOnce = [&](const CLxStringW& path) {
+        struct stat info;
+        const std::string systemPath = LX_Utf16ToUtf8(path.GetString(), path.GetLength());
+        if (stat(systemPath.c_str(), &info) == 0 &&
+            !filesRead.emplace(info.st_dev, info.st_ino).second)
+            return;
+        AddModuleEntries(entries, path, loaded);
+    };
+    if (!ownModule.IsEmpty())
+        addOnce(ownModule);
     const std::string folderPath = LX_Utf16ToUtf8(folder.GetString(), folder.GetLength());
     for (const std::string& name : LX_RttiModuleFileNames(folderPath)) {
         CLxStringW path(folder);
         path += LX_Utf8ToUtf16(name.c_str()).c_str();
-        AddModuleEntries(entries, path, loaded);
+        addOnce(path);
     }
 
     std::vector<size_t> order(entries.size());

@@ -31,9 +31,13 @@ std::string LX_RttiConstructorName(const CLxStringW& className);
 using LxLoadedModuleFn = std::function<LX_HMODULE(const CLxStringW& path)>;
 
 // Fills catalog (made an empty list first) with the "RLxRTTICacheEntry"
-// records of the classes that the module files of folder (ending with '/')
-// declare, in catalog order; equal entries keep file order. Modules without
-// both sections or without "NDEBUG" in their identification are left out.
-// For modules that loaded() names, m_creator is their constructor function.
-void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder,
+// records of the classes that the module ownModule (a full path, whatever
+// its file name; empty: none) and the module files of folder (ending with
+// '/') declare, in catalog order; equal entries keep file order, ownModule
+// first. Each file is read once: a name that leads to a file already read
+// (the development link to the library, for one) is passed over. Modules
+// without both sections or without "NDEBUG" in their identification are
+// left out. For modules that loaded() names, m_creator is their constructor
+// function.
+void LX_ReadRttiCatalog(CLxVariant& catalog, const CLxStringW& folder, const CLxStringW& ownModule,
                         const LxLoadedModuleFn& loaded);

@@ -3,6 +3,7 @@
 // write), so shared buffers and the shared empty buffers are never written.
 #include "gnr_system/string/LxString.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -608,28 +609,23 @@ template <class C> CLxStringT<C>& CLxStringT<C>::Delete(int start, int count)
     }
     int length = GetLength();
     if (start >= length)
-        return *this;
-    if (count < 0 || count > length - start)
-        count = length - start;
-    Splice(start, count, nullptr, 0);
+        Splice(0, length, nullptr, 0);
+    else if (count >= 0 && int64_t(start) + count < length)
+        Splice(start, count, nullptr, 0);
+    else
+        TruncateAt(start);
     return *this;
 }
 
 template <class C> CLxStringT<C>& CLxStringT<C>::DeleteLeft(int n)
 {
-    MemberLock lock;
-    if (n > 0)
-        Delete(0, n);
-    return *this;
+    return Delete(0, n);
 }
 
 template <class C> CLxStringT<C>& CLxStringT<C>::DeleteRight(int n)
 {
     MemberLock lock;
-    int length = GetLength();
-    if (n > 0)
-        TruncateAt(n < length ? length - n : 0);
-    return *this;
+    return TruncateAt(int(std::max<int64_t>(INT_MIN, int64_t(GetLength()) - n)));
 }
 
 template <class C> CLxStringT<C>& CLxStringT<C>::TrimSet(const C* set, bool left, bool right)

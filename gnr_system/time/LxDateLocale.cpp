@@ -13,6 +13,7 @@
 
 #include "gnr_system/time/LxDateTimeInternal.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 using namespace lx_time;
 

@@ -35,13 +35,6 @@ bool ValidTime(int hour, int minute, int second, int millisecond)
     return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 62 &&
            millisecond >= 0 && millisecond < 1000;
 }
-
-// Before 24 November -4713 there is no day number.
-bool BeforeFirstJdn(int day, CLxDateTime::Month month, int year)
-{
-    return year < -4713 ||
-           (year == -4713 && (month < CLxDateTime::Nov || (month == CLxDateTime::Nov && day < 24)));
-}
 } // namespace
 
 // ---- Components to value
@@ -58,8 +51,6 @@ SetFault lx_time::LocalToValue(int day, CLxDateTime::Month month, int year, int 
     if (unsigned(month) >= 12 || day < 1 ||
         day > kDaysInMonth[CLxDateTime::IsLeapYear(year) ? 1 : 0][month])
         return SetFault::Date;
-    if (BeforeFirstJdn(day, month, year))
-        return SetFault::Range;
     // The runtime's local time decides wherever the instant lies in the
     // standard range, as it does for readings (GetTm), so that a reading set
     // again gives the same instant also in the range's first and last days.
@@ -78,7 +69,9 @@ SetFault lx_time::LocalToValue(int day, CLxDateTime::Month month, int year, int 
             return SetFault::None;
         }
     }
-    // Local standard time: UTC = local + timezone (seconds west).
+    // Local standard time: UTC = local + timezone (seconds west). A date
+    // before 24 November -4713 has no day number: DateToJDN reports it and
+    // counts it as day 0.
     const int64_t msOfDay =
         ((int64_t(hour) * 60 + minute) * 60 + second + StdOffsetWest()) * 1000 + millisecond;
     return UtcToValue(CLxDateTime::DateToJDN(day, month, year), msOfDay, value) ? SetFault::None
@@ -391,7 +384,7 @@ double CLxDateTime::GetModifiedJulianDayNumber() const
 
 double CLxDateTime::GetRataDie() const
 {
-    return GetJulianDayNumber() - 1721424.5;
+    return GetJulianDayNumber() - 1721119.5 - 306.0;
 }
 
 uint16_t CLxDateTime::GetDayOfYear(const TimeZone& tz) const
@@ -463,8 +456,10 @@ bool CLxDateTime::IsSameDate(const CLxDateTime& dt) const
 {
     if (ReportIfInvalid() || dt.ReportIfInvalid())
         return false;
-    const Tm a = GetTm(), b = dt.GetTm();
-    return a.year == b.year && a.mon == b.mon && a.mday == b.mday;
+    // Less than a day apart, whatever the calendar days (23:00 and 01:00
+    // the next day count as the same date). In 128 bits: no overflow.
+    const __int128 diff = __int128(m_value) - dt.m_value;
+    return diff < kMsPerDay && -diff < kMsPerDay;
 }
 
 bool CLxDateTime::IsSameTime(const CLxDateTime& dt) const

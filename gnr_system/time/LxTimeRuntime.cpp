@@ -6,6 +6,7 @@
 
 #include "gnr_system/time/LxDateTimeInternal.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 using namespace lx_time;
 
@@ -47,12 +48,19 @@ bool lx_time::MakeTime(const struct tm& in, time_t& out)
 bool lx_time::Strftime(const char* format, const struct tm& tm, CLxStringW& out)
 {
     out.Empty();
-    // Up to four bytes of UTF-8 per character.
-    std::string buffer(kStrftimeChars * 4, '\0');
-    const size_t n = strftime(buffer.data(), buffer.size(), format, &tm);
-    if (n == 0)
-        return false;
-    out = LX_Utf8ToUtf16(buffer.data(), ptrdiff_t(n)).c_str();
+    // Names and short forms fit a small buffer; only when strftime gives
+    // nothing there (too small, or an empty result) is the full one tried:
+    // up to four bytes of UTF-8 per character.
+    char small[256];
+    size_t n = strftime(small, sizeof small, format, &tm);
+    std::string large;
+    if (n == 0) {
+        large.assign(kStrftimeChars * 4, '\0');
+        n = strftime(large.data(), large.size(), format, &tm);
+        if (n == 0)
+            return false;
+    }
+    out = LX_Utf8ToUtf16(large.empty() ? small : large.data(), ptrdiff_t(n)).c_str();
     if (out.GetLength() > int(kStrftimeChars))
         out.TruncateAt(int(kStrftimeChars));
     return true;

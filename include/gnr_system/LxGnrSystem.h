@@ -49,8 +49,3 @@ class LX_EXPORT CLx_gnr_system : public CLxClass, public ILxS9Module
     CLx_gnr_system() = default;
     friend ILxInterface* LX_ConstructorForCLx_gnr_system(const char* file, unsigned line);
 };
-
-// The system library's start-up step, run by the library's entry on process
-// attach after the platform layer's: sets up the string utilities and the
-// unit table. Returns 1.
-int GnrSystem_DllAttach();

@@ -58,7 +58,7 @@ enum : int {
     LX_FILE_E_READONLY = -1101,
     LX_FILE_E_BUFFER_TOO_SMALL = -1102,
     LX_FILE_ASYNC_MORE = -1103,      // an asynchronous step is done, more to come
-    LX_FILE_ASYNC_CANCELLED = -1104, // an asynchronous copy was stopped
+    LX_FILE_ASYNC_CANCELLED = -1104, // a copy was stopped, or a request's file closed
     LX_FILE_E_EXISTS = -1106,
 };
 
@@ -84,8 +84,9 @@ enum : uint32_t {
 };
 
 // Completion routine of an asynchronous read or write: status 0 finished,
-// -1103 one step done and more to come, otherwise the failing operation's
-// status; bytesDone counts the bytes moved so far.
+// -1103 one step done and more to come, -1104 its file was closed (the
+// request ends), otherwise the failing operation's status; bytesDone counts
+// the bytes moved so far.
 typedef void (*LX_PFN_ASYNC_RW)(int status, uint32_t bytesDone, uintptr_t userWord);
 // Completion routine of an asynchronous copy: status as above, -1104 when
 // the continue flag stopped the copy; the source size and the bytes copied
@@ -149,6 +150,9 @@ typedef SLxFindContext* LX_HFIND;
 // -1000 the system refused.
 LX_EXPORT int LX_OpenFile(const char16_t* path, uint32_t access, uint32_t share,
                           LX_HFILE templateFile, LX_HFILE* handle);
+// Queued background reads and writes of the handle are cancelled first (their
+// routines get -1104), and a step of one that is running is waited for: no
+// byte of them reaches the next file that gets the same handle.
 // -1001 not an open handle.
 LX_EXPORT int LX_CloseFile(LX_HFILE handle);
 
@@ -257,7 +261,8 @@ LX_EXPORT int LX_ReplaceFile(const char16_t* replacement, const char16_t* target
                              const char16_t* backup, const std::atomic<int>* keepGoing,
                              LX_PFN_ASYNC_COPY completion, uintptr_t userWord);
 
-// -4 null buffer or size 0; -1020.
+// -4 null buffer or size 0; -1020; -1102 the buffer is too small (it then
+// holds an empty text).
 LX_EXPORT int LX_GetCurrentDirectory(char16_t* buffer, uint32_t size);
 // -1021.
 LX_EXPORT int LX_SetCurrentDirectory(const char16_t* path);
@@ -269,7 +274,7 @@ LX_EXPORT int LX_GetDiskSpaces(const char16_t* folder, uint64_t* available, uint
 // ---- Temporary files, search, storage ---------------------------------------
 
 // $TMPDIR, else "/tmp/", always with a closing '/'. -4 null buffer or
-// size 0.
+// size 0; -1102 the buffer is too small (it then holds an empty text).
 LX_EXPORT int LX_GetTempPath(char16_t* buffer, uint32_t size);
 // Makes a path in folder (null: the temporary folder) that names no
 // existing file, from `pattern`: every run of '$' followed by another
@@ -280,14 +285,16 @@ LX_EXPORT int LX_GetTempPath(char16_t* buffer, uint32_t size);
 // once. With `create`, the file is created (new, read-write) and closed,
 // and a name taken meanwhile by someone else is passed over.
 // -4 null pattern or buffer, size 0; -1000 no candidate was free or the
-// file could not be created.
+// file could not be created; -1102 the buffer cannot hold every name the
+// pattern may give (nothing is created, the buffer holds an empty text).
 LX_EXPORT int LX_GetTempFileName(const char16_t* folder, const char16_t* pattern, bool create,
                                  char16_t* buffer, uint32_t size);
 // Looks for fileName (with `extension`, such as ".so", appended when the
 // name has no extension of its own) in the folders of searchPath, separated
 // by ':'; null searchPath: the executable's folder, the current folder, then
 // $PATH. An absolute fileName is only checked. Folders are not found.
-// -4 null fileName or buffer, size 0; -1024 not found.
+// -4 null fileName or buffer, size 0; -1024 not found; -1102 the buffer is
+// too small for the path found (it then holds an empty text).
 LX_EXPORT int LX_SearchPath(const char16_t* searchPath, const char16_t* fileName,
                             const char16_t* extension, char16_t* buffer, uint32_t size);
 
@@ -296,7 +303,7 @@ LX_EXPORT int LX_SetStorageFolder(const char16_t* folder);
 // The application-data folder ($XDG_DATA_HOME, else ~/.local/share; with
 // `common` the first folder of $XDG_DATA_DIRS, else /usr/local/share), '/'
 // and the storage folder. -4 null buffer, size 0, or the folder cannot be
-// had.
+// had; -1102 the buffer is too small (it then holds an empty text).
 LX_EXPORT int LX_GetStoragePath(char16_t* buffer, uint32_t size, bool common);
 
 // ---- Find -----------------------------------------------------------------

@@ -75,7 +75,3 @@ LX_EXPORT bool LX_DoubleToString(double value, int decimals, char16_t* buffer, i
 // form with all the decimals or for the result.
 LX_EXPORT bool LX_DoubleToStringEx(double value, int decimals, char16_t* buffer, int size,
                                    bool trim);
-
-// Library-internal conveniences over the two conversions above.
-std::string LX_Utf16ToUtf8(const char16_t* text, ptrdiff_t length = -1);
-std::u16string LX_Utf8ToUtf16(const char* text, ptrdiff_t length = -1);

@@ -229,6 +229,38 @@ TEST_F(AsyncIO, CancelStopsQueuedReadsAndNoRoutineRunsAfterIt)
         EXPECT_EQ(call.status, kMore);
 }
 
+TEST_F(AsyncIO, ClosingTheFileCancelsItsRequestsBeforeTheNumberIsReused)
+{
+    // The next file opened gets the same descriptor: a queued write must
+    // never land in it.
+    const std::string data = PatternBytes(4 << 20);
+    LX_HFILE first = LX_INVALID_HFILE;
+    ASSERT_EQ(LX_OpenFile(p16("first").c_str(), LX_FILE_WRITE | LX_FILE_CREATE, 3, LX_INVALID_HFILE,
+                          &first),
+              0);
+    AsyncRecorder recorder;
+    recorder.onCall = [](size_t) { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
+    SLxAsyncIO async = AsyncAt(0, recorder);
+    ASSERT_EQ(LX_WriteFile(first, data.data(), uint32_t(data.size()), nullptr, &async), 0);
+    ASSERT_TRUE(recorder.WaitForCalls(1));
+    ASSERT_EQ(LX_CloseFile(first), 0);
+    const size_t callsAtClose = recorder.Calls().size();
+    ScopedFile second;
+    ASSERT_EQ(second.open(p16("second"), LX_FILE_WRITE | LX_FILE_CREATE), 0);
+    EXPECT_EQ(second.get(), first);
+    ASSERT_TRUE(AllWorkersRetired());
+
+    const std::vector<AsyncRecorder::Call> calls = recorder.Calls();
+    ASSERT_EQ(calls.size(), callsAtClose);
+    EXPECT_EQ(calls.back().status, LX_FILE_ASYNC_CANCELLED);
+    for (size_t i = 0; i + 1 < calls.size(); ++i)
+        EXPECT_EQ(calls[i].status, kMore);
+    EXPECT_EQ(ReadBytes(p8("second")), "");
+    const std::string written = ReadBytes(p8("first"));
+    EXPECT_EQ(written.size(), calls.back().done);
+    EXPECT_TRUE(written == data.substr(0, written.size()));
+}
+
 TEST_F(AsyncIO, CancelOfAnotherFileLeavesTheRequestAlone)
 {
     const std::string data = PatternBytes(50000);

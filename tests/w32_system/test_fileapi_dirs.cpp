@@ -1,6 +1,8 @@
 // Folders: creation, removal, the current folder, free space; file removal.
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "test_fileapi_support.h"
 
 namespace {
@@ -143,16 +145,19 @@ TEST_F(CurrentFolder, SetThenGet)
     EXPECT_EQ(LX_SetCurrentDirectory(u"missing"), -1021);
 }
 
-TEST_F(CurrentFolder, ShortBufferGetsATerminatedPrefix)
+TEST_F(CurrentFolder, ShortBufferIsRefusedNotCut)
 {
+    // A cut path may name another, existing folder ("/tmp" of "/tmp/x").
     ScopedCwd restore(dir8());
-    char16_t buffer[6];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_EQ(LX_GetCurrentDirectory(buffer, 5), 0);
-    EXPECT_EQ(std::u16string(buffer), m_dir.u16().substr(0, 4));
-    EXPECT_EQ(buffer[5], u'#');
+    const size_t length = m_dir.u16().size();
+    std::vector<char16_t> buffer(length + 2, u'#');
+    EXPECT_EQ(LX_GetCurrentDirectory(buffer.data(), uint32_t(length)), -1102);
+    EXPECT_EQ(buffer[0], u'\0');
+    EXPECT_EQ(buffer[1], u'#');
+    EXPECT_EQ(LX_GetCurrentDirectory(buffer.data(), uint32_t(length + 1)), 0);
+    EXPECT_EQ(std::u16string(buffer.data()), m_dir.u16());
     EXPECT_EQ(LX_GetCurrentDirectory(nullptr, 5), -4);
-    EXPECT_EQ(LX_GetCurrentDirectory(buffer, 0), -4);
+    EXPECT_EQ(LX_GetCurrentDirectory(buffer.data(), 0), -4);
 }
 
 TEST(FolderDiskSpace, SizesOfTheFileSystem)

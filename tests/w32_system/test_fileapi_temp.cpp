@@ -1,4 +1,5 @@
 // Temporary folder and names, the search along folders, the storage path.
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <regex>
@@ -11,6 +12,18 @@
 #include "w32_system/LxShellFolders.h"
 
 namespace {
+
+std::vector<std::string> DirectoryEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        closedir(dir);
+    }
+    return names;
+}
 
 using TempPath = FileApiTest;
 
@@ -26,8 +39,10 @@ TEST_F(TempPath, FromTheEnvironmentWithAClosingSlash)
         ScopedEnv tmp("TMPDIR", nullptr);
         EXPECT_EQ(LX_GetTempPath(buffer, 512), 0);
         EXPECT_EQ(std::u16string(buffer), u"/tmp/");
-        EXPECT_EQ(LX_GetTempPath(buffer, 3), 0);
-        EXPECT_EQ(std::u16string(buffer), u"/t");
+        EXPECT_EQ(LX_GetTempPath(buffer, 6), 0);
+        EXPECT_EQ(std::u16string(buffer), u"/tmp/");
+        EXPECT_EQ(LX_GetTempPath(buffer, 5), -1102);
+        EXPECT_EQ(std::u16string(buffer), u"");
     }
     EXPECT_EQ(LX_GetTempPath(nullptr, 512), -4);
 }
@@ -143,14 +158,24 @@ TEST_F(TempName, FolderForms)
 
 TEST_F(TempName, ShortBufferAndBadArguments)
 {
-    char16_t buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_EQ(LX_GetTempFileName(m_dir.u16().c_str(), u"n$$.x", false, buffer, 6), 0);
-    EXPECT_EQ(std::u16string(buffer), m_dir.u16().substr(0, 5));
-    EXPECT_EQ(buffer[6], u'#');
-    EXPECT_EQ(LX_GetTempFileName(nullptr, nullptr, false, buffer, 6), -4);
+    // The buffer must hold the longest name the pattern can give (five
+    // digits), or nothing is made: a created file with a cut name would be
+    // orphaned.
+    const std::u16string folder = m_dir.u16();
+    const uint32_t longest = uint32_t(folder.size() + std::u16string(u"/n12345.x").size());
+    std::vector<char16_t> buffer(longest + 2, u'#');
+    for (bool create : {false, true}) {
+        EXPECT_EQ(LX_GetTempFileName(folder.c_str(), u"n$$.x", create, buffer.data(), longest),
+                  -1102);
+        EXPECT_EQ(buffer[0], u'\0');
+        EXPECT_EQ(buffer[1], u'#');
+    }
+    EXPECT_TRUE(DirectoryEntries(dir8()).empty());
+    EXPECT_EQ(LX_GetTempFileName(folder.c_str(), u"n$$.x", true, buffer.data(), longest + 1), 0);
+    EXPECT_TRUE(Exists(U8(buffer.data())));
+    EXPECT_EQ(LX_GetTempFileName(nullptr, nullptr, false, buffer.data(), 6), -4);
     EXPECT_EQ(LX_GetTempFileName(nullptr, u"n$$.x", false, nullptr, 6), -4);
-    EXPECT_EQ(LX_GetTempFileName(nullptr, u"n$$.x", false, buffer, 0), -4);
+    EXPECT_EQ(LX_GetTempFileName(nullptr, u"n$$.x", false, buffer.data(), 0), -4);
 }
 
 class SearchPath : public FileApiTest
@@ -179,6 +204,10 @@ TEST_F(SearchPath, FindsFilesAlongTheFolders)
     EXPECT_EQ(std::u16string(buffer), p16("two/tool.bin"));
     EXPECT_EQ(LX_SearchPath(folders().c_str(), u"tool", nullptr, buffer, 1024), -1024);
     EXPECT_EQ(LX_SearchPath(p16("one").c_str(), u"tool.txt", nullptr, buffer, 1024), -1024);
+    const uint32_t length = uint32_t(p16("two/tool.txt").size());
+    EXPECT_EQ(LX_SearchPath(folders().c_str(), u"tool.txt", nullptr, buffer, length), -1102);
+    EXPECT_EQ(buffer[0], u'\0');
+    EXPECT_EQ(LX_SearchPath(folders().c_str(), u"tool.txt", nullptr, buffer, length + 1), 0);
 }
 
 TEST_F(SearchPath, DefaultFoldersIncludeTheCurrentOne)
@@ -216,8 +245,9 @@ TEST_F(StoragePath, JoinsTheDataFolderAndTheStorageFolder)
     EXPECT_EQ(std::u16string(buffer), u"/xdg/data/Veltmar/Store");
     EXPECT_EQ(LX_GetStoragePath(buffer, 256, true), 0);
     EXPECT_EQ(std::u16string(buffer), u"/xdg/common/Veltmar/Store");
-    EXPECT_EQ(LX_GetStoragePath(buffer, 8, true), 0);
-    EXPECT_EQ(std::u16string(buffer), u"/xdg/co");
+    EXPECT_EQ(LX_GetStoragePath(buffer, 26, true), 0);
+    EXPECT_EQ(LX_GetStoragePath(buffer, 25, true), -1102);
+    EXPECT_EQ(std::u16string(buffer), u"");
 }
 
 TEST_F(StoragePath, FallbacksOfTheDataFolders)

@@ -12,6 +12,7 @@
 
 #include "test_support.h"
 #include "w32_system/LxFormat.h"
+#include "w32_system/LxUtf.h"
 
 namespace
 {
@@ -265,6 +266,30 @@ TEST(LxFormat, ResultLengthBeyondIntIsAnError)
     char buffer[8];
     EXPECT_EQ(LX_snprintfA(buffer, sizeof buffer, "%.1500000000f", 1.0), 1500000002);
     EXPECT_STREQ(buffer, "1.00000");
+}
+
+TEST(LxFormat, GeneralFormWithTheLargestPrecisions)
+{
+    // Values from 1e-4 to below 0.1 take the fixed form with precision - 1 -
+    // exponent decimals, which passes INT_MAX for the largest precisions.
+    // Without '#' the exact expansion ends every such output, as it does for
+    // a precision of 1500.
+    for (double value : {0.00125, 0.05, 0.0001}) {
+        char expected[2048], ours[2048];
+        ASSERT_GT(snprintf(expected, sizeof expected, "%.1500g", value), 0);
+        for (const char* format :
+             {"%.2147483647g", "%.2147483646g", "%.2147483644g", "%.2147483647G"}) {
+            EXPECT_EQ(LX_snprintfA(ours, sizeof ours, format, value), int(strlen(expected)))
+                << format;
+            EXPECT_STREQ(ours, expected) << format;
+        }
+    }
+    // With '#' the zeros stay: "0." and precision + 2 decimals for 0.00125.
+    char buffer[16];
+    EXPECT_EQ(LX_snprintfA(buffer, sizeof buffer, "%#.2147483643g", 0.00125), INT_MAX);
+    EXPECT_STREQ(buffer, "0.0012500000000");
+    EXPECT_EQ(LX_snprintfA(buffer, sizeof buffer, "%#.2147483644g", 0.00125), -1);
+    EXPECT_EQ(LX_snprintfA(buffer, sizeof buffer, "%#.2147483647g", 0.00125), -1);
 }
 
 TEST(LxFormat, WideTruncationKeepsLengthAndTerminator)

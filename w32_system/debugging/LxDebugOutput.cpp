@@ -9,6 +9,7 @@
 #include <string>
 
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxErrnoKeeper.h"
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include "w32_system/LxFormat.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDebugOutput.h"
 #include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxLogFile.h"
@@ -25,6 +26,8 @@ namespace {
 constexpr size_t kAssertTextUnits = 512;
 constexpr size_t kReportUnits = 4096;
 constexpr int kMaxFrames = 512;
+constexpr unsigned kAllOutlets =
+    LX_DIAG_MSGBOX | LX_DIAG_DEBUGOUT | LX_DIAG_STACKTRACE | LX_DIAG_EVENTLOG | LX_DIAG_LOGFILE;
 
 std::atomic<unsigned> g_failifOptions{LX_DIAG_LOGFILE};
 std::atomic<bool> g_eventLogEnabled{true};
@@ -115,6 +118,9 @@ __attribute__((noinline)) unsigned report(unsigned options, const char16_t* text
 {
     (void)style; // every stand-in answer maps to 0 ("ignore" or "OK")
     unsigned outlets = options ? options : g_failifOptions.load();
+    // Options that name no outlet: nothing to build the report for.
+    if (!(outlets & kAllOutlets))
+        return 0;
     std::string program = programPath();
     std::string error = errorText(savedErrno);
     std::u16string message(kReportUnits, u'\0');

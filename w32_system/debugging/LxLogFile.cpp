@@ -18,6 +18,7 @@
 namespace {
 
 constexpr uint64_t kMaxSizeOnOpen = 1048576;
+constexpr uint64_t kMaxSizeWhileWriting = 2 * kMaxSizeOnOpen;
 constexpr size_t kMaxLineUnits = 511;
 constexpr size_t kMaxFolderNameUnits = 260;
 
@@ -26,12 +27,23 @@ std::atomic<bool> g_enabled{true};
 std::atomic<bool> g_closed{false};
 std::atomic<bool> g_mainWindow{false};
 // Serialises making, using and dropping the instance between threads, so a
-// CloseLog never frees the instance under a writer.
-pthread_mutexCS_t g_instanceLock = PTHREAD_MUTEXCS_INITIALIZER;
+// CloseLog never frees the instance under a writer. Made on first use: the
+// log is written from any moment of start-up, also before this file's static
+// initialisers would run.
+pthread_mutexCS_t* instanceLock()
+{
+    static pthread_mutexCS_t lock = PTHREAD_MUTEXCS_INITIALIZER;
+    return &lock;
+}
 // Set while this thread builds the instance: reports made meanwhile (a failed
 // lock creation) find no log instead of building a second one.
 thread_local bool t_constructing = false;
-std::u16string g_settingsFolderOverride;
+
+std::u16string& settingsFolderOverride()
+{
+    static std::u16string* folder = new std::u16string;
+    return *folder;
+}
 
 // "Wed Dec 09 09:18:23 2026 ***** ": the runtime's asctime form of local
 // time, its line end replaced.
@@ -105,16 +117,16 @@ void LX_SimulateMainWindow(bool present)
 
 void LX_SetSettingsFolderOverride(const char16_t* folder)
 {
-    g_settingsFolderOverride = folder ? folder : u"";
+    settingsFolderOverride() = folder ? folder : u"";
 }
 
 CLxLogFile::CLxLogFile()
 {
     std::u16string local = LX_GetLocalAppDataFolder();
     std::u16string folder = local + u"/Veltmarshoptronica/TORVEL5.30/";
-    std::u16string programFolder = g_settingsFolderOverride.empty()
+    std::u16string programFolder = settingsFolderOverride().empty()
                                        ? folderOf(LX_GetExecutablePath())
-                                       : g_settingsFolderOverride + u"/";
+                                       : settingsFolderOverride() + u"/";
     std::u16string appFolder = appFolderFromSettings(programFolder + u"SetupOptions.xml");
     if (!appFolder.empty())
         folder = local + u"/" + appFolder + u"/";
@@ -159,7 +171,7 @@ CLxLogFile::~CLxLogFile()
         pthread_mutexCS_destroy(&m_classLock);
 }
 
-// Callers hold g_instanceLock.
+// Callers hold the instance lock.
 CLxLogFile* CLxLogFile::getInstance()
 {
     if (!g_enabled || t_constructing)
@@ -182,7 +194,7 @@ int CLxLogFile::Log(const char16_t* text, int level)
     if (!text)
         return -4;
     CLxErrnoKeeper keep;
-    CLxMutexCSLock instanceLock(&g_instanceLock);
+    CLxMutexCSLock guard(instanceLock());
     CLxLogFile* log = getInstance();
     int result = -9;
     if (log && level >= log->m_detailLevel) {
@@ -190,6 +202,13 @@ int CLxLogFile::Log(const char16_t* text, int level)
         size_t room = line.size() < kMaxLineUnits ? kMaxLineUnits - line.size() : 0;
         line.append(text, lx_wcsnlen(text, room));
         CLxMutexCSLock lock(&log->m_classLock);
+        // The cut of the opening, also while the process runs: a long run
+        // must not fill the disk through its log.
+        uint64_t size = 0;
+        if (LX_GetFileSize(log->m_file, &size) == 0 && size > kMaxSizeWhileWriting) {
+            LX_SeekFile(log->m_file, 0, 0, 0);
+            LX_SetEOF(log->m_file);
+        }
         LX_SeekFile(log->m_file, 0, 0, 2);
         result = writeUnits(log->m_file, line);
     }
@@ -198,14 +217,14 @@ int CLxLogFile::Log(const char16_t* text, int level)
 
 bool CLxLogFile::Detail()
 {
-    CLxMutexCSLock instanceLock(&g_instanceLock);
+    CLxMutexCSLock guard(instanceLock());
     CLxLogFile* log = getInstance();
     return log && log->m_detailLevel == -1;
 }
 
 int CLxLogFile::CloseLog()
 {
-    CLxMutexCSLock instanceLock(&g_instanceLock);
+    CLxMutexCSLock guard(instanceLock());
     delete g_instance;
     g_instance = nullptr;
     g_closed = true;
@@ -220,7 +239,7 @@ int CLxLogFile::EnableLog(bool enable)
 
 const char16_t* CLxLogFile::GetLogFilename()
 {
-    CLxMutexCSLock instanceLock(&g_instanceLock);
+    CLxMutexCSLock guard(instanceLock());
     CLxLogFile* log = getInstance();
     return log ? log->m_fileName : nullptr;
 }

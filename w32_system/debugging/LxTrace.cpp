@@ -12,9 +12,10 @@
 #include "w32_system/LxFormat.h"
 #include "w32_system/LxMutexCS.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDebugOutput.h"
-#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "w32_system/debugging/LxErrnoKeeper.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/debugging/LxTraceRecord.h"
 #include "w32_system/dynlib/LxModulePath.h"
@@ -35,13 +36,25 @@ std::atomic<unsigned> g_traceOptions{LX_DIAG_DEBUGOUT | LX_DIAG_LOGFILE};
 thread_local int t_sourceLine = -1;
 thread_local char16_t t_sourceFile[512];
 
-// Everything below is guarded by the trace lock.
-pthread_mutexCS_t g_traceLock = PTHREAD_MUTEXCS_INITIALIZER;
-bool g_started = false;
-double g_previousRecord = 0;
-double g_counters[kCounters];
-std::u16string g_appName;
-std::map<int, double> g_windowTimes;
+// The state of the records, made on first use: records are written from any
+// moment of start-up or shut-down, also before or after the static
+// initialisers and exit handlers of this file would run. It is never
+// destroyed for that reason.
+struct TraceState {
+    pthread_mutexCS_t lock = PTHREAD_MUTEXCS_INITIALIZER;
+    // Everything below is guarded by the lock.
+    bool started = false;
+    double previousRecord = 0;
+    double counters[kCounters] = {};
+    std::u16string appName;
+    std::map<int, double> windowTimes;
+};
+
+TraceState& traceState()
+{
+    static TraceState* state = new TraceState;
+    return *state;
+}
 
 std::u16string applicationName()
 {
@@ -89,20 +102,20 @@ bool startsWith(const char16_t* s, const char16_t* prefix)
 class RecordBuilder
 {
 public:
-    RecordBuilder(double now) : m_now(now) {}
+  RecordBuilder(TraceState& state, double now) : m_state(state), m_now(now) {}
 
-    std::u16string build(const char16_t* message)
-    {
-        if (!startsWith(message, u"|wndid:"))
-            add(u"|wndid:0 ");
-        for (const char16_t* p = message; *p && m_record.size() < kRecordLimit;) {
-            if (*p == u'|' && lx_wcsnlen(p, kTagLength) == kTagLength)
-                p = tag(p);
-            else
-                add(*p++);
-        }
-        close();
-        return m_record;
+  std::u16string build(const char16_t* message)
+  {
+      if (!startsWith(message, u"|wndid:"))
+          add(u"|wndid:0 ");
+      for (const char16_t* p = message; *p && m_record.size() < kRecordLimit;) {
+          if (*p == u'|' && lx_wcsnlen(p, kTagLength) == kTagLength)
+              p = tag(p);
+          else
+              add(*p++);
+      }
+      close();
+      return m_record;
     }
 
     int windowId() const { return m_windowId; }
@@ -134,19 +147,20 @@ private:
         } else if (startsWith(p, u"|stime|")) {
             add(localTimeOfDay());
         } else if (startsWith(p, u"|absdt|")) {
-            add(milliseconds(m_now - g_previousRecord));
+            add(milliseconds(m_now - m_state.previousRecord));
         } else if (startsWith(p, u"|adt")) {
             // |adt00| … |adt07|; any other |adt… is dropped.
             if (p[4] == u'0' && p[5] >= u'0' && p[5] < u'0' + kCounters && p[6] == u'|') {
-                double& counter = g_counters[p[5] - u'0'];
+                double& counter = m_state.counters[p[5] - u'0'];
                 add(milliseconds(m_now - counter));
                 counter = m_now;
             }
         } else if (startsWith(p, u"|wnddt|")) {
-            auto it = g_windowTimes.find(m_windowId);
-            add(it == g_windowTimes.end() ? std::u16string(u"0.00") : milliseconds(m_now - it->second));
+            auto it = m_state.windowTimes.find(m_windowId);
+            add(it == m_state.windowTimes.end() ? std::u16string(u"0.00")
+                                                : milliseconds(m_now - it->second));
         } else if (startsWith(p, u"|appnm|")) {
-            add(g_appName);
+            add(m_state.appName);
         } else if (startsWith(p, u"|thrid|")) {
             add(decimal(threadId()));
         } else if (startsWith(p, u"|sfile|")) {
@@ -174,6 +188,7 @@ private:
         }
     }
 
+    TraceState& m_state;
     double m_now;
     int m_windowId = 0;
     std::u16string m_record;
@@ -230,13 +245,14 @@ void DiagOutputExW(const char16_t* format, ...)
 {
     CLxErrnoKeeper keep;
     double now = LX_GetTimeCounter();
-    CLxMutexCSLock lock(&g_traceLock);
-    if (!g_started) {
-        g_started = true;
-        g_previousRecord = now;
-        for (double& counter : g_counters)
+    TraceState& state = traceState();
+    CLxMutexCSLock lock(&state.lock);
+    if (!state.started) {
+        state.started = true;
+        state.previousRecord = now;
+        for (double& counter : state.counters)
             counter = now;
-        g_appName = applicationName();
+        state.appName = applicationName();
     }
 
     char16_t message[kMessageUnits + 1];
@@ -245,7 +261,7 @@ void DiagOutputExW(const char16_t* format, ...)
     LX_vsnprintfW(message, kMessageUnits + 1, format ? format : u"", args);
     va_end(args);
 
-    RecordBuilder builder(now);
+    RecordBuilder builder(state, now);
     std::u16string record = builder.build(message);
 
     unsigned outlets = g_traceOptions.load();
@@ -254,6 +270,6 @@ void DiagOutputExW(const char16_t* format, ...)
     if (outlets & LX_DIAG_LOGFILE)
         CLxLogFile::Log(record.c_str(), 0);
 
-    g_previousRecord = now;
-    g_windowTimes[builder.windowId()] = now;
+    state.previousRecord = now;
+    state.windowTimes[builder.windowId()] = now;
 }

@@ -9,6 +9,7 @@
 
 #include "w32_system/LxFileInternal.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
 #include "w32_system/dynlib/LxModulePath.h"
@@ -61,6 +62,21 @@ std::u16string LX_GetOwnModulePath()
         !map)
         return {};
     return pathOfLinkMap(map);
+}
+
+void* LX_GetOwnModuleHandle()
+{
+    Dl_info info;
+    link_map* map = nullptr;
+    if (!dladdr1(reinterpret_cast<void*>(&LX_GetOwnModuleHandle), &info,
+                 reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) ||
+        !map)
+        return nullptr;
+    // The main program cannot be opened by its path (a position-independent
+    // executable is refused); the null path stands for it.
+    if (!map->l_name || !*map->l_name)
+        return dlopen(nullptr, RTLD_LAZY);
+    return dlopen(map->l_name, RTLD_LAZY | RTLD_NOLOAD);
 }
 
 LX_HMODULE LX_LoadLibrary(const char16_t* filename)

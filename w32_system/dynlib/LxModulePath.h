@@ -12,3 +12,8 @@ std::u16string LX_GetOwnModulePath();
 // Full path of the process's executable (symbolic links resolved). Empty
 // when the system cannot tell.
 std::u16string LX_GetExecutablePath();
+
+// A handle of the module that holds the library's code (see
+// LX_GetOwnModulePath), for looking up its exported symbols; null when the
+// system cannot tell.
+void* LX_GetOwnModuleHandle();

@@ -1,9 +1,12 @@
 // The class registry: makes objects by class name from the modules in the
 // library's own folder.
 //
-// The catalog is read from the module files "*.so", then "*.plugin", of that
-// folder (each group in byte order of the file names; the names must end
-// exactly so, "X.SO" is not taken). Every module that carries the catalog
+// The catalog is read from the library's own module, whatever its file name
+// (a runtime install holds only "libquelvixcore.so.5*"), then from the module
+// files "*.so", then "*.plugin", of that folder (each group in byte order of
+// the file names; the names must end exactly so, "X.SO" is not taken). Each
+// file is read once: the development link to the library is not read a
+// second time. Every module that carries the catalog
 // sections (LxCatalogSection.h) with "NDEBUG" in its identification adds its
 // classes; other files are silently left out. Reading the catalog never
 // loads a module: a module is loaded the first time one of its classes is

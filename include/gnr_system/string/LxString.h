@@ -265,12 +265,13 @@ template <class C> class LX_EXPORT CLxStringT
     // The length becomes i when 0 <= i < length; otherwise nothing.
     CLxStringT& TruncateAt(int i);
     // Removes count characters at start; count < 0, or a count reaching the
-    // end, cuts the string at start. Nothing for start >= length; a negative
-    // start is reported and changes nothing.
+    // end, cuts the string at start. start >= length empties the string; a
+    // negative start is reported and changes nothing.
     CLxStringT& Delete(int start, int count);
-    // Removes the first / last n characters (all when n >= length; nothing
-    // when n <= 0).
+    // Delete(0, n): the first n characters (all when n >= length or n < 0).
     CLxStringT& DeleteLeft(int n);
+    // TruncateAt(length - n): the last n characters; nothing when n > length
+    // or n <= 0.
     CLxStringT& DeleteRight(int n);
     // Removes the leading / trailing / both characters that are in set; a
     // null set means the space character alone (tabs and line ends stay).

@@ -267,7 +267,7 @@ class LX_EXPORT CLxDateTime
     // JDN - 2400000.5.
     double GetModifiedJulianDayNumber() const;
     double GetMJD() const { return GetModifiedJulianDayNumber(); }
-    // Rata Die: 1.0 at 0001-01-01 00:00 UTC (JDN - 1721424.5).
+    // Rata Die: JDN - 1721119.5 - 306.0, 0.0 at 0001-01-01 00:00 UTC.
     double GetRataDie() const;
 
     // 1 = 1 January.
@@ -291,7 +291,7 @@ class LX_EXPORT CLxDateTime
     bool IsBetween(const CLxDateTime& t1, const CLxDateTime& t2) const;
     // Within span of dt, both ends included.
     bool IsEqualUpTo(const CLxDateTime& dt, const CLxTimeSpan& span) const;
-    // The same local calendar day.
+    // Less than 86,400,000 ms apart, whatever their calendar days.
     bool IsSameDate(const CLxDateTime& dt) const;
     // Equal local hour, minute, second and millisecond.
     bool IsSameTime(const CLxDateTime& dt) const;

@@ -20,7 +20,8 @@ enum : unsigned {
 };
 
 // A mask of 0 changes nothing and returns 0; any other mask replaces the
-// option word and the previous word is returned. Defaults: 16 and 18.
+// option word and the previous word is returned. Defaults: 16 and 18. A mask
+// that holds none of the outlet bits (such as 32) switches every outlet off.
 LX_EXPORT int LX_SetFailifOptions(unsigned mask);
 LX_EXPORT int LX_SetTraceOptions(unsigned mask);
 

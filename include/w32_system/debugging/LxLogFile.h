@@ -1,7 +1,8 @@
 // The process-wide log file: UTF-16LE text without a byte-order mark in the
 // per-user folder "<XDG data home>/Veltmarshoptronica/TORVEL5.30/", named
 // "lxapp.log", or "lxappdetail.log" when that file exists (detail mode).
-// A file over 1 MiB is emptied when it is opened.
+// A file over 1 MiB is emptied when it is opened, and one over 2 MiB before
+// the next line is written to it.
 #pragma once
 
 #include "w32_system/LxExport.h"

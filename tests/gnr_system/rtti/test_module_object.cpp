@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gnr_system/LxGnrSystem.h"
+#include "gnr_system/LxGnrSystemAttach.h"
 #include "gnr_system/LxRscData.h"
 #include "gnr_system/variant/variant_test_support.h"
 

@@ -424,6 +424,43 @@ TEST(RttiCatalogOrder, ModuleFilesAreSortedByEndingThenName)
     EXPECT_TRUE(LX_RttiModuleFileNames((dir.path() / "missing").string()).empty());
 }
 
+// The library's own module is read whatever its file name (a runtime
+// install has only "lib….so.5"), and a development link to it in the folder
+// does not add its classes a second time.
+TEST(RttiCatalogOrder, OwnModuleIsReadOnceWhateverItsName)
+{
+    ScopedTempDir dir;
+    const fs::path runtime = dir.path() / "lxtest_rtti_gamma.so.5";
+    fs::copy_file(fs::path(LXTEST_RTTI_MODULES) / "lxtest_rtti_gamma.so", runtime);
+    const CLxStringW folder((U16(dir.path().string().c_str()) + u"/").c_str());
+    const CLxStringW own(U16(runtime.string().c_str()).c_str());
+    const auto none = [](const CLxStringW&) -> LX_HMODULE { return nullptr; };
+    const auto libraries = [](const CLxVariant& catalog) {
+        std::vector<std::string> out;
+        for (int i = 0; i < catalog.GetCount(); ++i)
+            out.push_back(
+                fs::path(Utf8Of(catalog[i][eLxRttiEntryLibrary].GetCLxStringW())).filename());
+        return out;
+    };
+
+    CLxVariant catalog;
+    LX_ReadRttiCatalog(catalog, folder, CLxStringW(), none);
+    EXPECT_EQ(catalog.GetCount(), 0); // no pattern finds the runtime name
+    LX_ReadRttiCatalog(catalog, folder, own, none);
+    const int classes = catalog.GetCount();
+    ASSERT_GT(classes, 0);
+
+    fs::create_symlink(runtime.filename(), dir.path() / "lxtest_rtti_gamma.so");
+    LX_ReadRttiCatalog(catalog, folder, own, none);
+    EXPECT_EQ(catalog.GetCount(), classes);
+    for (const std::string& library : libraries(catalog))
+        EXPECT_EQ(library, "lxtest_rtti_gamma.so.5");
+    LX_ReadRttiCatalog(catalog, folder, CLxStringW(), none);
+    EXPECT_EQ(catalog.GetCount(), classes);
+    for (const std::string& library : libraries(catalog))
+        EXPECT_EQ(library, "lxtest_rtti_gamma.so");
+}
+
 // An entry with an optional priority member in its m_addInfo.
 CLxVariant EntryWith(const CLxVariant* priority)
 {

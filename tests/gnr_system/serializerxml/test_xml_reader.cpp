@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gnr_system/serializerxml/xml_test_support.h"
+#include "w32_system/LxUtf.h"
 
 namespace
 {

@@ -9,6 +9,7 @@
 
 #include "gnr_system/string/LxString.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 // Reads the buffer a string holds (the class befriends this name).
 struct LxStringInspector {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "string_test_support.h"
+#include "w32_system/LxUtf.h"
 
 namespace
 {

@@ -137,9 +137,7 @@ inline std::string Text(const CLxStringW& s)
 // comments.
 inline std::vector<std::string> DataLines(const char* name)
 {
-    std::string dir = __FILE__;
-    dir = dir.substr(0, dir.find_last_of('/'));
-    std::ifstream in(dir + "/data/" + name);
+    std::ifstream in(std::string(LXTEST_SOURCE_DIR "/gnr_system/time/data/") + name);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         if (!line.empty() && line[0] != '#')

@@ -78,7 +78,7 @@ TEST_F(DateTimeCalendar, DayNumbersAgreeWithPythonBothWays)
 
 // The same through a date value: in UTC the instant's Julian day is the
 // day number + 0.5 at midnight, the MJD 2400000.5 less, the Rata Die
-// Python's ordinal.
+// Python's ordinal less one (0.0 at 0001-01-01 00:00).
 TEST_F(DateTimeCalendar, DatesAgreeWithPythonThroughValues)
 {
     for (const SDayRow& r : Table().days) {
@@ -87,7 +87,7 @@ TEST_F(DateTimeCalendar, DatesAgreeWithPythonThroughValues)
         ASSERT_TRUE(noon.IsValid());
         EXPECT_EQ(noon.GetJDN(), double(r.jdn) + 1.0);
         EXPECT_EQ(noon.GetMJD(), double(r.jdn) + 1.0 - 2400000.5);
-        EXPECT_EQ(noon.GetRataDie(), double(r.jdn - 1721424) + 0.5);
+        EXPECT_EQ(noon.GetRataDie(), double(r.jdn - 1721425) + 0.5);
         EXPECT_EQ(noon.GetWeekDay(), r.weekDay);
         EXPECT_EQ(noon.GetDayOfYear(), r.yearDay);
         const DT::Tm tm = noon.GetTm();
@@ -168,7 +168,8 @@ TEST_F(DateTimeCalendar, TheFirstDayOf2000)
     const DT dt = AtUtc(2000, 1, 1);
     EXPECT_EQ(dt.GetJulianDayNumber(), 2451544.5);
     EXPECT_EQ(dt.GetMJD(), 51544.0);
-    EXPECT_EQ(dt.GetRataDie(), 730120.0);
+    EXPECT_EQ(dt.GetRataDie(), 730119.0);
+    EXPECT_EQ(AtUtc(1, 1, 1).GetRataDie(), 0.0);
     EXPECT_EQ(dt.GetWeekDay(DT::UTC), DT::Sat);
     EXPECT_EQ(AtUtc(2000, 1, 1, 18).GetJDN(), 2451545.25);
 }

@@ -82,7 +82,6 @@ TEST_F(DateTimeCore, SevenPartSetRefusesBadComponents)
         {29, DT::Feb, 2001, 0, 0, 0, 0, "Invalid date in CLxDateTime::Set()"},
         {31, DT::Apr, 1500, 0, 0, 0, 0, "Invalid date in CLxDateTime::Set()"},
         {1, DT::Month(13), 2000, 0, 0, 0, 0, "Invalid date in CLxDateTime::Set()"},
-        {23, DT::Nov, -4713, 0, 0, 0, 0, "date out of range"},
         {1, DT::Jan, INT_MAX, 0, 0, 0, 0, "date out of range"},
     };
     for (const auto& c : cases) {
@@ -94,6 +93,20 @@ TEST_F(DateTimeCore, SevenPartSetRefusesBadComponents)
     // The first day with a day number is fine.
     EXPECT_TRUE(DT(uint16_t(24), DT::Nov, -4713).IsValid());
     EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(DateTimeCore, DatesBeforeTheFirstDayNumberTakeDayNumberZero)
+{
+    // 25 November -4713 has day number 0; earlier dates are reported and
+    // converted with it.
+    const DT dayZero(uint16_t(25), DT::Nov, -4713, 6, 30);
+    ASSERT_TRUE(dayZero.IsValid());
+    EXPECT_TRUE(reports().empty());
+    for (int year : {-4713, -5000, -100000}) {
+        const DT early(uint16_t(23), DT::Nov, year, 6, 30);
+        EXPECT_EQ(early.GetValue(), dayZero.GetValue()) << year;
+        EXPECT_EQ(reports(), std::vector<std::string>{"date out of range - can't convert to JDN"});
+    }
 }
 
 TEST_F(DateTimeCore, InvalidYearAndMonthMeanTheCurrentOnes)
@@ -352,11 +365,14 @@ TEST_F(DateTimeCore, ComparisonsNeedValidDates)
     EXPECT_EQ(reports().size(), 3u);
 }
 
-// The same calendar day, not "less than a day apart".
-TEST_F(DateTimeCore, SameDateMeansTheSameLocalDay)
+// Less than a day apart, whatever the calendar days.
+TEST_F(DateTimeCore, SameDateMeansLessThanADayApart)
 {
-    EXPECT_FALSE(AtUtc(2005, 3, 1, 23).IsSameDate(AtUtc(2005, 3, 2, 1)));
+    EXPECT_TRUE(AtUtc(2005, 3, 1, 23).IsSameDate(AtUtc(2005, 3, 2, 1)));
+    EXPECT_TRUE(AtUtc(2005, 3, 2, 1).IsSameDate(AtUtc(2005, 3, 1, 23)));
     EXPECT_TRUE(AtUtc(2005, 3, 2, 0).IsSameDate(AtUtc(2005, 3, 2, 23, 59, 59, 999)));
+    EXPECT_FALSE(AtUtc(2005, 3, 2, 0).IsSameDate(AtUtc(2005, 3, 3, 0)));
+    EXPECT_FALSE(AtUtc(2005, 3, 3, 0).IsSameDate(AtUtc(2005, 3, 2, 0)));
     EXPECT_TRUE(AtUtc(2005, 3, 2, 7, 8, 9, 10).IsSameTime(AtUtc(1999, 1, 1, 7, 8, 9, 10)));
     EXPECT_FALSE(AtUtc(2005, 3, 2, 7, 8, 9, 10).IsSameTime(AtUtc(1999, 1, 1, 7, 8, 9, 11)));
 }

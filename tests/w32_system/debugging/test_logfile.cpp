@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -116,6 +117,26 @@ TEST_F(LogFile, OversizedLogIsEmptiedOnOpen)
         else
             EXPECT_GT(size, c.size);
     }
+}
+
+TEST_F(LogFile, LogPastTwiceTheLimitIsEmptiedWhileWriting)
+{
+    // Kept at opening (exactly the limit), then grown by full lines of 511
+    // units (1022 bytes) past 2 MiB.
+    writeFile(logFolder() / "lxapp.log", 1048576);
+    const std::u16string line = std::u16string(600, u'z') + u"\r\n";
+    uintmax_t largest = 0;
+    bool emptied = false;
+    for (int i = 0; i < 1100 && !emptied; ++i) {
+        ASSERT_EQ(LX_Log(line.c_str()), 0);
+        uintmax_t size = fs::file_size(logFolder() / "lxapp.log");
+        emptied = size < largest;
+        largest = std::max(largest, size);
+    }
+    EXPECT_TRUE(emptied);
+    EXPECT_LE(largest, 2097152u + 1022u);
+    // The line that found the file too large is the first of the new file.
+    EXPECT_EQ(fs::file_size(logFolder() / "lxapp.log"), 1022u);
 }
 
 TEST_F(LogFile, LinesAreCutAt511Units)

@@ -3,6 +3,7 @@
 // part of the library.
 #include "w32_system/LxW32System.h"
 
+#include "gnr_metaformats/LxMetaformats.h"
 #include "gnr_picture/LxPicLibTables.h"
 #include "gnr_system/LxGnrSystem.h"
 #include "w32_system/LxAsyncIO.h"
@@ -34,6 +35,7 @@ __attribute__((constructor)) void libraryLoaded()
     LX_W32SystemAttachDetach(nullptr, LX_PROCESS_ATTACH, nullptr);
     GnrSystem_DllAttach();
     LX_GnrPictureAttach();
+    LX_GnrMetaformatsAttach();
 }
 
 __attribute__((destructor)) void libraryUnloading()

@@ -16,11 +16,13 @@ template <class T> struct SField {
     T SLxCameraSetting::*member;
 };
 
-#define CAMERA_SET(colour)                                                          \
-    SField<double>{u"dExposure" #colour, &SLxCameraSetting::dExposure##colour},     \
-        SField<int32_t>{u"iOffset" #colour, &SLxCameraSetting::iOffset##colour},    \
-        SField<double>{u"dGain" #colour, &SLxCameraSetting::dGain##colour},         \
-        SField<double>{u"dGamma" #colour, &SLxCameraSetting::dGamma##colour}
+#define CAMERA_SET(colour)                                                                         \
+    SField<double>{u"dExposure" #colour, &SLxCameraSetting::dExposure##colour},                    \
+        SField<int32_t>{u"iOffset" #colour, &SLxCameraSetting::iOffset##colour},                   \
+        SField<double>{u"dGain" #colour, &SLxCameraSetting::dGain##colour}, SField<double>         \
+    {                                                                                              \
+        u"dGamma" #colour, &SLxCameraSetting::dGamma##colour                                       \
+    }
 
 // The rectangle's keys in their written order.
 const char16_t* const kRectKeys[4] = {u"left", u"right", u"top", u"bottom"};

@@ -108,9 +108,9 @@ int CLxFluorescentProbe::SaveToVariant(CLxVariant& v, const CLxFluorescentProbe&
     lx_meta::Put(v, u"m_sName", probe.m_sName);
     lx_meta::Put(v, u"m_uiColor", lx_uint32(probe.m_uiColor));
     CLxVariant* excitation = lx_meta::Member(v, u"m_ExcitationSpectrum");
-    int res = excitation ? CLxOpticalFilterSpectrum::SaveToVariant(*excitation,
-                                                                   probe.m_ExcitationSpectrum)
-                         : -4;
+    int res = excitation
+                  ? CLxOpticalFilterSpectrum::SaveToVariant(*excitation, probe.m_ExcitationSpectrum)
+                  : -4;
     if (res != 0)
         LX_META_REPORT_SUBRECORD();
     CLxVariant* emission = lx_meta::Member(v, u"m_EmissionSpectrum");

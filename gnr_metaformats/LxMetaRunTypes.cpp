@@ -29,10 +29,10 @@ const SMember s_iRect[] = {
 };
 
 const SMember s_autoFocus[] = {
-    {u"eType", kUInt32, 0, nullptr},      {u"dStep", kDouble, 1.0, nullptr},
-    {u"dRange", kDouble, 0, nullptr},     {u"dPrecision", kDouble, 0, nullptr},
-    {u"dSpeed", kDouble, 0, nullptr},     {u"dCoeff_0", kDouble, 0, nullptr},
-    {u"dCoeff_1", kDouble, 0, nullptr},   {u"dCoeff_2", kDouble, 0, nullptr},
+    {u"eType", kUInt32, 0, nullptr},    {u"dStep", kDouble, 1.0, nullptr},
+    {u"dRange", kDouble, 0, nullptr},   {u"dPrecision", kDouble, 0, nullptr},
+    {u"dSpeed", kDouble, 0, nullptr},   {u"dCoeff_0", kDouble, 0, nullptr},
+    {u"dCoeff_1", kDouble, 0, nullptr}, {u"dCoeff_2", kDouble, 0, nullptr},
     {u"dCoeff_3", kDouble, 0, nullptr},
 };
 
@@ -73,9 +73,12 @@ const SMember s_xyPosLoop[] = {
 };
 
 const SMember s_xyDiscrLoop[] = {
-    {u"uiCount", kUInt32, 0, nullptr},          {u"uiRow", kList, 0, nullptr},
-    {u"uiCol", kList, 0, nullptr},              {u"bUseZ", kBool, 0, nullptr},
-    {u"dPosZ", kList, 0, nullptr},              {u"uiLargeImageRows", kUInt32, 1, nullptr},
+    {u"uiCount", kUInt32, 0, nullptr},
+    {u"uiRow", kList, 0, nullptr},
+    {u"uiCol", kList, 0, nullptr},
+    {u"bUseZ", kBool, 0, nullptr},
+    {u"dPosZ", kList, 0, nullptr},
+    {u"uiLargeImageRows", kUInt32, 1, nullptr},
     {u"uiLargeImageCols", kUInt32, 1, nullptr},
 };
 
@@ -142,34 +145,20 @@ const SMember s_probe[] = {
 };
 
 const SMember s_cameraSetting[] = {
-    {u"sCameraName", kText, 0, nullptr},
-    {u"dExposure", kDouble, 0, nullptr},
-    {u"iOffset", kInt32, 0, nullptr},
-    {u"dGain", kDouble, 1.0, nullptr},
-    {u"dGamma", kDouble, 1.0, nullptr},
-    {u"dExposureRed", kDouble, 0, nullptr},
-    {u"iOffsetRed", kInt32, 0, nullptr},
-    {u"dGainRed", kDouble, 1.0, nullptr},
-    {u"dGammaRed", kDouble, 1.0, nullptr},
-    {u"dExposureGreen", kDouble, 0, nullptr},
-    {u"iOffsetGreen", kInt32, 0, nullptr},
-    {u"dGainGreen", kDouble, 1.0, nullptr},
-    {u"dGammaGreen", kDouble, 1.0, nullptr},
-    {u"dExposureBlue", kDouble, 0, nullptr},
-    {u"iOffsetBlue", kInt32, 0, nullptr},
-    {u"dGainBlue", kDouble, 1.0, nullptr},
-    {u"dGammaBlue", kDouble, 1.0, nullptr},
-    {u"sCameraFormatName", kText, 0, nullptr},
-    {u"dCamChipSizeX", kDouble, 0, nullptr},
-    {u"dCamChipSizeY", kDouble, 0, nullptr},
-    {u"uiCamPxlCountX", kUInt32, 0, nullptr},
-    {u"uiCamPxlCountY", kUInt32, 0, nullptr},
-    {u"dCamBinningX", kDouble, 1.0, nullptr},
-    {u"dCamBinningY", kDouble, 1.0, nullptr},
-    {u"rcCamChipSrc", kRecord, 0, "RLxIRect"},
-    {u"bFlippedUpDown", kBool, 0, nullptr},
-    {u"bFlippedLeftRight", kBool, 0, nullptr},
-    {u"sSpecSettings", kText, 0, nullptr},
+    {u"sCameraName", kText, 0, nullptr},       {u"dExposure", kDouble, 0, nullptr},
+    {u"iOffset", kInt32, 0, nullptr},          {u"dGain", kDouble, 1.0, nullptr},
+    {u"dGamma", kDouble, 1.0, nullptr},        {u"dExposureRed", kDouble, 0, nullptr},
+    {u"iOffsetRed", kInt32, 0, nullptr},       {u"dGainRed", kDouble, 1.0, nullptr},
+    {u"dGammaRed", kDouble, 1.0, nullptr},     {u"dExposureGreen", kDouble, 0, nullptr},
+    {u"iOffsetGreen", kInt32, 0, nullptr},     {u"dGainGreen", kDouble, 1.0, nullptr},
+    {u"dGammaGreen", kDouble, 1.0, nullptr},   {u"dExposureBlue", kDouble, 0, nullptr},
+    {u"iOffsetBlue", kInt32, 0, nullptr},      {u"dGainBlue", kDouble, 1.0, nullptr},
+    {u"dGammaBlue", kDouble, 1.0, nullptr},    {u"sCameraFormatName", kText, 0, nullptr},
+    {u"dCamChipSizeX", kDouble, 0, nullptr},   {u"dCamChipSizeY", kDouble, 0, nullptr},
+    {u"uiCamPxlCountX", kUInt32, 0, nullptr},  {u"uiCamPxlCountY", kUInt32, 0, nullptr},
+    {u"dCamBinningX", kDouble, 1.0, nullptr},  {u"dCamBinningY", kDouble, 1.0, nullptr},
+    {u"rcCamChipSrc", kRecord, 0, "RLxIRect"}, {u"bFlippedUpDown", kBool, 0, nullptr},
+    {u"bFlippedLeftRight", kBool, 0, nullptr}, {u"sSpecSettings", kText, 0, nullptr},
 };
 
 // The older channel form is the first eleven members of the newer one.
@@ -202,7 +191,7 @@ const SMember s_customLoop[] = {
 };
 
 const SMember s_largeImage[] = {
-    {u"iMethod", kInt32, 0, nullptr}, {u"iXFields", kInt32, 1, nullptr},
+    {u"iMethod", kInt32, 0, nullptr},  {u"iXFields", kInt32, 1, nullptr},
     {u"iYFields", kInt32, 1, nullptr}, {u"dXmm", kDouble, 1.0, nullptr},
     {u"dYmm", kDouble, 1.0, nullptr},
 };
@@ -276,7 +265,7 @@ const SMember s_pictureMetadata[] = {
 };
 
 const SMember s_event[] = {
-    {u"dTime", kDouble, 0, nullptr},      {u"eMeaning", kUInt32, 0, nullptr},
+    {u"dTime", kDouble, 0, nullptr},       {u"eMeaning", kUInt32, 0, nullptr},
     {u"wsDescription", kText, 0, nullptr}, {u"wsData", kText, 0, nullptr},
     {u"uiID", kUInt32, 0, nullptr},
 };

@@ -6,8 +6,7 @@
 // ---- CLxOpticalFilter
 
 CLxOpticalFilter::CLxOpticalFilter()
-    : m_ePlacement(eOfpExcitation), m_eNature(eOfnUnknown), m_eSpctType(eOfsDefault),
-      m_uiColor(0)
+    : m_ePlacement(eOfpExcitation), m_eNature(eOfnUnknown), m_eSpctType(eOfsDefault), m_uiColor(0)
 {
 }
 
@@ -29,9 +28,8 @@ CLxOpticalFilter::~CLxOpticalFilter() = default;
 
 const CLxOpticalFilterSpectrum* CLxOpticalFilter::GetExcitationSpectrum() const
 {
-    return m_ePlacement == eOfpExcitation || m_ePlacement == eOfpFilterBlock
-               ? &m_ExcitationSpectrum
-               : nullptr;
+    return m_ePlacement == eOfpExcitation || m_ePlacement == eOfpFilterBlock ? &m_ExcitationSpectrum
+                                                                             : nullptr;
 }
 
 const CLxOpticalFilterSpectrum* CLxOpticalFilter::GetEmissionSpectrum() const
@@ -109,8 +107,8 @@ int CLxOpticalFilter::LoadFromVariant(CLxOpticalFilter& filter, const CLxVariant
     CLxOpticalFilterSpectrum* spectra[3] = {&filter.m_ExcitationSpectrum,
                                             &filter.m_EmissionSpectrum, &filter.m_MirrorSpectrum};
     for (int i = 0; i < 3; ++i) {
-        const int res =
-            CLxOpticalFilterSpectrum::LoadFromVariant(*spectra[i], lx_meta::Get(v, kSpectrumKeys[i]));
+        const int res = CLxOpticalFilterSpectrum::LoadFromVariant(
+            *spectra[i], lx_meta::Get(v, kSpectrumKeys[i]));
         if (res != 0)
             LX_META_REPORT_SUBRECORD();
     }
@@ -121,7 +119,8 @@ int CLxOpticalFilter::LoadFromVariant(CLxOpticalFilter& filter, const CLxVariant
 
 CLxOpticalFilterPath::CLxOpticalFilterPath() : m_uiCount(0), m_pFilter(nullptr) {}
 
-CLxOpticalFilterPath::CLxOpticalFilterPath(const CLxOpticalFilter& f1) : CLxOpticalFilterPath(&f1, 1)
+CLxOpticalFilterPath::CLxOpticalFilterPath(const CLxOpticalFilter& f1)
+    : CLxOpticalFilterPath(&f1, 1)
 {
 }
 
@@ -270,7 +269,8 @@ double CLxOpticalFilterPath::GetMeanEmissionWavelength() const
             emission.Combine(*em, true);
     }
     uint32_t e = 0;
-    while (e < excitation.GetCount() && excitation[e].eType != SLxOFSpectrumPoint::eSptFallingEdge &&
+    while (e < excitation.GetCount() &&
+           excitation[e].eType != SLxOFSpectrumPoint::eSptFallingEdge &&
            excitation[e].eType != SLxOFSpectrumPoint::eSptPeak)
         ++e;
     if (e == excitation.GetCount())
@@ -299,8 +299,8 @@ int CLxOpticalFilterPath::SaveToVariant(CLxVariant& v, const CLxOpticalFilterPat
     lx_meta::Put(v, u"m_uiCount", lx_uint32(path.m_uiCount));
     if (CLxVariant* list = lx_meta::ResetList(v, u"m_pFilter")) {
         for (uint32_t i = 0; i < path.m_uiCount; ++i) {
-            const int res =
-                CLxOpticalFilter::SaveToVariant(lx_meta::AppendItem(*list, nullptr), path.m_pFilter[i]);
+            const int res = CLxOpticalFilter::SaveToVariant(lx_meta::AppendItem(*list, nullptr),
+                                                            path.m_pFilter[i]);
             if (res != 0)
                 LX_META_REPORT_SUBRECORD();
         }

@@ -36,8 +36,7 @@ bool IsStart(EKind kind)
 
 SLxOFSpectrumPoint::SLxOFSpectrumPoint() : eType(eSptNone), dWavelength(0.0), dTValue(0.0) {}
 
-SLxOFSpectrumPoint::SLxOFSpectrumPoint(ELxOFSpectrumPointType type, double wavelength,
-                                       double value)
+SLxOFSpectrumPoint::SLxOFSpectrumPoint(ELxOFSpectrumPointType type, double wavelength, double value)
     : eType(type), dWavelength(wavelength), dTValue(value)
 {
 }
@@ -79,8 +78,8 @@ CLxOpticalFilterSpectrum::CLxOpticalFilterSpectrum(uint32_t n)
         uiCount = n;
 }
 
-CLxOpticalFilterSpectrum::CLxOpticalFilterSpectrum(const double* wavelengths,
-                                                   const double* values, uint32_t n)
+CLxOpticalFilterSpectrum::CLxOpticalFilterSpectrum(const double* wavelengths, const double* values,
+                                                   uint32_t n)
     : uiCount(0), pPoint(nullptr), bPoints(false)
 {
     if (!wavelengths || !values)
@@ -352,8 +351,7 @@ CLxOpticalFilterSpectrum& CLxOpticalFilterSpectrum::Combine(const CLxOpticalFilt
 // between an end of one and the next start of the other. A gap above 0.0
 // moves a start that close to an end 1 nm below that end, so the two
 // bands overlap.
-void CLxOpticalFilterSpectrum::Combine(CLxOpticalFilterSpectrum other, double gap,
-                                       double* distance)
+void CLxOpticalFilterSpectrum::Combine(CLxOpticalFilterSpectrum other, double gap, double* distance)
 {
     if (uiCount == 0) {
         *this = other;
@@ -378,7 +376,8 @@ void CLxOpticalFilterSpectrum::Combine(CLxOpticalFilterSpectrum other, double ga
         for (int s = 0; s < 2; ++s) {
             SLxOFSpectrumPoint& end = *current[s];
             SLxOFSpectrumPoint& start = *current[1 - s];
-            if (!IsEnd(end.eType) || !IsStart(start.eType) || !(end.dWavelength < start.dWavelength))
+            if (!IsEnd(end.eType) || !IsStart(start.eType) ||
+                !(end.dWavelength < start.dWavelength))
                 continue;
             const double difference = start.dWavelength - end.dWavelength;
             if (distance && (*distance < 0.0 || difference < *distance))
@@ -484,7 +483,8 @@ int CLxOpticalFilterSpectrum::LoadFromVariant(CLxOpticalFilterSpectrum& spectrum
         if (spectrum.pPoint) {
             spectrum.uiCount = n;
             for (uint32_t i = 0; i < n; ++i) {
-                const int res = SLxOFSpectrumPoint::LoadFromVariant(spectrum.pPoint[i], list[int(i)]);
+                const int res =
+                    SLxOFSpectrumPoint::LoadFromVariant(spectrum.pPoint[i], list[int(i)]);
                 if (res != 0)
                     LX_META_REPORT_SUBRECORD();
             }

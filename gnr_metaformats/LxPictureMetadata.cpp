@@ -251,7 +251,8 @@ int SLxPictureMetadata::LoadFromVariant(SLxPictureMetadata& md, const CLxVariant
     for (const SDoubleField& f : kOptics)
         md.*f.member = lx_meta::GetDouble(v, f.key);
 
-    int res = SLxPicturePlanes::LoadFromVariant(md.sPicturePlanes, lx_meta::Get(v, u"sPicturePlanes"));
+    int res =
+        SLxPicturePlanes::LoadFromVariant(md.sPicturePlanes, lx_meta::Get(v, u"sPicturePlanes"));
     if (res != 0)
         LX_META_REPORT_SUBRECORD();
 
@@ -261,7 +262,8 @@ int SLxPictureMetadata::LoadFromVariant(SLxPictureMetadata& md, const CLxVariant
     const int items = lx_meta::ItemCount(list);
     if (lx_meta::GetInt(v, u"uiPhysicalVarCount") != items)
         LX_DIAG_ASSERT_TEXT(
-            u"vDest[L\"uiPhysicalVarCount\"].GetLx_int32() != vPhysicalVarList.GetCount()", nullptr);
+            u"vDest[L\"uiPhysicalVarCount\"].GetLx_int32() != vPhysicalVarList.GetCount()",
+            nullptr);
     if (items > 0) {
         md.pPhysicalVar = lx_meta::NewArray<SLxPhysicalVar>(size_t(items));
         if (md.pPhysicalVar) {

@@ -76,8 +76,7 @@ int SLxPicturePlaneDesc::CopyArray(SLxPicturePlaneDesc* dst, const SLxPicturePla
 bool SLxPicturePlaneDesc::IsEqual(const SLxPicturePlaneDesc& a, const SLxPicturePlaneDesc& b)
 {
     return a.uiCompCount == b.uiCompCount && a.sOpticalConfigName == b.sOpticalConfigName &&
-           a.eModality == b.eModality && a.uiColor == b.uiColor &&
-           a.sDescription == b.sDescription;
+           a.eModality == b.eModality && a.uiColor == b.uiColor && a.sDescription == b.sDescription;
 }
 
 bool SLxPicturePlaneDesc::IsModalityMonochrome(EModality modality)
@@ -139,7 +138,8 @@ int SLxPicturePlaneDesc::LoadFromVariant(SLxPicturePlaneDesc& plane, const CLxVa
     res = CLxOpticalFilterPath::LoadFromVariant(plane.pFilterPath, lx_meta::Get(v, u"pFilterPath"));
     if (res != 0)
         LX_META_REPORT_SUBRECORD();
-    res = SLxCameraSetting::LoadFromVariant(plane.sCameraSetting, lx_meta::Get(v, u"sCameraSetting"));
+    res =
+        SLxCameraSetting::LoadFromVariant(plane.sCameraSetting, lx_meta::Get(v, u"sCameraSetting"));
     if (res != 0)
         LX_META_REPORT_SUBRECORD();
     plane.dLampVoltage = lx_meta::GetDouble(v, u"dLampVoltage");

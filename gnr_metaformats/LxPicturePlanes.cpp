@@ -326,8 +326,8 @@ int SLxPicturePlanes::LoadFromVariant(SLxPicturePlanes& planes, const CLxVariant
                     if (named)
                         item = named;
                 }
-                const int res =
-                    SLxPicturePlaneDesc::LoadFromVariant(planes.sPlane[i], item ? *item : g_UndefVariant);
+                const int res = SLxPicturePlaneDesc::LoadFromVariant(planes.sPlane[i],
+                                                                     item ? *item : g_UndefVariant);
                 if (res != 0)
                     LX_META_REPORT_SUBRECORD();
             }

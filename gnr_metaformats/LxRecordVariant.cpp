@@ -104,7 +104,8 @@ CLxVariant* Member(CLxVariant& v, const char16_t* key)
 
 lx_uint32 GetUInt(const CLxVariant& v, const char16_t* key)
 {
-    return Read<lx_uint32>(v, key, [](const CLxVariant& m, bool* ok) { return m.GetLx_uint32(ok); });
+    return Read<lx_uint32>(v, key,
+                           [](const CLxVariant& m, bool* ok) { return m.GetLx_uint32(ok); });
 }
 
 lx_int32 GetInt(const CLxVariant& v, const char16_t* key)

@@ -39,9 +39,9 @@ int BeginSave(CLxVariant& v, const char* runType);
 bool CheckRunType(const CLxVariant& v, const char* runType, const char* alt,
                   const char16_t* expected, const char* file, int line);
 
-#define LX_META_CHECK_RUNTYPE(v, runType, expected) \
+#define LX_META_CHECK_RUNTYPE(v, runType, expected)                                                \
     lx_meta::CheckRunType(v, runType, nullptr, expected, __FILE__, __LINE__)
-#define LX_META_CHECK_RUNTYPE2(v, runType, alt, expected) \
+#define LX_META_CHECK_RUNTYPE2(v, runType, alt, expected)                                          \
     lx_meta::CheckRunType(v, runType, alt, expected, __FILE__, __LINE__)
 // The report of a sub-record that failed to save or load.
 #define LX_META_REPORT_SUBRECORD() LX_DIAG_ASSERT_TEXT(u"res != LX_OK", nullptr)

@@ -42,8 +42,8 @@ struct LX_EXPORT SLxPictureMetadata {
     // empty), the first plane's binning, projMag and zoom. A projMag or zoom
     // of 0.0, a binning of 0.0 or less counts as 1.0. 0.
     static int SetCalibration(SLxPictureMetadata& md, double cal, double aspect,
-                              const char16_t* objective, double binX, double binY,
-                              double projMag, double zoom);
+                              const char16_t* objective, double binX, double binY, double projMag,
+                              double zoom);
 
     // Writes "RLxPictureMetadata" with its keys in order (the stage matrix
     // as 11, 12, 21, 22). 0.

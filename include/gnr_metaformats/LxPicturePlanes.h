@@ -120,7 +120,8 @@ struct LX_EXPORT SLxPicturePlanes {
     // Fills dst (allocated with MaskedPlaneCount planes) with the selected
     // planes; partly selected planes give single "Blue", "Green", "Red"
     // planes. The number of planes written, never more than dst's count.
-    static uint32_t ExtractPlanes(SLxPicturePlanes& dst, const SLxPicturePlanes& src, uint32_t mask);
+    static uint32_t ExtractPlanes(SLxPicturePlanes& dst, const SLxPicturePlanes& src,
+                                  uint32_t mask);
     // Appends src's planes to dst's; a lone undescribed mono plane on
     // either side is described "Mono". The new plane count (the old count,
     // dst unchanged, without memory).

@@ -157,7 +157,8 @@ TEST_F(EventsVariantTest, ItemsThatAreNoEventsAreSkipped)
     SOwnedRecord record;
     ASSERT_EQ(R::LoadFromVariant(record, v), 0);
     EXPECT_EQ(Ids(record), (std::vector<uint32_t>{1, 2}));
-    EXPECT_EQ(report().message, "Wrong variant runtype('lx_int32'), expected 'RLxExperimentEvent'.");
+    EXPECT_EQ(report().message,
+              "Wrong variant runtype('lx_int32'), expected 'RLxExperimentEvent'.");
 }
 
 TEST(Color, ColorRefConversions)

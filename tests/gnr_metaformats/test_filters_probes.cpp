@@ -86,14 +86,16 @@ TEST(OpticalFilter, PlacementChangesOnlyBetweenExcitationAndEmission)
 
 TEST(OpticalFilterPath, MeanWavelengthsFromLinesAndBands)
 {
-    const CLxOpticalFilterPath emission(Filter(F::eOfpEmission, CLxOpticalFilterSpectrum(), Band(500, 550)));
+    const CLxOpticalFilterPath emission(
+        Filter(F::eOfpEmission, CLxOpticalFilterSpectrum(), Band(500, 550)));
     EXPECT_EQ(emission.GetMeanEmissionWavelength(), 525.0);
     EXPECT_EQ(emission.GetMeanExcitationWavelength(), 0.0);
 
     // A one-point spectrum wins over an earlier band; placement 1 over 3.
-    const CLxOpticalFilterPath path(Filter(F::eOfpFilterBlock, Line(405), Band(600, 640)),
-                                    Filter(F::eOfpExcitation, Band(470, 490), CLxOpticalFilterSpectrum()),
-                                    Filter(F::eOfpExcitation, Line(488), CLxOpticalFilterSpectrum()));
+    const CLxOpticalFilterPath path(
+        Filter(F::eOfpFilterBlock, Line(405), Band(600, 640)),
+        Filter(F::eOfpExcitation, Band(470, 490), CLxOpticalFilterSpectrum()),
+        Filter(F::eOfpExcitation, Line(488), CLxOpticalFilterSpectrum()));
     EXPECT_EQ(path.GetMeanExcitationWavelength(), 488.0);
     EXPECT_EQ(path.GetMeanEmissionWavelength(), 620.0);
 }

@@ -188,7 +188,7 @@ TEST(CameraSetting, ConstructedAndDefaultValues)
     EXPECT_EQ(s.dCamBinningY, 1.0);
     s.sCameraName = u"cam";
     s.SetToDefault();
-    const double gains[8] = {s.dGain, s.dGamma, s.dGainRed, s.dGammaRed,
+    const double gains[8] = {s.dGain,      s.dGamma,      s.dGainRed,  s.dGammaRed,
                              s.dGainGreen, s.dGammaGreen, s.dGainBlue, s.dGammaBlue};
     for (double g : gains)
         EXPECT_EQ(g, 1.0);

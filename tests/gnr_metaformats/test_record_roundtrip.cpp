@@ -56,10 +56,9 @@ bool Same(const CLxFluorescentProbe& a, const CLxFluorescentProbe& b)
 
 bool Same(const SLxCameraSetting& a, const SLxCameraSetting& b)
 {
-    return a.sCameraName == b.sCameraName && a.dExposure == b.dExposure &&
-           a.iOffset == b.iOffset && a.dGain == b.dGain && a.dGamma == b.dGamma &&
-           a.dExposureRed == b.dExposureRed && a.iOffsetRed == b.iOffsetRed &&
-           a.dGainRed == b.dGainRed && a.dGammaRed == b.dGammaRed &&
+    return a.sCameraName == b.sCameraName && a.dExposure == b.dExposure && a.iOffset == b.iOffset &&
+           a.dGain == b.dGain && a.dGamma == b.dGamma && a.dExposureRed == b.dExposureRed &&
+           a.iOffsetRed == b.iOffsetRed && a.dGainRed == b.dGainRed && a.dGammaRed == b.dGammaRed &&
            a.dExposureGreen == b.dExposureGreen && a.iOffsetGreen == b.iOffsetGreen &&
            a.dGainGreen == b.dGainGreen && a.dGammaGreen == b.dGammaGreen &&
            a.dExposureBlue == b.dExposureBlue && a.iOffsetBlue == b.iOffsetBlue &&
@@ -68,7 +67,8 @@ bool Same(const SLxCameraSetting& a, const SLxCameraSetting& b)
            a.dCamChipSizeY == b.dCamChipSizeY && a.uiCamPxlCountX == b.uiCamPxlCountX &&
            a.uiCamPxlCountY == b.uiCamPxlCountY && a.dCamBinningX == b.dCamBinningX &&
            a.dCamBinningY == b.dCamBinningY && a.rcCamChipSrc.left == b.rcCamChipSrc.left &&
-           a.rcCamChipSrc.top == b.rcCamChipSrc.top && a.rcCamChipSrc.right == b.rcCamChipSrc.right &&
+           a.rcCamChipSrc.top == b.rcCamChipSrc.top &&
+           a.rcCamChipSrc.right == b.rcCamChipSrc.right &&
            a.rcCamChipSrc.bottom == b.rcCamChipSrc.bottom && a.bFlippedUpDown == b.bFlippedUpDown &&
            a.bFlippedLeftRight == b.bFlippedLeftRight && a.sSpecSettings == b.sSpecSettings;
 }
@@ -102,9 +102,9 @@ bool Same(const SLxPictureMetadata& a, const SLxPictureMetadata& b)
         if (x.wsName != y.wsName || x.uiIntepretation != y.uiIntepretation || x.dValue != y.dValue)
             return false;
     }
-    return a.dTimeAbsolute == b.dTimeAbsolute && a.dTimeMSec == b.dTimeMSec &&
-           a.dXPos == b.dXPos && a.dYPos == b.dYPos && a.uiRow == b.uiRow && a.uiCol == b.uiCol &&
-           a.dZPos == b.dZPos && a.bZPosAbsolute == b.bZPosAbsolute && a.dAngle == b.dAngle &&
+    return a.dTimeAbsolute == b.dTimeAbsolute && a.dTimeMSec == b.dTimeMSec && a.dXPos == b.dXPos &&
+           a.dYPos == b.dYPos && a.uiRow == b.uiRow && a.uiCol == b.uiCol && a.dZPos == b.dZPos &&
+           a.bZPosAbsolute == b.bZPosAbsolute && a.dAngle == b.dAngle &&
            Same(a.sPicturePlanes, b.sPicturePlanes) && a.dTemperK == b.dTemperK &&
            a.dCalibration == b.dCalibration && a.dAspect == b.dAspect &&
            a.bCalibrated == b.bCalibrated && a.wsObjectiveName == b.wsObjectiveName &&
@@ -386,19 +386,40 @@ TEST_F(RecordRoundTrip, WrongRunTypesAreReportedWithTheExpectedNames)
         std::function<int()> load;
         const char* expected;
     } cases[] = {
-        {[&] { SLxOFSpectrumPoint p; return SLxOFSpectrumPoint::LoadFromVariant(p, wrong); },
+        {[&] {
+             SLxOFSpectrumPoint p;
+             return SLxOFSpectrumPoint::LoadFromVariant(p, wrong);
+         },
          "'RLxOFSpectrumPoint'"},
-        {[&] { CLxOpticalFilterSpectrum s; return CLxOpticalFilterSpectrum::LoadFromVariant(s, wrong); },
+        {[&] {
+             CLxOpticalFilterSpectrum s;
+             return CLxOpticalFilterSpectrum::LoadFromVariant(s, wrong);
+         },
          "'RLxOpticalFilterSpectrum'"},
-        {[&] { CLxOpticalFilter f; return CLxOpticalFilter::LoadFromVariant(f, wrong); },
+        {[&] {
+             CLxOpticalFilter f;
+             return CLxOpticalFilter::LoadFromVariant(f, wrong);
+         },
          "'RLxOpticalFilter'"},
-        {[&] { CLxOpticalFilterPath p; return CLxOpticalFilterPath::LoadFromVariant(p, wrong); },
+        {[&] {
+             CLxOpticalFilterPath p;
+             return CLxOpticalFilterPath::LoadFromVariant(p, wrong);
+         },
          "'RLxOpticalFilterPath'"},
-        {[&] { CLxFluorescentProbe p; return CLxFluorescentProbe::LoadFromVariant(p, wrong); },
+        {[&] {
+             CLxFluorescentProbe p;
+             return CLxFluorescentProbe::LoadFromVariant(p, wrong);
+         },
          "'RLxFluorescentProbe'"},
-        {[&] { SLxExperimentEvent e; return SLxExperimentEvent::LoadFromVariant(e, wrong); },
+        {[&] {
+             SLxExperimentEvent e;
+             return SLxExperimentEvent::LoadFromVariant(e, wrong);
+         },
          "'RLxExperimentEvent'"},
-        {[&] { SLxExperimentRecord r; return SLxExperimentRecord::LoadFromVariant(r, wrong); },
+        {[&] {
+             SLxExperimentRecord r;
+             return SLxExperimentRecord::LoadFromVariant(r, wrong);
+         },
          "'RLxExperimentRecord'"},
     };
     for (const auto& c : cases) {

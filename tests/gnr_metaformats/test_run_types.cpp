@@ -15,8 +15,8 @@ namespace
 
 struct SKey {
     const char* key;
-    const char* type;   // run type of the member
-    std::string value;  // default as text ("" for lists, records, empty text)
+    const char* type;  // run type of the member
+    std::string value; // default as text ("" for lists, records, empty text)
 };
 
 struct SLayout {
@@ -146,20 +146,34 @@ const std::vector<SLayout>& Layouts()
           {"m_ExcitationSpectrum", SP, ""},
           {"m_EmissionSpectrum", SP, ""}}},
         {"RLxCameraSetting",
-         {{"sCameraName", "CLxStringW", ""},      {"dExposure", "double", "0"},
-          {"iOffset", "lx_int32", "0"},           {"dGain", "double", "1"},
-          {"dGamma", "double", "1"},              {"dExposureRed", "double", "0"},
-          {"iOffsetRed", "lx_int32", "0"},        {"dGainRed", "double", "1"},
-          {"dGammaRed", "double", "1"},           {"dExposureGreen", "double", "0"},
-          {"iOffsetGreen", "lx_int32", "0"},      {"dGainGreen", "double", "1"},
-          {"dGammaGreen", "double", "1"},         {"dExposureBlue", "double", "0"},
-          {"iOffsetBlue", "lx_int32", "0"},       {"dGainBlue", "double", "1"},
-          {"dGammaBlue", "double", "1"},          {"sCameraFormatName", "CLxStringW", ""},
-          {"dCamChipSizeX", "double", "0"},       {"dCamChipSizeY", "double", "0"},
-          {"uiCamPxlCountX", "lx_uint32", "0"},   {"uiCamPxlCountY", "lx_uint32", "0"},
-          {"dCamBinningX", "double", "1"},        {"dCamBinningY", "double", "1"},
-          {"rcCamChipSrc", "RLxIRect", ""},       {"bFlippedUpDown", "bool", "false"},
-          {"bFlippedLeftRight", "bool", "false"}, {"sSpecSettings", "CLxStringW", ""}}},
+         {{"sCameraName", "CLxStringW", ""},
+          {"dExposure", "double", "0"},
+          {"iOffset", "lx_int32", "0"},
+          {"dGain", "double", "1"},
+          {"dGamma", "double", "1"},
+          {"dExposureRed", "double", "0"},
+          {"iOffsetRed", "lx_int32", "0"},
+          {"dGainRed", "double", "1"},
+          {"dGammaRed", "double", "1"},
+          {"dExposureGreen", "double", "0"},
+          {"iOffsetGreen", "lx_int32", "0"},
+          {"dGainGreen", "double", "1"},
+          {"dGammaGreen", "double", "1"},
+          {"dExposureBlue", "double", "0"},
+          {"iOffsetBlue", "lx_int32", "0"},
+          {"dGainBlue", "double", "1"},
+          {"dGammaBlue", "double", "1"},
+          {"sCameraFormatName", "CLxStringW", ""},
+          {"dCamChipSizeX", "double", "0"},
+          {"dCamChipSizeY", "double", "0"},
+          {"uiCamPxlCountX", "lx_uint32", "0"},
+          {"uiCamPxlCountY", "lx_uint32", "0"},
+          {"dCamBinningX", "double", "1"},
+          {"dCamBinningY", "double", "1"},
+          {"rcCamChipSrc", "RLxIRect", ""},
+          {"bFlippedUpDown", "bool", "false"},
+          {"bFlippedLeftRight", "bool", "false"},
+          {"sSpecSettings", "CLxStringW", ""}}},
         {"RLxPicturePlaneDesc", PlaneDescKeys()},
         {"RLxPicturePlaneDescV1_1", PlaneDescV11Keys()},
         {"RLxExperiment.RLxExpSpectLoop",
@@ -204,22 +218,38 @@ const std::vector<SLayout>& Layouts()
           {"uiIntepretation", "lx_uint32", "0"},
           {"dValue", "double", "0"}}},
         {"RLxPictureMetadata",
-         {{"dTimeMSec", "double", "0"},          {"dTimeAbsolute", "double", "0"},
-          {"dXPos", "double", "0"},              {"dYPos", "double", "0"},
-          {"uiRow", "lx_uint32", "0"},           {"uiCol", "lx_uint32", "0"},
-          {"dZPos", "double", "0"},              {"bZPosAbsolute", "bool", "true"},
-          {"dAngle", "double", "0"},             {"sPicturePlanes", "RLxPicturePlanes", ""},
-          {"sCameraSetting", "RLxCameraSetting", ""}, {"dTemperK", "double", "0"},
-          {"dCalibration", "double", "0"},       {"dAspect", "double", "0"},
-          {"bCalibrated", "bool", "false"},      {"wsObjectiveName", "CLxStringW", ""},
-          {"dObjectiveMag", "double", "1"},      {"dObjectiveNA", "double", "1"},
-          {"dRefractIndex1", "double", "1"},     {"dRefractIndex2", "double", "1"},
-          {"dPinholeRadius", "double", "0"},     {"dZoom", "double", "1"},
-          {"dProjectiveMag", "double", "1"},     {"pPhysicalVar", L, ""},
-          {"uiPhysicalVarCount", "lx_uint32", "0"}, {"wsCustomData", "CLxStringW", ""},
-          {"ePictureXAxis", "lx_int32", "0"},    {"ePictureYAxis", "lx_int32", "1"},
-          {"dStgLgCT11", "double", "1"},         {"dStgLgCT12", "double", "0"},
-          {"dStgLgCT21", "double", "0"},         {"dStgLgCT22", "double", "1"}}},
+         {{"dTimeMSec", "double", "0"},
+          {"dTimeAbsolute", "double", "0"},
+          {"dXPos", "double", "0"},
+          {"dYPos", "double", "0"},
+          {"uiRow", "lx_uint32", "0"},
+          {"uiCol", "lx_uint32", "0"},
+          {"dZPos", "double", "0"},
+          {"bZPosAbsolute", "bool", "true"},
+          {"dAngle", "double", "0"},
+          {"sPicturePlanes", "RLxPicturePlanes", ""},
+          {"sCameraSetting", "RLxCameraSetting", ""},
+          {"dTemperK", "double", "0"},
+          {"dCalibration", "double", "0"},
+          {"dAspect", "double", "0"},
+          {"bCalibrated", "bool", "false"},
+          {"wsObjectiveName", "CLxStringW", ""},
+          {"dObjectiveMag", "double", "1"},
+          {"dObjectiveNA", "double", "1"},
+          {"dRefractIndex1", "double", "1"},
+          {"dRefractIndex2", "double", "1"},
+          {"dPinholeRadius", "double", "0"},
+          {"dZoom", "double", "1"},
+          {"dProjectiveMag", "double", "1"},
+          {"pPhysicalVar", L, ""},
+          {"uiPhysicalVarCount", "lx_uint32", "0"},
+          {"wsCustomData", "CLxStringW", ""},
+          {"ePictureXAxis", "lx_int32", "0"},
+          {"ePictureYAxis", "lx_int32", "1"},
+          {"dStgLgCT11", "double", "1"},
+          {"dStgLgCT12", "double", "0"},
+          {"dStgLgCT21", "double", "0"},
+          {"dStgLgCT22", "double", "1"}}},
         {"RLxExperimentEvent",
          {{"dTime", "double", "0"},
           {"eMeaning", "lx_uint32", "0"},
@@ -298,7 +328,8 @@ TEST_F(RunTypesTest, AnExperimentLevelHasSeventeenMembersAndControlsTheShutter)
 
 TEST_F(RunTypesTest, TheNewerChannelFormAddsOnlyTheAcquisitionTime)
 {
-    const CLxVariant& older = CLxVariant::GetRunTypeSample(CLxVariantRunType("RLxPicturePlaneDesc"));
+    const CLxVariant& older =
+        CLxVariant::GetRunTypeSample(CLxVariantRunType("RLxPicturePlaneDesc"));
     const CLxVariant& newer =
         CLxVariant::GetRunTypeSample(CLxVariantRunType("RLxPicturePlaneDescV1_1"));
     ASSERT_EQ(newer.GetCount(), older.GetCount() + 1);
@@ -321,7 +352,8 @@ TEST_F(RunTypesTest, AnotherLayoutUnderARecordNameIsRefusedAndTheFirstKept)
     CLxVariant impostor(CLxListVariant(), u"RLxExperimentEvent");
     impostor.Append(CLxVariant(1, u"x"));
     EXPECT_EQ(CLxVariant::RegisterRunType(impostor), -9);
-    EXPECT_EQ(report().message, "Error: same Runtype already registered with different definition!");
+    EXPECT_EQ(report().message,
+              "Error: same Runtype already registered with different definition!");
     EXPECT_EQ(CLxVariant::GetRunTypeSample(CLxVariantRunType("RLxExperimentEvent")).GetCount(), 5);
 }
 

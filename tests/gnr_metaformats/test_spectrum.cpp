@@ -261,8 +261,9 @@ uint32_t OracleColor(const std::vector<std::pair<double, double>>& curve)
     for (double x = lo; x < hi; x += h) {
         const double x1 = std::min(x + h, hi);
         for (int c = 0; c < 3; ++c)
-            xyz[c] += (x1 - x) * 0.5 *
-                      (Linear(curve, x) * TableAt(1 + c, x) + Linear(curve, x1) * TableAt(1 + c, x1));
+            xyz[c] +=
+                (x1 - x) * 0.5 *
+                (Linear(curve, x) * TableAt(1 + c, x) + Linear(curve, x1) * TableAt(1 + c, x1));
     }
     auto transfer = [](double v) {
         return v > 0.0031308 ? 1.055 * std::pow(v, 1 / 2.4) - 0.055 : 12.92 * v;
@@ -297,8 +298,10 @@ TEST(Spectrum, sRGBColourMatchesAFineIntegralOfTheSameFunctions)
         const uint32_t expected = OracleColor(c);
         EXPECT_NE(expected, 0u);
         for (int b = 0; b < 3; ++b) {
-            const int got = int((color >> (8 * b)) & 0xFF), want = int((expected >> (8 * b)) & 0xFF);
-            EXPECT_LE(std::abs(got - want), 1) << "curve from " << c.front().first << ", byte " << b;
+            const int got = int((color >> (8 * b)) & 0xFF),
+                      want = int((expected >> (8 * b)) & 0xFF);
+            EXPECT_LE(std::abs(got - want), 1)
+                << "curve from " << c.front().first << ", byte " << b;
         }
     }
 }

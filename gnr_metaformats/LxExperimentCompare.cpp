@@ -82,9 +82,9 @@ bool SameRecord(const E& a, const E& b)
     }
     case E::eEtZStack: {
         const E::SLxExpZStackLoop &p = x.sZStackLoop, &q = y.sZStackLoop;
-        return p.dZLow == q.dZLow && p.dZLowPFSOffset == q.dZLowPFSOffset &&
-               p.dZHigh == q.dZHigh && p.dZHighPFSOffset == q.dZHighPFSOffset &&
-               p.dZHome == q.dZHome && p.dZStep == q.dZStep && p.bAbsolute == q.bAbsolute &&
+        return p.dZLow == q.dZLow && p.dZLowPFSOffset == q.dZLowPFSOffset && p.dZHigh == q.dZHigh &&
+               p.dZHighPFSOffset == q.dZHighPFSOffset && p.dZHome == q.dZHome &&
+               p.dZStep == q.dZStep && p.bAbsolute == q.bAbsolute &&
                p.bTriggeredPiezo == q.bTriggeredPiezo && p.iType == q.iType &&
                p.bZInverted == q.bZInverted && p.dReferencePosition == q.dReferencePosition &&
                SameWide(p.sZDevice, q.sZDevice, 128) &&
@@ -124,7 +124,8 @@ bool SameRecord(const E& a, const E& b)
             const bool validP = !p.pPeriodValid || p.pPeriodValid[i] != 0;
             const bool validQ = !q.pPeriodValid || q.pPeriodValid[i] != 0;
             const E::SLxExpTimeLoop none{};
-            if (validP != validQ || !SameText(p.szCommandBeforePeriod, q.szCommandBeforePeriod, i) ||
+            if (validP != validQ ||
+                !SameText(p.szCommandBeforePeriod, q.szCommandBeforePeriod, i) ||
                 !SameText(p.szCommandAfterPeriod, q.szCommandAfterPeriod, i) ||
                 !SameTimeLoop(p.pPeriod ? p.pPeriod[i] : none, q.pPeriod ? q.pPeriod[i] : none))
                 return false;

@@ -165,8 +165,8 @@ bool InitRecord(E& exp, uint32_t count, uint32_t periods)
         r.pPeriodValid = NewNumbers<uint8_t>(periods);
         if (r.pPeriodValid)
             std::memset(r.pPeriodValid, 1, periods);
-        return periods == 0 || (r.pPeriod && r.szCommandBeforePeriod && r.szCommandAfterPeriod &&
-                                r.pPeriodValid);
+        return periods == 0 ||
+               (r.pPeriod && r.szCommandBeforePeriod && r.szCommandAfterPeriod && r.pPeriodValid);
     }
     default:
         return true;

@@ -103,7 +103,7 @@ struct LX_EXPORT SLxExperiment {
         int32_t iType;
         bool bZInverted;
         double dReferencePosition;
-        char16_t sZDevice[128];               // zero-terminated
+        char16_t sZDevice[128];              // zero-terminated
         char16_t sCommandBeforeCapture[500]; // zero-terminated
         char16_t sCommandAfterCapture[500];  // zero-terminated
     };
@@ -205,10 +205,10 @@ struct LX_EXPORT SLxExperiment {
     bool bControlShutter;
     bool bControlLight;
     bool bUsePFS;
-    SLxLIDesc* pLargeImage;         // owned
-    SLxExperiment** ppNextLevelEx;  // uiNextLevelCount pointers (CLxAlloc)
+    SLxLIDesc* pLargeImage;        // owned
+    SLxExperiment** ppNextLevelEx; // uiNextLevelCount pointers (CLxAlloc)
     uint32_t uiNextLevelCount;
-    uint32_t uiRepeatCount;         // as a branch: consecutive parent items
+    uint32_t uiRepeatCount; // as a branch: consecutive parent items
     // Whether the sub-loop levels of a non-equidistant time loop belong to
     // this level (set by recursive copies and loaders, never by Copy).
     bool bOwnsSubLoopLevels;

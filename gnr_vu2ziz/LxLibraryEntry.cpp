@@ -4,6 +4,7 @@
 // This file is linked after every other object of the library (see
 // CMakeLists.txt), so its load function runs after the static initialisers
 // of all of them.
+#include "gnr_metaformats/LxMetaformats.h"
 #include "gnr_picture/LxPicLibTables.h"
 #include "gnr_system/LxGnrSystemAttach.h"
 #include "w32_system/LxW32System.h"
@@ -23,6 +24,7 @@ const SLxAttachStep kAttachSteps[] = {
      [] { LX_W32SystemAttachDetach(nullptr, LX_PROCESS_DETACH, nullptr); }},
     {[] { GnrSystem_DllAttach(); }, nullptr},
     {[] { LX_GnrPictureAttach(); }, [] { LX_GnrPictureDetach(); }},
+    {[] { LX_GnrMetaformatsAttach(); }, nullptr},
 };
 
 __attribute__((constructor)) void libraryLoaded()

@@ -1,7 +1,6 @@
 // The metadata model's step of the library start-up.
 #pragma once
 
-
 // Registers the record run types of the metadata model with the variant
 // run-type registry, in this order: "RLxIRect", then
 // "RLxExperiment.RLxExpAutoFocus", "RLxExperiment.RLxExpTimeLoop",

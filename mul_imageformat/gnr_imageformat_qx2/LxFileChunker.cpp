@@ -193,7 +193,8 @@ int CLxFileChunker::ReadMap()
         if (offset > size || size - offset < kHeaderSize)
             return kFail;
         std::string entryName(reinterpret_cast<const char*>(p + at), size_t(nameLength));
-        map[entryName] = SLxChunkEntry{offset, chunkLength, false};
+        if (!IsReservedName(entryName))
+            map[entryName] = SLxChunkEntry{offset, chunkLength, false};
         at += nameLength + 16;
     }
     m_map.swap(map);

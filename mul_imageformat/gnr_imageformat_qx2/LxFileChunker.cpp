@@ -42,14 +42,15 @@ bool IsReservedName(const std::string& name)
 } // namespace
 
 CLxFileChunker::CLxFileChunker()
-    : m_bFinalized(false), m_block(uint32_t(kBlock)), m_bMapUnreadable(false), m_bRead(true)
+    : m_bFinalized(false), m_block(uint32_t(kBlock)), m_bMapUnreadable(false), m_bRead(true),
+      m_qwAppend(0)
 {
 }
 
 CLxFileChunker::CLxFileChunker(const CLxFileChunker& other)
     : m_file(other.m_file), m_map(other.m_map), m_bFinalized(other.m_bFinalized),
       m_block(uint32_t(kBlock)), m_bMapUnreadable(other.m_bMapUnreadable), m_bRead(true),
-      m_held(other.m_held)
+      m_held(other.m_held), m_qwAppend(other.m_qwAppend)
 {
 }
 
@@ -108,8 +109,7 @@ int CLxFileChunker::OpenCommon(bool read, bool append, CLxStringA& version)
         return kFail;
     }
     if (ReadMap() == 0) {
-        if (!read)
-            SeekTo(RoundUpToBlock(size));
+        m_qwAppend = RoundUpToBlock(size);
         return 0;
     }
     if (read) {
@@ -119,11 +119,11 @@ int CLxFileChunker::OpenCommon(bool read, bool append, CLxStringA& version)
     // Appending to an unfinished file: rebuild the map and go on after the
     // last complete chunk, not where the failed map read stopped.
     uint64_t end = 0;
-    const int rc = Walk(nullptr, nullptr, &end);
-    if (rc != 0 || SeekTo(end) != 0) {
+    if (Walk(nullptr, nullptr, &end) != 0) {
         m_file.CloseFile();
         return kFail;
     }
+    m_qwAppend = end;
     return 0;
 }
 
@@ -132,8 +132,7 @@ int CLxFileChunker::WriteSignature(const CLxStringA& version)
     uint8_t text[kSignatureDataSize] = {};
     const char* v = version;
     memcpy(text, v, std::min<size_t>(strlen(v), kSignatureDataSize - 1));
-    if (SeekTo(0) != 0)
-        return kFail;
+    m_qwAppend = 0;
     return AssembleAndWrite(kSignatureName, text, kSignatureDataSize, nullptr, 0);
 }
 
@@ -278,9 +277,6 @@ int CLxFileChunker::AssembleAndWrite(const std::string& name, const void* data1,
         return kBadArgument;
     if ((size1 && !data1) || (size2 && !data2))
         return kBadArgument;
-    uint64_t position = 0;
-    if (m_file.GetPosition(&position) != 0)
-        return kFail;
     if (m_block.SetData(nullptr, uint32_t(blocks), eLxByteArrayOpFromStart,
                         eLxByteArrayAllocIncrement) != 0)
         return -3;
@@ -293,10 +289,9 @@ int CLxFileChunker::AssembleAndWrite(const std::string& name, const void* data1,
     if (size2)
         memcpy(q + size1, data2, size2);
     memset(p + used, 0, size_t(blocks - used));
-    if (m_file.Write(p, uint32_t(blocks), nullptr) != 0) {
-        SeekTo(position);
+    if (SeekTo(m_qwAppend) != 0 || m_file.Write(p, uint32_t(blocks), nullptr) != 0)
         return kFail;
-    }
+    m_qwAppend += blocks;
     return 0;
 }
 
@@ -308,9 +303,7 @@ int CLxFileChunker::WriteChunk2(const char* name, const void* data1, uint32_t si
         return kBadArgument;
     if (m_bRead || m_bFinalized || !m_file.IsOpen())
         return kFail;
-    uint64_t position = 0;
-    if (m_file.GetPosition(&position) != 0)
-        return kFail;
+    const uint64_t position = m_qwAppend;
     const int rc = AssembleAndWrite(stored, data1, size1, data2, size2);
     if (rc != 0)
         return rc;
@@ -404,9 +397,7 @@ int CLxFileChunker::EnsureFileSize(uint64_t size)
 
 int CLxFileChunker::WriteMap()
 {
-    uint64_t mapOffset = 0;
-    if (m_file.GetPosition(&mapOffset) != 0)
-        return kFail;
+    const uint64_t mapOffset = m_qwAppend;
     uint64_t entries = 0;
     for (const auto& entry : m_map)
         if (!entry.second.bHeld)
@@ -434,7 +425,7 @@ int CLxFileChunker::WriteMap()
     memcpy(data.data() + length - kEndRecordSize, endRecord, kEndRecordSize);
     if (AssembleAndWrite(kMapChunkName, data.data(), uint32_t(length), nullptr, 0) != 0)
         return kFail;
-    return m_file.SetEndOfFile() == 0 ? 0 : kFail;
+    return SeekTo(m_qwAppend) == 0 && m_file.SetEndOfFile() == 0 ? 0 : kFail;
 }
 
 int CLxFileChunker::Finalize()
@@ -523,8 +514,7 @@ int CLxFileChunker::CreateMissingChunkMap(LX_PFN_CHUNK_RESCAN callback, void* co
     if (!m_bRead) {
         // A writer: continue after the last complete chunk.
         rc = Walk(callback, context, &end);
-        if (rc == 0)
-            rc = SeekTo(end);
+        m_qwAppend = end;
         if (rc == 0 && callback)
             rc = AddNewChunks(callback, context, false);
         if (rc == 0)
@@ -554,8 +544,7 @@ int CLxFileChunker::CreateMissingChunkMap(LX_PFN_CHUNK_RESCAN callback, void* co
     m_file.Swap(writer);
     m_bRead = false;
     rc = Walk(callback, context, &end);
-    if (rc == 0)
-        rc = SeekTo(end);
+    m_qwAppend = end;
     if (rc == 0 && callback)
         rc = AddNewChunks(callback, context, false);
     if (rc == 0)

@@ -125,4 +125,6 @@ class CLxFileChunker
     bool m_bMapUnreadable;
     bool m_bRead;
     std::map<std::string, CLxByteArray> m_held;
+    // Where the next chunk goes; reads move the file position, not this.
+    uint64_t m_qwAppend;
 };

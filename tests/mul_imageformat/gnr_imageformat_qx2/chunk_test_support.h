@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -122,8 +123,9 @@ inline void PutLE64(std::string& bytes, size_t at, uint64_t v)
         bytes[at + size_t(i)] = char(v >> (8 * i));
 }
 
-// Runs the independent Python check on a file: its exit status, or -1 when
-// python3 was not found at configure time.
+// Runs the independent Python check (qx2_chunk_check.py) with those
+// arguments: its exit status, or -1 when python3 was not found at configure
+// time.
 inline int RunIndependentCheck(const std::string& arguments)
 {
 #ifdef LXTEST_PYTHON3
@@ -135,6 +137,25 @@ inline int RunIndependentCheck(const std::string& arguments)
     (void)arguments;
     return -1;
 #endif
+}
+
+inline bool HaveIndependentCheck()
+{
+#ifdef LXTEST_PYTHON3
+    return true;
+#else
+    return false;
+#endif
+}
+
+// A file this layer wrote passes the independent layout check; a repaired
+// file may keep bytes that are no chunk between its chunks.
+inline void ExpectIndependentCheckPasses(const std::string& path, bool repaired = false)
+{
+    if (HaveIndependentCheck()) {
+        const char* mode = repaired ? "verify-repaired '" : "verify '";
+        EXPECT_EQ(RunIndependentCheck(mode + path + "'"), 0) << path;
+    }
 }
 
 } // namespace chunktest

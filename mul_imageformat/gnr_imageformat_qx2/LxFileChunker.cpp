@@ -202,25 +202,27 @@ int CLxFileChunker::ReadMap()
 
 int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
 {
-    // Large reads: unfinished files often end in tens of megabytes of zeros.
-    constexpr uint32_t kScan = 4u << 20;
-    std::vector<uint8_t> buffer;
+    // Reads grow from 16 KiB to 4 MiB: a chunk close by is found cheaply, and
+    // the tens of megabytes of zeros that end unfinished files go in few reads.
+    constexpr uint32_t kFirstScan = 16u << 10, kLastScan = 4u << 20;
+    uint32_t window = kFirstScan;
     uint64_t at = from;
     while (at + sizeof kMagicBytes <= fileSize) {
-        const uint32_t want = uint32_t(std::min<uint64_t>(kScan, fileSize - at));
-        if (buffer.size() < want)
-            buffer.resize(want);
+        const uint32_t want = uint32_t(std::min<uint64_t>(window, fileSize - at));
+        if (m_scan.size() < want)
+            m_scan.resize(want);
         uint32_t got = 0;
-        if (SeekTo(at) != 0 || m_file.Read(buffer.data(), want, &got) != 0 ||
+        if (SeekTo(at) != 0 || m_file.Read(m_scan.data(), want, &got) != 0 ||
             got < sizeof kMagicBytes)
             return kFail;
-        const void* hit = memmem(buffer.data(), got, kMagicBytes, sizeof kMagicBytes);
+        const void* hit = memmem(m_scan.data(), got, kMagicBytes, sizeof kMagicBytes);
         if (hit) {
-            *found = at + uint64_t(static_cast<const uint8_t*>(hit) - buffer.data());
+            *found = at + uint64_t(static_cast<const uint8_t*>(hit) - m_scan.data());
             return 0;
         }
         // Keep the last three bytes: the magic may straddle two reads.
         at += got - (sizeof kMagicBytes - 1);
+        window = std::min(window * 2, kLastScan);
     }
     return kFail;
 }

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "gnr_system/LxByteArray.h"
 #include "gnr_system/string/LxString.h"
@@ -127,4 +128,5 @@ class CLxFileChunker
     std::map<std::string, CLxByteArray> m_held;
     // Where the next chunk goes; reads move the file position, not this.
     uint64_t m_qwAppend;
+    std::vector<uint8_t> m_scan; // read buffer of the resynchronisation
 };

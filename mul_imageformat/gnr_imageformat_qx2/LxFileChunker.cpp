@@ -207,7 +207,11 @@ int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
     constexpr uint32_t kFirstScan = 16u << 10, kLastScan = 4u << 20;
     uint32_t window = kFirstScan;
     uint64_t at = from;
-    while (at + sizeof kMagicBytes <= fileSize) {
+    while (true) {
+        // Holes (the tail a writer reserved with EnsureFileSize) hold no chunk.
+        at = std::max(at, m_file.NextData(at));
+        if (at >= fileSize || fileSize - at < sizeof kMagicBytes)
+            break;
         const uint32_t want = uint32_t(std::min<uint64_t>(window, fileSize - at));
         if (m_scan.size() < want)
             m_scan.resize(want);

@@ -325,6 +325,17 @@ int CLxFileMemoWrapper::GetSize(uint64_t* size) const
     return 0;
 }
 
+uint64_t CLxFileMemoWrapper::NextData(uint64_t from) const
+{
+    if (!m_bFile || !m_pShared || from > uint64_t(INT64_MAX))
+        return from;
+    const off_t data = lseek(m_pShared->fd, off_t(from), SEEK_DATA);
+    if (data >= 0)
+        return uint64_t(data);
+    // ENXIO: nothing but a hole up to the end.
+    return errno == ENXIO ? UINT64_MAX : from;
+}
+
 int CLxFileMemoWrapper::SetEndOfFile()
 {
     if (!IsOpen() || m_bReadOnly)

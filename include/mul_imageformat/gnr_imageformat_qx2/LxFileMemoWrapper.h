@@ -55,6 +55,10 @@ class CLxFileMemoWrapper
     int SeekFile(int64_t distance, int origin);
     int GetPosition(uint64_t* position) const;
     int GetSize(uint64_t* size) const;
+    // The first offset from `from` on that may hold data other than zeros:
+    // a file skips its holes; a memory block answers from itself. An offset
+    // at or past the end means only zeros follow.
+    uint64_t NextData(uint64_t from) const;
     // The data ends at the current position (longer or shorter).
     int SetEndOfFile();
     // Releases this wrapper's hold on the file (the last hold also unlocks it).

@@ -49,6 +49,23 @@ inline uint64_t RoundUpToBlock(uint64_t n)
     return (n + kBlock - 1) / kBlock * kBlock;
 }
 
+// The first magic in bytes[0, n), or null. memchr finds the first byte with
+// vector loads; memmem over long runs of zeros is many times slower.
+inline const uint8_t* FindMagicBytes(const uint8_t* bytes, size_t n)
+{
+    const uint8_t* p = bytes;
+    const uint8_t* const end = bytes + n;
+    while (end - p >= 4) {
+        p = static_cast<const uint8_t*>(memchr(p, kMagicBytes[0], size_t(end - p) - 3));
+        if (!p)
+            return nullptr;
+        if (p[1] == kMagicBytes[1] && p[2] == kMagicBytes[2] && p[3] == kMagicBytes[3])
+            return p;
+        ++p;
+    }
+    return nullptr;
+}
+
 // The 16-byte header: magic, name length, data length.
 struct SLxChunkHeader {
     uint32_t uiMagic;

@@ -43,14 +43,14 @@ bool IsReservedName(const std::string& name)
 
 CLxFileChunker::CLxFileChunker()
     : m_bFinalized(false), m_block(uint32_t(kBlock)), m_bMapUnreadable(false), m_bRead(true),
-      m_qwAppend(0)
+      m_qwAppend(0), m_uiScanSize(0)
 {
 }
 
 CLxFileChunker::CLxFileChunker(const CLxFileChunker& other)
     : m_file(other.m_file), m_map(other.m_map), m_bFinalized(other.m_bFinalized),
       m_block(uint32_t(kBlock)), m_bMapUnreadable(other.m_bMapUnreadable), m_bRead(true),
-      m_held(other.m_held), m_qwAppend(other.m_qwAppend)
+      m_held(other.m_held), m_qwAppend(other.m_qwAppend), m_uiScanSize(0)
 {
 }
 
@@ -202,9 +202,10 @@ int CLxFileChunker::ReadMap()
 
 int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
 {
-    // Reads grow from 16 KiB to 4 MiB: a chunk close by is found cheaply, and
-    // the tens of megabytes of zeros that end unfinished files go in few reads.
-    constexpr uint32_t kFirstScan = 16u << 10, kLastScan = 4u << 20;
+    // Reads grow from 16 KiB to 1 MiB: a chunk close by is found cheaply, and
+    // the tens of megabytes of zeros that end unfinished files go in few
+    // reads into one buffer that is neither cleared nor grown on the way.
+    constexpr uint32_t kFirstScan = 16u << 10, kLastScan = 1u << 20;
     uint32_t window = kFirstScan;
     uint64_t at = from;
     while (true) {
@@ -213,15 +214,18 @@ int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
         if (at >= fileSize || fileSize - at < sizeof kMagicBytes)
             break;
         const uint32_t want = uint32_t(std::min<uint64_t>(window, fileSize - at));
-        if (m_scan.size() < want)
-            m_scan.resize(want);
+        if (m_uiScanSize < want) {
+            const uint32_t size = uint32_t(std::min<uint64_t>(kLastScan, fileSize - at));
+            m_scan.reset(new uint8_t[size]);
+            m_uiScanSize = size;
+        }
         uint32_t got = 0;
-        if (SeekTo(at) != 0 || m_file.Read(m_scan.data(), want, &got) != 0 ||
+        if (SeekTo(at) != 0 || m_file.Read(m_scan.get(), want, &got) != 0 ||
             got < sizeof kMagicBytes)
             return kFail;
-        const void* hit = memmem(m_scan.data(), got, kMagicBytes, sizeof kMagicBytes);
+        const uint8_t* hit = FindMagicBytes(m_scan.get(), got);
         if (hit) {
-            *found = at + uint64_t(static_cast<const uint8_t*>(hit) - m_scan.data());
+            *found = at + uint64_t(hit - m_scan.get());
             return 0;
         }
         // Keep the last three bytes: the magic may straddle two reads.

@@ -191,9 +191,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(block.GetSize() == size && (size == 0 || memcmp(block.GetData(), data, size) == 0));
 
     // Files are slow: the last byte chooses whether and as what kind the input
-    // goes to a file as well (half of the inputs, writable or read-only).
+    // goes to a file as well (a quarter of the inputs, writable or read-only).
     const uint8_t choice = size > 0 ? data[size - 1] : 0;
-    if (choice & 2)
+    if ((choice & 6) == 6)
         FuzzFile(data, size, choice & 1, memoryView, memoryResult);
     return 0;
 }

@@ -21,8 +21,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "gnr_system/LxByteArray.h"
 #include "gnr_system/string/LxString.h"
@@ -128,5 +128,7 @@ class CLxFileChunker
     std::map<std::string, CLxByteArray> m_held;
     // Where the next chunk goes; reads move the file position, not this.
     uint64_t m_qwAppend;
-    std::vector<uint8_t> m_scan; // read buffer of the resynchronisation
+    // Read buffer of the resynchronisation.
+    std::unique_ptr<uint8_t[]> m_scan;
+    uint32_t m_uiScanSize;
 };

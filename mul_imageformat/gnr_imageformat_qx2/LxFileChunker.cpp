@@ -62,8 +62,9 @@ int CLxFileChunker::Open(const char16_t* fileName, bool read, bool append, CLxSt
         return kBadArgument;
     if (m_file.IsOpen())
         return kFail;
-    const ELxFileMemoOpen mode =
-        read ? eLxFileMemoRead : append ? eLxFileMemoAppend : eLxFileMemoCreate;
+    const ELxFileMemoOpen mode = read     ? eLxFileMemoRead
+                                 : append ? eLxFileMemoAppend
+                                          : eLxFileMemoCreate;
     if (m_file.OpenFile(fileName, mode) != 0)
         return kFail;
     return OpenCommon(read, append, version);
@@ -74,8 +75,9 @@ int CLxFileChunker::OpenMemory(CLxByteArray* block, bool read, bool append, CLxS
     if (!block)
         return kBadArgument;
     if (!read && append) {
-        LX_DIAG_ASSERT_TEXT(u"bAppend == true",
-                            u"CLxFileMemoWrapper::Initialize() : memory appending not implemented!");
+        LX_DIAG_ASSERT_TEXT(
+            u"bAppend == true",
+            u"CLxFileMemoWrapper::Initialize() : memory appending not implemented!");
         return kBadArgument;
     }
     if (m_file.IsOpen() || m_file.OpenMemory(block, read) != 0)
@@ -160,8 +162,8 @@ int CLxFileChunker::ReadMap()
     const uint64_t endRecord = size - kEndRecordSize;
     uint8_t tail[kEndRecordSize];
     uint32_t got = 0;
-    if (SeekTo(endRecord) != 0 || m_file.Read(tail, sizeof tail, &got) != 0 ||
-        got != sizeof tail || memcmp(tail, kMapEndName, 32) != 0)
+    if (SeekTo(endRecord) != 0 || m_file.Read(tail, sizeof tail, &got) != 0 || got != sizeof tail ||
+        memcmp(tail, kMapEndName, 32) != 0)
         return kFail;
     const uint64_t mapOffset = ReadLE64(tail + 32);
     if (mapOffset >= endRecord || endRecord - mapOffset < kHeaderSize)

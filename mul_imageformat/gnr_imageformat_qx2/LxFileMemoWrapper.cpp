@@ -54,8 +54,7 @@ CLxFileMemoWrapper::CLxFileMemoWrapper()
 
 CLxFileMemoWrapper::CLxFileMemoWrapper(const CLxFileMemoWrapper& other)
     : m_bFile(other.m_bFile), m_wsFileName(other.m_wsFileName), m_pShared(other.m_pShared),
-      m_pMemory(other.m_pMemory), m_qwPosition(other.m_qwPosition),
-      m_bReadOnly(other.m_bReadOnly)
+      m_pMemory(other.m_pMemory), m_qwPosition(other.m_qwPosition), m_bReadOnly(other.m_bReadOnly)
 {
     if (m_pShared)
         ++m_pShared->refs;
@@ -245,7 +244,8 @@ int CLxFileMemoWrapper::SeekFile(int64_t distance, int origin)
     if (distance < 0 ? uint64_t(-(distance + 1)) + 1 > base
                      : uint64_t(distance) > uint64_t(INT64_MAX) - base)
         return kFail;
-    m_qwPosition = distance < 0 ? base - (uint64_t(-(distance + 1)) + 1) : base + uint64_t(distance);
+    m_qwPosition =
+        distance < 0 ? base - (uint64_t(-(distance + 1)) + 1) : base + uint64_t(distance);
     return 0;
 }
 

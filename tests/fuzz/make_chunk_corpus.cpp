@@ -79,14 +79,17 @@ int main(int argc, char** argv)
     Save("exact_block", Written("Ver2.1", {{"X!", 4096 - 16 - 2}, {"Y!", 4097 - 16 - 2}}));
     Save("no_map", Written("Ver2.1", {{"A", 3}, {"B", 5000}}, false));
 
-    const std::string mixed = Written(
-        "Ver2.1", {{"ImageAttributes", 120}, {"ImageDataSeq|0", 900}, {"Rewritten", 30},
-                   {"ImageDataSeq|1", 4100}, {"Rewritten", 50}, {"ImageTextInfo", 0}});
+    const std::string mixed = Written("Ver2.1", {{"ImageAttributes", 120},
+                                                 {"ImageDataSeq|0", 900},
+                                                 {"Rewritten", 30},
+                                                 {"ImageDataSeq|1", 4100},
+                                                 {"Rewritten", 50},
+                                                 {"ImageTextInfo", 0}});
     Save("mixed", mixed);
     // Crash cuts: after a chunk, inside a header, a name, data, padding, the
     // map and the end record; each also with a zero tail.
-    const size_t cuts[] = {4096, 8192 + 9, 8192 + 20, 8192 + 300, 8192 + 4000,
-                           mixed.size() - 2000, mixed.size() - 20};
+    const size_t cuts[] = {
+        4096, 8192 + 9, 8192 + 20, 8192 + 300, 8192 + 4000, mixed.size() - 2000, mixed.size() - 20};
     for (size_t cut : cuts) {
         if (cut > mixed.size())
             continue;

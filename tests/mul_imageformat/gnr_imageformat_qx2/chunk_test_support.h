@@ -150,8 +150,8 @@ inline void PutLE64(std::string& bytes, size_t at, uint64_t v)
 inline int RunIndependentCheck(const std::string& arguments)
 {
 #ifdef LXTEST_PYTHON3
-    const std::string command = std::string(LXTEST_PYTHON3) + " " + LXTEST_QX2_CHUNK_CHECK + " " +
-                                arguments + " >&2";
+    const std::string command =
+        std::string(LXTEST_PYTHON3) + " " + LXTEST_QX2_CHUNK_CHECK + " " + arguments + " >&2";
     const int status = system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 #else

@@ -34,8 +34,8 @@ const SImage& FinishedImage()
 {
     static const SImage image = [] {
         SImage made;
-        const uint32_t sizes[20] = {0,   1,     100, 4077, 4078, 5000,  9000, 20000, 3,    50,
-                                    700, 12,    4096, 300, 8191, 70000, 7,    2,     1000, 33};
+        const uint32_t sizes[20] = {0,   1,  100,  4077, 4078, 5000,  9000, 20000, 3,    50,
+                                    700, 12, 4096, 300,  8191, 70000, 7,    2,     1000, 33};
         ChunkStore store(eOnFile);
         CLxFileChunker writer;
         EXPECT_EQ(store.OpenWrite(writer), 0);
@@ -60,8 +60,8 @@ enum ECut { eAfterChunk, eInHeader, eInName, eInData, eInPadding, eInMap, eInEnd
 
 const char* CutName(ECut cut)
 {
-    static const char* names[] = {"AfterChunk", "InHeader",  "InName",     "InData",
-                                  "InPadding",  "InMap",     "InEndRecord"};
+    static const char* names[] = {"AfterChunk", "InHeader", "InName",     "InData",
+                                  "InPadding",  "InMap",    "InEndRecord"};
     return names[cut];
 }
 
@@ -176,12 +176,10 @@ INSTANTIATE_TEST_SUITE_P(
     Table, CrashImage,
     ::testing::Combine(::testing::Values(eAfterChunk, eInHeader, eInName, eInData, eInPadding,
                                          eInMap, eInEndRecord),
-                       ::testing::Bool(),
-                       ::testing::Values(eWritable, eReadOnly, eLockedByOther)),
+                       ::testing::Bool(), ::testing::Values(eWritable, eReadOnly, eLockedByOther)),
     [](const ::testing::TestParamInfo<std::tuple<ECut, bool, EAccess>>& info) {
         return std::string(CutName(std::get<0>(info.param))) +
-               (std::get<1>(info.param) ? "_ZeroTail_" : "_") +
-               AccessName(std::get<2>(info.param));
+               (std::get<1>(info.param) ? "_ZeroTail_" : "_") + AccessName(std::get<2>(info.param));
     });
 
 // The data cut must leave the rewritten name's later version alone, or the

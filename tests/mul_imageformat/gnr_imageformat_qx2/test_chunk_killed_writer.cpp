@@ -135,9 +135,8 @@ TEST(KilledWriter, AppendingAfterAnUnfinishedAppendKeepsBothSessions)
     }
     CLxFileChunker reader;
     ASSERT_EQ(store.OpenRead(reader), 0);
-    EXPECT_EQ(AllChunks(reader),
-              (std::map<std::string, std::string>{
-                  {"First!", "1b"}, {"Second!", "2"}, {"Third!", "3"}}));
+    EXPECT_EQ(AllChunks(reader), (std::map<std::string, std::string>{
+                                     {"First!", "1b"}, {"Second!", "2"}, {"Third!", "3"}}));
     ExpectIndependentCheckPasses(store.Path());
 }
 

@@ -68,11 +68,10 @@ TEST_P(RescanCallback, WalksEveryChunkThenAddsTheSeries)
     CLxFileChunker reader;
     ASSERT_EQ(store.OpenRead(reader), -13);
     ASSERT_EQ(reader.CreateMissingChunkMap(Callback, &log), 0);
-    EXPECT_EQ(log.walked, (std::vector<std::string>{"QX2 FILE SIGNATURE CHUNK NAME01!", "A!",
-                                                    "B!"}));
-    EXPECT_EQ(log.asked,
-              (std::vector<std::string>{"##ADD_NEW_CHUNKS##0", "##ADD_NEW_CHUNKS##1",
-                                        "##ADD_NEW_CHUNKS##2", "##ADD_NEW_CHUNKS##3"}));
+    EXPECT_EQ(log.walked,
+              (std::vector<std::string>{"QX2 FILE SIGNATURE CHUNK NAME01!", "A!", "B!"}));
+    EXPECT_EQ(log.asked, (std::vector<std::string>{"##ADD_NEW_CHUNKS##0", "##ADD_NEW_CHUNKS##1",
+                                                   "##ADD_NEW_CHUNKS##2", "##ADD_NEW_CHUNKS##3"}));
     const std::map<std::string, std::string> expected{
         {"A!", ""}, {"Added0!", "zero"}, {"B!", "bb"}};
     EXPECT_EQ(AllChunks(reader), expected);

@@ -212,9 +212,9 @@ TEST_P(ChunkerTest, NamesWalkInUnsignedByteOrder)
         name = next;
     }
     EXPECT_EQ(rc, -13);
-    EXPECT_EQ(names, (std::vector<std::string>{"ImageDataSeq|!", "ImageDataSeq|1!",
-                                               "ImageDataSeq|10!", "ImageDataSeq|2!", "Zeta!",
-                                               "\xe9t\xe9!"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"ImageDataSeq|!", "ImageDataSeq|1!", "ImageDataSeq|10!",
+                                        "ImageDataSeq|2!", "Zeta!", "\xe9t\xe9!"}));
     CLxStringA out;
     EXPECT_EQ(reader.GetNextChunkName(out, "NotThere"), -13);
 }
@@ -242,8 +242,9 @@ TEST_P(ChunkerTest, NamesAreCheckedBeforeWriting)
     EXPECT_EQ(chunker.WriteChunk("in!side", "x", 1), -4);
     EXPECT_EQ(chunker.WriteChunk(nullptr, "x", 1), -4);
     EXPECT_EQ(chunker.WriteChunk("NoData", nullptr, 1), -4);
-    for (const char* reserved : {"QX2 FILE SIGNATURE CHUNK NAME01!",
-                                 "QX2 FILEMAP SIGNATURE NAME 0001", "QX2 CHUNK MAP SIGNATURE 0000001"})
+    for (const char* reserved :
+         {"QX2 FILE SIGNATURE CHUNK NAME01!", "QX2 FILEMAP SIGNATURE NAME 0001",
+          "QX2 CHUNK MAP SIGNATURE 0000001"})
         EXPECT_EQ(chunker.WriteChunk(reserved, "x", 1), -4) << reserved;
     EXPECT_EQ(chunker.GetChunkCount(), 1u);
     ASSERT_EQ(chunker.Finalize(), 0);

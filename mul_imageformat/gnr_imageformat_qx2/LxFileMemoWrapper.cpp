@@ -109,7 +109,9 @@ int CLxFileMemoWrapper::OpenFile(const char16_t* path, ELxFileMemoOpen mode)
         flags = O_RDWR | O_CREAT;
     else if (mode == eLxFileMemoReadWrite)
         flags = O_RDWR;
-    const int fd = LX_OpenFd(systemPath, flags);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+    // below with everything else that is no regular file.
+    const int fd = LX_OpenFd(systemPath, flags | O_NONBLOCK);
     if (fd < 0)
         return kFail;
     struct stat st;

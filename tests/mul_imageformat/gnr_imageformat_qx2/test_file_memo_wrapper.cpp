@@ -173,6 +173,9 @@ TEST(FileMemoWrapper, MissingFilesAndFoldersAreRefused)
     EXPECT_EQ(file.OpenFile(dir.u16("missing.bin").c_str(), eLxFileMemoRead), -9);
     EXPECT_EQ(file.OpenFile(dir.u16().c_str(), eLxFileMemoRead), -9);
     EXPECT_EQ(file.OpenFile(nullptr, eLxFileMemoRead), -4);
+    const std::string fifo = (dir.path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(file.OpenFile(U16(fifo.c_str()).c_str(), eLxFileMemoRead), -9) << "no wait";
     EXPECT_FALSE(file.IsOpen());
 }
 

@@ -43,14 +43,15 @@ bool IsReservedName(const std::string& name)
 
 CLxFileChunker::CLxFileChunker()
     : m_bFinalized(false), m_block(uint32_t(kBlock)), m_bMapUnreadable(false), m_bRead(true),
-      m_qwAppend(0), m_uiScanSize(0)
+      m_qwAppend(0), m_uiScanSize(0), m_bScanCache(false), m_qwScanAt(0), m_uiScanGot(0)
 {
 }
 
 CLxFileChunker::CLxFileChunker(const CLxFileChunker& other)
     : m_file(other.m_file), m_map(other.m_map), m_bFinalized(other.m_bFinalized),
       m_block(uint32_t(kBlock)), m_bMapUnreadable(other.m_bMapUnreadable), m_bRead(true),
-      m_held(other.m_held), m_qwAppend(other.m_qwAppend), m_uiScanSize(0)
+      m_held(other.m_held), m_qwAppend(other.m_qwAppend), m_uiScanSize(0), m_bScanCache(false),
+      m_qwScanAt(0), m_uiScanGot(0)
 {
 }
 
@@ -210,6 +211,19 @@ int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
     constexpr uint32_t kFirstScan = 16u << 10, kLastScan = 1u << 20;
     uint32_t window = kFirstScan;
     uint64_t at = from;
+    // During a walk the bytes of the last read are searched again first, so
+    // that a run of damaged headers costs its length, not a read each.
+    if (m_bScanCache && from >= m_qwScanAt && from - m_qwScanAt < m_uiScanGot) {
+        const uint32_t skip = uint32_t(from - m_qwScanAt);
+        const uint8_t* hit = FindMagicBytes(m_scan.get() + skip, m_uiScanGot - skip);
+        if (hit) {
+            *found = m_qwScanAt + uint64_t(hit - m_scan.get());
+            return 0;
+        }
+        if (m_uiScanGot >= sizeof kMagicBytes)
+            at = std::max(at, m_qwScanAt + m_uiScanGot - (sizeof kMagicBytes - 1));
+    }
+    m_uiScanGot = 0;
     while (true) {
         // Holes (the tail a writer reserved with EnsureFileSize) hold no chunk.
         at = std::max(at, m_file.NextData(at));
@@ -220,11 +234,14 @@ int CLxFileChunker::FindMagic(uint64_t from, uint64_t fileSize, uint64_t* found)
             const uint32_t size = uint32_t(std::min<uint64_t>(kLastScan, fileSize - at));
             m_scan.reset(new uint8_t[size]);
             m_uiScanSize = size;
+            m_uiScanGot = 0;
         }
         uint32_t got = 0;
         if (SeekTo(at) != 0 || m_file.Read(m_scan.get(), want, &got) != 0 ||
             got < sizeof kMagicBytes)
             return kFail;
+        m_qwScanAt = at;
+        m_uiScanGot = got;
         const uint8_t* hit = FindMagicBytes(m_scan.get(), got);
         if (hit) {
             *found = at + uint64_t(hit - m_scan.get());
@@ -465,6 +482,9 @@ int CLxFileChunker::Walk(LX_PFN_CHUNK_RESCAN callback, void* context, uint64_t* 
     *end = 0;
     CLxByteArray data{uint32_t(kBlock)};
     uint64_t position = 0;
+    // Nothing writes to the file during the walk.
+    m_bScanCache = true;
+    m_uiScanGot = 0;
     while (position < size) {
         uint64_t found = 0;
         uint8_t header[kHeaderSize];
@@ -489,6 +509,7 @@ int CLxFileChunker::Walk(LX_PFN_CHUNK_RESCAN callback, void* context, uint64_t* 
         *end = RoundUpToBlock(found + length);
         position = *end;
     }
+    m_bScanCache = false;
     return 0;
 }
 

@@ -29,23 +29,26 @@ bool Replay(const std::filesystem::path& file)
 
 int main(int argc, char** argv)
 {
-    size_t count = 0;
+    size_t count = 0, unreadable = 0;
+    auto replay = [&](const std::filesystem::path& file) {
+        if (Replay(file)) {
+            ++count;
+        } else {
+            fprintf(stderr, "cannot read %s\n", file.c_str());
+            ++unreadable;
+        }
+    };
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path path(argv[i]);
         std::error_code ec;
         if (std::filesystem::is_directory(path, ec)) {
-            for (const auto& entry : std::filesystem::directory_iterator(path))
-                if (entry.is_regular_file()) {
-                    if (!Replay(entry.path()))
-                        return 1;
-                    ++count;
-                }
+            for (const auto& entry : std::filesystem::directory_iterator(path, ec))
+                if (entry.is_regular_file(ec))
+                    replay(entry.path());
         } else {
-            if (!Replay(path))
-                return 1;
-            ++count;
+            replay(path);
         }
     }
     printf("replayed %zu inputs\n", count);
-    return count ? 0 : 1;
+    return count && !unreadable ? 0 : 1;
 }

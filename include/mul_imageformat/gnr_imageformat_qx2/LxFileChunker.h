@@ -131,4 +131,7 @@ class CLxFileChunker
     // Read buffer of the resynchronisation.
     std::unique_ptr<uint8_t[]> m_scan;
     uint32_t m_uiScanSize;
+    bool m_bScanCache;   // m_scan holds m_uiScanGot file bytes from m_qwScanAt
+    uint64_t m_qwScanAt; // (only while a walk runs)
+    uint32_t m_uiScanGot;
 };

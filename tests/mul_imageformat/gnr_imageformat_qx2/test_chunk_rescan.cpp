@@ -126,3 +126,44 @@ TEST(RescanCallback, ABadNameFromTheCallbackIsRefused)
 }
 
 } // namespace
+
+namespace
+{
+
+// 256 KiB of magic numbers with nothing valid behind them: each is a
+// damaged header, and the walk passes them in one sweep, not one read each,
+// to find the chunk behind them.
+TEST(RescanWalk, ARunOfDamagedHeadersIsPassedInOneSweep)
+{
+    std::string file;
+    {
+        CLxByteArray block;
+        CLxFileChunker writer;
+        CLxStringA version("Ver2.1");
+        ASSERT_EQ(writer.OpenMemory(&block, false, false, version), 0);
+        ASSERT_EQ(writer.WriteChunk("A", "a", 1), 0);
+        file = Bytes(block);
+    }
+    std::string magics;
+    for (int i = 0; i < (1 << 16); ++i)
+        magics += "\xda\xce\xbe\x0a";
+    CLxByteArray tailBlock;
+    {
+        CLxFileChunker writer;
+        CLxStringA version("Ver2.1");
+        ASSERT_EQ(writer.OpenMemory(&tailBlock, false, false, version), 0);
+        ASSERT_EQ(writer.WriteChunk("B", "b", 1), 0);
+    }
+    file += magics + Bytes(tailBlock).substr(4096);
+    for (ETarget target : {eOnFile, eInMemory}) {
+        ChunkStore store(target);
+        store.SetContents(file);
+        CLxFileChunker reader;
+        ASSERT_EQ(store.OpenRead(reader), -13);
+        ASSERT_EQ(reader.CreateMissingChunkMap(nullptr, nullptr), 0);
+        EXPECT_EQ(AllChunks(reader), (std::map<std::string, std::string>{{"A!", "a"}, {"B!", "b"}}))
+            << TargetName(target);
+    }
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#!/usr/bin/env python3
+"""Independent check of QX2 chunk files, written from the byte layout alone.
+
+  qx2_chunk_check.py verify FILE...   check files a writer made; exit 1 and a
+                                      message on the first fault
+  qx2_chunk_check.py verify-repaired FILE...
+                                      the same for files repaired after a
+                                      crash, which may keep bytes that are no
+                                      chunk between chunks
+  qx2_chunk_check.py build FOLDER     write chunk files for a reader to read and
+                                      FOLDER/manifest.txt with what it must find
+
+Layout (little-endian): every chunk starts at a multiple of 4096: u32 magic
+0x0ABECEDA, u32 name length N, u64 data length D (high half 0), N name bytes
+ending in '!', D data bytes, zeros up to the next multiple of 4096. The first
+chunk is the signature, the last the map; the map's data: entries (name with
+'!', u64 offset, u64 length) in unsigned byte order, the end record (32 bytes
++ u64 map offset), zeros, and the end record again, 48 + D a multiple of 4096.
+Standard library only.
+"""
+import os
+import random
+import struct
+import sys
+
+MAGIC = 0x0ABECEDA
+MAGIC_BYTES = struct.pack("<I", MAGIC)
+BLOCK = 4096
+SIGNATURE = b"QX2 FILE SIGNATURE CHUNK NAME01!"
+MAP_NAME = b"QX2 FILEMAP SIGNATURE NAME 0001!"
+END_NAME = b"QX2 CHUNK MAP SIGNATURE 0000001!"
+RESERVED = (SIGNATURE, MAP_NAME, END_NAME)
+
+
+class Fault(Exception):
+    pass
+
+
+def round_up(n):
+    return (n + BLOCK - 1) // BLOCK * BLOCK
+
+
+def valid_name(name):
+    return (1 <= len(name) <= 511 and name.endswith(b"!") and name.count(b"!") == 1
+            and b"\0" not in name)
+
+
+def walk(data, tolerant):
+    """Every chunk of a finished file: (offset, name, data start, data length).
+    tolerant: bytes without the magic before a chunk are skipped, and a chunk
+    found behind them need not be aligned."""
+    chunks = []
+    at = 0
+    while at < len(data):
+        if tolerant and data[at:at + 4] != MAGIC_BYTES:
+            found = data.find(MAGIC_BYTES, at)
+            if found < 0:
+                raise Fault("no chunk after %d" % at)
+            at = found
+        elif at % BLOCK:
+            raise Fault("chunk at %d is not aligned" % at)
+        if len(data) - at < 16:
+            raise Fault("short header at %d" % at)
+        magic, n, d = struct.unpack_from("<IIQ", data, at)
+        if magic != MAGIC:
+            raise Fault("bad magic at %d" % at)
+        if d >> 32:
+            raise Fault("data length high half set at %d" % at)
+        name = data[at + 16:at + 16 + n]
+        if not valid_name(name) or len(name) != n:
+            raise Fault("bad name %r at %d" % (name, at))
+        end = at + 16 + n + d
+        if end > len(data):
+            raise Fault("chunk at %d runs past the file" % at)
+        pad_end = round_up(end)
+        if pad_end > len(data):
+            raise Fault("padding of chunk at %d runs past the file" % at)
+        if any(data[end:pad_end]):
+            raise Fault("padding of chunk at %d is not zero" % at)
+        chunks.append((at, name, at + 16 + n, d))
+        at = pad_end
+    return chunks
+
+
+def verify(path, tolerant=False):
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) % BLOCK or len(data) < 2 * BLOCK:
+        raise Fault("size %d is no multiple of 4096 of two blocks or more" % len(data))
+    chunks = walk(data, tolerant)
+    first, last = chunks[0], chunks[-1]
+    if first[0] != 0 or first[1] != SIGNATURE or first[3] != 64:
+        raise Fault("first chunk is not the signature")
+    version = data[first[2]:first[2] + 64]
+    text = version.split(b"\0", 1)[0]
+    if any(version[len(text):]) or not text or len(text) > 63:
+        raise Fault("version text %r is not zero-padded" % version)
+    if last[1] != MAP_NAME:
+        raise Fault("last chunk is not the map")
+    map_at, _, start, length = last
+    if (48 + length) % BLOCK:
+        raise Fault("map chunk has padding")
+    if start + length != len(data):
+        raise Fault("file does not end after the map")
+    # The chunk a name must lead to: the last one of that name before the map.
+    latest = {}
+    for offset, name, dstart, dlen in chunks[1:-1]:
+        if name not in RESERVED:
+            latest[name] = (offset, dlen, 16 + len(name) + dlen)
+    body = data[start:start + length]
+    entries = []
+    at = 0
+    while True:
+        bang = body.find(b"!", at, at + 511)
+        if bang < 0:
+            raise Fault("map entry at %d has no '!'" % at)
+        name = body[at:bang + 1]
+        if name == END_NAME:
+            break
+        if len(body) - (bang + 1) < 16:
+            raise Fault("map entry %r is cut" % name)
+        offset, chunk_length = struct.unpack_from("<QQ", body, bang + 1)
+        entries.append((name, offset, chunk_length))
+        at = bang + 17
+    names = [e[0] for e in entries]
+    if names != sorted(names) or len(set(names)) != len(names):
+        raise Fault("map entries are not in unsigned byte order")
+    if set(names) != set(latest):
+        raise Fault("map names %r differ from the chunks %r" % (sorted(names), sorted(latest)))
+    for name, offset, chunk_length in entries:
+        want_offset, dlen, whole = latest[name]
+        if offset != want_offset:
+            raise Fault("map entry %r points at %d, the chunk is at %d" % (name, offset, want_offset))
+        if chunk_length not in (dlen, whole):
+            raise Fault("map entry %r has length %d" % (name, chunk_length))
+    record = body[at:at + 40]
+    if len(record) != 40 or struct.unpack_from("<Q", record, 32)[0] != map_at:
+        raise Fault("first end record does not name the map at %d" % map_at)
+    if any(body[at + 40:length - 40]):
+        raise Fault("bytes between the end records are not zero")
+    if data[-40:] != record:
+        raise Fault("the file does not end with the end record")
+
+
+# ---- Files for a reader.
+
+def chunk(name, payload):
+    raw = struct.pack("<IIQ", MAGIC, len(name), len(payload)) + name + payload
+    return raw + b"\0" * (round_up(len(raw)) - len(raw))
+
+
+def signature(version=b"Ver2.1"):
+    return chunk(SIGNATURE, version + b"\0" * (64 - len(version)))
+
+
+def map_chunk(map_at, entries):
+    body = b"".join(name + struct.pack("<QQ", off, length) for name, off, length in entries)
+    record = END_NAME + struct.pack("<Q", map_at)
+    zeros = (-(48 + len(body) + 80)) % BLOCK
+    return chunk(MAP_NAME, body + record + b"\0" * zeros + record)
+
+
+class Builder:
+    def __init__(self):
+        self.data = bytearray(signature())
+        self.offsets = {}
+
+    def add(self, name, payload):
+        self.offsets[name] = (len(self.data), len(payload))
+        self.data += chunk(name, payload)
+
+    def garbage(self, count, rng):
+        junk = bytes(rng.randrange(256) for _ in range(count))
+        while MAGIC_BYTES in junk:
+            junk = junk.replace(MAGIC_BYTES, b"garb")
+        self.data += junk
+
+    def finish(self, chosen=None):
+        entries = sorted((name, off, length) for name, (off, length) in (chosen or self.offsets).items())
+        self.data += map_chunk(len(self.data), entries)
+
+
+def build(folder):
+    os.makedirs(folder, exist_ok=True)
+    rng = random.Random(1502)
+    manifest = []
+
+    def payload(size):
+        return bytes(rng.randrange(256) for _ in range(size))
+
+    def save(name, data, status, chunks):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+        manifest.append("file %s %d" % (name, status))
+        for cname in sorted(chunks):
+            manifest.append("chunk %s %s" % (cname.hex(), chunks[cname].hex()))
+
+    # A finished file with a rewritten name: the map leads to the second.
+    b = Builder()
+    first, second, other = payload(30), payload(5000), payload(4096 - 16 - 2)
+    b.add(b"Dup!", first)
+    b.add(b"B!", other)
+    b.add(b"Dup!", second)
+    b.add(b"Empty!", b"")
+    b.finish()
+    save("finished", bytes(b.data), 0, {b"Dup!": second, b"B!": other, b"Empty!": b""})
+
+    # A map may lead to the older chunk of a name: the map is what counts.
+    b = Builder()
+    b.add(b"Dup!", first)
+    chosen = dict(b.offsets)
+    b.add(b"Dup!", second)
+    b.finish(chosen)
+    save("map_leads_to_first", bytes(b.data), 0, {b"Dup!": first})
+
+    # No map: the last complete chunk of a name wins.
+    b = Builder()
+    b.add(b"Dup!", first)
+    b.add(b"ImageDataSeq|10!", payload(7))
+    b.add(b"Dup!", second)
+    save("no_map", bytes(b.data), -13, {b"Dup!": second, b"ImageDataSeq|10!": b.data[
+        b.offsets[b"ImageDataSeq|10!"][0] + 32:b.offsets[b"ImageDataSeq|10!"][0] + 39]})
+
+    # Bytes that are no chunk between chunks: whole blocks, and a run that
+    # leaves the next chunk unaligned.
+    for label, count in (("garbage_block", BLOCK), ("garbage_unaligned", 100)):
+        b = Builder()
+        a_data, c_data = payload(50), payload(9000)
+        b.add(b"A!", a_data)
+        b.garbage(count, rng)
+        b.add(b"C!", c_data)
+        b.data += b"\0" * (round_up(len(b.data)) - len(b.data))
+        save(label, bytes(b.data), -13, {b"A!": a_data, b"C!": c_data})
+        b.finish()
+        save(label + "_map", bytes(b.data), 0, {b"A!": a_data, b"C!": c_data})
+
+    # An unfinished file with a long zero tail.
+    b = Builder()
+    z = payload(123)
+    b.add(b"Z!", z)
+    b.data += b"\0" * (1 << 20)
+    save("zero_tail", bytes(b.data), -13, {b"Z!": z})
+
+    # A name that is a prefix of another sorts first.
+    b = Builder()
+    names = [b"ImageDataSeq|2!", b"ImageDataSeq|1!", b"ImageDataSeq|10!", b"\xff!", b"!"]
+    expected = {}
+    for name in names:
+        expected[name] = payload(3)
+        b.add(name, expected[name])
+    b.finish()
+    save("order", bytes(b.data), 0, expected)
+
+    with open(os.path.join(folder, "manifest.txt"), "w") as f:
+        f.write("\n".join(manifest) + "\n")
+
+
+def main(argv):
+    if len(argv) >= 3 and argv[1] in ("verify", "verify-repaired"):
+        for path in argv[2:]:
+            try:
+                verify(path, argv[1] == "verify-repaired")
+            except Fault as fault:
+                print("%s: %s" % (path, fault), file=sys.stderr)
+                return 1
+        return 0
+    if len(argv) == 3 and argv[1] == "build":
+        build(argv[2])
+        return 0
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -12,13 +12,6 @@
 #include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
-#ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
-#endif
-
 namespace
 {
 

@@ -14,15 +14,10 @@
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #endif
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
 #include <opencv2/photo.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace

@@ -14,12 +14,7 @@
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace

@@ -11,10 +11,6 @@
 #include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
-#ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#endif
-
 namespace
 {
 

@@ -13,8 +13,6 @@
 #include <functional>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "bench_support.h"

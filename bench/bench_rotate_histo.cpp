@@ -11,12 +11,7 @@
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace

@@ -10,8 +10,6 @@
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #endif
 

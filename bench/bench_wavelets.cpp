@@ -22,8 +22,6 @@
 #include "gnr_picture/wavelets/LxWavelet2D.h"
 
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 #endif

@@ -112,19 +112,7 @@ using bench::cvType;
 void BM_CvCalcHist(benchmark::State& state)
 {
     const uint32_t comps = uint32_t(state.range(0)), bytes = uint32_t(state.range(1));
-    std::vector<uint8_t> pixels = frame(comps, bytes);
-    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
-    const int bins = bytes == 1 ? 256 : 4096;
-    const float range[2] = {0.f, float(bins)};
-    const float* ranges[1] = {range};
-    bench::useOneCvThread();
-    cv::Mat hist;
-    for (auto _ : state) {
-        for (int c = 0; c < int(comps); ++c)
-            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
+    bench::timeCvCalcHist(state, frame(comps, bytes), comps, bytes);
 }
 BENCHMARK(BM_CvCalcHist)
     ->ArgNames({"comps", "bytes"})

@@ -12,6 +12,7 @@
 #ifdef QUELVIX_HAVE_OPENCV
 #include <opencv2/core.hpp>
 #include <opencv2/core/utility.hpp>
+#include <opencv2/imgproc.hpp>
 #endif
 #ifdef QUELVIX_HAVE_VIPS
 #include <vips/vips.h>
@@ -64,6 +65,24 @@ inline int cvType(uint32_t comps, uint32_t bytes)
 inline void useOneCvThread()
 {
     cv::setNumThreads(1);
+}
+
+// Times calcHist of every channel of a frame (256 bins at 8 bits, 4096 at 12).
+inline void timeCvCalcHist(benchmark::State& state, std::vector<uint8_t> pixels, uint32_t comps,
+                           uint32_t bytes)
+{
+    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
+    const int bins = bytes == 1 ? 256 : 4096;
+    const float range[2] = {0.f, float(bins)};
+    const float* ranges[1] = {range};
+    useOneCvThread();
+    cv::Mat hist;
+    for (auto _ : state) {
+        for (int c = 0; c < int(comps); ++c)
+            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
+        benchmark::ClobberMemory();
+    }
+    countFramePixels(state);
 }
 #endif
 

@@ -9,19 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
-
-#ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
-#endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 constexpr uint32_t kPixels = kSide * kSide;
 
 enum class Op { Add, Sub, Max, Min, AddConst, Threshold };
@@ -93,13 +87,13 @@ void ours(benchmark::State& state, Op op, Format f)
         }
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
+    bench::countItems(state, kPixels);
 }
 
 #ifdef QUELVIX_HAVE_OPENCV
 void opencv(benchmark::State& state, Op op, Format f)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     std::vector<uint8_t> a = frame(f, 1), b = frame(f, 2);
     const int type = CV_MAKETYPE(f.bytes() == 1 ? CV_8U : CV_16U, int(f.comps));
     const cv::Mat ma(kSide, kSide, type, a.data()), mb(kSide, kSide, type, b.data());
@@ -131,7 +125,7 @@ void opencv(benchmark::State& state, Op op, Format f)
         }
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
+    bench::countItems(state, kPixels);
 }
 #endif
 
@@ -140,13 +134,10 @@ void opencv(benchmark::State& state, Op op, Format f)
 // (more-than, to a byte mask), computed into memory.
 void vips(benchmark::State& state, Op op, Format f)
 {
-    static const bool started = [] {
-        VIPS_INIT("quelvix_bench");
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    (void)started;
+    if (!bench::startVipsOnOneThread()) {
+        state.SkipWithError("libvips did not start");
+        return;
+    }
     std::vector<uint8_t> a = frame(f, 1), b = frame(f, 2);
     const VipsBandFormat format = f.bytes() == 1 ? VIPS_FORMAT_UCHAR : VIPS_FORMAT_USHORT;
     VipsImage* va =
@@ -170,7 +161,7 @@ void vips(benchmark::State& state, Op op, Format f)
     }
     g_object_unref(va);
     g_object_unref(vb);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
+    bench::countItems(state, kPixels);
 }
 #endif
 

@@ -8,21 +8,17 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 
 // Blobs: mostly set regions with noise, so that erosion has work to do.
 std::vector<uint8_t> bytes()
@@ -121,7 +117,7 @@ void BM_BinMorph(benchmark::State& state)
     const Case c = Case(state.range(0));
     BinFrame f;
 #ifdef QUELVIX_HAVE_OPENCV
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     std::vector<uint8_t> in = bytes();
     cv::Mat inMat(static_cast<int>(kSide), static_cast<int>(kSide), CV_8U, in.data()), want;
     runOpenCV(inMat, want, c);
@@ -135,7 +131,7 @@ void BM_BinMorph(benchmark::State& state)
         runOurs(f, c);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_BinMorph)->ArgName("case")->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
@@ -143,14 +139,14 @@ BENCHMARK(BM_BinMorph)->ArgName("case")->DenseRange(0, 3)->Unit(benchmark::kMicr
 void BM_CvMorph(benchmark::State& state)
 {
     const Case c = Case(state.range(0));
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     std::vector<uint8_t> in = bytes();
     cv::Mat inMat(static_cast<int>(kSide), static_cast<int>(kSide), CV_8U, in.data()), out;
     for (auto _ : state) {
         runOpenCV(inMat, out, c);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvMorph)->ArgName("case")->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 #endif
@@ -159,14 +155,7 @@ BENCHMARK(BM_CvMorph)->ArgName("case")->DenseRange(0, 3)->Unit(benchmark::kMicro
 // vips_morph with a 3 x 3 mask (255 must be set) on the same bytes.
 void BM_VipsMorphErode3x3(benchmark::State& state)
 {
-    static const bool started = [] {
-        if (VIPS_INIT("quelvix_bench"))
-            return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
-    if (!started) {
+    if (!bench::startVipsOnOneThread()) {
         state.SkipWithError("libvips did not start");
         return;
     }
@@ -182,14 +171,11 @@ void BM_VipsMorphErode3x3(benchmark::State& state)
             state.SkipWithError("vips_morph failed");
             break;
         }
-        size_t size = 0;
-        void* memory = vips_image_write_to_memory(out, &size);
-        g_object_unref(out);
-        g_free(memory);
+        bench::evaluateVips(out);
     }
     g_object_unref(mask);
     g_object_unref(image);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_VipsMorphErode3x3)->Unit(benchmark::kMicrosecond);
 #endif

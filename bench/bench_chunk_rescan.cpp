@@ -16,6 +16,7 @@
 
 #include "mul_imageformat/gnr_imageformat_qx2/LxFileChunker.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 
 namespace
 {

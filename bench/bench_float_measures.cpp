@@ -8,27 +8,23 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #endif
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
 #include <opencv2/photo.hpp>
 #endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
-#endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
-constexpr int kCvSide = int(kSide);
+using bench::kCvSide;
+using bench::kSide;
 
 // A smooth float frame with some noise, all values above 0.
 std::vector<float> floatFrame(uint32_t comps)
@@ -61,7 +57,7 @@ void BM_FloatStretchNearest(benchmark::State& state)
                            kSide);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * d * d);
+    bench::countItems(state, int64_t(d) * d);
 }
 BENCHMARK(BM_FloatStretchNearest)->ArgName("scale")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -81,7 +77,7 @@ void BM_FloatStretchFiltered(benchmark::State& state)
                                     bspline ? 3 : 2);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * d * d);
+    bench::countItems(state, int64_t(d) * d);
 }
 BENCHMARK(BM_FloatStretchFiltered)
     ->ArgNames({"scale", "bspline"})
@@ -110,7 +106,7 @@ void BM_Threshold(benchmark::State& state)
                                 kSide * kSide);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_Threshold)->Unit(benchmark::kMillisecond);
 
@@ -126,14 +122,14 @@ void BM_ToneMap(benchmark::State& state)
             map_float_to_Nx8_Tumblin(dst.data(), 8, src.data(), kSide, kSide, 3);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_ToneMap)->ArgName("tumblin")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 #ifdef QUELVIX_HAVE_OPENCV
 void BM_CvResize(benchmark::State& state)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     const uint32_t d = scaled(state.range(0));
     std::vector<float> pixels = floatFrame(1);
     const cv::Mat src(kCvSide, kCvSide, CV_32F, pixels.data());
@@ -144,7 +140,7 @@ void BM_CvResize(benchmark::State& state)
         cv::resize(src, dst, dst.size(), 0, 0, mode);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * d * d);
+    bench::countItems(state, int64_t(d) * d);
 }
 BENCHMARK(BM_CvResize)
     ->ArgNames({"scale", "linear"})
@@ -155,7 +151,7 @@ BENCHMARK(BM_CvResize)
 
 void BM_CvInRangeSetTo(benchmark::State& state)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     std::vector<uint8_t> pixels = byteFrame();
     const cv::Mat src(kCvSide, kCvSide, CV_8U, pixels.data());
     cv::Mat dst = src.clone(), mask;
@@ -164,7 +160,7 @@ void BM_CvInRangeSetTo(benchmark::State& state)
         dst.setTo(cv::Scalar(255), mask);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvInRangeSetTo)->Unit(benchmark::kMillisecond);
 #endif
@@ -172,7 +168,7 @@ BENCHMARK(BM_CvInRangeSetTo)->Unit(benchmark::kMillisecond);
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
 void BM_CvTonemapDrago(benchmark::State& state)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     std::vector<float> pixels = floatFrame(3);
     const cv::Mat src(kCvSide, kCvSide, CV_32FC3, pixels.data());
     cv::Mat out;
@@ -181,7 +177,7 @@ void BM_CvTonemapDrago(benchmark::State& state)
         drago->process(src, out);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvTonemapDrago)->Unit(benchmark::kMillisecond);
 #endif
@@ -190,13 +186,7 @@ BENCHMARK(BM_CvTonemapDrago)->Unit(benchmark::kMillisecond);
 // reduceh then reducev by 4 with the linear kernel, to memory, one thread.
 void BM_VipsReduceQuarter(benchmark::State& state)
 {
-    static const bool started = [] {
-        if (VIPS_INIT("quelvix_bench"))
-            return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
+    const bool started = bench::startVipsOnOneThread();
     std::vector<float> pixels = floatFrame(1);
     VipsImage* image =
         started ? vips_image_new_from_memory(pixels.data(), pixels.size() * 4, int(kSide),
@@ -214,14 +204,11 @@ void BM_VipsReduceQuarter(benchmark::State& state)
             state.SkipWithError("reduce failed");
             break;
         }
-        size_t size = 0;
-        void* memory = vips_image_write_to_memory(v, &size);
-        g_object_unref(v);
+        bench::evaluateVips(v);
         g_object_unref(h);
-        g_free(memory);
     }
     g_object_unref(image);
-    state.SetItemsProcessed(int64_t(state.iterations()) * (kSide / 4) * (kSide / 4));
+    bench::countItems(state, int64_t(kSide / 4) * (kSide / 4));
 }
 BENCHMARK(BM_VipsReduceQuarter)->ArgName("cubic")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 #endif

@@ -9,38 +9,24 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/LxHisto.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
-constexpr int kCvSide = int(kSide);
+using bench::kCvSide;
+using bench::kSide;
 
 // A frame with texture and noise; 16-bit samples hold 12 bits.
 std::vector<uint8_t> textured(uint32_t comps, uint32_t bytes)
 {
-    std::vector<uint8_t> v(size_t(kSide) * kSide * comps * bytes);
-    uint32_t state = 777;
-    for (size_t i = 0; i < v.size(); ++i) {
-        state = state * 1103515245u + 12345u;
-        const uint32_t pixel = uint32_t(i / (comps * bytes));
-        const uint32_t x = pixel % kSide, y = pixel / kSide;
-        const uint32_t smooth = uint32_t(128 + 100 * std::sin(x * 0.02) * std::cos(y * 0.017));
-        v[i] =
-            bytes == 2 && i % 2 ? uint8_t((smooth >> 4) & 0x0F) : uint8_t(smooth + (state >> 28));
-    }
-    return v;
+    return bench::texturedFrame(comps, bytes, 777, 0.02, 0.017);
 }
 
 SLxPicBuf recordOver(std::vector<uint8_t>& v, uint32_t comps, uint32_t bytes)
@@ -82,7 +68,7 @@ void BM_MorphSquare(benchmark::State& state)
         benchmark::DoNotOptimize(runMorph(erode, bytes, &d, &s, k.get()));
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_MorphSquare)
     ->ArgNames({"erode", "bytes", "n"})
@@ -101,7 +87,7 @@ void BM_BoxMean(benchmark::State& state)
                                             : smoothsquare_box_16(&d, &s, n));
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_BoxMean)
     ->ArgNames({"n", "bytes"})
@@ -124,7 +110,7 @@ void BM_HistoCalculate(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     CLxHistoAPI::Free(&h);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_HistoCalculate)
     ->ArgNames({"comps", "bytes"})
@@ -151,7 +137,7 @@ void BM_EdgesDetect(benchmark::State& state)
         }
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_EdgesDetect)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -173,15 +159,12 @@ void BM_Convolution15(benchmark::State& state)
         }
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_Convolution15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 #ifdef QUELVIX_HAVE_OPENCV
-int cvType(uint32_t comps, uint32_t bytes)
-{
-    return CV_MAKETYPE(bytes == 1 ? CV_8U : CV_16U, int(comps));
-}
+using bench::cvType;
 
 void BM_CvMorphSquare(benchmark::State& state)
 {
@@ -192,7 +175,7 @@ void BM_CvMorphSquare(benchmark::State& state)
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
     cv::Mat dst(src.size(), src.type());
     const cv::Mat kernel = cv::Mat::ones(n, n, CV_8U);
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     const auto run = [&] {
         if (erode)
             cv::erode(src, dst, kernel, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
@@ -210,7 +193,7 @@ void BM_CvMorphSquare(benchmark::State& state)
         run();
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvMorphSquare)
     ->ArgNames({"erode", "bytes", "n"})
@@ -225,12 +208,12 @@ void BM_CvBoxFilter(benchmark::State& state)
     std::vector<uint8_t> pixels = textured(1, bytes);
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
     cv::Mat dst(src.size(), src.type());
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     for (auto _ : state) {
         cv::boxFilter(src, dst, -1, cv::Size(n, n), cv::Point(-1, -1), true, cv::BORDER_REPLICATE);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvBoxFilter)
     ->ArgNames({"n", "bytes"})
@@ -243,19 +226,7 @@ BENCHMARK(BM_CvBoxFilter)
 void BM_CvCalcHistAll(benchmark::State& state)
 {
     const uint32_t comps = uint32_t(state.range(0)), bytes = uint32_t(state.range(1));
-    std::vector<uint8_t> pixels = textured(comps, bytes);
-    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
-    const int bins = bytes == 1 ? 256 : 4096;
-    const float range[2] = {0.f, float(bins)};
-    const float* ranges[1] = {range};
-    cv::setNumThreads(1);
-    cv::Mat hist;
-    for (auto _ : state) {
-        for (int c = 0; c < int(comps); ++c)
-            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::timeCvCalcHist(state, textured(comps, bytes), comps, bytes);
 }
 BENCHMARK(BM_CvCalcHistAll)
     ->ArgNames({"comps", "bytes"})
@@ -270,7 +241,7 @@ void BM_CvSobelAdd(benchmark::State& state)
     std::vector<uint8_t> pixels = textured(1, bytes);
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
     cv::Mat gx, gy, ax, ay, sum, dst;
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     const int depth = bytes == 1 ? CV_16S : CV_32F;
     for (auto _ : state) {
         cv::Sobel(src, gx, depth, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
@@ -281,7 +252,7 @@ void BM_CvSobelAdd(benchmark::State& state)
         sum.convertTo(dst, src.type());
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvSobelAdd)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -292,12 +263,12 @@ void BM_CvFilter2D15(benchmark::State& state)
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
     cv::Mat dst;
     const cv::Mat kernel = cv::Mat::ones(15, 15, CV_32F) / 225.0f;
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     for (auto _ : state) {
         cv::filter2D(src, dst, -1, kernel, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvFilter2D15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 #endif
@@ -307,13 +278,7 @@ void BM_VipsRank(benchmark::State& state)
 {
     const uint32_t bytes = uint32_t(state.range(0));
     const int n = int(state.range(1));
-    static const bool started = [] {
-        if (VIPS_INIT("quelvix_bench"))
-            return false;
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        return true;
-    }();
+    const bool started = bench::startVipsOnOneThread();
     std::vector<uint8_t> pixels = textured(1, bytes);
     VipsImage* image =
         started ? vips_image_new_from_memory(pixels.data(), pixels.size(), int(kSide), int(kSide),
@@ -325,20 +290,13 @@ void BM_VipsRank(benchmark::State& state)
     }
     for (auto _ : state) {
         VipsImage* out = nullptr;
-        size_t size = 0;
-        void* memory = nullptr;
-        if (vips_rank(image, &out, n, n, 0, nullptr) == 0) {
-            memory = vips_image_write_to_memory(out, &size);
-            g_object_unref(out);
-        }
-        if (!memory) {
+        if (vips_rank(image, &out, n, n, 0, nullptr) != 0 || !bench::evaluateVips(out)) {
             state.SkipWithError("rank failed");
             break;
         }
-        g_free(memory);
     }
     g_object_unref(image);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_VipsRank)
     ->ArgNames({"bytes", "n"})

@@ -7,17 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
-
-#ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 constexpr uint32_t kPixels = kSide * kSide;
 
 // comps samples a pixel of 8 or 12 significant bits.
@@ -59,7 +56,7 @@ struct Table {
 
 void finish(benchmark::State& state)
 {
-    state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
+    bench::countItems(state, kPixels);
 }
 
 // ConvertToTrueColor by its ways: 0 gray of 8 bits, 1 gray of 12 bits, 2

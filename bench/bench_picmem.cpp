@@ -8,12 +8,13 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 constexpr uint32_t kPixels = kSide * kSide;
 
 std::vector<uint8_t> pattern(size_t bytes)

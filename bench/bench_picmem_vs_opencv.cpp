@@ -13,10 +13,9 @@
 #include <functional>
 #include <vector>
 
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "bench_support.h"
 #include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
@@ -52,7 +51,7 @@ double median(std::vector<double> v)
 void sideBySide(benchmark::State& state, const std::function<void()>& sdk,
                 const std::function<void()>& reference)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     sdk();
     reference();
     std::vector<double> sdkTimes, refTimes;

@@ -7,38 +7,24 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
-#endif
-#ifdef QUELVIX_HAVE_VIPS
-#include <vips/vips.h>
 #endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
-constexpr int kCvSide = int(kSide);
+using bench::kCvSide;
+using bench::kSide;
 constexpr double kDegree = 0.017453292519943334;
 
 // A frame with texture and noise; 16-bit samples hold 12 bits.
 std::vector<uint8_t> frame(uint32_t comps, uint32_t bytes)
 {
-    std::vector<uint8_t> v(size_t(kSide) * kSide * comps * bytes);
-    uint32_t state = 12345;
-    for (size_t i = 0; i < v.size(); ++i) {
-        state = state * 1103515245u + 12345u;
-        const uint32_t pixel = uint32_t(i / (comps * bytes));
-        const uint32_t x = pixel % kSide, y = pixel / kSide;
-        const uint32_t smooth = uint32_t(128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013));
-        v[i] =
-            bytes == 2 && i % 2 ? uint8_t((smooth >> 4) & 0x0F) : uint8_t(smooth + (state >> 28));
-    }
-    return v;
+    return bench::texturedFrame(comps, bytes, 12345, 0.01, 0.013);
 }
 
 // The transform of a turn by deg about the centre, same size.
@@ -69,7 +55,7 @@ void BM_GetHistogram(benchmark::State& state)
         benchmark::DoNotOptimize(r);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_GetHistogram)
     ->ArgNames({"comps", "bytes"})
@@ -92,7 +78,7 @@ void BM_Rotate90(benchmark::State& state)
         benchmark::DoNotOptimize(r);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_Rotate90)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -112,7 +98,7 @@ void BM_Rotate30(benchmark::State& state)
         benchmark::DoNotOptimize(r);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_Rotate30)
     ->ArgNames({"bytes", "mode"})
@@ -120,28 +106,13 @@ BENCHMARK(BM_Rotate30)
     ->Unit(benchmark::kMillisecond);
 
 #ifdef QUELVIX_HAVE_OPENCV
-int cvType(uint32_t comps, uint32_t bytes)
-{
-    return CV_MAKETYPE(bytes == 1 ? CV_8U : CV_16U, int(comps));
-}
+using bench::cvType;
 
 // calcHist of every channel (256 bins at 8 bits, 4096 at 12).
 void BM_CvCalcHist(benchmark::State& state)
 {
     const uint32_t comps = uint32_t(state.range(0)), bytes = uint32_t(state.range(1));
-    std::vector<uint8_t> pixels = frame(comps, bytes);
-    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
-    const int bins = bytes == 1 ? 256 : 4096;
-    const float range[2] = {0.f, float(bins)};
-    const float* ranges[1] = {range};
-    cv::setNumThreads(1);
-    cv::Mat hist;
-    for (auto _ : state) {
-        for (int c = 0; c < int(comps); ++c)
-            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::timeCvCalcHist(state, frame(comps, bytes), comps, bytes);
 }
 BENCHMARK(BM_CvCalcHist)
     ->ArgNames({"comps", "bytes"})
@@ -156,12 +127,12 @@ void BM_CvRotate90(benchmark::State& state)
     std::vector<uint8_t> pixels = frame(1, bytes);
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
     cv::Mat dst(src.size(), src.type());
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     for (auto _ : state) {
         cv::rotate(src, dst, cv::ROTATE_90_COUNTERCLOCKWISE);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvRotate90)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -175,12 +146,12 @@ void BM_CvWarpAffine30(benchmark::State& state)
     cv::Mat dst(src.size(), src.type());
     const Turn t = turn(30);
     const cv::Mat m = (cv::Mat_<double>(2, 3) << t.m0, t.m2, t.m4, t.m1, t.m3, t.m5);
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     for (auto _ : state) {
         cv::warpAffine(src, dst, m, src.size(), interpolation | cv::WARP_INVERSE_MAP);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_CvWarpAffine30)
     ->ArgNames({"bytes", "interpolation"})
@@ -196,14 +167,7 @@ struct VipsFrame {
 
     VipsFrame(uint32_t comps, uint32_t bytes) : pixels(frame(comps, bytes))
     {
-        static const bool started = [] {
-            if (VIPS_INIT("quelvix_bench"))
-                return false;
-            vips_concurrency_set(1);
-            vips_cache_set_max(0);
-            return true;
-        }();
-        if (started)
+        if (bench::startVipsOnOneThread())
             image = vips_image_new_from_memory(pixels.data(), pixels.size(), int(kSide), int(kSide),
                                                int(comps),
                                                bytes == 1 ? VIPS_FORMAT_UCHAR : VIPS_FORMAT_USHORT);
@@ -215,15 +179,7 @@ struct VipsFrame {
     }
 };
 
-// Runs out to memory, so that the lazy pipeline is evaluated.
-bool evaluate(VipsImage* out)
-{
-    size_t size = 0;
-    void* memory = vips_image_write_to_memory(out, &size);
-    g_object_unref(out);
-    g_free(memory);
-    return memory != nullptr;
-}
+using bench::evaluateVips;
 
 void BM_VipsHistFind(benchmark::State& state)
 {
@@ -234,12 +190,12 @@ void BM_VipsHistFind(benchmark::State& state)
     }
     for (auto _ : state) {
         VipsImage* out = nullptr;
-        if (vips_hist_find(f.image, &out, nullptr) || !evaluate(out)) {
+        if (vips_hist_find(f.image, &out, nullptr) || !evaluateVips(out)) {
             state.SkipWithError("hist_find failed");
             break;
         }
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_VipsHistFind)
     ->ArgNames({"comps", "bytes"})
@@ -257,12 +213,12 @@ void BM_VipsRot90(benchmark::State& state)
     }
     for (auto _ : state) {
         VipsImage* out = nullptr;
-        if (vips_rot(f.image, &out, VIPS_ANGLE_D270, nullptr) || !evaluate(out)) {
+        if (vips_rot(f.image, &out, VIPS_ANGLE_D270, nullptr) || !evaluateVips(out)) {
             state.SkipWithError("rot failed");
             break;
         }
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_VipsRot90)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -283,14 +239,14 @@ void BM_VipsAffine30(benchmark::State& state)
         VipsImage* out = nullptr;
         if (vips_affine(f.image, &out, c, -s, s, c, "interpolate", interpolate, "oarea", area,
                         "odx", h - c * h - s * h, "ody", h + s * h - c * h, nullptr) ||
-            !evaluate(out)) {
+            !evaluateVips(out)) {
             state.SkipWithError("affine failed");
             break;
         }
     }
     vips_area_unref(VIPS_AREA(area));
     g_object_unref(interpolate);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_VipsAffine30)
     ->ArgNames({"bytes", "mode"})

@@ -6,18 +6,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 #ifdef QUELVIX_HAVE_OPENCV
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #endif
 
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 
 // Destination side: a quarter (down) or double (up).
 uint32_t destinationSide(int64_t up)
@@ -48,7 +47,7 @@ void BM_Stretch(benchmark::State& state)
         benchmark::DoNotOptimize(result);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * side * side);
+    bench::countItems(state, int64_t(side) * side);
 }
 BENCHMARK(BM_Stretch)
     ->ArgNames({"bytes", "mode", "up"})
@@ -68,12 +67,12 @@ void BM_OpenCvResize(benchmark::State& state)
     const int srcSide = int(kSide);
     const cv::Mat src(srcSide, srcSide, bytes == 1 ? CV_8UC1 : CV_16UC1, pixels.data());
     cv::Mat dst(side, side, src.type());
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     for (auto _ : state) {
         cv::resize(src, dst, cv::Size(side, side), 0, 0, interpolation);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(int64_t(state.iterations()) * side * side);
+    bench::countItems(state, int64_t(side) * side);
 }
 BENCHMARK(BM_OpenCvResize)
     ->ArgNames({"bytes", "interpolation", "up"})

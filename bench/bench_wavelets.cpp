@@ -17,12 +17,11 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/wavelets/LxWavelet2D.h"
 
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
-#include <opencv2/core.hpp>
-#include <opencv2/core/utility.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 #endif
@@ -30,7 +29,7 @@
 namespace
 {
 
-constexpr uint32_t kSide = 2048;
+using bench::kSide;
 constexpr double kSigma8 = 12.0; // noise in 8-bit grey levels
 
 // A clean and a noisy picture of 8 or 16 bits (samples as uint16_t values).
@@ -112,7 +111,7 @@ void BM_DenoiseBlind(benchmark::State& state)
     }
     state.counters["psnr_noisy"] = psnr(f, [&](size_t i) { return f.noisy[i]; });
     state.counters["psnr"] = psnr(f, [&](size_t i) { return dst.get(i); });
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_DenoiseBlind)->ArgName("bytes")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
@@ -139,7 +138,7 @@ void BM_WaveletLevel(benchmark::State& state)
     }
     CLxDaubechies2DWave::FreeWavelet(low);
     CLxDaubechies2DWave::FreeWavelet(high);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_WaveletLevel)->Unit(benchmark::kMillisecond);
 
@@ -183,7 +182,7 @@ BENCHMARK(BM_NthElement)->Unit(benchmark::kMillisecond);
 #ifdef QUELVIX_HAVE_OPENCV_PHOTO
 void BM_FastNlMeans(benchmark::State& state)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     const uint32_t bytes = uint32_t(state.range(0));
     const SFrames& f = frames(bytes);
     cv::Mat src(kSide, kSide, bytes == 1 ? CV_8UC1 : CV_16UC1), dst;
@@ -204,13 +203,13 @@ void BM_FastNlMeans(benchmark::State& state)
     state.counters["psnr"] = psnr(f, [&](size_t i) {
         return bytes == 1 ? uint32_t(dst.data[i]) : uint32_t(dst.ptr<uint16_t>()[i]);
     });
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_FastNlMeans)->ArgName("bytes")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_SepFilter2D(benchmark::State& state)
 {
-    cv::setNumThreads(1);
+    bench::useOneCvThread();
     cv::Mat plane(kSide, kSide, CV_64FC1), dst;
     for (size_t i = 0; i < size_t(kSide) * kSide; ++i)
         plane.ptr<double>()[i] = double((i * 2654435761u) >> 20 & 1023);
@@ -223,7 +222,7 @@ void BM_SepFilter2D(benchmark::State& state)
         benchmark::ClobberMemory();
     }
     CLxDaubechies2DWave::FreeWavelet(low);
-    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+    bench::countFramePixels(state);
 }
 BENCHMARK(BM_SepFilter2D)->Unit(benchmark::kMillisecond);
 #endif

@@ -68,12 +68,33 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
         const int64_t rows = std::min(h - 1, y + half - 1) - std::max<int64_t>(0, y - lead) + 1;
         // The running value stays in a register: reading it back from
         // prefix would chain every step through memory.
-        Sum run = 0;
-        prefix[0] = 0;
-        for (int64_t x = 0; x < w; ++x) {
-            run += column[x];
-            prefix[x + 1] = run;
-        }
+        // The running sum is one add a step in a chain; the next row's
+        // column update rides along in the same pass for free.
+        const T* __restrict enter = y + half < h ? s.row(y + half) : nullptr;
+        const T* __restrict leave = y - lead >= 0 ? s.row(y - lead) : nullptr;
+        const auto prefixAndAdvance = [&](auto withEnter, auto withLeave) {
+            Sum run = 0;
+            prefix[0] = 0;
+            for (int64_t x = 0; x < w; ++x) {
+                const Sum c = column[x];
+                run += c;
+                prefix[x + 1] = run;
+                Sum next = c;
+                if constexpr (decltype(withEnter)::value)
+                    next += enter[x];
+                if constexpr (decltype(withLeave)::value)
+                    next -= leave[x];
+                column[x] = next;
+            }
+        };
+        if (enter && leave)
+            prefixAndAdvance(std::true_type{}, std::true_type{});
+        else if (enter)
+            prefixAndAdvance(std::true_type{}, std::false_type{});
+        else if (leave)
+            prefixAndAdvance(std::false_type{}, std::true_type{});
+        else
+            prefixAndAdvance(std::false_type{}, std::false_type{});
         T* out = d.row(y);
         const auto edge = [&](int64_t x) {
             const int64_t lo = std::max<int64_t>(0, x - lead), hi = std::min(w - 1, x + half - 1);
@@ -105,16 +126,6 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
         }
         for (int64_t x = x1; x < w; ++x)
             edge(x);
-        if (y + half < h) {
-            const T* __restrict in = s.row(y + half);
-            for (int64_t x = 0; x < w; ++x)
-                column[x] += in[x];
-        }
-        if (y - lead >= 0) {
-            const T* __restrict in = s.row(y - lead);
-            for (int64_t x = 0; x < w; ++x)
-                column[x] -= in[x];
-        }
     }
     return 0;
 }

@@ -179,6 +179,8 @@ int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* nois
     const uint32_t w = src->uiWidth;
     const uint32_t h = src->uiHeight;
     const uint32_t bits = src->uiBpc;
+    // 1-8-bit samples are bytes: the component moves take them as 8 bits.
+    const uint32_t moveBits = bits < 8 ? 8 : bits;
     SWorkPic in, out, noiseIn;
     int status = in.make(w, h, bits, 1);
     if (status == 0)
@@ -187,17 +189,19 @@ int shrinkComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* nois
         status = noiseIn.make(noise->uiWidth, noise->uiHeight, bits, 1);
     for (uint32_t c = 0; status == 0 && c < src->uiComps; ++c) {
         status = CLxPicMemAPI::ExtractComponent(in.pic.pData, in.pic.uiWidthBytes, src->pData,
-                                                src->uiComps, src->uiWidthBytes, c, bits, w, w * h);
+                                                src->uiComps, src->uiWidthBytes, c, moveBits, w, w * h);
         if (status == 0 && noise)
             status = CLxPicMemAPI::ExtractComponent(
                 noiseIn.pic.pData, noiseIn.pic.uiWidthBytes, noise->pData, noise->uiComps,
-                noise->uiWidthBytes, c, bits, noise->uiWidth, noise->uiWidth * noise->uiHeight);
+                noise->uiWidthBytes, c, moveBits, noise->uiWidth,
+                noise->uiWidth * noise->uiHeight);
         if (status == 0)
             status = oneComponent(&out.pic, &in.pic, noise ? &noiseIn.pic : nullptr);
         if (status == 0)
             status =
                 CLxPicMemAPI::StoreComponent(dst->pData, dst->uiComps, dst->uiWidthBytes, c,
-                                             out.pic.pData, out.pic.uiWidthBytes, bits, w, w * h);
+                                             out.pic.pData, out.pic.uiWidthBytes, moveBits, w,
+                                             w * h);
     }
     return status;
 }

@@ -74,12 +74,13 @@ LX_KERNEL_CLONES void countMember(uint32_t key, bool wide, void** hist, void* in
 
 // Byte members of 1, 3 or 4 components over every pixel without a mask:
 // interleaved sub-tables (same bins).
-template <int C, class Bin> void countSplit(Bin* const* hist, const Walk& w)
+template <int C, bool Int, class Bin>
+void countSplit(Bin* const* hist, Bin* intensity, const Walk& w)
 {
     if constexpr (C == 1)
         countBytesSplit(hist[0], w);
     else
-        countPixelsSplit<C>(hist, w);
+        countPixelsSplit<C, Int>(hist, intensity, w);
 }
 
 template <class T, int C, bool Int>
@@ -89,12 +90,14 @@ int count(void** hist, void* intensity, uint32_t binSize, const Walk& w)
         return 0;
     if (binSize != 4 && binSize != 8)
         return -2;
-    if constexpr (sizeof(T) == 1 && C != 0 && !Int) {
+    if constexpr (sizeof(T) == 1 && C != 0 && !(Int && C == 1)) {
         if (w.xStep == 1 && w.yStep == 1 && !w.mask) {
             if (binSize == 4)
-                countSplit<C>(reinterpret_cast<uint32_t* const*>(hist), w);
+                countSplit<C, Int>(reinterpret_cast<uint32_t* const*>(hist),
+                                   static_cast<uint32_t*>(intensity), w);
             else
-                countSplit<C>(reinterpret_cast<uint64_t* const*>(hist), w);
+                countSplit<C, Int>(reinterpret_cast<uint64_t* const*>(hist),
+                                   static_cast<uint64_t*>(intensity), w);
             return 0;
         }
     }

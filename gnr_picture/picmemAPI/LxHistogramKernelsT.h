@@ -91,27 +91,47 @@ template <class Bin> LX_HISTO_INLINE void countBytesSplit(Bin* hist, const Walk&
 }
 
 // Byte samples of C (3 or 4) components, every pixel: even and odd pixels
-// count into tables of their own, summed into the bins at the end.
-template <int C, class Bin> LX_HISTO_INLINE void countPixelsSplit(Bin* const* hist, const Walk& w)
+// count into tables of their own, summed into the bins at the end. With Int
+// the component mean (rounded down, below 256 for bytes) too.
+template <int C, bool Int, class Bin>
+LX_HISTO_INLINE void countPixelsSplit(Bin* const* hist, Bin* intensity, const Walk& w)
 {
-    uint32_t part[2][C][256];
+    uint32_t part[2][C + 1][256];
     std::memset(part, 0, sizeof part);
     const uint32_t m = w.valueMask & 0xFF;
     for (uint32_t y = 0; y < w.rows; ++y) {
         const uint8_t* p = w.src + y * w.pitch;
         uint64_t x = 0;
-        for (; x + 2 <= w.width; x += 2, p += 2 * C)
+        for (; x + 2 <= w.width; x += 2, p += 2 * C) {
+            uint32_t even = 0, odd = 0;
+            for (int c = 0; c < C; ++c) {
+                const uint32_t a = p[c] & m, b = p[C + c] & m;
+                ++part[0][c][a];
+                ++part[1][c][b];
+                even += a;
+                odd += b;
+            }
+            if (Int) {
+                ++part[0][C][even / C];
+                ++part[1][C][odd / C];
+            }
+        }
+        if (x < w.width) {
+            uint32_t sum = 0;
             for (int c = 0; c < C; ++c) {
                 ++part[0][c][p[c] & m];
-                ++part[1][c][p[C + c] & m];
+                sum += p[c] & m;
             }
-        if (x < w.width)
-            for (int c = 0; c < C; ++c)
-                ++part[0][c][p[c] & m];
+            if (Int)
+                ++part[0][C][sum / C];
+        }
     }
     for (int c = 0; c < C; ++c)
         for (uint32_t v = 0; v < 256; ++v)
             hist[c][v] += Bin(part[0][c][v]) + part[1][c][v];
+    if (Int)
+        for (uint32_t v = 0; v < 256; ++v)
+            intensity[v] += Bin(part[0][C][v]) + part[1][C][v];
 }
 
 } // namespace lxhisto

@@ -25,6 +25,7 @@
 #include "gnr_system/string/LxString.h"
 #include "mul_imageformat/gnr_imageformat_qx2/LxFileChunker.h"
 #include "w32_system/LxStrHelpers.h"
+#include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
 
 namespace

@@ -56,11 +56,13 @@ struct Element {
 };
 
 // Scratch kept by the thread between calls; Slot keeps the buffers of one
-// call apart. Null when memory runs out.
+// call apart. Null only when memory runs out (never for n = 0, so an empty
+// region is not taken for a failure).
 template <class T, int Slot> T* scratch(size_t n)
 {
     thread_local std::vector<T> buffer;
-    if (buffer.size() < n) {
+    if (buffer.size() < n || buffer.empty()) {
+        n = n ? n : 1;
         try {
             buffer.resize(n);
         } catch (const std::bad_alloc&) {

@@ -163,7 +163,8 @@ inline int RunQuiet(const std::string& command)
 inline std::string CaseScript()
 {
     return "/usr/bin/python3 " +
-           (std::filesystem::path(__FILE__).parent_path() / "jp2_cases.py").string();
+           (std::filesystem::path(LXTEST_SOURCE_DIR) / "mul_imageformat/gnr_imageformat_jp2/jp2_cases.py")
+               .string();
 }
 
 } // namespace jp2test

@@ -42,7 +42,7 @@ constexpr uint32_t jp2_uuid_4cc = LX_JP2_CODE("uuid");
 constexpr uint32_t jp2_brand = LX_JP2_CODE("jp2 ");
 constexpr uint32_t jp2_signature_word = 0x0D0A870A;
 
-// ICC profile codes of the colour specification box.
+// ICC profile codes of the colour ("colr") box.
 constexpr uint32_t icc_input_device = LX_JP2_CODE("scnr");
 constexpr uint32_t icc_gray_space = LX_JP2_CODE("GRAY");
 constexpr uint32_t icc_rgb_space = LX_JP2_CODE("RGB ");

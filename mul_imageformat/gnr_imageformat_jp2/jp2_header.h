@@ -1,5 +1,5 @@
 // The objects of the JP2 header box ("jp2h"): image header and bit depths,
-// colour specification (with restricted ICC profiles and their conversion to
+// colour ("colr" box, with restricted ICC profiles and their conversion to
 // sRGB), palette, channel mapping and definition, resolution.
 //
 // Each object reads its box from an open jp2_box_reader, is finalised once

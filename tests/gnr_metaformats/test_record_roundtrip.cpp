@@ -190,7 +190,7 @@ SLxCameraSetting SomeCamera()
     s.dCamBinningX = 2;
     s.rcCamChipSrc = CLxRectBase<int>(-1, 2, 1391, 1039);
     s.bFlippedLeftRight = true;
-    s.sSpecSettings = u"<spec/>";
+    s.sSpecSettings = u"<settings mode=\"fast\"/>";
     return s;
 }
 

@@ -1,5 +1,5 @@
 # Debian packages the SDK needs; sourced by scripts/build and scripts/test.
-QUELVIX_BUILD_PACKAGES="g++ cmake make pkg-config zlib1g-dev libexpat1-dev binutils"
+QUELVIX_BUILD_PACKAGES="g++ cmake make pkg-config zlib1g-dev libdeflate-dev libexpat1-dev binutils"
 QUELVIX_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils libopencv-dev libvips-dev python3-pywt python3-numpy python3-scipy python3-skimage libopenjp2-tools python3-jpylyzer"
 
 # Installs what is missing from the given packages (apt-get, when root).

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
-#include "mul_imageformat/gnr_imageformat_qx2/LxQX2InputOpener.h"
-#include "mul_imageformat/LxInputImageFile.h"
 #include "qx2_document_writer.h"
-#include "qx2_format_double.h"
+#include "qx2_reader_support.h"
 
 using namespace chunktest;
 using namespace qx2test;
@@ -14,24 +12,9 @@ using namespace qx2test;
 namespace
 {
 
-struct ReaderRef {
-    ILxInputImageFile* p = nullptr;
-    ~ReaderRef()
-    {
-        if (p)
-            p->Release();
-    }
-    ILxInputImageFile* operator->() const { return p; }
-};
-
 int Open(ChunkStore& store, FormatDouble& format, ReaderRef& reader)
 {
-    CLxByteArray* block = nullptr;
-    (void)block;
-    const int rc = LX_OpenQX2InputFile(&format, store.Wide().c_str(), &reader.p);
-    if (reader.p)
-        reader.p->AddRef();
-    return rc;
+    return OpenReader(store, format, reader);
 }
 
 struct LayoutCase {
@@ -74,15 +57,7 @@ TEST_P(ReaderFrames, FramesEqualTheStoredPixelsAtThePaddedStride)
     FormatDouble format;
     ReaderRef reader;
     CLxByteArray block;
-    if (target == eOnFile) {
-        ASSERT_EQ(0, Open(store, format, reader));
-    } else {
-        const std::string bytes = store.Contents();
-        block.SetData(bytes.data(), uint32_t(bytes.size()), eLxByteArrayOpFromStart,
-                      eLxByteArrayAllocExact);
-        ASSERT_EQ(0, LX_OpenQX2InputMemory(&format, &block, &reader.p));
-        reader.p->AddRef();
-    }
+    ASSERT_EQ(0, OpenReader(store, format, reader, &block));
 
     // Before the attributes were asked for.
     std::string frame(size_t(s.Stride()) * s.height, '\x5A');

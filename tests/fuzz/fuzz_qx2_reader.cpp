@@ -1,0 +1,133 @@
+// libFuzzer target for the QX2 readers: any bytes, opened as a memory block
+// with the reader their version asks for (repaired in memory when the map
+// cannot be read), then every getter with buffers sized from the
+// attributes. Every call must give a status code; the block never changes.
+//
+//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
+//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
+//   cmake --build build-fuzz --target fuzz_qx2_reader make_qx2_corpus
+//   build-fuzz/tests/make_qx2_corpus corpus && build-fuzz/tests/fuzz/fuzz_qx2_reader corpus
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "../mul_imageformat/gnr_imageformat_qx2/qx2_format_double.h"
+#include "gnr_metaformats/LxExperiment.h"
+#include "gnr_metaformats/LxExperimentRecord.h"
+#include "gnr_metaformats/LxPictureMetadata.h"
+#include "gnr_metaformats/LxValueRecords.h"
+#include "gnr_system/LxByteArray.h"
+#include "gnr_system/variant/LxVariant.h"
+#include "mul_imageformat/LxImageAttributes.h"
+#include "mul_imageformat/LxImageUnknownData.h"
+#include "mul_imageformat/LxInputImageFile.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxQX2InputOpener.h"
+
+namespace
+{
+
+// Frames larger than this are not read: the harness, not the reader,
+// sizes the caller's buffer.
+constexpr uint64_t kMaxFrame = 4u << 20;
+
+void Check(bool condition)
+{
+    if (!condition)
+        abort();
+}
+
+void ReadEverything(ILxInputImageFile* reader)
+{
+    SLxImageAttributes a{};
+    const int attributes = reader->GetImageAttributes(a);
+    uint32_t w = 0, h = 0, bits = 0, comps = 0;
+    reader->GetImageInfo(w, h, bits, comps);
+    const uint64_t sample = a.uiBpcInMemory > 8 ? 2 : 1;
+    const uint64_t stride = (uint64_t(a.uiWidth) * a.uiComp * sample + 3) / 4 * 4;
+    const uint64_t frameBytes = stride * a.uiHeight;
+    if (attributes == 0 && frameBytes > 0 && frameBytes <= kMaxFrame) {
+        Check(a.uiWidthBytes == stride);
+        // A guard after the frame: the reader writes exactly one frame.
+        std::vector<uint8_t> frame(size_t(frameBytes) + 16, 0xA5);
+        for (uint32_t seq : {0u, 1u, 2u, a.uiSequenceCount, 10000000u})
+            reader->GetImageData(seq, frame.data(), 0, 0);
+        reader->GetImageDataFirst(frame.data(), 0, 0);
+        for (size_t i = 0; i < 16; ++i)
+            Check(frame[size_t(frameBytes) + i] == 0xA5);
+        std::vector<uint8_t> plane(size_t(a.uiWidth) * sample * a.uiHeight + 1);
+        reader->GetImageDataComponent(0, a.uiComp - 1, plane.data(),
+                                      uint32_t(a.uiWidth * sample), 1);
+        const uint64_t binaryBytes = (uint64_t(a.uiWidth) + 31) / 32 * 4 * a.uiHeight;
+        if (binaryBytes <= kMaxFrame) {
+            std::vector<uint8_t> binary(size_t(binaryBytes) + 1);
+            reader->GetImageBinary(binary.data());
+        }
+        uint32_t pw = 24, ph = 16;
+        std::vector<uint8_t> preview(size_t((pw * 3 + 3) / 4 * 4) * ph);
+        if (reader->GetPreviewImage(pw, ph, nullptr, true, 0, 0) == 0)
+            reader->GetPreviewImage(pw, ph, preview.data(), true, 0, 0);
+    }
+    uint32_t fw = 100, fh = 100;
+    reader->GetPreviewImage(fw, fh, nullptr, false, 0, 0);
+    for (uint32_t seq : {0u, 1u, 5u}) {
+        SLxPictureMetadata md;
+        reader->GetImageMetadata(seq, md, 0);
+        double cal = 0, aspect = 0;
+        CLxStringW objective, objects;
+        reader->GetCalibration(seq, cal, aspect, objective);
+        reader->GetReportObjectsSeq(seq, objects);
+        CLxByteArray bytes;
+        reader->GetCustomDataSeq(u"name", seq, bytes);
+        CLxVariant v;
+        reader->GetCustomDataVarSeq(u"name", seq, v);
+    }
+    SLxExperiment experiment;
+    reader->GetExperiment(experiment, 0);
+    SLxExperimentRecord events;
+    reader->GetEvents(events, 0);
+    SLxExperimentRecord::Free(events);
+    double t = 0;
+    reader->GetAcqTime(t);
+    CLxStringW objects;
+    reader->GetReportObjects(objects);
+    SLxImageTextInfo texts;
+    reader->GetTextInfo(texts);
+    CLxByteArray bytes;
+    reader->GetCustomData(u"name", bytes);
+    reader->GetCustomData(u"AcqTimesCache", bytes);
+    CLxVariant v;
+    reader->GetCustomDataVar(u"AcqTimeV1_0", v);
+    ILxImageUnknownData* keeper = nullptr;
+    if (reader->GetUnknownData(&keeper) == 0) {
+        std::vector<uint8_t> piece(4096);
+        for (uint32_t i = 0; i < keeper->GetChunkCount(); ++i) {
+            uint32_t size = uint32_t(piece.size());
+            Check(keeper->ReadChunkData(i, 0, piece.data(), &size) == 0);
+        }
+        keeper->Release();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > (8u << 20))
+        return 0;
+    CLxByteArray block;
+    if (size)
+        block.SetData(data, uint32_t(size), eLxByteArrayOpFromStart, eLxByteArrayAllocExact);
+    static qx2test::FormatDouble format;
+    ILxInputImageFile* reader = nullptr;
+    const int rc = LX_OpenQX2InputMemory(&format, &block, &reader);
+    Check((rc == 0) == (reader != nullptr));
+    if (reader) {
+        reader->AddRef();
+        ReadEverything(reader);
+        reader->Release();
+    }
+    Check(block.GetSize() == size && (size == 0 || memcmp(block.GetData(), data, size) == 0));
+    return 0;
+}

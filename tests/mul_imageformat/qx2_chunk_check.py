@@ -9,6 +9,17 @@
                                       chunk between chunks
   qx2_chunk_check.py build FOLDER     write chunk files for a reader to read and
                                       FOLDER/manifest.txt with what it must find
+  qx2_chunk_check.py build-documents FOLDER
+                                      write QX2 documents (attributes XML,
+                                      zlib.compress frames, time caches, no
+                                      map, rewritten names, gaps, version
+                                      1.0) and FOLDER/documents.txt with the
+                                      frames a reader must give
+  qx2_chunk_check.py check-repaired FILE...
+                                      a document repaired on open: a finished
+                                      chunk file whose attributes count every
+                                      frame and whose time cache, when there
+                                      is one, holds the contiguous frames' times
 
 Layout (little-endian): every chunk starts at a multiple of 4096: u32 magic
 0x0ABECEDA, u32 name length N, u64 data length D (high half 0), N name bytes
@@ -20,8 +31,11 @@ Standard library only.
 """
 import os
 import random
+import re
 import struct
 import sys
+import xml.etree.ElementTree as ET
+import zlib
 
 MAGIC = 0x0ABECEDA
 MAGIC_BYTES = struct.pack("<I", MAGIC)
@@ -255,6 +269,146 @@ def build(folder):
         f.write("\n".join(manifest) + "\n")
 
 
+# ---- QX2 documents: the chunks of a document, written from their layout.
+
+FRAME_NAME = re.compile(rb"^ImageDataSeq\|(0|[1-9][0-9]{0,7})!$")
+
+
+def attributes_xml(values):
+    """The variant XML of the attributes: a list of typed items."""
+    items = "".join('<%s runtype="%s" value="%s"/>' % (key, kind, value)
+                    for key, kind, value in values)
+    return ('<?xml version="1.0" encoding="UTF-8"?><variant version="1.0">'
+            '<attributes runtype="CLxListVariant">%s</attributes></variant>' % items).encode()
+
+
+def read_attributes(payload):
+    root = ET.fromstring(payload.decode("utf-8"))
+    record = list(root)[0]
+    return {item.tag: item.get("value") for item in record}
+
+
+class Document:
+    """A document of width x height, comps components of 8 or 16 bits."""
+
+    def __init__(self, version, width, height, comps, bits, compressed, stride=0):
+        self.version, self.width, self.height = version, width, height
+        self.comps, self.bits, self.compressed = comps, bits, compressed
+        self.sample = 2 if bits > 8 else 1
+        self.row = width * comps * self.sample
+        self.stored = max(stride, self.row) if version == b"Ver2.1" else self.row
+        self.builder = Builder()
+        self.builder.data = bytearray(signature(version))
+
+    def attributes(self, count):
+        values = [("uiWidth", "lx_uint32", self.width), ("uiWidthBytes", "lx_uint32", self.stored),
+                  ("uiHeight", "lx_uint32", self.height), ("uiComp", "lx_uint32", self.comps),
+                  ("uiBpcInMemory", "lx_uint32", 8 * self.sample),
+                  ("uiBpcSignificant", "lx_uint32", self.bits),
+                  ("uiSequenceCount", "lx_uint32", count),
+                  ("uiTileWidth", "lx_uint32", self.width), ("uiTileHeight", "lx_uint32", self.height),
+                  ("eCompression", "lx_int32", 0 if self.compressed else 2),
+                  ("dCompressionParam", "double", "4")]
+        self.builder.add(b"ImageAttributes!", attributes_xml(values))
+
+    def pixels(self, f, stride):
+        rows = bytearray(stride * self.height)
+        for y in range(self.height):
+            for i in range(self.row):
+                rows[y * stride + i] = (f * 31 + y * 7 + i * 3) & 0xFF
+        return bytes(rows)
+
+    def expected(self, f):
+        return self.pixels(f, (self.row + 3) // 4 * 4)
+
+    def frame(self, f, time):
+        raw = self.pixels(f, self.stored)
+        payload = zlib.compress(raw, 4) if self.compressed else raw
+        if self.version == b"Ver2.1":
+            payload = struct.pack("<d", time) + payload
+        self.builder.add(b"ImageDataSeq|%d!" % f, payload)
+
+    def time_cache(self, times):
+        self.builder.add(b"CustomData|AcqTimesCache!", b"".join(struct.pack("<d", t) for t in times))
+
+
+def build_documents(folder):
+    os.makedirs(folder, exist_ok=True)
+    lines = []
+
+    def save(name, doc, count, frames, missing=()):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(bytes(doc.builder.data))
+        lines.append("document %s %d" % (name, count))
+        for index in frames:
+            lines.append("frame %d %s" % (index, doc.expected(index).hex()))
+        for index in missing:
+            lines.append("missing %d" % index)
+
+    # Finished, twelve frames of an odd width, its map and time cache.
+    d = Document(b"Ver2.1", 13, 5, 1, 8, True)
+    d.attributes(12)
+    for f in range(12):
+        d.frame(f, 10.0 * f)
+    d.time_cache([10.0 * f for f in range(12)])
+    d.builder.finish()
+    save("finished_v21", d, 12, range(12))
+
+    # No map, raw 16-bit colour frames, frame 3 written twice.
+    d = Document(b"Ver2.1", 3, 4, 3, 12, False)
+    d.attributes(0)
+    for f in (0, 1, 2, 3, 4, 3):
+        d.frame(f, 5.0 * f)
+    save("unfinished_v21", d, 5, range(5))
+
+    # No map and a gap: frame 2 never written.
+    d = Document(b"Ver2.1", 5, 3, 3, 8, True, stride=20)
+    d.attributes(0)
+    for f in (0, 1, 3):
+        d.frame(f, 1.0 + f)
+    save("gap_v21", d, 4, (0, 1, 3), missing=(2,))
+
+    # Version 1.0 without map, eleven frames.
+    d = Document(b"Ver1.0", 101, 3, 1, 8, True)
+    d.attributes(0)
+    for f in range(11):
+        d.frame(f, 0.0)
+    save("unfinished_v10", d, 11, range(11))
+
+    with open(os.path.join(folder, "documents.txt"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def check_repaired(path):
+    verify(path, tolerant=True)
+    with open(path, "rb") as f:
+        data = f.read()
+    chunks = walk(data, True)
+    version = data[chunks[0][2]:chunks[0][2] + 64].split(b"\0", 1)[0]
+    latest = {}
+    for offset, name, dstart, dlen in chunks[1:-1]:
+        latest[name] = data[dstart:dstart + dlen]
+    frames = sorted(int(FRAME_NAME.match(n).group(1)) for n in latest if FRAME_NAME.match(n))
+    count = frames[-1] + 1 if frames else 1
+    if b"ImageAttributes!" not in latest:
+        raise Fault("no attributes")
+    if int(read_attributes(latest[b"ImageAttributes!"]).get("uiSequenceCount", -1)) != count:
+        raise Fault("the attributes do not count %d frames" % count)
+    cache = latest.get(b"CustomData|AcqTimesCache!")
+    contiguous = frames == list(range(count))
+    if version == b"Ver1.0" or not contiguous:
+        if cache is not None and not contiguous:
+            raise Fault("a time cache over a gap")
+        if cache is not None and version == b"Ver1.0":
+            raise Fault("a time cache in a version 1.0 file")
+        return
+    if cache is None:
+        raise Fault("no time cache for contiguous frames")
+    headers = b"".join(latest[b"ImageDataSeq|%d!" % f][:8] for f in frames)
+    if cache != headers:
+        raise Fault("the time cache differs from the frames' times")
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] in ("verify", "verify-repaired"):
         for path in argv[2:]:
@@ -266,6 +420,17 @@ def main(argv):
         return 0
     if len(argv) == 3 and argv[1] == "build":
         build(argv[2])
+        return 0
+    if len(argv) == 3 and argv[1] == "build-documents":
+        build_documents(argv[2])
+        return 0
+    if len(argv) >= 3 and argv[1] == "check-repaired":
+        for path in argv[2:]:
+            try:
+                check_repaired(path)
+            except Fault as fault:
+                print("%s: %s" % (path, fault), file=sys.stderr)
+                return 1
         return 0
     print(__doc__, file=sys.stderr)
     return 2

@@ -337,6 +337,10 @@ TEST_P(ReaderCrashImage, ReopensWithEveryCompleteFrame)
         ExpectFrame(reader.p, kSpec, f);
     reader.Reset();
     ExpectIndependentCheckPasses(store.Path(), true);
+    // The writer's own time cache survives the removed frame, so only the
+    // other cuts are held to the repaired document's rules.
+    if (HaveIndependentCheck() && std::string(c.name) != "Frame2Removed")
+        EXPECT_EQ(0, RunIndependentCheck("check-repaired '" + store.Path() + "'"));
     const size_t hash = FileHash(store.Path());
     ASSERT_EQ(0, OpenReader(store, format, reader));
     for (uint32_t f : c.frames)

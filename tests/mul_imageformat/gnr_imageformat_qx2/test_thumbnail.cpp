@@ -253,4 +253,36 @@ TEST(MakeThumbnail, UnsupportedFormatsAndBadSizesWriteNothing)
     }
 }
 
+// Every divisor and the window's start, one at a time: -4 and nothing
+// written; a window that starts at the thumbnail's edge writes nothing.
+TEST(MakeThumbnail, EachBadSizeOrStartIsRefused)
+{
+    struct Args {
+        uint32_t W, H, X0, Y0, srcW, srcH, FW, FH;
+        int result;
+    };
+    const Args good{8, 8, 0, 0, 16, 16, 16, 16, 0};
+    const Args cases[] = {
+        {0, 8, 0, 0, 16, 16, 16, 16, -4}, {8, 0, 0, 0, 16, 16, 16, 16, -4},
+        {8, 8, 9, 0, 16, 16, 16, 16, -4}, {8, 8, 0, 9, 16, 16, 16, 16, -4},
+        {8, 8, 0, 0, 0, 16, 16, 16, -4},  {8, 8, 0, 0, 16, 0, 16, 16, -4},
+        {8, 8, 0, 0, 16, 16, 0, 16, -4},  {8, 8, 0, 0, 16, 16, 16, 0, -4},
+        {8, 8, 8, 0, 16, 16, 16, 16, 0}, // X0 = W: no column to write
+        {8, 8, 0xFFFFFFFFu, 0, 16, 16, 16, 16, -4},
+    };
+    std::vector<uint8_t> src(16 * 16, 1);
+    for (const Args& c : cases) {
+        std::vector<uint8_t> dst(8 * 8, 0x55);
+        EXPECT_EQ(c.result, MakeThumbnail(dst.data(), 8, 8, 8, c.W, c.H, c.X0, c.Y0, src.data(),
+                                          c.srcW, c.srcH, 16, 1, 8, c.FW, c.FH))
+            << c.W << " " << c.H << " " << c.X0 << " " << c.Y0;
+        EXPECT_EQ(std::vector<uint8_t>(8 * 8, 0x55), dst);
+    }
+    std::vector<uint8_t> dst(8 * 8, 0x55);
+    EXPECT_EQ(good.result, MakeThumbnail(dst.data(), 8, 8, 8, good.W, good.H, good.X0, good.Y0,
+                                         src.data(), good.srcW, good.srcH, 16, 1, 8, good.FW,
+                                         good.FH));
+    EXPECT_EQ(std::vector<uint8_t>(8 * 8, 1), dst);
+}
+
 } // namespace

@@ -43,8 +43,8 @@ bool IsCustomSeq(const char* name, const char* prefix)
         return false;
     const char* rest = name + n;
     const char* bang = strchr(rest, '!');
-    const char* bar = bang ? static_cast<const char*>(memrchr(rest, '|', size_t(bang - rest)))
-                           : nullptr;
+    const char* bar =
+        bang ? static_cast<const char*>(memrchr(rest, '|', size_t(bang - rest))) : nullptr;
     uint32_t index = 0;
     return bar && bar != rest && bang[1] == 0 && ParseDecimal(bar + 1, bang, &index);
 }
@@ -92,9 +92,14 @@ bool ParseIndexed(const char* name, const char* prefix, uint32_t* index)
 
 bool IsKnown(const char* name)
 {
-    static const char* const kFixed[] = {
-        LxChunkLayout::kSignatureName, LxChunkLayout::kMapChunkName, kExperiment, kEvents,
-        kBinary, kTextInfo, kAttributes, kReportObjects};
+    static const char* const kFixed[] = {LxChunkLayout::kSignatureName,
+                                         LxChunkLayout::kMapChunkName,
+                                         kExperiment,
+                                         kEvents,
+                                         kBinary,
+                                         kTextInfo,
+                                         kAttributes,
+                                         kReportObjects};
     static const char* const kIndexed[] = {kMetadataPrefix, kCalibrationPrefix,
                                            kReportObjectsPrefix, kFramePrefix};
     for (const char* fixed : kFixed)

@@ -27,8 +27,7 @@ bool LX_QX2FrameLayout(const SLxImageAttributes& a, SLxQX2FrameLayout* layout)
         return false;
     // A row size of 0 (never written by a writer) reads as unpadded rows.
     const uint64_t stored = a.uiWidthBytes ? a.uiWidthBytes : rowBytes;
-    if (stride > UINT32_MAX || stride * a.uiHeight > UINT32_MAX ||
-        stored * a.uiHeight > UINT32_MAX)
+    if (stride > UINT32_MAX || stride * a.uiHeight > UINT32_MAX || stored * a.uiHeight > UINT32_MAX)
         return false;
     *layout = SLxQX2FrameLayout{rowBytes, stride, stored, a.uiHeight};
     return true;

@@ -14,8 +14,8 @@ struct libdeflate_decompressor;
 
 // The frame layout of a document, all sizes in 64 bits.
 struct SLxQX2FrameLayout {
-    uint64_t qwRowBytes;    // the pixels of one row
-    uint64_t qwStride;      // rows of the frame buffers handed out
+    uint64_t qwRowBytes;     // the pixels of one row
+    uint64_t qwStride;       // rows of the frame buffers handed out
     uint64_t qwStoredStride; // rows as stored
     uint64_t qwHeight;
 

@@ -384,10 +384,9 @@ int CLxQX2InputFile::GetImageDataComponent(uint32_t seq, uint32_t component, voi
     rc = GetImageData(seq, frame.data(), 0, 0);
     if (rc != 0)
         return rc;
-    return CLxPicMemAPI::CopyComponent(destination, destinationComponents, destinationWidthBytes,
-                                       0, frame.data(), a.uiComp, uint32_t(layout.qwStride),
-                                       component, a.uiBpcInMemory, a.uiWidth,
-                                       a.uiWidth * a.uiHeight);
+    return CLxPicMemAPI::CopyComponent(destination, destinationComponents, destinationWidthBytes, 0,
+                                       frame.data(), a.uiComp, uint32_t(layout.qwStride), component,
+                                       a.uiBpcInMemory, a.uiWidth, a.uiWidth * a.uiHeight);
 }
 
 int CLxQX2InputFile::GetPreviewImage(uint32_t& width, uint32_t& height, uint8_t* destination,

@@ -159,8 +159,7 @@ class CLxQX2InputFile_V01 : public CLxQX2InputFile
     static int Create(ILxImageFormat* format, const CLxStringW& fileName,
                       const CLxFileChunker& chunker, ILxInputImageFile** reader);
     static int CreateFromWriter(ILxImageFormat* format, const CLxStringW& fileName,
-                                const CLxFileChunker& writerChunker,
-                                CLxQX2InputFile_V01** reader);
+                                const CLxFileChunker& writerChunker, CLxQX2InputFile_V01** reader);
 
     // Each frame's own record.
     int GetImageMetadata(uint32_t seq, SLxPictureMetadata& metadata, uint32_t reserved) override;

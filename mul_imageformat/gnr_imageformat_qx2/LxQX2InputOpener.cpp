@@ -36,8 +36,7 @@ int LX_OpenQX2InputFile(ILxImageFormat* format, const char16_t* fileName,
     return rc;
 }
 
-int LX_OpenQX2InputMemory(ILxImageFormat* format, CLxByteArray* block,
-                          ILxInputImageFile** reader)
+int LX_OpenQX2InputMemory(ILxImageFormat* format, CLxByteArray* block, ILxInputImageFile** reader)
 {
     if (!reader)
         return -4;

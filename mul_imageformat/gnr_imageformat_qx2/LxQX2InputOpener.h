@@ -18,5 +18,4 @@ int LX_OpenQX2InputFile(ILxImageFormat* format, const char16_t* fileName,
                         ILxInputImageFile** reader);
 // The block stays alive and unchanged while the reader uses it; a block
 // without a readable map is repaired in memory.
-int LX_OpenQX2InputMemory(ILxImageFormat* format, CLxByteArray* block,
-                          ILxInputImageFile** reader);
+int LX_OpenQX2InputMemory(ILxImageFormat* format, CLxByteArray* block, ILxInputImageFile** reader);

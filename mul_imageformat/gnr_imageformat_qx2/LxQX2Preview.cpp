@@ -79,8 +79,7 @@ int ToTrueColor(const uint8_t* frame, uint32_t frameStride, const SLxImageAttrib
     }
     if (rc == 0)
         rc = CLxPicMemAPI::ConvertToTrueColor(dst, dstStride, masked.data(), a.uiComp,
-                                              a.uiBpcInMemory, frameStride, a.uiWidth, count,
-                                              &lut);
+                                              a.uiBpcInMemory, frameStride, a.uiWidth, count, &lut);
     SLxLut::Free(&lut);
     return rc;
 }
@@ -116,7 +115,6 @@ int LX_QX2RenderPreview(const uint8_t* frame, uint32_t frameStride, const SLxIma
     }
     const int rc = ToTrueColor(frame, frameStride, a, md, picture.data());
     if (rc == 0)
-        LX_QX2StretchTrueColor(destination, width, height, picture.data(), a.uiWidth,
-                               a.uiHeight);
+        LX_QX2StretchTrueColor(destination, width, height, picture.data(), a.uiWidth, a.uiHeight);
     return rc;
 }

@@ -85,8 +85,7 @@ SLxQX2RescanContext::SLxQX2RescanContext(bool version1, CLxQX2Serializer* serial
 {
 }
 
-int LX_QX2RescanCallback(const uint8_t* header, CLxStringA& name, CLxByteArray& data,
-                         void* context)
+int LX_QX2RescanCallback(const uint8_t* header, CLxStringA& name, CLxByteArray& data, void* context)
 {
     SLxQX2RescanContext& c = *static_cast<SLxQX2RescanContext*>(context);
     if (header) {

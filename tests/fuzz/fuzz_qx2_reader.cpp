@@ -57,8 +57,8 @@ void ReadEverything(ILxInputImageFile* reader)
         for (size_t i = 0; i < 16; ++i)
             Check(frame[size_t(frameBytes) + i] == 0xA5);
         std::vector<uint8_t> plane(size_t(a.uiWidth) * sample * a.uiHeight + 1);
-        reader->GetImageDataComponent(0, a.uiComp - 1, plane.data(),
-                                      uint32_t(a.uiWidth * sample), 1);
+        reader->GetImageDataComponent(0, a.uiComp - 1, plane.data(), uint32_t(a.uiWidth * sample),
+                                      1);
         const uint64_t binaryBytes = (uint64_t(a.uiWidth) + 31) / 32 * 4 * a.uiHeight;
         if (binaryBytes <= kMaxFrame) {
             std::vector<uint8_t> binary(size_t(binaryBytes) + 1);

@@ -84,11 +84,11 @@ std::string Document(const SSpec& s)
         Check(chunker.WriteChunk(name.c_str(), data.data(), uint32_t(data.size())));
     };
     CLxVariant a(CLxListVariant(), CLxStringW(u"a"));
-    const uint32_t values[] = {s.width, row, s.height, s.comps, s.bits > 8 ? 16u : 8u, s.bits,
-                               s.frames, s.width, s.height};
-    const char16_t* keys[] = {u"uiWidth",         u"uiWidthBytes",     u"uiHeight",
-                              u"uiComp",          u"uiBpcInMemory",    u"uiBpcSignificant",
-                              u"uiSequenceCount", u"uiTileWidth",      u"uiTileHeight"};
+    const uint32_t values[] = {s.width, row,      s.height, s.comps, s.bits > 8 ? 16u : 8u,
+                               s.bits,  s.frames, s.width,  s.height};
+    const char16_t* keys[] = {u"uiWidth",         u"uiWidthBytes",  u"uiHeight",
+                              u"uiComp",          u"uiBpcInMemory", u"uiBpcSignificant",
+                              u"uiSequenceCount", u"uiTileWidth",   u"uiTileHeight"};
     for (int i = 0; i < 9; ++i)
         a.Append(CLxVariant(values[i], CLxStringW(keys[i])));
     a.Append(CLxVariant(s.zlib ? 0 : 2, CLxStringW(u"eCompression")));
@@ -100,8 +100,7 @@ std::string Document(const SSpec& s)
         for (size_t i = 0; i < raw.size(); ++i)
             raw[i] = char(i * 7 + f * 13 + (i >> 5));
         const std::string pixels = s.zlib ? Zlib(raw) : raw;
-        chunk("ImageDataSeq|" + std::to_string(f) + "!",
-              v1 ? pixels : Double(100.0 * f) + pixels);
+        chunk("ImageDataSeq|" + std::to_string(f) + "!", v1 ? pixels : Double(100.0 * f) + pixels);
         times += Double(100.0 * f);
         if (v1 || f == 0) {
             SLxPictureMetadata md;
@@ -153,10 +152,10 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(g_folder, ec);
 
     const SSpec specs[] = {
-        {"Ver2.1", 101, 5, 1, 8, true, 3, true},   {"Ver2.1", 5, 4, 3, 8, false, 2, true},
-        {"Ver2.1", 3, 6, 3, 12, true, 2, true},    {"Ver2.1", 16, 4, 1, 16, false, 3, false},
-        {"Ver1.0", 101, 5, 1, 8, true, 3, true},   {"Ver1.0", 5, 4, 3, 16, false, 2, true},
-        {"Ver1.0", 7, 3, 1, 8, true, 2, false},    {"Ver2.0", 8, 2, 1, 8, true, 1, true},
+        {"Ver2.1", 101, 5, 1, 8, true, 3, true}, {"Ver2.1", 5, 4, 3, 8, false, 2, true},
+        {"Ver2.1", 3, 6, 3, 12, true, 2, true},  {"Ver2.1", 16, 4, 1, 16, false, 3, false},
+        {"Ver1.0", 101, 5, 1, 8, true, 3, true}, {"Ver1.0", 5, 4, 3, 16, false, 2, true},
+        {"Ver1.0", 7, 3, 1, 8, true, 2, false},  {"Ver2.0", 8, 2, 1, 8, true, 1, true},
     };
     int n = 0;
     for (const SSpec& s : specs)
@@ -164,8 +163,14 @@ int main(int argc, char** argv)
     // Crash cuts of one document: block boundaries, inside a header, a
     // name, data, padding, the map and the end record.
     const std::string doc = Document(specs[0]);
-    const size_t cuts[] = {4096, 8192, 8192 + 9, 8192 + 20, 12288 + 40, 12288 + 3000,
-                           doc.size() - 4096 - 100, doc.size() - 20};
+    const size_t cuts[] = {4096,
+                           8192,
+                           8192 + 9,
+                           8192 + 20,
+                           12288 + 40,
+                           12288 + 3000,
+                           doc.size() - 4096 - 100,
+                           doc.size() - 20};
     for (size_t cut : cuts)
         if (cut < doc.size())
             Save("cut_" + std::to_string(cut), doc.substr(0, cut));

@@ -89,8 +89,8 @@ inline std::string Zlib(const std::string& raw, int level = 4)
 {
     uLongf size = compressBound(uLong(raw.size()));
     std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(&out[0]), &size,
-              reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()), level);
+    compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(raw.data()),
+              uLong(raw.size()), level);
     out.resize(size);
     return out;
 }

@@ -48,13 +48,13 @@ class FormatDouble : public ILxImageFormat, public CLxClass
     {
         return -2;
     }
-    int CopyFile(const char16_t*, const char16_t*, bool, const std::atomic<int>*,
-                 LX_PFN_ASYNC_COPY, uintptr_t) override
+    int CopyFile(const char16_t*, const char16_t*, bool, const std::atomic<int>*, LX_PFN_ASYNC_COPY,
+                 uintptr_t) override
     {
         return -2;
     }
-    int MoveFile(const char16_t*, const char16_t*, bool, const std::atomic<int>*,
-                 LX_PFN_ASYNC_COPY, uintptr_t) override
+    int MoveFile(const char16_t*, const char16_t*, bool, const std::atomic<int>*, LX_PFN_ASYNC_COPY,
+                 uintptr_t) override
     {
         return -2;
     }

@@ -150,7 +150,8 @@ const DamageCase kDamage[] = {
      [](const SDocSpec& s) { return Header(s) + FrameBytes(s, 0, s.StoredStride()).substr(1); },
      -9},
     // Unpadded stored rows go through scratch memory first.
-    {"StreamOfATinyFrameV1", true, true, [](const SDocSpec&) { return Zlib(std::string(100, '\0')); }, -9},
+    {"StreamOfATinyFrameV1", true, true,
+     [](const SDocSpec&) { return Zlib(std::string(100, '\0')); }, -9},
 };
 
 class ReaderDamagedFrames : public ::testing::TestWithParam<DamageCase>

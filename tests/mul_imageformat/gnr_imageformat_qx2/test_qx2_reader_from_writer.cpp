@@ -57,9 +57,9 @@ TEST_P(ReaderFromWriter, SeesTheFramesWrittenAndIsRefreshedByTheWriter)
 
     // The old refresh names are no way in from outside.
     CLxByteArray bytes;
-    EXPECT_EQ(-4, reader->GetCustomDataSeq(u"HACK_SET_m_fileChunker",
-                                           uint32_t(reinterpret_cast<uintptr_t>(&w.Chunker())),
-                                           bytes));
+    EXPECT_EQ(-4,
+              reader->GetCustomDataSeq(u"HACK_SET_m_fileChunker",
+                                       uint32_t(reinterpret_cast<uintptr_t>(&w.Chunker())), bytes));
     EXPECT_EQ(-4, reader->GetCustomDataSeq(u"HACK_SET_m_uiTotalSeqCount", 9, bytes));
     ASSERT_EQ(0, reader->GetImageAttributes(a));
     EXPECT_EQ(3u, a.uiSequenceCount);
@@ -83,7 +83,8 @@ TEST(ReaderFromWriterV1, FrameCountFromTheMap)
     ASSERT_EQ(0, w.Frame(4));
     FormatDouble format;
     CLxQX2InputFile_V01* reader = nullptr;
-    ASSERT_EQ(0, CLxQX2InputFile_V01::CreateFromWriter(&format, CLxStringW(), w.Chunker(), &reader));
+    ASSERT_EQ(0,
+              CLxQX2InputFile_V01::CreateFromWriter(&format, CLxStringW(), w.Chunker(), &reader));
     reader->AddRef();
     SLxImageAttributes a{};
     ASSERT_EQ(0, reader->GetImageAttributes(a));

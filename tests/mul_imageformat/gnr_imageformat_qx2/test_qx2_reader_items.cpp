@@ -206,7 +206,8 @@ TEST_F(ReaderItems, CustomNamesGoThroughUtf8)
         ASSERT_EQ(0, w.Attributes(1));
         ASSERT_EQ(0, w.Chunk("CustomData|Z\xc3\xa4hler \xc2\xb5m!", "raw"));
         ASSERT_EQ(0, w.Chunk("CustomDataSeq|\xe2\x88\x91|7!", "seq"));
-        ASSERT_EQ(0, w.Chunk("CustomDataVarSeq|\xe2\x88\x91|7!", Xml(CLxVariant(9, CLxStringW(u"v")))));
+        ASSERT_EQ(
+            0, w.Chunk("CustomDataVarSeq|\xe2\x88\x91|7!", Xml(CLxVariant(9, CLxStringW(u"v")))));
         ASSERT_EQ(0, w.Chunk("CustomData|!", "empty name"));
         ASSERT_EQ(0, w.Chunk("CustomDataSeq|HACK_SET_m_uiTotalSeqCount|1!", "stored"));
         ASSERT_EQ(0, w.Finish());

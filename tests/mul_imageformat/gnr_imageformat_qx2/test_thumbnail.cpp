@@ -263,10 +263,14 @@ TEST(MakeThumbnail, EachBadSizeOrStartIsRefused)
     };
     const Args good{8, 8, 0, 0, 16, 16, 16, 16, 0};
     const Args cases[] = {
-        {0, 8, 0, 0, 16, 16, 16, 16, -4}, {8, 0, 0, 0, 16, 16, 16, 16, -4},
-        {8, 8, 9, 0, 16, 16, 16, 16, -4}, {8, 8, 0, 9, 16, 16, 16, 16, -4},
-        {8, 8, 0, 0, 0, 16, 16, 16, -4},  {8, 8, 0, 0, 16, 0, 16, 16, -4},
-        {8, 8, 0, 0, 16, 16, 0, 16, -4},  {8, 8, 0, 0, 16, 16, 16, 0, -4},
+        {0, 8, 0, 0, 16, 16, 16, 16, -4},
+        {8, 0, 0, 0, 16, 16, 16, 16, -4},
+        {8, 8, 9, 0, 16, 16, 16, 16, -4},
+        {8, 8, 0, 9, 16, 16, 16, 16, -4},
+        {8, 8, 0, 0, 0, 16, 16, 16, -4},
+        {8, 8, 0, 0, 16, 0, 16, 16, -4},
+        {8, 8, 0, 0, 16, 16, 0, 16, -4},
+        {8, 8, 0, 0, 16, 16, 16, 0, -4},
         {8, 8, 8, 0, 16, 16, 16, 16, 0}, // X0 = W: no column to write
         {8, 8, 0xFFFFFFFFu, 0, 16, 16, 16, 16, -4},
     };
@@ -279,9 +283,9 @@ TEST(MakeThumbnail, EachBadSizeOrStartIsRefused)
         EXPECT_EQ(std::vector<uint8_t>(8 * 8, 0x55), dst);
     }
     std::vector<uint8_t> dst(8 * 8, 0x55);
-    EXPECT_EQ(good.result, MakeThumbnail(dst.data(), 8, 8, 8, good.W, good.H, good.X0, good.Y0,
-                                         src.data(), good.srcW, good.srcH, 16, 1, 8, good.FW,
-                                         good.FH));
+    EXPECT_EQ(good.result,
+              MakeThumbnail(dst.data(), 8, 8, 8, good.W, good.H, good.X0, good.Y0, src.data(),
+                            good.srcW, good.srcH, 16, 1, 8, good.FW, good.FH));
     EXPECT_EQ(std::vector<uint8_t>(8 * 8, 1), dst);
 }
 

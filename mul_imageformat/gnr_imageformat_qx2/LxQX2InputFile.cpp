@@ -165,14 +165,19 @@ int CLxQX2InputFile::ReadMetadata(const char* name, SLxPictureMetadata& md)
 
 int CLxQX2InputFile::ReadAttributes(SLxImageAttributes& attributes)
 {
-    CLxVariant v;
-    const int rc = ReadVariant(kAttributes, v);
-    if (rc != 0)
-        return rc;
-    SLxImageAttributes read{};
-    LX_QX2AttributesFromVariant(v, read);
-    attributes = read;
-    m_compression = read.eCompression;
+    // A finished file's attributes never change; a writer's may, until it
+    // closes.
+    if (!m_bAttributesKnown || m_bFromWriter) {
+        CLxVariant v;
+        const int rc = ReadVariant(kAttributes, v);
+        if (rc != 0)
+            return rc;
+        m_attributes = SLxImageAttributes{};
+        LX_QX2AttributesFromVariant(v, m_attributes);
+        m_bAttributesKnown = true;
+    }
+    attributes = m_attributes;
+    m_compression = m_attributes.eCompression;
     return 0;
 }
 

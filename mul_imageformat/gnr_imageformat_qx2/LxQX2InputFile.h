@@ -112,6 +112,8 @@ class CLxQX2InputFile : public ILxInputImageFile
   private:
     int FrameLayout(SLxQX2FrameLayout* layout);
 
+    bool m_bAttributesKnown = false;
+    SLxImageAttributes m_attributes{};
     CLxQX2FrameDecoder m_decoder;
     CLxByteArray m_frameChunk;
     bool m_bLayoutKnown = false;

@@ -1,7 +1,15 @@
-// libFuzzer target for the QX2 readers: any bytes, opened as a memory block
-// with the reader their version asks for (repaired in memory when the map
-// cannot be read), then every getter with buffers sized from the
-// attributes. Every call must give a status code; the block never changes.
+// libFuzzer target for the QX2 readers: a memory block opened with the
+// reader its version asks for (repaired in memory when the map cannot be
+// read), then every getter with buffers sized from the attributes. Every
+// call must give a status code; the block never changes.
+//
+// The first input byte chooses how the rest becomes the block: with its two
+// low bits 0 the bytes are taken as they are; otherwise they are chunk
+// records (u8 name length, name, u16 data length, data), which the chunk
+// layer writes into a block of version "Ver1.0" (bit 2) or "Ver2.1",
+// finished with its map (bit 0) or left unfinished for the repair. The
+// records keep inputs small and let mutations work on chunk contents; the
+// layout itself is the chunk file target's.
 //
 //   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
@@ -10,7 +18,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "../mul_imageformat/gnr_imageformat_qx2/qx2_format_double.h"
@@ -23,6 +33,7 @@
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxImageUnknownData.h"
 #include "mul_imageformat/LxInputImageFile.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxFileChunker.h"
 #include "mul_imageformat/gnr_imageformat_qx2/LxQX2InputOpener.h"
 
 namespace
@@ -30,7 +41,7 @@ namespace
 
 // Frames larger than this are not read: the harness, not the reader,
 // sizes the caller's buffer.
-constexpr uint64_t kMaxFrame = 4u << 20;
+constexpr uint64_t kMaxFrame = 64u << 10;
 
 void Check(bool condition)
 {
@@ -38,7 +49,10 @@ void Check(bool condition)
         abort();
 }
 
-void ReadEverything(ILxInputImageFile* reader)
+// Bits 3 and 4 of the first input byte add the two costly getters, the
+// preview and the keeper of foreign chunks (a temporary file), so that the
+// fuzzer keeps them covered without paying for them on every input.
+void ReadEverything(ILxInputImageFile* reader, uint8_t mode)
 {
     SLxImageAttributes a{};
     const int attributes = reader->GetImageAttributes(a);
@@ -48,11 +62,13 @@ void ReadEverything(ILxInputImageFile* reader)
     const uint64_t stride = (uint64_t(a.uiWidth) * a.uiComp * sample + 3) / 4 * 4;
     const uint64_t frameBytes = stride * a.uiHeight;
     if (attributes == 0 && frameBytes > 0 && frameBytes <= kMaxFrame) {
-        Check(a.uiWidthBytes == stride);
+        // Frames come at the padded stride; a record that cannot describe
+        // one (version 1.0 hands it out as stored) gives no frame.
+        const bool padded = a.uiWidthBytes == stride;
         // A guard after the frame: the reader writes exactly one frame.
         std::vector<uint8_t> frame(size_t(frameBytes) + 16, 0xA5);
         for (uint32_t seq : {0u, 1u, 2u, a.uiSequenceCount, 10000000u})
-            reader->GetImageData(seq, frame.data(), 0, 0);
+            Check(reader->GetImageData(seq, frame.data(), 0, 0) != 0 || padded);
         reader->GetImageDataFirst(frame.data(), 0, 0);
         for (size_t i = 0; i < 16; ++i)
             Check(frame[size_t(frameBytes) + i] == 0xA5);
@@ -66,7 +82,7 @@ void ReadEverything(ILxInputImageFile* reader)
         }
         uint32_t pw = 24, ph = 16;
         std::vector<uint8_t> preview(size_t((pw * 3 + 3) / 4 * 4) * ph);
-        if (reader->GetPreviewImage(pw, ph, nullptr, true, 0, 0) == 0)
+        if ((mode & 8) && reader->GetPreviewImage(pw, ph, nullptr, true, 0, 0) == 0)
             reader->GetPreviewImage(pw, ph, preview.data(), true, 0, 0);
     }
     uint32_t fw = 100, fh = 100;
@@ -100,7 +116,7 @@ void ReadEverything(ILxInputImageFile* reader)
     CLxVariant v;
     reader->GetCustomDataVar(u"AcqTimeV1_0", v);
     ILxImageUnknownData* keeper = nullptr;
-    if (reader->GetUnknownData(&keeper) == 0) {
+    if ((mode & 16) && reader->GetUnknownData(&keeper) == 0) {
         std::vector<uint8_t> piece(4096);
         for (uint32_t i = 0; i < keeper->GetChunkCount(); ++i) {
             uint32_t size = uint32_t(piece.size());
@@ -110,24 +126,75 @@ void ReadEverything(ILxInputImageFile* reader)
     }
 }
 
+// Calls back with each chunk record (at most kMaxRecords).
+template <class F> void ForEachRecord(const uint8_t* data, size_t size, F&& f)
+{
+    constexpr size_t kMaxRecords = 48;
+    size_t at = 0;
+    for (size_t records = 0; at < size && records < kMaxRecords; ++records) {
+        const size_t nameLength = data[at++];
+        if (size - at < nameLength + 2)
+            break;
+        const std::string name(reinterpret_cast<const char*>(data + at), nameLength);
+        at += nameLength;
+        const size_t dataLength = std::min<size_t>(data[at] | data[at + 1] << 8, size - at - 2);
+        at += 2;
+        f(name, data + at, dataLength);
+        at += dataLength;
+    }
+}
+
+// The chunk records written by the chunk layer.
+void WriteRecords(const uint8_t* data, size_t size, uint8_t mode, CLxByteArray& block)
+{
+    // Room for every chunk and the map at once: the block never grows on
+    // the way (and stays small enough for the allocator's cached sizes).
+    size_t room = 2 * 4096, mapEntries = 0;
+    ForEachRecord(data, size, [&](const std::string& name, const uint8_t*, size_t length) {
+        room += (16 + name.size() + 1 + length + 4095) / 4096 * 4096;
+        mapEntries += name.size() + 1 + 16;
+    });
+    room += (mapEntries + 4095) / 4096 * 4096;
+    block.SetData(nullptr, uint32_t(room), eLxByteArrayOpFromStart, eLxByteArrayAllocExact);
+    CLxFileChunker writer;
+    CLxStringA version(mode & 4 ? "Ver1.0" : "Ver2.1");
+    if (writer.OpenMemory(&block, false, false, version) != 0)
+        return;
+    ForEachRecord(data, size, [&](const std::string& name, const uint8_t* bytes, size_t length) {
+        writer.WriteChunk(name.c_str(), bytes, uint32_t(length));
+    });
+    if (mode & 1)
+        writer.Finalize();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (8u << 20))
+    if (size < 1 || size > (8u << 20))
         return 0;
     CLxByteArray block;
-    if (size)
+    const uint8_t mode = data[0];
+    ++data;
+    --size;
+    if (mode % 4 != 0) {
+        WriteRecords(data, size, mode, block);
+        data = block.GetData();
+        size = block.GetSize();
+    } else if (size) {
         block.SetData(data, uint32_t(size), eLxByteArrayOpFromStart, eLxByteArrayAllocExact);
+    }
+    const std::string before(reinterpret_cast<const char*>(data), size);
     static qx2test::FormatDouble format;
     ILxInputImageFile* reader = nullptr;
     const int rc = LX_OpenQX2InputMemory(&format, &block, &reader);
     Check((rc == 0) == (reader != nullptr));
     if (reader) {
         reader->AddRef();
-        ReadEverything(reader);
+        ReadEverything(reader, mode);
         reader->Release();
     }
-    Check(block.GetSize() == size && (size == 0 || memcmp(block.GetData(), data, size) == 0));
+    Check(block.GetSize() == before.size() &&
+          (before.empty() || memcmp(block.GetData(), before.data(), before.size()) == 0));
     return 0;
 }

@@ -1,8 +1,9 @@
 // Writes the seed corpus of fuzz_qx2_reader into the folder given (made when
-// missing): small QX2 documents of both versions written through the chunk
-// layer (8 and 16 bits, 1 and 3 components, zlib and raw, odd widths, with
-// metadata, texts, custom items and a foreign chunk), unfinished ones, and
-// the crash cuts of one of them.
+// missing): small QX2 documents of both versions (8 and 16 bits, 1 and 3
+// components, zlib and raw, odd widths, with metadata, texts, custom items
+// and a foreign chunk), finished and unfinished, as the target's chunk
+// records and as the blocks the chunk layer writes, and the crash cuts of
+// one of them.
 #include <libdeflate.h>
 
 #include <cstdint>
@@ -71,8 +72,14 @@ struct SSpec {
     bool finish;
 };
 
-std::string Document(const SSpec& s)
+struct SWritten {
+    std::string records; // the target's form: u8 name length, name, u16 size, data
+    std::string block;   // the chunk file
+};
+
+SWritten Document(const SSpec& s)
 {
+    SWritten out;
     const bool v1 = strcmp(s.version, "Ver1.0") == 0;
     const uint32_t sample = s.bits > 8 ? 2 : 1;
     const uint32_t row = s.width * s.comps * sample;
@@ -82,6 +89,10 @@ std::string Document(const SSpec& s)
     Check(chunker.OpenMemory(&block, false, false, version));
     auto chunk = [&](const std::string& name, const std::string& data) {
         Check(chunker.WriteChunk(name.c_str(), data.data(), uint32_t(data.size())));
+        out.records += char(name.size()) + name;
+        out.records += char(data.size() & 0xFF);
+        out.records += char(data.size() >> 8);
+        out.records += data;
     };
     CLxVariant a(CLxListVariant(), CLxStringW(u"a"));
     const uint32_t values[] = {s.width, row,      s.height, s.comps, s.bits > 8 ? 16u : 8u,
@@ -136,7 +147,8 @@ std::string Document(const SSpec& s)
         chunk("CustomData|AcqTimesCache!", times);
     if (s.finish)
         Check(chunker.Finalize());
-    return std::string(reinterpret_cast<const char*>(block.GetData()), block.GetSize());
+    out.block.assign(reinterpret_cast<const char*>(block.GetData()), block.GetSize());
+    return out;
 }
 
 } // namespace
@@ -157,12 +169,22 @@ int main(int argc, char** argv)
         {"Ver1.0", 101, 5, 1, 8, true, 3, true}, {"Ver1.0", 5, 4, 3, 16, false, 2, true},
         {"Ver1.0", 7, 3, 1, 8, true, 2, false},  {"Ver2.0", 8, 2, 1, 8, true, 1, true},
     };
+    // The first input byte: low bits 0 a block as it is; otherwise records,
+    // bit 0 finished, bit 2 version 1.0.
     int n = 0;
-    for (const SSpec& s : specs)
-        Save("doc_" + std::to_string(n++), Document(s));
+    for (const SSpec& s : specs) {
+        const SWritten doc = Document(s);
+        const bool v1 = strcmp(s.version, "Ver1.0") == 0;
+        // Bit 3 asks for the preview, bit 4 for the foreign chunks.
+        const char mode = char((s.finish ? 1 : 2) | (v1 ? 4 : 0) | (n % 2 ? 8 : 16));
+        Save("records_" + std::to_string(n), mode + doc.records);
+        if (n % 3 == 0)
+            Save("block_" + std::to_string(n), char(8 | 16) + doc.block);
+        ++n;
+    }
     // Crash cuts of one document: block boundaries, inside a header, a
     // name, data, padding, the map and the end record.
-    const std::string doc = Document(specs[0]);
+    const std::string doc = Document(specs[0]).block;
     const size_t cuts[] = {4096,
                            8192,
                            8192 + 9,
@@ -173,7 +195,7 @@ int main(int argc, char** argv)
                            doc.size() - 20};
     for (size_t cut : cuts)
         if (cut < doc.size())
-            Save("cut_" + std::to_string(cut), doc.substr(0, cut));
+            Save("cut_" + std::to_string(cut), '\0' + doc.substr(0, cut));
     printf("%s\n", g_failures ? "failed" : "done");
     return g_failures ? 1 : 0;
 }

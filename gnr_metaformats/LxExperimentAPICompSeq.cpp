@@ -134,8 +134,8 @@ int CLxExperimentAPI::GetCompSeqIndexes(const SLxExperiment* pRoot, const uint32
         SLxPicturePlanes::Free(planes);
         return -4;
     }
-    SCompWalk walk{pRoot, std::vector<uint32_t>(puiPos, puiPos + uiLevelCount), &planes,
-                   puiIndexes, 0, 0};
+    SCompWalk walk{
+        pRoot, std::vector<uint32_t>(puiPos, puiPos + uiLevelCount), &planes, puiIndexes, 0, 0};
     walk.uiZMax = ZStackSizeMax(pRoot, &walk.uiZHome);
     status = Visit(pRoot, 0, walk);
     SLxPicturePlanes::Free(planes);

@@ -60,9 +60,9 @@ int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& ou
         const int status = Step(ItemRun(*level, p).pChild, n - 1, pos + 1, below);
         if (status != 0)
             return status;
-        out.index = SatAdd(FramesOfEarlierPeriods(*level, period),
-                           SatAdd(RunFrames(PeriodChildren(*level, period), p - start),
-                                  below.index));
+        out.index =
+            SatAdd(FramesOfEarlierPeriods(*level, period),
+                   SatAdd(RunFrames(PeriodChildren(*level, period), p - start), below.index));
         out.size = AllImagesCount64(level);
         return 0;
     }

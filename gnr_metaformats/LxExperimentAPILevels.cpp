@@ -110,8 +110,8 @@ int CLxExperimentAPI::FindExperiment(const SLxExperiment* pRoot, ELxExperimentTy
 uint32_t CLxExperimentAPI::GetAllTimeLoopsSize(const SLxExperiment* pRoot, const uint32_t* puiPos,
                                                uint32_t uiPosCount)
 {
-    for (uint32_t type : {uint32_t(SLxExperiment::eEtTime), uint32_t(SLxExperiment::eEtNETime),
-                          uint32_t(9)}) {
+    for (uint32_t type :
+         {uint32_t(SLxExperiment::eEtTime), uint32_t(SLxExperiment::eEtNETime), uint32_t(9)}) {
         int status = 0;
         const uint32_t size =
             OnlyLevelSize(pRoot, ELxExperimentType(type), puiPos, uiPosCount, status);
@@ -121,15 +121,15 @@ uint32_t CLxExperimentAPI::GetAllTimeLoopsSize(const SLxExperiment* pRoot, const
     return 0;
 }
 
-uint32_t CLxExperimentAPI::GetAllXYPosLoopsSize(const SLxExperiment* pRoot,
-                                                const uint32_t* puiPos, uint32_t uiPosCount)
+uint32_t CLxExperimentAPI::GetAllXYPosLoopsSize(const SLxExperiment* pRoot, const uint32_t* puiPos,
+                                                uint32_t uiPosCount)
 {
     int status = 0;
     return OnlyLevelSize(pRoot, SLxExperiment::eEtXYPos, puiPos, uiPosCount, status);
 }
 
-uint32_t CLxExperimentAPI::GetAllZStackLoopsSize(const SLxExperiment* pRoot,
-                                                 const uint32_t* puiPos, uint32_t uiPosCount)
+uint32_t CLxExperimentAPI::GetAllZStackLoopsSize(const SLxExperiment* pRoot, const uint32_t* puiPos,
+                                                 uint32_t uiPosCount)
 {
     int status = 0;
     return OnlyLevelSize(pRoot, SLxExperiment::eEtZStack, puiPos, uiPosCount, status);

@@ -115,8 +115,8 @@ int Descend(const SLxExperiment* level, uint64_t x, uint32_t depth, SWalk& walk)
 
 } // namespace
 
-int CLxExperimentAPI::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiIndex,
-                                     uint32_t* puiPos, uint32_t* puiLevelCount)
+int CLxExperimentAPI::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiIndex, uint32_t* puiPos,
+                                     uint32_t* puiLevelCount)
 {
     const uint32_t levels = GetExperimentCount(pRoot);
     const uint32_t capacity = puiLevelCount && *puiLevelCount > levels ? *puiLevelCount : levels;

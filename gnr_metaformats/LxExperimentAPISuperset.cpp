@@ -42,8 +42,7 @@ bool IsValid(const SLxExperiment& level, uint32_t i)
 
 // Appends channels `added` of `from` to the spectral level `to`: planes,
 // autofocus records, both commands and valid bytes grow together.
-int AppendChannels(SLxExperiment& to, const SLxExperiment& from,
-                   const std::vector<uint32_t>& added)
+int AppendChannels(SLxExperiment& to, const SLxExperiment& from, const std::vector<uint32_t>& added)
 {
     SpectLoop& dst = to.uLoopPars.sSpectLoop;
     const uint32_t old = dst.uiCount;
@@ -53,8 +52,8 @@ int AppendChannels(SLxExperiment& to, const SLxExperiment& from,
     const uint32_t count = uint32_t(wanted);
     SLxPicturePlaneDesc* planes = nullptr;
     SLxPicturePlaneDesc::AllocArray(planes, count);
-    auto* focus = static_cast<SLxExperiment::SLxExpAutoFocus*>(
-        CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, size_t(count) * sizeof(SLxExperiment::SLxExpAutoFocus)));
+    auto* focus = static_cast<SLxExperiment::SLxExpAutoFocus*>(CLxAlloc::Alloc(
+        LX_HEAP_ZERO_MEMORY, size_t(count) * sizeof(SLxExperiment::SLxExpAutoFocus)));
     CLxStringW* before = lx_meta::NewArray<CLxStringW>(count);
     CLxStringW* after = lx_meta::NewArray<CLxStringW>(count);
     auto* valid = static_cast<uint8_t*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, count));

@@ -53,9 +53,8 @@ uint32_t ZStackHome(const E::SLxExpZStackLoop& z)
     const double end = z.bZInverted ? z.dZHigh : z.dZLow;
     if (z.dZStep > 0)
         return PlaneFrom(std::fabs(std::ceil(std::fabs(end - z.dZHome) / z.dZStep)), n);
-    return PlaneFrom(std::trunc(std::fabs(z.dZHome - end) * double(n - 1) /
-                                std::fabs(z.dZHigh - z.dZLow)),
-                     n);
+    return PlaneFrom(
+        std::trunc(std::fabs(z.dZHome - end) * double(n - 1) / std::fabs(z.dZHigh - z.dZLow)), n);
 }
 
 uint32_t ZStackSizeMax(const E* level, uint32_t* puiHome)

@@ -57,7 +57,8 @@ inline E* Z(uint32_t n, std::initializer_list<E*> children = {})
 
 // A spectral level whose channels are described by the given names (all
 // of one colour and configuration, so that names tell channels apart).
-inline E* Spect(std::initializer_list<const char16_t*> names, std::initializer_list<E*> children = {})
+inline E* Spect(std::initializer_list<const char16_t*> names,
+                std::initializer_list<E*> children = {})
 {
     E* level = Level(E::eEtSpect, uint32_t(names.size()), children);
     uint32_t i = 0;
@@ -107,8 +108,8 @@ inline E* NETime(const std::vector<SPeriod>& periods)
         if (subs.empty())
             continue;
         E::SLxSubLoopsDefinition& def = ne.pSubLoops[p];
-        def.ppNextLevelEx = static_cast<E**>(
-            CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, subs.size() * sizeof(E*)));
+        def.ppNextLevelEx =
+            static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, subs.size() * sizeof(E*)));
         def.uiNextLevelCount = uint32_t(subs.size());
         for (size_t i = 0; i < subs.size(); ++i)
             def.ppNextLevelEx[i] = subs[i];

@@ -246,8 +246,9 @@ TEST(ExperimentArithmetic, CountsAndIndicesIn64Bits)
     EXPECT_EQ(PosOf(big.get(), 0xFFFFFFFFu), (std::vector<uint32_t>{61356, 47295}));
 
     // Huge repeat counts and time points: whole cycles are stepped at once.
-    ExpTree wide(NETime({{0xF0000000u, true, {Repeat(Z(2), 0x70000000u), Repeat(Z(1), 0x7FFFFFFFu)}},
-                         {5, true, {Z(3)}}}));
+    ExpTree wide(
+        NETime({{0xF0000000u, true, {Repeat(Z(2), 0x70000000u), Repeat(Z(1), 0x7FFFFFFFu)}},
+                {5, true, {Z(3)}}}));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(API::GetAllImagesCount(wide.get()), 0xFFFFFFFFu);
     EXPECT_EQ(IdxOf(wide.get(), {0xEFFFFFFFu, 0}, &index), -9);

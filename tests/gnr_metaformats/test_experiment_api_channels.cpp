@@ -53,7 +53,9 @@ TEST(ExperimentChannels, SupersetTakesEveryBranchsChannelsOnce)
     };
     const std::vector<SCase> table = {
         {"{A, B} and {B, C}",
-         [] { return XY(2, {Spect({u"A", u"B"}), Spect({u"B", u"C"})}); },
+         [] {
+             return XY(2, {Spect({u"A", u"B"}), Spect({u"B", u"C"})});
+         },
          {"A", "B", "C"},
          {1, 1, 1}},
         {"valid when valid in any branch",
@@ -63,15 +65,21 @@ TEST(ExperimentChannels, SupersetTakesEveryBranchsChannelsOnce)
          {"A", "B", "C"},
          {0, 1, 0}},
         {"a channel of three branches",
-         [] { return XY(3, {Spect({u"A"}), Spect({u"A"}), Spect({u"A"})}); },
+         [] {
+             return XY(3, {Spect({u"A"}), Spect({u"A"}), Spect({u"A"})});
+         },
          {"A"},
          {1}},
         {"a key twice in one branch keeps two channels",
-         [] { return XY(2, {Spect({u"A"}), Spect({u"A", u"A"})}); },
+         [] {
+             return XY(2, {Spect({u"A"}), Spect({u"A", u"A"})});
+         },
          {"A", "A"},
          {1, 1}},
         {"a spectral root gets flags",
-         [] { return Spect({u"A", u"B"}, {Z(2)}); },
+         [] {
+             return Spect({u"A", u"B"}, {Z(2)});
+         },
          {"A", "B"},
          {1, 1}},
         {"periods of a non-equidistant loop",
@@ -81,7 +89,9 @@ TEST(ExperimentChannels, SupersetTakesEveryBranchsChannelsOnce)
          {"A", "B"},
          {1, 1}},
         {"below a chain",
-         [] { return Time(2, {Z(3, {Spect({u"A", u"B"})})}); },
+         [] {
+             return Time(2, {Z(3, {Spect({u"A", u"B"})})});
+         },
          {"A", "B"},
          {1, 1}},
     };
@@ -105,7 +115,7 @@ TEST(ExperimentChannels, ChannelsAreMatchedByDescriptionConfigurationAndColour)
 {
     ExpTree root(XY(2, {Spect({u"A", u"B"}), Spect({u"A", u"B"})}));
     SLxPicturePlaneDesc* second = root->ppNextLevelEx[1]->uLoopPars.sSpectLoop.pPlaneDesc;
-    second[0].uiColor = 0x00FF00;       // another colour
+    second[0].uiColor = 0x00FF00;        // another colour
     second[1].sOpticalConfigName = u"x"; // another configuration
     ExpTree superset = Superset(root.get());
     EXPECT_EQ(Names(*superset), (std::vector<std::string>{"A", "B", "A", "B"}));
@@ -210,7 +220,8 @@ TEST(ExperimentChannels, ComponentWalkStepsOverHugeCycles)
 {
     // Branches of 2^31 items each: the walk takes each run of one branch
     // at once.
-    ExpTree root(Time(0xFFFFFFF0u, {Repeat(Spect({u"a"}), 0x80000000u), Repeat(Spect({u"b"}), 0x7FFFFFF0u)}));
+    ExpTree root(Time(0xFFFFFFF0u,
+                      {Repeat(Spect({u"a"}), 0x80000000u), Repeat(Spect({u"b"}), 0x7FFFFFF0u)}));
     const uint32_t pos[] = {0xFFFFFFEFu, 0};
     std::vector<uint32_t> indexes(2, 0);
     EXPECT_EQ(API::GetCompSeqIndexes(root.get(), pos, 2, indexes.data()), 0);

@@ -53,8 +53,8 @@ class TreeMaker
     E* Subtree(uint32_t levelsLeft)
     {
         static const E::ELxExperimentType kTypes[] = {
-            E::eEtTime, E::eEtXYPos, E::eEtXYDiscr, E::eEtZStack, E::eEtPolar,
-            E::eEtCustom, E::ELxExperimentType(9), E::eEtSpect};
+            E::eEtTime,  E::eEtXYPos,  E::eEtXYDiscr,           E::eEtZStack,
+            E::eEtPolar, E::eEtCustom, E::ELxExperimentType(9), E::eEtSpect};
         const E::ELxExperimentType type = kTypes[Pick(8)];
         if (type == E::eEtSpect)
             return Spectral(levelsLeft);
@@ -197,7 +197,8 @@ TEST(ExperimentOracle, RandomTreesAgreeWithAcquisitionOrder)
             ASSERT_EQ(index, i);
             Positions back(kPositions, 0xDEAD);
             uint32_t capacity = kPositions;
-            ASSERT_EQ(API::CalcPosFromIdx(root.get(), i, back.data(), &capacity), 0) << "frame " << i;
+            ASSERT_EQ(API::CalcPosFromIdx(root.get(), i, back.data(), &capacity), 0)
+                << "frame " << i;
             ASSERT_EQ(back, frames[i]) << "frame " << i;
         }
         Positions past(kPositions);

@@ -1,4 +1,5 @@
 // For each channel component, the most recent frame that holds it.
+#include <unordered_set>
 #include <vector>
 
 #include "gnr_metaformats/LxExperimentAPI.h"
@@ -49,27 +50,27 @@ int WriteChannels(const SLxExperiment& spect, SCompWalk& walk)
     return 0;
 }
 
-// Descends at the last item of each run of items that one child takes
-// within [from, to]: a later descent overwrites what an earlier one wrote,
-// and descents into one child differ only in this level's position. With
-// bStopAtGap a missing child ends the range; otherwise it fails.
-int DescendRange(const SLxExperiment& level, uint32_t depth, uint64_t from, uint64_t to,
-                 bool bStopAtGap, SCompWalk& walk, int& firstFailure)
+// One descent: the child that runs an item, and the item.
+struct SDescent {
+    const SLxExperiment* pChild;
+    uint64_t uiItem;
+};
+
+// The descents at the items [from, to], one per run of items that one child
+// takes (at the run's last item: of a run only its last descent would
+// count). With bStopAtGap a missing child ends the range; otherwise it is a
+// failing descent.
+void CollectRuns(const SLxExperiment& level, uint64_t from, uint64_t to, bool bStopAtGap,
+                 std::vector<SDescent>& descents)
 {
     for (uint64_t y = from; y <= to;) {
         const SItemRun run = ItemRun(level, y);
         const uint64_t last = run.uiLast < to ? run.uiLast : to;
         if (!run.pChild && bStopAtGap)
-            return 0;
-        walk.pos[depth] = Clamp32(last);
-        const int status = run.pChild ? Visit(run.pChild, depth + 1, walk) : -4;
-        if (status != 0 && firstFailure == 0)
-            firstFailure = status;
-        if (last == kUnbounded)
-            break;
+            return;
+        descents.push_back(SDescent{run.pChild, last});
         y = last + 1;
     }
-    return 0;
 }
 
 int Visit(const SLxExperiment* level, uint32_t depth, SCompWalk& walk)
@@ -89,28 +90,45 @@ int Visit(const SLxExperiment* level, uint32_t depth, SCompWalk& walk)
         period = Periodicity(set);
         const uint32_t n = level->uLoopPars.sNETimeLoop.pPeriod[p].uiCount;
         end = n ? base + n : kUnbounded;
-    } else if (level->eType == SLxExperiment::eEtZStack) {
-        period = level->uLoopPars.uiCount;
     } else {
-        period = Periodicity(set);
+        if (given >= (end < 2 ? 1 : end))
+            return -4;
+        period = level->eType == SLxExperiment::eEtZStack ? level->uLoopPars.uiCount
+                                                           : Periodicity(set);
     }
     if (set.IsEmpty())
         return -9; // the path holds no spectral level
     const uint64_t x = given - base;
     const uint64_t q = period ? x / period : 0, r = period ? x % period : x;
-    int failure = 0;
+    std::vector<SDescent> descents;
     if (set.First() && set.First()->uiRepeatCount == 0)
-        DescendRange(*level, depth, base, base, false, walk, failure);
+        CollectRuns(*level, base, base, false, descents);
     // The rest of the previous cycle (in the first cycle: the branches not
     // run yet, where the level has items for them), then this cycle up to
     // the given item.
-    if (period > r + 1) {
+    if (period > r + 1 && end > 0) {
         const uint64_t cycle = (q ? q - 1 : 0) * period + base;
         const uint64_t last = cycle + period - 1 < end ? cycle + period - 1 : end - 1;
-        if (end > 0)
-            DescendRange(*level, depth, cycle + r + 1, last, true, walk, failure);
+        CollectRuns(*level, cycle + r + 1, last, true, descents);
     }
-    DescendRange(*level, depth, given - r, given, false, walk, failure);
+    CollectRuns(*level, given - r, given, false, descents);
+    // A later descent into a child rewrites every entry an earlier one into
+    // the same child wrote: only each child's last descent is made, in
+    // order, so the work stays one descent per child and level.
+    std::vector<bool> last(descents.size(), false);
+    std::unordered_set<const SLxExperiment*> seen;
+    for (size_t i = descents.size(); i-- > 0;)
+        last[i] = seen.insert(descents[i].pChild).second;
+    int failure = 0;
+    for (size_t i = 0; i < descents.size(); ++i) {
+        if (!last[i])
+            continue;
+        walk.pos[depth] = Clamp32(descents[i].uiItem);
+        const int status =
+            descents[i].pChild ? Visit(descents[i].pChild, depth + 1, walk) : -4;
+        if (status != 0 && failure == 0)
+            failure = status;
+    }
     walk.pos[depth] = uint32_t(given);
     return failure;
 }

@@ -228,4 +228,24 @@ TEST(ExperimentChannels, ComponentWalkStepsOverHugeCycles)
     EXPECT_EQ(indexes, (std::vector<uint32_t>{0x7FFFFFFFu, 0xFFFFFFEFu}));
 }
 
+TEST(ExperimentChannels, ComponentWalkIsLinearInTheDepth)
+{
+    // 30 Z stacks of 2 planes in a chain: every level has a run before and
+    // after the given plane, but only one descent into its child counts.
+    E* level = Spect({u"a"});
+    for (int i = 0; i < 30; ++i)
+        level = Z(2, {level});
+    ExpTree root(level);
+    std::vector<uint32_t> pos(31, 0);
+    uint32_t index = 0;
+    EXPECT_EQ(API::GetCompSeqIndexes(root.get(), pos.data(), 31, &index), 0);
+    EXPECT_EQ(index, 0u);
+    for (int i = 0; i < 30; ++i)
+        pos[i] = 1;
+    EXPECT_EQ(API::GetCompSeqIndexes(root.get(), pos.data(), 31, &index), 0);
+    EXPECT_EQ(index, (1u << 30) - 1);
+    pos[3] = 2;
+    EXPECT_EQ(API::GetCompSeqIndexes(root.get(), pos.data(), 31, &index), -4);
+}
+
 } // namespace

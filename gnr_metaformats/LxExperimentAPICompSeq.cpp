@@ -93,8 +93,8 @@ int Visit(const SLxExperiment* level, uint32_t depth, SCompWalk& walk)
     } else {
         if (given >= (end < 2 ? 1 : end))
             return -4;
-        period = level->eType == SLxExperiment::eEtZStack ? level->uLoopPars.uiCount
-                                                           : Periodicity(set);
+        period =
+            level->eType == SLxExperiment::eEtZStack ? level->uLoopPars.uiCount : Periodicity(set);
     }
     if (set.IsEmpty())
         return -9; // the path holds no spectral level
@@ -124,8 +124,7 @@ int Visit(const SLxExperiment* level, uint32_t depth, SCompWalk& walk)
         if (!last[i])
             continue;
         walk.pos[depth] = Clamp32(descents[i].uiItem);
-        const int status =
-            descents[i].pChild ? Visit(descents[i].pChild, depth + 1, walk) : -4;
+        const int status = descents[i].pChild ? Visit(descents[i].pChild, depth + 1, walk) : -4;
         if (status != 0 && failure == 0)
             failure = status;
     }

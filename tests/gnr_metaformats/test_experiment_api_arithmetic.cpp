@@ -286,6 +286,44 @@ TEST(ExperimentArithmetic, PositionsOfIndicesPastTheFrames)
     EXPECT_EQ(three, (std::vector<uint32_t>{1, 1, 2}));
 }
 
+TEST(ExperimentArithmetic, HomePlaneOfTheTallestStack)
+{
+    struct SCase {
+        int32_t iType;
+        bool bInverted;
+        uint32_t count;
+        double low, high, home, step;
+        uint32_t plane;
+    };
+    const SCase table[] = {
+        {0, false, 5, 0, 0, 0, -1, 2},   // the middle plane
+        {0, false, 4, 0, 0, 0, -1, 1},
+        {1, true, 0, 0, 0, 0, -1, 0},    // no planes
+        {2, true, 11, 0, 10, 4, -1, 6},  // no step: the share of the range
+        {3, false, 11, 0, 10, 4, -1, 4},
+        {2, false, 11, 0, 10, 4, 0.5, 8}, // a step: planes from the low end
+        {2, true, 11, 0, 10, 4, 3, 2},
+        {2, false, 5, 3, 3, 3, -1, 0},   // no range
+        {3, false, 3, 0, 10, 100, 1, 0}, // a home far outside the stack
+    };
+    for (const SCase& c : table) {
+        SCOPED_TRACE(testing::Message() << "type " << c.iType << ", " << c.count << " planes");
+        E z;
+        ASSERT_EQ(E::Init(z, E::eEtZStack, false, c.count, 0, 0), 0);
+        E::SLxExpZStackLoop& r = z.uLoopPars.sZStackLoop;
+        r.iType = c.iType;
+        r.bZInverted = c.bInverted;
+        r.dZLow = c.low;
+        r.dZHigh = c.high;
+        r.dZHome = c.home;
+        r.dZStep = c.step;
+        EXPECT_EQ(lx_experiment::ZStackHome(r), c.plane);
+        uint32_t home = 99;
+        EXPECT_EQ(lx_experiment::ZStackSizeMax(&z, &home), c.count);
+        EXPECT_EQ(home, c.count ? c.plane : 99u);
+    }
+}
+
 class ExperimentArithmeticReports : public VariantTest
 {
 };

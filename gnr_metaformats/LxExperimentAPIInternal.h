@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "gnr_metaformats/LxExperiment.h"
 
@@ -107,5 +108,29 @@ uint32_t ZStackHome(const E::SLxExpZStackLoop& z);
 bool IsSameChannel(const SLxPicturePlaneDesc& a, const SLxPicturePlaneDesc& b);
 // The key "%s::%s::%08x" of a channel.
 CLxStringW ChannelKey(const SLxPicturePlaneDesc& plane);
+
+} // namespace lx_experiment
+
+namespace lx_experiment
+{
+
+// A child array of a level, writable: the level's own children, or one
+// period's sub-loops (uiPeriod is then the period's index, else kOwn).
+struct SChildArray {
+    static constexpr uint32_t kOwn = UINT32_MAX;
+    SLxExperiment*** pppChildren;
+    uint32_t* puiCount;
+    uint32_t uiPeriod;
+
+    uint32_t Count() const { return *pppChildren ? *puiCount : 0; }
+    SLxExperiment*& At(uint32_t i) const { return (*pppChildren)[i]; }
+};
+// The arrays of the levels that run inside a level: every period's
+// sub-loops for a type-8 level that has them, else its own children. The
+// level is changed only through what the caller does with them.
+std::vector<SChildArray> ChildArrays(const E& level);
+// Removes the null slots of a child array, keeping the order; the array is
+// released when none remains.
+void PackChildren(const SChildArray& array);
 
 } // namespace lx_experiment

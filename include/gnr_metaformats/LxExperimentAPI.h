@@ -32,6 +32,8 @@
 #include "gnr_metaformats/LxPicturePlanes.h"
 #include "w32_system/LxExport.h"
 
+class CLxByteArray;
+
 class LX_EXPORT CLxExperimentAPI
 {
   public:
@@ -155,4 +157,102 @@ class LX_EXPORT CLxExperimentAPI
     // level or no valid period holds the time point.
     static int GetCompSeqIndexes(const SLxExperiment* pRoot, const uint32_t* puiPos,
                                  uint32_t uiLevelCount, uint32_t* puiIndexes);
+
+    // ---- Repair to the stored frames
+    //
+    // Only the outermost level changes. A spectral root is left alone (its
+    // channels share every frame).
+
+    // Cuts the root loop to the items whose frames are all among the first
+    // uiFrameCount frames, items counted in acquisition order (each child
+    // running uiRepeatCount items in turn; a switched-off item stores no
+    // frames). A loop without end (uiCount 0) takes the items the frames
+    // fill; a root without children takes uiFrameCount items, unless it
+    // holds per-item arrays or flags, which cap it at its count. A
+    // non-equidistant time root (type 8) is cut period by period, its
+    // uiCount the kept time points; children of repeat count 0 alone keep
+    // no items. A time root (type 1) has its six time fields zeroed. -4 for
+    // a null root, else 0.
+    static int RepairExperiment(SLxExperiment* pRoot, uint32_t uiFrameCount);
+    // RepairExperiment, then for a time root (type 1) the smallest, largest
+    // and mean difference between the first frames of successive time
+    // points, from frameTimes (little-endian doubles, one per frame in
+    // sequence order). Time points past the times have no time; the next
+    // difference spans a skipped one. The mean is the sum over (time points
+    // - 1), 0.0 for fewer than two. The status of RepairExperiment.
+    static int RepairExperimentEx(SLxExperiment* pRoot, uint32_t uiFrameCount,
+                                  const CLxByteArray& frameTimes);
+
+    // ---- Walk and size maxima
+
+    // Called for each level with its depth; a non-zero status stops the
+    // walk and is returned.
+    typedef int (*WalkCallback)(SLxExperiment* pExp, uint32_t uiDepth, void* pContext);
+    // Pre-order walk from the root at depth uiStartDepth, children in array
+    // order; below a non-equidistant time loop with sub-loops, the
+    // sub-loops of every valid period in period order. -4 without a
+    // callback (even for a null root), 0 for a null root, else the first
+    // non-zero callback status or 0.
+    static int WalkExperiment(SLxExperiment* pRoot, WalkCallback callback, void* pContext,
+                              uint32_t uiStartDepth);
+    // The largest uiCount of a Z level (type 4 or 10) anywhere in the tree,
+    // with the home plane of that stack in *puiHome (when given; a type-10
+    // level leaves it alone). 0 without a Z level.
+    static uint32_t GetZStackSizeMax(const SLxExperiment* pRoot, uint32_t* puiHome);
+    // For each depth 0 .. uiLevelCount - 1, the largest loop size found at
+    // that depth (deeper levels are not counted), and in *puiHome (when
+    // given) the home plane of the Z stack that set the last new maximum.
+    // -4 for a null puiSizes with a level count, else 0.
+    static int GetSizeMax(const SLxExperiment* pRoot, uint32_t* puiSizes, uint32_t uiLevelCount,
+                          uint32_t* puiHome);
+
+    // ---- Z stacks
+    //
+    // A Z stack (type 4) lays out its planes by iType: 1 from low to high,
+    // 2 symmetric about home, 3 home-based, others from one end. dZStep of
+    // 0 or less means no fixed step.
+
+    // Index of the home plane: the middle plane ((uiCount - 1) / 2) for
+    // iTypes other than 2 and 3; for those, the planes between the starting
+    // end (low, or high when inverted) and dZHome, by the step or, without
+    // one, by dZHome's share of the range. A stack without planes or range,
+    // or a home outside the stack, gives plane 0. -4 for a level that is
+    // not a Z stack or a null argument.
+    static int GetZStackHomePosition(const SLxExperiment* pZ, uint32_t* puiIndex);
+    // True when uiIndex is the home plane; false (reported) for a level that
+    // is not a Z stack.
+    static bool IsZStackHomePosition(const SLxExperiment* pZ, uint32_t uiIndex);
+    // Sequence index of the home plane of the first Z stack along branch 0,
+    // every other position 0. -4 for null arguments, -9 without a Z stack,
+    // else the status of CalcIdxFromPos.
+    static int GetFirstZStackHomePosition(const SLxExperiment* pRoot, uint32_t* puiIndex);
+    // Step between planes: dZStep when positive; otherwise for iTypes 2 and
+    // 3 the distance from low to home over the planes it spans, for others
+    // the range over (uiCount - 1), uiCount below 3 counting as 2. No range
+    // or no planes between low and home give 0.0. -4 for a level that is
+    // not a Z stack or a null argument, -9 when a range over fewer than two
+    // planes has no step.
+    static int GetZStackStepSize(const SLxExperiment* pZ, double* pdStep);
+    // Number of planes: uiCount when set, else from the range and the step
+    // (each end short by dTolerance steps). -4 as above, -9 without a step.
+    static int GetZStackStepCount(const SLxExperiment* pZ, uint32_t* puiCount, double dTolerance);
+    // Z of the first plane: the current Z unless the stack has a step and
+    // two or more planes; then by iType (1: the starting end; 2: home less
+    // half the planes; 3: home less the home plane's steps; others: the
+    // far end less the stack), counted from the other side when inverted,
+    // and relative to the current Z unless bAbsolute. -4.0 for a level that
+    // is not a Z stack.
+    static double GetZStackFirstMovePosition(const SLxExperiment* pZ, double dCurrentZ);
+
+    // ---- Channels of every branch
+
+    // True when every branch ends in a spectral level that holds exactly
+    // the superset's channels (same count, the same channels switched on,
+    // each on channel the superset's channel at its index) and has at most
+    // one child; true for a tree without channels or a null root.
+    static bool HasSameLambdaChannels(const SLxExperiment* pRoot);
+    // Switches channel uiChannel on or off in every spectral level that has
+    // it (giving it item flags, all on, when it had none); levels below
+    // such a level are not visited. 0 (-3 without memory).
+    static int EnableChannelInAllBranches(SLxExperiment* pRoot, uint32_t uiChannel, bool bEnable);
 };

@@ -133,4 +133,22 @@ std::vector<SChildArray> ChildArrays(const E& level);
 // released when none remains.
 void PackChildren(const SChildArray& array);
 
+// ---- Editing helpers
+
+// Frees a level's child-pointer array (not the children).
+void DropChildArray(E& level);
+// Releases a type-8 level's sub-loop definitions (their levels when the
+// level owns them); pSubLoops becomes null.
+void DropSubLoops(E& level);
+// Replaces the parent's child array by deep copies of a set's children.
+// -3 without memory.
+int DuplicateChildren(const SBranchSet& set, E& parent);
+// Appends one child. -3 without memory (nothing changed).
+int AppendChild(E& parent, E* child);
+// Replaces the level in the slot by a copy of newLevel (without its
+// children) that runs deep copies of the old level's children (a type-8
+// level's: its first period's) and keeps the old repeat count; the old
+// level is released. The status of the copies.
+int ReplaceLevelZero(E*& slot, const E& newLevel);
+
 } // namespace lx_experiment

@@ -244,6 +244,89 @@ class LX_EXPORT CLxExperimentAPI
     // is not a Z stack.
     static double GetZStackFirstMovePosition(const SLxExperiment* pZ, double dCurrentZ);
 
+    // ---- Duration
+
+    // Estimated duration in milliseconds: a time loop dStart + uiCount x
+    // dPeriod (dStart + dDuration without points or period); a
+    // non-equidistant one the sum over its valid periods of dStart +
+    // (uiCount - 1) x dPeriod (or dStart + dDuration); other levels their
+    // valid item count times the duration of the child at item 0 (the frame
+    // time without a child). -4 for null arguments.
+    static int CalcEstimatedDuration(const SLxExperiment* pExp, double dFrameTime,
+                                     double* pdDuration);
+
+    // ---- Editing
+    //
+    // The tree owns every level in it; levels handed in are owned by the
+    // tree afterwards. A level's children are its own, or for a type-8
+    // level with sub-loops those of all its periods. Failures leave a valid
+    // tree.
+
+    // Replaces every level at depth uiDepth by a copy of pNewLevel (without
+    // its children) that runs deep copies of the replaced level's children
+    // (a type-8 level's: its first period's) and keeps its repeat count. -4
+    // for a null root or new level, -13 when the root has no children and
+    // uiDepth > 0 (deeper, branches that end early are passed over), -3
+    // without memory.
+    static int ReplaceExperimentLevel(SLxExperiment*& pRoot, uint32_t uiDepth,
+                                      const SLxExperiment* pNewLevel);
+    // Replaces the sub-tree at the address pOldBranch by a deep copy of
+    // pNewBranch (its repeat count included). 0 also when nothing matches;
+    // -4 for a null root or new branch.
+    static int ReplaceExperimentBranch(SLxExperiment*& pRoot, const SLxExperiment* pOldBranch,
+                                       const SLxExperiment* pNewBranch);
+    // Removes every level at depth uiDepth: its first child takes its place
+    // (with its repeat count), its other children go with it; a level
+    // without children leaves its slot empty, and parents pack their
+    // remaining children to the front in order. -4 for a null root, -13
+    // when no level lies at that depth.
+    static int RemoveExperimentLevel(SLxExperiment*& pRoot, uint32_t uiDepth);
+    // As RemoveExperimentLevel, but the child that the positions choose
+    // (puiPos[0] at the removed level, GetNextLevelExperiment) takes the
+    // place, the first child when none; positions count from the root.
+    static int RemoveExperimentLevelAtPos(SLxExperiment*& pRoot, uint32_t uiDepth,
+                                          const uint32_t* puiPos, uint32_t uiPosCount);
+    // Inserts pNewLevel (whose own next levels are released) at depth
+    // uiDepth: an empty tree gets it as root; at depth 0 the old root
+    // becomes its only child with repeat count 1; deeper, it goes below
+    // every branch (copies below all but the first), taking the repeat
+    // count of the level it moves down; below a level without children it
+    // becomes the only child. -4 for a null level, -3 without memory (the
+    // level is released).
+    static int AddExperimentLevel(SLxExperiment*& pRoot, SLxExperiment* pNewLevel,
+                                  uint32_t uiDepth);
+    // Appends pBranch to the child array of the level reached by following
+    // the positions while the level's first child is of another type than
+    // the branch (an empty tree gets it as root). -4 for a null branch, -9
+    // when a position has no child, -3 without memory.
+    static int AddExperimentBranch(SLxExperiment*& pRoot, const uint32_t* puiPos,
+                                   uint32_t uiPosCount, SLxExperiment* pBranch);
+    // From item uiItem + 1 of the outermost loop on, runs pNewSubLevel in
+    // place of each item's level 0 below the root. A time root becomes a
+    // non-equidistant loop (type 8) whose period holding the item is split
+    // after it, durations shared in proportion; the second part and later
+    // periods run the new sub-level. A period without end records its
+    // duration from *pdTime to now (LX_GetTimeCounter), sets *pdTime to now
+    // and *puiNextIndex to uiItem + 1 (each when given). Other roots run one
+    // branch per run of equal items. An item no period holds leaves the tree
+    // alone. -9 for a null root or a non-time root without children, -4 for
+    // a null sub-level, -3 without memory.
+    static int BranchExperiment(SLxExperiment* pRoot, uint32_t uiItem,
+                                const SLxExperiment* pNewSubLevel, double* pdTime,
+                                uint32_t* puiNextIndex);
+
+    // ---- Large image
+
+    // The deepest descriptor along branch 0; each out pointer may be null.
+    // -9 without one or for a null root.
+    static int GetLargeImage(const SLxExperiment* pRoot, int32_t* piMethod, double* pdXmm,
+                             double* pdYmm, int32_t* piXFields, int32_t* piYFields);
+    // Drops the descriptors of every level along branch 0 that has a child,
+    // then sets (or with bEnable false removes) that of the last level. -9
+    // for a null root, -3 without memory.
+    static int SetLargeImage(SLxExperiment* pRoot, int32_t iMethod, double dXmm, double dYmm,
+                             int32_t iXFields, int32_t iYFields, bool bEnable);
+
     // ---- Channels of every branch
 
     // True when every branch ends in a spectral level that holds exactly

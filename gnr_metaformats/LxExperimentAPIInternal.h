@@ -151,4 +151,26 @@ int AppendChild(E& parent, E* child);
 // level is released. The status of the copies.
 int ReplaceLevelZero(E*& slot, const E& newLevel);
 
+// ---- Channels of spectral levels
+
+// One channel a spectral level is to hold: its plane, autofocus record and
+// commands (each copied; null gives a default plane, a null record, an
+// empty text) and its valid byte.
+struct SChannelSource {
+    const SLxPicturePlaneDesc* pPlane;
+    const E::SLxExpAutoFocus* pFocus;
+    const CLxStringW* pBefore;
+    const CLxStringW* pAfter;
+    uint8_t uiValid;
+};
+// Channel i of a spectral level as a source.
+SChannelSource ChannelOf(const E& spect, uint32_t i);
+// A new channel from a plane: null autofocus, empty commands, valid.
+SChannelSource NewChannel(const SLxPicturePlaneDesc* pPlane);
+// Gives a spectral level exactly these channels, in new arrays (sources
+// may point into the old ones, which are released after). Valid bytes are
+// kept only with bFlags, else the level has none (all on). -3 without
+// memory (the level unchanged).
+int SetChannels(E& spect, const std::vector<SChannelSource>& channels, bool bFlags);
+
 } // namespace lx_experiment

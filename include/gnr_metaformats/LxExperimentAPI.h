@@ -33,6 +33,9 @@
 #include "w32_system/LxExport.h"
 
 class CLxByteArray;
+struct SLxLut;
+struct SLxPicBuf;
+struct SLxPictureMetadata;
 
 class LX_EXPORT CLxExperimentAPI
 {
@@ -338,4 +341,64 @@ class LX_EXPORT CLxExperimentAPI
     // it (giving it item flags, all on, when it had none); levels below
     // such a level are not visited. 0 (-3 without memory).
     static int EnableChannelInAllBranches(SLxExperiment* pRoot, uint32_t uiChannel, bool bEnable);
+    // Keeps, in every spectral level, only the channels of the superset's
+    // valid channels that uiCompMask selects (SLxPicturePlanes::
+    // ExtractPlanes), in the order of that keep list; kept channels are
+    // all on. Spectral levels left without channels are dropped by their
+    // parents. 0 for a tree without channels; -4 for a null root, -9 when a
+    // branch ends without a spectral level, -3 without memory.
+    static int ReduceLambdaExperiment(SLxExperiment* pRoot, uint32_t uiCompMask);
+    // Removes every spectral level without children below pExp (not pExp
+    // itself); the other children keep their order. -4 for null, else 0.
+    static int RemoveLambdaExperiment(SLxExperiment* pExp);
+    // True when two trees have the same shape: the same types, loop sizes
+    // and child counts level by level, as far as both have child arrays;
+    // two spectral levels always match.
+    static bool CanLambdaExperimentsBeMerged(const SLxExperiment* pA, const SLxExperiment* pB);
+    // As CanLambdaExperimentsBeMerged, but two spectral roots must also
+    // agree in size and children.
+    static bool IsExperimentCompatible(const SLxExperiment* pA, const SLxExperiment* pB);
+    // Merges B's channels into A, walking both trees together: two spectral
+    // levels give A the valid channels of A then of B (all on); two leaves
+    // give A a spectral child of the first channel of each list; spectral
+    // children of A alone each gain the first channel of channelsB; spectral
+    // children of B alone become new spectral children of A holding the
+    // first channel of channelsA and that child's valid channels; children
+    // on both sides are merged pairwise (same counts and repeat counts). -4
+    // for null trees, an unknown or differing type, or a mismatch (then
+    // nothing of that level has changed), -3 without memory.
+    static int MergeLambdaExperiments(SLxExperiment* pA, const SLxPicturePlanes& channelsA,
+                                      const SLxExperiment* pB, const SLxPicturePlanes& channelsB);
+    // Appends channelsB to every spectral level (their valid bytes on); a
+    // branch that ends without one gets a spectral child of channelsA then
+    // channelsB. -4 for null, -3 without memory.
+    static int MergeLambdaExperiments(SLxExperiment* pExp, const SLxPicturePlanes& channelsA,
+                                      const SLxPicturePlanes& channelsB);
+
+    // ---- Colours from picture metadata
+
+    // A set of uiCompCount colour ramps (3 output components of uiDstBits)
+    // into *pLut, one per component of the picture's planes: a
+    // one-component plane its uiColor, a three-component plane blue, green
+    // and red; others white. Every component is shown. Release it with
+    // SLxLut::Free. -9 without metadata or when its component count is not
+    // uiCompCount (or 0), -4 for a null table or counts beyond 255, else
+    // the status of the table.
+    static int CreateLutsFromMetadata(SLxLut* pLut, const SLxPictureMetadata* pMetadata,
+                                      uint32_t uiSrcBits, uint32_t uiCompCount, uint32_t uiDstBits);
+    // Draws pSrc into pDst (8 bits, 3 components, at least the source's
+    // size) through the colours of its metadata. -4 for null pictures or a
+    // destination that cannot hold the result, the table's status (-9 for
+    // metadata of another component count) with pDst untouched, else the
+    // status of CLxPicMemAPI::ConvertToTrueColor.
+    static int ConvertToTrueColorViaMetadata(SLxPicBuf* pDst, const SLxPicBuf* pSrc,
+                                             const SLxPictureMetadata* pMetadata);
+
+    // ---- Trace
+
+    // One trace record per level, "(% 2u)" with its repeat count and T
+    // (time), XY, Z, "Ch - " with the valid channels' descriptions joined by
+    // '|', or U; children four spaces further in; the periods of a
+    // non-equidistant loop between rulers, prefixed "  |". Null: nothing.
+    static void Trace(const SLxExperiment* pExp, const char16_t* wszPrefix);
 };

@@ -119,11 +119,21 @@ bool CLxFluoProbeBaseVector::ReadNumber(const char* field, size_t length, double
         ++end;
     if (end == pos)
         return false;
-    // strtod_l needs a terminated copy; only the run a number can span.
-    std::string copy(field + pos, end - pos);
+    // strtod_l needs a terminated copy; only the run a number can span, on
+    // the stack when it is short.
+    char shortCopy[64];
+    std::string longCopy;
+    const char* copy = shortCopy;
+    if (end - pos < sizeof shortCopy) {
+        std::memcpy(shortCopy, field + pos, end - pos);
+        shortCopy[end - pos] = 0;
+    } else {
+        longCopy.assign(field + pos, end - pos);
+        copy = longCopy.c_str();
+    }
     char* stop = nullptr;
-    const double v = strtod_l(copy.c_str(), &stop, CLocale());
-    if (stop == copy.c_str() || !std::isfinite(v))
+    const double v = strtod_l(copy, &stop, CLocale());
+    if (stop == copy || !std::isfinite(v))
         return false;
     value = v;
     return true;

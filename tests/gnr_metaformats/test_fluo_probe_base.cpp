@@ -12,6 +12,7 @@
 
 #include "gnr_metaformats/LxFluoProbeBase.h"
 #include "gnr_metaformats/LxFluoProbeBaseVector.h"
+#include "gnr_metaformats/LxMetaformats.h"
 #include "test_support.h"
 
 namespace
@@ -102,6 +103,28 @@ TEST_F(FluoProbeBase, InitAddsTheBuiltInProbesOnce)
 TEST_F(FluoProbeBase, InitWithAMissingFolderStillAddsTheBuiltIns)
 {
     EXPECT_EQ(-1013, DB::Init(dir.u16("missing").c_str()));
+    EXPECT_EQ(240u, DB::GetCount());
+}
+
+TEST_F(FluoProbeBase, InitWithAFileForAFolderCannotListIt)
+{
+    Write("a.csv", "350,10,450,20\n");
+    EXPECT_EQ(-1025, DB::Init(dir.u16("a.csv").c_str()));
+    EXPECT_EQ(240u, DB::GetCount());
+}
+
+TEST_F(FluoProbeBase, AfterShutdownTheCatalogueIsGoneAndAnswersEmpty)
+{
+    ASSERT_EQ(0, DB::Init(nullptr));
+    LX_FluoProbeBaseDetach();
+    EXPECT_EQ(nullptr, CLxFluoProbeBaseVector::Get());
+    EXPECT_EQ(0u, DB::GetCount());
+    EXPECT_EQ(-3, DB::Init(nullptr));
+    CLxFluorescentProbe probe;
+    EXPECT_EQ(-4, DB::GetProbe(0, probe));
+    EXPECT_EQ(0u, DB::GetProbeCountInGroup(0));
+    LX_FluoProbeBaseAttach();
+    EXPECT_EQ(0, DB::Init(nullptr));
     EXPECT_EQ(240u, DB::GetCount());
 }
 

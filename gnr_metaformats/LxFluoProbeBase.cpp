@@ -15,9 +15,10 @@ CLxFluoProbeBaseVector* CLxFluoProbeBase::m_sVector = nullptr;
 
 const uint32_t CLxFluoProbeBase::m_uiGroupCount = 12;
 const char16_t CLxFluoProbeBase::m_wsGroupNames[12][32] = {
-    u"Unsorted",     u"Alexa Fluors", u"Cyanine Dyes",         u"Tracker Dyes",
-    u"SYTO Dyes",    u"Fluorescent Proteins", u"QDots",        u"BODIPY Dyes",
-    u"Nucleic Acid Stains", u"Spectrums", u"LIVE/DEAD Kits", u"Beads",
+    u"Unsorted",     u"Alexa Fluors",   u"Cyanine Dyes",
+    u"Tracker Dyes", u"SYTO Dyes",      u"Fluorescent Proteins",
+    u"QDots",        u"BODIPY Dyes",    u"Nucleic Acid Stains",
+    u"Spectrums",    u"LIVE/DEAD Kits", u"Beads",
 };
 
 CLxFluoProbeBaseItem::CLxFluoProbeBaseItem() : szAbbrev{}, uiGroup(0) {}
@@ -173,8 +174,9 @@ uint32_t CLxFluoProbeBase::GetProbeCountInGroup(uint32_t group)
     CLxFluoProbeBaseVector* v = m_sVector;
     if (!v)
         return 0;
-    return uint32_t(std::count_if(v->aItems.begin(), v->aItems.end(),
-                                  [group](const CLxFluoProbeBaseItem& i) { return i.uiGroup == group; }));
+    return uint32_t(
+        std::count_if(v->aItems.begin(), v->aItems.end(),
+                      [group](const CLxFluoProbeBaseItem& i) { return i.uiGroup == group; }));
 }
 
 int CLxFluoProbeBase::AssignFilter(uint32_t index, const CLxStringW& filter, bool ensure)

@@ -32,8 +32,8 @@ bool IsBlank(char c)
 // Characters strtod may take as part of a number.
 bool IsNumberChar(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-           c == '.' || c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
+           c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
 }
 
 locale_t CLocale()

@@ -41,7 +41,8 @@ void CLxFluoProbeBase::InitPredefined()
         if (excitation.GetCount() != row.uiExcCount || emission.GetCount() != row.uiEmsCount)
             throw std::bad_alloc();
 
-        item.sProbe = CLxFluorescentProbe(CLxStringW(row.pwsName), row.uiColor, excitation, emission);
+        item.sProbe =
+            CLxFluorescentProbe(CLxStringW(row.pwsName), row.uiColor, excitation, emission);
         if (item.sProbe.m_ExcitationSpectrum.GetCount() != row.uiExcCount ||
             item.sProbe.m_EmissionSpectrum.GetCount() != row.uiEmsCount)
             throw std::bad_alloc();

@@ -54,7 +54,8 @@ std::vector<std::string> Split(const std::string& line)
     size_t start = 0;
     for (;;) {
         const size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        cells.push_back(
+            line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
         if (tab == std::string::npos)
             return cells;
         start = tab + 1;
@@ -165,9 +166,9 @@ int main(int argc, char** argv)
         const unsigned long colour = std::strtoul(row["colour"].c_str(), nullptr, 16);
         const uint32_t excRun = excJump ? excJump - excFirst + 1 : uint32_t(excGrid.size());
         rows << "    {u\"" << Utf16Literal(name) << "\", u\"" << Utf16Literal(abbrev) << "\", "
-             << row["group"] << ", 0x" << std::hex << colour << std::dec << ", " << excFirst
-             << ", " << excGrid.size() << ", " << excRun << ", " << (excJump ? excLast : 0)
-             << ", " << emsFirst << ", " << emsGrid.size() << ", " << offset << "},\n";
+             << row["group"] << ", 0x" << std::hex << colour << std::dec << ", " << excFirst << ", "
+             << excGrid.size() << ", " << excRun << ", " << (excJump ? excLast : 0) << ", "
+             << emsFirst << ", " << emsGrid.size() << ", " << offset << "},\n";
         ++rowCount;
     }
     if (rowCount == 0)

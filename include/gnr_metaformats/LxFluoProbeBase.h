@@ -35,7 +35,7 @@
 // One entry of the catalogue.
 struct LX_EXPORT CLxFluoProbeBaseItem {
     CLxFluorescentProbe sProbe;
-    char16_t szAbbrev[64]; // zero-terminated, at most 63 units
+    char16_t szAbbrev[64];                    // zero-terminated, at most 63 units
     std::vector<CLxStringW> aAssignedFilters; // in order of assignment, no duplicates
     uint32_t uiGroup; // index into the group table; 12 or more shows as group 0
 
@@ -116,8 +116,7 @@ class LX_EXPORT CLxFluoProbeBase
     // an emission point only (",,a,b": fields 1 and 2 empty) or one whose
     // excitation value is missing ("a,,b,c": field 2 empty); -1 for an
     // empty text.
-    static int ReadLine(const char* line, size_t length, const char* fields[4],
-                        size_t lengths[4]);
+    static int ReadLine(const char* line, size_t length, const char* fields[4], size_t lengths[4]);
     static void InitPredefined();
 
     // The items; made at library start-up, destroyed at its shutdown.

@@ -11,7 +11,8 @@
 //   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
 //   cmake --build build-fuzz --target fuzz_probe_spectra
-//   build-test/tests/make_probe_spectra_corpus corpus && build-fuzz/tests/fuzz/fuzz_probe_spectra corpus
+//   build-test/tests/make_probe_spectra_corpus corpus
+//   build-fuzz/tests/fuzz/fuzz_probe_spectra corpus
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -73,10 +73,10 @@ TEST_F(FluoProbeBase, BeforeInitEverythingIsEmpty)
 
 TEST_F(FluoProbeBase, GroupTable)
 {
-    const char16_t* names[] = {u"Unsorted",    u"Alexa Fluors",        u"Cyanine Dyes",
-                               u"Tracker Dyes", u"SYTO Dyes",          u"Fluorescent Proteins",
-                               u"QDots",       u"BODIPY Dyes",         u"Nucleic Acid Stains",
-                               u"Spectrums",   u"LIVE/DEAD Kits",      u"Beads"};
+    const char16_t* names[] = {u"Unsorted",     u"Alexa Fluors",   u"Cyanine Dyes",
+                               u"Tracker Dyes", u"SYTO Dyes",      u"Fluorescent Proteins",
+                               u"QDots",        u"BODIPY Dyes",    u"Nucleic Acid Stains",
+                               u"Spectrums",    u"LIVE/DEAD Kits", u"Beads"};
     ASSERT_EQ(12u, DB::m_uiGroupCount);
     for (uint32_t g = 0; g < 12; ++g) {
         CLxStringW out;
@@ -136,9 +136,15 @@ TEST_F(FluoProbeBase, MatchProbeNameIsAPrefixSearchAndCaseSensitive)
         int status;
         uint32_t index;
     } cases[] = {
-        {u"CFP", 0, 70},           {u"eGFP", 0, 229}, {u"EGFP", 0, 89},
-        {u"Alexa Fluor 488", 0, 17}, {u"alexa fluor 488", -13, 240}, {u"cfp", -13, 240},
-        {u"", 0, 0},               {u"Fura-2", 0, 119}, {u"ReAsH", 0, 178},
+        {u"CFP", 0, 70},
+        {u"eGFP", 0, 229},
+        {u"EGFP", 0, 89},
+        {u"Alexa Fluor 488", 0, 17},
+        {u"alexa fluor 488", -13, 240},
+        {u"cfp", -13, 240},
+        {u"", 0, 0},
+        {u"Fura-2", 0, 119},
+        {u"ReAsH", 0, 178},
     };
     for (const auto& c : cases) {
         uint32_t index = 99;
@@ -305,8 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                  2},
         LoadCase{"ExcitationOnly", "350,10\n351,12\n", -4, 0, 0},
         LoadCase{"EmptyFirstLine", "\n350,10,450,20\n", -4, 0, 0},
-        LoadCase{"EmissionOnly", ",,450,20\n", -4, 0, 0},
-        LoadCase{"Empty", "", -3, 0, 0}),
+        LoadCase{"EmissionOnly", ",,450,20\n", -4, 0, 0}, LoadCase{"Empty", "", -3, 0, 0}),
     [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(FluoProbeBase, LoadFileStatuses)
@@ -397,11 +402,11 @@ TEST(FluoProbeReadNumber, ReadsLikePercentLfInTheCLocale)
         bool ok;
         double value;
     } cases[] = {
-        {"12.5", true, 12.5},    {"  \t-1.83", true, -1.83}, {"20\r", true, 20.0},
-        {"7abc", true, 7.0},     {"1e3x", true, 1000.0},     {"0x10", true, 16.0},
-        {"+.5", true, 0.5},      {"abc", false, 0},          {"", false, 0},
-        {"   ", false, 0},       {"inf", false, 0},          {"-infinity", false, 0},
-        {"nan", false, 0},       {"1e999", false, 0},        {".", false, 0},
+        {"12.5", true, 12.5}, {"  \t-1.83", true, -1.83}, {"20\r", true, 20.0},
+        {"7abc", true, 7.0},  {"1e3x", true, 1000.0},     {"0x10", true, 16.0},
+        {"+.5", true, 0.5},   {"abc", false, 0},          {"", false, 0},
+        {"   ", false, 0},    {"inf", false, 0},          {"-infinity", false, 0},
+        {"nan", false, 0},    {"1e999", false, 0},        {".", false, 0},
         {"-", false, 0},
     };
     for (const auto& c : cases) {
@@ -431,9 +436,12 @@ TEST(FluoProbeName, LastComponentWithoutExtension)
         const char16_t* path;
         const char16_t* name;
     } cases[] = {
-        {u"/a/b/Fura#2.csv", u"Fura/2"}, {u"C:\\spectra\\x.y.txt", u"x.y"},
-        {u"dir/.csv", u".csv"},          {u"a\\b/c.d\\e", u"e"},
-        {u"plain", u"plain"},            {u"dir/a#b#c", u"a/b/c"},
+        {u"/a/b/Fura#2.csv", u"Fura/2"},
+        {u"C:\\spectra\\x.y.txt", u"x.y"},
+        {u"dir/.csv", u".csv"},
+        {u"a\\b/c.d\\e", u"e"},
+        {u"plain", u"plain"},
+        {u"dir/a#b#c", u"a/b/c"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::u16string(c.name),

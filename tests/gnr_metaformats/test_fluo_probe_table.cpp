@@ -103,11 +103,11 @@ struct Telling {
 };
 
 const Telling kTelling[] = {
-    {0, 0x9DAF31, 288.56, 270, 100, 477},  {17, 0x0DEC78, 100, 493, 100, 519},
-    {89, 0x2CF44C, 100, 489, 100, 508},    {119, 0x44D16E, 47.26, 366, 37.73, 515},
-    {120, 0x59CC5C, 100, 336, 100, 505},   {166, 0x1FD292, 100, 289, 100, 530},
-    {175, 0x0000FE, 100, 300, 100, 792},   {204, 0x41EB53, 100, 483, 100, 500},
-    {226, 0x77D73B, 1, 435, 1, 477},       {229, 0x25F056, 1, 489, 1, 510},
+    {0, 0x9DAF31, 288.56, 270, 100, 477}, {17, 0x0DEC78, 100, 493, 100, 519},
+    {89, 0x2CF44C, 100, 489, 100, 508},   {119, 0x44D16E, 47.26, 366, 37.73, 515},
+    {120, 0x59CC5C, 100, 336, 100, 505},  {166, 0x1FD292, 100, 289, 100, 530},
+    {175, 0x0000FE, 100, 300, 100, 792},  {204, 0x41EB53, 100, 483, 100, 500},
+    {226, 0x77D73B, 1, 435, 1, 477},      {229, 0x25F056, 1, 489, 1, 510},
 };
 
 TEST_F(FluoProbeTable, EveryRowMatchesTheDataFile)
@@ -229,7 +229,8 @@ class FluoProbeSource : public ::testing::Test
     ScopedTempDir dir;
 };
 
-const char kDeclarations[] = "CLxOpticalFilterSpectrum sExcSp, sEmsSp;\nCLxFluoProbeBaseItem sItem;\n\n";
+const char kDeclarations[] =
+    "CLxOpticalFilterSpectrum sExcSp, sEmsSp;\nCLxFluoProbeBaseItem sItem;\n\n";
 
 TEST_F(FluoProbeSource, EmptyCatalogueGivesTheDeclarations)
 {
@@ -256,7 +257,8 @@ TEST_F(FluoProbeSource, ListsWrapAfterEveryHundredthValue)
     ASSERT_EQ(0, DB::GenerateSourceCode(dir.u16("out.cpp").c_str()));
 
     const std::string wrap = "\n" + std::string(37, ' ');
-    std::string wl = "   static double s_pExcWl_000[] = { ", vl = "   static double s_pExcVl_000[] = { ";
+    std::string wl = "   static double s_pExcWl_000[] = { ",
+                vl = "   static double s_pExcVl_000[] = { ";
     for (int i = 0; i <= 100; ++i) {
         char text[32];
         snprintf(text, sizeof text, "%d.0, ", 400 + i);

@@ -30,17 +30,30 @@
 namespace
 {
 
+std::string g_folder;
+std::string g_file;
+
+void RemoveFiles()
+{
+    unlink(g_file.c_str());
+    rmdir(g_folder.c_str());
+}
+
+// The file the bytes are written to, in a folder of its own that goes at
+// exit.
 const std::string& FilePath()
 {
-    static const std::string path = [] {
+    if (g_file.empty()) {
         const char* tmp = getenv("TMPDIR");
         std::string pattern = std::string(tmp ? tmp : "/tmp") + "/fuzz-probe-XXXXXX";
         const char* dir = mkdtemp(pattern.data());
         if (!dir)
             abort();
-        return std::string(dir) + "/Fuzz#probe.csv";
-    }();
-    return path;
+        g_folder = dir;
+        g_file = g_folder + "/Fuzz#probe.csv";
+        atexit(RemoveFiles);
+    }
+    return g_file;
 }
 
 void CheckCurve(const CLxOpticalFilterSpectrum& s, size_t lines)

@@ -232,30 +232,39 @@ int BranchItems(SLxExperiment& root, uint32_t item, const SLxExperiment& pNew)
     for (uint32_t i = 0; i < own.uiCount; ++i)
         SLxExperiment::FreeRecursive(own.ppChildren[i]);
     DropChildArray(root);
-    const uint32_t size = CLxExperimentAPI::GetLoopSize(old.get());
+    const uint64_t size = CLxExperimentAPI::GetLoopSize(old.get());
+    const uint64_t items = size < 2 ? 1 : size;
     SLxExperiment* last = nullptr;
-    for (uint32_t i = 0; i < (size < 2 ? 1 : size); ++i) {
-        const SLxExperiment* child = CLxExperimentAPI::GetNextLevelExperiment(old.get(), i);
+    // Runs of items that one old child runs, split after the item: each run
+    // is one branch, or more turns of the last branch when equal to it.
+    for (uint64_t i = 0; i < items;) {
+        const SItemRun run = ItemRun(*old, i);
+        uint64_t end = run.uiLast < items - 1 ? run.uiLast : items - 1;
+        if (i <= item && item < end)
+            end = item;
+        const uint64_t turns = end - i + 1;
+        const SLxExperiment* child = run.pChild;
+        const bool replaced = i > item;
+        i = end + 1;
         if (!child)
             continue;
         SLxExperiment* branch = nullptr;
         status = SLxExperiment::Duplicate(&branch, *child, true);
-        if (status == 0 && i > item)
+        if (status == 0 && replaced)
             status = ReplaceLevelZero(branch, pNew);
         if (status != 0) {
             SLxExperiment::FreeRecursive(branch);
             return status;
         }
-        // The same branch again runs one item more.
         if (last) {
             branch->uiRepeatCount = last->uiRepeatCount;
             if (SLxExperiment::IsEqual(*branch, *last, true)) {
-                ++last->uiRepeatCount;
+                last->uiRepeatCount += uint32_t(turns);
                 SLxExperiment::FreeRecursive(branch);
                 continue;
             }
         }
-        branch->uiRepeatCount = 1;
+        branch->uiRepeatCount = uint32_t(turns);
         SLxExperiment* pRoot = &root;
         if (CLxExperimentAPI::AddExperimentBranch(pRoot, nullptr, 0, branch) != 0) {
             LX_DIAG_ASSERT_TEXT(

@@ -55,6 +55,11 @@ int CLxExperimentAPI::ConvertToTrueColorViaMetadata(SLxPicBuf* pDst, const SLxPi
         pDst->uiHeight < pSrc->uiHeight || pDst->uiWidthBytes < line ||
         uint64_t(pDst->uiWidthBytes) * pSrc->uiHeight > pDst->uiSize)
         return -4;
+    // The source's lines must lie in its memory.
+    const uint32_t sampleBytes = pSrc->uiBpc <= 8 ? 1 : pSrc->uiBpc <= 16 ? 2 : 4;
+    if (pSrc->uiWidthBytes < uint64_t(pSrc->uiWidth) * pSrc->uiComps * sampleBytes ||
+        uint64_t(pSrc->uiWidthBytes) * pSrc->uiHeight > pSrc->uiSize)
+        return -4;
     SLxLut lut;
     int status = CreateLutsFromMetadata(&lut, pMetadata, pSrc->uiBpc, pSrc->uiComps, 8);
     if (status != 0)

@@ -173,9 +173,10 @@ class LX_EXPORT CLxExperimentAPI
     // fill; a root without children takes uiFrameCount items, unless it
     // holds per-item arrays or flags, which cap it at its count. A
     // non-equidistant time root (type 8) is cut period by period, its
-    // uiCount the kept time points; children of repeat count 0 alone keep
-    // no items. A time root (type 1) has its six time fields zeroed. -4 for
-    // a null root, else 0.
+    // uiCount the kept time points. Branches whose repeat counts are all 0
+    // keep no items (a single child runs every item whatever its count). A
+    // time root (type 1) has its six time fields zeroed. -4 for a null
+    // root, else 0.
     static int RepairExperiment(SLxExperiment* pRoot, uint32_t uiFrameCount);
     // RepairExperiment, then for a time root (type 1) the smallest, largest
     // and mean difference between the first frames of successive time

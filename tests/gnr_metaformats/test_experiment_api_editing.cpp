@@ -251,6 +251,15 @@ TEST(ExperimentBranching, ItemsRunBranches)
     EXPECT_EQ(API::BranchExperiment(deep.get(), 0, s.get(), nullptr, nullptr), 0);
     EXPECT_EQ(Shape(deep.get()), "2:2[4:3[5:4] 1:6[5:4]]");
 
+    // Runs of equal items cost one copy each, however long.
+    ExpTree tall(Z(4000000000u, {Time(2)}));
+    EXPECT_EQ(API::BranchExperiment(tall.get(), 5, s.get(), nullptr, nullptr), 0);
+    EXPECT_EQ(Shape(tall.get()), "4:4000000000[1:2*6 1:6*3999999994]");
+    // Branches of the old tree keep their turns up to the item.
+    ExpTree turns(XY(6, {Repeat(Z(3), 2), Time(4)}));
+    EXPECT_EQ(API::BranchExperiment(turns.get(), 2, s.get(), nullptr, nullptr), 0);
+    EXPECT_EQ(Shape(turns.get()), "2:6[4:3*2 1:4 1:6*3]");
+
     ExpTree leaf(XY(3));
     EXPECT_EQ(API::BranchExperiment(leaf.get(), 0, s.get(), nullptr, nullptr), -9);
     EXPECT_EQ(Shape(leaf.get()), "2:3");

@@ -205,6 +205,12 @@ TEST(ExperimentRepair, PeriodStatisticsFromFrameTimes)
         EXPECT_DOUBLE_EQ(t.dAvgPeriodDiff, c.average);
     }
 
+    // Other roots keep their fields.
+    ExpTree xy(XY(3, {Z(2)}));
+    EXPECT_EQ(API::RepairExperimentEx(xy.get(), 4, Times({0, 1, 2, 3})), 0);
+    EXPECT_EQ(xy->uLoopPars.uiCount, 2u);
+    EXPECT_EQ(xy->uLoopPars.sXYPosLoop.dPosX[0], 0.0);
+
     // The walk stops at the first time point past the times, whatever the
     // loop size.
     const auto start = std::chrono::steady_clock::now();

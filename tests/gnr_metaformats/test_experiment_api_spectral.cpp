@@ -327,6 +327,14 @@ TEST(ExperimentColors, TrueColourThroughMetadata)
     EXPECT_EQ(API::ConvertToTrueColorViaMetadata(&small.pic, &src.pic, &green.meta), -4);
     EXPECT_EQ(API::ConvertToTrueColorViaMetadata(&grey.pic, &src.pic, &green.meta), -4);
     EXPECT_EQ(API::ConvertToTrueColorViaMetadata(nullptr, &src.pic, &green.meta), -4);
+    // A source record whose lines lie outside its memory.
+    SLxPicBuf lying = src.pic;
+    lying.uiHeight = 5;
+    EXPECT_EQ(API::ConvertToTrueColorViaMetadata(&dst.pic, &lying, &green.meta), -4);
+    lying = src.pic;
+    lying.uiWidthBytes = 1;
+    EXPECT_EQ(API::ConvertToTrueColorViaMetadata(&dst.pic, &lying, &green.meta), -4);
+    EXPECT_EQ(std::vector<int>(dst.Bytes(), dst.Bytes() + 6), std::vector<int>(6, 0xAB));
 }
 
 // ---- Trace

@@ -64,14 +64,20 @@ int Walk(SLxExperiment* level, CLxExperimentAPI::WalkCallback callback, void* co
 }
 
 struct SSizeMax {
-    std::vector<uint32_t> sizes; // [0] the home plane, [d + 1] depth d
+    uint32_t uiLevelCount;
+    // [0] the home plane, [d + 1] depth d; grown to the depths the tree has.
+    std::vector<uint32_t> sizes;
 };
 
 int RecordSize(SLxExperiment* level, uint32_t depth, void* context)
 {
     SSizeMax& max = *static_cast<SSizeMax*>(context);
     const uint32_t size = CLxExperimentAPI::GetLoopSize(level);
-    if (depth + 1 < max.sizes.size() && size > max.sizes[depth + 1]) {
+    if (depth >= max.uiLevelCount)
+        return 0;
+    if (depth + 1 >= max.sizes.size())
+        max.sizes.resize(size_t(depth) + 2, 0);
+    if (size > max.sizes[depth + 1]) {
         max.sizes[depth + 1] = size;
         if (level->eType == SLxExperiment::eEtZStack)
             max.sizes[0] = ZStackHome(level->uLoopPars.sZStackLoop);
@@ -94,11 +100,10 @@ int CLxExperimentAPI::GetSizeMax(const SLxExperiment* pRoot, uint32_t* puiSizes,
 {
     if (!puiSizes && uiLevelCount)
         return -4;
-    SSizeMax max;
-    max.sizes.assign(size_t(uiLevelCount) + 1, 0);
+    SSizeMax max{uiLevelCount, std::vector<uint32_t>(1, 0)};
     const int status = WalkExperiment(const_cast<SLxExperiment*>(pRoot), RecordSize, &max, 0);
     for (uint32_t d = 0; d < uiLevelCount; ++d)
-        puiSizes[d] = max.sizes[d + 1];
+        puiSizes[d] = d + 1 < max.sizes.size() ? max.sizes[d + 1] : 0;
     if (puiHome)
         *puiHome = max.sizes[0];
     return status;

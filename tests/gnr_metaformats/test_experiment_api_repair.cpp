@@ -448,6 +448,10 @@ TEST(ExperimentWalk, SizeMaxima)
     EXPECT_EQ(API::GetSizeMax(tree.get(), &one, 1, nullptr), 0);
     EXPECT_EQ(one, 2u);
     EXPECT_EQ(API::GetSizeMax(tree.get(), nullptr, 1, nullptr), -4);
+    // More levels than the tree has: the rest are 0.
+    std::vector<uint32_t> many(6, 9);
+    EXPECT_EQ(API::GetSizeMax(tree.get(), many.data(), 6, nullptr), 0);
+    EXPECT_EQ(many, (std::vector<uint32_t>{2, 6, 4, 0, 0, 0}));
 }
 
 // ---- Channels of every branch

@@ -424,6 +424,13 @@ int CLxFileChunker::EnsureFileSize(uint64_t size)
     return rc;
 }
 
+int CLxFileChunker::ReserveSpace(uint64_t size)
+{
+    if (m_bRead || m_bFinalized || !m_file.IsOpen())
+        return kFail;
+    return m_file.Reserve(size);
+}
+
 int CLxFileChunker::WriteMap()
 {
     const uint64_t mapOffset = m_qwAppend;

@@ -359,6 +359,21 @@ int CLxFileMemoWrapper::SetEndOfFile()
     return 0;
 }
 
+int CLxFileMemoWrapper::Reserve(uint64_t size)
+{
+    if (!IsOpen() || m_bReadOnly)
+        return kFail;
+    if (!m_bFile || size == 0)
+        return 0;
+    if (size > uint64_t(INT64_MAX))
+        return kBadArgument;
+    int rc;
+    do
+        rc = fallocate(m_pShared->fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size));
+    while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : kFail;
+}
+
 int CLxFileMemoWrapper::CloseFile()
 {
     if (!IsOpen())

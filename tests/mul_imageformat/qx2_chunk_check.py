@@ -15,6 +15,12 @@
                                       map, rewritten names, gaps, version
                                       1.0) and FOLDER/documents.txt with the
                                       frames a reader must give
+  qx2_chunk_check.py check-frames FILE LIST
+                                      a finished document a writer made:
+                                      verify, then inflate each frame with
+                                      Python's zlib and compare it with the
+                                      rows of LIST ("frame SEQ HEX", rows of
+                                      the interface's 4-byte stride)
   qx2_chunk_check.py check-repaired FILE...
                                       a document repaired on open: a finished
                                       chunk file whose attributes count every
@@ -409,6 +415,43 @@ def check_repaired(path):
         raise Fault("the time cache differs from the frames' times")
 
 
+def check_frames(path, listing):
+    verify(path)
+    with open(path, "rb") as f:
+        data = f.read()
+    chunks = walk(data, False)
+    version = data[chunks[0][2]:chunks[0][2] + 64].split(b"\0", 1)[0]
+    latest = {}
+    for offset, name, dstart, dlen in chunks[1:-1]:
+        latest[name] = data[dstart:dstart + dlen]
+    attrs = read_attributes(latest[b"ImageAttributes!"])
+    width, height = int(attrs["uiWidth"]), int(attrs["uiHeight"])
+    comps, bits = int(attrs["uiComp"]), int(attrs["uiBpcInMemory"])
+    stored = int(attrs["uiWidthBytes"])
+    row = width * comps * (2 if bits > 8 else 1)
+    stride = (row + 3) // 4 * 4
+    compressed = int(attrs["eCompression"]) == 0
+    with open(listing) as f:
+        for line in f:
+            words = line.split()
+            if len(words) != 3 or words[0] != "frame":
+                continue
+            seq, want = int(words[1]), bytes.fromhex(words[2])
+            payload = latest.get(b"ImageDataSeq|%d!" % seq)
+            if payload is None:
+                raise Fault("frame %d missing" % seq)
+            if version != b"Ver1.0":
+                payload = payload[8:]
+            raw = zlib.decompress(payload) if compressed else payload
+            if len(raw) != stored * height:
+                raise Fault("frame %d holds %d bytes, not %d" % (seq, len(raw), stored * height))
+            got = bytearray(stride * height)
+            for y in range(height):
+                got[y * stride:y * stride + row] = raw[y * stored:y * stored + row]
+            if bytes(got) != want:
+                raise Fault("frame %d differs" % seq)
+
+
 def main(argv):
     if len(argv) >= 3 and argv[1] in ("verify", "verify-repaired"):
         for path in argv[2:]:
@@ -423,6 +466,13 @@ def main(argv):
         return 0
     if len(argv) == 3 and argv[1] == "build-documents":
         build_documents(argv[2])
+        return 0
+    if len(argv) == 4 and argv[1] == "check-frames":
+        try:
+            check_frames(argv[2], argv[3])
+        except Fault as fault:
+            print("%s: %s" % (argv[2], fault), file=sys.stderr)
+            return 1
         return 0
     if len(argv) >= 3 and argv[1] == "check-repaired":
         for path in argv[2:]:

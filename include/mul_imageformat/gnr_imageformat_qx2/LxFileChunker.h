@@ -81,6 +81,9 @@ class CLxFileChunker
     int CopyMapFrom(const CLxFileChunker* other);
     // Makes the file at least size bytes long (zeros); the position stays.
     int EnsureFileSize(uint64_t size);
+    // Reserves disk space for size bytes of file without making it longer,
+    // so a writer that dies leaves no zero tail.
+    int ReserveSpace(uint64_t size);
     // Once: unless opened for reading, writes the map and cuts the file
     // after it; releases the lock and the file. -9 when the map write fails.
     int Finalize();

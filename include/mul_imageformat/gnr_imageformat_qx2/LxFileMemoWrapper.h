@@ -61,6 +61,9 @@ class CLxFileMemoWrapper
     uint64_t NextData(uint64_t from) const;
     // The data ends at the current position (longer or shorter).
     int SetEndOfFile();
+    // Reserves disk space up to size bytes without changing the file's
+    // length (a memory block: nothing to do). -9 when the system refuses.
+    int Reserve(uint64_t size);
     // Releases this wrapper's hold on the file (the last hold also unlocks it).
     int CloseFile();
     // Releases the write lock, keeping the file open.

@@ -183,6 +183,30 @@ CLxByteArray CLxQX2OutputFile::TimesBytes() const
     return bytes;
 }
 
+void CLxQX2OutputFile::KeepStoredTimes()
+{
+    CLxByteArray stored;
+    if (m_bVersion1 || m_fileChunker->GetChunk(kTimeCache, stored) != 0)
+        return;
+    const uint32_t count = stored.GetSize() / 8;
+    if (count == 0 || count > kMaxFrameIndex + 1)
+        return;
+    try {
+        m_times.resize(count);
+        m_states.assign(count, 2);
+    } catch (const std::bad_alloc&) {
+        m_times.clear();
+        m_states.clear();
+        return;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t bits = 0;
+        for (int b = 7; b >= 0; --b)
+            bits = bits << 8 | stored.GetData()[8 * i + uint32_t(b)];
+        memcpy(&m_times[i], &bits, 8);
+    }
+}
+
 // --- setters ---
 
 int CLxQX2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)

@@ -68,6 +68,10 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     int CreateInputFile(uint32_t seq, ILxInputImageFile** reader, uintptr_t extra) override;
     ~CLxQX2OutputFile() override;
 
+    // Adding to a version 2.1 file: its stored time cache is kept as the
+    // start of this writer's, so Close does not drop earlier frames' times.
+    void KeepStoredTimes();
+
     bool IsVersion1() const { return m_bVersion1; }
     // The disk space SetExperiment asked the chunk layer to reserve (0: none).
     uint64_t GetReservedSize() const { return m_qwReserved; }

@@ -28,6 +28,7 @@ int MakeWriter(ILxImageFormat* format, const CLxStringW& fileName,
             : new (std::nothrow) CLxQX2OutputFile_V02(format, fileName, std::move(chunker));
     if (!made)
         return -3;
+    made->KeepStoredTimes();
     *writer = made;
     return 0;
 }

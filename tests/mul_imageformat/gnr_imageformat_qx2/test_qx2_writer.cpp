@@ -541,6 +541,28 @@ TEST_F(WriterTest, AppendingToAFileWithoutMapRepairsItFirst)
     }
 }
 
+TEST_F(WriterTest, AppendingKeepsTheStoredTimes)
+{
+    const SDocSpec s = Spec(4, 2, 1, 8, true);
+    for (uint32_t session = 0; session < 2; ++session) {
+        WriterRef w;
+        ASSERT_EQ(0, Open(w, "w.qx2", session > 0));
+        SLxImageAttributes a = GivenAttributes(s);
+        a.uiSequenceCount = 2 * session;
+        ASSERT_EQ(0, w->SetImageAttributes(a));
+        for (uint32_t f = 2 * session; f < 2 * session + 2; ++f) {
+            ASSERT_EQ(0, w->SetImageMetadata(f, Metadata(7.0 * f), 0));
+            const std::string frame = ExpectedFrame(s, f);
+            ASSERT_EQ(0, w->SetImageData(f, frame.data(), nullptr, nullptr));
+        }
+        ASSERT_EQ(0, w->Close());
+    }
+    const std::string cache = ChunksOf(Path()).at("CustomData|AcqTimesCache!");
+    ASSERT_EQ(32u, cache.size());
+    for (size_t f = 0; f < 4; ++f)
+        EXPECT_EQ(7.0 * f, DoubleAt(cache, 8 * f)) << f;
+}
+
 TEST_F(WriterTest, AppendingToAForeignFileIsRefused)
 {
     const std::string foreign = std::string("\0\0\0\x0cjP  \r\n\x87\n", 12) + Pattern(5000, 1);

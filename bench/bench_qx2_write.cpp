@@ -99,8 +99,9 @@ bool WriteQX2(const std::string& path, int level, uint64_t* streamBytes)
             ok = reader.GetChunk(("ImageDataSeq|" + std::to_string(f) + "!").c_str(), chunk) == 0;
             std::vector<uint8_t> back(kFrameBytes);
             uLongf size = uLongf(back.size());
-            ok = ok && uncompress(back.data(), &size, chunk.GetData() + 8,
-                                  uLong(chunk.GetSize() - 8)) == Z_OK &&
+            ok = ok &&
+                 uncompress(back.data(), &size, chunk.GetData() + 8, uLong(chunk.GetSize() - 8)) ==
+                     Z_OK &&
                  size == kFrameBytes && back == Frames()[f];
             *streamBytes += chunk.GetSize() - 8;
         }

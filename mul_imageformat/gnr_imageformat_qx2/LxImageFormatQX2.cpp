@@ -16,13 +16,15 @@
 
 LX_DEFINE_CONSTRUCTOR(CLxImageFormatQX2)
 
-LX_DECLARE_CLASS(kQX2FormatClass, lx_catalog::ClassDecl("CLxImageFormatQX2")
-                                      .Interface("ILxImageFormat")
-                                      .Rank(1, "00.90.00.00"))
+LX_DECLARE_CLASS(
+    kQX2FormatClass,
+    lx_catalog::ClassDecl("CLxImageFormatQX2").Interface("ILxImageFormat").Rank(1, "00.90.00.00"))
 
-CLxClassInfo CLxImageFormatQX2::sm_classCLxImageFormatQX2(
-    "CLxImageFormatQX2", "ILxImageFormat", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, int(sizeof(CLxImageFormatQX2)), &LX_ConstructorForCLxImageFormatQX2);
+CLxClassInfo CLxImageFormatQX2::sm_classCLxImageFormatQX2("CLxImageFormatQX2", "ILxImageFormat",
+                                                          nullptr, nullptr, nullptr, nullptr,
+                                                          nullptr, nullptr, nullptr, nullptr,
+                                                          int(sizeof(CLxImageFormatQX2)),
+                                                          &LX_ConstructorForCLxImageFormatQX2);
 
 namespace
 {
@@ -189,8 +191,7 @@ int CLxImageFormatQX2::CreateOutputImageFileAppend(CLxByteArray* memory,
     return CreateOutput(nullptr, memory, true, writer);
 }
 
-int CLxImageFormatQX2::CreateOutputImageFileAppend(CLxStringW fileName,
-                                                   ILxOutputImageFile** writer)
+int CLxImageFormatQX2::CreateOutputImageFileAppend(CLxStringW fileName, ILxOutputImageFile** writer)
 {
     return CreateOutput(fileName.GetString(), nullptr, true, writer);
 }
@@ -198,9 +199,8 @@ int CLxImageFormatQX2::CreateOutputImageFileAppend(CLxStringW fileName,
 int CLxImageFormatQX2::FallBack(const char16_t* fileName, CLxByteArray* memory,
                                 ILxInputImageFile** reader)
 {
-    ILxInterface* found =
-        CLxRTTI::CreateAndQuery("CLxImageFormatManagerImpl", "ILxImageFormatManager", "no file",
-                                unsigned(-1));
+    ILxInterface* found = CLxRTTI::CreateAndQuery("CLxImageFormatManagerImpl",
+                                                  "ILxImageFormatManager", "no file", unsigned(-1));
     if (!found)
         return kFail;
     ILxImageFormatManager* manager = static_cast<ILxImageFormatManager*>(found);

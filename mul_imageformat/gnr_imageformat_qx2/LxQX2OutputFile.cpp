@@ -175,7 +175,8 @@ CLxByteArray CLxQX2OutputFile::TimesBytes() const
 {
     CLxByteArray bytes(1024);
     const uint32_t size = uint32_t(m_times.size() * 8);
-    if (size && bytes.SetData(nullptr, size, eLxByteArrayOpFromStart, eLxByteArrayAllocExact) == 0) {
+    if (size &&
+        bytes.SetData(nullptr, size, eLxByteArrayOpFromStart, eLxByteArrayAllocExact) == 0) {
         uint8_t* out = bytes.GetData(size);
         for (size_t i = 0; i < m_times.size(); ++i)
             PutDouble(out + 8 * i, m_times[i]);
@@ -215,8 +216,7 @@ int CLxQX2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
     return 0;
 }
 
-int CLxQX2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& metadata,
-                                       uint32_t)
+int CLxQX2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& metadata, uint32_t)
 {
     if (seq > kMaxFrameIndex)
         return kBadArgument;
@@ -324,8 +324,7 @@ int CLxQX2OutputFile::SetTextInfo(const SLxImageTextInfo& textInfo)
     return WriteXml(kTextInfo, v);
 }
 
-int CLxQX2OutputFile::SetImageDataFirst(const void* buffer, LX_PFN_PROGRESS progress,
-                                        void* context)
+int CLxQX2OutputFile::SetImageDataFirst(const void* buffer, LX_PFN_PROGRESS progress, void* context)
 {
     return SetImageData(0, buffer, progress, context);
 }

@@ -1,7 +1,7 @@
 // The QX2 format class: constants, presets, bit adjustment, the create
 // operations and the exported openers.
-#include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -19,8 +19,9 @@ namespace
 {
 
 struct FormatRef {
-    FormatRef() : p(static_cast<CLxImageFormatQX2*>(
-                      static_cast<CLxClass*>(LX_ConstructorForCLxImageFormatQX2("t", 1))))
+    FormatRef()
+        : p(static_cast<CLxImageFormatQX2*>(
+              static_cast<CLxClass*>(LX_ConstructorForCLxImageFormatQX2("t", 1))))
     {
     }
     ~FormatRef() { p->Release(); }
@@ -64,7 +65,8 @@ TEST(QX2Format, BitsCheckedAndAdjusted)
     const struct {
         uint8_t bits, adjusted;
         int check;
-    } cases[] = {{7, 8, -1506}, {8, 8, 0}, {12, 12, 0}, {16, 16, 0}, {17, 16, -1506}, {0, 8, -1506}};
+    } cases[] = {{7, 8, -1506}, {8, 8, 0},       {12, 12, 0},
+                 {16, 16, 0},   {17, 16, -1506}, {0, 8, -1506}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.check, f->CheckBits(1, 1, c.bits, 1)) << int(c.bits);
         SLxImageAttributes a{};
@@ -195,7 +197,8 @@ TEST_F(QX2FormatFiles, MemoryDocumentRoundTrip)
 TEST_F(QX2FormatFiles, FailingWriteKeepsEarlierFrames)
 {
     const SDocSpec s{"Ver2.1", 64, 64, 1, 8, false, 0};
-    struct sigaction ignore {}, previous{};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGXFSZ, &ignore, &previous);
     rlimit old{};

@@ -211,8 +211,9 @@ TEST_F(WriterTest, RandomFrameStillCompressedSlightlyLarger)
     EXPECT_GT(stream.size(), frame.size());
     std::string raw(frame.size(), '\0');
     uLongf size = uLongf(raw.size());
-    ASSERT_EQ(Z_OK, uncompress(reinterpret_cast<Bytef*>(&raw[0]), &size,
-                               reinterpret_cast<const Bytef*>(stream.data()), uLong(stream.size())));
+    ASSERT_EQ(Z_OK,
+              uncompress(reinterpret_cast<Bytef*>(&raw[0]), &size,
+                         reinterpret_cast<const Bytef*>(stream.data()), uLong(stream.size())));
     EXPECT_EQ(frame, raw);
 }
 
@@ -243,8 +244,8 @@ TEST_F(WriterTest, BadFramesWriteNothing)
         SLxImageAttributes a = GivenAttributes(s);
         c.spoil(a);
         ASSERT_EQ(0, w->SetImageAttributes(a));
-        EXPECT_EQ(-4, w->SetImageData(c.seq, c.nullBuffer ? nullptr : frame.data(), nullptr,
-                                      nullptr));
+        EXPECT_EQ(-4,
+                  w->SetImageData(c.seq, c.nullBuffer ? nullptr : frame.data(), nullptr, nullptr));
         ASSERT_EQ(0, w->Close());
         const auto chunks = ChunksOf(Path("bad.qx2"));
         EXPECT_EQ(0u, CountPrefix(chunks, "ImageDataSeq|"));

@@ -25,7 +25,8 @@ namespace
 
 SDocSpec SpecFor(uint32_t seed)
 {
-    return SDocSpec{"Ver2.1", 61, 17, 1 + seed % 3 / 2 * 2, seed % 4 < 2 ? 8u : 12u, seed % 2 == 0, 0};
+    return SDocSpec{"Ver2.1",      61, 17, 1 + seed % 3 / 2 * 2, seed % 4 < 2 ? 8u : 12u,
+                    seed % 2 == 0, 0};
 }
 
 [[noreturn]] void WriteUntilKilled(const std::u16string& path, uint32_t seed, int report)

@@ -81,19 +81,19 @@ int CLxQX2FrameEncoder::Encode(const void* buffer, const SLxQX2FrameLayout& layo
     const uint64_t room =
         std::max<uint64_t>(uint64_t(double(stored) * 1.2 + 12.0),
                            libdeflate_zlib_compress_bound(m_pCompressor, size_t(stored)));
-    try {
-        if (m_packed.size() < room)
-            m_packed.resize(size_t(room));
-    } catch (const std::bad_alloc&) {
-        return kNoMemory;
+    if (m_packedSize < room) {
+        m_packed.reset(new (std::nothrow) uint8_t[size_t(room)]);
+        m_packedSize = m_packed ? room : 0;
+        if (!m_packed)
+            return kNoMemory;
     }
-    const size_t packed = libdeflate_zlib_compress(m_pCompressor, rows, size_t(stored),
-                                                   m_packed.data(), size_t(room));
+    const size_t packed =
+        libdeflate_zlib_compress(m_pCompressor, rows, size_t(stored), m_packed.get(), size_t(room));
     if (packed == 0)
         return kNoMemory;
     if (packed > UINT32_MAX)
         return kFail;
-    *out = m_packed.data();
+    *out = m_packed.get();
     *size = packed;
     return 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "mul_imageformat/gnr_imageformat_qx2/LxQX2FrameDecoder.h"
@@ -36,5 +37,7 @@ class CLxQX2FrameEncoder
     libdeflate_compressor* m_pCompressor = nullptr;
     int m_level = 0;
     std::vector<uint8_t> m_rows;
-    std::vector<uint8_t> m_packed;
+    // Compressed output; not zero-filled, as the stream overwrites it.
+    std::unique_ptr<uint8_t[]> m_packed;
+    uint64_t m_packedSize = 0;
 };

@@ -3,6 +3,7 @@
 #include "gnr_picture/LxLineDrawing.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 
 #include "w32_system/memory/LxAlloc.h"
@@ -47,6 +48,11 @@ class PairTable
         m_pairs[2 * m_size] = int32_t(a);
         m_pairs[2 * m_size + 1] = int32_t(b);
         ++m_size;
+    }
+    void pop()
+    {
+        if (m_size > 0)
+            --m_size;
     }
     int32_t a(int64_t i) const { return m_pairs[2 * i]; }
     int32_t b(int64_t i) const { return m_pairs[2 * i + 1]; }
@@ -104,6 +110,36 @@ void ellipseFlatPart(int64_t a, int64_t b, bool four, PairTable& t)
         inc += 4 * b2;
         s += b2;
     }
+}
+
+// Where the flat part of a quadrant ends and the steep part begins, the two
+// need not touch: the walks stop at their own slope test, which leaves gaps
+// on narrow ellipses, and a four-connected circle turns its octant corner
+// diagonally. The pixels of a line between the two ends close the gap;
+// they go to the end of the flat table, so every mirrored quadrant gets
+// them.
+void bridge(PairTable& flat, const PairTable& steep, bool four)
+{
+    if (flat.size() == 0 || steep.size() == 0)
+        return;
+    const int64_t fx = flat.a(flat.size() - 1), fy = flat.b(flat.size() - 1);
+    const int64_t sx = steep.b(steep.size() - 1), sy = steep.a(steep.size() - 1);
+    const int64_t dx = std::llabs(sx - fx), dy = std::llabs(sy - fy);
+    if (four ? dx + dy <= 1 : std::max(dx, dy) <= 1)
+        return;
+    struct Collect {
+        PairTable* table;
+        int64_t calls = 0;
+        static bool add(int x, int y, void* c)
+        {
+            auto* self = static_cast<Collect*>(c);
+            if (self->calls++ > 0)
+                self->table->push(x, y);
+            return true;
+        }
+    } collect{&flat};
+    CLxLineDrawingAPI::Line(int(fx), int(fy), int(sx), int(sy), four, Collect::add, &collect);
+    flat.pop(); // the steep part's own first pixel
 }
 
 struct Walk {
@@ -229,13 +265,16 @@ bool CLxLineDrawingAPI::CircleQuadrant(int cx, int cy, int radius, int firstQuad
         return true;
     if (radius > kLargestRadius)
         return false;
-    // At most r steps and r radius decreases.
+    // At most r steps and r radius decreases; the flat copy may gain the
+    // one pixel that joins a four-connected octant to its mirror.
     PairTable octant(2 * int64_t(radius) + 2);
-    if (!octant.valid())
+    PairTable flat(2 * int64_t(radius) + 8);
+    if (!octant.valid() || !flat.valid())
         return false;
     circleOctant(radius, fourConnected, octant);
-    return drawQuadrants(Walk{cx, cy, fn, context}, octant, octant, firstQuadrant,
-                         quadrantCount);
+    circleOctant(radius, fourConnected, flat);
+    bridge(flat, octant, fourConnected);
+    return drawQuadrants(Walk{cx, cy, fn, context}, flat, octant, firstQuadrant, quadrantCount);
 }
 
 bool CLxLineDrawingAPI::Ellipse(int cx, int cy, int radiusX, int radiusY, bool fourConnected,
@@ -254,12 +293,14 @@ bool CLxLineDrawingAPI::EllipseQuadrant(int cx, int cy, int radiusX, int radiusY
         return true;
     if (radiusX > kLargestRadius || radiusY > kLargestRadius)
         return false;
-    // Each part steps at most its radius along and its radius across.
-    PairTable flat(2 * (int64_t(radiusX) + radiusY) + 4);
+    // Each part steps at most its radius along and its radius across; the
+    // flat part may gain as much again joining the steep part.
+    PairTable flat(4 * (int64_t(radiusX) + radiusY) + 8);
     PairTable steep(2 * (int64_t(radiusX) + radiusY) + 4);
     if (!flat.valid() || !steep.valid())
         return false;
     ellipseFlatPart(radiusX, radiusY, fourConnected, flat);
     ellipseFlatPart(radiusY, radiusX, fourConnected, steep);
+    bridge(flat, steep, fourConnected);
     return drawQuadrants(Walk{cx, cy, fn, context}, flat, steep, firstQuadrant, quadrantCount);
 }

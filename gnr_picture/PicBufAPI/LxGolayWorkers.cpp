@@ -21,14 +21,16 @@ namespace lxpic
 namespace
 {
 
-// A zeroed block of the library heap, released with its owner.
+// A block of the library heap, released with its owner; zeroed unless
+// every byte is written before it is read.
 template <class T> class Work
 {
   public:
-    explicit Work(size_t count)
+    explicit Work(size_t count, bool zero = true)
     {
         if (count != 0 && count <= SIZE_MAX / sizeof(T))
-            m_p = static_cast<T*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, count * sizeof(T)));
+            m_p = static_cast<T*>(
+                CLxAlloc::Alloc(zero ? LX_HEAP_ZERO_MEMORY : 0, count * sizeof(T)));
     }
     ~Work() { CLxAlloc::Free(m_p); }
     Work(const Work&) = delete;
@@ -39,6 +41,10 @@ template <class T> class Work
   private:
     T* m_p = nullptr;
 };
+
+// Windows up to this many taps may take the multiplying vector path: their
+// rounded parts (at most 255 each) sum within 16 bits.
+constexpr int kProductTaps = 127;
 
 // Rounds half away from zero.
 int32_t fixedPoint(double w)
@@ -73,8 +79,39 @@ struct GolayTables {
             for (uint32_t v = 0; v < values; ++v)
                 table[v] = fixedPoint(double(v) * w * 1024.0);
         }
+        findProducts();
     }
+    // 8-bit tables that equal v x whole + round(v x part / 2^15), the
+    // rounding as _mm256_mulhrs_epi16 does it (checked for every entry), so
+    // that vector code can multiply instead of gathering.
+    bool product = false;
+    int16_t whole[kProductTaps];
+    int16_t part[kProductTaps];
+
     bool ok() const { return weights && fixed && lookup; }
+
+    void findProducts()
+    {
+        const int n = 2 * m + 1;
+        if (values != 256 || n > kProductTaps)
+            return;
+        for (int k = 0; k < n; ++k) {
+            const int32_t* table = lookup.get() + size_t(k) * values;
+            const double c = weights.get()[size_t(k) * n + m] * 1024.0;
+            const double w = std::trunc(c);
+            const double f = std::nearbyint((c - w) * 32768.0);
+            if (std::fabs(w) > 32767.0 || std::fabs(f) > 32767.0)
+                return;
+            whole[k] = int16_t(w);
+            part[k] = int16_t(f);
+            for (int32_t v = 0; v < 256; ++v) {
+                const int32_t rounded = ((v * part[k] >> 14) + 1) >> 1;
+                if (v * whole[k] + rounded != table[v])
+                    return;
+            }
+        }
+        product = true;
+    }
     int32_t F(int i, int t) const { return fixed.get()[size_t(i + m) * (2 * m + 1) + (t + m)]; }
     const int32_t* table(int i) const { return lookup.get() + size_t(i + m) * values; }
 };
@@ -85,7 +122,7 @@ struct GolayTables {
 #if LX_HAVE_AVX2_PATHS
 template <class T>
 LX_TARGET_AVX2 size_t interiorSumsAvx2(const T* const* taps, const GolayTables& g, size_t count,
-                                       int32_t* out)
+                                       int32_t* out, size_t from)
 {
     const int n = 2 * g.m + 1;
     const __m256i top = _mm256_set1_epi32(int32_t(g.values - 1));
@@ -96,10 +133,10 @@ LX_TARGET_AVX2 size_t interiorSumsAvx2(const T* const* taps, const GolayTables& 
             __m256i index;
             if constexpr (sizeof(T) == 1) {
                 index = _mm256_cvtepu8_epi32(
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[i] + j)));
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[i] + from + j)));
             } else {
                 index = _mm256_cvtepu16_epi32(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[i] + j)));
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[i] + from + j)));
                 index = _mm256_min_epi32(index, top);
             }
             acc = _mm256_add_epi32(acc, _mm256_i32gather_epi32(g.table(i - g.m), index, 4));
@@ -110,13 +147,61 @@ LX_TARGET_AVX2 size_t interiorSumsAvx2(const T* const* taps, const GolayTables& 
 }
 #endif
 
+#if LX_HAVE_AVX2_PATHS
+// The 8-bit interior by products: whole parts two taps at a time with
+// _mm256_madd_epi16, rounded parts with _mm256_mulhrs_epi16, 16 outputs a
+// step. Equal to the tables (GolayTables::findProducts checked it).
+LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const GolayTables& g,
+                                           size_t count, int32_t* out)
+{
+    const int n = 2 * g.m + 1;
+    size_t j = 0;
+    for (; j + 16 <= count; j += 16) {
+        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
+        __m256i rounded = _mm256_setzero_si256();
+        for (int k = 0; k < n; k += 2) {
+            const __m256i a = _mm256_cvtepu8_epi16(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[k] + j)));
+            const bool pair = k + 1 < n;
+            const __m256i b = pair ? _mm256_cvtepu8_epi16(_mm_loadu_si128(
+                                         reinterpret_cast<const __m128i*>(taps[k + 1] + j)))
+                                   : _mm256_setzero_si256();
+            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(a, _mm256_set1_epi16(g.part[k])));
+            if (pair)
+                rounded = _mm256_add_epi16(rounded,
+                                           _mm256_mulhrs_epi16(b, _mm256_set1_epi16(g.part[k + 1])));
+            const int32_t wa = uint16_t(g.whole[k]);
+            const int32_t wb = pair ? int32_t(uint32_t(uint16_t(g.whole[k + 1])) << 16) : 0;
+            const __m256i coeff = _mm256_set1_epi32(wa | wb);
+            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), coeff));
+            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), coeff));
+        }
+        // unpacklo/hi work within 128-bit lanes: lo holds outputs 0-3 and
+        // 8-11, hi 4-7 and 12-15.
+        const __m256i first = _mm256_permute2x128_si256(lo, hi, 0x20);
+        const __m256i second = _mm256_permute2x128_si256(lo, hi, 0x31);
+        const __m256i r0 = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(rounded));
+        const __m256i r1 = _mm256_cvtepi16_epi32(_mm256_extracti128_si256(rounded, 1));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), _mm256_add_epi32(first, r0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j + 8), _mm256_add_epi32(second, r1));
+    }
+    return j;
+}
+#endif
+
 template <class T>
 void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int32_t* out)
 {
     size_t j = 0;
 #if LX_HAVE_AVX2_PATHS
-    if (cpuHasAvx2())
-        j = interiorSumsAvx2<T>(taps, g, count, out);
+    if (cpuHasAvx2()) {
+        if constexpr (sizeof(T) == 1) {
+            if (g.product)
+                j = interiorProductsAvx2(taps, g, count, out);
+        }
+        j += interiorSumsAvx2<T>(reinterpret_cast<const T* const*>(taps), g, count - j, out + j,
+                                 j);
+    }
 #endif
     const int n = 2 * g.m + 1;
     const uint32_t top = g.values - 1;
@@ -258,7 +343,7 @@ bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
              const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
-    Work<int32_t> sums(samples);
+    Work<int32_t> sums(samples, false);
     Work<const T*> taps(size_t(2 * f.m + 1));
     if (!sums || !taps)
         return false;
@@ -276,7 +361,7 @@ bool columnPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPit
                 const Frame& f, const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
-    Work<int32_t> sums(samples);
+    Work<int32_t> sums(samples, false);
     Work<const T*> taps(size_t(2 * f.m + 1));
     if (!sums || !taps)
         return false;
@@ -295,7 +380,7 @@ template <class T> int smooth(const Frame& f)
     const uint32_t bits = sampleBits<T>(f.bits);
     const GolayTables g(f.m, bits, f.n, 0);
     const size_t pitch = size_t(f.width) * f.comps * sizeof(T);
-    Work<uint8_t> middle(pitch * f.height);
+    Work<uint8_t> middle(pitch * f.height, false);
     if (!g.ok() || !middle)
         return -3;
     const SmoothStore store{int32_t((1u << bits) - 1)};
@@ -312,7 +397,7 @@ struct Source {
     size_t pitch;
     Work<uint8_t> copy;
     Source(const Frame& f, size_t bytes)
-        : data(f.src), pitch(f.wb), copy(f.dst == f.src ? bytes * f.height : 0)
+        : data(f.src), pitch(f.wb), copy(f.dst == f.src ? bytes * f.height : 0, false)
     {
         if (f.dst != f.src)
             return;
@@ -341,7 +426,7 @@ template <class T> int derivative(const Frame& f, bool x, bool y)
         return -3;
     if (!x)
         return columnPass<T>(f.dst, f.wb, src.data, src.pitch, f, g, store) ? 0 : -3;
-    Work<uint8_t> along(bytes * f.height);
+    Work<uint8_t> along(bytes * f.height, false);
     if (!along || !rowPass<T>(along.get(), bytes, src.data, src.pitch, f, g, store) ||
         !columnPass<T>(f.dst, f.wb, src.data, src.pitch, f, g, store))
         return -3;

@@ -134,62 +134,6 @@ void bridge(PairTable& flat, const PairTable& steep, bool four)
     flat.pop(); // the steep part's own first pixel
 }
 
-// The walk along the major axis (y when YMajor) with the minor coordinate
-// stepping when the error passes half the major extent; one instance per
-// orientation keeps the pixel loop free of tests of it.
-template <bool YMajor> struct LineWalk {
-    int major, minor;
-    int64_t majorExtent, minorExtent;
-    LxPixelFunction fn;
-    void* context;
-
-    bool call(int maj, int min) const
-    {
-        return YMajor ? fn(min, maj, context) : fn(maj, min, context);
-    }
-
-    bool run(bool four)
-    {
-        const int majorStep = majorExtent > 0 ? 1 : -1;
-        const int minorStep = minorExtent >= 1 ? 1 : -1;
-        const int64_t L = std::llabs(majorExtent), m = std::llabs(minorExtent);
-        const int64_t half = L / 2;
-        if (m == L) {
-            // 45 degrees: the minor coordinate moves after every pixel.
-            for (int64_t k = 0;; ++k) {
-                if (!call(major, minor))
-                    return false;
-                if (k == L)
-                    return true;
-                minor += minorStep;
-                if (four && !call(major, minor))
-                    return false;
-                major += majorStep;
-            }
-        }
-        int64_t e = 0;
-        bool mayStep = true;
-        for (int64_t k = 0;; ++k) {
-            if (!call(major, minor))
-                return false;
-            e += m;
-            if (e > half && mayStep) {
-                minor += minorStep;
-                mayStep = false;
-                if (four && !call(major, minor))
-                    return false;
-            }
-            if (e > L) {
-                e -= L;
-                mayStep = true;
-            }
-            if (k == L)
-                return true;
-            major += majorStep;
-        }
-    }
-};
-
 struct Walk {
     int cx, cy;
     LxPixelFunction fn;
@@ -251,9 +195,50 @@ bool CLxLineDrawingAPI::Line(int x0, int y0, int x1, int y1, bool fourConnected,
     const int64_t dx = int64_t(x1) - x0, dy = int64_t(y1) - y0;
     if (dx == 0 && dy == 0)
         return fn(x0, y0, context);
-    if (std::llabs(dx) <= std::llabs(dy))
-        return LineWalk<true>{y0, x0, dy, dx, fn, context}.run(fourConnected);
-    return LineWalk<false>{x0, y0, dx, dy, fn, context}.run(fourConnected);
+    const bool yMajor = std::llabs(dx) <= std::llabs(dy);
+    int major = yMajor ? y0 : x0;
+    int minor = yMajor ? x0 : y0;
+    const int majorStep = (yMajor ? dy : dx) > 0 ? 1 : -1;
+    const int minorStep = (yMajor ? dx : dy) >= 1 ? 1 : -1;
+    const int64_t L = std::llabs(yMajor ? dy : dx);
+    const int64_t m = std::llabs(yMajor ? dx : dy);
+    const int64_t half = L / 2;
+    auto call = [&](int maj, int min) {
+        return yMajor ? fn(min, maj, context) : fn(maj, min, context);
+    };
+    if (m == L) {
+        // 45 degrees: the minor coordinate moves after every pixel.
+        for (int64_t k = 0;; ++k) {
+            if (!call(major, minor))
+                return false;
+            if (k == L)
+                return true;
+            minor += minorStep;
+            if (fourConnected && !call(major, minor))
+                return false;
+            major += majorStep;
+        }
+    }
+    int64_t e = 0;
+    bool mayStep = true;
+    for (int64_t k = 0;; ++k) {
+        if (!call(major, minor))
+            return false;
+        e += m;
+        if (e > half && mayStep) {
+            minor += minorStep;
+            mayStep = false;
+            if (fourConnected && !call(major, minor))
+                return false;
+        }
+        if (e > L) {
+            e -= L;
+            mayStep = true;
+        }
+        if (k == L)
+            return true;
+        major += majorStep;
+    }
 }
 
 bool CLxLineDrawingAPI::Circle(int cx, int cy, int radius, bool fourConnected, LxPixelFunction fn,

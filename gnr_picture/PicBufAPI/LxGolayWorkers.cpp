@@ -80,6 +80,7 @@ struct GolayTables {
                 table[v] = fixedPoint(double(v) * w * 1024.0);
         }
         findProducts();
+        findWideProducts();
     }
     // 8-bit tables that equal v x whole + round(v x part / 2^15), the
     // rounding as _mm256_mulhrs_epi16 does it (checked for every entry), so
@@ -88,7 +89,42 @@ struct GolayTables {
     int16_t whole[kProductTaps];
     int16_t part[kProductTaps];
 
+    // Deeper tables that equal sign x ((v x factor + 2^(shift - 1)) >>
+    // shift), 32 x 32-bit products in 64-bit lanes (checked for every entry).
+    bool wide = false;
+    uint32_t shift = 0;
+    uint32_t factor[kProductTaps];
+    bool negative[kProductTaps];
+
     bool ok() const { return weights && fixed && lookup; }
+
+    void findWideProducts()
+    {
+        const int n = 2 * m + 1;
+        if (values == 256 || n > kProductTaps)
+            return;
+        double largest = 0.0;
+        for (int k = 0; k < n; ++k)
+            largest = std::max(largest, std::fabs(weights.get()[size_t(k) * n + m] * 1024.0));
+        // Products below 2^31 x 2^shift / 2^shift: factors below 2^31.
+        const int bitsOfLargest = int(std::ceil(std::log2(largest + 1.0)));
+        if (bitsOfLargest >= 31)
+            return;
+        shift = uint32_t(31 - bitsOfLargest);
+        const uint64_t half = uint64_t(1) << (shift - 1);
+        for (int k = 0; k < n; ++k) {
+            const double c = weights.get()[size_t(k) * n + m] * 1024.0;
+            factor[k] = uint32_t(std::llround(std::fabs(c) * double(uint64_t(1) << shift)));
+            negative[k] = c < 0;
+            const int32_t* table = lookup.get() + size_t(k) * values;
+            for (uint32_t v = 0; v < values; ++v) {
+                const int64_t magnitude = int64_t((uint64_t(v) * factor[k] + half) >> shift);
+                if ((negative[k] ? -magnitude : magnitude) != table[v])
+                    return;
+            }
+        }
+        wide = true;
+    }
 
     void findProducts()
     {
@@ -155,6 +191,15 @@ LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const Gol
                                            size_t count, int32_t* out)
 {
     const int n = 2 * g.m + 1;
+    __m256i part[kProductTaps + 1], coeff[(kProductTaps + 1) / 2];
+    for (int k = 0; k < n; k += 2) {
+        const bool pair = k + 1 < n;
+        part[k] = _mm256_set1_epi16(g.part[k]);
+        part[k + 1] = _mm256_set1_epi16(pair ? g.part[k + 1] : 0);
+        const int32_t wa = uint16_t(g.whole[k]);
+        const int32_t wb = pair ? int32_t(uint32_t(uint16_t(g.whole[k + 1])) << 16) : 0;
+        coeff[k / 2] = _mm256_set1_epi32(wa | wb);
+    }
     size_t j = 0;
     for (; j + 16 <= count; j += 16) {
         __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
@@ -166,15 +211,10 @@ LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const Gol
             const __m256i b = pair ? _mm256_cvtepu8_epi16(_mm_loadu_si128(
                                          reinterpret_cast<const __m128i*>(taps[k + 1] + j)))
                                    : _mm256_setzero_si256();
-            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(a, _mm256_set1_epi16(g.part[k])));
-            if (pair)
-                rounded = _mm256_add_epi16(rounded,
-                                           _mm256_mulhrs_epi16(b, _mm256_set1_epi16(g.part[k + 1])));
-            const int32_t wa = uint16_t(g.whole[k]);
-            const int32_t wb = pair ? int32_t(uint32_t(uint16_t(g.whole[k + 1])) << 16) : 0;
-            const __m256i coeff = _mm256_set1_epi32(wa | wb);
-            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), coeff));
-            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), coeff));
+            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(a, part[k]));
+            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(b, part[k + 1]));
+            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), coeff[k / 2]));
+            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), coeff[k / 2]));
         }
         // unpacklo/hi work within 128-bit lanes: lo holds outputs 0-3 and
         // 8-11, hi 4-7 and 12-15.
@@ -187,10 +227,39 @@ LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const Gol
     }
     return j;
 }
+
+// The deeper interior by 32 x 32-bit products, 8 outputs a step. Equal to
+// the tables (GolayTables::findWideProducts checked it).
+LX_TARGET_AVX2 size_t interiorWideProductsAvx2(const uint16_t* const* taps, const GolayTables& g,
+                                               size_t count, int32_t* out)
+{
+    const int n = 2 * g.m + 1;
+    const __m256i top = _mm256_set1_epi32(int32_t(g.values - 1));
+    const __m256i half = _mm256_set1_epi64x(int64_t(1) << (g.shift - 1));
+    const __m128i shift = _mm_cvtsi32_si128(int(g.shift));
+    size_t j = 0;
+    for (; j + 8 <= count; j += 8) {
+        __m256i acc = _mm256_setzero_si256();
+        for (int k = 0; k < n; ++k) {
+            __m256i v = _mm256_cvtepu16_epi32(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[k] + j)));
+            v = _mm256_min_epi32(v, top);
+            const __m256i factor = _mm256_set1_epi32(int32_t(g.factor[k]));
+            __m256i even = _mm256_add_epi64(_mm256_mul_epu32(v, factor), half);
+            __m256i odd = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(v, 32), factor), half);
+            even = _mm256_srl_epi64(even, shift);
+            odd = _mm256_slli_epi64(_mm256_srl_epi64(odd, shift), 32);
+            const __m256i term = _mm256_blend_epi32(even, odd, 0xAA);
+            acc = g.negative[k] ? _mm256_sub_epi32(acc, term) : _mm256_add_epi32(acc, term);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), acc);
+    }
+    return j;
+}
 #endif
 
 template <class T>
-void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int32_t* out)
+LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int32_t* out)
 {
     size_t j = 0;
 #if LX_HAVE_AVX2_PATHS
@@ -198,6 +267,9 @@ void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int3
         if constexpr (sizeof(T) == 1) {
             if (g.product)
                 j = interiorProductsAvx2(taps, g, count, out);
+        } else {
+            if (g.wide)
+                j = interiorWideProductsAvx2(taps, g, count, out);
         }
         j += interiorSumsAvx2<T>(reinterpret_cast<const T* const*>(taps), g, count - j, out + j,
                                  j);
@@ -217,7 +289,7 @@ void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int3
 // window position t (t from -m at the first sample of a line to m at the
 // last).
 template <class T>
-void fittedSums(const T* const* taps, const GolayTables& g, int t, size_t count, int32_t* out)
+LX_KERNEL_INLINE void fittedSums(const T* const* taps, const GolayTables& g, int t, size_t count, int32_t* out)
 {
     const int n = 2 * g.m + 1;
     const uint32_t top = g.values - 1;
@@ -231,7 +303,7 @@ void fittedSums(const T* const* taps, const GolayTables& g, int t, size_t count,
 
 // The sums of one row of len pixels with comps components each.
 template <class T>
-void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g, const T** taps,
+LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g, const T** taps,
              int32_t* out)
 {
     const int m = g.m, n = 2 * m + 1;
@@ -251,7 +323,7 @@ void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g, 
 
 // The sums of row y of a column pass over a plane of height rows.
 template <class T>
-void columnSums(const uint8_t* plane, size_t pitch, uint32_t height, uint32_t y, size_t samples,
+LX_KERNEL_INLINE void columnSums(const uint8_t* plane, size_t pitch, uint32_t height, uint32_t y, size_t samples,
                 const GolayTables& g, const T** taps, int32_t* out)
 {
     const int m = g.m, n = 2 * m + 1;
@@ -339,7 +411,7 @@ template <class T> int check(const Frame& f, bool rows, bool columns)
 
 // A pass over every row of src (lines of pitch srcPitch) into dst.
 template <class T, class Store>
-bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch, const Frame& f,
+LX_KERNEL_INLINE bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch, const Frame& f,
              const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
@@ -357,7 +429,7 @@ bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
 
 // A pass over every column of src into dst (separate memory).
 template <class T, class Store>
-bool columnPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+LX_KERNEL_INLINE bool columnPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
                 const Frame& f, const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
@@ -372,7 +444,7 @@ bool columnPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPit
     return true;
 }
 
-template <class T> int smooth(const Frame& f)
+template <class T> LX_KERNEL_INLINE int smooth(const Frame& f)
 {
     const int ready = check<T>(f, true, true);
     if (ready != 1)
@@ -409,7 +481,7 @@ struct Source {
     }
 };
 
-template <class T> int derivative(const Frame& f, bool x, bool y)
+template <class T> LX_KERNEL_INLINE int derivative(const Frame& f, bool x, bool y)
 {
     const int ready = check<T>(f, x, y);
     if (ready != 1)
@@ -448,75 +520,75 @@ Frame frame(void* dst, const void* src, uint32_t width, uint32_t height, uint32_
 
 } // namespace
 
-int golay_smooth_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_smooth_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t, int m, int n)
 {
     return smooth<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n));
 }
 
-int golay_smooth_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_smooth_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t comps, int m, int n)
 {
     return smooth<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n));
 }
 
-int golay_smooth_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_smooth_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                     uint32_t bits, uint32_t comps, int m, int n)
 {
     return smooth<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n));
 }
 
-int golay_derivx_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivx_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), true, false);
 }
 
-int golay_derivx_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivx_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), true, false);
 }
 
-int golay_derivx_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivx_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                     uint32_t bits, uint32_t comps, int m, int n)
 {
     return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true,
                                 false);
 }
 
-int golay_derivy_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivy_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), false, true);
 }
 
-int golay_derivy_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivy_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                      uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), false, true);
 }
 
-int golay_derivy_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivy_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                     uint32_t bits, uint32_t comps, int m, int n)
 {
     return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), false,
                                 true);
 }
 
-int golay_derivmax_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivmax_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                        uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), true, true);
 }
 
-int golay_derivmax_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivmax_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                        uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), true, true);
 }
 
-int golay_derivmax_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
+LX_KERNEL_CLONES int golay_derivmax_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
                       uint32_t bits, uint32_t comps, int m, int n)
 {
     return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true,

@@ -29,8 +29,8 @@ std::vector<uint8_t> frame(uint32_t comps, uint32_t bytes)
 SLxPicBuf record(std::vector<uint8_t>& pixels, uint32_t comps, uint32_t bytes)
 {
     const uint32_t wb = kSide * comps * bytes;
-    return SLxPicBuf{kSide, kSide, wb, uint8_t(bytes == 1 ? 8 : 12), comps, wb * kSide,
-                     pixels.data()};
+    return SLxPicBuf{kSide, kSide,      wb,           uint8_t(bytes == 1 ? 8 : 12),
+                     comps, wb * kSide, pixels.data()};
 }
 
 constexpr double kAngle = 30.0;
@@ -99,9 +99,9 @@ void BM_VipsAffineBilinear30(benchmark::State& state)
         state.SkipWithError("libvips did not start");
         return;
     }
-    VipsImage* image = vips_image_new_from_memory(
-        src.data(), src.size(), kCvSide, kCvSide, int(comps),
-        bytes == 1 ? VIPS_FORMAT_UCHAR : VIPS_FORMAT_USHORT);
+    VipsImage* image =
+        vips_image_new_from_memory(src.data(), src.size(), kCvSide, kCvSide, int(comps),
+                                   bytes == 1 ? VIPS_FORMAT_UCHAR : VIPS_FORMAT_USHORT);
     VipsInterpolate* bilinear = vips_interpolate_new("bilinear");
     VipsArrayInt* area = vips_array_int_newv(4, 0, 0, kCvSide, kCvSide);
     const double a = kAngle * 0.017453292519943334, c = std::cos(a), s = std::sin(a);
@@ -158,8 +158,8 @@ void BM_CvSepFilter5(benchmark::State& state)
     const int type = bench::cvType(comps, bytes);
     const cv::Mat s(kCvSide, kCvSide, type, src.data());
     cv::Mat d(kCvSide, kCvSide, type, dst.data());
-    const cv::Mat taps = (cv::Mat_<float>(1, 5) << -3.f / 35, 12.f / 35, 17.f / 35, 12.f / 35,
-                          -3.f / 35);
+    const cv::Mat taps =
+        (cv::Mat_<float>(1, 5) << -3.f / 35, 12.f / 35, 17.f / 35, 12.f / 35, -3.f / 35);
     bench::useOneCvThread();
     for (auto _ : state) {
         cv::sepFilter2D(s, d, -1, taps, taps, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);

@@ -2,8 +2,8 @@
 // function.
 #include "gnr_picture/LxLineDrawing.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "w32_system/memory/LxAlloc.h"
@@ -187,8 +187,8 @@ bool drawQuadrants(const Walk& w, const PairTable& flat, const PairTable& steep,
 
 } // namespace
 
-bool CLxLineDrawingAPI::Line(int x0, int y0, int x1, int y1, bool fourConnected,
-                             LxPixelFunction fn, void* context)
+bool CLxLineDrawingAPI::Line(int x0, int y0, int x1, int y1, bool fourConnected, LxPixelFunction fn,
+                             void* context)
 {
     if (!fn)
         return false;
@@ -275,9 +275,9 @@ bool CLxLineDrawingAPI::Ellipse(int cx, int cy, int radiusX, int radiusY, bool f
     return EllipseQuadrant(cx, cy, radiusX, radiusY, 0, 4, fourConnected, fn, context);
 }
 
-bool CLxLineDrawingAPI::EllipseQuadrant(int cx, int cy, int radiusX, int radiusY,
-                                        int firstQuadrant, int quadrantCount, bool fourConnected,
-                                        LxPixelFunction fn, void* context)
+bool CLxLineDrawingAPI::EllipseQuadrant(int cx, int cy, int radiusX, int radiusY, int firstQuadrant,
+                                        int quadrantCount, bool fourConnected, LxPixelFunction fn,
+                                        void* context)
 {
     if (!fn)
         return false;

@@ -76,8 +76,8 @@ int CLxProfileDataAPI::Calculate(SLxProfileData* profile, const SLxPicBuf* pic, 
     return sample(profile, pic, xStart, xEnd, yStart, yEnd, nullptr);
 }
 
-int CLxProfileDataAPI::CalculateEx(SLxProfileData* profile, const SLxPicBuf* pic,
-                                   unsigned xStart, unsigned xEnd, unsigned yStart, unsigned yEnd,
+int CLxProfileDataAPI::CalculateEx(SLxProfileData* profile, const SLxPicBuf* pic, unsigned xStart,
+                                   unsigned xEnd, unsigned yStart, unsigned yEnd,
                                    SLxProfileMetric* metric)
 {
     Free(profile);

@@ -29,8 +29,8 @@ template <class T> class Work
     explicit Work(size_t count, bool zero = true)
     {
         if (count != 0 && count <= SIZE_MAX / sizeof(T))
-            m_p = static_cast<T*>(
-                CLxAlloc::Alloc(zero ? LX_HEAP_ZERO_MEMORY : 0, count * sizeof(T)));
+            m_p =
+                static_cast<T*>(CLxAlloc::Alloc(zero ? LX_HEAP_ZERO_MEMORY : 0, count * sizeof(T)));
     }
     ~Work() { CLxAlloc::Free(m_p); }
     Work(const Work&) = delete;
@@ -246,7 +246,8 @@ LX_TARGET_AVX2 size_t interiorWideProductsAvx2(const uint16_t* const* taps, cons
             v = _mm256_min_epi32(v, top);
             const __m256i factor = _mm256_set1_epi32(int32_t(g.factor[k]));
             __m256i even = _mm256_add_epi64(_mm256_mul_epu32(v, factor), half);
-            __m256i odd = _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(v, 32), factor), half);
+            __m256i odd =
+                _mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(v, 32), factor), half);
             even = _mm256_srl_epi64(even, shift);
             odd = _mm256_slli_epi64(_mm256_srl_epi64(odd, shift), 32);
             const __m256i term = _mm256_blend_epi32(even, odd, 0xAA);
@@ -259,7 +260,8 @@ LX_TARGET_AVX2 size_t interiorWideProductsAvx2(const uint16_t* const* taps, cons
 #endif
 
 template <class T>
-LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, size_t count, int32_t* out)
+LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, size_t count,
+                                   int32_t* out)
 {
     size_t j = 0;
 #if LX_HAVE_AVX2_PATHS
@@ -271,8 +273,7 @@ LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, s
             if (g.wide)
                 j = interiorWideProductsAvx2(taps, g, count, out);
         }
-        j += interiorSumsAvx2<T>(reinterpret_cast<const T* const*>(taps), g, count - j, out + j,
-                                 j);
+        j += interiorSumsAvx2<T>(reinterpret_cast<const T* const*>(taps), g, count - j, out + j, j);
     }
 #endif
     const int n = 2 * g.m + 1;
@@ -289,7 +290,8 @@ LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, s
 // window position t (t from -m at the first sample of a line to m at the
 // last).
 template <class T>
-LX_KERNEL_INLINE void fittedSums(const T* const* taps, const GolayTables& g, int t, size_t count, int32_t* out)
+LX_KERNEL_INLINE void fittedSums(const T* const* taps, const GolayTables& g, int t, size_t count,
+                                 int32_t* out)
 {
     const int n = 2 * g.m + 1;
     const uint32_t top = g.values - 1;
@@ -303,8 +305,8 @@ LX_KERNEL_INLINE void fittedSums(const T* const* taps, const GolayTables& g, int
 
 // The sums of one row of len pixels with comps components each.
 template <class T>
-LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g, const T** taps,
-             int32_t* out)
+LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g,
+                              const T** taps, int32_t* out)
 {
     const int m = g.m, n = 2 * m + 1;
     const size_t c = comps;
@@ -323,8 +325,8 @@ LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const
 
 // The sums of row y of a column pass over a plane of height rows.
 template <class T>
-LX_KERNEL_INLINE void columnSums(const uint8_t* plane, size_t pitch, uint32_t height, uint32_t y, size_t samples,
-                const GolayTables& g, const T** taps, int32_t* out)
+LX_KERNEL_INLINE void columnSums(const uint8_t* plane, size_t pitch, uint32_t height, uint32_t y,
+                                 size_t samples, const GolayTables& g, const T** taps, int32_t* out)
 {
     const int m = g.m, n = 2 * m + 1;
     auto row = [&](int64_t r) { return reinterpret_cast<const T*>(plane + size_t(r) * pitch); };
@@ -411,8 +413,8 @@ template <class T> int check(const Frame& f, bool rows, bool columns)
 
 // A pass over every row of src (lines of pitch srcPitch) into dst.
 template <class T, class Store>
-LX_KERNEL_INLINE bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch, const Frame& f,
-             const GolayTables& g, Store store)
+LX_KERNEL_INLINE bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                              const Frame& f, const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
     Work<int32_t> sums(samples, false);
@@ -430,7 +432,7 @@ LX_KERNEL_INLINE bool rowPass(uint8_t* dst, size_t dstPitch, const uint8_t* src,
 // A pass over every column of src into dst (separate memory).
 template <class T, class Store>
 LX_KERNEL_INLINE bool columnPass(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
-                const Frame& f, const GolayTables& g, Store store)
+                                 const Frame& f, const GolayTables& g, Store store)
 {
     const size_t samples = size_t(f.width) * f.comps;
     Work<int32_t> sums(samples, false);
@@ -511,96 +513,99 @@ template <class T> LX_KERNEL_INLINE int derivative(const Frame& f, bool x, bool 
     return 0;
 }
 
-Frame frame(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-            uint32_t bits, uint32_t comps, int m, int n)
+Frame frame(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb, uint32_t bits,
+            uint32_t comps, int m, int n)
 {
-    return Frame{static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), width, height, wb,
-                 bits, comps, m, n};
+    return Frame{static_cast<uint8_t*>(dst),
+                 static_cast<const uint8_t*>(src),
+                 width,
+                 height,
+                 wb,
+                 bits,
+                 comps,
+                 m,
+                 n};
 }
 
 } // namespace
 
-LX_KERNEL_CLONES int golay_smooth_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t, int m, int n)
+LX_KERNEL_CLONES int golay_smooth_1x8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t, int m, int n)
 {
     return smooth<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n));
 }
 
-LX_KERNEL_CLONES int golay_smooth_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_smooth_Nx8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t comps, int m, int n)
 {
     return smooth<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n));
 }
 
-LX_KERNEL_CLONES int golay_smooth_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                    uint32_t bits, uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_smooth_16(void* dst, const void* src, uint32_t width, uint32_t height,
+                                     uint32_t wb, uint32_t bits, uint32_t comps, int m, int n)
 {
     return smooth<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n));
 }
 
-LX_KERNEL_CLONES int golay_derivx_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t, int m, int n)
+LX_KERNEL_CLONES int golay_derivx_1x8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), true, false);
 }
 
-LX_KERNEL_CLONES int golay_derivx_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivx_Nx8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), true, false);
 }
 
-LX_KERNEL_CLONES int golay_derivx_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                    uint32_t bits, uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivx_16(void* dst, const void* src, uint32_t width, uint32_t height,
+                                     uint32_t wb, uint32_t bits, uint32_t comps, int m, int n)
 {
-    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true,
-                                false);
+    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true, false);
 }
 
-LX_KERNEL_CLONES int golay_derivy_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t, int m, int n)
+LX_KERNEL_CLONES int golay_derivy_1x8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), false, true);
 }
 
-LX_KERNEL_CLONES int golay_derivy_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                     uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivy_Nx8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                      uint32_t wb, uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), false, true);
 }
 
-LX_KERNEL_CLONES int golay_derivy_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                    uint32_t bits, uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivy_16(void* dst, const void* src, uint32_t width, uint32_t height,
+                                     uint32_t wb, uint32_t bits, uint32_t comps, int m, int n)
 {
-    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), false,
-                                true);
+    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), false, true);
 }
 
-LX_KERNEL_CLONES int golay_derivmax_1x8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                       uint32_t, int m, int n)
+LX_KERNEL_CLONES int golay_derivmax_1x8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                        uint32_t wb, uint32_t, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, 1, m, n), true, true);
 }
 
-LX_KERNEL_CLONES int golay_derivmax_Nx8(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                       uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivmax_Nx8(void* dst, const void* src, uint32_t width, uint32_t height,
+                                        uint32_t wb, uint32_t comps, int m, int n)
 {
     return derivative<uint8_t>(frame(dst, src, width, height, wb, 8, comps, m, n), true, true);
 }
 
-LX_KERNEL_CLONES int golay_derivmax_16(void* dst, const void* src, uint32_t width, uint32_t height, uint32_t wb,
-                      uint32_t bits, uint32_t comps, int m, int n)
+LX_KERNEL_CLONES int golay_derivmax_16(void* dst, const void* src, uint32_t width, uint32_t height,
+                                       uint32_t wb, uint32_t bits, uint32_t comps, int m, int n)
 {
-    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true,
-                                true);
+    return derivative<uint16_t>(frame(dst, src, width, height, wb, bits, comps, m, n), true, true);
 }
 
 void golay_store_16(void* dst, uint32_t dstWB, const uint32_t* src, size_t srcStride,
                     uint32_t width, uint32_t height, uint32_t comps, uint32_t bits)
 {
     for (uint32_t y = 0; y < height; ++y) {
-        uint16_t* out =
-            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(dst) + size_t(y) * dstWB);
+        uint16_t* out = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(dst) + size_t(y) * dstWB);
         const uint32_t* in = src + size_t(y) * srcStride;
         for (size_t j = 0; j < size_t(width) * comps; ++j)
             out[j] = uint16_t(in[j] >> bits);
@@ -629,19 +634,18 @@ int golay_filter(SLxPicBuf* dst, const SLxPicBuf* src, int size, int mode)
         return -9;
     void* d = dst->pData;
     const void* s = src->pData;
-    const uint32_t w = src->uiWidth, h = src->uiHeight, wb = src->uiWidthBytes,
-                   c = src->uiComps;
+    const uint32_t w = src->uiWidth, h = src->uiHeight, wb = src->uiWidthBytes, c = src->uiComps;
     if (bits == 8) {
-        using Worker8 = int (*)(void*, const void*, uint32_t, uint32_t, uint32_t, uint32_t, int,
-                                int);
+        using Worker8 =
+            int (*)(void*, const void*, uint32_t, uint32_t, uint32_t, uint32_t, int, int);
         static const Worker8 one[4] = {golay_smooth_1x8, golay_derivx_1x8, golay_derivy_1x8,
                                        golay_derivmax_1x8};
         static const Worker8 many[4] = {golay_smooth_Nx8, golay_derivx_Nx8, golay_derivy_Nx8,
                                         golay_derivmax_Nx8};
         return (c == 1 ? one : many)[mode](d, s, w, h, wb, c, m, 2);
     }
-    using Worker16 = int (*)(void*, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t,
-                             int, int);
+    using Worker16 =
+        int (*)(void*, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, int, int);
     static const Worker16 deep[4] = {golay_smooth_16, golay_derivx_16, golay_derivy_16,
                                      golay_derivmax_16};
     return deep[mode](d, s, w, h, wb, bits, c, m, 2);

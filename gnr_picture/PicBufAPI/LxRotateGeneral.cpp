@@ -83,9 +83,9 @@ void fillRows(const RotateGeneralEdgeContext& ctx, int32_t fallbackX, SLxIPoint*
         const int32_t i = p.y - ctx.firstRow;
         if (i < 0 || i >= n)
             continue;
-        rows[i].x = have[size_t(i)] ? (ctx.side < 0 ? std::min(rows[i].x, p.x)
-                                                    : std::max(rows[i].x, p.x))
-                                    : p.x;
+        rows[i].x = have[size_t(i)]
+                        ? (ctx.side < 0 ? std::min(rows[i].x, p.x) : std::max(rows[i].x, p.x))
+                        : p.x;
         have[size_t(i)] = true;
     }
     int32_t last = -1;
@@ -102,8 +102,8 @@ void fillRows(const RotateGeneralEdgeContext& ctx, int32_t fallbackX, SLxIPoint*
 
 // The chain from a through b to c, traced into the side's list and spread
 // to one entry per row.
-bool traceSide(const SLxIPoint& a, const SLxIPoint& b, const SLxIPoint& c,
-               const RotationRect& rect, int32_t side, std::vector<SLxIPoint>& out)
+bool traceSide(const SLxIPoint& a, const SLxIPoint& b, const SLxIPoint& c, const RotationRect& rect,
+               int32_t side, std::vector<SLxIPoint>& out)
 {
     const int32_t rows = rect.bottom - rect.top;
     std::vector<SLxIPoint> traced;
@@ -113,7 +113,7 @@ bool traceSide(const SLxIPoint& a, const SLxIPoint& b, const SLxIPoint& c,
     } catch (const std::bad_alloc&) {
         return false;
     }
-    RotateGeneralEdgeContext ctx{traced.data(), 0,         rows,       rect.left,
+    RotateGeneralEdgeContext ctx{traced.data(), 0,          rows,        rect.left,
                                  rect.top,      rect.right, rect.bottom, side};
     CLxLineDrawingAPI::Line(a.x, a.y, b.x, b.y, false, RotateGeneral_EdgeCallback, &ctx);
     CLxLineDrawingAPI::Line(b.x, b.y, c.x, c.y, false, RotateGeneral_EdgeCallback, &ctx);
@@ -255,8 +255,8 @@ int RotateGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxDPoint& dstPoin
         RotationTransform_SetShift(&t, shiftX, shiftY) != 0)
         return -4;
     SLxIPoint left, right, top, bottom;
-    const RotationRect rect = RotationTransform_GetCorners(&left, &right, &top, &bottom, t, *dst,
-                                                           *src);
+    const RotationRect rect =
+        RotationTransform_GetCorners(&left, &right, &top, &bottom, t, *dst, *src);
     if (rect.left >= rect.right || rect.top >= rect.bottom)
         return 0;
     std::vector<SLxIPoint> leftList, rightList;

@@ -55,7 +55,7 @@ struct RotateGeneralEdgeContext {
     SLxIPoint* list;
     int32_t filled;
     int32_t capacity;
-    int32_t minX;     // smallest x allowed
+    int32_t minX; // smallest x allowed
     int32_t firstRow;
     int32_t colBound; // x stays below it
     int32_t endRow;   // exclusive

@@ -84,8 +84,7 @@ LX_KERNEL_INLINE uint32_t blend(uint32_t a, uint32_t b, uint32_t c, uint32_t d, 
 
 template <class T, int C>
 LX_KERNEL_INLINE void linearRows(SLxPicBuf* dst, const SLxPicBuf* src, const SLxIPoint* left,
-                                 const SLxIPoint* right, uint32_t rows,
-                                 const RotationTransform& t)
+                                 const SLxIPoint* right, uint32_t rows, const RotationTransform& t)
 {
     const uint32_t comps = C ? uint32_t(C) : src->uiComps;
     const int64_t W = src->uiWidth, H = src->uiHeight;
@@ -116,8 +115,8 @@ LX_KERNEL_INLINE void linearRows(SLxPicBuf* dst, const SLxPicBuf* src, const SLx
         if (lo > hi)
             continue;
         int64_t U = U0 + lo * DU, V = V0 + lo * DV;
-        T* out = reinterpret_cast<T*>(dBase + size_t(y) * dst->uiWidthBytes) +
-                 size_t(x0 + lo) * comps;
+        T* out =
+            reinterpret_cast<T*>(dBase + size_t(y) * dst->uiWidthBytes) + size_t(x0 + lo) * comps;
         for (int64_t k = lo; k <= hi; ++k, U += DU, V += DV, out += comps) {
             const int64_t ix = U >> kFractionBits, iy = V >> kFractionBits;
             const uint32_t fx = uint32_t(U >> kWeightShift) & 4095u;
@@ -126,7 +125,8 @@ LX_KERNEL_INLINE void linearRows(SLxPicBuf* dst, const SLxPicBuf* src, const SLx
             // neighbours.
             const size_t right1 = ix < W - 1 ? comps : 0;
             const size_t below = iy < H - 1 ? pitch : 0;
-            const T* a = reinterpret_cast<const T*>(sBase + size_t(iy) * pitch) + size_t(ix) * comps;
+            const T* a =
+                reinterpret_cast<const T*>(sBase + size_t(iy) * pitch) + size_t(ix) * comps;
             const T* c = reinterpret_cast<const T*>(reinterpret_cast<const uint8_t*>(a) + below);
             for (uint32_t ch = 0; ch < comps; ++ch)
                 out[ch] = T(blend<T>(a[ch], a[ch + right1], c[ch], c[ch + right1], fx, fy));
@@ -188,10 +188,12 @@ RotateGeneralKernel rotategeneral_kernel_for(uint32_t bits, uint32_t comps, int*
     if (status)
         *status = 0;
     if (bits == 8)
-        return comps == 1 ? rotategeneral_linear_1x8
-                          : comps == 3 ? rotategeneral_linear_3x8 : rotategeneral_linear_Nx8;
-    return comps == 1 ? rotategeneral_linear_1x16
-                      : comps == 3 ? rotategeneral_linear_3x16 : rotategeneral_linear_Nx16;
+        return comps == 1   ? rotategeneral_linear_1x8
+               : comps == 3 ? rotategeneral_linear_3x8
+                            : rotategeneral_linear_Nx8;
+    return comps == 1   ? rotategeneral_linear_1x16
+           : comps == 3 ? rotategeneral_linear_3x16
+                        : rotategeneral_linear_Nx16;
 }
 
 void rotategeneral_shift(SLxPicBuf* dst, const SLxPicBuf* src, int64_t dx, int64_t dy)

@@ -59,6 +59,5 @@ class LX_EXPORT CLxProfileDataAPI
                          unsigned xEnd, unsigned yStart, unsigned yEnd);
     // The same, filling the metric too (its old arrays released first).
     static int CalculateEx(SLxProfileData* profile, const SLxPicBuf* pic, unsigned xStart,
-                           unsigned xEnd, unsigned yStart, unsigned yEnd,
-                           SLxProfileMetric* metric);
+                           unsigned xEnd, unsigned yStart, unsigned yEnd, SLxProfileMetric* metric);
 };

@@ -74,7 +74,8 @@ struct Picture {
     void store(std::vector<uint8_t>& out) const
     {
         for (uint32_t y = 0; y < rec.uiHeight; ++y) {
-            const uint8_t* row = static_cast<const uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes;
+            const uint8_t* row =
+                static_cast<const uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes;
             out.insert(out.end(), row, row + line);
         }
     }
@@ -146,7 +147,9 @@ std::vector<std::string> words(const std::string& line)
 
 void run(const std::vector<std::string>& a)
 {
-    auto i = [&](size_t k) { return k < a.size() ? int(std::strtol(a[k].c_str(), nullptr, 10)) : 0; };
+    auto i = [&](size_t k) {
+        return k < a.size() ? int(std::strtol(a[k].c_str(), nullptr, 10)) : 0;
+    };
     auto d = [&](size_t k) { return k < a.size() ? std::strtod(a[k].c_str(), nullptr) : 0.0; };
     auto u = [&](size_t k) { return uint32_t(i(k)); };
     if (a.empty())

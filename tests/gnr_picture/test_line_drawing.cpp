@@ -113,9 +113,17 @@ TEST(LineDrawing, CircleQuadrantZeroOfRadiusFive)
 {
     EXPECT_EQ(circleQuadrants(5, 0, 1, false),
               (Points{{0, 5}, {1, 5}, {2, 5}, {3, 4}, {4, 3}, {5, 2}, {5, 1}, {5, 0}}));
-    EXPECT_EQ(circleQuadrants(5, 0, 1, true),
-              (Points{{0, 5}, {1, 5}, {2, 5}, {3, 5}, {3, 4}, {4, 4}, {4, 3}, {5, 3}, {5, 2},
-                      {5, 1}, {5, 0}}));
+    EXPECT_EQ(circleQuadrants(5, 0, 1, true), (Points{{0, 5},
+                                                      {1, 5},
+                                                      {2, 5},
+                                                      {3, 5},
+                                                      {3, 4},
+                                                      {4, 4},
+                                                      {4, 3},
+                                                      {5, 3},
+                                                      {5, 2},
+                                                      {5, 1},
+                                                      {5, 0}}));
 }
 
 TEST(LineDrawing, QuadrantsRunCounterclockwiseAndRepeatTheAxisPoints)
@@ -185,8 +193,10 @@ TEST(LineDrawing, FalseOnTheThirdCallStopsEveryWalk)
         EXPECT_FALSE(walk(&r));
         EXPECT_EQ(r.points.size(), 3u);
     };
-    check([](Recorder* r) { return CLxLineDrawingAPI::Line(0, 0, 9, 2, true, Recorder::record, r); });
-    check([](Recorder* r) { return CLxLineDrawingAPI::Circle(0, 0, 9, false, Recorder::record, r); });
+    check(
+        [](Recorder* r) { return CLxLineDrawingAPI::Line(0, 0, 9, 2, true, Recorder::record, r); });
+    check(
+        [](Recorder* r) { return CLxLineDrawingAPI::Circle(0, 0, 9, false, Recorder::record, r); });
     check([](Recorder* r) {
         return CLxLineDrawingAPI::Ellipse(0, 0, 9, 4, true, Recorder::record, r);
     });
@@ -203,8 +213,7 @@ TEST(LineDrawing, BadInput)
     EXPECT_TRUE(CLxLineDrawingAPI::Ellipse(0, 0, 0, 5, false, Recorder::record, &r));
     EXPECT_TRUE(CLxLineDrawingAPI::Ellipse(0, 0, 5, -1, false, Recorder::record, &r));
     EXPECT_FALSE(CLxLineDrawingAPI::Circle(0, 0, (1 << 20) + 1, false, Recorder::record, &r));
-    EXPECT_FALSE(
-        CLxLineDrawingAPI::Ellipse(0, 0, 3, (1 << 20) + 1, false, Recorder::record, &r));
+    EXPECT_FALSE(CLxLineDrawingAPI::Ellipse(0, 0, 3, (1 << 20) + 1, false, Recorder::record, &r));
     EXPECT_TRUE(r.points.empty());
 }
 

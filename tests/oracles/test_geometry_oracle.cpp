@@ -19,9 +19,13 @@ namespace
 
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {
-    return SLxPicBuf{uint32_t(m.cols),     uint32_t(m.rows),     uint32_t(m.step),
-                     uint8_t(bits),        uint32_t(m.channels()),
-                     uint32_t(m.step * m.rows), m.data};
+    return SLxPicBuf{uint32_t(m.cols),
+                     uint32_t(m.rows),
+                     uint32_t(m.step),
+                     uint8_t(bits),
+                     uint32_t(m.channels()),
+                     uint32_t(m.step * m.rows),
+                     m.data};
 }
 
 // A smooth picture from 32 to the top of its depth minus 32.
@@ -103,7 +107,8 @@ TEST(Histo2DVsCalcHist, TwoChannelsExactly)
         SLxPicBuf s = recordOf(src, bits);
         SLxHisto2D h;
         CLxHisto2DAPI::Init(&h);
-        const SLxPicBufDesc desc{s.uiWidth, s.uiHeight, s.uiWidthBytes, s.uiBpc, s.uiComps, s.uiSize};
+        const SLxPicBufDesc desc{s.uiWidth, s.uiHeight, s.uiWidthBytes,
+                                 s.uiBpc,   s.uiComps,  s.uiSize};
         ASSERT_EQ(CLxHisto2DAPI::Reinit32(&h, &desc), 0);
         ASSERT_EQ(CLxHisto2DAPI::Calculate(&h, &s, 1, 0, true), 0);
         const int channels[2] = {1, 0};
@@ -158,7 +163,8 @@ bool withinOnePixel(const Pixels& a, const Pixels& b)
 TEST(LineDrawingVsOpenCv, LinesWithinAPixelSameEnds)
 {
     const cv::Point offset(100, 100);
-    const int ends[][2] = {{17, 5}, {-9, 31}, {40, -40}, {0, 12}, {-25, -3}, {7, 7}, {60, 1}, {1, 60}};
+    const int ends[][2] = {{17, 5},   {-9, 31}, {40, -40}, {0, 12},
+                           {-25, -3}, {7, 7},   {60, 1},   {1, 60}};
     for (const auto& e : ends)
         for (bool four : {false, true}) {
             Pixels ours;

@@ -63,8 +63,8 @@ TEST(Golay, ConstantsStayThemselvesEndsIncluded)
         uint32_t value;
         int size;
     };
-    const Case cases[] = {{{8, 1}, 200, 5},   {{8, 1}, 255, 5},  {{8, 3}, 100, 5},
-                          {{8, 1}, 0, 9},     {{8, 2}, 255, 11}, {{12, 1}, 4095, 5},
+    const Case cases[] = {{{8, 1}, 200, 5},    {{8, 1}, 255, 5},  {{8, 3}, 100, 5},
+                          {{8, 1}, 0, 9},      {{8, 2}, 255, 11}, {{12, 1}, 4095, 5},
                           {{16, 3}, 65535, 7}, {{10, 1}, 700, 3}};
     for (const Case& c : cases) {
         TestPic src(13, 12, c.f.bits, c.f.comps, 4), dst(13, 12, c.f.bits, c.f.comps, 4);

@@ -55,8 +55,8 @@ TEST(RotateGeneralLin, WholeTurnsShiftByTheIntegerParts)
 // What the kernels must write: the transcription of the mapping with the
 // row starts of the returned spans, the rounded steps, and the weights 4096
 // - f and f; -1 where the pixel stays as it was.
-int64_t expectedSample(const TestPic& src, const lxpic::RotationTransform& t, int64_t x0,
-                       int64_t x, int64_t y, uint32_t c, bool* nearEdge, bool* rim = nullptr)
+int64_t expectedSample(const TestPic& src, const lxpic::RotationTransform& t, int64_t x0, int64_t x,
+                       int64_t y, uint32_t c, bool* nearEdge, bool* rim = nullptr)
 {
     const double px = t.sx + t.cx, py = t.sy + t.cy;
     const double u0 = round4(t.m00 * (x0 - px) - t.m10 * (y - py) + t.cx);
@@ -81,8 +81,8 @@ int64_t expectedSample(const TestPic& src, const lxpic::RotationTransform& t, in
     const uint64_t a = src.get(ix, iy, c), b = src.get(jx, iy, c), cc = src.get(ix, jy, c),
                    d = src.get(jx, jy, c);
     if (src.rec().uiBpc == 8)
-        return int64_t(((a * (4096 - fx) + b * fx) * (4096 - fy) + (cc * (4096 - fx) + d * fx) * fy) >>
-                       24);
+        return int64_t(
+            ((a * (4096 - fx) + b * fx) * (4096 - fy) + (cc * (4096 - fx) + d * fx) * fy) >> 24);
     const uint64_t top = (a * (4096 - fx) + b * fx) >> 12, low = (cc * (4096 - fx) + d * fx) >> 12;
     return int64_t((top * (4096 - fy) + low * fy) >> 12);
 }
@@ -154,13 +154,13 @@ TEST_P(RotateGeneralAngles, EqualsTheTranscriptionAndCoversTheRectangle)
     EXPECT_TRUE(dst.paddingIntact());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Angles, RotateGeneralAngles,
-    ::testing::Values(AngleCase{30, {8, 1}}, AngleCase{-30, {8, 3}}, AngleCase{45, {16, 1}},
-                      AngleCase{90, {8, 1}}, AngleCase{180, {12, 3}}, AngleCase{270, {8, 4}},
-                      AngleCase{-90, {16, 2}}, AngleCase{137.5, {8, 1}},
-                      AngleCase{359.9, {10, 3}}, AngleCase{0.01, {8, 1}},
-                      AngleCase{1000.3, {8, 5}}));
+INSTANTIATE_TEST_SUITE_P(Angles, RotateGeneralAngles,
+                         ::testing::Values(AngleCase{30, {8, 1}}, AngleCase{-30, {8, 3}},
+                                           AngleCase{45, {16, 1}}, AngleCase{90, {8, 1}},
+                                           AngleCase{180, {12, 3}}, AngleCase{270, {8, 4}},
+                                           AngleCase{-90, {16, 2}}, AngleCase{137.5, {8, 1}},
+                                           AngleCase{359.9, {10, 3}}, AngleCase{0.01, {8, 1}},
+                                           AngleCase{1000.3, {8, 5}}));
 
 TEST(RotateGeneralLin, ConstantsStayThemselves)
 {
@@ -218,8 +218,8 @@ TEST(RotateGeneralLin, EdgeTracerKeepsOneOutwardEntryPerRow)
 {
     SLxIPoint list[4];
     lxpic::RotateGeneralEdgeContext left{list, 0, 4, 2, 10, 20, 14, -1};
-    const int points[][2] = {{5, 9}, {5, 10}, {3, 10}, {7, 10}, {1, 11}, {30, 12}, {4, 13},
-                             {4, 14}, {2, 15}};
+    const int points[][2] = {{5, 9},   {5, 10}, {3, 10}, {7, 10}, {1, 11},
+                             {30, 12}, {4, 13}, {4, 14}, {2, 15}};
     for (const auto& p : points)
         EXPECT_TRUE(lxpic::RotateGeneral_EdgeCallback(p[0], p[1], &left));
     ASSERT_EQ(left.filled, 4);

@@ -187,39 +187,63 @@ int prepareWeighted(const SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b
     return dst->uiBpc < 8 ? 1 : 0;
 }
 
-template <class T>
-void copyComponents(const SLxPicBuf& dst, const SLxPicBuf& src, const SLxPicBuf& other,
-                    uint32_t width, uint32_t height, const uint32_t select[3])
-{
-    const uint32_t comps = dst.uiComps;
-    // For each filled component c: the picture and component it comes from.
-    // select[c] 0, 1, 2 takes src's component 2, 1, 0 (a one-component
-    // picture has only its 0), any other value other's component c.
+// Where each filled component c comes from: the first sample of that
+// component on every line of its picture.
+struct ComponentSources {
     const SLxPicBuf* from[3];
     uint32_t comp[3];
+};
+
+// select[c] 0, 1, 2 takes src's component 2, 1, 0 (a one-component picture
+// has only its 0), any other value, or a component the pictures lack,
+// other's component c.
+ComponentSources sourcesOf(const SLxPicBuf& src, const SLxPicBuf& other, uint32_t comps,
+                           const uint32_t select[3])
+{
+    ComponentSources s{};
     for (uint32_t c = 0; c < comps; ++c) {
-        const bool own = select[c] <= 2;
-        from[c] = own ? &src : &other;
-        comp[c] = own ? (comps == 1 ? 0 : 2 - select[c]) : c;
+        const uint32_t from = comps == 1 ? 0 : 2 - select[c];
+        const bool own = select[c] <= 2 && from < comps;
+        s.from[c] = own ? &src : &other;
+        s.comp[c] = own ? from : c;
     }
-    const size_t pixel = size_t(comps) * sizeof(T);
+    return s;
+}
+
+// CN components of type T; the whole pixel is read before it is written, as
+// dst may be a source.
+template <class T, uint32_t CN>
+LX_KERNEL_INLINE void copyComponents(const SLxPicBuf& dst, const ComponentSources& s,
+                                     uint32_t width, uint32_t height)
+{
+    constexpr size_t pixel = CN * sizeof(T);
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* d = static_cast<uint8_t*>(dst.pData) + size_t(y) * dst.uiWidthBytes;
-        const uint8_t* line[3];
-        for (uint32_t c = 0; c < comps; ++c)
-            line[c] = static_cast<const uint8_t*>(from[c]->pData) +
-                      size_t(y) * from[c]->uiWidthBytes + comp[c] * sizeof(T);
+        const uint8_t* line[CN];
+        for (uint32_t c = 0; c < CN; ++c)
+            line[c] = static_cast<const uint8_t*>(s.from[c]->pData) +
+                      size_t(y) * s.from[c]->uiWidthBytes + s.comp[c] * sizeof(T);
         for (uint32_t x = 0; x < width; ++x) {
-            // The whole pixel is read before it is written: dst may be a
-            // source.
-            T v[3];
-            for (uint32_t c = 0; c < comps; ++c)
+            T v[CN];
+            for (uint32_t c = 0; c < CN; ++c)
                 v[c] = lxpic::load<T>(line[c] + x * pixel);
-            for (uint32_t c = 0; c < comps; ++c)
+            for (uint32_t c = 0; c < CN; ++c)
                 lxpic::store<T>(d + x * pixel + c * sizeof(T), v[c]);
         }
     }
 }
+
+#define LX_COMPONENT_CLONES(T)                                                                     \
+    LX_KERNEL_CLONES void copyComponents3(const SLxPicBuf& dst, const ComponentSources& s,        \
+                                          uint32_t width, uint32_t height, T)                      \
+    {                                                                                              \
+        copyComponents<T, 3>(dst, s, width, height);                                               \
+    }
+
+LX_COMPONENT_CLONES(uint8_t)
+LX_COMPONENT_CLONES(uint16_t)
+LX_COMPONENT_CLONES(uint32_t)
+#undef LX_COMPONENT_CLONES
 
 } // namespace
 
@@ -327,8 +351,15 @@ int CLxPicBufAPI::ImageComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SL
         return 0;
     // select[c] fills component c; one component follows select2.
     const uint32_t select[3] = {dst->uiComps == 1 ? select2 : select0, select1, select2};
+    const ComponentSources sources = sourcesOf(*src, *other, dst->uiComps, select);
     return withSampleType(dst->uiBpc, [&](auto t) {
-        copyComponents<decltype(t)>(*dst, *src, *other, width, height, select);
+        using T = decltype(t);
+        if (dst->uiComps == 3)
+            copyComponents3(*dst, sources, width, height, t);
+        else if (dst->uiComps == 2)
+            copyComponents<T, 2>(*dst, sources, width, height);
+        else
+            copyComponents<T, 1>(*dst, sources, width, height);
         return 0;
     });
 }

@@ -4,6 +4,8 @@
 // by the ratio of two grey pictures.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "gnr_picture/LxHisto.h"
@@ -114,6 +116,78 @@ bool binaryCovers(const SLxBinPicBuf& bin)
 {
     return bin.pData && (uint64_t(bin.uiWidth) + 7) / 8 <= bin.uiWidthBytes &&
            uint64_t(bin.uiWidthBytes) * bin.uiHeight <= bin.uiSize;
+}
+
+// The 8 bytes (255 where set, 0 where clear) of every mask byte, leftmost
+// pixel first.
+struct MaskBytes {
+    uint64_t of[256];
+    constexpr MaskBytes() : of()
+    {
+        for (uint32_t v = 0; v < 256; ++v)
+            for (uint32_t bit = 0; bit < 8; ++bit)
+                if (v & (0x80u >> bit))
+                    of[v] |= uint64_t(0xFF) << (8 * bit);
+    }
+};
+constexpr MaskBytes kMaskBytes;
+
+// The mask byte of four pixels as the mask byte of their eight bytes, for
+// pixels of two bytes: bits of pixels 0-3 (first) and 4-7 (last), each
+// twice.
+struct WordBits {
+    uint8_t first[256], last[256];
+    constexpr WordBits() : first(), last()
+    {
+        for (uint32_t v = 0; v < 256; ++v)
+            for (uint32_t p = 0; p < 4; ++p) {
+                if (v & (0x80u >> p))
+                    first[v] |= uint8_t(0xC0u >> (2 * p));
+                if (v & (0x08u >> p))
+                    last[v] |= uint8_t(0xC0u >> (2 * p));
+            }
+    }
+};
+constexpr WordBits kWordBits;
+
+// One line of dst: base where the mask bit is clear, over where it is set,
+// for pixels of one byte (B 1) or one 16-bit word (B 2): eight pixels at a
+// time through the mask bytes of their bits, the rest one by one.
+template <uint32_t B>
+void selectUnderBits(uint8_t* d, const uint8_t* base, const uint8_t* over, const uint8_t* bits,
+                     uint32_t width)
+{
+    const uint32_t groups = width / 8;
+    for (uint32_t i = 0; i < groups; ++i) {
+        uint64_t m[B];
+        if constexpr (B == 1) {
+            m[0] = kMaskBytes.of[bits[i]];
+        } else {
+            // Each mask bit doubled: the first and the last four pixels.
+            m[0] = kMaskBytes.of[kWordBits.first[bits[i]]];
+            m[1] = kMaskBytes.of[kWordBits.last[bits[i]]];
+        }
+        for (uint32_t k = 0; k < B; ++k) {
+            const size_t at = (size_t(i) * B + k) * 8;
+            uint64_t b, o;
+            std::memcpy(&b, base + at, 8);
+            std::memcpy(&o, over + at, 8);
+            const uint64_t v = (o & m[k]) | (b & ~m[k]);
+            std::memcpy(d + at, &v, 8);
+        }
+    }
+    for (uint32_t x = groups * 8; x < width; ++x) {
+        const bool set = (bits[x / 8] >> (7 - x % 8)) & 1;
+        std::memcpy(d + size_t(x) * B, (set ? over : base) + size_t(x) * B, B);
+    }
+}
+
+// One line of a one-bit mask as width bytes of 255 and 0 (the line buffer
+// holds whole groups of 8).
+void unpackMaskLine(uint8_t* out, const uint8_t* bits, uint32_t width)
+{
+    for (uint32_t i = 0; i < (width + 7) / 8; ++i)
+        std::memcpy(out + 8 * size_t(i), &kMaskBytes.of[bits[i]], 8);
 }
 
 template <class T>
@@ -268,16 +342,6 @@ int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first,
         return -9;
     if (dst->uiBpc > 16)
         return -2;
-    // The mask as 255 and 0 bytes.
-    CLxPicBufReplacement grey;
-    if (grey.allocate(mask->uiWidth, mask->uiHeight, 8, 1, true) != 0)
-        return -3;
-    int status = CLxPicMemAPI::UnpackFromBinary(
-        grey.get()->pData, 1, 8, uint64_t(255), grey.get()->uiWidthBytes,
-        static_cast<const uint8_t*>(mask->pData), 0, mask->uiWidthBytes, mask->uiWidth,
-        mask->uiWidth * mask->uiHeight, 0);
-    if (status != 0)
-        return status;
     // A second source of another size, and a replacing picture that is dst
     // itself (which the base copy would overwrite), take a stand-in of dst's
     // format holding their top-left part.
@@ -294,19 +358,49 @@ int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first,
         pic = r.get();
         return copied;
     };
-    status = standIn(overStandIn, over);
+    const uint32_t width = std::min(dst->uiWidth, mask->uiWidth);
+    const uint32_t height = std::min(dst->uiHeight, mask->uiHeight);
+    std::vector<uint8_t> line;
+    try {
+        line.resize((size_t(width) + 7) / 8 * 8);
+    } catch (const std::bad_alloc&) {
+        return -3;
+    }
+    int status = standIn(overStandIn, over);
     if (status == 0 && base == second)
         status = standIn(baseStandIn, base);
     if (status != 0)
         return status;
-    status = CLxPicBufAPI::Copy(dst, base);
-    if (status != 0)
-        return status;
-    const uint32_t width = std::min(dst->uiWidth, mask->uiWidth);
-    const uint32_t height = std::min(dst->uiHeight, mask->uiHeight);
-    return CLxPicMemAPI::CopyMask(dst->pData, dst->uiWidthBytes, over->pData, over->uiWidthBytes,
-                                  dst->uiComps, dst->uiBpc, grey.get()->pData, 8,
-                                  grey.get()->uiWidthBytes, width, width * height, 0, false);
+    // Line by line, while the line is at hand. Pixels of one byte or word
+    // choose between the base and the other picture straight from the mask
+    // bits; others take the base line, then the mask's line as 255 and 0
+    // bytes and the other picture's pixels under it.
+    const size_t lineLength = size_t(lineBytes(*dst));
+    for (uint32_t y = 0; y < dst->uiHeight && status == 0; ++y) {
+        uint8_t* d = bytesOf(*dst) + size_t(y) * dst->uiWidthBytes;
+        const uint8_t* b = bytesOf(*base) + size_t(y) * base->uiWidthBytes;
+        const uint8_t* o = bytesOf(*over) + size_t(y) * over->uiWidthBytes;
+        const uint8_t* bits = static_cast<const uint8_t*>(mask->pData) +
+                              size_t(y) * mask->uiWidthBytes;
+        const size_t pixel = lineLength / std::max(dst->uiWidth, 1u);
+        if (y < height && pixel <= 2) {
+            if (pixel == 1)
+                selectUnderBits<1>(d, b, o, bits, width);
+            else
+                selectUnderBits<2>(d, b, o, bits, width);
+            const size_t done = size_t(width) * pixel;
+            std::memcpy(d + done, b + done, lineLength - done);
+            continue;
+        }
+        std::memcpy(d, b, lineLength);
+        if (y >= height)
+            continue;
+        unpackMaskLine(line.data(), bits, width);
+        status = CLxPicMemAPI::CopyMask(d, dst->uiWidthBytes, o, over->uiWidthBytes,
+                                        dst->uiComps, dst->uiBpc, line.data(), 8, 0, width, width,
+                                        0, false);
+    }
+    return status;
 }
 
 int CLxPicBufAPI::ComponentsMulGrayDivGray(SLxPicBuf* dst, const SLxPicBuf* numerator,

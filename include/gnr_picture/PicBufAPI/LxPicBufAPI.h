@@ -419,7 +419,9 @@ class LX_EXPORT CLxPicBufAPI
     static int AbsDif(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* maskA,
                       const SLxPicBuf* b, const SLxPicBuf* maskB);
     // Where both masks are set ((a w) / 50 + (b (100 - w)) / 50) / 2, each
-    // quotient truncated: about (a w + b (100 - w)) / 100. Masks as AbsDif.
+    // quotient truncated: about (a w + b (100 - w)) / 100 (the weight tables
+    // and halving table of the classic form, computed directly: nothing is
+    // allocated). Masks as AbsDif.
     // dst, a and b have the same bits and components (else -9); weight 0 to
     // 100, else -9. Below 8 bits 0 untouched.
     static int WeightedAddition(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* maskA,
@@ -435,9 +437,10 @@ class LX_EXPORT CLxPicBufAPI
     static int MergeImagesByMask(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* mask);
     // Rebuilds dst from chosen components: select2 fills component 2 (red),
     // select1 component 1, select0 component 0; a selector 0 takes src's
-    // component 2, 1 its component 1, 2 its component 0, any other value
-    // other's component of the index being filled. One component: src's
-    // sample for select2 0 to 2, else other's. The three pictures have the
+    // component 2, 1 its component 1, 2 its component 0, any other value (or
+    // one naming a component the pictures lack) other's component of the
+    // index being filled. One component: src's sample for select2 0 to 2,
+    // else other's. dst may be src or other. The three pictures have the
     // same bits and components (at most 3), else -9; below 8 bits 0
     // untouched. Over the smallest width and height.
     static int ImageComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* other,

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "gnr_picture/PicBufAPI/LxPicBufArithT.h"
 #include "picbuf_test_support.h"
 
 using picbuftest::maxOf;
@@ -357,6 +358,34 @@ TEST(PicBufArith, ShiftInEveryDirectionAndBeyondThePicture)
     SLxPicBuf noLines = empty.rec();
     noLines.uiWidth = 4;
     EXPECT_EQ(API::Shift(&noLines, 1, 1), -9);
+}
+
+} // namespace
+
+namespace
+{
+
+// The weighted sum divides by 50 through a float constant: every product of
+// a 16-bit sample and a weight of 0 to 100 must give the whole quotient.
+TEST(PicBufArith, FiftiethIsExactOverEveryWeightedProduct)
+{
+    int wrong = 0;
+    for (int32_t x = 0; x <= 65535 * 100; ++x)
+        wrong += lxpicbuf::fiftieth(x) != x / 50;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(PicBufArith, ImageComponentsOfTwoComponents)
+{
+    TestPic d(2, 1, 8, 2), s(2, 1, 8, 2), o(2, 1, 8, 2);
+    s.setPixel(0, 0, {1, 2});
+    o.setPixel(0, 0, {7, 8});
+    // select1 fills component 1 from src's component 1; select0 0 names
+    // src's component 2, which two components lack: other's component 0.
+    ASSERT_EQ(API::ImageComponents(d.p(), s.p(), o.p(), 0, 1, 0), 0);
+    EXPECT_EQ(d.pixel(0, 0), (std::vector<uint32_t>{7, 2}));
+    ASSERT_EQ(API::ImageComponents(d.p(), s.p(), o.p(), 0, 1, 2), 0);
+    EXPECT_EQ(d.pixel(0, 0), (std::vector<uint32_t>{1, 2}));
 }
 
 } // namespace

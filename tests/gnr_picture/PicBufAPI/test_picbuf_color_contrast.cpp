@@ -76,6 +76,48 @@ TEST(PicBufColour, MixComponentsByPercentages)
     }
 }
 
+// The float sums and the division by 100 at their limits: whole quotients,
+// one below them, sums just under the float path's bound and in place.
+TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
+{
+    const struct {
+        uint32_t bits;
+        int32_t k[9];
+    } cases[] = {
+        {8, {100, 0, 0, 0, 100, 0, 0, 0, 100}},
+        {8, {65000, 700, 92, -1, 1, 0, 33, 33, 34}},
+        {16, {255, 0, 0, 0, 1, 0, 0, -1, 0}},
+        {16, {100, 100, 55, 1, 0, 0, 0, 0, 1}},
+        {16, {256, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        TestPic s(41, 3, c.bits, 3);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < 41; ++x)
+                for (uint32_t k = 0; k < 3; ++k)
+                    s.set(x, y, k, (x * 97 + y * 31 + k * 13) * 1009 % (maxOf(c.bits) + 1));
+        s.setPixel(0, 0, {0, 0, 0});
+        s.setPixel(1, 0, {maxOf(c.bits), maxOf(c.bits), maxOf(c.bits)});
+        s.setPixel(2, 0, {99, 100, 101});
+        TestPic expected(41, 3, c.bits, 3);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < 41; ++x) {
+                const int64_t r = s.get(x, y, 2), g = s.get(x, y, 1), b = s.get(x, y, 0);
+                for (int row = 0; row < 3; ++row) {
+                    const int64_t v =
+                        (r * c.k[row * 3] + g * c.k[row * 3 + 1] + b * c.k[row * 3 + 2]) / 100;
+                    expected.set(x, y, 2 - row,
+                                 uint32_t(std::clamp<int64_t>(v, 0, maxOf(c.bits))));
+                }
+            }
+        // In place, as the picture may be its own destination.
+        ASSERT_EQ(API::MixComponents(s.p(), s.p(), c.k[0], c.k[1], c.k[2], c.k[3], c.k[4],
+                                     c.k[5], c.k[6], c.k[7], c.k[8]),
+                  0);
+        EXPECT_TRUE(API::IsEqual(s.p(), expected.p())) << c.bits << " " << c.k[0];
+    }
+}
+
 TEST(PicBufColour, AdjustColorsModes)
 {
     TestPic src(2, 1, 8, 3), dst(2, 1, 8, 3);

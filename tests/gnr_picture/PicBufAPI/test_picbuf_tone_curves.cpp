@@ -95,6 +95,15 @@ TEST(PicBufContrast, ComponentContrastChoosesLinearOrGammaTables)
     EXPECT_EQ(dst.get(0, 0, 2), gammaOf(100, 2.0));
     EXPECT_EQ(dst.get(0, 0, 0), gammaOf(100, 1.0000001));
 
+    // Gammas 1, 1 and 1.0000001 (red, green, blue): gamma tables for all
+    // three; the last one's curve falls just below the line.
+    ASSERT_EQ(API::ComponentContrast(dst.p(), src.p(), 0, 0, 0, 255, 255, 255, 1.0, 1.0,
+                                     1.0000001),
+              0);
+    EXPECT_EQ(dst.get(0, 0, 0), gammaOf(100, 1.0000001));
+    EXPECT_LT(dst.get(0, 0, 0), 100u);
+    EXPECT_EQ(dst.get(0, 0, 2), gammaOf(100, 1.0));
+
     const uint32_t lows[2] = {0, 50}, highs[2] = {200, 150};
     const double gammas[2] = {1.0, 1.0};
     TestPic two(1, 1, 8, 2), twoDst(1, 1, 8, 2);
@@ -184,6 +193,33 @@ TEST(PicBufCombine, EmptyMaskCopiesTheChosenPicture)
     ASSERT_EQ(API::CombineViaBinary(dst.p(), first.p(), second.p(), &mask.rec, 1), 0);
     EXPECT_TRUE(API::IsEqual(dst.p(), second.p()));
     EXPECT_TRUE(dst.paddingIntact());
+}
+
+// Every pixel size: the one-byte and one-word pixels choose straight from
+// the mask bits, eight at a time, the others through a line of mask bytes.
+TEST(PicBufCombine, EveryPixelFollowsItsBit)
+{
+    for (const auto& [bits, comps] : {std::pair{8u, 1u}, {12u, 1u}, {16u, 1u}, {8u, 3u},
+                                      {16u, 3u}, {8u, 2u}})
+        for (const int32_t flag : {0, 1}) {
+            TestPic first(19, 4, bits, comps, 4), second(19, 4, bits, comps), dst(19, 4, bits, comps, 8);
+            first.fillPattern(1);
+            second.fillPattern(2);
+            Binary mask(19, 4);
+            for (uint32_t y = 0; y < 4; ++y)
+                for (uint32_t x = 0; x < 19; ++x)
+                    if ((x * 7 + y * 3) % 5 < 2)
+                        mask.set(x, y);
+            ASSERT_EQ(API::CombineViaBinary(dst.p(), first.p(), second.p(), &mask.rec, flag), 0);
+            for (uint32_t y = 0; y < 4; ++y)
+                for (uint32_t x = 0; x < 19; ++x) {
+                    const bool set = (x * 7 + y * 3) % 5 < 2;
+                    const TestPic& from = set == (flag == 0) ? second : first;
+                    ASSERT_EQ(dst.pixel(x, y), from.pixel(x, y))
+                        << bits << "x" << comps << " flag " << flag << " at " << x << "," << y;
+                }
+            EXPECT_TRUE(dst.paddingIntact());
+        }
 }
 
 TEST(PicBufCombine, SetBitsTakeTheOtherPicture)

@@ -94,9 +94,13 @@ struct SecondFormula {
 // float, lands at or just above every whole quotient and below the next
 // one (the error of the constant and the rounding stay under 0.014 while
 // quotients that are not whole lie at least 0.02 below the next integer).
+inline int32_t fiftieth(float x)
+{
+    return int32_t(x * 0.0200000014156103134155273438f);
+}
 inline int32_t fiftieth(int32_t x)
 {
-    return int32_t(float(x) * 0.0200000014156103134155273438f);
+    return fiftieth(float(x));
 }
 
 // (a w / 50 + b (100 - w) / 50) / 2, each quotient truncated: the halving
@@ -112,8 +116,8 @@ struct WeightFormula {
             const uint16_t pb = uint16_t(uint16_t(b) * uint16_t(wb));
             return T(uint16_t(uint16_t(pa / 50) + uint16_t(pb / 50)) >> 1);
         } else if constexpr (sizeof(T) == 2) {
-            return T((fiftieth(int32_t(a) * int32_t(wa)) + fiftieth(int32_t(b) * int32_t(wb))) >>
-                     1);
+            // The products are exact in floats (below 2^23).
+            return T((fiftieth(float(a) * float(wa)) + fiftieth(float(b) * float(wb))) >> 1);
         } else {
             return T((uint64_t(a) * wa / 50u + uint64_t(b) * wb / 50u) >> 1);
         }

@@ -56,8 +56,9 @@ struct Frame {
     Frame(const Format& f, uint32_t seed)
         : pixels(bench::texturedFrame(f.comps, f.bytes(), seed, 0.01 * seed, 0.013))
     {
-        rec = SLxPicBuf{kSide,   kSide,   f.pitch(), uint8_t(f.bits), f.comps,
-                        uint32_t(pixels.size()), pixels.data()};
+        rec = SLxPicBuf{kSide,           kSide,   f.pitch(),
+                        uint8_t(f.bits), f.comps, uint32_t(pixels.size()),
+                        pixels.data()};
     }
 };
 
@@ -167,9 +168,8 @@ void ours(benchmark::State& state, Op op, Format f)
             status = CLxPicBufAPI::SubtractMinRGB(&d.rec, &a.rec);
             break;
         case Op::Mix:
-            status = CLxPicBufAPI::MixComponents(&d.rec, &a.rec, kMix[0], kMix[1], kMix[2],
-                                                 kMix[3], kMix[4], kMix[5], kMix[6], kMix[7],
-                                                 kMix[8]);
+            status = CLxPicBufAPI::MixComponents(&d.rec, &a.rec, kMix[0], kMix[1], kMix[2], kMix[3],
+                                                 kMix[4], kMix[5], kMix[6], kMix[7], kMix[8]);
             break;
         }
         if (status != 0) {
@@ -295,8 +295,8 @@ void vips(benchmark::State& state, Op op, Format f)
     for (int i = 0; i < 9; ++i)
         *VIPS_MATRIX(matrix, i % 3, i / 3) = kMix[8 - i] / 100.0;
     std::vector<uint8_t> table(256, 0x5A);
-    VipsImage* lut = vips_image_new_from_memory(table.data(), table.size(), 256, 1, 1,
-                                                VIPS_FORMAT_UCHAR);
+    VipsImage* lut =
+        vips_image_new_from_memory(table.data(), table.size(), 256, 1, 1, VIPS_FORMAT_UCHAR);
     std::vector<double> factors(kFactors, kFactors + f.comps), zero(f.comps, 0.0);
     for (auto _ : state) {
         VipsImage* out = nullptr;
@@ -326,8 +326,8 @@ void vips(benchmark::State& state, Op op, Format f)
 
 void add(const char* name, Op op, Format f)
 {
-    const std::string base = std::string("BM_PicBufOps/") + name + "/" +
-                             std::to_string(f.comps) + "x" + std::to_string(f.bits);
+    const std::string base = std::string("BM_PicBufOps/") + name + "/" + std::to_string(f.comps) +
+                             "x" + std::to_string(f.bits);
     benchmark::RegisterBenchmark((base + "/ours").c_str(), ours, op, f)
         ->Unit(benchmark::kMicrosecond);
 #ifdef QUELVIX_HAVE_OPENCV
@@ -347,17 +347,25 @@ const bool kRegistered = [] {
         Op op;
         uint32_t comps;
     } cases[] = {
-        {"Addition", Op::Add, 1},        {"Subtract", Op::Sub, 1},
-        {"MinComp", Op::Min, 1},         {"MaxComp", Op::Max, 1},
-        {"AbsDif", Op::AbsDif, 1},       {"AddConst", Op::AddConst, 1},
-        {"SubConst", Op::SubConst, 1},   {"MinConst", Op::MinConst, 1},
-        {"MaxConst", Op::MaxConst, 1},   {"MultConst", Op::MultConst, 1},
-        {"DivConst", Op::DivConst, 1},   {"WeightedAddition", Op::Weighted, 1},
+        {"Addition", Op::Add, 1},
+        {"Subtract", Op::Sub, 1},
+        {"MinComp", Op::Min, 1},
+        {"MaxComp", Op::Max, 1},
+        {"AbsDif", Op::AbsDif, 1},
+        {"AddConst", Op::AddConst, 1},
+        {"SubConst", Op::SubConst, 1},
+        {"MinConst", Op::MinConst, 1},
+        {"MaxConst", Op::MaxConst, 1},
+        {"MultConst", Op::MultConst, 1},
+        {"DivConst", Op::DivConst, 1},
+        {"WeightedAddition", Op::Weighted, 1},
         {"ImageComponents", Op::Components, 3},
         {"MergeImagesByMask", Op::Merge, 1},
         {"CombineViaBinary", Op::Combine, 1},
-        {"ApplyLuts", Op::ApplyLuts, 1}, {"ShiftH", Op::ShiftH, 1},
-        {"ShiftV", Op::ShiftV, 1},       {"SubtractMinRGB", Op::SubtractMin, 3},
+        {"ApplyLuts", Op::ApplyLuts, 1},
+        {"ShiftH", Op::ShiftH, 1},
+        {"ShiftV", Op::ShiftV, 1},
+        {"SubtractMinRGB", Op::SubtractMin, 3},
         {"MixComponents", Op::Mix, 3},
     };
     for (const auto& c : cases)

@@ -102,8 +102,8 @@ int maskOf(const SLxPicBuf* mask, const Region& r, RegionMask& out)
 
 // The depth policy of the sample types TD and TS for destination bits d and
 // source bits s, handed to run.
-template <class TD, class TS, class F, class Run> void withPolicy(F f, uint32_t d, uint32_t s,
-                                                                  Run&& run)
+template <class TD, class TS, class F, class Run>
+void withPolicy(F f, uint32_t d, uint32_t s, Run&& run)
 {
     if constexpr (std::is_same_v<TD, TS>) {
         (void)s;
@@ -129,8 +129,8 @@ template <class F> int zipTwo(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBu
         return withSampleType(s, [&](auto ts) {
             using TD = decltype(td);
             using TS = decltype(ts);
-            const bool flat = dst->uiComps == r.comps && a->uiComps == r.comps &&
-                              b->uiComps == r.comps;
+            const bool flat =
+                dst->uiComps == r.comps && a->uiComps == r.comps && b->uiComps == r.comps;
             if constexpr (std::is_same_v<TD, TS>) {
                 if (flat) {
                     flatSame(r, f, TD(lxpic::maxOfBits(d)));
@@ -234,7 +234,7 @@ LX_KERNEL_INLINE void copyComponents(const SLxPicBuf& dst, const ComponentSource
 }
 
 #define LX_COMPONENT_CLONES(T)                                                                     \
-    LX_KERNEL_CLONES void copyComponents3(const SLxPicBuf& dst, const ComponentSources& s,        \
+    LX_KERNEL_CLONES void copyComponents3(const SLxPicBuf& dst, const ComponentSources& s,         \
                                           uint32_t width, uint32_t height, T)                      \
     {                                                                                              \
         copyComponents<T, 3>(dst, s, width, height);                                               \
@@ -267,8 +267,7 @@ int CLxPicBufAPI::Addition(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* 
     return zipTwo(dst, a, b, AddFormula{});
 }
 
-int CLxPicBufAPI::Subtract(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b,
-                           int32_t reverse)
+int CLxPicBufAPI::Subtract(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b, int32_t reverse)
 {
     return reverse ? zipTwo(dst, b, a, SubFormula{}) : zipTwo(dst, a, b, SubFormula{});
 }
@@ -317,9 +316,8 @@ int CLxPicBufAPI::ShadMult(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf
     const uint32_t width = std::min({dst->uiWidth, src->uiWidth, shading->uiWidth});
     const uint32_t height = std::min({dst->uiHeight, src->uiHeight, shading->uiHeight});
     return CLxPicMemAPI::ApplyMultShading(dst->pData, dst->uiWidthBytes, src->pData,
-                                          src->uiWidthBytes, shading->pData,
-                                          shading->uiWidthBytes, dst->uiComps, dst->uiBpc, width,
-                                          width * height);
+                                          src->uiWidthBytes, shading->pData, shading->uiWidthBytes,
+                                          dst->uiComps, dst->uiBpc, width, width * height);
 }
 
 int CLxPicBufAPI::MergeImagesByMask(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* mask)

@@ -152,8 +152,7 @@ template <class TD, class TS, class F> struct CrossDepth {
 
 // All three pictures with comps components: every line is one run of
 // width x comps samples.
-template <class TD, class TS, class P>
-LX_KERNEL_INLINE void zipFlat(const Region& r, P pol)
+template <class TD, class TS, class P> LX_KERNEL_INLINE void zipFlat(const Region& r, P pol)
 {
     const size_t n = size_t(r.width) * r.comps;
     for (uint32_t y = 0; y < r.height; ++y) {
@@ -161,9 +160,8 @@ LX_KERNEL_INLINE void zipFlat(const Region& r, P pol)
         const uint8_t* a = r.a.data + y * r.a.pitch;
         const uint8_t* b = r.b.data + y * r.b.pitch;
         for (size_t i = 0; i < n; ++i)
-            lxpic::store<TD>(d + i * sizeof(TD),
-                             pol(lxpic::load<TS>(a + i * sizeof(TS)),
-                                 lxpic::load<TS>(b + i * sizeof(TS))));
+            lxpic::store<TD>(d + i * sizeof(TD), pol(lxpic::load<TS>(a + i * sizeof(TS)),
+                                                     lxpic::load<TS>(b + i * sizeof(TS))));
     }
 }
 

@@ -61,7 +61,8 @@ template <class T> void subtractBackground(SLxPicBuf& work, const Envelopes& env
     const uint32_t width = work.uiWidth, height = work.uiHeight, comps = work.uiComps;
     const size_t row = size_t(width) * comps;
     const auto line = [&](uint32_t y) {
-        return reinterpret_cast<T*>(static_cast<uint8_t*>(work.pData) + size_t(y) * work.uiWidthBytes);
+        return reinterpret_cast<T*>(static_cast<uint8_t*>(work.pData) +
+                                    size_t(y) * work.uiWidthBytes);
     };
     uint32_t *left = env[0], *right = env[1], *up = env[2], *down = env[3];
     for (uint32_t y = 0; y < height; ++y) {
@@ -100,8 +101,8 @@ template <class T> void subtractBackground(SLxPicBuf& work, const Envelopes& env
         for (size_t i = 0; i < row; ++i) {
             const uint32_t a = left[at + i], b = right[at + i], c = up[at + i], d = down[at + i];
             // The two middle values: all four less the largest and smallest.
-            const uint64_t middle = uint64_t(a) + b + c + d - std::max({a, b, c, d}) -
-                                    std::min({a, b, c, d});
+            const uint64_t middle =
+                uint64_t(a) + b + c + d - std::max({a, b, c, d}) - std::min({a, b, c, d});
             const uint64_t background = std::min<uint64_t>(middle / 200, s[i]);
             s[i] = T(s[i] - background);
         }
@@ -123,8 +124,8 @@ int CLxPicBufAPI::BackgroundSubtraction(SLxPicBuf* dst, const SLxPicBuf* src, do
     if (isEmpty(*dst))
         return 0;
     const double s = std::clamp(std::isnan(slope) ? 0.0 : std::fabs(slope), 0.01, 2.0);
-    const uint32_t step = dst->uiBpc == 8 ? uint32_t(s * 100)
-                                          : CLxPicMemAPI::CalcDblToUint(s, dst->uiBpc) * 100;
+    const uint32_t step =
+        dst->uiBpc == 8 ? uint32_t(s * 100) : CLxPicMemAPI::CalcDblToUint(s, dst->uiBpc) * 100;
     CLxPicBufReplacement work;
     if (work.allocate(dst->uiWidth, dst->uiHeight, dst->uiBpc, dst->uiComps, false) != 0)
         return -9;

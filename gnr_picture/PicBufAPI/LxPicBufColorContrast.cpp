@@ -139,7 +139,7 @@ LX_MIX_CLONES(mix16, u16)
 
 // The adjustment tables and how an output combines its three values.
 struct AdjustOp {
-    const u8* t; // 9 tables of 256, table k for coefficient k + 1
+    const u8* t;      // 9 tables of 256, table k for coefficient k + 1
     uint64_t sums[3]; // coefficient sums of R, G and B
     int32_t mode;
     u8 combine(uint32_t a, uint32_t b, uint32_t c, uint64_t sum) const
@@ -207,7 +207,7 @@ class ScopedHisto
 // (samples shifted down by bits - histBits when deeper).
 int countPicture(SLxHisto* histo, const SLxPicBuf& pic, uint32_t histBits)
 {
-    const SLxPicBufDesc desc{pic.uiWidth,          pic.uiHeight, pic.uiWidthBytes,
+    const SLxPicBufDesc desc{pic.uiWidth,       pic.uiHeight, pic.uiWidthBytes,
                              uint8_t(histBits), pic.uiComps,  pic.uiSize};
     const uint64_t pixels = uint64_t(pic.uiWidth) * pic.uiHeight;
     const int prepared = pixels < 0xFFFFFFFFull ? CLxHistoAPI::Reinit32(histo, &desc)
@@ -219,9 +219,9 @@ int countPicture(SLxHisto* histo, const SLxPicBuf& pic, uint32_t histBits)
         return CLxPicMemAPI::GetHistogram(histo->ppCompHisto, histo->uiBinSize, pic.pData,
                                           pic.uiWidthBytes, pic.uiComps, pic.uiBpc, pic.uiWidth,
                                           count);
-    return CLxPicMemAPI::GetHistogramDiv(histo->ppCompHisto, histo->uiBinSize, histBits,
-                                         pic.pData, pic.uiWidthBytes, pic.uiComps, pic.uiBpc,
-                                         pic.uiWidth, count);
+    return CLxPicMemAPI::GetHistogramDiv(histo->ppCompHisto, histo->uiBinSize, histBits, pic.pData,
+                                         pic.uiWidthBytes, pic.uiComps, pic.uiBpc, pic.uiWidth,
+                                         count);
 }
 
 using AbsSearch = int (*)(const SLxHisto*, unsigned*, unsigned*, unsigned, unsigned);
@@ -310,8 +310,8 @@ int buildRamps(SLxLut* lut, const SLxPicBuf& pic, const std::vector<Ramp>& ramps
     for (uint32_t c = 0; status == 0 && c < (perComp ? comps : 1); ++c) {
         const Ramp& r = ramps[c];
         const int32_t top = r.top == 0 ? 0 : max;
-        status = SLxLut::CreateLinearTable(base.get(), uint8_t(perComp ? c : 255), r.low, 0,
-                                           r.high, top);
+        status = SLxLut::CreateLinearTable(base.get(), uint8_t(perComp ? c : 255), r.low, 0, r.high,
+                                           top);
     }
     std::vector<uint32_t> white;
     if (!colors) {
@@ -517,25 +517,23 @@ int CLxPicBufAPI::FindLowHighAbsInHistogram(const SLxPicBuf* pic, unsigned* low,
     return findAbsEnds(CLxHistoAPI::GetLowHighAbs, pic, low, high, lowCount, highCount);
 }
 
-int CLxPicBufAPI::FindLowHighFreqAbsInHistogram(const SLxPicBuf* pic, unsigned* low,
-                                                unsigned* high, unsigned lowCount,
-                                                unsigned highCount)
+int CLxPicBufAPI::FindLowHighFreqAbsInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                                unsigned lowCount, unsigned highCount)
 {
     return findAbsEnds(CLxHistoAPI::GetLowHighFreqAbs, pic, low, high, lowCount, highCount);
 }
 
 int CLxPicBufAPI::AllocAutocontrastLut(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
-                                       double highFraction, uint32_t componentMask,
-                                       bool toDisplay, const uint32_t* colors)
+                                       double highFraction, uint32_t componentMask, bool toDisplay,
+                                       const uint32_t* colors)
 {
     return autocontrastLut(lut, pic, lowFraction, highFraction, componentMask, toDisplay, colors,
                            false);
 }
 
-int CLxPicBufAPI::AllocAutocontrastLutPerComp(SLxLut* lut, const SLxPicBuf* pic,
-                                              double lowFraction, double highFraction,
-                                              uint32_t componentMask, bool toDisplay,
-                                              const uint32_t* colors)
+int CLxPicBufAPI::AllocAutocontrastLutPerComp(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
+                                              double highFraction, uint32_t componentMask,
+                                              bool toDisplay, const uint32_t* colors)
 {
     return autocontrastLut(lut, pic, lowFraction, highFraction, componentMask, toDisplay, colors,
                            true);
@@ -550,12 +548,11 @@ int CLxPicBufAPI::ApplyLuts(SLxPicBuf* dst, const SLxPicBuf* src, const SLxLut* 
     const uint32_t width = dst->uiWidth, count = isEmpty(*dst) ? 0 : pixelCount(*dst);
     if (dst->uiComps == 3 && dst->uiBpc == 8)
         return CLxPicMemAPI::ConvertToTrueColor(dst->pData, dst->uiWidthBytes, src->pData,
-                                                src->uiComps, src->uiBpc, src->uiWidthBytes,
-                                                width, count, lut);
+                                                src->uiComps, src->uiBpc, src->uiWidthBytes, width,
+                                                count, lut);
     if (dst->uiComps == src->uiComps && dst->uiBpc == src->uiBpc && lut->uiDstBits == dst->uiBpc)
-        return CLxPicMemAPI::ApplyLuts(dst->pData, dst->uiWidthBytes, src->pData,
-                                       src->uiWidthBytes, lut, dst->uiComps, dst->uiBpc, width,
-                                       count);
+        return CLxPicMemAPI::ApplyLuts(dst->pData, dst->uiWidthBytes, src->pData, src->uiWidthBytes,
+                                       lut, dst->uiComps, dst->uiBpc, width, count);
     if (src->uiComps == 1)
         return CLxPicMemAPI::MapValueToComponents(dst->pData, dst->uiComps, dst->uiBpc,
                                                   dst->uiWidthBytes, src->pData, src->uiBpc,
@@ -581,15 +578,14 @@ int CLxPicBufAPI::CreateAnaglyph(SLxPicBuf* dst, const SLxPicBuf* src, const SLx
 {
     // The shift step divides by layers; source and depth are read at the
     // destination's positions.
-    if (!dst || !src || !depth || layers < 1 || dst->uiComps != 3 ||
-        src->uiWidth < dst->uiWidth || src->uiHeight < dst->uiHeight ||
-        depth->uiWidth < dst->uiWidth || depth->uiHeight < dst->uiHeight ||
-        depth->uiComps != 1 || depth->uiBpc != 8 || !coversFormat(dst) || !coversFormat(src) ||
-        !coversFormat(depth))
+    if (!dst || !src || !depth || layers < 1 || dst->uiComps != 3 || src->uiWidth < dst->uiWidth ||
+        src->uiHeight < dst->uiHeight || depth->uiWidth < dst->uiWidth ||
+        depth->uiHeight < dst->uiHeight || depth->uiComps != 1 || depth->uiBpc != 8 ||
+        !coversFormat(dst) || !coversFormat(src) || !coversFormat(depth))
         return -9;
     const SLxPicBuf srcView = viewOf(*src, dst->uiWidth, dst->uiHeight);
     const SLxPicBuf depthView = viewOf(*depth, dst->uiWidth, dst->uiHeight);
     return (dst->uiBpc == 8 ? CreateAnaglyphKernel_8 : CreateAnaglyphKernel)(
-        dst, &srcView, &depthView, layers, grey, ascending, lastLayerFixed, firstMask,
-        secondMask, maxShift);
+        dst, &srcView, &depthView, layers, grey, ascending, lastLayerFixed, firstMask, secondMask,
+        maxShift);
 }

@@ -190,8 +190,7 @@ void unpackMaskLine(uint8_t* out, const uint8_t* bits, uint32_t width)
         std::memcpy(out + 8 * size_t(i), &kMaskBytes.of[bits[i]], 8);
 }
 
-template <class T>
-void mulGrayDivGray(SLxPicBuf& dst, const SLxPicBuf& num, const SLxPicBuf& den)
+template <class T> void mulGrayDivGray(SLxPicBuf& dst, const SLxPicBuf& num, const SLxPicBuf& den)
 {
     const uint64_t max = lxpic::maxOfBits(dst.uiBpc);
     const uint32_t comps = dst.uiComps;
@@ -310,8 +309,8 @@ int CLxPicBufAPI::WhiteBalance(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t re
         int status = 0;
         for (uint8_t c = 0; status == 0 && c < 3; ++c) {
             const int64_t from = directFlag ? int64_t(b) : offset[c];
-            const int64_t to = directFlag ? int64_t(white[c])
-                                          : m - std::llabs(int64_t(w) - int64_t(white[c]));
+            const int64_t to =
+                directFlag ? int64_t(white[c]) : m - std::llabs(int64_t(w) - int64_t(white[c]));
             status = SLxLut::CreateGammaTable(lut, c, asInt(from), 0, asInt(to), top, gamma);
         }
         return status;
@@ -326,12 +325,13 @@ int CLxPicBufAPI::Saturation(SLxPicBuf* dst, const SLxPicBuf* src, int32_t perce
 
 int CLxPicBufAPI::Hue(SLxPicBuf* dst, const SLxPicBuf* src, int32_t degrees)
 {
-    const int32_t add[3] = {0, 0, int32_t(std::trunc(double(degrees) * 255 * 0.002777777777777778))};
+    const int32_t add[3] = {0, 0,
+                            int32_t(std::trunc(double(degrees) * 255 * 0.002777777777777778))};
     return throughIhs(dst, src, 8, add, true);
 }
 
-int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first,
-                                   const SLxPicBuf* second, const SLxBinPicBuf* mask, int32_t flag)
+int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first, const SLxPicBuf* second,
+                                   const SLxBinPicBuf* mask, int32_t flag)
 {
     if (!dst || !first || !second || !mask || !dst->pData || !first->pData || !second->pData ||
         !CLxPicBufAPI::Check(dst, first, eLxCheckSizeComps) || !coversFormat(dst) ||
@@ -380,8 +380,8 @@ int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first,
         uint8_t* d = bytesOf(*dst) + size_t(y) * dst->uiWidthBytes;
         const uint8_t* b = bytesOf(*base) + size_t(y) * base->uiWidthBytes;
         const uint8_t* o = bytesOf(*over) + size_t(y) * over->uiWidthBytes;
-        const uint8_t* bits = static_cast<const uint8_t*>(mask->pData) +
-                              size_t(y) * mask->uiWidthBytes;
+        const uint8_t* bits =
+            static_cast<const uint8_t*>(mask->pData) + size_t(y) * mask->uiWidthBytes;
         const size_t pixel = lineLength / std::max(dst->uiWidth, 1u);
         if (y < height && pixel <= 2) {
             if (pixel == 1)
@@ -396,9 +396,8 @@ int CLxPicBufAPI::CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first,
         if (y >= height)
             continue;
         unpackMaskLine(line.data(), bits, width);
-        status = CLxPicMemAPI::CopyMask(d, dst->uiWidthBytes, o, over->uiWidthBytes,
-                                        dst->uiComps, dst->uiBpc, line.data(), 8, 0, width, width,
-                                        0, false);
+        status = CLxPicMemAPI::CopyMask(d, dst->uiWidthBytes, o, over->uiWidthBytes, dst->uiComps,
+                                        dst->uiBpc, line.data(), 8, 0, width, width, 0, false);
     }
     return status;
 }
@@ -407,8 +406,8 @@ int CLxPicBufAPI::ComponentsMulGrayDivGray(SLxPicBuf* dst, const SLxPicBuf* nume
                                            const SLxPicBuf* denominator)
 {
     if (!CLxPicBufAPI::Check(dst, numerator, eLxCheckSizeBits) ||
-        !CLxPicBufAPI::Check(numerator, denominator, eLxCheckSizeBitsComps) ||
-        !coversFormat(dst) || !coversFormat(numerator) || !coversFormat(denominator))
+        !CLxPicBufAPI::Check(numerator, denominator, eLxCheckSizeBitsComps) || !coversFormat(dst) ||
+        !coversFormat(numerator) || !coversFormat(denominator))
         return -9;
     if (numerator->uiComps != 1 || dst->uiBpc < 8)
         return 0;

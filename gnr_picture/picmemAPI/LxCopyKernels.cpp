@@ -71,7 +71,7 @@ namespace
                               size_t pixelBytes, const void* mask, uint32_t maskWB,                \
                               uint32_t width, uint32_t pixelCount, uint32_t value)                 \
     {                                                                                              \
-        return copyMasked<M, In>(dst, dstWB, src, srcWB, pixelBytes, mask, maskWB, width,         \
+        return copyMasked<M, In>(dst, dstWB, src, srcWB, pixelBytes, mask, maskWB, width,          \
                                  pixelCount, value);                                               \
     }
 
@@ -87,47 +87,45 @@ int copymask_8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, ui
                   uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                   uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked8In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                     mask, maskWB, width, pixelCount, value);
+    return copyMasked8In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                         width, pixelCount, value);
 }
 
 int copymask_8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                    uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                    uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked8Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                      mask, maskWB, width, pixelCount, value);
+    return copyMasked8Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                          width, pixelCount, value);
 }
 
 int copymask_16_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                    uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                    uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked16In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                      mask, maskWB, width, pixelCount, value);
+    return copyMasked16In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                          width, pixelCount, value);
 }
 
 int copymask_16_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                     uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                     uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked16Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                       mask, maskWB, width, pixelCount, value);
+    return copyMasked16Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                           width, pixelCount, value);
 }
 
 int copymask_16_3x8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const void* mask,
                        uint32_t maskWB, uint32_t width, uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked16In(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
-                                      value);
+    return copyMasked16In(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount, value);
 }
 
 int copymask_16_3x8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
                         const void* mask, uint32_t maskWB, uint32_t width, uint32_t pixelCount,
                         uint32_t value)
 {
-    return copyMasked16Out(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
-                                       value);
+    return copyMasked16Out(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount, value);
 }
 
 int set_Nx8(void* dst, uint32_t comps, uint32_t dstWB, const void* value, uint32_t width,

@@ -159,9 +159,9 @@ LX_KERNEL_INLINE void copyMaskedLine(uint8_t* dl, const uint8_t* sl, const uint8
 // Copies the pixels (pixelBytes each) whose mask sample (type M) equals
 // (In) or differs from (!In) value.
 template <class M, bool In>
-LX_KERNEL_INLINE int copyMasked(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, size_t pixelBytes,
-               const void* mask, uint32_t maskWB, uint32_t width, uint32_t pixelCount,
-               uint32_t value)
+LX_KERNEL_INLINE int copyMasked(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                                size_t pixelBytes, const void* mask, uint32_t maskWB,
+                                uint32_t width, uint32_t pixelCount, uint32_t value)
 {
     const uint32_t lines = lineCount(width, pixelCount);
     Lines<uint8_t> d(dst, dstWB);

@@ -462,8 +462,8 @@ class LX_EXPORT CLxPicBufAPI
     // new B = (R c7 + G c8 + B c9) / 100 in 64-bit integers truncated toward
     // zero, limited to 0 .. 2^bits - 1. Checks as SubtractMinRGB.
     static int MixComponents(SLxPicBuf* dst, const SLxPicBuf* src, int32_t c1, int32_t c2,
-                             int32_t c3, int32_t c4, int32_t c5, int32_t c6, int32_t c7,
-                             int32_t c8, int32_t c9);
+                             int32_t c3, int32_t c4, int32_t c5, int32_t c6, int32_t c7, int32_t c8,
+                             int32_t c9);
     // 8-bit colour only (else -9). Table k maps v to the low byte of
     // v ck / 256. R from (c1 on R, c4 on G, c7 on B), G from (c2, c5, c8), B
     // from (c3, c6, c9). mode 0: the largest of the three table values; 1:

@@ -79,11 +79,11 @@ struct DepthCase {
 TEST(PicBufArith, TwoSourceFamilyFollowsTheDepthRule)
 {
     const DepthCase cases[] = {
-        {8, 8, 1, 1, 1},    {8, 8, 3, 3, 3},   {12, 12, 3, 3, 3}, {16, 16, 1, 1, 1},
-        {8, 16, 1, 1, 1},   {8, 12, 3, 3, 3},  {16, 8, 3, 3, 3},  {12, 8, 1, 1, 1},
-        {12, 16, 3, 3, 3},  {16, 12, 1, 1, 1}, {8, 8, 3, 1, 3},   {16, 16, 3, 3, 1},
-        {12, 12, 2, 2, 2},  {8, 16, 4, 3, 4},  {24, 24, 1, 1, 1}, {16, 24, 3, 3, 3},
-        {24, 8, 1, 1, 1},   {8, 32, 1, 1, 1},
+        {8, 8, 1, 1, 1},   {8, 8, 3, 3, 3},   {12, 12, 3, 3, 3}, {16, 16, 1, 1, 1},
+        {8, 16, 1, 1, 1},  {8, 12, 3, 3, 3},  {16, 8, 3, 3, 3},  {12, 8, 1, 1, 1},
+        {12, 16, 3, 3, 3}, {16, 12, 1, 1, 1}, {8, 8, 3, 1, 3},   {16, 16, 3, 3, 1},
+        {12, 12, 2, 2, 2}, {8, 16, 4, 3, 4},  {24, 24, 1, 1, 1}, {16, 24, 3, 3, 3},
+        {24, 8, 1, 1, 1},  {8, 32, 1, 1, 1},
     };
     for (const DepthCase& c : cases)
         for (Op op : {Op::Min, Op::Max, Op::AbsDif, Op::Add, Op::Sub, Op::SubReverse}) {
@@ -101,12 +101,11 @@ TEST(PicBufArith, TwoSourceFamilyFollowsTheDepthRule)
                     for (uint32_t k = 0; k < c.compsD; ++k) {
                         const bool inside = x < 7 && y < 3 && k < n;
                         const uint32_t expected =
-                            inside ? depthRule(formula(op, a.get(x, y, k), b.get(x, y, k)), c.s,
-                                               c.d)
-                                   : TestPic::patternValue(x, y, k, c.d, 3);
-                        ASSERT_EQ(d.get(x, y, k), expected)
-                            << int(op) << " " << c.s << "->" << c.d << " " << x << "," << y
-                            << "," << k;
+                            inside
+                                ? depthRule(formula(op, a.get(x, y, k), b.get(x, y, k)), c.s, c.d)
+                                : TestPic::patternValue(x, y, k, c.d, 3);
+                        ASSERT_EQ(d.get(x, y, k), expected) << int(op) << " " << c.s << "->" << c.d
+                                                            << " " << x << "," << y << "," << k;
                     }
             EXPECT_TRUE(d.paddingIntact());
         }
@@ -270,8 +269,8 @@ TEST(PicBufArith, ImageComponentsSelectsEachComponent)
     }
     // Other selectors take the other picture's component of the same index.
     ASSERT_EQ(API::ImageComponents(d.p(), s.p(), o.p(), 7, 1, 9), 0);
-    EXPECT_EQ(d.pixel(2, 0), (std::vector<uint32_t>{o.get(2, 0, 0), s.get(2, 0, 1),
-                                                    o.get(2, 0, 2)}));
+    EXPECT_EQ(d.pixel(2, 0),
+              (std::vector<uint32_t>{o.get(2, 0, 0), s.get(2, 0, 1), o.get(2, 0, 2)}));
     EXPECT_TRUE(d.paddingIntact());
     // In place: red and blue swapped.
     const auto p = s.pixel(1, 1);
@@ -336,9 +335,11 @@ TEST(PicBufArith, ShiftExample)
 
 TEST(PicBufArith, ShiftInEveryDirectionAndBeyondThePicture)
 {
-    const int32_t moves[][2] = {{2, 1},  {-2, 1}, {2, -1},  {-3, -2}, {0, 2},      {0, -3},
-                                {3, 0},  {-1, 0}, {1, 5},   {9, 2},   {-20, 40},   {0, 0},
-                                {6, 7},  {-6, -7}, {2147483647, 1}, {-2147483647 - 1, -2147483647 - 1}};
+    const int32_t moves[][2] = {
+        {2, 1}, {-2, 1},  {2, -1},         {-3, -2},
+        {0, 2}, {0, -3},  {3, 0},          {-1, 0},
+        {1, 5}, {9, 2},   {-20, 40},       {0, 0},
+        {6, 7}, {-6, -7}, {2147483647, 1}, {-2147483647 - 1, -2147483647 - 1}};
     for (const uint32_t bits : {8u, 16u})
         for (const auto& m : moves) {
             TestPic pic(6, 7, bits, 3, 4), old(6, 7, bits, 3);

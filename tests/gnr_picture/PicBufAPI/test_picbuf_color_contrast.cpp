@@ -59,15 +59,15 @@ TEST(PicBufColour, MixComponentsByPercentages)
         TestPic s(4, 3, bits, 3), d(4, 3, bits, 3);
         s.fillPattern(bits);
         const int32_t k[9] = {30, 50, 20, -70, 180, 5, 2000000, -1999999, 3};
-        ASSERT_EQ(API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7],
-                                     k[8]),
-                  0);
+        ASSERT_EQ(
+            API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]),
+            0);
         for (uint32_t y = 0; y < 3; ++y)
             for (uint32_t x = 0; x < 4; ++x) {
                 const int64_t r = s.get(x, y, 2), g = s.get(x, y, 1), b = s.get(x, y, 0);
                 for (int row = 0; row < 3; ++row) {
-                    const int64_t v = (r * k[row * 3] + g * k[row * 3 + 1] + b * k[row * 3 + 2]) /
-                                      100;
+                    const int64_t v =
+                        (r * k[row * 3] + g * k[row * 3 + 1] + b * k[row * 3 + 2]) / 100;
                     ASSERT_EQ(d.get(x, y, 2 - row),
                               uint32_t(std::clamp<int64_t>(v, 0, maxOf(bits))))
                         << bits << " " << x << "," << y << " row " << row;
@@ -84,10 +84,8 @@ TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
         uint32_t bits;
         int32_t k[9];
     } cases[] = {
-        {8, {100, 0, 0, 0, 100, 0, 0, 0, 100}},
-        {8, {65000, 700, 92, -1, 1, 0, 33, 33, 34}},
-        {16, {255, 0, 0, 0, 1, 0, 0, -1, 0}},
-        {16, {100, 100, 55, 1, 0, 0, 0, 0, 1}},
+        {8, {100, 0, 0, 0, 100, 0, 0, 0, 100}}, {8, {65000, 700, 92, -1, 1, 0, 33, 33, 34}},
+        {16, {255, 0, 0, 0, 1, 0, 0, -1, 0}},   {16, {100, 100, 55, 1, 0, 0, 0, 0, 1}},
         {16, {256, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -106,13 +104,12 @@ TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
                 for (int row = 0; row < 3; ++row) {
                     const int64_t v =
                         (r * c.k[row * 3] + g * c.k[row * 3 + 1] + b * c.k[row * 3 + 2]) / 100;
-                    expected.set(x, y, 2 - row,
-                                 uint32_t(std::clamp<int64_t>(v, 0, maxOf(c.bits))));
+                    expected.set(x, y, 2 - row, uint32_t(std::clamp<int64_t>(v, 0, maxOf(c.bits))));
                 }
             }
         // In place, as the picture may be its own destination.
-        ASSERT_EQ(API::MixComponents(s.p(), s.p(), c.k[0], c.k[1], c.k[2], c.k[3], c.k[4],
-                                     c.k[5], c.k[6], c.k[7], c.k[8]),
+        ASSERT_EQ(API::MixComponents(s.p(), s.p(), c.k[0], c.k[1], c.k[2], c.k[3], c.k[4], c.k[5],
+                                     c.k[6], c.k[7], c.k[8]),
                   0);
         EXPECT_TRUE(API::IsEqual(s.p(), expected.p())) << c.bits << " " << c.k[0];
     }
@@ -150,9 +147,9 @@ TEST(PicBufColour, AdjustColorsModes)
 TEST(PicBufColour, DivideComponents)
 {
     TestPic src(4, 1, 8, 3), dst(4, 1, 8, 2);
-    src.setPixel(0, 0, {0, 100, 50});  // N = 50 (component 2), D = 100 (component 1)
-    src.setPixel(1, 0, {0, 0, 50});    // D = 0
-    src.setPixel(2, 0, {0, 1, 255});   // 255, above the scale
+    src.setPixel(0, 0, {0, 100, 50}); // N = 50 (component 2), D = 100 (component 1)
+    src.setPixel(1, 0, {0, 0, 50});   // D = 0
+    src.setPixel(2, 0, {0, 1, 255});  // 255, above the scale
     src.setPixel(3, 0, {0, 100, 100});
     ASSERT_EQ(API::DivideComponents(dst.p(), src.p(), 2, 1, 100.0, 10.0), 0);
     EXPECT_EQ(dst.pixel(0, 0), (Pixel{60, 60}));
@@ -356,8 +353,7 @@ TEST(PicBufAnaglyph, RefusedArgumentsWriteNothing)
         src.fillPattern(1);
         const std::vector<uint8_t> before = dst.bytes();
         const auto call = [&](SLxPicBuf* d, SLxPicBuf* s, SLxPicBuf* z, int32_t layers) {
-            return API::CreateAnaglyph(d, s, z, layers, false, true, false, 0xFF0000, 0x00FFFF,
-                                       4);
+            return API::CreateAnaglyph(d, s, z, layers, false, true, false, 0xFF0000, 0x00FFFF, 4);
         };
         EXPECT_EQ(call(dst.p(), src.p(), depth.p(), 0), -9);
         EXPECT_EQ(call(dst.p(), src.p(), depth.p(), -3), -9);

@@ -89,16 +89,14 @@ TEST(PicBufContrast, ComponentContrastChoosesLinearOrGammaTables)
     EXPECT_EQ(dst.pixel(0, 0), (Pixel{255, 100, 127}));
     // One gamma off 1.0: gamma tables for all three, gamma 1 being the line
     // through the gamma formula.
-    ASSERT_EQ(API::ComponentContrast(dst.p(), src.p(), 0, 0, 0, 255, 255, 255, 2.0, 1.0,
-                                     1.0000001),
+    ASSERT_EQ(API::ComponentContrast(dst.p(), src.p(), 0, 0, 0, 255, 255, 255, 2.0, 1.0, 1.0000001),
               0);
     EXPECT_EQ(dst.get(0, 0, 2), gammaOf(100, 2.0));
     EXPECT_EQ(dst.get(0, 0, 0), gammaOf(100, 1.0000001));
 
     // Gammas 1, 1 and 1.0000001 (red, green, blue): gamma tables for all
     // three; the last one's curve falls just below the line.
-    ASSERT_EQ(API::ComponentContrast(dst.p(), src.p(), 0, 0, 0, 255, 255, 255, 1.0, 1.0,
-                                     1.0000001),
+    ASSERT_EQ(API::ComponentContrast(dst.p(), src.p(), 0, 0, 0, 255, 255, 255, 1.0, 1.0, 1.0000001),
               0);
     EXPECT_EQ(dst.get(0, 0, 0), gammaOf(100, 1.0000001));
     EXPECT_LT(dst.get(0, 0, 0), 100u);
@@ -199,10 +197,11 @@ TEST(PicBufCombine, EmptyMaskCopiesTheChosenPicture)
 // the mask bits, eight at a time, the others through a line of mask bytes.
 TEST(PicBufCombine, EveryPixelFollowsItsBit)
 {
-    for (const auto& [bits, comps] : {std::pair{8u, 1u}, {12u, 1u}, {16u, 1u}, {8u, 3u},
-                                      {16u, 3u}, {8u, 2u}})
+    for (const auto& [bits, comps] :
+         {std::pair{8u, 1u}, {12u, 1u}, {16u, 1u}, {8u, 3u}, {16u, 3u}, {8u, 2u}})
         for (const int32_t flag : {0, 1}) {
-            TestPic first(19, 4, bits, comps, 4), second(19, 4, bits, comps), dst(19, 4, bits, comps, 8);
+            TestPic first(19, 4, bits, comps, 4), second(19, 4, bits, comps),
+                dst(19, 4, bits, comps, 8);
             first.fillPattern(1);
             second.fillPattern(2);
             Binary mask(19, 4);

@@ -44,7 +44,7 @@ struct Pic {
         block = cv::Mat(rows, cols * elem + padding, CV_8U, cv::Scalar(kMarker));
         mat = cv::Mat(rows, cols, f.type(), block.data, block.step[0]);
         rng.fill(mat, cv::RNG::UNIFORM, 0, f.max() + 1);
-        rec = SLxPicBuf{uint32_t(cols), uint32_t(rows),    uint32_t(block.step[0]),
+        rec = SLxPicBuf{uint32_t(cols),  uint32_t(rows),       uint32_t(block.step[0]),
                         uint8_t(f.bits), uint32_t(f.channels), uint32_t(block.total()),
                         block.data};
     }
@@ -83,7 +83,8 @@ TEST(PicBufOpsOracle, TwoPictureOperationsAtEqualDepths)
         int (*ours)(SLxPicBuf*, const SLxPicBuf*, const SLxPicBuf*);
         void (*cv)(const cv::Mat&, const cv::Mat&, cv::Mat&);
     } cases[] = {
-        {"add", API::Addition, [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::add(a, b, d); }},
+        {"add", API::Addition,
+         [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::add(a, b, d); }},
         {"sub",
          [](SLxPicBuf* d, const SLxPicBuf* a, const SLxPicBuf* b) {
              return API::Subtract(d, a, b, 0);
@@ -94,8 +95,10 @@ TEST(PicBufOpsOracle, TwoPictureOperationsAtEqualDepths)
              return API::Subtract(d, a, b, 1);
          },
          [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::subtract(b, a, d); }},
-        {"min", API::MinComp, [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::min(a, b, d); }},
-        {"max", API::MaxComp, [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::max(a, b, d); }},
+        {"min", API::MinComp,
+         [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::min(a, b, d); }},
+        {"max", API::MaxComp,
+         [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::max(a, b, d); }},
         {"absdiff", API::AbsDif,
          [](const cv::Mat& a, const cv::Mat& b, cv::Mat& d) { cv::absdiff(a, b, d); }},
     };
@@ -219,8 +222,13 @@ TEST(PicBufOpsOracle, MergeAndCombineAreMaskedCopies)
         const cv::Mat mask = randomMask(rng);
         // The mask as a picture record and as a one-bit picture.
         cv::Mat maskCopy = mask.clone();
-        SLxPicBuf maskRec{uint32_t(kCols), uint32_t(kRows), uint32_t(maskCopy.step[0]), 8, 1,
-                          uint32_t(maskCopy.total()), maskCopy.data};
+        SLxPicBuf maskRec{uint32_t(kCols),
+                          uint32_t(kRows),
+                          uint32_t(maskCopy.step[0]),
+                          8,
+                          1,
+                          uint32_t(maskCopy.total()),
+                          maskCopy.data};
         const uint32_t wb = ((kCols + 7) / 8 + 3) & ~3u;
         std::vector<uint8_t> bits(size_t(wb) * kRows, 0);
         for (int y = 0; y < kRows; ++y)
@@ -310,9 +318,9 @@ TEST(PicBufOpsOracle, SubtractMinRgbAndMixComponents)
                 v[c] = std::min(std::max(std::trunc(v[c]), 0.0), f.max());
         });
         mixed.convertTo(expected, f.type());
-        ASSERT_EQ(API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6],
-                                     k[7], k[8]),
-                  0);
+        ASSERT_EQ(
+            API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]),
+            0);
         EXPECT_EQ(differing(d.mat, expected), 0) << "mix " << f.name();
         EXPECT_TRUE(d.paddingIntact());
     }

@@ -163,11 +163,12 @@ bool LoadNETime(E& exp, const CLxVariant& vLoopPars)
         LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::LoadFromVariant(aNETimeLoop.sAutoFocusBeforePeriod, "
                             u"vLoopPars[L\"sAutoFocusBeforePeriod\"]) != LX_OK",
                             nullptr);
-    if (LoadAutoFocus(aNETimeLoop.sAutoFocusBeforeCapture, vLoopPars,
-                      u"sAutoFocusBeforeCapture") != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::LoadFromVariant(aNETimeLoop.sAutoFocusBeforeCapture, "
-                            u"vLoopPars[L\"sAutoFocusBeforeCapture\"]) != LX_OK",
-                            nullptr);
+    if (LoadAutoFocus(aNETimeLoop.sAutoFocusBeforeCapture, vLoopPars, u"sAutoFocusBeforeCapture") !=
+        0)
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::LoadFromVariant(aNETimeLoop.sAutoFocusBeforeCapture, "
+            u"vLoopPars[L\"sAutoFocusBeforeCapture\"]) != LX_OK",
+            nullptr);
     const CLxVariant& periods = List(vLoopPars, u"pPeriod");
     const CLxVariant& before = List(vLoopPars, u"szCommandBeforePeriod");
     const CLxVariant& after = List(vLoopPars, u"szCommandAfterPeriod");
@@ -256,9 +257,10 @@ bool LoadXYPos(E::SLxExpXYPosLoop& aExpXYPosLoop, const CLxVariant& vLoopPars)
     aExpXYPosLoop.bRelativeXY = lx_meta::GetBool(vLoopPars, u"bRelativeXY");
     if (LoadAutoFocus(aExpXYPosLoop.sAutoFocusBeforeCapture, vLoopPars,
                       u"sAutoFocusBeforeCapture") != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::LoadFromVariant(aExpXYPosLoop.sAutoFocusBeforeCapture, "
-                            u"vLoopPars[L\"sAutoFocusBeforeCapture\"]) != LX_OK",
-                            nullptr);
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::LoadFromVariant(aExpXYPosLoop.sAutoFocusBeforeCapture, "
+            u"vLoopPars[L\"sAutoFocusBeforeCapture\"]) != LX_OK",
+            nullptr);
     return ok;
 }
 
@@ -482,8 +484,8 @@ int SLxExperiment::LoadFromVariantOld(SLxExperiment& aExperiment, const CLxVaria
         ReleaseLoop(aExperiment);
         return -3;
     }
-    const int res =
-        AF::LoadFromVariant(aExperiment.sAutoFocusBeforeLoop, lx_meta::Get(v, u"sAutoFocusBeforeLoop"));
+    const int res = AF::LoadFromVariant(aExperiment.sAutoFocusBeforeLoop,
+                                        lx_meta::Get(v, u"sAutoFocusBeforeLoop"));
     if (res != 0) {
         ReleaseLoop(aExperiment);
         return res;

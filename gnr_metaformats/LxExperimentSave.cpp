@@ -69,13 +69,16 @@ void SaveTime(CLxVariant& vLoopPars, const E::SLxExpTimeLoop& aTimeLoop)
 {
     PutTimeNumbers(vLoopPars, aTimeLoop);
     if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforePeriod", aTimeLoop.sAutoFocusBeforePeriod) != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforePeriod\"], "
-                            u"aTimeLoop.sAutoFocusBeforePeriod) != LX_OK",
-                            nullptr);
-    if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforeCapture", aTimeLoop.sAutoFocusBeforeCapture) != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
-                            u"aTimeLoop.sAutoFocusBeforeCapture) != LX_OK",
-                            nullptr);
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforePeriod\"], "
+            u"aTimeLoop.sAutoFocusBeforePeriod) != LX_OK",
+            nullptr);
+    if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforeCapture", aTimeLoop.sAutoFocusBeforeCapture) !=
+        0)
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
+            u"aTimeLoop.sAutoFocusBeforeCapture) != LX_OK",
+            nullptr);
 }
 
 void SaveNETime(CLxVariant& vLoopPars, const E::SLxExpNETimeLoop& aNETimeLoop)
@@ -84,14 +87,16 @@ void SaveNETime(CLxVariant& vLoopPars, const E::SLxExpNETimeLoop& aNETimeLoop)
     lx_meta::Put(vLoopPars, u"uiPeriodCount", lx_uint32(aNETimeLoop.uiPeriodCount));
     if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforePeriod", aNETimeLoop.sAutoFocusBeforePeriod) !=
         0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforePeriod\"], "
-                            u"aNETimeLoop.sAutoFocusBeforePeriod) != LX_OK",
-                            nullptr);
-    if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforeCapture",
-                      aNETimeLoop.sAutoFocusBeforeCapture) != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
-                            u"aNETimeLoop.sAutoFocusBeforeCapture) != LX_OK",
-                            nullptr);
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforePeriod\"], "
+            u"aNETimeLoop.sAutoFocusBeforePeriod) != LX_OK",
+            nullptr);
+    if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforeCapture", aNETimeLoop.sAutoFocusBeforeCapture) !=
+        0)
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
+            u"aNETimeLoop.sAutoFocusBeforeCapture) != LX_OK",
+            nullptr);
     CLxVariant* periods = lx_meta::ResetList(vLoopPars, u"pPeriod");
     CLxVariant* before = lx_meta::ResetList(vLoopPars, u"szCommandBeforePeriod");
     CLxVariant* after = lx_meta::ResetList(vLoopPars, u"szCommandAfterPeriod");
@@ -151,9 +156,10 @@ void SaveXYPos(CLxVariant& vLoopPars, const E::SLxExpXYPosLoop& aExpXYPosLoop)
     lx_meta::Put(vLoopPars, u"bRelativeXY", aExpXYPosLoop.bRelativeXY);
     if (SaveAutoFocus(vLoopPars, u"sAutoFocusBeforeCapture",
                       aExpXYPosLoop.sAutoFocusBeforeCapture) != 0)
-        LX_DIAG_ASSERT_TEXT(u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
-                            u"aExpXYPosLoop.sAutoFocusBeforeCapture) != LX_OK",
-                            nullptr);
+        LX_DIAG_ASSERT_TEXT(
+            u"SLxExpAutoFocus::SaveToVariant(vLoopPars[L\"sAutoFocusBeforeCapture\"], "
+            u"aExpXYPosLoop.sAutoFocusBeforeCapture) != LX_OK",
+            nullptr);
 }
 
 void SaveXYDiscr(CLxVariant& vLoopPars, const E::SLxExpXYDiscrLoop& grid)
@@ -212,9 +218,9 @@ void SaveSpect(CLxVariant& vLoopPars, const E::SLxExpSpectLoop& spect)
     const SLxPicturePlaneDesc plainPlane;
     for (uint32_t i = 0; i < spect.uiCount; ++i) {
         const CLxStringW name = lx_meta::NumberName(i);
-        int res = SLxPicturePlaneDesc::SaveToVariant(
-            lx_meta::AppendItem(*planes, name.GetString()),
-            spect.pPlaneDesc ? spect.pPlaneDesc[i] : plainPlane);
+        int res =
+            SLxPicturePlaneDesc::SaveToVariant(lx_meta::AppendItem(*planes, name.GetString()),
+                                               spect.pPlaneDesc ? spect.pPlaneDesc[i] : plainPlane);
         if (res != 0)
             LX_META_REPORT_SUBRECORD();
         res = AF::SaveToVariant(lx_meta::AppendItem(*focus, name.GetString()),

@@ -198,8 +198,7 @@ CLxStringW GetItemText(const CLxVariant& list, int index)
 
 const CLxVariant& GetItem(const CLxVariant& list, int index)
 {
-    const CLxVariant* item =
-        index >= 0 && index < list.GetCount() ? list.IndexPtr(index) : nullptr;
+    const CLxVariant* item = index >= 0 && index < list.GetCount() ? list.IndexPtr(index) : nullptr;
     return item ? *item : g_UndefVariant;
 }
 

@@ -180,15 +180,13 @@ inline E* NETimeLevel()
     if (ne.pSubLoops) {
         e->bOwnsSubLoopLevels = true;
         E::SLxSubLoopsDefinition& first = ne.pSubLoops[0];
-        first.ppNextLevelEx =
-            static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, sizeof(E*)));
+        first.ppNextLevelEx = static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, sizeof(E*)));
         if (first.ppNextLevelEx) {
             first.ppNextLevelEx[0] = ZLevel(3);
             first.uiNextLevelCount = first.ppNextLevelEx[0] ? 1 : 0;
         }
         E::SLxSubLoopsDefinition& last = ne.pSubLoops[2];
-        last.ppNextLevelEx =
-            static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, 2 * sizeof(E*)));
+        last.ppNextLevelEx = static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, 2 * sizeof(E*)));
         if (last.ppNextLevelEx) {
             last.ppNextLevelEx[0] = SpectLevel();
             last.ppNextLevelEx[1] = CustomLevel();

@@ -16,9 +16,9 @@
 #include "gnr_metaformats/LxExperimentRecord.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxRecordArray.h"
-#include "w32_system/memory/LxAlloc.h"
 #include "gnr_system/serializerxml/LxSerializerXML.h"
 #include "gnr_system/variant/LxVariant.h"
+#include "w32_system/memory/LxAlloc.h"
 
 namespace lx_fuzz
 {

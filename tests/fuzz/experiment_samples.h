@@ -152,6 +152,19 @@ inline E* CustomLevel()
     return e;
 }
 
+inline E* PolarLevel()
+{
+    E* e = NewLevel(E::eEtPolar, 8);
+    if (!e)
+        return nullptr;
+    FillCommon(*e, 5);
+    E::SLxExpPolarLoop& p = e->uLoopPars.sPolarLoop;
+    p.dAngleStart = -45;
+    p.dAngleFinish = 270.5;
+    p.bSceneRotates = true;
+    return e;
+}
+
 inline E* NETimeLevel()
 {
     E* e = NewLevel(E::eEtNETime, 40, 0, false, 3);
@@ -175,7 +188,7 @@ inline E* NETimeLevel()
         ne.szCommandAfterPeriod[i] = u"period end";
     }
     ne.pPeriodValid[1] = 0;
-    // Period 0 runs a Z stack, period 2 a spectral loop and a custom loop.
+    // Period 0 runs a Z stack, period 2 a polar loop and a custom loop.
     ne.pSubLoops = lx_meta::NewArray<E::SLxSubLoopsDefinition>(3);
     if (ne.pSubLoops) {
         e->bOwnsSubLoopLevels = true;
@@ -188,7 +201,7 @@ inline E* NETimeLevel()
         E::SLxSubLoopsDefinition& last = ne.pSubLoops[2];
         last.ppNextLevelEx = static_cast<E**>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, 2 * sizeof(E*)));
         if (last.ppNextLevelEx) {
-            last.ppNextLevelEx[0] = SpectLevel();
+            last.ppNextLevelEx[0] = PolarLevel();
             last.ppNextLevelEx[1] = CustomLevel();
             last.uiNextLevelCount = 2;
         }
@@ -233,19 +246,6 @@ inline E* GridLevel()
     return e;
 }
 
-inline E* PolarLevel()
-{
-    E* e = NewLevel(E::eEtPolar, 8);
-    if (!e)
-        return nullptr;
-    FillCommon(*e, 5);
-    E::SLxExpPolarLoop& p = e->uLoopPars.sPolarLoop;
-    p.dAngleStart = -45;
-    p.dAngleFinish = 270.5;
-    p.bSceneRotates = true;
-    return e;
-}
-
 // time 3 > XY 3 > Z 11.
 inline E* Chain()
 {
@@ -259,14 +259,14 @@ inline E* Chain()
     return time;
 }
 
-// XY 3 whose points run a Z stack (2 points) and a spectral loop (1).
+// XY 3 whose points run a Z stack (2 points) and a custom loop (1).
 inline E* Branches()
 {
     E* xy = XYLevel(2);
     if (!xy)
         return nullptr;
     xy->ppNextLevelEx[0] = ZLevel(5);
-    xy->ppNextLevelEx[1] = SpectLevel();
+    xy->ppNextLevelEx[1] = CustomLevel();
     if (xy->ppNextLevelEx[0])
         xy->ppNextLevelEx[0]->uiRepeatCount = 2;
     return xy;

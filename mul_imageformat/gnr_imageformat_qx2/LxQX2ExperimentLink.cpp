@@ -2,17 +2,14 @@
 
 #include "gnr_metaformats/LxExperimentAPI.h"
 
-// Waiting for the experiment persistence (SLxExperiment::LoadFromVariant and
-// SaveToVariant): until it is linked in, these two report -2, so that
-// "ImageMetadata!" is neither read nor written by a repair.
-int LX_QX2LoadExperiment(SLxExperiment&, const CLxVariant&)
+int LX_QX2LoadExperiment(SLxExperiment& exp, const CLxVariant& v)
 {
-    return -2;
+    return SLxExperiment::LoadFromVariant(exp, v);
 }
 
-int LX_QX2SaveExperiment(CLxVariant&, const SLxExperiment&)
+int LX_QX2SaveExperiment(CLxVariant& v, const SLxExperiment& exp)
 {
-    return -2;
+    return SLxExperiment::SaveToVariant(v, exp);
 }
 
 int LX_QX2RepairExperiment(SLxExperiment& exp, uint32_t frameCount, const CLxByteArray* times)

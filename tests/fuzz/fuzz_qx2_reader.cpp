@@ -15,10 +15,10 @@
 //         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
 //   cmake --build build-fuzz --target fuzz_qx2_reader make_qx2_corpus
 //   build-fuzz/tests/make_qx2_corpus corpus && build-fuzz/tests/fuzz/fuzz_qx2_reader corpus
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>

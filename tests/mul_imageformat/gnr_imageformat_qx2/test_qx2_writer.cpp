@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentRecord.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxValueRecords.h"
@@ -95,6 +96,68 @@ TEST(WriterReservation, FromTheExpectedFrames)
     a.uiComp = 4;
     // 80 GB a frame: 64-bit product, no wrap.
     EXPECT_EQ(uint64_t(80000000000) * 1000, LX_QX2ReservationSize(a, 1000));
+}
+
+TEST_F(WriterTest, ExperimentReservesAndReadsBack)
+{
+    const struct {
+        uint32_t frames;
+        uint64_t reserved;
+    } cases[] = {{100, 52428800}, {10, 40960000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frames);
+        SLxExperiment* exp = nullptr;
+        SLxExperiment::Alloc(&exp);
+        SLxExperiment::Init(*exp, SLxExperiment::eEtTime, true, c.frames, 0, 1);
+        exp->uLoopPars.sTimeLoop.dPeriod = 50.0;
+        WriterRef w;
+        ASSERT_EQ(0, Open(w, "exp.qx2"));
+        SLxImageAttributes a{};
+        a.uiWidth = a.uiHeight = 512;
+        a.uiComp = 1;
+        a.uiBpcInMemory = 16;
+        a.uiBpcSignificant = 12;
+        ASSERT_EQ(0, w->SetImageAttributes(a));
+        ASSERT_EQ(0, w->SetExperiment(*exp, nullptr));
+        EXPECT_EQ(c.reserved, w.Own()->GetReservedSize());
+        ASSERT_EQ(0, w->Close());
+        w.Reset();
+        SLxExperiment::FreeRecursive(exp);
+        remove(Narrow("exp.qx2").c_str());
+    }
+}
+
+TEST_F(WriterTest, ExperimentOfAWholeDocumentReadsBackEqual)
+{
+    const SDocSpec s = Spec(4, 4, 1, 8, false);
+    SLxExperiment* exp = nullptr;
+    SLxExperiment::Alloc(&exp);
+    SLxExperiment::Init(*exp, SLxExperiment::eEtTime, true, 3, 0, 1);
+    exp->uLoopPars.sTimeLoop.dPeriod = 50.0;
+    WriterRef w;
+    ASSERT_EQ(0, Open(w));
+    ASSERT_EQ(0, w->SetImageAttributes(GivenAttributes(s)));
+    ASSERT_EQ(0, w->SetExperiment(*exp, nullptr));
+    CLxVariant saved;
+    ASSERT_EQ(0, SLxExperiment::SaveToVariant(saved, *exp));
+    for (uint32_t f = 0; f < 3; ++f) {
+        const std::string frame = ExpectedFrame(s, f);
+        ASSERT_EQ(0, w->SetImageData(f, frame.data(), nullptr, nullptr));
+    }
+    ASSERT_EQ(0, w->Close());
+    w.Reset();
+    ReaderRef r;
+    ASSERT_EQ(0, LX_OpenQX2InputFile(&m_format, Path().c_str(), &r.p));
+    r.p->AddRef();
+    SLxExperiment* got = nullptr;
+    SLxExperiment::Alloc(&got);
+    ASSERT_EQ(0, r->GetExperiment(*got, 0));
+    // The tree as stored: the same XML as the caller's.
+    CLxVariant back;
+    ASSERT_EQ(0, SLxExperiment::SaveToVariant(back, *got));
+    EXPECT_EQ(Xml(saved), Xml(back));
+    SLxExperiment::FreeRecursive(got);
+    SLxExperiment::FreeRecursive(exp);
 }
 
 TEST_F(WriterTest, TimeCacheKeepsTheTimesOfWrittenFrames)

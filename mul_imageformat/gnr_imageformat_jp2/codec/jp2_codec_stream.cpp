@@ -10,7 +10,12 @@
 namespace
 {
 
-constexpr OPJ_SIZE_T kStreamChunk = 1u << 20;
+// The library's read buffer: up to 1 MiB, no larger than the codestream.
+OPJ_SIZE_T ChunkFor(uint64_t length)
+{
+    const uint64_t most = uint64_t(1) << 20, least = 4096;
+    return OPJ_SIZE_T(length < least ? least : length > most ? most : length);
+}
 
 struct SourceStream {
     jp2_file_source* source;
@@ -124,10 +129,11 @@ opj_stream_t* jp2_make_source_stream(jp2_file_source& source)
     if (!source.is_open() || !source.set_origin(int64_t(source.codestream_start())) ||
         !source.seek(0))
         return nullptr;
-    opj_stream_t* stream = opj_stream_create(kStreamChunk, OPJ_TRUE);
+    const uint64_t length = source.codestream_length();
+    opj_stream_t* stream = opj_stream_create(ChunkFor(length), OPJ_TRUE);
     if (!stream)
         return nullptr;
-    auto* user = new SourceStream{&source, source.codestream_length()};
+    auto* user = new SourceStream{&source, length};
     opj_stream_set_read_function(stream, SourceRead);
     opj_stream_set_seek_function(stream, SourceSeek);
     opj_stream_set_skip_function(stream, SourceSkip);
@@ -138,7 +144,7 @@ opj_stream_t* jp2_make_source_stream(jp2_file_source& source)
 
 opj_stream_t* jp2_make_memory_stream(const uint8_t* bytes, uint64_t size)
 {
-    opj_stream_t* stream = opj_stream_create(kStreamChunk, OPJ_TRUE);
+    opj_stream_t* stream = opj_stream_create(ChunkFor(size), OPJ_TRUE);
     if (!stream)
         return nullptr;
     auto* user = new MemoryStream{bytes, size, 0};

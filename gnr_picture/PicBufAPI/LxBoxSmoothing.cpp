@@ -2,6 +2,7 @@
 // rows of the box, prefix sums along each row, one division a sample; the
 // cost does not grow with n.
 #include <algorithm>
+#include <emmintrin.h>
 #include <type_traits>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
@@ -10,37 +11,82 @@
 
 using namespace lxfilter;
 
-// out[i] = (high[i] - low[i]) / count, truncated, for box sums below 2^31:
-// a float estimate is off by at most one, which the remainder corrects.
-// Plain loops that vectorise (a division per sample would not).
+// out[i] = (high[i] - low[i]) / count, truncated, for box sums below 2^31.
+// (sum + 1/2) / count lies at least 1/(2 count) inside its integer step,
+// farther than the rounding of the product can move it: always in double,
+// in float while count < 2^14 and the quotient fits 8 bits. Plain loops
+// that vectorise (an integer division per sample would not).
+template <class T, class F>
+LX_KERNEL_INLINE void divideBoxRow(T* __restrict out, const uint32_t* __restrict high,
+                                   const uint32_t* __restrict low, size_t n, int32_t count)
+{
+    const F inverse = F(1) / F(count);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = T(int32_t((F(int32_t(high[i] - low[i])) + F(0.5)) * inverse));
+}
+
+constexpr int32_t kFloatBoxCount = 1 << 14;
+
 LX_KERNEL_CLONES void DivideBoxRow8(uint8_t* __restrict out, const uint32_t* __restrict high,
                                     const uint32_t* __restrict low, size_t n, int32_t count)
 {
-    const float inverse = 1.0f / float(count);
-    for (size_t i = 0; i < n; ++i) {
-        const int32_t sum = int32_t(high[i] - low[i]);
-        int32_t q = int32_t(float(sum) * inverse);
-        const int32_t rest = int32_t(uint32_t(sum) - uint32_t(q) * uint32_t(count));
-        q += int32_t(rest >= count) - int32_t(rest < 0);
-        out[i] = uint8_t(q);
-    }
+    if (count < kFloatBoxCount)
+        divideBoxRow<uint8_t, float>(out, high, low, n, count);
+    else
+        divideBoxRow<uint8_t, double>(out, high, low, n, count);
 }
 
 LX_KERNEL_CLONES void DivideBoxRow16(uint16_t* __restrict out, const uint32_t* __restrict high,
                                      const uint32_t* __restrict low, size_t n, int32_t count)
 {
-    const float inverse = 1.0f / float(count);
-    for (size_t i = 0; i < n; ++i) {
-        const int32_t sum = int32_t(high[i] - low[i]);
-        int32_t q = int32_t(float(sum) * inverse);
-        const int32_t rest = int32_t(uint32_t(sum) - uint32_t(q) * uint32_t(count));
-        q += int32_t(rest >= count) - int32_t(rest < 0);
-        out[i] = uint16_t(q);
-    }
+    divideBoxRow<uint16_t, double>(out, high, low, n, count);
 }
 
 namespace
 {
+
+// prefix[0] = 0, prefix[x + 1] = column[0] + ... + column[x], wrapping.
+// Four lanes scan at once, so the carry chain is one add per four samples.
+template <class Sum> void runningSums(Sum* prefix, const Sum* column, int64_t w)
+{
+    prefix[0] = 0;
+    int64_t x = 0;
+    Sum run = 0;
+    if constexpr (sizeof(Sum) == 4) {
+        __m128i carry = _mm_setzero_si128();
+        for (; x + 4 <= w; x += 4) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(column + x));
+            v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+            v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(prefix + x + 1), _mm_add_epi32(v, carry));
+            // The carry waits on one add only; the block's total is ready
+            // beside it.
+            carry = _mm_add_epi32(carry, _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3)));
+        }
+        run = prefix[x];
+    }
+    for (; x < w; ++x) {
+        run += column[x];
+        prefix[x + 1] = run;
+    }
+}
+
+// The column sums move down one row: the entering row added, the leaving
+// one taken away (either may be missing at the picture's ends).
+template <class T, class Sum>
+void advanceColumns(Sum* __restrict column, const T* __restrict enter, const T* __restrict leave,
+                    int64_t w)
+{
+    if (enter && leave)
+        for (int64_t x = 0; x < w; ++x)
+            column[x] += Sum(enter[x]) - Sum(leave[x]);
+    else if (enter)
+        for (int64_t x = 0; x < w; ++x)
+            column[x] += enter[x];
+    else if (leave)
+        for (int64_t x = 0; x < w; ++x)
+            column[x] -= leave[x];
+}
 
 // Sum is wide enough for a whole box; prefix sums may wrap, their
 // differences (one box) do not.
@@ -66,35 +112,10 @@ template <class T, class Sum> int boxSmooth(SLxPicBuf* dst, const SLxPicBuf* src
     for (int64_t y = 0; y < h; ++y) {
         // column holds rows max(0, y - lead) .. min(h - 1, y + half - 1).
         const int64_t rows = std::min(h - 1, y + half - 1) - std::max<int64_t>(0, y - lead) + 1;
-        // The running value stays in a register: reading it back from
-        // prefix would chain every step through memory.
-        // The running sum is one add a step in a chain; the next row's
-        // column update rides along in the same pass for free.
-        const T* __restrict enter = y + half < h ? s.row(y + half) : nullptr;
-        const T* __restrict leave = y - lead >= 0 ? s.row(y - lead) : nullptr;
-        const auto prefixAndAdvance = [&](auto withEnter, auto withLeave) {
-            Sum run = 0;
-            prefix[0] = 0;
-            for (int64_t x = 0; x < w; ++x) {
-                const Sum c = column[x];
-                run += c;
-                prefix[x + 1] = run;
-                Sum next = c;
-                if constexpr (decltype(withEnter)::value)
-                    next += enter[x];
-                if constexpr (decltype(withLeave)::value)
-                    next -= leave[x];
-                column[x] = next;
-            }
-        };
-        if (enter && leave)
-            prefixAndAdvance(std::true_type{}, std::true_type{});
-        else if (enter)
-            prefixAndAdvance(std::true_type{}, std::false_type{});
-        else if (leave)
-            prefixAndAdvance(std::false_type{}, std::true_type{});
-        else
-            prefixAndAdvance(std::false_type{}, std::false_type{});
+        const T* enter = y + half < h ? s.row(y + half) : nullptr;
+        const T* leave = y - lead >= 0 ? s.row(y - lead) : nullptr;
+        runningSums(prefix, column, w);
+        advanceColumns(column, enter, leave, w);
         T* out = d.row(y);
         const auto edge = [&](int64_t x) {
             const int64_t lo = std::max<int64_t>(0, x - lead), hi = std::min(w - 1, x + half - 1);

@@ -171,6 +171,17 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     // The row pass: small squares shift the column extremes directly;
     // larger ones pad them with their edge pixels and double windows.
     const auto rowPass = [&](const T* column, T* out) {
+        if (n == 3 && s.width >= 2) {
+            // One sweep inside, the clamped end pixels by themselves.
+            const int64_t last = len - comps;
+            for (int64_t c = 0; c < comps; ++c) {
+                out[c] = Op::apply(column[c], column[comps + c]);
+                out[last + c] = Op::apply(column[last + c], column[last - comps + c]);
+            }
+            CombineThree<T, Op::isMin>(out + comps, column, column + comps, column + 2 * comps,
+                                       size_t(len - 2 * comps));
+            return;
+        }
         if (n <= 7) {
             for (int64_t k = 0; k < n; ++k)
                 combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, comps, k == 0);
@@ -186,8 +197,8 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     const auto rowAt = [&](int64_t y) { return s.row(s.clampY(y)); };
     for (int64_t y = 0; y < s.height; y += 2) {
         // Rows y - r + 1 .. y + r serve both output rows y and y + 1.
-        std::copy(rowAt(y - r + 1), rowAt(y - r + 1) + len, common);
-        for (int64_t k = y - r + 2; k <= y + r; ++k)
+        CombineInto<T, Op::isMin>(common, rowAt(y - r + 1), rowAt(y - r + 2), size_t(len));
+        for (int64_t k = y - r + 3; k <= y + r; ++k)
             CombineRow<T, Op::isMin>(common, rowAt(k), size_t(len));
         CombineInto<T, Op::isMin>(upper, common, rowAt(y - r), size_t(len));
         rowPass(upper, d.row(y));

@@ -185,6 +185,8 @@ struct LX_EXPORT SLxExperiment {
     // Releases the loop buffers, the flags and the child-pointer array (not
     // the children): eEtUnknown with no buffers.
     static void Uninit(SLxExperiment& exp);
+    // Frames the tree stores, as CLxExperimentAPI::GetAllImagesCount.
+    static uint32_t GetPictureCount(const SLxExperiment& exp);
     // The valid channels of a spectral level as planes. -4 for null or
     // another type.
     static int ExtractValidPlanes(SLxPicturePlanes& planes, const SLxExperiment* pExp);

@@ -68,6 +68,20 @@ TEST(BoxSmoothing, WorkedExamplesAndRefusedSizes)
     for (uint32_t y = 0; y < 183; y += 7)
         for (uint32_t x = 0; x < 181; x += 5)
             ASSERT_EQ(topOut.get(x, y, 0), boxMean(top, x, y, 181)) << x << "," << y;
+    // 8-bit boxes on both sides of the count where the division leaves
+    // float for double, over sums one below a multiple of the count.
+    for (int32_t n : {127, 128, 130}) {
+        TestPic bright(140, 133, 8, 1), brightOut(140, 133, 8, 1);
+        for (uint32_t y = 0; y < 133; ++y)
+            for (uint32_t x = 0; x < 140; ++x)
+                bright.set(x, y, 0, 255 - (x == 70 && y == 66));
+        ASSERT_EQ(smoothsquare_box_8(brightOut.p(), bright.p(), n), 0);
+        // The rows whose boxes are whole lie about the middle.
+        for (uint32_t y = 60; y < 73; ++y)
+            for (uint32_t x = 0; x < 140; x += 4)
+                ASSERT_EQ(brightOut.get(x, y, 0), boxMean(bright, x, y, n))
+                    << "n " << n << " at " << x << "," << y;
+    }
     // n = 2: (0, 0) keeps its own value.
     const auto src = patterned(4, 4, 8, 1, 3);
     const auto dst = blankLike(*src);

@@ -1,0 +1,111 @@
+// Helpers shared by the loop arithmetic of experiment trees: 64-bit counts,
+// the children that run a level's items, and the Z-stack maximum.
+#pragma once
+
+#include <cstdint>
+
+#include "gnr_metaformats/LxExperiment.h"
+
+namespace lx_experiment
+{
+
+typedef SLxExperiment E;
+
+// "No limit" for counts and run ends.
+constexpr uint64_t kUnbounded = UINT64_MAX;
+
+// Counts saturate rather than wrap.
+inline uint64_t SatAdd(uint64_t a, uint64_t b)
+{
+    return a > kUnbounded - b ? kUnbounded : a + b;
+}
+inline uint64_t SatMul(uint64_t a, uint64_t b)
+{
+    return a != 0 && b > kUnbounded / a ? kUnbounded : a * b;
+}
+inline uint32_t Clamp32(uint64_t v)
+{
+    return v > UINT32_MAX ? UINT32_MAX : uint32_t(v);
+}
+
+// Loop-type classes.
+inline bool IsTimeLoop(uint32_t type)
+{
+    return type == E::eEtTime || type == E::eEtNETime || type == 9;
+}
+inline bool IsZStackLoop(uint32_t type)
+{
+    return type == E::eEtZStack;
+}
+inline bool IsCustLoop(uint32_t type)
+{
+    return type == E::eEtCustom;
+}
+inline bool IsMultiPointLoop(uint32_t type)
+{
+    return type == E::eEtXYPos || type == E::eEtXYDiscr;
+}
+
+// The children that take turns over the items of a level or of one period.
+struct SBranchSet {
+    SLxExperiment* const* ppChildren;
+    uint32_t uiCount;
+
+    bool IsEmpty() const { return !ppChildren || uiCount == 0; }
+    bool IsBranched() const { return ppChildren && uiCount >= 2; }
+    const SLxExperiment* First() const { return IsEmpty() ? nullptr : ppChildren[0]; }
+};
+
+SBranchSet OwnChildren(const E& level);
+// Period p's sub-loops when the level has them, else its own children.
+SBranchSet PeriodChildren(const E& level, uint32_t p);
+// Sum of the repeat counts; 0 without children or with a null child.
+uint64_t Periodicity(const SBranchSet& set);
+
+bool IsPeriodValid(const E& level, uint32_t p);
+// Type 8 whose items are not all run by one child: sub-loops, or two or
+// more children of its own.
+bool IsBranchedNETime(const E& level);
+// A type-8 level's valid period that holds time point pos (one without end
+// holds every later point): its index and the points before it. False
+// when none does.
+bool FindPeriod(const E& level, uint64_t pos, uint32_t& period, uint64_t& start);
+
+// Item valid count (time points of the valid periods for type 8).
+uint64_t LoopSize64(const E* level);
+
+// The child that runs item pos of a level, and the last item of the run of
+// items from pos on that the same child runs (kUnbounded: all later ones).
+struct SItemRun {
+    const SLxExperiment* pChild;
+    uint64_t uiLast;
+};
+SItemRun ItemRun(const E& level, uint64_t pos);
+
+// The child of the channel whose child has the most items (the first such
+// on ties): the path that a spectral level with children stands for.
+const SLxExperiment* LargestChannelChild(const E& spect);
+
+// Frames of the tree below and including the level; 0 for null.
+uint64_t AllImagesCount64(const E* level);
+// Frames one item of a parent runs through the child; a missing child
+// leaves the item one frame.
+uint64_t ItemFrames(const E* child);
+// Frames of the first n items of a set of branches, from the start of a
+// cycle. A set of periodicity 0 counts as run by its first child.
+uint64_t RunFrames(const SBranchSet& set, uint64_t n);
+
+// The largest item count of a Z level (type 4 or 10) below and including
+// the level, with the home plane of that stack (left alone for type 10);
+// 0 when there is none. Every valid period's sub-loops are walked.
+uint32_t ZStackSizeMax(const E* level, uint32_t* puiHome);
+// Index of the home plane of a Z stack, within 0 .. uiCount - 1.
+uint32_t ZStackHome(const E::SLxExpZStackLoop& z);
+
+// True when two channels are the same across branches: description,
+// optical configuration name and colour.
+bool IsSameChannel(const SLxPicturePlaneDesc& a, const SLxPicturePlaneDesc& b);
+// The key "%s::%s::%08x" of a channel.
+CLxStringW ChannelKey(const SLxPicturePlaneDesc& plane);
+
+} // namespace lx_experiment

@@ -226,10 +226,48 @@ class RegionDecompressor::Sink : public jp2_block_sink
                 put(At(x, y, ch));
     }
 
+    // One row of samples of one sample type to the output.
+    // Samples of planes whose start need not be aligned for their type.
+    template <class S> static int32_t Load(const uint8_t* p, uint32_t x)
+    {
+        S v;
+        memcpy(&v, p + size_t(x) * sizeof(S), sizeof(S));
+        return int32_t(v);
+    }
+
+    template <class S>
+    void RowOut(uint32_t ch, const uint8_t* src, uint32_t count, uint8_t* dst, size_t step) const
+    {
+        const Table& table = m_tables[ch];
+        if (!table.bytes.empty()) {
+            const int32_t top = int32_t(table.bytes.size()) - 1;
+            const uint8_t* bytes = table.bytes.data();
+            const int32_t offset = table.offset;
+            for (uint32_t x = 0; x < count; ++x, dst += step) {
+                const int32_t i = Load<S>(src, x) + offset;
+                *dst = bytes[i < 0 ? 0 : i > top ? top : i];
+            }
+        } else if (m_out.uiBits == 8) {
+            for (uint32_t x = 0; x < count; ++x, dst += step)
+                *dst = FixedTo8(Fixed(ch, Load<S>(src, x)));
+        } else if (!m_owner.m_channels[ch].pLut) {
+            const SLxJ2KComponent& c = m_header.components[size_t(m_owner.m_channels[ch].iComponent)];
+            const int64_t range = int64_t(1) << c.iPrecision;
+            const int32_t lo = c.bSigned ? int32_t(-range / 2) : 0;
+            const int32_t hi = int32_t(c.bSigned ? range / 2 - 1 : range - 1);
+            for (uint32_t x = 0; x < count; ++x, dst += step) {
+                const int32_t v = Load<S>(src, x);
+                Store16(dst, v < lo ? lo : v > hi ? hi : v);
+            }
+        } else {
+            for (uint32_t x = 0; x < count; ++x, dst += step)
+                Store16(dst, Value16(ch, Load<S>(src, x)));
+        }
+    }
+
     void BlockChannel(uint32_t ch, const SLxJ2KPlane& plane) const
     {
         const Expansion& e = m_expansion[ch];
-        const Table& table = m_tables[ch];
         for (uint32_t y = 0; y < plane.uiHeight; ++y) {
             const uint32_t sy = plane.uiY + y;
             if (sy * e.y >= m_out.uiHeight)
@@ -240,18 +278,23 @@ class RegionDecompressor::Sink : public jp2_block_sink
                     plane.uiX < m_out.uiWidth ? std::min(plane.uiWidth, m_out.uiWidth - plane.uiX) : 0;
                 uint8_t* dst = At(plane.uiX, sy, ch);
                 const size_t step = size_t(m_out.uiSamplesPerPixel) * (m_out.uiBits / 8);
-                if (!table.bytes.empty()) {
-                    const int32_t top = int32_t(table.bytes.size()) - 1;
-                    for (uint32_t x = 0; x < count; ++x, dst += step) {
-                        const int32_t i = plane.Sample(x, y) + table.offset;
-                        *dst = table.bytes[size_t(i < 0 ? 0 : i > top ? top : i)];
-                    }
-                } else if (m_out.uiBits == 8) {
-                    for (uint32_t x = 0; x < count; ++x, dst += step)
-                        *dst = FixedTo8(Fixed(ch, plane.Sample(x, y)));
-                } else {
-                    for (uint32_t x = 0; x < count; ++x, dst += step)
-                        Store16(dst, Value16(ch, plane.Sample(x, y)));
+                const uint8_t* row = plane.pData + size_t(y) * plane.uiWidth * plane.uiBytes;
+                switch (plane.uiBytes) {
+                case 1:
+                    if (plane.bSigned)
+                        RowOut<int8_t>(ch, row, count, dst, step);
+                    else
+                        RowOut<uint8_t>(ch, row, count, dst, step);
+                    break;
+                case 2:
+                    if (plane.bSigned)
+                        RowOut<int16_t>(ch, row, count, dst, step);
+                    else
+                        RowOut<uint16_t>(ch, row, count, dst, step);
+                    break;
+                default:
+                    RowOut<int32_t>(ch, row, count, dst, step);
+                    break;
                 }
                 continue;
             }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -52,11 +53,15 @@ struct SLxJ2KPlane {
         case 1:
             return bSigned ? int32_t(int8_t(pData[i])) : int32_t(pData[i]);
         case 2: {
-            const uint16_t v = reinterpret_cast<const uint16_t*>(pData)[i];
+            uint16_t v;
+            memcpy(&v, pData + 2 * i, 2);
             return bSigned ? int32_t(int16_t(v)) : int32_t(v);
         }
-        default:
-            return reinterpret_cast<const int32_t*>(pData)[i];
+        default: {
+            int32_t v;
+            memcpy(&v, pData + 4 * i, 4);
+            return v;
+        }
         }
     }
 };

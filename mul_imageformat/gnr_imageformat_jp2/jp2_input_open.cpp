@@ -12,6 +12,7 @@
 #include "mul_imageformat/LxImageFormat.h"
 #include "mul_imageformat/gnr_imageformat_jp2/codec/jp2_codec.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_box_walk.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_header.h"
@@ -59,7 +60,7 @@ std::vector<TopBox> WalkTopBoxes(LX_HFILE file)
         TopBox b{box.box_type, at, box.contents_start,
                  std::min<uint64_t>(box.contents_end, size)};
         boxes.push_back(b);
-        if (box.open_ended || box.contents_end >= size)
+        if (box.open_ended || box.contents_end >= size || box.contents_end <= at)
             break;
         at = box.contents_end;
         box.close();
@@ -238,11 +239,12 @@ void CLxJP2InputFile::OpenBytes()
     next.close();
     CLxJP2XMLStream xml;
     if (xml.OpenRead(m_bytes, nullptr, 0)) {
+        CLxJP2BoxWalk walk(xml);
         do {
             std::vector<uint8_t> text;
             if (xml.ReadRest(text))
                 ReadRecord(text.data(), text.size());
-        } while (xml.Next());
+        } while (walk.Next());
     }
     FinishFrameCount();
     m_boxesRead = 0;
@@ -278,11 +280,12 @@ void CLxJP2InputFile::ReadAllXmlBoxes()
     CLxJP2XMLStream xml;
     if (!xml.OpenRead(m_path.GetString(), nullptr, 0))
         return;
+    CLxJP2BoxWalk walk(xml);
     do {
         std::vector<uint8_t> text;
         if (xml.ReadRest(text))
             ReadRecord(text.data(), text.size());
-    } while (xml.Next());
+    } while (walk.Next());
 }
 
 bool CLxJP2InputFile::ReadSideFile()
@@ -335,6 +338,7 @@ void CLxJP2InputFile::ReadUuidBoxes()
     }
     if (!uuid.OpenRead(m_path.GetString(), m_map, start))
         return;
+    CLxJP2BoxWalk walk(uuid);
     do {
         // The identifier first: only our own boxes are read whole.
         uint8_t id[16];
@@ -367,7 +371,7 @@ void CLxJP2InputFile::ReadUuidBoxes()
         if (data.size() > offset)
             block.SetData(data.data() + offset, uint32_t(data.size() - offset),
                           eLxByteArrayOpAppend, eLxByteArrayAllocExact);
-    } while (uuid.Next());
+    } while (walk.Next());
 }
 
 void CLxJP2InputFile::FinishFrameCount()

@@ -8,6 +8,7 @@
 #include "gnr_system/string/LxStringUtils.h"
 #include "gnr_system/variant/LxListVariant.h"
 #include "mul_imageformat/LxImageFormat.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_box_walk.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_text_parsers.h"
@@ -561,6 +562,7 @@ int CLxJP2InputFile::GetUnknownData(ILxImageUnknownData** keeper)
         if (!m_bytes) {
             CLxJP2XMLStream xml;
             if (xml.OpenRead(m_path.GetString(), nullptr, 0)) {
+                CLxJP2BoxWalk walk(xml);
                 do {
                     std::vector<uint8_t> text;
                     if (!xml.ReadRest(text))
@@ -572,10 +574,11 @@ int CLxJP2InputFile::GetUnknownData(ILxImageUnknownData** keeper)
                         continue; // custom data variants: ours
                     m_unknown->AppendChunk(CLxJP2UnknownData::udtXMLBox, text.data(),
                                            uint32_t(text.size()));
-                } while (xml.Next());
+                } while (walk.Next());
             }
             CLxJP2UUIDStream uuid;
             if (uuid.OpenRead(m_path.GetString(), nullptr, 0)) {
+                CLxJP2BoxWalk walk(uuid);
                 do {
                     uint8_t id[16];
                     std::vector<uint8_t> data;
@@ -590,7 +593,7 @@ int CLxJP2InputFile::GetUnknownData(ILxImageUnknownData** keeper)
                         m_unknown->AppendChunkData(
                             index, data.data() + at,
                             uint32_t(std::min<size_t>(10240, data.size() - at)));
-                } while (uuid.Next());
+                } while (walk.Next());
             }
         }
     }

@@ -38,7 +38,7 @@ std::vector<Top> Walk(LX_HFILE file)
         }
         boxes.push_back({box.box_type, at, box.contents_start,
                          box.contents_end < size ? box.contents_end : size});
-        if (box.open_ended || box.contents_end >= size)
+        if (box.open_ended || box.contents_end >= size || box.contents_end <= at)
             break;
         at = box.contents_end;
     }

@@ -227,6 +227,10 @@ inline std::vector<OwnBox> FrameRecords(uint32_t frames)
     for (uint32_t f = 0; f < frames; ++f)
         boxes.push_back(Xml(jp2_own_vcal, LX_Jp2TextCalibrationSeq(f, 0.5 + f, 1.25, true,
                                                                    CLxStringW(u"Obj 10x"))));
+    boxes.push_back(Xml(jp2_own_srob, LX_Jp2TextReportObjects(CLxStringA(
+                                          "<ReportObjects version=\"1.0\"><o id=\"1\"/></ReportObjects>"))));
+    if (frames > 1)
+        boxes.push_back(Xml(jp2_own_vrob, LX_Jp2TextReportObjectsSeq(1, CLxStringA("<o id=\"2\"/>"))));
     CLxStringW texts[14];
     texts[0] = u"Title 1";
     texts[13] = u"Last";

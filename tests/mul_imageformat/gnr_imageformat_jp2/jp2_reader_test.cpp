@@ -186,7 +186,10 @@ TEST(Jp2Reader, FrameRecordsAreReadOnceInFileOrder)
     EXPECT_EQ(r->GetEvents(events, 0), 0);
     SLxExperimentRecord::Free(events);
     CLxStringW objects;
-    EXPECT_EQ(r->GetReportObjects(objects), -13);
+    ASSERT_EQ(r->GetReportObjects(objects), 0);
+    EXPECT_TRUE(objects == u"<ReportObjects version=\"1.0\"><o id=\"1\"/></ReportObjects>");
+    ASSERT_EQ(r->GetReportObjectsSeq(1, objects), 0);
+    EXPECT_TRUE(objects == u"<o id=\"2\"/>");
     EXPECT_EQ(r->GetReportObjectsSeq(0, objects), -13);
     EXPECT_EQ(r->GetReportObjectsSeq(6, objects), -1501);
 
@@ -380,4 +383,29 @@ TEST(Jp2Reader, FramesThatDifferFromTheFirstAreRefused)
     EXPECT_EQ(status, 0);
     Frame(*r, 1, &status);
     EXPECT_EQ(status, -9);
+}
+
+TEST(Jp2Reader, ThreadCountDoesNotChangeTheSamples)
+{
+    ScopedTempDir dir;
+    const jp2doc::Picture p = jp2doc::MakePicture(64, 40, 3, 12);
+    jp2doc::DocumentOptions o;
+    o.frames = 1;
+    o.ownBoxes = false;
+    o.encode.tileWidth = o.encode.tileHeight = 32;
+    o.encode.resolutions = 3;
+    const std::u16string path = dir.u16("threads.jp2");
+    ASSERT_TRUE(jp2doc::WriteDocument(path.c_str(), p, o));
+    Reader r = Open(path);
+    const char* before = getenv("QUELVIX_THREADS");
+    const std::string saved = before ? before : "";
+    setenv("QUELVIX_THREADS", "1", 1);
+    const std::vector<uint8_t> one = Frame(*r, 0);
+    setenv("QUELVIX_THREADS", "4", 1);
+    EXPECT_EQ(Frame(*r, 0), one);
+    if (before)
+        setenv("QUELVIX_THREADS", saved.c_str(), 1);
+    else
+        unsetenv("QUELVIX_THREADS");
+    EXPECT_EQ(one, Expected(p, 0, 0));
 }

@@ -157,6 +157,7 @@ class CLxJP2InputFile : public ILxInputImageFile
     uint32_t m_minLevels = 0; // wavelet levels of codestream 0
     SLxJP2PositionsInfo* m_map = nullptr;
     bool m_sideFileUsed = false;
+    bool m_opening = true; // the advanced attributes may still be read
     bool m_repairedInPlace = false;
     uint32_t m_boxesRead = 0;
 

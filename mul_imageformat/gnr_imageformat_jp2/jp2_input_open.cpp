@@ -219,6 +219,7 @@ void CLxJP2InputFile::OpenPath()
     }
     ReadUuidBoxes();
     FinishFrameCount();
+    m_opening = false;
     m_boxesRead = 0;
     RepairOrRecord(sideFile, lastIncomplete);
 }
@@ -247,6 +248,7 @@ void CLxJP2InputFile::OpenBytes()
         } while (walk.Next());
     }
     FinishFrameCount();
+    m_opening = false;
     m_boxesRead = 0;
 }
 

@@ -76,6 +76,10 @@ void CLxJP2InputFile::ReadRecord(const uint8_t* text, size_t size)
     const bool indexOk = t.uiIndex < m_codestreamCount;
     switch (t.uiCode) {
     case jp2_own_artt: {
+        // The attributes are fixed once the document is open: a box found
+        // later under another code must not change the frame layout.
+        if (!m_opening)
+            break;
         CLxVariant v;
         if (CLxXMLAPI::VariantFromXML_UTF8(v, reinterpret_cast<const char*>(text) + t.uiInner,
                                            t.uiInnerSize) != 0) {

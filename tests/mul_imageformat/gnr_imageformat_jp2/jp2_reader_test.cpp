@@ -409,3 +409,31 @@ TEST(Jp2Reader, ThreadCountDoesNotChangeTheSamples)
         unsetenv("QUELVIX_THREADS");
     EXPECT_EQ(one, Expected(p, 0, 0));
 }
+
+TEST(Jp2Reader, AttributesFoundLateDoNotChangeTheFrames)
+{
+    // A box whose map code says text information but whose text is the
+    // advanced attributes: read after the open, it must not change the
+    // frame layout that callers sized their buffers by.
+    ScopedTempDir dir;
+    const jp2doc::Picture p = jp2doc::MakePicture(6, 4, 1, 8);
+    const std::u16string path = dir.u16("late.jp2");
+    SLxJP2PositionsInfo* list = LX_NewJp2PositionsInfo();
+    ASSERT_TRUE(jp2doc::WriteJp2(path.c_str(), p,
+                                 {jp2doc::Encode(p, {}), jp2doc::Encode(p, {})}, list));
+    ASSERT_EQ(jp2doc::AppendOwn(path.c_str(),
+                                {jp2doc::Xml(jp2_own_tinf, LX_Jp2TextAdvancedAttributes(8, 2))},
+                                list, true),
+              0);
+    LX_FreeJp2PositionsInfo(list);
+    Reader r = Open(path);
+    SLxImageAttributes before{};
+    r->GetImageAttributes(before);
+    SLxImageTextInfo info;
+    EXPECT_EQ(r->GetTextInfo(info), -13);
+    SLxImageAttributes after{};
+    r->GetImageAttributes(after);
+    EXPECT_EQ(after.uiComp, before.uiComp);
+    EXPECT_EQ(after.uiSequenceCount, 2u);
+    EXPECT_EQ(Frame(*r, 1), Expected(p, 0, 0));
+}

@@ -437,3 +437,24 @@ TEST(Jp2Reader, AttributesFoundLateDoNotChangeTheFrames)
     EXPECT_EQ(after.uiSequenceCount, 2u);
     EXPECT_EQ(Frame(*r, 1), Expected(p, 0, 0));
 }
+
+TEST(Jp2Reader, MapOutOfFileOrderEndsTheBoxWalk)
+{
+    // Two "uuid" boxes whose map entries run backwards past an "xml " entry:
+    // the walk reads each box once and ends.
+    ScopedTempDir dir;
+    const Bytes a = Box("uuid", Bytes(20, 1)), b = Box("uuid", Bytes(20, 2));
+    WriteFile(dir.path() / "m.bin", Cat({a, b}));
+    SLxJP2PositionsInfo* map = LX_NewJp2PositionsInfo();
+    jp2_add_position(map, jp2_uuid_4cc, jp2_own_uunk, 0);
+    jp2_add_position(map, jp2_xml_4cc, jp2_own_xunk, 1000);
+    jp2_add_position(map, jp2_uuid_4cc, jp2_own_uunk, a.size());
+    CLxJP2UUIDStream uuid;
+    ASSERT_TRUE(uuid.OpenRead(dir.u16("m.bin").c_str(), map, 0));
+    int boxes = 1;
+    while (uuid.Next() && boxes < 10)
+        ++boxes;
+    EXPECT_EQ(boxes, 2); // each box once, then the end
+    uuid.Close();
+    LX_FreeJp2PositionsInfo(map);
+}

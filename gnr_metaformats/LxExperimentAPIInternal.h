@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "gnr_metaformats/LxExperiment.h"
 
@@ -107,5 +108,69 @@ uint32_t ZStackHome(const E::SLxExpZStackLoop& z);
 bool IsSameChannel(const SLxPicturePlaneDesc& a, const SLxPicturePlaneDesc& b);
 // The key "%s::%s::%08x" of a channel.
 CLxStringW ChannelKey(const SLxPicturePlaneDesc& plane);
+
+} // namespace lx_experiment
+
+namespace lx_experiment
+{
+
+// A child array of a level, writable: the level's own children, or one
+// period's sub-loops (uiPeriod is then the period's index, else kOwn).
+struct SChildArray {
+    static constexpr uint32_t kOwn = UINT32_MAX;
+    SLxExperiment*** pppChildren;
+    uint32_t* puiCount;
+    uint32_t uiPeriod;
+
+    uint32_t Count() const { return *pppChildren ? *puiCount : 0; }
+    SLxExperiment*& At(uint32_t i) const { return (*pppChildren)[i]; }
+};
+// The arrays of the levels that run inside a level: every period's
+// sub-loops for a type-8 level that has them, else its own children. The
+// level is changed only through what the caller does with them.
+std::vector<SChildArray> ChildArrays(const E& level);
+// Removes the null slots of a child array, keeping the order; the array is
+// released when none remains.
+void PackChildren(const SChildArray& array);
+
+// ---- Editing helpers
+
+// Frees a level's child-pointer array (not the children).
+void DropChildArray(E& level);
+// Releases a type-8 level's sub-loop definitions (their levels when the
+// level owns them); pSubLoops becomes null.
+void DropSubLoops(E& level);
+// Replaces the parent's child array by deep copies of a set's children.
+// -3 without memory.
+int DuplicateChildren(const SBranchSet& set, E& parent);
+// Appends one child. -3 without memory (nothing changed).
+int AppendChild(E& parent, E* child);
+// Replaces the level in the slot by a copy of newLevel (without its
+// children) that runs deep copies of the old level's children (a type-8
+// level's: its first period's) and keeps the old repeat count; the old
+// level is released. The status of the copies.
+int ReplaceLevelZero(E*& slot, const E& newLevel);
+
+// ---- Channels of spectral levels
+
+// One channel a spectral level is to hold: its plane, autofocus record and
+// commands (each copied; null gives a default plane, a null record, an
+// empty text) and its valid byte.
+struct SChannelSource {
+    const SLxPicturePlaneDesc* pPlane;
+    const E::SLxExpAutoFocus* pFocus;
+    const CLxStringW* pBefore;
+    const CLxStringW* pAfter;
+    uint8_t uiValid;
+};
+// Channel i of a spectral level as a source.
+SChannelSource ChannelOf(const E& spect, uint32_t i);
+// A new channel from a plane: null autofocus, empty commands, valid.
+SChannelSource NewChannel(const SLxPicturePlaneDesc* pPlane);
+// Gives a spectral level exactly these channels, in new arrays (sources
+// may point into the old ones, which are released after). Valid bytes are
+// kept only with bFlags, else the level has none (all on). -3 without
+// memory (the level unchanged).
+int SetChannels(E& spect, const std::vector<SChannelSource>& channels, bool bFlags);
 
 } // namespace lx_experiment

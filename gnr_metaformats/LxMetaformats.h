@@ -22,3 +22,9 @@
 // was registered before with another layout (that registration is kept and
 // the others go on).
 int LX_GnrMetaformatsAttach();
+
+// The probe database's step: attach makes the empty probe catalogue, detach
+// destroys it with every item, in the library's ordered shutdown while the
+// string and heap services still work.
+void LX_FluoProbeBaseAttach();
+void LX_FluoProbeBaseDetach();

@@ -25,6 +25,7 @@ const SLxAttachStep kAttachSteps[] = {
     {[] { GnrSystem_DllAttach(); }, nullptr},
     {[] { LX_GnrPictureAttach(); }, [] { LX_GnrPictureDetach(); }},
     {[] { LX_GnrMetaformatsAttach(); }, nullptr},
+    {[] { LX_FluoProbeBaseAttach(); }, [] { LX_FluoProbeBaseDetach(); }},
 };
 
 __attribute__((constructor)) void libraryLoaded()

@@ -1,8 +1,10 @@
 // Loads the library and uses a little of it: the file functions that take a
-// std::atomic, a trace record and an assertion report. Exit 0 when all ran.
+// std::atomic, a trace record, an assertion report and the probe catalogue.
+// Exit 0 when all ran.
 #include <atomic>
 #include <cstdio>
 
+#include "gnr_metaformats/LxFluoProbeBase.h"
 #include "w32_system/LxFileAPI.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/debugging/LxLogFile.h"
@@ -23,6 +25,9 @@ int main()
     LX_DIAG_ASSERT_TEXT(u"false", u"a report from a user's program");
     // A report of the library itself, naming its source file.
     LX_GetSymbol(nullptr, "no_such_symbol");
+    // The probe catalogue is made at start-up; left full, it goes at unload.
+    if (CLxFluoProbeBase::Init(nullptr) != 0 || CLxFluoProbeBase::GetCount() != 240)
+        return 1;
     std::puts("ran");
     return 0;
 }

@@ -366,7 +366,7 @@ void CLxJP2InputFile::ReadUuidBoxes()
                                : LX_Jp2ParseCustomBinarySeq(data.data(), data.size(), name, index,
                                                             offset);
         if (!ok) {
-            LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", u"custom binary name");
+            LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "custom binary name");
             continue;
         }
         CLxByteArray& block = custom ? m_binary[name] : m_binarySeq[{name, index}];

@@ -458,3 +458,18 @@ TEST(Jp2Reader, MapOutOfFileOrderEndsTheBoxWalk)
     uuid.Close();
     LX_FreeJp2PositionsInfo(map);
 }
+
+TEST(Jp2Reader, TruncatedCodestreamIsAnErrorNotAFrame)
+{
+    // Strict decoding: a codestream cut inside its tile data opens (its
+    // header is whole) but its frame is -9, the library's text traced.
+    ScopedTempDir dir;
+    const jp2doc::Picture p = jp2doc::MakePicture(32, 24, 1, 8);
+    std::vector<uint8_t> cs = jp2doc::Encode(p, {});
+    cs.resize(cs.size() * 2 / 3);
+    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("cut.jp2").c_str(), p, {cs}));
+    Reader r = Open(dir.u16("cut.jp2"));
+    int status = 0;
+    Frame(*r, 0, &status);
+    EXPECT_EQ(status, -9);
+}

@@ -461,15 +461,23 @@ TEST(Jp2Reader, MapOutOfFileOrderEndsTheBoxWalk)
 
 TEST(Jp2Reader, TruncatedCodestreamIsAnErrorNotAFrame)
 {
-    // Strict decoding: a codestream cut inside its tile data opens (its
-    // header is whole) but its frame is -9, the library's text traced.
+    // Strict decoding: a codestream cut inside its tile data (followed by a
+    // whole one, so that the file is not taken for a stopped writer's) opens
+    // but its frame is -9, the library's text traced. A file whose only
+    // codestream lacks its end is no document.
     ScopedTempDir dir;
     const jp2doc::Picture p = jp2doc::MakePicture(32, 24, 1, 8);
-    std::vector<uint8_t> cs = jp2doc::Encode(p, {});
-    cs.resize(cs.size() * 2 / 3);
-    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("cut.jp2").c_str(), p, {cs}));
+    const std::vector<uint8_t> whole = jp2doc::Encode(p, {});
+    std::vector<uint8_t> cut = whole;
+    cut.resize(cut.size() * 2 / 3);
+    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("cut.jp2").c_str(), p, {cut, whole}));
+    chmod((dir.path() / "cut.jp2").c_str(), 0444);
     Reader r = Open(dir.u16("cut.jp2"));
     int status = 0;
     Frame(*r, 0, &status);
     EXPECT_EQ(status, -9);
+    Frame(*r, 1, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("only.jp2").c_str(), p, {cut}));
+    EXPECT_EQ(ErrorOf([&] { Open(dir.u16("only.jp2")); }), "Invalid file");
 }

@@ -72,3 +72,22 @@ TEST(Jp2Codec, ThreadCountFromTheEnvironment)
     else
         unsetenv("QUELVIX_THREADS");
 }
+
+TEST(Jp2Codec, TileGridLargerThanTheCodestreamIsRefused)
+{
+    // A 9 x 6 tile grid stretched to 43692 tiles in a codestream of a few
+    // hundred bytes: refused before the library sets up any tile.
+    const jp2doc::Picture p = jp2doc::MakePicture(9, 6, 1, 8);
+    jp2doc::EncodeOptions o;
+    o.tileWidth = 9;
+    o.tileHeight = 6;
+    o.resolutions = 2;
+    std::vector<uint8_t> cs = jp2doc::Encode(p, o);
+    ASSERT_GT(cs.size(), 42u);
+    const uint32_t height = 262150;
+    for (int i = 0; i < 4; ++i)
+        cs[12 + i] = uint8_t(height >> (24 - 8 * i));
+    jp2_decoder d;
+    EXPECT_EQ(ErrorOf([&] { d.Open(cs.data(), cs.size(), 1); }),
+              "More tiles than the codestream can hold.");
+}

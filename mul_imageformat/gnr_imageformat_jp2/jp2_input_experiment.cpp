@@ -1,7 +1,6 @@
 // The reader's experiment: the one place that needs the experiment's
 // persistence (loading and saving SLxExperiment as variants) and its loop
-// arithmetic. The persistence is reached through the three functions at
-// the top of this file.
+// arithmetic.
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
 #include "gnr_system/serializerxml/LxSerializerXML.h"
@@ -13,19 +12,18 @@
 namespace
 {
 
-// The experiment record's persistence, not yet in the metadata model: until
-// it is, a stored experiment is kept as text and reported as not readable.
-int LoadExperiment(SLxExperiment&, const CLxVariant&)
+// The experiment record's persistence.
+int LoadExperiment(SLxExperiment& experiment, const CLxVariant& v)
 {
-    return -2;
+    return SLxExperiment::LoadFromVariant(experiment, v);
 }
-int LoadExperimentOld(SLxExperiment&, const CLxVariant&)
+int LoadExperimentOld(SLxExperiment& experiment, const CLxVariant& v)
 {
-    return -2;
+    return SLxExperiment::LoadFromVariantOld(experiment, v);
 }
-int SaveExperiment(CLxVariant&, const SLxExperiment&)
+int SaveExperiment(CLxVariant& v, const SLxExperiment& experiment)
 {
-    return -2;
+    return SLxExperiment::SaveToVariant(v, experiment);
 }
 
 CLxVariant* FindItem(CLxVariant& list, const char16_t* name)

@@ -13,6 +13,9 @@
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "jp2_document_writer.h"
+#include "gnr_metaformats/LxExperiment.h"
+#include "gnr_system/variant/LxVariant.h"
+#include "gnr_system/variant/LxVariantRunType.h"
 #include "mul_imageformat/LxImageUnknownData.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
@@ -251,4 +254,41 @@ TEST(Jp2ReaderRecord, FileWithoutMapGetsItsMetadataAndMap)
     }
     keeper->Release();
     EXPECT_TRUE(found);
+}
+
+TEST(Jp2ReaderRecord, ExperimentOfASideFileIsRepairedToTheFramesWritten)
+{
+    // The writer stopped after 3 frames of a 5-point time loop: the side
+    // file's experiment is cut to the frames there are.
+    ScopedTempDir dir;
+    jp2doc::DocumentOptions o;
+    o.ownBoxes = false;
+    o.encode.resolutions = 2;
+    const std::u16string path = dir.u16("exp.jp2");
+    ASSERT_TRUE(jp2doc::WriteDocument(path.c_str(), jp2doc::MakePicture(8, 6, 1, 8), o));
+    SLxExperiment* planned = nullptr;
+    ASSERT_EQ(SLxExperiment::Alloc(&planned), 0);
+    ASSERT_EQ(SLxExperiment::Init(*planned, SLxExperiment::eEtTime, true, 5, 0, 0), 0);
+    CLxVariant metadata;
+    ASSERT_EQ(SLxExperiment::SaveToVariant(metadata, *planned), 0);
+    SLxExperiment::FreeRecursive(planned);
+    metadata.SetName(CLxStringW(u"vMetadata"));
+    CLxVariant document(CLxVariantRunType(CLxStringA("CLxListVariant")), CLxStringW(u""));
+    document.Append(metadata);
+    LX_NormalizeJp2ExperimentVariant(document);
+    const CLxStringA text = LX_Jp2TextExperiment(document);
+    Bytes side(text.GetString(), text.GetString() + text.GetLength());
+    side.push_back(0);
+    WriteFile(dir.path() / "exp.jp2.endmeta", side);
+    {
+        Reader r = Open(path);
+        EXPECT_TRUE(r->WasRepairedInPlace());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "exp.jp2.endmeta"));
+    Reader again = Open(path);
+    SLxExperiment* read = nullptr;
+    ASSERT_EQ(SLxExperiment::Alloc(&read), 0);
+    ASSERT_EQ(again->GetExperiment(*read, 0), 0);
+    EXPECT_EQ(read->uLoopPars.uiCount, 3u);
+    SLxExperiment::FreeRecursive(read);
 }

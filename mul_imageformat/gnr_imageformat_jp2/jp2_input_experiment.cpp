@@ -49,6 +49,14 @@ bool ParseInner(const std::string& text, CLxVariant& out)
     return CLxXMLAPI::VariantFromXML_UTF8(out, text.data() + t.uiInner, t.uiInnerSize) == 0;
 }
 
+// A kept variant takes the parsed value whatever it held before.
+void Keep(CLxVariant& kept, const CLxVariant& value)
+{
+    const bool enabled = kept.EnableTypeChange(true);
+    kept = value;
+    kept.EnableTypeChange(enabled);
+}
+
 } // namespace
 
 // AIM1 parsed into its normalised variant ("vMetadata", "vUnknownData").
@@ -64,7 +72,7 @@ static bool ParseCurrentForm(CLxJP2LazyRecord<CLxVariant>& record)
         return false;
     }
     LX_NormalizeJp2ExperimentVariant(v);
-    record.value = v;
+    Keep(record.value, v);
     record.eState = eJp2RecordParsed;
     return true;
 }
@@ -90,7 +98,7 @@ int CLxJP2InputFile::GetExperiment(SLxExperiment& experiment, uint32_t)
             LX_TRACE(u"Failed to load variant with metadata from xml box.");
             return -13;
         }
-        m_experimentOld.value = v;
+        Keep(m_experimentOld.value, v);
         m_experimentOld.eState = eJp2RecordParsed;
     }
     bool ok = false;

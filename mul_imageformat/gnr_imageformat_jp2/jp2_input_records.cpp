@@ -300,7 +300,7 @@ int CLxJP2InputFile::GetImageMetadata(uint32_t seq, SLxPictureMetadata& metadata
             LX_TRACE(u"Failed to load sequential metadata.");
             return -13;
         }
-        e.value.variant = v;
+        CopyOut(e.value.variant, v);
         e.eState = eJp2RecordParsed;
     }
     metadata = e.value.metadata;

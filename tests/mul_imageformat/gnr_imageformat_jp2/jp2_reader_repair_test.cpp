@@ -11,11 +11,11 @@
 #include <cstring>
 #include <memory>
 
-#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
-#include "jp2_document_writer.h"
 #include "gnr_metaformats/LxExperiment.h"
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "gnr_system/variant/LxVariantRunType.h"
+#include "jp2_document_writer.h"
 #include "mul_imageformat/LxImageUnknownData.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"

@@ -89,7 +89,9 @@ bool CLxJP2BoxStream::Next()
         uint32_t i = 0;
         while (i < map->uiCount && map->pEntries[i].uiOffset <= current)
             ++i;
-        while (i < map->uiCount && map->pEntries[i].uiBoxType != m_boxType)
+        // Entries out of file order must not lead back to a box already read.
+        while (i < map->uiCount &&
+               (map->pEntries[i].uiBoxType != m_boxType || map->pEntries[i].uiOffset <= current))
             ++i;
         return i < map->uiCount && OpenBoxAt(map->pEntries[i].uiOffset) &&
                m_reader.box_type == m_boxType;

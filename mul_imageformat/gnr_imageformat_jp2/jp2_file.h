@@ -59,6 +59,9 @@ class jp2_file_source
     // Where the codestream's contents lie in the file.
     uint64_t codestream_start() const;
     uint64_t codestream_end() const; // 0x7FFFFFFFFFFFFFFF for LBox 0
+    // Bytes of the codestream that exist in the stream (an open-ended box
+    // runs to the end of the file).
+    uint64_t codestream_length() const;
 
   private:
     struct State;

@@ -269,3 +269,13 @@ uint64_t jp2_file_source::codestream_end() const
 {
     return m_state ? m_state->box.contents_end : 0;
 }
+
+uint64_t jp2_file_source::codestream_length() const
+{
+    if (!m_state)
+        return 0;
+    const jp2_box_reader& box = m_state->box;
+    const uint64_t total = jp2_io::size(m_state->file, m_state->bytes);
+    const uint64_t end = box.contents_end < total ? box.contents_end : total;
+    return end > box.contents_start ? end - box.contents_start : 0;
+}

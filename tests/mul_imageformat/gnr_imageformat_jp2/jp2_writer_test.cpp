@@ -521,3 +521,49 @@ TEST_F(JP2Writer, MemoryTarget)
     ASSERT_EQ(in.GetImageData(0, back.data(), 0, 0), 0);
     EXPECT_TRUE(back == f);
 }
+
+// jpylyzer accepts the documents (also after cutting frames), and opj_dump
+// shows the parameters the writer chose.
+TEST_F(JP2Writer, JpylyzerAndOpjDump)
+{
+    if (!jp2test::HaveTool("jpylyzer") || !jp2test::HaveTool("opj_dump"))
+        GTEST_SKIP() << "jpylyzer or opj_dump is not installed";
+    const std::string file = (dir.path() / "w.jp2").string();
+    const std::string report = (dir.path() / "r.txt").string();
+    auto Valid = [&]() {
+        (void)std::system(("jpylyzer " + file + " > " + report + " 2>/dev/null").c_str());
+        const Bytes r = jp2test::ReadFile(report);
+        const std::string text(r.begin(), r.end());
+        return text.find("<isValid format=\"jp2\">True</isValid>") != std::string::npos;
+    };
+    auto Dump = [&]() {
+        (void)std::system(("opj_dump -i " + file + " > " + report + " 2>/dev/null").c_str());
+        const Bytes r = jp2test::ReadFile(report);
+        return std::string(r.begin(), r.end());
+    };
+    const struct {
+        DocCase doc;
+        const char* expect[4];
+    } cases[] = {
+        {{300, 260, 3, 8, 8, 256, 0, 0, 2}, {"tdx=256", "numlayers=10", "mct=1", "qmfbid=1"}},
+        {{128, 96, 1, 16, 12, 0, 1, 0.07, 1}, {"tdx=128", "numlayers=9", "numresolutions=6", "qmfbid=0"}},
+        {{1, 1, 1, 8, 8, 0, 0, 0, 1}, {"numlayers=2", "numresolutions=1", "qmfbid=1", "mct=0"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<Bytes> frames;
+        WriteDoc(Path(), c.doc, frames);
+        EXPECT_TRUE(Valid()) << c.doc.w << "x" << c.doc.h;
+        const std::string dump = Dump();
+        for (const char* e : c.expect)
+            EXPECT_NE(dump.find(e), std::string::npos) << e << " in\n" << dump;
+    }
+    // Cut frames, then Close.
+    const Bytes f = Frame(32, 16, 1, 8, 40);
+    Writer w(Path());
+    w->SetImageAttributes(Attributes(32, 16, 1, 8));
+    for (uint32_t i = 0; i < 3; ++i)
+        ASSERT_EQ(w->SetImageData(i, f.data(), nullptr, nullptr), 0);
+    ASSERT_EQ(w->DiscardLastFrames(2), 0);
+    ASSERT_EQ(w->Close(), 0);
+    EXPECT_TRUE(Valid());
+}

@@ -28,7 +28,8 @@ const std::vector<uint16_t>& Samples()
         for (uint32_t y = 0; y < bench::kSide; ++y)
             for (uint32_t x = 0; x < bench::kSide; ++x) {
                 noise = noise * 1103515245u + 12345u;
-                s[size_t(y) * bench::kSide + x] = uint16_t(((x * 3 + y * 5) + (noise >> 28)) & 4095);
+                s[size_t(y) * bench::kSide + x] =
+                    uint16_t(((x * 3 + y * 5) + (noise >> 28)) & 4095);
             }
     }
     return s;

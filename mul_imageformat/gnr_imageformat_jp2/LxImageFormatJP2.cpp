@@ -15,9 +15,11 @@
 
 LX_DEFINE_CONSTRUCTOR(CLxImageFormatJP2)
 
-CLxClassInfo CLxImageFormatJP2::sm_classCLxImageFormatJP2(
-    "CLxImageFormatJP2", "ILxImageFormat", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr, int(sizeof(CLxImageFormatJP2)), &LX_ConstructorForCLxImageFormatJP2);
+CLxClassInfo CLxImageFormatJP2::sm_classCLxImageFormatJP2("CLxImageFormatJP2", "ILxImageFormat",
+                                                          nullptr, nullptr, nullptr, nullptr,
+                                                          nullptr, nullptr, nullptr, nullptr,
+                                                          int(sizeof(CLxImageFormatJP2)),
+                                                          &LX_ConstructorForCLxImageFormatJP2);
 
 namespace
 {
@@ -155,8 +157,7 @@ int CLxImageFormatJP2::CreateOutputImageFile(CLxStringW fileName, ILxOutputImage
     return 0;
 }
 
-int CLxImageFormatJP2::CreateOutputImageFileAppend(CLxStringW fileName,
-                                                   ILxOutputImageFile** writer)
+int CLxImageFormatJP2::CreateOutputImageFileAppend(CLxStringW fileName, ILxOutputImageFile** writer)
 {
     return CreateOutputImageFile(fileName, writer);
 }
@@ -208,16 +209,16 @@ int CLxImageFormatJP2::MakeThumbnail(void* dst, uint32_t dstW, uint32_t dstH, ui
                            components, bits, FW, FH);
 }
 
-int CLxImageFormatJP2::CopyFile(const char16_t* source, const char16_t* target,
-                                bool failIfExists, const std::atomic<int>* keepGoing,
-                                LX_PFN_ASYNC_COPY completion, uintptr_t userWord)
+int CLxImageFormatJP2::CopyFile(const char16_t* source, const char16_t* target, bool failIfExists,
+                                const std::atomic<int>* keepGoing, LX_PFN_ASYNC_COPY completion,
+                                uintptr_t userWord)
 {
     return LX_CopyFile(source, target, failIfExists, keepGoing, completion, userWord);
 }
 
-int CLxImageFormatJP2::MoveFile(const char16_t* source, const char16_t* target,
-                                bool failIfExists, const std::atomic<int>* keepGoing,
-                                LX_PFN_ASYNC_COPY completion, uintptr_t userWord)
+int CLxImageFormatJP2::MoveFile(const char16_t* source, const char16_t* target, bool failIfExists,
+                                const std::atomic<int>* keepGoing, LX_PFN_ASYNC_COPY completion,
+                                uintptr_t userWord)
 {
     return LX_MoveFile(source, target, failIfExists, keepGoing, completion, userWord);
 }

@@ -13,8 +13,7 @@ namespace
 // Never released: readers and writers point to it without a reference.
 CLxImageFormatJP2* FactoryFormat(int which)
 {
-    static CLxImageFormatJP2* const formats[2] = {new CLxImageFormatJP2(),
-                                                  new CLxImageFormatJP2()};
+    static CLxImageFormatJP2* const formats[2] = {new CLxImageFormatJP2(), new CLxImageFormatJP2()};
     return formats[which];
 }
 

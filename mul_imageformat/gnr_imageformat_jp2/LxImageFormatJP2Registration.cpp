@@ -2,6 +2,6 @@
 // below the native format in priority.
 #include "gnr_system/rtti/LxCatalogSection.h"
 
-LX_DECLARE_CLASS(kImageFormatJP2Class, lx_catalog::ClassDecl("CLxImageFormatJP2")
-                                           .Interface("ILxImageFormat")
-                                           .Rank(1, "00.89.00.00"))
+LX_DECLARE_CLASS(
+    kImageFormatJP2Class,
+    lx_catalog::ClassDecl("CLxImageFormatJP2").Interface("ILxImageFormat").Rank(1, "00.89.00.00"))

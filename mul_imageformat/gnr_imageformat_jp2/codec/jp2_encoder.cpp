@@ -54,6 +54,10 @@ void FillRow(const uint8_t* src, uint32_t width, uint32_t components, uint8_t* p
             std::fill(dst, dst + width, T(0));
             continue;
         }
+        if (components == 1) {
+            memcpy(dst, src, size_t(width) * sizeof(T));
+            continue;
+        }
         for (uint32_t x = 0; x < width; ++x)
             memcpy(dst + x, src + (size_t(x) * components + sample) * sizeof(T), sizeof(T));
     }
@@ -69,8 +73,9 @@ struct jp2_encoder::State {
     SinkStream sink{nullptr};
     SLxJ2KEncodeSettings settings;
     uint32_t tileW = 0, tileH = 0, across = 0, down = 0;
-    uint32_t next = 0; // raster index of the next tile
-    std::vector<uint8_t> samples;
+    uint32_t next = 0;                  // raster index of the next tile
+    std::unique_ptr<uint8_t[]> samples; // planar tile, every sample written before use
+    size_t sampleCapacity = 0;
 
     ~State()
     {
@@ -196,24 +201,27 @@ void jp2_encoder::WriteTile(const uint8_t* rows, size_t pitch,
     const uint32_t w = TileWidth(NextTileX()), h = TileHeight(NextTileY());
     const uint32_t comps = s.settings.uiComponents, bytes = s.settings.uiBits / 8;
     const size_t planeBytes = size_t(w) * h * bytes;
-    s.samples.resize(planeBytes * comps);
+    if (s.sampleCapacity < planeBytes * comps) {
+        s.samples.reset(new uint8_t[planeBytes * comps]);
+        s.sampleCapacity = planeBytes * comps;
+    }
     for (uint32_t r = 0; r < h; ++r) {
         const uint8_t* src = rows ? rows + r * pitch : nullptr;
         if (bytes == 1)
-            FillRow<uint8_t>(src, w, comps, s.samples.data(), planeBytes, r);
+            FillRow<uint8_t>(src, w, comps, s.samples.get(), planeBytes, r);
         else
-            FillRow<uint16_t>(src, w, comps, s.samples.data(), planeBytes, r);
+            FillRow<uint16_t>(src, w, comps, s.samples.get(), planeBytes, r);
         if (onRow)
             onRow(r + 1);
     }
     s.errors.Clear();
     s.Check(
-        opj_write_tile(s.codec, s.next, s.samples.data(), OPJ_UINT32(s.samples.size()), s.stream),
+        opj_write_tile(s.codec, s.next, s.samples.get(), OPJ_UINT32(planeBytes * comps), s.stream),
         "Cannot encode the tile.");
     ++s.next;
     if (s.next == s.across * s.down) {
-        s.samples.clear();
-        s.samples.shrink_to_fit();
+        s.samples.reset();
+        s.sampleCapacity = 0;
     }
 }
 

@@ -546,7 +546,8 @@ TEST_F(JP2Writer, JpylyzerAndOpjDump)
         const char* expect[4];
     } cases[] = {
         {{300, 260, 3, 8, 8, 256, 0, 0, 2}, {"tdx=256", "numlayers=10", "mct=1", "qmfbid=1"}},
-        {{128, 96, 1, 16, 12, 0, 1, 0.07, 1}, {"tdx=128", "numlayers=9", "numresolutions=6", "qmfbid=0"}},
+        {{128, 96, 1, 16, 12, 0, 1, 0.07, 1},
+         {"tdx=128", "numlayers=9", "numresolutions=6", "qmfbid=0"}},
         {{1, 1, 1, 8, 8, 0, 0, 0, 1}, {"numlayers=2", "numresolutions=1", "qmfbid=1", "mct=0"}},
     };
     for (const auto& c : cases) {

@@ -10,7 +10,9 @@
 class CLxJP2BoxWalk
 {
   public:
-    explicit CLxJP2BoxWalk(CLxJP2BoxStream& stream) : m_stream(stream), m_last(stream.BoxOffset()) {}
+    explicit CLxJP2BoxWalk(CLxJP2BoxStream& stream) : m_stream(stream), m_last(stream.BoxOffset())
+    {
+    }
     // The next box, when there is one past the current one.
     bool Next()
     {

@@ -11,8 +11,8 @@
 #include "gnr_system/string/LxStringUtils.h"
 #include "mul_imageformat/LxImageFormat.h"
 #include "mul_imageformat/gnr_imageformat_jp2/codec/jp2_codec.h"
-#include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_box_walk.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_header.h"
@@ -57,8 +57,7 @@ std::vector<TopBox> WalkTopBoxes(LX_HFILE file)
         } catch (const CLxJP2ErrorException&) {
             break;
         }
-        TopBox b{box.box_type, at, box.contents_start,
-                 std::min<uint64_t>(box.contents_end, size)};
+        TopBox b{box.box_type, at, box.contents_start, std::min<uint64_t>(box.contents_end, size)};
         boxes.push_back(b);
         if (box.open_ended || box.contents_end >= size || box.contents_end <= at)
             break;
@@ -70,7 +69,8 @@ std::vector<TopBox> WalkTopBoxes(LX_HFILE file)
 
 bool EndsWithEoc(LX_HFILE file, const TopBox& box)
 {
-    if (box.contentsEnd < box.contentsStart + 2 || !jp2_io::seek(file, nullptr, box.contentsEnd - 2))
+    if (box.contentsEnd < box.contentsStart + 2 ||
+        !jp2_io::seek(file, nullptr, box.contentsEnd - 2))
         return false;
     uint8_t eoc[2] = {};
     return jp2_io::read(file, nullptr, eoc, 2) == 2 && eoc[0] == 0xFF && eoc[1] == 0xD9;
@@ -362,11 +362,11 @@ void CLxJP2InputFile::ReadUuidBoxes()
         CLxStringW name;
         size_t offset = 0;
         uint32_t index = 0;
-        const bool ok = custom ? LX_Jp2ParseCustomBinary(data.data(), data.size(), name, offset)
-                               : LX_Jp2ParseCustomBinarySeq(data.data(), data.size(), name, index,
-                                                            offset);
+        const bool ok =
+            custom ? LX_Jp2ParseCustomBinary(data.data(), data.size(), name, offset)
+                   : LX_Jp2ParseCustomBinarySeq(data.data(), data.size(), name, index, offset);
         if (!ok) {
-            LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", u"custom binary name");
+            LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "custom binary name");
             continue;
         }
         CLxByteArray& block = custom ? m_binary[name] : m_binarySeq[{name, index}];

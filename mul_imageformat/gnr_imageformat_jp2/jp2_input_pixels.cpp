@@ -61,7 +61,8 @@ int CLxJP2InputFile::DecodeFrame(uint32_t seq, void* buffer, uint32_t stride, ui
                 depth = std::max(depth, rd.GetChannelDepth(c));
             const int bits = depth <= 8 ? 8 : 16;
             if (h.Width() != m_attributes.uiWidth || h.Height() != m_attributes.uiHeight ||
-                rd.GetChannelCount() != m_codestreamComponents || bits != m_attributes.uiBpcInMemory)
+                rd.GetChannelCount() != m_codestreamComponents ||
+                bits != m_attributes.uiBpcInMemory)
                 throw CLxJP2ErrorException("The codestream differs from the first one.", -9);
             RegionDecompressor::Output out;
             out.pBuffer = static_cast<uint8_t*>(buffer);
@@ -150,8 +151,10 @@ int CLxJP2InputFile::GetImageRegion(uint32_t seq, uint32_t tileX, uint32_t tileY
     const uint32_t h = uint32_t(std::min<uint64_t>(th, m_attributes.uiHeight - y));
     // The tile shown whole at width x height: a view of the frame of that
     // scale, from which the tile's rectangle is taken.
-    const uint32_t viewW = uint32_t(std::max<uint64_t>(1, CeilDiv(uint64_t(m_attributes.uiWidth) * width, w)));
-    const uint32_t viewH = uint32_t(std::max<uint64_t>(1, CeilDiv(uint64_t(m_attributes.uiHeight) * height, h)));
+    const uint32_t viewW =
+        uint32_t(std::max<uint64_t>(1, CeilDiv(uint64_t(m_attributes.uiWidth) * width, w)));
+    const uint32_t viewH =
+        uint32_t(std::max<uint64_t>(1, CeilDiv(uint64_t(m_attributes.uiHeight) * height, h)));
     const uint32_t vx = uint32_t(x * width / w), vy = uint32_t(y * height / h);
     return GetImageRegionScaled(seq, viewW, viewH, vx, vy, width, height, buffer, 0, 0);
 }
@@ -241,8 +244,8 @@ int CLxJP2InputFile::GetPreviewImage(uint32_t& width, uint32_t& height, uint8_t*
     } catch (const std::bad_alloc&) {
         return -3;
     }
-    const int status =
-        GetImageRegionScaled(PreviewFrame(), width, height, 0, 0, width, height, picture.data(), 0, 0);
+    const int status = GetImageRegionScaled(PreviewFrame(), width, height, 0, 0, width, height,
+                                            picture.data(), 0, 0);
     if (status != 0)
         return status;
     // True colour for display: one or three components as they are, other
@@ -250,14 +253,14 @@ int CLxJP2InputFile::GetPreviewImage(uint32_t& width, uint32_t& height, uint8_t*
     const uint32_t dstStride = (width * 3 + 3) & ~3u;
     if (comps == 1 || comps == 3)
         return CLxPicMemAPI::ConvertToTrueColor(destination, dstStride, picture.data(), comps,
-                                                m_attributes.uiBpcInMemory, stride, width, width * height,
-                                                nullptr);
+                                                m_attributes.uiBpcInMemory, stride, width,
+                                                width * height, nullptr);
     std::vector<uint8_t> first(size_t(RowBytes(width)) * height);
     const uint32_t bytes = m_attributes.uiBpcInMemory / 8;
     const uint32_t firstStride = ((width * bytes) + 3) & ~3u;
     CLxPicMemAPI::CopyComponent(first.data(), 1, firstStride, 0, picture.data(), comps, stride, 0,
                                 m_attributes.uiBpcInMemory, width, width * height);
     return CLxPicMemAPI::ConvertToTrueColor(destination, dstStride, first.data(), 1,
-                                            m_attributes.uiBpcInMemory, firstStride, width, width * height,
-                                            nullptr);
+                                            m_attributes.uiBpcInMemory, firstStride, width,
+                                            width * height, nullptr);
 }

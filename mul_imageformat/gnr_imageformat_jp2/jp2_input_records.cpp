@@ -416,7 +416,7 @@ int CLxJP2InputFile::GetReportObjectsSeq(uint32_t seq, CLxStringW& objects)
     std::string inner(at, size);
     CLxStringW wide;
     if (!CLxStringUtils::UTF8toW(inner.c_str(), wide)) {
-        LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", u"ReportObjectsSeq");
+        LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "ReportObjectsSeq");
         return -13;
     }
     objects = wide;
@@ -435,7 +435,7 @@ int CLxJP2InputFile::GetReportObjects(CLxStringW& objects)
     std::string inner(at, size);
     CLxStringW wide;
     if (!CLxStringUtils::UTF8toW(inner.c_str(), wide)) {
-        LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", u"ReportObjects");
+        LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "ReportObjects");
         return -13;
     }
     objects = wide;

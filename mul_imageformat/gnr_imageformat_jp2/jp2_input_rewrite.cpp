@@ -50,7 +50,8 @@ bool ReadRange(LX_HFILE file, uint64_t from, uint64_t to, std::vector<uint8_t>& 
     if (to < from || to - from > 0x7FFFFFFF || !jp2_io::seek(file, nullptr, from))
         return false;
     out.resize(size_t(to - from));
-    return out.empty() || jp2_io::read(file, nullptr, out.data(), uint32_t(out.size())) == out.size();
+    return out.empty() ||
+           jp2_io::read(file, nullptr, out.data(), uint32_t(out.size())) == out.size();
 }
 
 struct Tail {
@@ -89,11 +90,10 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
             if (b.type == jp2_xml_4cc) {
                 if (LX_Jp2RecogniseText(contents.data(), contents.size()).uiCode)
                     continue;
-            } else if (contents.size() >= 16 &&
-                       (!memcmp(contents.data(), jp2_uuid_scdb, 16) ||
-                        !memcmp(contents.data(), jp2_uuid_vcdb, 16) ||
-                        !memcmp(contents.data(), jp2_uuid_binl, 16) ||
-                        !memcmp(contents.data(), jp2_uuid_pmap, 16))) {
+            } else if (contents.size() >= 16 && (!memcmp(contents.data(), jp2_uuid_scdb, 16) ||
+                                                 !memcmp(contents.data(), jp2_uuid_vcdb, 16) ||
+                                                 !memcmp(contents.data(), jp2_uuid_binl, 16) ||
+                                                 !memcmp(contents.data(), jp2_uuid_pmap, 16))) {
                 continue;
             }
             foreign.boxes.emplace_back(b.type, std::move(contents));
@@ -110,7 +110,7 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
         if (text.empty())
             return;
         store.emplace_back(text.begin(), text.end());
-    	own.push_back({type, code, nullptr, store.back().size()});
+        own.push_back({type, code, nullptr, store.back().size()});
     };
     auto addBytes = [&](uint32_t type, uint32_t code, std::vector<uint8_t> bytes) {
         store.push_back(std::move(bytes));
@@ -174,8 +174,8 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
             ok = jp2_io::seek(file, nullptr, b.offset) && LX_SetEOF(file) == 0;
             break;
         }
-        if (b.type == jp2_signature_4cc || b.type == jp2_file_type_4cc || b.type == jp2_header_4cc ||
-            b.type == jp2_codestream_4cc)
+        if (b.type == jp2_signature_4cc || b.type == jp2_file_type_4cc ||
+            b.type == jp2_header_4cc || b.type == jp2_codestream_4cc)
             ok = jp2_add_position(map, b.type, jp2_own_lunk, b.offset);
         seen += b.type == jp2_codestream_4cc;
     }

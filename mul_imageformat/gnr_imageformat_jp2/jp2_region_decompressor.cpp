@@ -119,8 +119,8 @@ bool RegionDecompressor::GetChannelSigned(uint32_t channel) const
 SLxJ2KWindow RegionDecompressor::GetWindow(const SLxJ2KHeader& header, const SLxJ2KArea& area,
                                            uint32_t reduce) const
 {
-    return LX_J2KComponentWindow(header, m_channels.empty() ? 0 : uint32_t(m_channels[0].iComponent),
-                                 area, reduce);
+    return LX_J2KComponentWindow(
+        header, m_channels.empty() ? 0 : uint32_t(m_channels[0].iComponent), area, reduce);
 }
 
 // Places the decoded blocks into the output.
@@ -188,7 +188,8 @@ class RegionDecompressor::Sink : public jp2_block_sink
             const int32_t index = Clamp(v, 0, int64_t(m.uiLutEntries) - 1);
             return m.pLut[index] >> 19;
         }
-        const int32_t centred = c.bSigned ? v : int32_t(int64_t(v) - (int64_t(1) << (c.iPrecision - 1)));
+        const int32_t centred =
+            c.bSigned ? v : int32_t(int64_t(v) - (int64_t(1) << (c.iPrecision - 1)));
         return ToFixed(centred, c.iPrecision);
     }
 
@@ -216,8 +217,7 @@ class RegionDecompressor::Sink : public jp2_block_sink
 
     // Writes one value of channel ch at component sample (sx, sy) of the
     // window, repeated over its expansion.
-    template <class Put>
-    void Spread(uint32_t ch, uint32_t sx, uint32_t sy, const Put& put) const
+    template <class Put> void Spread(uint32_t ch, uint32_t sx, uint32_t sy, const Put& put) const
     {
         const Expansion& e = m_expansion[ch];
         const uint32_t x0 = sx * e.x, y0 = sy * e.y;
@@ -251,7 +251,8 @@ class RegionDecompressor::Sink : public jp2_block_sink
             for (uint32_t x = 0; x < count; ++x, dst += step)
                 *dst = FixedTo8(Fixed(ch, Load<S>(src, x)));
         } else if (!m_owner.m_channels[ch].pLut) {
-            const SLxJ2KComponent& c = m_header.components[size_t(m_owner.m_channels[ch].iComponent)];
+            const SLxJ2KComponent& c =
+                m_header.components[size_t(m_owner.m_channels[ch].iComponent)];
             const int64_t range = int64_t(1) << c.iPrecision;
             const int32_t lo = c.bSigned ? int32_t(-range / 2) : 0;
             const int32_t hi = int32_t(c.bSigned ? range / 2 - 1 : range - 1);
@@ -274,8 +275,9 @@ class RegionDecompressor::Sink : public jp2_block_sink
                 break;
             if (e.x == 1 && e.y == 1) {
                 // The common case: one sample per pixel.
-                const uint32_t count =
-                    plane.uiX < m_out.uiWidth ? std::min(plane.uiWidth, m_out.uiWidth - plane.uiX) : 0;
+                const uint32_t count = plane.uiX < m_out.uiWidth
+                                           ? std::min(plane.uiWidth, m_out.uiWidth - plane.uiX)
+                                           : 0;
                 uint8_t* dst = At(plane.uiX, sy, ch);
                 const size_t step = size_t(m_out.uiSamplesPerPixel) * (m_out.uiBits / 8);
                 const uint8_t* row = plane.pData + size_t(y) * plane.uiWidth * plane.uiBytes;
@@ -334,7 +336,8 @@ class RegionDecompressor::Sink : public jp2_block_sink
                     int64_t sx = int64_t(ox / e.x) - p.uiX, sy = int64_t(oy / e.y) - p.uiY;
                     sx = std::clamp<int64_t>(sx, 0, int64_t(p.uiWidth) - 1);
                     sy = std::clamp<int64_t>(sy, 0, int64_t(p.uiHeight) - 1);
-                    const int32_t v = p.uiWidth && p.uiHeight ? p.Sample(uint32_t(sx), uint32_t(sy)) : 0;
+                    const int32_t v =
+                        p.uiWidth && p.uiHeight ? p.Sample(uint32_t(sx), uint32_t(sy)) : 0;
                     fixed[size_t(ch) * width + x] = Fixed(ch, v);
                 }
             }
@@ -378,7 +381,8 @@ class RegionDecompressor::Sink : public jp2_block_sink
         }
         for (uint32_t c = 0; c < colours; ++c)
             for (uint32_t x = 0; x < width; ++x)
-                rows[size_t(c) * width + x] = int16_t(Clamp(fixed[size_t(c) * width + x], -32768, 32767));
+                rows[size_t(c) * width + x] =
+                    int16_t(Clamp(fixed[size_t(c) * width + x], -32768, 32767));
         if (colours == 1)
             colour.convert_icc_to_srgb(rows, width);
         else
@@ -402,7 +406,8 @@ void RegionDecompressor::Process(jp2_decoder& decoder, uint32_t reduce, const SL
     const SLxJ2KHeader& header = decoder.Header();
     if (m_channels.empty() || header.components.size() != m_components.size())
         throw CLxJP2ErrorException("Invalid channel mapping.", -9);
-    if (output.sampleOfChannel.size() < m_channels.size() || (output.uiBits != 8 && output.uiBits != 16))
+    if (output.sampleOfChannel.size() < m_channels.size() ||
+        (output.uiBits != 8 && output.uiBits != 16))
         throw CLxJP2ErrorException("Invalid output.", -9);
     for (uint32_t ch = 0; ch < m_channels.size(); ++ch) {
         if (output.sampleOfChannel[ch] >= output.uiSamplesPerPixel)

@@ -5,10 +5,10 @@
 #include <cstdint>
 
 struct SLxJP2ScaledRegion {
-    uint32_t uiReduce = 0;          // halvings of the level
-    uint32_t uiLevelW = 0, uiLevelH = 0; // the level size (Wl, Hl)
-    uint32_t xl = 0, yl = 0, wl = 0, hl = 0; // the rectangle at the level
-    uint32_t rx = 0, ry = 0;         // the view rectangle's start within it
+    uint32_t uiReduce = 0;                                // halvings of the level
+    uint32_t uiLevelW = 0, uiLevelH = 0;                  // the level size (Wl, Hl)
+    uint32_t xl = 0, yl = 0, wl = 0, hl = 0;              // the rectangle at the level
+    uint32_t rx = 0, ry = 0;                              // the view rectangle's start within it
     uint32_t uiX = 0, uiY = 0, uiWidth = 0, uiHeight = 0; // at full resolution
 };
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 #include "gnr_metaformats/LxValueRecords.h"
@@ -51,8 +51,9 @@ std::u16string DecodeText(const CLxStringW& in)
     std::u16string out;
     const size_t n = in.GetLength();
     for (size_t i = 0; i < n;) {
-        if (s[i] == u'%' && i + 6 <= n && (s[i + 1] == u'0') && (s[i + 2] == u'D' || s[i + 2] == u'd') &&
-            s[i + 3] == u'%' && s[i + 4] == u'0' && (s[i + 5] == u'A' || s[i + 5] == u'a')) {
+        if (s[i] == u'%' && i + 6 <= n && (s[i + 1] == u'0') &&
+            (s[i + 2] == u'D' || s[i + 2] == u'd') && s[i + 3] == u'%' && s[i + 4] == u'0' &&
+            (s[i + 5] == u'A' || s[i + 5] == u'a')) {
             out += u"\r\n";
             i += 6;
         } else if (s[i] == u'%' && i + 3 <= n && s[i + 1] == u'2' && s[i + 2] == u'0') {
@@ -77,8 +78,8 @@ void XMLCALL TextInfoStart(void* user, const XML_Char* name, const XML_Char** at
     auto* st = static_cast<TextInfoState*>(user);
     if (st->depth++ == 0) {
         const char* doctype = Attribute(attributes, "_DOCTYPE");
-        st->rootOk = strcmp(name, "TextInfo") == 0 && doctype &&
-                     strcmp(doctype, "TextInfoDocument") == 0;
+        st->rootOk =
+            strcmp(name, "TextInfo") == 0 && doctype && strcmp(doctype, "TextInfoDocument") == 0;
         if (const char* version = Attribute(attributes, "_VERSION")) {
             double v = 0;
             (void)sscanf(version, "%lf", &v);

@@ -98,7 +98,8 @@ void ReadEverything(CLxJP2InputFile& r, bool keeper)
         return;
     const uint32_t vw = a.uiWidth > 4 ? a.uiWidth / 4 : 1;
     const uint32_t vh = a.uiHeight > 4 ? a.uiHeight / 4 : 1;
-    std::vector<uint8_t> pixels(size_t(vh) * ((size_t(vw) * 2 * (a.uiComp ? a.uiComp : 1) + 3) & ~size_t(3)));
+    std::vector<uint8_t> pixels(size_t(vh) *
+                                ((size_t(vw) * 2 * (a.uiComp ? a.uiComp : 1) + 3) & ~size_t(3)));
     r.GetImageRegionScaled(0, vw, vh, 0, 0, vw, vh, pixels.data(), 0, 0);
 }
 

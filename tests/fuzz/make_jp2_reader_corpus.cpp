@@ -82,7 +82,8 @@ int main(int argc, char** argv)
     doc("tiled_12bit.jp2", jp2doc::MakePicture(11, 9, 1, 12), tiled);
     jp2doc::DocumentOptions noMap = rgb;
     noMap.map = false;
-    const std::string unmapped = doc("records_without_map.jp2", jp2doc::MakePicture(4, 4, 1, 8), noMap);
+    const std::string unmapped =
+        doc("records_without_map.jp2", jp2doc::MakePicture(4, 4, 1, 8), noMap);
     jp2doc::DocumentOptions bare = plain;
     bare.frames = 3;
     const std::string three = doc("three_bare.jp2", jp2doc::MakePicture(8, 5, 1, 8), bare);

@@ -7,6 +7,33 @@
 #include "mul_imageformat/gnr_imageformat_jp2/codec/jp2_codec.h"
 #include "mul_imageformat/gnr_imageformat_jp2/codec/jp2_codec_internal.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_file.h"
+
+namespace
+{
+
+// The tile grid of the SIZ marker segment at the start of a codestream must
+// fit the bytes there are: every tile has at least one tile-part (SOT and
+// SOD, 14 bytes). The library would otherwise set up every tile a hostile
+// header declares before reading any of them.
+void CheckTileCount(const uint8_t* head, size_t size, uint64_t length)
+{
+    auto u32 = [head](size_t at) {
+        return (uint32_t(head[at]) << 24) | (uint32_t(head[at + 1]) << 16) |
+               (uint32_t(head[at + 2]) << 8) | head[at + 3];
+    };
+    if (size < 42 || head[0] != 0xFF || head[1] != 0x4F || head[2] != 0xFF || head[3] != 0x51)
+        return; // the library reports what is wrong
+    const uint64_t x1 = u32(8), y1 = u32(12), xt = u32(24), yt = u32(28), xto = u32(32),
+                   yto = u32(36);
+    if (!xt || !yt || x1 <= xto || y1 <= yto)
+        return;
+    const uint64_t tiles = ((x1 - xto + xt - 1) / xt) * ((y1 - yto + yt - 1) / yt);
+    if (tiles > length / 14)
+        throw CLxJP2ErrorException("More tiles than the codestream can hold.", -9);
+}
+
+} // namespace
 
 struct jp2_decoder::State {
     jp2_codec_errors errors;
@@ -35,6 +62,12 @@ void jp2_decoder::Open(jp2_file_source& source, int threads)
 {
     m_state = std::make_unique<State>();
     m_state->threads = threads;
+    uint8_t head[42] = {};
+    const uint64_t length = source.codestream_length();
+    if (source.set_origin(int64_t(source.codestream_start())) && source.seek(0)) {
+        const int32_t got = source.read(head, int32_t(sizeof head));
+        CheckTileCount(head, got > 0 ? size_t(got) : 0, length);
+    }
     m_state->stream = jp2_make_source_stream(source);
     if (!m_state->stream)
         throw CLxJP2ErrorException("Cannot read the codestream.", -9);
@@ -45,6 +78,8 @@ void jp2_decoder::Open(const uint8_t* bytes, uint64_t size, int threads)
 {
     m_state = std::make_unique<State>();
     m_state->threads = threads;
+    if (bytes)
+        CheckTileCount(bytes, size_t(std::min<uint64_t>(size, 42)), size);
     m_state->stream = jp2_make_memory_stream(bytes, size);
     if (!m_state->stream)
         throw CLxJP2ErrorException("Cannot read the codestream.", -9);

@@ -164,7 +164,8 @@ inline std::vector<uint8_t> Encode(const Picture& p, const EncodeOptions& o = {}
 // A JP2 file of the codestreams (all of the picture's geometry) in the
 // array or at the path; the standard boxes go into the list when given.
 template <class Where>
-inline bool WriteJp2(Where where, const Picture& p, const std::vector<std::vector<uint8_t>>& codestreams,
+inline bool WriteJp2(Where where, const Picture& p,
+                     const std::vector<std::vector<uint8_t>>& codestreams,
                      SLxJP2PositionsInfo* list = nullptr, double calibration = 0.0)
 {
     jp2_file_target target;
@@ -227,10 +228,12 @@ inline std::vector<OwnBox> FrameRecords(uint32_t frames)
     for (uint32_t f = 0; f < frames; ++f)
         boxes.push_back(Xml(jp2_own_vcal, LX_Jp2TextCalibrationSeq(f, 0.5 + f, 1.25, true,
                                                                    CLxStringW(u"Obj 10x"))));
-    boxes.push_back(Xml(jp2_own_srob, LX_Jp2TextReportObjects(CLxStringA(
-                                          "<ReportObjects version=\"1.0\"><o id=\"1\"/></ReportObjects>"))));
+    boxes.push_back(
+        Xml(jp2_own_srob, LX_Jp2TextReportObjects(CLxStringA(
+                              "<ReportObjects version=\"1.0\"><o id=\"1\"/></ReportObjects>"))));
     if (frames > 1)
-        boxes.push_back(Xml(jp2_own_vrob, LX_Jp2TextReportObjectsSeq(1, CLxStringA("<o id=\"2\"/>"))));
+        boxes.push_back(
+            Xml(jp2_own_vrob, LX_Jp2TextReportObjectsSeq(1, CLxStringA("<o id=\"2\"/>"))));
     CLxStringW texts[14];
     texts[0] = u"Title 1";
     texts[13] = u"Last";
@@ -251,7 +254,8 @@ inline std::vector<OwnBox> FrameRecords(uint32_t frames)
     CLxStringA custom;
     if (LX_Jp2TextCustomData(CLxStringW(u"Answer"), CLxVariant(42, CLxStringW(u"Answer")), custom))
         boxes.push_back(Xml(jp2_own_scdv, custom));
-    if (LX_Jp2TextCustomDataSeq(CLxStringW(u"Step"), 1, CLxVariant(7.5, CLxStringW(u"Step")), custom))
+    if (LX_Jp2TextCustomDataSeq(CLxStringW(u"Step"), 1, CLxVariant(7.5, CLxStringW(u"Step")),
+                                custom))
         boxes.push_back(Xml(jp2_own_vcdv, custom));
     OwnBox binary{jp2_uuid_4cc, jp2_own_scdb, {}};
     const uint8_t blob[] = {1, 2, 3, 4, 5};
@@ -280,7 +284,9 @@ inline bool WriteDocument(const char16_t* path, const Picture& picture, const Do
         for (uint32_t k = 0; k < parts; ++k) {
             Picture p = plane;
             for (size_t i = 0; i < p.planes.size(); ++i) {
-                const size_t src = o.virtualComponents ? (size_t(k % picture.components) * p.planes.size() + i) : i;
+                const size_t src = o.virtualComponents
+                                       ? (size_t(k % picture.components) * p.planes.size() + i)
+                                       : i;
                 p.planes[i] = (picture.planes[src] + int32_t(f * 3 + k)) & top;
             }
             codestreams.push_back(Encode(p, o.encode));
@@ -293,8 +299,9 @@ inline bool WriteDocument(const char16_t* path, const Picture& picture, const Do
     if (ok && o.ownBoxes) {
         std::vector<OwnBox> boxes;
         if (o.virtualComponents)
-            boxes.push_back(Xml(jp2_own_artt, LX_Jp2TextAdvancedAttributes(
-                                                  uint32_t(picture.precision), o.virtualComponents)));
+            boxes.push_back(
+                Xml(jp2_own_artt, LX_Jp2TextAdvancedAttributes(uint32_t(picture.precision),
+                                                               o.virtualComponents)));
         const std::vector<OwnBox> records = FrameRecords(o.frames);
         boxes.insert(boxes.end(), records.begin(), records.end());
         ok = AppendOwn(path, boxes, list, o.map) == 0;

@@ -91,7 +91,8 @@ TEST_F(Jp2ReaderCases, TwoEntryPaletteOfThreeColours)
             // Indices past the table take its last entry.
             const int index = Sample(y * 5 + x) ? 1 : 0;
             for (int c = 0; c < 3; ++c)
-                EXPECT_EQ(f[y * a.uiWidthBytes + x * 3 + (2 - c)], columns[c][index]) << x << "," << y;
+                EXPECT_EQ(f[y * a.uiWidthBytes + x * 3 + (2 - c)], columns[c][index])
+                    << x << "," << y;
         }
 }
 
@@ -120,8 +121,8 @@ TEST_F(Jp2ReaderCases, IccGreyDecodes)
 
 TEST_F(Jp2ReaderCases, CodestreamBoxForms)
 {
-    for (const char* name : {"lbox_zero_codestream.jp2", "xlbox_codestream.jp2",
-                             "xml_uuid_before_codestream.jp2"}) {
+    for (const char* name :
+         {"lbox_zero_codestream.jp2", "xlbox_codestream.jp2", "xml_uuid_before_codestream.jp2"}) {
         SCOPED_TRACE(name);
         Reader r = Open(name);
         int status = 0;

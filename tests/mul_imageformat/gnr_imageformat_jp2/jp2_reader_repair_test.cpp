@@ -156,8 +156,10 @@ TEST_P(Jp2ReaderRepair, RepairedInPlace)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.jp2.endmeta"));
     EXPECT_EQ(CodestreamBoxes(ReadFile(dir.path() / "crash.jp2")).size(), expectedFrames);
     if (HaveTool("jpylyzer")) {
-        const std::string report = Capture("jpylyzer " + (dir.path() / "crash.jp2").string() + " 2>/dev/null");
-        EXPECT_NE(report.find("<isValid format=\"jp2\">True</isValid>"), std::string::npos) << report;
+        const std::string report =
+            Capture("jpylyzer " + (dir.path() / "crash.jp2").string() + " 2>/dev/null");
+        EXPECT_NE(report.find("<isValid format=\"jp2\">True</isValid>"), std::string::npos)
+            << report;
     }
     // A second open takes the map and changes nothing.
     const Bytes repaired = ReadFile(dir.path() / "crash.jp2");

@@ -3,8 +3,8 @@
 // lazily, scaled regions, and the repair of files a writer left behind.
 #include "jp2_test_support.h"
 
-#include <sys/file.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <memory>
@@ -49,13 +49,15 @@ std::vector<uint8_t> Expected(const jp2doc::Picture& p, uint32_t frame, uint32_t
                 uint32_t sample;
                 if (virtualComponents) {
                     v = (const_cast<jp2doc::Picture&>(p).at(c % p.components, x, y) +
-                         int32_t(frame * 3 + c)) & top;
+                         int32_t(frame * 3 + c)) &
+                        top;
                     sample = c;
                 } else {
                     v = (const_cast<jp2doc::Picture&>(p).at(c, x, y) + int32_t(frame * 3)) & top;
                     sample = comps - 1 - c; // R, G, B stored B, G, R
                 }
-                uint8_t* at = out.data() + size_t(y) * stride + (size_t(x) * comps + sample) * (bits / 8);
+                uint8_t* at =
+                    out.data() + size_t(y) * stride + (size_t(x) * comps + sample) * (bits / 8);
                 if (bits == 8)
                     *at = uint8_t(v);
                 else {
@@ -419,8 +421,8 @@ TEST(Jp2Reader, AttributesFoundLateDoNotChangeTheFrames)
     const jp2doc::Picture p = jp2doc::MakePicture(6, 4, 1, 8);
     const std::u16string path = dir.u16("late.jp2");
     SLxJP2PositionsInfo* list = LX_NewJp2PositionsInfo();
-    ASSERT_TRUE(jp2doc::WriteJp2(path.c_str(), p,
-                                 {jp2doc::Encode(p, {}), jp2doc::Encode(p, {})}, list));
+    ASSERT_TRUE(
+        jp2doc::WriteJp2(path.c_str(), p, {jp2doc::Encode(p, {}), jp2doc::Encode(p, {})}, list));
     ASSERT_EQ(jp2doc::AppendOwn(path.c_str(),
                                 {jp2doc::Xml(jp2_own_tinf, LX_Jp2TextAdvancedAttributes(8, 2))},
                                 list, true),
@@ -457,4 +459,27 @@ TEST(Jp2Reader, MapOutOfFileOrderEndsTheBoxWalk)
     EXPECT_EQ(boxes, 2); // each box once, then the end
     uuid.Close();
     LX_FreeJp2PositionsInfo(map);
+}
+
+TEST(Jp2Reader, TruncatedCodestreamIsAnErrorNotAFrame)
+{
+    // Strict decoding: a codestream cut inside its tile data (followed by a
+    // whole one, so that the file is not taken for a stopped writer's) opens
+    // but its frame is -9, the library's text traced. A file whose only
+    // codestream lacks its end is no document.
+    ScopedTempDir dir;
+    const jp2doc::Picture p = jp2doc::MakePicture(32, 24, 1, 8);
+    const std::vector<uint8_t> whole = jp2doc::Encode(p, {});
+    std::vector<uint8_t> cut = whole;
+    cut.resize(cut.size() * 2 / 3);
+    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("cut.jp2").c_str(), p, {cut, whole}));
+    chmod((dir.path() / "cut.jp2").c_str(), 0444);
+    Reader r = Open(dir.u16("cut.jp2"));
+    int status = 0;
+    Frame(*r, 0, &status);
+    EXPECT_EQ(status, -9);
+    Frame(*r, 1, &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_TRUE(jp2doc::WriteJp2(dir.u16("only.jp2").c_str(), p, {cut}));
+    EXPECT_EQ(ErrorOf([&] { Open(dir.u16("only.jp2")); }), "Invalid file");
 }

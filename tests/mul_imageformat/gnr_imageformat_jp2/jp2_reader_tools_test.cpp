@@ -54,7 +54,8 @@ bool ReadPnm(const std::filesystem::path& path, Pnm& out)
         return false;
     out.comps = magic == "P5" ? 1 : 3;
     out.data.assign(b.begin() + long(at + 1), b.end());
-    return out.data.size() == size_t(out.width) * out.height * out.comps * (out.maxval > 255 ? 2 : 1);
+    return out.data.size() ==
+           size_t(out.width) * out.height * out.comps * (out.maxval > 255 ? 2 : 1);
 }
 
 Bytes MakePnm(uint32_t w, uint32_t h, uint32_t comps, uint32_t maxval, uint32_t seed)
@@ -65,7 +66,8 @@ Bytes MakePnm(uint32_t w, uint32_t h, uint32_t comps, uint32_t maxval, uint32_t 
     uint32_t r = seed;
     for (uint32_t i = 0; i < w * h * comps; ++i) {
         r = r * 1103515245u + 12345u;
-        const uint32_t v = ((i % (w * comps)) * maxval / (w * comps) + ((r >> 16) & 31)) % (maxval + 1);
+        const uint32_t v =
+            ((i % (w * comps)) * maxval / (w * comps) + ((r >> 16) & 31)) % (maxval + 1);
         if (maxval > 255)
             b.push_back(uint8_t(v >> 8));
         b.push_back(uint8_t(v));
@@ -74,7 +76,8 @@ Bytes MakePnm(uint32_t w, uint32_t h, uint32_t comps, uint32_t maxval, uint32_t 
 }
 
 // Our frame buffer laid out as the PNM samples.
-Bytes AsPnm(const std::vector<uint8_t>& frame, uint32_t w, uint32_t h, uint32_t comps, uint32_t bits)
+Bytes AsPnm(const std::vector<uint8_t>& frame, uint32_t w, uint32_t h, uint32_t comps,
+            uint32_t bits)
 {
     const uint32_t stride = CLxPicBufAPI::CalcWidthBytes(w, bits, comps, 4);
     Bytes out;
@@ -115,7 +118,8 @@ TEST_P(Jp2ReaderOpj, SamplesEqualOpjDecompress)
     const std::string ext = c.comps == 1 ? ".pgm" : ".ppm";
     const auto in = dir.path() / ("in" + ext), jp2 = dir.path() / "x.jp2";
     WriteFile(in, MakePnm(c.width, c.height, c.comps, c.maxval, 7));
-    ASSERT_EQ(RunQuiet("opj_compress -i " + in.string() + " -o " + jp2.string() + " " + c.options), 0);
+    ASSERT_EQ(RunQuiet("opj_compress -i " + in.string() + " -o " + jp2.string() + " " + c.options),
+              0);
     auto* raw = new CLxJP2InputFile(nullptr, dir.u16("x.jp2").c_str());
     raw->AddRef();
     Reader r(raw);
@@ -144,20 +148,21 @@ TEST_P(Jp2ReaderOpj, SamplesEqualOpjDecompress)
                   0);
         Pnm level;
         ASSERT_TRUE(ReadPnm(reduced, level));
-        std::vector<uint8_t> view(size_t(CLxPicBufAPI::CalcWidthBytes(level.width, bits, c.comps, 4)) *
-                                  level.height);
+        std::vector<uint8_t> view(
+            size_t(CLxPicBufAPI::CalcWidthBytes(level.width, bits, c.comps, 4)) * level.height);
         ASSERT_EQ(r->GetImageRegionScaled(0, level.width, level.height, 0, 0, level.width,
                                           level.height, view.data(), 0, 0),
                   0);
-        EXPECT_EQ(AsPnm(view, level.width, level.height, c.comps, bits), level.data) << "level " << k;
+        EXPECT_EQ(AsPnm(view, level.width, level.height, c.comps, bits), level.data)
+            << "level " << k;
     }
     if (c.levels) {
         // A region at full resolution, as opj_decompress -d gives it.
         const uint32_t x0 = 5, y0 = 3, x1 = c.width - 7, y1 = c.height - 2;
         const auto part = dir.path() / ("d" + ext);
-        ASSERT_EQ(RunQuiet("opj_decompress -d " + std::to_string(x0) + "," + std::to_string(y0) + "," +
-                           std::to_string(x1) + "," + std::to_string(y1) + " -i " + jp2.string() +
-                           " -o " + part.string()),
+        ASSERT_EQ(RunQuiet("opj_decompress -d " + std::to_string(x0) + "," + std::to_string(y0) +
+                           "," + std::to_string(x1) + "," + std::to_string(y1) + " -i " +
+                           jp2.string() + " -o " + part.string()),
                   0);
         Pnm region;
         ASSERT_TRUE(ReadPnm(part, region));
@@ -170,28 +175,30 @@ TEST_P(Jp2ReaderOpj, SamplesEqualOpjDecompress)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, Jp2ReaderOpj,
-    testing::Values(ToolCase{"grey", 48, 40, 1, 255, "", 2}, ToolCase{"rgb", 48, 40, 3, 255, "", 2},
-                    ToolCase{"one_level", 48, 40, 1, 255, "-n 1", 0},
-                    ToolCase{"six_levels", 64, 64, 3, 255, "-n 6", 5},
-                    ToolCase{"tiles", 48, 40, 3, 255, "-t 16,16 -n 3", 2},
-                    ToolCase{"tiles_odd", 45, 37, 1, 4095, "-t 16,8 -n 3", 0},
-                    ToolCase{"rates", 48, 40, 3, 255, "-r 40,10,1", 2},
-                    ToolCase{"irreversible", 48, 40, 3, 255, "-I -r 8", 2},
-                    ToolCase{"mct0", 48, 40, 3, 255, "-mct 0", 1},
-                    ToolCase{"mct1", 48, 40, 3, 255, "-mct 1", 1},
-                    ToolCase{"rlcp", 48, 40, 3, 255, "-p RLCP", 1},
-                    ToolCase{"rpcl", 48, 40, 1, 255, "-p RPCL", 1},
-                    ToolCase{"pcrl", 48, 40, 3, 255, "-p PCRL", 1},
-                    ToolCase{"cprl", 48, 40, 1, 255, "-p CPRL", 1},
-                    ToolCase{"sop_eph", 48, 40, 3, 255, "-SOP -EPH", 1},
-                    ToolCase{"offset", 45, 37, 1, 255, "-d 5,3", 0},
-                    ToolCase{"sixteen", 48, 40, 1, 65535, "", 2},
-                    ToolCase{"twelve_rgb", 48, 40, 3, 4095, "-n 4", 2},
-                    ToolCase{"odd_mono", 101, 9, 1, 255, "-n 3", 0},
-                    ToolCase{"odd_rgb", 5, 7, 3, 255, "-n 2", 0}),
-    [](const testing::TestParamInfo<ToolCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, Jp2ReaderOpj,
+                         testing::Values(ToolCase{"grey", 48, 40, 1, 255, "", 2},
+                                         ToolCase{"rgb", 48, 40, 3, 255, "", 2},
+                                         ToolCase{"one_level", 48, 40, 1, 255, "-n 1", 0},
+                                         ToolCase{"six_levels", 64, 64, 3, 255, "-n 6", 5},
+                                         ToolCase{"tiles", 48, 40, 3, 255, "-t 16,16 -n 3", 2},
+                                         ToolCase{"tiles_odd", 45, 37, 1, 4095, "-t 16,8 -n 3", 0},
+                                         ToolCase{"rates", 48, 40, 3, 255, "-r 40,10,1", 2},
+                                         ToolCase{"irreversible", 48, 40, 3, 255, "-I -r 8", 2},
+                                         ToolCase{"mct0", 48, 40, 3, 255, "-mct 0", 1},
+                                         ToolCase{"mct1", 48, 40, 3, 255, "-mct 1", 1},
+                                         ToolCase{"rlcp", 48, 40, 3, 255, "-p RLCP", 1},
+                                         ToolCase{"rpcl", 48, 40, 1, 255, "-p RPCL", 1},
+                                         ToolCase{"pcrl", 48, 40, 3, 255, "-p PCRL", 1},
+                                         ToolCase{"cprl", 48, 40, 1, 255, "-p CPRL", 1},
+                                         ToolCase{"sop_eph", 48, 40, 3, 255, "-SOP -EPH", 1},
+                                         ToolCase{"offset", 45, 37, 1, 255, "-d 5,3", 0},
+                                         ToolCase{"sixteen", 48, 40, 1, 65535, "", 2},
+                                         ToolCase{"twelve_rgb", 48, 40, 3, 4095, "-n 4", 2},
+                                         ToolCase{"odd_mono", 101, 9, 1, 255, "-n 3", 0},
+                                         ToolCase{"odd_rgb", 5, 7, 3, 255, "-n 2", 0}),
+                         [](const testing::TestParamInfo<ToolCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(Jp2ReaderPillow, SamplesEqualPillow)
 {
@@ -205,19 +212,22 @@ TEST(Jp2ReaderPillow, SamplesEqualPillow)
         SCOPED_TRACE(c.mode);
         ScopedTempDir dir;
         const auto jp2 = dir.path() / "p.jp2", raw = dir.path() / "p.raw";
-        const std::string script =
-            "import sys\nfrom PIL import Image\n"
-            "w, h = 37, 21\n"
-            "mode = '" + std::string(c.mode) + "'\n"
-            "n = w * h * " + std::to_string(c.comps * c.bits / 8) + "\n"
-            "data = bytes((i * 7 + i // 37) & 255 for i in range(n))\n"
-            "Image.frombytes(mode, (w, h), data).save(sys.argv[1])\n"
-            "im = Image.open(sys.argv[1]); im.load()\n"
-            "out = im.tobytes()\n"
-            "open(sys.argv[2], 'wb').write(out)\n";
+        const std::string script = "import sys\nfrom PIL import Image\n"
+                                   "w, h = 37, 21\n"
+                                   "mode = '" +
+                                   std::string(c.mode) +
+                                   "'\n"
+                                   "n = w * h * " +
+                                   std::to_string(c.comps * c.bits / 8) +
+                                   "\n"
+                                   "data = bytes((i * 7 + i // 37) & 255 for i in range(n))\n"
+                                   "Image.frombytes(mode, (w, h), data).save(sys.argv[1])\n"
+                                   "im = Image.open(sys.argv[1]); im.load()\n"
+                                   "out = im.tobytes()\n"
+                                   "open(sys.argv[2], 'wb').write(out)\n";
         WriteFile(dir.path() / "s.py", Bytes(script.begin(), script.end()));
-        ASSERT_EQ(RunQuiet("/usr/bin/python3 " + (dir.path() / "s.py").string() + " " + jp2.string() +
-                           " " + raw.string()),
+        ASSERT_EQ(RunQuiet("/usr/bin/python3 " + (dir.path() / "s.py").string() + " " +
+                           jp2.string() + " " + raw.string()),
                   0);
         auto* rawReader = new CLxJP2InputFile(nullptr, dir.u16("p.jp2").c_str());
         rawReader->AddRef();

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "gnr_metaformats/LxExperiment.h"
-#include "gnr_metaformats/LxRecordArray.h"
+#include "gnr_metaformats/LxExperimentBuffers.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/memory/LxAlloc.h"
 
@@ -15,11 +15,10 @@ typedef SLxExperiment E;
 // ---- Buffers. Numbers and pointers come from the heap as plain blocks;
 // texts and channels as arrays of constructed objects.
 
-template <class T> T* NewNumbers(uint32_t n)
-{
-    return n ? static_cast<T*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, size_t(n) * sizeof(T)))
-             : nullptr;
-}
+using lx_meta::FreeNumbers;
+using lx_meta::FreeTexts;
+using lx_meta::NewNumbers;
+using lx_meta::NewTexts;
 
 // A copy of n elements of src; null for none. ok turns false when memory
 // was refused.
@@ -36,17 +35,6 @@ template <class T> T* CopyNumbers(const T* src, uint32_t n, bool& ok)
     return copy;
 }
 
-template <class T> void FreeNumbers(T*& p)
-{
-    CLxAlloc::Free(p);
-    p = nullptr;
-}
-
-CLxStringW* NewTexts(uint32_t n)
-{
-    return lx_meta::NewArray<CLxStringW>(n);
-}
-
 CLxStringW* CopyTexts(const CLxStringW* src, uint32_t n, bool& ok)
 {
     if (!src || n == 0)
@@ -59,12 +47,6 @@ CLxStringW* CopyTexts(const CLxStringW* src, uint32_t n, bool& ok)
     for (uint32_t i = 0; i < n; ++i)
         copy[i] = src[i];
     return copy;
-}
-
-void FreeTexts(CLxStringW*& p)
-{
-    lx_meta::DeleteArray(p);
-    p = nullptr;
 }
 
 void DeleteLevel(SLxExperiment* level)

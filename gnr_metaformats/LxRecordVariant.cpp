@@ -6,26 +6,63 @@ namespace lx_meta
 namespace
 {
 
-// A member that holds a value (not a list, not null).
-const CLxVariant* ValueMember(const CLxVariant& v, const char16_t* key)
+// The variant when it holds a value (not a list, not null).
+const CLxVariant* Value(const CLxVariant* member)
 {
-    const CLxVariant* member = v.SearchFixedOneLevel(key);
     if (!member || member->IsNull() || member->GetCount() >= 0)
         return nullptr;
     return member;
 }
 
+// A member that holds a value.
+const CLxVariant* ValueMember(const CLxVariant& v, const char16_t* key)
+{
+    return Value(v.SearchFixedOneLevel(key));
+}
+
+// An item of a list that holds a value.
+const CLxVariant* ValueItem(const CLxVariant& list, int index)
+{
+    return index >= 0 && index < list.GetCount() ? Value(list.IndexPtr(index)) : nullptr;
+}
+
 // Reads through the getter, giving the type's zero when it fails. Variants
 // that the getter would refuse with a report (pointers for numbers) are
 // passed over first.
-template <class T, class Getter> T Read(const CLxVariant& v, const char16_t* key, Getter get)
+template <class T, class Getter> T ReadValue(const CLxVariant* member, Getter get)
 {
-    const CLxVariant* member = ValueMember(v, key);
     if (!member || member->GetData()->GetKind() == eLxVariantVoidPtr)
         return T();
     bool ok = false;
     const T value = get(*member, &ok);
     return ok ? value : T();
+}
+
+template <class T, class Getter> T Read(const CLxVariant& v, const char16_t* key, Getter get)
+{
+    return ReadValue<T>(ValueMember(v, key), get);
+}
+
+lx_uint32 AsUInt(const CLxVariant& m, bool* ok)
+{
+    return m.GetLx_uint32(ok);
+}
+double AsDouble(const CLxVariant& m, bool* ok)
+{
+    return m.GetDouble(ok);
+}
+bool AsBool(const CLxVariant& m, bool* ok)
+{
+    return m.GetBool(ok);
+}
+
+CLxStringW TextOf(const CLxVariant* member)
+{
+    if (!member)
+        return CLxStringW();
+    bool ok = false;
+    CLxStringW text = member->GetCLxStringW(&ok);
+    return ok ? text : CLxStringW();
 }
 
 template <class T> void PutValue(CLxVariant& v, const char16_t* key, const T& value)
@@ -136,12 +173,33 @@ bool GetBool(const CLxVariant& v, const char16_t* key)
 
 CLxStringW GetText(const CLxVariant& v, const char16_t* key)
 {
-    const CLxVariant* member = ValueMember(v, key);
-    if (!member)
-        return CLxStringW();
-    bool ok = false;
-    CLxStringW text = member->GetCLxStringW(&ok);
-    return ok ? text : CLxStringW();
+    return TextOf(ValueMember(v, key));
+}
+
+lx_uint32 GetItemUInt(const CLxVariant& list, int index)
+{
+    return ReadValue<lx_uint32>(ValueItem(list, index), AsUInt);
+}
+
+double GetItemDouble(const CLxVariant& list, int index)
+{
+    return ReadValue<double>(ValueItem(list, index), AsDouble);
+}
+
+bool GetItemBool(const CLxVariant& list, int index)
+{
+    return ReadValue<bool>(ValueItem(list, index), AsBool);
+}
+
+CLxStringW GetItemText(const CLxVariant& list, int index)
+{
+    return TextOf(ValueItem(list, index));
+}
+
+const CLxVariant& GetItem(const CLxVariant& list, int index)
+{
+    const CLxVariant* item = index >= 0 && index < list.GetCount() ? list.IndexPtr(index) : nullptr;
+    return item ? *item : g_UndefVariant;
 }
 
 bool Has(const CLxVariant& v, const char16_t* key)

@@ -80,4 +80,15 @@ const CLxVariant& Get(const CLxVariant& v, const char16_t* key);
 // The number of items of a list member (0 for anything else).
 int ItemCount(const CLxVariant& list);
 
+// ---- Items of a list by position, read as members are: an item that is
+// missing (also when list is no list) or does not convert reads as 0, 0.0,
+// false or empty.
+
+lx_uint32 GetItemUInt(const CLxVariant& list, int index);
+double GetItemDouble(const CLxVariant& list, int index);
+bool GetItemBool(const CLxVariant& list, int index);
+CLxStringW GetItemText(const CLxVariant& list, int index);
+// The item, or g_UndefVariant.
+const CLxVariant& GetItem(const CLxVariant& list, int index);
+
 } // namespace lx_meta

@@ -62,51 +62,70 @@ int blend_two(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const 
     return blendLines(dst, dstWB, src, srcWB, table, comps, bits, width, pixelCount);
 }
 
+namespace
+{
+
+// The masked copies, built for AVX2 and the baseline.
+#define LX_COPYMASK_CLONES(name, M, In)                                                            \
+    LX_KERNEL_CLONES int name(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,          \
+                              size_t pixelBytes, const void* mask, uint32_t maskWB,                \
+                              uint32_t width, uint32_t pixelCount, uint32_t value)                 \
+    {                                                                                              \
+        return copyMasked<M, In>(dst, dstWB, src, srcWB, pixelBytes, mask, maskWB, width,          \
+                                 pixelCount, value);                                               \
+    }
+
+LX_COPYMASK_CLONES(copyMasked8In, uint8_t, true)
+LX_COPYMASK_CLONES(copyMasked8Out, uint8_t, false)
+LX_COPYMASK_CLONES(copyMasked16In, uint16_t, true)
+LX_COPYMASK_CLONES(copyMasked16Out, uint16_t, false)
+#undef LX_COPYMASK_CLONES
+
+} // namespace
+
 int copymask_8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                   uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                   uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked<uint8_t, true>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                     mask, maskWB, width, pixelCount, value);
+    return copyMasked8In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                         width, pixelCount, value);
 }
 
 int copymask_8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                    uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                    uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked<uint8_t, false>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                      mask, maskWB, width, pixelCount, value);
+    return copyMasked8Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                          width, pixelCount, value);
 }
 
 int copymask_16_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                    uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                    uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked<uint16_t, true>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                      mask, maskWB, width, pixelCount, value);
+    return copyMasked16In(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                          width, pixelCount, value);
 }
 
 int copymask_16_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t comps,
                     uint32_t bits, const void* mask, uint32_t maskWB, uint32_t width,
                     uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked<uint16_t, false>(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps,
-                                       mask, maskWB, width, pixelCount, value);
+    return copyMasked16Out(dst, dstWB, src, srcWB, size_t(sampleBytes(bits)) * comps, mask, maskWB,
+                           width, pixelCount, value);
 }
 
 int copymask_16_3x8_in(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const void* mask,
                        uint32_t maskWB, uint32_t width, uint32_t pixelCount, uint32_t value)
 {
-    return copyMasked<uint16_t, true>(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
-                                      value);
+    return copyMasked16In(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount, value);
 }
 
 int copymask_16_3x8_out(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
                         const void* mask, uint32_t maskWB, uint32_t width, uint32_t pixelCount,
                         uint32_t value)
 {
-    return copyMasked<uint16_t, false>(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount,
-                                       value);
+    return copyMasked16Out(dst, dstWB, src, srcWB, 3, mask, maskWB, width, pixelCount, value);
 }
 
 int set_Nx8(void* dst, uint32_t comps, uint32_t dstWB, const void* value, uint32_t width,

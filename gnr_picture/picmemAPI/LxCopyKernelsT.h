@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -137,24 +138,69 @@ inline int compareLines(const void* a, uint32_t aWB, const void* b, uint32_t bWB
     return 0;
 }
 
+// One line of the masked copy for pixels of N units U: each unit is
+// selected rather than copied under a branch, so that the loop vectorises.
+template <class M, bool In, class U, size_t N>
+LX_KERNEL_INLINE void copyMaskedLine(uint8_t* dl, const uint8_t* sl, const uint8_t* ml,
+                                     uint32_t width, M value)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        // Compared at the mask's width, so the lanes stay narrow.
+        const bool take = (load<M>(ml + x * sizeof(M)) == value) == In;
+        for (size_t k = 0; k < N; ++k) {
+            // Both loads unconditional: a select, not a branch.
+            uint8_t* d = dl + (size_t(x) * N + k) * sizeof(U);
+            const U from = load<U>(sl + (size_t(x) * N + k) * sizeof(U)), kept = load<U>(d);
+            store<U>(d, take ? from : kept);
+        }
+    }
+}
+
 // Copies the pixels (pixelBytes each) whose mask sample (type M) equals
 // (In) or differs from (!In) value.
 template <class M, bool In>
-int copyMasked(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, size_t pixelBytes,
-               const void* mask, uint32_t maskWB, uint32_t width, uint32_t pixelCount,
-               uint32_t value)
+LX_KERNEL_INLINE int copyMasked(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                                size_t pixelBytes, const void* mask, uint32_t maskWB,
+                                uint32_t width, uint32_t pixelCount, uint32_t value)
 {
     const uint32_t lines = lineCount(width, pixelCount);
     Lines<uint8_t> d(dst, dstWB);
     ConstLines<uint8_t> s(src, srcWB);
     ConstLines<M> m(mask, maskWB);
+    // A value no mask sample can hold: no pixel matches.
+    if (value > std::numeric_limits<M>::max()) {
+        for (uint32_t y = 0; !In && y < lines; ++y)
+            std::memcpy(d[y], s[y], pixelBytes * width);
+        return 0;
+    }
+    const M mv = M(value);
     for (uint32_t y = 0; y < lines; ++y) {
         uint8_t* dl = d[y];
         const uint8_t* sl = s[y];
         const uint8_t* ml = m[y];
-        for (uint32_t x = 0; x < width; ++x) {
-            if ((uint32_t(load<M>(ml + x * sizeof(M))) == value) == In)
-                std::memcpy(dl + x * pixelBytes, sl + x * pixelBytes, pixelBytes);
+        switch (pixelBytes) {
+        case 1:
+            copyMaskedLine<M, In, uint8_t, 1>(dl, sl, ml, width, mv);
+            break;
+        case 2:
+            copyMaskedLine<M, In, uint16_t, 1>(dl, sl, ml, width, mv);
+            break;
+        case 3:
+            copyMaskedLine<M, In, uint8_t, 3>(dl, sl, ml, width, mv);
+            break;
+        case 4:
+            copyMaskedLine<M, In, uint32_t, 1>(dl, sl, ml, width, mv);
+            break;
+        case 6:
+            copyMaskedLine<M, In, uint16_t, 3>(dl, sl, ml, width, mv);
+            break;
+        case 8:
+            copyMaskedLine<M, In, uint64_t, 1>(dl, sl, ml, width, mv);
+            break;
+        default:
+            for (uint32_t x = 0; x < width; ++x)
+                if ((uint32_t(load<M>(ml + x * sizeof(M))) == value) == In)
+                    std::memcpy(dl + x * pixelBytes, sl + x * pixelBytes, pixelBytes);
         }
     }
     return 0;

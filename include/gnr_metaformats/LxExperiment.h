@@ -16,6 +16,7 @@
 
 #include "gnr_metaformats/LxPicturePlanes.h"
 #include "gnr_system/string/LxString.h"
+#include "gnr_system/variant/LxVariant.h"
 #include "w32_system/LxExport.h"
 
 struct LX_EXPORT SLxExperiment {
@@ -48,6 +49,12 @@ struct LX_EXPORT SLxExperiment {
 
         static void SetToNull(SLxExpAutoFocus& af);
         static bool IsEqual(const SLxExpAutoFocus& a, const SLxExpAutoFocus& b);
+        // Writes "RLxExperiment.RLxExpAutoFocus" with the nine members. 0,
+        // or the status of giving v that run type.
+        static int SaveToVariant(CLxVariant& v, const SLxExpAutoFocus& af);
+        // Reads the nine members. -4 (without a report, af unchanged) when v
+        // has another run type.
+        static int LoadFromVariant(SLxExpAutoFocus& af, const CLxVariant& v);
     };
 
     // A large image stitched from fields.
@@ -192,6 +199,35 @@ struct LX_EXPORT SLxExperiment {
     static int ExtractValidPlanes(SLxPicturePlanes& planes, const SLxExperiment* pExp);
     // Exact comparison of two levels (with bRecursive, of their subtrees).
     static bool IsEqual(const SLxExperiment& a, const SLxExperiment& b, bool bRecursive);
+
+    // ---- Variants of run type "RLxExperiment". The one-level form holds a
+    // level without its next levels; the tree form adds "uiRepeatCount" and
+    // the tree form of every next level under "ppNextLevelEx". Item names:
+    // flags, periods, channels and grid Z "%03u"; XY lists and grid rows and
+    // columns "item_%05u". Failing nested records are reported and skipped.
+
+    // The one-level form. 0, or the status of saving sAutoFocusBeforeLoop.
+    static int SaveToVariantOld(CLxVariant& v, const SLxExperiment& exp);
+    // The tree form. 0, or the first failure of a level (later next levels
+    // are then left out).
+    static int SaveToVariant(CLxVariant& v, const SLxExperiment& exp);
+    // One level into exp, whose loop buffers are released first (its next
+    // levels are kept). Every array is sized from the list items that
+    // exist: counts that disagree are reported and end up equal to the
+    // arrays made; item flags beyond the loop's count are dropped, and too
+    // few flags are dropped (all items valid) with a report; Z-stack texts
+    // are cut at 127 and 499 units, never inside a surrogate pair. A
+    // non-equidistant loop's uiCount is the sum of its valid periods, and
+    // its sub-loop levels belong to exp. -4 with a trace record (exp
+    // untouched) for another run type; -3 without memory; or the status of
+    // loading sAutoFocusBeforeLoop. On failure exp holds no loop buffers.
+    static int LoadFromVariantOld(SLxExperiment& exp, const CLxVariant& v);
+    // The whole tree: the level as LoadFromVariantOld, then its repeat
+    // count and one owned next level per item of run type "RLxExperiment"
+    // that loads (others are left out, the order kept). A child-pointer
+    // array exp already holds is released, not the levels in it. 0, or the
+    // failure of the level itself.
+    static int LoadFromVariant(SLxExperiment& exp, const CLxVariant& v);
 
     ELxExperimentType eType;
     CLxStringW wsApplicationDesc;

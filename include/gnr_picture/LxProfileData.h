@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+#include "w32_system/LxExport.h"
+
+struct SLxPicBuf;
+struct SLxPicBufDesc;
+
 struct SLxProfileData {
     uint32_t uiCount = 0;     // sample points along the line
     uint32_t* puiX = nullptr; // pixel column of each point
@@ -27,4 +32,32 @@ struct SLxProfileMetric {
     double dX1 = 0.0;
     double dY0 = 0.0;
     double dY1 = 0.0;
+};
+
+// Sets up, samples and releases profile records. A record holding arrays is
+// released before it is prepared or sampled again, so none is lost.
+class LX_EXPORT CLxProfileDataAPI
+{
+  public:
+    // Every field 0. Releases nothing: for records not yet set up.
+    static void Init(SLxProfileData* profile);
+    // Releases the arrays the record holds, then takes components, bits,
+    // width and height from the descriptor; point count 0, step 0.0, half
+    // width 0. -9 for a null record or descriptor (nothing changed).
+    static int Reinit(SLxProfileData* profile, const SLxPicBufDesc* desc);
+    // Releases the samples and both coordinate arrays; point count 0.
+    static void Free(SLxProfileData* profile);
+    // Releases the metric's three arrays; point count 0.
+    static void FreeMetrics(SLxProfileMetric* metric);
+    // Samples the picture from (xStart, yStart) to (xEnd, yEnd) with the
+    // record's step and half width (set after Reinit) through
+    // CLxPicMemAPI::GetProfileData, whose status it returns: -2 for a null
+    // record or no memory for the points, 0 otherwise (without pixels or
+    // memory for the samples, the points alone). The record's old arrays
+    // are released first.
+    static int Calculate(SLxProfileData* profile, const SLxPicBuf* pic, unsigned xStart,
+                         unsigned xEnd, unsigned yStart, unsigned yEnd);
+    // The same, filling the metric too (its old arrays released first).
+    static int CalculateEx(SLxProfileData* profile, const SLxPicBuf* pic, unsigned xStart,
+                           unsigned xEnd, unsigned yStart, unsigned yEnd, SLxProfileMetric* metric);
 };

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "experiment_samples.h"
 #include "gnr_metaformats/LxExperimentRecord.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/serializerxml/LxSerializerXML.h"
@@ -112,6 +113,39 @@ inline std::vector<std::pair<std::string, std::string>> MetaformatsSeedDocuments
     wrongPoint[u"pPoint"][1].EnableTypeChange(true);
     wrongPoint[u"pPoint"][1] = 5;
     add("spectrum_bad_point", wrongPoint);
+
+    // Experiments: a tree of every loop type, one level alone, and damaged
+    // forms (counts beside their lists, a flag list too short, a period
+    // list cut, a long Z-stack text, a next level of another run type).
+    auto saveTree = [](lx_samples::TreeMaker make, bool tree) {
+        CLxVariant v;
+        if (SLxExperiment* e = make()) {
+            tree ? SLxExperiment::SaveToVariant(v, *e) : SLxExperiment::SaveToVariantOld(v, *e);
+            SLxExperiment::FreeRecursive(e);
+        }
+        return v;
+    };
+    for (const auto& sample : lx_samples::SampleTrees())
+        add((std::string("experiment_") + sample.first).c_str(), saveTree(sample.second, true));
+    add("experiment_one_level", saveTree(lx_samples::Branches, false));
+    CLxVariant xy = saveTree([] { return lx_samples::XYLevel(); }, true);
+    xy[u"uLoopPars"][0][u"uiCount"] = 5u;
+    add("experiment_xy_bad_count", xy);
+    CLxVariant flags = saveTree(lx_samples::TimeLevel, true);
+    flags[u"uLoopPars"][0][u"uiCount"] = 9u;
+    add("experiment_few_flags", flags);
+    CLxVariant periods = saveTree(lx_samples::NETimeLevel, true);
+    periods[u"uLoopPars"][0][u"pPeriodValid"].Delete(2);
+    periods[u"uLoopPars"][0][u"pPeriodValid"].Delete(1);
+    periods[u"uLoopPars"][0][u"szCommandBeforePeriod"].Delete(2);
+    add("experiment_periods_cut", periods);
+    CLxVariant z = saveTree([] { return lx_samples::ZLevel(); }, true);
+    z[u"uLoopPars"][0][u"sZDevice"] = CLxStringW(std::u16string(200, u'd').c_str());
+    add("experiment_long_device", z);
+    CLxVariant chain = saveTree(lx_samples::Chain, true);
+    chain[u"ppNextLevelEx"][0].EnableTypeChange(true);
+    chain[u"ppNextLevelEx"][0].SetRunTypeCompatible(CLxVariantRunType("RLxPicturePlanes"));
+    add("experiment_foreign_level", chain);
 
     // Several records under one list.
     CLxVariant all(CLxListVariant(), u"all");

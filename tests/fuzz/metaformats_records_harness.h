@@ -2,7 +2,8 @@
 // replay test of the sanitizer build: read the bytes as a variant XML text
 // (UTF-8), load every record of the metadata model from the root and each
 // node below it as the record its run type names, then use and save what
-// loaded. (The XML reader bounds the depth of the tree.)
+// loaded; experiments are also checked for counts that disagree with their
+// arrays. (The XML reader bounds the depth of the tree.)
 #pragma once
 
 #include <algorithm>
@@ -11,10 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentRecord.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
+#include "gnr_metaformats/LxRecordArray.h"
 #include "gnr_system/serializerxml/LxSerializerXML.h"
 #include "gnr_system/variant/LxVariant.h"
+#include "w32_system/memory/LxAlloc.h"
 
 namespace lx_fuzz
 {
@@ -75,6 +79,131 @@ void Load(const CLxVariant& v, int (*load)(T&, const CLxVariant&), Use use)
         use(record);
 }
 
+// ---- Experiments: every count of a loaded level must agree with the
+// array it counts; a disagreement ends the run.
+
+inline void Require(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+// The block of a plain array holds n elements (none: no block).
+template <class T> void RequireNumbers(const T* p, uint32_t n)
+{
+    Require(p ? CLxAlloc::Size(p) == size_t(n) * sizeof(T) : n == 0);
+}
+
+// An array of constructed objects holds n elements.
+template <class T> void RequireObjects(const T* p, uint32_t n)
+{
+    Require(p ? (reinterpret_cast<const lx_meta::SArrayHeader*>(p) - 1)->count == n : n == 0);
+}
+
+// A pointer array has room for n levels, each of them there.
+inline void RequireLevels(SLxExperiment* const* p, uint32_t n)
+{
+    Require(p ? CLxAlloc::Size(p) >= size_t(n) * sizeof(void*) : n == 0);
+    for (uint32_t i = 0; i < n; ++i)
+        Require(p[i] != nullptr);
+}
+
+// A fixed text ends inside its array.
+template <size_t N> void RequireTerminated(const char16_t (&text)[N])
+{
+    size_t n = 0;
+    while (n < N && text[n] != 0)
+        ++n;
+    Require(n < N);
+}
+
+inline void CheckLevel(const SLxExperiment& e)
+{
+    typedef SLxExperiment E;
+    const E::ULxLoopPars& u = e.uLoopPars;
+    if (e.pItemValid)
+        RequireNumbers(e.pItemValid, u.uiCount);
+    switch (e.eType) {
+    case E::eEtXYPos:
+        RequireNumbers(u.sXYPosLoop.dPosX, u.uiCount);
+        RequireNumbers(u.sXYPosLoop.dPosY, u.uiCount);
+        RequireNumbers(u.sXYPosLoop.dPosZ, u.uiCount);
+        RequireNumbers(u.sXYPosLoop.dPFSOffset, u.uiCount);
+        RequireObjects(u.sXYPosLoop.pPosName, u.uiCount);
+        break;
+    case E::eEtXYDiscr:
+        RequireNumbers(u.sXYDiscrLoop.uiRow, u.uiCount);
+        RequireNumbers(u.sXYDiscrLoop.uiCol, u.uiCount);
+        RequireNumbers(u.sXYDiscrLoop.dPosZ, u.uiCount);
+        break;
+    case E::eEtZStack:
+        RequireTerminated(u.sZStackLoop.sZDevice);
+        RequireTerminated(u.sZStackLoop.sCommandBeforeCapture);
+        RequireTerminated(u.sZStackLoop.sCommandAfterCapture);
+        break;
+    case E::eEtSpect:
+        RequireNumbers(u.sSpectLoop.pAutoFocus, u.uiCount);
+        RequireObjects(u.sSpectLoop.szCommandBeforeCapture, u.uiCount);
+        RequireObjects(u.sSpectLoop.szCommandAfterCapture, u.uiCount);
+        Require((u.sSpectLoop.pPlaneDesc != nullptr) == (u.uiCount != 0));
+        break;
+    case E::eEtCustom:
+        RequireObjects(u.sCustomLoop.wsDescription, 1);
+        break;
+    case E::eEtNETime: {
+        const E::SLxExpNETimeLoop& ne = u.sNETimeLoop;
+        RequireNumbers(ne.pPeriod, ne.uiPeriodCount);
+        RequireNumbers(ne.pPeriodValid, ne.uiPeriodCount);
+        RequireObjects(ne.szCommandBeforePeriod, ne.uiPeriodCount);
+        RequireObjects(ne.szCommandAfterPeriod, ne.uiPeriodCount);
+        uint64_t frames = 0;
+        for (uint32_t i = 0; i < ne.uiPeriodCount; ++i)
+            frames += ne.pPeriodValid[i] ? ne.pPeriod[i].uiCount : 0;
+        Require(ne.uiCount == std::min<uint64_t>(frames, 0xFFFFFFFFu));
+        if (ne.pSubLoops) {
+            Require(e.bOwnsSubLoopLevels);
+            RequireObjects(ne.pSubLoops, ne.uiPeriodCount);
+            for (uint32_t i = 0; i < ne.uiPeriodCount; ++i) {
+                const E::SLxSubLoopsDefinition& def = ne.pSubLoops[i];
+                RequireLevels(def.ppNextLevelEx, def.uiNextLevelCount);
+                for (uint32_t k = 0; k < def.uiNextLevelCount; ++k)
+                    CheckLevel(*def.ppNextLevelEx[k]);
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    RequireLevels(e.ppNextLevelEx, e.uiNextLevelCount);
+    for (uint32_t i = 0; i < e.uiNextLevelCount; ++i)
+        CheckLevel(*e.ppNextLevelEx[i]);
+}
+
+// An experiment in both forms: loaded, checked, copied, saved, released.
+inline void LoadExperiment(const CLxVariant& v)
+{
+    SLxExperiment* tree = nullptr;
+    if (SLxExperiment::Alloc(&tree) != 0)
+        return;
+    if (SLxExperiment::LoadFromVariant(*tree, v) == 0) {
+        CheckLevel(*tree);
+        SLxExperiment* copy = nullptr;
+        if (SLxExperiment::Duplicate(&copy, *tree, true) == 0)
+            CheckLevel(*copy);
+        SLxExperiment::FreeRecursive(copy);
+        CLxVariant saved;
+        SLxExperiment::SaveToVariant(saved, *tree);
+    }
+    SLxExperiment::FreeRecursive(tree);
+    SLxExperiment one;
+    if (SLxExperiment::LoadFromVariantOld(one, v) == 0) {
+        CheckLevel(one);
+        CLxVariant saved;
+        SLxExperiment::SaveToVariantOld(saved, one);
+    }
+}
+
 // Loads the records whose run type v has.
 inline void LoadRecords(const CLxVariant& v)
 {
@@ -132,6 +261,8 @@ inline void LoadRecords(const CLxVariant& v)
             });
     if (is("RLxExperimentEvent"))
         Load<SLxExperimentEvent>(v, SLxExperimentEvent::LoadFromVariant, none);
+    if (is("RLxExperiment"))
+        LoadExperiment(v);
     if (is("RLxExperimentRecord")) {
         SLxExperimentRecord record;
         SLxExperimentRecord::LoadFromVariant(record, v);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
+#include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "w32_system/LxExport.h"
 
@@ -340,6 +341,267 @@ class LX_EXPORT CLxPicBufAPI
     // format returns 0 untouched. On every failure (-2, -3 without memory,
     // -9 for an unusable record) the picture stays as it was.
     static int ConvertBpcAndComp(SLxPicBuf* pic, uint32_t bits, uint32_t comps);
+
+    // ======================================================================
+    // Arithmetic, colour, contrast, tone curves and background
+    // (LxPicBufConstArith.cpp, LxPicBufArith.cpp, LxPicBufColorContrast.cpp,
+    // LxPicBufToneCurves.cpp, LxPicBufBackground.cpp).
+    //
+    // Common rules:
+    // - Destination first. A missing record, or one whose memory does not
+    //   cover its format, gives -9 and nothing is written. Every check is
+    //   made before the first write.
+    // - Where a CLxPicMemAPI dispatcher or another operation does the work,
+    //   its status is returned: -2 for a format without a member, -3 when a
+    //   table or temporary picture cannot be had, -9 for a divisor that is
+    //   negative, 0 or not a number.
+    // - Colour pictures hold blue, green, red in components 0, 1, 2; "red"
+    //   arguments go to component 2.
+    // - Samples of 17 to 32 bits: -2 where nothing else is said.
+    // ======================================================================
+
+    // --- Constants and pixel access (LxPicBufConstArith.cpp) ---------------
+
+    // Every pixel takes values[c] in component c, cut to its low byte (up to
+    // 8 bits) or 16 bits (9-16 bits); deeper pictures return 0 untouched.
+    // No values: -9.
+    static int AssignConst(SLxPicBuf* pic, const uint32_t* values);
+    // dst = src op values[c], one constant a component, limited to
+    // 0 .. 2^bits - 1. dst and src have the same size, bits and components
+    // (else -9) and may be one picture. No values: -9.
+    static int AddConst(SLxPicBuf* dst, const SLxPicBuf* src, const int32_t* values);
+    // As AddConst, but 3-component pictures wrap once by M = 2^bits - 1
+    // instead of clipping (8 bits: 250 + 10 gives 5, 3 - 10 gives 248).
+    static int AddConstRotate(SLxPicBuf* dst, const SLxPicBuf* src, const int32_t* values);
+    static int SubConst(SLxPicBuf* dst, const SLxPicBuf* src, const int32_t* values);
+    // The smaller (larger) of sample and values[c], the value cut to the
+    // sample size; deeper than 16 bits returns 0 untouched.
+    static int MinConst(SLxPicBuf* dst, const SLxPicBuf* src, const uint32_t* values);
+    static int MaxConst(SLxPicBuf* dst, const SLxPicBuf* src, const uint32_t* values);
+    // trunc(a x values[c] + 0.5), limited.
+    static int MultConst(SLxPicBuf* dst, const SLxPicBuf* src, const double* values);
+    // a / values[c], rounded (see CLxPicMemAPI::DivConstAndClip); also 17-32
+    // bits.
+    static int DivConst(SLxPicBuf* dst, const SLxPicBuf* src, const double* values);
+    // Pixel (x, y) of an 8-bit picture of 1 or 3 components from the colour
+    // word 0x00BBGGRR (CLxPicMemAPI::SetColor). x or y outside the picture,
+    // or a missing picture or memory: -4, nothing written.
+    static int SetPixel(SLxPicBuf* pic, uint32_t x, uint32_t y, uint32_t color);
+    // Copy the whole pixel (components x sample bytes) at (x, y) out of or
+    // into the caller's buffer. SetPointComponent writes only component comp,
+    // taken from the caller's whole pixel at comp x sample bytes. x, y or
+    // comp outside the picture, or a missing picture, memory or buffer: -4,
+    // nothing read or written.
+    static int GetPoint(const SLxPicBuf* pic, uint32_t x, uint32_t y, void* pixel);
+    static int SetPoint(SLxPicBuf* pic, uint32_t x, uint32_t y, const void* pixel);
+    static int SetPointComponent(SLxPicBuf* pic, uint32_t x, uint32_t y, const void* pixel,
+                                 uint32_t comp);
+
+    // --- Two pictures (LxPicBufArith.cpp) ------------------------------------
+    // The region is the smallest width and height of the pictures, the
+    // component count the smallest of them; each picture steps by its own
+    // components and pitch, and destination components beyond the count
+    // stay. The sources have the same bits S (else -9); D is the
+    // destination's. A negative result is 0; when exactly one of S and D is
+    // 8 the result is converted (x or / 2^(other - 8)); then it is limited
+    // to 2^D - 1. D below 8, or one side below 8 and the other not: -9.
+
+    // min(a, b), max(a, b), |a - b|, a + b, a - b (b - a with reverse).
+    static int MinComp(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int MaxComp(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int AbsDif(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int Addition(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int Subtract(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b, int32_t reverse);
+    // Masks: a pixel is set where its mask's first sample is not 0; a null
+    // mask is set everywhere; a mask smaller than the region gives -9. Where
+    // both masks are set |a - b|, where only maskB b, elsewhere a (with the
+    // depth rules above).
+    static int AbsDif(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* maskA,
+                      const SLxPicBuf* b, const SLxPicBuf* maskB);
+    // Where both masks are set ((a w) / 50 + (b (100 - w)) / 50) / 2, each
+    // quotient truncated: about (a w + b (100 - w)) / 100 (the weight tables
+    // and halving table of the classic form, computed directly: nothing is
+    // allocated). Masks as AbsDif.
+    // dst, a and b have the same bits and components (else -9); weight 0 to
+    // 100, else -9. Below 8 bits 0 untouched.
+    static int WeightedAddition(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* maskA,
+                                const SLxPicBuf* b, const SLxPicBuf* maskB, int32_t weight);
+    static int WeightedAddition(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b,
+                                int32_t weight);
+    // CLxPicMemAPI::ApplyMultShading over the smallest width and height; the
+    // three pictures have the same bits and components, else -9.
+    static int ShadMult(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* shading);
+    // Copies the source's pixels where the mask's sample is not 0. dst and
+    // src of the same size, bits and components and a mask of their size,
+    // else -2 (kept: callers test for it).
+    static int MergeImagesByMask(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* mask);
+    // Rebuilds dst from chosen components: select2 fills component 2 (red),
+    // select1 component 1, select0 component 0; a selector 0 takes src's
+    // component 2, 1 its component 1, 2 its component 0, any other value (or
+    // one naming a component the pictures lack) other's component of the
+    // index being filled. One component: src's sample for select2 0 to 2,
+    // else other's. dst may be src or other. The three pictures have the
+    // same bits and components (at most 3), else -9; below 8 bits 0
+    // untouched. Over the smallest width and height.
+    static int ImageComponents(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* other,
+                               uint32_t select2, uint32_t select1, uint32_t select0);
+    // Moves the content in place: pixel (x, y) takes the pixel of (x - dx,
+    // y - dy). A pixel whose source is outside takes the pixel of the
+    // uncovered border column or line where the line back along the move
+    // meets it; the border column and line keep their values. Moves larger
+    // than the picture read only inside it. Height 0: -9.
+    static int Shift(SLxPicBuf* pic, int32_t dx, int32_t dy);
+
+    // --- Colour and contrast (LxPicBufColorContrast.cpp) ---------------------
+
+    // Every pixel of a 3-component picture loses its smallest sample from
+    // each component. Same size, bits and components, else -9; below 8 bits
+    // -9.
+    static int SubtractMinRGB(SLxPicBuf* dst, const SLxPicBuf* src);
+    // new R = (R c1 + G c2 + B c3) / 100, new G = (R c4 + G c5 + B c6) / 100,
+    // new B = (R c7 + G c8 + B c9) / 100 in 64-bit integers truncated toward
+    // zero, limited to 0 .. 2^bits - 1. Checks as SubtractMinRGB.
+    static int MixComponents(SLxPicBuf* dst, const SLxPicBuf* src, int32_t c1, int32_t c2,
+                             int32_t c3, int32_t c4, int32_t c5, int32_t c6, int32_t c7, int32_t c8,
+                             int32_t c9);
+    // 8-bit colour only (else -9). Table k maps v to the low byte of
+    // v ck / 256. R from (c1 on R, c4 on G, c7 on B), G from (c2, c5, c8), B
+    // from (c3, c6, c9). mode 0: the largest of the three table values; 1:
+    // their sum / 3; 2: the weighted mean, sum x 256 / (sum of the three
+    // coefficients), limited to 255, 0 for a zero coefficient sum; other
+    // modes -9.
+    static int AdjustColorsRGB(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t c1, uint32_t c2,
+                               uint32_t c3, uint32_t c4, uint32_t c5, uint32_t c6, uint32_t c7,
+                               uint32_t c8, uint32_t c9, int32_t mode);
+    // r = N / D x scale + offset (255 x scale + offset where D is 0), N and D
+    // the source's components numerator and denominator in 8-bit units;
+    // limited to the 8-bit scale top (CLxPicMemAPI::CalcDblMax), below 0 or
+    // not a number 0; written back at the picture's depth into every
+    // destination component. Same size and bits, a source of 2 or more
+    // components and both indexes below its count, else -9; below 8 bits -9.
+    static int DivideComponents(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t numerator,
+                                uint32_t denominator, double scale, double offset);
+    // The ends of each component's histogram: low[c] and high[c] (either
+    // array may be null, not both: -4; no picture -4). Fractions: running
+    // sums from each end exceeding fraction x pixels (CLxHistoAPI::
+    // GetLowHigh); a fraction not above 0 leaves its array unwritten. Up to
+    // 16 bits.
+    static int FindLowHighInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                      double lowFraction, double highFraction);
+    // Running sums reaching the counts (GetLowHighAbs), or the first and last
+    // bin whose own count reaches them (GetLowHighFreqAbs). Deeper than 16
+    // bits: counted in 2^16 bins, lows shifted back up, highs shifted up with
+    // the freed low bits set.
+    static int FindLowHighAbsInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                         unsigned lowCount, unsigned highCount);
+    static int FindLowHighFreqAbsInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                             unsigned lowCount, unsigned highCount);
+    // One table shared by all components, linear from (low, 0) to (high,
+    // top): low the smallest low end and high the largest high end of the
+    // components in componentMask (FindLowHighInHistogram); a fraction not
+    // above 0 takes 0 or 2^bits - 1. top is 255 with toDisplay, else
+    // 2^bits - 1. Without toDisplay a single table from the picture's depth
+    // to itself; with it a single table to 8 bits, or, when colors (one
+    // colour word 0x00BBGGRR per component) is given, one table of 3 8-bit
+    // components per picture component coloured through
+    // SLxLut::CreateMultiColorTableEx. The table's component mask shows every
+    // component. lut is allocated here (Free it); on failure it stays empty.
+    // No lut or picture -4; the histogram's or the table builders' status
+    // (-4 when high is not above low, as for a flat picture).
+    static int AllocAutocontrastLut(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
+                                    double highFraction, uint32_t componentMask, bool toDisplay,
+                                    const uint32_t* colors);
+    // One mapping per component from its own ends; components outside the
+    // mask map identically (without toDisplay) or to 0 (with it). One
+    // component: a single table; several without toDisplay: one table of as
+    // many components; with toDisplay one 3-component 8-bit table per
+    // component, coloured by colors or grey (white) without them.
+    static int AllocAutocontrastLutPerComp(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
+                                           double highFraction, uint32_t componentMask,
+                                           bool toDisplay, const uint32_t* colors);
+    // src through lut into dst: an 8-bit 3-component dst by
+    // CLxPicMemAPI::ConvertToTrueColor; equal components and bits with a
+    // table to that depth by CLxPicMemAPI::ApplyLuts; a one-component source
+    // by CLxPicMemAPI::MapValueToComponents; else -2. Missing pictures or
+    // table, or a source of other width or height: -4.
+    static int ApplyLuts(SLxPicBuf* dst, const SLxPicBuf* src, const SLxLut* lut);
+    // Builds the (per-component) autocontrast table from the source and maps
+    // the destination's own samples through it in place (kept: pass the
+    // same picture, or a copy of the source, as dst). Missing pictures or
+    // other sizes -4; a flat source -4 with dst untouched.
+    static int Autocontrast(SLxPicBuf* dst, const SLxPicBuf* src, double lowFraction,
+                            double highFraction, uint32_t componentMask);
+    static int AutocontrastPerComp(SLxPicBuf* dst, const SLxPicBuf* src, double lowFraction,
+                                   double highFraction, uint32_t componentMask);
+    // A stereo picture for coloured glasses into a 3-component dst from src
+    // and its depth picture (one 8-bit component): layers 0 .. layers - 1,
+    // pixels at or above a layer (ascending) or at or below it, drawn at
+    // x + offset with the bytes firstMask selects and at x - offset with
+    // secondMask's (bits 16-23 component 0, 8-15 component 1, 0-7 component
+    // 2), offset (layer - anchor) x max(maxShift / layers, 1). layers below
+    // 1, a dst not of 3 components, src or depth smaller than dst, or a depth
+    // picture not one 8-bit component: -9 before any write.
+    static int CreateAnaglyph(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* depth,
+                              int32_t layers, bool grey, bool ascending, bool lastLayerFixed,
+                              uint32_t firstMask, uint32_t secondMask, int32_t maxShift);
+
+    // --- Tone curves (LxPicBufToneCurves.cpp) --------------------------------
+    // The curve operations map src through one table a component into dst
+    // (same size, bits and components, else -9); an input range [low, high]
+    // is stretched to 0 .. 2^bits - 1. A table builder refusing its range
+    // (high not above low) returns its -4 before any write. Up to 16 bits.
+
+    // mode 0 linear, 1 histogram equalisation, 2 logarithmic, 3 exponential
+    // (2 and 3 one component only, else -9), 4 gamma, 5 gamma window; other
+    // modes -9.
+    static int Contrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t mode, int32_t low,
+                        int32_t high, double gamma);
+    // Colour pictures: linear tables when all three gammas are exactly 1.0,
+    // else gamma tables. 3 components, else -9.
+    static int ComponentContrast(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t redLow,
+                                 uint32_t greenLow, uint32_t blueLow, uint32_t redHigh,
+                                 uint32_t greenHigh, uint32_t blueHigh, double redGamma,
+                                 double greenGamma, double blueGamma);
+    // Any component count: lows[c], highs[c], gammas[c] for component c.
+    static int ComponentContrast(SLxPicBuf* dst, const SLxPicBuf* src, const uint32_t* lows,
+                                 const uint32_t* highs, const double* gammas);
+    // Gamma tables per colour component from white and black readings (see
+    // the source file); 3 components, else -9.
+    static int WhiteBalance(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t redWhite,
+                            uint32_t greenWhite, uint32_t blueWhite, uint32_t redBlack,
+                            uint32_t greenBlack, uint32_t blueBlack, int32_t blackFlag,
+                            int32_t directFlag, double gamma);
+    // Adds percent x 65535 / 100 to the saturation (Saturation) or degrees x
+    // 255 / 360, wrapping, to the hue (Hue) of the intensity-saturation-hue
+    // form and converts back. dst and src of the same size, else -9; the
+    // conversions' -9 for other than 3 components.
+    static int Saturation(SLxPicBuf* dst, const SLxPicBuf* src, int32_t percent);
+    static int Hue(SLxPicBuf* dst, const SLxPicBuf* src, int32_t degrees);
+    // dst = first (flag 0) or second (flag not 0), then the other picture's
+    // pixels where the mask bit is set, over the part common to dst, that
+    // picture and the mask. dst and first of the same size and components;
+    // second of other bits or components -9, of other size placed at the
+    // top-left of a zeroed picture of dst's size. Up to 16 bits.
+    static int CombineViaBinary(SLxPicBuf* dst, const SLxPicBuf* first, const SLxPicBuf* second,
+                                const SLxBinPicBuf* mask, int32_t flag);
+    // In place: every component c of dst becomes min(a c / b, 2^bits - 1)
+    // with a and b the numerator's and denominator's samples (a where b is
+    // 0). Same size and bits as the numerator, numerator and denominator of
+    // one format, else -9; a numerator of more than one component, or below
+    // 8 bits, returns 0 untouched.
+    static int ComponentsMulGrayDivGray(SLxPicBuf* dst, const SLxPicBuf* numerator,
+                                        const SLxPicBuf* denominator);
+
+    // --- Background (LxPicBufBackground.cpp) ---------------------------------
+
+    // Removes a background estimated as the mean of the two middle values of
+    // four slope-bounded lower envelopes (from the left, right, top and
+    // bottom). slope: its magnitude held to 0.01 .. 2.0 (not a number as 0).
+    // invert works on the complement, for bright backgrounds. Same size,
+    // bits and components, else -9; the envelopes' or work picture's memory
+    // refused: -9, dst unchanged. Below 8 bits a copy.
+    static int BackgroundSubtraction(SLxPicBuf* dst, const SLxPicBuf* src, double slope,
+                                     int32_t invert);
 
     // --- Sequence noise and difference measures ---------------------------
 

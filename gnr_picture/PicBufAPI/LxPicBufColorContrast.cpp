@@ -1,0 +1,591 @@
+// Colour corrections of three-component pictures, the ends of a picture's
+// histogram, the autocontrast tables built from them, mapping pictures
+// through tables, and the anaglyph.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "gnr_picture/LxHisto.h"
+#include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/PicBufAPI/LxPicBufPixelMapT.h"
+#include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
+
+using namespace lxpicbuf;
+
+namespace
+{
+
+using u8 = uint8_t;
+using u16 = uint16_t;
+
+// ---- Colour corrections -----------------------------------------------------
+
+// The checks of the colour corrections: same size, bits and components, 3
+// components, at least 8 bits. 17 to 32 bits have no member: -2.
+int prepareColour(const SLxPicBuf* dst, const SLxPicBuf* src)
+{
+    const int checked = prepare(dst, src, eLxCheckSizeBitsComps, nullptr);
+    if (checked != 0)
+        return checked;
+    if (dst->uiComps != 3 || dst->uiBpc < 8)
+        return -9;
+    return dst->uiBpc > 16 ? -2 : 0;
+}
+
+// Runs op over the colour pixels as bytes (8 bits) or words (9 to 16 bits).
+template <class MakeOp> int mapColour(SLxPicBuf* dst, const SLxPicBuf* src, MakeOp makeOp)
+{
+    if (dst->uiBpc == 8)
+        mapPixels<u8, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
+                            dst->uiWidth, dst->uiHeight, makeOp(u8()));
+    else
+        mapPixels<u16, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
+                             dst->uiWidth, dst->uiHeight, makeOp(u16()));
+    return 0;
+}
+
+template <class T> struct SubtractMinOp {
+    void operator()(const T* s, T* d) const
+    {
+        const T b = s[0], g = s[1], r = s[2];
+        const T m = std::min({b, g, r});
+        d[0] = T(b - m);
+        d[1] = T(g - m);
+        d[2] = T(r - m);
+    }
+};
+
+// Rows of percentages, red first: out = (R k0 + G k1 + B k2) / 100 held to
+// 0..max, in Acc (32 bits when the largest sum fits, else 64).
+template <class T, class Acc> struct MixOp {
+    Acc k[9];
+    Acc max;
+    static Acc held(Acc v, Acc max) { return v < 0 ? 0 : v > max ? max : v; }
+    void operator()(const T* s, T* d) const
+    {
+        const Acc b = s[0], g = s[1], r = s[2];
+        const Acc nr = (r * k[0] + g * k[1] + b * k[2]) / 100;
+        const Acc ng = (r * k[3] + g * k[4] + b * k[5]) / 100;
+        const Acc nb = (r * k[6] + g * k[7] + b * k[8]) / 100;
+        d[2] = T(held(nr, max));
+        d[1] = T(held(ng, max));
+        d[0] = T(held(nb, max));
+    }
+};
+
+// The mix a line at a time, in blocks of pixels split into planes of red,
+// green and blue first, so that the sums run over plain arrays and
+// vectorise; a whole block is read before any of it is written, as dst may
+// be src. The sums are whole numbers below 2^24 (the caller sees to it), so
+// floats hold them exactly. Sums below 0 end at 0 and sums past 100 max + 99
+// at max whatever the division, so they are held first; the rest, at most
+// 6553599, divide exactly: the float just above 1/100 (0x3C23D70B) lands at
+// or just above every whole quotient and below the next one (errors stay
+// under 0.005, while quotients that are not whole lie at least 0.01 below
+// the next integer).
+template <class T>
+LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
+                               const MixOp<T, int32_t>& op)
+{
+    constexpr uint32_t kBlock = 256;
+    alignas(32) float r[kBlock], g[kBlock], b[kBlock];
+    alignas(32) int32_t nr[kBlock], ng[kBlock], nb[kBlock];
+    float k[9];
+    for (int i = 0; i < 9; ++i)
+        k[i] = float(op.k[i]);
+    const float top = float(op.max * 100 + 99);
+    const auto held = [top](float v) {
+        return int32_t(std::min(std::max(v, 0.0f), top) * 0.010000000707805156707763671875f);
+    };
+    for (uint32_t y = 0; y < dst.uiHeight; ++y) {
+        const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
+        T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
+        for (uint32_t x0 = 0; x0 < dst.uiWidth; x0 += kBlock) {
+            const uint32_t n = std::min(kBlock, dst.uiWidth - x0);
+            const T* sp = s + size_t(x0) * 3;
+            for (uint32_t i = 0; i < n; ++i) {
+                b[i] = float(int32_t(sp[3 * i]));
+                g[i] = float(int32_t(sp[3 * i + 1]));
+                r[i] = float(int32_t(sp[3 * i + 2]));
+            }
+            for (uint32_t i = 0; i < n; ++i) {
+                nr[i] = held(r[i] * k[0] + g[i] * k[1] + b[i] * k[2]);
+                ng[i] = held(r[i] * k[3] + g[i] * k[4] + b[i] * k[5]);
+                nb[i] = held(r[i] * k[6] + g[i] * k[7] + b[i] * k[8]);
+            }
+            T* dp = d + size_t(x0) * 3;
+            for (uint32_t i = 0; i < n; ++i) {
+                dp[3 * i + 2] = T(nr[i]);
+                dp[3 * i + 1] = T(ng[i]);
+                dp[3 * i] = T(nb[i]);
+            }
+        }
+    }
+}
+
+#define LX_MIX_CLONES(name, T)                                                                     \
+    LX_KERNEL_CLONES void name(const SLxPicBuf& dst, const SLxPicBuf& src,                         \
+                               const MixOp<T, int32_t>& op)                                        \
+    {                                                                                              \
+        mixLines<T>(dst, src, op);                                                                 \
+    }
+
+LX_MIX_CLONES(mix8, u8)
+LX_MIX_CLONES(mix16, u16)
+#undef LX_MIX_CLONES
+
+// The adjustment tables and how an output combines its three values.
+struct AdjustOp {
+    const u8* t;      // 9 tables of 256, table k for coefficient k + 1
+    uint64_t sums[3]; // coefficient sums of R, G and B
+    int32_t mode;
+    u8 combine(uint32_t a, uint32_t b, uint32_t c, uint64_t sum) const
+    {
+        switch (mode) {
+        case 0:
+            return u8(std::max({a, b, c}));
+        case 1:
+            return u8((a + b + c) / 3);
+        default: {
+            // The weighted mean of the table values by their coefficients.
+            if (sum == 0)
+                return 0;
+            const uint64_t v = uint64_t(a + b + c) * 256 / sum;
+            return u8(v > 255 ? 255 : v);
+        }
+        }
+    }
+    void operator()(const u8* s, u8* d) const
+    {
+        const uint32_t b = s[0], g = s[1], r = s[2];
+        d[2] = combine(t[0 * 256 + r], t[3 * 256 + g], t[6 * 256 + b], sums[0]);
+        d[1] = combine(t[1 * 256 + r], t[4 * 256 + g], t[7 * 256 + b], sums[1]);
+        d[0] = combine(t[2 * 256 + r], t[5 * 256 + g], t[8 * 256 + b], sums[2]);
+    }
+};
+
+// N / D in 8-bit units, scaled and offset, held to the 8-bit scale and
+// brought back to the picture's depth in every destination component.
+template <class T> struct DivideOp {
+    uint32_t num, den, dstComps, bits;
+    double unit, scale, offset, top;
+    uint32_t max;
+    void operator()(const T* s, T* d) const
+    {
+        const double n = s[num] / unit, dd = s[den] / unit;
+        double r = dd != 0 ? n / dd * scale + offset : 255.0 * scale + offset;
+        if (r > top)
+            r = top;
+        if (!(r > 0)) // below 0 and not a number
+            r = 0;
+        const uint32_t v = std::min(CLxPicMemAPI::CalcDblToUint(r, bits), max);
+        for (uint32_t c = 0; c < dstComps; ++c)
+            d[c] = T(v);
+    }
+};
+
+// ---- Histogram ends -----------------------------------------------------------
+
+// A histogram record released on every path.
+class ScopedHisto
+{
+  public:
+    ScopedHisto() { CLxHistoAPI::Init(&m_h); }
+    ~ScopedHisto() { CLxHistoAPI::Free(&m_h); }
+    ScopedHisto(const ScopedHisto&) = delete;
+    ScopedHisto& operator=(const ScopedHisto&) = delete;
+    SLxHisto* get() { return &m_h; }
+
+  private:
+    SLxHisto m_h;
+};
+
+// Counts the whole picture into histo, in 2^histBits bins a component
+// (samples shifted down by bits - histBits when deeper).
+int countPicture(SLxHisto* histo, const SLxPicBuf& pic, uint32_t histBits)
+{
+    const SLxPicBufDesc desc{pic.uiWidth,       pic.uiHeight, pic.uiWidthBytes,
+                             uint8_t(histBits), pic.uiComps,  pic.uiSize};
+    const uint64_t pixels = uint64_t(pic.uiWidth) * pic.uiHeight;
+    const int prepared = pixels < 0xFFFFFFFFull ? CLxHistoAPI::Reinit32(histo, &desc)
+                                                : CLxHistoAPI::Reinit64(histo, &desc);
+    if (prepared != 0)
+        return prepared;
+    const uint32_t count = isEmpty(pic) ? 0 : pixelCount(pic);
+    if (histBits == pic.uiBpc)
+        return CLxPicMemAPI::GetHistogram(histo->ppCompHisto, histo->uiBinSize, pic.pData,
+                                          pic.uiWidthBytes, pic.uiComps, pic.uiBpc, pic.uiWidth,
+                                          count);
+    return CLxPicMemAPI::GetHistogramDiv(histo->ppCompHisto, histo->uiBinSize, histBits, pic.pData,
+                                         pic.uiWidthBytes, pic.uiComps, pic.uiBpc, pic.uiWidth,
+                                         count);
+}
+
+using AbsSearch = int (*)(const SLxHisto*, unsigned*, unsigned*, unsigned, unsigned);
+
+int findAbsEnds(AbsSearch search, const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                unsigned lowCount, unsigned highCount)
+{
+    if (!pic || (!low && !high))
+        return -4;
+    if (!coversFormat(pic))
+        return -9;
+    // Deeper pictures are counted in 2^16 bins and the ends shifted back.
+    const uint32_t histBits = std::min<uint32_t>(pic->uiBpc, 16);
+    ScopedHisto histo;
+    int status = countPicture(histo.get(), *pic, histBits);
+    if (status == 0)
+        status = search(histo.get(), low, high, lowCount, highCount);
+    const uint32_t shift = pic->uiBpc - histBits;
+    if (status != 0 || shift == 0)
+        return status;
+    for (uint32_t c = 0; c < pic->uiComps; ++c) {
+        if (low && lowCount != 0)
+            low[c] <<= shift;
+        if (high && highCount != 0)
+            high[c] = high[c] << shift | ((1u << shift) - 1u);
+    }
+    return 0;
+}
+
+// ---- Autocontrast tables ------------------------------------------------------
+
+// A table set released unless it is handed over.
+class ScopedLut
+{
+  public:
+    ScopedLut() = default;
+    ~ScopedLut() { SLxLut::Free(&m_lut); }
+    ScopedLut(const ScopedLut&) = delete;
+    ScopedLut& operator=(const ScopedLut&) = delete;
+    SLxLut* get() { return &m_lut; }
+
+  private:
+    SLxLut m_lut;
+};
+
+bool selected(uint32_t mask, uint32_t c)
+{
+    return c < 32 && (mask >> c & 1u) != 0;
+}
+
+// Every component shown.
+uint64_t fullMask(uint32_t comps)
+{
+    return comps >= 64 ? ~uint64_t(0) : (uint64_t(1) << comps) - 1;
+}
+
+// The mapping of one component: from (low, 0) to (high, top), or the
+// identity (low 0, high max, top max) or nothing (top 0).
+struct Ramp {
+    int32_t low, high, top;
+};
+
+// Fills lut with the ramps: one ramp a component of a table of the
+// picture's depth (display: 8 bits), or coloured ramps through a base
+// table. perComp false: ramps[0] for every component.
+int buildRamps(SLxLut* lut, const SLxPicBuf& pic, const std::vector<Ramp>& ramps, bool perComp,
+               bool toDisplay, const uint32_t* colors)
+{
+    const uint32_t comps = pic.uiComps, bits = pic.uiBpc;
+    const int32_t max = int32_t(lxpic::maxOfBits(bits));
+    const bool coloured = toDisplay && (colors || (perComp && comps > 1));
+    if (!coloured) {
+        const uint8_t outBits = uint8_t(toDisplay ? 8 : bits);
+        const bool single = !perComp || comps == 1;
+        int status = single ? SLxLut::AllocSingle(lut, uint8_t(bits), outBits)
+                            : SLxLut::Alloc(lut, uint8_t(bits), 1, outBits, uint8_t(comps));
+        for (uint32_t c = 0; status == 0 && c < (single ? 1 : comps); ++c)
+            status = SLxLut::CreateLinearTable(lut, uint8_t(c), ramps[c].low, 0, ramps[c].high,
+                                               ramps[c].top);
+        return status;
+    }
+    // A coloured display table: the ramps from the picture's depth to itself
+    // in the base, one base component per colour.
+    ScopedLut base;
+    int status = SLxLut::Alloc(base.get(), uint8_t(bits), 1, uint8_t(bits), uint8_t(comps));
+    for (uint32_t c = 0; status == 0 && c < (perComp ? comps : 1); ++c) {
+        const Ramp& r = ramps[c];
+        const int32_t top = r.top == 0 ? 0 : max;
+        status = SLxLut::CreateLinearTable(base.get(), uint8_t(perComp ? c : 255), r.low, 0, r.high,
+                                           top);
+    }
+    std::vector<uint32_t> white;
+    if (!colors) {
+        white.assign(comps, 0x00FFFFFFu);
+        colors = white.data();
+    }
+    if (status == 0)
+        status = SLxLut::Alloc(lut, uint8_t(bits), uint8_t(comps), 8, 3);
+    if (status == 0)
+        status = SLxLut::CreateMultiColorTableEx(lut, colors, uint8_t(comps), base.get(), false, 0);
+    return status;
+}
+
+int autocontrastLut(SLxLut* lut, const SLxPicBuf* pic, double lowFraction, double highFraction,
+                    uint32_t componentMask, bool toDisplay, const uint32_t* colors, bool perComp)
+{
+    if (!lut || !pic)
+        return -4;
+    if (!coversFormat(pic))
+        return -9;
+    const uint32_t comps = pic->uiComps, bits = pic->uiBpc;
+    // Tables have 2^bits entries and count their components in a byte.
+    if (bits == 0 || bits > 16)
+        return -2;
+    if (comps == 0 || comps > 255)
+        return -4;
+    const uint32_t max = lxpic::maxOfBits(bits);
+    std::vector<unsigned> low(comps, 0), high(comps, max);
+    const int found = CLxPicBufAPI::FindLowHighInHistogram(pic, low.data(), high.data(),
+                                                           lowFraction, highFraction);
+    if (found != 0)
+        return found;
+    const int32_t top = int32_t(toDisplay ? 255 : max);
+    std::vector<Ramp> ramps(comps);
+    if (!perComp) {
+        unsigned lo = max, hi = 0;
+        bool any = false;
+        for (uint32_t c = 0; c < comps; ++c)
+            if (selected(componentMask, c)) {
+                lo = std::min(lo, low[c]);
+                hi = std::max(hi, high[c]);
+                any = true;
+            }
+        if (!any)
+            return -4;
+        ramps.assign(comps, Ramp{int32_t(lo), int32_t(hi), top});
+    } else {
+        for (uint32_t c = 0; c < comps; ++c)
+            ramps[c] = selected(componentMask, c)
+                           ? Ramp{int32_t(low[c]), int32_t(high[c]), top}
+                           : Ramp{0, int32_t(max), toDisplay ? 0 : int32_t(max)};
+    }
+    SLxLut::Free(lut);
+    const int status = buildRamps(lut, *pic, ramps, perComp, toDisplay, colors);
+    if (status != 0) {
+        SLxLut::Free(lut);
+        return status;
+    }
+    lut->uiCompMask = fullMask(comps);
+    return 0;
+}
+
+int autocontrast(SLxPicBuf* dst, const SLxPicBuf* src, double lowFraction, double highFraction,
+                 uint32_t componentMask, bool perComp)
+{
+    if (!dst || !src || dst->uiWidth != src->uiWidth || dst->uiHeight != src->uiHeight)
+        return -4;
+    ScopedLut lut;
+    const int built = autocontrastLut(lut.get(), src, lowFraction, highFraction, componentMask,
+                                      false, nullptr, perComp);
+    if (built != 0)
+        return built;
+    return CLxPicBufAPI::ApplyLuts(dst, dst, lut.get());
+}
+
+// The top-left width x height of pic, as a record of its own.
+SLxPicBuf viewOf(const SLxPicBuf& pic, uint32_t width, uint32_t height)
+{
+    SLxPicBuf v = pic;
+    v.uiWidth = width;
+    v.uiHeight = height;
+    return v;
+}
+
+} // namespace
+
+int CLxPicBufAPI::SubtractMinRGB(SLxPicBuf* dst, const SLxPicBuf* src)
+{
+    const int checked = prepareColour(dst, src);
+    if (checked != 0)
+        return checked;
+    return mapColour(dst, src, [](auto t) { return SubtractMinOp<decltype(t)>{}; });
+}
+
+int CLxPicBufAPI::MixComponents(SLxPicBuf* dst, const SLxPicBuf* src, int32_t c1, int32_t c2,
+                                int32_t c3, int32_t c4, int32_t c5, int32_t c6, int32_t c7,
+                                int32_t c8, int32_t c9)
+{
+    const int checked = prepareColour(dst, src);
+    if (checked != 0)
+        return checked;
+    const int32_t k[9] = {c1, c2, c3, c4, c5, c6, c7, c8, c9};
+    const uint32_t max = lxpic::maxOfBits(dst->uiBpc);
+    // Float sums when no row's magnitude can reach 2^24 (every partial sum
+    // then is a whole number a float holds exactly).
+    uint64_t largest = 0;
+    for (int row = 0; row < 3; ++row) {
+        uint64_t sum = 0;
+        for (int i = 0; i < 3; ++i)
+            sum += uint64_t(std::llabs(int64_t(k[row * 3 + i])));
+        largest = std::max(largest, sum * (dst->uiBpc == 8 ? 255u : 65535u));
+    }
+    const bool narrow = largest < (uint64_t(1) << 24);
+    if (dst->uiBpc == 8 && narrow) {
+        MixOp<u8, int32_t> op{{c1, c2, c3, c4, c5, c6, c7, c8, c9}, int32_t(max)};
+        mix8(*dst, *src, op);
+    } else if (dst->uiBpc > 8 && narrow) {
+        MixOp<u16, int32_t> op{{c1, c2, c3, c4, c5, c6, c7, c8, c9}, int32_t(max)};
+        mix16(*dst, *src, op);
+    } else if (dst->uiBpc == 8) {
+        MixOp<u8, int64_t> op{{c1, c2, c3, c4, c5, c6, c7, c8, c9}, int64_t(max)};
+        mapPixels<u8, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
+                            dst->uiWidth, dst->uiHeight, op);
+    } else {
+        MixOp<u16, int64_t> op{{c1, c2, c3, c4, c5, c6, c7, c8, c9}, int64_t(max)};
+        mapPixels<u16, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
+                             dst->uiWidth, dst->uiHeight, op);
+    }
+    return 0;
+}
+
+int CLxPicBufAPI::AdjustColorsRGB(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t c1, uint32_t c2,
+                                  uint32_t c3, uint32_t c4, uint32_t c5, uint32_t c6, uint32_t c7,
+                                  uint32_t c8, uint32_t c9, int32_t mode)
+{
+    const int checked = prepare(dst, src, eLxCheckSizeBitsComps, nullptr);
+    if (checked != 0)
+        return checked;
+    if (dst->uiComps != 3 || dst->uiBpc != 8 || mode < 0 || mode > 2)
+        return -9;
+    const uint32_t k[9] = {c1, c2, c3, c4, c5, c6, c7, c8, c9};
+    std::unique_ptr<u8[]> tables(new (std::nothrow) u8[9 * 256]);
+    if (!tables)
+        return -3;
+    for (uint32_t t = 0; t < 9; ++t)
+        for (uint32_t v = 0; v < 256; ++v)
+            tables[t * 256 + v] = u8(uint64_t(v) * k[t] / 256);
+    const AdjustOp op{tables.get(),
+                      {uint64_t(c1) + c4 + c7, uint64_t(c2) + c5 + c8, uint64_t(c3) + c6 + c9},
+                      mode};
+    mapPixels<u8, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
+                        dst->uiWidth, dst->uiHeight, op);
+    return 0;
+}
+
+int CLxPicBufAPI::DivideComponents(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t numerator,
+                                   uint32_t denominator, double scale, double offset)
+{
+    const int checked = prepare(dst, src, eLxCheckSizeBits, nullptr);
+    if (checked != 0)
+        return checked;
+    if (src->uiComps < 2 || numerator >= src->uiComps || denominator >= src->uiComps ||
+        dst->uiBpc < 8)
+        return -9;
+    if (dst->uiBpc > 16)
+        return -2;
+    const uint32_t bits = dst->uiBpc;
+    const auto run = [&](auto t) {
+        using T = decltype(t);
+        const DivideOp<T> op{numerator,
+                             denominator,
+                             dst->uiComps,
+                             bits,
+                             double(1u << (bits - 8)),
+                             scale,
+                             offset,
+                             CLxPicMemAPI::CalcDblMax(bits),
+                             lxpic::maxOfBits(bits)};
+        mapPixelsN<T>(bytesOf(*dst), dst->uiWidthBytes, dst->uiComps, bytesOf(*src),
+                      src->uiWidthBytes, src->uiComps, dst->uiWidth, dst->uiHeight, op);
+        return 0;
+    };
+    return bits == 8 ? run(u8()) : run(u16());
+}
+
+int CLxPicBufAPI::FindLowHighInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                         double lowFraction, double highFraction)
+{
+    if (!pic || (!low && !high))
+        return -4;
+    if (!coversFormat(pic))
+        return -9;
+    ScopedHisto histo;
+    const int status = countPicture(histo.get(), *pic, pic->uiBpc);
+    if (status != 0)
+        return status;
+    return CLxHistoAPI::GetLowHigh(histo.get(), low, high, lowFraction, highFraction);
+}
+
+int CLxPicBufAPI::FindLowHighAbsInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                            unsigned lowCount, unsigned highCount)
+{
+    return findAbsEnds(CLxHistoAPI::GetLowHighAbs, pic, low, high, lowCount, highCount);
+}
+
+int CLxPicBufAPI::FindLowHighFreqAbsInHistogram(const SLxPicBuf* pic, unsigned* low, unsigned* high,
+                                                unsigned lowCount, unsigned highCount)
+{
+    return findAbsEnds(CLxHistoAPI::GetLowHighFreqAbs, pic, low, high, lowCount, highCount);
+}
+
+int CLxPicBufAPI::AllocAutocontrastLut(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
+                                       double highFraction, uint32_t componentMask, bool toDisplay,
+                                       const uint32_t* colors)
+{
+    return autocontrastLut(lut, pic, lowFraction, highFraction, componentMask, toDisplay, colors,
+                           false);
+}
+
+int CLxPicBufAPI::AllocAutocontrastLutPerComp(SLxLut* lut, const SLxPicBuf* pic, double lowFraction,
+                                              double highFraction, uint32_t componentMask,
+                                              bool toDisplay, const uint32_t* colors)
+{
+    return autocontrastLut(lut, pic, lowFraction, highFraction, componentMask, toDisplay, colors,
+                           true);
+}
+
+int CLxPicBufAPI::ApplyLuts(SLxPicBuf* dst, const SLxPicBuf* src, const SLxLut* lut)
+{
+    if (!dst || !src || !lut || dst->uiWidth != src->uiWidth || dst->uiHeight != src->uiHeight)
+        return -4;
+    if (!coversFormat(dst) || !coversFormat(src))
+        return -9;
+    const uint32_t width = dst->uiWidth, count = isEmpty(*dst) ? 0 : pixelCount(*dst);
+    if (dst->uiComps == 3 && dst->uiBpc == 8)
+        return CLxPicMemAPI::ConvertToTrueColor(dst->pData, dst->uiWidthBytes, src->pData,
+                                                src->uiComps, src->uiBpc, src->uiWidthBytes, width,
+                                                count, lut);
+    if (dst->uiComps == src->uiComps && dst->uiBpc == src->uiBpc && lut->uiDstBits == dst->uiBpc)
+        return CLxPicMemAPI::ApplyLuts(dst->pData, dst->uiWidthBytes, src->pData, src->uiWidthBytes,
+                                       lut, dst->uiComps, dst->uiBpc, width, count);
+    if (src->uiComps == 1)
+        return CLxPicMemAPI::MapValueToComponents(dst->pData, dst->uiComps, dst->uiBpc,
+                                                  dst->uiWidthBytes, src->pData, src->uiBpc,
+                                                  src->uiWidthBytes, lut, width, count);
+    return -2;
+}
+
+int CLxPicBufAPI::Autocontrast(SLxPicBuf* dst, const SLxPicBuf* src, double lowFraction,
+                               double highFraction, uint32_t componentMask)
+{
+    return autocontrast(dst, src, lowFraction, highFraction, componentMask, false);
+}
+
+int CLxPicBufAPI::AutocontrastPerComp(SLxPicBuf* dst, const SLxPicBuf* src, double lowFraction,
+                                      double highFraction, uint32_t componentMask)
+{
+    return autocontrast(dst, src, lowFraction, highFraction, componentMask, true);
+}
+
+int CLxPicBufAPI::CreateAnaglyph(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* depth,
+                                 int32_t layers, bool grey, bool ascending, bool lastLayerFixed,
+                                 uint32_t firstMask, uint32_t secondMask, int32_t maxShift)
+{
+    // The shift step divides by layers; source and depth are read at the
+    // destination's positions.
+    if (!dst || !src || !depth || layers < 1 || dst->uiComps != 3 || src->uiWidth < dst->uiWidth ||
+        src->uiHeight < dst->uiHeight || depth->uiWidth < dst->uiWidth ||
+        depth->uiHeight < dst->uiHeight || depth->uiComps != 1 || depth->uiBpc != 8 ||
+        !coversFormat(dst) || !coversFormat(src) || !coversFormat(depth))
+        return -9;
+    const SLxPicBuf srcView = viewOf(*src, dst->uiWidth, dst->uiHeight);
+    const SLxPicBuf depthView = viewOf(*depth, dst->uiWidth, dst->uiHeight);
+    return (dst->uiBpc == 8 ? CreateAnaglyphKernel_8 : CreateAnaglyphKernel)(
+        dst, &srcView, &depthView, layers, grey, ascending, lastLayerFixed, firstMask, secondMask,
+        maxShift);
+}

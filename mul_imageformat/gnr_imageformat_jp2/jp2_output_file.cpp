@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "gnr_metaformats/LxExperiment.h"
+#include "gnr_metaformats/LxExperimentRecord.h"
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxValueRecords.h"
 #include "gnr_system/string/LxStringUtils.h"
 #include "mul_imageformat/LxImageFormat.h"
@@ -130,8 +133,11 @@ int CLxJP2OutputFile::SetCustomDataVar(const char16_t* name, const CLxVariant& d
 {
     if (!name || !*name)
         return -4;
+    CLxStringA text;
+    if (!LX_Jp2TextCustomData(CLxStringW(name), data, text))
+        return -4; // a name that no box can hold
     m_clean = false;
-    m_customVariant[CLxStringW(name)] = data;
+    m_customVariant[CLxStringW(name)] = text;
     return 0;
 }
 
@@ -140,8 +146,11 @@ int CLxJP2OutputFile::SetCustomDataVarSeq(const char16_t* name, uint32_t seq,
 {
     if (!name || !*name)
         return -4;
+    CLxStringA text;
+    if (!LX_Jp2TextCustomDataSeq(CLxStringW(name), seq, data, text))
+        return -4;
     m_clean = false;
-    m_customVariantSeq[{CLxStringW(name), seq}] = data;
+    m_customVariantSeq[{CLxStringW(name), seq}] = text;
     return 0;
 }
 
@@ -211,16 +220,20 @@ int CLxJP2OutputFile::WriteMetadata()
         if (any)
             p.Xml(jp2_own_tinf, LX_Jp2TextTextInfo(14, 1.0, m_textInfo, 14));
     }
-    for (const auto& v : m_customVariant) {
-        CLxStringA text;
-        if (LX_Jp2TextCustomData(v.first, v.second, text))
-            p.Xml(jp2_own_scdv, text);
+    if (m_experimentSet || !m_pictureMetadata.empty()) {
+        // The group: current form (empty without one), old form, frames.
+        p.Xml(jp2_own_aim1, m_experimentSet ? m_experiment : CLxStringA());
+        if (m_experimentSet)
+            p.Xml(jp2_own_aimd, m_experimentOld);
+        for (const auto& m : m_pictureMetadata)
+            p.Xml(jp2_own_vimd, m.second);
     }
-    for (const auto& v : m_customVariantSeq) {
-        CLxStringA text;
-        if (LX_Jp2TextCustomDataSeq(v.first.first, v.first.second, v.second, text))
-            p.Xml(jp2_own_vcdv, text);
-    }
+    if (m_eventsSet)
+        p.Xml(jp2_own_ieve, m_events);
+    for (const auto& v : m_customVariant)
+        p.Xml(jp2_own_scdv, v.second);
+    for (const auto& v : m_customVariantSeq)
+        p.Xml(jp2_own_vcdv, v.second);
     const size_t xmlBoxes = p.boxes.size();
     if (!m_memory) {
         std::vector<uint8_t> bytes;
@@ -329,6 +342,9 @@ int CLxJP2OutputFile::Abort()
     m_reportObjects = CLxStringW();
     m_reportObjectsSeq.clear();
     m_textInfoSet = false;
+    m_experimentSet = false;
+    m_eventsSet = false;
+    m_pictureMetadata.clear();
     m_binaryLayer.clear();
     m_clean = true;
     return 0;
@@ -336,19 +352,42 @@ int CLxJP2OutputFile::Abort()
 
 // ---- Records that need the experiment persistence (not yet available) ------------------
 
-int CLxJP2OutputFile::SetImageMetadata(uint32_t, const SLxPictureMetadata&, uint32_t)
+int CLxJP2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& metadata, uint32_t)
 {
-    return -2;
+    CLxVariant v;
+    const int status = SLxPictureMetadata::SaveToVariant(v, metadata);
+    if (status != 0)
+        return status;
+    m_clean = false;
+    m_pictureMetadata[seq] = LX_Jp2TextPictureMetadata(seq, v);
+    return 0;
 }
 
-int CLxJP2OutputFile::SetExperiment(const SLxExperiment&, const CLxVariant*)
+int CLxJP2OutputFile::SetExperiment(const SLxExperiment& experiment, const CLxVariant*)
 {
-    return -2;
+    CLxVariant current, old;
+    int status = SLxExperiment::SaveToVariant(current, experiment);
+    if (status == 0)
+        status = SLxExperiment::SaveToVariantOld(old, experiment);
+    if (status != 0)
+        return status;
+    m_clean = false;
+    m_experimentSet = true;
+    m_experiment = LX_Jp2TextExperiment(current);
+    m_experimentOld = LX_Jp2TextExperimentOld(old);
+    return 0;
 }
 
-int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord&, uint32_t)
+int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
 {
-    return -2;
+    CLxVariant v;
+    const int status = SLxExperimentRecord::SaveToVariant(v, events);
+    if (status != 0)
+        return status;
+    m_clean = false;
+    m_eventsSet = true;
+    m_events = LX_Jp2TextEvents(v);
+    return 0;
 }
 
 int CLxJP2OutputFile::SetAcqTime(double)

@@ -121,11 +121,16 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     bool m_reportObjectsSet = false;
     CLxStringW m_reportObjects;
     std::map<uint32_t, CLxStringW> m_reportObjectsSeq;
+    bool m_experimentSet = false;
+    CLxStringA m_experiment, m_experimentOld; // box texts, built when set
+    bool m_eventsSet = false;
+    CLxStringA m_events;
+    std::map<uint32_t, CLxStringA> m_pictureMetadata;
     bool m_textInfoSet = false;
     CLxStringW m_textInfo[14];
     std::vector<uint8_t> m_binaryLayer;
-    std::map<CLxStringW, CLxVariant> m_customVariant;
-    std::map<std::pair<CLxStringW, uint32_t>, CLxVariant> m_customVariantSeq;
+    std::map<CLxStringW, CLxStringA> m_customVariant; // box texts, built when set
+    std::map<std::pair<CLxStringW, uint32_t>, CLxStringA> m_customVariantSeq;
     std::map<CLxStringW, std::vector<uint8_t>> m_customBinary;
     std::map<std::pair<CLxStringW, uint32_t>, std::vector<uint8_t>> m_customBinarySeq;
 };

@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "gnr_metaformats/LxExperimentRecord.h"
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "jp2_test_support.h"
 #include "mul_imageformat/gnr_imageformat_jp2/codec/jp2_encoder.h"
@@ -567,4 +569,36 @@ TEST_F(JP2Writer, JpylyzerAndOpjDump)
     ASSERT_EQ(w->DiscardLastFrames(2), 0);
     ASSERT_EQ(w->Close(), 0);
     EXPECT_TRUE(Valid());
+}
+
+// Picture metadata, the experiment and events round trip through the reader.
+TEST_F(JP2Writer, ExperimentRecordsReadBack)
+{
+    const Bytes f = Frame(16, 8, 1, 8, 50);
+    {
+        Writer w(Path());
+        w->SetImageAttributes(Attributes(16, 8, 1, 8));
+        ASSERT_EQ(w->SetImageData(0, f.data(), nullptr, nullptr), 0);
+        ASSERT_EQ(w->SetImageData(1, f.data(), nullptr, nullptr), 0);
+        SLxPictureMetadata md;
+        md.SetToDefault();
+        md.dTimeMSec = 1234.5;
+        ASSERT_EQ(w->SetImageMetadata(1, md, 0), 0);
+        SLxExperimentRecord events;
+        events.wsNotes = CLxStringW(u"Notiz ü");
+        ASSERT_EQ(w->SetEvents(events, 0), 0);
+        ASSERT_EQ(w->SetCustomDataVar(u"Grün", CLxVariant(2.5, CLxStringW(u"dValue"))), 0);
+        EXPECT_EQ(w->SetCustomDataVar(u"two words", CLxVariant(1.0, CLxStringW(u"d"))), -4);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    SLxPictureMetadata md;
+    ASSERT_EQ(in.GetImageMetadata(1, md, 0), 0);
+    EXPECT_DOUBLE_EQ(md.dTimeMSec, 1234.5);
+    SLxExperimentRecord events;
+    ASSERT_EQ(in.GetEvents(events, 0), 0);
+    EXPECT_EQ(U8(events.wsNotes.GetString()), "Notiz ü");
+    CLxVariant custom;
+    ASSERT_EQ(in.GetCustomDataVar(u"Grün", custom), 0);
+    EXPECT_DOUBLE_EQ(custom.GetDouble(), 2.5);
 }

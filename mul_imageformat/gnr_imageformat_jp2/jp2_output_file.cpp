@@ -225,8 +225,11 @@ int CLxJP2OutputFile::WriteMetadata()
         p.Xml(jp2_own_aim1, m_experimentSet ? m_experiment : CLxStringA());
         if (m_experimentSet)
             p.Xml(jp2_own_aimd, m_experimentOld);
-        for (const auto& m : m_pictureMetadata)
-            p.Xml(jp2_own_vimd, m.second);
+        for (const auto& m : m_pictureMetadata) {
+            CLxVariant v;
+            if (SLxPictureMetadata::SaveToVariant(v, m.second) == 0)
+                p.Xml(jp2_own_vimd, LX_Jp2TextPictureMetadata(m.first, v));
+        }
     }
     if (m_eventsSet)
         p.Xml(jp2_own_ieve, m_events);
@@ -354,28 +357,19 @@ int CLxJP2OutputFile::Abort()
 
 int CLxJP2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& metadata, uint32_t)
 {
-    CLxVariant v;
-    const int status = SLxPictureMetadata::SaveToVariant(v, metadata);
-    if (status != 0)
-        return status;
+    // The calibration follows the frame's metadata.
+    SetCalibration(seq, metadata.dCalibration, metadata.dAspect, metadata.bCalibrated,
+                   metadata.wsObjectiveName);
     m_clean = false;
-    m_pictureMetadata[seq] = LX_Jp2TextPictureMetadata(seq, v);
+    m_pictureMetadata[seq] = metadata;
     return 0;
 }
 
-int CLxJP2OutputFile::SetExperiment(const SLxExperiment& experiment, const CLxVariant*)
+// Experiments need the two-form layout of the current form ("vMetadata",
+// "vUnknownData"); not written yet.
+int CLxJP2OutputFile::SetExperiment(const SLxExperiment&, const CLxVariant*)
 {
-    CLxVariant current, old;
-    int status = SLxExperiment::SaveToVariant(current, experiment);
-    if (status == 0)
-        status = SLxExperiment::SaveToVariantOld(old, experiment);
-    if (status != 0)
-        return status;
-    m_clean = false;
-    m_experimentSet = true;
-    m_experiment = LX_Jp2TextExperiment(current);
-    m_experimentOld = LX_Jp2TextExperimentOld(old);
-    return 0;
+    return -2;
 }
 
 int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
@@ -390,9 +384,24 @@ int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
     return 0;
 }
 
-int CLxJP2OutputFile::SetAcqTime(double)
+// Frame 0's time; its record is written even when only the time was set.
+int CLxJP2OutputFile::SetAcqTime(double time)
 {
-    return -2;
+    auto found = m_pictureMetadata.find(0);
+    if (found == m_pictureMetadata.end()) {
+        SLxPictureMetadata md;
+        md.SetToDefault();
+        if (!m_calibrations.empty() && m_calibrations[0].set) {
+            md.dCalibration = m_calibrations[0].calibration;
+            md.dAspect = m_calibrations[0].aspect;
+            md.bCalibrated = m_calibrations[0].valid;
+            md.wsObjectiveName = m_calibrations[0].objective;
+        }
+        found = m_pictureMetadata.emplace(0, md).first;
+    }
+    found->second.dTimeMSec = time;
+    m_clean = false;
+    return 0;
 }
 
 int CLxJP2OutputFile::SetUnknownData(ILxImageUnknownData*)

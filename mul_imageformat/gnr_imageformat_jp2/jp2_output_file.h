@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/LxByteArray.h"
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
@@ -125,7 +126,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     CLxStringA m_experiment, m_experimentOld; // box texts, built when set
     bool m_eventsSet = false;
     CLxStringA m_events;
-    std::map<uint32_t, CLxStringA> m_pictureMetadata;
+    std::map<uint32_t, SLxPictureMetadata> m_pictureMetadata;
     bool m_textInfoSet = false;
     CLxStringW m_textInfo[14];
     std::vector<uint8_t> m_binaryLayer;

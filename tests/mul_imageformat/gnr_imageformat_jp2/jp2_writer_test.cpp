@@ -584,6 +584,7 @@ TEST_F(JP2Writer, ExperimentRecordsReadBack)
         md.SetToDefault();
         md.dTimeMSec = 1234.5;
         ASSERT_EQ(w->SetImageMetadata(1, md, 0), 0);
+        ASSERT_EQ(w->SetAcqTime(77.0), 0); // frame 0's record, made and kept
         SLxExperimentRecord events;
         events.wsNotes = CLxStringW(u"Notiz ü");
         ASSERT_EQ(w->SetEvents(events, 0), 0);
@@ -595,6 +596,8 @@ TEST_F(JP2Writer, ExperimentRecordsReadBack)
     SLxPictureMetadata md;
     ASSERT_EQ(in.GetImageMetadata(1, md, 0), 0);
     EXPECT_DOUBLE_EQ(md.dTimeMSec, 1234.5);
+    ASSERT_EQ(in.GetImageMetadata(0, md, 0), 0);
+    EXPECT_DOUBLE_EQ(md.dTimeMSec, 77.0);
     SLxExperimentRecord events;
     ASSERT_EQ(in.GetEvents(events, 0), 0);
     EXPECT_EQ(U8(events.wsNotes.GetString()), "Notiz ü");

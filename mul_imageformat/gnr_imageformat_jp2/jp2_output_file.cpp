@@ -311,9 +311,9 @@ int CLxJP2OutputFile::Close()
     if (!m_memory && m_path.IsEmpty())
         return -9;
     if (!m_memory && !m_map) {
-        // Nothing was written by this writer: the file is re-closed.
-        if (LX_ReadJp2BoxMap(m_path.GetString(), &m_map) != 0 || !m_map)
-            return -9;
+        // Re-closing an existing file would have to merge its own boxes;
+        // until that is written the file is left untouched.
+        return -2;
     }
     const int status = WriteMetadata();
     if (status != 0)

@@ -81,6 +81,9 @@ class jp2_file_target
     void open(const char16_t* path, SLxJP2PositionsInfo* list = nullptr);
     // Writes into the array from offset 0.
     void open(CLxByteArray* bytes);
+    // Goes on writing codestream boxes at the end of an existing file whose
+    // header boxes are in (after frames were cut off); throws as open.
+    void open_append(const char16_t* path, SLxJP2PositionsInfo* list);
     bool is_open() const { return m_state != nullptr; }
 
     jp2_dimensions* access_dimensions();

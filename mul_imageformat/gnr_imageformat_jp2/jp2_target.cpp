@@ -15,6 +15,7 @@ struct jp2_file_target::State {
     LX_HFILE file = LX_INVALID_HFILE;
     CLxByteArray* bytes = nullptr;
     bool headerWritten = false;
+    bool append = false; // header boxes already in the file
 
     ~State()
     {
@@ -51,6 +52,22 @@ void jp2_file_target::open(const char16_t* path, SLxJP2PositionsInfo* list)
         state->file = LX_INVALID_HFILE;
         LX_RaiseJp2Error("Unable to open output file.");
     }
+    m_state = std::move(state);
+    m_list = list;
+}
+
+void jp2_file_target::open_append(const char16_t* path, SLxJP2PositionsInfo* list)
+{
+    close();
+    auto state = std::make_unique<State>();
+    if (!path ||
+        LX_OpenFile(path, LX_FILE_READ | LX_FILE_WRITE, LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE,
+                    LX_INVALID_HFILE, &state->file) != 0 ||
+        LX_SeekFile(state->file, 0, 0, 2) != 0) {
+        state->file = LX_INVALID_HFILE;
+        LX_RaiseJp2Error("Unable to open output file.");
+    }
+    state->append = true;
     m_state = std::move(state);
     m_list = list;
 }
@@ -168,8 +185,14 @@ bool jp2_file_target::write(const uint8_t* data, int32_t count)
 {
     if (!m_state || count < 0)
         return false;
-    if (!m_state->headerWritten && !write_file_header())
-        return false;
+    if (!m_state->headerWritten) {
+        if (m_state->append) {
+            m_state->headerWritten = true;
+            if (!open_codestream_box())
+                return false;
+        } else if (!write_file_header())
+            return false;
+    }
     return m_state->box.write(data, uint32_t(count));
 }
 

@@ -132,8 +132,12 @@ TEST_F(WriterTest, ExperimentOfAWholeDocumentReadsBackEqual)
     const SDocSpec s = Spec(4, 4, 1, 8, false);
     SLxExperiment* exp = nullptr;
     SLxExperiment::Alloc(&exp);
+    // A time loop over a Z stack: every level has its children (an empty
+    // child slot is not stored).
     SLxExperiment::Init(*exp, SLxExperiment::eEtTime, true, 3, 0, 1);
     exp->uLoopPars.sTimeLoop.dPeriod = 50.0;
+    ASSERT_EQ(0, SLxExperiment::Alloc(&exp->ppNextLevelEx[0]));
+    ASSERT_EQ(0, SLxExperiment::Init(*exp->ppNextLevelEx[0], SLxExperiment::eEtZStack, true, 1, 0, 0));
     WriterRef w;
     ASSERT_EQ(0, Open(w));
     ASSERT_EQ(0, w->SetImageAttributes(GivenAttributes(s)));
@@ -152,7 +156,8 @@ TEST_F(WriterTest, ExperimentOfAWholeDocumentReadsBackEqual)
     SLxExperiment* got = nullptr;
     SLxExperiment::Alloc(&got);
     ASSERT_EQ(0, r->GetExperiment(*got, 0));
-    // The tree as stored: the same XML as the caller's.
+    // The tree as stored: equal to the caller's, and the same XML.
+    EXPECT_TRUE(SLxExperiment::IsEqual(*exp, *got, true));
     CLxVariant back;
     ASSERT_EQ(0, SLxExperiment::SaveToVariant(back, *got));
     EXPECT_EQ(Xml(saved), Xml(back));

@@ -98,8 +98,9 @@ TEST(JP2Format, ReadersWritersAndFactories)
     std::ofstream(dir.path() / "ro.jp2") << "x";
     std::filesystem::permissions(dir.path() / "ro.jp2", std::filesystem::perms::owner_read);
     ILxOutputImageFile* writer = nullptr;
-    if (getuid() != 0)
+    if (getuid() != 0) {
         EXPECT_EQ(f->CreateOutputImageFile(CLxStringW(dir.u16("ro.jp2").c_str()), &writer), -10);
+    }
 
     // A small document made through the factory, read through it twice.
     ILxOutputImageFile* w = LX_CreateJp2OutputFile(out.c_str());

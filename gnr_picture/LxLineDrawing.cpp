@@ -185,6 +185,62 @@ bool drawQuadrants(const Walk& w, const PairTable& flat, const PairTable& steep,
     return true;
 }
 
+// A line's walk along its major axis: L steps there, m across.
+struct LineSteps {
+    int major, minor;
+    int majorStep, minorStep;
+    int64_t L, m;
+};
+
+// The walk of one line, compiled once per major axis and connectivity so
+// that the pixel loop holds nothing but the error term and the call.
+template <bool YMajor, bool Four>
+bool walkLine(const LineSteps& s, LxPixelFunction fn, void* context)
+{
+    int major = s.major, minor = s.minor;
+    const int majorStep = s.majorStep, minorStep = s.minorStep;
+    const int64_t L = s.L, m = s.m, half = L / 2;
+    auto call = [fn, context](int maj, int min) {
+        return YMajor ? fn(min, maj, context) : fn(maj, min, context);
+    };
+    if (m == L) {
+        // 45 degrees: the minor coordinate moves after every pixel.
+        for (int64_t k = 0;; ++k) {
+            if (!call(major, minor))
+                return false;
+            if (k == L)
+                return true;
+            minor += minorStep;
+            if (Four && !call(major, minor))
+                return false;
+            major += majorStep;
+        }
+    }
+    int64_t e = 0;
+    bool mayStep = true;
+    for (int64_t k = 0;; ++k) {
+        if (!call(major, minor))
+            return false;
+        e += m;
+        const bool step = mayStep && e > half;
+        if (Four) {
+            if (step) {
+                minor += minorStep;
+                if (!call(major, minor))
+                    return false;
+            }
+        } else {
+            minor += step ? minorStep : 0;
+        }
+        const bool wrap = e > L;
+        mayStep = (mayStep && !step) || wrap;
+        e -= wrap ? L : 0;
+        if (k == L)
+            return true;
+        major += majorStep;
+    }
+}
+
 } // namespace
 
 bool CLxLineDrawingAPI::Line(int x0, int y0, int x1, int y1, bool fourConnected, LxPixelFunction fn,
@@ -196,49 +252,17 @@ bool CLxLineDrawingAPI::Line(int x0, int y0, int x1, int y1, bool fourConnected,
     if (dx == 0 && dy == 0)
         return fn(x0, y0, context);
     const bool yMajor = std::llabs(dx) <= std::llabs(dy);
-    int major = yMajor ? y0 : x0;
-    int minor = yMajor ? x0 : y0;
-    const int majorStep = (yMajor ? dy : dx) > 0 ? 1 : -1;
-    const int minorStep = (yMajor ? dx : dy) >= 1 ? 1 : -1;
-    const int64_t L = std::llabs(yMajor ? dy : dx);
-    const int64_t m = std::llabs(yMajor ? dx : dy);
-    const int64_t half = L / 2;
-    auto call = [&](int maj, int min) {
-        return yMajor ? fn(min, maj, context) : fn(maj, min, context);
-    };
-    if (m == L) {
-        // 45 degrees: the minor coordinate moves after every pixel.
-        for (int64_t k = 0;; ++k) {
-            if (!call(major, minor))
-                return false;
-            if (k == L)
-                return true;
-            minor += minorStep;
-            if (fourConnected && !call(major, minor))
-                return false;
-            major += majorStep;
-        }
-    }
-    int64_t e = 0;
-    bool mayStep = true;
-    for (int64_t k = 0;; ++k) {
-        if (!call(major, minor))
-            return false;
-        e += m;
-        if (e > half && mayStep) {
-            minor += minorStep;
-            mayStep = false;
-            if (fourConnected && !call(major, minor))
-                return false;
-        }
-        if (e > L) {
-            e -= L;
-            mayStep = true;
-        }
-        if (k == L)
-            return true;
-        major += majorStep;
-    }
+    const LineSteps s{yMajor ? y0 : x0,
+                      yMajor ? x0 : y0,
+                      (yMajor ? dy : dx) > 0 ? 1 : -1,
+                      (yMajor ? dx : dy) >= 1 ? 1 : -1,
+                      std::llabs(yMajor ? dy : dx),
+                      std::llabs(yMajor ? dx : dy)};
+    if (yMajor)
+        return fourConnected ? walkLine<true, true>(s, fn, context)
+                             : walkLine<true, false>(s, fn, context);
+    return fourConnected ? walkLine<false, true>(s, fn, context)
+                         : walkLine<false, false>(s, fn, context);
 }
 
 bool CLxLineDrawingAPI::Circle(int cx, int cy, int radius, bool fourConnected, LxPixelFunction fn,

@@ -364,9 +364,45 @@ struct DerivStore {
     }
 };
 
+#if LX_HAVE_AVX2_PATHS
+// Smoothed 8-bit sums as samples, 32 a step: (s + 512) >> 10, the two
+// saturating packs clamp to 0 ... 255. Returns how many it stored.
+LX_TARGET_AVX2 size_t storeSmooth8Avx2(uint8_t* dst, const int32_t* sums, size_t count)
+{
+    const __m256i half = _mm256_set1_epi32(512);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    size_t j = 0;
+    for (; j + 32 <= count; j += 32) {
+        __m256i v[4];
+        for (int k = 0; k < 4; ++k)
+            v[k] = _mm256_srai_epi32(
+                _mm256_add_epi32(
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sums + j + 8 * k)), half),
+                10);
+        // packs work within 128-bit lanes; the permute restores the order.
+        const __m256i w01 = _mm256_packs_epi32(v[0], v[1]);
+        const __m256i w23 = _mm256_packs_epi32(v[2], v[3]);
+        const __m256i b = _mm256_packus_epi16(w01, w23);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j),
+                            _mm256_permutevar8x32_epi32(b, order));
+    }
+    return j;
+}
+#endif
+
 template <class T, class Store>
 LX_KERNEL_INLINE void storeLine(T* dst, int32_t* sums, size_t count, Store store)
 {
+#if LX_HAVE_AVX2_PATHS
+    if constexpr (std::is_same_v<Store, SmoothStore> && sizeof(T) == 1) {
+        if (store.top == 255 && cpuHasAvx2()) {
+            const size_t j = storeSmooth8Avx2(dst, sums, count);
+            dst += j;
+            sums += j;
+            count -= j;
+        }
+    }
+#endif
     if constexpr (std::is_same_v<Store, DerivStore> && sizeof(T) == 2) {
         // Deep derivatives keep |S| in four bytes, then take its top bits.
         uint32_t* kept = reinterpret_cast<uint32_t*>(sums);
@@ -453,14 +489,37 @@ template <class T> LX_KERNEL_INLINE int smooth(const Frame& f)
         return ready;
     const uint32_t bits = sampleBits<T>(f.bits);
     const GolayTables g(f.m, bits, f.n, 0);
-    const size_t pitch = size_t(f.width) * f.comps * sizeof(T);
-    Work<uint8_t> middle(pitch * f.height, false);
-    if (!g.ok() || !middle)
+    // The row pass fills a ring of the 2m + 1 rows the column pass needs
+    // next: the smoothed rows stay in cache, and a destination sharing the
+    // source is only written at rows already read.
+    const int n = 2 * f.m + 1;
+    const size_t samples = size_t(f.width) * f.comps;
+    const size_t pitch = samples * sizeof(T);
+    Work<uint8_t> ring(pitch * n, false);
+    Work<int32_t> sums(samples, false);
+    Work<const T*> rowTaps{size_t(n)}, columnTaps{size_t(n)};
+    if (!g.ok() || !ring || !sums || !rowTaps || !columnTaps)
         return -3;
     const SmoothStore store{int32_t((1u << bits) - 1)};
-    if (!rowPass<T>(middle.get(), pitch, f.src, f.wb, f, g, store) ||
-        !columnPass<T>(f.dst, f.wb, middle.get(), pitch, f, g, store))
-        return -3;
+    const int64_t height = f.height;
+    int64_t made = 0;
+    for (int64_t y = 0; y < height; ++y) {
+        const int64_t first = std::clamp<int64_t>(y - f.m, 0, height - n);
+        for (; made < first + n; ++made) {
+            rowSums<T>(reinterpret_cast<const T*>(f.src + size_t(made) * f.wb), f.width, f.comps,
+                       g, rowTaps.get(), sums.get());
+            storeLine<T>(reinterpret_cast<T*>(ring.get() + size_t(made % n) * pitch), sums.get(),
+                         samples, store);
+        }
+        const T** taps = columnTaps.get();
+        for (int k = 0; k < n; ++k)
+            taps[k] = reinterpret_cast<const T*>(ring.get() + size_t((first + k) % n) * pitch);
+        if (y < f.m || y >= height - f.m)
+            fittedSums<T>(taps, g, int(y - first) - f.m, samples, sums.get());
+        else
+            interiorSums<T>(taps, g, samples, sums.get());
+        storeLine<T>(reinterpret_cast<T*>(f.dst + size_t(y) * f.wb), sums.get(), samples, store);
+    }
     return 0;
 }
 

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "gnr_picture/PicBufAPI/LxKernel.h"
+#include "gnr_picture/PicBufAPI/LxKernelOffsets.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 
 namespace lxfilter

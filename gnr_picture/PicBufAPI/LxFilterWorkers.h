@@ -20,7 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gnr_picture/PicBufAPI/LxKernel.h"
+#include "gnr_picture/PicBufAPI/LxKernelOffsets.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 
 // --- Kernel walk and sample access ---------------------------------------------

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
+#include "gnr_picture/PicBufAPI/LxKernel.h"
 #include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "w32_system/LxExport.h"
@@ -293,6 +294,96 @@ class LX_EXPORT CLxPicBufAPI
     static int Resharpen(SLxPicBuf* dst, const SLxPicBuf* src, const SLxPicBuf* noise,
                          uint32_t levels, bool perLevel, bool color, uint32_t wavelet,
                          uint32_t colorMode);
+
+    // --- Neighbourhood filters (LxPicBufFilterFrame.cpp, LxPicBufConvolve.cpp,
+    // LxPicBufSmooth.cpp) -------------------------------------------------------
+    // Common rules:
+    // - dst first, src second; both allocated by the caller with the same
+    //   width, height, bits and components (Check option 2), each record's
+    //   memory covering its lines; else -9 and dst untouched. src is never
+    //   written; dst may be src (or share its memory): the operation then
+    //   works from a copy of the source (-3 without memory).
+    // - A kernel must be given, usable (rows x columns of 1 to
+    //   MAX_KERNEL_ELEMENTS, the anchor inside) and not larger than the
+    //   source, else -9.
+    // - 8 bits work on bytes, 9 to 16 bits on 16-bit samples; 1 to 7 bits
+    //   return 0 with dst untouched; 17 bits or more return -2 (but
+    //   ConvolutionEx). Results are held to 0 .. 2^bits - 1.
+    // - Outside the picture the nearest edge pixel stands in (coordinates
+    //   clamped), so every pixel of dst is written.
+    // - Kernel element (r, c) lands on the output sample from the source
+    //   sample (c - centre column, r - centre row) away; kernels are never
+    //   flipped.
+    // - The overloads with a count run the operation count times (0: -9):
+    //   from the source, then each pass from the one before, alternating
+    //   between dst and one temporary picture so that the last pass writes
+    //   dst; every pass after the first mirrors the kernel's centre (rows -
+    //   centre row - 1, columns - centre column - 1). -3, dst untouched, when
+    //   the temporary cannot be had; a pass's failure ends the run with its
+    //   status.
+
+    // S = the sum of weight x sample over the set elements; a divisor of 0
+    // is the number of set elements (1 when none); unless the divisor is 1,
+    // S = (S + divisor / 2) / divisor, both divisions truncated toward zero.
+    // Then held to 0 .. 2^bits - 1.
+    static int Convolution(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                           int32_t divisor);
+    static int Convolution(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                           int32_t divisor, uint32_t count);
+    // The signed variant: S held to -2^(bits-1) .. 2^(bits-1) - 1 and stored
+    // plus 2^(bits-1) (a response of 0 is 128 at 8 bits). 8 to 32 bits (above
+    // -2). The source need only reach the kernel's extent on each side of
+    // its centre; a smaller one is computed from clamped windows alone.
+    static int ConvolutionEx(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                             int32_t divisor);
+    // bits plus the binary digits of the larger of the sum of the positive
+    // values and the sum of the magnitudes of the negative ones, over all
+    // rows x columns values (mask ignored); bits when both are 0.
+    // 4294967287 (-9) for a missing or unusable kernel.
+    static uint32_t GetConvolReqBpc(const SLxKernel* kernel, uint32_t bits);
+    // Sobel magnitude |gx| + |gy| over the 3 x 3 neighbourhood, gx =
+    // 2 (E - W) + NE + SE - NW - SW, gy = 2 (S - N) + SW + SE - NW - NE; the
+    // shape of the DetectEdge record marks the border. Sources smaller than
+    // 3 x 3: -9.
+    static int EdgesDetect(SLxPicBuf* dst, const SLxPicBuf* src);
+    // dst = the source shifted dx right and dy down (uncovered pixels repeat
+    // the nearest shifted ones) divided by the source, rescaled per component
+    // to the shifted picture's mean. dx, dy from 0 to below the width and
+    // height, else -9.
+    static int Relief(SLxPicBuf* dst, const SLxPicBuf* src, int32_t dx, int32_t dy);
+    // Savitzky-Golay filter of order 2 over 2m + 1 samples, m = (size - 1) /
+    // 2 (at least 2 in mode 0): mode 0 smoothing, 1 the first derivative
+    // along x, 2 along y, 3 the larger of the two. -2 for another mode or
+    // other than 8 to 16 bits; -9 for m above the width or height or a line
+    // shorter than 2m + 1; else the worker's status.
+    static int GolayFilter(SLxPicBuf* dst, const SLxPicBuf* src, int32_t size, int32_t mode);
+
+    // 5c - u - d - l - r of each sample and its four neighbours.
+    static int Sharpen(SLxPicBuf* dst, const SLxPicBuf* src);
+    // (6c - u - d - l - r) / 2 (shifted) inside; on the picture's edge the
+    // mean (c + s) / 2 of the sample and its held Sharpen value s.
+    static int SharpenSlightly(SLxPicBuf* dst, const SLxPicBuf* src);
+    // The median of each sample's 3 x 3 neighbourhood. Sources smaller than
+    // 3 x 3: -9.
+    static int Median(SLxPicBuf* dst, const SLxPicBuf* src);
+    // The rounded mean (sum + n / 2) / n of the samples under the n set
+    // elements. A kernel named "Smooth3" (nine set elements) or "Oct4"
+    // (twelve) ignores its values inside and weights by them on the edge; a
+    // full odd centred square ignores them; any other kernel is
+    // Convolution with divisor 0.
+    static int Smooth(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int Smooth(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                      uint32_t count);
+
+    // The predefined kernels, named as their records (writable: the
+    // operations read them as they are at the time of the call).
+    static SLxKernel Square2, Square3, Square5, Oct4, Oct5, Oct7, Cross3, Cross5;
+    static SLxKernel Lin_0, Lin_45, Lin_90, Lin_135;
+    static SLxKernel C8SkeletetonL1, C8SkeletetonL2, C8PrunningE1, C8PrunningE2;
+    static SLxKernel C4PrunningE1, C4PrunningE2, C8MarkingD1, C8MarkingD2;
+    static SLxKernel C4SkeletonL1, C4SkeletonL2, SinglePoint;
+    static SLxKernel Laplace4, Laplace8, PelvanFilter, Sharp, SharpMore;
+    static SLxKernel HorizontalEdge, VerticalEdge, DetectEdge, RegionalExtrema1, RegionalExtrema2;
 
   private:
     // One-component pictures, tiled; noise from the first tile.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gnr_picture/PicBufAPI/LxKernel.h"
+#include "gnr_picture/PicBufAPI/LxKernelOffsets.h"
 #include "picbuf_test_support.h"
 
 namespace filtertest

@@ -1,26 +1,14 @@
-// The kernel record of the picture filters and the offset list every kernel
-// worker walks. Element (row, column) of a kernel lies at index
-// row x uiNCols + column of its values and its mask.
+// The offset list every kernel worker walks and the kernel shape tests.
+// Element (row, column) of a kernel lies at index row x uiNCols + column of
+// its values and its mask.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "gnr_picture/PicBufAPI/LxKernel.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 
-#define MAX_KERNEL_ELEMENTS 10000
-
-struct SLxKernel {
-    char16_t wszName[64]; // zero-terminated; "Smooth2", "Smooth3", "Oct4" pick shape workers
-    uint32_t uiNRows;     // rows
-    uint32_t uiNCols;     // columns
-    uint32_t uiCenterRow; // the anchor: the element that lands on the output sample
-    uint32_t uiCenterCol;
-    int32_t iValues[MAX_KERNEL_ELEMENTS]; // weights, row by row
-    uint8_t ubMask[MAX_KERNEL_ELEMENTS];  // non-zero where the element takes part
-    uint32_t uiKind;                      // not read by the workers
-    uint32_t uiLast;                      // not read by the workers
-};
 
 // Whether the kernel's size and anchor can be walked: rows and columns at
 // least 1, rows x columns at most MAX_KERNEL_ELEMENTS, the anchor inside.

@@ -1,0 +1,184 @@
+// Plain loops the compiler vectorises, cloned for AVX2.
+#include "gnr_picture/PicBufAPI/LxSmoothRows.h"
+
+#include <algorithm>
+
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+namespace lxpic
+{
+
+namespace
+{
+
+// 8-bit sums fit 16 bits: 6 x 255 + 4 x 255 in magnitude.
+template <class T, class Acc>
+LX_KERNEL_INLINE void sharpen(T* __restrict out, const T* __restrict up, const T* __restrict mid,
+                              const T* __restrict down, size_t count, size_t step, bool slight,
+                              Acc top)
+{
+    const T* __restrict left = mid - step;
+    const T* __restrict right = mid + step;
+    if (slight) {
+        for (size_t i = 0; i < count; ++i) {
+            const Acc v = Acc(Acc(6 * Acc(mid[i])) - Acc(up[i]) - Acc(down[i]) - Acc(left[i]) -
+                              Acc(right[i])) >>
+                          1;
+            out[i] = T(std::min<Acc>(std::max<Acc>(v, 0), top));
+        }
+    } else {
+        for (size_t i = 0; i < count; ++i) {
+            const Acc v = Acc(Acc(5 * Acc(mid[i])) - Acc(up[i]) - Acc(down[i]) - Acc(left[i]) -
+                              Acc(right[i]));
+            out[i] = T(std::min<Acc>(std::max<Acc>(v, 0), top));
+        }
+    }
+}
+
+template <class T>
+LX_KERNEL_INLINE void sortColumns(T* __restrict lo, T* __restrict middle, T* __restrict hi,
+                                  const T* __restrict up, const T* __restrict mid,
+                                  const T* __restrict down, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const T a = up[i], b = mid[i], c = down[i];
+        const T l = std::min(a, b), h = std::max(a, b);
+        lo[i] = std::min(l, c);
+        hi[i] = std::max(h, c);
+        middle[i] = std::max(l, std::min(h, c));
+    }
+}
+
+template <class T>
+LX_KERNEL_INLINE void medianOfSorted(T* __restrict out, const T* __restrict lo,
+                                     const T* __restrict middle, const T* __restrict hi,
+                                     size_t count, size_t step)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const size_t w = i, c = i + step, e = i + 2 * step;
+        const T maxLo = std::max(std::max(lo[w], lo[c]), lo[e]);
+        const T minHi = std::min(std::min(hi[w], hi[c]), hi[e]);
+        const T a = middle[w], b = middle[c], d = middle[e];
+        const T medMid = std::max(std::min(a, b), std::min(std::max(a, b), d));
+        out[i] = std::max(std::min(maxLo, medMid), std::min(std::max(maxLo, medMid), minHi));
+    }
+}
+
+template <class T>
+LX_KERNEL_INLINE void runColumnSums(uint32_t* __restrict sums, const T* __restrict add,
+                                    const T* __restrict sub, size_t count)
+{
+    if (sub)
+        for (size_t i = 0; i < count; ++i)
+            sums[i] += uint32_t(add[i]) - uint32_t(sub[i]);
+    else
+        for (size_t i = 0; i < count; ++i)
+            sums[i] += add[i];
+}
+
+template <class T>
+LX_KERNEL_INLINE void boxMean(T* __restrict out, const uint32_t* __restrict sums, size_t count,
+                              size_t step, uint32_t k, uint32_t half, uint32_t multiplier,
+                              uint32_t shift, uint32_t top)
+{
+    // Small windows add their k columns directly (vectorised); wide ones
+    // run a sum per component along the row.
+    if (k <= 9) {
+        for (size_t i = 0; i < count; ++i) {
+            uint32_t total = half;
+            for (uint32_t t = 0; t < k; ++t)
+                total += sums[i + t * step];
+            const uint32_t q = uint32_t((uint64_t(total) * multiplier) >> shift);
+            out[i] = T(std::min(q, top));
+        }
+        return;
+    }
+    for (size_t c = 0; c < step && c < count; ++c) {
+        uint32_t total = half;
+        for (uint32_t t = 0; t < k; ++t)
+            total += sums[c + t * step];
+        for (size_t i = c;; i += step) {
+            const uint32_t q = uint32_t((uint64_t(total) * multiplier) >> shift);
+            out[i] = T(std::min(q, top));
+            if (i + step >= count)
+                break;
+            total += sums[i + k * step] - sums[i];
+        }
+    }
+}
+
+} // namespace
+
+MeanDivider::MeanDivider(uint32_t n)
+{
+    uint32_t log2 = 0;
+    while ((uint64_t(2) << log2) <= n)
+        ++log2;
+    shift = 31 + log2;
+    multiplier = uint32_t((uint64_t(1) << shift) / n + 1);
+}
+
+LX_KERNEL_CLONES void SharpenRow8(uint8_t* out, const uint8_t* up, const uint8_t* mid,
+                                  const uint8_t* down, size_t count, size_t step, bool slight)
+{
+    sharpen<uint8_t, int16_t>(out, up, mid, down, count, step, slight, 255);
+}
+
+LX_KERNEL_CLONES void SharpenRow16(uint16_t* out, const uint16_t* up, const uint16_t* mid,
+                                   const uint16_t* down, size_t count, size_t step, bool slight,
+                                   int32_t top)
+{
+    sharpen<uint16_t, int32_t>(out, up, mid, down, count, step, slight, top);
+}
+
+LX_KERNEL_CLONES void SortColumns8(uint8_t* lo, uint8_t* middle, uint8_t* hi, const uint8_t* up,
+                                   const uint8_t* mid, const uint8_t* down, size_t count)
+{
+    sortColumns(lo, middle, hi, up, mid, down, count);
+}
+
+LX_KERNEL_CLONES void SortColumns16(uint16_t* lo, uint16_t* middle, uint16_t* hi,
+                                    const uint16_t* up, const uint16_t* mid, const uint16_t* down,
+                                    size_t count)
+{
+    sortColumns(lo, middle, hi, up, mid, down, count);
+}
+
+LX_KERNEL_CLONES void MedianOfSorted8(uint8_t* out, const uint8_t* lo, const uint8_t* middle,
+                                      const uint8_t* hi, size_t count, size_t step)
+{
+    medianOfSorted(out, lo, middle, hi, count, step);
+}
+
+LX_KERNEL_CLONES void MedianOfSorted16(uint16_t* out, const uint16_t* lo, const uint16_t* middle,
+                                       const uint16_t* hi, size_t count, size_t step)
+{
+    medianOfSorted(out, lo, middle, hi, count, step);
+}
+
+LX_KERNEL_CLONES void RunColumnSums8(uint32_t* sums, const uint8_t* add, const uint8_t* sub,
+                                     size_t count)
+{
+    runColumnSums(sums, add, sub, count);
+}
+
+LX_KERNEL_CLONES void RunColumnSums16(uint32_t* sums, const uint16_t* add, const uint16_t* sub,
+                                      size_t count)
+{
+    runColumnSums(sums, add, sub, count);
+}
+
+LX_KERNEL_CLONES void BoxMeanRow8(uint8_t* out, const uint32_t* sums, size_t count, size_t step,
+                                  uint32_t k, uint32_t half, uint32_t multiplier, uint32_t shift)
+{
+    boxMean(out, sums, count, step, k, half, multiplier, shift, 255);
+}
+
+LX_KERNEL_CLONES void BoxMeanRow16(uint16_t* out, const uint32_t* sums, size_t count, size_t step,
+                                   uint32_t k, uint32_t half, uint32_t multiplier, uint32_t shift,
+                                   uint32_t top)
+{
+    boxMean(out, sums, count, step, k, half, multiplier, shift, top);
+}
+
+} // namespace lxpic

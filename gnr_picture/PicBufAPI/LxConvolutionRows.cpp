@@ -32,7 +32,44 @@ inline void gradient(T* __restrict out, const T* __restrict north, const T* __re
     }
 }
 
+// Division in double is exact here: the quotient of two integers below 2^31
+// is never within a rounding step of the next integer, so truncating the
+// rounded quotient gives the integer quotient; and it vectorises.
+template <class T>
+inline void finish(T* __restrict out, const int32_t* __restrict acc, size_t count, int32_t divisor,
+                   int32_t rounding, int32_t lowest, int32_t highest, uint32_t signFlip,
+                   uint32_t shift)
+{
+    if (divisor == 1) {
+        for (size_t i = 0; i < count; ++i) {
+            const int32_t v = acc[i] < lowest ? lowest : acc[i] > highest ? highest : acc[i];
+            out[i] = T((uint32_t(v) ^ signFlip) - shift);
+        }
+        return;
+    }
+    const double d = divisor;
+    for (size_t i = 0; i < count; ++i) {
+        const double q = double(int64_t(acc[i]) + rounding) / d;
+        const double held = q < lowest ? double(lowest) : q > highest ? double(highest) : q;
+        out[i] = T((uint32_t(int32_t(held)) ^ signFlip) - shift);
+    }
+}
+
 } // namespace
+
+LX_KERNEL_CLONES void FinishRow8(uint8_t* out, const int32_t* acc, size_t count, int32_t divisor,
+                                 int32_t rounding, int32_t lowest, int32_t highest,
+                                 uint32_t signFlip, uint32_t shift)
+{
+    finish(out, acc, count, divisor, rounding, lowest, highest, signFlip, shift);
+}
+
+LX_KERNEL_CLONES void FinishRow16(uint16_t* out, const int32_t* acc, size_t count, int32_t divisor,
+                                  int32_t rounding, int32_t lowest, int32_t highest,
+                                  uint32_t signFlip, uint32_t shift)
+{
+    finish(out, acc, count, divisor, rounding, lowest, highest, signFlip, shift);
+}
 
 LX_KERNEL_CLONES void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count)
 {

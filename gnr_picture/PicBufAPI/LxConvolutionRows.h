@@ -9,6 +9,15 @@
 void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count);
 void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count);
 
+// out[i] = (v XOR signFlip) - shift with v = acc[i], or (acc[i] + rounding)
+// / divisor truncated toward zero when the divisor is not 1, held to lowest
+// .. highest. signFlip and shift 0 store v itself.
+void FinishRow8(uint8_t* out, const int32_t* acc, size_t count, int32_t divisor, int32_t rounding,
+                int32_t lowest, int32_t highest, uint32_t signFlip, uint32_t shift);
+void FinishRow16(uint16_t* out, const int32_t* acc, size_t count, int32_t divisor,
+                 int32_t rounding, int32_t lowest, int32_t highest, uint32_t signFlip,
+                 uint32_t shift);
+
 // out[i] = min(|gx| + |gy|, top) of sample i of a row whose neighbours
 // across are step samples away: rows north, mid, south.
 void GradientRow8(uint8_t* out, const uint8_t* north, const uint8_t* mid, const uint8_t* south,

@@ -25,15 +25,29 @@ struct Divide {
         divisor = d != 0 ? d : (n ? int64_t(n) : 1);
         rounding = divisor / 2;
     }
-    int64_t operator()(int64_t s) const { return divisor == 1 ? s : (s + rounding) / divisor; }
+    template <class V> V operator()(V s) const
+    {
+        return divisor == 1 ? s : V(s + rounding) / V(divisor);
+    }
+};
+
+// The finishing row loop's terms: divisor, rounding, range, sign flip, shift.
+struct RowTerms {
+    int32_t divisor, rounding, lowest, highest;
+    uint32_t signFlip, shift;
 };
 
 struct Unsigned {
     Divide divide;
     int64_t maxValue;
-    template <class T> T store(int64_t s) const
+    template <class T, class V> T store(V s) const
     {
-        return T(std::clamp<int64_t>(divide(s), 0, maxValue));
+        return T(std::clamp<V>(divide(s), 0, V(maxValue)));
+    }
+    RowTerms terms() const
+    {
+        return RowTerms{int32_t(divide.divisor), int32_t(divide.rounding), 0,
+                        int32_t(std::min<int64_t>(maxValue, INT32_MAX)), 0, 0};
     }
 };
 
@@ -42,10 +56,15 @@ struct Signed {
     Divide divide;
     int64_t lowest, highest;
     uint32_t signFlip, shift;
-    template <class T> T store(int64_t s) const
+    template <class T, class V> T store(V s) const
     {
-        const int64_t v = std::clamp<int64_t>(divide(s), lowest, highest);
+        const int64_t v = int64_t(std::clamp<V>(divide(s), V(lowest), V(highest)));
         return T((uint32_t(v) ^ signFlip) - shift);
+    }
+    RowTerms terms() const
+    {
+        return RowTerms{int32_t(divide.divisor), int32_t(divide.rounding), int32_t(lowest),
+                        int32_t(highest), signFlip, shift};
     }
 };
 
@@ -84,8 +103,18 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                 });
         }
         T* out = d.row(y) + r.x0 * d.comps;
-        for (int64_t i = 0; i < len; ++i)
-            out[i] = finish.template store<T>(acc[i]);
+        if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
+            const RowTerms t = finish.terms();
+            if constexpr (sizeof(T) == 1)
+                FinishRow8(out, acc, size_t(len), t.divisor, t.rounding, t.lowest, t.highest,
+                           t.signFlip, t.shift);
+            else
+                FinishRow16(out, acc, size_t(len), t.divisor, t.rounding, t.lowest, t.highest,
+                            t.signFlip, t.shift);
+        } else {
+            for (int64_t i = 0; i < len; ++i)
+                out[i] = finish.template store<T>(acc[i]);
+        }
     }
     return 0;
 }
@@ -113,6 +142,10 @@ int convolve(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, Part
         if constexpr (sizeof(T) <= 2)
             if (narrow)
                 return convolveRegion<T, int32_t>(d, s, r, el, n, finish);
+        // 32-bit samples under large weights can pass 2^63.
+        if constexpr (sizeof(T) == 4)
+            if (weights > uint64_t(INT64_MAX) / 0xFFFFFFFFu)
+                return convolveRegion<T, __int128>(d, s, r, el, n, finish);
         return convolveRegion<T, int64_t>(d, s, r, el, n, finish);
     };
     if (part == Part::interior)

@@ -309,6 +309,20 @@ TEST(Convolution, SignedConvolutionOfThirtyTwoBitSamples)
     EXPECT_EQ(dst.get(2, 2, 0), (1u << 23) + 400);
     EXPECT_EQ(dst.get(2, 1, 0), (1u << 23) - 100);
     EXPECT_TRUE(dst.paddingIntact());
+
+    // Sums beyond 64 bits: full 32-bit samples under the largest weights.
+    TestPic full(3, 3, 32, 1), fullOut(3, 3, 32, 1);
+    for (uint32_t i = 0; i < 9; ++i)
+        full.set(i % 3, i / 3, 0, 0xFFFFFFFFu);
+    const auto huge = makeKernel(3, 3, 1, 1, {INT32_MAX, INT32_MAX, INT32_MAX, 0, INT32_MAX, 0,
+                                              INT32_MAX, INT32_MAX, INT32_MAX});
+    ASSERT_EQ(CLxPicBufAPI::ConvolutionEx(fullOut.p(), full.p(), huge.get(), 1), 0);
+    EXPECT_EQ(fullOut.get(1, 1, 0), 0xFFFFFFFFu);
+    huge->iValues[4] = INT32_MIN;
+    for (uint32_t e : {0u, 1u, 2u, 6u, 7u, 8u})
+        huge->iValues[e] = INT32_MIN;
+    ASSERT_EQ(CLxPicBufAPI::ConvolutionEx(fullOut.p(), full.p(), huge.get(), 1), 0);
+    EXPECT_EQ(fullOut.get(1, 1, 0), 0u);
 }
 
 TEST(Convolution, RequiredBits)

@@ -8,15 +8,22 @@
 // acc[i] += weight x row[i] in 32 bits; callers keep every sum inside 32 bits.
 void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count);
 void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count);
+// acc[i] += the sum of weights[j] x rows[j][i] over four rows: one pass
+// over the accumulator for four kernel elements.
+void MulAddRows4x8(int32_t* acc, const uint8_t* const* rows, const int32_t* weights,
+                   size_t count);
+void MulAddRows4x16(int32_t* acc, const uint16_t* const* rows, const int32_t* weights,
+                    size_t count);
 
 // out[i] = (v XOR signFlip) - shift with v = acc[i], or (acc[i] + rounding)
 // / divisor truncated toward zero when the divisor is not 1, held to lowest
-// .. highest. signFlip and shift 0 store v itself.
+// .. highest. signFlip and shift 0 store v itself. small: every |acc[i]| +
+// |rounding| is below 2^24.
 void FinishRow8(uint8_t* out, const int32_t* acc, size_t count, int32_t divisor, int32_t rounding,
-                int32_t lowest, int32_t highest, uint32_t signFlip, uint32_t shift);
+                int32_t lowest, int32_t highest, uint32_t signFlip, uint32_t shift, bool small);
 void FinishRow16(uint16_t* out, const int32_t* acc, size_t count, int32_t divisor,
                  int32_t rounding, int32_t lowest, int32_t highest, uint32_t signFlip,
-                 uint32_t shift);
+                 uint32_t shift, bool small);
 
 // out[i] = min(|gx| + |gy|, top) of sample i of a row whose neighbours
 // across are step samples away: rows north, mid, south.

@@ -72,13 +72,16 @@ struct Signed {
 // int64_t.
 template <class T, class Acc, class Store>
 int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, const Element* el,
-                   uint32_t n, const Store& finish)
+                   uint32_t n, const Store& finish, bool small = false)
 {
     const int64_t len = (r.x1 - r.x0) * s.comps;
     Acc* acc = scratch<Acc, 2>(size_t(len));
     if (!acc)
         return -3;
+    const T* batchRows[4];
+    int32_t batchWeights[4];
     for (int64_t y = r.y0; y < r.y1; ++y) {
+        uint32_t batched = 0;
         std::fill(acc, acc + len, 0);
         for (uint32_t e = 0; e < n; ++e) {
             const T* __restrict in = s.row(s.clampY(y + el[e].dy));
@@ -88,6 +91,21 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                 [&](int64_t o, int64_t so, int64_t count) {
                     Acc* __restrict a = acc + o;
                     const T* __restrict b = in + so;
+                    if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
+                        // Whole-row runs go four at a time.
+                        if (o == 0 && count == len) {
+                            batchRows[batched] = b;
+                            batchWeights[batched] = int32_t(w);
+                            if (++batched == 4) {
+                                if constexpr (sizeof(T) == 1)
+                                    MulAddRows4x8(acc, batchRows, batchWeights, size_t(len));
+                                else
+                                    MulAddRows4x16(acc, batchRows, batchWeights, size_t(len));
+                                batched = 0;
+                            }
+                            return;
+                        }
+                    }
                     if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) == 1)
                         MulAddRow8(a, b, int32_t(w), size_t(count));
                     else if constexpr (std::is_same_v<Acc, int32_t>)
@@ -102,15 +120,22 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                             acc[o + p * s.comps + c] += Acc(w * in[so + c]);
                 });
         }
+        if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2)
+            for (uint32_t b = 0; b < batched; ++b) {
+                if constexpr (sizeof(T) == 1)
+                    MulAddRow8(acc, batchRows[b], batchWeights[b], size_t(len));
+                else
+                    MulAddRow16(acc, batchRows[b], batchWeights[b], size_t(len));
+            }
         T* out = d.row(y) + r.x0 * d.comps;
         if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
             const RowTerms t = finish.terms();
             if constexpr (sizeof(T) == 1)
                 FinishRow8(out, acc, size_t(len), t.divisor, t.rounding, t.lowest, t.highest,
-                           t.signFlip, t.shift);
+                           t.signFlip, t.shift, small);
             else
                 FinishRow16(out, acc, size_t(len), t.divisor, t.rounding, t.lowest, t.highest,
-                            t.signFlip, t.shift);
+                            t.signFlip, t.shift, small);
         } else {
             for (int64_t i = 0; i < len; ++i)
                 out[i] = finish.template store<T>(acc[i]);
@@ -138,10 +163,16 @@ int convolve(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, Part
         weights += uint64_t(el[e].weight < 0 ? -int64_t(el[e].weight) : int64_t(el[e].weight));
     const bool narrow =
         sizeof(T) <= 2 && weights * ((uint64_t(1) << (8 * sizeof(T))) - 1) < (uint64_t(1) << 31);
+    // Sums, rounding and divisor below 2^24 finish in float.
+    const RowTerms terms = finish.terms();
+    const bool small =
+        weights * ((uint64_t(1) << (8 * std::min<size_t>(sizeof(T), 2))) - 1) +
+            uint64_t(terms.divisor < 0 ? -int64_t(terms.divisor) : int64_t(terms.divisor)) <
+        (uint64_t(1) << 24);
     const auto region = [&](const Rect& r) {
         if constexpr (sizeof(T) <= 2)
             if (narrow)
-                return convolveRegion<T, int32_t>(d, s, r, el, n, finish);
+                return convolveRegion<T, int32_t>(d, s, r, el, n, finish, small);
         // 32-bit samples under large weights can pass 2^63.
         if constexpr (sizeof(T) == 4)
             if (weights > uint64_t(INT64_MAX) / 0xFFFFFFFFu)

@@ -17,18 +17,47 @@ inline void mulAdd(int32_t* __restrict acc, const T* __restrict row, int32_t wei
         acc[i] += weight * int32_t(row[i]);
 }
 
-template <class T>
-inline void mulAdd4(int32_t* __restrict acc, const T* const* rows, const int32_t* weights,
-                    size_t count)
+template <int N, bool Init, class T>
+LX_KERNEL_INLINE void mulAddN(int32_t* __restrict acc, const T* const* rows, const int32_t* weights,
+                              size_t count)
 {
-    const T* __restrict r0 = rows[0];
-    const T* __restrict r1 = rows[1];
-    const T* __restrict r2 = rows[2];
-    const T* __restrict r3 = rows[3];
-    const int32_t w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
-    for (size_t i = 0; i < count; ++i)
-        acc[i] += w0 * int32_t(r0[i]) + w1 * int32_t(r1[i]) + w2 * int32_t(r2[i]) +
-                  w3 * int32_t(r3[i]);
+    const T* r[N];
+    int32_t w[N];
+    for (int j = 0; j < N; ++j) {
+        r[j] = rows[j];
+        w[j] = weights[j];
+    }
+    for (size_t i = 0; i < count; ++i) {
+        int32_t v = 0;
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            v += w[j] * int32_t(r[j][i]);
+        acc[i] = Init ? v : acc[i] + v;
+    }
+}
+
+template <bool Init, class T>
+LX_KERNEL_INLINE void mulAddRows(int32_t* acc, const T* const* rows, const int32_t* weights,
+                                 size_t n, size_t count)
+{
+    switch (n) {
+    case 1:
+        return mulAddN<1, Init>(acc, rows, weights, count);
+    case 2:
+        return mulAddN<2, Init>(acc, rows, weights, count);
+    case 3:
+        return mulAddN<3, Init>(acc, rows, weights, count);
+    case 4:
+        return mulAddN<4, Init>(acc, rows, weights, count);
+    case 5:
+        return mulAddN<5, Init>(acc, rows, weights, count);
+    case 6:
+        return mulAddN<6, Init>(acc, rows, weights, count);
+    case 7:
+        return mulAddN<7, Init>(acc, rows, weights, count);
+    default:
+        return mulAddN<8, Init>(acc, rows, weights, count);
+    }
 }
 
 // The rows are addressed from their first sample; i - step and i + step
@@ -50,10 +79,10 @@ inline void gradient(T* __restrict out, const T* __restrict north, const T* __re
     }
 }
 
-// Quotients truncated toward zero in floating point, which vectorises: a
-// quotient of two integers is never within a rounding step of the next
-// integer when the dividend is below 2^24 (float) or 2^53 (double), so
-// truncating the rounded quotient gives the integer quotient.
+// Quotients truncated toward zero without integer division, which does not
+// vectorise. In double: a quotient of two integers below 2^32 is never
+// within a rounding step of the next integer, so truncating the rounded
+// quotient gives the integer quotient.
 template <class T>
 inline void finish(T* __restrict out, const int32_t* __restrict acc, size_t count, int32_t divisor,
                    int32_t rounding, int32_t lowest, int32_t highest, uint32_t signFlip,
@@ -67,9 +96,18 @@ inline void finish(T* __restrict out, const int32_t* __restrict acc, size_t coun
         return;
     }
     if (small) {
-        const float d = float(divisor);
+        // |a| x (1 / |d|) in float is off the quotient by less than one for
+        // |a| below 2^24; one step of the remainder corrects it.
+        const int32_t ad = divisor < 0 ? -divisor : divisor;
+        const float inverse = 1.0f / float(ad);
+        const bool negativeDivisor = divisor < 0;
         for (size_t i = 0; i < count; ++i) {
-            const int32_t q = int32_t(float(acc[i] + rounding) / d);
+            const int32_t a = acc[i] + rounding;
+            const int32_t ta = a < 0 ? -a : a;
+            int32_t q = int32_t(float(ta) * inverse);
+            const int32_t r = ta - q * ad;
+            q += (r >= ad ? 1 : 0) - (r < 0 ? 1 : 0);
+            q = (a < 0) != negativeDivisor ? -q : q;
             const int32_t v = q < lowest ? lowest : q > highest ? highest : q;
             out[i] = T((uint32_t(v) ^ signFlip) - shift);
         }
@@ -104,16 +142,22 @@ LX_KERNEL_CLONES void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weigh
     mulAdd(acc, row, weight, count);
 }
 
-LX_KERNEL_CLONES void MulAddRows4x8(int32_t* acc, const uint8_t* const* rows,
-                                    const int32_t* weights, size_t count)
+LX_KERNEL_CLONES void MulAddRows8(int32_t* acc, const uint8_t* const* rows,
+                                   const int32_t* weights, size_t n, size_t count, bool init)
 {
-    mulAdd4(acc, rows, weights, count);
+    if (init)
+        mulAddRows<true>(acc, rows, weights, n, count);
+    else
+        mulAddRows<false>(acc, rows, weights, n, count);
 }
 
-LX_KERNEL_CLONES void MulAddRows4x16(int32_t* acc, const uint16_t* const* rows,
-                                     const int32_t* weights, size_t count)
+LX_KERNEL_CLONES void MulAddRows16(int32_t* acc, const uint16_t* const* rows,
+                                    const int32_t* weights, size_t n, size_t count, bool init)
 {
-    mulAdd4(acc, rows, weights, count);
+    if (init)
+        mulAddRows<true>(acc, rows, weights, n, count);
+    else
+        mulAddRows<false>(acc, rows, weights, n, count);
 }
 
 LX_KERNEL_CLONES void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count)

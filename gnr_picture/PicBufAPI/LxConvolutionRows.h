@@ -8,12 +8,12 @@
 // acc[i] += weight x row[i] in 32 bits; callers keep every sum inside 32 bits.
 void MulAddRow8(int32_t* acc, const uint8_t* row, int32_t weight, size_t count);
 void MulAddRow16(int32_t* acc, const uint16_t* row, int32_t weight, size_t count);
-// acc[i] += the sum of weights[j] x rows[j][i] over four rows: one pass
-// over the accumulator for four kernel elements.
-void MulAddRows4x8(int32_t* acc, const uint8_t* const* rows, const int32_t* weights,
-                   size_t count);
-void MulAddRows4x16(int32_t* acc, const uint16_t* const* rows, const int32_t* weights,
-                    size_t count);
+// acc[i] += (init: =) the sum of weights[j] x rows[j][i] over n rows (1 to
+// 8): one pass over the accumulator for up to eight kernel elements.
+void MulAddRows8(int32_t* acc, const uint8_t* const* rows, const int32_t* weights, size_t n,
+                 size_t count, bool init);
+void MulAddRows16(int32_t* acc, const uint16_t* const* rows, const int32_t* weights, size_t n,
+                  size_t count, bool init);
 
 // out[i] = (v XOR signFlip) - shift with v = acc[i], or (acc[i] + rounding)
 // / divisor truncated toward zero when the divisor is not 1, held to lowest

@@ -78,11 +78,36 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
     Acc* acc = scratch<Acc, 2>(size_t(len));
     if (!acc)
         return -3;
-    const T* batchRows[4];
-    int32_t batchWeights[4];
+    const T* batchRows[8];
+    int32_t batchWeights[8];
+    uint32_t batched = 0;
+    bool filled = false;
+    // The whole-row runs gathered so far into the accumulator; the first
+    // batch of a row sets it. Runs that reach the edge come after them.
+    const auto flush = [&] {
+        if (batched == 0)
+            return;
+        if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) == 1)
+            MulAddRows8(acc, batchRows, batchWeights, batched, size_t(len), !filled);
+        else if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) == 2)
+            MulAddRows16(acc, batchRows, batchWeights, batched, size_t(len), !filled);
+        filled = true;
+        batched = 0;
+    };
+    // Before a run that does not cover the row: the accumulator set.
+    const auto ready = [&] {
+        if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
+            flush();
+            if (!filled)
+                std::fill(acc, acc + len, 0);
+            filled = true;
+        }
+    };
     for (int64_t y = r.y0; y < r.y1; ++y) {
-        uint32_t batched = 0;
-        std::fill(acc, acc + len, 0);
+        batched = 0;
+        filled = false;
+        if constexpr (!(std::is_same_v<Acc, int32_t> && sizeof(T) <= 2))
+            std::fill(acc, acc + len, 0);
         for (uint32_t e = 0; e < n; ++e) {
             const T* __restrict in = s.row(s.clampY(y + el[e].dy));
             const int64_t w = el[e].weight;
@@ -92,19 +117,15 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                     Acc* __restrict a = acc + o;
                     const T* __restrict b = in + so;
                     if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
-                        // Whole-row runs go four at a time.
+                        // Whole-row runs go four at a time (wider batches spill).
                         if (o == 0 && count == len) {
                             batchRows[batched] = b;
                             batchWeights[batched] = int32_t(w);
-                            if (++batched == 4) {
-                                if constexpr (sizeof(T) == 1)
-                                    MulAddRows4x8(acc, batchRows, batchWeights, size_t(len));
-                                else
-                                    MulAddRows4x16(acc, batchRows, batchWeights, size_t(len));
-                                batched = 0;
-                            }
+                            if (++batched == 4)
+                                flush();
                             return;
                         }
+                        ready();
                     }
                     if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) == 1)
                         MulAddRow8(a, b, int32_t(w), size_t(count));
@@ -115,18 +136,13 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                             a[i] += w * b[i];
                 },
                 [&](int64_t o, int64_t so, int64_t pixels) {
+                    ready();
                     for (int64_t p = 0; p < pixels; ++p)
                         for (int64_t c = 0; c < s.comps; ++c)
                             acc[o + p * s.comps + c] += Acc(w * in[so + c]);
                 });
         }
-        if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2)
-            for (uint32_t b = 0; b < batched; ++b) {
-                if constexpr (sizeof(T) == 1)
-                    MulAddRow8(acc, batchRows[b], batchWeights[b], size_t(len));
-                else
-                    MulAddRow16(acc, batchRows[b], batchWeights[b], size_t(len));
-            }
+        ready();
         T* out = d.row(y) + r.x0 * d.comps;
         if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
             const RowTerms t = finish.terms();

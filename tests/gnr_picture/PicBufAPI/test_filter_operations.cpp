@@ -234,6 +234,9 @@ std::vector<KernelCase> kernelCases()
         {"DetectEdge", [] { return copyOf(CLxPicBufAPI::DetectEdge); }, 3},
         {"PelvanFilter", [] { return copyOf(CLxPicBufAPI::PelvanFilter); }, 7},
         {"Pelvan-7", [] { return copyOf(CLxPicBufAPI::PelvanFilter); }, -7},
+        // Sums of 16-bit samples beyond 2^24: the exact division's wide path.
+        {"heavy", [] { return makeKernel(3, 3, 1, 1, {300, -200, 100, 50, 900, -700, 1, 2, 3}); },
+         -13},
         {"3x4 at (0,3)",
          [] { return makeKernel(3, 4, 0, 3, {1, 2, 0, -3, 4, 0, 1, 1, -1, 2, 3, 0}); }, 5},
     };

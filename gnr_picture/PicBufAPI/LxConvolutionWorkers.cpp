@@ -117,11 +117,11 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
                     Acc* __restrict a = acc + o;
                     const T* __restrict b = in + so;
                     if constexpr (std::is_same_v<Acc, int32_t> && sizeof(T) <= 2) {
-                        // Whole-row runs go four at a time (wider batches spill).
+                        // Whole-row runs go five at a time (wider batches spill).
                         if (o == 0 && count == len) {
                             batchRows[batched] = b;
                             batchWeights[batched] = int32_t(w);
-                            if (++batched == 4)
+                            if (++batched == 5)
                                 flush();
                             return;
                         }

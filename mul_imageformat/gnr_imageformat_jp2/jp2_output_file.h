@@ -22,6 +22,7 @@
 #include "mul_imageformat/LxOutputImageFile.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_box.h"
 
+class ILxImageUnknownData;
 class jp2_file_target;
 class jp2_encoder;
 class jp2_byte_sink;
@@ -94,6 +95,29 @@ class CLxJP2OutputFile : public ILxOutputImageFile
                bool wholeFrame);
     bool TilesRemain() const;
     int WriteMetadata();
+    int MergeFile();
+
+    // Where an own box goes in the tail that Close writes: boxes are written
+    // in slot order (rank, then name, then frame index).
+    struct Slot {
+        int rank;
+        CLxStringW name;
+        uint32_t index;
+        bool operator<(const Slot& o) const
+        {
+            if (rank != o.rank)
+                return rank < o.rank;
+            if (name != o.name)
+                return name < o.name;
+            return index < o.index;
+        }
+    };
+    struct OwnBox {
+        uint32_t type, code;
+        std::vector<uint8_t> bytes;
+    };
+    void AddForeignItems(std::map<Slot, OwnBox>& tail) const;
+    static Slot SlotOf(uint32_t code, uint32_t index = 0, const CLxStringW& name = CLxStringW());
 
     uint32_t m_refs = 0;
     ILxImageFormat* m_format = nullptr;
@@ -109,6 +133,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     uint32_t m_codestreams = 0;  // codestream boxes begun in the target
     bool m_frameStarted = false; // the current frame has codestream bytes
     bool m_resume = false;       // frames were cut off: the next goes on at the cut
+    bool m_wroteFile = false;    // this writer made the file (Abort removes only that)
     SLxJP2PositionsInfo* m_map = nullptr;
 
     // Metadata kept until Close.
@@ -134,4 +159,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     std::map<std::pair<CLxStringW, uint32_t>, CLxStringA> m_customVariantSeq;
     std::map<CLxStringW, std::vector<uint8_t>> m_customBinary;
     std::map<std::pair<CLxStringW, uint32_t>, std::vector<uint8_t>> m_customBinarySeq;
+    // Boxes of the file being re-closed, written back unless set again.
+    std::map<Slot, OwnBox> m_kept;
+    ILxImageUnknownData* m_unknown = nullptr; // foreign boxes to copy, one reference
 };

@@ -132,6 +132,8 @@ int CLxJP2OutputFile::Sequence(uint32_t seq, bool tile)
         if (m_resume) {
             target->open_append(m_path.GetString(), m_map);
         } else {
+            // A new document: nothing of a file re-closed before stays.
+            m_kept.clear();
             if (m_map)
                 LX_FreeJp2PositionsInfo(m_map);
             m_map = m_memory ? nullptr : LX_NewJp2PositionsInfo();
@@ -139,6 +141,7 @@ int CLxJP2OutputFile::Sequence(uint32_t seq, bool tile)
                 target->open(m_memory);
             else
                 target->open(m_path.GetString(), m_map);
+            m_wroteFile = !m_memory;
         }
         SLxJP2SizParams siz;
         siz.uiWidth = m_attributes.uiWidth;

@@ -1,0 +1,227 @@
+// Closing a writer that wrote no frame over an existing document: the
+// file's own boxes stay byte for byte unless set again, its frames stay
+// readable, and the box map is written anew.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "gnr_metaformats/LxPictureMetadata.h"
+#include "gnr_metaformats/LxValueRecords.h"
+#include "jp2_test_support.h"
+#include "jp2_writer_support.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
+#include "test_support.h"
+
+namespace
+{
+
+using namespace jp2writer;
+
+// Own boxes of a file by code, through its box map: (code, whole box bytes).
+std::multimap<uint32_t, Bytes> OwnBoxes(const std::u16string& path, const Bytes& file)
+{
+    std::multimap<uint32_t, Bytes> out;
+    SLxJP2PositionsInfo* map = nullptr;
+    if (LX_ReadJp2BoxMap(path.c_str(), &map) != 0 || !map)
+        return out;
+    const auto top = TopBoxes(file);
+    for (uint32_t i = 0; i < map->uiCount; ++i) {
+        const SLxJP2BoxPosition& e = map->pEntries[i];
+        if (e.uiOwnCode == jp2_own_lunk || e.uiOwnCode == jp2_own_pmap)
+            continue;
+        for (size_t k = 0; k < top.size(); ++k)
+            if (top[k].second == e.uiOffset) {
+                const uint64_t end = k + 1 < top.size() ? top[k + 1].second : file.size();
+                out.emplace(e.uiOwnCode, Bytes(file.begin() + long(e.uiOffset),
+                                               file.begin() + long(end)));
+            }
+    }
+    LX_FreeJp2PositionsInfo(map);
+    return out;
+}
+
+class JP2WriterReclose : public ::testing::Test
+{
+  protected:
+    ScopedTempDir dir;
+    std::u16string Path() const { return dir.u16("doc.jp2"); }
+    Bytes Read() const { return jp2test::ReadFile(dir.path() / "doc.jp2"); }
+
+    // Two frames of 4 virtual components with every kind of own box.
+    void WriteDocument()
+    {
+        Writer w(Path());
+        SLxImageAttributes a = Attributes(24, 16, 4, 16);
+        a.uiBpcSignificant = 12;
+        ASSERT_EQ(w->SetImageAttributes(a), 0);
+        for (uint32_t f = 0; f < 2; ++f) {
+            frames.push_back(Frame(24, 16, 4, 12, 70 + f));
+            ASSERT_EQ(w->SetImageData(f, frames.back().data(), nullptr, nullptr), 0);
+        }
+        SLxPictureMetadata md;
+        md.SetToDefault();
+        md.dTimeMSec = 500.0;
+        ASSERT_EQ(w->SetImageMetadata(1, md, 0), 0);
+        ASSERT_EQ(w->SetCalibration(0, 0.25, 1.0, true, CLxStringW(u"x40")), 0);
+        ASSERT_EQ(w->SetReportObjects(CLxStringW(u"<ReportObjects a=\"1\"/>")), 0);
+        ASSERT_EQ(w->SetReportObjectsSeq(1, CLxStringW(u"<r/>")), 0);
+        SLxImageTextInfo info;
+        info.wsText[0] = CLxStringW(u"first");
+        ASSERT_EQ(w->SetTextInfo(info), 0);
+        ASSERT_EQ(w->SetCustomDataVar(u"Grün", CLxVariant(1.5, CLxStringW(u"d"))), 0);
+        ASSERT_EQ(w->SetCustomDataVarSeq(u"Seq", 1, CLxVariant(7u, CLxStringW(u"u"))), 0);
+        const uint8_t blob[] = {9, 8, 7};
+        ASSERT_EQ(w->SetCustomData(u"Blöb", blob, 3), 0);
+        ASSERT_EQ(w->SetCustomDataSeq(u"PerFrame", 1, blob, 2), 0);
+        std::vector<uint8_t> binary(size_t((24 + 31) / 32 * 4) * 16, 0x5A);
+        ASSERT_EQ(w->SetImageBinary(binary.data()), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+
+    void ExpectFrames()
+    {
+        CLxJP2InputFile in(nullptr, Path().c_str());
+        SLxImageAttributes a{};
+        ASSERT_EQ(in.GetImageAttributes(a), 0);
+        EXPECT_EQ(a.uiSequenceCount, frames.size());
+        EXPECT_EQ(a.uiComp, 4u);
+        EXPECT_EQ(a.uiBpcSignificant, 12u);
+        for (size_t f = 0; f < frames.size(); ++f) {
+            Bytes back(frames[f].size());
+            ASSERT_EQ(in.GetImageData(uint32_t(f), back.data(), 0, 0), 0);
+            EXPECT_TRUE(back == frames[f]) << "frame " << f;
+        }
+    }
+
+    std::vector<Bytes> frames;
+};
+
+} // namespace
+
+TEST_F(JP2WriterReclose, ChangingTextInfoKeepsEveryOtherBox)
+{
+    WriteDocument();
+    const Bytes first = Read();
+    const auto before = OwnBoxes(Path(), first);
+    ASSERT_EQ(before.count(jp2_own_tinf), 1u);
+    for (uint32_t code : {jp2_own_scdb, jp2_own_vcdb, jp2_own_binl, jp2_own_scdv, jp2_own_vcdv,
+                          jp2_own_vimd, jp2_own_acal, jp2_own_srob, jp2_own_vrob, jp2_own_artt})
+        EXPECT_EQ(before.count(code), 1u) << std::hex << code;
+    EXPECT_EQ(before.count(jp2_own_vcal), 2u); // frame 1's follows its metadata
+
+    {
+        Writer w(Path());
+        SLxImageTextInfo info;
+        info.wsText[2] = CLxStringW(u"second");
+        ASSERT_EQ(w->SetTextInfo(info), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    const Bytes second = Read();
+    auto after = OwnBoxes(Path(), second);
+    ASSERT_EQ(after.count(jp2_own_tinf), 1u);
+    EXPECT_FALSE(after.find(jp2_own_tinf)->second == before.find(jp2_own_tinf)->second);
+    auto rest = before, restAfter = after;
+    rest.erase(jp2_own_tinf);
+    restAfter.erase(jp2_own_tinf);
+    EXPECT_TRUE(rest == restAfter);
+    ExpectFrames();
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    SLxImageTextInfo info;
+    ASSERT_EQ(in.GetTextInfo(info), 0);
+    EXPECT_EQ(U8(info.wsText[2].GetString()), "second");
+    EXPECT_TRUE(info.wsText[0].IsEmpty());
+    CLxByteArray blob;
+    ASSERT_EQ(in.GetCustomData(u"Blöb", blob), 0);
+    EXPECT_EQ(blob.GetSize(), 3u);
+    ASSERT_EQ(in.GetCustomDataSeq(u"PerFrame", 1, blob), 0);
+    EXPECT_EQ(blob.GetSize(), 2u);
+    CLxVariant v;
+    ASSERT_EQ(in.GetCustomDataVar(u"Grün", v), 0);
+    EXPECT_DOUBLE_EQ(v.GetDouble(), 1.5);
+    ASSERT_EQ(in.GetCustomDataVarSeq(u"Seq", 1, v), 0);
+    EXPECT_EQ(v.GetLx_uint32(), 7u);
+    SLxPictureMetadata md;
+    ASSERT_EQ(in.GetImageMetadata(1, md, 0), 0);
+    EXPECT_DOUBLE_EQ(md.dTimeMSec, 500.0);
+}
+
+TEST_F(JP2WriterReclose, SettingAgainReplacesByNameAndFrame)
+{
+    WriteDocument();
+    {
+        Writer w(Path());
+        const uint8_t blob[] = {1, 2, 3, 4, 5};
+        ASSERT_EQ(w->SetCustomData(u"Blöb", blob, 5), 0);
+        ASSERT_EQ(w->SetCustomDataSeq(u"PerFrame", 0, blob, 1), 0); // another frame: both stay
+        ASSERT_EQ(w->SetCustomDataVar(u"Grün", CLxVariant(3.0, CLxStringW(u"d"))), 0);
+        ASSERT_EQ(w->SetCalibration(1, 0.5, 1.0, true, CLxStringW(u"x20")), 0);
+        ASSERT_EQ(w->SetReportObjects(CLxStringW()), 0); // set empty: gone
+        ASSERT_EQ(w->Close(), 0);
+        EXPECT_EQ(w->Close(), 0);
+    }
+    ExpectFrames();
+    const auto boxes = OwnBoxes(Path(), Read());
+    EXPECT_EQ(boxes.count(jp2_own_scdb), 1u);
+    EXPECT_EQ(boxes.count(jp2_own_vcdb), 2u);
+    EXPECT_EQ(boxes.count(jp2_own_vcal), 2u);
+    EXPECT_EQ(boxes.count(jp2_own_srob), 0u);
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    CLxByteArray blob;
+    ASSERT_EQ(in.GetCustomData(u"Blöb", blob), 0);
+    EXPECT_EQ(blob.GetSize(), 5u);
+    ASSERT_EQ(in.GetCustomDataSeq(u"PerFrame", 1, blob), 0);
+    EXPECT_EQ(blob.GetSize(), 2u);
+    CLxVariant v;
+    ASSERT_EQ(in.GetCustomDataVar(u"Grün", v), 0);
+    EXPECT_DOUBLE_EQ(v.GetDouble(), 3.0);
+    double calibration = 0, aspect = 0;
+    CLxStringW objective;
+    ASSERT_EQ(in.GetCalibration(0, calibration, aspect, objective), 0);
+    EXPECT_DOUBLE_EQ(calibration, 0.25);
+    ASSERT_EQ(in.GetCalibration(1, calibration, aspect, objective), 0);
+    EXPECT_DOUBLE_EQ(calibration, 0.5);
+    EXPECT_EQ(U8(objective.GetString()), "x20");
+}
+
+// A plain JP2 file of one codestream gets its metadata after the codestream.
+TEST_F(JP2WriterReclose, PlainFileAndRefusals)
+{
+    frames.push_back(Frame(10, 6, 1, 8, 3));
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetImageAttributes(Attributes(10, 6, 1, 8)), 0);
+        ASSERT_EQ(w->SetImageData(0, frames[0].data(), nullptr, nullptr), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetReportObjects(CLxStringW(u"<ReportObjects b=\"2\"/>")), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    {
+        CLxJP2InputFile in(nullptr, Path().c_str());
+        CLxStringW objects;
+        ASSERT_EQ(in.GetReportObjects(objects), 0);
+        EXPECT_EQ(U8(objects.GetString()), "<ReportObjects b=\"2\"/>");
+        Bytes back(frames[0].size());
+        ASSERT_EQ(in.GetImageData(0, back.data(), 0, 0), 0);
+        EXPECT_TRUE(back == frames[0]);
+    }
+    // Not a JP2 file, or no file: untouched, -9; Abort removes only a file
+    // the writer wrote.
+    const Bytes text = {'h', 'e', 'l', 'l', 'o'};
+    jp2test::WriteFile(dir.path() / "doc.jp2", text);
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetReportObjects(CLxStringW(u"<ReportObjects b=\"2\"/>")), 0);
+        EXPECT_EQ(w->Close(), -9);
+        w->Abort();
+    }
+    EXPECT_TRUE(jp2test::ReadFile(dir.path() / "doc.jp2") == text);
+    Writer none(dir.u16("none.jp2"));
+    ASSERT_EQ(none->SetReportObjects(CLxStringW(u"<ReportObjects b=\"2\"/>")), 0);
+    EXPECT_EQ(none->Close(), -9);
+    none->Abort();
+}

@@ -6,12 +6,14 @@
 #include <map>
 #include <string>
 
+#include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxValueRecords.h"
 #include "jp2_test_support.h"
 #include "jp2_writer_support.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_unknowndata.h"
 #include "test_support.h"
 
 namespace
@@ -224,4 +226,108 @@ TEST_F(JP2WriterReclose, PlainFileAndRefusals)
     ASSERT_EQ(none->SetReportObjects(CLxStringW(u"<ReportObjects b=\"2\"/>")), 0);
     EXPECT_EQ(none->Close(), -9);
     none->Abort();
+}
+
+// ---- The experiment in both forms and foreign boxes -------------------------------
+
+TEST_F(JP2WriterReclose, ExperimentBothFormsAndItsForeignItems)
+{
+    SLxExperiment* time = nullptr;
+    ASSERT_EQ(SLxExperiment::Alloc(&time), 0);
+    ASSERT_EQ(SLxExperiment::Init(*time, SLxExperiment::eEtTime, true, 3, 0, 0), 0);
+    time->uLoopPars.sTimeLoop.dPeriod = 250.0;
+    CLxVariant foreign(CLxVariantRunType(CLxStringA("CLxListVariant")), CLxStringW(u"x"));
+    foreign.Append(CLxVariant(CLxStringW(u"kept"), CLxStringW(u"sForeignNote")));
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetImageAttributes(Attributes(8, 8, 1, 8)), 0);
+        for (uint32_t f = 0; f < 3; ++f) {
+            frames.push_back(Frame(8, 8, 1, 8, f));
+            ASSERT_EQ(w->SetImageData(f, frames.back().data(), nullptr, nullptr), 0);
+        }
+        ASSERT_EQ(w->SetExperiment(*time, &foreign), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    SLxExperiment::FreeRecursive(time);
+    const auto boxes = OwnBoxes(Path(), Read());
+    ASSERT_EQ(boxes.count(jp2_own_aim1), 1u);
+    EXPECT_EQ(boxes.count(jp2_own_aimd), 1u); // a simple chain: the old form too
+    const Bytes& aim1 = boxes.find(jp2_own_aim1)->second;
+    const std::string text(aim1.begin(), aim1.end());
+    EXPECT_NE(text.find("sForeignNote"), std::string::npos); // the copied foreign items
+    EXPECT_NE(text.find("vUnknownData"), std::string::npos);
+
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    SLxExperiment* read = nullptr;
+    ASSERT_EQ(SLxExperiment::Alloc(&read), 0);
+    ASSERT_EQ(in.GetExperiment(*read, 0), 0);
+    EXPECT_EQ(read->eType, SLxExperiment::eEtTime);
+    EXPECT_EQ(read->uLoopPars.uiCount, 3u);
+    EXPECT_DOUBLE_EQ(read->uLoopPars.sTimeLoop.dPeriod, 250.0);
+    SLxExperiment::FreeRecursive(read);
+}
+
+TEST_F(JP2WriterReclose, ForeignBoxesTravelThroughTheKeeper)
+{
+    // A plain file with a foreign XML box and a foreign UUID box after its codestream.
+    frames.push_back(Frame(8, 8, 1, 8, 5));
+    {
+        Writer w(dir.u16("src.jp2"));
+        ASSERT_EQ(w->SetImageAttributes(Attributes(8, 8, 1, 8)), 0);
+        ASSERT_EQ(w->SetImageData(0, frames[0].data(), nullptr, nullptr), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    const std::string xmlText = "<other>foreign</other>";
+    Bytes uuid(16, 0xAB);
+    uuid.insert(uuid.end(), {1, 2, 3});
+    Bytes src = jp2test::ReadFile(dir.path() / "src.jp2");
+    const Bytes xml = jp2test::Box("xml ", Bytes(xmlText.begin(), xmlText.end()));
+    const Bytes uu = jp2test::Box("uuid", uuid);
+    src.insert(src.end(), xml.begin(), xml.end());
+    src.insert(src.end(), uu.begin(), uu.end());
+    jp2test::WriteFile(dir.path() / "src.jp2", src);
+
+    ILxImageUnknownData* keeper = nullptr;
+    CLxJP2InputFile* reader = new CLxJP2InputFile(nullptr, dir.u16("src.jp2").c_str());
+    reader->AddRef();
+    ASSERT_EQ(reader->GetUnknownData(&keeper), 0);
+    ASSERT_EQ(keeper->GetChunkCount(), 2u);
+    {
+        Writer w(Path());
+        EXPECT_EQ(w->SetUnknownData(nullptr), -4);
+        CLxJP2UnknownData* other = new CLxJP2UnknownData(CLxStringA("QX2"));
+        other->AddRef();
+        EXPECT_EQ(w->SetUnknownData(other), -4);
+        other->Release();
+        ASSERT_EQ(w->SetUnknownData(keeper), 0);
+        ASSERT_EQ(w->SetImageAttributes(Attributes(8, 8, 1, 8)), 0);
+        ASSERT_EQ(w->SetImageData(0, frames[0].data(), nullptr, nullptr), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    keeper->Release();
+    reader->Release();
+    const Bytes out = Read();
+    const auto top = TopBoxes(out);
+    ASSERT_EQ(top.size(), 6u);
+    EXPECT_EQ(top[4].first, "xml ");
+    EXPECT_EQ(top[5].first, "uuid");
+    EXPECT_TRUE(Bytes(out.begin() + long(top[4].second), out.begin() + long(top[5].second)) ==
+                xml);
+    EXPECT_TRUE(Bytes(out.begin() + long(top[5].second), out.end()) == uu);
+
+    // Re-closing the copy with the keeper of its own file keeps each box once.
+    CLxJP2InputFile* again = new CLxJP2InputFile(nullptr, Path().c_str());
+    again->AddRef();
+    ASSERT_EQ(again->GetUnknownData(&keeper), 0);
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetUnknownData(keeper), 0);
+        ASSERT_EQ(w->SetReportObjects(CLxStringW(u"<ReportObjects c=\"3\"/>")), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    keeper->Release();
+    again->Release();
+    const auto reclosed = TopBoxes(Read());
+    EXPECT_EQ(Count(reclosed, "xml "), 2u);
+    EXPECT_EQ(Count(reclosed, "uuid"), 1u);
 }

@@ -309,6 +309,8 @@ bool CLxJP2InputFile::ReadSideFile()
     LX_CloseFile(file);
     bytes.resize(read);
     const uint8_t* comment = reinterpret_cast<const uint8_t*>(jp2_generator_comment);
+    // A record set again follows its earlier text: the last one counts.
+    std::vector<std::pair<size_t, size_t>> texts;
     size_t at = 0;
     while (at < bytes.size()) {
         auto found = std::search(bytes.begin() + long(at), bytes.end(), comment,
@@ -319,9 +321,11 @@ bool CLxJP2InputFile::ReadSideFile()
         size_t end = start;
         while (end < bytes.size() && bytes[end] != 0)
             ++end;
-        ReadRecord(bytes.data() + start, end - start);
+        texts.emplace_back(start, end);
         at = end + 1;
     }
+    for (auto t = texts.rbegin(); t != texts.rend(); ++t)
+        ReadRecord(bytes.data() + t->first, t->second - t->first);
     m_sideFileUsed = true;
     return true;
 }

@@ -19,10 +19,57 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_unknowndata.h"
 #include "w32_system/LxFileAPI.h"
 
+namespace
+{
+
+CLxStringA Utf8(const CLxStringW& text)
+{
+    CLxStringA out;
+    CLxStringUtils::WtoUTF8(text, out);
+    return out;
+}
+
+} // namespace
+
 CLxJP2OutputFile::CLxJP2OutputFile(ILxImageFormat* format, const CLxStringW& path)
     : m_format(format), m_path(path)
 {
     m_attributes.uiVirtualComponents = 1;
+    // Writers of the QX2 document layer leave every text beside the file
+    // as it is set, so that a killed writer's metadata can be recovered.
+    CLxStringA id;
+    if (format && !path.IsEmpty() && format->GetID(id) == 0 && id == "QXIM") {
+        m_sidePath = path + u".endmeta";
+        LX_RemoveFile(m_sidePath.GetString(), false);
+    }
+}
+
+// One text and its zero byte at the end of the side file; a failure is not
+// looked at (the texts are written again at Close).
+void CLxJP2OutputFile::AppendSideText(const CLxStringA& text) const
+{
+    if (m_sidePath.IsEmpty() || text.IsEmpty())
+        return;
+    LX_HFILE file = LX_INVALID_HFILE;
+    if (LX_OpenFile(m_sidePath.GetString(), LX_FILE_WRITE | LX_FILE_ALWAYS,
+                    LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE, &file) != 0)
+        return;
+    uint32_t done = 0;
+    if (LX_SeekFile(file, 0, 0, 2) == 0) {
+        LX_WriteFile(file, text.GetString(), uint32_t(text.GetLength()), &done, nullptr);
+        LX_WriteFile(file, "", 1, &done, nullptr);
+    }
+    LX_CloseFile(file);
+}
+
+CLxStringA CLxJP2OutputFile::FrameMetadataText(uint32_t seq) const
+{
+    const auto found = m_pictureMetadata.find(seq);
+    CLxVariant v;
+    if (m_sidePath.IsEmpty() || found == m_pictureMetadata.end() ||
+        SLxPictureMetadata::SaveToVariant(v, found->second) != 0)
+        return CLxStringA();
+    return LX_Jp2TextPictureMetadata(seq, v);
 }
 
 CLxJP2OutputFile::CLxJP2OutputFile(ILxImageFormat* format, CLxByteArray* target)
@@ -77,6 +124,7 @@ int CLxJP2OutputFile::SetCalibration(uint32_t seq, double calibration, double as
     c.aspect = aspect;
     c.valid = valid;
     c.objective = objective;
+    AppendSideText(LX_Jp2TextCalibrationSeq(seq, calibration, aspect, valid, objective));
     return 0;
 }
 
@@ -85,6 +133,7 @@ int CLxJP2OutputFile::SetReportObjects(const CLxStringW& objects)
     m_clean = false;
     m_reportObjectsSet = true;
     m_reportObjects = objects;
+    AppendSideText(LX_Jp2TextReportObjects(Utf8(objects)));
     return 0;
 }
 
@@ -92,6 +141,7 @@ int CLxJP2OutputFile::SetReportObjectsSeq(uint32_t seq, const CLxStringW& object
 {
     m_clean = false;
     m_reportObjectsSeq[seq] = objects;
+    AppendSideText(LX_Jp2TextReportObjectsSeq(seq, Utf8(objects)));
     return 0;
 }
 
@@ -101,6 +151,7 @@ int CLxJP2OutputFile::SetTextInfo(const SLxImageTextInfo& textInfo)
     m_textInfoSet = true;
     for (int i = 0; i < 14; ++i)
         m_textInfo[i] = textInfo.wsText[i];
+    AppendSideText(LX_Jp2TextTextInfo(14, 1.0, m_textInfo, 14));
     return 0;
 }
 
@@ -142,6 +193,7 @@ int CLxJP2OutputFile::SetCustomDataVar(const char16_t* name, const CLxVariant& d
         return -4; // a name that no box can hold
     m_clean = false;
     m_customVariant[CLxStringW(name)] = text;
+    AppendSideText(text);
     return 0;
 }
 
@@ -155,6 +207,7 @@ int CLxJP2OutputFile::SetCustomDataVarSeq(const char16_t* name, uint32_t seq,
         return -4;
     m_clean = false;
     m_customVariantSeq[{CLxStringW(name), seq}] = text;
+    AppendSideText(text);
     return 0;
 }
 
@@ -162,13 +215,6 @@ int CLxJP2OutputFile::SetCustomDataVarSeq(const char16_t* name, uint32_t seq,
 
 namespace
 {
-
-CLxStringA Utf8(const CLxStringW& text)
-{
-    CLxStringA out;
-    CLxStringUtils::WtoUTF8(text, out);
-    return out;
-}
 
 std::vector<uint8_t> Bytes(const CLxStringA& text)
 {
@@ -399,6 +445,8 @@ int CLxJP2OutputFile::Close()
     const int status = WriteMetadata();
     if (status != 0)
         return status;
+    if (!m_sidePath.IsEmpty())
+        LX_RemoveFile(m_sidePath.GetString(), false);
     m_clean = true;
     return 0;
 }
@@ -418,6 +466,8 @@ int CLxJP2OutputFile::Abort()
     else if (m_wroteFile)
         LX_RemoveFile(m_path.GetString(), false);
     m_wroteFile = false;
+    if (!m_sidePath.IsEmpty())
+        LX_RemoveFile(m_sidePath.GetString(), false);
     m_virtualComponents = 0;
     m_currentSequenceIdx = 0;
     m_codestreams = 0;
@@ -448,6 +498,7 @@ int CLxJP2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& m
                    metadata.wsObjectiveName);
     m_clean = false;
     m_pictureMetadata[seq] = metadata;
+    AppendSideText(FrameMetadataText(seq));
     return 0;
 }
 
@@ -485,6 +536,9 @@ int CLxJP2OutputFile::SetExperiment(const SLxExperiment& experiment, const CLxVa
     m_experimentSet = true;
     m_experiment = LX_Jp2TextExperiment(current);
     m_experimentOld = old.GetCount() > 0 ? LX_Jp2TextExperimentOld(old) : CLxStringA();
+    AppendSideText(m_experiment);
+    if (!m_experimentOld.IsEmpty())
+        AppendSideText(m_experimentOld);
     return 0;
 }
 
@@ -497,6 +551,7 @@ int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
     m_clean = false;
     m_eventsSet = true;
     m_events = LX_Jp2TextEvents(v);
+    AppendSideText(m_events);
     return 0;
 }
 
@@ -517,6 +572,7 @@ int CLxJP2OutputFile::SetAcqTime(double time)
     }
     found->second.dTimeMSec = time;
     m_clean = false;
+    AppendSideText(FrameMetadataText(0));
     return 0;
 }
 

@@ -96,6 +96,8 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     bool TilesRemain() const;
     int WriteMetadata();
     int MergeFile();
+    void AppendSideText(const CLxStringA& text) const;
+    CLxStringA FrameMetadataText(uint32_t seq) const;
 
     // Where an own box goes in the tail that Close writes: boxes are written
     // in slot order (rank, then name, then frame index).
@@ -122,6 +124,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     uint32_t m_refs = 0;
     ILxImageFormat* m_format = nullptr;
     CLxStringW m_path;
+    CLxStringW m_sidePath; // set in side-file mode
     CLxByteArray* m_memory = nullptr;
     SLxImageAttributes m_attributes{};
     uint32_t m_virtualComponents = 1;

@@ -75,6 +75,7 @@ int CLxJP2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
     whole.uiComp = m_virtualComponents;
     a.uiWidthBytes = FrameStride(whole);
     AdjustCompression(a.eCompression, a.dCompressionParam);
+    AppendSideText(LX_Jp2TextAdvancedAttributes(a.uiBpcSignificant, m_virtualComponents));
     return 0;
 }
 

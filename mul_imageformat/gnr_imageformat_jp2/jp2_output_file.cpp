@@ -37,8 +37,12 @@ CLxJP2OutputFile::CLxJP2OutputFile(ILxImageFormat* format, const CLxStringW& pat
     m_attributes.uiVirtualComponents = 1;
     // Writers of the QX2 document layer leave every text beside the file
     // as it is set, so that a killed writer's metadata can be recovered.
+    // The side file of a document that another writer holds is that
+    // writer's: this one (refused at its first frame) leaves it alone.
     CLxStringA id;
-    if (format && !path.IsEmpty() && format->GetID(id) == 0 && id == "QXIM") {
+    if (format && !path.IsEmpty() && format->GetID(id) == 0 && id == "QXIM" &&
+        (LX_AccessFile(path.GetString(), 0) != 0 || m_lock.acquire(path, false))) {
+        m_lock.release();
         m_sidePath = path + u".endmeta";
         LX_RemoveFile(m_sidePath.GetString(), false);
     }
@@ -436,13 +440,16 @@ int CLxJP2OutputFile::Close()
     }
     if (!m_memory && m_path.IsEmpty())
         return -9;
+    if (!m_memory && !m_lock.held() && !m_lock.acquire(m_path, false))
+        return -9; // missing, or held by another writer
+    int status = 0;
     if (!m_memory && !m_map) {
         // No frame was written: the metadata goes into the existing file.
-        const int merged = MergeFile();
-        if (merged != 0)
-            return merged;
+        status = MergeFile();
     }
-    const int status = WriteMetadata();
+    if (status == 0)
+        status = WriteMetadata();
+    m_lock.release();
     if (status != 0)
         return status;
     if (!m_sidePath.IsEmpty())
@@ -466,6 +473,7 @@ int CLxJP2OutputFile::Abort()
     else if (m_wroteFile)
         LX_RemoveFile(m_path.GetString(), false);
     m_wroteFile = false;
+    m_lock.release();
     if (!m_sidePath.IsEmpty())
         LX_RemoveFile(m_sidePath.GetString(), false);
     m_virtualComponents = 0;

@@ -21,6 +21,7 @@
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxOutputImageFile.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_box.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_write_lock.h"
 
 class ILxImageUnknownData;
 class jp2_file_target;
@@ -138,6 +139,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     bool m_resume = false;       // frames were cut off: the next goes on at the cut
     bool m_wroteFile = false;    // this writer made the file (Abort removes only that)
     SLxJP2PositionsInfo* m_map = nullptr;
+    jp2_write_lock m_lock; // from opening the file to the end of Close or Abort
 
     // Metadata kept until Close.
     struct Calibration {

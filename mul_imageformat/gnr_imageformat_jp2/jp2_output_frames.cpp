@@ -129,6 +129,10 @@ int CLxJP2OutputFile::Sequence(uint32_t seq, bool tile)
             return -1503;
         if (!m_resume && seq != 0)
             return -1500;
+        // The file is emptied only under the lock: a refused writer
+        // leaves the holder's file as it is.
+        if (!m_memory && !m_lock.held() && !m_lock.acquire(m_path, true))
+            LX_RaiseJp2Error("Unable to open output file.");
         auto target = std::make_unique<jp2_file_target>();
         if (m_resume) {
             target->open_append(m_path.GetString(), m_map);

@@ -18,6 +18,7 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_unknowndata.h"
 #include "w32_system/LxFileAPI.h"
+#include "w32_system/debugging/LxDiag.h"
 
 namespace
 {
@@ -277,7 +278,7 @@ void CLxJP2OutputFile::AddForeignItems(std::map<Slot, OwnBox>& tail) const
     }
 }
 
-int CLxJP2OutputFile::WriteMetadata()
+std::map<CLxJP2OutputFile::Slot, CLxJP2OutputFile::OwnBox> CLxJP2OutputFile::BuildTail() const
 {
     // Kept boxes of a re-closed file first; what was set replaces them.
     std::map<Slot, OwnBox> tail = m_kept;
@@ -375,7 +376,12 @@ int CLxJP2OutputFile::WriteMetadata()
     }
 
     AddForeignItems(tail);
+    return tail;
+}
 
+int CLxJP2OutputFile::WriteMetadata()
+{
+    const std::map<Slot, OwnBox> tail = BuildTail();
     std::vector<SLxJP2OwnBox> boxes;
     size_t xmlBoxes = 0;
     bool custom = false;
@@ -387,8 +393,11 @@ int CLxJP2OutputFile::WriteMetadata()
                  b.code == jp2_own_scdb || b.code == jp2_own_vcdb;
     }
     if (m_memory) {
-        if (xmlBoxes != boxes.size())
-            return -1512; // no UUID boxes in memory
+        if (xmlBoxes != boxes.size()) {
+            // Binary items and the box map need a file.
+            LX_TRACE(u"gnr_imageformat_jp2: Failed to create memory UUIDStream.");
+            return -1512;
+        }
         return LX_AppendJp2OwnBoxes(LX_INVALID_HFILE, m_memory, boxes.data(), boxes.size(),
                                     nullptr, false) == 0
                    ? 0
@@ -607,17 +616,27 @@ int CLxJP2OutputFile::CreateInputFile(uint32_t, ILxInputImageFile** reader, uint
     if (!reader)
         return -4;
     *reader = nullptr;
-    // Only a finished document is read: a reader made while codestreams are
-    // being written could repair the file under the writer.
-    if (m_target)
-        return -9;
     try {
-        CLxJP2InputFile* in = m_memory ? new CLxJP2InputFile(m_format, m_memory)
-                                       : new CLxJP2InputFile(m_format, m_path.GetString());
+        CLxJP2InputFile* in = nullptr;
+        if (m_target && !m_memory) {
+            // Mid-write: the frames in the file with the records set so far.
+            const std::map<Slot, OwnBox> tail = BuildTail();
+            std::vector<SLxJP2OwnBox> boxes;
+            for (const auto& t : tail)
+                boxes.push_back({t.second.type, t.second.code, t.second.bytes.data(),
+                                 t.second.bytes.size()});
+            in = new CLxJP2InputFile(m_format, m_path.GetString(), boxes);
+        } else if (m_target) {
+            return -9; // a memory document is readable once closed
+        } else {
+            in = m_memory ? new CLxJP2InputFile(m_format, m_memory)
+                          : new CLxJP2InputFile(m_format, m_path.GetString());
+        }
         in->AddRef();
         *reader = in;
         return 0;
-    } catch (const CLxJP2ErrorException&) {
+    } catch (const CLxJP2ErrorException& e) {
+        LX_TRACE(u"%S", e.GetText());
         return -9;
     } catch (const std::bad_alloc&) {
         return -9;

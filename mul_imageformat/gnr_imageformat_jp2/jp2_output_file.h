@@ -120,6 +120,8 @@ class CLxJP2OutputFile : public ILxOutputImageFile
         std::vector<uint8_t> bytes;
     };
     void AddForeignItems(std::map<Slot, OwnBox>& tail) const;
+    // Every own box Close writes, in order.
+    std::map<Slot, OwnBox> BuildTail() const;
     static Slot SlotOf(uint32_t code, uint32_t index = 0, const CLxStringW& name = CLxStringW());
 
     uint32_t m_refs = 0;

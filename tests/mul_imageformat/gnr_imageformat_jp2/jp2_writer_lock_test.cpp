@@ -66,3 +66,62 @@ TEST(JP2WriterLock, SecondWriterIsRefusedAndTouchesNothing)
     EXPECT_EQ(later->Close(), 0);
     later->Release();
 }
+
+// A reader made while writing sees the frames written so far and the records
+// set so far, and does not touch the file.
+TEST(JP2WriterLock, ReaderWhileWriting)
+{
+    ScopedTempDir dir;
+    const std::u16string path = dir.u16("live.jp2");
+    std::vector<Bytes> frames;
+    for (uint32_t f = 0; f < 3; ++f)
+        frames.push_back(Frame(64, 32, 4, 8, 60 + f));
+    auto* w = new CLxJP2OutputFile(nullptr, CLxStringW(path.c_str()));
+    w->AddRef();
+    ILxInputImageFile* none = nullptr;
+    EXPECT_EQ(w->CreateInputFile(0, &none, 0), -9); // nothing written yet
+    EXPECT_EQ(none, nullptr);
+    ASSERT_EQ(w->SetImageAttributes(Attributes(64, 32, 4, 8)), 0);
+    ASSERT_EQ(w->SetImageData(0, frames[0].data(), nullptr, nullptr), 0);
+    ASSERT_EQ(w->SetImageData(1, frames[1].data(), nullptr, nullptr), 0);
+    SLxImageTextInfo info;
+    info.wsText[1] = CLxStringW(u"live");
+    ASSERT_EQ(w->SetTextInfo(info), 0);
+    ASSERT_EQ(w->SetCustomDataVar(u"Note", CLxVariant(5.0, CLxStringW(u"d"))), 0);
+    const uint8_t blob[] = {4, 5};
+    ASSERT_EQ(w->SetCustomData(u"Raw", blob, 2), 0);
+    const Bytes before = jp2test::ReadFile(dir.path() / "live.jp2");
+
+    ILxInputImageFile* in = nullptr;
+    ASSERT_EQ(w->CreateInputFile(0, &in, 0), 0);
+    ASSERT_NE(in, nullptr);
+    SLxImageAttributes a{};
+    ASSERT_EQ(in->GetImageAttributes(a), 0);
+    EXPECT_EQ(a.uiSequenceCount, 2u);
+    EXPECT_EQ(a.uiComp, 4u);
+    for (uint32_t f = 0; f < 2; ++f) {
+        Bytes back(frames[f].size());
+        ASSERT_EQ(in->GetImageData(f, back.data(), 0, 0), 0);
+        EXPECT_TRUE(back == frames[f]) << f;
+    }
+    SLxImageTextInfo read;
+    ASSERT_EQ(in->GetTextInfo(read), 0);
+    EXPECT_EQ(U8(read.wsText[1].GetString()), "live");
+    CLxVariant v;
+    ASSERT_EQ(in->GetCustomDataVar(u"Note", v), 0);
+    EXPECT_DOUBLE_EQ(v.GetDouble(), 5.0);
+    CLxByteArray raw;
+    ASSERT_EQ(in->GetCustomData(u"Raw", raw), 0);
+    EXPECT_EQ(raw.GetSize(), 2u);
+    in->Release();
+    EXPECT_TRUE(jp2test::ReadFile(dir.path() / "live.jp2") == before);
+
+    // Writing goes on; the finished document has all three frames.
+    ASSERT_EQ(w->SetImageData(2, frames[2].data(), nullptr, nullptr), 0);
+    ASSERT_EQ(w->Close(), 0);
+    ASSERT_EQ(w->CreateInputFile(0, &in, 0), 0);
+    ASSERT_EQ(in->GetImageAttributes(a), 0);
+    EXPECT_EQ(a.uiSequenceCount, 3u);
+    in->Release();
+    w->Release();
+}

@@ -6,6 +6,12 @@
 // Frame buffers are interleaved, rows CalcWidthBytes(width, bits in memory,
 // components, 4) apart (the one stride of the reader); memory sample
 // N - 1 - c becomes codestream component c. No operation throws.
+//
+// A writer that wrote no frame closes into the existing file: its own and
+// foreign boxes stay unless set again. The file is held with an exclusive
+// flock from its opening to the end of Close or Abort and emptied only
+// under it. Made by a format whose id is "QXIM", the writer also appends
+// each record's text to "<file>.endmeta" as it is set.
 #pragma once
 
 #include <cstdint>

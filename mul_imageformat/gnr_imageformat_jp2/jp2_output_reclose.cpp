@@ -149,9 +149,18 @@ int CLxJP2OutputFile::MergeFile()
 
     // The attributes of the document when none were given.
     SLxImageAttributes& a = m_attributes;
+    bool rewriteResolution = false;
+    const bool calibrated = !m_calibrations.empty() && m_calibrations[0].set &&
+                            m_calibrations[0].valid && m_calibrations[0].calibration > 0.0;
     try {
         jp2_file_source source;
         if (source.open(m_path.GetString(), 0)) {
+            if (calibrated) {
+                const jp2_resolution_info& r = *source.access_resolution();
+                rewriteResolution =
+                    r.get_resolution(false) != float(m_calibrations[0].calibration) ||
+                    r.get_aspect_ratio(false) != float(m_calibrations[0].aspect);
+            }
             const jp2_dimensions& d = *source.access_dimensions();
             const uint32_t bits = uint32_t(d.get_bit_depth(0));
             if (!a.uiWidth && !a.uiHeight && !a.uiBpcInMemory && !a.uiComp) {
@@ -177,5 +186,9 @@ int CLxJP2OutputFile::MergeFile()
 
     m_kept = std::move(kept);
     m_map = map;
+    // The header's capture resolution follows a new calibration of frame 0.
+    if (rewriteResolution &&
+        LX_WriteJp2CaptureResolution(m_path.GetString(), m_calibrations[0].calibration) != 0)
+        return -1512;
     return 0;
 }

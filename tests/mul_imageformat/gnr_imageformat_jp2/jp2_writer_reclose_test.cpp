@@ -12,6 +12,7 @@
 #include "jp2_test_support.h"
 #include "jp2_writer_support.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_unknowndata.h"
 #include "test_support.h"
@@ -330,4 +331,37 @@ TEST_F(JP2WriterReclose, ForeignBoxesTravelThroughTheKeeper)
     const auto reclosed = TopBoxes(Read());
     EXPECT_EQ(Count(reclosed, "xml "), 2u);
     EXPECT_EQ(Count(reclosed, "uuid"), 1u);
+}
+
+// A new calibration of frame 0 reaches the header's capture resolution too.
+TEST_F(JP2WriterReclose, CalibrationRewritesTheCaptureResolution)
+{
+    frames.push_back(Frame(8, 8, 1, 8, 4));
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetImageAttributes(Attributes(8, 8, 1, 8)), 0);
+        ASSERT_EQ(w->SetCalibration(0, 0.5, 1.0, true, CLxStringW(u"x10")), 0);
+        ASSERT_EQ(w->SetImageData(0, frames[0].data(), nullptr, nullptr), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    auto Capture = [&]() {
+        jp2_file_source source;
+        EXPECT_TRUE(source.open(Path().c_str(), 0));
+        return source.is_open() ? source.access_resolution()->get_resolution(false) : 0.0f;
+    };
+    EXPECT_FLOAT_EQ(Capture(), 0.5f);
+    {
+        Writer w(Path());
+        ASSERT_EQ(w->SetCalibration(0, 0.25, 1.0, true, CLxStringW(u"x20")), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    EXPECT_FLOAT_EQ(Capture(), 0.25f);
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    double calibration = 0, aspect = 0;
+    CLxStringW objective;
+    ASSERT_EQ(in.GetCalibration(0, calibration, aspect, objective), 0);
+    EXPECT_DOUBLE_EQ(calibration, 0.25);
+    Bytes back(frames[0].size());
+    ASSERT_EQ(in.GetImageData(0, back.data(), 0, 0), 0);
+    EXPECT_TRUE(back == frames[0]);
 }

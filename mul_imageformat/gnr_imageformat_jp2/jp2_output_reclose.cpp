@@ -131,6 +131,21 @@ int CLxJP2OutputFile::MergeFile()
             OwnBox{jp2_xml_4cc, t.uiCode, std::move(contents)};
     }
 
+    // A last codestream without its end marker is what a stopped writer
+    // left: it is cut off rather than listed as a frame.
+    uint64_t cutAt = 0;
+    if (usable && lastCodestream > 0) {
+        const SLxJP2TopBox& last = top[lastCodestream];
+        std::vector<uint8_t> eoc;
+        const bool complete = last.contentsEnd >= last.contentsStart + 2 &&
+                              LX_ReadJp2Range(file, last.contentsEnd - 2, last.contentsEnd, eoc) &&
+                              eoc[0] == 0xFF && eoc[1] == 0xD9;
+        if (!complete && top[lastCodestream - 1].type == jp2_codestream_4cc) {
+            cutAt = last.offset;
+            --lastCodestream;
+        }
+    }
+
     // The standard boxes and codestreams stay where they are.
     SLxJP2PositionsInfo* map = usable ? LX_NewJp2PositionsInfo() : nullptr;
     for (size_t i = 0; map && i <= lastCodestream; ++i) {
@@ -146,6 +161,20 @@ int CLxJP2OutputFile::MergeFile()
     LX_CloseFile(file);
     if (!map)
         return -9;
+    if (cutAt) {
+        LX_HFILE rw = LX_INVALID_HFILE;
+        const bool cut = LX_OpenFile(m_path.GetString(), LX_FILE_READ | LX_FILE_WRITE,
+                                     LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE,
+                                     &rw) == 0 &&
+                         LX_SeekFile(rw, int32_t(uint32_t(cutAt)), int32_t(cutAt >> 32), 0) == 0 &&
+                         LX_SetEOF(rw) == 0;
+        if (rw != LX_INVALID_HFILE)
+            LX_CloseFile(rw);
+        if (!cut) {
+            LX_FreeJp2PositionsInfo(map);
+            return -9;
+        }
+    }
 
     // The attributes of the document when none were given.
     SLxImageAttributes& a = m_attributes;

@@ -365,3 +365,42 @@ TEST_F(JP2WriterReclose, CalibrationRewritesTheCaptureResolution)
     ASSERT_EQ(in.GetImageData(0, back.data(), 0, 0), 0);
     EXPECT_TRUE(back == frames[0]);
 }
+
+// A file whose writer stopped inside its last codestream: re-closing keeps
+// every complete frame and cuts the incomplete one off.
+TEST_F(JP2WriterReclose, StoppedWriterFileKeepsItsFrames)
+{
+    {
+        auto* w = new CLxJP2OutputFile(nullptr, CLxStringW(dir.u16("live.jp2").c_str()));
+        w->AddRef();
+        ASSERT_EQ(w->SetImageAttributes(Attributes(32, 16, 1, 8)), 0);
+        for (uint32_t f = 0; f < 3; ++f) {
+            frames.push_back(Frame(32, 16, 1, 8, 40 + f));
+            ASSERT_EQ(w->SetImageData(f, frames.back().data(), nullptr, nullptr), 0);
+        }
+        Bytes cut = jp2test::ReadFile(dir.path() / "live.jp2");
+        cut.resize(cut.size() - 30); // inside the third codestream
+        jp2test::WriteFile(dir.path() / "doc.jp2", cut);
+        w->Abort();
+        w->Release();
+    }
+    {
+        Writer w(Path());
+        SLxImageTextInfo info;
+        info.wsText[0] = CLxStringW(u"after the crash");
+        ASSERT_EQ(w->SetTextInfo(info), 0);
+        ASSERT_EQ(w->Close(), 0);
+    }
+    CLxJP2InputFile in(nullptr, Path().c_str());
+    SLxImageAttributes a{};
+    ASSERT_EQ(in.GetImageAttributes(a), 0);
+    ASSERT_EQ(a.uiSequenceCount, 2u); // the cut frame is gone
+    for (uint32_t f = 0; f < 2; ++f) {
+        Bytes back(frames[f].size());
+        ASSERT_EQ(in.GetImageData(f, back.data(), 0, 0), 0);
+        EXPECT_TRUE(back == frames[f]) << f;
+    }
+    SLxImageTextInfo read;
+    ASSERT_EQ(in.GetTextInfo(read), 0);
+    EXPECT_EQ(U8(read.wsText[0].GetString()), "after the crash");
+}

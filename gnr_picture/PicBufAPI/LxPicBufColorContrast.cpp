@@ -12,6 +12,11 @@
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPixelMapT.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
 
 using namespace lxpicbuf;
 
@@ -86,6 +91,116 @@ template <class T, class Acc> struct MixOp {
 // or just above every whole quotient and below the next one (errors stay
 // under 0.005, while quotients that are not whole lie at least 0.01 below
 // the next integer).
+// The float just above 1/100 that mixLines divides by.
+constexpr float kHundredth = 0.010000000707805156707763671875f;
+
+#if LX_HAVE_AVX2_PATHS
+// pshufb masks that split 48 interleaved bytes of samples E bytes wide into
+// three planes (split[plane][register]) and join them back
+// (join[register][plane]); 0x80 clears a byte.
+template <uint32_t E> struct MixShuffles {
+    uint8_t split[3][3][16];
+    uint8_t join[3][3][16];
+    constexpr MixShuffles() : split(), join()
+    {
+        for (uint32_t p = 0; p < 3; ++p)
+            for (uint32_t j = 0; j < 3; ++j)
+                for (uint32_t i = 0; i < 16; ++i) {
+                    const uint32_t from = (i / E * 3 + p) * E + i % E;
+                    split[p][j][i] = uint8_t(from / 16 == j ? from % 16 : 0x80);
+                    const uint32_t to = (j * 16 + i) / E;
+                    join[j][p][i] =
+                        uint8_t(to % 3 == p ? to / 3 * E + (j * 16 + i) % E : 0x80);
+                }
+    }
+};
+
+inline __m128i shuffleOf(const uint8_t* mask)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask));
+}
+
+// The first eight samples of a plane as floats.
+template <class T> LX_TARGET_AVX2 inline __m256 floatsOf(__m128i q)
+{
+    if constexpr (sizeof(T) == 1)
+        return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(q));
+    else
+        return _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q));
+}
+
+// Eight sums of one output row, held and divided as mixLines does.
+LX_TARGET_AVX2 inline __m256i mixRowAvx2(__m256 r, __m256 g, __m256 b, const __m256* k,
+                                         __m256 top)
+{
+    const __m256 sum =
+        _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(r, k[0]), _mm256_mul_ps(g, k[1])),
+                      _mm256_mul_ps(b, k[2]));
+    const __m256 held = _mm256_min_ps(_mm256_max_ps(sum, _mm256_setzero_ps()), top);
+    return _mm256_cvttps_epi32(_mm256_mul_ps(held, _mm256_set1_ps(kHundredth)));
+}
+
+// The mix of one line, 48 bytes (16 or 8 pixels) at a time: split into
+// planes, summed in floats, joined back. Each 48 bytes are read before they
+// are written, as d may be s. Returns the pixels done.
+template <class T>
+LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const float* kf, float topf)
+{
+    constexpr uint32_t E = sizeof(T);
+    constexpr uint32_t kPixels = 16 / E;
+    static constexpr MixShuffles<E> masks;
+    __m256 k[9];
+    for (int i = 0; i < 9; ++i)
+        k[i] = _mm256_set1_ps(kf[i]);
+    const __m256 top = _mm256_set1_ps(topf);
+    uint32_t x = 0;
+    for (; x + kPixels <= width; x += kPixels) {
+        const uint8_t* in = reinterpret_cast<const uint8_t*>(s + size_t(x) * 3);
+        __m128i v[3], plane[3];
+        for (int j = 0; j < 3; ++j)
+            v[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * j));
+        for (int p = 0; p < 3; ++p)
+            plane[p] = _mm_or_si128(
+                _mm_or_si128(_mm_shuffle_epi8(v[0], shuffleOf(masks.split[p][0])),
+                             _mm_shuffle_epi8(v[1], shuffleOf(masks.split[p][1]))),
+                _mm_shuffle_epi8(v[2], shuffleOf(masks.split[p][2])));
+        __m128i out[3];
+        if constexpr (E == 1) {
+            __m256i rows[3][2];
+            for (int h = 0; h < 2; ++h) {
+                const __m256 b = floatsOf<u8>(h == 0 ? plane[0] : _mm_srli_si128(plane[0], 8));
+                const __m256 g = floatsOf<u8>(h == 0 ? plane[1] : _mm_srli_si128(plane[1], 8));
+                const __m256 r = floatsOf<u8>(h == 0 ? plane[2] : _mm_srli_si128(plane[2], 8));
+                for (int row = 0; row < 3; ++row)
+                    rows[row][h] = mixRowAvx2(r, g, b, k + 3 * row, top);
+            }
+            for (int row = 0; row < 3; ++row) {
+                const __m256i w = _mm256_permute4x64_epi64(
+                    _mm256_packus_epi32(rows[row][0], rows[row][1]), 0xD8);
+                out[2 - row] = _mm_packus_epi16(_mm256_castsi256_si128(w),
+                                                _mm256_extracti128_si256(w, 1));
+            }
+        } else {
+            const __m256 b = floatsOf<u16>(plane[0]), g = floatsOf<u16>(plane[1]),
+                         r = floatsOf<u16>(plane[2]);
+            for (int row = 0; row < 3; ++row) {
+                const __m256i w = mixRowAvx2(r, g, b, k + 3 * row, top);
+                out[2 - row] = _mm_packus_epi32(_mm256_castsi256_si128(w),
+                                                _mm256_extracti128_si256(w, 1));
+            }
+        }
+        uint8_t* o = reinterpret_cast<uint8_t*>(d + size_t(x) * 3);
+        for (int j = 0; j < 3; ++j)
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(o + 16 * j),
+                _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(out[0], shuffleOf(masks.join[j][0])),
+                                          _mm_shuffle_epi8(out[1], shuffleOf(masks.join[j][1]))),
+                             _mm_shuffle_epi8(out[2], shuffleOf(masks.join[j][2]))));
+    }
+    return x;
+}
+#endif
+
 template <class T>
 LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
                                const MixOp<T, int32_t>& op)
@@ -98,12 +213,20 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         k[i] = float(op.k[i]);
     const float top = float(op.max * 100 + 99);
     const auto held = [top](float v) {
-        return int32_t(std::min(std::max(v, 0.0f), top) * 0.010000000707805156707763671875f);
+        return int32_t(std::min(std::max(v, 0.0f), top) * kHundredth);
     };
+#if LX_HAVE_AVX2_PATHS
+    const bool avx2 = lxpic::cpuHasAvx2();
+#endif
     for (uint32_t y = 0; y < dst.uiHeight; ++y) {
         const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
         T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
-        for (uint32_t x0 = 0; x0 < dst.uiWidth; x0 += kBlock) {
+        uint32_t done = 0;
+#if LX_HAVE_AVX2_PATHS
+        if (avx2)
+            done = mixLineAvx2<T>(s, d, dst.uiWidth, k, top);
+#endif
+        for (uint32_t x0 = done; x0 < dst.uiWidth; x0 += kBlock) {
             const uint32_t n = std::min(kBlock, dst.uiWidth - x0);
             const T* sp = s + size_t(x0) * 3;
             for (uint32_t i = 0; i < n; ++i) {

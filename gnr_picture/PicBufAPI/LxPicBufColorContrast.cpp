@@ -129,22 +129,24 @@ template <class T> LX_TARGET_AVX2 inline __m256 floatsOf(__m128i q)
         return _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q));
 }
 
-// Eight sums of one output row, held and divided as mixLines does.
-LX_TARGET_AVX2 inline __m256i mixRowAvx2(__m256 r, __m256 g, __m256 b, const __m256* k,
-                                         __m256 top)
+// Eight sums of one output row divided as mixLines does, not yet held:
+// a sum below 0 gives 0 or less, one past 100 max + 99 more than max, so
+// the saturating packs (and a minimum below 16 bits) hold them as mixLines
+// does before its division.
+LX_TARGET_AVX2 inline __m256i mixRowAvx2(__m256 r, __m256 g, __m256 b, const __m256* k)
 {
     const __m256 sum =
         _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(r, k[0]), _mm256_mul_ps(g, k[1])),
                       _mm256_mul_ps(b, k[2]));
-    const __m256 held = _mm256_min_ps(_mm256_max_ps(sum, _mm256_setzero_ps()), top);
-    return _mm256_cvttps_epi32(_mm256_mul_ps(held, _mm256_set1_ps(kHundredth)));
+    return _mm256_cvttps_epi32(_mm256_mul_ps(sum, _mm256_set1_ps(kHundredth)));
 }
 
 // The mix of one line, 48 bytes (16 or 8 pixels) at a time: split into
 // planes, summed in floats, joined back. Each 48 bytes are read before they
 // are written, as d may be s. Returns the pixels done.
 template <class T>
-LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const float* kf, float topf)
+LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const float* kf,
+                                    int32_t max)
 {
     constexpr uint32_t E = sizeof(T);
     constexpr uint32_t kPixels = 16 / E;
@@ -152,7 +154,6 @@ LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const floa
     __m256 k[9];
     for (int i = 0; i < 9; ++i)
         k[i] = _mm256_set1_ps(kf[i]);
-    const __m256 top = _mm256_set1_ps(topf);
     uint32_t x = 0;
     for (; x + kPixels <= width; x += kPixels) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(s + size_t(x) * 3);
@@ -172,11 +173,11 @@ LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const floa
                 const __m256 g = floatsOf<u8>(h == 0 ? plane[1] : _mm_srli_si128(plane[1], 8));
                 const __m256 r = floatsOf<u8>(h == 0 ? plane[2] : _mm_srli_si128(plane[2], 8));
                 for (int row = 0; row < 3; ++row)
-                    rows[row][h] = mixRowAvx2(r, g, b, k + 3 * row, top);
+                    rows[row][h] = mixRowAvx2(r, g, b, k + 3 * row);
             }
             for (int row = 0; row < 3; ++row) {
                 const __m256i w = _mm256_permute4x64_epi64(
-                    _mm256_packus_epi32(rows[row][0], rows[row][1]), 0xD8);
+                    _mm256_packs_epi32(rows[row][0], rows[row][1]), 0xD8);
                 out[2 - row] = _mm_packus_epi16(_mm256_castsi256_si128(w),
                                                 _mm256_extracti128_si256(w, 1));
             }
@@ -184,7 +185,8 @@ LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const floa
             const __m256 b = floatsOf<u16>(plane[0]), g = floatsOf<u16>(plane[1]),
                          r = floatsOf<u16>(plane[2]);
             for (int row = 0; row < 3; ++row) {
-                const __m256i w = mixRowAvx2(r, g, b, k + 3 * row, top);
+                const __m256i w = _mm256_min_epi32(mixRowAvx2(r, g, b, k + 3 * row),
+                                                    _mm256_set1_epi32(max));
                 out[2 - row] = _mm_packus_epi32(_mm256_castsi256_si128(w),
                                                 _mm256_extracti128_si256(w, 1));
             }
@@ -224,7 +226,7 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         uint32_t done = 0;
 #if LX_HAVE_AVX2_PATHS
         if (avx2)
-            done = mixLineAvx2<T>(s, d, dst.uiWidth, k, top);
+            done = mixLineAvx2<T>(s, d, dst.uiWidth, k, op.max);
 #endif
         for (uint32_t x0 = done; x0 < dst.uiWidth; x0 += kBlock) {
             const uint32_t n = std::min(kBlock, dst.uiWidth - x0);

@@ -95,109 +95,144 @@ template <class T, class Acc> struct MixOp {
 constexpr float kHundredth = 0.010000000707805156707763671875f;
 
 #if LX_HAVE_AVX2_PATHS
-// pshufb masks that split 48 interleaved bytes of samples E bytes wide into
-// three planes (split[plane][register]) and join them back
-// (join[register][plane]); 0x80 clears a byte.
-template <uint32_t E> struct MixShuffles {
-    uint8_t split[3][3][16];
-    uint8_t join[3][3][16];
-    constexpr MixShuffles() : split(), join()
+// The AVX2 mix works on the interleaved samples without splitting them into
+// planes. Outputs go in groups of four consecutive samples; a group starting
+// at component p of a pixel reads a 16-byte window from that pixel on, and
+// two pshufb masks of phase p lay each output's three inputs side by side as
+// 16-bit pairs (B, G) and (R, 0), so that two pmaddwd give its sum in 32 bits.
+// 16-bit samples are read as signed (less 32768), which each row's
+// coefficient sum times 32768 adds back.
+template <uint32_t E> struct MixPicks {
+    uint8_t pairs[3][16]; // (B, G) of each output of phase p
+    uint8_t lone[3][16];  // (R, 0)
+    constexpr MixPicks() : pairs(), lone()
     {
         for (uint32_t p = 0; p < 3; ++p)
-            for (uint32_t j = 0; j < 3; ++j)
-                for (uint32_t i = 0; i < 16; ++i) {
-                    const uint32_t from = (i / E * 3 + p) * E + i % E;
-                    split[p][j][i] = uint8_t(from / 16 == j ? from % 16 : 0x80);
-                    const uint32_t to = (j * 16 + i) / E;
-                    join[j][p][i] =
-                        uint8_t(to % 3 == p ? to / 3 * E + (j * 16 + i) % E : 0x80);
+            for (uint32_t t = 0; t < 4; ++t) {
+                const uint32_t first = (p + t) / 3 * 3 * E; // the output's pixel
+                for (uint32_t i = 0; i < 4; ++i) {
+                    const uint32_t sample = i / 2, byte = i % 2;
+                    const bool inPair = byte < E, inLone = sample == 0 && byte < E;
+                    pairs[p][4 * t + i] = uint8_t(inPair ? first + sample * E + byte : 0x80);
+                    lone[p][4 * t + i] = uint8_t(inLone ? first + 2 * E + byte : 0x80);
                 }
+            }
     }
 };
 
-inline __m128i shuffleOf(const uint8_t* mask)
+inline __m128i bytesAt(const void* p)
 {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask));
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
 }
 
-// The first eight samples of a plane as floats.
-template <class T> LX_TARGET_AVX2 inline __m256 floatsOf(__m128i q)
+// A register of two groups from windows lo and hi of the samples.
+inline LX_TARGET_AVX2 __m256i windowsOf(const uint8_t* lo, const uint8_t* hi)
 {
-    if constexpr (sizeof(T) == 1)
-        return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(q));
-    else
-        return _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(q));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(bytesAt(lo)), bytesAt(hi), 1);
 }
 
-// Eight sums of one output row divided as mixLines does, not yet held:
-// a sum below 0 gives 0 or less, one past 100 max + 99 more than max, so
-// the saturating packs (and a minimum below 16 bits) hold them as mixLines
-// does before its division.
-LX_TARGET_AVX2 inline __m256i mixRowAvx2(__m256 r, __m256 g, __m256 b, const __m256* k)
+// The constants of one phase pair: masks, coefficients and the offset sum.
+struct MixPhase {
+    __m256i pairs, lone, kPairs, kLone, bias;
+};
+
+// Rows of coefficients k (red first, the plain loop's order) that pmaddwd
+// takes: every one within 16 bits.
+inline bool mixFitsMadd(const int32_t* k)
 {
-    const __m256 sum =
-        _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(r, k[0]), _mm256_mul_ps(g, k[1])),
-                      _mm256_mul_ps(b, k[2]));
-    return _mm256_cvttps_epi32(_mm256_mul_ps(sum, _mm256_set1_ps(kHundredth)));
+    for (int i = 0; i < 9; ++i)
+        if (k[i] < -32768 || k[i] > 32767)
+            return false;
+    return true;
 }
 
-// The mix of one line, 48 bytes (16 or 8 pixels) at a time: split into
-// planes, summed in floats, joined back. Each 48 bytes are read before they
-// are written, as d may be s. Returns the pixels done.
+// The mix of one line, 96 bytes (32 or 16 pixels) at a time, for
+// coefficients that fit pmaddwd and sums below 2^24. Every window of a step
+// is read before any of it is written, as d may be s. Returns the pixels
+// done.
 template <class T>
-LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const float* kf,
+LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const int32_t* k,
                                     int32_t max)
 {
     constexpr uint32_t E = sizeof(T);
-    constexpr uint32_t kPixels = 16 / E;
-    static constexpr MixShuffles<E> masks;
-    __m256 k[9];
-    for (int i = 0; i < 9; ++i)
-        k[i] = _mm256_set1_ps(kf[i]);
+    // Registers per 32 output bytes; a register's halves hold groups g and
+    // g + kRegs, so that the packs leave 32 bytes in order.
+    constexpr uint32_t kRegs = E == 1 ? 4 : 2;
+    constexpr uint32_t kGroups = 6 * kRegs;             // per step, 3 x 32 bytes
+    constexpr uint32_t kPixels = kGroups * 4 / 3;       // 32 or 16
+    constexpr uint32_t kReach = (kGroups - 1) * 4 / 3 * 3 + 16 / E; // samples read
+    constexpr uint32_t kNeed = (kReach + 2) / 3;                    // pixels read
+    static constexpr MixPicks<E> picks;
+
+    MixPhase phase[3];
+    for (uint32_t p = 0; p < 3; ++p) {
+        const uint32_t q = (p + kRegs) % 3; // the phase of the upper half
+        alignas(32) int16_t kp[16], kl[16];
+        alignas(32) int32_t bias[8];
+        for (uint32_t half = 0; half < 2; ++half)
+            for (uint32_t t = 0; t < 4; ++t) {
+                const uint32_t c = ((half ? q : p) + t) % 3; // output component, B first
+                const int32_t* row = k + (2 - c) * 3;        // its row, red first
+                kp[8 * half + 2 * t] = int16_t(row[2]);
+                kp[8 * half + 2 * t + 1] = int16_t(row[1]);
+                kl[8 * half + 2 * t] = int16_t(row[0]);
+                kl[8 * half + 2 * t + 1] = 0;
+                bias[4 * half + t] = E == 2 ? 32768 * (row[0] + row[1] + row[2]) : 0;
+            }
+        phase[p].pairs = _mm256_set_m128i(bytesAt(picks.pairs[q]), bytesAt(picks.pairs[p]));
+        phase[p].lone = _mm256_set_m128i(bytesAt(picks.lone[q]), bytesAt(picks.lone[p]));
+        phase[p].kPairs = _mm256_load_si256(reinterpret_cast<const __m256i*>(kp));
+        phase[p].kLone = _mm256_load_si256(reinterpret_cast<const __m256i*>(kl));
+        phase[p].bias = _mm256_load_si256(reinterpret_cast<const __m256i*>(bias));
+    }
+    const __m256i flip = _mm256_set1_epi16(int16_t(0x8000));
+    const __m256i top = _mm256_set1_epi16(int16_t(uint16_t(max)));
+    const __m256 hundredth = _mm256_set1_ps(kHundredth);
+
     uint32_t x = 0;
-    for (; x + kPixels <= width; x += kPixels) {
+    for (; x + kNeed <= width; x += kPixels) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(s + size_t(x) * 3);
-        __m128i v[3], plane[3];
-        for (int j = 0; j < 3; ++j)
-            v[j] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * j));
-        for (int p = 0; p < 3; ++p)
-            plane[p] = _mm_or_si128(
-                _mm_or_si128(_mm_shuffle_epi8(v[0], shuffleOf(masks.split[p][0])),
-                             _mm_shuffle_epi8(v[1], shuffleOf(masks.split[p][1]))),
-                _mm_shuffle_epi8(v[2], shuffleOf(masks.split[p][2])));
-        __m128i out[3];
-        if constexpr (E == 1) {
-            __m256i rows[3][2];
-            for (int h = 0; h < 2; ++h) {
-                const __m256 b = floatsOf<u8>(h == 0 ? plane[0] : _mm_srli_si128(plane[0], 8));
-                const __m256 g = floatsOf<u8>(h == 0 ? plane[1] : _mm_srli_si128(plane[1], 8));
-                const __m256 r = floatsOf<u8>(h == 0 ? plane[2] : _mm_srli_si128(plane[2], 8));
-                for (int row = 0; row < 3; ++row)
-                    rows[row][h] = mixRowAvx2(r, g, b, k + 3 * row);
+        __m256i out[3];
+#pragma GCC unroll 3
+        for (uint32_t b = 0; b < 3; ++b) {
+            __m256i sum[kRegs];
+#pragma GCC unroll 4
+            for (uint32_t r = 0; r < kRegs; ++r) {
+                const uint32_t g = b * 2 * kRegs + r;
+                const MixPhase& ph = phase[g % 3];
+                __m256i w = windowsOf(in + g * 4 / 3 * 3 * E, in + (g + kRegs) * 4 / 3 * 3 * E);
+                if constexpr (E == 2)
+                    w = _mm256_xor_si256(w, flip);
+                sum[r] = _mm256_add_epi32(
+                    _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.pairs), ph.kPairs),
+                    _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.lone), ph.kLone));
+                if constexpr (E == 2)
+                    sum[r] = _mm256_add_epi32(sum[r], ph.bias);
             }
-            for (int row = 0; row < 3; ++row) {
-                const __m256i w = _mm256_permute4x64_epi64(
-                    _mm256_packs_epi32(rows[row][0], rows[row][1]), 0xD8);
-                out[2 - row] = _mm_packus_epi16(_mm256_castsi256_si128(w),
-                                                _mm256_extracti128_si256(w, 1));
-            }
-        } else {
-            const __m256 b = floatsOf<u16>(plane[0]), g = floatsOf<u16>(plane[1]),
-                         r = floatsOf<u16>(plane[2]);
-            for (int row = 0; row < 3; ++row) {
-                const __m256i w = _mm256_min_epi32(mixRowAvx2(r, g, b, k + 3 * row),
-                                                    _mm256_set1_epi32(max));
-                out[2 - row] = _mm_packus_epi32(_mm256_castsi256_si128(w),
-                                                _mm256_extracti128_si256(w, 1));
+            if constexpr (E == 1) {
+                // Sums below 0 pack to 0 and past 65535 to 65535; below
+                // 65536, (v x 5243) >> 19 is v / 100 up to 25599 and
+                // above 255 past it, which the byte pack holds.
+                const __m256i mul = _mm256_set1_epi16(5243);
+                const __m256i lo = _mm256_srli_epi16(
+                    _mm256_mulhi_epu16(_mm256_packus_epi32(sum[0], sum[1]), mul), 3);
+                const __m256i hi = _mm256_srli_epi16(
+                    _mm256_mulhi_epu16(_mm256_packus_epi32(sum[2], sum[3]), mul), 3);
+                out[b] = _mm256_packus_epi16(lo, hi);
+            } else {
+                // Divided as the plain loop does; sums below 0 give 0 or
+                // less and sums past 100 max + 99 more than max, which the
+                // pack and the minimum hold.
+                __m256i q[2];
+                for (uint32_t r = 0; r < 2; ++r)
+                    q[r] = _mm256_cvttps_epi32(
+                        _mm256_mul_ps(_mm256_cvtepi32_ps(sum[r]), hundredth));
+                out[b] = _mm256_min_epu16(_mm256_packus_epi32(q[0], q[1]), top);
             }
         }
         uint8_t* o = reinterpret_cast<uint8_t*>(d + size_t(x) * 3);
-        for (int j = 0; j < 3; ++j)
-            _mm_storeu_si128(
-                reinterpret_cast<__m128i*>(o + 16 * j),
-                _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(out[0], shuffleOf(masks.join[j][0])),
-                                          _mm_shuffle_epi8(out[1], shuffleOf(masks.join[j][1]))),
-                             _mm_shuffle_epi8(out[2], shuffleOf(masks.join[j][2]))));
+        for (uint32_t b = 0; b < 3; ++b)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 32 * b), out[b]);
     }
     return x;
 }
@@ -218,7 +253,7 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         return int32_t(std::min(std::max(v, 0.0f), top) * kHundredth);
     };
 #if LX_HAVE_AVX2_PATHS
-    const bool avx2 = lxpic::cpuHasAvx2();
+    const bool avx2 = lxpic::cpuHasAvx2() && mixFitsMadd(op.k);
 #endif
     for (uint32_t y = 0; y < dst.uiHeight; ++y) {
         const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
@@ -226,7 +261,7 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         uint32_t done = 0;
 #if LX_HAVE_AVX2_PATHS
         if (avx2)
-            done = mixLineAvx2<T>(s, d, dst.uiWidth, k, op.max);
+            done = mixLineAvx2<T>(s, d, dst.uiWidth, op.k, op.max);
 #endif
         for (uint32_t x0 = done; x0 < dst.uiWidth; x0 += kBlock) {
             const uint32_t n = std::min(kBlock, dst.uiWidth - x0);

@@ -2,6 +2,7 @@
 // of picture buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -117,9 +118,12 @@ TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
     }
 }
 
-// The vector mix against the plain loop: odd widths around its 16- and
-// 8-pixel steps, random signed coefficients up to the float sums' bound,
-// samples at 0 and at the maximum, in place and into padded pictures.
+// The vector mix against the plain loop: widths around its 32- and
+// 16-pixel steps and the windows it reads past them, random signed
+// coefficients up to the bound of sums below 2^24 (rounds from 12 on keep
+// each within 16 bits, which the vector path takes), samples at 0 and at the
+// maximum, in place and into padded pictures. Padding stays a whole number
+// of samples: lines of 16-bit samples start on even addresses.
 TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
 {
     std::mt19937 random(36);
@@ -129,20 +133,23 @@ TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
     for (const uint32_t bits : {8u, 12u, 16u}) {
         // The largest row magnitude that keeps every sum below 2^24.
         const uint32_t bound = ((1u << 24) - 1) / (bits == 8 ? 255u : 65535u);
-        for (int round = 0; round < 12; ++round) {
+        for (int round = 0; round < 24; ++round) {
+            const uint32_t cap = round < 12 ? bound : 32767;
             int32_t k[9];
             for (int row = 0; row < 3; ++row) {
                 // Rows at the bound, one below it, or anywhere under it.
                 const uint32_t total = round % 3 == 0 ? bound : round % 3 == 1 ? bound - 1
                                                                                 : pick(bound);
-                const uint32_t a = pick(total), b = pick(total - a);
-                const uint32_t parts[3] = {a, b, total - a - b};
+                const uint32_t a = pick(std::min(total, cap));
+                const uint32_t b = pick(std::min(total - a, cap));
+                const uint32_t parts[3] = {a, b, std::min(total - a - b, cap)};
                 for (int i = 0; i < 3; ++i)
-                    k[row * 3 + i] = int32_t(parts[i]) * (round > 2 && pick(1) ? -1 : 1);
+                    k[row * 3 + i] = int32_t(parts[i]) * (round % 12 > 2 && pick(1) ? -1 : 1);
             }
-            for (const uint32_t width : {1u, 7u, 15u, 17u, 23u, 33u, 47u, 49u}) {
-                TestPic src(width, 3, bits, 3, 5), vec(width, 3, bits, 3, 5),
-                    plain(width, 3, bits, 3, 5), inPlace(width, 3, bits, 3);
+            for (const uint32_t width :
+                 {1u, 7u, 16u, 17u, 33u, 35u, 36u, 37u, 49u, 50u, 67u, 68u, 69u, 101u}) {
+                TestPic src(width, 3, bits, 3, 8), vec(width, 3, bits, 3, 8),
+                    plain(width, 3, bits, 3, 8), inPlace(width, 3, bits, 3, 8);
                 for (uint32_t y = 0; y < 3; ++y)
                     for (uint32_t x = 0; x < width; ++x)
                         for (uint32_t c = 0; c < 3; ++c) {

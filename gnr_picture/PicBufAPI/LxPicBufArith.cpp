@@ -287,7 +287,7 @@ int CLxPicBufAPI::WeightedAddition(SLxPicBuf* dst, const SLxPicBuf* a, const SLx
     const int checked = prepareWeighted(dst, a, b, weight);
     if (checked != 0)
         return checked < 0 ? checked : 0;
-    const WeightFormula f{uint32_t(weight), uint32_t(100 - weight)};
+    const WeightFormula f{uint32_t(weight)};
     if (!maskA && !maskB) {
         const Region r = regionOf(*dst, *a, *b);
         if (emptyRegion(r))

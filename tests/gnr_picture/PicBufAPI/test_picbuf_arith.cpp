@@ -376,6 +376,19 @@ TEST(PicBufArith, FiftiethIsExactOverEveryWeightedProduct)
     EXPECT_EQ(wrong, 0);
 }
 
+// 16-bit weighted sums multiply by w / 50 rounded up to a float: every
+// sample and weight must give the whole quotient.
+TEST(PicBufArith, WeightOverFiftyIsExactOverEverySampleAndWeight)
+{
+    int wrong = 0;
+    for (uint32_t w = 0; w <= 100; ++w) {
+        const float c = lxpicbuf::weightOverFifty(w);
+        for (uint32_t a = 0; a <= 65535; ++a)
+            wrong += uint32_t(float(a) * c) != a * w / 50;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(PicBufArith, ImageComponentsOfTwoComponents)
 {
     TestPic d(2, 1, 8, 2), s(2, 1, 8, 2), o(2, 1, 8, 2);

@@ -196,32 +196,38 @@ LX_TARGET_AVX2 void mixVectorsOf(const int32_t* k, int32_t max, MixVectors& v)
     v.top = _mm256_set1_epi16(int16_t(uint16_t(max)));
 }
 
-// One step: the loads of kNeed pixels from in (and two samples before it),
-// then the stores of kPixels pixels to out, which may be in.
+// The sums of the register whose first group is g, in 32 bits.
 template <class T>
+LX_TARGET_AVX2 inline __m256i mixSumAvx2(const T* in, uint32_t g, const MixVectors& v)
+{
+    using S = MixStep<T>;
+    const MixPhase& ph = v.phase[g % 3];
+    __m256i w = _mm256_loadu_si256(
+        reinterpret_cast<const __m256i*>(in + mixWindow(g, S::kRegs, S::kHalf)));
+    if constexpr (S::E == 2)
+        w = _mm256_xor_si256(w, _mm256_set1_epi16(int16_t(0x8000)));
+    const __m256i sum =
+        _mm256_add_epi32(_mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.pairs), ph.kPairs),
+                         _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.lone), ph.kLone));
+    return S::E == 2 ? _mm256_add_epi32(sum, ph.bias) : sum;
+}
+
+// One step: the loads of kNeed pixels from in (and two samples before it),
+// then the stores of kPixels pixels to out, which may be in. Held: results
+// above max (below 16 bits) are lowered to it.
+template <class T, bool Held>
 LX_TARGET_AVX2 inline void mixStepAvx2(const T* in, T* out, const MixVectors& v)
 {
     using S = MixStep<T>;
-    constexpr uint32_t E = S::E, kRegs = S::kRegs;
+    constexpr uint32_t kRegs = S::kRegs;
     __m256i res[3];
+    if constexpr (S::E == 1) {
 #pragma GCC unroll 3
-    for (uint32_t b = 0; b < 3; ++b) {
-        __m256i sum[kRegs];
+        for (uint32_t b = 0; b < 3; ++b) {
+            __m256i sum[kRegs];
 #pragma GCC unroll 4
-        for (uint32_t r = 0; r < kRegs; ++r) {
-            const uint32_t g = b * 2 * kRegs + r;
-            const MixPhase& ph = v.phase[g % 3];
-            __m256i w = _mm256_loadu_si256(
-                reinterpret_cast<const __m256i*>(in + mixWindow(g, kRegs, S::kHalf)));
-            if constexpr (E == 2)
-                w = _mm256_xor_si256(w, _mm256_set1_epi16(int16_t(0x8000)));
-            sum[r] = _mm256_add_epi32(
-                _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.pairs), ph.kPairs),
-                _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.lone), ph.kLone));
-            if constexpr (E == 2)
-                sum[r] = _mm256_add_epi32(sum[r], ph.bias);
-        }
-        if constexpr (E == 1) {
+            for (uint32_t r = 0; r < kRegs; ++r)
+                sum[r] = mixSumAvx2<T>(in, b * 2 * kRegs + r, v);
             // Sums below 0 pack to 0 and past 65535 to 65535; below 65536,
             // (v x 5243) >> 19 is v / 100 up to 25599 and above 255 past
             // it, which the byte pack holds.
@@ -231,15 +237,25 @@ LX_TARGET_AVX2 inline void mixStepAvx2(const T* in, T* out, const MixVectors& v)
             const __m256i hi = _mm256_srli_epi16(
                 _mm256_mulhi_epu16(_mm256_packus_epi32(sum[2], sum[3]), mul), 3);
             res[b] = _mm256_packus_epi16(lo, hi);
-        } else {
-            // Divided as the plain loop does; sums below 0 give 0 or less
-            // and sums past 100 max + 99 more than max, which the pack and
-            // the minimum hold.
-            const __m256 hundredth = _mm256_set1_ps(kHundredth);
-            __m256i q[2];
-            for (uint32_t r = 0; r < 2; ++r)
-                q[r] = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sum[r]), hundredth));
-            res[b] = _mm256_min_epu16(_mm256_packus_epi32(q[0], q[1]), v.top);
+        }
+    } else {
+        // The six registers (first groups 0, 1, 4, 5, 8, 9) a phase at a
+        // time, so that each phase's constants are loaded once. Divided as
+        // the plain loop does; sums below 0 give 0 or less and sums past
+        // 100 max + 99 more than max, which the pack and the minimum hold.
+        constexpr uint32_t kOrder[6] = {0, 5, 1, 2, 3, 4}; // phases 0, 0, 1, 1, 2, 2
+        const __m256 hundredth = _mm256_set1_ps(kHundredth);
+        __m256i q[6];
+#pragma GCC unroll 6
+        for (uint32_t n = 0; n < 6; ++n) {
+            const uint32_t i = kOrder[n];
+            const __m256i sum = mixSumAvx2<T>(in, i / 2 * 4 + i % 2, v);
+            q[i] = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sum), hundredth));
+        }
+        for (uint32_t b = 0; b < 3; ++b) {
+            res[b] = _mm256_packus_epi32(q[2 * b], q[2 * b + 1]);
+            if constexpr (Held)
+                res[b] = _mm256_min_epu16(res[b], v.top);
         }
     }
     uint8_t* o = reinterpret_cast<uint8_t*>(out);
@@ -251,16 +267,16 @@ LX_TARGET_AVX2 inline void mixStepAvx2(const T* in, T* out, const MixVectors& v)
 // stores, as d may be s; bytes loaded before the step are never used. When d
 // is not s, a last step ends at the line's end, over pixels done already.
 // Returns the first pixel not done.
-template <class T>
+template <class T, bool Held>
 LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const MixVectors& v)
 {
     using S = MixStep<T>;
     uint32_t x = 1;
     for (; x + S::kNeed <= width; x += S::kPixels)
-        mixStepAvx2<T>(s + size_t(x) * 3, d + size_t(x) * 3, v);
+        mixStepAvx2<T, Held>(s + size_t(x) * 3, d + size_t(x) * 3, v);
     const uint32_t last = width - S::kNeed; // meaningful once a step was done
     if (x > 1 && s != d && last + S::kPixels > x) {
-        mixStepAvx2<T>(s + size_t(last) * 3, d + size_t(last) * 3, v);
+        mixStepAvx2<T, Held>(s + size_t(last) * 3, d + size_t(last) * 3, v);
         x = last + S::kPixels;
     }
     return x;
@@ -318,7 +334,9 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         if (avx2) {
             // Pixel 0 waits until the vector steps, which load bytes of it
             // (unused), are done.
-            done = mixLineAvx2<T>(s, d, dst.uiWidth, vectors);
+            done = op.max < 65535 && sizeof(T) == 2
+                       ? mixLineAvx2<T, true>(s, d, dst.uiWidth, vectors)
+                       : mixLineAvx2<T, false>(s, d, dst.uiWidth, vectors);
             if (done > 1)
                 plain(s, d, 0, 1);
             else

@@ -194,7 +194,7 @@ TEST(PicBufArith, MasksChooseTheFormulaTheSecondOrTheFirst)
 
 // The vector path of 16-bit weighted sums against the plain loop: widths
 // around its 16-sample step, 1 and 3 components, samples at 0 and at the
-// maximum, into padded pictures and in place.
+// maximum, into padded pictures and in place into one without padding.
 TEST(PicBufArith, WeightedAdditionVectorPathMatchesThePlainLoop)
 {
     std::mt19937 random(124);
@@ -204,7 +204,7 @@ TEST(PicBufArith, WeightedAdditionVectorPathMatchesThePlainLoop)
                 for (const int32_t weight : {0, 1, 37, 50, 99, 100}) {
                     TestPic a(width, 3, bits, comps, 4), b(width, 3, bits, comps, 4),
                         vec(width, 3, bits, comps, 4), plain(width, 3, bits, comps, 4),
-                        same(width, 3, bits, comps, 4);
+                        same(width, 3, bits, comps);
                     std::uniform_int_distribution<uint32_t> pick(0, maxOf(bits));
                     for (uint32_t y = 0; y < 3; ++y)
                         for (uint32_t x = 0; x < width; ++x)
@@ -221,7 +221,7 @@ TEST(PicBufArith, WeightedAdditionVectorPathMatchesThePlainLoop)
                     lxpic::avx2PathsAllowed() = true;
                     ASSERT_EQ(status, 0);
                     EXPECT_EQ(vec.bytes(), plain.bytes()) << bits << " w" << width << " " << weight;
-                    EXPECT_EQ(same.bytes(), plain.bytes()) << bits << " w" << width << " " << weight;
+                    EXPECT_TRUE(API::IsEqual(same.p(), plain.p())) << bits << " w" << width;
                     EXPECT_TRUE(vec.paddingIntact());
                 }
 }

@@ -91,8 +91,8 @@ void weight16(const Region& r, const WeightFormula& f, u16 max)
             const uint8_t* a = r.a.data + y * r.a.pitch;
             const uint8_t* b = r.b.data + y * r.b.pitch;
             for (size_t i = weightLine16Avx2(d, a, b, n, f); i < n; ++i)
-                lxpic::store<u16>(d + 2 * i, plain(lxpic::load<u16>(a + 2 * i),
-                                                   lxpic::load<u16>(b + 2 * i)));
+                lxpic::store<u16>(d + 2 * i,
+                                  plain(lxpic::load<u16>(a + 2 * i), lxpic::load<u16>(b + 2 * i)));
         }
         return;
     }

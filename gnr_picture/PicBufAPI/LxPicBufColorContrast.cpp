@@ -159,8 +159,7 @@ template <class T> struct MixStep {
 // The constants of coefficients that fit pmaddwd (red rows first, as
 // MixOp). Phase p stands for registers whose first group g has g mod 3 = p;
 // register p + 3 gives them (its window is inside the line).
-template <class T>
-LX_TARGET_AVX2 void mixVectorsOf(const int32_t* k, int32_t max, MixVectors& v)
+template <class T> LX_TARGET_AVX2 void mixVectorsOf(const int32_t* k, int32_t max, MixVectors& v)
 {
     using S = MixStep<T>;
     constexpr uint32_t E = S::E;
@@ -202,8 +201,8 @@ LX_TARGET_AVX2 inline __m256i mixSumAvx2(const T* in, uint32_t g, const MixVecto
 {
     using S = MixStep<T>;
     const MixPhase& ph = v.phase[g % 3];
-    __m256i w = _mm256_loadu_si256(
-        reinterpret_cast<const __m256i*>(in + mixWindow(g, S::kRegs, S::kHalf)));
+    __m256i w =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + mixWindow(g, S::kRegs, S::kHalf)));
     if constexpr (S::E == 2)
         w = _mm256_xor_si256(w, _mm256_set1_epi16(int16_t(0x8000)));
     const __m256i sum =
@@ -232,10 +231,10 @@ LX_TARGET_AVX2 inline void mixStepAvx2(const T* in, T* out, const MixVectors& v)
             // (v x 5243) >> 19 is v / 100 up to 25599 and above 255 past
             // it, which the byte pack holds.
             const __m256i mul = _mm256_set1_epi16(5243);
-            const __m256i lo = _mm256_srli_epi16(
-                _mm256_mulhi_epu16(_mm256_packus_epi32(sum[0], sum[1]), mul), 3);
-            const __m256i hi = _mm256_srli_epi16(
-                _mm256_mulhi_epu16(_mm256_packus_epi32(sum[2], sum[3]), mul), 3);
+            const __m256i lo =
+                _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(sum[0], sum[1]), mul), 3);
+            const __m256i hi =
+                _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(sum[2], sum[3]), mul), 3);
             res[b] = _mm256_packus_epi16(lo, hi);
         }
     } else {

@@ -170,8 +170,8 @@ TEST(Golay, VectorPathEqualsPlainLoops)
                     // 16-bit tables take a while to build: one width suffices.
                     if (f.bits == 16 && (width != 23 || size != 9))
                         continue;
-                    TestPic src(width, 19, f.bits, f.comps, 4),
-                        vec(width, 19, f.bits, f.comps, 4), plain(width, 19, f.bits, f.comps, 4);
+                    TestPic src(width, 19, f.bits, f.comps, 4), vec(width, 19, f.bits, f.comps, 4),
+                        plain(width, 19, f.bits, f.comps, 4);
                     src.fillPattern(width);
                     ASSERT_EQ(lxpic::golay_filter(vec.p(), src.p(), size, mode), 0);
                     lxpic::avx2PathsAllowed() = false;

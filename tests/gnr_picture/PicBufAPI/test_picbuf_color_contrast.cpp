@@ -139,8 +139,9 @@ TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
             int32_t k[9];
             for (int row = 0; row < 3; ++row) {
                 // Rows at the bound, one below it, or anywhere under it.
-                const uint32_t total = round % 3 == 0 ? bound : round % 3 == 1 ? bound - 1
-                                                                                : pick(bound);
+                const uint32_t total = round % 3 == 0   ? bound
+                                       : round % 3 == 1 ? bound - 1
+                                                        : pick(bound);
                 const uint32_t a = pick(std::min(total, cap));
                 const uint32_t b = pick(std::min(total - a, cap));
                 const uint32_t parts[3] = {a, b, std::min(total - a - b, cap)};

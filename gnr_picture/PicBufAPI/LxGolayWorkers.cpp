@@ -184,40 +184,63 @@ LX_TARGET_AVX2 size_t interiorSumsAvx2(const T* const* taps, const GolayTables& 
 #endif
 
 #if LX_HAVE_AVX2_PATHS
-// The 8-bit interior by products: whole parts two taps at a time with
-// _mm256_madd_epi16, rounded parts with _mm256_mulhrs_epi16, 16 outputs a
-// step. Equal to the tables (GolayTables::findProducts checked it).
+// The constants of the 8-bit interior by products: rounded parts, and whole
+// parts two taps to a 32-bit lane.
+struct ProductConstants {
+    __m256i part[kProductTaps + 1], coeff[(kProductTaps + 1) / 2];
+};
+
+LX_TARGET_AVX2 void productConstantsOf(const GolayTables& g, ProductConstants& c)
+{
+    const int n = 2 * g.m + 1;
+    for (int k = 0; k < n; k += 2) {
+        const bool pair = k + 1 < n;
+        c.part[k] = _mm256_set1_epi16(g.part[k]);
+        c.part[k + 1] = _mm256_set1_epi16(pair ? g.part[k + 1] : 0);
+        const int32_t wa = uint16_t(g.whole[k]);
+        const int32_t wb = pair ? int32_t(uint32_t(uint16_t(g.whole[k + 1])) << 16) : 0;
+        c.coeff[k / 2] = _mm256_set1_epi32(wa | wb);
+    }
+}
+
+// The 8-bit interior by products, 16 outputs from j: whole parts two taps at
+// a time with _mm256_madd_epi16 into lo (outputs 0-3 and 8-11, as unpacklo
+// works within 128-bit lanes) and hi (4-7 and 12-15), rounded parts with
+// _mm256_mulhrs_epi16 into rounded (16 bits, in order). Equal to the tables
+// (GolayTables::findProducts checked it). N taps, or n when N is 0.
+template <int N>
+LX_TARGET_AVX2 inline void productSums16(const uint8_t* const* taps, int n, size_t j,
+                                         const ProductConstants& c, __m256i& lo, __m256i& hi,
+                                         __m256i& rounded)
+{
+    const int count = N ? N : n;
+    lo = hi = rounded = _mm256_setzero_si256();
+    for (int k = 0; k < count; k += 2) {
+        const __m256i a =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[k] + j)));
+        const bool pair = k + 1 < count;
+        const __m256i b = pair ? _mm256_cvtepu8_epi16(_mm_loadu_si128(
+                                     reinterpret_cast<const __m128i*>(taps[k + 1] + j)))
+                               : _mm256_setzero_si256();
+        rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(a, c.part[k]));
+        if (pair)
+            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(b, c.part[k + 1]));
+        lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), c.coeff[k / 2]));
+        hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), c.coeff[k / 2]));
+    }
+}
+
+// The sums of the 8-bit interior by products, 16 outputs a step. Returns
+// how many it wrote from the start.
 LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const GolayTables& g,
                                            size_t count, int32_t* out)
 {
-    const int n = 2 * g.m + 1;
-    __m256i part[kProductTaps + 1], coeff[(kProductTaps + 1) / 2];
-    for (int k = 0; k < n; k += 2) {
-        const bool pair = k + 1 < n;
-        part[k] = _mm256_set1_epi16(g.part[k]);
-        part[k + 1] = _mm256_set1_epi16(pair ? g.part[k + 1] : 0);
-        const int32_t wa = uint16_t(g.whole[k]);
-        const int32_t wb = pair ? int32_t(uint32_t(uint16_t(g.whole[k + 1])) << 16) : 0;
-        coeff[k / 2] = _mm256_set1_epi32(wa | wb);
-    }
+    ProductConstants c;
+    productConstantsOf(g, c);
     size_t j = 0;
     for (; j + 16 <= count; j += 16) {
-        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
-        __m256i rounded = _mm256_setzero_si256();
-        for (int k = 0; k < n; k += 2) {
-            const __m256i a = _mm256_cvtepu8_epi16(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps[k] + j)));
-            const bool pair = k + 1 < n;
-            const __m256i b = pair ? _mm256_cvtepu8_epi16(_mm_loadu_si128(
-                                         reinterpret_cast<const __m128i*>(taps[k + 1] + j)))
-                                   : _mm256_setzero_si256();
-            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(a, part[k]));
-            rounded = _mm256_add_epi16(rounded, _mm256_mulhrs_epi16(b, part[k + 1]));
-            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), coeff[k / 2]));
-            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), coeff[k / 2]));
-        }
-        // unpacklo/hi work within 128-bit lanes: lo holds outputs 0-3 and
-        // 8-11, hi 4-7 and 12-15.
+        __m256i lo, hi, rounded;
+        productSums16<0>(taps, 2 * g.m + 1, j, c, lo, hi, rounded);
         const __m256i first = _mm256_permute2x128_si256(lo, hi, 0x20);
         const __m256i second = _mm256_permute2x128_si256(lo, hi, 0x31);
         const __m256i r0 = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(rounded));
@@ -226,6 +249,36 @@ LX_TARGET_AVX2 size_t interiorProductsAvx2(const uint8_t* const* taps, const Gol
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j + 8), _mm256_add_epi32(second, r1));
     }
     return j;
+}
+
+// The 8-bit smoothed interior straight to samples, 16 a step, the last step
+// ending at count (dst is not under any tap): the sums of
+// interiorProductsAvx2, (s + 512) >> 10, the saturating packs clamping to
+// 0 ... 255 as SmoothStore does. count at least 16.
+template <int N>
+LX_TARGET_AVX2 void interiorSmooth8Avx2(const uint8_t* const* taps, const GolayTables& g,
+                                        size_t count, uint8_t* dst)
+{
+    ProductConstants c;
+    productConstantsOf(g, c);
+    const int n = 2 * g.m + 1;
+    const __m256i half = _mm256_set1_epi32(512);
+    for (size_t j = 0;; j += 16) {
+        if (j + 16 > count)
+            j = count - 16;
+        __m256i lo, hi, rounded;
+        productSums16<N>(taps, n, j, c, lo, hi, rounded);
+        // rounded in lo's and hi's order, widened with its sign.
+        const __m256i sign = _mm256_srai_epi16(rounded, 15);
+        lo = _mm256_add_epi32(lo, _mm256_add_epi32(_mm256_unpacklo_epi16(rounded, sign), half));
+        hi = _mm256_add_epi32(hi, _mm256_add_epi32(_mm256_unpackhi_epi16(rounded, sign), half));
+        const __m256i words =
+            _mm256_packs_epi32(_mm256_srai_epi32(lo, 10), _mm256_srai_epi32(hi, 10));
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), _mm256_castsi256_si128(bytes));
+        if (j + 16 == count)
+            break;
+    }
 }
 
 // The deeper interior by 32 x 32-bit products, 8 outputs a step. Equal to
@@ -258,6 +311,24 @@ LX_TARGET_AVX2 size_t interiorWideProductsAvx2(const uint16_t* const* taps, cons
     return j;
 }
 #endif
+
+// The 8-bit smoothed interior of count samples (at least 16) into dst;
+// callers check that the products and AVX2 are there.
+template <class T>
+LX_KERNEL_INLINE void smoothInterior8(const T* const* taps, const GolayTables& g, size_t count,
+                                      T* dst)
+{
+#if LX_HAVE_AVX2_PATHS
+    if constexpr (sizeof(T) == 1) {
+        if (g.m == 2)
+            interiorSmooth8Avx2<5>(taps, g, count, dst);
+        else
+            interiorSmooth8Avx2<0>(taps, g, count, dst);
+    }
+#else
+    (void)taps, (void)g, (void)count, (void)dst;
+#endif
+}
 
 template <class T>
 LX_KERNEL_INLINE void interiorSums(const T* const* taps, const GolayTables& g, size_t count,
@@ -303,9 +374,10 @@ LX_KERNEL_INLINE void fittedSums(const T* const* taps, const GolayTables& g, int
     }
 }
 
-// The sums of one row of len pixels with comps components each.
+// The sums of the first and last m pixels of one row of len pixels with
+// comps components each.
 template <class T>
-LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g,
+LX_KERNEL_INLINE void rowEnds(const T* line, uint32_t len, uint32_t comps, const GolayTables& g,
                               const T** taps, int32_t* out)
 {
     const int m = g.m, n = 2 * m + 1;
@@ -314,13 +386,32 @@ LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const
         taps[k] = line + size_t(k) * c;
     for (int x = 0; x < m; ++x)
         fittedSums<T>(taps, g, x - m, c, out + size_t(x) * c);
-    const size_t interior = (size_t(len) - 2 * m) * c;
-    interiorSums<T>(taps, g, interior, out + size_t(m) * c);
     const size_t last = size_t(len) - n;
     for (int k = 0; k < n; ++k)
         taps[k] = line + (last + k) * c;
     for (int x = 0; x < m; ++x)
         fittedSums<T>(taps, g, x + 1, c, out + (size_t(len) - m + x) * c);
+}
+
+// Points taps at the first window of a row; the interior has
+// (len - 2m) comps samples.
+template <class T>
+LX_KERNEL_INLINE size_t interiorTaps(const T* line, uint32_t len, uint32_t comps, int m,
+                                     const T** taps)
+{
+    for (int k = 0; k < 2 * m + 1; ++k)
+        taps[k] = line + size_t(k) * comps;
+    return (size_t(len) - 2 * m) * comps;
+}
+
+// The sums of one row of len pixels with comps components each.
+template <class T>
+LX_KERNEL_INLINE void rowSums(const T* line, uint32_t len, uint32_t comps, const GolayTables& g,
+                              const T** taps, int32_t* out)
+{
+    rowEnds<T>(line, len, comps, g, taps, out);
+    const size_t interior = interiorTaps<T>(line, len, comps, g.m, taps);
+    interiorSums<T>(taps, g, interior, out + size_t(g.m) * comps);
 }
 
 // The sums of row y of a column pass over a plane of height rows.
@@ -501,24 +592,46 @@ template <class T> LX_KERNEL_INLINE int smooth(const Frame& f)
     if (!g.ok() || !ring || !sums || !rowTaps || !columnTaps)
         return -3;
     const SmoothStore store{int32_t((1u << bits) - 1)};
+    // 8-bit interiors of 16 samples or more go from products to samples in
+    // one vector pass.
+    const size_t rowInterior = (size_t(f.width) - 2 * f.m) * f.comps;
+    bool fused = false;
+#if LX_HAVE_AVX2_PATHS
+    if constexpr (sizeof(T) == 1)
+        fused = store.top == 255 && g.product && rowInterior >= 16 && cpuHasAvx2();
+#endif
     const int64_t height = f.height;
     int64_t made = 0;
     for (int64_t y = 0; y < height; ++y) {
         const int64_t first = std::clamp<int64_t>(y - f.m, 0, height - n);
         for (; made < first + n; ++made) {
-            rowSums<T>(reinterpret_cast<const T*>(f.src + size_t(made) * f.wb), f.width, f.comps,
-                       g, rowTaps.get(), sums.get());
-            storeLine<T>(reinterpret_cast<T*>(ring.get() + size_t(made % n) * pitch), sums.get(),
-                         samples, store);
+            const T* line = reinterpret_cast<const T*>(f.src + size_t(made) * f.wb);
+            T* to = reinterpret_cast<T*>(ring.get() + size_t(made % n) * pitch);
+            if (fused) {
+                rowEnds<T>(line, f.width, f.comps, g, rowTaps.get(), sums.get());
+                const size_t ends = size_t(f.m) * f.comps;
+                storeLine<T>(to, sums.get(), ends, store);
+                storeLine<T>(to + ends + rowInterior, sums.get() + ends + rowInterior, ends, store);
+                interiorTaps<T>(line, f.width, f.comps, f.m, rowTaps.get());
+                smoothInterior8(rowTaps.get(), g, rowInterior, to + ends);
+            } else {
+                rowSums<T>(line, f.width, f.comps, g, rowTaps.get(), sums.get());
+                storeLine<T>(to, sums.get(), samples, store);
+            }
         }
         const T** taps = columnTaps.get();
         for (int k = 0; k < n; ++k)
             taps[k] = reinterpret_cast<const T*>(ring.get() + size_t((first + k) % n) * pitch);
-        if (y < f.m || y >= height - f.m)
+        T* to = reinterpret_cast<T*>(f.dst + size_t(y) * f.wb);
+        if (y < f.m || y >= height - f.m) {
             fittedSums<T>(taps, g, int(y - first) - f.m, samples, sums.get());
-        else
+        } else if (fused) {
+            smoothInterior8(taps, g, samples, to);
+            continue;
+        } else {
             interiorSums<T>(taps, g, samples, sums.get());
-        storeLine<T>(reinterpret_cast<T*>(f.dst + size_t(y) * f.wb), sums.get(), samples, store);
+        }
+        storeLine<T>(to, sums.get(), samples, store);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // functor and the depth rule a policy. Internal to the picture operations.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -103,11 +104,29 @@ inline int32_t fiftieth(int32_t x)
     return fiftieth(float(x));
 }
 
+// The float at or just above w / 50, for weights 0 to 100: a 16-bit sample
+// times it, truncated, is the whole quotient a w / 50 (the constant's excess,
+// under 65535 x 2^-22, and the product's rounding stay below the 0.02 that
+// quotients that are not whole lie under the next integer; a test checks
+// every sample and weight).
+inline float weightOverFifty(uint32_t w)
+{
+    float c = float(w) / 50.0f;
+    if (double(c) * 50.0 < double(w))
+        c = std::nextafter(c, 3.0f);
+    return c;
+}
+
 // (a w / 50 + b (100 - w) / 50) / 2, each quotient truncated: the halving
 // table at the sum of the two weight tables, computed rather than looked up
 // so that the loop vectorises. Source and destination share the format.
 struct WeightFormula {
+    explicit WeightFormula(uint32_t w)
+        : wa(w), wb(100 - w), ca(weightOverFifty(wa)), cb(weightOverFifty(wb))
+    {
+    }
     uint32_t wa, wb; // w and 100 - w
+    float ca, cb;    // wa / 50 and wb / 50, at or just above
     template <class T> T same(T a, T b, T) const
     {
         if constexpr (sizeof(T) == 1) {
@@ -116,8 +135,7 @@ struct WeightFormula {
             const uint16_t pb = uint16_t(uint16_t(b) * uint16_t(wb));
             return T(uint16_t(uint16_t(pa / 50) + uint16_t(pb / 50)) >> 1);
         } else if constexpr (sizeof(T) == 2) {
-            // The products are exact in floats (below 2^23).
-            return T((fiftieth(float(a) * float(wa)) + fiftieth(float(b) * float(wb))) >> 1);
+            return T((int32_t(float(a) * ca) + int32_t(float(b) * cb)) >> 1);
         } else {
             return T((uint64_t(a) * wa / 50u + uint64_t(b) * wb / 50u) >> 1);
         }

@@ -12,6 +12,11 @@
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPixelMapT.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
 
 using namespace lxpicbuf;
 
@@ -86,6 +91,197 @@ template <class T, class Acc> struct MixOp {
 // or just above every whole quotient and below the next one (errors stay
 // under 0.005, while quotients that are not whole lie at least 0.01 below
 // the next integer).
+// The float just above 1/100 that mixLines divides by.
+constexpr float kHundredth = 0.010000000707805156707763671875f;
+
+#if LX_HAVE_AVX2_PATHS
+// The AVX2 mix works on the interleaved samples without splitting them into
+// planes. Outputs go in groups of four consecutive samples, two groups to a
+// register, one from each half of a 32-byte load; pshufb lays each output's
+// three inputs side by side as 16-bit pairs (B, G) and (R, 0), so that two
+// pmaddwd give its sum in 32 bits. 16-bit samples are read as signed (less
+// 32768), which each row's coefficient sum times 32768 adds back.
+
+// The first pixel of group g (outputs 4g to 4g + 3).
+constexpr uint32_t mixGroupPixel(uint32_t g)
+{
+    return g * 4 / 3;
+}
+
+// Where the 32-byte load of the register holding groups g and g + step
+// starts, in samples: both groups' pixels (six samples each) lie in their
+// halves of it. At most two samples before group g's pixel, so a line's
+// vector steps start past its first pixel.
+constexpr int32_t mixWindow(uint32_t g, uint32_t step, uint32_t half)
+{
+    return std::min(int32_t(3 * mixGroupPixel(g)), int32_t(3 * mixGroupPixel(g + step) - half));
+}
+
+inline LX_TARGET_AVX2 __m256i wordsAt(const void* p)
+{
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// The constants of registers whose first group has one phase (g mod 3):
+// masks, coefficients and the sum of the offsets taken off 16-bit samples.
+struct MixPhase {
+    __m256i pairs, lone, kPairs, kLone, bias;
+};
+
+// Whether every coefficient fits pmaddwd's 16 bits.
+inline bool mixFitsMadd(const int32_t* k)
+{
+    for (int i = 0; i < 9; ++i)
+        if (k[i] < -32768 || k[i] > 32767)
+            return false;
+    return true;
+}
+
+// The constants of a mix: per phase and the upper bound of 16-bit results.
+struct MixVectors {
+    MixPhase phase[3];
+    __m256i top;
+};
+
+// Steps of 96 bytes (32 or 16 pixels) and the pixels one of them reads.
+template <class T> struct MixStep {
+    static constexpr uint32_t E = sizeof(T);
+    static constexpr uint32_t kHalf = 16 / E; // samples in 16 bytes
+    // Registers per 32 output bytes; a register's halves hold groups g and
+    // g + kRegs, so that the packs leave the 32 bytes in order.
+    static constexpr uint32_t kRegs = E == 1 ? 4 : 2;
+    static constexpr uint32_t kPixels = 8 * kRegs;
+    static constexpr uint32_t kLast = 5 * kRegs - 1; // the last register's first group
+    static constexpr uint32_t kReach = uint32_t(mixWindow(kLast, kRegs, kHalf)) + 2 * kHalf;
+    static constexpr uint32_t kNeed = (kReach + 2) / 3;
+};
+
+// The constants of coefficients that fit pmaddwd (red rows first, as
+// MixOp). Phase p stands for registers whose first group g has g mod 3 = p;
+// register p + 3 gives them (its window is inside the line).
+template <class T> LX_TARGET_AVX2 void mixVectorsOf(const int32_t* k, int32_t max, MixVectors& v)
+{
+    using S = MixStep<T>;
+    constexpr uint32_t E = S::E;
+    for (uint32_t p = 0; p < 3; ++p) {
+        const uint32_t g = p + 3, h = g + S::kRegs;
+        const int32_t w = mixWindow(g, S::kRegs, S::kHalf);
+        alignas(32) uint8_t pairs[32], lone[32];
+        alignas(32) int16_t kp[16], kl[16];
+        alignas(32) int32_t bias[8];
+        for (uint32_t half = 0; half < 2; ++half) {
+            const uint32_t group = half ? h : g;
+            const uint32_t from = 3 * mixGroupPixel(group) - uint32_t(w) - half * S::kHalf;
+            for (uint32_t t = 0; t < 4; ++t) {
+                const uint32_t out = group * 4 + t; // B first
+                const uint32_t first = from + (out / 3 - mixGroupPixel(group)) * 3;
+                const int32_t* row = k + (2 - out % 3) * 3; // its row, red first
+                for (uint32_t i = 0; i < 4; ++i) {
+                    const uint32_t sample = i / 2, byte = i % 2;
+                    const bool inPair = byte < E, inLone = sample == 0 && byte < E;
+                    pairs[16 * half + 4 * t + i] =
+                        uint8_t(inPair ? (first + sample) * E + byte : 0x80);
+                    lone[16 * half + 4 * t + i] = uint8_t(inLone ? (first + 2) * E + byte : 0x80);
+                }
+                kp[8 * half + 2 * t] = int16_t(row[2]);
+                kp[8 * half + 2 * t + 1] = int16_t(row[1]);
+                kl[8 * half + 2 * t] = int16_t(row[0]);
+                kl[8 * half + 2 * t + 1] = 0;
+                bias[4 * half + t] = E == 2 ? 32768 * (row[0] + row[1] + row[2]) : 0;
+            }
+        }
+        v.phase[p] = {wordsAt(pairs), wordsAt(lone), wordsAt(kp), wordsAt(kl), wordsAt(bias)};
+    }
+    v.top = _mm256_set1_epi16(int16_t(uint16_t(max)));
+}
+
+// The sums of the register whose first group is g, in 32 bits.
+template <class T>
+LX_TARGET_AVX2 inline __m256i mixSumAvx2(const T* in, uint32_t g, const MixVectors& v)
+{
+    using S = MixStep<T>;
+    const MixPhase& ph = v.phase[g % 3];
+    __m256i w =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + mixWindow(g, S::kRegs, S::kHalf)));
+    if constexpr (S::E == 2)
+        w = _mm256_xor_si256(w, _mm256_set1_epi16(int16_t(0x8000)));
+    const __m256i sum =
+        _mm256_add_epi32(_mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.pairs), ph.kPairs),
+                         _mm256_madd_epi16(_mm256_shuffle_epi8(w, ph.lone), ph.kLone));
+    return S::E == 2 ? _mm256_add_epi32(sum, ph.bias) : sum;
+}
+
+// One step: the loads of kNeed pixels from in (and two samples before it),
+// then the stores of kPixels pixels to out, which may be in. Held: results
+// above max (below 16 bits) are lowered to it.
+template <class T, bool Held>
+LX_TARGET_AVX2 inline void mixStepAvx2(const T* in, T* out, const MixVectors& v)
+{
+    using S = MixStep<T>;
+    constexpr uint32_t kRegs = S::kRegs;
+    __m256i res[3];
+    if constexpr (S::E == 1) {
+#pragma GCC unroll 3
+        for (uint32_t b = 0; b < 3; ++b) {
+            __m256i sum[kRegs];
+#pragma GCC unroll 4
+            for (uint32_t r = 0; r < kRegs; ++r)
+                sum[r] = mixSumAvx2<T>(in, b * 2 * kRegs + r, v);
+            // Sums below 0 pack to 0 and past 65535 to 65535; below 65536,
+            // (v x 5243) >> 19 is v / 100 up to 25599 and above 255 past
+            // it, which the byte pack holds.
+            const __m256i mul = _mm256_set1_epi16(5243);
+            const __m256i lo =
+                _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(sum[0], sum[1]), mul), 3);
+            const __m256i hi =
+                _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packus_epi32(sum[2], sum[3]), mul), 3);
+            res[b] = _mm256_packus_epi16(lo, hi);
+        }
+    } else {
+        // The six registers (first groups 0, 1, 4, 5, 8, 9) a phase at a
+        // time, so that each phase's constants are loaded once. Divided as
+        // the plain loop does; sums below 0 give 0 or less and sums past
+        // 100 max + 99 more than max, which the pack and the minimum hold.
+        constexpr uint32_t kOrder[6] = {0, 5, 1, 2, 3, 4}; // phases 0, 0, 1, 1, 2, 2
+        const __m256 hundredth = _mm256_set1_ps(kHundredth);
+        __m256i q[6];
+#pragma GCC unroll 6
+        for (uint32_t n = 0; n < 6; ++n) {
+            const uint32_t i = kOrder[n];
+            const __m256i sum = mixSumAvx2<T>(in, i / 2 * 4 + i % 2, v);
+            q[i] = _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(sum), hundredth));
+        }
+        for (uint32_t b = 0; b < 3; ++b) {
+            res[b] = _mm256_packus_epi32(q[2 * b], q[2 * b + 1]);
+            if constexpr (Held)
+                res[b] = _mm256_min_epu16(res[b], v.top);
+        }
+    }
+    uint8_t* o = reinterpret_cast<uint8_t*>(out);
+    for (uint32_t b = 0; b < 3; ++b)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 32 * b), res[b]);
+}
+
+// The mix of pixels 1 on of one line. Every load of a step comes before its
+// stores, as d may be s; bytes loaded before the step are never used. When d
+// is not s, a last step ends at the line's end, over pixels done already.
+// Returns the first pixel not done.
+template <class T, bool Held>
+LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const MixVectors& v)
+{
+    using S = MixStep<T>;
+    uint32_t x = 1;
+    for (; x + S::kNeed <= width; x += S::kPixels)
+        mixStepAvx2<T, Held>(s + size_t(x) * 3, d + size_t(x) * 3, v);
+    const uint32_t last = width - S::kNeed; // meaningful once a step was done
+    if (x > 1 && s != d && last + S::kPixels > x) {
+        mixStepAvx2<T, Held>(s + size_t(last) * 3, d + size_t(last) * 3, v);
+        x = last + S::kPixels;
+    }
+    return x;
+}
+#endif
+
 template <class T>
 LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
                                const MixOp<T, int32_t>& op)
@@ -98,13 +294,18 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         k[i] = float(op.k[i]);
     const float top = float(op.max * 100 + 99);
     const auto held = [top](float v) {
-        return int32_t(std::min(std::max(v, 0.0f), top) * 0.010000000707805156707763671875f);
+        return int32_t(std::min(std::max(v, 0.0f), top) * kHundredth);
     };
-    for (uint32_t y = 0; y < dst.uiHeight; ++y) {
-        const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
-        T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
-        for (uint32_t x0 = 0; x0 < dst.uiWidth; x0 += kBlock) {
-            const uint32_t n = std::min(kBlock, dst.uiWidth - x0);
+#if LX_HAVE_AVX2_PATHS
+    const bool avx2 = lxpic::cpuHasAvx2() && mixFitsMadd(op.k);
+    MixVectors vectors;
+    if (avx2)
+        mixVectorsOf<T>(op.k, op.max, vectors);
+#endif
+    // Pixels from to to of line (s, d).
+    const auto plain = [&](const T* s, T* d, uint32_t from, uint32_t to) {
+        for (uint32_t x0 = from; x0 < to; x0 += kBlock) {
+            const uint32_t n = std::min(kBlock, to - x0);
             const T* sp = s + size_t(x0) * 3;
             for (uint32_t i = 0; i < n; ++i) {
                 b[i] = float(int32_t(sp[3 * i]));
@@ -123,6 +324,25 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
                 dp[3 * i] = T(nb[i]);
             }
         }
+    };
+    for (uint32_t y = 0; y < dst.uiHeight; ++y) {
+        const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
+        T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
+        uint32_t done = 0;
+#if LX_HAVE_AVX2_PATHS
+        if (avx2) {
+            // Pixel 0 waits until the vector steps, which load bytes of it
+            // (unused), are done.
+            done = op.max < 65535 && sizeof(T) == 2
+                       ? mixLineAvx2<T, true>(s, d, dst.uiWidth, vectors)
+                       : mixLineAvx2<T, false>(s, d, dst.uiWidth, vectors);
+            if (done > 1)
+                plain(s, d, 0, 1);
+            else
+                done = 0;
+        }
+#endif
+        plain(s, d, done, dst.uiWidth);
     }
 }
 

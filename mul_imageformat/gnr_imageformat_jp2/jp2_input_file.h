@@ -35,6 +35,7 @@
 class CLxJP2UnknownData;
 class jp2_file_source;
 struct SLxJ2KArea;
+struct SLxJP2OwnBox;
 struct SLxJP2OwnText;
 
 // One frame's calibration.
@@ -60,6 +61,10 @@ class CLxJP2InputFile : public ILxInputImageFile
     // A document held in the caller's bytes, which must outlive the reader:
     // no box map, side file or UUID boxes.
     CLxJP2InputFile(ILxImageFormat* format, CLxByteArray* bytes);
+    // The frames a writer has written so far, its records given as the own
+    // boxes its Close would write. Throws as above.
+    CLxJP2InputFile(ILxImageFormat* format, const char16_t* path,
+                    const std::vector<SLxJP2OwnBox>& writerBoxes);
     ~CLxJP2InputFile() override;
 
     uint32_t AddRef() override;
@@ -122,6 +127,8 @@ class CLxJP2InputFile : public ILxInputImageFile
     void ReadAllXmlBoxes();
     bool ReadSideFile();
     void ReadUuidBoxes();
+    void ReadUuidContents(const uint8_t* id, std::vector<uint8_t>& data);
+    void ReadCustomVarText(uint32_t code, const uint8_t* text, size_t size);
     void FinishFrameCount();
     void RepairOrRecord(bool sideFile, bool lastIncomplete);
     bool WriteMetadataIntoFile(uint32_t keepCodestreams);

@@ -309,6 +309,8 @@ bool CLxJP2InputFile::ReadSideFile()
     LX_CloseFile(file);
     bytes.resize(read);
     const uint8_t* comment = reinterpret_cast<const uint8_t*>(jp2_generator_comment);
+    // A record set again follows its earlier text: the last one counts.
+    std::vector<std::pair<size_t, size_t>> texts;
     size_t at = 0;
     while (at < bytes.size()) {
         auto found = std::search(bytes.begin() + long(at), bytes.end(), comment,
@@ -319,11 +321,86 @@ bool CLxJP2InputFile::ReadSideFile()
         size_t end = start;
         while (end < bytes.size() && bytes[end] != 0)
             ++end;
-        ReadRecord(bytes.data() + start, end - start);
+        texts.emplace_back(start, end);
         at = end + 1;
     }
+    for (auto t = texts.rbegin(); t != texts.rend(); ++t)
+        ReadRecord(bytes.data() + t->first, t->second - t->first);
     m_sideFileUsed = true;
     return true;
+}
+
+namespace
+{
+bool IsOwnUuid(const uint8_t* id)
+{
+    return !memcmp(id, jp2_uuid_scdb, 16) || !memcmp(id, jp2_uuid_vcdb, 16) ||
+           !memcmp(id, jp2_uuid_binl, 16);
+}
+} // namespace
+
+// One own "uuid" box's data after its identifier.
+void CLxJP2InputFile::ReadUuidContents(const uint8_t* id, std::vector<uint8_t>& data)
+{
+    const bool custom = memcmp(id, jp2_uuid_scdb, 16) == 0;
+    const bool binary = memcmp(id, jp2_uuid_binl, 16) == 0;
+    if (binary) {
+        m_imageBinary = std::move(data);
+        m_haveImageBinary = true;
+        return;
+    }
+    CLxStringW name;
+    size_t offset = 0;
+    uint32_t index = 0;
+    const bool ok =
+        custom ? LX_Jp2ParseCustomBinary(data.data(), data.size(), name, offset)
+               : LX_Jp2ParseCustomBinarySeq(data.data(), data.size(), name, index, offset);
+    if (!ok) {
+        LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "custom binary name");
+        return;
+    }
+    CLxByteArray& block = custom ? m_binary[name] : m_binarySeq[{name, index}];
+    if (data.size() > offset)
+        block.SetData(data.data() + offset, uint32_t(data.size() - offset),
+                      eLxByteArrayOpAppend, eLxByteArrayAllocExact);
+}
+
+// A reader of the frames a writer has written so far, with the writer's
+// records in place of the boxes that Close has not written yet. The file
+// is only read: its writer holds it.
+CLxJP2InputFile::CLxJP2InputFile(ILxImageFormat* format, const char16_t* path,
+                                 const std::vector<SLxJP2OwnBox>& writerBoxes)
+    : m_format(format), m_path(path ? path : u"")
+{
+    if (m_format)
+        m_format->GetClass()->AddRef();
+    try {
+        jp2_file_source source;
+        if (!source.open(m_path.GetString(), 0))
+            Invalid();
+        bool lastIncomplete = false;
+        m_codestreamCount = CountCodestreamsByWalking(lastIncomplete);
+        if (m_codestreamCount == 0)
+            Invalid();
+        ReadCodestreamFacts(source);
+        source.close();
+        for (const SLxJP2OwnBox& b : writerBoxes) {
+            if (b.uiBoxType == jp2_xml_4cc) {
+                ReadRecord(b.pData, size_t(b.uiSize));
+                ReadCustomVarText(b.uiOwnCode, b.pData, size_t(b.uiSize));
+            } else if (b.uiBoxType == jp2_uuid_4cc && b.uiSize >= 16 && IsOwnUuid(b.pData)) {
+                std::vector<uint8_t> data(b.pData + 16, b.pData + b.uiSize);
+                ReadUuidContents(b.pData, data);
+            }
+        }
+        FinishFrameCount();
+        m_opening = false;
+        m_boxesRead = 0;
+    } catch (...) {
+        if (m_format)
+            m_format->GetClass()->Release();
+        throw;
+    }
 }
 
 void CLxJP2InputFile::ReadUuidBoxes()
@@ -347,32 +424,11 @@ void CLxJP2InputFile::ReadUuidBoxes()
         std::vector<uint8_t> data;
         if (uuid.Read(id, nullptr, 0) < 0)
             continue;
-        const bool custom = memcmp(id, jp2_uuid_scdb, 16) == 0;
-        const bool customSeq = memcmp(id, jp2_uuid_vcdb, 16) == 0;
-        const bool binary = memcmp(id, jp2_uuid_binl, 16) == 0;
-        if (!custom && !customSeq && !binary)
+        if (!IsOwnUuid(id))
             continue;
         if (!uuid.ReadRest(data))
             continue;
-        if (binary) {
-            m_imageBinary = std::move(data);
-            m_haveImageBinary = true;
-            continue;
-        }
-        CLxStringW name;
-        size_t offset = 0;
-        uint32_t index = 0;
-        const bool ok =
-            custom ? LX_Jp2ParseCustomBinary(data.data(), data.size(), name, offset)
-                   : LX_Jp2ParseCustomBinarySeq(data.data(), data.size(), name, index, offset);
-        if (!ok) {
-            LX_TRACE(u"CLxStringUtils::UTF8toW failed on %S.", "custom binary name");
-            continue;
-        }
-        CLxByteArray& block = custom ? m_binary[name] : m_binarySeq[{name, index}];
-        if (data.size() > offset)
-            block.SetData(data.data() + offset, uint32_t(data.size() - offset),
-                          eLxByteArrayOpAppend, eLxByteArrayAllocExact);
+        ReadUuidContents(id, data);
     } while (walk.Next());
 }
 

@@ -481,6 +481,21 @@ int CLxJP2InputFile::GetCustomDataSeq(const char16_t* name, uint32_t seq, CLxByt
 }
 
 // Custom data variants are looked up by name through the map, in file order.
+// A custom data variant text handed over whole (not through the map).
+void CLxJP2InputFile::ReadCustomVarText(uint32_t code, const uint8_t* text, size_t size)
+{
+    if (code != jp2_own_scdv && code != jp2_own_vcdv)
+        return;
+    const bool framed = code == jp2_own_vcdv;
+    const SLxJP2OwnText t = framed ? LX_Jp2RecogniseCustomDataSeq(text, size)
+                                   : LX_Jp2RecogniseCustomData(text, size);
+    if (!t.uiCode)
+        return;
+    CustomVar& v = framed ? m_customVarsSeq[{t.wsName, t.uiIndex}] : m_customVars[t.wsName];
+    v.sText.assign(reinterpret_cast<const char*>(text) + t.uiInner, t.uiInnerSize);
+    v.eState = eJp2RecordText;
+}
+
 int CLxJP2InputFile::FindCustomVar(uint32_t code, const CLxStringW& name, uint32_t seq,
                                    CustomVar*& found)
 {

@@ -9,50 +9,11 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_io.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_top_boxes.h"
 #include "w32_system/LxFileAPI.h"
 
 namespace
 {
-
-struct Top {
-    uint32_t type;
-    uint64_t offset;
-    uint64_t contentsStart;
-    uint64_t contentsEnd;
-};
-
-std::vector<Top> Walk(LX_HFILE file)
-{
-    std::vector<Top> boxes;
-    uint64_t size = 0;
-    LX_GetFileSize(file, &size);
-    for (uint64_t at = 0; at < size && boxes.size() < 1000000;) {
-        if (!jp2_io::seek(file, nullptr, at))
-            break;
-        jp2_box_reader box;
-        try {
-            if (!box.open(file))
-                break;
-        } catch (const CLxJP2ErrorException&) {
-            break;
-        }
-        boxes.push_back({box.box_type, at, box.contents_start,
-                         box.contents_end < size ? box.contents_end : size});
-        if (box.open_ended || box.contents_end >= size || box.contents_end <= at)
-            break;
-        at = box.contents_end;
-    }
-    return boxes;
-}
-
-bool ReadRange(LX_HFILE file, uint64_t from, uint64_t to, std::vector<uint8_t>& out)
-{
-    if (to < from || to - from > 0x7FFFFFFF || !jp2_io::seek(file, nullptr, from))
-        return false;
-    out.resize(size_t(to - from));
-    return out.empty() ||
-           jp2_io::read(file, nullptr, out.data(), uint32_t(out.size())) == out.size();
-}
 
 struct Tail {
     std::vector<std::pair<uint32_t, std::vector<uint8_t>>> boxes; // (box type, contents)
@@ -69,10 +30,10 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
         if (LX_OpenFile(m_path.GetString(), LX_FILE_READ, LX_FILE_SHARE_READ, LX_INVALID_HFILE,
                         &file) != 0)
             return false;
-        const std::vector<Top> boxes = Walk(file);
+        const std::vector<SLxJP2TopBox> boxes = LX_WalkJp2TopBoxes(file);
         uint32_t seen = 0;
         bool ok = true;
-        for (const Top& b : boxes) {
+        for (const SLxJP2TopBox& b : boxes) {
             if (b.type == jp2_codestream_4cc) {
                 ++seen;
                 continue;
@@ -85,7 +46,7 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
                 break;
             }
             std::vector<uint8_t> contents;
-            if (!ReadRange(file, b.contentsStart, b.contentsEnd, contents))
+            if (!LX_ReadJp2Range(file, b.contentsStart, b.contentsEnd, contents))
                 continue;
             if (b.type == jp2_xml_4cc) {
                 if (LX_Jp2RecogniseText(contents.data(), contents.size()).uiCode)
@@ -162,11 +123,11 @@ bool CLxJP2InputFile::WriteMetadataIntoFile(uint32_t keep)
     if (LX_OpenFile(m_path.GetString(), LX_FILE_READ | LX_FILE_WRITE,
                     LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE, &file) != 0)
         return false;
-    const std::vector<Top> boxes = Walk(file);
+    const std::vector<SLxJP2TopBox> boxes = LX_WalkJp2TopBoxes(file);
     SLxJP2PositionsInfo* map = LX_NewJp2PositionsInfo();
     bool ok = map != nullptr;
     uint32_t seen = 0;
-    for (const Top& b : boxes) {
+    for (const SLxJP2TopBox& b : boxes) {
         if (!ok)
             break;
         if (b.type == jp2_codestream_4cc && seen == keep) {

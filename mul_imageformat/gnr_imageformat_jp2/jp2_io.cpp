@@ -1,5 +1,6 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_io.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gnr_system/LxByteArray.h"
@@ -49,8 +50,16 @@ bool write(LX_HFILE file, CLxByteArray* bytes, const void* data, uint32_t count)
     uint32_t over = size - offset < count ? size - offset : count;
     if (over)
         memcpy(bytes->GetData(size) + offset, src, over);
-    if (count > over && bytes->SetData(src + over, count - over, eLxByteArrayOpAppend,
-                                       eLxByteArrayAllocIncrement) != 0)
+    const uint32_t rest = count - over;
+    if (rest > bytes->GetAllocated() - bytes->GetSize()) {
+        // Codestreams arrive in many pieces: grow by the size held so far,
+        // not by the array's small step, so that the bytes move few times.
+        const uint64_t room = std::min<uint64_t>(std::max<uint64_t>(rest, bytes->GetSize()),
+                                                 0xFFFFFFFFull - bytes->GetSize());
+        bytes->SetData(nullptr, uint32_t(room), eLxByteArrayOpAppend, eLxByteArrayAllocExact);
+    }
+    if (rest && bytes->SetData(src + over, rest, eLxByteArrayOpAppend,
+                               eLxByteArrayAllocIncrement) != 0)
         return false;
     return bytes->SetCurrentOffset(offset + count) == 0;
 }

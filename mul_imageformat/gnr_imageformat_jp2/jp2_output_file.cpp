@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gnr_metaformats/LxExperiment.h"
+#include "gnr_metaformats/LxExperimentAPI.h"
 #include "gnr_metaformats/LxExperimentRecord.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxValueRecords.h"
@@ -15,12 +16,65 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_extra.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_unknowndata.h"
 #include "w32_system/LxFileAPI.h"
+#include "w32_system/debugging/LxDiag.h"
+
+namespace
+{
+
+CLxStringA Utf8(const CLxStringW& text)
+{
+    CLxStringA out;
+    CLxStringUtils::WtoUTF8(text, out);
+    return out;
+}
+
+} // namespace
 
 CLxJP2OutputFile::CLxJP2OutputFile(ILxImageFormat* format, const CLxStringW& path)
     : m_format(format), m_path(path)
 {
     m_attributes.uiVirtualComponents = 1;
+    // Writers of the QX2 document layer leave every text beside the file
+    // as it is set, so that a killed writer's metadata can be recovered.
+    // The side file of a document that another writer holds is that
+    // writer's: this one (refused at its first frame) leaves it alone.
+    CLxStringA id;
+    if (format && !path.IsEmpty() && format->GetID(id) == 0 && id == "QXIM" &&
+        (LX_AccessFile(path.GetString(), 0) != 0 || m_lock.acquire(path, false))) {
+        m_lock.release();
+        m_sidePath = path + u".endmeta";
+        LX_RemoveFile(m_sidePath.GetString(), false);
+    }
+}
+
+// One text and its zero byte at the end of the side file; a failure is not
+// looked at (the texts are written again at Close).
+void CLxJP2OutputFile::AppendSideText(const CLxStringA& text) const
+{
+    if (m_sidePath.IsEmpty() || text.IsEmpty())
+        return;
+    LX_HFILE file = LX_INVALID_HFILE;
+    if (LX_OpenFile(m_sidePath.GetString(), LX_FILE_WRITE | LX_FILE_ALWAYS,
+                    LX_FILE_SHARE_READ | LX_FILE_SHARE_WRITE, LX_INVALID_HFILE, &file) != 0)
+        return;
+    uint32_t done = 0;
+    if (LX_SeekFile(file, 0, 0, 2) == 0) {
+        LX_WriteFile(file, text.GetString(), uint32_t(text.GetLength()), &done, nullptr);
+        LX_WriteFile(file, "", 1, &done, nullptr);
+    }
+    LX_CloseFile(file);
+}
+
+CLxStringA CLxJP2OutputFile::FrameMetadataText(uint32_t seq) const
+{
+    const auto found = m_pictureMetadata.find(seq);
+    CLxVariant v;
+    if (m_sidePath.IsEmpty() || found == m_pictureMetadata.end() ||
+        SLxPictureMetadata::SaveToVariant(v, found->second) != 0)
+        return CLxStringA();
+    return LX_Jp2TextPictureMetadata(seq, v);
 }
 
 CLxJP2OutputFile::CLxJP2OutputFile(ILxImageFormat* format, CLxByteArray* target)
@@ -37,6 +91,8 @@ CLxJP2OutputFile::~CLxJP2OutputFile()
     m_target.reset();
     if (m_map)
         LX_FreeJp2PositionsInfo(m_map);
+    if (m_unknown)
+        m_unknown->Release();
 }
 
 uint32_t CLxJP2OutputFile::AddRef()
@@ -73,6 +129,7 @@ int CLxJP2OutputFile::SetCalibration(uint32_t seq, double calibration, double as
     c.aspect = aspect;
     c.valid = valid;
     c.objective = objective;
+    AppendSideText(LX_Jp2TextCalibrationSeq(seq, calibration, aspect, valid, objective));
     return 0;
 }
 
@@ -81,6 +138,7 @@ int CLxJP2OutputFile::SetReportObjects(const CLxStringW& objects)
     m_clean = false;
     m_reportObjectsSet = true;
     m_reportObjects = objects;
+    AppendSideText(LX_Jp2TextReportObjects(Utf8(objects)));
     return 0;
 }
 
@@ -88,6 +146,7 @@ int CLxJP2OutputFile::SetReportObjectsSeq(uint32_t seq, const CLxStringW& object
 {
     m_clean = false;
     m_reportObjectsSeq[seq] = objects;
+    AppendSideText(LX_Jp2TextReportObjectsSeq(seq, Utf8(objects)));
     return 0;
 }
 
@@ -97,6 +156,7 @@ int CLxJP2OutputFile::SetTextInfo(const SLxImageTextInfo& textInfo)
     m_textInfoSet = true;
     for (int i = 0; i < 14; ++i)
         m_textInfo[i] = textInfo.wsText[i];
+    AppendSideText(LX_Jp2TextTextInfo(14, 1.0, m_textInfo, 14));
     return 0;
 }
 
@@ -138,6 +198,7 @@ int CLxJP2OutputFile::SetCustomDataVar(const char16_t* name, const CLxVariant& d
         return -4; // a name that no box can hold
     m_clean = false;
     m_customVariant[CLxStringW(name)] = text;
+    AppendSideText(text);
     return 0;
 }
 
@@ -151,6 +212,7 @@ int CLxJP2OutputFile::SetCustomDataVarSeq(const char16_t* name, uint32_t seq,
         return -4;
     m_clean = false;
     m_customVariantSeq[{CLxStringW(name), seq}] = text;
+    AppendSideText(text);
     return 0;
 }
 
@@ -159,116 +221,193 @@ int CLxJP2OutputFile::SetCustomDataVarSeq(const char16_t* name, uint32_t seq,
 namespace
 {
 
-struct PendingBoxes {
-    std::vector<std::vector<uint8_t>> data;
-    std::vector<SLxJP2OwnBox> boxes;
-
-    void Add(uint32_t type, uint32_t code, std::vector<uint8_t> bytes)
-    {
-        data.push_back(std::move(bytes));
-        boxes.push_back({type, code, nullptr, 0});
-    }
-    void Xml(uint32_t code, const CLxStringA& text)
-    {
-        const auto* p = reinterpret_cast<const uint8_t*>(text.GetString());
-        Add(jp2_xml_4cc, code, std::vector<uint8_t>(p, p + text.GetLength()));
-    }
-    // Pointers are taken once every box is in.
-    void Bind()
-    {
-        for (size_t i = 0; i < boxes.size(); ++i) {
-            boxes[i].pData = data[i].data();
-            boxes[i].uiSize = data[i].size();
-        }
-    }
-};
-
-CLxStringA Utf8(const CLxStringW& text)
+std::vector<uint8_t> Bytes(const CLxStringA& text)
 {
-    CLxStringA out;
-    CLxStringUtils::WtoUTF8(text, out);
-    return out;
+    const auto* p = reinterpret_cast<const uint8_t*>(text.GetString());
+    return std::vector<uint8_t>(p, p + text.GetLength());
 }
+
+// Own codes in the order of the tail; uuid boxes after every xml box.
+const uint32_t kTailOrder[] = {jp2_own_artt, jp2_own_acal, jp2_own_vcal, jp2_own_srob,
+                               jp2_own_vrob, jp2_own_tinf, jp2_own_aim1, jp2_own_aimd,
+                               jp2_own_vimd, jp2_own_ieve, jp2_own_scdv, jp2_own_vcdv,
+                               jp2_own_xunk, jp2_own_scdb, jp2_own_vcdb, jp2_own_binl,
+                               jp2_own_uunk};
 
 } // namespace
 
-int CLxJP2OutputFile::WriteMetadata()
+CLxJP2OutputFile::Slot CLxJP2OutputFile::SlotOf(uint32_t code, uint32_t index,
+                                                const CLxStringW& name)
 {
-    PendingBoxes p;
+    int rank = 0;
+    while (rank < int(sizeof kTailOrder / sizeof kTailOrder[0]) && kTailOrder[rank] != code)
+        ++rank;
+    return {rank, name, index};
+}
+
+// The keeper's boxes after the foreign boxes kept from a re-closed file;
+// one that is already there (the same file read into the keeper) once.
+void CLxJP2OutputFile::AddForeignItems(std::map<Slot, OwnBox>& tail) const
+{
+    const uint32_t count = m_unknown ? m_unknown->GetChunkCount() : 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t type = m_unknown->GetChunkType(i);
+        if (type != CLxJP2UnknownData::udtXMLBox && type != CLxJP2UnknownData::udtUUIDBox)
+            continue;
+        std::vector<uint8_t> bytes;
+        uint8_t piece[4096];
+        for (;;) {
+            uint32_t size = sizeof piece;
+            if (m_unknown->ReadChunkData(i, bytes.size(), piece, &size) != 0 || size == 0)
+                break;
+            bytes.insert(bytes.end(), piece, piece + size);
+        }
+        const bool xml = type == CLxJP2UnknownData::udtXMLBox;
+        if (!xml && bytes.size() < 16)
+            continue; // no identifier
+        const uint32_t code = xml ? jp2_own_xunk : jp2_own_uunk;
+        bool there = false;
+        for (auto k = tail.lower_bound(SlotOf(code)); k != tail.end() && k->first.rank ==
+                                                                             SlotOf(code).rank;
+             ++k)
+            there = there || k->second.bytes == bytes;
+        if (there)
+            continue;
+        tail[SlotOf(code, 0x80000000u + i)] =
+            OwnBox{xml ? jp2_xml_4cc : jp2_uuid_4cc, code, std::move(bytes)};
+    }
+}
+
+std::map<CLxJP2OutputFile::Slot, CLxJP2OutputFile::OwnBox> CLxJP2OutputFile::BuildTail() const
+{
+    // Kept boxes of a re-closed file first; what was set replaces them.
+    std::map<Slot, OwnBox> tail = m_kept;
+    auto put = [&tail](uint32_t code, uint32_t index, const CLxStringW& name, uint32_t type,
+                       std::vector<uint8_t> bytes) {
+        tail[SlotOf(code, index, name)] = OwnBox{type, code, std::move(bytes)};
+    };
+    auto xml = [&put](uint32_t code, uint32_t index, const CLxStringA& text,
+                      const CLxStringW& name = CLxStringW()) {
+        put(code, index, name, jp2_xml_4cc, Bytes(text));
+    };
+    // An empty box where nothing else stands.
+    auto placeholder = [&tail](uint32_t code) {
+        tail.emplace(SlotOf(code), OwnBox{jp2_xml_4cc, code, {}});
+    };
+    auto drop = [&tail](uint32_t code, uint32_t index = 0) { tail.erase(SlotOf(code, index)); };
+
     const SLxImageAttributes& a = m_attributes;
     if (a.uiComp != m_virtualComponents || a.uiBpcInMemory != a.uiBpcSignificant)
-        p.Xml(jp2_own_artt, LX_Jp2TextAdvancedAttributes(a.uiBpcSignificant, m_virtualComponents));
+        xml(jp2_own_artt, 0,
+            LX_Jp2TextAdvancedAttributes(a.uiBpcSignificant, m_virtualComponents));
     if (!m_calibrations.empty()) {
         const Calibration& c = m_calibrations[0];
-        p.Xml(jp2_own_acal, c.set ? LX_Jp2TextCalibration(c.calibration, c.aspect) : CLxStringA());
+        if (c.set)
+            xml(jp2_own_acal, 0, LX_Jp2TextCalibration(c.calibration, c.aspect));
+        else
+            placeholder(jp2_own_acal);
         for (size_t i = 0; i < m_calibrations.size(); ++i) {
             const Calibration& e = m_calibrations[i];
             if (e.set)
-                p.Xml(jp2_own_vcal, LX_Jp2TextCalibrationSeq(uint32_t(i), e.calibration, e.aspect,
-                                                             e.valid, e.objective));
+                xml(jp2_own_vcal, uint32_t(i),
+                    LX_Jp2TextCalibrationSeq(uint32_t(i), e.calibration, e.aspect, e.valid,
+                                             e.objective));
         }
     }
-    if (m_reportObjectsSet && !m_reportObjects.IsEmpty())
-        p.Xml(jp2_own_srob, LX_Jp2TextReportObjects(Utf8(m_reportObjects)));
-    for (const auto& r : m_reportObjectsSeq)
-        if (!r.second.IsEmpty())
-            p.Xml(jp2_own_vrob, LX_Jp2TextReportObjectsSeq(r.first, Utf8(r.second)));
+    if (m_reportObjectsSet) {
+        if (m_reportObjects.IsEmpty())
+            drop(jp2_own_srob);
+        else
+            xml(jp2_own_srob, 0, LX_Jp2TextReportObjects(Utf8(m_reportObjects)));
+    }
+    for (const auto& r : m_reportObjectsSeq) {
+        if (r.second.IsEmpty())
+            drop(jp2_own_vrob, r.first);
+        else
+            xml(jp2_own_vrob, r.first, LX_Jp2TextReportObjectsSeq(r.first, Utf8(r.second)));
+    }
     if (m_textInfoSet) {
         bool any = false;
         for (const CLxStringW& t : m_textInfo)
             any = any || !t.IsEmpty();
         if (any)
-            p.Xml(jp2_own_tinf, LX_Jp2TextTextInfo(14, 1.0, m_textInfo, 14));
+            xml(jp2_own_tinf, 0, LX_Jp2TextTextInfo(14, 1.0, m_textInfo, 14));
+        else
+            drop(jp2_own_tinf);
     }
-    if (m_experimentSet || !m_pictureMetadata.empty()) {
-        // The group: current form (empty without one), old form, frames.
-        p.Xml(jp2_own_aim1, m_experimentSet ? m_experiment : CLxStringA());
-        if (m_experimentSet)
-            p.Xml(jp2_own_aimd, m_experimentOld);
-        for (const auto& m : m_pictureMetadata) {
-            CLxVariant v;
-            if (SLxPictureMetadata::SaveToVariant(v, m.second) == 0)
-                p.Xml(jp2_own_vimd, LX_Jp2TextPictureMetadata(m.first, v));
-        }
+    if (m_experimentSet) {
+        xml(jp2_own_aim1, 0, m_experiment);
+        // The old form of another experiment would contradict the new one.
+        if (m_experimentOld.IsEmpty())
+            drop(jp2_own_aimd);
+        else
+            xml(jp2_own_aimd, 0, m_experimentOld);
     }
+    for (const auto& m : m_pictureMetadata) {
+        CLxVariant v;
+        if (SLxPictureMetadata::SaveToVariant(v, m.second) == 0)
+            xml(jp2_own_vimd, m.first, LX_Jp2TextPictureMetadata(m.first, v));
+    }
+    // The experiment group begins with the current form, empty without one.
+    const bool group = tail.count(SlotOf(jp2_own_aimd)) ||
+                       tail.lower_bound(SlotOf(jp2_own_vimd)) !=
+                           tail.lower_bound(SlotOf(jp2_own_ieve));
+    if (group)
+        placeholder(jp2_own_aim1);
     if (m_eventsSet)
-        p.Xml(jp2_own_ieve, m_events);
+        xml(jp2_own_ieve, 0, m_events);
     for (const auto& v : m_customVariant)
-        p.Xml(jp2_own_scdv, v.second);
+        xml(jp2_own_scdv, 0, v.second, v.first);
     for (const auto& v : m_customVariantSeq)
-        p.Xml(jp2_own_vcdv, v.second);
-    const size_t xmlBoxes = p.boxes.size();
-    if (!m_memory) {
-        std::vector<uint8_t> bytes;
-        for (const auto& b : m_customBinary) {
-            LX_Jp2UuidCustomBinary(b.first, b.second.data(), b.second.size(), bytes);
-            p.Add(jp2_uuid_4cc, jp2_own_scdb, bytes);
-        }
-        for (const auto& b : m_customBinarySeq) {
-            LX_Jp2UuidCustomBinarySeq(b.first.first, b.first.second, b.second.data(),
-                                      b.second.size(), bytes);
-            p.Add(jp2_uuid_4cc, jp2_own_vcdb, bytes);
-        }
-        if (!m_binaryLayer.empty()) {
-            LX_Jp2UuidImageBinary(m_binaryLayer.data(), m_binaryLayer.size(), bytes);
-            p.Add(jp2_uuid_4cc, jp2_own_binl, bytes);
-        }
-    } else if (!m_customBinary.empty() || !m_customBinarySeq.empty() || !m_binaryLayer.empty()) {
-        return -1512; // no UUID boxes in memory
+        xml(jp2_own_vcdv, v.first.second, v.second, v.first.first);
+    std::vector<uint8_t> bytes;
+    for (const auto& b : m_customBinary) {
+        LX_Jp2UuidCustomBinary(b.first, b.second.data(), b.second.size(), bytes);
+        put(jp2_own_scdb, 0, b.first, jp2_uuid_4cc, bytes);
     }
-    p.Bind();
-    if (m_memory)
-        return LX_AppendJp2OwnBoxes(LX_INVALID_HFILE, m_memory, p.boxes.data(), xmlBoxes, nullptr,
-                                    false) == 0
+    for (const auto& b : m_customBinarySeq) {
+        LX_Jp2UuidCustomBinarySeq(b.first.first, b.first.second, b.second.data(),
+                                  b.second.size(), bytes);
+        put(jp2_own_vcdb, b.first.second, b.first.first, jp2_uuid_4cc, bytes);
+    }
+    if (!m_binaryLayer.empty()) {
+        LX_Jp2UuidImageBinary(m_binaryLayer.data(), m_binaryLayer.size(), bytes);
+        put(jp2_own_binl, 0, CLxStringW(), jp2_uuid_4cc, bytes);
+    }
+
+    AddForeignItems(tail);
+    return tail;
+}
+
+int CLxJP2OutputFile::WriteMetadata()
+{
+    const std::map<Slot, OwnBox> tail = BuildTail();
+    std::vector<SLxJP2OwnBox> boxes;
+    size_t xmlBoxes = 0;
+    bool custom = false;
+    for (const auto& t : tail) {
+        const OwnBox& b = t.second;
+        boxes.push_back({b.type, b.code, b.bytes.data(), b.bytes.size()});
+        xmlBoxes += b.type == jp2_xml_4cc;
+        custom = custom || b.code == jp2_own_scdv || b.code == jp2_own_vcdv ||
+                 b.code == jp2_own_scdb || b.code == jp2_own_vcdb;
+    }
+    if (m_memory) {
+        if (xmlBoxes != boxes.size()) {
+            // Binary items and the box map need a file.
+            LX_TRACE(u"gnr_imageformat_jp2: Failed to create memory UUIDStream.");
+            return -1512;
+        }
+        return LX_AppendJp2OwnBoxes(LX_INVALID_HFILE, m_memory, boxes.data(), boxes.size(),
+                                    nullptr, false) == 0
                    ? 0
                    : -1512;
+    }
 
     uint32_t codestreams = 0;
     for (uint32_t i = 0; m_map && i < m_map->uiCount; ++i)
         codestreams += m_map->pEntries[i].uiBoxType == jp2_codestream_4cc;
-    const bool writeMap =
-        m_map && (codestreams >= 2 || !m_customVariant.empty() || !m_customVariantSeq.empty() ||
-                  !m_customBinary.empty() || !m_customBinarySeq.empty());
+    const bool writeMap = m_map && (codestreams >= 2 || custom);
     // The tail goes after the codestreams: whatever a failed Close left is cut.
     if (LX_TruncateJp2Metadata(m_path.GetString()) != 0)
         return -1512;
@@ -279,10 +418,10 @@ int CLxJP2OutputFile::WriteMetadata()
             ++keep;
         m_map->uiCount = keep;
     }
-    if (p.boxes.empty() && !writeMap)
+    if (boxes.empty() && !writeMap)
         return 0;
     const int status =
-        LX_AppendJp2OwnBoxes(m_path.GetString(), p.boxes.data(), p.boxes.size(), m_map, writeMap);
+        LX_AppendJp2OwnBoxes(m_path.GetString(), boxes.data(), boxes.size(), m_map, writeMap);
     return status == 0 ? 0 : status == -1 ? -9 : -1512;
 }
 
@@ -310,14 +449,20 @@ int CLxJP2OutputFile::Close()
     }
     if (!m_memory && m_path.IsEmpty())
         return -9;
+    if (!m_memory && !m_lock.held() && !m_lock.acquire(m_path, false))
+        return -9; // missing, or held by another writer
+    int status = 0;
     if (!m_memory && !m_map) {
-        // Re-closing an existing file would have to merge its own boxes;
-        // until that is written the file is left untouched.
-        return -2;
+        // No frame was written: the metadata goes into the existing file.
+        status = MergeFile();
     }
-    const int status = WriteMetadata();
+    if (status == 0)
+        status = WriteMetadata();
+    m_lock.release();
     if (status != 0)
         return status;
+    if (!m_sidePath.IsEmpty())
+        LX_RemoveFile(m_sidePath.GetString(), false);
     m_clean = true;
     return 0;
 }
@@ -334,8 +479,12 @@ int CLxJP2OutputFile::Abort()
     }
     if (m_memory)
         m_memory->SetSize(0);
-    else if (!m_path.IsEmpty())
+    else if (m_wroteFile)
         LX_RemoveFile(m_path.GetString(), false);
+    m_wroteFile = false;
+    m_lock.release();
+    if (!m_sidePath.IsEmpty())
+        LX_RemoveFile(m_sidePath.GetString(), false);
     m_virtualComponents = 0;
     m_currentSequenceIdx = 0;
     m_codestreams = 0;
@@ -349,6 +498,10 @@ int CLxJP2OutputFile::Abort()
     m_eventsSet = false;
     m_pictureMetadata.clear();
     m_binaryLayer.clear();
+    m_kept.clear();
+    if (m_unknown)
+        m_unknown->Release();
+    m_unknown = nullptr;
     m_clean = true;
     return 0;
 }
@@ -362,14 +515,48 @@ int CLxJP2OutputFile::SetImageMetadata(uint32_t seq, const SLxPictureMetadata& m
                    metadata.wsObjectiveName);
     m_clean = false;
     m_pictureMetadata[seq] = metadata;
+    AppendSideText(FrameMetadataText(seq));
     return 0;
 }
 
-// Experiments need the two-form layout of the current form ("vMetadata",
-// "vUnknownData"); not written yet.
-int CLxJP2OutputFile::SetExperiment(const SLxExperiment&, const CLxVariant*)
+// The current form ("vMetadata", "vUnknownData") always; the old form of
+// one level per loop only when the tree is a simple chain.
+int CLxJP2OutputFile::SetExperiment(const SLxExperiment& experiment, const CLxVariant* unknown)
 {
-    return -2;
+    CLxVariant current;
+    LX_NormalizeJp2ExperimentVariant(current);
+    CLxVariant* metadata = current.SearchFixedOneLevel(u"vMetadata");
+    CLxVariant* foreign = current.SearchFixedOneLevel(u"vUnknownData");
+    if (!metadata || !foreign)
+        return -3;
+    int status = SLxExperiment::SaveToVariant(*metadata, experiment);
+    if (status != 0)
+        return status;
+    metadata->SetName(CLxStringW(u"vMetadata"));
+    if (unknown) {
+        // The item is a list by now: taking another run type needs the change allowed.
+        const bool previous = foreign->EnableTypeChange(true);
+        *foreign = *unknown;
+        foreign->SetName(CLxStringW(u"vUnknownData"));
+        foreign->EnableTypeChange(previous);
+    }
+    CLxVariant old;
+    if (CLxExperimentAPI::IsSimpleExperiment(&experiment)) {
+        for (const SLxExperiment* level = &experiment; level;
+             level = CLxExperimentAPI::GetNextLevelExperiment(level, 0)) {
+            status = SLxExperiment::SaveToVariantOld(old.Append(CLxVariant()), *level);
+            if (status != 0)
+                return status;
+        }
+    }
+    m_clean = false;
+    m_experimentSet = true;
+    m_experiment = LX_Jp2TextExperiment(current);
+    m_experimentOld = old.GetCount() > 0 ? LX_Jp2TextExperimentOld(old) : CLxStringA();
+    AppendSideText(m_experiment);
+    if (!m_experimentOld.IsEmpty())
+        AppendSideText(m_experimentOld);
+    return 0;
 }
 
 int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
@@ -381,6 +568,7 @@ int CLxJP2OutputFile::SetEvents(const SLxExperimentRecord& events, uint32_t)
     m_clean = false;
     m_eventsSet = true;
     m_events = LX_Jp2TextEvents(v);
+    AppendSideText(m_events);
     return 0;
 }
 
@@ -401,12 +589,24 @@ int CLxJP2OutputFile::SetAcqTime(double time)
     }
     found->second.dTimeMSec = time;
     m_clean = false;
+    AppendSideText(FrameMetadataText(0));
     return 0;
 }
 
-int CLxJP2OutputFile::SetUnknownData(ILxImageUnknownData*)
+int CLxJP2OutputFile::SetUnknownData(ILxImageUnknownData* keeper)
 {
-    return -2;
+    if (!keeper)
+        return -4;
+    CLxStringA mine("JPEG2000"), theirs;
+    if ((m_format && m_format->GetID(mine) != 0) || keeper->GetFormatID(theirs) != 0)
+        return -9;
+    if (mine != theirs)
+        return -4;
+    keeper->AddRef();
+    if (m_unknown)
+        m_unknown->Release();
+    m_unknown = keeper;
+    return 0;
 }
 
 // ---- Readers and discarding ----------------------------------------------------------
@@ -416,17 +616,27 @@ int CLxJP2OutputFile::CreateInputFile(uint32_t, ILxInputImageFile** reader, uint
     if (!reader)
         return -4;
     *reader = nullptr;
-    // Only a finished document is read: a reader made while codestreams are
-    // being written could repair the file under the writer.
-    if (m_target)
-        return -9;
     try {
-        CLxJP2InputFile* in = m_memory ? new CLxJP2InputFile(m_format, m_memory)
-                                       : new CLxJP2InputFile(m_format, m_path.GetString());
+        CLxJP2InputFile* in = nullptr;
+        if (m_target && !m_memory) {
+            // Mid-write: the frames in the file with the records set so far.
+            const std::map<Slot, OwnBox> tail = BuildTail();
+            std::vector<SLxJP2OwnBox> boxes;
+            for (const auto& t : tail)
+                boxes.push_back({t.second.type, t.second.code, t.second.bytes.data(),
+                                 t.second.bytes.size()});
+            in = new CLxJP2InputFile(m_format, m_path.GetString(), boxes);
+        } else if (m_target) {
+            return -9; // a memory document is readable once closed
+        } else {
+            in = m_memory ? new CLxJP2InputFile(m_format, m_memory)
+                          : new CLxJP2InputFile(m_format, m_path.GetString());
+        }
         in->AddRef();
         *reader = in;
         return 0;
-    } catch (const CLxJP2ErrorException&) {
+    } catch (const CLxJP2ErrorException& e) {
+        LX_TRACE(u"%S", e.GetText());
         return -9;
     } catch (const std::bad_alloc&) {
         return -9;

@@ -6,6 +6,12 @@
 // Frame buffers are interleaved, rows CalcWidthBytes(width, bits in memory,
 // components, 4) apart (the one stride of the reader); memory sample
 // N - 1 - c becomes codestream component c. No operation throws.
+//
+// A writer that wrote no frame closes into the existing file: its own and
+// foreign boxes stay unless set again. The file is held with an exclusive
+// flock from its opening to the end of Close or Abort and emptied only
+// under it. Made by a format whose id is "QXIM", the writer also appends
+// each record's text to "<file>.endmeta" as it is set.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +27,9 @@
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxOutputImageFile.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_box.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_write_lock.h"
 
+class ILxImageUnknownData;
 class jp2_file_target;
 class jp2_encoder;
 class jp2_byte_sink;
@@ -94,10 +102,38 @@ class CLxJP2OutputFile : public ILxOutputImageFile
                bool wholeFrame);
     bool TilesRemain() const;
     int WriteMetadata();
+    int MergeFile();
+    void AppendSideText(const CLxStringA& text) const;
+    CLxStringA FrameMetadataText(uint32_t seq) const;
+
+    // Where an own box goes in the tail that Close writes: boxes are written
+    // in slot order (rank, then name, then frame index).
+    struct Slot {
+        int rank;
+        CLxStringW name;
+        uint32_t index;
+        bool operator<(const Slot& o) const
+        {
+            if (rank != o.rank)
+                return rank < o.rank;
+            if (name != o.name)
+                return name < o.name;
+            return index < o.index;
+        }
+    };
+    struct OwnBox {
+        uint32_t type, code;
+        std::vector<uint8_t> bytes;
+    };
+    void AddForeignItems(std::map<Slot, OwnBox>& tail) const;
+    // Every own box Close writes, in order.
+    std::map<Slot, OwnBox> BuildTail() const;
+    static Slot SlotOf(uint32_t code, uint32_t index = 0, const CLxStringW& name = CLxStringW());
 
     uint32_t m_refs = 0;
     ILxImageFormat* m_format = nullptr;
     CLxStringW m_path;
+    CLxStringW m_sidePath; // set in side-file mode
     CLxByteArray* m_memory = nullptr;
     SLxImageAttributes m_attributes{};
     uint32_t m_virtualComponents = 1;
@@ -109,7 +145,9 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     uint32_t m_codestreams = 0;  // codestream boxes begun in the target
     bool m_frameStarted = false; // the current frame has codestream bytes
     bool m_resume = false;       // frames were cut off: the next goes on at the cut
+    bool m_wroteFile = false;    // this writer made the file (Abort removes only that)
     SLxJP2PositionsInfo* m_map = nullptr;
+    jp2_write_lock m_lock; // from opening the file to the end of Close or Abort
 
     // Metadata kept until Close.
     struct Calibration {
@@ -134,4 +172,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     std::map<std::pair<CLxStringW, uint32_t>, CLxStringA> m_customVariantSeq;
     std::map<CLxStringW, std::vector<uint8_t>> m_customBinary;
     std::map<std::pair<CLxStringW, uint32_t>, std::vector<uint8_t>> m_customBinarySeq;
+    // Boxes of the file being re-closed, written back unless set again.
+    std::map<Slot, OwnBox> m_kept;
+    ILxImageUnknownData* m_unknown = nullptr; // foreign boxes to copy, one reference
 };

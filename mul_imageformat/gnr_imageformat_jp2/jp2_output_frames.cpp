@@ -75,6 +75,7 @@ int CLxJP2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
     whole.uiComp = m_virtualComponents;
     a.uiWidthBytes = FrameStride(whole);
     AdjustCompression(a.eCompression, a.dCompressionParam);
+    AppendSideText(LX_Jp2TextAdvancedAttributes(a.uiBpcSignificant, m_virtualComponents));
     return 0;
 }
 
@@ -128,10 +129,16 @@ int CLxJP2OutputFile::Sequence(uint32_t seq, bool tile)
             return -1503;
         if (!m_resume && seq != 0)
             return -1500;
+        // The file is emptied only under the lock: a refused writer
+        // leaves the holder's file as it is.
+        if (!m_memory && !m_lock.held() && !m_lock.acquire(m_path, true))
+            LX_RaiseJp2Error("Unable to open output file.");
         auto target = std::make_unique<jp2_file_target>();
         if (m_resume) {
             target->open_append(m_path.GetString(), m_map);
         } else {
+            // A new document: nothing of a file re-closed before stays.
+            m_kept.clear();
             if (m_map)
                 LX_FreeJp2PositionsInfo(m_map);
             m_map = m_memory ? nullptr : LX_NewJp2PositionsInfo();
@@ -139,6 +146,7 @@ int CLxJP2OutputFile::Sequence(uint32_t seq, bool tile)
                 target->open(m_memory);
             else
                 target->open(m_path.GetString(), m_map);
+            m_wroteFile = !m_memory;
         }
         SLxJP2SizParams siz;
         siz.uiWidth = m_attributes.uiWidth;

@@ -2,7 +2,10 @@
 // scratch file on tmpfs and opened by path (box map, box walk, UUID pass,
 // in-place rewrite of a file without a map), every record is read and
 // frame 0 decoded at a reduced size; the bytes also go through the text
-// information and old calibration parsers.
+// information and old calibration parsers. Chosen by the input length, the
+// same bytes also serve as the document's side file, and the writer
+// re-closes the document (its own and foreign boxes merged, the tail and
+// box map written anew) before it is read again.
 //
 //   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON      (one command)
@@ -27,6 +30,7 @@
 #include "mul_imageformat/LxImageUnknownData.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_output_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_text_parsers.h"
 #include "w32_system/debugging/LxDiag.h"
 
@@ -126,7 +130,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size)
         fwrite(data, 1, size, f);
     fclose(f);
+    const std::string side = path + ".endmeta";
+    const size_t mode = size; // the length picks the extra passes
+    if (mode & 2) {
+        if (FILE* s = fopen(side.c_str(), "wb")) {
+            fwrite(data, 1, size, s);
+            fclose(s);
+        }
+    } else {
+        remove(side.c_str());
+    }
     const std::u16string wide = Wide(path);
+    if (mode & 4) {
+        // A writer without frames re-closing the document.
+        auto* writer = new CLxJP2OutputFile(nullptr, CLxStringW(wide.c_str()));
+        writer->AddRef();
+        SLxImageTextInfo info;
+        info.wsText[0] = CLxStringW(u"fuzz");
+        writer->SetTextInfo(info);
+        writer->SetCustomDataVar(u"Answer", CLxVariant(42.0, CLxStringW(u"d")));
+        writer->Close();
+        writer->Abort();
+        writer->Release();
+    }
     try {
         auto* reader = new CLxJP2InputFile(nullptr, wide.c_str());
         reader->AddRef();

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "jp2_document_writer.h"
+#include "gnr_metaformats/LxValueRecords.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_output_file.h"
 
 #include <cstring>
 #include <vector>
@@ -45,6 +47,61 @@ bool Copy(const std::string& from, const std::string& to, long cut = -1, bool ze
     fwrite(bytes.data(), 1, bytes.size(), out);
     fclose(out);
     return true;
+}
+
+// Documents of our own writer: every kind of own box, a foreign box, a
+// re-close, and the same document cut while written (with its side file's
+// texts in the file's bytes).
+int WriterDocuments(const std::string& folder)
+{
+    const std::string path = folder + "/writer_all_boxes.jp2";
+    const std::u16string wide = Wide(path);
+    const uint32_t w = 9, h = 7;
+    std::vector<uint8_t> frame(size_t((w * 4 + 3) & ~3u) * h);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = uint8_t(i * 7);
+    SLxImageAttributes a{};
+    a.uiWidth = w;
+    a.uiHeight = h;
+    a.uiComp = 4;
+    a.uiBpcInMemory = 8;
+    a.uiBpcSignificant = 6;
+    auto* writer = new CLxJP2OutputFile(nullptr, CLxStringW(wide.c_str()));
+    writer->AddRef();
+    writer->SetImageAttributes(a);
+    writer->SetImageData(0, frame.data(), nullptr, nullptr);
+    writer->SetImageData(1, frame.data(), nullptr, nullptr);
+    SLxImageTextInfo info;
+    info.wsText[3] = CLxStringW(u"Text");
+    writer->SetTextInfo(info);
+    writer->SetCalibration(1, 0.5, 1.0, true, CLxStringW(u"x10"));
+    writer->SetReportObjects(CLxStringW(u"<ReportObjects n=\"1\"/>"));
+    writer->SetReportObjectsSeq(1, CLxStringW(u"<o/>"));
+    writer->SetCustomDataVar(u"Answer", CLxVariant(42.0, CLxStringW(u"d")));
+    writer->SetCustomDataVarSeq(u"Step", 1, CLxVariant(3u, CLxStringW(u"u")));
+    const uint8_t blob[] = {1, 2, 3};
+    writer->SetCustomData(u"Blob", blob, 3);
+    writer->SetCustomDataSeq(u"Blob", 1, blob, 2);
+    std::vector<uint8_t> binary(size_t(4) * h, 0x0F);
+    writer->SetImageBinary(binary.data());
+    const bool copied = Copy(path, folder + "/writer_unfinished.jp2");
+    const bool closed = writer->Close() == 0;
+    writer->Release();
+    // A foreign box appended, then a re-close that keeps it.
+    if (FILE* f = fopen(path.c_str(), "ab")) {
+        const uint8_t box[] = {0, 0, 0, 13, 'x', 'm', 'l', ' ', '<', 'a', '/', '>', ' '};
+        fwrite(box, 1, sizeof box, f);
+        fclose(f);
+    }
+    const std::string again = folder + "/writer_reclosed.jp2";
+    Copy(path, again);
+    auto* reclose = new CLxJP2OutputFile(nullptr, CLxStringW(Wide(again).c_str()));
+    reclose->AddRef();
+    info.wsText[3] = CLxStringW(u"Again");
+    reclose->SetTextInfo(info);
+    const bool reclosed = reclose->Close() == 0;
+    reclose->Release();
+    return int(copied) + int(closed) + int(reclosed);
 }
 
 } // namespace
@@ -90,6 +147,7 @@ int main(int argc, char** argv)
     written += Copy(three, folder + "/killed_lbox0.jp2", -1, true);
     written += Copy(three, folder + "/killed_cut.jp2", 200);
     written += Copy(unmapped, folder + "/records_cut.jp2", 700);
+    written += WriterDocuments(folder);
     std::printf("%d files\n", written);
     return written >= 8 ? 0 : 1;
 }

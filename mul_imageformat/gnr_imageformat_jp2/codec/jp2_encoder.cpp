@@ -201,6 +201,18 @@ void jp2_encoder::WriteTile(const uint8_t* rows, size_t pitch,
     const uint32_t w = TileWidth(NextTileX()), h = TileHeight(NextTileY());
     const uint32_t comps = s.settings.uiComponents, bytes = s.settings.uiBits / 8;
     const size_t planeBytes = size_t(w) * h * bytes;
+    s.errors.Clear();
+    if (rows && comps == 1 && pitch == size_t(w) * bytes) {
+        // One component in contiguous rows is the library's planar layout:
+        // no copy.
+        for (uint32_t r = 0; onRow && r < h; ++r)
+            onRow(r + 1);
+        s.Check(opj_write_tile(s.codec, s.next, const_cast<uint8_t*>(rows),
+                               OPJ_UINT32(planeBytes), s.stream),
+                "Cannot encode the tile.");
+        ++s.next;
+        return;
+    }
     if (s.sampleCapacity < planeBytes * comps) {
         s.samples.reset(new uint8_t[planeBytes * comps]);
         s.sampleCapacity = planeBytes * comps;

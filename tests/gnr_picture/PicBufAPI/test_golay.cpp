@@ -159,25 +159,29 @@ TEST(Golay, InPlaceEqualsSeparatePictures)
 }
 
 // The vector path of the interior sums against the plain loop, over widths
-// that end in every position of a vector.
+// that end in every position of a vector, windows of 5 (a path of its own)
+// and 9, into pictures with padding that must stay as it was.
 TEST(Golay, VectorPathEqualsPlainLoops)
 {
     for (Format f : {Format{8, 1}, Format{8, 3}, Format{12, 1}, Format{16, 3}})
-        for (uint32_t width : {11u, 16u, 23u, 40u})
-            for (int mode = 0; mode < 4; ++mode) {
-                // 16-bit tables take a while to build: one width suffices.
-                if (f.bits == 16 && width != 23)
-                    continue;
-                TestPic src(width, 19, f.bits, f.comps), vec(width, 19, f.bits, f.comps),
-                    plain(width, 19, f.bits, f.comps);
-                src.fillPattern(width);
-                ASSERT_EQ(lxpic::golay_filter(vec.p(), src.p(), 9, mode), 0);
-                lxpic::avx2PathsAllowed() = false;
-                const int status = lxpic::golay_filter(plain.p(), src.p(), 9, mode);
-                lxpic::avx2PathsAllowed() = true;
-                ASSERT_EQ(status, 0);
-                EXPECT_EQ(vec.bytes(), plain.bytes()) << f << " w" << width << " mode " << mode;
-            }
+        for (uint32_t width : {11u, 16u, 20u, 23u, 37u, 40u})
+            for (int size : {5, 9})
+                for (int mode = 0; mode < 4; ++mode) {
+                    // 16-bit tables take a while to build: one width suffices.
+                    if (f.bits == 16 && (width != 23 || size != 9))
+                        continue;
+                    TestPic src(width, 19, f.bits, f.comps, 4), vec(width, 19, f.bits, f.comps, 4),
+                        plain(width, 19, f.bits, f.comps, 4);
+                    src.fillPattern(width);
+                    ASSERT_EQ(lxpic::golay_filter(vec.p(), src.p(), size, mode), 0);
+                    lxpic::avx2PathsAllowed() = false;
+                    const int status = lxpic::golay_filter(plain.p(), src.p(), size, mode);
+                    lxpic::avx2PathsAllowed() = true;
+                    ASSERT_EQ(status, 0);
+                    EXPECT_EQ(vec.bytes(), plain.bytes())
+                        << f << " w" << width << " size " << size << " mode " << mode;
+                    EXPECT_TRUE(vec.paddingIntact()) << f << " w" << width << " size " << size;
+                }
 }
 
 // Samples above the picture's bits count as its largest value and never

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxPicBufArithT.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "picbuf_test_support.h"
 
 using picbuftest::maxOf;
@@ -188,6 +190,40 @@ TEST(PicBufArith, MasksChooseTheFormulaTheSecondOrTheFirst)
     EXPECT_EQ(d.pixel(0, 0), (std::vector<uint32_t>{72, 22}));
     EXPECT_EQ(d.pixel(1, 0), (std::vector<uint32_t>{80, 10}));
     EXPECT_EQ(d.pixel(3, 0), (std::vector<uint32_t>{50, 60}));
+}
+
+// The vector path of 16-bit weighted sums against the plain loop: widths
+// around its 16-sample step, 1 and 3 components, samples at 0 and at the
+// maximum, into padded pictures and in place into one without padding.
+TEST(PicBufArith, WeightedAdditionVectorPathMatchesThePlainLoop)
+{
+    std::mt19937 random(124);
+    for (const uint32_t bits : {12u, 16u})
+        for (const uint32_t comps : {1u, 3u})
+            for (const uint32_t width : {1u, 5u, 15u, 16u, 17u, 33u, 47u})
+                for (const int32_t weight : {0, 1, 37, 50, 99, 100}) {
+                    TestPic a(width, 3, bits, comps, 4), b(width, 3, bits, comps, 4),
+                        vec(width, 3, bits, comps, 4), plain(width, 3, bits, comps, 4),
+                        same(width, 3, bits, comps);
+                    std::uniform_int_distribution<uint32_t> pick(0, maxOf(bits));
+                    for (uint32_t y = 0; y < 3; ++y)
+                        for (uint32_t x = 0; x < width; ++x)
+                            for (uint32_t c = 0; c < comps; ++c) {
+                                const bool edge = y == 0;
+                                a.set(x, y, c, edge ? (x % 2 ? maxOf(bits) : 0) : pick(random));
+                                b.set(x, y, c, edge ? (x % 3 ? 0 : maxOf(bits)) : pick(random));
+                                same.set(x, y, c, a.get(x, y, c));
+                            }
+                    ASSERT_EQ(API::WeightedAddition(vec.p(), a.p(), b.p(), weight), 0);
+                    ASSERT_EQ(API::WeightedAddition(same.p(), same.p(), b.p(), weight), 0);
+                    lxpic::avx2PathsAllowed() = false;
+                    const int status = API::WeightedAddition(plain.p(), a.p(), b.p(), weight);
+                    lxpic::avx2PathsAllowed() = true;
+                    ASSERT_EQ(status, 0);
+                    EXPECT_EQ(vec.bytes(), plain.bytes()) << bits << " w" << width << " " << weight;
+                    EXPECT_TRUE(API::IsEqual(same.p(), plain.p())) << bits << " w" << width;
+                    EXPECT_TRUE(vec.paddingIntact());
+                }
 }
 
 TEST(PicBufArith, WeightedAdditionOfWeightHundredIsTheFirst)
@@ -373,6 +409,19 @@ TEST(PicBufArith, FiftiethIsExactOverEveryWeightedProduct)
     int wrong = 0;
     for (int32_t x = 0; x <= 65535 * 100; ++x)
         wrong += lxpicbuf::fiftieth(x) != x / 50;
+    EXPECT_EQ(wrong, 0);
+}
+
+// 16-bit weighted sums multiply by w / 50 rounded up to a float: every
+// sample and weight must give the whole quotient.
+TEST(PicBufArith, WeightOverFiftyIsExactOverEverySampleAndWeight)
+{
+    int wrong = 0;
+    for (uint32_t w = 0; w <= 100; ++w) {
+        const float c = lxpicbuf::weightOverFifty(w);
+        for (uint32_t a = 0; a <= 65535; ++a)
+            wrong += uint32_t(float(a) * c) != a * w / 50;
+    }
     EXPECT_EQ(wrong, 0);
 }
 

@@ -2,11 +2,14 @@
 // of picture buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "gnr_picture/lut/LxLut.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "picbuf_test_support.h"
 
 using picbuftest::maxOf;
@@ -112,6 +115,65 @@ TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
                                      c.k[6], c.k[7], c.k[8]),
                   0);
         EXPECT_TRUE(API::IsEqual(s.p(), expected.p())) << c.bits << " " << c.k[0];
+    }
+}
+
+// The vector mix against the plain loop: widths around its 32- and
+// 16-pixel steps and the windows it reads past them, random signed
+// coefficients up to the bound of sums below 2^24 (rounds from 12 on keep
+// each within 16 bits, which the vector path takes), samples at 0 and at the
+// maximum, into padded pictures and in place into one without padding
+// (reads past its end would show under ASan). Padding stays a whole number
+// of samples: lines of 16-bit samples start on even addresses.
+TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
+{
+    std::mt19937 random(36);
+    const auto pick = [&random](uint32_t top) {
+        return std::uniform_int_distribution<uint32_t>(0, top)(random);
+    };
+    for (const uint32_t bits : {8u, 12u, 16u}) {
+        // The largest row magnitude that keeps every sum below 2^24.
+        const uint32_t bound = ((1u << 24) - 1) / (bits == 8 ? 255u : 65535u);
+        for (int round = 0; round < 24; ++round) {
+            const uint32_t cap = round < 12 ? bound : 32767;
+            int32_t k[9];
+            for (int row = 0; row < 3; ++row) {
+                // Rows at the bound, one below it, or anywhere under it.
+                const uint32_t total = round % 3 == 0   ? bound
+                                       : round % 3 == 1 ? bound - 1
+                                                        : pick(bound);
+                const uint32_t a = pick(std::min(total, cap));
+                const uint32_t b = pick(std::min(total - a, cap));
+                const uint32_t parts[3] = {a, b, std::min(total - a - b, cap)};
+                for (int i = 0; i < 3; ++i)
+                    k[row * 3 + i] = int32_t(parts[i]) * (round % 12 > 2 && pick(1) ? -1 : 1);
+            }
+            for (const uint32_t width :
+                 {1u, 7u, 16u, 17u, 33u, 35u, 36u, 37u, 49u, 50u, 67u, 68u, 69u, 101u}) {
+                TestPic src(width, 3, bits, 3, 8), vec(width, 3, bits, 3, 8),
+                    plain(width, 3, bits, 3, 8), inPlace(width, 3, bits, 3);
+                for (uint32_t y = 0; y < 3; ++y)
+                    for (uint32_t x = 0; x < width; ++x)
+                        for (uint32_t c = 0; c < 3; ++c) {
+                            const uint32_t v = pick(maxOf(bits));
+                            src.set(x, y, c, y == 0 ? (x % 2 ? maxOf(bits) : 0) : v);
+                            inPlace.set(x, y, c, src.get(x, y, c));
+                        }
+                const auto mix = [&k](TestPic& d, TestPic& s) {
+                    return API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5],
+                                              k[6], k[7], k[8]);
+                };
+                ASSERT_EQ(mix(vec, src), 0);
+                ASSERT_EQ(mix(inPlace, inPlace), 0);
+                lxpic::avx2PathsAllowed() = false;
+                const int status = mix(plain, src);
+                lxpic::avx2PathsAllowed() = true;
+                ASSERT_EQ(status, 0);
+                EXPECT_EQ(vec.bytes(), plain.bytes()) << bits << " w" << width << " k " << k[0];
+                EXPECT_TRUE(API::IsEqual(inPlace.p(), plain.p())) << bits << " w" << width;
+                EXPECT_TRUE(vec.paddingIntact());
+            }
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "../gnr_imageformat_qx2/qx2_format_double.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_output_file.h"
@@ -21,6 +22,7 @@ namespace
 
 struct Shape {
     uint32_t w, h, comps, tile;
+    bool sideFile = false; // written as the QX2 document layer's writer
 };
 
 std::vector<uint8_t> CrashFrame(const Shape& s, uint32_t f)
@@ -36,7 +38,8 @@ std::vector<uint8_t> CrashFrame(const Shape& s, uint32_t f)
 // The child: frames until killed, one byte down the pipe per returned frame.
 [[noreturn]] void WriteUntilKilled(const std::u16string& path, const Shape& s, int pipeOut)
 {
-    auto* w = new CLxJP2OutputFile(nullptr, CLxStringW(path.c_str()));
+    static qx2test::FormatDouble qxim("QXIM");
+    auto* w = new CLxJP2OutputFile(s.sideFile ? &qxim : nullptr, CLxStringW(path.c_str()));
     w->AddRef();
     SLxImageAttributes a{};
     a.uiWidth = s.w;
@@ -91,7 +94,7 @@ void RunCase(const Shape& s, uint32_t seed)
     ASSERT_EQ(in.GetImageAttributes(a), 0);
     // Without side file the virtual component count is written at Close
     // only: a killed writer's components read as frames of one component.
-    const uint32_t split = s.comps == 1 || s.comps == 3 ? 1 : s.comps;
+    const uint32_t split = s.sideFile || s.comps == 1 || s.comps == 3 ? 1 : s.comps;
     ASSERT_GE(a.uiSequenceCount, returned * split);
     for (uint32_t f = 0; f < returned; ++f) {
         const std::vector<uint8_t> want = CrashFrame(s, f);
@@ -128,13 +131,16 @@ TEST_P(JP2WriterCrash, ReturnedFramesSurviveSigkill)
     const Shape s = GetParam();
     const uint32_t n = CasesPerShape();
     for (uint32_t i = 0; i < n; ++i) {
-        RunCase(s, 1000 * s.comps + s.tile + i);
+        RunCase(s, 1000 * s.comps + s.tile + 7 * s.sideFile + i);
         if (HasFatalFailure())
             return;
     }
 }
 
-// Whole frames of 1 and 4 virtual components, tiled and untiled.
+// Whole frames of 1 and 4 virtual components, tiled and untiled, also with
+// the side file.
 INSTANTIATE_TEST_SUITE_P(Shapes, JP2WriterCrash,
                          ::testing::Values(Shape{96, 64, 1, 0}, Shape{96, 64, 4, 0},
-                                           Shape{300, 260, 1, 256}, Shape{64, 48, 3, 32}));
+                                           Shape{300, 260, 1, 256}, Shape{64, 48, 3, 32},
+                                           Shape{96, 64, 4, 0, true},
+                                           Shape{300, 260, 1, 256, true}));

@@ -99,8 +99,8 @@ bool mustMakeRoom(uint64_t size)
 {
     if (g_count == 0)
         return false;
-    const bool fits = g_count + 1 < kMaxItems && g_total < g_budget &&
-                      size < g_budget - g_total && !memoryOverflow();
+    const bool fits = g_count + 1 < kMaxItems && g_total < g_budget && size < g_budget - g_total &&
+                      !memoryOverflow();
     return !fits;
 }
 

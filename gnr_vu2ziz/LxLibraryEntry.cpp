@@ -7,6 +7,7 @@
 #include "gnr_metaformats/LxMetaformats.h"
 #include "gnr_picture/LxPicLibTables.h"
 #include "gnr_system/LxGnrSystemAttach.h"
+#include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "w32_system/LxW32System.h"
 
 namespace
@@ -26,6 +27,7 @@ const SLxAttachStep kAttachSteps[] = {
     {[] { LX_GnrPictureAttach(); }, [] { LX_GnrPictureDetach(); }},
     {[] { LX_GnrMetaformatsAttach(); }, nullptr},
     {[] { LX_FluoProbeBaseAttach(); }, [] { LX_FluoProbeBaseDetach(); }},
+    {[] { LX_InitJp2ErrorHandler(); }, nullptr},
 };
 
 __attribute__((constructor)) void libraryLoaded()

@@ -90,6 +90,7 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
         return rc;
     SLxExperiment stored;
     SLxExperiment built;
+    SLxExperiment frames;
     const SLxExperiment* experiment = &stored;
     if (file->GetExperiment(stored, 0) != 0) {
         // A file without experiment: one spectral loop of frame 0's planes,
@@ -109,6 +110,17 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
         else
             items[0].uiCompCount = attributes.uiComp ? attributes.uiComp : 1;
         experiment = &built;
+        // Several frames: a loop over them above the channels, so that
+        // every frame can be reached.
+        if (attributes.uiSequenceCount > 1) {
+            SLxExperiment* channels = nullptr;
+            if (SLxExperiment::Init(frames, SLxExperiment::eEtTime, false,
+                                    attributes.uiSequenceCount, 0, 1) != 0 ||
+                SLxExperiment::Duplicate(&channels, built, true) != 0)
+                return kNoMemory;
+            frames.ppNextLevelEx[0] = channels;
+            experiment = &frames;
+        }
     }
     m_pFile = file;
     rc = AddEntry(attributes, *experiment);

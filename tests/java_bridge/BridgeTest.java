@@ -24,7 +24,8 @@ public class BridgeTest {
 
     // spectral.qx2 (shared generator): 3 channels x 10 time points, 24 x 10
     // pixels of 12 bits in 16; channel k of frame f at (x, y) holds
-    // (100 + 1000 k + 97 f + 3 x + 17 y) mod 4096.
+    // (100 + 1000 k + 97 f + 3 x + 17 y) mod 4096; frame f taken at
+    // 1000 + 250 f ms.
     private static final int SPECTRAL_WIDTH = 24;
     private static final int SPECTRAL_HEIGHT = 10;
     private static final int SPECTRAL_ROW_SHORTS = 24;
@@ -140,8 +141,8 @@ public class BridgeTest {
         int s = spectralSample(1, 3, 0, 0);
         check("byte copy little-endian samples", (bytes[0] & 0xFF) == (s & 0xFF) && (bytes[1] & 0xFF) == (s >> 8));
 
-        checkEquals("time of c 0, t 0", 0.0, QX_to_Hexastack.getQx2ImageTime(0, 0, 0, 0));
-        check("time grows with t", QX_to_Hexastack.getQx2ImageTime(0, 0, 9, 0) >= QX_to_Hexastack.getQx2ImageTime(0, 0, 1, 0));
+        for (int t = 0; t < 10; t += 3)
+            checkEquals("time of c 2, t " + t, 1000.0 + 250.0 * t, QX_to_Hexastack.getQx2ImageTime(2, 0, t, 0));
 
         // Coordinates out of range.
         int[][] outside = {{3, 0, 0, 0}, {-1, 0, 0, 0}, {0, 0, 10, 0}, {0, 0, -1, 0},

@@ -227,6 +227,12 @@ public class BridgeTest {
         for (int c = 0; c < modalities.length; ++c)
             checkEquals("modality of channel " + c, "Modality:" + modalities[c],
                         QX_to_Hexastack.getQx2ImageModality(c, 0, 0, 0));
+        checkEquals("wave of channel 3", "Wave:510.00nm(Channel 3)", QX_to_Hexastack.getQx2ImageWave(3, 0, 0, 0));
+        checkEquals("a name beyond the BMP", "Wave:570.00nm(Kanal 6 \u2013 \u00b5m \uD83D\uDD2C)",
+                    QX_to_Hexastack.getQx2ImageWave(6, 0, 0, 0));
+        // A name of 1100 units ends at 1023 of them.
+        checkEquals("a long name", "Wave:590.00nm(" + "0123456789".repeat(103).substring(0, 1023) + ")",
+                    QX_to_Hexastack.getQx2ImageWave(7, 0, 0, 0));
         checkEquals("modality past the channels", "", QX_to_Hexastack.getQx2ImageModality(8, 0, 0, 0));
         byte[] plane = new byte[8 * 4];
         check("byte copy of channel 5", QX_to_Hexastack.copyQx2ImageByte(plane, 5, 0, 0, 0));

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <string>
@@ -54,6 +55,18 @@ SLxOpenDocument g_open;
 // Names are asked for in buffers of this many units, one less than the
 // buffer so that the copy always ends with a terminator.
 constexpr uint32_t kNameUnits = 1024;
+
+// No C++ exception may reach the JVM: a text that cannot be allocated
+// gives the call's failure value.
+template <class Result, class Body>
+Result guarded(Result failure, Body body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::exception&) {
+        return failure;
+    }
+}
 
 // Java's text as UTF-16; empty for null.
 std::u16string javaText(JNIEnv* env, jstring text)
@@ -238,15 +251,12 @@ const char* modalityText(uint32_t modality)
     return modality < sizeof(kTexts) / sizeof(kTexts[0]) ? kTexts[modality] : nullptr;
 }
 
-// The open trace line, on stderr only when QUELVIX_DEBUG_STDERR=1.
-void traceOpen(const std::u16string& path, uint32_t zeroSeq)
+// The open trace line: the path, the first image's shape, the loop sizes
+// and the index of (0, 0, 0, 0).
+void writeTrace(const std::string& utf8, uint32_t zeroSeq)
 {
-    const char* echo = std::getenv("QUELVIX_DEBUG_STDERR");
-    if (!echo || std::strcmp(echo, "1") != 0)
-        return;
     const char* format = "%s\r\nw=%d, h=%d, bpp=%d, comp=%d, wbytes=%d, images=%d, ch=%d, "
                          "z=%d, t=%d, pnt=%d\r\nid=%d(%d, %d, %d, %d)\n";
-    const std::string utf8 = lxjava::ToUtf8(path);
     const SLxImageShape& s = g_open.first;
     const SLxLoopSlot* loops = g_open.loops;
     auto print = [&](char* out, size_t size) {
@@ -265,6 +275,18 @@ void traceOpen(const std::u16string& path, uint32_t zeroSeq)
     (void)ignored;
 }
 
+// The open trace line, on stderr only when QUELVIX_DEBUG_STDERR=1.
+void traceOpen(const std::u16string& path, uint32_t zeroSeq)
+{
+    const char* echo = std::getenv("QUELVIX_DEBUG_STDERR");
+    if (!echo || std::strcmp(echo, "1") != 0)
+        return;
+    guarded(0, [&] {
+        writeTrace(lxjava::ToUtf8(path), zeroSeq);
+        return 0;
+    });
+}
+
 // Text of an image's metadata, built by read when the index is valid and
 // the operation succeeds; an empty string otherwise.
 template <class Read>
@@ -272,7 +294,7 @@ jstring imageText(JNIEnv* env, jint c, jint z, jint t, jint p, Read read)
 {
     std::u16string text;
     const int64_t seq = imageIndex(c, z, t, p);
-    if (seq >= 0 && !read(uint32_t(seq), text))
+    if (seq >= 0 && !guarded(false, [&] { return read(uint32_t(seq), text); }))
         text.clear();
     return javaString(env, text);
 }
@@ -287,7 +309,12 @@ JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_openQx2(JNIEnv* env, jclass, j
     if (g_open.document || !folder || !fileName)
         return JNI_FALSE;
     // Joined as given, no separator added.
-    const std::u16string path = javaText(env, folder) + javaText(env, fileName);
+    std::u16string path;
+    if (!guarded(false, [&] {
+            path = javaText(env, folder) + javaText(env, fileName);
+            return true;
+        }))
+        return JNI_FALSE;
     // A U+0000 would cut the path short and open another file.
     if (path.empty() || path.find(u'\0') != std::u16string::npos)
         return JNI_FALSE;
@@ -314,7 +341,12 @@ JNIEXPORT jint JNICALL Java_QX_1to_1Hexastack_getQx2Param(JNIEnv* env, jclass, j
 {
     if (!g_open.document || !key)
         return -1;
-    const std::u16string name = javaText(env, key);
+    std::u16string name;
+    if (!guarded(false, [&] {
+            name = javaText(env, key);
+            return true;
+        }))
+        return 0;
     const SLxImageShape& first = g_open.first;
     const SLxLoopSlot* loops = g_open.loops;
     const struct {

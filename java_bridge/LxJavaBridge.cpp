@@ -58,8 +58,7 @@ constexpr uint32_t kNameUnits = 1024;
 
 // No C++ exception may reach the JVM: a text that cannot be allocated
 // gives the call's failure value.
-template <class Result, class Body>
-Result guarded(Result failure, Body body) noexcept
+template <class Result, class Body> Result guarded(Result failure, Body body) noexcept
 {
     try {
         return body();
@@ -84,8 +83,7 @@ std::u16string javaText(JNIEnv* env, jstring text)
 
 jstring javaString(JNIEnv* env, const std::u16string& text)
 {
-    jstring made =
-        env->NewString(reinterpret_cast<const jchar*>(text.data()), jsize(text.size()));
+    jstring made = env->NewString(reinterpret_cast<const jchar*>(text.data()), jsize(text.size()));
     env->ExceptionCheck();
     return made;
 }
@@ -178,8 +176,7 @@ void releaseElements(JNIEnv* env, jintArray array, jint* elements)
 
 // A Java array's elements, pinned for the scope and released with mode 0
 // (copied back) on every path.
-template <class Array>
-class CLxPinnedArray
+template <class Array> class CLxPinnedArray
 {
   public:
     CLxPinnedArray(JNIEnv* env, Array array)
@@ -207,8 +204,8 @@ class CLxPinnedArray
 // GetImage straight into the pinned array, which must hold the stored
 // image (rows of widthBytes).
 template <class Array>
-jboolean copyStored(JNIEnv* env, Array destination, uint64_t elementBytes, jint c, jint z,
-                    jint t, jint p)
+jboolean copyStored(JNIEnv* env, Array destination, uint64_t elementBytes, jint c, jint z, jint t,
+                    jint p)
 {
     const int64_t seq = imageIndex(c, z, t, p);
     SLxImageShape shape;
@@ -227,8 +224,8 @@ using CLxFrameBytes = std::unique_ptr<uint8_t, SLxFreeBytes>;
 
 // The stored 8-bit colour image at (c, z, t, p) for the int and RGB copies,
 // when each of arrays holds width x height elements; null otherwise.
-CLxFrameBytes colourImage(JNIEnv* env, std::initializer_list<jarray> arrays, jint c, jint z,
-                          jint t, jint p, SLxImageShape& shape)
+CLxFrameBytes colourImage(JNIEnv* env, std::initializer_list<jarray> arrays, jint c, jint z, jint t,
+                          jint p, SLxImageShape& shape)
 {
     const int64_t seq = imageIndex(c, z, t, p);
     if (seq < 0 || !imageShape(uint32_t(seq), shape) || !isColour8(shape))
@@ -236,7 +233,8 @@ CLxFrameBytes colourImage(JNIEnv* env, std::initializer_list<jarray> arrays, jin
     for (jarray array : arrays)
         if (!holds(env, array, uint64_t(shape.width) * shape.height))
             return nullptr;
-    CLxFrameBytes bytes(static_cast<uint8_t*>(std::malloc(storedBytes(shape) ? storedBytes(shape) : 1)));
+    CLxFrameBytes bytes(
+        static_cast<uint8_t*>(std::malloc(storedBytes(shape) ? storedBytes(shape) : 1)));
     if (bytes && !g_open.document->GetImage(uint32_t(seq), bytes.get()))
         bytes.reset();
     return bytes;
@@ -245,7 +243,7 @@ CLxFrameBytes colourImage(JNIEnv* env, std::initializer_list<jarray> arrays, jin
 const char* modalityText(uint32_t modality)
 {
     static const char* const kTexts[] = {
-        "Widefield Fluorescence", "Brightfield",          "Laser Scanning Confocal",
+        "Widefield Fluorescence",  "Brightfield",          "Laser Scanning Confocal",
         " Spinning Disk Confocal", "Swept Field Confocal", "Multi Photon Fluorescence",
     };
     return modality < sizeof(kTexts) / sizeof(kTexts[0]) ? kTexts[modality] : nullptr;
@@ -262,9 +260,9 @@ void writeTrace(const std::string& utf8, uint32_t zeroSeq)
     auto print = [&](char* out, size_t size) {
         return std::snprintf(out, size, format, utf8.c_str(), int(s.width), int(s.height),
                              int(s.bits), int(s.components), int(s.widthBytes),
-                             int(g_open.imageCount), int(loops[eChannel].size),
-                             int(loops[eZ].size), int(loops[eTime].size),
-                             int(loops[ePoint].size), int(zeroSeq), 0, 0, 0, 0);
+                             int(g_open.imageCount), int(loops[eChannel].size), int(loops[eZ].size),
+                             int(loops[eTime].size), int(loops[ePoint].size), int(zeroSeq), 0, 0, 0,
+                             0);
     };
     const int length = print(nullptr, 0);
     if (length <= 0)
@@ -289,8 +287,7 @@ void traceOpen(const std::u16string& path, uint32_t zeroSeq)
 
 // Text of an image's metadata, built by read when the index is valid and
 // the operation succeeds; an empty string otherwise.
-template <class Read>
-jstring imageText(JNIEnv* env, jint c, jint z, jint t, jint p, Read read)
+template <class Read> jstring imageText(JNIEnv* env, jint c, jint z, jint t, jint p, Read read)
 {
     std::u16string text;
     const int64_t seq = imageIndex(c, z, t, p);
@@ -304,7 +301,7 @@ jstring imageText(JNIEnv* env, jint c, jint z, jint t, jint p, Read read)
 extern "C" {
 
 JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_openQx2(JNIEnv* env, jclass, jstring folder,
-                                                         jstring fileName)
+                                                          jstring fileName)
 {
     if (g_open.document || !folder || !fileName)
         return JNI_FALSE;
@@ -325,14 +322,14 @@ JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_openQx2(JNIEnv* env, jclass, j
     g_open = {};
     g_open.document = document;
     SLxImageShape& first = g_open.first;
-    document->GetImageInfo(0, &first.width, &first.widthBytes, &first.height,
-                           &first.components, &first.bits);
+    document->GetImageInfo(0, &first.width, &first.widthBytes, &first.height, &first.components,
+                           &first.bits);
     g_open.imageCount = document->GetImageCount();
     g_open.loopCount = document->GetLoopCount();
     mapLoops(document, g_open.loopCount, g_open.loops);
 
-    std::unique_ptr<uint32_t[]> zeros(
-        new (std::nothrow) uint32_t[g_open.loopCount ? g_open.loopCount : 1]());
+    std::unique_ptr<uint32_t[]> zeros(new (std::nothrow)
+                                          uint32_t[g_open.loopCount ? g_open.loopCount : 1]());
     traceOpen(path, zeros ? document->GetSeqIndex(zeros.get()) : 0);
     return JNI_TRUE;
 }
@@ -371,15 +368,15 @@ JNIEXPORT jint JNICALL Java_QX_1to_1Hexastack_getQx2Param(JNIEnv* env, jclass, j
 }
 
 JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageByte(JNIEnv* env, jclass,
-                                                                  jbyteArray destination, jint c,
-                                                                  jint z, jint t, jint p)
+                                                                   jbyteArray destination, jint c,
+                                                                   jint z, jint t, jint p)
 {
     return copyStored(env, destination, 1, c, z, t, p);
 }
 
 JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageShort(JNIEnv* env, jclass,
-                                                                   jshortArray destination, jint c,
-                                                                   jint z, jint t, jint p)
+                                                                    jshortArray destination, jint c,
+                                                                    jint z, jint t, jint p)
 {
     return copyStored(env, destination, 2, c, z, t, p);
 }
@@ -387,8 +384,8 @@ JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageShort(JNIEnv* env,
 // Bits 16-23 take the first sample, 0-7 the second and 8-15 the third;
 // 24-31 keep what the array held.
 JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageInt(JNIEnv* env, jclass,
-                                                                 jintArray destination, jint c,
-                                                                 jint z, jint t, jint p)
+                                                                  jintArray destination, jint c,
+                                                                  jint z, jint t, jint p)
 {
     SLxImageShape shape;
     if (!g_open.document || !destination)
@@ -412,10 +409,10 @@ JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageInt(JNIEnv* env, j
 
 // first takes the first sample, third the second and second the third.
 JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageRGB(JNIEnv* env, jclass,
-                                                                 jbyteArray first,
-                                                                 jbyteArray second,
-                                                                 jbyteArray third, jint c,
-                                                                 jint z, jint t, jint p)
+                                                                  jbyteArray first,
+                                                                  jbyteArray second,
+                                                                  jbyteArray third, jint c, jint z,
+                                                                  jint t, jint p)
 {
     SLxImageShape shape;
     if (!g_open.document || !first || !second || !third)
@@ -445,7 +442,7 @@ JNIEXPORT jboolean JNICALL Java_QX_1to_1Hexastack_copyQx2ImageRGB(JNIEnv* env, j
 }
 
 JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImagePoint(JNIEnv* env, jclass, jint c,
-                                                                 jint z, jint t, jint p)
+                                                                  jint z, jint t, jint p)
 {
     return imageText(env, c, z, t, p, [](uint32_t seq, std::u16string& text) {
         double x, y, zPos;
@@ -462,8 +459,8 @@ JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImagePoint(JNIEnv* env, j
     });
 }
 
-JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageTime(JNIEnv*, jclass, jint c,
-                                                                jint z, jint t, jint p)
+JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageTime(JNIEnv*, jclass, jint c, jint z,
+                                                                 jint t, jint p)
 {
     const int64_t seq = imageIndex(c, z, t, p);
     double time = 0.0;
@@ -472,8 +469,8 @@ JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageTime(JNIEnv*, jclass
     return time;
 }
 
-JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageZPos(JNIEnv*, jclass, jint c,
-                                                                jint z, jint t, jint p)
+JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageZPos(JNIEnv*, jclass, jint c, jint z,
+                                                                 jint t, jint p)
 {
     const int64_t seq = imageIndex(c, z, t, p);
     double x, y, zPos = 0.0;
@@ -483,7 +480,7 @@ JNIEXPORT jdouble JNICALL Java_QX_1to_1Hexastack_getQx2ImageZPos(JNIEnv*, jclass
 }
 
 JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImageWave(JNIEnv* env, jclass, jint c,
-                                                                jint z, jint t, jint p)
+                                                                 jint z, jint t, jint p)
 {
     return imageText(env, c, z, t, p, [](uint32_t seq, std::u16string& text) {
         std::array<char16_t, kNameUnits> name{};
@@ -502,7 +499,7 @@ JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImageWave(JNIEnv* env, jc
 }
 
 JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImageObjective(JNIEnv* env, jclass, jint c,
-                                                                     jint z, jint t, jint p)
+                                                                      jint z, jint t, jint p)
 {
     return imageText(env, c, z, t, p, [](uint32_t seq, std::u16string& text) {
         std::array<char16_t, kNameUnits> name{};
@@ -523,7 +520,7 @@ JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImageObjective(JNIEnv* en
 }
 
 JNIEXPORT jstring JNICALL Java_QX_1to_1Hexastack_getQx2ImageModality(JNIEnv* env, jclass, jint c,
-                                                                    jint z, jint t, jint p)
+                                                                     jint z, jint t, jint p)
 {
     return imageText(env, c, z, t, p, [](uint32_t seq, std::u16string& text) {
         uint32_t modality;

@@ -20,9 +20,22 @@ std::u16string ascii(const std::string& text)
 // locale the process has.
 TEST(JavaBridgeText, Fixed2IsPrintfInTheCLocale)
 {
-    const double values[] = {0.0,    -0.0,    1.5,     -2.25,  10.0,  1.4,
-                             1.518,  509.0,   0.125,   0.135,  1.005, -0.001,
-                             1e-300, 123456789.987, 1e300, -1.7976931348623157e308,
+    const double values[] = {0.0,
+                             -0.0,
+                             1.5,
+                             -2.25,
+                             10.0,
+                             1.4,
+                             1.518,
+                             509.0,
+                             0.125,
+                             0.135,
+                             1.005,
+                             -0.001,
+                             1e-300,
+                             123456789.987,
+                             1e300,
+                             -1.7976931348623157e308,
                              std::numeric_limits<double>::infinity(),
                              -std::numeric_limits<double>::infinity()};
     for (double value : values) {
@@ -55,12 +68,13 @@ TEST(JavaBridgeText, Utf8OfUtf16)
         std::string out;
     } cases[] = {
         {u"", ""},
-        {u"/data/donn\u00e9es/a.qx2", "/data/donn\xC3\xA9" "es/a.qx2"},
+        {u"/data/donn\u00e9es/a.qx2", "/data/donn\xC3\xA9"
+                                      "es/a.qx2"},
         {u"\u2013", "\xE2\x80\x93"},
         {u"\U0001F4C1", "\xF0\x9F\x93\x81"},
         {std::u16string(1, char16_t(0xD83D)) + u"x", "\xEF\xBF\xBDx"}, // lone high
-        {std::u16string(1, char16_t(0xDC01)), "\xEF\xBF\xBD"},          // lone low
-        {std::u16string(1, char16_t(0xD83D)), "\xEF\xBF\xBD"},          // high at the end
+        {std::u16string(1, char16_t(0xDC01)), "\xEF\xBF\xBD"},         // lone low
+        {std::u16string(1, char16_t(0xD83D)), "\xEF\xBF\xBD"},         // high at the end
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.out, lxjava::ToUtf8(c.in));

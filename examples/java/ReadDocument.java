@@ -37,8 +37,9 @@ public class ReadDocument {
                           channels, QX_to_Hexastack.getQx2Param("zstacks"), times,
                           QX_to_Hexastack.getQx2Param("points"));
 
-        // The last channel at the last time point. Rows are padded to 4 bytes.
-        int c = channels - 1, t = times - 1;
+        // Channel 1 at time point 2, as the C++ example reads it (or the last
+        // ones of a smaller document). Rows are padded to 4 bytes.
+        int c = Math.min(1, channels - 1), t = Math.min(2, times - 1);
         int sampleBytes = bits > 8 ? 2 : 1;
         int rowBytes = (sampleBytes * width * components + 3) & ~3;
         long sum = 0;
@@ -57,8 +58,8 @@ public class ReadDocument {
                 for (int i = 0; i < width * components; ++i)
                     sum += image[y * rowBytes + i] & 0xFF;
         }
-        System.out.printf(Locale.ROOT, "channel %d at time point %d: sum of samples %d, taken at %.1f ms%n", c, t,
-                          sum, QX_to_Hexastack.getQx2ImageTime(c, 0, t, 0));
+        System.out.printf(Locale.ROOT, "time point %d, channel %d: checksum %d (sum of the samples), time %.1f ms%n",
+                          t, c, sum, QX_to_Hexastack.getQx2ImageTime(c, 0, t, 0));
         System.out.println("  " + QX_to_Hexastack.getQx2ImageWave(c, 0, t, 0));
         System.out.println("  " + QX_to_Hexastack.getQx2ImageObjective(c, 0, t, 0));
         System.out.println("  " + QX_to_Hexastack.getQx2ImageModality(c, 0, t, 0));

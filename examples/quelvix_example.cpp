@@ -2,16 +2,24 @@
 // file API, a variant tree turned into XML text and back, an object made by
 // class name, a time-lapse Z-stack document written as QX2 and as JPEG 2000
 // and read back frame by frame, a trace record, and where the log file went.
+//
+// Then the main road: a 3-channel x 4-time-point QX2 document written at the
+// path given as argument (a temporary file without one), opened with
+// CreateJp2InputFile, its loops and images described, and channel 1 of time
+// point 2 read with its time and wavelength.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/rtti/LxRTTI.h"
 #include "gnr_system/serializerxml/LxSerializerXML.h"
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
+#include "gnr_vu2ziz/LxJp2InputFile.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxInputImageFile.h"
 #include "mul_imageformat/LxOutputImageFile.h"
@@ -189,9 +197,123 @@ int documentRoundTrip(const char* format, const char16_t* pattern,
     return same == frames ? 0 : EXIT_FAILURE;
 }
 
+// The main road's document: 4 time points of 3 channels, 32 x 16 pixels of
+// 12 significant bits in 16, one component per channel.
+constexpr uint32_t kTimes = 4, kChannels = 3, kSdkWidth = 32, kSdkHeight = 16;
+const char16_t* const kChannelNames[kChannels] = {u"DAPI", u"GFP", u"mCherry"};
+const uint32_t kEmission[kChannels] = {461, 510, 610};
+const uint32_t kColors[kChannels] = {0xFF0000, 0x00FF00, 0x0000FF}; // 0x00BBGGRR
+
+int writeChannelDocument(const char16_t* path)
+{
+    SLxExperiment* time = nullptr;
+    SLxExperiment::Alloc(&time);
+    SLxExperiment::Init(*time, SLxExperiment::eEtTime, true, kTimes, 0, 1);
+    time->uLoopPars.sTimeLoop.dPeriod = 2000.0;
+    SLxExperiment::Alloc(&time->ppNextLevelEx[0]);
+    SLxExperiment* channels = time->ppNextLevelEx[0];
+    SLxExperiment::Init(*channels, SLxExperiment::eEtSpect, true, kChannels, 0, 0);
+
+    SLxPictureMetadata md;
+    md.SetToDefault();
+    SLxPicturePlanes::Alloc(md.sPicturePlanes, kChannels);
+    md.sPicturePlanes.uiCompCount = kChannels;
+    for (uint32_t c = 0; c < kChannels; ++c) {
+        SLxPicturePlaneDesc& plane = md.sPicturePlanes.sPlane[c];
+        plane.uiCompCount = 1;
+        plane.uiColor = kColors[c];
+        plane.sDescription = kChannelNames[c];
+        plane.pFluorescentProbe =
+            CLxFluorescentProbe(CLxStringW(kChannelNames[c]), kColors[c], kEmission[c] - 60, kEmission[c]);
+        SLxPicturePlaneDesc::Copy(channels->uLoopPars.sSpectLoop.pPlaneDesc[c], plane);
+    }
+
+    ILxOutputImageFile* writer = LX_CreateQx2OutputFile(path, false);
+    if (!writer) {
+        SLxExperiment::FreeRecursive(time);
+        return fail("LX_CreateQx2OutputFile", -9);
+    }
+    writer->AddRef();
+    SLxImageAttributes attributes{};
+    attributes.uiWidth = kSdkWidth;
+    attributes.uiWidthBytes = kSdkWidth * kChannels * 2;
+    attributes.uiHeight = kSdkHeight;
+    attributes.uiComp = kChannels;
+    attributes.uiBpcInMemory = 16;
+    attributes.uiBpcSignificant = 12;
+    attributes.uiSequenceCount = kTimes;
+    attributes.eCompression = LX_COMPRESSION_LOSSLESS;
+    attributes.dCompressionParam = 6.0;
+    int status = writer->SetImageAttributes(attributes);
+    if (status == 0)
+        status = writer->SetExperiment(*time, nullptr);
+    std::vector<uint16_t> frame(kSdkWidth * kSdkHeight * kChannels);
+    for (uint32_t t = 0; t < kTimes && status == 0; ++t) {
+        for (uint32_t i = 0; i < frame.size(); ++i)
+            frame[i] = uint16_t((t * 1000 + (i % kChannels) * 300 + i / kChannels) & 0xFFF);
+        md.dTimeMSec = 2000.0 * t;
+        status = writer->SetImageMetadata(t, md, 0);
+        if (status == 0)
+            status = writer->SetImageData(t, frame.data(), nullptr, nullptr);
+    }
+    if (status == 0)
+        status = writer->Close();
+    writer->Release();
+    SLxExperiment::FreeRecursive(time);
+    return status ? fail("writing the channel document", status) : 0;
+}
+
+const char* loopTypeName(uint32_t type)
+{
+    static const char* const names[] = {"other", "time", "Z stack", "channel", "points"};
+    return type < 5 ? names[type] : "?";
+}
+
+int sdkMainRoad(const char16_t* path)
+{
+    if (int status = writeChannelDocument(path))
+        return status;
+    IJp2InputFile* doc = CreateJp2InputFile(path);
+    if (!doc)
+        return fail("CreateJp2InputFile", -9);
+    std::printf("%s: %u images in %u loops:", utf8(path).GetString(), doc->GetImageCount(),
+                doc->GetLoopCount());
+    for (uint32_t loop = 0; loop < doc->GetLoopCount(); ++loop)
+        std::printf(" %s of %u", loopTypeName(doc->GetLoopType(loop)), doc->GetLoopSize(loop));
+    std::printf("\n");
+
+    uint32_t coordinates[2] = {2, 1}; // time point 2, channel 1
+    const uint32_t seq = doc->GetSeqIndex(coordinates);
+    uint32_t width = 0, widthBytes = 0, height = 0, components = 0, bits = 0;
+    bool ok = doc->GetImageInfo(seq, &width, &widthBytes, &height, &components, &bits);
+    std::vector<uint8_t> image(size_t(widthBytes) * height);
+    ok = ok && doc->GetImage(seq, image.data());
+    double time = 0.0, wavelength = 0.0;
+    char16_t name[32] = {};
+    uint8_t r = 0, g = 0, b = 0;
+    ok = ok && doc->GetTime(seq, &time) &&
+         doc->GetWavelength(seq, &wavelength, name, 31, &r, &g, &b);
+    if (ok) {
+        uint64_t checksum = 0;
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width * components; ++x) {
+                uint16_t sample;
+                std::memcpy(&sample, &image[size_t(y) * widthBytes + x * 2], 2);
+                checksum += sample;
+            }
+        std::printf("image %u (time point 2, channel 1): %u x %u, %u component of %u bits, "
+                    "%u bytes a row; checksum %llu, time %.1f ms, %s at %.0f nm\n",
+                    seq, width, height, components, bits, widthBytes,
+                    static_cast<unsigned long long>(checksum), time, utf8(name).GetString(),
+                    wavelength);
+    }
+    doc->Release();
+    return ok ? 0 : fail("reading channel 1 of time point 2", -9);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     double start = LX_GetTimeCounter();
     if (fileRoundTrip() || variantRoundTrip() || serializerByClassName() ||
@@ -199,6 +321,21 @@ int main()
                           LX_CreateQx2InputFile) ||
         documentRoundTrip("JPEG 2000", u"quelvix_example$$$$.jp2", LX_CreateJp2OutputFile,
                           LX_CreateJp2InputFile))
+        return EXIT_FAILURE;
+
+    char16_t temporary[1024];
+    CLxStringW path;
+    if (argc > 1)
+        path = CLxStringW(CLxStringA(argv[1]));
+    else if (int status = LX_GetTempFileName(nullptr, u"quelvix_channels$$$$.qx2", false,
+                                             temporary, 1024))
+        return fail("LX_GetTempFileName", status);
+    else
+        path = temporary;
+    const int status = sdkMainRoad(path.GetString());
+    if (argc <= 1)
+        LX_RemoveFile(path.GetString(), false);
+    if (status)
         return EXIT_FAILURE;
 
     LX_TRACE(u"example: done in |absdt| ms (%#.2f by the counter)", LX_GetTimeCounter() - start);

@@ -1,28 +1,193 @@
-// Stand-in: holds every frame, drops nothing. Replaced by the bounded cache.
+// The bounded frame cache: a flat table of items in load order, emptied from
+// the earliest-loaded frame. Frames are dropped in load order on purpose (a
+// read does not refresh them): cheap to keep and predictable for a viewer that
+// walks a document once.
 #include "LxFrameCache.h"
 
-#include <cstdlib>
+#include <cstddef>
+#include <cstring>
 #include <mutex>
+#include <new>
+
+#include "w32_system/LxSysInfo.h"
+#include "w32_system/memory/LxAlloc.h"
+#include "w32_system/timer/LxTimer.h"
 
 namespace lx_frame_cache
 {
 
-struct SLxFrameItem {
-    uint8_t* data;
+// The item heads the block that holds its frame; the alignment keeps the
+// pixels on the heap's 16-byte boundary.
+struct alignas(16) SLxFrameItem {
+    double loadTime;
     uint64_t size;
-    int pins;
+    FrameSlot* owner; // null once discarded while pinned
+    uint32_t pins;
 };
 
 namespace
 {
-std::mutex g_lock;
-uint32_t g_count = 0;
-uint64_t g_total = 0;
+
+constexpr uint32_t kMaxItems = 8000;
+constexpr uint32_t kTableGrowth = 32;
+constexpr uint32_t kNone = UINT32_MAX;
+
+// A function-local std::mutex is constant-initialised and never destroyed
+// (its destructor is trivial), so the cache works from other static
+// initialisers and destructors and after a late dlopen.
+std::mutex& cacheLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+// Everything below is guarded by cacheLock() and zero at load.
+SLxFrameItem** g_items;
+uint32_t g_count;
+uint32_t g_capacity;
+uint64_t g_total;
+uint64_t g_budget;
+uint64_t g_largestFrame;
+bool g_limitsKnown;
+SLxFrameCacheSeams g_seams;
+
+uint8_t* pixelsOf(const SLxFrameItem* item)
+{
+    return reinterpret_cast<uint8_t*>(const_cast<SLxFrameItem*>(item)) + sizeof(SLxFrameItem);
+}
+
+double now()
+{
+    return g_seams.clock ? g_seams.clock() : LX_GetTimeCounter();
+}
+
+bool memoryOverflow()
+{
+    return g_seams.memoryOverflow ? g_seams.memoryOverflow()
+                                  : LX_CheckSingleDocumentSizeOverflow(0, nullptr, false);
+}
+
+bool allocationFails(uint64_t size)
+{
+    return g_seams.allocationFails && g_seams.allocationFails(size);
+}
+
+// 33 percent of the physical memory, exact for any 64-bit total.
+uint64_t budgetOf(uint64_t physical)
+{
+    return physical / 100 * 33 + physical % 100 * 33 / 100;
+}
+
+void computeLimits()
+{
+    if (g_limitsKnown)
+        return;
+    uint64_t physical = 0, swap = 0;
+    LX_GetMemoryStatus(&physical, nullptr, nullptr, nullptr, &swap, nullptr);
+    // No system can give a frame beyond its memory and swap; refusing one at
+    // once keeps the cache from dropping every frame for nothing.
+    g_largestFrame = physical ? physical + swap : UINT64_MAX;
+    if (g_largestFrame > SIZE_MAX - sizeof(SLxFrameItem))
+        g_largestFrame = SIZE_MAX - sizeof(SLxFrameItem);
+    if (g_seams.physicalMemory)
+        physical = g_seams.physicalMemory();
+    g_budget = budgetOf(physical);
+    g_limitsKnown = true;
+}
+
+bool mustMakeRoom(uint64_t size)
+{
+    if (g_count == 0)
+        return false;
+    const bool fits = g_count + 1 < kMaxItems && g_total < g_budget &&
+                      size < g_budget - g_total && !memoryOverflow();
+    return !fits;
+}
+
+// The earliest-loaded unpinned frame; among equal times the earlier one in
+// the table. kNone when every frame is pinned.
+uint32_t evictionCandidate()
+{
+    double best = now();
+    uint32_t earliest = kNone, firstUnpinned = kNone;
+    for (uint32_t i = 0; i < g_count; ++i) {
+        const SLxFrameItem* item = g_items[i];
+        if (item->pins)
+            continue;
+        if (firstUnpinned == kNone)
+            firstUnpinned = i;
+        if (item->loadTime < best) {
+            best = item->loadTime;
+            earliest = i;
+        }
+    }
+    return earliest != kNone ? earliest : firstUnpinned;
+}
+
+void removeAt(uint32_t index)
+{
+    SLxFrameItem* item = g_items[index];
+    g_total -= item->size;
+    std::memmove(g_items + index, g_items + index + 1, (g_count - index - 1) * sizeof(*g_items));
+    --g_count;
+    item->~SLxFrameItem();
+    CLxAlloc::Free(item);
+}
+
+void remove(SLxFrameItem* item)
+{
+    for (uint32_t i = g_count; i-- > 0;)
+        if (g_items[i] == item) {
+            removeAt(i);
+            return;
+        }
+}
+
+void evict(uint32_t index)
+{
+    if (FrameSlot* owner = g_items[index]->owner)
+        *owner = nullptr;
+    removeAt(index);
+}
+
+bool growTable()
+{
+    const uint32_t capacity = g_capacity + kTableGrowth;
+    const size_t bytes = size_t(capacity) * sizeof(*g_items);
+    if (allocationFails(bytes))
+        return false;
+    auto** grown = static_cast<SLxFrameItem**>(CLxAlloc::Alloc(0, bytes));
+    if (!grown)
+        return false;
+    if (g_count)
+        std::memcpy(grown, g_items, g_count * sizeof(*g_items));
+    CLxAlloc::Free(g_items);
+    g_items = grown;
+    g_capacity = capacity;
+    return true;
+}
+
+SLxFrameItem* add(FrameSlot& slot, uint64_t size)
+{
+    if (g_count == g_capacity && !growTable())
+        return nullptr;
+    if (allocationFails(size))
+        return nullptr;
+    void* block = CLxAlloc::Alloc(0, sizeof(SLxFrameItem) + size_t(size));
+    if (!block)
+        return nullptr;
+    auto* item = new (block) SLxFrameItem{now(), size, &slot, 1};
+    g_items[g_count++] = item;
+    g_total += size;
+    slot = item;
+    return item;
+}
+
 } // namespace
 
 SLxFrameItem* PinCached(FrameSlot& slot)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
+    std::lock_guard<std::mutex> hold(cacheLock());
     if (slot)
         ++slot->pins;
     return slot;
@@ -30,39 +195,87 @@ SLxFrameItem* PinCached(FrameSlot& slot)
 
 SLxFrameItem* AllocatePinned(FrameSlot& slot, uint64_t size)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
-    auto* data = static_cast<uint8_t*>(std::malloc(size ? size : 1));
-    if (!data)
+    std::lock_guard<std::mutex> hold(cacheLock());
+    computeLimits();
+    if (slot || size > g_largestFrame)
         return nullptr;
-    slot = new SLxFrameItem{data, size, 1};
-    ++g_count;
-    g_total += size;
-    return slot;
+    while (mustMakeRoom(size)) {
+        const uint32_t candidate = evictionCandidate();
+        if (candidate == kNone)
+            break; // every frame is in use: admit over the limits
+        evict(candidate);
+    }
+    // Out of memory: make room frame by frame and try again.
+    for (;;) {
+        if (SLxFrameItem* item = add(slot, size))
+            return item;
+        const uint32_t candidate = evictionCandidate();
+        if (candidate == kNone)
+            return nullptr;
+        evict(candidate);
+    }
 }
 
 void Unpin(SLxFrameItem* item)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
-    --item->pins;
+    std::lock_guard<std::mutex> hold(cacheLock());
+    if (!item || item->pins == 0)
+        return;
+    if (--item->pins == 0 && !item->owner)
+        remove(item);
 }
 
 void Discard(FrameSlot& slot)
 {
-    std::lock_guard<std::mutex> hold(g_lock);
-    if (!slot)
+    std::lock_guard<std::mutex> hold(cacheLock());
+    SLxFrameItem* item = slot;
+    if (!item)
         return;
-    --g_count;
-    g_total -= slot->size;
-    std::free(slot->data);
-    delete slot;
     slot = nullptr;
+    item->owner = nullptr;
+    if (item->pins == 0)
+        remove(item);
 }
 
-uint8_t* Data(const SLxFrameItem* item) { return item->data; }
-uint64_t Size(const SLxFrameItem* item) { return item->size; }
-void SetSeams(const SLxFrameCacheSeams*) {}
-uint32_t Count() { return g_count; }
-uint64_t Total() { return g_total; }
-uint64_t Budget() { return UINT64_MAX; }
+uint8_t* Data(const SLxFrameItem* item)
+{
+    return pixelsOf(item);
+}
+
+uint64_t Size(const SLxFrameItem* item)
+{
+    return item->size;
+}
+
+double LoadTime(const SLxFrameItem* item)
+{
+    return item->loadTime;
+}
+
+void SetSeams(const SLxFrameCacheSeams* seams)
+{
+    std::lock_guard<std::mutex> hold(cacheLock());
+    g_seams = seams ? *seams : SLxFrameCacheSeams{};
+    g_limitsKnown = false;
+}
+
+uint32_t Count()
+{
+    std::lock_guard<std::mutex> hold(cacheLock());
+    return g_count;
+}
+
+uint64_t Total()
+{
+    std::lock_guard<std::mutex> hold(cacheLock());
+    return g_total;
+}
+
+uint64_t Budget()
+{
+    std::lock_guard<std::mutex> hold(cacheLock());
+    computeLimits();
+    return g_budget;
+}
 
 } // namespace lx_frame_cache

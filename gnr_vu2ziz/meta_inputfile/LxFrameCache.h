@@ -23,15 +23,20 @@ using FrameSlot = SLxFrameItem*;
 SLxFrameItem* PinCached(FrameSlot& slot);
 // A new pinned frame of size bytes (contents undefined) stored in the empty
 // slot, after dropping earlier frames as the limits ask; null when no memory
-// can be had even after dropping every unpinned frame.
+// can be had even after dropping every unpinned frame. Null at once, nothing
+// dropped, when the slot is not empty or the size is beyond the machine's
+// physical memory and swap together.
 SLxFrameItem* AllocatePinned(FrameSlot& slot, uint64_t size);
 void Unpin(SLxFrameItem* item);
 // Frees the frame in slot, if any, and clears the slot (a failed load, a
-// closing document). The frame must not be pinned.
+// closing document). The frame should not be pinned; if it is, it is freed
+// by its last Unpin.
 void Discard(FrameSlot& slot);
 
 uint8_t* Data(const SLxFrameItem* item);
 uint64_t Size(const SLxFrameItem* item);
+// The clock's reading when the frame was allocated.
+double LoadTime(const SLxFrameItem* item);
 
 // What the cache asks of the machine, replaceable for tests; a null member
 // keeps the system's own. Setting them (or null for all) recomputes the

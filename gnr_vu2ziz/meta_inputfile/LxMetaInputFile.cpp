@@ -339,11 +339,18 @@ int CLxMetaInputFile::LoadFrame(uint32_t f, uint8_t* dst)
 int CLxMetaInputFile::ReadFrameDirect(uint32_t f, uint8_t* dst)
 {
     const SLxMetaInputFileEntry& e = *m_entry;
-    if (e.qwFileRowBytes == e.qwRowBytes)
-        return m_pFile->GetImageData(f, dst, 0, 0) == 0 ? 0 : kFail;
+    const uint64_t pixels = uint64_t(e.uiSampleBytes) * e.uiComp * e.uiWidth;
+    if (e.qwFileRowBytes == e.qwRowBytes) {
+        if (m_pFile->GetImageData(f, dst, 0, 0) != 0)
+            return kFail;
+        // Readers may leave the padding as they found it.
+        if (pixels != e.qwRowBytes)
+            for (uint64_t y = 0; y < e.uiHeight; ++y)
+                std::memset(dst + y * e.qwRowBytes + pixels, 0, size_t(e.qwRowBytes - pixels));
+        return 0;
+    }
     // The file's rows differ from the frame layout: read them aside and
     // copy them row by row, padding zeroed.
-    const uint64_t pixels = uint64_t(e.uiSampleBytes) * e.uiComp * e.uiWidth;
     const uint64_t scratchBytes = e.qwFileRowBytes * e.uiHeight;
     auto* scratch = static_cast<uint8_t*>(std::malloc(size_t(scratchBytes ? scratchBytes : 1)));
     if (!scratch)

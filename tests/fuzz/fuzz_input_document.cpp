@@ -1,0 +1,96 @@
+// libFuzzer target for the SDK's input document: the input becomes a file
+// (an anonymous memory file, reached by its /proc path), which
+// CreateJp2InputFile opens as QX2 or JPEG 2000; then the loops, indices,
+// image information, a few images and the metadata getters. Every call must
+// answer; images never write past the size GetImageInfo reports.
+//
+//   cmake --build build-fuzz --target fuzz_input_document make_input_document_corpus
+//   build-fuzz/tests/make_input_document_corpus corpus
+//   build-fuzz/tests/fuzz/fuzz_input_document corpus
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gnr_vu2ziz/LxJp2InputFile.h"
+
+namespace
+{
+
+// Inputs and frames beyond these are not worth the time of one run.
+constexpr size_t kMaxInput = 512u << 10;
+constexpr uint64_t kMaxImage = 4u << 20;
+
+void Check(bool condition)
+{
+    if (!condition)
+        abort();
+}
+
+// One memory file for every run, rewritten each time.
+int MemoryFile()
+{
+    static const int fd = memfd_create("fuzz_input_document", 0);
+    return fd;
+}
+
+void ReadImage(IJp2InputFile* doc, uint32_t seq)
+{
+    uint32_t width = 0, widthBytes = 0, height = 0, components = 0, bits = 0;
+    if (!doc->GetImageInfo(seq, &width, &widthBytes, &height, &components, &bits))
+        return;
+    const uint64_t bytes = uint64_t(widthBytes) * height;
+    if (bytes == 0 || bytes > kMaxImage)
+        return;
+    // A guard byte past the reported size must stay.
+    std::vector<uint8_t> image(size_t(bytes) + 1, 0xA5);
+    doc->GetImage(seq, image.data());
+    Check(image.back() == 0xA5);
+
+    double t, x, y, z, w, cal, aspect, mag, na, ri;
+    char16_t name[16];
+    uint8_t r, g, b;
+    uint32_t modality;
+    doc->GetTime(seq, &t);
+    doc->GetPosition(seq, &x, &y, &z);
+    doc->GetWavelength(seq, &w, name, 16, &r, &g, &b);
+    doc->GetCalibration(seq, &cal, &aspect);
+    doc->GetObjective(seq, name, 16, &mag, &na, &ri);
+    doc->GetModality(seq, &modality);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const int fd = MemoryFile();
+    if (fd < 0 || size > kMaxInput)
+        return 0;
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size))
+        return 0;
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    std::u16string wide(path.begin(), path.end());
+    IJp2InputFile* doc = CreateJp2InputFile(wide.c_str());
+    if (!doc)
+        return 0;
+    const uint32_t loops = doc->GetLoopCount();
+    std::vector<uint32_t> coordinates(loops + 1, 0);
+    for (uint32_t loop = 0; loop <= loops && loop < 64; ++loop) {
+        doc->GetLoopType(loop);
+        const uint32_t loopSize = doc->GetLoopSize(loop);
+        if (loop < loops)
+            coordinates[loop] = loopSize ? loopSize - 1 : 0;
+    }
+    const std::vector<uint32_t> before = coordinates;
+    const uint32_t last = doc->GetSeqIndex(coordinates.data());
+    Check(coordinates == before);
+    const uint32_t count = doc->GetImageCount();
+    for (uint32_t seq : {0u, 1u, count / 2, last, count - 1, count})
+        ReadImage(doc, seq);
+    Check(doc->Release() == 0);
+    return 0;
+}

@@ -17,12 +17,17 @@ constexpr int kBadArgument = -4;
 constexpr int kNoMemory = -3;
 constexpr int kFail = -9;
 
+// Visits a walk may make: a tree read from a file could otherwise nest
+// periods into more visits than any document has frames.
+constexpr uint64_t kMaxVisits = uint64_t(1) << 18;
+
 struct SWalk {
     const SLxExperiment* root;
     uint32_t levels;
     uint32_t* positions;
     const SLxPicturePlanes& planes;
     std::vector<uint32_t>& sources;
+    uint64_t visits;
 };
 
 int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth);
@@ -59,6 +64,8 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
 {
     if (!level)
         return kBadArgument;
+    if (++w.visits > kMaxVisits)
+        return kFail;
     if (level->eType == SLxExperiment::eEtSpect)
         return SetSources(w, *level);
     if (depth >= w.levels)
@@ -157,7 +164,7 @@ int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* 
 {
     if (!root || !positions || levels == 0)
         return kBadArgument;
-    SWalk w{root, levels, positions, planes, sources};
+    SWalk w{root, levels, positions, planes, sources, 0};
     return Walk(w, root, 0);
 }
 

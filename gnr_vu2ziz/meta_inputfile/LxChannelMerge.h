@@ -19,8 +19,8 @@ constexpr uint32_t kLxNoChannelSource = 0xFFFFFFFFu;
 // at positions (one per level, levels entries). sources holds one entry per
 // component of the stored frame; entries the walk does not reach stay as
 // they were. The positions are changed while it runs and restored on every
-// path. -4 a missing level, -9 a level without children or a time point no
-// period holds.
+// path. -4 a missing level, -9 a level without children, a time point no
+// period holds, or a tree that asks for more than 2^18 visits.
 int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* positions,
                           const SLxPicturePlanes& planes, std::vector<uint32_t>& sources);
 

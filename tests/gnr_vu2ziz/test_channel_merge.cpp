@@ -216,6 +216,27 @@ TEST(ChannelSourceWalk, FailuresRestoreThePositions)
     }
 }
 
+// Three nested loops of 2,000 items in two branches each: billions of
+// visits, refused after a bounded number.
+E* Wide(uint32_t depth)
+{
+    if (depth == 0)
+        return Spect({u"a"});
+    return Level(E::eEtCustom, 2000, {Repeat(Wide(depth - 1), 1000), Repeat(Wide(depth - 1), 1000)});
+}
+
+TEST(ChannelSourceWalk, TreeAskingForTooManyVisitsFails)
+{
+    ExpTree tree(Wide(3));
+    SLxPicturePlanes planes;
+    ASSERT_EQ(0, CLxExperimentAPI::GetSpectPlanes(tree.get(), planes));
+    std::vector<uint32_t> sources(1, kLxNoChannelSource);
+    std::vector<uint32_t> positions = {1999, 1999, 1999, 0};
+    EXPECT_EQ(-9, LX_WalkChannelSources(tree.get(), 4, positions.data(), planes, sources));
+    EXPECT_EQ((std::vector<uint32_t>{1999, 1999, 1999, 0}), positions);
+    SLxPicturePlanes::Free(planes);
+}
+
 TEST(ChannelSourceWalk, PlanesOfSeveralComponentsFillAllTheirComponents)
 {
     // Point 0 takes an RGB plane (3 components), point 1 a grey one.

@@ -212,24 +212,45 @@ bool CJp2InputFile::FrameMetadata(uint32_t seq, SLxPictureMetadata& metadata)
     return IsImage(seq) && m_pReader->GetFrameMetadata(seq / m_uiChannels, metadata, nullptr) == 0;
 }
 
+bool CJp2InputFile::ImageComponents(uint32_t seq, const SLxPictureMetadata& md,
+                                    uint32_t frameComponents, uint32_t* first, uint32_t* count)
+{
+    const uint32_t p = seq % m_uiChannels;
+    const SLxPicturePlaneDesc* plane = PlaneOf(md, p);
+    uint64_t start = 0;
+    uint64_t n = frameComponents;
+    if (plane) {
+        for (uint32_t i = 0; i < p; ++i)
+            start += md.sPicturePlanes.sPlane[i].uiCompCount;
+        n = plane->uiCompCount;
+    }
+    // Exactly the components the frame holds: never more bytes than
+    // GetImageInfo reports, never a channel the frame lacks.
+    if (n == 0 || start + n > frameComponents)
+        return false;
+    *first = uint32_t(start);
+    *count = uint32_t(n);
+    return true;
+}
+
 bool CJp2InputFile::GetImageInfo(uint32_t seq, uint32_t* width, uint32_t* widthBytes,
                                  uint32_t* height, uint32_t* components, uint32_t* bits)
 {
     if (!width || !widthBytes || !height || !components || !bits || !IsImage(seq))
         return false;
-    SLxImageAttributes a{};
+    // The shape the document was opened with: the one its frames are held in.
+    const SLxMetaInputFileEntry* e = m_pReader->Entry();
     SLxPictureMetadata md;
-    if (m_pReader->GetAttributes(a) != 0 || !FrameMetadata(seq, md))
+    uint32_t first = 0, count = 0;
+    if (!e || !FrameMetadata(seq, md) || !ImageComponents(seq, md, e->uiComp, &first, &count))
         return false;
-    const SLxPicturePlaneDesc* plane = PlaneOf(md, seq % m_uiChannels);
-    const uint32_t comps = plane ? plane->uiCompCount : a.uiComp;
-    const uint64_t rowBytes = LX_FrameRowBytes(LX_FrameSampleBytes(a), comps, a.uiWidth);
+    const uint64_t rowBytes = LX_FrameRowBytes(e->uiSampleBytes, count, e->uiWidth);
     if (rowBytes > UINT32_MAX)
         return false;
-    *width = a.uiWidth;
-    *height = a.uiHeight;
-    *bits = a.uiBpcSignificant;
-    *components = comps;
+    *width = e->uiWidth;
+    *height = e->uiHeight;
+    *bits = e->uiBits;
+    *components = count;
     *widthBytes = uint32_t(rowBytes);
     return true;
 }
@@ -238,23 +259,16 @@ bool CJp2InputFile::GetImage(uint32_t seq, void* dst)
 {
     if (!dst || !IsImage(seq))
         return false;
-    const uint32_t frame = seq / m_uiChannels;
-    if (m_uiChannels == 1)
-        return m_pReader->SeekFrame(frame) == 0 && m_pReader->ReadFrame(dst) == 0;
+    const SLxMetaInputFileEntry* e = m_pReader->Entry();
     SLxPictureMetadata md;
-    if (!FrameMetadata(seq, md))
+    uint32_t first = 0, count = 0;
+    if (!e || !FrameMetadata(seq, md) || !ImageComponents(seq, md, e->uiComp, &first, &count))
         return false;
-    const uint32_t p = seq % m_uiChannels;
-    const SLxPicturePlaneDesc* plane = PlaneOf(md, p);
-    if (!plane)
+    if (m_pReader->SeekFrame(seq / m_uiChannels) != 0)
         return false;
-    uint64_t first = 0;
-    for (uint32_t i = 0; i < p; ++i)
-        first += md.sPicturePlanes.sPlane[i].uiCompCount;
-    if (first > UINT32_MAX)
-        return false;
-    return m_pReader->SeekFrame(frame) == 0 &&
-           m_pReader->ReadFrameComponents(uint32_t(first), plane->uiCompCount, dst) == 0;
+    if (first == 0 && count == e->uiComp)
+        return m_pReader->ReadFrame(dst) == 0;
+    return m_pReader->ReadFrameComponents(first, count, dst) == 0;
 }
 
 bool CJp2InputFile::GetTime(uint32_t seq, double* time)

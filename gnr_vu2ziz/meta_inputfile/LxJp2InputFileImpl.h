@@ -51,6 +51,10 @@ class CJp2InputFile final : public IJp2InputFile
     // The metadata of seq's frame, false for a seq past the images.
     bool FrameMetadata(uint32_t seq, SLxPictureMetadata& metadata);
     bool IsImage(uint32_t seq);
+    // The components of image seq among the frame's: its plane's, or all
+    // of them when the frame's metadata has no such plane.
+    bool ImageComponents(uint32_t seq, const SLxPictureMetadata& md, uint32_t frameComponents,
+                         uint32_t* first, uint32_t* count);
 
     uint32_t m_uiRefs = 1;
     CLxMetaInputFile* m_pReader = nullptr;

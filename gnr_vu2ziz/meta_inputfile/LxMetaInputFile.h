@@ -106,6 +106,8 @@ class CLxMetaInputFile
     // -9 past the last frame; extra, when given, is made null.
     int GetFrameMetadata(uint32_t frame, SLxPictureMetadata& metadata, CLxVariant* extra);
     int GetCurrentFrameMetadata(SLxPictureMetadata& metadata, CLxVariant* extra);
+    // The open document's shape; null when closed.
+    const SLxMetaInputFileEntry* Entry() const { return m_entry.get(); }
 
   private:
     int AddEntry(const SLxImageAttributes& attributes, const SLxExperiment& experiment);

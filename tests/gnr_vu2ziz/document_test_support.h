@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fixtures/documents/document_fixtures.h"
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/LxByteArray.h"
 #include "gnr_vu2ziz/LxJp2InputFile.h"
 #include "gnr_vu2ziz/meta_inputfile/LxJp2InputFileImpl.h"
@@ -81,6 +82,8 @@ class CForwardingFile : public ILxInputImageFile
     std::function<void(SLxImageAttributes&)> attributes;
     // Replaces GetImageData.
     std::function<int(uint32_t, void*)> imageData;
+    // Changes the metadata read.
+    std::function<void(SLxPictureMetadata&)> metadata;
     // Replaces GetCustomData.
     std::function<int(const char16_t*, CLxByteArray&)> customData;
 
@@ -96,7 +99,10 @@ class CForwardingFile : public ILxInputImageFile
     int GetImageMetadata(uint32_t seq, SLxPictureMetadata& md, uint32_t r) override
     {
         ++metadataCalls;
-        return m_inner->GetImageMetadata(seq, md, r);
+        const int rc = m_inner->GetImageMetadata(seq, md, r);
+        if (rc == 0 && metadata)
+            metadata(md);
+        return rc;
     }
     int GetExperiment(SLxExperiment& e, uint32_t r) override { return m_inner->GetExperiment(e, r); }
     int GetEvents(SLxExperimentRecord& e, uint32_t r) override { return m_inner->GetEvents(e, r); }

@@ -107,4 +107,27 @@ TEST(InputBadFrames, PlanesBeyondTheFrameComponentsFail)
     EXPECT_FALSE(doc->GetImage(2, image.data()));
 }
 
+// Planes that name fewer components than the frame holds: the image is
+// the plane's components, exactly as GetImageInfo reports it.
+TEST(InputBadFrames, PlaneOfFewerComponentsThanTheFrame)
+{
+    const SDocument& d = *Find("rgb.qx2");
+    WrappedDocument doc(d.name, [](CForwardingFile& file) {
+        file.metadata = [](SLxPictureMetadata& md) {
+            if (md.sPicturePlanes.uiCount)
+                md.sPicturePlanes.sPlane[0].uiCompCount = 1;
+        };
+    });
+    ASSERT_TRUE(doc.document);
+    uint32_t w, wb = 0, h = 0, comps = 0, bits;
+    ASSERT_TRUE(doc->GetImageInfo(1, &w, &wb, &h, &comps, &bits));
+    EXPECT_EQ(1u, comps);
+    EXPECT_EQ(20u, wb);
+    std::vector<uint8_t> image(size_t(wb) * h + 1, 0xA5);
+    ASSERT_TRUE(doc->GetImage(1, image.data()));
+    EXPECT_EQ(0xA5, image.back());
+    image.pop_back();
+    EXPECT_EQ(Pixels(d, 1, 0, 1, wb), image);
+}
+
 } // namespace

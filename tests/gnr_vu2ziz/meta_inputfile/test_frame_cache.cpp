@@ -381,7 +381,7 @@ TEST_F(FrameCache, ThreadsShareATinyCache)
     constexpr int kThreads = 4;
     constexpr size_t kFrames = 16;
     constexpr uint64_t kSize = 4 * kKiB;
-    constexpr int kRounds = 20000;
+    constexpr int kRounds = 10000;
     setBudget(6 * kSize);
     std::atomic<int> wrong{0}, refused{0};
     auto document = [&](int thread) {

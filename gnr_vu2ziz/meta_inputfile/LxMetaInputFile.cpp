@@ -171,8 +171,8 @@ int CLxMetaInputFile::AddEntry(const SLxImageAttributes& a, const SLxExperiment&
 
     // Times of the frames, when the file keeps them; the others are read
     // from each frame's metadata on first use.
-    if (!e.acqTimes.Reset(e.uiFrameCount, kUnknownTime) || !e.frames.Reset(e.uiFrameCount, nullptr))
-        return kNoMemory;
+    e.acqTimes.Reset(e.uiFrameCount, kUnknownTime);
+    e.frames.Reset(e.uiFrameCount, nullptr);
     CLxByteArray times;
     if (m_pFile->GetCustomData(LX_CUSTOM_ACQ_TIMES_CACHE, times) == 0 &&
         uint64_t(times.GetSize()) == uint64_t(e.uiFrameCount) * sizeof(double)) {

@@ -1,6 +1,7 @@
 // A table of one value per frame that takes memory only for the pages in
-// use: a file may claim billions of frames before any of them is read, and
-// a table sized by the claim would be allocated up front.
+// use and an index up to the last of them: a file may claim billions of
+// frames before any of them is read, and a table sized by the claim would be
+// allocated (and cleared) up front.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +13,11 @@ template <typename T, uint32_t PageSize = 4096>
 class CLxPagedTable
 {
   public:
-    // Fails (false) only without memory for the page index.
-    bool Reset(uint64_t count, const T& fill)
+    void Reset(uint64_t count, const T& fill)
     {
         m_pages.clear();
         m_count = count;
         m_fill = fill;
-        try {
-            m_pages.resize(size_t((count + PageSize - 1) / PageSize));
-        } catch (const std::bad_alloc&) {
-            m_count = 0;
-            return false;
-        }
-        return true;
     }
 
     uint64_t Count() const { return m_count; }
@@ -33,7 +26,15 @@ class CLxPagedTable
     // without memory.
     T* At(uint64_t i)
     {
-        std::unique_ptr<T[]>& page = m_pages[size_t(i / PageSize)];
+        const size_t index = size_t(i / PageSize);
+        if (index >= m_pages.size()) {
+            try {
+                m_pages.resize(index + 1);
+            } catch (const std::bad_alloc&) {
+                return nullptr;
+            }
+        }
+        std::unique_ptr<T[]>& page = m_pages[index];
         if (!page) {
             page.reset(new (std::nothrow) T[PageSize]);
             if (!page)
@@ -47,8 +48,8 @@ class CLxPagedTable
     // The value of i without making its page.
     T Peek(uint64_t i) const
     {
-        const std::unique_ptr<T[]>& page = m_pages[size_t(i / PageSize)];
-        return page ? page[i % PageSize] : m_fill;
+        const size_t index = size_t(i / PageSize);
+        return index < m_pages.size() && m_pages[index] ? m_pages[index][i % PageSize] : m_fill;
     }
 
     // Calls f on every value of the pages made.

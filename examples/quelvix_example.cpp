@@ -6,7 +6,8 @@
 // Then the main road: a 3-channel x 4-time-point QX2 document written at the
 // path given as argument (a temporary file without one), opened with
 // CreateJp2InputFile, its loops and images described, and channel 1 of time
-// point 2 read with its time and wavelength.
+// point 2 read with its time and wavelength; last a copy of that document
+// written through CreateJp2OutputFile with the time of time point 1 changed.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "gnr_vu2ziz/LxJp2InputFile.h"
+#include "gnr_vu2ziz/LxJp2OutputFile.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxInputImageFile.h"
 #include "mul_imageformat/LxOutputImageFile.h"
@@ -311,6 +313,50 @@ int sdkMainRoad(const char16_t* path)
     return ok ? 0 : fail("reading channel 1 of time point 2", -9);
 }
 
+// A copy of the document with the time of time point 1 changed: every image
+// read and written again. GetImage gives rows padded to 4 bytes, WriteImage
+// takes them unpadded; a frame's edits come before its first channel.
+int copyWithChangedTime(const char16_t* path)
+{
+    char16_t copyPath[1024];
+    if (int status = LX_GetTempFileName(nullptr, u"quelvix_copy$$$$.qx2", false, copyPath, 1024))
+        return fail("LX_GetTempFileName", status);
+    IJp2InputFile* in = CreateJp2InputFile(path);
+    IJp2OutputFile* out = in ? CreateJp2OutputFile(copyPath, in) : nullptr;
+    uint32_t width = 0, widthBytes = 0, height = 0, components = 0, bits = 0;
+    bool ok = out && in->GetImageInfo(0, &width, &widthBytes, &height, &components, &bits) &&
+              out->SetImageInfo(width, height, bits);
+    uint32_t coordinates[2] = {1, 0}; // time point 1, its first channel
+    const uint32_t changed = in ? in->GetSeqIndex(coordinates) : 0;
+    for (uint32_t seq = 0; ok && seq < in->GetImageCount(); ++seq) {
+        ok = in->GetImageInfo(seq, &width, &widthBytes, &height, &components, &bits);
+        std::vector<uint8_t> padded(size_t(widthBytes) * height);
+        ok = ok && in->GetImage(seq, padded.data());
+        const uint32_t rowBytes = (bits + 7) / 8 * components * width;
+        std::vector<uint8_t> rows(size_t(rowBytes) * height);
+        for (uint32_t y = 0; ok && y < height; ++y)
+            std::memcpy(&rows[size_t(y) * rowBytes], &padded[size_t(y) * widthBytes], rowBytes);
+        if (ok && seq == changed)
+            ok = out->SetTime(seq, 2500.0);
+        ok = ok && out->WriteImage(seq, rows.data());
+    }
+    if (out)
+        out->Release(); // writes the loops and closes the file
+    if (in)
+        in->Release();
+    IJp2InputFile* copy = ok ? CreateJp2InputFile(copyPath) : nullptr;
+    double before = 0.0, after = 0.0;
+    ok = copy && copy->GetTime(changed - 1, &before) && copy->GetTime(changed, &after);
+    if (ok)
+        std::printf("copy %s: %u images, time point 1 at %.1f ms (was 2000.0), the image "
+                    "before it at %.1f ms\n",
+                    utf8(copyPath).GetString(), copy->GetImageCount(), after, before);
+    if (copy)
+        copy->Release();
+    LX_RemoveFile(copyPath, false);
+    return ok ? 0 : fail("writing a copy with one changed time", -9);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -332,7 +378,9 @@ int main(int argc, char** argv)
         return fail("LX_GetTempFileName", status);
     else
         path = temporary;
-    const int status = sdkMainRoad(path.GetString());
+    int status = sdkMainRoad(path.GetString());
+    if (status == 0)
+        status = copyWithChangedTime(path.GetString());
     if (argc <= 1)
         LX_RemoveFile(path.GetString(), false);
     if (status)

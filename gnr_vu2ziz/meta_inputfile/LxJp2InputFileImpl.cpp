@@ -75,6 +75,8 @@ int CJp2InputFile::Open(const char16_t* path)
     file->AddRef();
     const int rc = OpenFile(file);
     file->Release();
+    if (rc == 0)
+        m_file = LX_FileIdentity(path);
     return rc;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gnr_vu2ziz/LxJp2InputFile.h"
+#include "gnr_vu2ziz/meta_inputfile/LxFileIdentity.h"
 #include "gnr_vu2ziz/meta_inputfile/LxMetaInputFile.h"
 
 class ILxInputImageFile;
@@ -24,6 +25,8 @@ class CJp2InputFile final : public IJp2InputFile
     // The reader below, for the output side and tests.
     CLxMetaInputFile* Reader() { return m_pReader; }
     uint32_t ChannelCount() const { return m_uiChannels; }
+    // The file opened by path (unknown when opened from a reader).
+    const SLxFileIdentity& File() const { return m_file; }
 
     uint32_t AddRef() override;
     uint32_t Release() override;
@@ -57,4 +60,5 @@ class CJp2InputFile final : public IJp2InputFile
     CLxMetaInputFile* m_pReader = nullptr;
     uint32_t m_uiChannels = 1;
     uint32_t m_uiSpectralLoop = UINT32_MAX; // none
+    SLxFileIdentity m_file;
 };

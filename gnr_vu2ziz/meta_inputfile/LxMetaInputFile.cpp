@@ -11,6 +11,7 @@
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_system/LxByteArray.h"
 #include "gnr_system/variant/LxVariant.h"
+#include "gnr_vu2ziz/meta_inputfile/LxChannelMerge.h"
 #include "mul_imageformat/LxInputImageFile.h"
 #include "w32_system/debugging/LxDiag.h"
 
@@ -325,8 +326,10 @@ int CLxMetaInputFile::LoadFrame(uint32_t f, uint8_t* dst)
     SLxMetaInputFileEntry& e = *m_entry;
     if (e.bChannelMerge && e.uiComp != 1 &&
         !CLxExperimentAPI::HasSameLambdaChannels(e.pExperiment)) {
-        // Channels acquired in different frames are to be merged here;
-        // until then the frame is read as stored.
+        bool readDirect = false;
+        const int rc = LX_MergeChannels(e, m_pFile, f, dst, &readDirect);
+        if (rc != 0 || !readDirect)
+            return rc == 0 ? 0 : kFail;
         return ReadFrameDirect(f, dst);
     }
     e.bChannelMerge = false;

@@ -1,9 +1,12 @@
 // Writes the seed corpus of fuzz_input_document into the folder given: the
 // test documents of tests/fixtures/documents of at most 100 frames, QX2 and
-// JPEG 2000, as the library's writers make them.
+// JPEG 2000, as the library's writers make them, and the documents whose
+// branches acquire different channels.
 #include <cstdio>
 
 #include "fixtures/documents/document_writers.h"
+
+int WriteMergeDocuments(const std::string& folder); // spectral channel merges
 
 int main(int argc, char** argv)
 {
@@ -13,5 +16,5 @@ int main(int argc, char** argv)
     }
     return lxtest_documents::WriteDocuments(argv[1], [](const lxtest_documents::SDocument& d) {
         return d.frames <= 100;
-    }) ? 1 : 0;
+    }) + WriteMergeDocuments(argv[1]) ? 1 : 0;
 }

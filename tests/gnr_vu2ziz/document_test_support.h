@@ -67,8 +67,8 @@ inline int OpenDescriptors()
 }
 
 // Forwards every operation to the inner reader (which it holds a reference
-// on); GetImageData and GetImageMetadata are counted, and the hooks may
-// replace the attributes and the frames.
+// on); GetImageData, GetImageDataComponent and GetImageMetadata are
+// counted, and the hooks may replace the attributes and the frames.
 class CForwardingFile : public ILxInputImageFile
 {
   public:
@@ -76,6 +76,7 @@ class CForwardingFile : public ILxInputImageFile
     ~CForwardingFile() override { m_inner->Release(); }
 
     uint32_t imageDataCalls = 0;
+    uint32_t imageDataComponentCalls = 0;
     uint32_t metadataCalls = 0;
     // Changes the attributes reported.
     std::function<void(SLxImageAttributes&)> attributes;
@@ -164,6 +165,7 @@ class CForwardingFile : public ILxInputImageFile
     int Unsupported25(uint32_t a, uint32_t b) override { return m_inner->Unsupported25(a, b); }
     int GetImageDataComponent(uint32_t s, uint32_t c, void* d, uint32_t wb, uint32_t dc) override
     {
+        ++imageDataComponentCalls;
         return m_inner->GetImageDataComponent(s, c, d, wb, dc);
     }
     int GetCustomData(const char16_t* n, CLxByteArray& d) override

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "document_test_support.h"
@@ -203,7 +204,8 @@ TEST(InputDocument, WithoutTimesCacheTimesComeFromTheFrameFirstThenTheCache)
             EXPECT_EQ(FrameTime(seq), t) << seq;
         }
         // Frame 0 for the other fields, then each frame's own once.
-        EXPECT_EQ(4u, doc.wrapper->metadataCalls);
+        const std::set<uint32_t> distinct(order.begin(), order.end());
+        EXPECT_EQ(1 + distinct.size(), doc.wrapper->metadataCalls);
     }
 }
 

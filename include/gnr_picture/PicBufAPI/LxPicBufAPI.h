@@ -375,6 +375,7 @@ class LX_EXPORT CLxPicBufAPI
     static int Smooth(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                       uint32_t count);
 
+    // Grey morphology (LxPicBufMorph.cpp, LxPicBufMorphFilters.cpp).
     // Grey erosion (minimum) and dilation (maximum) of the samples under the
     // kernel's set elements; dilation uses the same offsets, unmirrored. A
     // full odd centred square repeated count times acts as one clamped
@@ -457,14 +458,7 @@ class LX_EXPORT CLxPicBufAPI
     static int FillNoiseParams(const SLxPicBuf* noise, uint32_t levels, double* const* bands,
                                uint32_t wavelet);
   public:
-    // --- One-bit pictures, depth and components (LxPicBufBinary.cpp) -------------
-    // Unpack, Threshold and Pack: the one-bit picture has the picture's width
-    // and height, and both records cover their lines (pData set, a line fits
-    // the pitch, uiSize covers the lines), else -9 and nothing is written.
-    // Values and bounds carry one sample per component, component 0 in the
-    // lowest bits: 8 bits a component at 8 bits, 16 at 9-16 bits; more than
-    // 64 bits a pixel -9. Other depths: the dispatcher's -2.
-
+    // --- Distance maps (LxPicBufDistance.cpp) ----------------------------------------
     // Chamfer distance of each non-zero sample of a one-component 16-bit
     // picture to the nearest 0 (65534 when there is none; outside the
     // picture is never background). metric 3: 3 x 3 chessboard; 5: 5 x 5
@@ -476,6 +470,15 @@ class LX_EXPORT CLxPicBufAPI
     // then DistanceFunction. -9, pic untouched, when bin has another size or
     // no data.
     static int DistanceFunctionFromBinary(SLxPicBuf* pic, SLxBinPicBuf* bin, uint32_t metric);
+
+    // --- One-bit pictures, depth and components (LxPicBufBinary.cpp) -------------
+    // Unpack, Threshold and Pack: the one-bit picture has the picture's width
+    // and height, and both records cover their lines (pData set, a line fits
+    // the pitch, uiSize covers the lines), else -9 and nothing is written.
+    // Values and bounds carry one sample per component, component 0 in the
+    // lowest bits: 8 bits a component at 8 bits, 16 at 9-16 bits; more than
+    // 64 bits a pixel -9. Other depths: the dispatcher's -2.
+
     // Every pixel whose bit is set takes value, the others 0.
     static int Unpack(SLxPicBuf* pic, SLxBinPicBuf* bin, uint64_t value);
     // The bit of each pixel is set where every component lies within

@@ -375,6 +375,55 @@ class LX_EXPORT CLxPicBufAPI
     static int Smooth(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                       uint32_t count);
 
+    // Grey morphology (LxPicBufMorph.cpp, LxPicBufMorphFilters.cpp).
+    // Grey erosion (minimum) and dilation (maximum) of the samples under the
+    // kernel's set elements; dilation uses the same offsets, unmirrored. A
+    // full odd centred square repeated count times acts as one clamped
+    // square of side (side - 1) x count + 1, at any picture size (a 1 x 1
+    // square copies). Open: count erosions then count dilations; Close the
+    // reverse (the second group's centres undo the first's).
+    static int Erode(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int Erode(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t count);
+    static int Dilate(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int Dilate(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                      uint32_t count);
+    static int Open(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int Open(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t count);
+    static int Close(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int Close(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, uint32_t count);
+
+    // Top-hats: the source minus its opening (DetectPeaks), the closing
+    // minus the source (DetectValleys); GradientMorpho: dilation minus
+    // erosion. RegionalMaxima: the source minus its reconstruction (grown
+    // until it settles) from its erosion; RegionalMinima the same of the
+    // complement 2^bits - 1 - sample. Differences wrap like Substract. -3,
+    // dst untouched, without memory for a temporary picture.
+    static int DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                           uint32_t count);
+    static int DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                             uint32_t count);
+    static int GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                              uint32_t count);
+    static int RegionalMaxima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int RegionalMaxima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                              uint32_t count);
+    static int RegionalMinima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);
+    static int RegionalMinima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                              uint32_t count);
+    // first - second sample by sample, modulo 256 at 8 bits and 65536 on the
+    // 16-bit samples of 9 to 16 bits (no clamping).
+    static int Substract(SLxPicBuf* dst, const SLxPicBuf* first, const SLxPicBuf* second);
+    // The smoothed source (smoothing 0 copy, 1 Square3, 2 Oct5, 3 Oct4 twice)
+    // snapped to the nearer of its local maximum and minimum (size 1
+    // Square3, 2 Oct5, 3 Oct4 twice; a tie to the minimum) where they differ
+    // by more than threshold. size held to 1..3, smoothing to 0..3,
+    // threshold to 0..255 at every depth.
+    static int Delineate(SLxPicBuf* dst, const SLxPicBuf* src, int32_t size, int32_t smoothing,
+                         int32_t threshold);
+
     // The predefined kernels, named as their records (writable: the
     // operations read them as they are at the time of the call).
     static SLxKernel Square2, Square3, Square5, Oct4, Oct5, Oct7, Cross3, Cross5;
@@ -409,6 +458,19 @@ class LX_EXPORT CLxPicBufAPI
     static int FillNoiseParams(const SLxPicBuf* noise, uint32_t levels, double* const* bands,
                                uint32_t wavelet);
   public:
+    // --- Distance maps (LxPicBufDistance.cpp) ----------------------------------------
+    // Chamfer distance of each non-zero sample of a one-component 16-bit
+    // picture to the nearest 0 (65534 when there is none; outside the
+    // picture is never background). metric 3: 3 x 3 chessboard; 5: 5 x 5
+    // without corners, integer weights; 15: 3 x 3 with 1 and 1.4142; 16:
+    // full 5 x 5 Euclidean weights; any other: 7 x 7. Other pictures -9
+    // untouched; -3 untouched when the float work array cannot be had.
+    static int DistanceFunction(SLxPicBuf* pic, uint32_t metric);
+    // The set pixels of bin become objects (65534), the others background,
+    // then DistanceFunction. -9, pic untouched, when bin has another size or
+    // no data.
+    static int DistanceFunctionFromBinary(SLxPicBuf* pic, SLxBinPicBuf* bin, uint32_t metric);
+
     // --- One-bit pictures, depth and components (LxPicBufBinary.cpp) -------------
     // Unpack, Threshold and Pack: the one-bit picture has the picture's width
     // and height, and both records cover their lines (pData set, a line fits

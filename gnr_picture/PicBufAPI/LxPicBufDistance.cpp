@@ -1,0 +1,183 @@
+// Chamfer distance maps of 16-bit one-component pictures: a forward sweep
+// over the upper half of the mask and a backward sweep over its mirror.
+// Pixels within the mask's reach of the edge read their neighbours at
+// clamped coordinates; the others read them directly.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "w32_system/memory/LxAlloc.h"
+
+namespace
+{
+
+constexpr uint32_t kFar = 65534;
+
+template <class V> struct Step {
+    int32_t dy, dx;
+    V weight;
+};
+
+// The weight of offset (a, b) with a <= b taken as magnitudes; 0 where the
+// mask leaves the offset out.
+float maskWeight(uint32_t metric, int a, int b)
+{
+    if (a > b)
+        std::swap(a, b);
+    switch (metric) {
+    case 3:
+        return b == 1 ? 1.f : 0.f;
+    case 5:
+        if (b == 1)
+            return 1.f;
+        return b == 2 && a < 2 ? 2.f : 0.f;
+    case 15:
+        return b != 1 ? 0.f : a == 0 ? 1.f : 1.4142f;
+    default:
+        break;
+    }
+    static const float k7[4][4] = {{0.f, 1.f, 2.f, 3.f},
+                                   {1.f, 1.4142f, 2.236f, 3.1622777f},
+                                   {2.f, 2.236f, 2.8284f, 3.6055512f},
+                                   {3.f, 3.1622777f, 3.6055512f, 4.2426405f}};
+    if (metric == 16 && b > 2)
+        return 0.f;
+    return k7[a][b];
+}
+
+int maskRadius(uint32_t metric)
+{
+    return metric == 3 || metric == 15 ? 1 : metric == 5 || metric == 16 ? 2 : 3;
+}
+
+// The forward half of the mask: offsets of the rows above and of the same
+// row to the left.
+template <class V> std::vector<Step<V>> forwardHalf(uint32_t metric)
+{
+    const int r = maskRadius(metric);
+    std::vector<Step<V>> steps;
+    for (int dy = -r; dy <= 0; ++dy)
+        for (int dx = -r; dx <= r; ++dx) {
+            if (dy == 0 && dx >= 0)
+                break;
+            const float w = maskWeight(metric, std::abs(dy), std::abs(dx));
+            if (w != 0.f)
+                steps.push_back({dy, dx, V(w)});
+        }
+    return steps;
+}
+
+// One sweep over the object pixels of grid (height x width values, stride
+// values a line). V is the sample type, A the arithmetic of candidates.
+template <class V, class A>
+void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
+           const std::vector<Step<A>>& steps, bool backward)
+{
+    std::vector<std::ptrdiff_t> direct(steps.size());
+    for (size_t i = 0; i < steps.size(); ++i)
+        direct[i] = std::ptrdiff_t(steps[i].dy) * std::ptrdiff_t(stride) + steps[i].dx;
+    const auto pixel = [&](int64_t y, int64_t x, bool clamped) {
+        V* at = grid + size_t(y) * stride + size_t(x);
+        if (*at == 0)
+            return;
+        A best = backward ? std::min(A(*at), A(kFar)) : A(kFar);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const V* nb;
+            if (clamped) {
+                const int64_t ny = std::clamp<int64_t>(y + steps[i].dy, 0, height - 1);
+                const int64_t nx = std::clamp<int64_t>(x + steps[i].dx, 0, width - 1);
+                nb = grid + size_t(ny) * stride + size_t(nx);
+            } else {
+                nb = at + direct[i];
+            }
+            best = std::min(best, A(*nb) + steps[i].weight);
+        }
+        *at = V(best);
+    };
+    for (int64_t i = 0; i < height; ++i) {
+        const int64_t y = backward ? height - 1 - i : i;
+        const bool edgeRow = y < r || y >= height - r;
+        for (int64_t j = 0; j < width; ++j) {
+            const int64_t x = backward ? width - 1 - j : j;
+            pixel(y, x, edgeRow || x < r || x >= width - r);
+        }
+    }
+}
+
+// Every object pixel starts unreached. The clamped reads at the edge see
+// pixels the forward pass has not visited yet (or the pixel itself), whose
+// marking value would otherwise pass for a distance.
+template <class V> void markUnreached(V* grid, int64_t width, int64_t height, size_t stride)
+{
+    for (int64_t y = 0; y < height; ++y)
+        for (int64_t x = 0; x < width; ++x) {
+            V& v = grid[size_t(y) * stride + size_t(x)];
+            if (v != 0)
+                v = V(kFar);
+        }
+}
+
+bool isDistancePicture(const SLxPicBuf* pic)
+{
+    return pic && pic->uiBpc == 16 && pic->uiComps == 1 && pic->pData &&
+           pic->uiWidthBytes % 2 == 0 && uint64_t(pic->uiWidth) * 2 <= pic->uiWidthBytes &&
+           uint64_t(pic->uiWidthBytes) * pic->uiHeight <= pic->uiSize;
+}
+
+} // namespace
+
+int CLxPicBufAPI::DistanceFunction(SLxPicBuf* pic, uint32_t metric)
+{
+    if (!isDistancePicture(pic))
+        return -9;
+    const int64_t w = pic->uiWidth, h = pic->uiHeight;
+    if (w == 0 || h == 0)
+        return 0;
+    const size_t stride = pic->uiWidthBytes / 2;
+    auto* samples = static_cast<uint16_t*>(pic->pData);
+    const int r = maskRadius(metric);
+    if (metric == 3 || metric == 5) {
+        // Candidates in 32 bits: a neighbour at 65534 loses against the
+        // bound instead of wrapping.
+        std::vector<Step<uint32_t>> fwd = forwardHalf<uint32_t>(metric), back = fwd;
+        for (auto& s : back) {
+            s.dy = -s.dy;
+            s.dx = -s.dx;
+        }
+        markUnreached(samples, w, h, stride);
+        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, fwd, false);
+        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, back, true);
+        return 0;
+    }
+    const size_t count = size_t(h) * stride;
+    auto* values = static_cast<float*>(CLxAlloc::Alloc(0, count * sizeof(float)));
+    if (!values)
+        return -3;
+    for (int64_t y = 0; y < h; ++y)
+        for (int64_t x = 0; x < w; ++x)
+            values[size_t(y) * stride + size_t(x)] = samples[size_t(y) * stride + size_t(x)];
+    std::vector<Step<float>> fwd = forwardHalf<float>(metric), back = fwd;
+    for (auto& s : back) {
+        s.dy = -s.dy;
+        s.dx = -s.dx;
+    }
+    markUnreached(values, w, h, stride);
+    sweep<float, float>(values, w, h, stride, r, fwd, false);
+    sweep<float, float>(values, w, h, stride, r, back, true);
+    for (int64_t y = 0; y < h; ++y)
+        for (int64_t x = 0; x < w; ++x)
+            samples[size_t(y) * stride + size_t(x)] =
+                uint16_t(values[size_t(y) * stride + size_t(x)] + 0.5f);
+    CLxAlloc::Free(values);
+    return 0;
+}
+
+int CLxPicBufAPI::DistanceFunctionFromBinary(SLxPicBuf* pic, SLxBinPicBuf* bin, uint32_t metric)
+{
+    if (!isDistancePicture(pic) || !bin || !bin->pData || bin->uiWidth != pic->uiWidth ||
+        bin->uiHeight != pic->uiHeight)
+        return -9;
+    const int status = Unpack(pic, bin, kFar);
+    return status != 0 ? status : DistanceFunction(pic, metric);
+}

@@ -64,6 +64,49 @@ class LX_EXPORT CLxFloatPicMemAPI
     static int RealnImag_to_AmpnPhase(float* amp, float* phase, const float* re, const float* im,
                                       uint32_t comps, uint32_t width, uint32_t count);
 
+    // Samples (1 to 8 bits in bytes, 9 to 16 in words) to the first plane,
+    // the second cleared: one plane component averages each pixel's samples,
+    // three take the three samples. -4 when the plane has more components
+    // than the samples, or three and the samples more than three; -2 for
+    // other depths or plane component counts.
+    static int ExtractRGBtoFloatAP(float* first, float* second, uint32_t planeComps,
+                                   uint32_t planeWB, const void* samples, uint32_t sampleWB,
+                                   uint32_t bits, uint32_t sampleComps, uint32_t width,
+                                   uint32_t count);
+    static int ExtractRGBtoFloatRI(float* re, float* im, uint32_t planeComps, uint32_t planeWB,
+                                   const void* samples, uint32_t sampleWB, uint32_t bits,
+                                   uint32_t sampleComps, uint32_t width, uint32_t count);
+    // First plane to samples: trunc(v + 0.5) held to 0 .. 255 (8 bits) or
+    // 2^bits - 1 (9 to 16 bits); below 0 and NaN store 0. -4 when the
+    // component counts differ, -2 for other depths. second is not read.
+    static int ExtractFloatAPtoRGB(void* samples, uint32_t sampleComps, uint32_t sampleWB,
+                                   uint32_t bits, const float* first, const float* second,
+                                   uint32_t planeComps, uint32_t planeWB, uint32_t width,
+                                   uint32_t count);
+    // The amplitudes of (re, im) stored as by ExtractFloatAPtoRGB; -3 without
+    // scratch memory.
+    static int ExtractFloatRItoRGB(void* samples, uint32_t sampleComps, uint32_t sampleWB,
+                                   uint32_t bits, const float* re, const float* im,
+                                   uint32_t planeComps, uint32_t planeWB, uint32_t width,
+                                   uint32_t count);
+    // dst = mask x src / full, one mask byte a pixel; -4 when the component
+    // counts differ.
+    static int MaskFloatWithGray(float* dst, uint32_t dstComps, const float* src,
+                                 uint32_t srcComps, const uint8_t* mask, uint32_t width,
+                                 uint32_t count, uint8_t full);
+
+    // --- Tone mapping to samples of bits 1 to 8 or 9 to 16 (-2 otherwise) --
+
+    static int Map_Tumblin(void* samples, uint32_t bits, const float* data, uint32_t width,
+                           uint32_t height, uint32_t comps);
+    static int MapParam_Tumblin(void* samples, uint32_t bits, const float* data, uint32_t width,
+                                uint32_t height, uint32_t comps, uint32_t param);
+    static int Map_Drago(void* samples, uint32_t bits, const float* data, uint32_t width,
+                         uint32_t height, uint32_t comps);
+    // The parameter is not used.
+    static int MapParam_Drago(void* samples, uint32_t bits, const float* data, uint32_t width,
+                              uint32_t height, uint32_t comps, uint32_t param);
+
     // --- Element-wise arithmetic -------------------------------------------
 
     static int AddFloatnFloat(float* dst, const float* a, const float* b, uint32_t comps,

@@ -1,0 +1,76 @@
+// Pictures of 32-bit float samples and their static operations: record
+// handling, copies, arithmetic and centred Fourier spectra.
+//
+// Every operation returns 0 for success, -9 for a null record or pictures
+// that fail their check (nothing written), -3 when memory is refused.
+#pragma once
+
+#include <cstdint>
+
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "w32_system/LxExport.h"
+
+// Width, height, bits and components stand where SLxPicBuf has them.
+struct SLxFloatPicBuf {
+    uint32_t uiWidth;
+    uint32_t uiHeight;
+    uint32_t uiWidthBytes; // width x components x 4 unless given
+    uint8_t uiBpc;         // 32 after Reinit
+    uint32_t uiComps;
+    uint32_t uiSize; // uiWidthBytes x uiHeight
+    uint32_t uiReserved1;
+    uint32_t uiReserved2;
+    float* pData; // owned, from the private heap
+};
+
+class LX_EXPORT CLxFloatPicBufAPI
+{
+  public:
+    // --- Records ------------------------------------------------------------
+
+    static void Init(SLxFloatPicBuf* pic);
+    // Sizes stored, bits 32, data resized (and zeroed when asked). -3 when
+    // the data is missing afterwards, also for an empty picture (data
+    // released) or a size beyond 32 bits (data kept, sizes unchanged).
+    static int Reinit(SLxFloatPicBuf* pic, uint32_t width, uint32_t height, uint32_t lineBytes,
+                      uint32_t comps, bool zero);
+    static void Free(SLxFloatPicBuf* pic);
+    // Options as for pictures: 0 width and height, 1 and bits, 2 and
+    // components, 3 width, height, components, 4 components, 5 bits, 6 bits
+    // and components; others false. False for a null record.
+    static bool Check(const SLxFloatPicBuf* a, const SLxFloatPicBuf* b, uint32_t option);
+    static bool Check(const SLxFloatPicBuf* a, const SLxPicBuf* b, uint32_t option);
+    // a.width <= b.width <= maxWidth and a.height <= b.height <= maxHeight.
+    static bool Check_Ex(const SLxFloatPicBuf* a, const SLxFloatPicBuf* b, uint32_t maxWidth,
+                         uint32_t maxHeight);
+    static bool Check_Ex(const SLxPicBuf* a, const SLxFloatPicBuf* b, uint32_t maxWidth,
+                         uint32_t maxHeight);
+    static int Clear(SLxFloatPicBuf* pic);
+    // Same format (check 2), else an assertion and -9.
+    static int Copy(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src);
+
+    // --- Arithmetic (check 2 of dst against each operand) --------------------
+
+    static int Plus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
+    static int Minus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
+    static int Multiplication(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
+                              const SLxFloatPicBuf* b);
+    // 0 where b is exactly 0.
+    static int Division(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
+
+    // --- Centred spectra ------------------------------------------------------
+    //
+    // The transform works on W x H planes, the powers of two at or above the
+    // amplitude picture's size; the source is centred in them and repeated
+    // periodically. The forward spectrum uses exp(+2 pi i (kx / W + ly / H))
+    // unscaled, its zero frequency at (W/2, H/2); the phase lies in [0, 2 pi).
+    // The central part of the amplitude's size goes to amplitude and phase.
+    // The amplitude picture has the source's components, or 1 (the source's
+    // components averaged first).
+    static int FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phase,
+                         const SLxFloatPicBuf* src);
+    // The inverse, scaled by 1 / (W x H). Results at or below 0 are stored as
+    // 0 (the pictures hold intensities); imaginary parts are dropped.
+    static int IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amplitude,
+                          const SLxFloatPicBuf* phase);
+};

@@ -58,6 +58,34 @@ class LX_EXPORT CLxFloatPicBufAPI
     // 0 where b is exactly 0.
     static int Division(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
 
+    // --- Amplitude/phase pairs (check 2 of every picture against the first)
+
+    // Amplitudes multiplied, phases added (not wrapped).
+    static int MultiplicationAP(SLxFloatPicBuf* ampOut, SLxFloatPicBuf* phaseOut,
+                                const SLxFloatPicBuf* amp1, const SLxFloatPicBuf* phase1,
+                                const SLxFloatPicBuf* amp2, const SLxFloatPicBuf* phase2);
+    // Amplitudes divided (0 where the divisor is exactly 0), phases subtracted.
+    static int DivisionAP(SLxFloatPicBuf* ampOut, SLxFloatPicBuf* phaseOut,
+                          const SLxFloatPicBuf* amp1, const SLxFloatPicBuf* phase1,
+                          const SLxFloatPicBuf* amp2, const SLxFloatPicBuf* phase2);
+    static int ConjugationAP(SLxFloatPicBuf* ampOut, SLxFloatPicBuf* phaseOut,
+                             const SLxFloatPicBuf* amp, const SLxFloatPicBuf* phase);
+
+    // --- Filters (check 2, each component on its own) -------------------------
+
+    // The size x size window from (x - size/2, y - size/2), clipped to the
+    // picture: sum(w v) / sum(w). Mode 0 box, 1 Gaussian; other modes -2,
+    // size 0 -4.
+    static int Smooth(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t mode,
+                      uint32_t size);
+    // p x (1 + 0.2 s), s the deviation of p and its inside 4-neighbours; a
+    // lone pixel is written unchanged.
+    static int Sharpen(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t unused = 0);
+    // Element count / 2 of the sorted clipped window; size 0 -4.
+    static int MedianFilter(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t size);
+    // min(src, limits[component]).
+    static int CutBy(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, const float* limits);
+
     // --- Centred spectra ------------------------------------------------------
     //
     // The transform works on W x H planes, the powers of two at or above the
@@ -73,4 +101,11 @@ class LX_EXPORT CLxFloatPicBufAPI
     // 0 (the pictures hold intensities); imaginary parts are dropped.
     static int IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amplitude,
                           const SLxFloatPicBuf* phase);
+
+    // Through the spectra of a and b (check 2 of dst against both):
+    // a x conj(b), a x b, a / b (no regularisation), inverted into dst.
+    static int Correlation(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
+    static int Convolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
+    static int Deconvolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
+                             const SLxFloatPicBuf* b);
 };

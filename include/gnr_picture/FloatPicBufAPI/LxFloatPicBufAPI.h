@@ -23,6 +23,32 @@ struct SLxFloatPicBuf {
     float* pData; // owned, from the private heap
 };
 
+// Per-component statistics of the rectangle [left, right) x [top, bottom);
+// the five arrays hold count floats each and belong to the record.
+struct SLxImageStat {
+    uint32_t uiCount;
+    uint32_t uiLeft;
+    uint32_t uiTop;
+    uint32_t uiRight;
+    uint32_t uiBottom;
+    float* pMin;
+    float* pMax;
+    float* pMean;
+    float* pDeviation;
+    float* pMedian;
+};
+
+class LX_EXPORT CLxImageStat
+{
+  public:
+    static void Init(SLxImageStat* stat);
+    // Rectangle and count stored, arrays resized; -3 when any is missing
+    // afterwards (also for a count of 0), -9 for a null record.
+    static int Reinit(SLxImageStat* stat, uint32_t left, uint32_t top, uint32_t right,
+                      uint32_t bottom, uint32_t count);
+    static void Free(SLxImageStat* stat);
+};
+
 class LX_EXPORT CLxFloatPicBufAPI
 {
   public:
@@ -48,6 +74,25 @@ class LX_EXPORT CLxFloatPicBufAPI
     static int Clear(SLxFloatPicBuf* pic);
     // Same format (check 2), else an assertion and -9.
     static int Copy(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src);
+
+    // The width x height block at (srcX, srcY) of src to (x, y) of dst (check
+    // 6, else an assertion and -9); -4 when the block leaves either picture.
+    static int CopyRect(uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                        SLxFloatPicBuf* dst, uint32_t srcX, uint32_t srcY,
+                        const SLxFloatPicBuf* src);
+    // Minimum, maximum, mean, median, deviation of each component of the
+    // stat's rectangle; -4 when the rectangle leaves the source or the
+    // arrays are shorter than its components.
+    static int GetStat(SLxImageStat* stat, const SLxFloatPicBuf* src);
+
+    // --- Tone mapping into 8- or 16-bit pictures of the same size and
+    // components (-9 otherwise); 0 whatever the depth.
+    static int Map_Tumblin(SLxPicBuf* dst, const SLxFloatPicBuf* src);
+    static int MapParam_Tumblin(SLxPicBuf* dst, const SLxFloatPicBuf* src, uint32_t param);
+    static int Map_Drago(SLxPicBuf* dst, const SLxFloatPicBuf* src);
+    static int MapParam_Drago(SLxPicBuf* dst, const SLxFloatPicBuf* src, uint32_t param);
+    // The 64-point twiddle tables are filled at load; kept for callers.
+    static void Init_ConstSizeFFT();
 
     // --- Arithmetic (check 2 of dst against each operand) --------------------
 

@@ -208,9 +208,20 @@ namespace {
 
 enum class Spectral { Correlation, Convolution, Deconvolution };
 
-int spectral(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b, Spectral op)
+bool sameFormat(const SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b)
 {
-    if (!CLxFloatPicBufAPI::Check(dst, a, 2) || !CLxFloatPicBufAPI::Check(dst, b, 2))
+    return CLxFloatPicBufAPI::Check(dst, a, 2) && CLxFloatPicBufAPI::Check(dst, b, 2);
+}
+
+bool sameFormat(const SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b)
+{
+    return CLxPicBufAPI::Check(dst, a, 2) && CLxPicBufAPI::Check(dst, b, 2);
+}
+
+template <typename Pic>
+int spectral(Pic* dst, const Pic* a, const Pic* b, Spectral op)
+{
+    if (!sameFormat(dst, a, b))
         return -9;
     struct Pics {
         SLxFloatPicBuf p[4] = {};
@@ -259,6 +270,21 @@ int CLxFloatPicBufAPI::Convolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
 
 int CLxFloatPicBufAPI::Deconvolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
                                      const SLxFloatPicBuf* b)
+{
+    return spectral(dst, a, b, Spectral::Deconvolution);
+}
+
+int CLxFloatPicBufAPI::Correlation(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b)
+{
+    return spectral(dst, a, b, Spectral::Correlation);
+}
+
+int CLxFloatPicBufAPI::Convolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b)
+{
+    return spectral(dst, a, b, Spectral::Convolution);
+}
+
+int CLxFloatPicBufAPI::Deconvolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b)
 {
     return spectral(dst, a, b, Spectral::Deconvolution);
 }

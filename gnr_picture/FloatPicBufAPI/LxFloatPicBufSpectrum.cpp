@@ -195,3 +195,91 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amp
     }
     return 0;
 }
+
+namespace {
+
+uint64_t sampleBytes(const SLxPicBuf& pic)
+{
+    return pic.uiBpc <= 8 ? 1 : pic.uiBpc <= 16 ? 2 : 4;
+}
+
+bool holdsSamples(const SLxPicBuf& pic)
+{
+    if (pic.uiWidth == 0 || pic.uiHeight == 0 || pic.uiComps == 0)
+        return true;
+    const uint64_t line = sampleBytes(pic) * pic.uiWidth * pic.uiComps;
+    return pic.pData && pic.uiWidthBytes >= line &&
+           uint64_t(pic.uiWidthBytes) * (pic.uiHeight - 1) + line <= pic.uiSize;
+}
+
+struct FloatPicHolder {
+    SLxFloatPicBuf pic{};
+    ~FloatPicHolder() { CLxFloatPicBufAPI::Free(&pic); }
+};
+
+} // namespace
+
+int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phase,
+                                 const SLxPicBuf* src)
+{
+    if (!amplitude || !phase || !src)
+        return -9;
+    uint32_t W = 0, H = 0;
+    if (!workSize(*amplitude, &W, &H))
+        return -3;
+    if (!Check_Ex(src, amplitude, W, H) || !Check(phase, amplitude, 2) ||
+        (amplitude->uiComps != src->uiComps && amplitude->uiComps != 1) || !holdsSamples(*src))
+        return -9;
+    if (isEmpty(*amplitude) || src->uiWidth == 0 || src->uiHeight == 0 || src->uiComps == 0)
+        return 0;
+    if (src->uiComps != 1 && src->uiComps != 3)
+        return -2;
+    FloatPicHolder floats;
+    if (Reinit(&floats.pic, src->uiWidth, src->uiHeight, 0, src->uiComps, false) != 0)
+        return -3;
+    // The conversion clears a second plane of the same layout.
+    FloatPicHolder second;
+    if (Reinit(&second.pic, src->uiWidth, src->uiHeight, 0, src->uiComps, false) != 0)
+        return -3;
+    for (uint32_t y = 0; y < src->uiHeight; ++y) {
+        const int status = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
+            lxpic::line(floats.pic, y), lxpic::line(second.pic, y), src->uiComps,
+            floats.pic.uiWidthBytes,
+            static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes,
+            src->uiWidthBytes, src->uiBpc, src->uiComps, src->uiWidth, src->uiWidth);
+        if (status != 0)
+            return status;
+    }
+    floats.pic.uiBpc = amplitude->uiBpc; // the transform checks the depths alike
+    return FFT_Image(amplitude, phase, &floats.pic);
+}
+
+int CLxFloatPicBufAPI::IFFT_Image(SLxPicBuf* dst, const SLxFloatPicBuf* amplitude,
+                                  const SLxFloatPicBuf* phase)
+{
+    if (!dst || !amplitude || !phase)
+        return -9;
+    uint32_t W = 0, H = 0;
+    if (!workSize(*amplitude, &W, &H))
+        return -3;
+    if (!Check_Ex(dst, amplitude, W, H) || !Check(phase, amplitude, 2) ||
+        dst->uiComps != amplitude->uiComps || !holdsSamples(*dst))
+        return -9;
+    if (dst->uiWidth == 0 || dst->uiHeight == 0 || dst->uiComps == 0)
+        return 0;
+    if (!(dst->uiBpc == 8 || (dst->uiBpc >= 9 && dst->uiBpc <= 16)))
+        return -2;
+    FloatPicHolder floats;
+    if (Reinit(&floats.pic, dst->uiWidth, dst->uiHeight, 0, dst->uiComps, false) != 0)
+        return -3;
+    floats.pic.uiBpc = amplitude->uiBpc;
+    const int status = IFFT_Image(&floats.pic, amplitude, phase);
+    if (status != 0)
+        return status;
+    for (uint32_t y = 0; y < dst->uiHeight; ++y)
+        CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
+            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, dst->uiComps,
+            dst->uiWidthBytes, dst->uiBpc, lxpic::line(floats.pic, y), nullptr, dst->uiComps,
+            floats.pic.uiWidthBytes, dst->uiWidth, dst->uiWidth);
+    return 0;
+}

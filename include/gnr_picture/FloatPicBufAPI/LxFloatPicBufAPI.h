@@ -153,4 +153,17 @@ class LX_EXPORT CLxFloatPicBufAPI
     static int Convolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
     static int Deconvolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
                              const SLxFloatPicBuf* b);
+
+    // --- The same on sample pictures (1 to 8 or 9 to 16 bits) ----------------
+
+    // -2 for a format the sample conversion refuses (components other than
+    // 1 or 3, other depths).
+    static int FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phase, const SLxPicBuf* src);
+    // The destination has the amplitude's components; samples are rounded
+    // and held to the depth's range.
+    static int IFFT_Image(SLxPicBuf* dst, const SLxFloatPicBuf* amplitude,
+                          const SLxFloatPicBuf* phase);
+    static int Correlation(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int Convolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+    static int Deconvolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
 };

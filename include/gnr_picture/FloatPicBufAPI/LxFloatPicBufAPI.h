@@ -94,6 +94,11 @@ class LX_EXPORT CLxFloatPicBufAPI
     // The 64-point twiddle tables are filled at load; kept for callers.
     static void Init_ConstSizeFFT();
 
+    // The whole source resampled into the whole destination (check 6, else
+    // an assertion and -9).
+    static int Stretch(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src,
+                       CLxPicMemAPI::ELxPicStretchMode mode);
+
     // --- Arithmetic (check 2 of dst against each operand) --------------------
 
     static int Plus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);

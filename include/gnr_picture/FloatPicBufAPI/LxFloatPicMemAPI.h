@@ -55,6 +55,15 @@ class LX_EXPORT CLxFloatPicMemAPI
     static int SetComponentValue(float* dst, uint32_t comps, uint32_t wb, uint32_t comp,
                                  float value, uint32_t width, uint32_t count);
 
+    // The block srcW x srcBlockH at (srcX, srcY) of a plane of srcHeight
+    // lines into dstW x dstH: mode 2 quadratic B-spline, 3 triangle (two
+    // separable passes through a temporary plane, -3 without it), others
+    // nearest neighbour; comps 1, 3 or any.
+    static int Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
+                       const float* src, uint32_t srcWB, uint32_t srcHeight, uint32_t srcX,
+                       uint32_t srcY, uint32_t srcW, uint32_t srcBlockH,
+                       CLxPicMemAPI::ELxPicStretchMode mode);
+
     // --- Complex planes ----------------------------------------------------
 
     static int AmpnPhase_to_RealnImag(float* re, float* im, const float* amp, const float* phase,

@@ -41,6 +41,17 @@ class LX_EXPORT CLxFilterBuf
     static int Subtract(SLxFilterBuf* dst, const SLxFilterBuf* src);
     static int Min(SLxFilterBuf* dst, const SLxFilterBuf* src);
     static int Max(SLxFilterBuf* dst, const SLxFilterBuf* src);
+
+    // Painters: the mask becomes 0 except for the shape, which is softened
+    // by that many passes of the built-in "Square2" smoothing. Positions
+    // outside the mask: -9; temporaries refused: -3, the mask unchanged.
+    // A disc of radius r on the 2r x 2r square from (x - r, y - r).
+    static int Circle(SLxFilterBuf* buf, uint32_t x, uint32_t y, uint32_t radius,
+                      uint32_t softening);
+    // 255 on [left, right) x [top, bottom), inset by softening / 2 - 1
+    // (0 for softening 0 or 1) before softening.
+    static int Rectangle(SLxFilterBuf* buf, uint32_t left, uint32_t top, uint32_t right,
+                         uint32_t bottom, uint32_t softening);
 };
 
 // rows x columns floats, row by row; owned (operator new), freed by the

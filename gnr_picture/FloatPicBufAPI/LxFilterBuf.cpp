@@ -8,7 +8,8 @@
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 bool holdsLines(const SLxFilterBuf& buf)
 {
@@ -18,8 +19,7 @@ bool holdsLines(const SLxFilterBuf& buf)
            uint64_t(buf.uiWidthBytes) * (buf.uiHeight - 1) + buf.uiWidth <= buf.uiSize;
 }
 
-template <typename Op>
-int eachPixel(SLxFilterBuf* dst, const SLxFilterBuf* src, Op op)
+template <typename Op> int eachPixel(SLxFilterBuf* dst, const SLxFilterBuf* src, Op op)
 {
     if (!CLxFilterBuf::Check(dst, src, 0) || !holdsLines(*dst) || !holdsLines(*src))
         return -9;

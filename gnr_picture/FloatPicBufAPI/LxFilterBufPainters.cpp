@@ -4,7 +4,8 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
 
-namespace {
+namespace
+{
 
 struct PatchHolder {
     SLxPicBuf pic{};
@@ -55,7 +56,8 @@ int CLxFilterBuf::Circle(SLxFilterBuf* buf, uint32_t x, uint32_t y, uint32_t rad
     for (uint32_t j = 0; j < 2 * radius; ++j) {
         uint8_t* line = static_cast<uint8_t*>(patch.pic.pData) + size_t(j) * patch.pic.uiWidthBytes;
         for (uint32_t i = 0; i < 2 * radius; ++i)
-            line[i] = std::sqrt(double((i - c) * (i - c) + (j - c) * (j - c))) <= double(r) ? 255 : 0;
+            line[i] =
+                std::sqrt(double((i - c) * (i - c) + (j - c) * (j - c))) <= double(r) ? 255 : 0;
     }
     return place(buf, patch.pic, x - radius, y - radius, softening);
 }
@@ -77,7 +79,8 @@ int CLxFilterBuf::Rectangle(SLxFilterBuf* buf, uint32_t left, uint32_t top, uint
     const uint32_t m = softening >= 2 ? softening / 2 - 1 : 0;
     if (2 * uint64_t(m) < w && 2 * uint64_t(m) < h)
         for (uint32_t j = m; j < h - m; ++j)
-            std::memset(static_cast<uint8_t*>(patch.pic.pData) + size_t(j) * patch.pic.uiWidthBytes + m,
+            std::memset(static_cast<uint8_t*>(patch.pic.pData) +
+                            size_t(j) * patch.pic.uiWidthBytes + m,
                         255, w - 2 * m);
     return place(buf, patch.pic, left, top, softening);
 }

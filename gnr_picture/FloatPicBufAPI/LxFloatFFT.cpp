@@ -14,7 +14,8 @@ float FFT_u2[63];
 float IFFT_u1[63];
 float IFFT_u2[63];
 
-namespace {
+namespace
+{
 
 void fillTwiddles(float* u1Table, float* u2Table, bool inverse)
 {
@@ -176,8 +177,8 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
         return -3;
     }
     for (uint32_t y = 0; y < height; ++y)
-        radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width,
-               direction, width);
+        radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width, direction,
+               width);
     transformColumns(re, im, width, height, colRe, colIm,
                      [&](float* r, float* i) { radix2(r, i, direction, height); });
     CLxAlloc::Free(colRe);

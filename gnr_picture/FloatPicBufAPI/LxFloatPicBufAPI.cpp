@@ -7,10 +7,10 @@
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
-template <typename A, typename B>
-bool checkFields(const A* a, const B* b, uint32_t option)
+template <typename A, typename B> bool checkFields(const A* a, const B* b, uint32_t option)
 {
     if (!a || !b)
         return false;
@@ -18,14 +18,22 @@ bool checkFields(const A* a, const B* b, uint32_t option)
     const bool bits = a->uiBpc == b->uiBpc;
     const bool comps = a->uiComps == b->uiComps;
     switch (option) {
-    case 0: return size;
-    case 1: return size && bits;
-    case 2: return size && bits && comps;
-    case 3: return size && comps;
-    case 4: return comps;
-    case 5: return bits;
-    case 6: return bits && comps;
-    default: return false;
+    case 0:
+        return size;
+    case 1:
+        return size && bits;
+    case 2:
+        return size && bits && comps;
+    case 3:
+        return size && comps;
+    case 4:
+        return comps;
+    case 5:
+        return bits;
+    case 6:
+        return bits && comps;
+    default:
+        return false;
     }
 }
 
@@ -151,8 +159,7 @@ int CLxFloatPicBufAPI::Plus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const 
     return combine(dst, a, b, [](float x, float y) { return x + y; });
 }
 
-int CLxFloatPicBufAPI::Minus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
-                             const SLxFloatPicBuf* b)
+int CLxFloatPicBufAPI::Minus(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b)
 {
     return combine(dst, a, b, [](float x, float y) { return x - y; });
 }

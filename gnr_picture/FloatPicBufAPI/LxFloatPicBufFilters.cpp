@@ -7,7 +7,8 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 
-namespace {
+namespace
+{
 
 bool sameFormat(const SLxFloatPicBuf* first, std::initializer_list<const SLxFloatPicBuf*> others)
 {
@@ -38,8 +39,7 @@ void eachSample(SLxFloatPicBuf* out1, SLxFloatPicBuf* out2, const SLxFloatPicBuf
 }
 
 // Calls f(x, y, comp, x0, x1, y0, y1) with the clipped size x size window.
-template <typename F>
-void eachWindow(const SLxFloatPicBuf& pic, uint32_t size, F f)
+template <typename F> void eachWindow(const SLxFloatPicBuf& pic, uint32_t size, F f)
 {
     const int64_t half = size / 2;
     for (uint32_t y = 0; y < pic.uiHeight; ++y)
@@ -117,7 +117,8 @@ int CLxFloatPicBufAPI::Smooth(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, ui
         for (uint32_t i = 0; i < size; ++i)
             for (uint32_t j = 0; j < size; ++j) {
                 const double d = std::hypot(i - centre, j - centre);
-                weights[size_t(i) * size + j] = static_cast<float>(std::pow(2.71828, -(d / sigma) * (d / sigma)));
+                weights[size_t(i) * size + j] =
+                    static_cast<float>(std::pow(2.71828, -(d / sigma) * (d / sigma)));
             }
         const float top = *std::max_element(weights.begin(), weights.end());
         for (float& w : weights)
@@ -204,7 +205,8 @@ int CLxFloatPicBufAPI::CutBy(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, con
     return 0;
 }
 
-namespace {
+namespace
+{
 
 enum class Spectral { Correlation, Convolution, Deconvolution };
 
@@ -218,8 +220,7 @@ bool sameFormat(const SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b)
     return CLxPicBufAPI::Check(dst, a, 2) && CLxPicBufAPI::Check(dst, b, 2);
 }
 
-template <typename Pic>
-int spectral(Pic* dst, const Pic* a, const Pic* b, Spectral op)
+template <typename Pic> int spectral(Pic* dst, const Pic* a, const Pic* b, Spectral op)
 {
     if (!sameFormat(dst, a, b))
         return -9;

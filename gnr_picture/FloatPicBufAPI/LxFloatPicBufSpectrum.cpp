@@ -9,7 +9,8 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 // Scratch planes and the transform's tables, released together.
 class SpectrumWork
@@ -30,7 +31,8 @@ class SpectrumWork
         const size_t planeFloats = static_cast<size_t>(m_w) * m_h;
         for (int i = 0; i < 4; ++i)
             m_planes[i] = static_cast<float*>(CLxAlloc::Alloc(0, planeFloats * sizeof(float)));
-        m_planes[4] = static_cast<float*>(CLxAlloc::Alloc(0, std::max<size_t>(srcFloats, 1) * sizeof(float)));
+        m_planes[4] =
+            static_cast<float*>(CLxAlloc::Alloc(0, std::max<size_t>(srcFloats, 1) * sizeof(float)));
         m_lines = lxpic::AllocFloatLines(m_h, 2 * m_w);
         m_ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(m_h, m_w)));
         m_tw = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(m_h, m_w)));
@@ -143,8 +145,10 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
         CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(re, im, a, p, 1, W, W * H);
         const int32_t x0 = static_cast<int32_t>((W - amplitude->uiWidth) / 2);
         const int32_t y0 = static_cast<int32_t>((H - amplitude->uiHeight) / 2);
-        CLxFloatPicMemAPI::CutImage(a, amplitude->uiWidth, amplitude->uiHeight, re, W, H, x0, y0, 1);
-        CLxFloatPicMemAPI::CutImage(p, amplitude->uiWidth, amplitude->uiHeight, im, W, H, x0, y0, 1);
+        CLxFloatPicMemAPI::CutImage(a, amplitude->uiWidth, amplitude->uiHeight, re, W, H, x0, y0,
+                                    1);
+        CLxFloatPicMemAPI::CutImage(p, amplitude->uiWidth, amplitude->uiHeight, im, W, H, x0, y0,
+                                    1);
         scatter(*amplitude, c, a);
         scatter(*phase, c, p);
     }
@@ -196,7 +200,8 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amp
     return 0;
 }
 
-namespace {
+namespace
+{
 
 uint64_t sampleBytes(const SLxPicBuf& pic)
 {

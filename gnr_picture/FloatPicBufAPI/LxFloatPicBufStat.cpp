@@ -7,11 +7,12 @@
 #include "w32_system/debugging/LxDiag.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 float* SLxImageStat::*const kStatArrays[5] = {&SLxImageStat::pMin, &SLxImageStat::pMax,
-                                               &SLxImageStat::pMean, &SLxImageStat::pDeviation,
-                                               &SLxImageStat::pMedian};
+                                              &SLxImageStat::pMean, &SLxImageStat::pDeviation,
+                                              &SLxImageStat::pMedian};
 
 bool blockInside(const SLxFloatPicBuf& pic, uint32_t x, uint32_t y, uint32_t w, uint32_t h)
 {
@@ -112,10 +113,10 @@ int CLxFloatPicBufAPI::GetStat(SLxImageStat* stat, const SLxFloatPicBuf* src)
     return status;
 }
 
-namespace {
+namespace
+{
 
-template <typename Map>
-int mapInto(SLxPicBuf* dst, const SLxFloatPicBuf* src, Map map)
+template <typename Map> int mapInto(SLxPicBuf* dst, const SLxFloatPicBuf* src, Map map)
 {
     if (!dst || !src || dst->uiWidth != src->uiWidth || dst->uiHeight != src->uiHeight ||
         dst->uiComps != src->uiComps || !lxpic::holdsLines(*src) ||
@@ -140,9 +141,11 @@ int CLxFloatPicBufAPI::Map_Tumblin(SLxPicBuf* dst, const SLxFloatPicBuf* src)
 
 int CLxFloatPicBufAPI::MapParam_Tumblin(SLxPicBuf* dst, const SLxFloatPicBuf* src, uint32_t param)
 {
-    return mapInto(dst, src,
-                   [param](void* d, uint32_t bits, const float* s, uint32_t w, uint32_t h,
-                           uint32_t c) { return CLxFloatPicMemAPI::MapParam_Tumblin(d, bits, s, w, h, c, param); });
+    return mapInto(
+        dst, src,
+        [param](void* d, uint32_t bits, const float* s, uint32_t w, uint32_t h, uint32_t c) {
+            return CLxFloatPicMemAPI::MapParam_Tumblin(d, bits, s, w, h, c, param);
+        });
 }
 
 int CLxFloatPicBufAPI::Map_Drago(SLxPicBuf* dst, const SLxFloatPicBuf* src)

@@ -8,7 +8,8 @@
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 size_t elements(uint32_t comps, uint32_t width, uint32_t count)
 {
@@ -172,8 +173,8 @@ int CLxFloatPicMemAPI::SubFloatnFloat(float* dst, const float* a, const float* b
     return elementWise(dst, a, b, comps, width, count, [](float x, float y) { return x - y; });
 }
 
-int CLxFloatPicMemAPI::MultiFloatnFloat(float* dst, const float* a, const float* b,
-                                        uint32_t comps, uint32_t width, uint32_t count)
+int CLxFloatPicMemAPI::MultiFloatnFloat(float* dst, const float* a, const float* b, uint32_t comps,
+                                        uint32_t width, uint32_t count)
 {
     return elementWise(dst, a, b, comps, width, count, [](float x, float y) { return x * y; });
 }
@@ -307,9 +308,11 @@ int CLxFloatPicMemAPI::TilePad(float* dst, uint32_t dstW, uint32_t dstH, const f
     // Every destination pixel takes the source pixel it meets when the
     // source repeats periodically around its centred copy.
     for (uint32_t dy = 0; dy < dstH; ++dy) {
-        const uint32_t sy = static_cast<uint32_t>((int64_t(dy) - oy + int64_t(srcH) * (oy / srcH + 1)) % srcH);
+        const uint32_t sy =
+            static_cast<uint32_t>((int64_t(dy) - oy + int64_t(srcH) * (oy / srcH + 1)) % srcH);
         for (uint32_t dx = 0; dx < dstW; ++dx) {
-            const uint32_t sx = static_cast<uint32_t>((int64_t(dx) - ox + int64_t(srcW) * (ox / srcW + 1)) % srcW);
+            const uint32_t sx =
+                static_cast<uint32_t>((int64_t(dx) - ox + int64_t(srcW) * (ox / srcW + 1)) % srcW);
             std::memcpy(dst + (static_cast<size_t>(dy) * dstW + dx) * comps,
                         src + (static_cast<size_t>(sy) * srcW + sx) * comps, comps * sizeof(float));
         }

@@ -3,7 +3,8 @@
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 enum class Depth { Bytes, Words, None };
 
@@ -19,9 +20,9 @@ Depth depthOf(uint32_t bits)
 } // namespace
 
 int CLxFloatPicMemAPI::ExtractRGBtoFloatAP(float* first, float* second, uint32_t planeComps,
-                                           uint32_t planeWB, const void* samples,
-                                           uint32_t sampleWB, uint32_t bits, uint32_t sampleComps,
-                                           uint32_t width, uint32_t count)
+                                           uint32_t planeWB, const void* samples, uint32_t sampleWB,
+                                           uint32_t bits, uint32_t sampleComps, uint32_t width,
+                                           uint32_t count)
 {
     if (width == 0 || count == 0)
         return 0;
@@ -34,8 +35,8 @@ int CLxFloatPicMemAPI::ExtractRGBtoFloatAP(float* first, float* second, uint32_t
         return depth == Depth::Bytes
                    ? extract_Nx8_to_1xFloat2(first, second, planeComps, planeWB, samples, sampleWB,
                                              bits, sampleComps, width, count)
-                   : extract_Nx16_to_1xFloat2(first, second, planeComps, planeWB, samples,
-                                              sampleWB, bits, sampleComps, width, count);
+                   : extract_Nx16_to_1xFloat2(first, second, planeComps, planeWB, samples, sampleWB,
+                                              bits, sampleComps, width, count);
     return depth == Depth::Bytes
                ? extract_Nx8_to_3xFloat2(first, second, planeComps, planeWB, samples, sampleWB,
                                          bits, sampleComps, width, count)
@@ -44,18 +45,18 @@ int CLxFloatPicMemAPI::ExtractRGBtoFloatAP(float* first, float* second, uint32_t
 }
 
 int CLxFloatPicMemAPI::ExtractRGBtoFloatRI(float* re, float* im, uint32_t planeComps,
-                                           uint32_t planeWB, const void* samples,
-                                           uint32_t sampleWB, uint32_t bits, uint32_t sampleComps,
-                                           uint32_t width, uint32_t count)
+                                           uint32_t planeWB, const void* samples, uint32_t sampleWB,
+                                           uint32_t bits, uint32_t sampleComps, uint32_t width,
+                                           uint32_t count)
 {
     return ExtractRGBtoFloatAP(re, im, planeComps, planeWB, samples, sampleWB, bits, sampleComps,
                                width, count);
 }
 
-int CLxFloatPicMemAPI::ExtractFloatAPtoRGB(void* samples, uint32_t sampleComps,
-                                           uint32_t sampleWB, uint32_t bits, const float* first,
-                                           const float* second, uint32_t planeComps,
-                                           uint32_t planeWB, uint32_t width, uint32_t count)
+int CLxFloatPicMemAPI::ExtractFloatAPtoRGB(void* samples, uint32_t sampleComps, uint32_t sampleWB,
+                                           uint32_t bits, const float* first, const float* second,
+                                           uint32_t planeComps, uint32_t planeWB, uint32_t width,
+                                           uint32_t count)
 {
     if (width == 0 || count == 0)
         return 0;
@@ -70,10 +71,10 @@ int CLxFloatPicMemAPI::ExtractFloatAPtoRGB(void* samples, uint32_t sampleComps,
     return -2;
 }
 
-int CLxFloatPicMemAPI::ExtractFloatRItoRGB(void* samples, uint32_t sampleComps,
-                                           uint32_t sampleWB, uint32_t bits, const float* re,
-                                           const float* im, uint32_t planeComps,
-                                           uint32_t planeWB, uint32_t width, uint32_t count)
+int CLxFloatPicMemAPI::ExtractFloatRItoRGB(void* samples, uint32_t sampleComps, uint32_t sampleWB,
+                                           uint32_t bits, const float* re, const float* im,
+                                           uint32_t planeComps, uint32_t planeWB, uint32_t width,
+                                           uint32_t count)
 {
     if (width == 0 || count == 0)
         return 0;
@@ -113,8 +114,7 @@ int CLxFloatPicMemAPI::MaskFloatWithGray(float* dst, uint32_t dstComps, const fl
     const float fullValue = full;
     for (size_t p = 0; p < pixels; ++p)
         for (uint32_t c = 0; c < dstComps; ++c)
-            dst[p * dstComps + c] =
-                static_cast<float>(mask[p]) * src[p * dstComps + c] / fullValue;
+            dst[p * dstComps + c] = static_cast<float>(mask[p]) * src[p * dstComps + c] / fullValue;
     return 0;
 }
 
@@ -122,9 +122,12 @@ int CLxFloatPicMemAPI::Map_Tumblin(void* samples, uint32_t bits, const float* da
                                    uint32_t height, uint32_t comps)
 {
     switch (depthOf(bits)) {
-    case Depth::Bytes: return map_float_to_Nx8_Tumblin(samples, bits, data, width, height, comps);
-    case Depth::Words: return map_float_to_Nx16_Tumblin(samples, bits, data, width, height, comps);
-    default: return -2;
+    case Depth::Bytes:
+        return map_float_to_Nx8_Tumblin(samples, bits, data, width, height, comps);
+    case Depth::Words:
+        return map_float_to_Nx16_Tumblin(samples, bits, data, width, height, comps);
+    default:
+        return -2;
     }
 }
 
@@ -137,7 +140,8 @@ int CLxFloatPicMemAPI::MapParam_Tumblin(void* samples, uint32_t bits, const floa
         return map_float_to_Nx8_param_Tumblin(samples, bits, data, width, height, comps, param);
     case Depth::Words:
         return map_float_to_Nx16_param_Tumblin(samples, bits, data, width, height, comps, param);
-    default: return -2;
+    default:
+        return -2;
     }
 }
 
@@ -145,9 +149,12 @@ int CLxFloatPicMemAPI::Map_Drago(void* samples, uint32_t bits, const float* data
                                  uint32_t height, uint32_t comps)
 {
     switch (depthOf(bits)) {
-    case Depth::Bytes: return map_float_to_Nx8_Drago(samples, bits, data, width, height, comps);
-    case Depth::Words: return map_float_to_Nx16_Drago(samples, bits, data, width, height, comps);
-    default: return -2;
+    case Depth::Bytes:
+        return map_float_to_Nx8_Drago(samples, bits, data, width, height, comps);
+    case Depth::Words:
+        return map_float_to_Nx16_Drago(samples, bits, data, width, height, comps);
+    default:
+        return -2;
     }
 }
 

@@ -11,16 +11,16 @@
 #include "w32_system/memory/LxAlloc.h"
 
 int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW,
-                               uint32_t dstH, const float* src, uint32_t srcWB,
-                               uint32_t srcHeight, uint32_t srcX, uint32_t srcY, uint32_t srcW,
-                               uint32_t srcBlockH, CLxPicMemAPI::ELxPicStretchMode mode)
+                               uint32_t dstH, const float* src, uint32_t srcWB, uint32_t srcHeight,
+                               uint32_t srcX, uint32_t srcY, uint32_t srcW, uint32_t srcBlockH,
+                               CLxPicMemAPI::ELxPicStretchMode mode)
 {
     if (dstW == 0 || dstH == 0 || srcW == 0 || srcBlockH == 0 || comps == 0)
         return 0;
     if (uint64_t(srcY) + srcBlockH > srcHeight)
         return -4;
-    const bool filtered = mode == CLxPicMemAPI::eLxStretchBSpline ||
-                          mode == CLxPicMemAPI::eLxStretchTriangle;
+    const bool filtered =
+        mode == CLxPicMemAPI::eLxStretchBSpline || mode == CLxPicMemAPI::eLxStretchTriangle;
     if (!filtered) {
         LxFloatStretchNnFn* nn = comps == 1   ? stretch_nn_1xfloat
                                  : comps == 3 ? stretch_nn_3xfloat
@@ -28,9 +28,8 @@ int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint3
         return nn(dst, comps, dstWB, dstW, dstH, src, srcWB, srcHeight, srcX, srcY, srcW,
                   srcBlockH);
     }
-    const LxFloatWeightFn weight = mode == CLxPicMemAPI::eLxStretchBSpline
-                                       ? filter_quadratic_bspline
-                                       : filter_triangle;
+    const LxFloatWeightFn weight =
+        mode == CLxPicMemAPI::eLxStretchBSpline ? filter_quadratic_bspline : filter_triangle;
     const uint32_t radius = mode == CLxPicMemAPI::eLxStretchBSpline ? 3 : 2;
     uint32_t margin = radius;
     if (dstW < srcW)
@@ -51,9 +50,9 @@ int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint3
     LxFloatFilterVertFn* vert = comps == 1   ? stretch_filter_vert_1xfloat
                                 : comps == 3 ? stretch_filter_vert_3xfloat
                                              : stretch_filter_vert_Nxfloat;
-    const float* first = reinterpret_cast<const float*>(
-        reinterpret_cast<const uint8_t*>(src) + size_t(srcY - above) * srcWB +
-        size_t(srcX) * comps * sizeof(float));
+    const float* first = reinterpret_cast<const float*>(reinterpret_cast<const uint8_t*>(src) +
+                                                        size_t(srcY - above) * srcWB +
+                                                        size_t(srcX) * comps * sizeof(float));
     int status = horz(tmp, comps, tmpWB, dstW, lines, first, srcWB, srcHeight, srcX, srcY, srcW,
                       lines, weight, radius);
     if (status == 0)
@@ -75,6 +74,6 @@ int CLxFloatPicBufAPI::Stretch(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src,
     if (!lxpic::holdsLines(*dst) || !lxpic::holdsLines(*src))
         return -9;
     return CLxFloatPicMemAPI::Stretch(dst->pData, dst->uiComps, dst->uiWidthBytes, dst->uiWidth,
-                                      dst->uiHeight, src->pData, src->uiWidthBytes,
-                                      src->uiHeight, 0, 0, src->uiWidth, src->uiHeight, mode);
+                                      dst->uiHeight, src->pData, src->uiWidthBytes, src->uiHeight,
+                                      0, 0, src->uiWidth, src->uiHeight, mode);
 }

@@ -126,8 +126,7 @@ class LX_EXPORT CLxFloatPicBufAPI
     // The size x size window from (x - size/2, y - size/2), clipped to the
     // picture: sum(w v) / sum(w). Mode 0 box, 1 Gaussian; other modes -2,
     // size 0 -4.
-    static int Smooth(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t mode,
-                      uint32_t size);
+    static int Smooth(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t mode, uint32_t size);
     // p x (1 + 0.2 s), s the deviation of p and its inside 4-neighbours; a
     // lone pixel is written unchanged.
     static int Sharpen(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src, uint32_t unused = 0);
@@ -156,8 +155,7 @@ class LX_EXPORT CLxFloatPicBufAPI
     // a x conj(b), a x b, a / b (no regularisation), inverted into dst.
     static int Correlation(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
     static int Convolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
-    static int Deconvolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a,
-                             const SLxFloatPicBuf* b);
+    static int Deconvolution(SLxFloatPicBuf* dst, const SLxFloatPicBuf* a, const SLxFloatPicBuf* b);
 
     // --- The same on sample pictures (1 to 8 or 9 to 16 bits) ----------------
 

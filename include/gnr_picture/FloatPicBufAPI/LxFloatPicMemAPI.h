@@ -100,9 +100,8 @@ class LX_EXPORT CLxFloatPicMemAPI
                                    uint32_t count);
     // dst = mask x src / full, one mask byte a pixel; -4 when the component
     // counts differ.
-    static int MaskFloatWithGray(float* dst, uint32_t dstComps, const float* src,
-                                 uint32_t srcComps, const uint8_t* mask, uint32_t width,
-                                 uint32_t count, uint8_t full);
+    static int MaskFloatWithGray(float* dst, uint32_t dstComps, const float* src, uint32_t srcComps,
+                                 const uint8_t* mask, uint32_t width, uint32_t count, uint8_t full);
 
     // --- Tone mapping to samples of bits 1 to 8 or 9 to 16 (-2 otherwise) --
 

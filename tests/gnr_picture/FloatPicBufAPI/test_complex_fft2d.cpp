@@ -10,7 +10,8 @@
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "w32_system/memory/LxAlloc.h"
 
-namespace {
+namespace
+{
 
 using cd = std::complex<double>;
 

@@ -6,7 +6,8 @@
 #include "../assert_capture.h"
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
 
-namespace {
+namespace
+{
 
 struct Mask : SLxFilterBuf {
     Mask(uint32_t w, uint32_t h) : SLxFilterBuf{}
@@ -70,7 +71,8 @@ TEST(FilterBuf, ChecksFillsAndRefusals)
     EXPECT_EQ(CLxFilterBuf::Complement(nullptr), -9);
     AssertCapture asserts;
     EXPECT_EQ(CLxFilterBuf::Copy(&c, &a), -9);
-    EXPECT_EQ(asserts.countMessage("CLxFilterBuf::Copy, sour and dest must have the same format"), 1);
+    EXPECT_EQ(asserts.countMessage("CLxFilterBuf::Copy, sour and dest must have the same format"),
+              1);
     EXPECT_EQ(CLxFilterBuf::Reinit(&c, 0, 0, 0, true), -3);
     EXPECT_EQ(c.pData, nullptr);
     EXPECT_EQ(CLxFilterBuf::Reinit(&c, 5, 1, 4, true), -9);
@@ -102,7 +104,8 @@ TEST(FloatKernelMatrix, AllocFreeAndCopyFromIntegers)
     EXPECT_EQ(m.uiNRows, 1u);
     EXPECT_EQ(m.uiNCols, 3u);
     EXPECT_EQ(m.uiReserved1, 7u);
-    EXPECT_EQ(std::vector<float>(m.pfValues, m.pfValues + 3), (std::vector<float>{0.25f, -0.5f, 0.75f}));
+    EXPECT_EQ(std::vector<float>(m.pfValues, m.pfValues + 3),
+              (std::vector<float>{0.25f, -0.5f, 0.75f}));
     ints.iDivisor = 0; // counts as 1
     ASSERT_EQ(SLxFloatKernelMatrix::CopyIntToFloat(&m, &ints), 0);
     EXPECT_EQ(m.pfValues[2], 3.0f);

@@ -3,7 +3,8 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
 
-namespace {
+namespace
+{
 
 struct Mask : SLxFilterBuf {
     Mask(uint32_t w, uint32_t h) : SLxFilterBuf{}

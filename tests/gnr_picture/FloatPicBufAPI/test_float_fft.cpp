@@ -8,7 +8,8 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 
-namespace {
+namespace
+{
 
 using cd = std::complex<double>;
 
@@ -72,7 +73,13 @@ TEST(FloatPowerof2, SmallestPowerAtOrAbove)
 {
     struct Case {
         uint32_t n, exponent, power;
-    } cases[] = {{0, 0, 1}, {1, 0, 1}, {2, 1, 2}, {5, 3, 8}, {8, 3, 8}, {9, 4, 16}, {1u << 31, 31, 1u << 31}};
+    } cases[] = {{0, 0, 1},
+                 {1, 0, 1},
+                 {2, 1, 2},
+                 {5, 3, 8},
+                 {8, 3, 8},
+                 {9, 4, 16},
+                 {1u << 31, 31, 1u << 31}};
     for (const Case& c : cases) {
         uint32_t e = 99, p = 99;
         EXPECT_TRUE(CLxFloatPicMemAPI::Powerof2(c.n, &e, &p));
@@ -114,8 +121,8 @@ TEST(FloatFFT1D, MatchesNaiveDftBothDirections)
             std::vector<float> re(n), im(n);
             randomFill(re, n);
             randomFill(im, n + 7);
-            const auto want = direction == 1 ? naiveDft(re, im, -1, 1.0 / n)
-                                             : naiveDft(re, im, +1, 1.0);
+            const auto want =
+                direction == 1 ? naiveDft(re, im, -1, 1.0 / n) : naiveDft(re, im, +1, 1.0);
             ASSERT_EQ(CLxFloatPicMemAPI::FFT_1Dx2pn(re.data(), im.data(), direction, n), 0);
             SCOPED_TRACE(testing::Message() << "n " << n << " direction " << int(direction));
             expectClose(want, re, im);

@@ -8,7 +8,8 @@
 #include "../assert_capture.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 
-namespace {
+namespace
+{
 
 struct FloatPic : SLxFloatPicBuf {
     FloatPic(uint32_t w, uint32_t h, uint32_t comps, uint32_t lineBytes = 0)
@@ -52,9 +53,9 @@ TEST(FloatPicBuf, ChecksCompareTheNamedFields)
         const SLxFloatPicBuf* other;
         uint32_t option;
         bool want;
-    } cases[] = {{&b, 0, true}, {&b, 2, true},  {&c, 0, true},  {&c, 2, false}, {&c, 3, false},
-                 {&c, 6, false}, {&d, 0, false}, {&d, 4, true}, {&d, 5, true},  {&b, 7, false},
-                 {nullptr, 0, false}};
+    } cases[] = {{&b, 0, true},  {&b, 2, true},  {&c, 0, true},      {&c, 2, false},
+                 {&c, 3, false}, {&c, 6, false}, {&d, 0, false},     {&d, 4, true},
+                 {&d, 5, true},  {&b, 7, false}, {nullptr, 0, false}};
     for (const Case& k : cases)
         EXPECT_EQ(CLxFloatPicBufAPI::Check(&a, k.other, k.option), k.want) << k.option;
     EXPECT_TRUE(CLxFloatPicBufAPI::Check(&a, &grey, 3));
@@ -77,7 +78,8 @@ TEST(FloatPicBuf, CopyHonoursLineBytesAndRefusesOtherFormats)
     EXPECT_EQ(dst.at(0, 0), 0.0f);
     AssertCapture asserts;
     EXPECT_EQ(CLxFloatPicBufAPI::Copy(&other, &src), -9);
-    EXPECT_EQ(asserts.countMessage("CLxPicBufAPI::Copy, sour and dest must have the same format"), 1);
+    EXPECT_EQ(asserts.countMessage("CLxPicBufAPI::Copy, sour and dest must have the same format"),
+              1);
 }
 
 TEST(FloatPicBuf, ArithmeticElementWise)
@@ -113,7 +115,8 @@ TEST(FloatPicBufSpectrum, ConstantGivesCentredPeakAndBack)
     ASSERT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &phase, &src), 0);
     for (uint32_t y = 0; y < 8; ++y)
         for (uint32_t x = 0; x < 16; ++x)
-            EXPECT_NEAR(amp.at(x, y), (x == 8 && y == 4) ? 2.5f * 128 : 0.0f, 1e-3) << x << "," << y;
+            EXPECT_NEAR(amp.at(x, y), (x == 8 && y == 4) ? 2.5f * 128 : 0.0f, 1e-3)
+                << x << "," << y;
     ASSERT_EQ(CLxFloatPicBufAPI::IFFT_Image(&back, &amp, &phase), 0);
     for (uint32_t i = 0; i < 128; ++i)
         EXPECT_NEAR(back.pData[i], 2.5f, 1e-5);
@@ -153,9 +156,9 @@ TEST(FloatPicBufSpectrum, InverseClampsAtZeroAndChecksSizes)
         EXPECT_NEAR(back.pData[i], (i % 2) ? 3.0f : 0.0f, 1e-5);
 
     FloatPic big(9, 8, 1), threeAmp(8, 8, 3), smallPhase(4, 8, 1);
-    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &phase, &big), -9);       // source larger
-    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&threeAmp, &phase, &src), -9);  // components
-    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &smallPhase, &src), -9);  // phase size
+    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &phase, &big), -9);      // source larger
+    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&threeAmp, &phase, &src), -9); // components
+    EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &smallPhase, &src), -9); // phase size
     EXPECT_EQ(CLxFloatPicBufAPI::FFT_Image(nullptr, &phase, &src), -9);
     EXPECT_EQ(CLxFloatPicBufAPI::IFFT_Image(&big, &amp, &phase), -9);
     EXPECT_EQ(CLxFloatPicBufAPI::IFFT_Image(&back, &amp, &smallPhase), -9);

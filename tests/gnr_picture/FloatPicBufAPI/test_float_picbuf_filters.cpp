@@ -9,7 +9,8 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 
-namespace {
+namespace
+{
 
 struct Pic : SLxFloatPicBuf {
     Pic(uint32_t w, uint32_t h, uint32_t comps = 1)

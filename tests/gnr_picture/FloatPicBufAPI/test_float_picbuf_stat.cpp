@@ -8,7 +8,8 @@
 #include "../assert_capture.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 
-namespace {
+namespace
+{
 
 struct Pic : SLxFloatPicBuf {
     Pic(uint32_t w, uint32_t h, uint32_t comps = 1)
@@ -43,7 +44,8 @@ TEST(FloatPicBufStat, CopyRectMovesBlocksInsideBothPictures)
     EXPECT_EQ(CLxFloatPicBufAPI::CopyRect(0, 0, 2, 2, &dst, 3, 2, &src), -4);
     AssertCapture asserts;
     EXPECT_EQ(CLxFloatPicBufAPI::CopyRect(0, 0, 1, 1, &other, 0, 0, &src), -9);
-    EXPECT_EQ(asserts.countMessage("CLxPicBufAPI::CopyRect, sour and dest must have the same format"), 1);
+    EXPECT_EQ(
+        asserts.countMessage("CLxPicBufAPI::CopyRect, sour and dest must have the same format"), 1);
 }
 
 TEST(FloatPicBufStat, GetStatOfARectangle)

@@ -7,7 +7,8 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 
-namespace {
+namespace
+{
 
 std::vector<float> ramp(size_t n, float start = 0.0f)
 {
@@ -53,7 +54,8 @@ TEST(FloatPicMem, RealnImagToAmpnPhase)
     };
     for (const Case& c : cases) {
         float amp = -1, phase = -1, re = -1, im = -1;
-        ASSERT_EQ(CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(&amp, &phase, &c.re, &c.im, 1, 1, 1), 0);
+        ASSERT_EQ(CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(&amp, &phase, &c.re, &c.im, 1, 1, 1),
+                  0);
         EXPECT_FLOAT_EQ(amp, c.amp) << c.re << "," << c.im;
         EXPECT_NEAR(phase, c.phase, 1e-6) << c.re << "," << c.im;
         ASSERT_EQ(CLxFloatPicMemAPI::AmpnPhase_to_RealnImag(&re, &im, &amp, &phase, 1, 1, 1), 0);
@@ -157,10 +159,8 @@ TEST(FloatPicMem, CutImageClipsToTheSource)
         int32_t x, y;
         std::vector<float> want; // 3 x 2 destination, starting at -1
     } cases[] = {
-        {0, 0, {0, 1, 2, 4, 5, 6}},
-        {2, 1, {6, 7, -1, 10, 11, -1}},
-        {-1, -1, {-1, -1, -1, -1, 0, 1}},
-        {4, 0, {-1, -1, -1, -1, -1, -1}},
+        {0, 0, {0, 1, 2, 4, 5, 6}},        {2, 1, {6, 7, -1, 10, 11, -1}},
+        {-1, -1, {-1, -1, -1, -1, 0, 1}},  {4, 0, {-1, -1, -1, -1, -1, -1}},
         {-3, 0, {-1, -1, -1, -1, -1, -1}},
     };
     for (const Case& c : cases) {

@@ -32,7 +32,8 @@ TEST(FloatPicMemConvert, SamplesToPlane)
     for (const Refused& r : refused) {
         std::vector<float> a(8, -1), b(8, -1);
         EXPECT_EQ(CLxFloatPicMemAPI::ExtractRGBtoFloatAP(a.data(), b.data(), r.planeComps, 32,
-                                                         rgb.data(), 6, r.bits, r.sampleComps, 1, 1),
+                                                         rgb.data(), 6, r.bits, r.sampleComps, 1,
+                                                         1),
                   r.status);
         EXPECT_EQ(a, std::vector<float>(8, -1));
     }
@@ -43,8 +44,8 @@ TEST(FloatPicMemConvert, PlaneToSamplesHoldsTheRange)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<float> plane = {-5.0f, 0.4f, 254.5f, 300.0f, nan, 70000.0f};
     std::vector<uint8_t> bytes(6, 99);
-    ASSERT_EQ(CLxFloatPicMemAPI::ExtractFloatAPtoRGB(bytes.data(), 1, 6, 8, plane.data(), nullptr, 1,
-                                                     24, 6, 6),
+    ASSERT_EQ(CLxFloatPicMemAPI::ExtractFloatAPtoRGB(bytes.data(), 1, 6, 8, plane.data(), nullptr,
+                                                     1, 24, 6, 6),
               0);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 0, 255, 255, 0, 255}));
     std::vector<uint16_t> words(6, 99);
@@ -76,13 +77,13 @@ TEST(FloatPicMemConvert, MaskScalesByTheFullValue)
     const std::vector<float> src = {10, 20, 30, 40};
     const std::vector<uint8_t> mask = {255, 0};
     std::vector<float> dst(4, -1);
-    ASSERT_EQ(CLxFloatPicMemAPI::MaskFloatWithGray(dst.data(), 2, src.data(), 2, mask.data(), 2, 2,
-                                                   255),
-              0);
+    ASSERT_EQ(
+        CLxFloatPicMemAPI::MaskFloatWithGray(dst.data(), 2, src.data(), 2, mask.data(), 2, 2, 255),
+        0);
     EXPECT_EQ(dst, (std::vector<float>{10, 20, 0, 0}));
-    EXPECT_EQ(CLxFloatPicMemAPI::MaskFloatWithGray(dst.data(), 1, src.data(), 2, mask.data(), 2, 2,
-                                                   255),
-              -4);
+    EXPECT_EQ(
+        CLxFloatPicMemAPI::MaskFloatWithGray(dst.data(), 1, src.data(), 2, mask.data(), 2, 2, 255),
+        -4);
 }
 
 TEST(FloatPicMemConvert, ToneMapsDispatchByDepth)
@@ -102,6 +103,7 @@ TEST(FloatPicMemConvert, ToneMapsDispatchByDepth)
     std::vector<uint8_t> untouched(4, 7);
     EXPECT_EQ(CLxFloatPicMemAPI::Map_Tumblin(untouched.data(), 17, hdr.data(), 2, 2, 1), -2);
     EXPECT_EQ(CLxFloatPicMemAPI::Map_Drago(untouched.data(), 0, hdr.data(), 2, 2, 1), -2);
-    EXPECT_EQ(CLxFloatPicMemAPI::MapParam_Tumblin(untouched.data(), 32, hdr.data(), 2, 2, 1, 2), -2);
+    EXPECT_EQ(CLxFloatPicMemAPI::MapParam_Tumblin(untouched.data(), 32, hdr.data(), 2, 2, 1, 2),
+              -2);
     EXPECT_EQ(untouched, std::vector<uint8_t>(4, 7));
 }

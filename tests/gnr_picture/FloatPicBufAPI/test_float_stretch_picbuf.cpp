@@ -6,7 +6,8 @@
 #include "../assert_capture.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 
-namespace {
+namespace
+{
 
 struct Pic : SLxFloatPicBuf {
     Pic(uint32_t w, uint32_t h, uint32_t comps)
@@ -55,5 +56,7 @@ TEST(FloatPicBufStretch, EnlargedRampStaysInRangeAndOrder)
     Pic other(16, 8, 3);
     AssertCapture asserts;
     EXPECT_EQ(CLxFloatPicBufAPI::Stretch(&other, &src, CLxPicMemAPI::eLxStretchTriangle), -9);
-    EXPECT_EQ(asserts.countMessage("CLxFloatPicBufAPI::Stretch, sour and dest must have the same format"), 1);
+    EXPECT_EQ(
+        asserts.countMessage("CLxFloatPicBufAPI::Stretch, sour and dest must have the same format"),
+        1);
 }

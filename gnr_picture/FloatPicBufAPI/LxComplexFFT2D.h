@@ -1,0 +1,35 @@
+// Two-dimensional complex FFT of power-of-two sizes, behind the Fourier
+// transforms of float pictures. Data: H lines of 2W floats, (re, im) pairs,
+// given as an array of line pointers into one block (AllocFloatLines).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lxpic
+{
+
+// H line pointers into one zeroed block of H x lineFloats floats; null when
+// either allocation fails. Released with FreeFloatLines.
+float** AllocFloatLines(uint32_t lines, uint32_t lineFloats);
+void FreeFloatLines(float** lines);
+// n zeroed 32-bit words, released with CLxAlloc::Free.
+void* AllocWords(size_t n);
+
+// Words the tables need for a transform of H lines of W complex numbers:
+// ip of floor(sqrt(max(H, W) + 0.5)) + 2 integers, w of max(H, 2W) +
+// max(H/2, W/2) floats. ip[0] = 0 before the first call.
+uint32_t ComplexFFT2DIndexWords(uint32_t h, uint32_t w);
+uint32_t ComplexFFT2DTwiddleWords(uint32_t h, uint32_t w);
+
+// The twiddle table for transforms up to nw x 4 floats a line: ip[0] = nw,
+// ip[1] = 1, w the cos/sin pairs of 2 pi j / (nw x 2).
+void MakeFFTTables(uint32_t nw, int32_t* ip, float* w);
+
+// In place, unscaled. sign >= 0: X[k1, k2] = sum x[j1, j2]
+// exp(+2 pi i (j1 k1 / H + j2 k2 / W)); sign < 0 the same with exp(-...).
+// H and lineFloats / 2 must be powers of two. The tables in ip and w are
+// rebuilt only when the transform is larger than they serve.
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w);
+
+} // namespace lxpic

@@ -1,0 +1,124 @@
+// The two-dimensional complex FFT against a naive DFT, impulses, round trips
+// and its table reuse.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <random>
+#include <vector>
+
+#include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
+#include "w32_system/memory/LxAlloc.h"
+
+namespace
+{
+
+using cd = std::complex<double>;
+
+struct Transform {
+    uint32_t h, w;
+    float** lines;
+    int32_t* ip;
+    float* tw;
+    Transform(uint32_t h_, uint32_t w_) : h(h_), w(w_)
+    {
+        lines = lxpic::AllocFloatLines(h, 2 * w);
+        ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
+        tw = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
+    }
+    ~Transform()
+    {
+        lxpic::FreeFloatLines(lines);
+        CLxAlloc::Free(ip);
+        CLxAlloc::Free(tw);
+    }
+    cd at(uint32_t y, uint32_t x) const { return cd(lines[y][2 * x], lines[y][2 * x + 1]); }
+    void run(int sign) { lxpic::ComplexFFT2D(h, 2 * w, sign, lines, ip, tw); }
+};
+
+} // namespace
+
+TEST(ComplexFFT2D, ImpulsesOfEightByEight)
+{
+    for (int sign : {1, -1}) {
+        Transform t(8, 8);
+        t.lines[0][0] = 1.0f;
+        t.run(sign);
+        for (uint32_t y = 0; y < 8; ++y)
+            for (uint32_t x = 0; x < 8; ++x) {
+                EXPECT_NEAR(t.at(y, x).real(), 1.0, 1e-6);
+                EXPECT_NEAR(t.at(y, x).imag(), 0.0, 1e-6);
+            }
+    }
+    Transform t(8, 8);
+    t.lines[0][2] = 1.0f; // line 0, column 1
+    t.run(1);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t k = 0; k < 8; ++k) {
+            EXPECT_NEAR(t.at(y, k).real(), std::cos(2 * M_PI * k / 8), 1e-6);
+            EXPECT_NEAR(t.at(y, k).imag(), std::sin(2 * M_PI * k / 8), 1e-6);
+        }
+}
+
+TEST(ComplexFFT2D, MatchesNaiveDftAndRoundTrips)
+{
+    struct Size {
+        uint32_t h, w;
+    } sizes[] = {{1, 1}, {1, 8}, {8, 1}, {4, 16}, {32, 8}, {16, 16}};
+    for (const Size& s : sizes) {
+        for (int sign : {1, -1}) {
+            Transform t(s.h, s.w);
+            std::mt19937 gen(s.h * 100 + s.w);
+            std::uniform_real_distribution<float> dist(-10.0f, 10.0f);
+            for (uint32_t y = 0; y < s.h; ++y)
+                for (uint32_t x = 0; x < 2 * s.w; ++x)
+                    t.lines[y][x] = dist(gen);
+            std::vector<cd> in(size_t(s.h) * s.w);
+            for (uint32_t y = 0; y < s.h; ++y)
+                for (uint32_t x = 0; x < s.w; ++x)
+                    in[size_t(y) * s.w + x] = t.at(y, x);
+            t.run(sign);
+            double peak = 0;
+            std::vector<cd> want(in.size());
+            for (uint32_t k1 = 0; k1 < s.h; ++k1)
+                for (uint32_t k2 = 0; k2 < s.w; ++k2) {
+                    cd sum = 0;
+                    for (uint32_t j1 = 0; j1 < s.h; ++j1)
+                        for (uint32_t j2 = 0; j2 < s.w; ++j2)
+                            sum += in[size_t(j1) * s.w + j2] *
+                                   std::polar(1.0, sign * 2 * M_PI *
+                                                       (double(j1 * k1 % s.h) / s.h +
+                                                        double(j2 * k2 % s.w) / s.w));
+                    want[size_t(k1) * s.w + k2] = sum;
+                    peak = std::max(peak, std::abs(sum));
+                }
+            for (uint32_t y = 0; y < s.h; ++y)
+                for (uint32_t x = 0; x < s.w; ++x)
+                    ASSERT_LE(std::abs(t.at(y, x) - want[size_t(y) * s.w + x]), 1e-5 * peak)
+                        << s.h << "x" << s.w << " sign " << sign << " at " << y << "," << x;
+            t.run(-sign);
+            const double n = double(s.h) * s.w;
+            for (uint32_t y = 0; y < s.h; ++y)
+                for (uint32_t x = 0; x < s.w; ++x)
+                    ASSERT_LE(std::abs(t.at(y, x) / n - in[size_t(y) * s.w + x]), 1e-4);
+        }
+    }
+}
+
+TEST(ComplexFFT2D, TableKeptForSameOrSmallerSizes)
+{
+    Transform t(16, 16);
+    t.run(1);
+    const int32_t built = t.ip[0];
+    EXPECT_EQ(built, 8); // max(2H, 2W) / 4
+    t.run(-1);
+    EXPECT_EQ(t.ip[0], built);
+    Transform small(4, 4);
+    small.lines[0][0] = 1.0f;
+    // Reuse the big table for a smaller transform.
+    lxpic::ComplexFFT2D(4, 8, 1, small.lines, t.ip, t.tw);
+    EXPECT_EQ(t.ip[0], built);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 4; ++x)
+            EXPECT_NEAR(small.at(y, x).real(), 1.0, 1e-6);
+}

@@ -271,4 +271,29 @@ class LX_EXPORT CLxBinPicBufAPI
     // inner true, (source eroded once) XOR source; square true the 3x3
     // square, false the cross.
     static int Contour(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool inner, bool square);
+
+    // --- Objects ----------------------------------------------------------------
+    // Working pictures are made and freed per call; -3 (destination
+    // unchanged) when one cannot be had. The source is never written, and
+    // the destination may be the source.
+
+    // The source with every hole filled: a hole is a 4-connected background
+    // region that does not touch the border.
+    static int FillHoles(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
+    // The 8-connected components of mask holding a set marker pixel; dst may
+    // be the marker or the mask.
+    static int ConditionalDilate(SLxBinPicBuf* dst, const SLxBinPicBuf* marker,
+                                 const SLxBinPicBuf* mask);
+    // Removes the 8-connected objects (objects true) or fills the holes
+    // (false) that count erosions by the shape wipe out, count capped at
+    // max(width, height) / 2. The 2x2 and 4x4 erosions start with flag true.
+    static int Clean2x2(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count, bool objects);
+    static int Clean3x3(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count, bool objects);
+    static int Clean4x4Oct(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Clean5x5Oct(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,
+                           bool objects);
+    // Set where at least 5 of the 3 x 3 neighbourhood are set, edge pixels
+    // standing in for those outside.
+    static int Smooth(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
 };

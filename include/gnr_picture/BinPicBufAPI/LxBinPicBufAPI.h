@@ -14,6 +14,8 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 #include "w32_system/LxExport.h"
 
+struct SLxPicBuf;
+
 extern "C" {
 
 // Byte lines of n bytes, combined a machine word at a time, then byte by
@@ -296,4 +298,11 @@ class LX_EXPORT CLxBinPicBufAPI
     // Set where at least 5 of the 3 x 3 neighbourhood are set, edge pixels
     // standing in for those outside.
     static int Smooth(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
+    // Marks with passes the regional maxima (8-connected plateaus above all
+    // their neighbours inside the picture) of a 16-bit one-component map
+    // that remain after passes - 1 rounds of sinking every regional maximum
+    // by one, which lowers src in place. dst (the same format and size, not
+    // src) is cleared first; passes 0 leaves it clear. -9 for another
+    // format or size, nothing changed.
+    static int UltimateErosion(SLxPicBuf* dst, SLxPicBuf* src, uint16_t passes);
 };

@@ -15,6 +15,7 @@
 #include "w32_system/LxExport.h"
 
 struct SLxPicBuf;
+struct SLxContour;
 
 extern "C" {
 
@@ -305,4 +306,18 @@ class LX_EXPORT CLxBinPicBufAPI
     // src) is cleared first; passes 0 leaves it clear. -9 for another
     // format or size, nothing changed.
     static int UltimateErosion(SLxPicBuf* dst, SLxPicBuf* src, uint16_t passes);
+
+    // dst = the union of the filled convex hulls of the 8-connected objects
+    // of src. A hull's vertices are the contour's support points for a fan
+    // of directions step degrees apart (a larger step, a coarser polygon);
+    // objects of one or two contour points keep their pixels. The flags
+    // are not used. -9 for unequal sizes, -4 for a step below 1, -3 without
+    // working memory; dst unchanged then.
+    static int ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool flag1, bool flag2,
+                          int step);
+    // Perimeter and area (enclosed area plus half the perimeter) of the hull
+    // of a contour, with a 5-degree fan; one point gives 2.68 and 1.0, two
+    // 4.57 and 2.0. -9 with both 0 for a null or empty contour.
+    static int CalculateConvexityFeatures(const SLxContour* contour, double& perimeter,
+                                          double& area);
 };

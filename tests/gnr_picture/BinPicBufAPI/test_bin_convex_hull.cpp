@@ -55,10 +55,11 @@ TEST(BinConvexHull, TwoBarsGiveTheTriangleOverTheirEnds)
     for (uint32_t base : {0u, 15u})
         for (uint32_t y = 0; y < 10; ++y)
             for (uint32_t x = 0; x < 10; ++x) {
-                if (x <= y)
+                if (x <= y) {
                     EXPECT_TRUE(dst.at(base + x, y)) << base + x << "," << y;
-                else if (x > y + 1)
+                } else if (x > y + 1) {
                     EXPECT_FALSE(dst.at(base + x, y)) << base + x << "," << y;
+                }
             }
     for (uint32_t y = 0; y < 12; ++y) {
         EXPECT_FALSE(dst.at(12, y));
@@ -71,8 +72,9 @@ TEST(BinConvexHull, TwoBarsGiveTheTriangleOverTheirEnds)
     ASSERT_EQ(0, Hull(coarse, src, 45));
     for (uint32_t y = 0; y < 12; ++y)
         for (uint32_t x = 0; x < 30; ++x)
-            if (coarse.at(x, y))
+            if (coarse.at(x, y)) {
                 EXPECT_TRUE(dst.at(x, y)) << x << "," << y;
+            }
 }
 
 TEST(BinConvexHull, FortyThousandObjectsComeBackUnchanged)

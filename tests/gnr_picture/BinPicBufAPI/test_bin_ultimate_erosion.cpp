@@ -62,8 +62,9 @@ TEST(BinUltimateErosion, WorkedExamples)
         Map s(c.in), d(Grid(c.in.size(), std::vector<uint16_t>(c.in[0].size(), 77)));
         ASSERT_EQ(0, CLxBinPicBufAPI::UltimateErosion(&d.pic, &s.pic, c.passes));
         EXPECT_EQ(c.out, d.grid());
-        if (c.passes <= 1)
+        if (c.passes <= 1) {
             EXPECT_EQ(c.in, s.grid());
+        }
     }
 }
 

@@ -204,4 +204,49 @@ TEST(MeasureShapesOracle, SmoothMatchesBoxFilterMajority)
     }
 }
 
+TEST(MeasureShapesOracle, ConvexHullCloseToOpenCVHull)
+{
+    std::mt19937 rng(16);
+    std::uniform_int_distribution<int> coord(5, 74);
+    for (int trial = 0; trial < 12; ++trial) {
+        // One star-like object at least 20 pixels across.
+        std::vector<cv::Point> star;
+        for (int i = 0; i < 7; ++i)
+            star.emplace_back(coord(rng), coord(rng));
+        star.emplace_back(5, 5);
+        star.emplace_back(40, 40);
+        cv::Mat m = cv::Mat::zeros(81, 79, CV_8U);
+        for (size_t i = 0; i < star.size(); ++i)
+            cv::line(m, star[i], star[(i + 1) % star.size()], 1, 3);
+        std::vector<std::vector<cv::Point>> contours;
+        cv::findContours(m.clone(), contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+        ASSERT_EQ(1u, contours.size());
+        std::vector<cv::Point> hull;
+        cv::convexHull(contours[0], hull);
+        cv::Mat expected = cv::Mat::zeros(m.size(), CV_8U);
+        cv::fillPoly(expected, std::vector<std::vector<cv::Point>>{hull}, 1);
+
+        BinPicture src(m.cols, m.rows), dst(m.cols, m.rows);
+        ToBits(src, m);
+        ASSERT_EQ(0, CLxBinPicBufAPI::ConvexHull(dst.get(), src.get(), false, false, 1));
+        const cv::Mat ours = FromBits(dst);
+        const double both = cv::countNonZero(ours & expected);
+        const double either = cv::countNonZero(ours | expected);
+        EXPECT_GE(both / either, 0.95) << "trial " << trial;
+
+        auto* contour =
+            static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(contours[0].size())));
+        contour->uiCount = uint32_t(contours[0].size());
+        for (size_t i = 0; i < contours[0].size(); ++i)
+            contour->points[i] = SLxIPoint{contours[0][i].x, contours[0][i].y};
+        double perimeter = 0, area = 0;
+        ASSERT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
+        CLxAlloc::Free(contour);
+        const double cvPerimeter = cv::arcLength(hull, true);
+        const double cvArea = cv::contourArea(hull);
+        EXPECT_NEAR(cvPerimeter, perimeter, 0.05 * cvPerimeter) << "trial " << trial;
+        EXPECT_NEAR(cvArea, area - perimeter / 2, 0.05 * cvArea) << "trial " << trial;
+    }
+}
+
 } // namespace

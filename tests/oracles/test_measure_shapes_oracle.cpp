@@ -5,6 +5,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -202,6 +203,55 @@ TEST(MeasureShapesOracle, SmoothMatchesBoxFilterMajority)
         expected /= 255;
         EXPECT_TRUE(Same(expected, FromBits(dst)));
     }
+}
+
+// The 8-connected components of mask that hold a set pixel of marker.
+cv::Mat Reconstruct(const cv::Mat& marker, const cv::Mat& mask)
+{
+    cv::Mat labels;
+    const int n = cv::connectedComponents(mask, labels, 8, CV_32S);
+    std::vector<uint8_t> keep(size_t(n), 0);
+    for (int y = 0; y < mask.rows; ++y)
+        for (int x = 0; x < mask.cols; ++x)
+            if (marker.at<uint8_t>(y, x) && labels.at<int>(y, x) > 0)
+                keep[size_t(labels.at<int>(y, x))] = 1;
+    cv::Mat out = cv::Mat::zeros(mask.size(), CV_8U);
+    for (int y = 0; y < mask.rows; ++y)
+        for (int x = 0; x < mask.cols; ++x)
+            out.at<uint8_t>(y, x) = keep[size_t(labels.at<int>(y, x))];
+    return out;
+}
+
+TEST(MeasureShapesOracle, CleanAndReconstructionMatchLabelling)
+{
+    std::mt19937 rng(17);
+    for (const Size& size : kSizes)
+        for (bool objects : {true, false})
+            for (uint32_t count : {1u, 2u}) {
+                cv::Mat m = RandomBits(rng, size, true);
+                BinPicture src(size.width, size.height), dst(size.width, size.height);
+                ToBits(src, m);
+                ASSERT_EQ(0, CLxBinPicBufAPI::Clean3x3(dst.get(), src.get(), count, objects));
+                const uint32_t cap = uint32_t(std::max(size.width, size.height)) / 2;
+                const int n = int(std::min(count, cap));
+                cv::Mat cleaned = objects ? m.clone() : (1 - m);
+                cv::Mat eroded = cleaned.clone();
+                for (int i = 0; i < n; ++i)
+                    cv::erode(eroded, eroded, cv::Mat::ones(3, 3, CV_8U), cv::Point(-1, -1), 1,
+                              cv::BORDER_REPLICATE);
+                cv::Mat expected = Reconstruct(eroded, cleaned);
+                if (!objects)
+                    expected = 1 - expected;
+                EXPECT_TRUE(Same(expected, FromBits(dst)))
+                    << size.width << "x" << size.height << " " << objects << " " << count;
+
+                cv::Mat marker = RandomBits(rng, size, false);
+                BinPicture markerBits(size.width, size.height);
+                ToBits(markerBits, marker);
+                ASSERT_EQ(
+                    0, CLxBinPicBufAPI::ConditionalDilate(dst.get(), markerBits.get(), src.get()));
+                EXPECT_TRUE(Same(Reconstruct(marker, m), FromBits(dst)));
+            }
 }
 
 TEST(MeasureShapesOracle, ConvexHullCloseToOpenCVHull)

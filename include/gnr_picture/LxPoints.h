@@ -13,3 +13,11 @@ struct SLxDPoint {
     double x;
     double y;
 };
+
+// A rectangle of whole pixels; right and bottom lie one past the last pixel.
+struct SLxIRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};

@@ -14,6 +14,9 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 #include "w32_system/LxExport.h"
 
+struct SLxPicBuf;
+struct SLxContour;
+
 extern "C" {
 
 // Byte lines of n bytes, combined a machine word at a time, then byte by
@@ -271,4 +274,50 @@ class LX_EXPORT CLxBinPicBufAPI
     // inner true, (source eroded once) XOR source; square true the 3x3
     // square, false the cross.
     static int Contour(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool inner, bool square);
+
+    // --- Objects ----------------------------------------------------------------
+    // Working pictures are made and freed per call; -3 (destination
+    // unchanged) when one cannot be had. The source is never written, and
+    // the destination may be the source.
+
+    // The source with every hole filled: a hole is a 4-connected background
+    // region that does not touch the border.
+    static int FillHoles(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
+    // The 8-connected components of mask holding a set marker pixel; dst may
+    // be the marker or the mask.
+    static int ConditionalDilate(SLxBinPicBuf* dst, const SLxBinPicBuf* marker,
+                                 const SLxBinPicBuf* mask);
+    // Removes the 8-connected objects (objects true) or fills the holes
+    // (false) that count erosions by the shape wipe out, count capped at
+    // max(width, height) / 2. The 2x2 and 4x4 erosions start with flag true.
+    static int Clean2x2(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count, bool objects);
+    static int Clean3x3(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count, bool objects);
+    static int Clean4x4Oct(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Clean5x5Oct(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count,
+                           bool objects);
+    // Set where at least 5 of the 3 x 3 neighbourhood are set, edge pixels
+    // standing in for those outside.
+    static int Smooth(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
+    // Marks with passes the regional maxima (8-connected plateaus above all
+    // their neighbours inside the picture) of a 16-bit one-component map
+    // that remain after passes - 1 rounds of sinking every regional maximum
+    // by one, which lowers src in place. dst (the same format and size, not
+    // src) is cleared first; passes 0 leaves it clear. -9 for another
+    // format or size, nothing changed.
+    static int UltimateErosion(SLxPicBuf* dst, SLxPicBuf* src, uint16_t passes);
+
+    // dst = the union of the filled convex hulls of the 8-connected objects
+    // of src. A hull's vertices are the contour's support points for a fan
+    // of directions step degrees apart (a larger step, a coarser polygon);
+    // objects of one or two contour points keep their pixels. The flags
+    // are not used. -9 for unequal sizes, -4 for a step below 1, -3 without
+    // working memory; dst unchanged then.
+    static int ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool flag1, bool flag2,
+                          int step);
+    // Perimeter and area (enclosed area plus half the perimeter) of the hull
+    // of a contour, with a 5-degree fan; one point gives 2.68 and 1.0, two
+    // 4.57 and 2.0. -9 with both 0 for a null or empty contour.
+    static int CalculateConvexityFeatures(const SLxContour* contour, double& perimeter,
+                                          double& area);
 };

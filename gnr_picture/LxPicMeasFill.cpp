@@ -1,0 +1,266 @@
+// Seed fill by row spans, with a pending-span stack that starts in
+// per-thread storage and moves to the heap when it outgrows it.
+#include <cstring>
+
+#include "gnr_picture/LxPicMeasAPI.h"
+#include "gnr_picture/LxPicMeasSamples.h"
+#include "w32_system/memory/LxAlloc.h"
+
+namespace
+{
+
+struct Span {
+    uint32_t first;
+    uint32_t last;
+    uint32_t y;
+};
+
+constexpr uint32_t kFirstSpans = 512;
+
+// The first 512 spans of the thread's outermost fill; a fill started from a
+// callback of another one takes its own block from the heap.
+thread_local Span tlsSpans[kFirstSpans];
+thread_local bool tlsSpansBusy = false;
+
+class SpanStack
+{
+  public:
+    SpanStack()
+    {
+        if (!tlsSpansBusy) {
+            tlsSpansBusy = true;
+            ownsThreadSpans_ = true;
+            spans_ = tlsSpans;
+        } else {
+            spans_ = static_cast<Span*>(CLxAlloc::Alloc(0, sizeof(Span) * kFirstSpans));
+            onHeap_ = spans_ != nullptr;
+            if (!spans_)
+                capacity_ = 0;
+        }
+    }
+    ~SpanStack()
+    {
+        if (onHeap_)
+            CLxAlloc::Free(spans_);
+        if (ownsThreadSpans_)
+            tlsSpansBusy = false;
+    }
+    SpanStack(const SpanStack&) = delete;
+    SpanStack& operator=(const SpanStack&) = delete;
+
+    bool Empty() const { return size_ == 0; }
+    Span Pop() { return spans_[--size_]; }
+    // False when the stack cannot grow.
+    bool Push(uint32_t first, uint32_t last, uint32_t y)
+    {
+        if (size_ == capacity_ && !Grow())
+            return false;
+        spans_[size_++] = Span{first, last, y};
+        return true;
+    }
+
+  private:
+    bool Grow()
+    {
+        if (capacity_ == 0 || capacity_ > UINT32_MAX / 2)
+            return false;
+        const size_t bytes = sizeof(Span) * static_cast<size_t>(capacity_) * 2;
+        Span* grown;
+        if (onHeap_) {
+            grown = static_cast<Span*>(CLxAlloc::ReAlloc(spans_, bytes, 0));
+        } else {
+            grown = static_cast<Span*>(CLxAlloc::Alloc(0, bytes));
+            if (grown)
+                std::memcpy(grown, spans_, sizeof(Span) * size_);
+        }
+        if (!grown)
+            return false;
+        spans_ = grown;
+        onHeap_ = true;
+        capacity_ *= 2;
+        return true;
+    }
+
+    Span* spans_ = nullptr;
+    uint32_t size_ = 0;
+    uint32_t capacity_ = kFirstSpans;
+    bool onHeap_ = false;
+    bool ownsThreadSpans_ = false;
+};
+
+struct FillRequest {
+    uint32_t x;
+    uint32_t y;
+    uint32_t key;      // old value, or the boundary value of PaintUntil
+    uint32_t newValue; // cut to the sample width
+    bool eightConnected;
+    uint64_t* painted;
+    LxPaintSpanCallback callback;
+    void* user;
+};
+
+// Until false: the region holds the pixels equal to key. Until true: the
+// pixels different from key, whatever they hold.
+template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq)
+{
+    const T key = static_cast<T>(rq.key);
+    const T newValue = static_cast<T>(rq.newValue);
+    const uint32_t width = pic->uiWidth;
+    const uint32_t height = pic->uiHeight;
+    auto inRegion = [key](T v) { return Until ? v != key : v == key; };
+
+    if (!inRegion(lx_meas::Row<T>(pic, rq.y)[rq.x]))
+        return 0;
+    SpanStack stack;
+    if (!stack.Push(rq.x, rq.x, rq.y))
+        return -3;
+    while (!stack.Empty()) {
+        const Span span = stack.Pop();
+        T* row = lx_meas::Row<T>(pic, span.y);
+        if (Until ? row[span.first] == newValue : row[span.first] != key)
+            continue;
+        uint32_t left = span.first;
+        while (left > 0 && inRegion(row[left - 1]))
+            --left;
+        uint32_t right = span.last;
+        while (right + 1 < width && inRegion(row[right + 1]))
+            ++right;
+        const uint32_t length = right - left + 1;
+        if (rq.painted)
+            *rq.painted += length;
+        if (rq.callback)
+            rq.callback(left, span.y, length, rq.user);
+        for (uint32_t i = left; i <= right; ++i)
+            row[i] = newValue;
+
+        if (rq.eightConnected) {
+            if (left > 0)
+                --left;
+            if (right + 1 < width)
+                ++right;
+        }
+        for (int dy = -1; dy <= 1; dy += 2) {
+            if ((dy < 0 && span.y == 0) || (dy > 0 && span.y + 1 >= height))
+                continue;
+            const uint32_t y = span.y + dy;
+            const T* next = lx_meas::Row<T>(pic, y);
+            uint32_t i = left;
+            while (i <= right) {
+                if (!inRegion(next[i])) {
+                    ++i;
+                    continue;
+                }
+                const uint32_t first = i;
+                while (i + 1 <= right && inRegion(next[i + 1]))
+                    ++i;
+                if (!stack.Push(first, i, y))
+                    return -3;
+                ++i;
+            }
+        }
+    }
+    return 0;
+}
+
+int PaintChecked(SLxPicBuf* pic, unsigned x, unsigned y, unsigned key, unsigned newValue,
+                 unsigned connectivity, uint64_t* painted, LxPaintSpanCallback callback, void* user,
+                 bool until)
+{
+    if (painted)
+        *painted = 0;
+    if (!pic)
+        return -9;
+    const uint32_t mask = pic->uiBpc > 8 ? 0xFFFFu : 0xFFu;
+    if (x >= pic->uiWidth || y >= pic->uiHeight || (key & mask) == (newValue & mask))
+        return -4;
+    if (connectivity != 4 && connectivity != 8)
+        return -4;
+    if (pic->uiWidth == 0 || pic->uiHeight == 0 || pic->uiWidthBytes == 0)
+        return 0;
+    const uint32_t sampleBytes = lx_meas::SampleBytes(pic);
+    if (pic->uiComps != 1 || sampleBytes == 0)
+        return -2;
+    if (!lx_meas::HoldsLines(pic, sampleBytes))
+        return -9;
+    const FillRequest rq{x,       y,        key & mask, newValue & mask, connectivity == 8,
+                         painted, callback, user};
+    if (sampleBytes == 1)
+        return until ? Fill<uint8_t, true>(pic, rq) : Fill<uint8_t, false>(pic, rq);
+    return until ? Fill<uint16_t, true>(pic, rq) : Fill<uint16_t, false>(pic, rq);
+}
+
+} // namespace
+
+int CLxPicMeasAPI::Paint(SLxPicBuf* pic, unsigned x, unsigned y, unsigned oldValue,
+                         unsigned newValue, unsigned connectivity)
+{
+    return PaintChecked(pic, x, y, oldValue, newValue, connectivity, nullptr, nullptr, nullptr,
+                        false);
+}
+
+int CLxPicMeasAPI::Paint(SLxPicBuf* pic, unsigned x, unsigned y, unsigned oldValue,
+                         unsigned newValue, unsigned connectivity, uint64_t& painted)
+{
+    return PaintChecked(pic, x, y, oldValue, newValue, connectivity, &painted, nullptr, nullptr,
+                        false);
+}
+
+int CLxPicMeasAPI::Paint(SLxPicBuf* pic, unsigned x, unsigned y, unsigned oldValue,
+                         unsigned newValue, unsigned connectivity, LxPaintSpanCallback callback,
+                         void* user)
+{
+    return PaintChecked(pic, x, y, oldValue, newValue, connectivity, nullptr, callback, user,
+                        false);
+}
+
+int CLxPicMeasAPI::PaintUntil(SLxPicBuf* pic, unsigned x, unsigned y, unsigned boundaryValue,
+                              unsigned newValue, unsigned connectivity)
+{
+    return PaintChecked(pic, x, y, boundaryValue, newValue, connectivity, nullptr, nullptr, nullptr,
+                        true);
+}
+
+int CLxPicMeasAPI::PaintUntil(SLxPicBuf* pic, unsigned x, unsigned y, unsigned boundaryValue,
+                              unsigned newValue, unsigned connectivity, uint64_t& painted)
+{
+    return PaintChecked(pic, x, y, boundaryValue, newValue, connectivity, &painted, nullptr,
+                        nullptr, true);
+}
+
+int CLxPicMeasAPI::PaintUntil(SLxPicBuf* pic, unsigned x, unsigned y, unsigned boundaryValue,
+                              unsigned newValue, unsigned connectivity,
+                              LxPaintSpanCallback callback, void* user)
+{
+    return PaintChecked(pic, x, y, boundaryValue, newValue, connectivity, nullptr, callback, user,
+                        true);
+}
+
+int CLxPicMeasAPI::PaintAllObjects(SLxPicBuf* pic, unsigned connectivity)
+{
+    if (!pic)
+        return -9;
+    if (pic->uiComps != 1 || pic->uiBpc <= 8 || pic->uiBpc > 16)
+        return -2;
+    if (pic->uiWidth == 0 || pic->uiHeight == 0)
+        return 0;
+    if (!lx_meas::HoldsLines(pic, 2))
+        return -9;
+    int status = 0;
+    unsigned label = 0;
+    for (uint32_t y = 0; y < pic->uiHeight; ++y) {
+        const uint16_t* row = lx_meas::Row<uint16_t>(pic, y);
+        for (uint32_t x = 0; x < pic->uiWidth; ++x) {
+            if (row[x] == 0xFFFF) {
+                // Label 65535 would be the marker itself: such objects stay
+                // marked and the result says so.
+                if (label >= 0xFFFE) {
+                    status = -4;
+                    continue;
+                }
+                ++label;
+                status = Paint(pic, x, y, 0xFFFF, label, connectivity);
+            }
+        }
+    }
+    return status;
+}

@@ -1,0 +1,158 @@
+// Component operations on one-bit pictures: hole filling, reconstruction
+// from a marker, cleaning by erosion and the 3 x 3 majority.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bin_test_support.h"
+
+namespace
+{
+
+using Rows = std::vector<std::string>;
+
+void Draw(BinPicture& p, const Rows& rows)
+{
+    for (uint32_t y = 0; y < rows.size(); ++y)
+        for (uint32_t x = 0; x < rows[y].size(); ++x)
+            p.set(x, y, rows[y][x] == '#');
+}
+
+Rows Read(BinPicture& p)
+{
+    Rows rows(p->uiHeight, std::string(p->uiWidth, '.'));
+    for (uint32_t y = 0; y < p->uiHeight; ++y)
+        for (uint32_t x = 0; x < p->uiWidth; ++x)
+            if (p.at(x, y))
+                rows[y][x] = '#';
+    return rows;
+}
+
+struct Pictures {
+    BinPicture src, dst;
+    explicit Pictures(const Rows& rows)
+        : src(uint32_t(rows[0].size()), uint32_t(rows.size())),
+          dst(uint32_t(rows[0].size()), uint32_t(rows.size()))
+    {
+        Draw(src, rows);
+    }
+};
+
+TEST(BinFillHoles, FillsOnlyWhatTheBorderCannotReach)
+{
+    struct Case {
+        const char* what;
+        Rows in, out;
+    } cases[] = {
+        {"ring",
+         {".....", ".###.", ".#.#.", ".###.", "....."},
+         {".....", ".###.", ".###.", ".###.", "....."}},
+        {"open to the rightmost column", {"#####", "#....", "#####"}, {"#####", "#....", "#####"}},
+        {"joined to the border only diagonally",
+         {"######", "#.####", "##..##", "######", "#####."},
+         {"######", "######", "######", "######", "#####."}},
+        {"hole inside a hole's island",
+         {"#######", "#.....#", "#.###.#", "#.#.#.#", "#.###.#", "#.....#", "#######"},
+         {"#######", "#######", "#######", "#######", "#######", "#######", "#######"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pictures p(c.in);
+        ASSERT_EQ(0, CLxBinPicBufAPI::FillHoles(p.dst.get(), p.src.get()));
+        EXPECT_EQ(c.out, Read(p.dst));
+        EXPECT_EQ(c.in, Read(p.src));
+        // In place.
+        ASSERT_EQ(0, CLxBinPicBufAPI::FillHoles(p.src.get(), p.src.get()));
+        EXPECT_EQ(c.out, Read(p.src));
+    }
+}
+
+TEST(BinConditionalDilate, KeepsComponentsTouchingTheMarker)
+{
+    const Rows mask = {"##...#", "#...#.", "...#..", "##....", "##..##"};
+    BinPicture k(6, 5), m(6, 5), d(6, 5);
+    Draw(k, mask);
+
+    ASSERT_EQ(0, CLxBinPicBufAPI::ConditionalDilate(d.get(), m.get(), k.get()));
+    EXPECT_EQ(Rows(5, "......"), Read(d));
+
+    ASSERT_EQ(0, CLxBinPicBufAPI::ConditionalDilate(d.get(), k.get(), k.get()));
+    EXPECT_EQ(mask, Read(d));
+
+    // Marker pixel (3, 2) reaches the diagonal line; the marker is the
+    // destination.
+    Draw(m, {"......", "......", "...#..", "......", "......"});
+    ASSERT_EQ(0, CLxBinPicBufAPI::ConditionalDilate(m.get(), m.get(), k.get()));
+    EXPECT_EQ((Rows{".....#", "....#.", "...#..", "......", "......"}), Read(m));
+
+    BinPicture other(5, 5);
+    EXPECT_EQ(-9, CLxBinPicBufAPI::ConditionalDilate(d.get(), other.get(), k.get()));
+    EXPECT_EQ(-9, CLxBinPicBufAPI::ConditionalDilate(other.get(), k.get(), k.get()));
+}
+
+TEST(BinClean, RemovesObjectsTheErosionWipesOut)
+{
+    const Rows in = {"..........", ".###...##.", ".###...##.", ".###......", "..........",
+                     "....#.....", "...###....", "....#.....", ".........."};
+    Pictures p(in);
+    ASSERT_EQ(0, CLxBinPicBufAPI::Clean3x3(p.dst.get(), p.src.get(), 1, true));
+    EXPECT_EQ((Rows{"..........", ".###......", ".###......", ".###......", "..........",
+                    "..........", "..........", "..........", ".........."}),
+              Read(p.dst));
+    ASSERT_EQ(0, CLxBinPicBufAPI::Clean2x2(p.dst.get(), p.src.get(), 1, true));
+    EXPECT_EQ((Rows{"..........", ".###...##.", ".###...##.", ".###......", "..........",
+                    "..........", "..........", "..........", ".........."}),
+              Read(p.dst));
+    EXPECT_EQ(in, Read(p.src));
+}
+
+TEST(BinClean, HolesFilledAndSourceUntouched)
+{
+    const Rows in = {"##########", "#.######.#", "##########", "####...###",
+                     "####...###", "####...###", "##########"};
+    Pictures p(in);
+    ASSERT_EQ(0, CLxBinPicBufAPI::Clean3x3(p.dst.get(), p.src.get(), 1, false));
+    EXPECT_EQ((Rows{"##########", "##########", "##########", "####...###", "####...###",
+                    "####...###", "##########"}),
+              Read(p.dst));
+    EXPECT_EQ(in, Read(p.src));
+}
+
+TEST(BinClean, CountIsCappedByTheLongerSide)
+{
+    // A tall, narrow picture: a 4-wide bar needs 4 passes of the 2x2
+    // erosion, more than width / 2 = 3; the cap at max(width, height) / 2
+    // lets them run.
+    BinPicture src(6, 40), dst(6, 40);
+    for (uint32_t y = 5; y < 35; ++y)
+        for (uint32_t x = 1; x < 5; ++x)
+            src.set(x, y);
+    ASSERT_EQ(0, CLxBinPicBufAPI::Clean2x2(dst.get(), src.get(), 3, true));
+    EXPECT_FALSE(CLxBinPicBufAPI::IsEmpty(dst.get()));
+    ASSERT_EQ(0, CLxBinPicBufAPI::Clean2x2(dst.get(), src.get(), 4, true));
+    EXPECT_TRUE(CLxBinPicBufAPI::IsEmpty(dst.get()));
+}
+
+TEST(BinClean, UnequalSizesChangeNothing)
+{
+    BinPicture src(8, 8), dst(9, 8);
+    dst.set(1, 1);
+    for (auto clean : {&CLxBinPicBufAPI::Clean2x2, &CLxBinPicBufAPI::Clean3x3,
+                       &CLxBinPicBufAPI::Clean4x4Oct, &CLxBinPicBufAPI::Clean5x5Oct})
+        EXPECT_EQ(-9, clean(dst.get(), src.get(), 1, false));
+    EXPECT_EQ(-9, CLxBinPicBufAPI::FillHoles(dst.get(), src.get()));
+    EXPECT_EQ(-9, CLxBinPicBufAPI::Smooth(dst.get(), src.get()));
+    EXPECT_TRUE(dst.at(1, 1));
+}
+
+TEST(BinSmooth, MajorityOfThreeByThree)
+{
+    const Rows in = {"#......", ".......", "...#...", ".......", "..###..", "..#.#..", "..###.."};
+    Pictures p(in);
+    ASSERT_EQ(0, CLxBinPicBufAPI::Smooth(p.dst.get(), p.src.get()));
+    EXPECT_EQ((Rows{".......", ".......", ".......", ".......", "...#...", "..###..", "..###.."}),
+              Read(p.dst));
+}
+
+} // namespace

@@ -14,7 +14,11 @@
 //   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
 //   cmake --build build-fuzz --target fuzz_qx2_reader make_qx2_corpus
-//   build-fuzz/tests/make_qx2_corpus corpus && build-fuzz/tests/fuzz/fuzz_qx2_reader corpus
+//   build-fuzz/tests/make_qx2_corpus seeds
+//   ASAN_OPTIONS=max_malloc_fill_size=0:malloc_context_size=2:quarantine_size_mb=32 \
+//     build-fuzz/tests/fuzz/fuzz_qx2_reader -entropic=0 -max_len=32768 corpus seeds
+// (ASan's fill of every new block and its default quarantine cost more than
+// the reader itself on these inputs.)
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

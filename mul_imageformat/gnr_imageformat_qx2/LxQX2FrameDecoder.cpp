@@ -53,6 +53,12 @@ int CLxQX2FrameDecoder::Inflate(const uint8_t* bytes, uint64_t size, void* out, 
                : kFail;
 }
 
+bool CLxQX2FrameDecoder::CanHold(uint64_t size, bool zlib, const SLxQX2FrameLayout& layout)
+{
+    const uint64_t stored = layout.StoredBytes();
+    return zlib ? size * kMaxInflateRatio >= stored : size >= stored;
+}
+
 int CLxQX2FrameDecoder::Decode(const uint8_t* bytes, uint64_t size, bool zlib,
                                const SLxQX2FrameLayout& layout, void* out)
 {

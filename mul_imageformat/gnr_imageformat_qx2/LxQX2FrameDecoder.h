@@ -41,6 +41,10 @@ class CLxQX2FrameDecoder
     int Decode(const uint8_t* bytes, uint64_t size, bool zlib, const SLxQX2FrameLayout& layout,
                void* out);
 
+    // Whether size bytes can hold the stored frame (a zlib stream expands
+    // at most about 1032:1), asked before a buffer is sized from the layout.
+    static bool CanHold(uint64_t size, bool zlib, const SLxQX2FrameLayout& layout);
+
   private:
     int Inflate(const uint8_t* bytes, uint64_t size, void* out, uint64_t outSize);
 

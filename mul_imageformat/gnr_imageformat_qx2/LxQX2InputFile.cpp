@@ -347,22 +347,51 @@ int CLxQX2InputFile::GetImageDataFirst(void* buffer, uint32_t extra1, uint32_t e
     return GetImageData(0, buffer, extra1, extra2);
 }
 
+// The chunk of frame seq into m_frameChunk, its time header (version 2)
+// present.
+int CLxQX2InputFile::ReadFrameChunk(uint32_t seq, SLxQX2FrameLayout* layout)
+{
+    int rc = ReadChunk(Indexed(kFramePrefix, seq), m_frameChunk);
+    if (rc != 0)
+        return rc;
+    rc = FrameLayout(layout);
+    if (rc != 0)
+        return rc == kNotFound ? kFail : rc;
+    return m_frameChunk.GetSize() < FrameHeaderBytes() ? kFail : 0;
+}
+
 int CLxQX2InputFile::GetImageData(uint32_t seq, void* buffer, uint32_t, uint32_t)
 {
     if (!buffer)
         return kBadArgument;
-    int rc = ReadChunk(Indexed(kFramePrefix, seq), m_frameChunk);
+    SLxQX2FrameLayout layout{};
+    const int rc = ReadFrameChunk(seq, &layout);
     if (rc != 0)
         return rc;
-    SLxQX2FrameLayout layout{};
-    rc = FrameLayout(&layout);
-    if (rc != 0)
-        return rc == kNotFound ? kFail : rc;
-    const uint32_t header = m_bVersion1 ? 0 : 8;
-    if (m_frameChunk.GetSize() < header)
-        return kFail;
+    const uint32_t header = FrameHeaderBytes();
     return m_decoder.Decode(m_frameChunk.GetData() + header, m_frameChunk.GetSize() - header,
                             m_compression == LX_COMPRESSION_LOSSLESS, layout, buffer);
+}
+
+// Frame seq into a buffer of the reader's own, sized only once the chunk
+// can hold what the attributes announce.
+int CLxQX2InputFile::ReadFrame(uint32_t seq, std::vector<uint8_t>* frame)
+{
+    SLxQX2FrameLayout layout{};
+    const int rc = ReadFrameChunk(seq, &layout);
+    if (rc != 0)
+        return rc;
+    const uint32_t header = FrameHeaderBytes();
+    const bool zlib = m_compression == LX_COMPRESSION_LOSSLESS;
+    if (!CLxQX2FrameDecoder::CanHold(m_frameChunk.GetSize() - header, zlib, layout))
+        return kFail;
+    try {
+        frame->resize(size_t(layout.FrameBytes()));
+    } catch (const std::bad_alloc&) {
+        return -3;
+    }
+    return m_decoder.Decode(m_frameChunk.GetData() + header, m_frameChunk.GetSize() - header, zlib,
+                            layout, frame->data());
 }
 
 int CLxQX2InputFile::GetImageDataComponent(uint32_t seq, uint32_t component, void* destination,
@@ -381,12 +410,7 @@ int CLxQX2InputFile::GetImageDataComponent(uint32_t seq, uint32_t component, voi
         destinationWidthBytes < uint64_t(a.uiWidth) * destinationComponents * sampleBytes)
         return kBadArgument;
     std::vector<uint8_t> frame;
-    try {
-        frame.resize(size_t(layout.FrameBytes()));
-    } catch (const std::bad_alloc&) {
-        return -3;
-    }
-    rc = GetImageData(seq, frame.data(), 0, 0);
+    rc = ReadFrame(seq, &frame);
     if (rc != 0)
         return rc;
     return CLxPicMemAPI::CopyComponent(destination, destinationComponents, destinationWidthBytes, 0,
@@ -412,12 +436,7 @@ int CLxQX2InputFile::GetPreviewImage(uint32_t& width, uint32_t& height, uint8_t*
     if (GetExperiment(experiment, 0) != 0 || LX_QX2PreviewFrame(experiment, &seq) != 0)
         seq = 0;
     std::vector<uint8_t> frame;
-    try {
-        frame.resize(size_t(layout.FrameBytes()));
-    } catch (const std::bad_alloc&) {
-        return -3;
-    }
-    rc = GetImageData(seq, frame.data(), 0, 0);
+    rc = ReadFrame(seq, &frame);
     if (rc != 0)
         return rc;
     SLxPictureMetadata md;

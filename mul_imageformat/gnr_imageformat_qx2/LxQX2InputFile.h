@@ -111,6 +111,10 @@ class CLxQX2InputFile : public ILxInputImageFile
 
   private:
     int FrameLayout(SLxQX2FrameLayout* layout);
+    int ReadFrameChunk(uint32_t seq, SLxQX2FrameLayout* layout);
+    int ReadFrame(uint32_t seq, std::vector<uint8_t>* frame);
+    // Version 2 frames start with their time.
+    uint32_t FrameHeaderBytes() const { return m_bVersion1 ? 0 : 8; }
 
     bool m_bAttributesKnown = false;
     SLxImageAttributes m_attributes{};

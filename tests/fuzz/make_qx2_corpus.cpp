@@ -70,6 +70,7 @@ struct SSpec {
     bool zlib;
     uint32_t frames;
     bool finish;
+    bool extras = true; // calibration, texts, custom items, binary, foreign chunk
 };
 
 struct SWritten {
@@ -127,6 +128,12 @@ SWritten Document(const SSpec& s)
             chunk("ImageMetadataSeq|" + std::to_string(f) + "!", Xml(v));
         }
     }
+    if (!s.extras) {
+        if (s.finish)
+            Check(chunker.Finalize());
+        out.block.assign(reinterpret_cast<const char*>(block.GetData()), block.GetSize());
+        return out;
+    }
     CLxVariant cal(CLxListVariant(), CLxStringW(u"c"));
     cal.Append(CLxVariant(0.5, CLxStringW(u"dCalibration")));
     cal.Append(CLxVariant(1.0, CLxStringW(u"dAspect")));
@@ -175,12 +182,24 @@ int main(int argc, char** argv)
     for (const SSpec& s : specs) {
         const SWritten doc = Document(s);
         const bool v1 = strcmp(s.version, "Ver1.0") == 0;
-        // Bit 3 asks for the preview, bit 4 for the foreign chunks.
-        const char mode = char((s.finish ? 1 : 2) | (v1 ? 4 : 0) | (n % 2 ? 8 : 16));
+        // Bit 3 asks for the preview, bit 4 for the foreign chunks, bits 5
+        // and 6 choose the frame whose records are read.
+        const char mode = char((s.finish ? 1 : 2) | (v1 ? 4 : 0) | (n % 2 ? 8 : 16) | (n % 4) << 5);
         Save("records_" + std::to_string(n), mode + doc.records);
         if (n % 3 == 0)
             Save("block_" + std::to_string(n), char(8 | 16) + doc.block);
         ++n;
+    }
+    // Small finished documents (attributes, frames, metadata and the map):
+    // blocks short enough for the fuzzer to mutate their maps, both versions.
+    for (int i : {0, 2, 4}) {
+        SSpec s = specs[i];
+        s.frames = 1;
+        s.extras = false;
+        const SWritten small = Document(s);
+        const bool v1 = strcmp(s.version, "Ver1.0") == 0;
+        Save("small_block_" + std::to_string(i), char(8 | 16) + small.block);
+        Save("small_records_" + std::to_string(i), char(1 | (v1 ? 4 : 0) | 8) + small.records);
     }
     // Crash cuts of one document: block boundaries, inside a header, a
     // name, data, padding, the map and the end record.

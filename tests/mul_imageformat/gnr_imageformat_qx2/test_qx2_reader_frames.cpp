@@ -2,6 +2,8 @@
 // and the checks on damaged frame chunks.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "qx2_document_writer.h"
 #include "qx2_reader_support.h"
@@ -224,6 +226,42 @@ TEST(ReaderAttributes, MissingAttributesMakeFramesUnreadable)
     EXPECT_EQ(-13, reader->GetImageAttributes(a));
     std::string buffer(64, '\0');
     EXPECT_EQ(-9, reader->GetImageData(0, &buffer[0], 0, 0));
+}
+
+// Peak resident memory of the process in KiB.
+long PeakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Attributes announcing a 1 GiB frame over a chunk of a few bytes: the
+// getters that decode into a buffer of their own refuse before sizing it.
+TEST(ReaderAttributes, HugeFrameOverATinyChunkIsRefusedBeforeAllocating)
+{
+    for (const bool zlib : {true, false}) {
+        const SDocSpec s{"Ver2.1", 65536, 16384, 1, 8, zlib, 0};
+        ChunkStore store(eOnFile);
+        {
+            DocumentWriter w(store, s);
+            ASSERT_EQ(0, w.Attributes(1));
+            ASSERT_EQ(0, w.Chunk("ImageDataSeq|0!", Double(0.0) + Zlib(std::string(64, 'x'))));
+            ASSERT_EQ(0, w.Finish());
+        }
+        FormatDouble format;
+        ReaderRef reader;
+        ASSERT_EQ(0, Open(store, format, reader));
+        const long before = PeakKiB();
+        std::string plane(64, '\0');
+        EXPECT_EQ(-9, reader->GetImageDataComponent(0, 0, &plane[0], 65536, 1)) << zlib;
+        uint32_t width = 16, height = 4;
+        std::string preview(size_t(48) * 4, '\0');
+        EXPECT_EQ(-9, reader->GetPreviewImage(width, height,
+                                              reinterpret_cast<uint8_t*>(&preview[0]), false, 0, 0))
+            << zlib;
+        EXPECT_LT(PeakKiB() - before, 256L << 10) << zlib;
+    }
 }
 
 } // namespace

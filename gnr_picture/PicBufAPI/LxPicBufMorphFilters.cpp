@@ -4,6 +4,7 @@
 // destination shares its memory, since the source is read again after the
 // destination was written.
 #include <algorithm>
+#include <optional>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
@@ -52,6 +53,39 @@ bool kernelFilterCheck(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ke
         return false;
     }
     return FrameCheck(dst, src, kernel, KernelRule::fits, 16, status);
+}
+
+// The top-hats and the gradient: the wrapped difference of two results,
+// each an operation on the source or (nullptr) the source itself. The
+// subtrahend is built in dst, a computed minuend in a temporary when both
+// are computed.
+using MorphOp = int (*)(SLxPicBuf*, const SLxPicBuf*, const SLxKernel*, uint32_t);
+
+int morphDifference(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                    uint32_t count, MorphOp minuend, MorphOp subtrahend)
+{
+    int status = 0;
+    if (!kernelFilterCheck(dst, src, kernel, count, &status))
+        return status;
+    std::optional<TempPicture> temp;
+    if (minuend && subtrahend && !temp.emplace(src).ok)
+        return -3;
+    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
+        const SLxPicBuf* first = s;
+        const SLxPicBuf* second = s;
+        if (minuend) {
+            SLxPicBuf* into = temp ? &temp->pic : dst;
+            if (const int st = minuend(into, s, kernel, count); st != 0)
+                return st;
+            first = into;
+        }
+        if (subtrahend) {
+            if (const int st = subtrahend(dst, s, kernel, count); st != 0)
+                return st;
+            second = dst;
+        }
+        return CLxPicBufAPI::Substract(dst, first, second);
+    });
 }
 
 // Grows the marker in dst under the mask src until a round of a forward
@@ -146,13 +180,7 @@ int CLxPicBufAPI::DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKer
 int CLxPicBufAPI::DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                               uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        const int st = Open(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, s, dst);
-    });
+    return morphDifference(dst, src, kernel, count, nullptr, Open);
 }
 
 int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
@@ -163,13 +191,7 @@ int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxK
 int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                                 uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        const int st = Close(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, dst, s);
-    });
+    return morphDifference(dst, src, kernel, count, Close, nullptr);
 }
 
 int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
@@ -180,18 +202,7 @@ int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLx
 int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                                  uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    TempPicture dilated(src);
-    if (!dilated.ok)
-        return -3;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        int st = Dilate(&dilated.pic, s, kernel, count);
-        if (st == 0)
-            st = Erode(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, &dilated.pic, dst);
-    });
+    return morphDifference(dst, src, kernel, count, Dilate, Erode);
 }
 
 int CLxPicBufAPI::RegionalMaxima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)

@@ -4,9 +4,11 @@
 // clamped coordinates; the others read them directly.
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -68,8 +70,46 @@ template <class V> std::vector<Step<V>> forwardHalf(uint32_t metric)
     return steps;
 }
 
+// cand[i] = min(cand[i], line[i] + weight) over a run of pixels. 16-bit
+// samples add with saturation: a sum above 65534 loses against the bound
+// either way.
+template <class V> LX_KERNEL_INLINE void addMinLine(V* __restrict cand, const V* __restrict line,
+                                                    V weight, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        V sum;
+        if constexpr (std::is_same_v<V, uint16_t>) {
+            const uint32_t wide = uint32_t(line[i]) + weight;
+            sum = uint16_t(wide > 0xFFFF ? 0xFFFF : wide);
+        } else {
+            sum = line[i] + weight;
+        }
+        cand[i] = sum < cand[i] ? sum : cand[i];
+    }
+}
+
+void addMinPlain(uint16_t* cand, const uint16_t* line, uint16_t weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+void addMinPlain(float* cand, const float* line, float weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+LX_TARGET_AVX2 void addMinAvx2(uint16_t* cand, const uint16_t* line, uint16_t weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+LX_TARGET_AVX2 void addMinAvx2(float* cand, const float* line, float weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+
 // One sweep over the object pixels of grid (height x width values, stride
 // values a line). V is the sample type, A the arithmetic of candidates.
+// Away from the edge the offsets in other lines are gathered a whole line
+// at a time into cand (vectorised), leaving only the offsets along the
+// line, which read pixels this sweep has just written, to the pixel loop.
 template <class V, class A>
 void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
            const std::vector<Step<A>>& steps, bool backward)
@@ -95,13 +135,54 @@ void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
         }
         *at = V(best);
     };
+    const int64_t inner = width - 2 * int64_t(r);
+    std::vector<V> cand(size_t(std::max<int64_t>(inner, 0)));
+    std::vector<size_t> along;
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (steps[i].dy == 0)
+            along.push_back(i);
+    const bool avx2 = lxpic::cpuHasAvx2();
+    // Pixels r .. width - r - 1 of an inner line y.
+    const auto innerRun = [&](int64_t y) {
+        std::fill(cand.begin(), cand.end(), V(kFar));
+        V* line = grid + size_t(y) * stride;
+        for (const Step<A>& st : steps)
+            if (st.dy != 0) {
+                const V* from = line + st.dy * std::ptrdiff_t(stride) + r + st.dx;
+                if (avx2)
+                    addMinAvx2(cand.data(), from, V(st.weight), size_t(inner));
+                else
+                    addMinPlain(cand.data(), from, V(st.weight), size_t(inner));
+            }
+        for (int64_t j = 0; j < inner; ++j) {
+            const int64_t x = backward ? width - 1 - r - j : r + j;
+            V* at = line + x;
+            if (*at == 0)
+                continue;
+            A best = A(cand[size_t(x - r)]);
+            if (backward)
+                best = std::min(best, A(*at));
+            for (size_t i : along)
+                best = std::min(best, A(at[steps[i].dx]) + steps[i].weight);
+            *at = V(best);
+        }
+    };
     for (int64_t i = 0; i < height; ++i) {
         const int64_t y = backward ? height - 1 - i : i;
         const bool edgeRow = y < r || y >= height - r;
-        for (int64_t j = 0; j < width; ++j) {
-            const int64_t x = backward ? width - 1 - j : j;
-            pixel(y, x, edgeRow || x < r || x >= width - r);
+        if (edgeRow || inner <= 0) {
+            for (int64_t j = 0; j < width; ++j) {
+                const int64_t x = backward ? width - 1 - j : j;
+                pixel(y, x, edgeRow || x < r || x >= width - r);
+            }
+            continue;
         }
+        // The edge columns the sweep meets first, the inner run, the others.
+        for (int64_t j = 0; j < r; ++j)
+            pixel(y, backward ? width - 1 - j : j, true);
+        innerRun(y);
+        for (int64_t j = 0; j < r; ++j)
+            pixel(y, backward ? r - 1 - j : width - r + j, true);
     }
 }
 

@@ -4,6 +4,7 @@
 // clamped coordinates; the others read them directly.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <type_traits>
 #include <vector>
 
@@ -105,6 +106,37 @@ LX_TARGET_AVX2 void addMinAvx2(float* cand, const float* line, float weight, siz
     addMinLine(cand, line, weight, n);
 }
 
+// The pixels r .. width - r - 1 of a line in sweep order, given the
+// candidates of the other lines: only the offsets along the line are left,
+// and the last R values written stay in registers.
+template <int R, class V, class A>
+void alongRun(V* line, const V* cand, int64_t width, const A* weight, bool backward)
+{
+    const int64_t inner = width - 2 * R;
+    const std::ptrdiff_t step = backward ? -1 : 1;
+    V* at = line + (backward ? width - 1 - R : R);
+    const V* c = cand + (backward ? inner - 1 : 0);
+    A l0 = A(at[-step]), l1 = R > 1 ? A(at[-2 * step]) : A(0), l2 = R > 2 ? A(at[-3 * step]) : A(0);
+    for (int64_t j = 0; j < inner; ++j, at += step, c += step) {
+        A v = A(*at);
+        if (v != 0) {
+            A best = A(*c);
+            if (backward)
+                best = std::min(best, v);
+            best = std::min(best, l0 + weight[0]);
+            if constexpr (R > 1)
+                best = std::min(best, l1 + weight[1]);
+            if constexpr (R > 2)
+                best = std::min(best, l2 + weight[2]);
+            *at = V(best);
+            v = A(*at);
+        }
+        l2 = l1;
+        l1 = l0;
+        l0 = v;
+    }
+}
+
 // One sweep over the object pixels of grid (height x width values, stride
 // values a line). V is the sample type, A the arithmetic of candidates.
 // Away from the edge the offsets in other lines are gathered a whole line
@@ -137,10 +169,11 @@ void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
     };
     const int64_t inner = width - 2 * int64_t(r);
     std::vector<V> cand(size_t(std::max<int64_t>(inner, 0)));
-    std::vector<size_t> along;
-    for (size_t i = 0; i < steps.size(); ++i)
-        if (steps[i].dy == 0)
-            along.push_back(i);
+    // Every mask holds the offsets 1 .. r along the line.
+    std::vector<A> along(static_cast<size_t>(r));
+    for (const Step<A>& st : steps)
+        if (st.dy == 0)
+            along[size_t(std::abs(st.dx) - 1)] = st.weight;
     const bool avx2 = lxpic::cpuHasAvx2();
     // Pixels r .. width - r - 1 of an inner line y.
     const auto innerRun = [&](int64_t y) {
@@ -154,18 +187,12 @@ void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
                 else
                     addMinPlain(cand.data(), from, V(st.weight), size_t(inner));
             }
-        for (int64_t j = 0; j < inner; ++j) {
-            const int64_t x = backward ? width - 1 - r - j : r + j;
-            V* at = line + x;
-            if (*at == 0)
-                continue;
-            A best = A(cand[size_t(x - r)]);
-            if (backward)
-                best = std::min(best, A(*at));
-            for (size_t i : along)
-                best = std::min(best, A(at[steps[i].dx]) + steps[i].weight);
-            *at = V(best);
-        }
+        if (r == 1)
+            alongRun<1>(line, cand.data(), width, along.data(), backward);
+        else if (r == 2)
+            alongRun<2>(line, cand.data(), width, along.data(), backward);
+        else
+            alongRun<3>(line, cand.data(), width, along.data(), backward);
     };
     for (int64_t i = 0; i < height; ++i) {
         const int64_t y = backward ? height - 1 - i : i;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -68,6 +69,16 @@ template <class V> std::vector<Step<V>> forwardHalf(uint32_t metric)
             if (w != 0.f)
                 steps.push_back({dy, dx, V(w)});
         }
+    return steps;
+}
+
+// The backward half: the forward offsets turned around.
+template <class V> std::vector<Step<V>> mirrored(std::vector<Step<V>> steps)
+{
+    for (auto& s : steps) {
+        s.dy = -s.dy;
+        s.dx = -s.dx;
+    }
     return steps;
 }
 
@@ -144,36 +155,27 @@ void alongRun(V* line, const V* cand, int64_t width, const A* weight, bool backw
 // line, which read pixels this sweep has just written, to the pixel loop.
 template <class V, class A>
 void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
-           const std::vector<Step<A>>& steps, bool backward)
+           const std::vector<Step<A>>& steps, bool backward, std::vector<V>& cand)
 {
-    std::vector<std::ptrdiff_t> direct(steps.size());
-    for (size_t i = 0; i < steps.size(); ++i)
-        direct[i] = std::ptrdiff_t(steps[i].dy) * std::ptrdiff_t(stride) + steps[i].dx;
-    const auto pixel = [&](int64_t y, int64_t x, bool clamped) {
+    // Pixels within r of the edge, neighbours at clamped coordinates.
+    const auto pixel = [&](int64_t y, int64_t x) {
         V* at = grid + size_t(y) * stride + size_t(x);
         if (*at == 0)
             return;
         A best = backward ? std::min(A(*at), A(kFar)) : A(kFar);
-        for (size_t i = 0; i < steps.size(); ++i) {
-            const V* nb;
-            if (clamped) {
-                const int64_t ny = std::clamp<int64_t>(y + steps[i].dy, 0, height - 1);
-                const int64_t nx = std::clamp<int64_t>(x + steps[i].dx, 0, width - 1);
-                nb = grid + size_t(ny) * stride + size_t(nx);
-            } else {
-                nb = at + direct[i];
-            }
-            best = std::min(best, A(*nb) + steps[i].weight);
+        for (const Step<A>& st : steps) {
+            const int64_t ny = std::clamp<int64_t>(y + st.dy, 0, height - 1);
+            const int64_t nx = std::clamp<int64_t>(x + st.dx, 0, width - 1);
+            best = std::min(best, A(grid[size_t(ny) * stride + size_t(nx)]) + st.weight);
         }
         *at = V(best);
     };
     const int64_t inner = width - 2 * int64_t(r);
-    std::vector<V> cand(size_t(std::max<int64_t>(inner, 0)));
     // Every mask holds the offsets 1 .. r along the line.
-    std::vector<A> along(static_cast<size_t>(r));
+    A along[3] = {};
     for (const Step<A>& st : steps)
         if (st.dy == 0)
-            along[size_t(std::abs(st.dx) - 1)] = st.weight;
+            along[std::abs(st.dx) - 1] = st.weight;
     const bool avx2 = lxpic::cpuHasAvx2();
     // Pixels r .. width - r - 1 of an inner line y.
     const auto innerRun = [&](int64_t y) {
@@ -188,28 +190,25 @@ void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
                     addMinPlain(cand.data(), from, V(st.weight), size_t(inner));
             }
         if (r == 1)
-            alongRun<1>(line, cand.data(), width, along.data(), backward);
+            alongRun<1>(line, cand.data(), width, along, backward);
         else if (r == 2)
-            alongRun<2>(line, cand.data(), width, along.data(), backward);
+            alongRun<2>(line, cand.data(), width, along, backward);
         else
-            alongRun<3>(line, cand.data(), width, along.data(), backward);
+            alongRun<3>(line, cand.data(), width, along, backward);
     };
     for (int64_t i = 0; i < height; ++i) {
         const int64_t y = backward ? height - 1 - i : i;
-        const bool edgeRow = y < r || y >= height - r;
-        if (edgeRow || inner <= 0) {
-            for (int64_t j = 0; j < width; ++j) {
-                const int64_t x = backward ? width - 1 - j : j;
-                pixel(y, x, edgeRow || x < r || x >= width - r);
-            }
+        if (y < r || y >= height - r || inner <= 0) {
+            for (int64_t j = 0; j < width; ++j)
+                pixel(y, backward ? width - 1 - j : j);
             continue;
         }
         // The edge columns the sweep meets first, the inner run, the others.
         for (int64_t j = 0; j < r; ++j)
-            pixel(y, backward ? width - 1 - j : j, true);
+            pixel(y, backward ? width - 1 - j : j);
         innerRun(y);
         for (int64_t j = 0; j < r; ++j)
-            pixel(y, backward ? r - 1 - j : width - r + j, true);
+            pixel(y, backward ? r - 1 - j : width - r + j);
     }
 }
 
@@ -245,40 +244,41 @@ int CLxPicBufAPI::DistanceFunction(SLxPicBuf* pic, uint32_t metric)
     const size_t stride = pic->uiWidthBytes / 2;
     auto* samples = static_cast<uint16_t*>(pic->pData);
     const int r = maskRadius(metric);
-    if (metric == 3 || metric == 5) {
-        // Candidates in 32 bits: a neighbour at 65534 loses against the
-        // bound instead of wrapping.
-        std::vector<Step<uint32_t>> fwd = forwardHalf<uint32_t>(metric), back = fwd;
-        for (auto& s : back) {
-            s.dy = -s.dy;
-            s.dx = -s.dx;
+    const size_t inner = size_t(std::max<int64_t>(w - 2 * r, 0));
+    // Everything is allocated before the picture is touched.
+    try {
+        if (metric == 3 || metric == 5) {
+            // Candidates in 32 bits: a neighbour at 65534 loses against the
+            // bound instead of wrapping.
+            const std::vector<Step<uint32_t>> fwd = forwardHalf<uint32_t>(metric);
+            const std::vector<Step<uint32_t>> back = mirrored(fwd);
+            std::vector<uint16_t> cand(inner);
+            markUnreached(samples, w, h, stride);
+            sweep<uint16_t, uint32_t>(samples, w, h, stride, r, fwd, false, cand);
+            sweep<uint16_t, uint32_t>(samples, w, h, stride, r, back, true, cand);
+            return 0;
         }
-        markUnreached(samples, w, h, stride);
-        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, fwd, false);
-        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, back, true);
+        const std::vector<Step<float>> fwd = forwardHalf<float>(metric);
+        const std::vector<Step<float>> back = mirrored(fwd);
+        std::vector<float> cand(inner);
+        auto* values = static_cast<float*>(CLxAlloc::Alloc(0, size_t(h) * stride * sizeof(float)));
+        if (!values)
+            return -3;
+        for (int64_t y = 0; y < h; ++y)
+            for (int64_t x = 0; x < w; ++x)
+                values[size_t(y) * stride + size_t(x)] = samples[size_t(y) * stride + size_t(x)];
+        markUnreached(values, w, h, stride);
+        sweep<float, float>(values, w, h, stride, r, fwd, false, cand);
+        sweep<float, float>(values, w, h, stride, r, back, true, cand);
+        for (int64_t y = 0; y < h; ++y)
+            for (int64_t x = 0; x < w; ++x)
+                samples[size_t(y) * stride + size_t(x)] =
+                    uint16_t(values[size_t(y) * stride + size_t(x)] + 0.5f);
+        CLxAlloc::Free(values);
         return 0;
-    }
-    const size_t count = size_t(h) * stride;
-    auto* values = static_cast<float*>(CLxAlloc::Alloc(0, count * sizeof(float)));
-    if (!values)
+    } catch (const std::bad_alloc&) {
         return -3;
-    for (int64_t y = 0; y < h; ++y)
-        for (int64_t x = 0; x < w; ++x)
-            values[size_t(y) * stride + size_t(x)] = samples[size_t(y) * stride + size_t(x)];
-    std::vector<Step<float>> fwd = forwardHalf<float>(metric), back = fwd;
-    for (auto& s : back) {
-        s.dy = -s.dy;
-        s.dx = -s.dx;
     }
-    markUnreached(values, w, h, stride);
-    sweep<float, float>(values, w, h, stride, r, fwd, false);
-    sweep<float, float>(values, w, h, stride, r, back, true);
-    for (int64_t y = 0; y < h; ++y)
-        for (int64_t x = 0; x < w; ++x)
-            samples[size_t(y) * stride + size_t(x)] =
-                uint16_t(values[size_t(y) * stride + size_t(x)] + 0.5f);
-    CLxAlloc::Free(values);
-    return 0;
 }
 
 int CLxPicBufAPI::DistanceFunctionFromBinary(SLxPicBuf* pic, SLxBinPicBuf* bin, uint32_t metric)

@@ -4,6 +4,8 @@
 // destination shares its memory, since the source is read again after the
 // destination was written.
 #include <algorithm>
+#include <deque>
+#include <new>
 #include <optional>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
@@ -88,20 +90,68 @@ int morphDifference(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
     });
 }
 
+// Finishes the reconstruction of marker under mask by propagation: every
+// sample that can still raise a neighbour goes into a queue, and a sample
+// raised goes in after it. Each rise is final, so the work is about the
+// samples that still change. Throws std::bad_alloc when the queue cannot
+// grow; the marker is then partly grown but still under the mask.
+template <class T> void propagate(SLxPicBuf* marker, const SLxPicBuf* mask)
+{
+    const Plane<T> j = planeOf<T>(*marker);
+    const Plane<const T> m = planeOf<const T>(*mask);
+    const int64_t w = j.width, h = j.height, comps = j.comps, line = w * comps;
+    std::deque<uint64_t> queue;
+    const auto raises = [&](int64_t y, int64_t x, int64_t c, auto&& each) {
+        for (int64_t ny = std::max<int64_t>(y - 1, 0); ny <= std::min(y + 1, h - 1); ++ny)
+            for (int64_t nx = std::max<int64_t>(x - 1, 0); nx <= std::min(x + 1, w - 1); ++nx) {
+                T& q = j.at(ny, nx, c);
+                if (q < j.at(y, x, c) && q < m.at(ny, nx, c) && each(ny, nx, q))
+                    return;
+            }
+    };
+    for (int64_t y = 0; y < h; ++y)
+        for (int64_t x = 0; x < w; ++x)
+            for (int64_t c = 0; c < comps; ++c)
+                raises(y, x, c, [&](int64_t, int64_t, T&) {
+                    queue.push_back(uint64_t(y) * uint64_t(line) + uint64_t(x * comps + c));
+                    return true;
+                });
+    while (!queue.empty()) {
+        const uint64_t at = queue.front();
+        queue.pop_front();
+        const int64_t y = int64_t(at / uint64_t(line)), xc = int64_t(at % uint64_t(line));
+        const int64_t x = xc / comps, c = xc % comps;
+        raises(y, x, c, [&](int64_t ny, int64_t nx, T& q) {
+            q = std::min(j.at(y, x, c), m.at(ny, nx, c));
+            queue.push_back(uint64_t(ny) * uint64_t(line) + uint64_t(nx * comps + c));
+            return false;
+        });
+    }
+}
+
 // Grows the marker in dst under the mask src until a round of a forward
-// and a backward pass changes nothing.
+// and a backward pass would change nothing: one round of the passes, then
+// propagation from where they left off (without memory for its queue, more
+// rounds of the passes instead; the result is the same).
 void reconstruct(SLxPicBuf* dst, const SLxPicBuf* src)
 {
     const SLxKernel* hood = &CLxPicBufAPI::RegionalExtrema1;
     const bool bytes = src->uiBpc == 8;
     if (src->uiWidth >= hood->uiNCols && src->uiHeight >= hood->uiNRows) {
-        for (;;) {
+        for (bool first = true;; first = false) {
             const int fwd = bytes ? RegionalMaximaStep1_8(dst, src, hood)
                                   : RegionalMaximaStep1_16(dst, src, hood);
             const int back = bytes ? RegionalMaximaPass_8(dst, src, hood)
                                    : RegionalMaximaStep2_16(dst, src, hood);
             if (fwd == 0 && back == 0)
                 return;
+            if (first) {
+                try {
+                    bytes ? propagate<uint8_t>(dst, src) : propagate<uint16_t>(dst, src);
+                    return;
+                } catch (const std::bad_alloc&) {
+                }
+            }
         }
     }
     // Pictures narrower or lower than the neighbourhood: pixel by pixel.

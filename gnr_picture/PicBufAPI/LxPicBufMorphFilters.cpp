@@ -109,13 +109,22 @@ template <class T> void propagate(SLxPicBuf* marker, const SLxPicBuf* mask)
                     return;
             }
     };
-    for (int64_t y = 0; y < h; ++y)
-        for (int64_t x = 0; x < w; ++x)
-            for (int64_t c = 0; c < comps; ++c)
-                raises(y, x, c, [&](int64_t, int64_t, T&) {
-                    queue.push_back(uint64_t(y) * uint64_t(line) + uint64_t(x * comps + c));
-                    return true;
-                });
+    // A sample can only be raised while under the mask, by a higher
+    // neighbour: those neighbours start the queue. After the passes few
+    // samples are still under the mask.
+    for (int64_t y = 0; y < h; ++y) {
+        const T* grown = j.row(y);
+        const T* limit = m.row(y);
+        for (int64_t xc = 0; xc < line; ++xc) {
+            if (grown[xc] >= limit[xc])
+                continue;
+            const int64_t x = xc / comps, c = xc % comps;
+            for (int64_t py = std::max<int64_t>(y - 1, 0); py <= std::min(y + 1, h - 1); ++py)
+                for (int64_t px = std::max<int64_t>(x - 1, 0); px <= std::min(x + 1, w - 1); ++px)
+                    if (j.at(py, px, c) > grown[xc])
+                        queue.push_back(uint64_t(py) * uint64_t(line) + uint64_t(px * comps + c));
+        }
+    }
     while (!queue.empty()) {
         const uint64_t at = queue.front();
         queue.pop_front();

@@ -4,9 +4,13 @@
 // clamped coordinates; the others read them directly.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -68,40 +72,143 @@ template <class V> std::vector<Step<V>> forwardHalf(uint32_t metric)
     return steps;
 }
 
+// The backward half: the forward offsets turned around.
+template <class V> std::vector<Step<V>> mirrored(std::vector<Step<V>> steps)
+{
+    for (auto& s : steps) {
+        s.dy = -s.dy;
+        s.dx = -s.dx;
+    }
+    return steps;
+}
+
+// cand[i] = min(cand[i], line[i] + weight) over a run of pixels. 16-bit
+// samples add with saturation: a sum above 65534 loses against the bound
+// either way.
+template <class V> LX_KERNEL_INLINE void addMinLine(V* __restrict cand, const V* __restrict line,
+                                                    V weight, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        V sum;
+        if constexpr (std::is_same_v<V, uint16_t>) {
+            const uint32_t wide = uint32_t(line[i]) + weight;
+            sum = uint16_t(wide > 0xFFFF ? 0xFFFF : wide);
+        } else {
+            sum = line[i] + weight;
+        }
+        cand[i] = sum < cand[i] ? sum : cand[i];
+    }
+}
+
+void addMinPlain(uint16_t* cand, const uint16_t* line, uint16_t weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+void addMinPlain(float* cand, const float* line, float weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+LX_TARGET_AVX2 void addMinAvx2(uint16_t* cand, const uint16_t* line, uint16_t weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+LX_TARGET_AVX2 void addMinAvx2(float* cand, const float* line, float weight, size_t n)
+{
+    addMinLine(cand, line, weight, n);
+}
+
+// The pixels r .. width - r - 1 of a line in sweep order, given the
+// candidates of the other lines: only the offsets along the line are left,
+// and the last R values written stay in registers.
+template <int R, class V, class A>
+void alongRun(V* line, const V* cand, int64_t width, const A* weight, bool backward)
+{
+    const int64_t inner = width - 2 * R;
+    const std::ptrdiff_t step = backward ? -1 : 1;
+    V* at = line + (backward ? width - 1 - R : R);
+    const V* c = cand + (backward ? inner - 1 : 0);
+    A l0 = A(at[-step]), l1 = R > 1 ? A(at[-2 * step]) : A(0), l2 = R > 2 ? A(at[-3 * step]) : A(0);
+    for (int64_t j = 0; j < inner; ++j, at += step, c += step) {
+        A v = A(*at);
+        if (v != 0) {
+            A best = A(*c);
+            if (backward)
+                best = std::min(best, v);
+            best = std::min(best, l0 + weight[0]);
+            if constexpr (R > 1)
+                best = std::min(best, l1 + weight[1]);
+            if constexpr (R > 2)
+                best = std::min(best, l2 + weight[2]);
+            *at = V(best);
+            v = A(*at);
+        }
+        l2 = l1;
+        l1 = l0;
+        l0 = v;
+    }
+}
+
 // One sweep over the object pixels of grid (height x width values, stride
 // values a line). V is the sample type, A the arithmetic of candidates.
+// Away from the edge the offsets in other lines are gathered a whole line
+// at a time into cand (vectorised), leaving only the offsets along the
+// line, which read pixels this sweep has just written, to the pixel loop.
 template <class V, class A>
 void sweep(V* grid, int64_t width, int64_t height, size_t stride, int r,
-           const std::vector<Step<A>>& steps, bool backward)
+           const std::vector<Step<A>>& steps, bool backward, std::vector<V>& cand)
 {
-    std::vector<std::ptrdiff_t> direct(steps.size());
-    for (size_t i = 0; i < steps.size(); ++i)
-        direct[i] = std::ptrdiff_t(steps[i].dy) * std::ptrdiff_t(stride) + steps[i].dx;
-    const auto pixel = [&](int64_t y, int64_t x, bool clamped) {
+    // Pixels within r of the edge, neighbours at clamped coordinates.
+    const auto pixel = [&](int64_t y, int64_t x) {
         V* at = grid + size_t(y) * stride + size_t(x);
         if (*at == 0)
             return;
         A best = backward ? std::min(A(*at), A(kFar)) : A(kFar);
-        for (size_t i = 0; i < steps.size(); ++i) {
-            const V* nb;
-            if (clamped) {
-                const int64_t ny = std::clamp<int64_t>(y + steps[i].dy, 0, height - 1);
-                const int64_t nx = std::clamp<int64_t>(x + steps[i].dx, 0, width - 1);
-                nb = grid + size_t(ny) * stride + size_t(nx);
-            } else {
-                nb = at + direct[i];
-            }
-            best = std::min(best, A(*nb) + steps[i].weight);
+        for (const Step<A>& st : steps) {
+            const int64_t ny = std::clamp<int64_t>(y + st.dy, 0, height - 1);
+            const int64_t nx = std::clamp<int64_t>(x + st.dx, 0, width - 1);
+            best = std::min(best, A(grid[size_t(ny) * stride + size_t(nx)]) + st.weight);
         }
         *at = V(best);
     };
+    const int64_t inner = width - 2 * int64_t(r);
+    // Every mask holds the offsets 1 .. r along the line.
+    A along[3] = {};
+    for (const Step<A>& st : steps)
+        if (st.dy == 0)
+            along[std::abs(st.dx) - 1] = st.weight;
+    const bool avx2 = lxpic::cpuHasAvx2();
+    // Pixels r .. width - r - 1 of an inner line y.
+    const auto innerRun = [&](int64_t y) {
+        std::fill(cand.begin(), cand.end(), V(kFar));
+        V* line = grid + size_t(y) * stride;
+        for (const Step<A>& st : steps)
+            if (st.dy != 0) {
+                const V* from = line + st.dy * std::ptrdiff_t(stride) + r + st.dx;
+                if (avx2)
+                    addMinAvx2(cand.data(), from, V(st.weight), size_t(inner));
+                else
+                    addMinPlain(cand.data(), from, V(st.weight), size_t(inner));
+            }
+        if (r == 1)
+            alongRun<1>(line, cand.data(), width, along, backward);
+        else if (r == 2)
+            alongRun<2>(line, cand.data(), width, along, backward);
+        else
+            alongRun<3>(line, cand.data(), width, along, backward);
+    };
     for (int64_t i = 0; i < height; ++i) {
         const int64_t y = backward ? height - 1 - i : i;
-        const bool edgeRow = y < r || y >= height - r;
-        for (int64_t j = 0; j < width; ++j) {
-            const int64_t x = backward ? width - 1 - j : j;
-            pixel(y, x, edgeRow || x < r || x >= width - r);
+        if (y < r || y >= height - r || inner <= 0) {
+            for (int64_t j = 0; j < width; ++j)
+                pixel(y, backward ? width - 1 - j : j);
+            continue;
         }
+        // The edge columns the sweep meets first, the inner run, the others.
+        for (int64_t j = 0; j < r; ++j)
+            pixel(y, backward ? width - 1 - j : j);
+        innerRun(y);
+        for (int64_t j = 0; j < r; ++j)
+            pixel(y, backward ? r - 1 - j : width - r + j);
     }
 }
 
@@ -137,40 +244,41 @@ int CLxPicBufAPI::DistanceFunction(SLxPicBuf* pic, uint32_t metric)
     const size_t stride = pic->uiWidthBytes / 2;
     auto* samples = static_cast<uint16_t*>(pic->pData);
     const int r = maskRadius(metric);
-    if (metric == 3 || metric == 5) {
-        // Candidates in 32 bits: a neighbour at 65534 loses against the
-        // bound instead of wrapping.
-        std::vector<Step<uint32_t>> fwd = forwardHalf<uint32_t>(metric), back = fwd;
-        for (auto& s : back) {
-            s.dy = -s.dy;
-            s.dx = -s.dx;
+    const size_t inner = size_t(std::max<int64_t>(w - 2 * r, 0));
+    // Everything is allocated before the picture is touched.
+    try {
+        if (metric == 3 || metric == 5) {
+            // Candidates in 32 bits: a neighbour at 65534 loses against the
+            // bound instead of wrapping.
+            const std::vector<Step<uint32_t>> fwd = forwardHalf<uint32_t>(metric);
+            const std::vector<Step<uint32_t>> back = mirrored(fwd);
+            std::vector<uint16_t> cand(inner);
+            markUnreached(samples, w, h, stride);
+            sweep<uint16_t, uint32_t>(samples, w, h, stride, r, fwd, false, cand);
+            sweep<uint16_t, uint32_t>(samples, w, h, stride, r, back, true, cand);
+            return 0;
         }
-        markUnreached(samples, w, h, stride);
-        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, fwd, false);
-        sweep<uint16_t, uint32_t>(samples, w, h, stride, r, back, true);
+        const std::vector<Step<float>> fwd = forwardHalf<float>(metric);
+        const std::vector<Step<float>> back = mirrored(fwd);
+        std::vector<float> cand(inner);
+        auto* values = static_cast<float*>(CLxAlloc::Alloc(0, size_t(h) * stride * sizeof(float)));
+        if (!values)
+            return -3;
+        for (int64_t y = 0; y < h; ++y)
+            for (int64_t x = 0; x < w; ++x)
+                values[size_t(y) * stride + size_t(x)] = samples[size_t(y) * stride + size_t(x)];
+        markUnreached(values, w, h, stride);
+        sweep<float, float>(values, w, h, stride, r, fwd, false, cand);
+        sweep<float, float>(values, w, h, stride, r, back, true, cand);
+        for (int64_t y = 0; y < h; ++y)
+            for (int64_t x = 0; x < w; ++x)
+                samples[size_t(y) * stride + size_t(x)] =
+                    uint16_t(values[size_t(y) * stride + size_t(x)] + 0.5f);
+        CLxAlloc::Free(values);
         return 0;
-    }
-    const size_t count = size_t(h) * stride;
-    auto* values = static_cast<float*>(CLxAlloc::Alloc(0, count * sizeof(float)));
-    if (!values)
+    } catch (const std::bad_alloc&) {
         return -3;
-    for (int64_t y = 0; y < h; ++y)
-        for (int64_t x = 0; x < w; ++x)
-            values[size_t(y) * stride + size_t(x)] = samples[size_t(y) * stride + size_t(x)];
-    std::vector<Step<float>> fwd = forwardHalf<float>(metric), back = fwd;
-    for (auto& s : back) {
-        s.dy = -s.dy;
-        s.dx = -s.dx;
     }
-    markUnreached(values, w, h, stride);
-    sweep<float, float>(values, w, h, stride, r, fwd, false);
-    sweep<float, float>(values, w, h, stride, r, back, true);
-    for (int64_t y = 0; y < h; ++y)
-        for (int64_t x = 0; x < w; ++x)
-            samples[size_t(y) * stride + size_t(x)] =
-                uint16_t(values[size_t(y) * stride + size_t(x)] + 0.5f);
-    CLxAlloc::Free(values);
-    return 0;
 }
 
 int CLxPicBufAPI::DistanceFunctionFromBinary(SLxPicBuf* pic, SLxBinPicBuf* bin, uint32_t metric)

@@ -11,6 +11,7 @@
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 #include "gnr_picture/PicBufAPI/LxKernelOffsets.h"
+#include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
 #include "gnr_picture/PicBufAPI/LxPicBufFilterFrame.h"
 
 using namespace lxfilter;
@@ -67,61 +68,92 @@ int dilateOnce(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k)
                               [&](const SLxPicBuf* s) { return morphWorker(dst, s, k, false); });
 }
 
-// out[i] = the minimum (maximum) of in[i - h .. i + h] with the ends
-// repeated (van Herk / Gil-Werman): block prefixes and suffixes of the
-// padded line, so each output costs one combination whatever h is.
-template <class T, bool Min> struct RunningExtreme {
-    std::vector<T> padded, prefix, suffix;
+// One row's windows of 2h + 1 pixels, the ends repeated, by doubling:
+// windows of 1, 2, 4 ... pixels over the padded row, combined for the set
+// bits of the window, so a pixel costs about 2 log2(2h + 1) vector steps.
+template <class T, bool Min> struct RowWindows {
+    std::vector<T> pad, ping, pong;
 
-    static T pick(T a, T b) { return Min ? std::min(a, b) : std::max(a, b); }
-
-    void run(const T* in, size_t n, size_t h, T* out)
+    void run(const T* in, size_t width, size_t comps, size_t h, T* out)
     {
-        const size_t k = 2 * h + 1, m = n + 2 * h;
-        padded.resize(m);
-        prefix.resize(m);
-        suffix.resize(m);
-        for (size_t i = 0; i < m; ++i)
-            padded[i] = in[std::min(i < h ? 0 : i - h, n - 1)];
-        for (size_t i = 0; i < m; ++i)
-            prefix[i] = i % k == 0 ? padded[i] : pick(prefix[i - 1], padded[i]);
-        for (size_t i = m; i-- > 0;)
-            suffix[i] = (i % k == k - 1 || i == m - 1) ? padded[i] : pick(suffix[i + 1], padded[i]);
-        for (size_t x = 0; x < n; ++x)
-            out[x] = pick(suffix[x], prefix[x + k - 1]);
+        const size_t n = 2 * h + 1, len = width * comps, padded = (width + 2 * h) * comps;
+        if (h == 0) {
+            std::copy(in, in + len, out);
+            return;
+        }
+        pad.resize(padded);
+        ping.resize(padded);
+        pong.resize(padded);
+        for (size_t x = 0; x < h; ++x) {
+            std::copy(in, in + comps, pad.data() + x * comps);
+            std::copy(in + len - comps, in + len, pad.data() + (h + width + x) * comps);
+        }
+        std::copy(in, in + len, pad.data() + h * comps);
+        const T* cur = pad.data();
+        size_t curLen = width + 2 * h, span = 1, offset = 0;
+        bool first = true;
+        for (size_t bit = 0;; ++bit) {
+            if (n >> bit & 1) {
+                if (first)
+                    std::copy(cur + offset * comps, cur + offset * comps + len, out);
+                else
+                    CombineRow<T, Min>(out, cur + offset * comps, len);
+                first = false;
+                offset += span;
+            }
+            if ((n >> (bit + 1)) == 0)
+                break;
+            T* next = cur == ping.data() ? pong.data() : ping.data();
+            CombineInto<T, Min>(next, cur, cur + span * comps, (curLen - span) * comps);
+            cur = next;
+            curLen -= span;
+            span *= 2;
+        }
     }
 };
 
-// The clamped centred square of reach h on each side, rows then columns.
-// Reach beyond the picture adds nothing once it covers the whole line.
+// The clamped centred square of reach h on each side. Columns by van Herk /
+// Gil-Werman over whole lines: the lines split into blocks of 2h + 1; a
+// window is the suffix of its first block and the prefix of the next, each
+// built line by line, so every line costs three vectorised line
+// combinations whatever h is and only one block of lines is held. Each
+// finished line then gets its row windows. Reach beyond the picture adds
+// nothing once it covers the whole line.
 template <class T, bool Min> int totalSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint64_t h)
 {
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
     const size_t w = size_t(s.width), ht = size_t(s.height), comps = size_t(s.comps);
+    const size_t len = w * comps;
     const size_t hx = size_t(std::min<uint64_t>(h, w - 1));
     const size_t hy = size_t(std::min<uint64_t>(h, ht - 1));
+    const size_t k = 2 * hy + 1;
+    // Line j of the source padded by hy repeated lines at each end.
+    const auto padded = [&](size_t j) {
+        return s.row(int64_t(std::min(j < hy ? 0 : j - hy, ht - 1)));
+    };
     try {
-        RunningExtreme<T, Min> line;
-        std::vector<T> in(std::max(w, ht)), out(std::max(w, ht));
-        std::vector<T> rows(w * ht * comps);
-        for (size_t y = 0; y < ht; ++y)
-            for (size_t c = 0; c < comps; ++c) {
-                const T* row = s.row(int64_t(y));
-                for (size_t x = 0; x < w; ++x)
-                    in[x] = row[x * comps + c];
-                line.run(in.data(), w, hx, out.data());
-                for (size_t x = 0; x < w; ++x)
-                    rows[(y * w + x) * comps + c] = out[x];
+        RowWindows<T, Min> rows;
+        std::vector<T> suffix(k * len), prefix(len), column(len);
+        for (size_t block = 0; block * k < ht; ++block) {
+            const size_t top = block * k;
+            std::copy(padded(top + k - 1), padded(top + k - 1) + len, &suffix[(k - 1) * len]);
+            for (size_t i = k - 1; i-- > 0;)
+                CombineInto<T, Min>(&suffix[i * len], &suffix[(i + 1) * len], padded(top + i), len);
+            for (size_t i = 0; i < k && top + i < ht; ++i) {
+                const T* line = &suffix[i * len];
+                if (i > 0) {
+                    const T* next = padded(top + k + i - 1);
+                    if (i == 1)
+                        std::copy(next, next + len, prefix.data());
+                    else
+                        CombineRow<T, Min>(prefix.data(), next, len);
+                    CombineInto<T, Min>(column.data(), line, prefix.data(), len);
+                    line = column.data();
+                }
+                rows.run(line, w, comps, hx, d.row(int64_t(top + i)));
             }
-        for (size_t x = 0; x < w; ++x)
-            for (size_t c = 0; c < comps; ++c) {
-                for (size_t y = 0; y < ht; ++y)
-                    in[y] = rows[(y * w + x) * comps + c];
-                line.run(in.data(), ht, hy, out.data());
-                for (size_t y = 0; y < ht; ++y)
-                    d.row(int64_t(y))[x * comps + c] = out[y];
-            }
+        }
     } catch (const std::bad_alloc&) {
         return -3;
     }

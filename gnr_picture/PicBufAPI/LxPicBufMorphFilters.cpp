@@ -4,6 +4,9 @@
 // destination shares its memory, since the source is read again after the
 // destination was written.
 #include <algorithm>
+#include <deque>
+#include <new>
+#include <optional>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
@@ -54,20 +57,110 @@ bool kernelFilterCheck(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ke
     return FrameCheck(dst, src, kernel, KernelRule::fits, 16, status);
 }
 
+// The top-hats and the gradient: the wrapped difference of two results,
+// each an operation on the source or (nullptr) the source itself. The
+// subtrahend is built in dst, a computed minuend in a temporary when both
+// are computed.
+using MorphOp = int (*)(SLxPicBuf*, const SLxPicBuf*, const SLxKernel*, uint32_t);
+
+int morphDifference(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
+                    uint32_t count, MorphOp minuend, MorphOp subtrahend)
+{
+    int status = 0;
+    if (!kernelFilterCheck(dst, src, kernel, count, &status))
+        return status;
+    std::optional<TempPicture> temp;
+    if (minuend && subtrahend && !temp.emplace(src).ok)
+        return -3;
+    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
+        const SLxPicBuf* first = s;
+        const SLxPicBuf* second = s;
+        if (minuend) {
+            SLxPicBuf* into = temp ? &temp->pic : dst;
+            if (const int st = minuend(into, s, kernel, count); st != 0)
+                return st;
+            first = into;
+        }
+        if (subtrahend) {
+            if (const int st = subtrahend(dst, s, kernel, count); st != 0)
+                return st;
+            second = dst;
+        }
+        return CLxPicBufAPI::Substract(dst, first, second);
+    });
+}
+
+// Finishes the reconstruction of marker under mask by propagation: every
+// sample that can still raise a neighbour goes into a queue, and a sample
+// raised goes in after it. Each rise is final, so the work is about the
+// samples that still change. Throws std::bad_alloc when the queue cannot
+// grow; the marker is then partly grown but still under the mask.
+template <class T> void propagate(SLxPicBuf* marker, const SLxPicBuf* mask)
+{
+    const Plane<T> j = planeOf<T>(*marker);
+    const Plane<const T> m = planeOf<const T>(*mask);
+    const int64_t w = j.width, h = j.height, comps = j.comps, line = w * comps;
+    std::deque<uint64_t> queue;
+    const auto raises = [&](int64_t y, int64_t x, int64_t c, auto&& each) {
+        for (int64_t ny = std::max<int64_t>(y - 1, 0); ny <= std::min(y + 1, h - 1); ++ny)
+            for (int64_t nx = std::max<int64_t>(x - 1, 0); nx <= std::min(x + 1, w - 1); ++nx) {
+                T& q = j.at(ny, nx, c);
+                if (q < j.at(y, x, c) && q < m.at(ny, nx, c) && each(ny, nx, q))
+                    return;
+            }
+    };
+    // A sample can only be raised while under the mask, by a higher
+    // neighbour: those neighbours start the queue. After the passes few
+    // samples are still under the mask.
+    for (int64_t y = 0; y < h; ++y) {
+        const T* grown = j.row(y);
+        const T* limit = m.row(y);
+        for (int64_t xc = 0; xc < line; ++xc) {
+            if (grown[xc] >= limit[xc])
+                continue;
+            const int64_t x = xc / comps, c = xc % comps;
+            for (int64_t py = std::max<int64_t>(y - 1, 0); py <= std::min(y + 1, h - 1); ++py)
+                for (int64_t px = std::max<int64_t>(x - 1, 0); px <= std::min(x + 1, w - 1); ++px)
+                    if (j.at(py, px, c) > grown[xc])
+                        queue.push_back(uint64_t(py) * uint64_t(line) + uint64_t(px * comps + c));
+        }
+    }
+    while (!queue.empty()) {
+        const uint64_t at = queue.front();
+        queue.pop_front();
+        const int64_t y = int64_t(at / uint64_t(line)), xc = int64_t(at % uint64_t(line));
+        const int64_t x = xc / comps, c = xc % comps;
+        raises(y, x, c, [&](int64_t ny, int64_t nx, T& q) {
+            q = std::min(j.at(y, x, c), m.at(ny, nx, c));
+            queue.push_back(uint64_t(ny) * uint64_t(line) + uint64_t(nx * comps + c));
+            return false;
+        });
+    }
+}
+
 // Grows the marker in dst under the mask src until a round of a forward
-// and a backward pass changes nothing.
+// and a backward pass would change nothing: one round of the passes, then
+// propagation from where they left off (without memory for its queue, more
+// rounds of the passes instead; the result is the same).
 void reconstruct(SLxPicBuf* dst, const SLxPicBuf* src)
 {
     const SLxKernel* hood = &CLxPicBufAPI::RegionalExtrema1;
     const bool bytes = src->uiBpc == 8;
     if (src->uiWidth >= hood->uiNCols && src->uiHeight >= hood->uiNRows) {
-        for (;;) {
+        for (bool first = true;; first = false) {
             const int fwd = bytes ? RegionalMaximaStep1_8(dst, src, hood)
                                   : RegionalMaximaStep1_16(dst, src, hood);
             const int back = bytes ? RegionalMaximaPass_8(dst, src, hood)
                                    : RegionalMaximaStep2_16(dst, src, hood);
             if (fwd == 0 && back == 0)
                 return;
+            if (first) {
+                try {
+                    bytes ? propagate<uint8_t>(dst, src) : propagate<uint16_t>(dst, src);
+                    return;
+                } catch (const std::bad_alloc&) {
+                }
+            }
         }
     }
     // Pictures narrower or lower than the neighbourhood: pixel by pixel.
@@ -146,13 +239,7 @@ int CLxPicBufAPI::DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKer
 int CLxPicBufAPI::DetectPeaks(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                               uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        const int st = Open(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, s, dst);
-    });
+    return morphDifference(dst, src, kernel, count, nullptr, Open);
 }
 
 int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
@@ -163,13 +250,7 @@ int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxK
 int CLxPicBufAPI::DetectValleys(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                                 uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        const int st = Close(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, dst, s);
-    });
+    return morphDifference(dst, src, kernel, count, Close, nullptr);
 }
 
 int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
@@ -180,18 +261,7 @@ int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLx
 int CLxPicBufAPI::GradientMorpho(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                                  uint32_t count)
 {
-    int status = 0;
-    if (!kernelFilterCheck(dst, src, kernel, count, &status))
-        return status;
-    TempPicture dilated(src);
-    if (!dilated.ok)
-        return -3;
-    return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        int st = Dilate(&dilated.pic, s, kernel, count);
-        if (st == 0)
-            st = Erode(dst, s, kernel, count);
-        return st != 0 ? st : Substract(dst, &dilated.pic, dst);
-    });
+    return morphDifference(dst, src, kernel, count, Dilate, Erode);
 }
 
 int CLxPicBufAPI::RegionalMaxima(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)

@@ -119,6 +119,56 @@ TEST(PicBufMorph, RepeatedSquaresEqualOneLargeClampedSquare)
         }
 }
 
+// The clamped window of reach h around every pixel, by definition.
+std::unique_ptr<TestPic> windowReference(const TestPic& src, int h, bool erode)
+{
+    auto out = blankLike(src);
+    const SLxPicBuf& r = src.rec();
+    const int w = int(r.uiWidth), ht = int(r.uiHeight);
+    for (int y = 0; y < ht; ++y)
+        for (int x = 0; x < w; ++x)
+            for (uint32_t c = 0; c < r.uiComps; ++c) {
+                uint32_t best = src.get(uint32_t(x), uint32_t(y), c);
+                for (int yy = std::max(y - h, 0); yy <= std::min(y + h, ht - 1); ++yy)
+                    for (int xx = std::max(x - h, 0); xx <= std::min(x + h, w - 1); ++xx) {
+                        const uint32_t v = src.get(uint32_t(xx), uint32_t(yy), c);
+                        best = erode ? std::min(best, v) : std::max(best, v);
+                    }
+                out->set(uint32_t(x), uint32_t(y), c, best);
+            }
+    return out;
+}
+
+// Shapes whose lines end inside, at and just after a block of the column
+// pass, the smallest the kernel fits, reaches beyond the picture.
+TEST(PicBufMorph, RepeatedSquaresAtEveryShapeAndReach)
+{
+    struct Shape {
+        uint32_t w, h, comps;
+    };
+    const Shape shapes[] = {{3, 3, 1},  {3, 9, 2},   {9, 3, 1},  {3, 40, 1},
+                            {23, 7, 3}, {40, 37, 1}, {14, 15, 2}};
+    for (const Shape& sh : shapes)
+        for (uint32_t bits : {8u, 16u})
+            for (uint32_t count : {2u, 3u, 4u, 7u, 20u}) {
+                SCOPED_TRACE(std::to_string(sh.w) + "x" + std::to_string(sh.h) + " comps " +
+                             std::to_string(sh.comps) + " bits " + std::to_string(bits) +
+                             " count " + std::to_string(count));
+                auto src = patterned(sh.w, sh.h, bits, sh.comps, count);
+                const SLxKernel* k = sh.w >= 5 && sh.h >= 5 && count % 2 ? &CLxPicBufAPI::Square5
+                                                                            : &CLxPicBufAPI::Square3;
+                const int reach = int(k->uiCenterRow * count);
+                for (bool erode : {true, false}) {
+                    auto dst = blankLike(*src);
+                    ASSERT_EQ(erode ? CLxPicBufAPI::Erode(dst->p(), src->p(), k, count)
+                                    : CLxPicBufAPI::Dilate(dst->p(), src->p(), k, count),
+                              0);
+                    expectSamePixels(*dst, *windowReference(*src, reach, erode));
+                    EXPECT_TRUE(dst->paddingIntact());
+                }
+            }
+}
+
 // Passes of 21 x 21 do not fit a 16 x 16 picture; the summed reach still
 // defines the result: every sample becomes the picture's extreme.
 TEST(PicBufMorph, RepeatedSquareLargerThanThePictureGivesItsExtreme)

@@ -180,6 +180,29 @@ TEST(PicBufMorphFilters, RegionalMaximaIsTheConvergedReconstruction)
     }
 }
 
+// Each component is reconstructed by itself: the same as its own plane.
+TEST(PicBufMorphFilters, RegionalMaximaOfSeveralComponentsIsThatOfEachPlane)
+{
+    for (uint32_t bits : {8u, 16u}) {
+        SCOPED_TRACE(bits);
+        auto src = patterned(21, 16, bits, 3, 8);
+        auto dst = blankLike(*src);
+        ASSERT_EQ(CLxPicBufAPI::RegionalMaxima(dst->p(), src->p(), &CLxPicBufAPI::Square3), 0);
+        for (uint32_t c = 0; c < 3; ++c) {
+            auto plane = std::make_unique<TestPic>(21, 16, bits, 1, 4);
+            for (uint32_t y = 0; y < 16; ++y)
+                for (uint32_t x = 0; x < 21; ++x)
+                    plane->set(x, y, 0, src->get(x, y, c));
+            auto want = blankLike(*plane);
+            ASSERT_EQ(CLxPicBufAPI::RegionalMaxima(want->p(), plane->p(), &CLxPicBufAPI::Square3),
+                      0);
+            for (uint32_t y = 0; y < 16; ++y)
+                for (uint32_t x = 0; x < 21; ++x)
+                    ASSERT_EQ(dst->get(x, y, c), want->get(x, y, 0)) << c << " " << x << "," << y;
+        }
+    }
+}
+
 TEST(PicBufMorphFilters, SerpentineRidgeSettlesCompletely)
 {
     auto src = serpentine(8);

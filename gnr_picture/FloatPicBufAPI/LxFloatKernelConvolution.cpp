@@ -1,0 +1,315 @@
+// Integer pictures filtered with integer kernel matrices in float
+// arithmetic: directly, or through 64 x 64 transforms of overlapping tiles.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "w32_system/memory/LxAlloc.h"
+
+namespace
+{
+
+constexpr uint32_t kTile = 64;
+
+struct FloatBlock {
+    float* p = nullptr;
+    explicit FloatBlock(uint64_t count)
+    {
+        if (count <= SIZE_MAX / sizeof(float))
+            p = static_cast<float*>(CLxAlloc::Alloc(0, static_cast<size_t>(count) * sizeof(float)));
+    }
+    ~FloatBlock() { CLxAlloc::Free(p); }
+    FloatBlock(const FloatBlock&) = delete;
+    FloatBlock& operator=(const FloatBlock&) = delete;
+};
+
+bool wideSamples(const SLxPicBuf& pic)
+{
+    return pic.uiBpc > 8;
+}
+
+// Bytes up to 8 bits, 16-bit words up to 16; nothing else.
+bool sampleDepth(const SLxPicBuf& pic)
+{
+    return pic.uiBpc >= 1 && pic.uiBpc <= 16;
+}
+
+bool holdsSamples(const SLxPicBuf& pic)
+{
+    const uint64_t line = uint64_t(wideSamples(pic) ? 2 : 1) * pic.uiWidth * pic.uiComps;
+    return pic.pData && pic.uiWidthBytes >= line &&
+           uint64_t(pic.uiWidthBytes) * (pic.uiHeight - 1) + line <= pic.uiSize;
+}
+
+// Both pictures set, of one size, components and depth, non-empty and
+// holding their lines.
+int checkPictures(const SLxPicBuf* dst, const SLxPicBuf* src)
+{
+    if (!dst || !src)
+        return -9;
+    if (src->uiWidth == 0 || src->uiHeight == 0 || src->uiComps == 0)
+        return -9;
+    if (dst->uiWidth != src->uiWidth || dst->uiHeight != src->uiHeight ||
+        dst->uiComps != src->uiComps || dst->uiBpc != src->uiBpc)
+        return -9;
+    if (!sampleDepth(*src))
+        return -2;
+    if (!holdsSamples(*src) || !holdsSamples(*dst))
+        return -9;
+    return 0;
+}
+
+float sampleAt(const SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp)
+{
+    const uint8_t* line = static_cast<const uint8_t*>(pic.pData) + size_t(y) * pic.uiWidthBytes;
+    const size_t index = size_t(x) * pic.uiComps + comp;
+    if (!wideSamples(pic))
+        return line[index];
+    uint16_t v;
+    std::memcpy(&v, line + 2 * index, 2);
+    return v;
+}
+
+uint32_t topValue(const SLxPicBuf& pic)
+{
+    return pic.uiBpc > 8 ? (1u << pic.uiBpc) - 1 : 255;
+}
+
+// Rounded half up (truncating v + 0.5 toward zero) and held to [0, top];
+// NaN gives 0.
+uint32_t storeValue(float v, uint32_t top)
+{
+    const float r = v + 0.5f;
+    if (!(r >= 1.0f))
+        return 0;
+    if (r >= float(top))
+        return top;
+    return static_cast<uint32_t>(r);
+}
+
+void storeSample(SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp, float v)
+{
+    uint8_t* line = static_cast<uint8_t*>(pic.pData) + size_t(y) * pic.uiWidthBytes;
+    const size_t index = size_t(x) * pic.uiComps + comp;
+    const uint32_t value = storeValue(v, topValue(pic));
+    if (!wideSamples(pic)) {
+        line[index] = static_cast<uint8_t>(value);
+        return;
+    }
+    const uint16_t w = static_cast<uint16_t>(value);
+    std::memcpy(line + 2 * index, &w, 2);
+}
+
+// Values mapped linearly so that [lo, hi] covers [0, top], held there.
+void mapRange(float* v, size_t count, double lo, double hi, uint32_t top)
+{
+    const float middle = static_cast<float>((lo + hi) / 2);
+    const float scale = static_cast<float>(double(top) / (hi - lo));
+    const float half = static_cast<float>(double(top) / 2);
+    for (size_t i = 0; i < count; ++i)
+        v[i] = std::min(std::max((v[i] - middle) * scale + half, 0.0f), float(top));
+}
+
+// The values at the fractions low and high of the sorted values, found
+// through an integer histogram; wide ranges are first mapped onto 16 bits
+// (in place). False for fractions outside [0, 1] or without memory.
+bool percentileRange(float* v, size_t count, double low, double high, double* lo, double* hi)
+{
+    if (!(low >= 0 && low <= 1 && high >= 0 && high <= 1) || count == 0)
+        return false;
+    const auto mm = std::minmax_element(v, v + count);
+    double from = static_cast<float>(std::trunc(double(*mm.first) - 1));
+    double to = static_cast<float>(std::trunc(double(*mm.second) + 1));
+    uint64_t bins = static_cast<uint64_t>(to - from) + 1;
+    if (to - from > 70000) {
+        mapRange(v, count, from, to, 65535);
+        from = 0;
+        to = 65535;
+        bins = 65540;
+    }
+    uint32_t* histogram = static_cast<uint32_t*>(CLxAlloc::Alloc(0, bins * sizeof(uint32_t)));
+    if (!histogram)
+        return false;
+    std::memset(histogram, 0, bins * sizeof(uint32_t));
+    for (size_t i = 0; i < count; ++i) {
+        const double bin = std::trunc(double(v[i]) - from + 0.5);
+        histogram[bin <= 0 ? 0 : bin >= double(bins - 1) ? bins - 1 : uint64_t(bin)]++;
+    }
+    const double lowCount = double(count) * low, highCount = double(count) * (1 - high);
+    uint64_t i = 0;
+    double sum = 0;
+    for (; sum < lowCount && i < bins; ++i)
+        sum += histogram[i];
+    *lo = double(i) + from;
+    int64_t j = int64_t(bins) - 1;
+    sum = 0;
+    for (; sum < highCount && j >= 0; --j)
+        sum += histogram[j];
+    *hi = double(j) + from;
+    CLxAlloc::Free(histogram);
+    return true;
+}
+
+// The 0.1 % and 99.9 % points spread onto the whole sample range; a range
+// without width leaves the values as they are.
+void stretchToRange(float* v, size_t count, uint32_t top)
+{
+    double lo = 0, hi = 0;
+    if (percentileRange(v, count, 0.001, 0.999, &lo, &hi) && hi != lo)
+        mapRange(v, count, lo, hi, top);
+}
+
+void storePlane(SLxPicBuf& dst, const float* plane)
+{
+    for (uint32_t y = 0; y < dst.uiHeight; ++y)
+        for (uint32_t x = 0; x < dst.uiWidth; ++x)
+            for (uint32_t c = 0; c < dst.uiComps; ++c)
+                storeSample(dst, x, y, c,
+                            plane[(size_t(y) * dst.uiWidth + x) * dst.uiComps + c]);
+}
+
+} // namespace
+
+int CLxFloatPicBufAPI::Convolution(SLxPicBuf* dst, const SLxPicBuf* src,
+                                   const SLxKernelMatrix* kernel, bool stretch)
+{
+    if (!kernel)
+        return -9;
+    if (const int status = checkPictures(dst, src))
+        return status;
+    const uint32_t k = kernel->uiNCols;
+    if (k == 0 || k % 2 == 0 || kernel->uiNRows != k || !kernel->piValues)
+        return -9;
+    SLxFloatKernelMatrix weights;
+    if (SLxFloatKernelMatrix::CopyIntToFloat(&weights, kernel) != 0 || !weights.pfValues)
+        return -3;
+
+    const uint32_t W = src->uiWidth, H = src->uiHeight, comps = src->uiComps, h = k / 2;
+    const uint64_t paddedW = uint64_t(W) + 2 * h;
+    FloatBlock result(uint64_t(W) * H * comps);
+    FloatBlock padded(paddedW * (uint64_t(H) + 2 * h));
+    FloatBlock sums(W);
+    if (!result.p || !padded.p || !sums.p)
+        return -3;
+    for (uint32_t c = 0; c < comps; ++c) {
+        // Edge replication as a border of h clamped samples.
+        for (uint64_t py = 0; py < H + 2 * uint64_t(h); ++py) {
+            const uint32_t y = uint32_t(std::min<uint64_t>(py > h ? py - h : 0, H - 1));
+            float* line = padded.p + py * paddedW;
+            for (uint64_t px = 0; px < paddedW; ++px)
+                line[px] = sampleAt(*src, uint32_t(std::min<uint64_t>(px > h ? px - h : 0, W - 1)),
+                                    y, c);
+        }
+        // Whole lines per kernel element: every sample still sums its
+        // window row by row, column by column.
+        for (uint32_t y = 0; y < H; ++y) {
+            float* acc = sums.p;
+            std::fill(acc, acc + W, 0.0f);
+            for (uint32_t r = 0; r < k; ++r) {
+                const float* in = padded.p + (uint64_t(y) + r) * paddedW;
+                for (uint32_t col = 0; col < k; ++col) {
+                    const float w = weights.pfValues[size_t(r) * k + col];
+                    const float* from = in + col;
+                    for (uint32_t x = 0; x < W; ++x)
+                        acc[x] += from[x] * w;
+                }
+            }
+            float* out = result.p + size_t(y) * W * comps + c;
+            for (uint32_t x = 0; x < W; ++x)
+                out[size_t(x) * comps] = acc[x];
+        }
+    }
+    const size_t count = size_t(W) * H * comps;
+    if (stretch)
+        stretchToRange(result.p, count, topValue(*src));
+    storePlane(*dst, result.p);
+    return 0;
+}
+
+int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
+                                          const SLxKernelMatrix* kernel, bool stretch)
+{
+    if (!kernel)
+        return -9;
+    if (const int status = checkPictures(dst, src))
+        return status;
+    const uint32_t k = kernel->uiNCols;
+    // Wider kernels leave no output columns per tile; other shapes would be
+    // read past their values.
+    if (k == 0 || k > kTile || kernel->uiNRows != k || !kernel->piValues)
+        return -9;
+
+    const uint32_t W = src->uiWidth, H = src->uiHeight, comps = src->uiComps;
+    const uint32_t step = kTile + 1 - k, h = k / 2;
+    const size_t tileFloats = size_t(kTile) * kTile;
+    FloatBlock result(stretch ? uint64_t(W) * H * comps : 0);
+    if (stretch && !result.p)
+        return -3;
+    FloatBlock planes(4 * tileFloats);
+    if (!planes.p)
+        return -3;
+    float* kre = planes.p;
+    float* kim = kre + tileFloats;
+    float* tre = kim + tileFloats;
+    float* tim = tre + tileFloats;
+
+    // The kernel mirrored about its centre, centred on (0, 0) with
+    // wrap-around: the product of spectra then correlates as the direct form.
+    const double divisor = kernel->iDivisor ? kernel->iDivisor : 1;
+    std::fill(kre, kre + 2 * tileFloats, 0.0f);
+    for (uint32_t r = 0; r < k; ++r)
+        for (uint32_t c = 0; c < k; ++c) {
+            const uint32_t y = (r + kTile - h) % kTile, x = (c + kTile - h) % kTile;
+            kre[y * kTile + x] = static_cast<float>(
+                kernel->piValues[size_t(k - 1 - r) * k + (k - 1 - c)] / divisor);
+        }
+    if (CLxFloatPicMemAPI::FFT_2D_ConstSize(kre, kim, false) != 0)
+        return -9;
+
+    for (uint32_t y0 = 0; y0 < H; y0 += step) {
+        const uint32_t rows = std::min(step, H - y0);
+        // Tile lines that show the picture or its replicated border.
+        const int64_t top = int64_t(y0) - h;
+        const uint32_t lineFrom = uint32_t(std::max<int64_t>(0, -top - h));
+        const uint32_t lineTo = uint32_t(std::min<int64_t>(kTile, int64_t(H) - 1 + h - top + 1));
+        for (uint32_t c = 0; c < comps; ++c)
+            for (uint32_t x0 = 0; x0 < W; x0 += step) {
+                const uint32_t cols = std::min(step, W - x0);
+                const int64_t left = int64_t(x0) - h;
+                const uint32_t colFrom = uint32_t(std::max<int64_t>(0, -left - h));
+                const uint32_t colTo =
+                    uint32_t(std::min<int64_t>(kTile, int64_t(W) - 1 + h - left + 1));
+                std::fill(tre, tre + 2 * tileFloats, 0.0f);
+                for (uint32_t ty = lineFrom; ty < lineTo; ++ty) {
+                    const uint32_t sy =
+                        uint32_t(std::min<int64_t>(std::max<int64_t>(top + ty, 0), H - 1));
+                    float* line = tre + size_t(ty) * kTile;
+                    for (uint32_t tx = colFrom; tx < colTo; ++tx)
+                        line[tx] = sampleAt(
+                            *src,
+                            uint32_t(std::min<int64_t>(std::max<int64_t>(left + tx, 0), W - 1)),
+                            sy, c);
+                }
+                CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, false);
+                CLxFloatPicMemAPI::FrequencyConvolution(tre, tim, kre, kim, kTile, kTile);
+                CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, true);
+                for (uint32_t y = 0; y < rows; ++y) {
+                    const float* line = tre + size_t(y + h) * kTile + h;
+                    for (uint32_t x = 0; x < cols; ++x) {
+                        if (stretch)
+                            result.p[(size_t(y0 + y) * W + x0 + x) * comps + c] = line[x];
+                        else
+                            storeSample(*dst, x0 + x, y0 + y, c, line[x]);
+                    }
+                }
+            }
+    }
+    if (stretch) {
+        stretchToRange(result.p, size_t(W) * H * comps, topValue(*src));
+        storePlane(*dst, result.p);
+    }
+    return 0;
+}

@@ -6,6 +6,7 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
 
@@ -62,15 +63,27 @@ int checkPictures(const SLxPicBuf* dst, const SLxPicBuf* src)
     return 0;
 }
 
-float sampleAt(const SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp)
+// Component comp of line y, count pixels from x on, as floats.
+template <class T>
+void readComponent(float* out, const SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp,
+                   uint32_t count)
 {
     const uint8_t* line = static_cast<const uint8_t*>(pic.pData) + size_t(y) * pic.uiWidthBytes;
-    const size_t index = size_t(x) * pic.uiComps + comp;
-    if (!wideSamples(pic))
-        return line[index];
-    uint16_t v;
-    std::memcpy(&v, line + 2 * index, 2);
-    return v;
+    size_t index = size_t(x) * pic.uiComps + comp;
+    for (uint32_t i = 0; i < count; ++i, index += pic.uiComps) {
+        T v;
+        std::memcpy(&v, line + sizeof(T) * index, sizeof(T));
+        out[i] = v;
+    }
+}
+
+void readComponent(float* out, const SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp,
+                   uint32_t count)
+{
+    if (wideSamples(pic))
+        readComponent<uint16_t>(out, pic, x, y, comp, count);
+    else
+        readComponent<uint8_t>(out, pic, x, y, comp, count);
 }
 
 uint32_t topValue(const SLxPicBuf& pic)
@@ -90,17 +103,27 @@ uint32_t storeValue(float v, uint32_t top)
     return static_cast<uint32_t>(r);
 }
 
-void storeSample(SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp, float v)
+// count floats, step apart, stored into component comp of line y from x on.
+template <class T>
+void storeComponent(SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp, const float* v,
+                    size_t step, uint32_t count)
 {
     uint8_t* line = static_cast<uint8_t*>(pic.pData) + size_t(y) * pic.uiWidthBytes;
-    const size_t index = size_t(x) * pic.uiComps + comp;
-    const uint32_t value = storeValue(v, topValue(pic));
-    if (!wideSamples(pic)) {
-        line[index] = static_cast<uint8_t>(value);
-        return;
+    const uint32_t top = topValue(pic);
+    size_t index = size_t(x) * pic.uiComps + comp;
+    for (uint32_t i = 0; i < count; ++i, index += pic.uiComps) {
+        const T value = static_cast<T>(storeValue(v[i * step], top));
+        std::memcpy(line + sizeof(T) * index, &value, sizeof(T));
     }
-    const uint16_t w = static_cast<uint16_t>(value);
-    std::memcpy(line + 2 * index, &w, 2);
+}
+
+void storeComponent(SLxPicBuf& pic, uint32_t x, uint32_t y, uint32_t comp, const float* v,
+                    size_t step, uint32_t count)
+{
+    if (wideSamples(pic))
+        storeComponent<uint16_t>(pic, x, y, comp, v, step, count);
+    else
+        storeComponent<uint8_t>(pic, x, y, comp, v, step, count);
 }
 
 // Values mapped linearly so that [lo, hi] covers [0, top], held there.
@@ -162,13 +185,82 @@ void stretchToRange(float* v, size_t count, uint32_t top)
         mapRange(v, count, lo, hi, top);
 }
 
+// A plane of width x height x components floats into the picture.
 void storePlane(SLxPicBuf& dst, const float* plane)
 {
+    const size_t line = size_t(dst.uiWidth) * dst.uiComps;
     for (uint32_t y = 0; y < dst.uiHeight; ++y)
-        for (uint32_t x = 0; x < dst.uiWidth; ++x)
-            for (uint32_t c = 0; c < dst.uiComps; ++c)
-                storeSample(dst, x, y, c,
-                            plane[(size_t(y) * dst.uiWidth + x) * dst.uiComps + c]);
+        for (uint32_t c = 0; c < dst.uiComps; ++c)
+            storeComponent(dst, 0, y, c, plane + y * line + c, dst.uiComps, dst.uiWidth);
+}
+
+// One output line of the direct form from the k padded lines: every output
+// sums its window row by row, column by column, whatever the width. Blocks
+// of four vectors keep their sums in registers over the window.
+template <class V>
+LX_KERNEL_INLINE void correlateLine(float* out, const float* const* lines, const float* weights,
+                                    uint32_t k, uint32_t width)
+{
+    constexpr uint32_t n = lxpic::kLanes<V>;
+    uint32_t x = 0;
+    for (; x + 4 * n <= width; x += 4 * n) {
+        V a0{}, a1{}, a2{}, a3{}, p0, p1, p2, p3;
+        for (uint32_t r = 0; r < k; ++r) {
+            const float* row = lines[r] + x;
+            const float* w = weights + size_t(r) * k;
+            for (uint32_t c = 0; c < k; ++c) {
+                const V wv = V{} + w[c];
+                lxpic::loadLanes(p0, row + c);
+                lxpic::loadLanes(p1, row + c + n);
+                lxpic::loadLanes(p2, row + c + 2 * n);
+                lxpic::loadLanes(p3, row + c + 3 * n);
+                a0 += p0 * wv;
+                a1 += p1 * wv;
+                a2 += p2 * wv;
+                a3 += p3 * wv;
+            }
+        }
+        lxpic::storeLanes(out + x, a0);
+        lxpic::storeLanes(out + x + n, a1);
+        lxpic::storeLanes(out + x + 2 * n, a2);
+        lxpic::storeLanes(out + x + 3 * n, a3);
+    }
+    for (; x < width; ++x) {
+        float a = 0.0f;
+        for (uint32_t r = 0; r < k; ++r)
+            for (uint32_t c = 0; c < k; ++c)
+                a += lines[r][x + c] * weights[size_t(r) * k + c];
+        out[x] = a;
+    }
+}
+
+#if LX_HAVE_AVX2_PATHS
+LX_TARGET_AVX2 void correlateLineAvx2(float* out, const float* const* lines,
+                                      const float* weights, uint32_t k, uint32_t width)
+{
+    correlateLine<lxpic::Float8>(out, lines, weights, k, width);
+}
+#endif
+
+void correlateLineAny(float* out, const float* const* lines, const float* weights, uint32_t k,
+                      uint32_t width)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (lxpic::cpuHasAvx2())
+        return correlateLineAvx2(out, lines, weights, k, width);
+#endif
+    correlateLine<lxpic::Float4>(out, lines, weights, k, width);
+}
+
+// Line y (clamped into the picture) of one component with h replicated
+// samples on either side.
+void paddedLine(float* out, const SLxPicBuf& src, int64_t y, uint32_t comp, uint32_t h)
+{
+    const uint32_t W = src.uiWidth;
+    const uint32_t sy = uint32_t(std::min<int64_t>(std::max<int64_t>(y, 0), src.uiHeight - 1));
+    readComponent(out + h, src, 0, sy, comp, W);
+    std::fill(out, out + h, out[h]);
+    std::fill(out + h + W, out + h + W + h, out[h + W - 1]);
 }
 
 } // namespace
@@ -188,44 +280,37 @@ int CLxFloatPicBufAPI::Convolution(SLxPicBuf* dst, const SLxPicBuf* src,
         return -3;
 
     const uint32_t W = src->uiWidth, H = src->uiHeight, comps = src->uiComps, h = k / 2;
-    const uint64_t paddedW = uint64_t(W) + 2 * h;
-    FloatBlock result(uint64_t(W) * H * comps);
-    FloatBlock padded(paddedW * (uint64_t(H) + 2 * h));
-    FloatBlock sums(W);
-    if (!result.p || !padded.p || !sums.p)
+    const size_t paddedW = size_t(W) + 2 * h;
+    // k padded lines in turn (line py in slot py mod k), their pointers in
+    // window order, one line of sums; all results only when stretching.
+    FloatBlock ring(uint64_t(k) * paddedW), sums(W);
+    FloatBlock result(stretch ? uint64_t(W) * H * comps : 0);
+    const float** lines = static_cast<const float**>(CLxAlloc::Alloc(0, k * sizeof(float*)));
+    if (!ring.p || !sums.p || (stretch && !result.p) || !lines) {
+        CLxAlloc::Free(lines);
         return -3;
+    }
     for (uint32_t c = 0; c < comps; ++c) {
-        // Edge replication as a border of h clamped samples.
-        for (uint64_t py = 0; py < H + 2 * uint64_t(h); ++py) {
-            const uint32_t y = uint32_t(std::min<uint64_t>(py > h ? py - h : 0, H - 1));
-            float* line = padded.p + py * paddedW;
-            for (uint64_t px = 0; px < paddedW; ++px)
-                line[px] = sampleAt(*src, uint32_t(std::min<uint64_t>(px > h ? px - h : 0, W - 1)),
-                                    y, c);
-        }
-        // Whole lines per kernel element: every sample still sums its
-        // window row by row, column by column.
+        for (uint32_t r = 0; r + 1 < k; ++r)
+            paddedLine(ring.p + r * paddedW, *src, int64_t(r) - h, c, h);
         for (uint32_t y = 0; y < H; ++y) {
-            float* acc = sums.p;
-            std::fill(acc, acc + W, 0.0f);
-            for (uint32_t r = 0; r < k; ++r) {
-                const float* in = padded.p + (uint64_t(y) + r) * paddedW;
-                for (uint32_t col = 0; col < k; ++col) {
-                    const float w = weights.pfValues[size_t(r) * k + col];
-                    const float* from = in + col;
-                    for (uint32_t x = 0; x < W; ++x)
-                        acc[x] += from[x] * w;
-                }
-            }
-            float* out = result.p + size_t(y) * W * comps + c;
-            for (uint32_t x = 0; x < W; ++x)
-                out[size_t(x) * comps] = acc[x];
+            const uint64_t newest = uint64_t(y) + k - 1;
+            paddedLine(ring.p + (newest % k) * paddedW, *src, int64_t(newest) - h, c, h);
+            for (uint32_t r = 0; r < k; ++r)
+                lines[r] = ring.p + ((uint64_t(y) + r) % k) * paddedW;
+            correlateLineAny(sums.p, lines, weights.pfValues, k, W);
+            if (stretch)
+                for (uint32_t x = 0; x < W; ++x)
+                    result.p[(size_t(y) * W + x) * comps + c] = sums.p[x];
+            else
+                storeComponent(*dst, 0, y, c, sums.p, 1, W);
         }
     }
-    const size_t count = size_t(W) * H * comps;
-    if (stretch)
-        stretchToRange(result.p, count, topValue(*src));
-    storePlane(*dst, result.p);
+    CLxAlloc::Free(lines);
+    if (stretch) {
+        stretchToRange(result.p, size_t(W) * H * comps, topValue(*src));
+        storePlane(*dst, result.p);
+    }
     return 0;
 }
 
@@ -287,23 +372,25 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
                     const uint32_t sy =
                         uint32_t(std::min<int64_t>(std::max<int64_t>(top + ty, 0), H - 1));
                     float* line = tre + size_t(ty) * kTile;
-                    for (uint32_t tx = colFrom; tx < colTo; ++tx)
-                        line[tx] = sampleAt(
-                            *src,
-                            uint32_t(std::min<int64_t>(std::max<int64_t>(left + tx, 0), W - 1)),
-                            sy, c);
+                    // The picture's part, then its edge samples either side.
+                    const uint32_t inFrom = uint32_t(std::max<int64_t>(colFrom, -left));
+                    const uint32_t inTo = uint32_t(std::min<int64_t>(colTo, int64_t(W) - left));
+                    readComponent(line + inFrom, *src, uint32_t(left + inFrom), sy, c,
+                                  inTo - inFrom);
+                    std::fill(line + colFrom, line + inFrom, line[inFrom]);
+                    std::fill(line + inTo, line + colTo, line[inTo - 1]);
                 }
                 CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, false);
                 CLxFloatPicMemAPI::FrequencyConvolution(tre, tim, kre, kim, kTile, kTile);
                 CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, true);
                 for (uint32_t y = 0; y < rows; ++y) {
                     const float* line = tre + size_t(y + h) * kTile + h;
-                    for (uint32_t x = 0; x < cols; ++x) {
-                        if (stretch)
-                            result.p[(size_t(y0 + y) * W + x0 + x) * comps + c] = line[x];
-                        else
-                            storeSample(*dst, x0 + x, y0 + y, c, line[x]);
+                    if (!stretch) {
+                        storeComponent(*dst, x0, y0 + y, c, line, 1, cols);
+                        continue;
                     }
+                    for (uint32_t x = 0; x < cols; ++x)
+                        result.p[(size_t(y0 + y) * W + x0 + x) * comps + c] = line[x];
                 }
             }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 namespace
 {
@@ -278,4 +279,27 @@ TEST(FloatKernelConvolution, BadInputLeavesTheDestination)
     shortSrc.uiSize = 100;
     EXPECT_EQ(kDirect(&out, &shortSrc, &good, false), -9);
     EXPECT_EQ(kTiled(&out, &shortSrc, &good, false), -9);
+}
+
+TEST(FloatKernelConvolution, InstructionSetsGiveTheSameSamples)
+{
+    Random rnd;
+    for (uint32_t k : {1u, 3u, 7u, 15u}) {
+        std::vector<int32_t> values(size_t(k) * k);
+        for (int32_t& v : values)
+            v = rnd(-20, 40);
+        const SLxKernelMatrix kernel = kernelOf(k, k, values, 0);
+        // Widths around the vector blocks (16 and 32 samples) and a tail.
+        for (uint32_t w : {5u, 16u, 37u, 100u}) {
+            Picture src(w, 9, 12, 2), plain(w, 9, 12, 2), avx2(w, 9, 12, 2);
+            src.fill([&](uint32_t, uint32_t, uint32_t) { return uint32_t(rnd(0, 4095)); });
+            const bool was = lxpic::avx2PathsAllowed();
+            lxpic::avx2PathsAllowed() = false;
+            ASSERT_EQ(kDirect(&plain, &src, &kernel, true), 0);
+            lxpic::avx2PathsAllowed() = true;
+            ASSERT_EQ(kDirect(&avx2, &src, &kernel, true), 0);
+            lxpic::avx2PathsAllowed() = was;
+            EXPECT_EQ(avx2.maxDiff(plain), 0u) << "k " << k << " w " << w;
+        }
+    }
 }

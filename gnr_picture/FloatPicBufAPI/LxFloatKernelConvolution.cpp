@@ -354,44 +354,54 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
     if (CLxFloatPicMemAPI::FFT_2D_ConstSize(kre, kim, false) != 0)
         return -9;
 
+    // Tiles go through the transforms in pairs, one as the real part and
+    // the next as the imaginary part: the kernel is real, so the two
+    // filtered tiles come back apart in the real and imaginary parts.
     for (uint32_t y0 = 0; y0 < H; y0 += step) {
         const uint32_t rows = std::min(step, H - y0);
-        // Tile lines that show the picture or its replicated border.
         const int64_t top = int64_t(y0) - h;
-        const uint32_t lineFrom = uint32_t(std::max<int64_t>(0, -top - h));
+        // Tile lines that show the picture or its replicated border.
         const uint32_t lineTo = uint32_t(std::min<int64_t>(kTile, int64_t(H) - 1 + h - top + 1));
-        for (uint32_t c = 0; c < comps; ++c)
-            for (uint32_t x0 = 0; x0 < W; x0 += step) {
-                const uint32_t cols = std::min(step, W - x0);
-                const int64_t left = int64_t(x0) - h;
-                const uint32_t colFrom = uint32_t(std::max<int64_t>(0, -left - h));
-                const uint32_t colTo =
-                    uint32_t(std::min<int64_t>(kTile, int64_t(W) - 1 + h - left + 1));
-                std::fill(tre, tre + 2 * tileFloats, 0.0f);
-                for (uint32_t ty = lineFrom; ty < lineTo; ++ty) {
-                    const uint32_t sy =
-                        uint32_t(std::min<int64_t>(std::max<int64_t>(top + ty, 0), H - 1));
-                    float* line = tre + size_t(ty) * kTile;
-                    // The picture's part, then its edge samples either side.
-                    const uint32_t inFrom = uint32_t(std::max<int64_t>(colFrom, -left));
-                    const uint32_t inTo = uint32_t(std::min<int64_t>(colTo, int64_t(W) - left));
-                    readComponent(line + inFrom, *src, uint32_t(left + inFrom), sy, c,
-                                  inTo - inFrom);
-                    std::fill(line + colFrom, line + inFrom, line[inFrom]);
-                    std::fill(line + inTo, line + colTo, line[inTo - 1]);
+        auto fill = [&](float* plane, uint32_t x0, uint32_t c) {
+            const int64_t left = int64_t(x0) - h;
+            const uint32_t colTo = uint32_t(std::min<int64_t>(kTile, int64_t(W) - 1 + h - left + 1));
+            // The picture's part, then its edge samples either side.
+            const uint32_t inFrom = uint32_t(std::max<int64_t>(0, -left));
+            const uint32_t inTo = uint32_t(std::min<int64_t>(colTo, int64_t(W) - left));
+            for (uint32_t ty = 0; ty < lineTo; ++ty) {
+                const uint32_t sy =
+                    uint32_t(std::min<int64_t>(std::max<int64_t>(top + ty, 0), H - 1));
+                float* line = plane + size_t(ty) * kTile;
+                readComponent(line + inFrom, *src, uint32_t(left + inFrom), sy, c, inTo - inFrom);
+                std::fill(line, line + inFrom, line[inFrom]);
+                std::fill(line + inTo, line + colTo, line[inTo - 1]);
+            }
+        };
+        auto store = [&](const float* plane, uint32_t x0, uint32_t c) {
+            const uint32_t cols = std::min(step, W - x0);
+            for (uint32_t y = 0; y < rows; ++y) {
+                const float* line = plane + size_t(y + h) * kTile + h;
+                if (!stretch) {
+                    storeComponent(*dst, x0, y0 + y, c, line, 1, cols);
+                    continue;
                 }
+                for (uint32_t x = 0; x < cols; ++x)
+                    result.p[(size_t(y0 + y) * W + x0 + x) * comps + c] = line[x];
+            }
+        };
+        for (uint32_t c = 0; c < comps; ++c)
+            for (uint32_t x0 = 0; x0 < W; x0 += 2 * step) {
+                const bool pair = uint64_t(x0) + step < W;
+                std::fill(tre, tre + 2 * tileFloats, 0.0f);
+                fill(tre, x0, c);
+                if (pair)
+                    fill(tim, x0 + step, c);
                 CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, false);
                 CLxFloatPicMemAPI::FrequencyConvolution(tre, tim, kre, kim, kTile, kTile);
                 CLxFloatPicMemAPI::FFT_2D_ConstSize(tre, tim, true);
-                for (uint32_t y = 0; y < rows; ++y) {
-                    const float* line = tre + size_t(y + h) * kTile + h;
-                    if (!stretch) {
-                        storeComponent(*dst, x0, y0 + y, c, line, 1, cols);
-                        continue;
-                    }
-                    for (uint32_t x = 0; x < cols; ++x)
-                        result.p[(size_t(y0 + y) * W + x0 + x) * comps + c] = line[x];
-                }
+                store(tre, x0, c);
+                if (pair)
+                    store(tim, x0 + step, c);
             }
     }
     if (stretch) {

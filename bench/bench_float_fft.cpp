@@ -144,7 +144,8 @@ void BM_ComplexFFT2DVsFftw(benchmark::State& state)
     const uint32_t n = uint32_t(state.range(0));
     ComplexLines ours(n);
     FftwPlan theirs{int(n)};
-    sideBySide(state, [&] { ours.transform(); }, [&] { theirs.run(); });
+    sideBySide(
+        state, [&] { ours.transform(); }, [&] { theirs.run(); });
     bench::countItems(state, int64_t(n) * n);
 }
 BENCHMARK(BM_ComplexFFT2DVsFftw)->ArgNames({"side"})->Arg(1024)->UseRealTime();
@@ -155,8 +156,7 @@ void BM_FFT2Dx2pn2pmVsFftw(benchmark::State& state)
     SplitPlanes ours(n);
     FftwPlan theirs{int(n)};
     sideBySide(
-        state,
-        [&] { CLxFloatPicMemAPI::FFT_2Dx2pn2pm(ours.re.data(), ours.im.data(), n, n, 0); },
+        state, [&] { CLxFloatPicMemAPI::FFT_2Dx2pn2pm(ours.re.data(), ours.im.data(), n, n, 0); },
         [&] { theirs.run(); });
     bench::countItems(state, int64_t(n) * n);
 }
@@ -187,16 +187,21 @@ void BM_ComplexFFT2DVsCvDft(benchmark::State& state)
     const uint32_t n = uint32_t(state.range(0));
     ComplexLines ours(n);
     cv::Mat in{int(n), int(n), CV_32FC2, ours.input.data()}, out;
-    sideBySide(state, [&] { ours.transform(); },
-               [&] { cv::dft(in, out, cv::DFT_INVERSE | cv::DFT_COMPLEX_OUTPUT); });
+    sideBySide(
+        state, [&] { ours.transform(); },
+        [&] { cv::dft(in, out, cv::DFT_INVERSE | cv::DFT_COMPLEX_OUTPUT); });
     bench::countItems(state, int64_t(n) * n);
 }
 BENCHMARK(BM_ComplexFFT2DVsCvDft)->ArgNames({"side"})->Arg(1024)->UseRealTime();
 
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {
-    return SLxPicBuf{uint32_t(m.cols),         uint32_t(m.rows),        uint32_t(m.step),
-                     uint8_t(bits),            uint32_t(m.channels()), uint32_t(m.step * m.rows),
+    return SLxPicBuf{uint32_t(m.cols),
+                     uint32_t(m.rows),
+                     uint32_t(m.step),
+                     uint8_t(bits),
+                     uint32_t(m.channels()),
+                     uint32_t(m.step * m.rows),
                      m.data};
 }
 

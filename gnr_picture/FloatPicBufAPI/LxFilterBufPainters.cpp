@@ -21,8 +21,7 @@ int soften(SLxPicBuf& patch, uint32_t softening)
     PatchHolder copy;
     if (CLxPicBufAPI::ReinitAndCopy(&copy.pic, &patch) != 0)
         return -3;
-    return CLxPicBufAPI::Smooth(&patch, &copy.pic, &CLxPicBufAPI::Square2, softening) != 0 ? -3
-                                                                                           : 0;
+    return CLxPicBufAPI::Smooth(&patch, &copy.pic, &CLxPicBufAPI::Square2, softening) != 0 ? -3 : 0;
 }
 
 // Puts the patch at (x, y) of the otherwise cleared mask.
@@ -53,7 +52,8 @@ bool usable(const SLxFilterBuf* buf)
 bool squareInside(const SLxFilterBuf& buf, uint32_t x, uint32_t y, uint32_t radius)
 {
     const int64_t r = radius;
-    return int64_t(x) - r >= 0 && int64_t(y) - r >= 0 && int64_t(x) + r <= int64_t(buf.uiWidth) - 1 &&
+    return int64_t(x) - r >= 0 && int64_t(y) - r >= 0 &&
+           int64_t(x) + r <= int64_t(buf.uiWidth) - 1 &&
            int64_t(y) + r <= int64_t(buf.uiHeight) - 1;
 }
 
@@ -138,8 +138,7 @@ int CLxFilterBuf::Rectangle(SLxFilterBuf* buf, uint32_t left, uint32_t top, uint
 }
 
 int CLxFilterBuf::CircleCut(SLxFilterBuf* buf, uint32_t x, uint32_t y, uint32_t radius,
-                            uint32_t innerRadius, double angle1, double angle2,
-                            uint32_t softening)
+                            uint32_t innerRadius, double angle1, double angle2, uint32_t softening)
 {
     if (!usable(buf) || !std::isfinite(angle1) || !std::isfinite(angle2))
         return -9;
@@ -153,8 +152,7 @@ int CLxFilterBuf::CircleCut(SLxFilterBuf* buf, uint32_t x, uint32_t y, uint32_t 
     const double span = a2 - a1;
     const double half = span < 180.0 ? span / 2 : (span - 180.0) / 2;
     const double middle = span < 180.0 ? (a1 + a2) / 2 : (a1 + a2 - 180.0) / 2;
-    const double cut =
-        double(int64_t(radius) - (softening ? 1 : 0) - int64_t(softening / 2));
+    const double cut = double(int64_t(radius) - (softening ? 1 : 0) - int64_t(softening / 2));
 
     PatchHolder patch, turned;
     if (CLxPicBufAPI::Reinit(&patch.pic, 2 * radius, 2 * radius, 0, 8, 1, true) != 0 ||

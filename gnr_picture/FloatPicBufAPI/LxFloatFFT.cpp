@@ -162,8 +162,8 @@ struct RecurrenceTwiddles {
 // of two): the butterflies of the line transform, each applied to whole
 // lines, so every column gets exactly the line transform's operations.
 template <class V, class Twiddles>
-LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t width,
-                                             uint32_t height, Twiddles tw)
+LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t width, uint32_t height,
+                                             Twiddles tw)
 {
     constexpr uint32_t n = lxpic::kLanes<V>;
     const size_t w = width;

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
-#include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
 
@@ -235,8 +235,8 @@ LX_KERNEL_INLINE void correlateLine(float* out, const float* const* lines, const
 }
 
 #if LX_HAVE_AVX2_PATHS
-LX_TARGET_AVX2 void correlateLineAvx2(float* out, const float* const* lines,
-                                      const float* weights, uint32_t k, uint32_t width)
+LX_TARGET_AVX2 void correlateLineAvx2(float* out, const float* const* lines, const float* weights,
+                                      uint32_t k, uint32_t width)
 {
     correlateLine<lxpic::Float8>(out, lines, weights, k, width);
 }
@@ -348,8 +348,8 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
     for (uint32_t r = 0; r < k; ++r)
         for (uint32_t c = 0; c < k; ++c) {
             const uint32_t y = (r + kTile - h) % kTile, x = (c + kTile - h) % kTile;
-            kre[y * kTile + x] = static_cast<float>(
-                kernel->piValues[size_t(k - 1 - r) * k + (k - 1 - c)] / divisor);
+            kre[y * kTile + x] =
+                static_cast<float>(kernel->piValues[size_t(k - 1 - r) * k + (k - 1 - c)] / divisor);
         }
     if (CLxFloatPicMemAPI::FFT_2D_ConstSize(kre, kim, false) != 0)
         return -9;
@@ -364,7 +364,8 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
         const uint32_t lineTo = uint32_t(std::min<int64_t>(kTile, int64_t(H) - 1 + h - top + 1));
         auto fill = [&](float* plane, uint32_t x0, uint32_t c) {
             const int64_t left = int64_t(x0) - h;
-            const uint32_t colTo = uint32_t(std::min<int64_t>(kTile, int64_t(W) - 1 + h - left + 1));
+            const uint32_t colTo =
+                uint32_t(std::min<int64_t>(kTile, int64_t(W) - 1 + h - left + 1));
             // The picture's part, then its edge samples either side.
             const uint32_t inFrom = uint32_t(std::max<int64_t>(0, -left));
             const uint32_t inTo = uint32_t(std::min<int64_t>(colTo, int64_t(W) - left));

@@ -125,9 +125,9 @@ void run(const std::vector<std::string>& words)
         const uint32_t w = uint32_t(num(2)), h = op == "fft1" ? 1 : uint32_t(num(3));
         std::vector<float> re = readArray<float>(size_t(w) * h), im = readArray<float>(re.size());
         const int status =
-            op == "fft1" ? CLxFloatPicMemAPI::FFT_1Dx2pn(re.data(), im.data(), uint8_t(num(1)), w)
-                         : CLxFloatPicMemAPI::FFT_2Dx2pn2pm(re.data(), im.data(), w, h,
-                                                            uint8_t(num(1)));
+            op == "fft1"
+                ? CLxFloatPicMemAPI::FFT_1Dx2pn(re.data(), im.data(), uint8_t(num(1)), w)
+                : CLxFloatPicMemAPI::FFT_2Dx2pn2pm(re.data(), im.data(), w, h, uint8_t(num(1)));
         Answer a(status);
         a.add(re.data(), re.size());
         a.add(im.data(), im.size());

@@ -99,7 +99,9 @@ TEST(FilterBufPainters, CircleCutWithoutTurnClearsBothWedges)
                 const double t = displayedAngle(dx, dy);
                 const bool wedge = (t > 75 && t < 105) || (t > 255 && t < 285);
                 const bool cleared = (dx == 0 && dy == 0) || (wedge && std::hypot(dx, dy) < r);
-                EXPECT_EQ(m.at(i, j), !inSquare ? 0 : cleared ? 0 : 255)
+                EXPECT_EQ(m.at(i, j), !inSquare ? 0
+                                      : cleared ? 0
+                                                : 255)
                     << angles[0] << " " << i << "," << j;
             }
     }
@@ -152,9 +154,9 @@ TEST(FilterBufPainters, CircleCutRefusesBadInput)
     struct Bad {
         uint32_t x, y, r;
         double a1, a2;
-    } bad[] = {{5, 10, 6, 60, 120},      {10, 5, 6, 60, 120},  {15, 10, 6, 60, 120},
-               {10, 15, 6, 60, 120},     {0xFFFFFFFFu, 10, 2, 60, 120},
-               {10, 10, 4, NAN, 120},    {10, 10, 4, 60, INFINITY}};
+    } bad[] = {{5, 10, 6, 60, 120},      {10, 5, 6, 60, 120},           {15, 10, 6, 60, 120},
+               {10, 15, 6, 60, 120},     {0xFFFFFFFFu, 10, 2, 60, 120}, {10, 10, 4, NAN, 120},
+               {10, 10, 4, 60, INFINITY}};
     for (const Bad& b : bad) {
         Mask m(20, 20);
         EXPECT_EQ(CLxFilterBuf::CircleCut(&m, b.x, b.y, b.r, 0, b.a1, b.a2, 0), -9);

@@ -55,14 +55,13 @@ struct Picture : SLxPicBuf {
         for (uint32_t y = 0; y < uiHeight; ++y)
             for (uint32_t x = 0; x < uiWidth; ++x)
                 for (uint32_t c = 0; c < uiComps; ++c)
-                    worst = std::max<uint32_t>(worst, uint32_t(std::abs(int64_t(get(x, y, c)) -
-                                                                        int64_t(o.get(x, y, c)))));
+                    worst = std::max<uint32_t>(
+                        worst, uint32_t(std::abs(int64_t(get(x, y, c)) - int64_t(o.get(x, y, c)))));
         return worst;
     }
 };
 
-SLxKernelMatrix kernelOf(uint32_t rows, uint32_t cols, std::vector<int32_t> values,
-                         int32_t divisor)
+SLxKernelMatrix kernelOf(uint32_t rows, uint32_t cols, std::vector<int32_t> values, int32_t divisor)
 {
     SLxKernelMatrix m;
     EXPECT_EQ(SLxKernelMatrix::Alloc(&m, rows, cols), 0);
@@ -178,12 +177,11 @@ TEST(FloatKernelConvolution, StoreRoundsAndHoldsToTheDepth)
         int32_t weight, divisor;
         uint32_t sample, expected;
     } cases[] = {
-        {12, 70, 1, 1000, 4095}, // 70000 held to 12 bits
-        {12, -3, 1, 1000, 0},    // negative
-        {8, 1, 2, 5, 3},         // 2.5 rounds up
-        {8, 1, 0, 7, 7},         // divisor 0 counts as 1
-        {16, 3, 2, 65535, 65535},
-        {10, 1, 4, 1023, 256}, // 255.75
+        {12, 70, 1, 1000, 4095},                         // 70000 held to 12 bits
+        {12, -3, 1, 1000, 0},                            // negative
+        {8, 1, 2, 5, 3},                                 // 2.5 rounds up
+        {8, 1, 0, 7, 7},                                 // divisor 0 counts as 1
+        {16, 3, 2, 65535, 65535}, {10, 1, 4, 1023, 256}, // 255.75
     };
     for (const Case& c : cases)
         for (Form form : {kDirect, kTiled}) {

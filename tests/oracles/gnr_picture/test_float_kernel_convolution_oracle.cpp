@@ -17,8 +17,12 @@ namespace
 
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {
-    return SLxPicBuf{uint32_t(m.cols),         uint32_t(m.rows),        uint32_t(m.step),
-                     uint8_t(bits),            uint32_t(m.channels()), uint32_t(m.step * m.rows),
+    return SLxPicBuf{uint32_t(m.cols),
+                     uint32_t(m.rows),
+                     uint32_t(m.step),
+                     uint8_t(bits),
+                     uint32_t(m.channels()),
+                     uint32_t(m.step * m.rows),
                      m.data};
 }
 
@@ -37,8 +41,8 @@ struct Case {
 
 TEST(FloatKernelConvolutionOracle, DirectIsFilter2D)
 {
-    const Case cases[] = {{CV_8U, 8, 1, 3, 0},   {CV_8U, 8, 3, 5, 0},   {CV_16U, 12, 1, 7, 0},
-                          {CV_16U, 12, 3, 9, 0}, {CV_8U, 8, 1, 11, 1},  {CV_16U, 12, 1, 13, 2},
+    const Case cases[] = {{CV_8U, 8, 1, 3, 0},   {CV_8U, 8, 3, 5, 0},    {CV_16U, 12, 1, 7, 0},
+                          {CV_16U, 12, 3, 9, 0}, {CV_8U, 8, 1, 11, 1},   {CV_16U, 12, 1, 13, 2},
                           {CV_8U, 8, 3, 15, 0},  {CV_16U, 12, 3, 15, 0}, {CV_8U, 8, 1, 3, 2}};
     cv::RNG rng(34);
     for (const Case& c : cases)
@@ -51,8 +55,9 @@ TEST(FloatKernelConvolutionOracle, DirectIsFilter2D)
             int64_t sum = 0;
             for (int i = 0; i < c.k * c.k; ++i)
                 sum += kernel.piValues[i] = rng.uniform(-3, 11);
-            kernel.iDivisor = c.divisorKind == 0 ? int32_t(std::max<int64_t>(sum, 1))
-                                                 : c.divisorKind == 1 ? 1 : 0;
+            kernel.iDivisor = c.divisorKind == 0   ? int32_t(std::max<int64_t>(sum, 1))
+                              : c.divisorKind == 1 ? 1
+                                                   : 0;
             const double divisor = kernel.iDivisor ? kernel.iDivisor : 1;
             cv::Mat weights(c.k, c.k, CV_32F);
             for (int i = 0; i < c.k * c.k; ++i)
@@ -60,8 +65,7 @@ TEST(FloatKernelConvolutionOracle, DirectIsFilter2D)
 
             cv::Mat srcF, theirs;
             src.convertTo(srcF, CV_MAKETYPE(CV_32F, c.comps));
-            cv::filter2D(srcF, theirs, CV_32F, weights, cv::Point(-1, -1), 0,
-                         cv::BORDER_REPLICATE);
+            cv::filter2D(srcF, theirs, CV_32F, weights, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
 
             cv::Mat in = src.clone(), out(src.size(), src.type(), cv::Scalar::all(0));
             SLxPicBuf s = recordOf(in, c.bits), d = recordOf(out, c.bits);
@@ -83,8 +87,8 @@ TEST(FloatKernelConvolutionOracle, DirectIsFilter2D)
                     else
                         ++exactMisses;
                 }
-            EXPECT_EQ(exactMisses, 0) << "bits " << c.bits << " comps " << c.comps << " k "
-                                      << c.k << " " << w << "x" << h;
+            EXPECT_EQ(exactMisses, 0) << "bits " << c.bits << " comps " << c.comps << " k " << c.k
+                                      << " " << w << "x" << h;
             EXPECT_LE(tieSteps, w * h * c.comps / 50 + 1) << "k " << c.k;
         }
 }

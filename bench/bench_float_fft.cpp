@@ -262,6 +262,49 @@ BENCHMARK(BM_KernelConvolutionWithFFTVsFilter2D)
     ->Args({31, 2})
     ->UseRealTime();
 
+// A float picture of the frame size and one wrapping it for OpenCV.
+struct FloatFrame {
+    SLxFloatPicBuf pic{};
+    FloatFrame(uint32_t w, uint32_t h, uint32_t seed)
+    {
+        CLxFloatPicBufAPI::Reinit(&pic, w, h, 0, 1, false);
+        const std::vector<float> v = noise(size_t(w) * h, seed);
+        std::memcpy(pic.pData, v.data(), v.size() * sizeof(float));
+    }
+    ~FloatFrame() { CLxFloatPicBufAPI::Free(&pic); }
+    cv::Mat mat() { return cv::Mat(int(pic.uiHeight), int(pic.uiWidth), CV_32F, pic.pData); }
+};
+
+void BM_FloatMedianFilterVsMedianBlur(benchmark::State& state)
+{
+    const uint32_t size = uint32_t(state.range(0));
+    FloatFrame src(bench::kSide, bench::kSide, 5), dst(bench::kSide, bench::kSide, 6);
+    const cv::Mat in = src.mat();
+    cv::Mat out;
+    sideBySide(
+        state, [&] { CLxFloatPicBufAPI::MedianFilter(&dst.pic, &src.pic, size); },
+        [&] { cv::medianBlur(in, out, int(size)); });
+    bench::countFramePixels(state);
+}
+BENCHMARK(BM_FloatMedianFilterVsMedianBlur)->ArgNames({"size"})->Arg(5)->UseRealTime();
+
+// Enlarging 2x with the triangle filter against bilinear resize.
+void BM_FloatStretchVsResize(benchmark::State& state)
+{
+    const uint32_t side = bench::kSide / 2;
+    FloatFrame src(side, side, 7), dst(2 * side, 2 * side, 8);
+    const cv::Mat in = src.mat();
+    cv::Mat out;
+    sideBySide(
+        state,
+        [&] { CLxFloatPicBufAPI::Stretch(&dst.pic, &src.pic, CLxPicMemAPI::eLxStretchTriangle); },
+        [&] {
+            cv::resize(in, out, cv::Size(2 * int(side), 2 * int(side)), 0, 0, cv::INTER_LINEAR);
+        });
+    bench::countFramePixels(state);
+}
+BENCHMARK(BM_FloatStretchVsResize)->UseRealTime();
+
 } // namespace
 
 #endif // QUELVIX_HAVE_OPENCV

@@ -202,6 +202,58 @@ def check_inverse(aw, ah, comps, dw, dh):
     add(["inverse", aw, ah, comps, dw, dh], floats(amp.ravel(), phase.ravel()), then)
 
 
+def centred_inverse(spectrum, dw, dh):
+    """IFFT_Image of a centred spectrum: zero-padded, unshifted, exp(-...)
+    / (W H), the real part cropped; results at or below 0 become 0."""
+    ah, aw = spectrum.shape
+    pw, ph = pow2(aw), pow2(ah)
+    ox, oy = (pw - aw) // 2, (ph - ah) // 2
+    z = np.zeros((ph, pw), dtype=complex)
+    z[oy:oy + ah, ox:ox + aw] = spectrum
+    full = np.fft.fft2(np.fft.ifftshift(z)) / (pw * ph)
+    x0, y0 = (pw - dw) // 2, (ph - dh) // 2
+    return np.maximum(full.real[y0:y0 + dh, x0:x0 + dw], 0), np.max(np.abs(full))
+
+
+def check_pair(op, w, h, comps):
+    names = ("Correlation", "Convolution", "Deconvolution")
+    a = rng.uniform(0, 100, size=(h, w, comps)).astype(F32)
+    if op == 2:
+        # A divisor spectrum far from 0 (an impulse with a little noise):
+        # dividing by small spectra would amplify float rounding instead.
+        b = rng.uniform(0, 1e-3, size=(h, w, comps))
+        b[h // 2, w // 2, :] += 10
+        b = b.astype(F32)
+    else:
+        b = rng.uniform(0, 100, size=(h, w, comps)).astype(F32)
+
+    def then(answer):
+        status, (out,) = unpack(answer, w * h * comps)
+        label = "%s %dx%dx%d" % (names[op], w, h, comps)
+        if status != 0:
+            failures.append("%s: status %d" % (label, status))
+            return
+        out = out.reshape(h, w, comps)
+        for c in range(comps):
+            sa = centred_spectrum(a[..., c].astype(float), w, h)
+            sb = centred_spectrum(b[..., c].astype(float), w, h)
+            combined = (sa * np.conj(sb), sa * sb, sa / sb)[op]
+            want, scale = centred_inverse(combined, w, h)
+            # Phases come from acos(re / amplitude), which loses up to
+            # sqrt(2 x float epsilon) ~ 3e-4 rad near 0 and pi; a quotient
+            # carries that error whole, a product is dominated by its peak.
+            allowed = (1e-5 if op < 2 else 1e-3) * scale
+            worst = np.max(np.abs(out[..., c] - want))
+            if worst > allowed:
+                failures.append("%s comp %d: max diff %g, allowed %g"
+                                % (label, c, worst, allowed))
+    add(["pair", op, w, h, comps], floats(a.ravel(), b.ravel()), then)
+
+
+for op in (0, 1, 2):
+    for w, h, comps in ((64, 32, 1), (50, 37, 3), (16, 16, 1)):
+        check_pair(op, w, h, comps)
+
 for args in ((100, 60, 100, 60, 1, 1), (100, 60, 128, 64, 3, 3), (37, 21, 40, 30, 3, 1),
              (64, 64, 64, 64, 1, 1), (5, 3, 7, 3, 1, 1)):
     check_spectrum(*args)

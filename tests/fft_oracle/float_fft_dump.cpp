@@ -15,6 +15,8 @@
 //   inverse AW AH COMPS DW DH < amplitude, phase -> status, DW x DH floats
 //   kconv FORM BITS COMPS W H K DIVISOR STRETCH < K x K int32, samples
 //                                        -> status, samples
+//   pair OP W H COMPS < a, b floats      -> status, W x H x COMPS floats
+//       (OP 0 Correlation, 1 Convolution, 2 Deconvolution)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +163,20 @@ void run(const std::vector<std::string>& words)
         std::memcpy(phase.pic.pData, values.data(), values.size() * sizeof(float));
         Answer a(CLxFloatPicBufAPI::IFFT_Image(&dst.pic, &amp.pic, &phase.pic));
         a.add(dst.pic.pData, dst.count());
+    } else if (op == "pair") {
+        const uint32_t w = uint32_t(num(2)), h = uint32_t(num(3)), comps = uint32_t(num(4));
+        FloatPic a(w, h, comps), b(w, h, comps), dst(w, h, comps);
+        for (FloatPic* p : {&a, &b}) {
+            const std::vector<float> values = readArray<float>(p->count());
+            std::memcpy(p->pic.pData, values.data(), values.size() * sizeof(float));
+        }
+        const int which = int(num(1));
+        const int status = which == 0 ? CLxFloatPicBufAPI::Correlation(&dst.pic, &a.pic, &b.pic)
+                           : which == 1
+                               ? CLxFloatPicBufAPI::Convolution(&dst.pic, &a.pic, &b.pic)
+                               : CLxFloatPicBufAPI::Deconvolution(&dst.pic, &a.pic, &b.pic);
+        Answer answer(status);
+        answer.add(dst.pic.pData, dst.count());
     } else if (op == "kconv") {
         kconv(int(num(1)), uint32_t(num(2)), uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(5)),
               uint32_t(num(6)), int32_t(num(7)), num(8) != 0);

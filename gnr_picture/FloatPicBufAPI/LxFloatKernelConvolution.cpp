@@ -2,6 +2,7 @@
 // arithmetic: directly, or through 64 x 64 transforms of overlapping tiles.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
@@ -330,8 +331,14 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
     const uint32_t W = src->uiWidth, H = src->uiHeight, comps = src->uiComps;
     const uint32_t step = kTile + 1 - k, h = k / 2;
     const size_t tileFloats = size_t(kTile) * kTile;
-    FloatBlock result(stretch ? uint64_t(W) * H * comps : 0);
-    if (stretch && !result.p)
+    // Tiles read samples around their block that earlier tiles would have
+    // overwritten in a shared picture: then the results wait in a plane too.
+    const uintptr_t srcAt = reinterpret_cast<uintptr_t>(src->pData);
+    const uintptr_t dstAt = reinterpret_cast<uintptr_t>(dst->pData);
+    const bool shared = dstAt < srcAt + src->uiSize && srcAt < dstAt + dst->uiSize;
+    const bool inPlane = stretch || shared;
+    FloatBlock result(inPlane ? uint64_t(W) * H * comps : 0);
+    if (inPlane && !result.p)
         return -3;
     FloatBlock planes(4 * tileFloats);
     if (!planes.p)
@@ -382,7 +389,7 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
             const uint32_t cols = std::min(step, W - x0);
             for (uint32_t y = 0; y < rows; ++y) {
                 const float* line = plane + size_t(y + h) * kTile + h;
-                if (!stretch) {
+                if (!inPlane) {
                     storeComponent(*dst, x0, y0 + y, c, line, 1, cols);
                     continue;
                 }
@@ -405,9 +412,9 @@ int CLxFloatPicBufAPI::ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
                     store(tim, x0 + step, c);
             }
     }
-    if (stretch) {
+    if (stretch)
         stretchToRange(result.p, size_t(W) * H * comps, topValue(*src));
+    if (inPlane)
         storePlane(*dst, result.p);
-    }
     return 0;
 }

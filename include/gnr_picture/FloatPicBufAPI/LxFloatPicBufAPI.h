@@ -179,8 +179,8 @@ class LX_EXPORT CLxFloatPicBufAPI
     // the kernel is not flipped), in float. With stretch the 0.1 % and
     // 99.9 % points of the results are spread onto the depth's range. Stored
     // rounded half up and held to [0, 2^bits - 1] (255 up to 8 bits).
-    // -9 for null arguments, empty or mismatched pictures (nothing written),
-    // -2 for other depths, -3 without memory.
+    // dst may be src. -9 for null arguments, empty or mismatched pictures
+    // (nothing written), -2 for other depths, -3 without memory.
 
     // Direct sums; the kernel must be square with an odd side (else -9).
     static int Convolution(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernelMatrix* kernel,

@@ -301,3 +301,21 @@ TEST(FloatKernelConvolution, InstructionSetsGiveTheSameSamples)
         }
     }
 }
+
+TEST(FloatKernelConvolution, InPlaceEqualsSeparatePictures)
+{
+    Random rnd;
+    std::vector<int32_t> values(49);
+    for (int32_t& v : values)
+        v = rnd(-2, 9);
+    const SLxKernelMatrix kernel = kernelOf(7, 7, values, 0);
+    for (Form form : {kDirect, kTiled})
+        for (bool stretch : {false, true}) {
+            Picture src(150, 70, 12, 2), apart(150, 70, 12, 2), shared(150, 70, 12, 2);
+            src.fill([&](uint32_t, uint32_t, uint32_t) { return uint32_t(rnd(0, 4095)); });
+            std::memcpy(shared.pData, src.pData, src.uiSize);
+            ASSERT_EQ(form(&apart, &src, &kernel, stretch), 0);
+            ASSERT_EQ(form(&shared, &shared, &kernel, stretch), 0);
+            EXPECT_EQ(shared.maxDiff(apart), 0u) << (form == kTiled) << " " << stretch;
+        }
+}

@@ -261,6 +261,65 @@ for args in ((100, 60, 1, 100, 60), (64, 32, 3, 50, 20), (9, 5, 1, 9, 5)):
     check_inverse(*args)
 
 
+# --- Statistics and box smoothing ----------------------------------------------
+
+def check_stat(w, h, comps, rect):
+    src = rng.normal(50, 20, size=(h, w, comps)).astype(F32)
+    left, top, right, bottom = rect
+
+    def then(answer):
+        status, (mn, mx, mean, dev, med) = unpack(answer, *([comps] * 5))
+        label = "GetStat %dx%dx%d %s" % (w, h, comps, rect)
+        if status != 0:
+            failures.append("%s: status %d" % (label, status))
+            return
+        block = src[top:bottom, left:right, :].reshape(-1, comps).astype(float)
+        for c in range(comps):
+            values = np.sort(block[:, c])
+            exact = ((mn[c], values[0], "min"), (mx[c], values[-1], "max"),
+                     (med[c], values[values.size // 2], "median"))
+            for got, want, name in exact:
+                if got != want:
+                    failures.append("%s %s comp %d: %r, NumPy %r" % (label, name, c, got, want))
+            # Sums run in float, as the operations are defined: over 4096
+            # values their rounding reaches a few 1e-6 of the mean.
+            near = ((mean[c], values.mean(), "mean"), (dev[c], values.std(ddof=1), "deviation"))
+            for got, want, name in near:
+                if abs(got - want) > 2e-5 * abs(want):
+                    failures.append("%s %s comp %d: %r, NumPy %r" % (label, name, c, got, want))
+    add(["stat", w, h, comps, left, top, right, bottom], floats(src.ravel()), then)
+
+
+def check_box(size, w, h, comps):
+    src = rng.uniform(0, 1000, size=(h, w, comps)).astype(F32)
+
+    def then(answer):
+        status, (out,) = unpack(answer, w * h * comps)
+        label = "Smooth box %d on %dx%dx%d" % (size, w, h, comps)
+        if status != 0:
+            failures.append("%s: status %d" % (label, status))
+            return
+        out = out.reshape(h, w, comps)
+        half = size // 2
+        want = np.empty((h, w, comps))
+        for y in range(h):
+            for x in range(w):
+                window = src[max(y - half, 0):min(y - half + size, h),
+                             max(x - half, 0):min(x - half + size, w), :].astype(float)
+                want[y, x, :] = window.reshape(-1, comps).mean(axis=0)
+        worst = np.max(np.abs(out - want) / np.maximum(np.abs(want), 1e-30))
+        if worst > 1e-5:
+            failures.append("%s: max relative diff %g" % (label, worst))
+    add(["smooth", 0, size, w, h, comps], floats(src.ravel()), then)
+
+
+for w, h, comps, rect in ((64, 64, 1, (0, 0, 64, 64)), (40, 30, 3, (5, 3, 33, 29)),
+                          (17, 9, 2, (16, 0, 17, 9)), (8, 8, 1, (2, 2, 4, 3))):
+    check_stat(w, h, comps, rect)
+for size, w, h, comps in ((3, 30, 20, 1), (5, 17, 11, 3), (4, 9, 9, 1), (7, 6, 5, 2)):
+    check_box(size, w, h, comps)
+
+
 # --- Kernel convolution --------------------------------------------------------
 # A correlation (the kernel not flipped) over the edge-replicated picture,
 # through NumPy's transforms, then rounded half up and held to the depth.

@@ -17,6 +17,9 @@
 //                                        -> status, samples
 //   pair OP W H COMPS < a, b floats      -> status, W x H x COMPS floats
 //       (OP 0 Correlation, 1 Convolution, 2 Deconvolution)
+//   stat W H COMPS LEFT TOP RIGHT BOTTOM < floats
+//                            -> status, min, max, mean, deviation, median (COMPS floats each)
+//   smooth MODE SIZE W H COMPS < floats  -> status, W x H x COMPS floats
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -176,6 +179,28 @@ void run(const std::vector<std::string>& words)
                                ? CLxFloatPicBufAPI::Convolution(&dst.pic, &a.pic, &b.pic)
                                : CLxFloatPicBufAPI::Deconvolution(&dst.pic, &a.pic, &b.pic);
         Answer answer(status);
+        answer.add(dst.pic.pData, dst.count());
+    } else if (op == "stat") {
+        FloatPic src(uint32_t(num(1)), uint32_t(num(2)), uint32_t(num(3)));
+        const std::vector<float> values = readArray<float>(src.count());
+        std::memcpy(src.pic.pData, values.data(), values.size() * sizeof(float));
+        SLxImageStat stat;
+        CLxImageStat::Init(&stat);
+        if (CLxImageStat::Reinit(&stat, uint32_t(num(4)), uint32_t(num(5)), uint32_t(num(6)),
+                                 uint32_t(num(7)), src.pic.uiComps) != 0)
+            die("no statistics record");
+        Answer answer(CLxFloatPicBufAPI::GetStat(&stat, &src.pic));
+        for (const float* values :
+             {stat.pMin, stat.pMax, stat.pMean, stat.pDeviation, stat.pMedian})
+            answer.add(values, src.pic.uiComps);
+        CLxImageStat::Free(&stat);
+    } else if (op == "smooth") {
+        FloatPic src(uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(5)));
+        FloatPic dst(src.pic.uiWidth, src.pic.uiHeight, src.pic.uiComps);
+        const std::vector<float> values = readArray<float>(src.count());
+        std::memcpy(src.pic.pData, values.data(), values.size() * sizeof(float));
+        Answer answer(
+            CLxFloatPicBufAPI::Smooth(&dst.pic, &src.pic, uint32_t(num(1)), uint32_t(num(2))));
         answer.add(dst.pic.pData, dst.count());
     } else if (op == "kconv") {
         kconv(int(num(1)), uint32_t(num(2)), uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(5)),

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace lxpic
@@ -76,15 +77,140 @@ uint32_t nextReversed(uint32_t j, uint32_t n)
     return j + k;
 }
 
-// One line of n complex numbers.
-void transformLine(float* a, uint32_t n, float sgn, const float* w, uint32_t points)
+// (re, im) pairs turned into (im, re). Vectors by reference: a by-value
+// AVX vector would cross the baseline ABI.
+template <class V> LX_KERNEL_INLINE void swapPairs(V& out, const V& v)
 {
+#if defined(__clang__)
+    if constexpr (kLanes<V> == 8)
+        out = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+    else
+        out = __builtin_shufflevector(v, v, 1, 0, 3, 2);
+#else
+    typedef int Mask4 __attribute__((vector_size(16)));
+    typedef int Mask8 __attribute__((vector_size(32)));
+    if constexpr (kLanes<V> == 8)
+        out = __builtin_shuffle(v, Mask8{1, 0, 3, 2, 5, 4, 7, 6});
+    else
+        out = __builtin_shuffle(v, Mask4{1, 0, 3, 2});
+#endif
+}
+
+// Every column at once: the butterflies combine whole lines. In the vector
+// part t = ur q + (-ui, ui) swapped(q) is the plain loop's ur q.re - ui q.im
+// and ur q.im + ui q.re, float for float.
+template <class V>
+LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t lineFloats,
+                                             float sgn, const float* w, uint32_t points)
+{
+    constexpr uint32_t n = kLanes<V>;
+    for (uint32_t i = 0, j = 0; i + 1 < h; ++i, j = nextReversed(j, h))
+        if (i < j)
+            std::swap_ranges(lines[i], lines[i] + lineFloats, lines[j]);
+    // Strips of columns small enough to stay in cache over all stages.
+    constexpr uint32_t kStrip = 64;
+    for (uint32_t from = 0; from < lineFloats; from += kStrip)
+        for (uint32_t l1 = 1; l1 < h; l1 *= 2) {
+            const uint32_t to = std::min(lineFloats, from + kStrip);
+            const uint32_t whole = from + (to - from) - (to - from) % n;
+            const uint32_t stride = points / (2 * l1);
+            for (uint32_t j = 0; j < l1; ++j) {
+                const float ur = w[2 * j * stride], ui = sgn * w[2 * j * stride + 1];
+                V urv = V{} + ur, uiv;
+                for (uint32_t lane = 0; lane < n; ++lane)
+                    uiv[lane] = lane % 2 ? ui : -ui;
+                for (uint32_t i = j; i < h; i += 2 * l1) {
+                    float* p = lines[i];
+                    float* q = lines[i + l1];
+                    for (uint32_t x = from; x < whole; x += n) {
+                        V a, b, swapped;
+                        loadLanes(a, q + x);
+                        loadLanes(b, p + x);
+                        swapPairs(swapped, a);
+                        const V t = urv * a + uiv * swapped;
+                        storeLanes(q + x, V(b - t));
+                        storeLanes(p + x, V(b + t));
+                    }
+                    for (uint32_t x = whole; x < to; x += 2) {
+                        const float tr = ur * q[x] - ui * q[x + 1];
+                        const float ti = ur * q[x + 1] + ui * q[x];
+                        q[x] = p[x] - tr;
+                        q[x + 1] = p[x + 1] - ti;
+                        p[x] += tr;
+                        p[x + 1] += ti;
+                    }
+                }
+            }
+        }
+}
+
+// Twiddles of every stage laid out for vectors: stage l1 from float 2 (l1 -
+// 1) on, per point j (ur, ur) in one array and (-ui, ui) in the other.
+struct StageTwiddles {
+    float* real = nullptr;
+    float* imag = nullptr;
+    StageTwiddles(uint32_t n, float sgn, const float* w, uint32_t points)
+    {
+        if (n < 2)
+            return;
+        real = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(n)));
+        imag = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(n)));
+        if (!real || !imag)
+            return;
+        for (uint32_t l1 = 1; l1 < n; l1 *= 2) {
+            const uint32_t stride = points / (2 * l1);
+            float* r = real + 2 * size_t(l1 - 1);
+            float* m = imag + 2 * size_t(l1 - 1);
+            for (uint32_t j = 0; j < l1; ++j) {
+                const float ur = w[2 * j * stride], ui = sgn * w[2 * j * stride + 1];
+                r[2 * j] = r[2 * j + 1] = ur;
+                m[2 * j] = -ui;
+                m[2 * j + 1] = ui;
+            }
+        }
+    }
+    ~StageTwiddles()
+    {
+        CLxAlloc::Free(real);
+        CLxAlloc::Free(imag);
+    }
+    bool ready() const { return real && imag; }
+};
+
+// One line of n complex numbers. Stages whose butterfly groups span whole
+// vectors run group by group in vectors (each point gets the plain loop's
+// floats); the first stages, and lines without stage twiddles, run plain.
+template <class V>
+LX_KERNEL_INLINE void transformLineAcross(float* a, uint32_t n, float sgn, const float* w,
+                                          uint32_t points, const StageTwiddles& tw)
+{
+    constexpr uint32_t lanes = kLanes<V>;
     for (uint32_t i = 0, j = 0; i + 1 < n; ++i, j = nextReversed(j, n))
         if (i < j) {
             std::swap(a[2 * i], a[2 * j]);
             std::swap(a[2 * i + 1], a[2 * j + 1]);
         }
     for (uint32_t l1 = 1; l1 < n; l1 *= 2) {
+        if (tw.ready() && 2 * l1 >= lanes) {
+            const float* twr = tw.real + 2 * size_t(l1 - 1);
+            const float* twi = tw.imag + 2 * size_t(l1 - 1);
+            for (uint32_t base = 0; base < n; base += 2 * l1) {
+                float* p = a + 2 * size_t(base);
+                float* q = p + 2 * size_t(l1);
+                for (uint32_t f = 0; f < 2 * l1; f += lanes) {
+                    V x, y, swapped, ur, ui;
+                    loadLanes(x, q + f);
+                    loadLanes(y, p + f);
+                    loadLanes(ur, twr + f);
+                    loadLanes(ui, twi + f);
+                    swapPairs(swapped, x);
+                    const V t = ur * x + ui * swapped;
+                    storeLanes(q + f, V(y - t));
+                    storeLanes(p + f, V(y + t));
+                }
+            }
+            continue;
+        }
         const uint32_t stride = points / (2 * l1);
         for (uint32_t j = 0; j < l1; ++j) {
             const float ur = w[2 * j * stride], ui = sgn * w[2 * j * stride + 1];
@@ -102,31 +228,43 @@ void transformLine(float* a, uint32_t n, float sgn, const float* w, uint32_t poi
     }
 }
 
-// Every column at once: the butterflies combine whole lines.
+#if LX_HAVE_AVX2_PATHS
+LX_TARGET_AVX2 void transformLinesAvx2(float** lines, uint32_t h, uint32_t n, float sgn,
+                                       const float* w, uint32_t points, const StageTwiddles& tw)
+{
+    for (uint32_t y = 0; y < h; ++y)
+        transformLineAcross<Float8>(lines[y], n, sgn, w, points, tw);
+}
+#endif
+
+void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const float* w,
+                    uint32_t points)
+{
+    const StageTwiddles tw(n, sgn, w, points);
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2())
+        return transformLinesAvx2(lines, h, n, sgn, w, points, tw);
+#endif
+    for (uint32_t y = 0; y < h; ++y)
+        transformLineAcross<Float4>(lines[y], n, sgn, w, points, tw);
+}
+
+#if LX_HAVE_AVX2_PATHS
+LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
+                                         const float* w, uint32_t points)
+{
+    transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points);
+}
+#endif
+
 void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
                       uint32_t points)
 {
-    for (uint32_t i = 0, j = 0; i + 1 < h; ++i, j = nextReversed(j, h))
-        if (i < j)
-            std::swap_ranges(lines[i], lines[i] + lineFloats, lines[j]);
-    for (uint32_t l1 = 1; l1 < h; l1 *= 2) {
-        const uint32_t stride = points / (2 * l1);
-        for (uint32_t j = 0; j < l1; ++j) {
-            const float ur = w[2 * j * stride], ui = sgn * w[2 * j * stride + 1];
-            for (uint32_t i = j; i < h; i += 2 * l1) {
-                float* p = lines[i];
-                float* q = lines[i + l1];
-                for (uint32_t x = 0; x < lineFloats; x += 2) {
-                    const float tr = ur * q[x] - ui * q[x + 1];
-                    const float ti = ur * q[x + 1] + ui * q[x];
-                    q[x] = p[x] - tr;
-                    q[x + 1] = p[x + 1] - ti;
-                    p[x] += tr;
-                    p[x + 1] += ti;
-                }
-            }
-        }
-    }
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2())
+        return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points);
+#endif
+    transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points);
 }
 
 } // namespace
@@ -140,8 +278,7 @@ void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int3
     const float sgn = sign >= 0 ? 1.0f : -1.0f;
     const uint32_t width = lineFloats / 2;
     if (width > 1)
-        for (uint32_t y = 0; y < h; ++y)
-            transformLine(lines[y], width, sgn, w, points);
+        transformLines(lines, h, width, sgn, w, points);
     if (h > 1)
         transformColumns(lines, h, lineFloats, sgn, w, points);
 }

@@ -1,11 +1,14 @@
 // Radix-2 transforms of any power-of-two size and the 64-point transforms
 // with precomputed twiddles.
+#include <xmmintrin.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <utility>
 
+#include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
 
@@ -116,22 +119,155 @@ void radix2(float* re, float* im, uint8_t direction, uint32_t n)
     }
 }
 
-// Columns of a plane through two scratch columns.
-template <typename Transform>
-void transformColumns(float* re, float* im, uint32_t width, uint32_t height, float* colRe,
-                      float* colIm, Transform transform)
-{
-    for (uint32_t x = 0; x < width; ++x) {
-        for (uint32_t y = 0; y < height; ++y) {
-            colRe[y] = re[static_cast<size_t>(y) * width + x];
-            colIm[y] = im[static_cast<size_t>(y) * width + x];
+// Twiddles of the 64-point transforms from their tables.
+struct TableTwiddles {
+    const float* u1Table;
+    const float* u2Table;
+    uint32_t at = 0;
+    void stage(uint32_t l1) { at = l1 - 1; }
+    void next(float* u1, float* u2)
+    {
+        *u1 = u1Table[at];
+        *u2 = u2Table[at];
+        ++at;
+    }
+};
+
+// Twiddles of the radix-2 transforms by the recurrence in double.
+struct RecurrenceTwiddles {
+    bool forward; // direction 1
+    double c1 = -1.0, c2 = 0.0, u1 = 1.0, u2 = 0.0;
+    uint32_t l1Seen = 0;
+    void stage(uint32_t l1)
+    {
+        if (l1Seen) {
+            c2 = std::sqrt((1.0 - c1) / 2.0);
+            if (forward)
+                c2 = -c2;
+            c1 = std::sqrt((1.0 + c1) / 2.0);
         }
-        transform(colRe, colIm);
-        for (uint32_t y = 0; y < height; ++y) {
-            re[static_cast<size_t>(y) * width + x] = colRe[y];
-            im[static_cast<size_t>(y) * width + x] = colIm[y];
+        l1Seen = l1;
+        u1 = 1.0;
+        u2 = 0.0;
+    }
+    void next(float* f1, float* f2)
+    {
+        *f1 = static_cast<float>(u1);
+        *f2 = static_cast<float>(u2);
+        const double z = u1 * c1 - u2 * c2;
+        u2 = u1 * c2 + u2 * c1;
+        u1 = z;
+    }
+};
+
+// The transform of every column of a width x height plane (height a power
+// of two): the butterflies of the line transform, each applied to whole
+// lines, so every column gets exactly the line transform's operations.
+template <class V, class Twiddles>
+LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t width, uint32_t height,
+                                             Twiddles tw)
+{
+    constexpr uint32_t n = lxpic::kLanes<V>;
+    const size_t w = width;
+    uint32_t j = 0;
+    for (uint32_t i = 0; i + 1 < height; ++i) {
+        if (i < j) {
+            std::swap_ranges(re + i * w, re + (i + 1) * w, re + j * w);
+            std::swap_ranges(im + i * w, im + (i + 1) * w, im + j * w);
+        }
+        uint32_t k = height / 2;
+        while (k <= j) {
+            j -= k;
+            k /= 2;
+        }
+        j += k;
+    }
+    for (uint32_t l1 = 1; l1 < height; l1 *= 2) {
+        tw.stage(l1);
+        for (uint32_t b = 0; b < l1; ++b) {
+            float u1, u2;
+            tw.next(&u1, &u2);
+            const V u1v = V{} + u1, u2v = V{} + u2;
+            for (uint32_t i = b; i < height; i += 2 * l1) {
+                float* r0 = re + i * w;
+                float* m0 = im + i * w;
+                float* r1 = re + (i + l1) * w;
+                float* m1 = im + (i + l1) * w;
+                const size_t whole = w - w % n;
+                for (size_t x = 0; x < whole; x += n) {
+                    V a, c, p, q;
+                    lxpic::loadLanes(a, r1 + x);
+                    lxpic::loadLanes(c, m1 + x);
+                    lxpic::loadLanes(p, r0 + x);
+                    lxpic::loadLanes(q, m0 + x);
+                    const V t1 = u1v * a - u2v * c;
+                    const V t2 = u1v * c + u2v * a;
+                    lxpic::storeLanes(r1 + x, V(p - t1));
+                    lxpic::storeLanes(m1 + x, V(q - t2));
+                    lxpic::storeLanes(r0 + x, V(p + t1));
+                    lxpic::storeLanes(m0 + x, V(q + t2));
+                }
+                for (size_t x = whole; x < w; ++x) {
+                    const float t1 = u1 * r1[x] - u2 * m1[x];
+                    const float t2 = u1 * m1[x] + u2 * r1[x];
+                    r1[x] = r0[x] - t1;
+                    m1[x] = m0[x] - t2;
+                    r0[x] += t1;
+                    m0[x] += t2;
+                }
+            }
         }
     }
+}
+
+#if LX_HAVE_AVX2_PATHS
+template <class Twiddles>
+LX_TARGET_AVX2 void transformColumnsAvx2(float* re, float* im, uint32_t width, uint32_t height,
+                                         Twiddles tw)
+{
+    transformColumnsAcross<lxpic::Float8>(re, im, width, height, tw);
+}
+#endif
+
+template <class Twiddles>
+void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, Twiddles tw)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (lxpic::cpuHasAvx2())
+        return transformColumnsAvx2(re, im, width, height, tw);
+#endif
+    transformColumnsAcross<lxpic::Float4>(re, im, width, height, tw);
+}
+
+// In place, in 4 x 4 blocks (moves only).
+void transpose64(float* p)
+{
+    for (uint32_t by = 0; by < 64; by += 4)
+        for (uint32_t bx = by; bx < 64; bx += 4) {
+            float* a = p + by * 64 + bx;
+            float* b = p + bx * 64 + by;
+            __m128 a0 = _mm_loadu_ps(a), a1 = _mm_loadu_ps(a + 64), a2 = _mm_loadu_ps(a + 128),
+                   a3 = _mm_loadu_ps(a + 192);
+            _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+            __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 64), b2 = _mm_loadu_ps(b + 128),
+                   b3 = _mm_loadu_ps(b + 192);
+            _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+            // On the diagonal a and b are one block: b's stores win, alike.
+            _mm_storeu_ps(b, a0);
+            _mm_storeu_ps(b + 64, a1);
+            _mm_storeu_ps(b + 128, a2);
+            _mm_storeu_ps(b + 192, a3);
+            _mm_storeu_ps(a, b0);
+            _mm_storeu_ps(a + 64, b1);
+            _mm_storeu_ps(a + 128, b2);
+            _mm_storeu_ps(a + 192, b3);
+        }
+}
+
+void scaleAll(float* p, size_t count, float factor)
+{
+    for (size_t i = 0; i < count; ++i)
+        p[i] *= factor;
 }
 
 } // namespace
@@ -169,20 +305,18 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
     // Both sizes first: a bad height must not leave the lines transformed.
     if (!isPowerOf2(width) || !isPowerOf2(height))
         return -2;
-    float* colRe = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * height));
-    float* colIm = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * height));
-    if (!colRe || !colIm) {
-        CLxAlloc::Free(colRe);
-        CLxAlloc::Free(colIm);
-        return -3;
-    }
     for (uint32_t y = 0; y < height; ++y)
         radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width, direction,
                width);
-    transformColumns(re, im, width, height, colRe, colIm,
-                     [&](float* r, float* i) { radix2(r, i, direction, height); });
-    CLxAlloc::Free(colRe);
-    CLxAlloc::Free(colIm);
+    transformColumnsAny(re, im, width, height, RecurrenceTwiddles{direction == 1});
+    if (direction == 1) {
+        const float scale = static_cast<float>(height);
+        const size_t count = static_cast<size_t>(width) * height;
+        for (size_t i = 0; i < count; ++i) {
+            re[i] /= scale;
+            im[i] /= scale;
+        }
+    }
     return 0;
 }
 
@@ -211,12 +345,24 @@ int CLxFloatPicMemAPI::FFT_1D_ConstSize(float* re, float* im, bool inverse)
 
 int CLxFloatPicMemAPI::FFT_2D_ConstSize(float* re, float* im, bool inverse)
 {
+    ensureTwiddles();
     constexpr uint32_t n = 64;
-    float colRe[n], colIm[n];
-    for (uint32_t y = 0; y < n; ++y)
-        FFT_1D_ConstSize(re + y * n, im + y * n, inverse);
-    transformColumns(re, im, n, n, colRe, colIm,
-                     [&](float* r, float* i) { FFT_1D_ConstSize(r, i, inverse); });
+    const TableTwiddles tw{inverse ? IFFT_u1 : FFT_u1, inverse ? IFFT_u2 : FFT_u2};
+    // Lines first, as columns of the turned planes, then the columns.
+    transpose64(re);
+    transpose64(im);
+    transformColumnsAny(re, im, n, n, tw);
+    if (inverse) {
+        scaleAll(re, n * n, 0.015625f);
+        scaleAll(im, n * n, 0.015625f);
+    }
+    transpose64(re);
+    transpose64(im);
+    transformColumnsAny(re, im, n, n, tw);
+    if (inverse) {
+        scaleAll(re, n * n, 0.015625f);
+        scaleAll(im, n * n, 0.015625f);
+    }
     return 0;
 }
 

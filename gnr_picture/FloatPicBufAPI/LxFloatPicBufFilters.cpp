@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "gnr_picture/FloatPicBufAPI/LxFloatMedianInterior.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 
@@ -178,19 +179,43 @@ int CLxFloatPicBufAPI::MedianFilter(SLxFloatPicBuf* dst, const SLxFloatPicBuf* s
         return -9;
     if (size == 0)
         return -4;
+    // Windows wholly inside go through the sorting network in blocks;
+    // interiorEnd[y] is the first x of line y that it left.
+    const uint32_t half = size / 2;
+    std::vector<uint32_t> interiorEnd(src->uiHeight, half);
+    if (src->uiHeight >= size) {
+        std::vector<const float*> lines(size);
+        for (uint32_t y = half; y + size - half <= src->uiHeight; ++y) {
+            for (uint32_t r = 0; r < size; ++r)
+                lines[r] = lxpic::line(*src, y - half + r);
+            for (uint32_t c = 0; c < src->uiComps; ++c)
+                interiorEnd[y] = lxpic::MedianInteriorLine(lxpic::line(*dst, y), lines.data(),
+                                                           src->uiWidth, src->uiComps, c, size);
+        }
+    }
     std::vector<float> window;
     window.reserve(static_cast<size_t>(size) * size);
-    eachWindow(*src, size,
-               [&](uint32_t x, uint32_t y, uint32_t c, int64_t, int64_t, int64_t x0, int64_t x1,
-                   int64_t y0, int64_t y1) {
-                   window.clear();
-                   for (int64_t v = y0; v < y1; ++v)
-                       for (int64_t u = x0; u < x1; ++u)
-                           window.push_back(sample(*src, u, v, c));
-                   std::nth_element(window.begin(), window.begin() + window.size() / 2,
-                                    window.end());
-                   sample(*dst, x, y, c) = window[window.size() / 2];
-               });
+    for (uint32_t y = 0; y < src->uiHeight; ++y) {
+        const int64_t y0 = std::max<int64_t>(int64_t(y) - half, 0);
+        const int64_t y1 = std::min<int64_t>(int64_t(y) - half + size, src->uiHeight);
+        for (uint32_t x = 0; x < src->uiWidth; ++x) {
+            if (x == half && interiorEnd[y] > half)
+                x = interiorEnd[y];
+            if (x >= src->uiWidth)
+                break;
+            const int64_t x0 = std::max<int64_t>(int64_t(x) - half, 0);
+            const int64_t x1 = std::min<int64_t>(int64_t(x) - half + size, src->uiWidth);
+            for (uint32_t c = 0; c < src->uiComps; ++c) {
+                window.clear();
+                for (int64_t v = y0; v < y1; ++v)
+                    for (int64_t u = x0; u < x1; ++u)
+                        window.push_back(sample(*src, u, v, c));
+                std::nth_element(window.begin(), window.begin() + window.size() / 2,
+                                 window.end());
+                sample(*dst, x, y, c) = window[window.size() / 2];
+            }
+        }
+    }
     return 0;
 }
 

@@ -108,20 +108,58 @@ bool isEmpty(const SLxFloatPicBuf& pic)
     return pic.uiWidth == 0 || pic.uiHeight == 0 || pic.uiComps == 0;
 }
 
+uint64_t sampleBytes(const SLxPicBuf& pic)
+{
+    return pic.uiBpc <= 8 ? 1 : pic.uiBpc <= 16 ? 2 : 4;
+}
+
+bool holdsSamples(const SLxPicBuf& pic)
+{
+    if (pic.uiWidth == 0 || pic.uiHeight == 0 || pic.uiComps == 0)
+        return true;
+    const uint64_t line = sampleBytes(pic) * pic.uiWidth * pic.uiComps;
+    return pic.pData && pic.uiWidthBytes >= line &&
+           uint64_t(pic.uiWidthBytes) * (pic.uiHeight - 1) + line <= pic.uiSize;
+}
+
+bool holds(const SLxFloatPicBuf& pic)
+{
+    return lxpic::holdsLines(pic);
+}
+
+bool holds(const SLxPicBuf& pic)
+{
+    return holdsSamples(pic);
+}
+
+// What every spectrum operation asks of its arguments: all given, work
+// sizes within 32 bits (else -3), the picture no larger than the amplitude
+// and holding its lines, the phase matching the amplitude by the option.
+template <class Picture>
+int checkSpectrumArgs(const SLxFloatPicBuf* amplitude, const SLxFloatPicBuf* phase,
+                      const Picture* picture, uint32_t phaseOption, uint32_t* W, uint32_t* H)
+{
+    if (!amplitude || !phase || !picture)
+        return -9;
+    if (!workSize(*amplitude, W, H))
+        return -3;
+    if (!CLxFloatPicBufAPI::Check_Ex(picture, amplitude, *W, *H) ||
+        !CLxFloatPicBufAPI::Check(phase, amplitude, phaseOption) || !holds(*picture))
+        return -9;
+    return 0;
+}
+
 } // namespace
 
 int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phase,
                                  const SLxFloatPicBuf* src)
 {
-    if (!amplitude || !phase || !src)
-        return -9;
     uint32_t W = 0, H = 0;
-    if (!workSize(*amplitude, &W, &H))
-        return -3;
-    if (!Check_Ex(src, amplitude, W, H) || !Check(amplitude, src, 5) ||
-        !Check(phase, amplitude, 2) ||
+    if (const int status = checkSpectrumArgs(amplitude, phase, src, 2, &W, &H))
+        return status;
+    if (!Check(amplitude, src, 5) ||
         (amplitude->uiComps != src->uiComps && amplitude->uiComps != 1) ||
-        !lxpic::holdsLines(*amplitude) || !lxpic::holdsLines(*phase) || !lxpic::holdsLines(*src))
+        !lxpic::holdsLines(*amplitude) || !lxpic::holdsLines(*phase))
         return -9;
     if (isEmpty(*amplitude) || isEmpty(*src))
         return 0;
@@ -158,14 +196,10 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
 int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amplitude,
                                   const SLxFloatPicBuf* phase)
 {
-    if (!dst || !amplitude || !phase)
-        return -9;
     uint32_t W = 0, H = 0;
-    if (!workSize(*amplitude, &W, &H))
-        return -3;
-    if (!Check_Ex(dst, amplitude, W, H) || !Check(amplitude, dst, 4) ||
-        !Check(phase, amplitude, 3) || !lxpic::holdsLines(*amplitude) ||
-        !lxpic::holdsLines(*phase) || !lxpic::holdsLines(*dst))
+    if (const int status = checkSpectrumArgs(amplitude, phase, dst, 3, &W, &H))
+        return status;
+    if (!Check(amplitude, dst, 4) || !lxpic::holdsLines(*amplitude) || !lxpic::holdsLines(*phase))
         return -9;
     if (isEmpty(*amplitude) || isEmpty(*dst))
         return 0;
@@ -203,20 +237,6 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amp
 namespace
 {
 
-uint64_t sampleBytes(const SLxPicBuf& pic)
-{
-    return pic.uiBpc <= 8 ? 1 : pic.uiBpc <= 16 ? 2 : 4;
-}
-
-bool holdsSamples(const SLxPicBuf& pic)
-{
-    if (pic.uiWidth == 0 || pic.uiHeight == 0 || pic.uiComps == 0)
-        return true;
-    const uint64_t line = sampleBytes(pic) * pic.uiWidth * pic.uiComps;
-    return pic.pData && pic.uiWidthBytes >= line &&
-           uint64_t(pic.uiWidthBytes) * (pic.uiHeight - 1) + line <= pic.uiSize;
-}
-
 struct FloatPicHolder {
     SLxFloatPicBuf pic{};
     ~FloatPicHolder() { CLxFloatPicBufAPI::Free(&pic); }
@@ -227,13 +247,10 @@ struct FloatPicHolder {
 int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phase,
                                  const SLxPicBuf* src)
 {
-    if (!amplitude || !phase || !src)
-        return -9;
     uint32_t W = 0, H = 0;
-    if (!workSize(*amplitude, &W, &H))
-        return -3;
-    if (!Check_Ex(src, amplitude, W, H) || !Check(phase, amplitude, 2) ||
-        (amplitude->uiComps != src->uiComps && amplitude->uiComps != 1) || !holdsSamples(*src))
+    if (const int status = checkSpectrumArgs(amplitude, phase, src, 2, &W, &H))
+        return status;
+    if (amplitude->uiComps != src->uiComps && amplitude->uiComps != 1)
         return -9;
     if (isEmpty(*amplitude) || src->uiWidth == 0 || src->uiHeight == 0 || src->uiComps == 0)
         return 0;
@@ -262,13 +279,10 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
 int CLxFloatPicBufAPI::IFFT_Image(SLxPicBuf* dst, const SLxFloatPicBuf* amplitude,
                                   const SLxFloatPicBuf* phase)
 {
-    if (!dst || !amplitude || !phase)
-        return -9;
     uint32_t W = 0, H = 0;
-    if (!workSize(*amplitude, &W, &H))
-        return -3;
-    if (!Check_Ex(dst, amplitude, W, H) || !Check(phase, amplitude, 2) ||
-        dst->uiComps != amplitude->uiComps || !holdsSamples(*dst))
+    if (const int status = checkSpectrumArgs(amplitude, phase, dst, 2, &W, &H))
+        return status;
+    if (dst->uiComps != amplitude->uiComps)
         return -9;
     if (dst->uiWidth == 0 || dst->uiHeight == 0 || dst->uiComps == 0)
         return 0;

@@ -52,6 +52,15 @@ class LX_EXPORT CLxFilterBuf
     // (0 for softening 0 or 1) before softening.
     static int Rectangle(SLxFilterBuf* buf, uint32_t left, uint32_t top, uint32_t right,
                          uint32_t bottom, uint32_t softening);
+    // The 2r x 2r square from (x - r, y - r) at 255 but for a pair of
+    // opposite wedges, cleared out to r - (1 if softening) - softening / 2
+    // (from the inner radius on when it is not 0, else all but the centre
+    // pixel, which is 0). The angles (degrees, counter-clockwise from +x as
+    // displayed, taken modulo 360) bound a span s: below 180 the wedges are
+    // s / 2 wide about (a1 + a2) / 2, else (s - 180) / 2 wide about
+    // (a1 + a2 - 180) / 2. Non-finite angles: -9.
+    static int CircleCut(SLxFilterBuf* buf, uint32_t x, uint32_t y, uint32_t radius,
+                         uint32_t innerRadius, double angle1, double angle2, uint32_t softening);
 };
 
 // rows x columns floats, row by row; owned (operator new), freed by the

@@ -169,4 +169,24 @@ class LX_EXPORT CLxFloatPicBufAPI
     static int Correlation(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
     static int Convolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
     static int Deconvolution(SLxPicBuf* dst, const SLxPicBuf* a, const SLxPicBuf* b);
+
+    // --- Kernel matrices on sample pictures (1 to 8 or 9 to 16 bits, any
+    // components; dst of the source's size, components and depth) ---------
+    //
+    // Each output sample is sum over rows r and columns c of the sample at
+    // (x + c - k/2, y + r - k/2), coordinates held inside the picture (edges
+    // replicated), times value(r, c) / divisor (a divisor of 0 counts as 1;
+    // the kernel is not flipped), in float. With stretch the 0.1 % and
+    // 99.9 % points of the results are spread onto the depth's range. Stored
+    // rounded half up and held to [0, 2^bits - 1] (255 up to 8 bits).
+    // dst may be src. -9 for null arguments, empty or mismatched pictures
+    // (nothing written), -2 for other depths, -3 without memory.
+
+    // Direct sums; the kernel must be square with an odd side (else -9).
+    static int Convolution(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernelMatrix* kernel,
+                           bool stretch);
+    // The same through 64-point transforms of 64 x 64 tiles overlapping by
+    // k - 1 samples; square kernels of at most 64 columns (else -9).
+    static int ConvolutionWithFFT(SLxPicBuf* dst, const SLxPicBuf* src,
+                                  const SLxKernelMatrix* kernel, bool stretch);
 };

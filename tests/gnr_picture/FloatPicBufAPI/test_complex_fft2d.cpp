@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -121,4 +122,31 @@ TEST(ComplexFFT2D, TableKeptForSameOrSmallerSizes)
     for (uint32_t y = 0; y < 4; ++y)
         for (uint32_t x = 0; x < 4; ++x)
             EXPECT_NEAR(small.at(y, x).real(), 1.0, 1e-6);
+}
+
+// The column pass runs in vectors (AVX2 where the processor has it); every
+// width, tails included, gives the plain loop's floats.
+TEST(ComplexFFT2D, InstructionSetsGiveTheSameFloats)
+{
+    std::mt19937 gen(15);
+    std::uniform_real_distribution<float> d(-10.0f, 10.0f);
+    for (auto [h, w] : {std::pair<uint32_t, uint32_t>{8, 1}, {16, 2}, {4, 4}, {32, 64}, {64, 8}})
+        for (int sign : {1, -1}) {
+            std::vector<float> input(size_t(h) * w * 2);
+            for (float& v : input)
+                v = d(gen);
+            std::vector<float> results[2];
+            const bool was = lxpic::avx2PathsAllowed();
+            for (int avx2 = 0; avx2 < 2; ++avx2) {
+                lxpic::avx2PathsAllowed() = avx2 == 1;
+                Transform t(h, w);
+                for (uint32_t y = 0; y < h; ++y)
+                    std::copy_n(input.data() + size_t(y) * 2 * w, 2 * w, t.lines[y]);
+                t.run(sign);
+                for (uint32_t y = 0; y < h; ++y)
+                    results[avx2].insert(results[avx2].end(), t.lines[y], t.lines[y] + 2 * w);
+            }
+            lxpic::avx2PathsAllowed() = was;
+            EXPECT_EQ(results[0], results[1]) << h << "x" << w << " sign " << sign;
+        }
 }

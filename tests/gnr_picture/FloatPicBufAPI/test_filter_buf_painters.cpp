@@ -1,5 +1,7 @@
-// Disc and rectangle masks.
+// Disc, rectangle and cut-disc masks.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "gnr_picture/FloatPicBufAPI/LxFilterBuf.h"
 
@@ -15,6 +17,22 @@ struct Mask : SLxFilterBuf {
     ~Mask() { CLxFilterBuf::Free(this); }
     uint8_t at(uint32_t x, uint32_t y) const { return pData[size_t(y) * uiWidthBytes + x]; }
 };
+
+// Angle of (dx, dy) in degrees, counter-clockwise from +x as displayed
+// (lines grow downwards), in [0, 360).
+double displayedAngle(double dx, double dy)
+{
+    const double a = std::atan2(-dy, dx) * 180.0 / M_PI;
+    return a < 0 ? a + 360.0 : a;
+}
+
+// A pixel at the given angle and distance from the patch centre (x, y).
+uint8_t atPolar(const Mask& m, uint32_t x, uint32_t y, double degrees, double distance)
+{
+    const double t = degrees * M_PI / 180.0;
+    return m.at(uint32_t(std::lround(x + distance * std::cos(t))),
+                uint32_t(std::lround(y - distance * std::sin(t))));
+}
 
 } // namespace
 
@@ -65,4 +83,84 @@ TEST(FilterBufPainters, RectangleExactAndSoftened)
     EXPECT_EQ(s.at(0, 0), 0);
     EXPECT_EQ(CLxFilterBuf::Rectangle(&m, 2, 1, 10, 4, 0), -9);
     EXPECT_EQ(CLxFilterBuf::Rectangle(&m, 6, 1, 2, 4, 0), -9);
+}
+
+TEST(FilterBufPainters, CircleCutWithoutTurnClearsBothWedges)
+{
+    const uint32_t x = 20, y = 18, r = 10;
+    const double pairs[][2] = {{60, 120}, {420, 480}, {120, 60}, {-300, -240}};
+    for (const auto& angles : pairs) {
+        Mask m(44, 40);
+        ASSERT_EQ(CLxFilterBuf::CircleCut(&m, x, y, r, 0, angles[0], angles[1], 0), 0);
+        for (uint32_t j = 0; j < m.uiHeight; ++j)
+            for (uint32_t i = 0; i < m.uiWidth; ++i) {
+                const bool inSquare = i + r >= x && i < x + r && j + r >= y && j < y + r;
+                const double dx = double(i) - x, dy = double(j) - y;
+                const double t = displayedAngle(dx, dy);
+                const bool wedge = (t > 75 && t < 105) || (t > 255 && t < 285);
+                const bool cleared = (dx == 0 && dy == 0) || (wedge && std::hypot(dx, dy) < r);
+                EXPECT_EQ(m.at(i, j), !inSquare ? 0
+                                      : cleared ? 0
+                                                : 255)
+                    << angles[0] << " " << i << "," << j;
+            }
+    }
+}
+
+TEST(FilterBufPainters, CircleCutTurnsTheWedgesToTheMiddleAngle)
+{
+    struct Case {
+        double a1, a2, middle, halfWidth;
+    } cases[] = {{0, 60, 30, 15}, {10, 250, 40, 15}, {300, 20, 70, 25}};
+    for (const Case& c : cases) {
+        Mask m(64, 64);
+        ASSERT_EQ(CLxFilterBuf::CircleCut(&m, 32, 32, 24, 0, c.a1, c.a2, 0), 0);
+        for (double d : {10.0, 15.0, 20.0}) {
+            EXPECT_EQ(atPolar(m, 32, 32, c.middle, d), 0) << c.a1 << " " << d;
+            EXPECT_EQ(atPolar(m, 32, 32, c.middle + 180, d), 0) << c.a1 << " " << d;
+            EXPECT_EQ(atPolar(m, 32, 32, c.middle + c.halfWidth + 8, d), 255) << c.a1 << " " << d;
+            EXPECT_EQ(atPolar(m, 32, 32, c.middle + 90, d), 255) << c.a1 << " " << d;
+        }
+        EXPECT_EQ(atPolar(m, 32, 32, c.middle + 90, 22), 255);
+        EXPECT_EQ(m.at(32 + 24, 32), 0); // beyond the square
+    }
+}
+
+TEST(FilterBufPainters, CircleCutInnerRadiusAndSoftening)
+{
+    Mask m(40, 40);
+    ASSERT_EQ(CLxFilterBuf::CircleCut(&m, 20, 20, 12, 4, 60, 120, 0), 0);
+    EXPECT_EQ(m.at(20, 20), 255); // the centre passes with an inner radius
+    EXPECT_EQ(m.at(20, 18), 255); // in the wedge, inside the inner radius
+    EXPECT_EQ(m.at(20, 16), 0);   // at the inner radius
+    EXPECT_EQ(m.at(20, 10), 0);
+    EXPECT_EQ(m.at(20, 26), 0);   // below the centre: the opposite wedge
+    EXPECT_EQ(m.at(14, 20), 255); // outside the wedges
+
+    // Softening 4 cuts out to 12 - 1 - 2 = 9 and blurs the edges; the
+    // wedges span 47.5 to 132.5 degrees.
+    Mask soft(40, 40);
+    ASSERT_EQ(CLxFilterBuf::CircleCut(&soft, 20, 20, 12, 0, 0, 170, 4), 0);
+    EXPECT_EQ(soft.at(20, 14), 0);
+    EXPECT_GT(soft.at(20, 10), 0);
+    bool between = false;
+    for (uint32_t y = 8; y < 20; ++y)
+        between = between || (soft.at(20, y) > 0 && soft.at(20, y) < 255);
+    EXPECT_TRUE(between);
+}
+
+TEST(FilterBufPainters, CircleCutRefusesBadInput)
+{
+    struct Bad {
+        uint32_t x, y, r;
+        double a1, a2;
+    } bad[] = {{5, 10, 6, 60, 120},      {10, 5, 6, 60, 120},           {15, 10, 6, 60, 120},
+               {10, 15, 6, 60, 120},     {0xFFFFFFFFu, 10, 2, 60, 120}, {10, 10, 4, NAN, 120},
+               {10, 10, 4, 60, INFINITY}};
+    for (const Bad& b : bad) {
+        Mask m(20, 20);
+        EXPECT_EQ(CLxFilterBuf::CircleCut(&m, b.x, b.y, b.r, 0, b.a1, b.a2, 0), -9);
+        EXPECT_EQ(m.at(10, 10), 255);
+    }
+    EXPECT_EQ(CLxFilterBuf::CircleCut(nullptr, 5, 5, 1, 0, 60, 120, 0), -9);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 namespace
 {
@@ -233,5 +234,98 @@ TEST(FloatFFT, FrequencyConvolutionMultipliesComplex)
     for (int i = 0; i < 3; ++i) {
         EXPECT_FLOAT_EQ(re[i], want[i].real());
         EXPECT_FLOAT_EQ(im[i], want[i].imag());
+    }
+}
+
+namespace
+{
+
+// Runs transform on a copy of (re, im) with the AVX2 paths allowed or not.
+template <class F>
+std::pair<std::vector<float>, std::vector<float>> runWithPaths(bool avx2, std::vector<float> re,
+                                                               std::vector<float> im, F transform)
+{
+    const bool was = lxpic::avx2PathsAllowed();
+    lxpic::avx2PathsAllowed() = avx2;
+    transform(re.data(), im.data());
+    lxpic::avx2PathsAllowed() = was;
+    return {re, im};
+}
+
+std::vector<float> uniformNoise(size_t n, uint32_t seed)
+{
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<float> d(-100.0f, 100.0f);
+    std::vector<float> v(n);
+    for (float& x : v)
+        x = d(gen);
+    return v;
+}
+
+} // namespace
+
+// The plane transforms apply the line transform's butterflies to whole
+// lines at a time: the result is that of transforming every line, then
+// every column, exactly, on either instruction set.
+TEST(FloatFFT2D, WholeLineButterfliesEqualLineByLineExactly)
+{
+    struct Case {
+        uint32_t w, h;
+        uint8_t direction;
+    } cases[] = {{64, 64, 0}, {64, 64, 1}, {256, 32, 1}, {2, 128, 0}, {1, 8, 1}, {1024, 4, 0}};
+    for (const Case& c : cases) {
+        const size_t n = size_t(c.w) * c.h;
+        const std::vector<float> re = uniformNoise(n, c.w), im = uniformNoise(n, c.h + 7);
+        // The reference: FFT_1Dx2pn on each line, then on each gathered column.
+        std::vector<float> wantRe = re, wantIm = im, colRe(c.h), colIm(c.h);
+        for (uint32_t y = 0; y < c.h; ++y)
+            CLxFloatPicMemAPI::FFT_1Dx2pn(&wantRe[size_t(y) * c.w], &wantIm[size_t(y) * c.w],
+                                          c.direction, c.w);
+        for (uint32_t x = 0; x < c.w; ++x) {
+            for (uint32_t y = 0; y < c.h; ++y) {
+                colRe[y] = wantRe[size_t(y) * c.w + x];
+                colIm[y] = wantIm[size_t(y) * c.w + x];
+            }
+            CLxFloatPicMemAPI::FFT_1Dx2pn(colRe.data(), colIm.data(), c.direction, c.h);
+            for (uint32_t y = 0; y < c.h; ++y) {
+                wantRe[size_t(y) * c.w + x] = colRe[y];
+                wantIm[size_t(y) * c.w + x] = colIm[y];
+            }
+        }
+        for (bool avx2 : {false, true}) {
+            const auto got = runWithPaths(avx2, re, im, [&](float* r, float* i) {
+                EXPECT_EQ(CLxFloatPicMemAPI::FFT_2Dx2pn2pm(r, i, c.w, c.h, c.direction), 0);
+            });
+            EXPECT_EQ(got.first, wantRe) << c.w << "x" << c.h << " avx2 " << avx2;
+            EXPECT_EQ(got.second, wantIm) << c.w << "x" << c.h << " avx2 " << avx2;
+        }
+    }
+}
+
+TEST(FloatFFTConstSize, TwoDimensionalIsLinesThenColumnsExactly)
+{
+    for (bool inverse : {false, true}) {
+        const std::vector<float> re = uniformNoise(4096, 1), im = uniformNoise(4096, 2);
+        std::vector<float> wantRe = re, wantIm = im, colRe(64), colIm(64);
+        for (uint32_t y = 0; y < 64; ++y)
+            CLxFloatPicMemAPI::FFT_1D_ConstSize(&wantRe[y * 64], &wantIm[y * 64], inverse);
+        for (uint32_t x = 0; x < 64; ++x) {
+            for (uint32_t y = 0; y < 64; ++y) {
+                colRe[y] = wantRe[y * 64 + x];
+                colIm[y] = wantIm[y * 64 + x];
+            }
+            CLxFloatPicMemAPI::FFT_1D_ConstSize(colRe.data(), colIm.data(), inverse);
+            for (uint32_t y = 0; y < 64; ++y) {
+                wantRe[y * 64 + x] = colRe[y];
+                wantIm[y * 64 + x] = colIm[y];
+            }
+        }
+        for (bool avx2 : {false, true}) {
+            const auto got = runWithPaths(avx2, re, im, [&](float* r, float* i) {
+                EXPECT_EQ(CLxFloatPicMemAPI::FFT_2D_ConstSize(r, i, inverse), 0);
+            });
+            EXPECT_EQ(got.first, wantRe) << "inverse " << inverse << " avx2 " << avx2;
+            EXPECT_EQ(got.second, wantIm) << "inverse " << inverse << " avx2 " << avx2;
+        }
     }
 }

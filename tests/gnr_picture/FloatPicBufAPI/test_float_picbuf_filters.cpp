@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 
 namespace
 {
@@ -106,6 +108,51 @@ TEST(FloatPicBufFilters, MedianOfClippedWindows)
     // Corner (0, 0): window {9, 1, 2, 7} sorted 1 2 7 9, index 2.
     EXPECT_EQ(dst.at(0, 0), 7.0f);
     EXPECT_EQ(CLxFloatPicBufAPI::MedianFilter(&dst, &src, 0), -4);
+}
+
+// Inner windows go through a sorting network several pixels at a time;
+// every pixel must still get element count / 2 of its sorted clipped
+// window, on either instruction set, whatever the size and width.
+TEST(FloatPicBufFilters, MedianEqualsSortedWindowEverywhere)
+{
+    unsigned seed = 3;
+    for (uint32_t size : {1u, 2u, 3u, 4u, 5u, 7u, 8u})
+        for (auto [w, h, comps] : {std::tuple<uint32_t, uint32_t, uint32_t>{40, 12, 1},
+                                   {13, 9, 3},
+                                   {7, 7, 1},
+                                   {5, 3, 2},
+                                   {1, 10, 1}}) {
+            Pic src(w, h, comps);
+            src.random(seed++, -50.0f, 50.0f);
+            // Repeated values too, so ties are met.
+            for (size_t i = 0; i < size_t(w) * h * comps; i += 3)
+                src.pData[i] = std::round(src.pData[i] / 20.0f);
+            Pic want(w, h, comps);
+            const int64_t half = size / 2;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x)
+                    for (uint32_t c = 0; c < comps; ++c) {
+                        std::vector<float> window;
+                        for (int64_t v = std::max<int64_t>(int64_t(y) - half, 0);
+                             v < std::min<int64_t>(int64_t(y) - half + size, h); ++v)
+                            for (int64_t u = std::max<int64_t>(int64_t(x) - half, 0);
+                                 u < std::min<int64_t>(int64_t(x) - half + size, w); ++u)
+                                window.push_back(src.at(uint32_t(u), uint32_t(v), c));
+                        std::sort(window.begin(), window.end());
+                        want.at(x, y, c) = window[window.size() / 2];
+                    }
+            const bool was = lxpic::avx2PathsAllowed();
+            for (bool avx2 : {false, true}) {
+                lxpic::avx2PathsAllowed() = avx2;
+                Pic dst(w, h, comps);
+                ASSERT_EQ(CLxFloatPicBufAPI::MedianFilter(&dst, &src, size), 0);
+                for (size_t i = 0; i < size_t(w) * h * comps; ++i)
+                    ASSERT_EQ(dst.pData[i], want.pData[i])
+                        << "size " << size << " " << w << "x" << h << "x" << comps << " at " << i
+                        << " avx2 " << avx2;
+            }
+            lxpic::avx2PathsAllowed() = was;
+        }
 }
 
 TEST(FloatPicBufFilters, CutByAndAmplitudePhaseArithmetic)

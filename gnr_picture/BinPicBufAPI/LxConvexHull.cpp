@@ -1,8 +1,11 @@
-// Convex hulls of traced contours from the support points of a fan of
-// directions, and their drawing into one-bit pictures.
+// Convex hulls of traced contours: the contour is cut at its extreme points
+// and two chains collect the support points of a fan of directions. Also
+// their drawing into one-bit pictures.
+#include "gnr_picture/BinPicBufAPI/LxConvexHull.h"
+
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <cstddef>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufCheck.h"
@@ -16,18 +19,10 @@
 namespace lx_bin
 {
 
-// A hull polygon in one CLxAlloc block; vertices are contour points.
-struct Hull {
-    uint32_t count;
-    double area;
-    double perimeter;
-    int32_t centreX, centreY;
-    int32_t left, right, top, bottom; // bounding columns and rows, inclusive
-    SLxIPoint vertices[1];
-};
-
 namespace
 {
+
+constexpr uint32_t kNone = UINT32_MAX;
 
 Hull* NewHull(size_t count)
 {
@@ -36,11 +31,6 @@ Hull* NewHull(size_t count)
     if (hull)
         hull->count = uint32_t(count);
     return hull;
-}
-
-int64_t Cross(SLxIPoint o, SLxIPoint a, SLxIPoint b)
-{
-    return int64_t(a.x - o.x) * (b.y - o.y) - int64_t(a.y - o.y) * (b.x - o.x);
 }
 
 void Measure(Hull* hull)
@@ -73,66 +63,201 @@ void Measure(Hull* hull)
     hull->area = area + perimeter / 2;
 }
 
+// The contour read from its rightmost topmost point backwards, so that it
+// runs counter-clockwise on the screen: left along the top, down the left
+// side, right along the bottom and up the right side.
+class Reordered
+{
+  public:
+    Reordered(const SLxIPoint* points, uint32_t count) : points_(points), count_(count)
+    {
+        for (uint32_t i = 1; i < count; ++i)
+            if (points[i].y < points[first_].y ||
+                (points[i].y == points[first_].y && points[i].x > points[first_].x))
+                first_ = i;
+    }
+    uint32_t size() const { return count_; }
+    SLxIPoint operator[](uint32_t position) const
+    {
+        return points_[position <= first_ ? first_ - position : count_ - (position - first_)];
+    }
+
+  private:
+    const SLxIPoint* points_;
+    uint32_t count_;
+    uint32_t first_ = 0;
+};
+
+// Among positions from..to, the points whose x (alongX) or y is smallest or
+// largest, ordered by the other coordinate as a stable sort would: first
+// is the earliest of the smallest, last the latest of the largest.
+void ExtremeRun(const Reordered& c, uint32_t from, uint32_t to, bool alongX, bool largest,
+                uint32_t& first, uint32_t& last)
+{
+    auto coord = [&](uint32_t p) { return alongX ? c[p].x : c[p].y; };
+    auto other = [&](uint32_t p) { return alongX ? c[p].y : c[p].x; };
+    int32_t best = coord(from);
+    for (uint32_t p = from; p <= to; ++p)
+        best = largest ? std::max(best, coord(p)) : std::min(best, coord(p));
+    first = last = kNone;
+    for (uint32_t p = from; p <= to; ++p) {
+        if (coord(p) != best)
+            continue;
+        if (first == kNone || other(p) < other(first))
+            first = p;
+        if (last == kNone || other(p) >= other(last))
+            last = p;
+    }
+}
+
+class Chain
+{
+  public:
+    explicit Chain(uint32_t* room) : positions_(room) {}
+    void push(uint32_t position) { positions_[count_++] = position; }
+    uint32_t back() const { return positions_[count_ - 1]; }
+    uint32_t size() const { return count_; }
+    uint32_t operator[](uint32_t i) const { return positions_[i]; }
+
+  private:
+    uint32_t* positions_;
+    uint32_t count_ = 0;
+};
+
+// One direction of the fan: a = 10 sin, b = -10 cos, c = cos of its angle.
+// Points on one line across the direction rarely project to the very same
+// double (sin 45 differs from cos 45 in the last bit), so projections closer
+// than tie count as equal.
+struct Direction {
+    double a, b, c, tie;
+    double project(SLxIPoint p) const { return p.x * a - p.y * b; }
+};
+
+// Appends the support points of positions from..to for the smallest (or
+// largest) projection: the first in contour order and, when others tie, the
+// one of them farthest along the tie line in the chain's way round.
+void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Direction& d, bool smallest)
+{
+    const uint32_t from = chain.back();
+    if (from > to)
+        return;
+    double best = d.project(c[from]);
+    for (uint32_t p = from + 1; p <= to; ++p)
+        best = smallest ? std::min(best, d.project(c[p])) : std::max(best, d.project(c[p]));
+    uint32_t first = kNone, second = kNone;
+    double secondKey = 0;
+    for (uint32_t p = from; p <= to; ++p) {
+        if (std::fabs(d.project(c[p]) - best) > d.tie)
+            continue;
+        if (first == kNone) {
+            first = p;
+            continue;
+        }
+        const double key = (c[p].x - c[first].x) / d.c;
+        if (second == kNone || (smallest ? key < secondKey : key > secondKey)) {
+            second = p;
+            secondKey = key;
+        }
+    }
+    chain.push(first);
+    if (second != kNone)
+        chain.push(second);
+}
+
+Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
+{
+    const Reordered c(points, n);
+    uint32_t t1, ignored, b1, b2, l1, l2, r1, r2;
+    ExtremeRun(c, 0, n - 1, false, false, t1, ignored);
+    ExtremeRun(c, 0, n - 1, false, true, b1, b2);
+    ExtremeRun(c, t1, std::max(t1, b1), true, false, l1, l2);
+    ExtremeRun(c, b1, n - 1, true, true, r1, r2);
+
+    // Each angle adds at most two vertices to each chain.
+    const uint32_t angles = step >= 180 ? 0 : uint32_t(179 / step);
+    const size_t room = 4 + 2 * size_t(angles);
+    auto* work = static_cast<uint32_t*>(CLxAlloc::Alloc(0, 2 * room * sizeof(uint32_t)));
+    if (!work)
+        return nullptr;
+    Chain chainA(work), chainB(work + room);
+    chainA.push(0);
+    if (t1 != 0)
+        chainA.push(t1);
+    chainB.push(b1);
+    if (b2 != b1)
+        chainB.push(b2);
+    const double toRadians = 0.017453292519943334;
+    double magnitude = 0;
+    for (uint32_t i = 0; i < n; ++i)
+        magnitude =
+            std::max(magnitude, std::fabs(double(points[i].x)) + std::fabs(double(points[i].y)));
+    const double tie = 1e-12 * (1 + 10 * magnitude);
+    for (uint32_t k = 1; k <= angles; ++k) {
+        const int degrees = int(k) * step;
+        if (degrees == 90) {
+            chainA.push(l1);
+            if (l2 != l1)
+                chainA.push(l2);
+            chainB.push(r2);
+            if (r1 != r2)
+                chainB.push(r1);
+            continue;
+        }
+        const double theta = degrees * toRadians;
+        const Direction d{10 * std::sin(theta), -10 * std::cos(theta), std::cos(theta), tie};
+        AppendSupport(c, chainA, degrees < 90 ? l2 : b2, d, true);
+        AppendSupport(c, chainB, degrees < 90 ? r1 : n - 1, d, false);
+    }
+
+    // Chain A then chain B, each vertex after the one kept before it: a
+    // repeated position, or one behind it where a spur revisits pixels,
+    // would fold the polygon back on itself.
+    // Counted first, then copied into the hull block.
+    auto merge = [&](SLxIPoint* out) {
+        uint32_t count = 0, last = 0;
+        for (const Chain* chain : {&chainA, &chainB})
+            for (uint32_t i = 0; i < chain->size(); ++i) {
+                const uint32_t position = (*chain)[i];
+                if (count > 0 && position <= last)
+                    continue;
+                if (out)
+                    out[count] = c[position];
+                ++count;
+                last = position;
+            }
+        return count;
+    };
+    Hull* hull = NewHull(merge(nullptr));
+    if (hull) {
+        merge(hull->vertices);
+        Measure(hull);
+    }
+    CLxAlloc::Free(work);
+    return hull;
+}
+
 } // namespace
 
-// Null without memory or points.
 Hull* MakeHull(const SLxContour* contour, int step)
 {
     if (!contour || contour->uiCount == 0 || step < 1)
         return nullptr;
     const uint32_t n = contour->uiCount;
     const SLxIPoint* pts = contour->points;
-    if (n <= 2) {
-        Hull* hull = NewHull(n);
-        if (!hull)
-            return nullptr;
-        std::copy(pts, pts + n, hull->vertices);
-        hull->area = n == 1 ? 1.0 : 2.0;
-        hull->perimeter = n == 1 ? 2.68 : 4.57;
-        hull->centreX = pts[0].x;
-        hull->centreY = pts[0].y;
-        hull->left = std::min(pts[0].x, pts[n - 1].x);
-        hull->right = std::max(pts[0].x, pts[n - 1].x);
-        hull->top = std::min(pts[0].y, pts[n - 1].y);
-        hull->bottom = std::max(pts[0].y, pts[n - 1].y);
-        return hull;
-    }
-    // Support points of every fan direction, both ends of a tie included.
-    const double toRadians = 0.017453292519943334;
-    std::vector<SLxIPoint> support;
-    for (int angle = 0; angle < 360; angle += step) {
-        const double c = std::cos(angle * toRadians), s = std::sin(angle * toRadians);
-        double best = -HUGE_VAL;
-        for (uint32_t i = 0; i < n; ++i)
-            best = std::max(best, pts[i].x * c + pts[i].y * s);
-        for (uint32_t i = 0; i < n; ++i)
-            if (pts[i].x * c + pts[i].y * s >= best - 1e-9)
-                support.push_back(pts[i]);
-    }
-    std::sort(support.begin(), support.end(),
-              [](SLxIPoint a, SLxIPoint b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
-    support.erase(std::unique(support.begin(), support.end(),
-                              [](SLxIPoint a, SLxIPoint b) { return a.x == b.x && a.y == b.y; }),
-                  support.end());
-    // The polygon through them, clockwise on the screen (monotone chain).
-    std::vector<SLxIPoint> poly(2 * support.size());
-    size_t k = 0;
-    for (size_t i = 0; i < support.size(); ++i) {
-        while (k >= 2 && Cross(poly[k - 2], poly[k - 1], support[i]) <= 0)
-            --k;
-        poly[k++] = support[i];
-    }
-    for (size_t i = support.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && Cross(poly[k - 2], poly[k - 1], support[i]) <= 0)
-            --k;
-        poly[k++] = support[i];
-    }
-    const size_t count = support.size() == 1 ? 1 : k - 1;
-    Hull* hull = NewHull(count);
+    if (n > 2)
+        return FanHull(pts, n, step);
+    Hull* hull = NewHull(n);
     if (!hull)
         return nullptr;
-    std::copy(poly.begin(), poly.begin() + count, hull->vertices);
-    Measure(hull);
+    std::copy(pts, pts + n, hull->vertices);
+    hull->area = n == 1 ? 1.0 : 2.0;
+    hull->perimeter = n == 1 ? 2.68 : 4.57;
+    hull->centreX = pts[0].x;
+    hull->centreY = pts[0].y;
+    hull->left = std::min(pts[0].x, pts[n - 1].x);
+    hull->right = std::max(pts[0].x, pts[n - 1].x);
+    hull->top = std::min(pts[0].y, pts[n - 1].y);
+    hull->bottom = std::max(pts[0].y, pts[n - 1].y);
     return hull;
 }
 

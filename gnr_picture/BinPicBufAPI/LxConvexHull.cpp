@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufCheck.h"
@@ -69,9 +71,12 @@ void Measure(Hull* hull)
 class Reordered
 {
   public:
-    Reordered(const SLxIPoint* points, uint32_t count) : points_(points), count_(count)
+    // A traced contour ends at the tracer's start; the walk from there meets
+    // a pixel that it passes twice first where it belongs in the outline.
+    Reordered(const SLxIPoint* points, uint32_t count)
+        : points_(points), count_(count), first_(count - 1)
     {
-        for (uint32_t i = 1; i < count; ++i)
+        for (uint32_t i = 0; i + 1 < count; ++i)
             if (points[i].y < points[first_].y ||
                 (points[i].y == points[first_].y && points[i].x > points[first_].x))
                 first_ = i;
@@ -85,29 +90,51 @@ class Reordered
   private:
     const SLxIPoint* points_;
     uint32_t count_;
-    uint32_t first_ = 0;
+    uint32_t first_;
 };
 
-// Among positions from..to, the points whose x (alongX) or y is smallest or
-// largest, ordered by the other coordinate as a stable sort would: first
-// is the earliest of the smallest, last the latest of the largest.
-void ExtremeRun(const Reordered& c, uint32_t from, uint32_t to, bool alongX, bool largest,
-                uint32_t& first, uint32_t& last)
+// The extreme positions, each the first one after the one before that
+// holds its pixel: a pixel that a spur makes the tracer pass twice is taken
+// where it lies between its neighbours on the outline. The rightmost points
+// are looked for after the bottom, as the first position lies beyond the
+// last chain's reach.
+struct Extremes {
+    uint32_t t1, l1, l2, b1, b2, r2, r1;
+};
+
+// The pixel of positions from..to that is first by the key (a, b).
+template <class Key> SLxIPoint Extreme(const Reordered& c, uint32_t from, uint32_t to, Key key)
 {
-    auto coord = [&](uint32_t p) { return alongX ? c[p].x : c[p].y; };
-    auto other = [&](uint32_t p) { return alongX ? c[p].y : c[p].x; };
-    int32_t best = coord(from);
-    for (uint32_t p = from; p <= to; ++p)
-        best = largest ? std::max(best, coord(p)) : std::min(best, coord(p));
-    first = last = kNone;
-    for (uint32_t p = from; p <= to; ++p) {
-        if (coord(p) != best)
-            continue;
-        if (first == kNone || other(p) < other(first))
-            first = p;
-        if (last == kNone || other(p) >= other(last))
-            last = p;
-    }
+    SLxIPoint best = c[from];
+    for (uint32_t p = from + 1; p <= to; ++p)
+        if (key(c[p]) < key(best))
+            best = c[p];
+    return best;
+}
+
+Extremes FindExtremes(const Reordered& c)
+{
+    using Key = std::pair<int64_t, int64_t>;
+    const uint32_t last = c.size() - 1;
+    // The first position from..last holding the pixel; from itself when a
+    // contour not in the tracer's order has none.
+    auto next = [&](uint32_t from, SLxIPoint pixel) {
+        for (uint32_t p = from; p <= last; ++p)
+            if (c[p].x == pixel.x && c[p].y == pixel.y)
+                return p;
+        return from;
+    };
+    Extremes e;
+    e.t1 = next(0, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.y, q.x); }));
+    e.l1 = next(e.t1, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.x, q.y); }));
+    e.l2 = next(e.l1, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.x, -int64_t(q.y)); }));
+    e.b1 = next(e.l2, Extreme(c, 0, last, [](SLxIPoint q) { return Key(-int64_t(q.y), q.x); }));
+    e.b2 = next(e.b1,
+                Extreme(c, 0, last, [](SLxIPoint q) { return Key(-int64_t(q.y), -int64_t(q.x)); }));
+    e.r2 = next(e.b2, Extreme(c, e.b2, last,
+                              [](SLxIPoint q) { return Key(-int64_t(q.x), -int64_t(q.y)); }));
+    e.r1 = next(e.r2, Extreme(c, e.b2, last, [](SLxIPoint q) { return Key(-int64_t(q.x), q.y); }));
+    return e;
 }
 
 class Chain
@@ -167,11 +194,8 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
 Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
 {
     const Reordered c(points, n);
-    uint32_t t1, ignored, b1, b2, l1, l2, r1, r2;
-    ExtremeRun(c, 0, n - 1, false, false, t1, ignored);
-    ExtremeRun(c, 0, n - 1, false, true, b1, b2);
-    ExtremeRun(c, t1, std::max(t1, b1), true, false, l1, l2);
-    ExtremeRun(c, b1, n - 1, true, true, r1, r2);
+    const Extremes e = FindExtremes(c);
+    const uint32_t t1 = e.t1, l1 = e.l1, l2 = e.l2, b1 = e.b1, b2 = e.b2, r2 = e.r2, r1 = e.r1;
 
     // Each angle adds at most two vertices to each chain.
     const uint32_t angles = step >= 180 ? 0 : uint32_t(179 / step);
@@ -290,31 +314,67 @@ class Work16
     bool ok_ = false;
 };
 
+// The first and last column that the outline of one hull reaches on each
+// picture row. Rows are filled between them rather than between any hull
+// pixels of the row, which an earlier hull nearby would widen.
+class RowSpans
+{
+  public:
+    explicit RowSpans(uint32_t height)
+        : spans_(static_cast<int32_t*>(CLxAlloc::Alloc(0, 2 * size_t(height) * sizeof(int32_t)))),
+          height_(height)
+    {
+        for (uint32_t y = 0; spans_ && y < height; ++y)
+            clear(y);
+    }
+    ~RowSpans() { CLxAlloc::Free(spans_); }
+    RowSpans(const RowSpans&) = delete;
+    RowSpans& operator=(const RowSpans&) = delete;
+    bool ok() const { return spans_ != nullptr || height_ == 0; }
+    void add(int32_t x, uint32_t y)
+    {
+        spans_[2 * y] = std::min(spans_[2 * y], x);
+        spans_[2 * y + 1] = std::max(spans_[2 * y + 1], x);
+    }
+    int32_t first(uint32_t y) const { return spans_[2 * y]; }
+    int32_t last(uint32_t y) const { return spans_[2 * y + 1]; }
+    void clear(uint32_t y)
+    {
+        spans_[2 * y] = INT32_MAX;
+        spans_[2 * y + 1] = INT32_MIN;
+    }
+
+  private:
+    int32_t* spans_;
+    uint32_t height_;
+};
+
+struct Outline {
+    Work16* picture;
+    RowSpans* rows;
+};
+
 bool PlotHull(int x, int y, void* context)
 {
-    auto* h = static_cast<Work16*>(context);
-    if (lx_meas::Inside(h->get(), x, y))
-        h->at(uint32_t(x), uint32_t(y)) = kObject;
+    auto* outline = static_cast<Outline*>(context);
+    if (lx_meas::Inside(outline->picture->get(), x, y))
+        outline->rows->add(x, uint32_t(y));
     return true;
 }
 
-void DrawHull(Work16& h, const lx_bin::Hull* hull)
+void DrawHull(Work16& h, RowSpans& rows, const lx_bin::Hull* hull)
 {
+    Outline outline{&h, &rows};
     const uint32_t n = hull->count;
     for (uint32_t i = 0; i < n; ++i) {
         const SLxIPoint a = hull->vertices[i], b = hull->vertices[(i + 1) % n];
-        CLxLineDrawingAPI::Line(a.x, a.y, b.x, b.y, true, PlotHull, &h);
+        CLxLineDrawingAPI::Line(a.x, a.y, b.x, b.y, true, PlotHull, &outline);
     }
+    // Vertices are object pixels, so the rows lie inside the picture.
     for (int32_t y = hull->top; y <= hull->bottom; ++y) {
-        int32_t first = -1, last = -1;
-        for (int32_t x = hull->left; x <= hull->right; ++x)
-            if (h.at(uint32_t(x), uint32_t(y)) == kObject) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        for (int32_t x = first; first >= 0 && x <= last; ++x)
+        for (int32_t x = rows.first(uint32_t(y)); x <= rows.last(uint32_t(y)); ++x)
             h.at(uint32_t(x), uint32_t(y)) = kObject;
+        rows.clear(uint32_t(y));
     }
 }
 
@@ -328,7 +388,8 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
         return -4;
     const uint32_t width = src->uiWidth, height = src->uiHeight;
     Work16 labels(width, height), hulls(width, height);
-    if (!labels.ok() || !hulls.ok())
+    RowSpans rows(height);
+    if (!labels.ok() || !hulls.ok() || !rows.ok())
         return -3;
     int status = CLxPicBufAPI::Unpack(labels.get(), const_cast<SLxBinPicBuf*>(src), kObject);
     if (status != 0)
@@ -357,7 +418,7 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
                     CLxAlloc::Free(contour);
                     return -3;
                 }
-                DrawHull(hulls, hull);
+                DrawHull(hulls, rows, hull);
                 CLxAlloc::Free(hull);
             }
             CLxAlloc::Free(contour);

@@ -2,6 +2,8 @@
 // contours.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "bin_test_support.h"
 #include "gnr_picture/LxContour.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -108,6 +110,14 @@ TEST(BinConvexityFeatures, SmallContoursAndARectangle)
         {{{4, 4}, {5, 5}}, 4.57, 2.0},
         // The traced border of a 10 x 5 rectangle: 26 around, 36 inside.
         {{{9, 0}, {9, 4}, {0, 4}, {0, 0}, {5, 0}}, 26.0, 36.0 + 13.0},
+        // A run of three, traced there and back: no inside.
+        {{{1, 0}, {2, 0}, {1, 0}, {0, 0}}, 4.0, 2.0},
+        // A peak whose arms the tracer walks twice, the apex last: the
+        // triangle over the apex and the arms' ends, with (3, 1) kept on
+        // the closing edge (the last chain stops short of the apex), whose
+        // two halves then truncate to 0.
+        {{{3, 1}, {4, 2}, {3, 1}, {2, 0}, {1, 1}, {0, 2}, {1, 1}, {2, 0}}, 4.0 + 2 * std::sqrt(8.0),
+         3.0 + 2.0 + std::sqrt(8.0)},
     };
     for (const Case& c : cases) {
         auto* contour =

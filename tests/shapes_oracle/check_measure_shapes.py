@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Seed fill, labelling, hole filling, cleaning, reconstruction and ultimate
-erosion against SciPy and scikit-image.
+"""Seed fill, labelling, hole filling, cleaning, reconstruction, ultimate
+erosion and convex hulls against SciPy and scikit-image.
 
 Usage: check_measure_shapes.py PATH_TO_shapes_dump. Exits 77 (skipped) when
 numpy, scipy or skimage cannot be imported, 1 when a check fails. The dump
@@ -13,7 +13,8 @@ import sys
 try:
     import numpy as np
     from scipy import ndimage
-    from skimage.morphology import h_maxima, local_maxima
+    from skimage.draw import polygon
+    from skimage.morphology import convex_hull_object, h_maxima, local_maxima
     from skimage.segmentation import flood
 except ImportError as e:
     print("skipped: %s" % e)
@@ -139,7 +140,10 @@ def ultimate_case(h, w, passes):
         marks, count = ndimage.label(got == passes, structure=EIGHT)
         # n - 1 rounds of sinking by one merge every maximum less than n
         # above its saddle: the maxima left are those at least n high.
-        peaks = h_maxima(pic, passes).astype(bool) & (pic > 0)
+        if np.ptp(pic) >= passes:
+            peaks = h_maxima(pic, passes).astype(bool) & (pic > 0)
+        else:
+            peaks = pic == pic.max()  # h_maxima then finds none
         peak_labels, peak_count = ndimage.label(peaks, structure=EIGHT)
         for m in range(1, count + 1):
             if not np.any(peaks[marks == m]):
@@ -151,6 +155,41 @@ def ultimate_case(h, w, passes):
     add(["ultimate", w, h, passes], pic.tobytes(), h * w * 2, then)
 
 
+def hull_case(h, w, step):
+    # A few objects at least 40 pixels across: random polygons, some hollow.
+    # (At 20 the 4-connected outline, a staircase on both sides of each
+    # slanted edge, keeps the overlap near 0.93.)
+    source = np.zeros((h, w), bool)
+    for k in range(3):
+        top, left = int(rng.integers(0, h - 44)), int(rng.integers(0, w - 44))
+        rows = top + rng.integers(0, 44, size=6)
+        cols = left + rng.integers(0, 44, size=6)
+        rows[:2], cols[:2] = (top, top + 43), (left, left + 43)
+        rr, cc = polygon(rows, cols, (h, w))
+        shape = np.zeros((h, w), bool)
+        shape[rr, cc] = True
+        if k == 1:
+            shape &= ~ndimage.binary_erosion(shape, iterations=3)
+        if shape[1:-1, 1:-1].any():
+            labels, _ = ndimage.label(shape, structure=EIGHT)
+            sizes = np.bincount(labels.ravel())
+            sizes[0] = 0
+            source |= labels == sizes.argmax()
+    want = convex_hull_object(source, connectivity=2)
+    name = "hull %dx%d step %d" % (w, h, step)
+
+    def then(raw):
+        got = np.frombuffer(raw, "u1").reshape(h, w) != 0
+        both, either = np.sum(got & want), np.sum(got | want)
+        if either and both < 0.95 * either:
+            failures.append("%s: IoU %.3f with convex_hull_object, %d extra %d missing of %d" % (name, both / either, np.sum(got & ~want), np.sum(want & ~got), np.sum(want)))
+
+    add(["hull", w, h, step], source.astype("u1").tobytes(), h * w, then)
+
+
+for h, w in [(61, 67), (80, 95), (47, 129)]:
+    for trial in range(4):
+        hull_case(h, w, 1)
 for h, w in SIZES:
     for blobs in (False, True):
         for bits in (8, 16):

@@ -11,6 +11,7 @@
 //   clean W H COUNT OBJECTS < bits         -> bits (Clean3x3)
 //   dilate W H < mask bits, marker bits    -> bits (ConditionalDilate)
 //   ultimate W H PASSES < 16-bit samples   -> 16-bit marks
+//   hull W H STEP < bits                   -> bits (ConvexHull)
 //   batch -> one command a line, each line followed by its input
 #include <cstdint>
 #include <cstdio>
@@ -127,6 +128,12 @@ int run(const std::vector<std::string>& a)
         if (CLxBinPicBufAPI::UltimateErosion(dst.get(), src.get(), uint16_t(n(3))) != 0)
             die("UltimateErosion");
         writeGrey(dst);
+    } else if (a[0] == "hull" && a.size() == 4) {
+        BinPicture src(n(1), n(2)), dst(n(1), n(2));
+        readBits(src);
+        if (CLxBinPicBufAPI::ConvexHull(dst.get(), src.get(), false, false, int(n(3))) != 0)
+            die("ConvexHull");
+        writeBits(dst);
     } else {
         die("unknown command");
     }

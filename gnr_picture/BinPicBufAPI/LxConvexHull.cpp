@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
@@ -73,24 +74,24 @@ class Reordered
   public:
     // A traced contour ends at the tracer's start; the walk from there meets
     // a pixel that it passes twice first where it belongs in the outline.
-    Reordered(const SLxIPoint* points, uint32_t count)
-        : points_(points), count_(count), first_(count - 1)
+    // The points are copied in their new order to room (count of them).
+    Reordered(const SLxIPoint* points, uint32_t count, SLxIPoint* room)
+        : points_(room), count_(count)
     {
+        uint32_t first = count - 1;
         for (uint32_t i = 0; i + 1 < count; ++i)
-            if (points[i].y < points[first_].y ||
-                (points[i].y == points[first_].y && points[i].x > points[first_].x))
-                first_ = i;
+            if (points[i].y < points[first].y ||
+                (points[i].y == points[first].y && points[i].x > points[first].x))
+                first = i;
+        for (uint32_t p = 0; p < count; ++p)
+            room[p] = points[p <= first ? first - p : count - (p - first)];
     }
     uint32_t size() const { return count_; }
-    SLxIPoint operator[](uint32_t position) const
-    {
-        return points_[position <= first_ ? first_ - position : count_ - (position - first_)];
-    }
+    SLxIPoint operator[](uint32_t position) const { return points_[position]; }
 
   private:
     const SLxIPoint* points_;
     uint32_t count_;
-    uint32_t first_;
 };
 
 // The extreme positions, each the first one after the one before that
@@ -193,16 +194,17 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
 
 Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
 {
-    const Reordered c(points, n);
-    const Extremes e = FindExtremes(c);
-    const uint32_t t1 = e.t1, l1 = e.l1, l2 = e.l2, b1 = e.b1, b2 = e.b2, r2 = e.r2, r1 = e.r1;
-
-    // Each angle adds at most two vertices to each chain.
+    // Each angle adds at most two vertices to each chain; the reordered
+    // points follow the chains in the same block.
     const uint32_t angles = step >= 180 ? 0 : uint32_t(179 / step);
     const size_t room = 4 + 2 * size_t(angles);
-    auto* work = static_cast<uint32_t*>(CLxAlloc::Alloc(0, 2 * room * sizeof(uint32_t)));
+    auto* work = static_cast<uint32_t*>(
+        CLxAlloc::Alloc(0, 2 * room * sizeof(uint32_t) + size_t(n) * sizeof(SLxIPoint)));
     if (!work)
         return nullptr;
+    const Reordered c(points, n, reinterpret_cast<SLxIPoint*>(work + 2 * room));
+    const Extremes e = FindExtremes(c);
+    const uint32_t t1 = e.t1, l1 = e.l1, l2 = e.l2, b1 = e.b1, b2 = e.b2, r2 = e.r2, r1 = e.r1;
     Chain chainA(work), chainB(work + room);
     chainA.push(0);
     if (t1 != 0)
@@ -294,23 +296,68 @@ constexpr uint16_t kObject = 32767;
 constexpr uint16_t kTracing = 1;
 constexpr uint16_t kDone = 2;
 
-class Work16
+// The 16-bit working picture: object pixels kObject, the rest 0.
+class Labels
 {
   public:
-    Work16(uint32_t width, uint32_t height)
+    explicit Labels(const SLxBinPicBuf* src)
     {
         CLxPicBufAPI::Init(&pic_);
-        ok_ = CLxPicBufAPI::Reinit(&pic_, width, height, 0, 16, 1, true) == 0;
+        ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 16, 1, false) == 0;
+        for (uint32_t y = 0; ok_ && y < src->uiHeight; ++y) {
+            const uint8_t* bits =
+                static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes;
+            uint16_t* row = this->row(y);
+            for (uint32_t x = 0; x < src->uiWidth; ++x)
+                row[x] = (bits[x / 8] & (0x80u >> (x % 8))) ? kObject : 0;
+        }
     }
-    ~Work16() { CLxPicBufAPI::Free(&pic_); }
-    Work16(const Work16&) = delete;
-    Work16& operator=(const Work16&) = delete;
+    ~Labels() { CLxPicBufAPI::Free(&pic_); }
+    Labels(const Labels&) = delete;
+    Labels& operator=(const Labels&) = delete;
     bool ok() const { return ok_; }
     SLxPicBuf* get() { return &pic_; }
-    uint16_t& at(uint32_t x, uint32_t y) { return lx_meas::Row<uint16_t>(&pic_, y)[x]; }
+    uint16_t* row(uint32_t y) { return lx_meas::Row<uint16_t>(&pic_, y); }
 
   private:
     SLxPicBuf pic_;
+    bool ok_ = false;
+};
+
+// The union of the hulls, one bit a pixel, copied to the destination only
+// when every hull is drawn.
+class HullBits
+{
+  public:
+    HullBits(uint32_t width, uint32_t height)
+    {
+        CLxBinPicBufAPI::Init(&pic_);
+        ok_ = CLxBinPicBufAPI::Reinit(&pic_, width, height, 0, true) == 0;
+    }
+    ~HullBits() { CLxBinPicBufAPI::Free(&pic_); }
+    HullBits(const HullBits&) = delete;
+    HullBits& operator=(const HullBits&) = delete;
+    bool ok() const { return ok_; }
+    SLxBinPicBuf* get() { return &pic_; }
+    uint32_t width() const { return pic_.uiWidth; }
+    // Sets pixels first..last of row y.
+    void set(uint32_t y, uint32_t first, uint32_t last)
+    {
+        uint8_t* line = static_cast<uint8_t*>(pic_.pData) + size_t(y) * pic_.uiWidthBytes;
+        const uint32_t a = first / 8, b = last / 8;
+        const uint8_t head = uint8_t(0xFFu >> (first % 8)),
+                      tail = uint8_t(0xFF00u >> (last % 8 + 1));
+        if (a == b) {
+            line[a] |= uint8_t(head & tail);
+            return;
+        }
+        line[a] |= head;
+        std::memset(line + a + 1, 0xFF, b - a - 1);
+        line[b] |= tail;
+    }
+
+  private:
+    SLxBinPicBuf pic_;
     bool ok_ = false;
 };
 
@@ -350,21 +397,21 @@ class RowSpans
 };
 
 struct Outline {
-    Work16* picture;
+    uint32_t width, height;
     RowSpans* rows;
 };
 
 bool PlotHull(int x, int y, void* context)
 {
     auto* outline = static_cast<Outline*>(context);
-    if (lx_meas::Inside(outline->picture->get(), x, y))
+    if (x >= 0 && y >= 0 && uint32_t(x) < outline->width && uint32_t(y) < outline->height)
         outline->rows->add(x, uint32_t(y));
     return true;
 }
 
-void DrawHull(Work16& h, RowSpans& rows, const lx_bin::Hull* hull)
+void DrawHull(HullBits& bits, RowSpans& rows, const lx_bin::Hull* hull)
 {
-    Outline outline{&h, &rows};
+    Outline outline{bits.get()->uiWidth, bits.get()->uiHeight, &rows};
     const uint32_t n = hull->count;
     for (uint32_t i = 0; i < n; ++i) {
         const SLxIPoint a = hull->vertices[i], b = hull->vertices[(i + 1) % n];
@@ -372,8 +419,9 @@ void DrawHull(Work16& h, RowSpans& rows, const lx_bin::Hull* hull)
     }
     // Vertices are object pixels, so the rows lie inside the picture.
     for (int32_t y = hull->top; y <= hull->bottom; ++y) {
-        for (int32_t x = rows.first(uint32_t(y)); x <= rows.last(uint32_t(y)); ++x)
-            h.at(uint32_t(x), uint32_t(y)) = kObject;
+        if (rows.first(uint32_t(y)) <= rows.last(uint32_t(y)))
+            bits.set(uint32_t(y), uint32_t(rows.first(uint32_t(y))),
+                     uint32_t(rows.last(uint32_t(y))));
         rows.clear(uint32_t(y));
     }
 }
@@ -387,20 +435,19 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
     if (step < 1)
         return -4;
     const uint32_t width = src->uiWidth, height = src->uiHeight;
-    Work16 labels(width, height), hulls(width, height);
+    Labels labels(src);
+    HullBits hulls(width, height);
     RowSpans rows(height);
     if (!labels.ok() || !hulls.ok() || !rows.ok())
         return -3;
-    int status = CLxPicBufAPI::Unpack(labels.get(), const_cast<SLxBinPicBuf*>(src), kObject);
-    if (status != 0)
-        return status;
     // Each object is traced alone while it holds kTracing and then set
     // aside as kDone, so the number of objects is not limited by labels.
-    for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint16_t* row = labels.row(y);
         for (uint32_t x = 0; x < width; ++x) {
-            if (labels.at(x, y) != kObject)
+            if (row[x] != kObject)
                 continue;
-            status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kTracing, 8);
+            int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kTracing, 8);
             if (status != 0)
                 return status;
             // (x, y) is the object's first pixel in raster order: its left
@@ -411,7 +458,8 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
                 return -3;
             if (contour->uiCount <= 2) {
                 for (uint32_t i = 0; i < contour->uiCount; ++i)
-                    hulls.at(contour->points[i].x, contour->points[i].y) = kObject;
+                    hulls.set(uint32_t(contour->points[i].y), uint32_t(contour->points[i].x),
+                              uint32_t(contour->points[i].x));
             } else {
                 lx_bin::Hull* hull = lx_bin::MakeHull(contour, step);
                 if (!hull) {
@@ -424,9 +472,10 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
             CLxAlloc::Free(contour);
             CLxPicMeasAPI::Paint(labels.get(), x, y, kTracing, kDone, 8);
         }
-    return CLxPicBufAPI::Pack(dst, hulls.get(), kObject);
+    }
+    CLxBinPicBufAPI::Copy(dst, hulls.get());
+    return 0;
 }
-
 int CLxBinPicBufAPI::CalculateConvexityFeatures(const SLxContour* contour, double& perimeter,
                                                 double& area)
 {

@@ -79,6 +79,26 @@ TEST(BinConvexHull, TwoBarsGiveTheTriangleOverTheirEnds)
             }
 }
 
+TEST(BinConvexHull, AnEarlierHullDoesNotWidenTheRowsOfALaterOne)
+{
+    // A bar, traced first, beside a diagonal whose bounding columns hold
+    // it: the diagonal's rows stay within a pixel of the diagonal.
+    BinPicture src(12, 8), dst(12, 8);
+    for (uint32_t y = 0; y < 3; ++y)
+        src.set(8, y);
+    for (uint32_t i = 0; i < 6; ++i)
+        src.set(4 + i, 1 + i);
+    ASSERT_EQ(0, Hull(dst, src));
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 12; ++x) {
+            if (src.at(x, y)) {
+                EXPECT_TRUE(dst.at(x, y)) << x << "," << y;
+            } else if (x < y + 2 || x > y + 4) {
+                EXPECT_FALSE(dst.at(x, y)) << x << "," << y;
+            }
+        }
+}
+
 TEST(BinConvexHull, FortyThousandObjectsComeBackUnchanged)
 {
     BinPicture src(400, 400), dst(400, 400);

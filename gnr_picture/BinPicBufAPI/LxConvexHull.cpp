@@ -169,18 +169,23 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
     const uint32_t from = chain.back();
     if (from > to)
         return;
-    double best = d.project(c[from]);
-    for (uint32_t p = from + 1; p <= to; ++p)
-        best = smallest ? std::min(best, d.project(c[p])) : std::max(best, d.project(c[p]));
-    uint32_t first = kNone, second = kNone;
+    // One pass, the largest of sign x projection; a clearly better point
+    // starts the ties afresh.
+    const double sign = smallest ? -1 : 1;
+    double best = sign * d.project(c[from]);
+    uint32_t first = from, second = kNone;
     double secondKey = 0;
-    for (uint32_t p = from; p <= to; ++p) {
-        if (std::fabs(d.project(c[p]) - best) > d.tie)
+    for (uint32_t p = from + 1; p <= to; ++p) {
+        const double v = sign * d.project(c[p]);
+        if (v < best - d.tie)
             continue;
-        if (first == kNone) {
+        if (v > best + d.tie) {
+            best = v;
             first = p;
+            second = kNone;
             continue;
         }
+        best = std::max(best, v);
         const double key = (c[p].x - c[first].x) / d.c;
         if (second == kNone || (smallest ? key < secondKey : key > secondKey)) {
             second = p;
@@ -292,22 +297,21 @@ Hull* MakeHull(const SLxContour* contour, int step)
 namespace
 {
 
-constexpr uint16_t kObject = 32767;
-constexpr uint16_t kTracing = 1;
-constexpr uint16_t kDone = 2;
+constexpr uint8_t kObject = 255;
+constexpr uint8_t kVisited = 1;
 
-// The 16-bit working picture: object pixels kObject, the rest 0.
+// The 8-bit working picture: object pixels kObject, the rest 0.
 class Labels
 {
   public:
     explicit Labels(const SLxBinPicBuf* src)
     {
         CLxPicBufAPI::Init(&pic_);
-        ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 16, 1, false) == 0;
+        ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 8, 1, false) == 0;
         for (uint32_t y = 0; ok_ && y < src->uiHeight; ++y) {
             const uint8_t* bits =
                 static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes;
-            uint16_t* row = this->row(y);
+            uint8_t* row = this->row(y);
             for (uint32_t x = 0; x < src->uiWidth; ++x)
                 row[x] = (bits[x / 8] & (0x80u >> (x % 8))) ? kObject : 0;
         }
@@ -317,7 +321,7 @@ class Labels
     Labels& operator=(const Labels&) = delete;
     bool ok() const { return ok_; }
     SLxPicBuf* get() { return &pic_; }
-    uint16_t* row(uint32_t y) { return lx_meas::Row<uint16_t>(&pic_, y); }
+    uint8_t* row(uint32_t y) { return lx_meas::Row<uint8_t>(&pic_, y); }
 
   private:
     SLxPicBuf pic_;
@@ -440,19 +444,20 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
     RowSpans rows(height);
     if (!labels.ok() || !hulls.ok() || !rows.ok())
         return -3;
-    // Each object is traced alone while it holds kTracing and then set
-    // aside as kDone, so the number of objects is not limited by labels.
+    // Each object is painted kVisited and traced over that value: objects
+    // are never 8-neighbours, so the tracer stays on its own one, and the
+    // number of objects is not limited by labels.
     for (uint32_t y = 0; y < height; ++y) {
-        const uint16_t* row = labels.row(y);
+        const uint8_t* row = labels.row(y);
         for (uint32_t x = 0; x < width; ++x) {
             if (row[x] != kObject)
                 continue;
-            int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kTracing, 8);
+            int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kVisited, 8);
             if (status != 0)
                 return status;
             // (x, y) is the object's first pixel in raster order: its left
             // neighbour is no part of it.
-            SLxContour* contour = CLxPicMeasAPI::ContourPoints(labels.get(), kTracing,
+            SLxContour* contour = CLxPicMeasAPI::ContourPoints(labels.get(), kVisited,
                                                                SLxIPoint{int32_t(x), int32_t(y)});
             if (!contour)
                 return -3;
@@ -470,7 +475,6 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
                 CLxAlloc::Free(hull);
             }
             CLxAlloc::Free(contour);
-            CLxPicMeasAPI::Paint(labels.get(), x, y, kTracing, kDone, 8);
         }
     }
     CLxBinPicBufAPI::Copy(dst, hulls.get());

@@ -56,11 +56,11 @@ void Measure(Hull* hull)
     double area = 0, perimeter = 0;
     // Every kept vertex takes part, the closing edge included.
     for (uint32_t i = 0; i < n; ++i) {
-        const SLxIPoint a = v[i], b = v[(i + 1) % n];
-        const double t =
-            double(a.y - hull->centreY) * (b.x - a.x) - double(a.y - b.y) * (hull->centreX - a.x);
+        // In doubles: a caller's contour may span the whole int32 range.
+        const double ax = v[i].x, ay = v[i].y, bx = v[(i + 1) % n].x, by = v[(i + 1) % n].y;
+        const double t = (ay - hull->centreY) * (bx - ax) - (ay - by) * (hull->centreX - ax);
         area += std::fabs(std::trunc(t / 2));
-        perimeter += std::hypot(double(b.x - a.x), double(b.y - a.y));
+        perimeter += std::hypot(bx - ax, by - ay);
     }
     hull->perimeter = perimeter;
     hull->area = area + perimeter / 2;
@@ -186,7 +186,7 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
             continue;
         }
         best = std::max(best, v);
-        const double key = (c[p].x - c[first].x) / d.c;
+        const double key = (double(c[p].x) - c[first].x) / d.c;
         if (second == kNone || (smallest ? key < secondKey : key > secondKey)) {
             second = p;
             secondKey = key;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "bin_test_support.h"
 #include "gnr_picture/LxContour.h"
@@ -136,7 +137,8 @@ TEST(BinConvexityFeatures, SmallContoursAndARectangle)
         // triangle over the apex and the arms' ends, with (3, 1) kept on
         // the closing edge (the last chain stops short of the apex), whose
         // two halves then truncate to 0.
-        {{{3, 1}, {4, 2}, {3, 1}, {2, 0}, {1, 1}, {0, 2}, {1, 1}, {2, 0}}, 4.0 + 2 * std::sqrt(8.0),
+        {{{3, 1}, {4, 2}, {3, 1}, {2, 0}, {1, 1}, {0, 2}, {1, 1}, {2, 0}},
+         4.0 + 2 * std::sqrt(8.0),
          3.0 + 2.0 + std::sqrt(8.0)},
     };
     for (const Case& c : cases) {
@@ -148,6 +150,21 @@ TEST(BinConvexityFeatures, SmallContoursAndARectangle)
         EXPECT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
         EXPECT_DOUBLE_EQ(c.perimeter, perimeter);
         EXPECT_DOUBLE_EQ(c.area, area);
+        CLxAlloc::Free(contour);
+    }
+    // Points at the ends of the int32 range: finite features, no overflow.
+    {
+        const SLxIPoint far[] = {{INT32_MAX, INT32_MIN},
+                                 {INT32_MAX, INT32_MAX},
+                                 {INT32_MIN, INT32_MAX},
+                                 {INT32_MIN, INT32_MIN}};
+        auto* contour = static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(4)));
+        contour->uiCount = 4;
+        std::copy(far, far + 4, contour->points);
+        double perimeter = -1, area = -1;
+        EXPECT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
+        EXPECT_NEAR(4 * 4294967295.0, perimeter, 1.0);
+        EXPECT_TRUE(std::isfinite(area));
         CLxAlloc::Free(contour);
     }
     double perimeter = -1, area = -1;

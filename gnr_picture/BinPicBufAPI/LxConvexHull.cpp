@@ -1,8 +1,14 @@
-// Convex hulls of traced contours from the support points of a fan of
-// directions, and their drawing into one-bit pictures.
+// Convex hulls of traced contours: the contour is cut at its extreme points
+// and two chains collect the support points of a fan of directions. Also
+// their drawing into one-bit pictures.
+#include "gnr_picture/BinPicBufAPI/LxConvexHull.h"
+
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufCheck.h"
@@ -16,18 +22,10 @@
 namespace lx_bin
 {
 
-// A hull polygon in one CLxAlloc block; vertices are contour points.
-struct Hull {
-    uint32_t count;
-    double area;
-    double perimeter;
-    int32_t centreX, centreY;
-    int32_t left, right, top, bottom; // bounding columns and rows, inclusive
-    SLxIPoint vertices[1];
-};
-
 namespace
 {
+
+constexpr uint32_t kNone = UINT32_MAX;
 
 Hull* NewHull(size_t count)
 {
@@ -36,11 +34,6 @@ Hull* NewHull(size_t count)
     if (hull)
         hull->count = uint32_t(count);
     return hull;
-}
-
-int64_t Cross(SLxIPoint o, SLxIPoint a, SLxIPoint b)
-{
-    return int64_t(a.x - o.x) * (b.y - o.y) - int64_t(a.y - o.y) * (b.x - o.x);
 }
 
 void Measure(Hull* hull)
@@ -63,76 +56,239 @@ void Measure(Hull* hull)
     double area = 0, perimeter = 0;
     // Every kept vertex takes part, the closing edge included.
     for (uint32_t i = 0; i < n; ++i) {
-        const SLxIPoint a = v[i], b = v[(i + 1) % n];
-        const double t =
-            double(a.y - hull->centreY) * (b.x - a.x) - double(a.y - b.y) * (hull->centreX - a.x);
+        // In doubles: a caller's contour may span the whole int32 range.
+        const double ax = v[i].x, ay = v[i].y, bx = v[(i + 1) % n].x, by = v[(i + 1) % n].y;
+        const double t = (ay - hull->centreY) * (bx - ax) - (ay - by) * (hull->centreX - ax);
         area += std::fabs(std::trunc(t / 2));
-        perimeter += std::hypot(double(b.x - a.x), double(b.y - a.y));
+        perimeter += std::hypot(bx - ax, by - ay);
     }
     hull->perimeter = perimeter;
     hull->area = area + perimeter / 2;
 }
 
+// The contour read from its rightmost topmost point backwards, so that it
+// runs counter-clockwise on the screen: left along the top, down the left
+// side, right along the bottom and up the right side.
+class Reordered
+{
+  public:
+    // A traced contour ends at the tracer's start; the walk from there meets
+    // a pixel that it passes twice first where it belongs in the outline.
+    // The points are copied in their new order to room (count of them).
+    Reordered(const SLxIPoint* points, uint32_t count, SLxIPoint* room)
+        : points_(room), count_(count)
+    {
+        uint32_t first = count - 1;
+        for (uint32_t i = 0; i + 1 < count; ++i)
+            if (points[i].y < points[first].y ||
+                (points[i].y == points[first].y && points[i].x > points[first].x))
+                first = i;
+        for (uint32_t p = 0; p < count; ++p)
+            room[p] = points[p <= first ? first - p : count - (p - first)];
+    }
+    uint32_t size() const { return count_; }
+    SLxIPoint operator[](uint32_t position) const { return points_[position]; }
+
+  private:
+    const SLxIPoint* points_;
+    uint32_t count_;
+};
+
+// The extreme positions, each the first one after the one before that
+// holds its pixel: a pixel that a spur makes the tracer pass twice is taken
+// where it lies between its neighbours on the outline. The rightmost points
+// are looked for after the bottom, as the first position lies beyond the
+// last chain's reach.
+struct Extremes {
+    uint32_t t1, l1, l2, b1, b2, r2, r1;
+};
+
+// The pixel of positions from..to that is first by the key (a, b).
+template <class Key> SLxIPoint Extreme(const Reordered& c, uint32_t from, uint32_t to, Key key)
+{
+    SLxIPoint best = c[from];
+    for (uint32_t p = from + 1; p <= to; ++p)
+        if (key(c[p]) < key(best))
+            best = c[p];
+    return best;
+}
+
+Extremes FindExtremes(const Reordered& c)
+{
+    using Key = std::pair<int64_t, int64_t>;
+    const uint32_t last = c.size() - 1;
+    // The first position from..last holding the pixel; from itself when a
+    // contour not in the tracer's order has none.
+    auto next = [&](uint32_t from, SLxIPoint pixel) {
+        for (uint32_t p = from; p <= last; ++p)
+            if (c[p].x == pixel.x && c[p].y == pixel.y)
+                return p;
+        return from;
+    };
+    Extremes e;
+    e.t1 = next(0, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.y, q.x); }));
+    e.l1 = next(e.t1, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.x, q.y); }));
+    e.l2 = next(e.l1, Extreme(c, 0, last, [](SLxIPoint q) { return Key(q.x, -int64_t(q.y)); }));
+    e.b1 = next(e.l2, Extreme(c, 0, last, [](SLxIPoint q) { return Key(-int64_t(q.y), q.x); }));
+    e.b2 = next(e.b1,
+                Extreme(c, 0, last, [](SLxIPoint q) { return Key(-int64_t(q.y), -int64_t(q.x)); }));
+    e.r2 = next(e.b2, Extreme(c, e.b2, last,
+                              [](SLxIPoint q) { return Key(-int64_t(q.x), -int64_t(q.y)); }));
+    e.r1 = next(e.r2, Extreme(c, e.b2, last, [](SLxIPoint q) { return Key(-int64_t(q.x), q.y); }));
+    return e;
+}
+
+class Chain
+{
+  public:
+    explicit Chain(uint32_t* room) : positions_(room) {}
+    void push(uint32_t position) { positions_[count_++] = position; }
+    uint32_t back() const { return positions_[count_ - 1]; }
+    uint32_t size() const { return count_; }
+    uint32_t operator[](uint32_t i) const { return positions_[i]; }
+
+  private:
+    uint32_t* positions_;
+    uint32_t count_ = 0;
+};
+
+// One direction of the fan: a = 10 sin, b = -10 cos, c = cos of its angle.
+// Points on one line across the direction rarely project to the very same
+// double (sin 45 differs from cos 45 in the last bit), so projections closer
+// than tie count as equal.
+struct Direction {
+    double a, b, c, tie;
+    double project(SLxIPoint p) const { return p.x * a - p.y * b; }
+};
+
+// Appends the support points of positions from..to for the smallest (or
+// largest) projection: the first in contour order and, when others tie, the
+// one of them farthest along the tie line in the chain's way round.
+void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Direction& d, bool smallest)
+{
+    const uint32_t from = chain.back();
+    if (from > to)
+        return;
+    // One pass, the largest of sign x projection; a clearly better point
+    // starts the ties afresh.
+    const double sign = smallest ? -1 : 1;
+    double best = sign * d.project(c[from]);
+    uint32_t first = from, second = kNone;
+    double secondKey = 0;
+    for (uint32_t p = from + 1; p <= to; ++p) {
+        const double v = sign * d.project(c[p]);
+        if (v < best - d.tie)
+            continue;
+        if (v > best + d.tie) {
+            best = v;
+            first = p;
+            second = kNone;
+            continue;
+        }
+        best = std::max(best, v);
+        const double key = (double(c[p].x) - c[first].x) / d.c;
+        if (second == kNone || (smallest ? key < secondKey : key > secondKey)) {
+            second = p;
+            secondKey = key;
+        }
+    }
+    chain.push(first);
+    if (second != kNone)
+        chain.push(second);
+}
+
+Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
+{
+    // Each angle adds at most two vertices to each chain; the reordered
+    // points follow the chains in the same block.
+    const uint32_t angles = step >= 180 ? 0 : uint32_t(179 / step);
+    const size_t room = 4 + 2 * size_t(angles);
+    auto* work = static_cast<uint32_t*>(
+        CLxAlloc::Alloc(0, 2 * room * sizeof(uint32_t) + size_t(n) * sizeof(SLxIPoint)));
+    if (!work)
+        return nullptr;
+    const Reordered c(points, n, reinterpret_cast<SLxIPoint*>(work + 2 * room));
+    const Extremes e = FindExtremes(c);
+    const uint32_t t1 = e.t1, l1 = e.l1, l2 = e.l2, b1 = e.b1, b2 = e.b2, r2 = e.r2, r1 = e.r1;
+    Chain chainA(work), chainB(work + room);
+    chainA.push(0);
+    if (t1 != 0)
+        chainA.push(t1);
+    chainB.push(b1);
+    if (b2 != b1)
+        chainB.push(b2);
+    const double toRadians = 0.017453292519943334;
+    double magnitude = 0;
+    for (uint32_t i = 0; i < n; ++i)
+        magnitude =
+            std::max(magnitude, std::fabs(double(points[i].x)) + std::fabs(double(points[i].y)));
+    const double tie = 1e-12 * (1 + 10 * magnitude);
+    for (uint32_t k = 1; k <= angles; ++k) {
+        const int degrees = int(k) * step;
+        if (degrees == 90) {
+            chainA.push(l1);
+            if (l2 != l1)
+                chainA.push(l2);
+            chainB.push(r2);
+            if (r1 != r2)
+                chainB.push(r1);
+            continue;
+        }
+        const double theta = degrees * toRadians;
+        const Direction d{10 * std::sin(theta), -10 * std::cos(theta), std::cos(theta), tie};
+        AppendSupport(c, chainA, degrees < 90 ? l2 : b2, d, true);
+        AppendSupport(c, chainB, degrees < 90 ? r1 : n - 1, d, false);
+    }
+
+    // Chain A then chain B, each vertex after the one kept before it: a
+    // repeated position, or one behind it where a spur revisits pixels,
+    // would fold the polygon back on itself.
+    // Counted first, then copied into the hull block.
+    auto merge = [&](SLxIPoint* out) {
+        uint32_t count = 0, last = 0;
+        for (const Chain* chain : {&chainA, &chainB})
+            for (uint32_t i = 0; i < chain->size(); ++i) {
+                const uint32_t position = (*chain)[i];
+                if (count > 0 && position <= last)
+                    continue;
+                if (out)
+                    out[count] = c[position];
+                ++count;
+                last = position;
+            }
+        return count;
+    };
+    Hull* hull = NewHull(merge(nullptr));
+    if (hull) {
+        merge(hull->vertices);
+        Measure(hull);
+    }
+    CLxAlloc::Free(work);
+    return hull;
+}
+
 } // namespace
 
-// Null without memory or points.
 Hull* MakeHull(const SLxContour* contour, int step)
 {
     if (!contour || contour->uiCount == 0 || step < 1)
         return nullptr;
     const uint32_t n = contour->uiCount;
     const SLxIPoint* pts = contour->points;
-    if (n <= 2) {
-        Hull* hull = NewHull(n);
-        if (!hull)
-            return nullptr;
-        std::copy(pts, pts + n, hull->vertices);
-        hull->area = n == 1 ? 1.0 : 2.0;
-        hull->perimeter = n == 1 ? 2.68 : 4.57;
-        hull->centreX = pts[0].x;
-        hull->centreY = pts[0].y;
-        hull->left = std::min(pts[0].x, pts[n - 1].x);
-        hull->right = std::max(pts[0].x, pts[n - 1].x);
-        hull->top = std::min(pts[0].y, pts[n - 1].y);
-        hull->bottom = std::max(pts[0].y, pts[n - 1].y);
-        return hull;
-    }
-    // Support points of every fan direction, both ends of a tie included.
-    const double toRadians = 0.017453292519943334;
-    std::vector<SLxIPoint> support;
-    for (int angle = 0; angle < 360; angle += step) {
-        const double c = std::cos(angle * toRadians), s = std::sin(angle * toRadians);
-        double best = -HUGE_VAL;
-        for (uint32_t i = 0; i < n; ++i)
-            best = std::max(best, pts[i].x * c + pts[i].y * s);
-        for (uint32_t i = 0; i < n; ++i)
-            if (pts[i].x * c + pts[i].y * s >= best - 1e-9)
-                support.push_back(pts[i]);
-    }
-    std::sort(support.begin(), support.end(),
-              [](SLxIPoint a, SLxIPoint b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
-    support.erase(std::unique(support.begin(), support.end(),
-                              [](SLxIPoint a, SLxIPoint b) { return a.x == b.x && a.y == b.y; }),
-                  support.end());
-    // The polygon through them, clockwise on the screen (monotone chain).
-    std::vector<SLxIPoint> poly(2 * support.size());
-    size_t k = 0;
-    for (size_t i = 0; i < support.size(); ++i) {
-        while (k >= 2 && Cross(poly[k - 2], poly[k - 1], support[i]) <= 0)
-            --k;
-        poly[k++] = support[i];
-    }
-    for (size_t i = support.size() - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && Cross(poly[k - 2], poly[k - 1], support[i]) <= 0)
-            --k;
-        poly[k++] = support[i];
-    }
-    const size_t count = support.size() == 1 ? 1 : k - 1;
-    Hull* hull = NewHull(count);
+    if (n > 2)
+        return FanHull(pts, n, step);
+    Hull* hull = NewHull(n);
     if (!hull)
         return nullptr;
-    std::copy(poly.begin(), poly.begin() + count, hull->vertices);
-    Measure(hull);
+    std::copy(pts, pts + n, hull->vertices);
+    hull->area = n == 1 ? 1.0 : 2.0;
+    hull->perimeter = n == 1 ? 2.68 : 4.57;
+    hull->centreX = pts[0].x;
+    hull->centreY = pts[0].y;
+    hull->left = std::min(pts[0].x, pts[n - 1].x);
+    hull->right = std::max(pts[0].x, pts[n - 1].x);
+    hull->top = std::min(pts[0].y, pts[n - 1].y);
+    hull->bottom = std::max(pts[0].y, pts[n - 1].y);
     return hull;
 }
 
@@ -141,55 +297,136 @@ Hull* MakeHull(const SLxContour* contour, int step)
 namespace
 {
 
-constexpr uint16_t kObject = 32767;
-constexpr uint16_t kTracing = 1;
-constexpr uint16_t kDone = 2;
+constexpr uint8_t kObject = 255;
+constexpr uint8_t kVisited = 1;
 
-class Work16
+// The 8-bit working picture: object pixels kObject, the rest 0.
+class Labels
 {
   public:
-    Work16(uint32_t width, uint32_t height)
+    explicit Labels(const SLxBinPicBuf* src)
     {
         CLxPicBufAPI::Init(&pic_);
-        ok_ = CLxPicBufAPI::Reinit(&pic_, width, height, 0, 16, 1, true) == 0;
+        ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 8, 1, false) == 0;
+        for (uint32_t y = 0; ok_ && y < src->uiHeight; ++y) {
+            const uint8_t* bits =
+                static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes;
+            uint8_t* row = this->row(y);
+            for (uint32_t x = 0; x < src->uiWidth; ++x)
+                row[x] = (bits[x / 8] & (0x80u >> (x % 8))) ? kObject : 0;
+        }
     }
-    ~Work16() { CLxPicBufAPI::Free(&pic_); }
-    Work16(const Work16&) = delete;
-    Work16& operator=(const Work16&) = delete;
+    ~Labels() { CLxPicBufAPI::Free(&pic_); }
+    Labels(const Labels&) = delete;
+    Labels& operator=(const Labels&) = delete;
     bool ok() const { return ok_; }
     SLxPicBuf* get() { return &pic_; }
-    uint16_t& at(uint32_t x, uint32_t y) { return lx_meas::Row<uint16_t>(&pic_, y)[x]; }
+    uint8_t* row(uint32_t y) { return lx_meas::Row<uint8_t>(&pic_, y); }
 
   private:
     SLxPicBuf pic_;
     bool ok_ = false;
 };
 
+// The union of the hulls, one bit a pixel, copied to the destination only
+// when every hull is drawn.
+class HullBits
+{
+  public:
+    HullBits(uint32_t width, uint32_t height)
+    {
+        CLxBinPicBufAPI::Init(&pic_);
+        ok_ = CLxBinPicBufAPI::Reinit(&pic_, width, height, 0, true) == 0;
+    }
+    ~HullBits() { CLxBinPicBufAPI::Free(&pic_); }
+    HullBits(const HullBits&) = delete;
+    HullBits& operator=(const HullBits&) = delete;
+    bool ok() const { return ok_; }
+    SLxBinPicBuf* get() { return &pic_; }
+    uint32_t width() const { return pic_.uiWidth; }
+    // Sets pixels first..last of row y.
+    void set(uint32_t y, uint32_t first, uint32_t last)
+    {
+        uint8_t* line = static_cast<uint8_t*>(pic_.pData) + size_t(y) * pic_.uiWidthBytes;
+        const uint32_t a = first / 8, b = last / 8;
+        const uint8_t head = uint8_t(0xFFu >> (first % 8)),
+                      tail = uint8_t(0xFF00u >> (last % 8 + 1));
+        if (a == b) {
+            line[a] |= uint8_t(head & tail);
+            return;
+        }
+        line[a] |= head;
+        std::memset(line + a + 1, 0xFF, b - a - 1);
+        line[b] |= tail;
+    }
+
+  private:
+    SLxBinPicBuf pic_;
+    bool ok_ = false;
+};
+
+// The first and last column that the outline of one hull reaches on each
+// picture row. Rows are filled between them rather than between any hull
+// pixels of the row, which an earlier hull nearby would widen.
+class RowSpans
+{
+  public:
+    explicit RowSpans(uint32_t height)
+        : spans_(static_cast<int32_t*>(CLxAlloc::Alloc(0, 2 * size_t(height) * sizeof(int32_t)))),
+          height_(height)
+    {
+        for (uint32_t y = 0; spans_ && y < height; ++y)
+            clear(y);
+    }
+    ~RowSpans() { CLxAlloc::Free(spans_); }
+    RowSpans(const RowSpans&) = delete;
+    RowSpans& operator=(const RowSpans&) = delete;
+    bool ok() const { return spans_ != nullptr || height_ == 0; }
+    void add(int32_t x, uint32_t y)
+    {
+        spans_[2 * y] = std::min(spans_[2 * y], x);
+        spans_[2 * y + 1] = std::max(spans_[2 * y + 1], x);
+    }
+    int32_t first(uint32_t y) const { return spans_[2 * y]; }
+    int32_t last(uint32_t y) const { return spans_[2 * y + 1]; }
+    void clear(uint32_t y)
+    {
+        spans_[2 * y] = INT32_MAX;
+        spans_[2 * y + 1] = INT32_MIN;
+    }
+
+  private:
+    int32_t* spans_;
+    uint32_t height_;
+};
+
+struct Outline {
+    uint32_t width, height;
+    RowSpans* rows;
+};
+
 bool PlotHull(int x, int y, void* context)
 {
-    auto* h = static_cast<Work16*>(context);
-    if (lx_meas::Inside(h->get(), x, y))
-        h->at(uint32_t(x), uint32_t(y)) = kObject;
+    auto* outline = static_cast<Outline*>(context);
+    if (x >= 0 && y >= 0 && uint32_t(x) < outline->width && uint32_t(y) < outline->height)
+        outline->rows->add(x, uint32_t(y));
     return true;
 }
 
-void DrawHull(Work16& h, const lx_bin::Hull* hull)
+void DrawHull(HullBits& bits, RowSpans& rows, const lx_bin::Hull* hull)
 {
+    Outline outline{bits.get()->uiWidth, bits.get()->uiHeight, &rows};
     const uint32_t n = hull->count;
     for (uint32_t i = 0; i < n; ++i) {
         const SLxIPoint a = hull->vertices[i], b = hull->vertices[(i + 1) % n];
-        CLxLineDrawingAPI::Line(a.x, a.y, b.x, b.y, true, PlotHull, &h);
+        CLxLineDrawingAPI::Line(a.x, a.y, b.x, b.y, true, PlotHull, &outline);
     }
+    // Vertices are object pixels, so the rows lie inside the picture.
     for (int32_t y = hull->top; y <= hull->bottom; ++y) {
-        int32_t first = -1, last = -1;
-        for (int32_t x = hull->left; x <= hull->right; ++x)
-            if (h.at(uint32_t(x), uint32_t(y)) == kObject) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        for (int32_t x = first; first >= 0 && x <= last; ++x)
-            h.at(uint32_t(x), uint32_t(y)) = kObject;
+        if (rows.first(uint32_t(y)) <= rows.last(uint32_t(y)))
+            bits.set(uint32_t(y), uint32_t(rows.first(uint32_t(y))),
+                     uint32_t(rows.last(uint32_t(y))));
+        rows.clear(uint32_t(y));
     }
 }
 
@@ -202,45 +439,47 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
     if (step < 1)
         return -4;
     const uint32_t width = src->uiWidth, height = src->uiHeight;
-    Work16 labels(width, height), hulls(width, height);
-    if (!labels.ok() || !hulls.ok())
+    Labels labels(src);
+    HullBits hulls(width, height);
+    RowSpans rows(height);
+    if (!labels.ok() || !hulls.ok() || !rows.ok())
         return -3;
-    int status = CLxPicBufAPI::Unpack(labels.get(), const_cast<SLxBinPicBuf*>(src), kObject);
-    if (status != 0)
-        return status;
-    // Each object is traced alone while it holds kTracing and then set
-    // aside as kDone, so the number of objects is not limited by labels.
-    for (uint32_t y = 0; y < height; ++y)
+    // Each object is painted kVisited and traced over that value: objects
+    // are never 8-neighbours, so the tracer stays on its own one, and the
+    // number of objects is not limited by labels.
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* row = labels.row(y);
         for (uint32_t x = 0; x < width; ++x) {
-            if (labels.at(x, y) != kObject)
+            if (row[x] != kObject)
                 continue;
-            status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kTracing, 8);
+            int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kVisited, 8);
             if (status != 0)
                 return status;
             // (x, y) is the object's first pixel in raster order: its left
             // neighbour is no part of it.
-            SLxContour* contour = CLxPicMeasAPI::ContourPoints(labels.get(), kTracing,
+            SLxContour* contour = CLxPicMeasAPI::ContourPoints(labels.get(), kVisited,
                                                                SLxIPoint{int32_t(x), int32_t(y)});
             if (!contour)
                 return -3;
             if (contour->uiCount <= 2) {
                 for (uint32_t i = 0; i < contour->uiCount; ++i)
-                    hulls.at(contour->points[i].x, contour->points[i].y) = kObject;
+                    hulls.set(uint32_t(contour->points[i].y), uint32_t(contour->points[i].x),
+                              uint32_t(contour->points[i].x));
             } else {
                 lx_bin::Hull* hull = lx_bin::MakeHull(contour, step);
                 if (!hull) {
                     CLxAlloc::Free(contour);
                     return -3;
                 }
-                DrawHull(hulls, hull);
+                DrawHull(hulls, rows, hull);
                 CLxAlloc::Free(hull);
             }
             CLxAlloc::Free(contour);
-            CLxPicMeasAPI::Paint(labels.get(), x, y, kTracing, kDone, 8);
         }
-    return CLxPicBufAPI::Pack(dst, hulls.get(), kObject);
+    }
+    CLxBinPicBufAPI::Copy(dst, hulls.get());
+    return 0;
 }
-
 int CLxBinPicBufAPI::CalculateConvexityFeatures(const SLxContour* contour, double& perimeter,
                                                 double& area)
 {

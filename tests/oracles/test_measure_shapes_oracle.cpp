@@ -284,11 +284,15 @@ TEST(MeasureShapesOracle, ConvexHullCloseToOpenCVHull)
         const double either = cv::countNonZero(ours | expected);
         EXPECT_GE(both / either, 0.95) << "trial " << trial;
 
-        auto* contour =
-            static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(contours[0].size())));
-        contour->uiCount = uint32_t(contours[0].size());
-        for (size_t i = 0; i < contours[0].size(); ++i)
-            contour->points[i] = SLxIPoint{contours[0][i].x, contours[0][i].y};
+        // Our own tracer's contour: the hull expects its order.
+        GreyPicture grey(m.cols, m.rows);
+        ToGrey(grey, m);
+        SLxIPoint start{0, 0};
+        while (!m.at<uint8_t>(start.y, start.x))
+            if (++start.x == m.cols)
+                start = SLxIPoint{0, start.y + 1};
+        SLxContour* contour = CLxPicMeasAPI::ContourPoints(grey.get(), 1, start);
+        ASSERT_NE(nullptr, contour);
         double perimeter = 0, area = 0;
         ASSERT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
         CLxAlloc::Free(contour);

@@ -2,6 +2,9 @@
 // contours.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include "bin_test_support.h"
 #include "gnr_picture/LxContour.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -77,6 +80,26 @@ TEST(BinConvexHull, TwoBarsGiveTheTriangleOverTheirEnds)
             }
 }
 
+TEST(BinConvexHull, AnEarlierHullDoesNotWidenTheRowsOfALaterOne)
+{
+    // A bar, traced first, beside a diagonal whose bounding columns hold
+    // it: the diagonal's rows stay within a pixel of the diagonal.
+    BinPicture src(12, 8), dst(12, 8);
+    for (uint32_t y = 0; y < 3; ++y)
+        src.set(8, y);
+    for (uint32_t i = 0; i < 6; ++i)
+        src.set(4 + i, 1 + i);
+    ASSERT_EQ(0, Hull(dst, src));
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 12; ++x) {
+            if (src.at(x, y)) {
+                EXPECT_TRUE(dst.at(x, y)) << x << "," << y;
+            } else if (x < y + 2 || x > y + 4) {
+                EXPECT_FALSE(dst.at(x, y)) << x << "," << y;
+            }
+        }
+}
+
 TEST(BinConvexHull, FortyThousandObjectsComeBackUnchanged)
 {
     BinPicture src(400, 400), dst(400, 400);
@@ -108,6 +131,15 @@ TEST(BinConvexityFeatures, SmallContoursAndARectangle)
         {{{4, 4}, {5, 5}}, 4.57, 2.0},
         // The traced border of a 10 x 5 rectangle: 26 around, 36 inside.
         {{{9, 0}, {9, 4}, {0, 4}, {0, 0}, {5, 0}}, 26.0, 36.0 + 13.0},
+        // A run of three, traced there and back: no inside.
+        {{{1, 0}, {2, 0}, {1, 0}, {0, 0}}, 4.0, 2.0},
+        // A peak whose arms the tracer walks twice, the apex last: the
+        // triangle over the apex and the arms' ends, with (3, 1) kept on
+        // the closing edge (the last chain stops short of the apex), whose
+        // two halves then truncate to 0.
+        {{{3, 1}, {4, 2}, {3, 1}, {2, 0}, {1, 1}, {0, 2}, {1, 1}, {2, 0}},
+         4.0 + 2 * std::sqrt(8.0),
+         3.0 + 2.0 + std::sqrt(8.0)},
     };
     for (const Case& c : cases) {
         auto* contour =
@@ -118,6 +150,21 @@ TEST(BinConvexityFeatures, SmallContoursAndARectangle)
         EXPECT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
         EXPECT_DOUBLE_EQ(c.perimeter, perimeter);
         EXPECT_DOUBLE_EQ(c.area, area);
+        CLxAlloc::Free(contour);
+    }
+    // Points at the ends of the int32 range: finite features, no overflow.
+    {
+        const SLxIPoint far[] = {{INT32_MAX, INT32_MIN},
+                                 {INT32_MAX, INT32_MAX},
+                                 {INT32_MIN, INT32_MAX},
+                                 {INT32_MIN, INT32_MIN}};
+        auto* contour = static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(4)));
+        contour->uiCount = 4;
+        std::copy(far, far + 4, contour->points);
+        double perimeter = -1, area = -1;
+        EXPECT_EQ(0, CLxBinPicBufAPI::CalculateConvexityFeatures(contour, perimeter, area));
+        EXPECT_NEAR(4 * 4294967295.0, perimeter, 1.0);
+        EXPECT_TRUE(std::isfinite(area));
         CLxAlloc::Free(contour);
     }
     double perimeter = -1, area = -1;

@@ -823,7 +823,9 @@ class LX_EXPORT CLxPicBufAPI
     // smoothing; at other angles along the lines of the source rotated by
     // angle, rotated back. One component of at most 16 bits, else -9; 1 to
     // 7 bits -2; -2 when the diagonal (45 degrees: the height) of the rotated
-    // picture reaches 4096; a non-finite angle -4; -3 without memory.
+    // picture reaches 4096; at 45 degrees a picture narrower or lower than 3
+    // -9 (the smoothing's kernel); a non-finite angle -4; -3 without memory.
+    // At other angles pixels the turned lines miss become 0.
     static int Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle);
 
     // --- Sequence noise and difference measures ---------------------------

@@ -56,15 +56,10 @@ struct SpectrumWork {
     SpectrumWork& operator=(const SpectrumWork&) = delete;
 };
 
-// -1 multiplies by -i, 1 by +i, 0 leaves the position. The direction of
-// (du, dv) turned by 180 degrees within 90 degrees of the angle is the
-// half-plane du cos + dv sin < 0; positions near its edge are classified
-// by the literal comparison of directions in degrees.
-int positionSense(int64_t du, int64_t dv, double degrees, double c, double s)
+// -1 multiplies by -i, 1 by +i, 0 leaves the position: the direction of
+// (du, dv) in degrees plus 180 against angle +- 90 (and those +- 360).
+int literalSense(int64_t du, int64_t dv, double degrees)
 {
-    const double d = double(du) * c + double(dv) * s;
-    if (std::fabs(d) > 1e-5 * std::hypot(double(du), double(dv)))
-        return d < 0.0 ? -1 : 1;
     const double a = std::atan2(double(dv), double(du)) * kRadiansToDegrees + 180.0;
     const double lo = degrees - 90.0, hi = degrees + 90.0;
     for (double shift : {0.0, 360.0, -360.0})
@@ -78,18 +73,27 @@ int positionSense(int64_t du, int64_t dv, double degrees, double c, double s)
 
 // The spectrum (zero frequency at line and column 0) multiplied position
 // by position as if its quadrants were swapped to put it at (W / 2, H / 2).
+// The direction turned by 180 degrees lies within 90 degrees of the angle
+// where du cos + dv sin < 0; only positions whose distance from the
+// dividing line is below 1e-5 of their radius (far wider than the 1e-5
+// degrees the comparison allows) are compared in degrees.
 void applyDirection(float** lines, uint32_t w, uint32_t h, double degrees)
 {
     const double radians = degrees * kDegreesToRadians;
     const double c = std::cos(radians), s = std::sin(radians);
+    std::vector<double> across(w);
+    for (uint32_t x = 0; x < w; ++x)
+        across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
     for (uint32_t y = 0; y < h; ++y) {
-        const int64_t dv = int64_t((y + h / 2) % h) - int64_t(h / 2);
+        const double dv = double(int64_t((y + h / 2) & (h - 1)) - int64_t(h / 2));
         float* line = lines[y];
         for (uint32_t x = 0; x < w; ++x) {
-            const int64_t du = int64_t((x + w / 2) % w) - int64_t(w / 2);
-            if (du == 0 && dv == 0)
-                continue;
-            const int sense = positionSense(du, dv, degrees, c, s);
+            const double du = across[x];
+            const double d = du * c + dv * s;
+            const double r2 = du * du + dv * dv;
+            int sense = d < 0.0 ? -1 : 1;
+            if (d * d <= 1e-10 * r2)
+                sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), degrees);
             const float re = line[2 * x], im = line[2 * x + 1];
             if (sense < 0) {
                 line[2 * x] = im;

@@ -201,8 +201,8 @@ int hilbertDiagonal(SLxPicBuf* dst, const SLxPicBuf* src)
     lxpicbuf::CLxPicBufReplacement copy;
     if (const int st = CLxPicBufAPI::ReinitAndCopy(copy.get(), src); st != 0)
         return st;
-    const int st = src->uiBpc == 8 ? diagonals<uint8_t>(*copy.get())
-                                   : diagonals<uint16_t>(*copy.get());
+    const int st =
+        src->uiBpc == 8 ? diagonals<uint8_t>(*copy.get()) : diagonals<uint16_t>(*copy.get());
     if (st != 0)
         return st;
     return CLxPicBufAPI::Smooth(dst, copy.get(), &CLxPicBufAPI::Square3);
@@ -230,10 +230,10 @@ int hilbertRotated(SLxPicBuf* dst, const SLxPicBuf* src, double degrees)
     }
     int count = 0;
     SLxPicBuf* pic = work.get();
-    int st = CLxPicBufAPI::RotateGeneral_LIN(pic, src, SLxDPoint{w / 2.0 - 0.5, h / 2.0 - 0.5},
-                                             SLxDPoint{src->uiWidth / 2.0 - 0.5,
-                                                       src->uiHeight / 2.0 - 0.5},
-                                             degrees, left.data(), right.data(), &count);
+    int st = CLxPicBufAPI::RotateGeneral_LIN(
+        pic, src, SLxDPoint{w / 2.0 - 0.5, h / 2.0 - 0.5},
+        SLxDPoint{src->uiWidth / 2.0 - 0.5, src->uiHeight / 2.0 - 0.5}, degrees, left.data(),
+        right.data(), &count);
     if (st == 0)
         st = src->uiBpc == 8 ? spans<uint8_t>(*pic, left, right, count)
                              : spans<uint16_t>(*pic, left, right, count);
@@ -272,15 +272,14 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     work.tiled = static_cast<float*>(CLxAlloc::Alloc(0, size_t(w) * h * sizeof(float)));
     work.lines = lxpic::AllocFloatLines(h, 2 * w);
     work.ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
-    work.twiddles =
-        static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
+    work.twiddles = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
     if (!work.tiled || !work.lines || !work.ip || !work.twiddles)
         return -3;
     // The conversion clears an imaginary plane of the picture's size; the
     // tiled plane, filled only afterwards, is large enough to take it.
     const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-        picture.pData, work.tiled, 1, picture.uiWidthBytes, src->pData, src->uiWidthBytes, bits,
-        1, width, width * height);
+        picture.pData, work.tiled, 1, picture.uiWidthBytes, src->pData, src->uiWidthBytes, bits, 1,
+        width, width * height);
     if (st != 0)
         return st;
     CLxFloatPicMemAPI::TilePad(work.tiled, w, h, picture.pData, width, height, 1);
@@ -311,8 +310,8 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
         }
     }
     return CLxFloatPicMemAPI::ExtractFloatAPtoRGB(dst->pData, 1, dst->uiWidthBytes, bits,
-                                                  picture.pData, nullptr, 1,
-                                                  picture.uiWidthBytes, width, width * height);
+                                                  picture.pData, nullptr, 1, picture.uiWidthBytes,
+                                                  width, width * height);
 }
 
 int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)

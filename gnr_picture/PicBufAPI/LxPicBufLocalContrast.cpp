@@ -36,7 +36,8 @@ TileSpan tileSpan(uint32_t i, uint32_t count, uint32_t length, uint32_t widening
     t.from = i * step;
     t.to = i + 1 == count ? length : t.from + step;
     t.widenedFrom = i == 0 ? t.from : t.from - std::min(t.from, widening);
-    t.widenedTo = i + 1 == count ? t.to : uint32_t(std::min<uint64_t>(length, uint64_t(t.to) + widening));
+    t.widenedTo =
+        i + 1 == count ? t.to : uint32_t(std::min<uint64_t>(length, uint64_t(t.to) + widening));
     return t;
 }
 
@@ -109,9 +110,9 @@ int CLxPicBufAPI::LocalContrast_Tailed(SLxPicBuf* dst, const SLxPicBuf* src, int
     SLxPicBuf* b = worked.get();
     // One component of `from` through the worker into component comp of `to`.
     const auto work = [&](SLxPicBuf* to, const SLxPicBuf* from, uint32_t comp) {
-        int st = CLxPicMemAPI::ExtractComponent(a->pData, a->uiWidthBytes, from->pData,
-                                                from->uiComps, from->uiWidthBytes, comp, bits, w,
-                                                count);
+        int st =
+            CLxPicMemAPI::ExtractComponent(a->pData, a->uiWidthBytes, from->pData, from->uiComps,
+                                           from->uiWidthBytes, comp, bits, w, count);
         if (st == 0)
             st = runWorker(b, a, n, strength, option);
         if (st == 0)

@@ -32,7 +32,10 @@ struct Picture {
         line = size_t(w) * (bits > 8 ? 2 : 1);
     }
     ~Picture() { CLxPicBufAPI::Free(&rec); }
-    uint8_t* row(uint32_t y) { return static_cast<uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes; }
+    uint8_t* row(uint32_t y)
+    {
+        return static_cast<uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes;
+    }
 };
 
 } // namespace

@@ -59,16 +59,16 @@ TEST(Hilbert, CosineLinesBecomeSinesAcrossAndStayAlong)
         for (uint32_t height : {8u, 5u})
             for (const Case& c : {Case{0, 1}, Case{360, 1}, Case{-720, 1}, Case{180, -1},
                                   Case{90, 0}, Case{270, 0}}) {
-                SCOPED_TRACE(::testing::Message() << "k " << k << " height " << height
-                                                  << " angle " << c.angle);
+                SCOPED_TRACE(::testing::Message()
+                             << "k " << k << " height " << height << " angle " << c.angle);
                 TestPic src(64, height, 16, 1), dst(64, height, 16, 1);
                 fillCosineLines(src, k);
                 ASSERT_EQ(CLxPicBufAPI::Hilbert(dst.p(), src.p(), c.angle), 0);
                 for (uint32_t y = 0; y < height; ++y)
                     for (uint32_t x = 0; x < 64; ++x) {
                         const double t = 2 * kPi * k * x / 64;
-                        const double want = c.sine == 0 ? src.get(x, y, 0)
-                                                        : 1000 + c.sine * 500 * std::sin(t);
+                        const double want =
+                            c.sine == 0 ? src.get(x, y, 0) : 1000 + c.sine * 500 * std::sin(t);
                         ASSERT_NEAR(double(dst.get(x, y, 0)), want, 2.0) << x << "," << y;
                     }
             }
@@ -134,8 +134,7 @@ TEST(HilbertOld, AConstantGivesZero)
             ASSERT_EQ(CLxPicBufAPI::Hilbert_OLD(dst.p(), src.p(), angle), 0);
             for (uint32_t y = 0; y < 17; ++y)
                 for (uint32_t x = 0; x < 23; ++x)
-                    ASSERT_EQ(dst.get(x, y, 0), 0u) << bits << " " << angle << " " << x << ","
-                                                    << y;
+                    ASSERT_EQ(dst.get(x, y, 0), 0u) << bits << " " << angle << " " << x << "," << y;
         }
 }
 
@@ -157,8 +156,8 @@ TEST(HilbertOld, LinesAtZeroDegreesBecomeTheirSines)
 
 TEST(HilbertOld, DiagonalsStopAtTheLastColumnAndLine)
 {
-    for (auto [w, h] : {std::pair{5u, 300u}, std::pair{300u, 5u}, std::pair{3u, 40u},
-                        std::pair{40u, 3u}})
+    for (auto [w, h] :
+         {std::pair{5u, 300u}, std::pair{300u, 5u}, std::pair{3u, 40u}, std::pair{40u, 3u}})
         for (uint32_t bits : {8u, 16u}) {
             TestPic src(w, h, bits, 1), dst(w, h, bits, 1, 4);
             src.fillPattern(w);

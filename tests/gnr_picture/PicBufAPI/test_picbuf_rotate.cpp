@@ -68,8 +68,8 @@ TEST(PicBufRotate, WholeTurnCountsFollowTheLineOffset)
         std::vector<SLxIPoint> left(k.dstHeight), right(k.dstHeight);
         int n = -1;
         ASSERT_EQ(CLxPicBufAPI::RotateGeneral_LIN(dst.p(), src.p(), SLxDPoint{0, k.offset},
-                                                  SLxDPoint{0, 0}, 360.0, left.data(),
-                                                  right.data(), &n),
+                                                  SLxDPoint{0, 0}, 360.0, left.data(), right.data(),
+                                                  &n),
                   0);
         EXPECT_EQ(n, k.lines);
     }
@@ -126,13 +126,13 @@ TEST(PicBufRotate, ReportFormMatchesThePlainFormWithinTheDestinationsLines)
         }
         // Null arrays: the plain form, the count still given.
         int alone = -1;
-        ASSERT_EQ(CLxPicBufAPI::RotateGeneral_LIN(counted.p(), src.p(), to, from, degrees,
-                                                  nullptr, right.data(), &alone),
+        ASSERT_EQ(CLxPicBufAPI::RotateGeneral_LIN(counted.p(), src.p(), to, from, degrees, nullptr,
+                                                  right.data(), &alone),
                   0);
         EXPECT_EQ(counted.bytes(), plain.bytes());
         EXPECT_EQ(alone, n);
-        ASSERT_EQ(CLxPicBufAPI::RotateGeneral_LIN(counted.p(), src.p(), to, from, degrees,
-                                                  nullptr, nullptr, nullptr),
+        ASSERT_EQ(CLxPicBufAPI::RotateGeneral_LIN(counted.p(), src.p(), to, from, degrees, nullptr,
+                                                  nullptr, nullptr),
                   0);
     }
 }
@@ -167,12 +167,11 @@ TEST(PicBufRotate, RefusedInputLeavesTheDestinationAndZeroLines)
         const auto before = dst.bytes();
         std::vector<SLxIPoint> left(9), right(9);
         int n = -1;
-        EXPECT_EQ(CLxPicBufAPI::RotateGeneral_LIN(dst.p(), src.p(), k.to, SLxDPoint{3, 2},
-                                                  k.angle, left.data(), right.data(), &n),
+        EXPECT_EQ(CLxPicBufAPI::RotateGeneral_LIN(dst.p(), src.p(), k.to, SLxDPoint{3, 2}, k.angle,
+                                                  left.data(), right.data(), &n),
                   k.status);
         EXPECT_EQ(n, 0);
-        EXPECT_EQ(CLxPicBufAPI::RotateGeneral_LIN(dst.p(), src.p(), k.to, SLxDPoint{3, 2},
-                                                  k.angle),
+        EXPECT_EQ(CLxPicBufAPI::RotateGeneral_LIN(dst.p(), src.p(), k.to, SLxDPoint{3, 2}, k.angle),
                   k.status);
         if (k.to.x == 3 && k.to.y == 3) {
             EXPECT_EQ(CLxPicBufAPI::RotateBuf_LIN(dst.p(), src.p(), k.angle), k.status);

@@ -18,8 +18,13 @@ namespace
 
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {
-    return SLxPicBuf{uint32_t(m.cols), uint32_t(m.rows),         uint32_t(m.step), uint8_t(bits),
-                     uint32_t(m.channels()), uint32_t(m.step * m.rows), m.data};
+    return SLxPicBuf{uint32_t(m.cols),
+                     uint32_t(m.rows),
+                     uint32_t(m.step),
+                     uint8_t(bits),
+                     uint32_t(m.channels()),
+                     uint32_t(m.step * m.rows),
+                     m.data};
 }
 
 cv::Mat randomMat(int rows, int cols, int type, int low, int top, uint64_t seed)
@@ -35,7 +40,8 @@ TEST(SmoothSquareOracle, EqualsBoxSumsOverBoxCountsTruncated)
     struct Case {
         int type, bits, top;
     };
-    for (const Case& p : {Case{CV_8UC1, 8, 256}, Case{CV_16UC1, 12, 4096}, Case{CV_16UC1, 16, 65536}})
+    for (const Case& p :
+         {Case{CV_8UC1, 8, 256}, Case{CV_16UC1, 12, 4096}, Case{CV_16UC1, 16, 65536}})
         for (int n : {1, 2, 3, 8, 15, 37}) {
             SCOPED_TRACE(::testing::Message() << p.bits << " bits, size " << n);
             cv::Mat src = randomMat(37, 53, p.type, 0, p.top, uint64_t(n * 7 + p.bits));
@@ -53,8 +59,8 @@ TEST(SmoothSquareOracle, EqualsBoxSumsOverBoxCountsTruncated)
                           cv::Point(lead, lead), false, cv::BORDER_CONSTANT);
             for (int y = 0; y < src.rows; ++y)
                 for (int x = 0; x < src.cols; ++x) {
-                    const int64_t want = std::llround(sums.at<double>(y, x)) /
-                                         std::llround(counts.at<double>(y, x));
+                    const int64_t want =
+                        std::llround(sums.at<double>(y, x)) / std::llround(counts.at<double>(y, x));
                     const int64_t have =
                         p.type == CV_8UC1 ? got.at<uint8_t>(y, x) : got.at<uint16_t>(y, x);
                     ASSERT_EQ(have, want) << x << "," << y;
@@ -91,8 +97,7 @@ cv::Mat hilbertReference(const cv::Mat& src, double angle, int top)
     const int left = (W - src.cols) / 2, up = (H - src.rows) / 2;
     cv::Mat f, tiled, spectrum;
     src.convertTo(f, CV_64F);
-    cv::copyMakeBorder(f, tiled, up, H - src.rows - up, left, W - src.cols - left,
-                       cv::BORDER_WRAP);
+    cv::copyMakeBorder(f, tiled, up, H - src.rows - up, left, W - src.cols - left, cv::BORDER_WRAP);
     cv::dft(tiled, spectrum, cv::DFT_COMPLEX_OUTPUT);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
@@ -127,8 +132,7 @@ TEST(HilbertOracle, EqualsTheDoublePrecisionSpectrumReference)
             cv::Mat got(src.size(), src.type(), cv::Scalar(0));
             SLxPicBuf s = recordOf(src, 12), d = recordOf(got, 12);
             ASSERT_EQ(CLxPicBufAPI::Hilbert(&d, &s, angle), 0);
-            const cv::Mat want =
-                hilbertReference(src, angle < 0 ? angle + 360.0 : angle, 4095);
+            const cv::Mat want = hilbertReference(src, angle < 0 ? angle + 360.0 : angle, 4095);
             for (int y = 0; y < src.rows; ++y)
                 for (int x = 0; x < src.cols; ++x)
                     ASSERT_NEAR(double(got.at<uint16_t>(y, x)), want.at<double>(y, x), 1.0)

@@ -130,6 +130,30 @@ bool picture(const SLxPicBuf* p)
            uint64_t(p->uiWidthBytes) * p->uiHeight <= p->uiSize;
 }
 
+// The rows a whole turn covers, each with the columns of the shifted
+// source inside the destination; none when rows or columns miss it.
+bool shiftSpans(const SLxPicBuf& dst, const SLxPicBuf& src, int64_t dx, int64_t dy,
+                std::vector<SLxIPoint>& left, std::vector<SLxIPoint>& right)
+{
+    const int64_t y0 = std::max<int64_t>(dy, 0);
+    const int64_t y1 = std::min<int64_t>(dst.uiHeight, dy + int64_t(src.uiHeight));
+    const int64_t x0 = std::max<int64_t>(dx, 0);
+    const int64_t x1 = std::min<int64_t>(dst.uiWidth, dx + int64_t(src.uiWidth));
+    if (y0 >= y1 || x0 >= x1)
+        return true;
+    try {
+        left.reserve(size_t(y1 - y0));
+        right.reserve(size_t(y1 - y0));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int64_t y = y0; y < y1; ++y) {
+        left.push_back(SLxIPoint{int32_t(x0), int32_t(y)});
+        right.push_back(SLxIPoint{int32_t(x1 - 1), int32_t(y)});
+    }
+    return true;
+}
+
 } // namespace
 
 void RotationTransform_Init(RotationTransform* t)
@@ -244,8 +268,11 @@ int RotateGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxDPoint& dstPoin
     if (turns == std::floor(turns)) {
         // Beyond 2^40 pixels nothing overlaps any picture.
         constexpr double far = 1099511627776.0;
-        rotategeneral_shift(dst, src, int64_t(std::clamp(shiftX, -far, far)),
-                            int64_t(std::clamp(shiftY, -far, far)));
+        const int64_t dx = int64_t(std::clamp(shiftX, -far, far));
+        const int64_t dy = int64_t(std::clamp(shiftY, -far, far));
+        if (leftEnds && rightEnds && !shiftSpans(*dst, *src, dx, dy, *leftEnds, *rightEnds))
+            return -3;
+        rotategeneral_shift(dst, src, dx, dy);
         return 0;
     }
     RotationTransform t;

@@ -101,8 +101,9 @@ void rotategeneral_shift(SLxPicBuf* dst, const SLxPicBuf* src, int64_t dx, int64
 // point. Whole turns copy the source shifted by the integer parts of the
 // points' difference. The destination keeps every pixel the source does
 // not cover. When leftEnds and rightEnds are given they receive the column
-// span of every destination row written (in row order; empty for whole
-// turns and empty rectangles).
+// span of every destination row written, in row order (for whole turns the
+// rows and columns the shifted source covers; empty when nothing is
+// covered). Never more entries than the destination has rows.
 // -9 for missing pictures or memory that does not hold their lines; -2 for
 // pictures of different bits or components or a format without a kernel;
 // -4 for a NaN or infinite angle or point; -3 without memory for the row

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
+#include "gnr_picture/LxPoints.h"
 #include "gnr_picture/PicBufAPI/LxKernel.h"
 #include "gnr_picture/lut/LxLut.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
@@ -435,6 +436,9 @@ class LX_EXPORT CLxPicBufAPI
     static SLxKernel HorizontalEdge, VerticalEdge, DetectEdge, RegionalExtrema1, RegionalExtrema2;
 
   private:
+    // LocalContrast of one tile (dst apart from src), size as there.
+    static int LocalContrast_Tailed(SLxPicBuf* dst, const SLxPicBuf* src, int& size,
+                                    double strength, bool option);
     // One-component pictures, tiled; noise from the first tile.
     static int Denoise1xN(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t levels, bool perLevel,
                           uint32_t wavelet);
@@ -755,6 +759,74 @@ class LX_EXPORT CLxPicBufAPI
     // refused: -9, dst unchanged. Below 8 bits a copy.
     static int BackgroundSubtraction(SLxPicBuf* dst, const SLxPicBuf* src, double slope,
                                      int32_t invert);
+
+    // --- Rotation (LxPicBufRotate.cpp) ------------------------------------------
+    // Angles in degrees, counter-clockwise on the screen (line 0 at the top).
+    // Bilinear interpolation; only the destination pixels the rotated source
+    // covers are written. Whole turns (angle / 360 a whole number, 0
+    // included) copy the source moved by the integer parts of dstCentre -
+    // srcCentre, without interpolation. Status: -2 for pictures of other
+    // bits or components (or a missing one), and for fewer than 8 or more
+    // than 16 bits; -9 for a record whose memory does not hold its lines; -4
+    // for a non-finite angle or centre; -3 without memory for the spans. The
+    // destination is untouched on every failure.
+
+    static int RotateGeneral_LIN(SLxPicBuf* dst, const SLxPicBuf* src, SLxDPoint dstCentre,
+                                 SLxDPoint srcCentre, double angle);
+    // The same, reporting the covered span (first and last column, and the
+    // line in y) of each covered destination line, in line order: leftEnds
+    // and rightEnds must each hold as many entries as the destination has
+    // lines, which *lineCount never exceeds. With either array null the
+    // spans are not reported; *lineCount (when given) is set on every
+    // return, 0 on failure.
+    static int RotateGeneral_LIN(SLxPicBuf* dst, const SLxPicBuf* src, SLxDPoint dstCentre,
+                                 SLxDPoint srcCentre, double angle, SLxIPoint* leftEnds,
+                                 SLxIPoint* rightEnds, int* lineCount);
+    // About the centres (width / 2 - 0.5, height / 2 - 0.5) of both pictures.
+    static int RotateBuf_LIN(SLxPicBuf* dst, const SLxPicBuf* src, double angle);
+
+    // --- Box smoothing, local contrast, Hilbert transform ------------------------
+    // (LxPicBufSmoothSquare.cpp, LxPicBufLocalContrast.cpp, LxPicBufHilbert.cpp)
+    // dst and src of the same width, height, bits and components (Check
+    // option 2), else -9 with dst untouched; dst may be src.
+
+    // The truncated mean of the size x size box from size - size / 2 pixels
+    // left and above to size / 2 - 1 right and below, clipped to the picture
+    // (the mean of the samples inside). Size 1 copies. One component, else
+    // -2; size below 1 or above the smaller side -9; 1 to 7 bits 0 with dst
+    // untouched, above 16 bits -2.
+    static int SmoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, int size);
+    // Stretches each sample about the middle of the minimum and maximum of
+    // its size x size window: (s - mid) x strength + mid, held to the depth;
+    // option box-smooths the picture before the window is measured. size is
+    // made even (below 3: 2), held to the smaller side - 1 and written back.
+    // Colour pictures (3 components) work on their intensity, others on each
+    // component. Pictures are worked in tiles of about 1000 x 1000 widened by
+    // size pixels across and 2 size lines up and down (clipped to the
+    // picture). A smaller side below 3 -9; 1 to 7 bits 0 untouched, above
+    // 16 bits -2; -3 without memory.
+    static int LocalContrast(SLxPicBuf* dst, const SLxPicBuf* src, int& size, double strength,
+                             bool option);
+    // The Hilbert transform along the direction angle (degrees) through the
+    // 2-D Fourier transform of the source tiled to powers of two: spectrum
+    // positions whose direction lies within 90 degrees of angle + 180 are
+    // multiplied by -i, the others by +i; the zero frequency and positions on
+    // the dividing line stay. Results of 0 or below become 0 (a picture
+    // holds no negative values): a constant picture comes back unchanged,
+    // rows 1000 + 500 cos(2 pi k x / W) become 1000 + 500 sin(...) at 0
+    // degrees and stay themselves at 90. Angles are taken modulo 360. One
+    // component of at most 16 bits, else -9; a non-finite angle -4; 1 to 7
+    // bits -2; -3 without the complex work array.
+    static int Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle);
+    // The older form: 1-D transforms (zero frequency dropped, so a constant
+    // gives 0) along every diagonal at exactly 45 degrees, then the Square3
+    // smoothing; at other angles along the lines of the source rotated by
+    // angle, rotated back. One component of at most 16 bits, else -9; 1 to
+    // 7 bits -2; -2 when the diagonal (45 degrees: the height) of the rotated
+    // picture reaches 4096; at 45 degrees a picture narrower or lower than 3
+    // -9 (the smoothing's kernel); a non-finite angle -4; -3 without memory.
+    // At other angles pixels the turned lines miss become 0.
+    static int Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle);
 
     // --- Sequence noise and difference measures ---------------------------
 

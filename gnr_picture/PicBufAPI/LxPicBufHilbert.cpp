@@ -1,0 +1,330 @@
+// Directional Hilbert transforms of one-component pictures: through the 2-D
+// Fourier transform of the picture tiled to powers of two, and the older
+// line-by-line form along diagonals or the lines of a rotated copy.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
+#include "w32_system/memory/LxAlloc.h"
+
+namespace
+{
+
+constexpr double kDegreesToRadians = 0.017453292519943334;
+constexpr double kRadiansToDegrees = 57.29577951308232;
+
+// Into [0, 360), as every rotation angle.
+double normalisedDegrees(double angle)
+{
+    const double a = std::fmod(angle, 360.0);
+    return a < 0.0 ? (a + 360.0 < 360.0 ? a + 360.0 : 0.0) : a;
+}
+
+bool usableSource(const SLxPicBuf* dst, const SLxPicBuf* src)
+{
+    return CLxPicBufAPI::Check(dst, src, eLxCheckSizeBitsComps) && src->uiComps == 1 &&
+           src->uiBpc >= 1 && src->uiBpc <= 16 && lxpicbuf::coversFormat(dst) &&
+           lxpicbuf::coversFormat(src);
+}
+
+// --- Through the 2-D transform -------------------------------------------------
+
+// The float pictures, planes and tables of one transform, released together.
+struct SpectrumWork {
+    SLxFloatPicBuf picture;
+    float* tiled = nullptr;
+    float** lines = nullptr;
+    int32_t* ip = nullptr;
+    float* twiddles = nullptr;
+
+    SpectrumWork() { CLxFloatPicBufAPI::Init(&picture); }
+    ~SpectrumWork()
+    {
+        CLxFloatPicBufAPI::Free(&picture);
+        CLxAlloc::Free(tiled);
+        lxpic::FreeFloatLines(lines);
+        CLxAlloc::Free(ip);
+        CLxAlloc::Free(twiddles);
+    }
+    SpectrumWork(const SpectrumWork&) = delete;
+    SpectrumWork& operator=(const SpectrumWork&) = delete;
+};
+
+// -1 multiplies by -i, 1 by +i, 0 leaves the position: the direction of
+// (du, dv) in degrees plus 180 against angle +- 90 (and those +- 360).
+int literalSense(int64_t du, int64_t dv, double degrees)
+{
+    const double a = std::atan2(double(dv), double(du)) * kRadiansToDegrees + 180.0;
+    const double lo = degrees - 90.0, hi = degrees + 90.0;
+    for (double shift : {0.0, 360.0, -360.0})
+        if (std::fabs(a - (lo + shift)) < 0.00001 || std::fabs(a - (hi + shift)) < 0.00001)
+            return 0;
+    for (double shift : {0.0, 360.0, -360.0})
+        if (a > lo + shift && a < hi + shift)
+            return -1;
+    return 1;
+}
+
+// The spectrum (zero frequency at line and column 0) multiplied position
+// by position as if its quadrants were swapped to put it at (W / 2, H / 2).
+// The direction turned by 180 degrees lies within 90 degrees of the angle
+// where du cos + dv sin < 0; only positions whose distance from the
+// dividing line is below 1e-5 of their radius (far wider than the 1e-5
+// degrees the comparison allows) are compared in degrees.
+void applyDirection(float** lines, uint32_t w, uint32_t h, double degrees)
+{
+    const double radians = degrees * kDegreesToRadians;
+    const double c = std::cos(radians), s = std::sin(radians);
+    std::vector<double> across(w);
+    for (uint32_t x = 0; x < w; ++x)
+        across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
+    for (uint32_t y = 0; y < h; ++y) {
+        const double dv = double(int64_t((y + h / 2) & (h - 1)) - int64_t(h / 2));
+        float* line = lines[y];
+        for (uint32_t x = 0; x < w; ++x) {
+            const double du = across[x];
+            const double d = du * c + dv * s;
+            const double r2 = du * du + dv * dv;
+            int sense = d < 0.0 ? -1 : 1;
+            if (d * d <= 1e-10 * r2)
+                sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), degrees);
+            const float re = line[2 * x], im = line[2 * x + 1];
+            if (sense < 0) {
+                line[2 * x] = im;
+                line[2 * x + 1] = -re;
+            } else if (sense > 0) {
+                line[2 * x] = -im;
+                line[2 * x + 1] = re;
+            }
+        }
+    }
+}
+
+// --- Line by line ------------------------------------------------------------------
+
+// The 1-D transform of one run of samples, resampled to a power of two and
+// back; the buffers are kept between runs.
+class LineTransform
+{
+  public:
+    explicit LineTransform(uint32_t bits) : m_top(double(CLxPicMemAPI::CalcUintMax(bits))) {}
+
+    // count samples from first, step samples apart. false without memory.
+    template <class T> bool run(T* first, size_t count, ptrdiff_t step)
+    {
+        if (count == 0)
+            return true;
+        uint32_t n = 1;
+        CLxFloatPicMemAPI::Powerof2(uint32_t(count), nullptr, &n);
+        try {
+            m_re.resize(n);
+            m_im.resize(n);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (size_t k = 0; k < n; ++k)
+            m_re[k] = float(first[ptrdiff_t(k * count / n) * step]);
+        std::fill(m_im.begin(), m_im.begin() + n, 0.0f);
+        CLxFloatPicMemAPI::FFT_1Dx2pn(m_re.data(), m_im.data(), 1, n);
+        m_re[0] = m_im[0] = 0.0f;
+        for (size_t k = 1; k < n; ++k) {
+            const float re = m_re[k], im = m_im[k];
+            if (k < n / 2) {
+                m_re[k] = im;
+                m_im[k] = -re;
+            } else {
+                m_re[k] = -im;
+                m_im[k] = re;
+            }
+        }
+        CLxFloatPicMemAPI::FFT_1Dx2pn(m_re.data(), m_im.data(), 0, n);
+        for (size_t k = 0; k < count; ++k) {
+            const double v = std::trunc(double(m_re[k * n / count]));
+            first[ptrdiff_t(k) * step] = T(v > 0.0 ? std::min(v, m_top) : 0.0);
+        }
+        return true;
+    }
+
+  private:
+    double m_top;
+    std::vector<float> m_re, m_im;
+};
+
+template <class T> T* sampleAt(const SLxPicBuf& pic, int64_t x, int64_t y)
+{
+    return reinterpret_cast<T*>(static_cast<uint8_t*>(pic.pData) + size_t(y) * pic.uiWidthBytes) +
+           x;
+}
+
+// Every diagonal one line down and one column right per step: those from
+// the first column, then those from the first line; each ends at the last
+// column or line, whichever it meets first.
+template <class T> int diagonals(SLxPicBuf& pic)
+{
+    LineTransform line(pic.uiBpc);
+    const int64_t w = pic.uiWidth, h = pic.uiHeight;
+    const ptrdiff_t step = ptrdiff_t(pic.uiWidthBytes / sizeof(T)) + 1;
+    for (int64_t y = 0; y < h; ++y)
+        if (!line.run(sampleAt<T>(pic, 0, y), size_t(std::min(w, h - y)), step))
+            return -3;
+    for (int64_t x = 1; x < w; ++x)
+        if (!line.run(sampleAt<T>(pic, x, 0), size_t(std::min(w - x, h)), step))
+            return -3;
+    return 0;
+}
+
+template <class T>
+int spans(SLxPicBuf& pic, const std::vector<SLxIPoint>& left, const std::vector<SLxIPoint>& right,
+          int count)
+{
+    LineTransform line(pic.uiBpc);
+    for (int i = 0; i < count; ++i) {
+        const SLxIPoint a = left[size_t(i)], b = right[size_t(i)];
+        if (b.x >= a.x && !line.run(sampleAt<T>(pic, a.x, a.y), size_t(b.x - a.x + 1), 1))
+            return -3;
+    }
+    return 0;
+}
+
+constexpr uint32_t kLongestLine = 4096;
+
+int hilbertDiagonal(SLxPicBuf* dst, const SLxPicBuf* src)
+{
+    if (src->uiHeight >= kLongestLine)
+        return -2;
+    lxpicbuf::CLxPicBufReplacement copy;
+    if (const int st = CLxPicBufAPI::ReinitAndCopy(copy.get(), src); st != 0)
+        return st;
+    const int st =
+        src->uiBpc == 8 ? diagonals<uint8_t>(*copy.get()) : diagonals<uint16_t>(*copy.get());
+    if (st != 0)
+        return st;
+    return CLxPicBufAPI::Smooth(dst, copy.get(), &CLxPicBufAPI::Square3);
+}
+
+int hilbertRotated(SLxPicBuf* dst, const SLxPicBuf* src, double degrees)
+{
+    uint32_t w = 0, h = 0;
+    if (const int st =
+            CLxPicMemAPI::RotateGetDestSize(&w, &h, src->uiWidth, src->uiHeight, degrees);
+        st != 0)
+        return st;
+    if (std::sqrt(double(w) * w + double(h) * h) >= kLongestLine)
+        return -2;
+    lxpicbuf::CLxPicBufReplacement work;
+    if (work.allocate(w, h, src->uiBpc, 1, true) != 0)
+        return -3;
+    // One entry per line of the work picture, the most the rotation reports.
+    std::vector<SLxIPoint> left, right;
+    try {
+        left.resize(h);
+        right.resize(h);
+    } catch (const std::bad_alloc&) {
+        return -3;
+    }
+    int count = 0;
+    SLxPicBuf* pic = work.get();
+    int st = CLxPicBufAPI::RotateGeneral_LIN(
+        pic, src, SLxDPoint{w / 2.0 - 0.5, h / 2.0 - 0.5},
+        SLxDPoint{src->uiWidth / 2.0 - 0.5, src->uiHeight / 2.0 - 0.5}, degrees, left.data(),
+        right.data(), &count);
+    if (st == 0)
+        st = src->uiBpc == 8 ? spans<uint8_t>(*pic, left, right, count)
+                             : spans<uint16_t>(*pic, left, right, count);
+    if (st != 0)
+        return st;
+    // The turn back leaves the corners the truncated work size cuts off.
+    for (uint32_t y = 0; y < dst->uiHeight; ++y)
+        std::memset(lxpicbuf::pixelAddress(*dst, 0, y), 0, size_t(lxpicbuf::lineBytes(*dst)));
+    return CLxPicBufAPI::RotateBuf_LIN(dst, pic, -degrees);
+}
+
+} // namespace
+
+int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
+{
+    if (!usableSource(dst, src))
+        return -9;
+    if (!std::isfinite(angle))
+        return -4;
+    // The float conversions take no samples below 8 bits.
+    if (src->uiBpc < 8)
+        return -2;
+    if (lxpicbuf::isEmpty(*src))
+        return 0;
+    const uint32_t width = src->uiWidth, height = src->uiHeight, bits = src->uiBpc;
+    uint32_t w = 0, h = 0;
+    CLxFloatPicMemAPI::Powerof2(width, nullptr, &w);
+    CLxFloatPicMemAPI::Powerof2(height, nullptr, &h);
+    // Twice W x H floats must fit the 32-bit sizes of the float planes.
+    if (w == 0 || h == 0 || uint64_t(w) * h > (uint64_t(1) << 29))
+        return -3;
+    SpectrumWork work;
+    SLxFloatPicBuf& picture = work.picture;
+    if (CLxFloatPicBufAPI::Reinit(&picture, width, height, 0, 1, false) != 0)
+        return -3;
+    work.tiled = static_cast<float*>(CLxAlloc::Alloc(0, size_t(w) * h * sizeof(float)));
+    work.lines = lxpic::AllocFloatLines(h, 2 * w);
+    work.ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
+    work.twiddles = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
+    if (!work.tiled || !work.lines || !work.ip || !work.twiddles)
+        return -3;
+    // The conversion clears an imaginary plane of the picture's size; the
+    // tiled plane, filled only afterwards, is large enough to take it.
+    const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
+        picture.pData, work.tiled, 1, picture.uiWidthBytes, src->pData, src->uiWidthBytes, bits, 1,
+        width, width * height);
+    if (st != 0)
+        return st;
+    CLxFloatPicMemAPI::TilePad(work.tiled, w, h, picture.pData, width, height, 1);
+    for (uint32_t y = 0; y < h; ++y) {
+        const float* in = work.tiled + size_t(y) * w;
+        float* line = work.lines[y];
+        for (uint32_t x = 0; x < w; ++x) {
+            line[2 * x] = in[x];
+            line[2 * x + 1] = 0.0f;
+        }
+    }
+    // Forward with exp(+...), inverse with exp(-...) scaled below.
+    lxpic::ComplexFFT2D(h, 2 * w, 1, work.lines, work.ip, work.twiddles);
+    applyDirection(work.lines, w, h, normalisedDegrees(angle));
+    lxpic::ComplexFFT2D(h, 2 * w, -1, work.lines, work.ip, work.twiddles);
+    // The centre window back into the float picture; values of 0 or below
+    // become 0 and none exceeds the depth.
+    const float scale = float(1.0 / (double(w) * h));
+    const float top = float(CLxPicMemAPI::CalcUintMax(bits));
+    const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
+    for (uint32_t y = 0; y < height; ++y) {
+        const float* line = work.lines[y0 + y];
+        float* out = reinterpret_cast<float*>(reinterpret_cast<uint8_t*>(picture.pData) +
+                                              size_t(y) * picture.uiWidthBytes);
+        for (uint32_t x = 0; x < width; ++x) {
+            const float v = line[2 * (x0 + x)] * scale;
+            out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
+        }
+    }
+    return CLxFloatPicMemAPI::ExtractFloatAPtoRGB(dst->pData, 1, dst->uiWidthBytes, bits,
+                                                  picture.pData, nullptr, 1, picture.uiWidthBytes,
+                                                  width, width * height);
+}
+
+int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
+{
+    if (!usableSource(dst, src))
+        return -9;
+    if (!std::isfinite(angle))
+        return -4;
+    // The rotations and the smoothing take no samples below 8 bits.
+    if (src->uiBpc < 8)
+        return -2;
+    if (lxpicbuf::isEmpty(*src))
+        return 0;
+    const double degrees = normalisedDegrees(angle);
+    return degrees == 45.0 ? hilbertDiagonal(dst, src) : hilbertRotated(dst, src, degrees);
+}

@@ -2,6 +2,7 @@
 // object to a list of the object's border pixels, kept current as pixels go;
 // and the two drawing operations on one-bit pictures.
 #include <algorithm>
+#include <vector>
 
 #include "gnr_picture/BinPicBufAPI/LxBinNeighbourTables.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
@@ -71,8 +72,38 @@ void GrowBox(unsigned x, unsigned y, unsigned length, void* user)
     box.bottom = std::max<uint32_t>(box.bottom, y);
 }
 
+// Within one template pass matched pixels still count as set, so a pass is
+// a hit-or-miss transform of the listed pixels taken all at once: the order
+// of the list changes nothing. And a template cannot match a pixel whose
+// neighbourhood is as it was at that template's previous pass. So after a
+// phase's first iteration only the listed pixels around the pixels removed
+// by the last `count` passes are tested; each pass keeps those it removed
+// around in a ring of buckets.
+class RecentChanges
+{
+  public:
+    bool Start(size_t templates)
+    {
+        window_ = templates;
+        try {
+            for (auto& bucket : buckets_)
+                bucket.clear();
+        } catch (...) {
+            return false;
+        }
+        return true;
+    }
+    std::vector<uint32_t>& Bucket(uint64_t pass) { return buckets_[pass % (window_ + 1)]; }
+    size_t Window() const { return window_; }
+
+  private:
+    std::vector<uint32_t> buckets_[9];
+    size_t window_ = 0;
+};
+
 // Runs the phases on the object labelled `label` inside box.
-int WorkObject(Work16& pic, uint16_t label, const Box& box, const Phase* phases, size_t phaseCount)
+int WorkObject(Work16& pic, uint16_t label, const Box& box, const Phase* phases, size_t phaseCount,
+               RecentChanges& recent)
 {
     uint16_t* d = pic.data();
     const ptrdiff_t s = pic.stride();
@@ -90,42 +121,62 @@ int WorkObject(Work16& pic, uint16_t label, const Box& box, const Phase* phases,
                 d[i] = listed;
             }
         }
-    for (size_t ph = 0; ph < phaseCount; ++ph) {
-        const Phase& phase = phases[ph];
-        for (int iteration = 0; phase.limit < 0 || iteration < phase.limit; ++iteration) {
-            bool matched = false;
-            for (size_t t = 0; t < phase.count; ++t) {
-                const HitMiss& tpl = phase.templates[t];
-                size_t gone = 0;
-                for (size_t k = 0; k < count; ++k) {
-                    const uint32_t i = border[k];
-                    if (tpl.Matches(NonZeroCode(d + i, s))) {
-                        d[i] = kGoing;
-                        removed[gone++] = i;
-                    }
-                }
-                if (gone == 0)
-                    continue;
-                matched = true;
-                size_t kept = 0;
-                for (size_t k = 0; k < count; ++k)
-                    if (d[border[k]] != kGoing)
-                        border[kept++] = border[k];
-                count = kept;
-                for (size_t k = 0; k < gone; ++k)
-                    d[removed[k]] = 0;
-                for (size_t k = 0; k < gone; ++k)
-                    for (const uint32_t side : {kN, kW, kE, kS}) {
-                        const size_t n = size_t(ptrdiff_t(removed[k]) + BitOffset(side, s));
-                        if (d[n] == label) {
-                            d[n] = listed;
-                            border[count++] = uint32_t(n);
+    try {
+        for (size_t ph = 0; ph < phaseCount; ++ph) {
+            const Phase& phase = phases[ph];
+            if (!recent.Start(phase.count))
+                return -3;
+            // The list keeps only pixels still listed.
+            size_t kept = 0;
+            for (size_t k = 0; k < count; ++k)
+                if (d[border[k]] == listed)
+                    border[kept++] = border[k];
+            count = kept;
+            uint64_t pass = 0;
+            for (int iteration = 0; phase.limit < 0 || iteration < phase.limit; ++iteration) {
+                bool matched = false;
+                for (size_t t = 0; t < phase.count; ++t, ++pass) {
+                    const HitMiss& tpl = phase.templates[t];
+                    size_t gone = 0;
+                    const auto test = [&](uint32_t i) {
+                        if (d[i] == listed && tpl.Matches(NonZeroCode(d + i, s))) {
+                            d[i] = kGoing;
+                            removed[gone++] = i;
                         }
+                    };
+                    if (iteration == 0) {
+                        for (size_t k = 0; k < count; ++k)
+                            test(border[k]);
+                    } else {
+                        for (uint64_t back = 1; back <= phase.count; ++back)
+                            for (const uint32_t i : recent.Bucket(pass - back))
+                                test(i);
                     }
+                    std::vector<uint32_t>& mine = recent.Bucket(pass);
+                    mine.clear();
+                    if (gone == 0)
+                        continue;
+                    matched = true;
+                    for (size_t k = 0; k < gone; ++k) {
+                        d[removed[k]] = 0;
+                        for (const Step& step : kSuccessorOrder)
+                            mine.push_back(uint32_t(ptrdiff_t(removed[k]) + step.dy * s + step.dx));
+                    }
+                    for (size_t k = 0; k < gone; ++k)
+                        for (const uint32_t side : {kN, kW, kE, kS}) {
+                            const size_t n = size_t(ptrdiff_t(removed[k]) + BitOffset(side, s));
+                            if (d[n] == label) {
+                                d[n] = listed;
+                                border[count++] = uint32_t(n);
+                            }
+                        }
+                }
+                if (!matched)
+                    break;
             }
-            if (!matched)
-                break;
         }
+    } catch (...) { // the buckets could not grow
+        return -3;
     }
     return 0;
 }
@@ -139,6 +190,7 @@ int WorkObjects(Work16& pic, const Phase* phases, size_t phaseCount)
     uint16_t* d = pic.data();
     const uint32_t s = uint32_t(pic.stride());
     const size_t samples = pic.samples();
+    RecentChanges recent;
     uint32_t label = 0;
     for (size_t i = 0; i < samples; ++i) {
         if (d[i] != kOn)
@@ -155,7 +207,7 @@ int WorkObjects(Work16& pic, const Phase* phases, size_t phaseCount)
                                                 label, 8, GrowBox, &box);
         if (status != 0)
             return status;
-        const int worked = WorkObject(pic, uint16_t(label), box, phases, phaseCount);
+        const int worked = WorkObject(pic, uint16_t(label), box, phases, phaseCount, recent);
         if (worked != 0)
             return worked;
     }

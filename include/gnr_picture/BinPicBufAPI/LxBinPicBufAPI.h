@@ -320,4 +320,55 @@ class LX_EXPORT CLxBinPicBufAPI
     // 4.57 and 2.0. -9 with both 0 for a null or empty contour.
     static int CalculateConvexityFeatures(const SLxContour* contour, double& perimeter,
                                           double& area);
+
+    // --- Thinning, thickening, pruning, zones of influence -----------------------
+    // These work on one-component 16-bit working pictures of (W + 2) x (H + 2)
+    // samples whose outer ring is a frame; the source is never written. -9
+    // (nothing written) when dst and src differ in size or lack pixels; -3
+    // (dst unchanged) when working memory cannot be had.
+
+    // dst = the one-pixel-wide centre lines of src's objects: peeling in
+    // order of distance (metric 3, 15, 16 or 17 of
+    // CLxPicBufAPI::DistanceFunction; any other value means 17), then corner
+    // steps, spurs (spurMode 2: one level step on a distance plateau, else
+    // two) and one-pixel bumps removed. With extend, each line end is
+    // prolonged to the object's border: along the last extensionLength
+    // pixels of its line, or along the object's main axis for shorter
+    // branches and single points (a length below 1 counts as 1).
+    static int Thinning(SLxBinPicBuf* dst, const SLxBinPicBuf* src, int metric, int spurMode,
+                        int extensionLength, int extend);
+    // dst = src's objects grown into the background nearest first (chessboard
+    // distance), one level a pass, never joining two objects; passes 0 means
+    // up to 1000, a negative count grows nothing. With useMask, growth and
+    // source pixels outside mask (its top-left overlap with src) are
+    // dropped; mask then must have pixels (-9).
+    static int Thickening(SLxBinPicBuf* dst, const SLxBinPicBuf* mask, const SLxBinPicBuf* src,
+                          int passes, bool useMask);
+    // Each sample of dst's top-left W x H = value where src is set, else 0
+    // (value cut to 16 bits).
+    static int Unpack1to16(SLxPicBuf* dst, const SLxBinPicBuf* src, uint32_t value);
+    // src unpacked with 65535 into dst from column n, row n; other samples
+    // keep their values.
+    static int Unpack1to16Expand(SLxPicBuf* dst, const SLxBinPicBuf* src, uint32_t border);
+    // dst's W x H pixels = (sample of src at column x + n, row y + n) != 0.
+    // The three conversions: -9 unless the 16-bit picture has one component
+    // of 16 bits and at least (W + 2n) x (H + 2n) samples and the one-bit
+    // picture has pixels; else the raw kernel's status.
+    static int Pack16NZto1DExpand(SLxBinPicBuf* dst, const SLxPicBuf* src, uint32_t border);
+
+    // dst = src with up to steps layers of 8-connected line ends taken off
+    // every object (0 means 1000 layers, a negative count until nothing
+    // changes). Objects running into the picture's edge are continued by it.
+    static int Pruning(SLxBinPicBuf* dst, const SLxBinPicBuf* src, int steps);
+    // dst = the lines that part the zones of influence of src's objects: the
+    // background thinned by hit-or-miss templates and its dead ends removed.
+    // No pixel of a source object is ever set.
+    static int CalculateZonesOfInfluence(SLxBinPicBuf* dst, const SLxBinPicBuf* src);
+    // Sets or clears pixel (x, y); -4 (nothing changed) outside the picture
+    // or for a picture without pixels.
+    static int SetPixel(SLxBinPicBuf* pic, int x, int y, bool value);
+    // Sets the pixels of the disc (x - cx)^2 + (y - cy)^2 <= (radius - 0.5)^2
+    // that lie in the picture; radius 0 sets none. 0; -4 for a picture
+    // without pixels.
+    static int AddCircle(SLxBinPicBuf* pic, uint32_t radius, int cx, int cy);
 };

@@ -125,7 +125,7 @@ bool ScanBinary(const SLxBinPicBuf* bin, RunScan& scan)
         const uint8_t* plane =
             static_cast<const uint8_t*>(bin->pData) + uint64_t(y) * bin->uiWidthBytes;
         CLxPicMemAPI::UnpackFromBinary(line.data(), 1, 8, uint64_t(255), bin->uiWidth, plane, 0,
-                                       bin->uiWidthBytes, bin->uiWidth, 1, 0);
+                                       bin->uiWidthBytes, bin->uiWidth, bin->uiWidth, 0);
         if (!ScanLine(line.data(), bin->uiWidth, y, NonZero(), false, scan))
             return false;
         if (scan.runs.size() > 0xFFFFFFFFu)

@@ -6,7 +6,6 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLELabelling.h"
-#include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 using namespace lx_rle;
 
@@ -111,22 +110,66 @@ template <class Pred> bool ScanAny(const SLxPicBuf* pic, Pred fg, bool split, Ru
                           : ScanPicture<uint8_t>(pic, fg, split, scan);
 }
 
+// Appends the runs of one line of bits (pixel x under 0x80 >> x % 8 of
+// byte x / 8), skipping whole clear and whole set bytes; the padding
+// after the line's last pixel is never looked at.
+bool ScanBitLine(const uint8_t* line, uint32_t width, uint32_t y, RunScan& scan)
+{
+    auto bit = [line](uint32_t x) { return (line[x >> 3] >> (7 - (x & 7))) & 1u; };
+    uint32_t x = 0;
+    while (x < width) {
+        while (x < width) {
+            if ((x & 7) == 0) {
+                while (x + 64 <= width) {
+                    uint64_t word;
+                    std::memcpy(&word, line + (x >> 3), 8);
+                    if (word)
+                        break;
+                    x += 64;
+                }
+                while (x + 8 <= width && line[x >> 3] == 0)
+                    x += 8;
+                if (x >= width)
+                    break;
+            }
+            if (bit(x))
+                break;
+            ++x;
+        }
+        if (x >= width)
+            break;
+        uint32_t start = x;
+        while (x < width) {
+            if ((x & 7) == 0) {
+                while (x + 8 <= width && line[x >> 3] == 0xFF)
+                    x += 8;
+                if (x >= width)
+                    break;
+            }
+            if (!bit(x))
+                break;
+            ++x;
+        }
+        if (!scan.runs.Push(SLxRLERun{0, y, start, x - start}))
+            return false;
+        ++scan.rows[y].uiCount;
+    }
+    return true;
+}
+
 bool ScanBinary(const SLxBinPicBuf* bin, RunScan& scan)
 {
     if (!scan.rows.Assign(bin->uiHeight, SLxRLERow{0, 0}))
         return false;
     if (bin->uiWidth == 0 || bin->uiHeight == 0)
         return true;
-    HeapArray<uint8_t> line;
-    if (!line.Assign(uint64_t(bin->uiWidth) + 8, 0) || !scan.runs.Reserve(8192))
+    if (!scan.runs.Reserve(8192))
         return false;
     for (uint32_t y = 0; y < bin->uiHeight; ++y) {
         scan.rows[y].uiFirst = uint32_t(scan.runs.size());
-        const uint8_t* plane =
+        const uint8_t* line =
             static_cast<const uint8_t*>(bin->pData) + uint64_t(y) * bin->uiWidthBytes;
-        CLxPicMemAPI::UnpackFromBinary(line.data(), 1, 8, uint64_t(255), bin->uiWidth, plane, 0,
-                                       bin->uiWidthBytes, bin->uiWidth, bin->uiWidth, 0);
-        if (!ScanLine(line.data(), bin->uiWidth, y, NonZero(), false, scan))
+        if (!ScanBitLine(line, bin->uiWidth, y, scan))
             return false;
         if (scan.runs.size() > 0xFFFFFFFFu)
             return false;

@@ -169,7 +169,10 @@ void Count(const DecodedObject& o, uint32_t counters[4], uint32_t width, uint32_
 }
 
 // The object with its holes filled: the complement, inside the bounding
-// box, of the background reached 4-connected from the box's border.
+// box, of the background reached 4-connected from the box's border. Only
+// the object's own rows are built: a row it skips is background from left
+// to right, on the border, so whatever touches it lies outside. False
+// without memory or for rows out of order.
 bool FillHoles(const DecodedObject& o, DecodedObject& filled)
 {
     filled.rows.Clear();
@@ -181,51 +184,51 @@ bool FillHoles(const DecodedObject& o, DecodedObject& filled)
         left = o.runs[i].start < left ? o.runs[i].start : left;
         right = o.runs[i].end > right ? o.runs[i].end : right;
     }
-    uint32_t top = o.rows[0].y, bottom = o.rows[o.rows.size() - 1].y;
-    if (bottom < top)
-        return false;
-    uint64_t height = uint64_t(bottom) - top + 1;
-    // Background runs per box row: rows[y - top] = (first, count) into bg.
+    const uint64_t rowCount = o.rows.size();
+    for (uint64_t r = 1; r < rowCount; ++r)
+        if (o.rows[r].y <= o.rows[r - 1].y)
+            return false;
+    // Background runs of each object row: bgRows[r] = (y, first, count).
     HeapArray<DecodedRow> bgRows;
     HeapArray<DecodedRun> bg;
-    if (!bgRows.Assign(height, DecodedRow{0, 0, 0}))
+    if (!bgRows.Reserve(rowCount))
         return false;
-    uint64_t r = 0;
-    for (uint64_t y = 0; y < height; ++y) {
-        uint64_t absY = top + y;
-        bgRows[y] = DecodedRow{uint32_t(absY), uint32_t(bg.size()), 0};
+    for (uint64_t r = 0; r < rowCount; ++r) {
+        const DecodedRow& row = o.rows[r];
+        DecodedRow out{row.y, uint32_t(bg.size()), 0};
         uint64_t x = left;
-        while (r < o.rows.size() && o.rows[r].y < absY)
-            ++r;
-        if (r < o.rows.size() && o.rows[r].y == absY) {
-            const DecodedRow& row = o.rows[r];
-            for (uint32_t i = row.first; i < row.first + row.count; ++i) {
-                const DecodedRun& run = o.runs[i];
-                if (run.start > x) {
-                    if (!bg.Push(DecodedRun{uint32_t(x), run.start - 1}))
-                        return false;
-                    ++bgRows[y].count;
-                }
-                if (uint64_t(run.end) + 1 > x)
-                    x = uint64_t(run.end) + 1;
+        for (uint32_t i = row.first; i < row.first + row.count; ++i) {
+            const DecodedRun& run = o.runs[i];
+            if (run.start > x) {
+                if (!bg.Push(DecodedRun{uint32_t(x), run.start - 1}))
+                    return false;
+                ++out.count;
             }
+            if (uint64_t(run.end) + 1 > x)
+                x = uint64_t(run.end) + 1;
         }
         if (x <= right) {
             if (!bg.Push(DecodedRun{uint32_t(x), right}))
                 return false;
-            ++bgRows[y].count;
+            ++out.count;
         }
+        bgRows.Push(out);
     }
+    auto joinedAbove = [&](uint64_t r) { return r > 0 && o.rows[r - 1].y + 1 == o.rows[r].y; };
+    auto joinedBelow = [&](uint64_t r) {
+        return r + 1 < rowCount && o.rows[r].y + 1 == o.rows[r + 1].y;
+    };
     // Flood from the border over background runs sharing a column.
     HeapArray<uint8_t> outside;
     HeapArray<uint32_t> stack, rowOf;
     if (!outside.Assign(bg.size(), 0) || !stack.Reserve(bg.size()) || !rowOf.Reserve(bg.size()))
         return false;
-    for (uint64_t y = 0; y < height; ++y) {
-        const DecodedRow& row = bgRows[y];
+    for (uint64_t r = 0; r < rowCount; ++r) {
+        const DecodedRow& row = bgRows[r];
+        bool border = !joinedAbove(r) || !joinedBelow(r);
         for (uint32_t i = row.first; i < row.first + row.count; ++i) {
-            rowOf.Push(uint32_t(y));
-            if (y == 0 || y == height - 1 || bg[i].start == left || bg[i].end == right) {
+            rowOf.Push(uint32_t(r));
+            if (border || bg[i].start == left || bg[i].end == right) {
                 outside[i] = 1;
                 stack.Push(i);
             }
@@ -233,11 +236,11 @@ bool FillHoles(const DecodedObject& o, DecodedObject& filled)
     }
     while (stack.size()) {
         uint32_t i = stack.Pop();
-        uint64_t y = rowOf[i];
-        for (int dy = -1; dy <= 1; dy += 2) {
-            if ((dy < 0 && y == 0) || (dy > 0 && y + 1 >= height))
+        uint64_t r = rowOf[i];
+        for (int dr = -1; dr <= 1; dr += 2) {
+            if ((dr < 0 && !joinedAbove(r)) || (dr > 0 && !joinedBelow(r)))
                 continue;
-            const DecodedRow& row = bgRows[y + dy];
+            const DecodedRow& row = bgRows[r + dr];
             for (uint32_t j = row.first; j < row.first + row.count; ++j) {
                 if (bg[j].start > bg[i].end)
                     break;
@@ -249,8 +252,8 @@ bool FillHoles(const DecodedObject& o, DecodedObject& filled)
         }
     }
     // Filled rows: the box minus the outside runs.
-    for (uint64_t y = 0; y < height; ++y) {
-        const DecodedRow& row = bgRows[y];
+    for (uint64_t r = 0; r < rowCount; ++r) {
+        const DecodedRow& row = bgRows[r];
         DecodedRow out{row.y, uint32_t(filled.runs.size()), 0};
         uint64_t x = left;
         for (uint32_t i = row.first; i < row.first + row.count; ++i) {

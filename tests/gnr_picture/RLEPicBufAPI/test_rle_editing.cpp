@@ -283,7 +283,19 @@ INSTANTIATE_TEST_SUITE_P(
         // Runs past the width are left out of the neighbour counts.
         ProjectionCase{"past_width", {{0, 2, 6}}, 4, {1, 2, 2, 2}, {1, 2, 2, 2}},
         // A skipped row is background above the next one.
-        ProjectionCase{"skipped_row", {{0, 1, 1}, {2, 1, 1}}, 9, {2, 2, 2, 2}, {2, 2, 2, 2}}),
+        ProjectionCase{"skipped_row", {{0, 1, 1}, {2, 1, 1}}, 9, {2, 2, 2, 2}, {2, 2, 2, 2}},
+        // A gap under a hole: the hole reaches the outside through the
+        // skipped row and stays open.
+        ProjectionCase{"hole_over_skipped_row",
+                       {{0, 5, 3}, {1, 5, 1}, {1, 7, 1}, {3, 5, 3}},
+                       20,
+                       {4, 7, 6, 7},
+                       {4, 7, 6, 7}},
+        ProjectionCase{"hole_closed",
+                       {{0, 5, 3}, {1, 5, 1}, {1, 7, 1}, {2, 5, 3}},
+                       20,
+                       {4, 6, 4, 6},
+                       {3, 5, 3, 5}}),
     [](const ::testing::TestParamInfo<ProjectionCase>& info) { return info.param.name; });
 
 TEST(RLEProjection, NullObjectGivesZeros)

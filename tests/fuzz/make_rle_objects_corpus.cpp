@@ -1,0 +1,73 @@
+// Writes the seed corpus of fuzz_rle_objects into the folder given (made
+// when missing): pictures labelled by the library, with their object areas
+// in the target's input layout.
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+
+namespace
+{
+
+void Put32(std::string& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(char(v >> (8 * i)));
+}
+
+// Labels a random picture of that size and density; false on failure.
+bool Save(const std::filesystem::path& file, uint32_t w, uint32_t h, double density,
+          uint32_t custom, uint32_t seed)
+{
+    SLxPicBuf pic;
+    CLxPicBufAPI::Init(&pic);
+    if (CLxPicBufAPI::Reinit(&pic, w, h, 0, 8, 1, true) != 0)
+        return false;
+    std::mt19937 rng(seed);
+    std::bernoulli_distribution bit(density);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            static_cast<uint8_t*>(pic.pData)[size_t(y) * pic.uiWidthBytes + x] = bit(rng) ? 255 : 0;
+    SLxRLEPicBuf rle;
+    CLxRLEPicBufAPI::Init(&rle, custom, true);
+    bool ok = CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(&rle, &pic) == 0;
+    std::string bytes;
+    bytes.push_back(char((w - 1) & 0xFF));
+    bytes.push_back(char((w - 1) >> 8));
+    bytes.push_back(char((h - 1) & 0xFF));
+    bytes.push_back(char((h - 1) >> 8));
+    Put32(bytes, rle.uiObjectCount);
+    Put32(bytes, rle.uiLastObjectOffset);
+    bytes.append(reinterpret_cast<const char*>(rle.pObjects), rle.uiObjectSize);
+    CLxRLEPicBufAPI::Free(&rle);
+    CLxPicBufAPI::Free(&pic);
+    std::ofstream out(file, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return ok && bool(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+        return 2;
+    std::filesystem::path folder(argv[1]);
+    std::filesystem::create_directories(folder);
+    int failures = 0;
+    uint32_t seed = 1;
+    for (uint32_t w : {1u, 5u, 17u, 64u})
+        for (double density : {0.1, 0.5, 0.9})
+            for (uint32_t custom : {0u, 8u}) {
+                std::string name = "labelled_w" + std::to_string(w) + "_d" +
+                                   std::to_string(int(density * 10)) + "_c" +
+                                   std::to_string(custom);
+                failures += !Save(folder / name, w, 3 + seed % 20, density, custom, seed);
+                ++seed;
+            }
+    return failures ? 1 : 0;
+}

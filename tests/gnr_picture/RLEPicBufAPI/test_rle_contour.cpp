@@ -84,6 +84,27 @@ TEST(RLEContour, SkippedRowsEndTheTrace)
     EXPECT_EQ(Trace(AsObject(obj)), (Points{{0, 0}, {1, 0}}));
 }
 
+// The run tracer begins at the first run's start, the pixel tracer one step
+// on; the cycles and the filled counts are the same.
+TEST(RLEContour, SquareBesideThePixelTracer)
+{
+    GreyPicture pic(16, 24);
+    for (uint32_t y = 20; y < 23; ++y)
+        for (uint32_t x = 10; x < 13; ++x)
+            pic.set(x, y, 255);
+    uint64_t count = 0;
+    SLxContour* px = CLxPicMeasAPI::ContourPoints(pic.get(), 255, SLxIPoint{10, 20}, &count);
+    ASSERT_NE(px, nullptr);
+    Points pixelTrace;
+    for (uint32_t i = 0; i < px->uiCount; ++i)
+        pixelTrace.emplace_back(px->points[i].x, px->points[i].y);
+    CLxAlloc::Free(px);
+    Points expected(kSquare.begin() + 1, kSquare.end());
+    expected.push_back(kSquare.front());
+    EXPECT_EQ(pixelTrace, expected);
+    EXPECT_EQ(count, 9u);
+}
+
 // The run tracer agrees with the pixel tracer, which starts one step on,
 // and with its filled count, on random blobs.
 TEST(RLEContour, AgreesWithThePixelTracer)

@@ -24,17 +24,20 @@ bool LabelRuns(SLxRLERun* runs, uint64_t runCount, const SLxRLERow* rows, uint32
                uint32_t& labels)
 {
     labels = 0;
-    // A caller's row table may name a run twice: room for every visit.
-    uint64_t visits = 0;
+    // Rows must take their runs in order without sharing one, as a stored
+    // picture does; then there is one label at most per run.
+    uint64_t end = 0;
     for (uint32_t y = 0; y < height; ++y) {
-        if (uint64_t(rows[y].uiFirst) + rows[y].uiCount > runCount)
+        if (rows[y].uiCount == 0)
+            continue;
+        if (rows[y].uiFirst < end || uint64_t(rows[y].uiFirst) + rows[y].uiCount > runCount)
             return false;
-        visits += rows[y].uiCount;
+        end = uint64_t(rows[y].uiFirst) + rows[y].uiCount;
     }
-    if (visits >= 0xFFFFFFFFu)
+    if (runCount >= 0xFFFFFFFFu) // labels are 32-bit
         return false;
     HeapArray<uint32_t> parentArray;
-    if (!parentArray.Reserve(visits + 1))
+    if (!parentArray.Reserve(runCount + 1))
         return false;
     uint32_t* parent = parentArray.data();
     parent[0] = 0;

@@ -14,7 +14,8 @@ namespace lx_rle
 // component in uiLabel; labels are numbered 1, 2, ... in raster order of
 // the runs that touch nothing in the row above, so sorting the components
 // by label orders them by their first run. labels receives the largest
-// label. False without memory, or for a row table pointing past the runs.
+// label. False without memory, or for a row table whose rows overlap, go
+// backwards or point past the runs.
 bool LabelRuns(SLxRLERun* runs, uint64_t runCount, const SLxRLERow* rows, uint32_t height,
                uint32_t& labels);
 

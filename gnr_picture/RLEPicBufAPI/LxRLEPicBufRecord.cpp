@@ -41,6 +41,11 @@ bool Decode(const uint8_t* obj, DecodedObject& out)
 bool ObjectOffsets(const SLxRLEPicBuf* rec, HeapArray<uint32_t>& offsets)
 {
     offsets.Clear();
+    // No more objects fit in the area than headers: a count beyond that is
+    // found out by the walk, not allocated for.
+    uint64_t fit = rec->uiObjectSize / kHeader;
+    if (rec->uiObjectCount > fit)
+        return false;
     if (!offsets.Reserve(uint64_t(rec->uiObjectCount) + 1))
         return false;
     ObjectWalk walk(rec);

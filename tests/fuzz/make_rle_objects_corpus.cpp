@@ -69,5 +69,24 @@ int main(int argc, char** argv)
                 failures += !Save(folder / name, w, 3 + seed % 20, density, custom, seed);
                 ++seed;
             }
+    // Headers that lie: a count no area holds, a last offset past the end,
+    // an object claiming more bytes and segments than there are.
+    std::string liar = "\x00\x00\x03\x00";
+    Put32(liar, 0xFFFF0000u);
+    Put32(liar, 0xFFFFFFFFu);
+    liar.append(72, '\xFF');
+    liar.append(6, '\0');
+    std::ofstream(folder / "count_beyond_area", std::ios::binary) << liar;
+    std::string big = "\x07\x00\x07\x00";
+    Put32(big, 1);
+    Put32(big, 0);
+    for (uint32_t word : {1u, 0u, 0u, 3u, 0u, 0x7FFFFFFFu, 1000u, 49u, 0u, 0u, 0u})
+        Put32(big, word);
+    big.push_back('\0');
+    Put32(big, 0);
+    Put32(big, 1);
+    Put32(big, 0);
+    Put32(big, 4);
+    std::ofstream(folder / "sizes_beyond_object", std::ios::binary) << big;
     return failures ? 1 : 0;
 }

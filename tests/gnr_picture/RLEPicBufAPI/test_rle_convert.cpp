@@ -481,6 +481,19 @@ TEST(RLEBadInput, PicturesAndRecords)
     EXPECT_EQ(CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(plain.get()), -9);
     EXPECT_EQ(plain->bPainted, 1);
     EXPECT_EQ(plain->uiObjectCount, 0u);
+    // Rows sharing a run are refused alike.
+    GreyPicture two({"#.#", ".#."});
+    ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToNonPaintedRLE(plain.get(), two.get()), 0);
+    plain->pRows[1].uiFirst = 1;
+    EXPECT_EQ(CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(plain.get()), -9);
+
+    // An object count the area cannot hold: the walk and the editing stop.
+    RLEPicture counted;
+    std::vector<uint8_t> one = MakeObject(1, {{0, 0, 1}});
+    ASSERT_EQ(CLxRLEPicBufAPI::AddObjectKeepID(counted.get(), AsObject(one), nullptr), 0);
+    counted->uiObjectCount = 0xFFFF0000u;
+    EXPECT_EQ(ObjectsOf(counted.get()).size(), 1u);
+    EXPECT_EQ(CLxRLEPicBufAPI::DeleteObjectsWithStatus(counted.get(), 0), -9);
 
     // An object below the record's height cannot be stored by rows.
     RLEPicture low, lowPlain(false);

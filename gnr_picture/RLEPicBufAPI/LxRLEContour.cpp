@@ -1,4 +1,6 @@
 // The outer contour of one object, traced on its runs without a pixel grid.
+#include <algorithm>
+
 #include "gnr_picture/RLEPicBufAPI/LxRLEBytes.h"
 
 using namespace lx_rle;
@@ -23,16 +25,21 @@ const int8_t kTurn[9][9] = {
 class RunTracer
 {
   public:
-    explicit RunTracer(const DecodedObject& o) : m_o(o) {}
+    explicit RunTracer(const DecodedObject& o) : m_o(&o) {}
 
     void Start()
     {
         m_row = 0;
-        m_run = m_o.rows[0].first;
-        m_x = m_o.runs[m_run].start;
+        m_run = m_o->rows[0].first;
+        m_x = m_o->runs[m_run].start;
     }
     int64_t x() const { return m_x; }
-    uint32_t y() const { return m_o.rows[m_row].y; }
+    // Everything the next step depends on but the last direction.
+    bool SameState(const RunTracer& o) const
+    {
+        return m_row == o.m_row && m_run == o.m_run && m_x == o.m_x;
+    }
+    uint32_t y() const { return m_o->rows[m_row].y; }
 
     // One step: the direction taken, or 0 when no neighbour is set.
     int Step(int last)
@@ -58,13 +65,13 @@ class RunTracer
     // The row dy away from the current one when the object has it.
     bool Neighbour(int dy, uint32_t& row) const
     {
-        uint32_t y0 = m_o.rows[m_row].y;
+        uint32_t y0 = m_o->rows[m_row].y;
         if (dy < 0) {
-            if (m_row == 0 || m_o.rows[m_row - 1].y + 1 != y0)
+            if (m_row == 0 || m_o->rows[m_row - 1].y + 1 != y0)
                 return false;
             row = m_row - 1;
         } else {
-            if (m_row + 1 >= m_o.rows.size() || m_o.rows[m_row + 1].y != uint64_t(y0) + 1)
+            if (m_row + 1 >= m_o->rows.size() || m_o->rows[m_row + 1].y != uint64_t(y0) + 1)
                 return false;
             row = m_row + 1;
         }
@@ -76,15 +83,15 @@ class RunTracer
         int64_t tx = m_x + kDx[d];
         if (tx < 0)
             return false;
-        const DecodedRun& cur = m_o.runs[m_run];
+        const DecodedRun& cur = m_o->runs[m_run];
         if (kDy[d] == 0) {
             if (d == 1) {
                 if (tx > cur.end)
                     return false;
             } else if (tx < cur.start) {
-                const DecodedRow& r = m_o.rows[m_row];
-                if (m_run == r.first || m_o.runs[m_run - 1].start > tx ||
-                    m_o.runs[m_run - 1].end < tx)
+                const DecodedRow& r = m_o->rows[m_row];
+                if (m_run == r.first || m_o->runs[m_run - 1].start > tx ||
+                    m_o->runs[m_run - 1].end < tx)
                     return false;
                 --m_run;
             }
@@ -94,22 +101,26 @@ class RunTracer
         uint32_t row;
         if (!Neighbour(kDy[d], row))
             return false;
-        const DecodedRow& r = m_o.rows[row];
-        for (uint32_t i = r.first; i < r.first + r.count; ++i) {
-            const DecodedRun& run = m_o.runs[i];
-            if (run.start > tx)
-                break;
-            if (tx <= run.end) {
-                m_row = row;
-                m_run = i;
-                m_x = tx;
-                return true;
-            }
+        const DecodedRow& r = m_o->rows[row];
+        // The last run starting at or before tx, by halving (runs are in x
+        // order; for runs out of order the answer is merely some run).
+        uint32_t lo = r.first, hi = r.first + r.count;
+        while (lo < hi) {
+            uint32_t mid = lo + (hi - lo) / 2;
+            if (m_o->runs[mid].start <= tx)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
-        return false;
+        if (lo == r.first || tx > m_o->runs[lo - 1].end)
+            return false;
+        m_row = row;
+        m_run = lo - 1;
+        m_x = tx;
+        return true;
     }
 
-    const DecodedObject& m_o;
+    const DecodedObject* m_o;
     uint32_t m_row = 0;
     uint32_t m_run = 0;
     int64_t m_x = 0;
@@ -133,8 +144,15 @@ SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
     int last = 10;
     int64_t area = 1;
     size_t count = 1;
-    // A sound object's trace visits each pixel at most four times.
+    // A sound object's trace visits each pixel at most four times. A trace
+    // that falls into a cycle avoiding its start (runs out of order or
+    // overlapping) is found by Brent's method: once a state repeats with
+    // period p, a closing would have come within p more steps.
     uint64_t stepsLeft = 8 * o.area + 16;
+    RunTracer saved = tracer;
+    int savedLast = last;
+    uint64_t power = 1, lambda = 0;
+    bool cycling = false;
     for (;;) {
         if (stepsLeft-- == 0) {
             CLxAlloc::Free(contour);
@@ -166,6 +184,18 @@ SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
             contour->points[count].y == contour->points[1].y)
             break;
         ++count;
+        if (!cycling) {
+            ++lambda;
+            if (tracer.SameState(saved) && last == savedLast) {
+                cycling = true;
+                stepsLeft = std::min<uint64_t>(stepsLeft, lambda + 2);
+            } else if (lambda == power) {
+                saved = tracer;
+                savedLast = last;
+                power *= 2;
+                lambda = 0;
+            }
+        }
     }
     contour->uiCount = uint32_t(count - 1);
     if (contour->uiCount >= 2)

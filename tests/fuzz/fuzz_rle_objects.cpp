@@ -23,25 +23,21 @@ uint32_t Word(const void* p, size_t offset)
     return v;
 }
 
-// Pixels of the objects, in 64 bits, through the public segment walk.
+// Pixels of the objects in 64 bits, segment by segment as far as the
+// segment count and the object's size reach (as the library walks them).
 uint64_t Pixels(const SLxRLEPicBuf* rec)
 {
     uint64_t pixels = 0;
     for (const SLxRLEObject* o = CLxRLEPicBufAPI::GetNextRLEObject(rec, nullptr); o;
          o = CLxRLEPicBufAPI::GetNextRLEObject(rec, o)) {
-        const SLxRowSegment* seg = nullptr;
-        uint32_t segments = Word(o, 24);
-        for (uint32_t s = 0; s < segments; ++s) {
-            seg = CLxRLEPicBufAPI::GetNextRowSegment(o, seg);
-            if (!seg)
+        uint64_t at = 49, size = Word(o, 20);
+        for (uint32_t s = Word(o, 24); s > 0 && at + 8 <= size; --s) {
+            uint64_t count = Word(o, at + 4);
+            if (at + 8 + 8 * count > size)
                 break;
-            uint64_t end = uint64_t(reinterpret_cast<const uint8_t*>(seg) -
-                                    reinterpret_cast<const uint8_t*>(o)) +
-                           8 + 8 * uint64_t(Word(seg, 4));
-            if (end > Word(o, 20))
-                break;
-            for (uint32_t i = 0; i < Word(seg, 4); ++i)
-                pixels += Word(seg, 12 + 8 * i);
+            for (uint64_t i = 0; i < count; ++i)
+                pixels += Word(o, at + 12 + 8 * i);
+            at += 8 + 8 * count;
         }
     }
     return pixels;

@@ -148,7 +148,11 @@ void BM_CvConnectedComponents(benchmark::State& state)
     state.counters["objects"] = n - 1;
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvConnectedComponents)->ArgName("bytes")->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CvConnectedComponents)
+    ->ArgName("bytes")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_CvFindContours(benchmark::State& state)
 {

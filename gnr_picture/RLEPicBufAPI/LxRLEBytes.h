@@ -97,8 +97,7 @@ class SegmentWalk
 {
   public:
     explicit SegmentWalk(const uint8_t* obj)
-        : m_obj(obj), m_size(obj ? Load32(obj, kSize) : 0),
-          m_left(obj ? Load32(obj, kSegCount) : 0)
+        : m_obj(obj), m_size(obj ? Load32(obj, kSize) : 0), m_left(obj ? Load32(obj, kSegCount) : 0)
     {
     }
     bool Next()

@@ -15,10 +15,10 @@ const int kDy[9] = {0, 0, 1, 1, 1, 0, -1, -1, -1};
 // Contribution of the turn at a point to the enclosed area: -1 subtracts
 // the point's x, 1 adds 1, 2 adds x + 1.
 const int8_t kTurn[9][9] = {
-    {0, 0, 0, 0, 0, 0, 0, 0, 0},       {0, 0, 2, 2, 2, 2, 0, 0, 0},
-    {0, 0, 2, 2, 2, 2, 1, 0, 0},       {0, 0, 2, 2, 2, 2, 1, 1, 0},
-    {0, 0, 2, 2, 2, 2, 1, 1, 1},       {0, -1, 0, 0, 0, 0, -1, -1, -1},
-    {0, -1, 1, 0, 0, 0, -1, -1, -1},   {0, -1, 1, 1, 0, 0, -1, -1, -1},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0},     {0, 0, 2, 2, 2, 2, 0, 0, 0},
+    {0, 0, 2, 2, 2, 2, 1, 0, 0},     {0, 0, 2, 2, 2, 2, 1, 1, 0},
+    {0, 0, 2, 2, 2, 2, 1, 1, 1},     {0, -1, 0, 0, 0, 0, -1, -1, -1},
+    {0, -1, 1, 0, 0, 0, -1, -1, -1}, {0, -1, 1, 1, 0, 0, -1, -1, -1},
     {0, -1, 1, 1, 1, 0, -1, -1, -1},
 };
 
@@ -134,8 +134,7 @@ SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
     if (!Decode(reinterpret_cast<const uint8_t*>(obj), o) || o.runs.size() == 0)
         return nullptr;
     size_t capacity = 4097;
-    auto* contour =
-        static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(capacity)));
+    auto* contour = static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(capacity)));
     if (!contour)
         return nullptr;
     RunTracer tracer(o);

@@ -373,7 +373,8 @@ int CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(SLxRLEPicBuf* rec)
     }
     // Only the runs the row table reaches were labelled.
     for (uint32_t y = 0; y < height; ++y)
-        for (uint64_t i = rec->pRows[y].uiFirst; i < uint64_t(rec->pRows[y].uiFirst) + rec->pRows[y].uiCount; ++i)
+        for (uint64_t i = rec->pRows[y].uiFirst;
+             i < uint64_t(rec->pRows[y].uiFirst) + rec->pRows[y].uiCount; ++i)
             isRoot[rec->pRuns[i].uiLabel] = 1;
     uint32_t slots = 0;
     for (uint32_t l = 1; l <= labels; ++l)
@@ -407,8 +408,8 @@ int CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxBi
 }
 
 int CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic,
-                                               const SLxPicBuf* sizePic, int32_t id,
-                                               uint32_t x0, uint32_t y0, uint32_t value)
+                                               const SLxPicBuf* sizePic, int32_t id, uint32_t x0,
+                                               uint32_t y0, uint32_t value)
 {
     if (!rec || !pic)
         return -9;
@@ -446,8 +447,8 @@ int CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBu
                               rec->uiWidth, rec->uiHeight);
     if (status == 0) {
         Store32(piece.pObjects, kID, rec->uiObjectCount + 1);
-        status = AddObjectKeepID(rec, reinterpret_cast<const SLxRLEObject*>(piece.pObjects),
-                                 nullptr);
+        status =
+            AddObjectKeepID(rec, reinterpret_cast<const SLxRLEObject*>(piece.pObjects), nullptr);
     }
     Free(&piece);
     return status;
@@ -479,8 +480,8 @@ int CLxRLEPicBufAPI::ConvertPaintedPicBufToRLE(SLxRLEPicBuf* rec, const SLxPicBu
             ids.Push(v);
         }
     ObjectPlan plan{slotOf.data(), slots, ids.data(), nullptr};
-    return BuildObjects(rec, scan.runs.data(), scan.rows.data(), pic->uiHeight, plan,
-                        pic->uiWidth, pic->uiHeight);
+    return BuildObjects(rec, scan.runs.data(), scan.rows.data(), pic->uiHeight, plan, pic->uiWidth,
+                        pic->uiHeight);
 }
 
 namespace
@@ -615,11 +616,13 @@ int CLxRLEPicBufAPI::CutRectangle(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, u
                 continue;
             for (uint32_t i = 0; ok && i < seg.count(); ++i) {
                 uint64_t start = std::max(seg.xStart(i), x);
-                uint64_t end = std::min(uint64_t(seg.xStart(i)) + seg.xLength(i), uint64_t(x) + width);
+                uint64_t end =
+                    std::min(uint64_t(seg.xStart(i)) + seg.xLength(i), uint64_t(x) + width);
                 if (start >= end)
                     continue;
                 ok = cut.Push(CutRun{{0, seg.y() - y, uint32_t(start - x), uint32_t(end - start)},
-                                     walk.index(), id});
+                                     walk.index(),
+                                     id});
             }
         }
     }

@@ -323,8 +323,10 @@ bool CLxRLEPicBufAPI::HitTestVisibleEx(const SLxRLEPicBuf* rec, uint32_t x, uint
     while (const uint8_t* p = walk.Next()) {
         if (Load32(p, kStatus) & 0x40)
             continue;
-        if (int64_t(x) < int64_t(Load32(p, kLeft)) - r || int64_t(x) > int64_t(Load32(p, kRight)) + r ||
-            int64_t(y) < int64_t(Load32(p, kTop)) - r || int64_t(y) > int64_t(Load32(p, kBottom)) + r)
+        if (int64_t(x) < int64_t(Load32(p, kLeft)) - r ||
+            int64_t(x) > int64_t(Load32(p, kRight)) + r ||
+            int64_t(y) < int64_t(Load32(p, kTop)) - r ||
+            int64_t(y) > int64_t(Load32(p, kBottom)) + r)
             continue;
         SLxContour* contour = ContourPoints(reinterpret_cast<const SLxRLEObject*>(p));
         if (!contour)
@@ -353,8 +355,7 @@ int CLxRLEPicBufAPI::AddObject(SLxRLEPicBuf* rec, const SLxRLEObject* obj, uint3
     return Append(rec, obj, index, IdRule::kNew, true);
 }
 
-int CLxRLEPicBufAPI::AddObjectKeepID(SLxRLEPicBuf* rec, const SLxRLEObject* obj,
-                                     uint32_t* index)
+int CLxRLEPicBufAPI::AddObjectKeepID(SLxRLEPicBuf* rec, const SLxRLEObject* obj, uint32_t* index)
 {
     return Append(rec, obj, index, IdRule::kKeep, true);
 }

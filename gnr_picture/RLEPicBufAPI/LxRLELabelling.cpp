@@ -101,9 +101,9 @@ namespace
 {
 
 struct Slot {
-    uint64_t offset;   // of the object in the area
-    uint32_t cursor;   // next free byte, from the object's start
-    uint32_t segment;  // offset of the open segment
+    uint64_t offset;  // of the object in the area
+    uint32_t cursor;  // next free byte, from the object's start
+    uint32_t segment; // offset of the open segment
     uint32_t lastY;
     uint32_t segments;
     uint32_t runs;
@@ -113,12 +113,12 @@ struct Slot {
 
 } // namespace
 
-int BuildObjects(SLxRLEPicBuf* rec, const SLxRLERun* runs, const SLxRLERow* rows,
-                 uint32_t height, const ObjectPlan& plan, uint32_t width, uint32_t recHeight)
+int BuildObjects(SLxRLEPicBuf* rec, const SLxRLERun* runs, const SLxRLERow* rows, uint32_t height,
+                 const ObjectPlan& plan, uint32_t width, uint32_t recHeight)
 {
     HeapArray<Slot> slotArray;
-    if (!slotArray.Assign(plan.slotCount, Slot{0, 0, 0, 0, 0, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, 0, 0,
-                                               false})) {
+    if (!slotArray.Assign(plan.slotCount,
+                          Slot{0, 0, 0, 0, 0, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, 0, 0, false})) {
         MakeEmptyPainted(rec, width, recHeight);
         return -9;
     }
@@ -146,8 +146,8 @@ int BuildObjects(SLxRLEPicBuf* rec, const SLxRLERun* runs, const SLxRLERow* rows
             return -9;
         }
     }
-    uint8_t* area = total ? static_cast<uint8_t*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, total))
-                          : nullptr;
+    uint8_t* area =
+        total ? static_cast<uint8_t*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, total)) : nullptr;
     if (total && !area) {
         MakeEmptyPainted(rec, width, recHeight);
         return -9;

@@ -33,8 +33,8 @@ struct ObjectPlan {
 // of the runs, taken row by row through the row table (a slot's runs in
 // one row form one segment, in x order). -9 without memory or for an area
 // past 4 GiB; rec is then empty and painted.
-int BuildObjects(SLxRLEPicBuf* rec, const SLxRLERun* runs, const SLxRLERow* rows,
-                 uint32_t height, const ObjectPlan& plan, uint32_t width, uint32_t recHeight);
+int BuildObjects(SLxRLEPicBuf* rec, const SLxRLERun* runs, const SLxRLERow* rows, uint32_t height,
+                 const ObjectPlan& plan, uint32_t width, uint32_t recHeight);
 
 // Empties rec into the painted form of the given size, custom size kept.
 void MakeEmptyPainted(SLxRLEPicBuf* rec, uint32_t width, uint32_t height);

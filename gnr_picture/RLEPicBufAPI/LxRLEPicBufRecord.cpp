@@ -111,8 +111,7 @@ void CLxRLEPicBufAPI::Free(SLxRLEPicBuf* rec)
     }
 }
 
-void CLxRLEPicBufAPI::ForceEqualSizeAndTypeIfDestEmpty(SLxRLEPicBuf* dest,
-                                                       const SLxRLEPicBuf* src)
+void CLxRLEPicBufAPI::ForceEqualSizeAndTypeIfDestEmpty(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
 {
     if (!dest || !src || (dest->uiWidth != 0 && dest->uiHeight != 0))
         return;
@@ -218,8 +217,7 @@ SLxRLEObject* CLxRLEPicBufAPI::GetNextRLEObject(const SLxRLEPicBuf* rec, const S
     return reinterpret_cast<SLxRLEObject*>(const_cast<uint8_t*>(ObjectAt(rec, offset)));
 }
 
-SLxRowSegment* CLxRLEPicBufAPI::GetNextRowSegment(const SLxRLEObject* obj,
-                                                  const SLxRowSegment* seg)
+SLxRowSegment* CLxRLEPicBufAPI::GetNextRowSegment(const SLxRLEObject* obj, const SLxRowSegment* seg)
 {
     if (!obj)
         return nullptr;

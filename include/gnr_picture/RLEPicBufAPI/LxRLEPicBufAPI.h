@@ -30,12 +30,12 @@ struct SLxRLERow {
 // memcpy (or through these packed fields), never through an aligned pointer.
 // All words are little-endian.
 struct SLxRLEObject {
-    uint32_t uiID;                   // 1 or more
-    uint32_t uiLeft;                 // bounding box, inclusive
+    uint32_t uiID;   // 1 or more
+    uint32_t uiLeft; // bounding box, inclusive
     uint32_t uiTop;
     uint32_t uiRight;
     uint32_t uiBottom;
-    uint32_t uiSize;                 // bytes of header, segments and custom area
+    uint32_t uiSize; // bytes of header, segments and custom area
     uint32_t uiRowSegmentCount;
     uint32_t uiLastRowSegmentOffset; // from the object's start; 49 for one segment
     uint32_t uiStatus;               // 0x40 hidden, 0x01 preferred by HitTestVisible
@@ -156,8 +156,8 @@ class LX_EXPORT CLxRLEPicBufAPI
                                SLxRLEObject** obj);
     // The visible object whose contour passes nearest to (x, y), within
     // 10 / scale pixels.
-    static bool HitTestVisibleEx(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y,
-                                 uint32_t* index, SLxRLEObject** obj, double scale);
+    static bool HitTestVisibleEx(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, uint32_t* index,
+                                 SLxRLEObject** obj, double scale);
 
     // ---- Editing (painted form; -9 for a non-painted record)
 

@@ -16,8 +16,8 @@ using Points = std::vector<std::pair<int, int>>;
 Points Trace(const SLxRLEObject* obj, uint64_t* area = nullptr)
 {
     uint64_t a = 0;
-    SLxContour* c = area ? CLxRLEPicBufAPI::ContourPoints(obj, a)
-                         : CLxRLEPicBufAPI::ContourPoints(obj);
+    SLxContour* c =
+        area ? CLxRLEPicBufAPI::ContourPoints(obj, a) : CLxRLEPicBufAPI::ContourPoints(obj);
     Points out;
     if (!c)
         return out;
@@ -55,18 +55,18 @@ const Points kSquare = {{10, 20}, {11, 20}, {12, 20}, {12, 21},
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RLEContourTable,
-    ::testing::Values(
-        ContourCase{"pixel", {{4, 3, 1}}, {{3, 4}}, 1},
-        ContourCase{"horizontal_pair", {{0, 0, 2}}, {{0, 0}, {1, 0}}, 2},
-        ContourCase{"vertical_pair", {{0, 0, 1}, {1, 0, 1}}, {{0, 0}, {0, 1}}, 2},
-        ContourCase{"square", {{20, 10, 3}, {21, 10, 3}, {22, 10, 3}}, kSquare, 9},
-        ContourCase{"ring", {{20, 10, 3}, {21, 10, 1}, {21, 12, 1}, {22, 10, 3}}, kSquare, 9},
-        // A one-pixel spur to the right: its pixels come twice.
-        ContourCase{"spur",
-                    {{0, 0, 4}, {1, 0, 2}},
-                    {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {2, 0}, {1, 1}, {0, 1}},
-                    6},
-        ContourCase{"diagonal", {{0, 0, 1}, {1, 1, 1}}, {{0, 0}, {1, 1}}, 2}),
+    ::testing::Values(ContourCase{"pixel", {{4, 3, 1}}, {{3, 4}}, 1},
+                      ContourCase{"horizontal_pair", {{0, 0, 2}}, {{0, 0}, {1, 0}}, 2},
+                      ContourCase{"vertical_pair", {{0, 0, 1}, {1, 0, 1}}, {{0, 0}, {0, 1}}, 2},
+                      ContourCase{"square", {{20, 10, 3}, {21, 10, 3}, {22, 10, 3}}, kSquare, 9},
+                      ContourCase{
+                          "ring", {{20, 10, 3}, {21, 10, 1}, {21, 12, 1}, {22, 10, 3}}, kSquare, 9},
+                      // A one-pixel spur to the right: its pixels come twice.
+                      ContourCase{"spur",
+                                  {{0, 0, 4}, {1, 0, 2}},
+                                  {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {2, 0}, {1, 1}, {0, 1}},
+                                  6},
+                      ContourCase{"diagonal", {{0, 0, 1}, {1, 1, 1}}, {{0, 0}, {1, 1}}, 2}),
     [](const ::testing::TestParamInfo<ContourCase>& info) { return info.param.name; });
 
 TEST(RLEContour, ObjectWithoutRunsGivesNull)
@@ -128,8 +128,8 @@ TEST(RLEContour, AgreesWithThePixelTracer)
             GreyPicture only(w, h);
             CLxRLEPicBufAPI::ConvertRLEToPicBuf(only.get(), rle.get(), 0);
             uint64_t count = 0;
-            SLxContour* px = CLxPicMeasAPI::ContourPoints(only.get(), uint16_t(h0.uiID), start,
-                                                          &count);
+            SLxContour* px =
+                CLxPicMeasAPI::ContourPoints(only.get(), uint16_t(h0.uiID), start, &count);
             ASSERT_NE(px, nullptr);
             Points pixelTrace;
             for (uint32_t i = 0; i < px->uiCount; ++i)

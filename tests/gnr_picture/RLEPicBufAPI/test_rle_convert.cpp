@@ -123,23 +123,23 @@ TEST_P(RLELabelTable, ObjectsAndIdentifiers)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RLELabelTable,
-    ::testing::Values(
-        LabelCase{"diagonal_touch",
-                  {"........", "........", "........", ".....#..", "......#."},
-                  {{{3, 5, 1}, {4, 6, 1}}}},
-        LabelCase{"diagonal_gap",
-                  {"........", "........", "........", ".....#..", ".......#"},
-                  {{{3, 5, 1}}, {{4, 7, 1}}}},
-        // The U's arms start as separate runs; it keeps the left arm's number.
-        LabelCase{"u_shape",
-                  {"#.#.#", "#.#.#", "###.."},
-                  {{{0, 0, 1}, {0, 2, 1}, {1, 0, 1}, {1, 2, 1}, {2, 0, 3}}, {{0, 4, 1}, {1, 4, 1}}}},
-        LabelCase{"full_row", {"##########"}, {{{0, 0, 10}}}},
-        LabelCase{"right_edge", {"..###", "....#"}, {{{0, 2, 3}, {1, 4, 1}}}},
-        // Raster order of first runs: the object whose top row comes first.
-        LabelCase{"raster_order",
-                  {"....#", "#...#", "#...."},
-                  {{{0, 4, 1}, {1, 4, 1}}, {{1, 0, 1}, {2, 0, 1}}}}),
+    ::testing::Values(LabelCase{"diagonal_touch",
+                                {"........", "........", "........", ".....#..", "......#."},
+                                {{{3, 5, 1}, {4, 6, 1}}}},
+                      LabelCase{"diagonal_gap",
+                                {"........", "........", "........", ".....#..", ".......#"},
+                                {{{3, 5, 1}}, {{4, 7, 1}}}},
+                      // The U's arms start as separate runs; it keeps the left arm's number.
+                      LabelCase{"u_shape",
+                                {"#.#.#", "#.#.#", "###.."},
+                                {{{0, 0, 1}, {0, 2, 1}, {1, 0, 1}, {1, 2, 1}, {2, 0, 3}},
+                                 {{0, 4, 1}, {1, 4, 1}}}},
+                      LabelCase{"full_row", {"##########"}, {{{0, 0, 10}}}},
+                      LabelCase{"right_edge", {"..###", "....#"}, {{{0, 2, 3}, {1, 4, 1}}}},
+                      // Raster order of first runs: the object whose top row comes first.
+                      LabelCase{"raster_order",
+                                {"....#", "#...#", "#...."},
+                                {{{0, 4, 1}, {1, 4, 1}}, {{1, 0, 1}, {2, 0, 1}}}}),
     [](const ::testing::TestParamInfo<LabelCase>& info) { return info.param.name; });
 
 // Random pictures against the flood-fill reference, through the grey, the
@@ -361,17 +361,16 @@ TEST(RLEConvert, RegionFormAppendsOneObject)
     std::vector<uint8_t> keep = MakeObject(1, {{0, 0, 1}}), gone = MakeObject(7, {{1, 0, 1}});
     ASSERT_EQ(CLxRLEPicBufAPI::AddObjectKeepID(rle.get(), AsObject(keep), nullptr), 0);
     ASSERT_EQ(CLxRLEPicBufAPI::AddObjectKeepID(rle.get(), AsObject(gone), nullptr), 0);
-    ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), pic.get(), size.get(), 7, 10,
-                                                         20, 2),
-              0);
+    ASSERT_EQ(
+        CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), pic.get(), size.get(), 7, 10, 20, 2),
+        0);
     EXPECT_EQ(rle->uiWidth, 100u);
     EXPECT_EQ(IdsOf(rle.get()), (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(RunsOf(CLxRLEPicBufAPI::FindObjectByIndex(rle.get(), 1)),
               (std::vector<RunTriple>{{20, 10, 1}, {20, 12, 1}, {21, 12, 1}}));
     // No pixel of the value: nothing added.
-    ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), pic.get(), nullptr, 99, 0, 0,
-                                                         5),
-              0);
+    ASSERT_EQ(
+        CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), pic.get(), nullptr, 99, 0, 0, 5), 0);
     EXPECT_EQ(rle->uiObjectCount, 2u);
     EXPECT_EQ(rle->uiWidth, 3u);
     // Moved past 32 bits: refused.
@@ -383,16 +382,15 @@ TEST(RLEConvert, RegionFormAppendsOneObject)
 // A 7 x 5 ring (identifier 3) and a dot (identifier 5).
 void RingAndDot(SLxRLEPicBuf* rec)
 {
-    GreyPicture pic({"..........", ".#######..", ".#.....#..", ".#.....#..", ".#.....#..",
-                     ".#######.#"});
+    GreyPicture pic(
+        {"..........", ".#######..", ".#.....#..", ".#.....#..", ".#.....#..", ".#######.#"});
     RLEPicture labelled;
     ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(labelled.get(), pic.get()), 0);
     ASSERT_EQ(labelled->uiObjectCount, 2u);
     CLxRLEPicBufAPI::Reinit(rec, 10, 6);
-    std::vector<uint8_t> ring(reinterpret_cast<uint8_t*>(
-                                  CLxRLEPicBufAPI::FindObjectByIndex(labelled.get(), 0)),
-                              reinterpret_cast<uint8_t*>(
-                                  CLxRLEPicBufAPI::FindObjectByIndex(labelled.get(), 1)));
+    std::vector<uint8_t> ring(
+        reinterpret_cast<uint8_t*>(CLxRLEPicBufAPI::FindObjectByIndex(labelled.get(), 0)),
+        reinterpret_cast<uint8_t*>(CLxRLEPicBufAPI::FindObjectByIndex(labelled.get(), 1)));
     uint32_t id = 3, status = 0x40, fill = 0x123456;
     std::memcpy(ring.data(), &id, 4);
     std::memcpy(ring.data() + 32, &status, 4);
@@ -459,9 +457,9 @@ TEST(RLEBadInput, PicturesAndRecords)
     SLxPicBuf shortBlock = *grey.get();
     shortBlock.uiSize = 3;
     RLEPicture rle;
-    for (const SLxPicBuf* bad : {(const SLxPicBuf*)nullptr, (const SLxPicBuf*)&colour,
-                                 (const SLxPicBuf*)&deep, (const SLxPicBuf*)&noData,
-                                 (const SLxPicBuf*)&shortBlock}) {
+    for (const SLxPicBuf* bad :
+         {(const SLxPicBuf*)nullptr, (const SLxPicBuf*)&colour, (const SLxPicBuf*)&deep,
+          (const SLxPicBuf*)&noData, (const SLxPicBuf*)&shortBlock}) {
         EXPECT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), bad), -9);
         EXPECT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(rle.get(), bad, 1u), -9);
         EXPECT_EQ(CLxRLEPicBufAPI::ConvertPicBufToNonPaintedRLE(rle.get(), bad), -9);

@@ -183,8 +183,7 @@ TEST(RLEDelete, BadPositionListsDeleteNothing)
     for (const auto& list : bad) {
         RLEPicture rle;
         Eight(rle.get());
-        EXPECT_EQ(CLxRLEPicBufAPI::DeleteObject(rle.get(), list.data(), uint32_t(list.size())),
-                  -9);
+        EXPECT_EQ(CLxRLEPicBufAPI::DeleteObject(rle.get(), list.data(), uint32_t(list.size())), -9);
         EXPECT_EQ(rle->uiObjectCount, 8u);
     }
 }
@@ -275,7 +274,8 @@ std::vector<RunTriple> Square5()
 INSTANTIATE_TEST_SUITE_P(
     Cases, RLEProjectionTable,
     ::testing::Values(
-        ProjectionCase{"square3", {{5, 5, 3}, {6, 5, 3}, {7, 5, 3}}, 20, {3, 5, 3, 5}, {3, 5, 3, 5}},
+        ProjectionCase{
+            "square3", {{5, 5, 3}, {6, 5, 3}, {7, 5, 3}}, 20, {3, 5, 3, 5}, {3, 5, 3, 5}},
         ProjectionCase{"ring5", Ring5(), 30, {6, 10, 6, 10}, {5, 9, 5, 9}},
         ProjectionCase{"square5", Square5(), 30, {5, 9, 5, 9}, {5, 9, 5, 9}},
         // Pixels on the picture's edges: x = 0 and x = width - 1.

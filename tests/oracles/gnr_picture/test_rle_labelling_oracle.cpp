@@ -96,7 +96,8 @@ TEST(RLELabellingOracle, PartitionsEqualConnectedComponents)
                 Grey pic(uint32_t(w), uint32_t(h), bits);
                 for (int y = 0; y < h; ++y)
                     for (int x = 0; x < w; ++x)
-                        pic.set(uint32_t(x), uint32_t(y), mask.at<uint8_t>(y, x) ? 1 + rng() % 250 : 0);
+                        pic.set(uint32_t(x), uint32_t(y),
+                                mask.at<uint8_t>(y, x) ? 1 + rng() % 250 : 0);
                 Objects rle;
                 ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(&rle.rec, &pic.pic), 0);
                 EXPECT_EQ(int(rle.rec.uiObjectCount), n - 1);

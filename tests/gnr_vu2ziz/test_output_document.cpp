@@ -231,8 +231,9 @@ TEST(OutputDocument, EditsReadBackAsSet)
                     EXPECT_TRUE(out->SetWavelength(0, 488.7, u"GFP", 1, 2, 3));
                     EXPECT_TRUE(out->SetPosition(1, 1.5, 2.5, 3.5));
                 }
-                if (seq == 3)
+                if (seq == 3) {
                     EXPECT_TRUE(out->SetTime(4, 12345.0));
+                }
             }));
         }
         Document copy(path);

@@ -253,8 +253,9 @@ TEST_F(JP2Writer, DocumentsReadBackThroughTheReader)
         const bool artt = c.significant != c.bits || (c.comps != 1 && c.comps != 3);
         EXPECT_EQ(Count(boxes, "xml "), artt ? 1u : 0u);
         EXPECT_EQ(Count(boxes, "uuid"), codestreams >= 2 ? 1u : 0u);
-        if (codestreams == 1 && !artt)
+        if (codestreams == 1 && !artt) {
             EXPECT_EQ(boxes.back().first, "jp2c");
+        }
         if (codestreams >= 2) {
             // The map's last 40 bytes: the magic and 16 x count + 44.
             ASSERT_GE(file.size(), 40u);

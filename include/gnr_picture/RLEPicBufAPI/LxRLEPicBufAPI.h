@@ -1,0 +1,240 @@
+// Pictures of labelled objects kept as runs of set pixels: the records, their
+// conversions from and to pixel pictures, contours, hit tests and editing.
+#pragma once
+
+#include <cstdint>
+
+#include "gnr_picture/LxContour.h"
+#include "w32_system/LxExport.h"
+
+struct SLxPicBuf;
+struct SLxBinPicBuf;
+
+// One run of the non-painted form: uiLabel is 0 in a stored picture.
+struct SLxRLERun {
+    uint32_t uiLabel;
+    uint32_t uiY;
+    uint32_t uiXStart;
+    uint32_t uiXLength;
+};
+
+// The runs of one row of the non-painted form: uiCount runs from pRuns[uiFirst].
+struct SLxRLERow {
+    uint32_t uiCount;
+    uint32_t uiFirst;
+};
+
+#pragma pack(push, 1)
+// The 49-byte header of an object of the painted form. Objects lie back to
+// back without padding, so a header may sit at any address: read it with
+// memcpy (or through these packed fields), never through an aligned pointer.
+// All words are little-endian.
+struct SLxRLEObject {
+    uint32_t uiID;   // 1 or more
+    uint32_t uiLeft; // bounding box, inclusive
+    uint32_t uiTop;
+    uint32_t uiRight;
+    uint32_t uiBottom;
+    uint32_t uiSize; // bytes of header, segments and custom area
+    uint32_t uiRowSegmentCount;
+    uint32_t uiLastRowSegmentOffset; // from the object's start; 49 for one segment
+    uint32_t uiStatus;               // 0x40 hidden, 0x01 preferred by HitTestVisible
+    uint32_t uiFillColor;            // red bits 0-7, green 8-15, blue 16-23
+    uint32_t uiDrawColor;
+    uint8_t ucDrawStyle;
+    uint32_t uiReserved;
+};
+
+// A row segment: the row, then uiCount pairs (uiXStart, uiXLength) of
+// 32-bit words follow it; the next segment starts 8 + 8 x uiCount bytes on.
+struct SLxRowSegment {
+    uint32_t uiY;
+    uint32_t uiCount;
+};
+#pragma pack(pop)
+
+static_assert(sizeof(SLxRLEObject) == 49, "object header is 49 bytes");
+static_assert(sizeof(SLxRowSegment) == 8, "segment header is 8 bytes");
+static_assert(sizeof(SLxRLERun) == 16, "run is 16 bytes");
+static_assert(sizeof(SLxRLERow) == 8, "row is 8 bytes");
+
+// A picture of objects. Painted form (bPainted 1): uiObjectCount objects in
+// the uiObjectSize bytes of pObjects, the last one at uiLastObjectOffset.
+// Non-painted form (bPainted 0): uiRunCount runs sorted by row then x, and
+// uiHeight rows indexing them. Plain data owned by whoever declares it: Init
+// once, Free before it goes away.
+struct SLxRLEPicBuf {
+    uint32_t uiWidth;
+    uint32_t uiHeight;
+    uint32_t uiObjectCount;
+    uint32_t uiObjectSize;
+    uint32_t uiLastObjectOffset;
+    uint32_t uiCustomDataSize; // caller bytes at the end of every object made here
+    uint8_t* pObjects;
+    uint8_t bPainted;
+    uint32_t uiRunCount;
+    uint32_t uiRunCapacity; // bytes of pRuns while a scan appends, else 0
+    SLxRLERun* pRuns;
+    SLxRLERow* pRows;
+};
+
+// Common rules:
+// - Statuses: 0 success, -9 failure (a null record or picture, a picture of
+//   other than one component or deeper than 16 bits, an object area whose
+//   headers point outside it, no memory). After a failed conversion the
+//   target record is empty in its target form, never half-built.
+// - Samples of 1-8 bits are read and written as bytes, 9-16 bits as 16-bit
+//   words.
+// - Walks over objects and segments stop at the bytes the record and the
+//   object declare (uiObjectSize, uiSize): a header pointing outside ends a
+//   walk as if the list ended there.
+// - Queries take a null record or object as "none" (null, false, 0).
+class LX_EXPORT CLxRLEPicBufAPI
+{
+  public:
+    // ---- Records
+
+    // All fields 0 but the custom size and the form; frees nothing.
+    static void Init(SLxRLEPicBuf* rec, uint32_t customDataSize, bool painted);
+    // Sets width and height; the non-painted form's row table follows the
+    // height (new rows zeroed). -9 without memory (record unchanged).
+    static int Reinit(SLxRLEPicBuf* rec, uint32_t width, uint32_t height);
+    // Releases the object area, or the runs and rows; size, custom size and
+    // form stay. Harmless twice.
+    static void Free(SLxRLEPicBuf* rec);
+    // When dest has no size: set up empty with src's custom size, form, size.
+    static void ForceEqualSizeAndTypeIfDestEmpty(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    // Dest becomes a copy of src. -9 for null or no memory (dest empty).
+    static int Copy(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    // Same form, same size and byte-equal content.
+    static bool IsEqual(const SLxRLEPicBuf* a, const SLxRLEPicBuf* b);
+    static bool IsEqualSize(const SLxRLEPicBuf* a, const SLxRLEPicBuf* b);
+    static bool IsEqualType(const SLxRLEPicBuf* a, const SLxRLEPicBuf* b);
+
+    // ---- Walking the painted form
+
+    // Null object: the first object; otherwise the one after it; null at
+    // the end.
+    static SLxRLEObject* GetNextRLEObject(const SLxRLEPicBuf* rec, const SLxRLEObject* obj);
+    // Null segment: the one at byte 49 (callers count with
+    // uiRowSegmentCount); otherwise the one after it; null at the end.
+    static SLxRowSegment* GetNextRowSegment(const SLxRLEObject* obj, const SLxRowSegment* seg);
+    // Position in storage order (0 first); null at or past the count.
+    static SLxRLEObject* FindObjectByIndex(const SLxRLEPicBuf* rec, uint32_t index);
+    // The first object in storage order with that identifier.
+    static SLxRLEObject* FindObjectByObjectID(const SLxRLEPicBuf* rec, uint32_t id);
+    // The object's custom area: the first byte after its last row segment
+    // (right after the header when it has none). It reaches to the end of
+    // the object, uiSize bytes from its start.
+    static uint8_t* GetCustomDataPtr(const SLxRLEObject* obj);
+    // Pixels of one object, of all objects, of those without status 0x40.
+    static uint32_t GetRLEObjectArea(const SLxRLEObject* obj);
+    static uint32_t GetPictureArea(const SLxRLEPicBuf* rec);
+    static uint32_t GetPictureVisibleArea(const SLxRLEPicBuf* rec);
+    // Writes the painted picture as trace records; 0.
+    static int TraceRLE(const SLxRLEPicBuf* rec);
+
+    // ---- Contours (the caller frees the result with CLxAlloc::Free)
+
+    // The outer boundary pixels, clockwise on the screen from the first
+    // run's start, each point of the cycle once (spur pixels twice). Rows
+    // follow uiY, so an object that skips rows is traced as far as its first
+    // connected part. Null for an object without runs or no memory.
+    static SLxContour* ContourPoints(const SLxRLEObject* obj);
+    // The same; area receives the pixels inside the contour, holes included.
+    static SLxContour* ContourPoints(const SLxRLEObject* obj, uint64_t& area);
+
+    // ---- Hit tests
+
+    // The first object in storage order holding pixel (x, y); index and
+    // object are stored where given.
+    static bool HitTest(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, uint32_t* index,
+                        SLxRLEObject** obj);
+    // Among objects without 0x40: an object with 0x01 under the point wins,
+    // else the first one under it.
+    static bool HitTestVisible(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, uint32_t* index,
+                               SLxRLEObject** obj);
+    // The visible object whose contour passes nearest to (x, y), within
+    // 10 / scale pixels.
+    static bool HitTestVisibleEx(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, uint32_t* index,
+                                 SLxRLEObject** obj, double scale);
+
+    // ---- Editing (painted form; -9 for a non-painted record)
+
+    // Appends a copy whose identifier is the largest present + 1 (1 when
+    // empty); index receives its position. -9 for a null argument, an object
+    // shorter than its header, or an area that would pass 4 GiB.
+    static int AddObject(SLxRLEPicBuf* rec, const SLxRLEObject* obj, uint32_t* index);
+    // The same keeping the object's identifier.
+    static int AddObjectKeepID(SLxRLEPicBuf* rec, const SLxRLEObject* obj, uint32_t* index);
+    // AddObjectKeepID into room the caller made (-9 when the block is short).
+    static int AddObjectNoAllocate(SLxRLEPicBuf* rec, const SLxRLEObject* obj);
+    // AddObject / AddObjectKeepID for every object of src; 0.
+    static int AppendObjects(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    static int AppendObjectsKeepID(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    // The first object with that identifier; -9 when there is none.
+    static int DeleteObjectWithID(SLxRLEPicBuf* rec, uint32_t id);
+    // The object at that position; -9 when there is none.
+    static int DeleteObject(SLxRLEPicBuf* rec, uint32_t index);
+    // count objects from position first; offsets holds every object's byte
+    // offset then -1 and must describe the area as it is (else -9).
+    static int DeleteObject(SLxRLEPicBuf* rec, uint32_t first, uint32_t count,
+                            const int32_t* offsets);
+    // The objects at n positions, ascending without repeats (else -9 and
+    // nothing is deleted).
+    static int DeleteObject(SLxRLEPicBuf* rec, const uint32_t* indices, uint32_t n);
+    // Every object whose whole status word equals status.
+    static int DeleteObjectsWithStatus(SLxRLEPicBuf* rec, uint32_t status);
+
+    // ---- Projections
+
+    // counters: [0] runs, [1] pixels whose upper-right neighbour is
+    // background, [2] upper, [3] upper-left; outside the picture, and above
+    // a skipped row, is background. Run parts at or past width are left out
+    // of [1]-[3]. All 0 for a null object or no memory.
+    static void Projections(const SLxRLEObject* obj, uint32_t counters[4], uint32_t width);
+    // The same for the object with its holes filled.
+    static void OuterProjections(const SLxRLEObject* obj, uint32_t counters[4], uint32_t width);
+
+    // ---- Conversions
+
+    // By the record's form: painted or non-painted from the picture.
+    static int ConvertPictureToRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic);
+    static int ConvertPictureToRLE(SLxRLEPicBuf* rec, const SLxBinPicBuf* bin);
+    // Runs of the non-zero (set) pixels; custom size 0.
+    static int ConvertPicBufToNonPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic);
+    static int ConvertBinPicBufToNonPaintedRLE(SLxRLEPicBuf* rec, const SLxBinPicBuf* bin);
+    // Dest becomes the non-painted form of src (-9 when an object lies below
+    // the record's height or memory runs out). In place: the same.
+    static int ConvertRLEToNonPaintedRLE(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    static int ConvertRLEToNonPaintedRLE(SLxRLEPicBuf* rec);
+    // Dest = src, labelled when src is non-painted. In place: the same.
+    static int ConvertRLEToPaintedRLE(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    static int ConvertRLEToPaintedRLE(SLxRLEPicBuf* rec);
+    // 8-connected objects of the non-zero pixels (of the pixels equal to
+    // value), identifiers 1..N in raster order of each object's first pixel.
+    static int ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic);
+    static int ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic, uint32_t value);
+    // Deletes the object id, then appends one object (no connectivity test)
+    // of the pixels equal to value moved by (x0, y0); the record takes the
+    // size picture's size (the picture's own when null).
+    static int ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic,
+                                         const SLxPicBuf* sizePic, int32_t id, uint32_t x0,
+                                         uint32_t y0, uint32_t value);
+    static int ConvertBinPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxBinPicBuf* bin);
+    // One object per non-zero sample value, identifier = value, ascending.
+    static int ConvertPaintedPicBufToRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic);
+    // Paints runs with value (0: 255 or 65535) or objects with value (0: the
+    // identifier cut to the sample width); nothing else changes. -9 for a
+    // picture smaller than the record; run parts outside it are skipped.
+    static int ConvertRLEToPicBuf(SLxPicBuf* pic, const SLxRLEPicBuf* rec);
+    static int ConvertRLEToPicBuf(SLxPicBuf* pic, const SLxRLEPicBuf* rec, uint32_t value);
+    // Clears the one-bit picture and sets the pixels of every run.
+    static int ConvertRLEToBinPicBuf(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec);
+    // Dest gets the connected pieces of src's objects inside the rectangle
+    // (clipped to src), in coordinates relative to it. The piece holding a
+    // source object's first labelled run keeps its identifier; the others
+    // get the largest source identifier + 1, + 2, ... in raster order.
+    static int CutRectangle(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t x, uint32_t y,
+                            uint32_t width, uint32_t height);
+};

@@ -37,16 +37,17 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth);
 int SetSources(SWalk& w, const SLxExperiment& spect)
 {
     const SLxExperiment::SLxExpSpectLoop& loop = spect.uLoopPars.sSpectLoop;
+    // One frame for all channels: the positions are the same for each.
+    uint32_t frame = 0;
+    // A branch whose inner loops are shorter holds no frame at these
+    // positions: it is no source.
+    if (CLxExperimentAPI::CalcIdxFromPos(w.root, w.positions, w.levels, &frame) != 0)
+        return 0;
     for (uint32_t i = 0; i < loop.uiCount; ++i) {
         if (spect.pItemValid && !spect.pItemValid[i])
             continue;
         const uint32_t k = CLxExperimentAPI::GetPlaneIdx(w.planes, &spect, i);
         if (k >= w.planes.uiCount || !w.planes.sPlane)
-            continue;
-        uint32_t frame = 0;
-        // A branch whose inner loops are shorter holds no frame at these
-        // positions: it is no source.
-        if (CLxExperimentAPI::CalcIdxFromPos(w.root, w.positions, w.levels, &frame) != 0)
             continue;
         // Components of plane k, not k itself: planes may hold several.
         const uint64_t first = SLxPicturePlanes::PlaneStartingComp(w.planes, k);

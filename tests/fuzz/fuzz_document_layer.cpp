@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document_script.h"
+#include "document_reads.h"
 #include "w32_system/debugging/LxDiag.h"
 #include "gnr_vu2ziz/meta_inputfile/LxJp2InputFileImpl.h"
 #include "mul_imageformat/LxImageAttributes.h"
@@ -29,11 +30,7 @@ using document_script::SDocument;
 
 constexpr uint64_t kMaxImage = 1u << 20;
 
-void Check(bool condition)
-{
-    if (!condition)
-        abort();
-}
+using document_reads::Check;
 
 // A reader as the formats' readers behave: each caller gets its own copy
 // of the experiment, frames are written at the padded stride.
@@ -173,28 +170,6 @@ class CScriptReader final : public ILxInputImageFile
     uint32_t m_uiRefs = 1;
 };
 
-void ReadImage(IJp2InputFile* doc, uint32_t seq)
-{
-    uint32_t width = 0, widthBytes = 0, height = 0, components = 0, bits = 0;
-    if (!doc->GetImageInfo(seq, &width, &widthBytes, &height, &components, &bits))
-        return;
-    const uint64_t bytes = uint64_t(widthBytes) * height;
-    if (bytes == 0 || bytes > kMaxImage)
-        return;
-    std::vector<uint8_t> image(size_t(bytes) + 1, 0xA5);
-    doc->GetImage(seq, image.data());
-    Check(image.back() == 0xA5);
-    double t, x, y, z, w, cal, aspect, mag, na, ri;
-    char16_t name[16];
-    uint8_t r, g, b;
-    uint32_t modality;
-    doc->GetTime(seq, &t);
-    doc->GetPosition(seq, &x, &y, &z);
-    doc->GetWavelength(seq, &w, name, 16, &r, &g, &b);
-    doc->GetCalibration(seq, &cal, &aspect);
-    doc->GetObjective(seq, name, 16, &mag, &na, &ri);
-    doc->GetModality(seq, &modality);
-}
 
 void Exercise(IJp2InputFile* doc, document_script::SReader& in)
 {
@@ -214,14 +189,14 @@ void Exercise(IJp2InputFile* doc, document_script::SReader& in)
     Check(coordinates == before);
     const uint32_t count = doc->GetImageCount();
     for (uint32_t seq : {0u, 1u, count / 2, last, count - 1, count})
-        ReadImage(doc, seq);
+        document_reads::ReadImage(doc, seq, kMaxImage);
     // The rest of the script: coordinates (some past the loop sizes) and
     // the images they give, in any order, so that the cache sees jumps.
     for (int round = 0; round < 8 && in.More(); ++round) {
         for (uint32_t loop = 0; loop < loops; ++loop)
             coordinates[loop] = sizes[loop] ? in.U8() % (sizes[loop] + 1) : in.U8() % 2;
-        ReadImage(doc, doc->GetSeqIndex(coordinates.data()));
-        ReadImage(doc, count ? in.U16() % count : 0);
+        document_reads::ReadImage(doc, doc->GetSeqIndex(coordinates.data()), kMaxImage);
+        document_reads::ReadImage(doc, count ? in.U16() % count : 0, kMaxImage);
     }
 }
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "document_reads.h"
 #include "w32_system/debugging/LxDiag.h"
-#include "gnr_vu2ziz/LxJp2InputFile.h"
 
 namespace
 {
@@ -26,11 +26,7 @@ namespace
 constexpr size_t kMaxInput = 512u << 10;
 constexpr uint64_t kMaxImage = 4u << 20;
 
-void Check(bool condition)
-{
-    if (!condition)
-        abort();
-}
+using document_reads::Check;
 
 // One memory file for every run, rewritten each time.
 int MemoryFile()
@@ -39,30 +35,6 @@ int MemoryFile()
     return fd;
 }
 
-void ReadImage(IJp2InputFile* doc, uint32_t seq)
-{
-    uint32_t width = 0, widthBytes = 0, height = 0, components = 0, bits = 0;
-    if (!doc->GetImageInfo(seq, &width, &widthBytes, &height, &components, &bits))
-        return;
-    const uint64_t bytes = uint64_t(widthBytes) * height;
-    if (bytes == 0 || bytes > kMaxImage)
-        return;
-    // A guard byte past the reported size must stay.
-    std::vector<uint8_t> image(size_t(bytes) + 1, 0xA5);
-    doc->GetImage(seq, image.data());
-    Check(image.back() == 0xA5);
-
-    double t, x, y, z, w, cal, aspect, mag, na, ri;
-    char16_t name[16];
-    uint8_t r, g, b;
-    uint32_t modality;
-    doc->GetTime(seq, &t);
-    doc->GetPosition(seq, &x, &y, &z);
-    doc->GetWavelength(seq, &w, name, 16, &r, &g, &b);
-    doc->GetCalibration(seq, &cal, &aspect);
-    doc->GetObjective(seq, name, 16, &mag, &na, &ri);
-    doc->GetModality(seq, &modality);
-}
 
 } // namespace
 
@@ -98,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(coordinates == before);
     const uint32_t count = doc->GetImageCount();
     for (uint32_t seq : {0u, 1u, count / 2, last, count - 1, count})
-        ReadImage(doc, seq);
+        document_reads::ReadImage(doc, seq, kMaxImage);
     Check(doc->Release() == 0);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
@@ -53,3 +54,32 @@ class BinPicture
 
     SLxBinPicBuf pic;
 };
+
+// Pictures drawn as text: one string a line, '#' for a set pixel.
+using Rows = std::vector<std::string>;
+
+inline void Draw(BinPicture& p, const Rows& rows)
+{
+    for (uint32_t y = 0; y < rows.size(); ++y)
+        for (uint32_t x = 0; x < rows[y].size(); ++x)
+            p.set(x, y, rows[y][x] == '#');
+}
+
+inline Rows Read(BinPicture& p)
+{
+    Rows rows(p->uiHeight, std::string(p->uiWidth, '.'));
+    for (uint32_t y = 0; y < p->uiHeight; ++y)
+        for (uint32_t x = 0; x < p->uiWidth; ++x)
+            if (p.at(x, y))
+                rows[y][x] = '#';
+    return rows;
+}
+
+inline int CountSet(BinPicture& p)
+{
+    int n = 0;
+    for (uint32_t y = 0; y < p->uiHeight; ++y)
+        for (uint32_t x = 0; x < p->uiWidth; ++x)
+            n += p.at(x, y);
+    return n;
+}

@@ -10,25 +10,6 @@
 namespace
 {
 
-using Rows = std::vector<std::string>;
-
-void Draw(BinPicture& p, const Rows& rows)
-{
-    for (uint32_t y = 0; y < rows.size(); ++y)
-        for (uint32_t x = 0; x < rows[y].size(); ++x)
-            p.set(x, y, rows[y][x] == '#');
-}
-
-Rows Read(BinPicture& p)
-{
-    Rows rows(p->uiHeight, std::string(p->uiWidth, '.'));
-    for (uint32_t y = 0; y < p->uiHeight; ++y)
-        for (uint32_t x = 0; x < p->uiWidth; ++x)
-            if (p.at(x, y))
-                rows[y][x] = '#';
-    return rows;
-}
-
 struct Pictures {
     BinPicture src, dst;
     explicit Pictures(const Rows& rows)

@@ -16,39 +16,11 @@ namespace
 {
 
 using API = CLxBinPicBufAPI;
-using Rows = std::vector<std::string>;
-
-void Draw(BinPicture& p, const Rows& rows)
-{
-    for (uint32_t y = 0; y < rows.size(); ++y)
-        for (uint32_t x = 0; x < rows[y].size(); ++x)
-            p.set(x, y, rows[y][x] == '#');
-}
-
-Rows Read(BinPicture& p)
-{
-    Rows rows(p->uiHeight, std::string(p->uiWidth, '.'));
-    for (uint32_t y = 0; y < p->uiHeight; ++y)
-        for (uint32_t x = 0; x < p->uiWidth; ++x)
-            if (p.at(x, y))
-                rows[y][x] = '#';
-    return rows;
-}
-
 void FillRect(BinPicture& p, uint32_t x0, uint32_t y0, uint32_t x1, uint32_t y1)
 {
     for (uint32_t y = y0; y < y1; ++y)
         for (uint32_t x = x0; x < x1; ++x)
             p.set(x, y);
-}
-
-int CountSet(BinPicture& p)
-{
-    int n = 0;
-    for (uint32_t y = 0; y < p->uiHeight; ++y)
-        for (uint32_t x = 0; x < p->uiWidth; ++x)
-            n += p.at(x, y);
-    return n;
 }
 
 // ---- Conversions ---------------------------------------------------------------

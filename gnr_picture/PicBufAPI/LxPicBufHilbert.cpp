@@ -245,19 +245,28 @@ int hilbertRotated(SLxPicBuf* dst, const SLxPicBuf* src, double degrees)
     return CLxPicBufAPI::RotateBuf_LIN(dst, pic, -degrees);
 }
 
-} // namespace
+// The checks both transforms make: a status, or kWork for a picture with
+// samples to transform. Neither the float conversions nor the rotations and
+// the smoothing take samples below 8 bits.
+constexpr int kWork = 1;
 
-int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
+int checkTransform(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
 {
     if (!usableSource(dst, src))
         return -9;
     if (!std::isfinite(angle))
         return -4;
-    // The float conversions take no samples below 8 bits.
     if (src->uiBpc < 8)
         return -2;
-    if (lxpicbuf::isEmpty(*src))
-        return 0;
+    return lxpicbuf::isEmpty(*src) ? 0 : kWork;
+}
+
+} // namespace
+
+int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
+{
+    if (const int status = checkTransform(dst, src, angle); status != kWork)
+        return status;
     const uint32_t width = src->uiWidth, height = src->uiHeight, bits = src->uiBpc;
     uint32_t w = 0, h = 0;
     CLxFloatPicMemAPI::Powerof2(width, nullptr, &w);
@@ -316,15 +325,8 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
 
 int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
 {
-    if (!usableSource(dst, src))
-        return -9;
-    if (!std::isfinite(angle))
-        return -4;
-    // The rotations and the smoothing take no samples below 8 bits.
-    if (src->uiBpc < 8)
-        return -2;
-    if (lxpicbuf::isEmpty(*src))
-        return 0;
+    if (const int status = checkTransform(dst, src, angle); status != kWork)
+        return status;
     const double degrees = normalisedDegrees(angle);
     return degrees == 45.0 ? hilbertDiagonal(dst, src) : hilbertRotated(dst, src, degrees);
 }

@@ -237,4 +237,38 @@ class LX_EXPORT CLxRLEPicBufAPI
     // get the largest source identifier + 1, + 2, ... in raster order.
     static int CutRectangle(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t x, uint32_t y,
                             uint32_t width, uint32_t height);
+
+    // ---- Operations on runs and objects
+
+    // Dest = dest AND src for two non-painted pictures of one size (dest
+    // takes src's size and form when it has none); otherwise nothing.
+    static void And(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    // Cyclic shifts of the rows' pixels (left, right) or of the rows (up,
+    // down) by n modulo the size; dest comes back in src's form, labelled
+    // afresh when painted. A width or height of 0 copies. -9 for null or a
+    // failed copy (and for a failed labelling after a left or right shift).
+    static int ShiftRotateLeft(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateRight(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateUp(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateDown(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    // Adds (dx, dy) to every run and bounding box of a painted picture,
+    // wrapping in 32 bits without clipping; 0.
+    static int MoveObjects(SLxRLEPicBuf* rec, int dx, int dy);
+    // The union (intersection) of the non-null pictures of the array as one
+    // binary picture of the first one's size; an empty picture when all are
+    // null; result untouched for count 0. 0.
+    static int MakeUnionToBinPicBuf(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                    uint32_t count);
+    static int MakeIntersectionToBinPicBuf(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                           uint32_t count);
+    // The same labelled into painted objects. 0.
+    static int MakeUnion(SLxRLEPicBuf* result, SLxRLEPicBuf* const* pictures, uint32_t count);
+    static int MakeIntersection(SLxRLEPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                uint32_t count);
+    // The two records exchange every field.
+    static void Swap(SLxRLEPicBuf* a, SLxRLEPicBuf* b);
+    // No object (painted) or no run (non-painted); true for null.
+    static bool IsEmpty(const SLxRLEPicBuf* rec);
+    // Copy of src into a, then into b.
+    static void Copy_2x(SLxRLEPicBuf* a, SLxRLEPicBuf* b, const SLxRLEPicBuf* src);
 };

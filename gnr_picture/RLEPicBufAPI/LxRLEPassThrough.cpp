@@ -37,6 +37,8 @@ void lx_rle::WriteBack(SLxRLEPicBuf* rec, const SLxBinPicBuf* bin, bool painted)
         CLxRLEPicBufAPI::ConvertBinPicBufToNonPaintedRLE(rec, bin);
 }
 
+// One line a member, so the table reads at a glance.
+// clang-format off
 int CLxRLEPicBufAPI::Smooth(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src) { return PassThrough<&CLxBinPicBufAPI::Smooth>(dst, src); }
 int CLxRLEPicBufAPI::FillHoles(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src) { return PassThrough<&CLxBinPicBufAPI::FillHoles>(dst, src); }
 int CLxRLEPicBufAPI::Contour(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool inner, bool square) { return PassThrough<&CLxBinPicBufAPI::Contour>(dst, src, inner, square); }
@@ -113,6 +115,7 @@ int CLxRLEPicBufAPI::Thickening(SLxRLEPicBuf* dst, const SLxRLEPicBuf* mask, con
 int CLxRLEPicBufAPI::Pack16NZto1DExpand(SLxRLEPicBuf* dst, const SLxPicBuf* src, uint32_t border) { return PassThrough<&CLxBinPicBufAPI::Pack16NZto1DExpand>(dst, src, border); }
 int CLxRLEPicBufAPI::Unpack1to16(SLxPicBuf* dst, const SLxRLEPicBuf* src, uint32_t value) { return PassThrough<&CLxBinPicBufAPI::Unpack1to16>(dst, src, value); }
 int CLxRLEPicBufAPI::Unpack1to16Expand(SLxPicBuf* dst, const SLxRLEPicBuf* src, uint32_t border) { return PassThrough<&CLxBinPicBufAPI::Unpack1to16Expand>(dst, src, border); }
+// clang-format on
 
 int CLxRLEPicBufAPI::UltimateErosion(SLxPicBuf* dst, SLxPicBuf* src, uint16_t passes)
 {
@@ -243,18 +246,63 @@ int CLxRLEPicBufAPI::Rotate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double a
 {
     return TurnInto(dst, src, [&](SLxBinPicBuf& to, const SLxBinPicBuf& from) {
         return CLxBinPicMemAPI::Rotate(to.pData, to.uiWidth, to.uiHeight, to.uiWidthBytes,
-                                       from.pData, from.uiWidth, from.uiHeight,
-                                       from.uiWidthBytes, angle, fit);
+                                       from.pData, from.uiWidth, from.uiHeight, from.uiWidthBytes,
+                                       angle, fit);
     });
 }
 
-int CLxRLEPicBufAPI::RotateMatrix(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double m0,
-                                  double m1, double m2, double m3, double m4, double m5)
+int CLxRLEPicBufAPI::RotateMatrix(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double m0, double m1,
+                                  double m2, double m3, double m4, double m5)
 {
     return TurnInto(dst, src, [&](SLxBinPicBuf& to, const SLxBinPicBuf& from) {
-        return CLxBinPicMemAPI::RotateMatrix(to.pData, to.uiWidth, to.uiHeight,
-                                             to.uiWidthBytes, from.pData, from.uiWidth,
-                                             from.uiHeight, from.uiWidthBytes, m0, m1, m2, m3,
-                                             m4, m5);
+        return CLxBinPicMemAPI::RotateMatrix(to.pData, to.uiWidth, to.uiHeight, to.uiWidthBytes,
+                                             from.pData, from.uiWidth, from.uiHeight,
+                                             from.uiWidthBytes, m0, m1, m2, m3, m4, m5);
     });
+}
+
+void CLxRLEPicBufAPI::ResizeCanvas(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t flags)
+{
+    if (!dst || !src)
+        return;
+    // The destination is not laid out: outside the copied overlap it ends
+    // clear.
+    ScratchBin to, from;
+    CLxBinPicBufAPI::Reinit(&to.pic, dst->uiWidth, dst->uiHeight, 0, true);
+    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
+    if (to.pic.pData && from.pic.pData)
+        CLxBinPicBufAPI::ResizeCanvas(&to.pic, &from.pic, flags);
+    WriteBack(dst, &to.pic, dst->bPainted != 0);
+}
+
+void CLxRLEPicBufAPI::AdjustCanvas(SLxRLEPicBuf* pic, uint32_t width, uint32_t height,
+                                   uint32_t flags)
+{
+    if (!pic)
+        return;
+    ScratchBin bin;
+    LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight);
+    if (bin.pic.pData)
+        CLxBinPicBufAPI::AdjustCanvas(&bin.pic, width, height, flags);
+    if (bin.pic.pData) {
+        WriteBack(pic, &bin.pic, pic->bPainted != 0);
+        return;
+    }
+    // No pixels to adjust: an empty picture of the new size.
+    CLxRLEPicBufAPI::Free(pic);
+    CLxRLEPicBufAPI::Reinit(pic, width, height);
+}
+
+void CLxRLEPicBufAPI::CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uint32_t height,
+                               SLxRLEPicBuf* dst, uint32_t srcX, uint32_t srcY,
+                               const SLxRLEPicBuf* src)
+{
+    if (!dst || !src)
+        return;
+    ScratchBin to, from;
+    LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight);
+    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
+    if (to.pic.pData && from.pic.pData)
+        CLxBinPicBufAPI::CopyRect(dstX, dstY, width, height, &to.pic, srcX, srcY, &from.pic);
+    WriteBack(dst, &to.pic, dst->bPainted != 0);
 }

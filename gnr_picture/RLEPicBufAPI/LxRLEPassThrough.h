@@ -109,9 +109,7 @@ template <auto Op, size_t SizeFrom = 1, class... A> auto PassThrough(A... values
     constexpr size_t kSizeFrom = sizeof...(A) > SizeFrom ? SizeFrom : 0;
     PrepareAll<0, kSizeFrom>(args, std::index_sequence_for<A...>());
     auto finish = [&]() { std::apply([](auto&... arg) { (arg.Finish(), ...); }, args); };
-    auto call = [&]() {
-        return std::apply([](auto&... arg) { return Op(arg.get()...); }, args);
-    };
+    auto call = [&]() { return std::apply([](auto&... arg) { return Op(arg.get()...); }, args); };
     if constexpr (std::is_void_v<decltype(call())>) {
         call();
         finish();

@@ -26,8 +26,8 @@ bool RowSpans(const SLxRLEPicBuf* rec, uint32_t y, HeapArray<Span>& out)
     if (!rec->pRows || !rec->pRuns)
         return true;
     const SLxRLERow& row = rec->pRows[y];
-    for (uint64_t i = row.uiFirst;
-         i < uint64_t(row.uiFirst) + row.uiCount && i < rec->uiRunCount; ++i) {
+    for (uint64_t i = row.uiFirst; i < uint64_t(row.uiFirst) + row.uiCount && i < rec->uiRunCount;
+         ++i) {
         const SLxRLERun& r = rec->pRuns[i];
         if (r.uiY != y || r.uiXStart >= rec->uiWidth || r.uiXLength == 0)
             continue;
@@ -158,8 +158,8 @@ int ShiftRotate(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t s, Axis ax
                 uint32_t r = uint32_t((uint64_t(y) + s) % height);
                 if (!RowSpans(&work.rec, r, spans) || !builder.AddRow(y, spans))
                     return -9;
-            } else if (!RowSpans(&work.rec, y, spans) ||
-                       !RotateSpans(spans, s, width, moved) || !builder.AddRow(y, moved)) {
+            } else if (!RowSpans(&work.rec, y, spans) || !RotateSpans(spans, s, width, moved) ||
+                       !builder.AddRow(y, moved)) {
                 return -9;
             }
         }

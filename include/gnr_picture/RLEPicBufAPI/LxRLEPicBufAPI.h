@@ -290,8 +290,10 @@ class LX_EXPORT CLxRLEPicBufAPI
     static int Smooth(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static int FillHoles(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static int Contour(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool inner, bool square);
-    static int ConvexHull(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool flag1, bool flag2, int step);
-    static int ConditionalDilate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* marker, const SLxRLEPicBuf* mask);
+    static int ConvexHull(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool flag1, bool flag2,
+                          int step);
+    static int ConditionalDilate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* marker,
+                                 const SLxRLEPicBuf* mask);
     static int ShiftRight(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
     static int ShiftLeft(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
     static int ShiftUp(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
@@ -312,20 +314,28 @@ class LX_EXPORT CLxRLEPicBufAPI
     static int LinDilate_135(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
     static int Erode2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp, bool flag);
     static int Dilate2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp, bool flag);
-    static int Erode4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1, SLxRLEPicBuf* tmp2, bool flag);
-    static int Dilate4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1, SLxRLEPicBuf* tmp2, bool flag);
-    static int Erode5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1, SLxRLEPicBuf* tmp2);
-    static int Dilate5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1, SLxRLEPicBuf* tmp2);
+    static int Erode4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                           SLxRLEPicBuf* tmp2, bool flag);
+    static int Dilate4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                            SLxRLEPicBuf* tmp2, bool flag);
+    static int Erode5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                           SLxRLEPicBuf* tmp2);
+    static int Dilate5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                            SLxRLEPicBuf* tmp2);
     static int Erode3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Dilate3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Erode3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Dilate3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Erode5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Dilate5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
-    static int Erode2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool flag);
-    static int Dilate2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool flag);
-    static int Erode4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool flag);
-    static int Dilate4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool flag);
+    static int Erode2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                              bool flag);
+    static int Dilate2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                               bool flag);
+    static int Erode4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                                 bool flag);
+    static int Dilate4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                                  bool flag);
     static int Open3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Close3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Open3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
@@ -354,9 +364,12 @@ class LX_EXPORT CLxRLEPicBufAPI
     static int LinClose_135_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
     static int Clean2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
     static int Clean3x3(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
-    static int Clean4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
-    static int Clean5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
-    static int Thinning(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, int metric, int spurMode, int extensionLength, int extend);
+    static int Clean4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Clean5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Thinning(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, int metric, int spurMode,
+                        int extensionLength, int extend);
     static int Pruning(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, int steps);
     static int CalculateZonesOfInfluence(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static int Thickening(SLxRLEPicBuf* dst, const SLxRLEPicBuf* mask, const SLxRLEPicBuf* src,
@@ -387,6 +400,15 @@ class LX_EXPORT CLxRLEPicBufAPI
     static void Complement(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static void FlipCopyVert(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static void Copy_FitToDest(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    // The destination's form: the source's overlap placed by the flags,
+    // the rest of the destination clear.
+    static void ResizeCanvas(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t flags);
+    // In place to the new size, the overlap placed by the flags.
+    static void AdjustCanvas(SLxRLEPicBuf* pic, uint32_t width, uint32_t height, uint32_t flags);
+    // The destination's form; nothing when either rectangle leaves its
+    // picture.
+    static void CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uint32_t height,
+                         SLxRLEPicBuf* dst, uint32_t srcX, uint32_t srcY, const SLxRLEPicBuf* src);
     // Dest keeps its size and is filled from the rotated source.
     static int Rotate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double angle, bool fit);
     static int RotateMatrix(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double m0, double m1,

@@ -75,7 +75,8 @@ std::vector<PassCase> Cases(Work& w)
          [=](auto d, auto s) { return Bin::LinErode_045(d, s, bt()); }},
         {"Erode2x2", [=](auto d, auto s) { return API::Erode2x2(d, s, rt(), true); },
          [=](auto d, auto s) { return Bin::Erode2x2(d, s, bt(), true); }},
-        {"Dilate4x4Oct", [=](auto d, auto s) { return API::Dilate4x4Oct(d, s, rt(), rt2(), false); },
+        {"Dilate4x4Oct",
+         [=](auto d, auto s) { return API::Dilate4x4Oct(d, s, rt(), rt2(), false); },
          [=](auto d, auto s) { return Bin::Dilate4x4Oct(d, s, bt(), bt2(), false); }},
         {"Erode5x5Oct", [=](auto d, auto s) { return API::Erode5x5Oct(d, s, rt(), rt2()); },
          [=](auto d, auto s) { return Bin::Erode5x5Oct(d, s, bt(), bt2()); }},
@@ -251,6 +252,40 @@ TEST(RLEPassThrough, NullPicturesAreRefused)
     API::Memset(nullptr, true);
     API::Complement(nullptr);
     EXPECT_NE(API::Rotate(nullptr, pic.get(), 1.0, false), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+Rows PixelsOfRecord(const SLxRLEPicBuf* rec)
+{
+    GreyPicture pic(rec->uiWidth, rec->uiHeight);
+    EXPECT_EQ(API::ConvertRLEToPicBuf(pic.get(), rec, 255), 0);
+    Rows rows(rec->uiHeight, std::string(rec->uiWidth, '.'));
+    for (uint32_t y = 0; y < rec->uiHeight; ++y)
+        for (uint32_t x = 0; x < rec->uiWidth; ++x)
+            rows[y][x] = pic.at(x, y) ? '#' : '.';
+    return rows;
+}
+
+TEST(RLEPassThrough, CanvasOperationsKeepTheirPicturesForm)
+{
+    RLEPicture src(true), dst(false), pic(false);
+    Load(src.get(), {"##", "#."}, true);
+    Load(dst.get(), {"####", "####", "####"}, false);
+    API::ResizeCanvas(dst.get(), src.get(), 0);
+    EXPECT_FALSE(dst->bPainted);
+    EXPECT_EQ(PixelsOfRecord(dst.get()), (Rows{"##..", "#...", "...."}));
+
+    Load(pic.get(), {"#.", ".#"}, false);
+    API::AdjustCanvas(pic.get(), 3, 3, 0);
+    EXPECT_FALSE(pic->bPainted);
+    EXPECT_EQ(PixelsOfRecord(pic.get()), (Rows{"#..", ".#.", "..."}));
+
+    API::CopyRect(2, 1, 2, 2, dst.get(), 0, 0, src.get());
+    EXPECT_EQ(PixelsOfRecord(dst.get()), (Rows{"##..", "#.##", "..#."}));
 }
 
 } // namespace

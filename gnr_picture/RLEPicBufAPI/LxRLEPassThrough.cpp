@@ -7,6 +7,9 @@
 
 #include <algorithm>
 
+#include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "gnr_picture/picmemAPI/LxPicMemAPI.h"
+
 using namespace lx_rle;
 
 void lx_rle::LayOut(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec, uint32_t width, uint32_t height)
@@ -305,4 +308,37 @@ void CLxRLEPicBufAPI::CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uin
     if (to.pic.pData && from.pic.pData)
         CLxBinPicBufAPI::CopyRect(dstX, dstY, width, height, &to.pic, srcX, srcY, &from.pic);
     WriteBack(dst, &to.pic, dst->bPainted != 0);
+}
+
+void CLxRLEPicBufAPI::FlipCopyHorz(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
+{
+    if (!dst || !src)
+        return;
+    ForceEqualSizeAndTypeIfDestEmpty(dst, src);
+    uint32_t width = dst->uiWidth, height = dst->uiHeight;
+    bool painted = src->bPainted != 0;
+    SLxPicBuf from, to;
+    CLxPicBufAPI::Init(&from);
+    CLxPicBufAPI::Init(&to);
+    bool ready = CLxPicBufAPI::Reinit(&from, width, height, width, 8, 1, true) == 0 &&
+                 CLxPicBufAPI::Reinit(&to, width, height, width, 8, 1, true) == 0;
+    if (ready) {
+        // The source is cut to the destination's size, then mirrored
+        // across the destination's width.
+        SLxRLEPicBuf view = *src;
+        view.uiWidth = std::min(view.uiWidth, width);
+        view.uiHeight = std::min(view.uiHeight, height);
+        ConvertRLEToPicBuf(&from, &view, 255);
+        CLxPicMemAPI::FlipHor(to.pData, from.pData, 8, 1, width, width, height);
+        if (painted)
+            ConvertPicBufToPaintedRLE(dst, &to);
+        else
+            ConvertPicBufToNonPaintedRLE(dst, &to);
+    } else {
+        Free(dst);
+        Init(dst, painted ? src->uiCustomDataSize : 0, painted);
+        Reinit(dst, width, height);
+    }
+    CLxPicBufAPI::Free(&from);
+    CLxPicBufAPI::Free(&to);
 }

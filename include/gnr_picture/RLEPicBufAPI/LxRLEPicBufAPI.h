@@ -399,6 +399,8 @@ class LX_EXPORT CLxRLEPicBufAPI
     // size.
     static void Complement(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static void FlipCopyVert(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    // Mirrored left to right across the destination's width.
+    static void FlipCopyHorz(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     static void Copy_FitToDest(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
     // The destination's form: the source's overlap placed by the flags,
     // the rest of the destination clear.

@@ -202,6 +202,17 @@ TEST(RLEPassThrough, FlipCopyVertIntoAnEmptyDestination)
     }
 }
 
+TEST(RLEPassThrough, FlipCopyHorzIntoAnEmptyDestination)
+{
+    for (bool painted : {false, true}) {
+        RLEPicture src(painted), dest(!painted), want(painted);
+        Load(src.get(), {"##...", ".#..#", "....."}, painted);
+        Load(want.get(), {"...##", "#..#.", "....."}, painted);
+        API::FlipCopyHorz(dest.get(), src.get());
+        EXPECT_TRUE(API::IsEqual(dest.get(), want.get())) << painted;
+    }
+}
+
 TEST(RLEPassThrough, SetPixelOutsideLeavesThePictureUntouched)
 {
     RLEPicture pic(true), before(true);

@@ -173,7 +173,7 @@ void Count(const DecodedObject& o, uint32_t counters[4], uint32_t width, uint32_
 // the object's own rows are built: a row it skips is background from left
 // to right, on the border, so whatever touches it lies outside. False
 // without memory or for rows out of order.
-bool FillHoles(const DecodedObject& o, DecodedObject& filled)
+bool FillObjectHoles(const DecodedObject& o, DecodedObject& filled)
 {
     filled.rows.Clear();
     filled.runs.Clear();
@@ -495,7 +495,7 @@ void CLxRLEPicBufAPI::OuterProjections(const SLxRLEObject* obj, uint32_t counter
         return;
     counters[0] = counters[1] = counters[2] = counters[3] = 0;
     DecodedObject o, filled;
-    if (!obj || !Decode(reinterpret_cast<const uint8_t*>(obj), o) || !FillHoles(o, filled))
+    if (!obj || !Decode(reinterpret_cast<const uint8_t*>(obj), o) || !FillObjectHoles(o, filled))
         return;
     Count(filled, counters, width, uint32_t(filled.runs.size()));
 }

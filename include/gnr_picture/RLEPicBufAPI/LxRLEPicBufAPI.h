@@ -237,4 +237,182 @@ class LX_EXPORT CLxRLEPicBufAPI
     // get the largest source identifier + 1, + 2, ... in raster order.
     static int CutRectangle(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t x, uint32_t y,
                             uint32_t width, uint32_t height);
+
+    // ---- Operations on runs and objects
+
+    // Dest = dest AND src for two non-painted pictures of one size (dest
+    // takes src's size and form when it has none); otherwise nothing.
+    static void And(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+    // Cyclic shifts of the rows' pixels (left, right) or of the rows (up,
+    // down) by n modulo the size; dest comes back in src's form, labelled
+    // afresh when painted. A width or height of 0 copies. -9 for null or a
+    // failed copy (and for a failed labelling after a left or right shift).
+    static int ShiftRotateLeft(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateRight(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateUp(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    static int ShiftRotateDown(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n);
+    // Adds (dx, dy) to every run and bounding box of a painted picture,
+    // wrapping in 32 bits without clipping; 0.
+    static int MoveObjects(SLxRLEPicBuf* rec, int dx, int dy);
+    // The union (intersection) of the non-null pictures of the array as one
+    // binary picture of the first one's size; an empty picture when all are
+    // null; result untouched for count 0. 0.
+    static int MakeUnionToBinPicBuf(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                    uint32_t count);
+    static int MakeIntersectionToBinPicBuf(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                           uint32_t count);
+    // The same labelled into painted objects. 0.
+    static int MakeUnion(SLxRLEPicBuf* result, SLxRLEPicBuf* const* pictures, uint32_t count);
+    static int MakeIntersection(SLxRLEPicBuf* result, SLxRLEPicBuf* const* pictures,
+                                uint32_t count);
+    // The two records exchange every field.
+    static void Swap(SLxRLEPicBuf* a, SLxRLEPicBuf* b);
+    // No object (painted) or no run (non-painted); true for null.
+    static bool IsEmpty(const SLxRLEPicBuf* rec);
+    // Copy of src into a, then into b.
+    static void Copy_2x(SLxRLEPicBuf* a, SLxRLEPicBuf* b, const SLxRLEPicBuf* src);
+
+    // ---- Operations through one-bit pictures
+    // Each lays its pictures out as one-bit pictures, runs the
+    // CLxBinPicBufAPI member of the same name and returns its status. A
+    // written picture comes back painted and labelled afresh (identifiers
+    // from 1, status 0): nothing of its former objects survives. The
+    // destination is laid out in the source's size, work pictures in their
+    // own; runs outside a picture are clipped.
+
+    // Values of CLxBinPicMemAPI::BinaryOp, passed on unchanged.
+    enum BinaryOp : int32_t {
+        eBinReplace = 0,
+        eBinOr = 1,
+        eBinAnd = 2,
+    };
+
+    static int Smooth(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static int FillHoles(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static int Contour(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool inner, bool square);
+    static int ConvexHull(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, bool flag1, bool flag2,
+                          int step);
+    static int ConditionalDilate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* marker,
+                                 const SLxRLEPicBuf* mask);
+    static int ShiftRight(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
+    static int ShiftLeft(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
+    static int ShiftUp(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
+    static int ShiftDown(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, BinaryOp op);
+    static int ShiftRightInplace(SLxRLEPicBuf* pic);
+    static int ShiftLeftInplace(SLxRLEPicBuf* pic);
+    static int Erode3x3(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int Dilate3x3(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int Erode3x3Cross(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int Dilate3x3Cross(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinErode_000(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinErode_045(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinErode_090(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinErode_135(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinDilate_000(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinDilate_045(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinDilate_090(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int LinDilate_135(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp);
+    static int Erode2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp, bool flag);
+    static int Dilate2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp, bool flag);
+    static int Erode4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                           SLxRLEPicBuf* tmp2, bool flag);
+    static int Dilate4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                            SLxRLEPicBuf* tmp2, bool flag);
+    static int Erode5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                           SLxRLEPicBuf* tmp2);
+    static int Dilate5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, SLxRLEPicBuf* tmp1,
+                            SLxRLEPicBuf* tmp2);
+    static int Erode3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Dilate3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Erode3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Dilate3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Erode5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Dilate5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Erode2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                              bool flag);
+    static int Dilate2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                               bool flag);
+    static int Erode4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                                 bool flag);
+    static int Dilate4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                                  bool flag);
+    static int Open3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Close3x3_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Open3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Close3x3Cross_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Open2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Close2x2_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Open4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Close4x4Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Open5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Close5x5Oct_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinErode_000_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinErode_045_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinErode_090_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinErode_135_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinDilate_000_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinDilate_045_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinDilate_090_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinDilate_135_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinOpen_000_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinOpen_045_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinOpen_090_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinOpen_135_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinClose_000_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinClose_045_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinClose_090_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int LinClose_135_Count(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count);
+    static int Clean2x2(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
+    static int Clean3x3(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count, bool objects);
+    static int Clean4x4Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Clean5x5Oct(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t count,
+                           bool objects);
+    static int Thinning(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, int metric, int spurMode,
+                        int extensionLength, int extend);
+    static int Pruning(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, int steps);
+    static int CalculateZonesOfInfluence(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static int Thickening(SLxRLEPicBuf* dst, const SLxRLEPicBuf* mask, const SLxRLEPicBuf* src,
+                          int passes, bool useMask);
+    // The picture laid out, packed into from the 16-bit picture, written back.
+    static int Pack16NZto1DExpand(SLxRLEPicBuf* dst, const SLxPicBuf* src, uint32_t border);
+    // Only the run-length picture is laid out; nothing is written back.
+    static int Unpack1to16(SLxPicBuf* dst, const SLxRLEPicBuf* src, uint32_t value);
+    static int Unpack1to16Expand(SLxPicBuf* dst, const SLxRLEPicBuf* src, uint32_t border);
+    // Straight to CLxBinPicBufAPI::UltimateErosion.
+    static int UltimateErosion(SLxPicBuf* dst, SLxPicBuf* src, uint16_t passes);
+    // Nothing unless the two have equal width and height.
+    static void Or(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static void Xor(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    // Both pictures receive the result.
+    static void And_FillDestAndSource(SLxRLEPicBuf* a, SLxRLEPicBuf* b);
+    static void Or_FillDestAndSource(SLxRLEPicBuf* a, SLxRLEPicBuf* b);
+    // In place; -4 outside the picture, which is then left untouched.
+    static int SetPixel(SLxRLEPicBuf* pic, int x, int y, bool value);
+
+    // These keep a form: the picture's own (Memset, Complement in place),
+    // the source's (two-picture Complement, FlipCopyVert, Copy_FitToDest,
+    // Rotate, RotateMatrix).
+    static void Memset(SLxRLEPicBuf* pic, bool value);
+    static void Complement(SLxRLEPicBuf* pic);
+    // Dest takes src's size and form when it has none; nothing unless equal
+    // size.
+    static void Complement(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static void FlipCopyVert(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    // Mirrored left to right across the destination's width.
+    static void FlipCopyHorz(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    static void Copy_FitToDest(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src);
+    // The destination's form: the source's overlap placed by the flags,
+    // the rest of the destination clear.
+    static void ResizeCanvas(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, uint32_t flags);
+    // In place to the new size, the overlap placed by the flags.
+    static void AdjustCanvas(SLxRLEPicBuf* pic, uint32_t width, uint32_t height, uint32_t flags);
+    // The destination's form; nothing when either rectangle leaves its
+    // picture.
+    static void CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uint32_t height,
+                         SLxRLEPicBuf* dst, uint32_t srcX, uint32_t srcY, const SLxRLEPicBuf* src);
+    // Dest keeps its size and is filled from the rotated source.
+    static int Rotate(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double angle, bool fit);
+    static int RotateMatrix(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, double m0, double m1,
+                            double m2, double m3, double m4, double m5);
 };

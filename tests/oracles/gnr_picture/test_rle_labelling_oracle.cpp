@@ -50,7 +50,7 @@ struct Objects {
 };
 
 // Random noise at the given density, 0 or 255: at 0.5 and above it makes
-// large objects with holes and one-pixel bridges among the specks.
+// large objects with holes and one-pixel bridges among the dots.
 cv::Mat RandomMask(std::mt19937& rng, int w, int h, double density)
 {
     cv::Mat m(h, w, CV_8U);

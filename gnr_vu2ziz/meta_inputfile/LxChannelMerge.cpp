@@ -18,8 +18,10 @@ constexpr int kNoMemory = -3;
 constexpr int kFail = -9;
 
 // Visits a walk may make: a tree read from a file could otherwise nest
-// periods into more visits than any document has frames.
-constexpr uint64_t kMaxVisits = uint64_t(1) << 18;
+// periods into more visits than any document has frames. Each visit to a
+// channel level walks the tree once more for its frame index, so the cap
+// bounds the time of one read; documents visit a few dozen levels.
+constexpr uint64_t kMaxVisits = uint64_t(1) << 12;
 
 struct SWalk {
     const SLxExperiment* root;

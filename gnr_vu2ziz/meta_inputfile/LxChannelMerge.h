@@ -20,7 +20,7 @@ constexpr uint32_t kLxNoChannelSource = 0xFFFFFFFFu;
 // component of the stored frame; entries the walk does not reach stay as
 // they were. The positions are changed while it runs and restored on every
 // path. -4 a missing level, -9 a level without children, a time point no
-// period holds, or a tree that asks for more than 2^18 visits.
+// period holds, or a tree that asks for more than 2^12 visits.
 int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* positions,
                           const SLxPicturePlanes& planes, std::vector<uint32_t>& sources);
 

@@ -233,38 +233,47 @@ void CLxRLEPicBufAPI::And(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
     builder.Store(dest, src->uiWidth);
 }
 
+namespace
+{
+
+// The forward shift of a cyclic shift by n, forward or back, over size
+// positions (0 for an empty axis).
+uint32_t CyclicShift(uint32_t size, uint32_t n, bool back)
+{
+    if (size == 0)
+        return 0;
+    const uint32_t s = n % size;
+    return back ? (size - s) % size : s;
+}
+
+} // namespace
+
 int CLxRLEPicBufAPI::ShiftRotateLeft(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n)
 {
     if (!dest || !src)
         return -9;
-    uint32_t s = src->uiWidth ? n % src->uiWidth : 0;
-    return ShiftRotate(dest, src, s, Axis::Horizontal);
+    return ShiftRotate(dest, src, CyclicShift(src->uiWidth, n, false), Axis::Horizontal);
 }
 
 int CLxRLEPicBufAPI::ShiftRotateRight(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n)
 {
     if (!dest || !src)
         return -9;
-    uint32_t w = src->uiWidth;
-    uint32_t s = w ? (w - n % w) % w : 0;
-    return ShiftRotate(dest, src, s, Axis::Horizontal);
+    return ShiftRotate(dest, src, CyclicShift(src->uiWidth, n, true), Axis::Horizontal);
 }
 
 int CLxRLEPicBufAPI::ShiftRotateUp(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n)
 {
     if (!dest || !src)
         return -9;
-    uint32_t s = src->uiHeight ? n % src->uiHeight : 0;
-    return ShiftRotate(dest, src, s, Axis::Vertical);
+    return ShiftRotate(dest, src, CyclicShift(src->uiHeight, n, false), Axis::Vertical);
 }
 
 int CLxRLEPicBufAPI::ShiftRotateDown(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t n)
 {
     if (!dest || !src)
         return -9;
-    uint32_t h = src->uiHeight;
-    uint32_t s = h ? (h - n % h) % h : 0;
-    return ShiftRotate(dest, src, s, Axis::Vertical);
+    return ShiftRotate(dest, src, CyclicShift(src->uiHeight, n, true), Axis::Vertical);
 }
 
 int CLxRLEPicBufAPI::MoveObjects(SLxRLEPicBuf* rec, int dx, int dy)

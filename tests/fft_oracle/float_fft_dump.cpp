@@ -31,6 +31,7 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "w32_system/memory/LxAlloc.h"
+#include "tests/oracle_commands.h"
 
 namespace
 {
@@ -211,32 +212,10 @@ void run(const std::vector<std::string>& words)
     std::fflush(stdout);
 }
 
-std::vector<std::string> words(const std::string& line)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < line.size()) {
-        const size_t end = line.find(' ', at);
-        const size_t stop = end == std::string::npos ? line.size() : end;
-        if (stop > at)
-            out.push_back(line.substr(at, stop - at));
-        at = stop + 1;
-    }
-    return out;
-}
-
 } // namespace
 
 int main()
 {
-    std::string line;
-    for (int ch; (ch = std::fgetc(stdin)) != EOF;) {
-        if (ch != '\n') {
-            line += char(ch);
-            continue;
-        }
-        run(words(line));
-        line.clear();
-    }
+    oracle_commands::ForEachLine([](const std::vector<std::string>& a) { run(a); });
     return 0;
 }

@@ -22,6 +22,7 @@
 #include "gnr_picture/PicBufAPI/LxGolayFilter.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxRotateGeneral.h"
+#include "tests/oracle_commands.h"
 
 namespace
 {
@@ -131,20 +132,6 @@ bool collect(int x, int y, void* context)
     return true;
 }
 
-std::vector<std::string> words(const std::string& line)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < line.size()) {
-        const size_t end = line.find(' ', at);
-        const size_t stop = end == std::string::npos ? line.size() : end;
-        if (stop > at)
-            out.push_back(line.substr(at, stop - at));
-        at = stop + 1;
-    }
-    return out;
-}
-
 void run(const std::vector<std::string>& a)
 {
     auto i = [&](size_t k) {
@@ -177,14 +164,6 @@ void run(const std::vector<std::string>& a)
 
 int main()
 {
-    std::string line;
-    for (int ch; (ch = std::fgetc(stdin)) != EOF;) {
-        if (ch != '\n') {
-            line += char(ch);
-            continue;
-        }
-        run(words(line));
-        line.clear();
-    }
+    oracle_commands::ForEachLine([](const std::vector<std::string>& a) { run(a); });
     return 0;
 }

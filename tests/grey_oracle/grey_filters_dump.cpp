@@ -21,6 +21,7 @@
 #include "gnr_picture/LxHisto.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "tests/oracle_commands.h"
 
 namespace
 {
@@ -152,35 +153,13 @@ int run(const std::vector<std::string>& a)
     die("unknown command");
 }
 
-std::vector<std::string> words(const std::string& line)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < line.size()) {
-        const size_t end = line.find(' ', at);
-        const size_t stop = end == std::string::npos ? line.size() : end;
-        if (stop > at)
-            out.push_back(line.substr(at, stop - at));
-        at = stop + 1;
-    }
-    return out;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "batch") {
-        std::string line;
-        for (int ch; (ch = std::fgetc(stdin)) != EOF;) {
-            if (ch != '\n') {
-                line += char(ch);
-                continue;
-            }
-            run(words(line));
-            line.clear();
-        }
+        oracle_commands::ForEachLine([](const std::vector<std::string>& a) { run(a); });
         return 0;
     }
     return run(args);

@@ -13,6 +13,83 @@ struct SLxColorMatchingFunction {
     const double (*pRows)[4];
 };
 
+// ---- Colour records of the colorimetry members of CLxPicMeasAPI; the
+// caller owns them. Hue angles are in radians, wavelengths in nanometres.
+
+// Red, green, blue: 0 to 255 as input of RGB2XYZ, linear 0 to 1 as output of
+// XYZ2RGB.
+struct SLxColRGB {
+    double R;
+    double G;
+    double B;
+};
+
+// CIE tristimulus values; white 255, 255, 255 gives Y = 1.
+struct SLxColorXYZ {
+    double X;
+    double Y;
+    double Z;
+};
+
+// Chromaticity and luminance.
+struct SLxColorCIExy {
+    double x;
+    double y;
+    double Y;
+};
+
+// Luminance first, then the CIE 1976 uniform chromaticity u' and v'.
+struct SLxColorCIEuv {
+    double Y;
+    double u;
+    double v;
+};
+
+// Lightness L*, colour coordinates u* and v*, chroma C*, hue angle h and
+// saturation s = C* / L*.
+struct SLxColorCIELuv {
+    double L;
+    double u;
+    double v;
+    double C;
+    double h;
+    double s;
+};
+
+// Lightness L*, colour coordinates a* and b*, chroma C*, hue angle h.
+struct SLxColorCIELab {
+    double L;
+    double a;
+    double b;
+    double C;
+    double h;
+};
+
+// The ten results of CLxPicMeasAPI::Measure_Colorimetry, in this order.
+struct SLxColorimetryData {
+    double Y;
+    double x;
+    double y;
+    double u;
+    double v;
+    double L;
+    double a;
+    double b;
+    double purity;
+    double wavelength;
+};
+
+// A colour-matching table as parallel arrays of iLength values: ascending
+// wavelengths in nanometres and the x-bar, y-bar and z-bar of each. Row i is
+// the spectrum locus point of the i-th wavelength.
+struct SLxCMF {
+    const double* pWavelength;
+    const double* pX;
+    const double* pY;
+    const double* pZ;
+    int32_t iLength;
+};
+
 extern "C" {
 
 // The CIE 1931 2-degree standard observer, 360 to 830 nm at 1 nm (471 rows).

@@ -76,8 +76,8 @@ SLxColorCIExy whitePoint()
 
 // Every colour through RGB2XYZ, XYZ2CIExy and the conversion to L*a*b* or
 // L*u*v*, the three coordinates stored as floats like OpenCV's.
-template <class Record, int (*Convert)(const SLxColorCIExy*, double, Record*,
-                                       const SLxColorCIExy*, double)>
+template <class Record,
+          int (*Convert)(const SLxColorCIExy*, double, Record*, const SLxColorCIExy*, double)>
 void sdkConversion(const std::vector<uint8_t>& rgb8, std::vector<float>& out)
 {
     const SLxColorCIExy white = whitePoint();

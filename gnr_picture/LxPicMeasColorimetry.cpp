@@ -16,7 +16,8 @@ constexpr double kKappa = 903.3;
 
 // The whole table of CIExy2DWLandEP when the caller gives none.
 const SLxCMF kDefaultTable = {CLxPicMeasAPI::CMF_Wavelength, CLxPicMeasAPI::CMF_X,
-                              CLxPicMeasAPI::CMF_Y, CLxPicMeasAPI::CMF_Z, 471};
+                              CLxPicMeasAPI::CMF_Y, CLxPicMeasAPI::CMF_Z,
+                              int32_t(sizeof CLxPicMeasAPI::CMF_Wavelength / sizeof(double))};
 
 void rgbToXyz(double R, double G, double B, double& X, double& Y, double& Z)
 {
@@ -64,8 +65,7 @@ int integerPart(double v)
 
 bool usableTable(const SLxCMF* table)
 {
-    return table && table->pWavelength && table->pX && table->pY && table->pZ &&
-           table->iLength > 0;
+    return table && table->pWavelength && table->pX && table->pY && table->pZ && table->iLength > 0;
 }
 
 double locusAngle(const SLxCMF& table, int index, const SLxColorCIExy& white)
@@ -249,8 +249,7 @@ int CLxPicMeasAPI::CIExy2CIELab(const SLxColorCIExy* color, double Y, SLxColorCI
     return 1;
 }
 
-double CLxPicMeasAPI::CMFXYZIndex2Angle(const SLxCMF* table, int index,
-                                        const SLxColorCIExy* white)
+double CLxPicMeasAPI::CMFXYZIndex2Angle(const SLxCMF* table, int index, const SLxColorCIExy* white)
 {
     if (!usableTable(table) || !white || index < 0 || index >= table->iLength)
         return std::numeric_limits<double>::quiet_NaN();
@@ -287,8 +286,7 @@ int CLxPicMeasAPI::CIExy2DWLandEP(double* wavelength, double* purity, const SLxC
     // unsearched, tens of nanometres off where the locus is flat.
     bool hit = false;
     while (hi - lo > 1) {
-        const double guess =
-            aLo == aHi ? lo : hi + (theta - aHi) * (lo - hi) / (aLo - aHi) + 0.5;
+        const double guess = aLo == aHi ? lo : hi + (theta - aHi) * (lo - hi) / (aLo - aHi) + 0.5;
         if (!(guess >= lo && guess < hi + 1.0))
             break; // NaN angles
         i = std::min(std::max(int(guess), lo + 1), hi - 1);

@@ -216,8 +216,9 @@ TEST(Colorimetry, DisplayColourScalesTheStrongestComponentTo255)
         uint32_t color;
     };
     const Case cases[] = {
-        {255, 0, 0, 0x0000FF},     {0, 255, 0, 0x00FF00},   {0, 0, 255, 0xFF0000},
-        {255, 255, 255, 0xFFFFFF}, {10, 10, 10, 0xFFFFFF}, {100, 60, 0, 0x0099FF},
+        {255, 0, 0, 0x0000FF},  {0, 255, 0, 0x00FF00},
+        {0, 0, 255, 0xFF0000},  {255, 255, 255, 0xFFFFFF},
+        {10, 10, 10, 0xFFFFFF}, {100, 60, 0, 0x0099FF},
         {0, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -391,8 +392,8 @@ TEST(DominantWavelength, TablesAndFailures)
 
     // Two rows: the nearer one in direction, once the colour lies in their
     // wedge.
-    const SLxCMF two = {table2.pWavelength + 100, table2.pX + 100, table2.pY + 100,
-                        table2.pZ + 100, 2};
+    const SLxCMF two = {table2.pWavelength + 100, table2.pX + 100, table2.pY + 100, table2.pZ + 100,
+                        2};
     for (int row : {0, 1}) {
         SLxColorXYZ xyz = {two.pX[row], two.pY[row], two.pZ[row]};
         SLxColorCIExy locus;

@@ -95,7 +95,7 @@ TEST(Colorimetry, BlackGivesZerosAndTheFailureValues)
     SLxColorimetryData d;
     ASSERT_EQ(API::Measure_Colorimetry(0, 0, 0, &d), 1);
     const double expected[10] = {0, 0, 0, 0, 0, 0, -1, -1, -1, -1};
-    const double* got = &d.Y;
+    const double got[10] = {d.Y, d.x, d.y, d.u, d.v, d.L, d.a, d.b, d.purity, d.wavelength};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(got[i], expected[i]) << "value " << i;
 }

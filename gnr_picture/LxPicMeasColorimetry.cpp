@@ -80,28 +80,60 @@ double locusAngle(const SLxCMF& table, int index, const SLxColorCIExy& white)
 // the angles of the first and last rows leave out the deep reds between.
 // Narrows the search to the rows of the largest and smallest angles when
 // theta lies between those.
+struct TurningRows {
+    int rowMax = 0, rowMin = 0;
+    double aMax = 0, aMin = 0;
+};
+
+TurningRows findTurningRows(const SLxCMF& table, const SLxColorCIExy& white)
+{
+    TurningRows t;
+    t.aMax = t.aMin = locusAngle(table, 0, white);
+    for (int k = 1; k < table.iLength; ++k) {
+        const double a = locusAngle(table, k, white);
+        if (a > t.aMax) {
+            t.aMax = a;
+            t.rowMax = k;
+        }
+        if (a < t.aMin) {
+            t.aMin = a;
+            t.rowMin = k;
+        }
+    }
+    return t;
+}
+
 bool turningWedge(const SLxCMF& table, const SLxColorCIExy& white, double theta, int& lo, int& hi,
                   double& aLo, double& aHi)
 {
-    int rowMax = 0, rowMin = 0;
-    double aMax = locusAngle(table, 0, white), aMin = aMax;
-    for (int k = 1; k < table.iLength; ++k) {
-        const double a = locusAngle(table, k, white);
-        if (a > aMax) {
-            aMax = a;
-            rowMax = k;
+    // Every purple colour measured against the one white would otherwise
+    // take 471 arc tangents; the built-in table never changes, so its rows
+    // are kept for the last white of the thread.
+    thread_local struct {
+        bool valid = false;
+        double x = 0, y = 0;
+        TurningRows rows;
+    } lastDefault;
+    TurningRows t;
+    if (table.pWavelength != CLxPicMeasAPI::CMF_Wavelength || table.pX != CLxPicMeasAPI::CMF_X ||
+        table.pY != CLxPicMeasAPI::CMF_Y || table.pZ != CLxPicMeasAPI::CMF_Z ||
+        table.iLength != CLxPicMeasAPI::CMF_Length) {
+        t = findTurningRows(table, white);
+    } else {
+        if (!lastDefault.valid || lastDefault.x != white.x || lastDefault.y != white.y) {
+            lastDefault.rows = findTurningRows(table, white);
+            lastDefault.x = white.x;
+            lastDefault.y = white.y;
+            lastDefault.valid = true;
         }
-        if (a < aMin) {
-            aMin = a;
-            rowMin = k;
-        }
+        t = lastDefault.rows;
     }
-    if (!(aMin <= theta && theta <= aMax) || rowMax > rowMin)
+    if (!(t.aMin <= theta && theta <= t.aMax) || t.rowMax > t.rowMin)
         return false;
-    lo = rowMax;
-    hi = rowMin;
-    aLo = aMax;
-    aHi = aMin;
+    lo = t.rowMax;
+    hi = t.rowMin;
+    aLo = t.aMax;
+    aHi = t.aMin;
     return true;
 }
 

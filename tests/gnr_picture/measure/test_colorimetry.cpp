@@ -377,6 +377,26 @@ TEST(DominantWavelength, SearchOnTheLocus)
     }
 }
 
+TEST(DominantWavelength, DeepRedsAgainstChangingWhites)
+{
+    // Between 701 and 830 nm the locus turns back; the reds before the turn
+    // are found against each white in turn, not against the previous one's
+    // turning rows.
+    const SLxColorCIExy d65 = WhitePoint(), equalEnergy = {1.0 / 3, 1.0 / 3, 1};
+    for (const SLxColorCIExy& white : {d65, equalEnergy, d65}) {
+        for (int row : {300, 330, 340}) {
+            SLxColorXYZ xyz = {API::CMF_X[row], API::CMF_Y[row], API::CMF_Z[row]};
+            SLxColorCIExy locus;
+            API::XYZ2CIExy(&locus, &xyz);
+            double nm = 0, purity = 0;
+            ASSERT_EQ(API::CIExy2DWLandEP(&nm, &purity, &locus, nullptr, &white), 1)
+                << white.x << " " << row;
+            EXPECT_EQ(nm, 360 + row);
+            EXPECT_NEAR(purity, 1, 1e-12);
+        }
+    }
+}
+
 TEST(DominantWavelength, TablesAndFailures)
 {
     const SLxColorCIExy white = WhitePoint();

@@ -53,12 +53,27 @@ struct PassCase {
 struct Work {
     RLEPicture r1{true}, r2{true};
     BinPicture b1{23, 17}, b2{23, 17};
+    // The mask of ConditionalDilate, in both kinds.
+    RLEPicture mask{true};
+    BinPicture bmask{23, 17};
     Work()
     {
         API::Reinit(r1.get(), 23, 17);
         API::Reinit(r2.get(), 23, 17);
+        std::mt19937 rng(31);
+        Load(mask.get(), RandomRows(rng, 23, 17), true);
+        LayOut(bmask, mask.get());
     }
 };
+
+// Members whose extra arguments are the same for both kinds of picture.
+#define LX_SAME_ARGS(name, ...)                                                                   \
+    PassCase                                                                                      \
+    {                                                                                             \
+        #name " " #__VA_ARGS__,                                                                   \
+            [](auto d, auto s) { return API::name(d, s, __VA_ARGS__); },                          \
+            [](auto d, auto s) { return Bin::name(d, s, __VA_ARGS__); }                           \
+    }
 
 std::vector<PassCase> Cases(Work& w)
 {
@@ -111,6 +126,77 @@ std::vector<PassCase> Cases(Work& w)
         {"CalculateZonesOfInfluence",
          [](auto d, auto s) { return API::CalculateZonesOfInfluence(d, s); },
          [](auto d, auto s) { return Bin::CalculateZonesOfInfluence(d, s); }},
+        // The members not above: each a one-line instantiation of the same
+        // adapter, so one row each checks its binding.
+        {"ConditionalDilate",
+         [&w](auto d, auto s) { return API::ConditionalDilate(d, s, w.mask.get()); },
+         [&w](auto d, auto s) { return Bin::ConditionalDilate(d, s, w.bmask.get()); }},
+        {"ShiftRight And", [](auto d, auto s) { return API::ShiftRight(d, s, API::eBinAnd); },
+         [](auto d, auto s) { return Bin::ShiftRight(d, s, CLxBinPicMemAPI::eBinAnd); }},
+        {"ShiftDown Or", [](auto d, auto s) { return API::ShiftDown(d, s, API::eBinOr); },
+         [](auto d, auto s) { return Bin::ShiftDown(d, s, CLxBinPicMemAPI::eBinOr); }},
+        {"ShiftRightInplace", [](auto d, auto) { return API::ShiftRightInplace(d); },
+         [](auto d, auto) { return Bin::ShiftRightInplace(d); }},
+        {"ShiftLeftInplace", [](auto d, auto) { return API::ShiftLeftInplace(d); },
+         [](auto d, auto) { return Bin::ShiftLeftInplace(d); }},
+        {"Erode3x3Cross", [=](auto d, auto s) { return API::Erode3x3Cross(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::Erode3x3Cross(d, s, bt()); }},
+        {"Dilate3x3Cross", [=](auto d, auto s) { return API::Dilate3x3Cross(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::Dilate3x3Cross(d, s, bt()); }},
+        {"LinErode_000", [=](auto d, auto s) { return API::LinErode_000(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_000(d, s, bt()); }},
+        {"LinErode_090", [=](auto d, auto s) { return API::LinErode_090(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_090(d, s, bt()); }},
+        {"LinErode_135", [=](auto d, auto s) { return API::LinErode_135(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_135(d, s, bt()); }},
+        {"LinDilate_000", [=](auto d, auto s) { return API::LinDilate_000(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_000(d, s, bt()); }},
+        {"LinDilate_045", [=](auto d, auto s) { return API::LinDilate_045(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_045(d, s, bt()); }},
+        {"LinDilate_090", [=](auto d, auto s) { return API::LinDilate_090(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_090(d, s, bt()); }},
+        {"LinDilate_135", [=](auto d, auto s) { return API::LinDilate_135(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_135(d, s, bt()); }},
+        {"Dilate2x2", [=](auto d, auto s) { return API::Dilate2x2(d, s, rt(), false); },
+         [=](auto d, auto s) { return Bin::Dilate2x2(d, s, bt(), false); }},
+        {"Erode4x4Oct", [=](auto d, auto s) { return API::Erode4x4Oct(d, s, rt(), rt2(), true); },
+         [=](auto d, auto s) { return Bin::Erode4x4Oct(d, s, bt(), bt2(), true); }},
+        {"Dilate5x5Oct", [=](auto d, auto s) { return API::Dilate5x5Oct(d, s, rt(), rt2()); },
+         [=](auto d, auto s) { return Bin::Dilate5x5Oct(d, s, bt(), bt2()); }},
+        LX_SAME_ARGS(Dilate3x3_Count, 2),
+        LX_SAME_ARGS(Erode3x3Cross_Count, 1),
+        LX_SAME_ARGS(Dilate3x3Cross_Count, 2),
+        LX_SAME_ARGS(Erode5x5Oct_Count, 1),
+        LX_SAME_ARGS(Dilate5x5Oct_Count, 1),
+        LX_SAME_ARGS(Erode2x2_Count, 1, false),
+        LX_SAME_ARGS(Erode4x4Oct_Count, 1, true),
+        LX_SAME_ARGS(Dilate4x4Oct_Count, 2, false),
+        LX_SAME_ARGS(Close3x3_Count, 1),
+        LX_SAME_ARGS(Open3x3Cross_Count, 1),
+        LX_SAME_ARGS(Close3x3Cross_Count, 2),
+        LX_SAME_ARGS(Open2x2_Count, 1),
+        LX_SAME_ARGS(Close2x2_Count, 1),
+        LX_SAME_ARGS(Open4x4Oct_Count, 1),
+        LX_SAME_ARGS(Close4x4Oct_Count, 1),
+        LX_SAME_ARGS(Open5x5Oct_Count, 1),
+        LX_SAME_ARGS(LinErode_000_Count, 2),
+        LX_SAME_ARGS(LinErode_045_Count, 1),
+        LX_SAME_ARGS(LinErode_090_Count, 2),
+        LX_SAME_ARGS(LinErode_135_Count, 1),
+        LX_SAME_ARGS(LinDilate_000_Count, 1),
+        LX_SAME_ARGS(LinDilate_045_Count, 2),
+        LX_SAME_ARGS(LinDilate_090_Count, 1),
+        LX_SAME_ARGS(LinDilate_135_Count, 2),
+        LX_SAME_ARGS(LinOpen_000_Count, 2),
+        LX_SAME_ARGS(LinOpen_045_Count, 1),
+        LX_SAME_ARGS(LinOpen_090_Count, 2),
+        LX_SAME_ARGS(LinOpen_135_Count, 1),
+        LX_SAME_ARGS(LinClose_000_Count, 1),
+        LX_SAME_ARGS(LinClose_045_Count, 2),
+        LX_SAME_ARGS(LinClose_090_Count, 1),
+        LX_SAME_ARGS(Clean2x2, 1, false),
+        LX_SAME_ARGS(Clean4x4Oct, 2, true),
+        LX_SAME_ARGS(Clean5x5Oct, 1, false),
     };
 }
 

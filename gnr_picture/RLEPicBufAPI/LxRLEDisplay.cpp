@@ -31,12 +31,21 @@ class AxisMap
             return false;
         if (m_scale <= 1.0) {
             // Steps of at most one source position: every position is hit.
-            for (uint32_t z = 0; z < zn && n; ++z) {
-                const uint32_t s = ToSource(z);
-                if (z == 0 || s != ToSource(z - 1))
-                    m_lo[s] = z;
-                m_hi[s] = z;
+            // Its first zoomed position is near s / scale - 0.5, settled
+            // with ToSource itself so rounding cannot make a gap.
+            for (uint32_t s = 0; s < n; ++s) {
+                double guess = std::ceil(double(s) / m_scale - 0.5);
+                uint64_t z = guess <= 0 ? 0 : std::min<uint64_t>(uint64_t(guess), zn - 1);
+                while (z > 0 && ToSource(z - 1) >= s)
+                    --z;
+                while (z + 1 < zn && ToSource(z) < s)
+                    ++z;
+                m_lo[s] = uint32_t(z);
+                if (s > 0)
+                    m_hi[s - 1] = uint32_t(std::max<uint64_t>(z, m_lo[s - 1] + 1) - 1);
             }
+            if (n)
+                m_hi[n - 1] = zn - 1;
         } else {
             for (uint32_t s = 0; s < n; ++s) {
                 const double z = std::floor(double(s) / m_scale + 0.5);

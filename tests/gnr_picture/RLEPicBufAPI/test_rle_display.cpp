@@ -259,6 +259,17 @@ TEST(RLEStretchDisplay, ReducedObjectShownAtTheWindowEdgeIsCopied)
     EXPECT_EQ(dest->uiObjectCount, 1u);
 }
 
+TEST(RLEStretchDisplay, HugeZoomIsWorkedOutPerSourcePosition)
+{
+    RLEPicture src, dest;
+    Load(src.get(), {"#.#"});
+    ASSERT_EQ(API::StretchDisplay(dest.get(), 100, 2, 0xFFFFFFFFu, 2, 0, 0, src.get()), 0);
+    ASSERT_EQ(dest->uiObjectCount, 1u); // only the first reaches the window
+    // Column 0 covers zoomed 0 .. 1431655764 (floor((z + 0.5) / 1431655765)).
+    EXPECT_EQ(RunsOf(ObjectsOf(dest.get())[0]),
+              (std::vector<RunTriple>{{0, 0, 1431655765u}, {1, 0, 1431655765u}}));
+}
+
 TEST(RLEStretchDisplay, BadArgumentsGiveMinusNine)
 {
     RLEPicture src, dest;

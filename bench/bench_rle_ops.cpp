@@ -52,8 +52,8 @@ void BM_RLEStretchDisplay2x(benchmark::State& state)
     SLxRLEPicBuf zoomed;
     CLxRLEPicBufAPI::Init(&zoomed, 0, true);
     for (auto _ : state) {
-        if (CLxRLEPicBufAPI::StretchDisplay(&zoomed, kSide, kSide, kZoomed, kZoomed,
-                                            kWindowOffset, kWindowOffset, &field.rec) != 0)
+        if (CLxRLEPicBufAPI::StretchDisplay(&zoomed, kSide, kSide, kZoomed, kZoomed, kWindowOffset,
+                                            kWindowOffset, &field.rec) != 0)
             state.SkipWithError("zoom failed");
         benchmark::DoNotOptimize(zoomed.uiObjectCount);
     }

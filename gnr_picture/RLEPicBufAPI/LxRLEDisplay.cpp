@@ -89,7 +89,8 @@ void Normalise(HeapArray<Span>& spans, uint64_t from)
 {
     Span* first = spans.data() + from;
     Span* last = spans.data() + spans.size();
-    if (!std::is_sorted(first, last, [](const Span& a, const Span& b) { return a.start < b.start; }))
+    if (!std::is_sorted(first, last,
+                        [](const Span& a, const Span& b) { return a.start < b.start; }))
         std::sort(first, last, [](const Span& a, const Span& b) { return a.start < b.start; });
     uint64_t kept = from;
     for (uint64_t i = from; i < spans.size(); ++i) {
@@ -426,8 +427,7 @@ class Painter
     Painter(uint8_t* display, uint64_t bpl, uint32_t w, uint32_t h, int64_t offX, int64_t offY,
             uint32_t zw, uint32_t zh)
         : m_display(display), m_bpl(bpl), m_w(w), m_h(h), m_offX(offX), m_offY(offY), m_zw(zw),
-          m_zh(zh),
-          m_workW(uint64_t(w) + 2 * kMargin), m_workH(uint64_t(h) + 2 * kMargin)
+          m_zh(zh), m_workW(uint64_t(w) + 2 * kMargin), m_workH(uint64_t(h) + 2 * kMargin)
     {
     }
     ~Painter() { CLxAlloc::Free(m_work); }

@@ -201,11 +201,12 @@ TEST_P(RLEStretchDisplayZoom, ObjectsCoverTheirZoomedPixels)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zooms, RLEStretchDisplayZoom,
-    ::testing::Values(ZoomCase{10, 8, 20, 16}, ZoomCase{10, 8, 30, 24}, ZoomCase{10, 8, 17, 13},
-                      ZoomCase{12, 12, 6, 6}, ZoomCase{20, 15, 7, 11}, ZoomCase{9, 9, 27, 4},
-                      ZoomCase{9, 9, 4, 27}, ZoomCase{1, 1, 5, 3}, ZoomCase{16, 9, 16, 9}));
+INSTANTIATE_TEST_SUITE_P(Zooms, RLEStretchDisplayZoom,
+                         ::testing::Values(ZoomCase{10, 8, 20, 16}, ZoomCase{10, 8, 30, 24},
+                                           ZoomCase{10, 8, 17, 13}, ZoomCase{12, 12, 6, 6},
+                                           ZoomCase{20, 15, 7, 11}, ZoomCase{9, 9, 27, 4},
+                                           ZoomCase{9, 9, 4, 27}, ZoomCase{1, 1, 5, 3},
+                                           ZoomCase{16, 9, 16, 9}));
 
 struct WindowCase {
     const char* name;
@@ -346,8 +347,8 @@ struct Display {
     int Blend(SLxRLEPicBuf* rec, uint32_t zw, uint32_t zh, int32_t offX, uint32_t offY,
               uint8_t opacity)
     {
-        return API::BlendColorWithStretchedRLE(bytes.data(), bpl, w, h, zw, zh, offX, offY, rec,
-                                               0, opacity);
+        return API::BlendColorWithStretchedRLE(bytes.data(), bpl, w, h, zw, zh, offX, offY, rec, 0,
+                                               opacity);
     }
     uint32_t w, h, bpl;
     std::vector<uint8_t> bytes;
@@ -373,7 +374,7 @@ struct StyleCase {
     uint8_t style;
     uint8_t opacity;
     uint32_t fill, draw;
-    int radius;   // stroke reach round the outline; -1 none (style 0)
+    int radius; // stroke reach round the outline; -1 none (style 0)
     bool hidden;
 };
 
@@ -463,8 +464,9 @@ TEST(RLEBlend, MiddleRowsSeeTheRowsAboveAndBelow)
     for (uint32_t y = 0; y < 6; ++y)
         for (uint32_t x = 0; x < 7; ++x) {
             const char c = want[y][x];
-            const std::array<uint8_t, 3> expected =
-                c == 'D' ? Bgr(0x00FF00) : c == 'F' ? Bgr(0x0000FF) : before.px(x, y);
+            const std::array<uint8_t, 3> expected = c == 'D'   ? Bgr(0x00FF00)
+                                                    : c == 'F' ? Bgr(0x0000FF)
+                                                               : before.px(x, y);
             EXPECT_EQ(d.px(x, y), expected) << x << "," << y << " " << c;
         }
 }
@@ -490,8 +492,8 @@ TEST(RLEBlend, WindowOnAPlainBackgroundEqualsTheCrop)
     // drawn beyond the zoomed picture: any window shows the same pixels as
     // the whole display (on a uniform background, so blends compare too).
     std::mt19937 rng(8);
-    const WindowBlendCase windows[] = {{3, 2, 9, 7},  {-2, 0, 10, 6}, {-40, 1, 8, 8},
-                                       {20, 15, 30, 30}, {7, 9, 1, 1}, {25, 3, 30, 4}};
+    const WindowBlendCase windows[] = {{3, 2, 9, 7},     {-2, 0, 10, 6}, {-40, 1, 8, 8},
+                                       {20, 15, 30, 30}, {7, 9, 1, 1},   {25, 3, 30, 4}};
     for (uint32_t zoom : {1u, 3u}) {
         RLEPicture rec;
         RandomObjects(rec.get(), rng, 24, 18);
@@ -507,11 +509,11 @@ TEST(RLEBlend, WindowOnAPlainBackgroundEqualsTheCrop)
                 for (uint32_t x = 0; x < c.w; ++x) {
                     const int64_t zx = int64_t(x) + c.offX, zy = int64_t(y) + c.offY;
                     const bool inside = zx >= 0 && zy >= 0 && zx < zw && zy < zh;
-                    const std::array<uint8_t, 3> want =
-                        inside ? whole.px(uint32_t(zx), uint32_t(zy))
-                               : std::array<uint8_t, 3>{90, 90, 90};
-                    ASSERT_EQ(d.px(x, y), want) << "zoom " << zoom << " window " << c.offX
-                                                << "," << c.offY << " at " << x << "," << y;
+                    const std::array<uint8_t, 3> want = inside
+                                                            ? whole.px(uint32_t(zx), uint32_t(zy))
+                                                            : std::array<uint8_t, 3>{90, 90, 90};
+                    ASSERT_EQ(d.px(x, y), want) << "zoom " << zoom << " window " << c.offX << ","
+                                                << c.offY << " at " << x << "," << y;
                 }
         }
     }
@@ -525,17 +527,16 @@ TEST(RLEBlend, BadArgumentsGiveMinusNineAndLeaveTheDisplay)
     const std::vector<uint8_t> before = d.bytes;
     EXPECT_EQ(API::BlendColorWithStretchedRLE(nullptr, d.bpl, 2, 2, 2, 2, 0, 0, rec.get(), 0, 255),
               -9);
-    EXPECT_EQ(API::BlendColorWithStretchedRLE(d.bytes.data(), d.bpl, 2, 2, 2, 2, 0, 0, nullptr, 0,
-                                              255),
-              -9);
+    EXPECT_EQ(
+        API::BlendColorWithStretchedRLE(d.bytes.data(), d.bpl, 2, 2, 2, 2, 0, 0, nullptr, 0, 255),
+        -9);
     EXPECT_EQ(d.Blend(rec.get(), 0, 2, 0, 0, 255), -9);
     EXPECT_EQ(d.Blend(rec.get(), 2, 0, 0, 0, 255), -9);
-    EXPECT_EQ(API::BlendColorWithStretchedRLE(d.bytes.data(), 5, 2, 2, 2, 2, 0, 0, rec.get(), 0,
-                                              255),
-              -9); // 5 bytes cannot hold 2 pixels
+    EXPECT_EQ(
+        API::BlendColorWithStretchedRLE(d.bytes.data(), 5, 2, 2, 2, 2, 0, 0, rec.get(), 0, 255),
+        -9); // 5 bytes cannot hold 2 pixels
     EXPECT_EQ(d.bytes, before);
-    EXPECT_EQ(API::BlendColorWithStretchedRLE(d.bytes.data(), 6, 2, 2, 2, 2, 0, 0, rec.get(), 0,
-                                              0),
+    EXPECT_EQ(API::BlendColorWithStretchedRLE(d.bytes.data(), 6, 2, 2, 2, 2, 0, 0, rec.get(), 0, 0),
               0);
 }
 

@@ -67,13 +67,12 @@ struct Work {
 };
 
 // Members whose extra arguments are the same for both kinds of picture.
+// clang-format off
 #define LX_SAME_ARGS(name, ...)                                                                   \
-    PassCase                                                                                      \
-    {                                                                                             \
-        #name " " #__VA_ARGS__,                                                                   \
-            [](auto d, auto s) { return API::name(d, s, __VA_ARGS__); },                          \
-            [](auto d, auto s) { return Bin::name(d, s, __VA_ARGS__); }                           \
-    }
+    PassCase{#name " " #__VA_ARGS__,                                                              \
+             [](auto d, auto s) { return API::name(d, s, __VA_ARGS__); },                         \
+             [](auto d, auto s) { return Bin::name(d, s, __VA_ARGS__); }}
+// clang-format on
 
 std::vector<PassCase> Cases(Work& w)
 {

@@ -91,8 +91,8 @@ TEST(RLEDisplayOracle, MagnificationEqualsNearestExactResize)
             Objects src, zoomed;
             FromMask(&src.rec, mask, true);
             const uint32_t zw = uint32_t(w * c.zoomX), zh = uint32_t(h * c.zoomY);
-            ASSERT_EQ(CLxRLEPicBufAPI::StretchDisplay(&zoomed.rec, uint32_t(c.w), uint32_t(c.h),
-                                                      zw, zh, uint32_t(c.offX), uint32_t(c.offY),
+            ASSERT_EQ(CLxRLEPicBufAPI::StretchDisplay(&zoomed.rec, uint32_t(c.w), uint32_t(c.h), zw,
+                                                      zh, uint32_t(c.offX), uint32_t(c.offY),
                                                       &src.rec),
                       0);
             cv::Mat theirs;

@@ -221,6 +221,110 @@ TEST(RLEPassThrough, EveryMemberEqualsItsOneBitOperationLabelledAfresh)
         }
 }
 
+// The want record: the binary result in the given form.
+void Expect(const SLxRLEPicBuf* got, BinPicture& bin, bool painted)
+{
+    RLEPicture want(painted);
+    ASSERT_EQ(painted ? API::ConvertBinPicBufToPaintedRLE(want.get(), bin.get())
+                      : API::ConvertBinPicBufToNonPaintedRLE(want.get(), bin.get()),
+              0);
+    EXPECT_TRUE(API::IsEqual(got, want.get()));
+}
+
+TEST(RLEPassThrough, MembersOfOtherShapesEqualTheirOneBitOperations)
+{
+    std::mt19937 rng(12);
+    const uint32_t w = 19, h = 13;
+    for (bool painted : {false, true}) {
+        SCOPED_TRACE(painted ? "painted" : "plain");
+        RLEPicture src(painted), mask(painted);
+        Load(src.get(), RandomRows(rng, w, h), painted);
+        Load(mask.get(), RandomRows(rng, w, h), painted);
+        BinPicture bsrc, bmask;
+        LayOut(bsrc, src.get());
+        LayOut(bmask, mask.get());
+        {
+            SCOPED_TRACE("Thickening");
+            RLEPicture d(true);
+            Load(d.get(), RandomRows(rng, w, h), true);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            const int status = Bin::Thickening(bd.get(), bmask.get(), bsrc.get(), 2, true);
+            EXPECT_EQ(API::Thickening(d.get(), mask.get(), src.get(), 2, true), status);
+            Expect(d.get(), bd, true);
+        }
+        {
+            SCOPED_TRACE("And_FillDestAndSource");
+            RLEPicture a(painted), b(painted);
+            ASSERT_EQ(API::Copy(a.get(), src.get()), 0);
+            ASSERT_EQ(API::Copy(b.get(), mask.get()), 0);
+            BinPicture ba, bb;
+            LayOut(ba, a.get());
+            LayOut(bb, b.get());
+            Bin::And_FillDestAndSource(ba.get(), bb.get());
+            API::And_FillDestAndSource(a.get(), b.get());
+            Expect(a.get(), ba, true);
+            Expect(b.get(), ba, true);
+        }
+        {
+            SCOPED_TRACE("Copy_FitToDest");
+            RLEPicture d(!painted);
+            Load(d.get(), RandomRows(rng, 31, 22), !painted);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            Bin::Copy_FitToDest(bd.get(), bsrc.get());
+            API::Copy_FitToDest(d.get(), src.get());
+            EXPECT_FALSE(API::IsEmpty(d.get()));
+            Expect(d.get(), bd, painted);
+        }
+        {
+            SCOPED_TRACE("RotateMatrix");
+            RLEPicture d(!painted);
+            Load(d.get(), RandomRows(rng, 25, 21), !painted);
+            BinPicture bd(25, 21); // the destination is cleared first
+            const double m[6] = {0.8, -0.6, 3.0, 0.6, 0.8, -2.0};
+            const int status = CLxBinPicMemAPI::RotateMatrix(bd->pData, 25, 21, bd->uiWidthBytes,
+                                                             bsrc->pData, w, h, bsrc->uiWidthBytes,
+                                                             m[0], m[1], m[2], m[3], m[4], m[5]);
+            EXPECT_EQ(API::RotateMatrix(d.get(), src.get(), m[0], m[1], m[2], m[3], m[4], m[5]),
+                      status);
+            EXPECT_EQ(d->uiWidth, 25u);
+            EXPECT_FALSE(API::IsEmpty(d.get()));
+            Expect(d.get(), bd, painted);
+        }
+        {
+            SCOPED_TRACE("Unpack1to16, Unpack1to16Expand");
+            GreyPicture ours(w, h, 16), theirs(w, h, 16);
+            EXPECT_EQ(API::Unpack1to16(&ours.pic, src.get(), 1234),
+                      Bin::Unpack1to16(&theirs.pic, bsrc.get(), 1234));
+            EXPECT_EQ(ours.pixels(), theirs.pixels());
+            GreyPicture wide(w + 4, h + 4, 16), wideTheirs(w + 4, h + 4, 16);
+            EXPECT_EQ(API::Unpack1to16Expand(&wide.pic, src.get(), 2),
+                      Bin::Unpack1to16Expand(&wideTheirs.pic, bsrc.get(), 2));
+            EXPECT_EQ(wide.pixels(), wideTheirs.pixels());
+            EXPECT_EQ(wide.at(2 + 5, 2 + 5) != 0, bsrc.at(5, 5));
+        }
+        {
+            SCOPED_TRACE("Pack16NZto1DExpand");
+            GreyPicture grey(RandomRows(rng, w + 2, h + 2), 16);
+            RLEPicture d(painted);
+            Load(d.get(), RandomRows(rng, w, h), painted);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            const int status = Bin::Pack16NZto1DExpand(bd.get(), &grey.pic, 1);
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(API::Pack16NZto1DExpand(d.get(), &grey.pic, 1), status);
+            Expect(d.get(), bd, true);
+        }
+    }
+    // UltimateErosion works on plain pictures and is handed straight on.
+    const Rows rows = RandomRows(rng, w, h);
+    GreyPicture a(rows, 16), b(rows, 16), outA(w, h, 16), outB(w, h, 16);
+    EXPECT_EQ(API::UltimateErosion(&outA.pic, &a.pic, 3),
+              Bin::UltimateErosion(&outB.pic, &b.pic, 3));
+    EXPECT_EQ(outA.pixels(), outB.pixels());
+}
+
 TEST(RLEPassThrough, WorkPicturesComeBackPainted)
 {
     RLEPicture src(false), dest(true), tmp(false);

@@ -201,7 +201,7 @@ TEST_P(RLEStretchDisplayZoom, ObjectsCoverTheirZoomedPixels)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zooms, RLEStretchDisplayZoom,
+INSTANTIATE_TEST_SUITE_P(RLEZooms, RLEStretchDisplayZoom,
                          ::testing::Values(ZoomCase{10, 8, 20, 16}, ZoomCase{10, 8, 30, 24},
                                            ZoomCase{10, 8, 17, 13}, ZoomCase{12, 12, 6, 6},
                                            ZoomCase{20, 15, 7, 11}, ZoomCase{9, 9, 27, 4},

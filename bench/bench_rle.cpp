@@ -1,5 +1,6 @@
 // Labelling into run-length objects and tracing their contours, beside
 // cv::connectedComponents and cv::findContours on the same field of blobs.
+#include "bench_blob_field.h"
 #include "bench_support.h"
 
 #include <random>
@@ -14,20 +15,12 @@ namespace
 
 using bench::kSide;
 
-// 6000 random discs of radius 2 to 24 on a 2048 x 2048 field (about 40 %
-// covered; touching discs make larger objects with holes), with sample
-// values 1..250 (8 bits) or 1..4000 (16 bits) inside, 0 outside.
+// The blob field with sample values 1..250 (8 bits) or 1..4000 (16 bits)
+// inside, 0 outside.
 std::vector<uint8_t> BlobField(uint32_t bytes)
 {
-    std::vector<uint8_t> mask(size_t(kSide) * kSide, 0);
     std::mt19937 rng(4141);
-    for (int i = 0; i < 6000; ++i) {
-        int cx = int(rng() % kSide), cy = int(rng() % kSide), r = 2 + int(rng() % 23);
-        for (int y = std::max(0, cy - r); y <= std::min(int(kSide) - 1, cy + r); ++y)
-            for (int x = std::max(0, cx - r); x <= std::min(int(kSide) - 1, cx + r); ++x)
-                if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r)
-                    mask[size_t(y) * kSide + x] = 1;
-    }
+    const std::vector<uint8_t> mask = bench::blobMask(rng);
     std::vector<uint8_t> out(mask.size() * bytes, 0);
     for (size_t i = 0; i < mask.size(); ++i) {
         if (!mask[i])

@@ -357,3 +357,12 @@ void CLxRLEPicBufAPI::Copy_2x(SLxRLEPicBuf* a, SLxRLEPicBuf* b, const SLxRLEPicB
     Copy(a, src);
     Copy(b, src);
 }
+
+int CLxRLEPicBufAPI::Stretch(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
+{
+    if (!dest || !src)
+        return -9;
+    const uint32_t width = dest->uiWidth, height = dest->uiHeight;
+    StretchDisplay(dest, width, height, width, height, 0, 0, src);
+    return 0;
+}

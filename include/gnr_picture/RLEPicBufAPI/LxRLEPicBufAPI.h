@@ -271,6 +271,34 @@ class LX_EXPORT CLxRLEPicBufAPI
     static bool IsEmpty(const SLxRLEPicBuf* rec);
     // Copy of src into a, then into b.
     static void Copy_2x(SLxRLEPicBuf* a, SLxRLEPicBuf* b, const SLxRLEPicBuf* src);
+    // Src's objects zoomed to dest's width and height (StretchDisplay with
+    // that size as window and zoom); -9 for null, else 0.
+    static int Stretch(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src);
+
+    // ---- Display
+
+    // Dest becomes a painted zw x zh picture of src's objects that reach the
+    // window (w x h at offX, offY of the zoomed picture), each zoomed whole:
+    // every axis magnifies (zoomed z shows source floor((z + 0.5) x scale),
+    // scale = size / zoomed size) or reduces (source s lands on
+    // floor(s / scale + 0.5)) by its own scale; rows and runs that meet are
+    // joined. Identifiers, status and display attributes are kept. Zoom 1
+    // with offsets 0 copies. A non-painted src is labelled first. -9 for
+    // null, zw or zh 0, or no memory.
+    static int StretchDisplay(SLxRLEPicBuf* dest, uint32_t w, uint32_t h, uint32_t zw, uint32_t zh,
+                              uint32_t offX, uint32_t offY, const SLxRLEPicBuf* src);
+    // Draws the objects (those without status 0x40) of rec, zoomed to
+    // zw x zh, into the w x h display picture (blue, green, red bytes; its
+    // top-left pixel shows zoomed pixel offX, offY): inner pixels tinted
+    // with uiFillColor at the opacity, outlines in uiDrawColor one (style
+    // 1), three (2-4) or five (5 and more) pixels wide, style 0 all tinted.
+    // A non-painted rec is labelled in place. Safe to call from several
+    // threads on different pictures. -9 for null, zw or zh 0, bytesPerLine
+    // below 3 x w, or no memory.
+    static int BlendColorWithStretchedRLE(uint8_t* pixels, uint32_t bytesPerLine, uint32_t w,
+                                          uint32_t h, uint32_t zw, uint32_t zh, int32_t offX,
+                                          uint32_t offY, SLxRLEPicBuf* rec, uint32_t reserved,
+                                          uint8_t opacity);
 
     // ---- Operations through one-bit pictures
     // Each lays its pictures out as one-bit pictures, runs the

@@ -53,12 +53,26 @@ struct PassCase {
 struct Work {
     RLEPicture r1{true}, r2{true};
     BinPicture b1{23, 17}, b2{23, 17};
+    // The mask of ConditionalDilate, in both kinds.
+    RLEPicture mask{true};
+    BinPicture bmask{23, 17};
     Work()
     {
         API::Reinit(r1.get(), 23, 17);
         API::Reinit(r2.get(), 23, 17);
+        std::mt19937 rng(31);
+        Load(mask.get(), RandomRows(rng, 23, 17), true);
+        LayOut(bmask, mask.get());
     }
 };
+
+// Members whose extra arguments are the same for both kinds of picture.
+// clang-format off
+#define LX_SAME_ARGS(name, ...)                                                                   \
+    PassCase{#name " " #__VA_ARGS__,                                                              \
+             [](auto d, auto s) { return API::name(d, s, __VA_ARGS__); },                         \
+             [](auto d, auto s) { return Bin::name(d, s, __VA_ARGS__); }}
+// clang-format on
 
 std::vector<PassCase> Cases(Work& w)
 {
@@ -111,6 +125,77 @@ std::vector<PassCase> Cases(Work& w)
         {"CalculateZonesOfInfluence",
          [](auto d, auto s) { return API::CalculateZonesOfInfluence(d, s); },
          [](auto d, auto s) { return Bin::CalculateZonesOfInfluence(d, s); }},
+        // The members not above: each a one-line instantiation of the same
+        // adapter, so one row each checks its binding.
+        {"ConditionalDilate",
+         [&w](auto d, auto s) { return API::ConditionalDilate(d, s, w.mask.get()); },
+         [&w](auto d, auto s) { return Bin::ConditionalDilate(d, s, w.bmask.get()); }},
+        {"ShiftRight And", [](auto d, auto s) { return API::ShiftRight(d, s, API::eBinAnd); },
+         [](auto d, auto s) { return Bin::ShiftRight(d, s, CLxBinPicMemAPI::eBinAnd); }},
+        {"ShiftDown Or", [](auto d, auto s) { return API::ShiftDown(d, s, API::eBinOr); },
+         [](auto d, auto s) { return Bin::ShiftDown(d, s, CLxBinPicMemAPI::eBinOr); }},
+        {"ShiftRightInplace", [](auto d, auto) { return API::ShiftRightInplace(d); },
+         [](auto d, auto) { return Bin::ShiftRightInplace(d); }},
+        {"ShiftLeftInplace", [](auto d, auto) { return API::ShiftLeftInplace(d); },
+         [](auto d, auto) { return Bin::ShiftLeftInplace(d); }},
+        {"Erode3x3Cross", [=](auto d, auto s) { return API::Erode3x3Cross(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::Erode3x3Cross(d, s, bt()); }},
+        {"Dilate3x3Cross", [=](auto d, auto s) { return API::Dilate3x3Cross(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::Dilate3x3Cross(d, s, bt()); }},
+        {"LinErode_000", [=](auto d, auto s) { return API::LinErode_000(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_000(d, s, bt()); }},
+        {"LinErode_090", [=](auto d, auto s) { return API::LinErode_090(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_090(d, s, bt()); }},
+        {"LinErode_135", [=](auto d, auto s) { return API::LinErode_135(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinErode_135(d, s, bt()); }},
+        {"LinDilate_000", [=](auto d, auto s) { return API::LinDilate_000(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_000(d, s, bt()); }},
+        {"LinDilate_045", [=](auto d, auto s) { return API::LinDilate_045(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_045(d, s, bt()); }},
+        {"LinDilate_090", [=](auto d, auto s) { return API::LinDilate_090(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_090(d, s, bt()); }},
+        {"LinDilate_135", [=](auto d, auto s) { return API::LinDilate_135(d, s, rt()); },
+         [=](auto d, auto s) { return Bin::LinDilate_135(d, s, bt()); }},
+        {"Dilate2x2", [=](auto d, auto s) { return API::Dilate2x2(d, s, rt(), false); },
+         [=](auto d, auto s) { return Bin::Dilate2x2(d, s, bt(), false); }},
+        {"Erode4x4Oct", [=](auto d, auto s) { return API::Erode4x4Oct(d, s, rt(), rt2(), true); },
+         [=](auto d, auto s) { return Bin::Erode4x4Oct(d, s, bt(), bt2(), true); }},
+        {"Dilate5x5Oct", [=](auto d, auto s) { return API::Dilate5x5Oct(d, s, rt(), rt2()); },
+         [=](auto d, auto s) { return Bin::Dilate5x5Oct(d, s, bt(), bt2()); }},
+        LX_SAME_ARGS(Dilate3x3_Count, 2),
+        LX_SAME_ARGS(Erode3x3Cross_Count, 1),
+        LX_SAME_ARGS(Dilate3x3Cross_Count, 2),
+        LX_SAME_ARGS(Erode5x5Oct_Count, 1),
+        LX_SAME_ARGS(Dilate5x5Oct_Count, 1),
+        LX_SAME_ARGS(Erode2x2_Count, 1, false),
+        LX_SAME_ARGS(Erode4x4Oct_Count, 1, true),
+        LX_SAME_ARGS(Dilate4x4Oct_Count, 2, false),
+        LX_SAME_ARGS(Close3x3_Count, 1),
+        LX_SAME_ARGS(Open3x3Cross_Count, 1),
+        LX_SAME_ARGS(Close3x3Cross_Count, 2),
+        LX_SAME_ARGS(Open2x2_Count, 1),
+        LX_SAME_ARGS(Close2x2_Count, 1),
+        LX_SAME_ARGS(Open4x4Oct_Count, 1),
+        LX_SAME_ARGS(Close4x4Oct_Count, 1),
+        LX_SAME_ARGS(Open5x5Oct_Count, 1),
+        LX_SAME_ARGS(LinErode_000_Count, 2),
+        LX_SAME_ARGS(LinErode_045_Count, 1),
+        LX_SAME_ARGS(LinErode_090_Count, 2),
+        LX_SAME_ARGS(LinErode_135_Count, 1),
+        LX_SAME_ARGS(LinDilate_000_Count, 1),
+        LX_SAME_ARGS(LinDilate_045_Count, 2),
+        LX_SAME_ARGS(LinDilate_090_Count, 1),
+        LX_SAME_ARGS(LinDilate_135_Count, 2),
+        LX_SAME_ARGS(LinOpen_000_Count, 2),
+        LX_SAME_ARGS(LinOpen_045_Count, 1),
+        LX_SAME_ARGS(LinOpen_090_Count, 2),
+        LX_SAME_ARGS(LinOpen_135_Count, 1),
+        LX_SAME_ARGS(LinClose_000_Count, 1),
+        LX_SAME_ARGS(LinClose_045_Count, 2),
+        LX_SAME_ARGS(LinClose_090_Count, 1),
+        LX_SAME_ARGS(Clean2x2, 1, false),
+        LX_SAME_ARGS(Clean4x4Oct, 2, true),
+        LX_SAME_ARGS(Clean5x5Oct, 1, false),
     };
 }
 
@@ -134,6 +219,110 @@ TEST(RLEPassThrough, EveryMemberEqualsItsOneBitOperationLabelledAfresh)
             EXPECT_EQ(c.rle(dest.get(), src.get()), binStatus);
             EXPECT_TRUE(API::IsEqual(dest.get(), want.get()));
         }
+}
+
+// The want record: the binary result in the given form.
+void Expect(const SLxRLEPicBuf* got, BinPicture& bin, bool painted)
+{
+    RLEPicture want(painted);
+    ASSERT_EQ(painted ? API::ConvertBinPicBufToPaintedRLE(want.get(), bin.get())
+                      : API::ConvertBinPicBufToNonPaintedRLE(want.get(), bin.get()),
+              0);
+    EXPECT_TRUE(API::IsEqual(got, want.get()));
+}
+
+TEST(RLEPassThrough, MembersOfOtherShapesEqualTheirOneBitOperations)
+{
+    std::mt19937 rng(12);
+    const uint32_t w = 19, h = 13;
+    for (bool painted : {false, true}) {
+        SCOPED_TRACE(painted ? "painted" : "plain");
+        RLEPicture src(painted), mask(painted);
+        Load(src.get(), RandomRows(rng, w, h), painted);
+        Load(mask.get(), RandomRows(rng, w, h), painted);
+        BinPicture bsrc, bmask;
+        LayOut(bsrc, src.get());
+        LayOut(bmask, mask.get());
+        {
+            SCOPED_TRACE("Thickening");
+            RLEPicture d(true);
+            Load(d.get(), RandomRows(rng, w, h), true);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            const int status = Bin::Thickening(bd.get(), bmask.get(), bsrc.get(), 2, true);
+            EXPECT_EQ(API::Thickening(d.get(), mask.get(), src.get(), 2, true), status);
+            Expect(d.get(), bd, true);
+        }
+        {
+            SCOPED_TRACE("And_FillDestAndSource");
+            RLEPicture a(painted), b(painted);
+            ASSERT_EQ(API::Copy(a.get(), src.get()), 0);
+            ASSERT_EQ(API::Copy(b.get(), mask.get()), 0);
+            BinPicture ba, bb;
+            LayOut(ba, a.get());
+            LayOut(bb, b.get());
+            Bin::And_FillDestAndSource(ba.get(), bb.get());
+            API::And_FillDestAndSource(a.get(), b.get());
+            Expect(a.get(), ba, true);
+            Expect(b.get(), ba, true);
+        }
+        {
+            SCOPED_TRACE("Copy_FitToDest");
+            RLEPicture d(!painted);
+            Load(d.get(), RandomRows(rng, 31, 22), !painted);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            Bin::Copy_FitToDest(bd.get(), bsrc.get());
+            API::Copy_FitToDest(d.get(), src.get());
+            EXPECT_FALSE(API::IsEmpty(d.get()));
+            Expect(d.get(), bd, painted);
+        }
+        {
+            SCOPED_TRACE("RotateMatrix");
+            RLEPicture d(!painted);
+            Load(d.get(), RandomRows(rng, 25, 21), !painted);
+            BinPicture bd(25, 21); // the destination is cleared first
+            const double m[6] = {0.8, -0.6, 3.0, 0.6, 0.8, -2.0};
+            const int status = CLxBinPicMemAPI::RotateMatrix(bd->pData, 25, 21, bd->uiWidthBytes,
+                                                             bsrc->pData, w, h, bsrc->uiWidthBytes,
+                                                             m[0], m[1], m[2], m[3], m[4], m[5]);
+            EXPECT_EQ(API::RotateMatrix(d.get(), src.get(), m[0], m[1], m[2], m[3], m[4], m[5]),
+                      status);
+            EXPECT_EQ(d->uiWidth, 25u);
+            EXPECT_FALSE(API::IsEmpty(d.get()));
+            Expect(d.get(), bd, painted);
+        }
+        {
+            SCOPED_TRACE("Unpack1to16, Unpack1to16Expand");
+            GreyPicture ours(w, h, 16), theirs(w, h, 16);
+            EXPECT_EQ(API::Unpack1to16(&ours.pic, src.get(), 1234),
+                      Bin::Unpack1to16(&theirs.pic, bsrc.get(), 1234));
+            EXPECT_EQ(ours.pixels(), theirs.pixels());
+            GreyPicture wide(w + 4, h + 4, 16), wideTheirs(w + 4, h + 4, 16);
+            EXPECT_EQ(API::Unpack1to16Expand(&wide.pic, src.get(), 2),
+                      Bin::Unpack1to16Expand(&wideTheirs.pic, bsrc.get(), 2));
+            EXPECT_EQ(wide.pixels(), wideTheirs.pixels());
+            EXPECT_EQ(wide.at(2 + 5, 2 + 5) != 0, bsrc.at(5, 5));
+        }
+        {
+            SCOPED_TRACE("Pack16NZto1DExpand");
+            GreyPicture grey(RandomRows(rng, w + 2, h + 2), 16);
+            RLEPicture d(painted);
+            Load(d.get(), RandomRows(rng, w, h), painted);
+            BinPicture bd;
+            LayOut(bd, d.get());
+            const int status = Bin::Pack16NZto1DExpand(bd.get(), &grey.pic, 1);
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(API::Pack16NZto1DExpand(d.get(), &grey.pic, 1), status);
+            Expect(d.get(), bd, true);
+        }
+    }
+    // UltimateErosion works on plain pictures and is handed straight on.
+    const Rows rows = RandomRows(rng, w, h);
+    GreyPicture a(rows, 16), b(rows, 16), outA(w, h, 16), outB(w, h, 16);
+    EXPECT_EQ(API::UltimateErosion(&outA.pic, &a.pic, 3),
+              Bin::UltimateErosion(&outB.pic, &b.pic, 3));
+    EXPECT_EQ(outA.pixels(), outB.pixels());
 }
 
 TEST(RLEPassThrough, WorkPicturesComeBackPainted)

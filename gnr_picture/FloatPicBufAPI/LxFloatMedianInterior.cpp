@@ -168,8 +168,7 @@ struct Avx {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-template <class Ops>
-LX_KERNEL_INLINE void exchange(typename Ops::V& a, typename Ops::V& b)
+template <class Ops> LX_KERNEL_INLINE void exchange(typename Ops::V& a, typename Ops::V& b)
 {
     const typename Ops::V lo = Ops::min(a, b);
     b = Ops::max(a, b);

@@ -57,8 +57,9 @@ class LX_EXPORT CLxFloatPicMemAPI
 
     // The block srcW x srcBlockH at (srcX, srcY) of a plane of srcHeight
     // lines into dstW x dstH: mode 2 quadratic B-spline, 3 triangle (two
-    // separable passes through a temporary plane, -3 without it), others
-    // nearest neighbour; comps 1, 3 or any.
+    // separable passes through a few scratch rows, -3 without them), others
+    // nearest neighbour; comps 1, 3 or any. A block below the plane or
+    // starting right of its lines: -4.
     static int Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
                        const float* src, uint32_t srcWB, uint32_t srcHeight, uint32_t srcX,
                        uint32_t srcY, uint32_t srcW, uint32_t srcBlockH,

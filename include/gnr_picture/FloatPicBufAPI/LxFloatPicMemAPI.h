@@ -171,7 +171,7 @@ class LX_EXPORT CLxFloatPicMemAPI
     // In place; -2 when n is not a power of two (data unchanged).
     static int FFT_1Dx2pn(float* re, float* im, uint8_t direction, uint32_t n);
     // Lines, then columns; -2 (data unchanged) unless both sizes are powers
-    // of two.
+    // of two, -3 (data unchanged) without memory for the column pass.
     static int FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint32_t height,
                              uint8_t direction);
     // The tables are filled when the library loads; this only makes sure.

@@ -2,6 +2,7 @@
 // with precomputed twiddles.
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -354,6 +355,59 @@ void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, 
     transformColumnsAcross<lxpic::Float4>(re, im, width, height, tw, room.floats());
 }
 
+// The radix-2 transform of every line, the lines turned into columns in
+// panels so that the column kernel runs them: each point gets the line
+// transform's butterflies and division, float for float. False, nothing
+// done, without room for a panel.
+bool transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
+                             uint8_t direction, const ColumnTwiddleRoom& room)
+{
+    const uint32_t rows = std::min(height, 32u);
+    if (!room.floats() || width < 2)
+        return false;
+    float* scratch =
+        static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(width) * rows));
+    if (!scratch)
+        return false;
+    float* sre = scratch;
+    float* sim = scratch + size_t(width) * rows;
+    const float scale = static_cast<float>(width);
+    // Chunks of positions whose scratch lines stay cached while turning.
+    constexpr uint32_t kChunk = 256;
+    for (uint32_t y0 = 0; y0 < height; y0 += rows) {
+        const uint32_t r = std::min(rows, height - y0);
+        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
+            const uint32_t x1 = std::min(width, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                const float* fromRe = re + size_t(y0 + q) * width;
+                const float* fromIm = im + size_t(y0 + q) * width;
+                for (uint32_t x = x0; x < x1; ++x) {
+                    sre[size_t(x) * r + q] = fromRe[x];
+                    sim[size_t(x) * r + q] = fromIm[x];
+                }
+            }
+        }
+        transformColumnsAny(sre, sim, r, width, RecurrenceTwiddles{direction == 1}, room);
+        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
+            const uint32_t x1 = std::min(width, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                float* toRe = re + size_t(y0 + q) * width;
+                float* toIm = im + size_t(y0 + q) * width;
+                for (uint32_t x = x0; x < x1; ++x) {
+                    toRe[x] = sre[size_t(x) * r + q];
+                    toIm[x] = sim[size_t(x) * r + q];
+                    if (direction == 1) {
+                        toRe[x] /= scale;
+                        toIm[x] /= scale;
+                    }
+                }
+            }
+        }
+    }
+    CLxAlloc::Free(scratch);
+    return true;
+}
+
 // In place, in 4 x 4 blocks (moves only).
 void transpose64(float* p)
 {
@@ -420,12 +474,13 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
     // Both sizes first: a bad height must not leave the lines transformed.
     if (!isPowerOf2(width) || !isPowerOf2(height))
         return -2;
-    const ColumnTwiddleRoom room(height);
+    const ColumnTwiddleRoom room(height), lineRoom(width);
     if (!room.floats())
         return -3;
-    for (uint32_t y = 0; y < height; ++y)
-        radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width, direction,
-               width);
+    if (!transformLinesAsColumns(re, im, width, height, direction, lineRoom))
+        for (uint32_t y = 0; y < height; ++y)
+            radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width,
+                   direction, width);
     transformColumnsAny(re, im, width, height, RecurrenceTwiddles{direction == 1}, room);
     if (direction == 1) {
         const float scale = static_cast<float>(height);

@@ -310,6 +310,14 @@ LX_KERNEL_INLINE void transformLineAcross(float* a, uint32_t n, float sgn, const
     }
 }
 
+// Floats from one scratch line to the next: a cache line more than the
+// panel, so that lines a power of two apart (bit-reversed neighbours) do
+// not all fall into the same cache sets.
+size_t panelStride(uint32_t rows)
+{
+    return 2 * size_t(rows) + 16;
+}
+
 uint32_t reverseBits(uint32_t i, uint32_t n)
 {
     uint32_t r = 0;
@@ -327,7 +335,7 @@ LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_
                                               const float* w, uint32_t points, float* scratch,
                                               float** cols, uint32_t rows)
 {
-    const size_t stride = 2 * size_t(rows);
+    const size_t stride = panelStride(rows);
     for (uint32_t i = 0; i < n; ++i)
         cols[i] = scratch + reverseBits(i, n) * stride;
     // Columns of the panel in chunks that keep their scratch lines cached.
@@ -376,7 +384,7 @@ void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const floa
 {
     // Panels of 32 lines: 64 floats a scratch line, as the column strips.
     const uint32_t rows = std::min(h, 32u);
-    float* scratch = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(rows) * n));
+    float* scratch = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * panelStride(rows) * n));
     float** cols = static_cast<float**>(CLxAlloc::Alloc(0, sizeof(float*) * size_t(n)));
     if (scratch && cols) {
 #if LX_HAVE_AVX2_PATHS

@@ -210,7 +210,7 @@ LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t
                                              bool reversed)
 {
     constexpr uint32_t n = kLanes<V>;
-    constexpr uint32_t kStrip = 64;
+    constexpr uint32_t kStrip = 128;
     for (uint32_t from = 0; from < lineFloats; from += kStrip) {
         const uint32_t to = std::min(lineFloats, from + kStrip);
         const uint32_t whole = from + (to - from) - (to - from) % n;

@@ -1,9 +1,11 @@
 // Radix-2 decimation in time on interleaved complex lines; the column pass
-// runs each butterfly across whole lines so that it streams memory.
+// runs each butterfly across whole lines so that it streams memory, two
+// stages a sweep, and the lines go through it too, turned into columns.
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -96,52 +98,132 @@ template <class V> LX_KERNEL_INLINE void swapPairs(V& out, const V& v)
 #endif
 }
 
-// Every column at once: the butterflies combine whole lines. In the vector
-// part t = ur q + (-ui, ui) swapped(q) is the plain loop's ur q.re - ui q.im
-// and ur q.im + ui q.re, float for float.
+// One twiddle of a stage as vectors: (ur, ur, ...) and (-ui, ui, ...).
+template <class V> struct Twiddle {
+    float ur, ui;
+    V real, imag;
+    LX_KERNEL_INLINE Twiddle(const float* w, float sgn, uint32_t points, uint32_t l1, uint32_t j)
+        : ur(w[2 * j * (points / (2 * l1))]), ui(sgn * w[2 * j * (points / (2 * l1)) + 1])
+    {
+        real = V{} + ur;
+        for (uint32_t lane = 0; lane < kLanes<V>; ++lane)
+            imag[lane] = lane % 2 ? ui : -ui;
+    }
+};
+
+// p, q = p + t, p - t with t = u q. In vectors t = ur q + (-ui, ui)
+// swapped(q) is the plain loop's ur q.re - ui q.im and ur q.im + ui q.re,
+// float for float.
+template <class V> LX_KERNEL_INLINE void butterfly(V& p, V& q, const Twiddle<V>& u)
+{
+    V swapped;
+    swapPairs(swapped, q);
+    const V t = u.real * q + u.imag * swapped;
+    q = p - t;
+    p = p + t;
+}
+
+LX_KERNEL_INLINE void butterfly(float* p, float* q, float ur, float ui)
+{
+    const float tr = ur * q[0] - ui * q[1];
+    const float ti = ur * q[1] + ui * q[0];
+    q[0] = p[0] - tr;
+    q[1] = p[1] - ti;
+    p[0] += tr;
+    p[1] += ti;
+}
+
+// Stage l1 on floats from .. to of the lines.
 template <class V>
-LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t lineFloats,
-                                             float sgn, const float* w, uint32_t points)
+LX_KERNEL_INLINE void columnStage(float** lines, uint32_t h, uint32_t from, uint32_t to,
+                                  uint32_t whole, float sgn, const float* w, uint32_t points,
+                                  uint32_t l1)
 {
     constexpr uint32_t n = kLanes<V>;
-    for (uint32_t i = 0, j = 0; i + 1 < h; ++i, j = nextReversed(j, h))
-        if (i < j)
-            std::swap_ranges(lines[i], lines[i] + lineFloats, lines[j]);
-    // Strips of columns small enough to stay in cache over all stages.
-    constexpr uint32_t kStrip = 64;
-    for (uint32_t from = 0; from < lineFloats; from += kStrip)
-        for (uint32_t l1 = 1; l1 < h; l1 *= 2) {
-            const uint32_t to = std::min(lineFloats, from + kStrip);
-            const uint32_t whole = from + (to - from) - (to - from) % n;
-            const uint32_t stride = points / (2 * l1);
-            for (uint32_t j = 0; j < l1; ++j) {
-                const float ur = w[2 * j * stride], ui = sgn * w[2 * j * stride + 1];
-                V urv = V{} + ur, uiv;
-                for (uint32_t lane = 0; lane < n; ++lane)
-                    uiv[lane] = lane % 2 ? ui : -ui;
-                for (uint32_t i = j; i < h; i += 2 * l1) {
-                    float* p = lines[i];
-                    float* q = lines[i + l1];
-                    for (uint32_t x = from; x < whole; x += n) {
-                        V a, b, swapped;
-                        loadLanes(a, q + x);
-                        loadLanes(b, p + x);
-                        swapPairs(swapped, a);
-                        const V t = urv * a + uiv * swapped;
-                        storeLanes(q + x, V(b - t));
-                        storeLanes(p + x, V(b + t));
-                    }
-                    for (uint32_t x = whole; x < to; x += 2) {
-                        const float tr = ur * q[x] - ui * q[x + 1];
-                        const float ti = ur * q[x + 1] + ui * q[x];
-                        q[x] = p[x] - tr;
-                        q[x + 1] = p[x + 1] - ti;
-                        p[x] += tr;
-                        p[x + 1] += ti;
-                    }
-                }
+    for (uint32_t j = 0; j < l1; ++j) {
+        const Twiddle<V> u(w, sgn, points, l1, j);
+        for (uint32_t i = j; i < h; i += 2 * l1) {
+            float* p = lines[i];
+            float* q = lines[i + l1];
+            for (uint32_t x = from; x < whole; x += n) {
+                V a, b;
+                loadLanes(a, p + x);
+                loadLanes(b, q + x);
+                butterfly(a, b, u);
+                storeLanes(p + x, a);
+                storeLanes(q + x, b);
+            }
+            for (uint32_t x = whole; x < to; x += 2)
+                butterfly(p + x, q + x, u.ur, u.ui);
+        }
+    }
+}
+
+// Stages l1 and 2 l1 at once: lines i, i + l1, i + 2 l1, i + 3 l1 meet only
+// each other in both, so each sample goes through memory once for the two
+// and gets the same butterflies, in the same order, as stage by stage.
+template <class V>
+LX_KERNEL_INLINE void columnStagePair(float** lines, uint32_t h, uint32_t from, uint32_t to,
+                                      uint32_t whole, float sgn, const float* w, uint32_t points,
+                                      uint32_t l1)
+{
+    constexpr uint32_t n = kLanes<V>;
+    for (uint32_t j = 0; j < l1; ++j) {
+        const Twiddle<V> u(w, sgn, points, l1, j), u0(w, sgn, points, 2 * l1, j),
+            u1(w, sgn, points, 2 * l1, j + l1);
+        for (uint32_t i = j; i < h; i += 4 * l1) {
+            float* r0 = lines[i];
+            float* r1 = lines[i + l1];
+            float* r2 = lines[i + 2 * l1];
+            float* r3 = lines[i + 3 * l1];
+            for (uint32_t x = from; x < whole; x += n) {
+                V a, b, c, d;
+                loadLanes(a, r0 + x);
+                loadLanes(b, r1 + x);
+                loadLanes(c, r2 + x);
+                loadLanes(d, r3 + x);
+                butterfly(a, b, u);
+                butterfly(c, d, u);
+                butterfly(a, c, u0);
+                butterfly(b, d, u1);
+                storeLanes(r0 + x, a);
+                storeLanes(r1 + x, b);
+                storeLanes(r2 + x, c);
+                storeLanes(r3 + x, d);
+            }
+            for (uint32_t x = whole; x < to; x += 2) {
+                butterfly(r0 + x, r1 + x, u.ur, u.ui);
+                butterfly(r2 + x, r3 + x, u.ur, u.ui);
+                butterfly(r0 + x, r2 + x, u0.ur, u0.ui);
+                butterfly(r1 + x, r3 + x, u1.ur, u1.ui);
             }
         }
+    }
+}
+
+// Every column at once: the butterflies combine whole lines, strip by
+// strip of columns small enough to stay in cache over all stages. With
+// reversed the lines come in bit-reversed order already.
+template <class V>
+LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t lineFloats,
+                                             float sgn, const float* w, uint32_t points,
+                                             bool reversed)
+{
+    constexpr uint32_t n = kLanes<V>;
+    constexpr uint32_t kStrip = 128;
+    for (uint32_t from = 0; from < lineFloats; from += kStrip) {
+        const uint32_t to = std::min(lineFloats, from + kStrip);
+        const uint32_t whole = from + (to - from) - (to - from) % n;
+        if (!reversed)
+            for (uint32_t i = 0, j = 0; i + 1 < h; ++i, j = nextReversed(j, h))
+                if (i < j)
+                    std::swap_ranges(lines[i] + from, lines[i] + to, lines[j] + from);
+        uint32_t l1 = 1;
+        for (; 2 * l1 < h; l1 *= 4)
+            columnStagePair<V>(lines, h, from, to, whole, sgn, w, points, l1);
+        if (l1 < h)
+            columnStage<V>(lines, h, from, to, whole, sgn, w, points, l1);
+    }
 }
 
 // Twiddles of every stage laid out for vectors: stage l1 from float 2 (l1 -
@@ -228,6 +310,59 @@ LX_KERNEL_INLINE void transformLineAcross(float* a, uint32_t n, float sgn, const
     }
 }
 
+// Floats from one scratch line to the next: a cache line more than the
+// panel, so that lines a power of two apart (bit-reversed neighbours) do
+// not all fall into the same cache sets.
+size_t panelStride(uint32_t rows)
+{
+    return 2 * size_t(rows) + 16;
+}
+
+uint32_t reverseBits(uint32_t i, uint32_t n)
+{
+    uint32_t r = 0;
+    for (uint32_t bit = 1; bit < n; bit *= 2)
+        r = r * 2 + ((i & bit) ? 1 : 0);
+    return r;
+}
+
+// Lines as columns: panels of up to `rows` lines turned into scratch
+// lines, one per complex position, which the column kernel transforms
+// whole; cols hands it those scratch lines in bit-reversed order. Each
+// point gets the line transform's butterflies, float for float.
+template <class V>
+LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_t n, float sgn,
+                                              const float* w, uint32_t points, float* scratch,
+                                              float** cols, uint32_t rows)
+{
+    const size_t stride = panelStride(rows);
+    for (uint32_t i = 0; i < n; ++i)
+        cols[i] = scratch + reverseBits(i, n) * stride;
+    // Columns of the panel in chunks that keep their scratch lines cached.
+    constexpr uint32_t kChunk = 64;
+    for (uint32_t y0 = 0; y0 < h; y0 += rows) {
+        const uint32_t r = std::min(rows, h - y0);
+        for (uint32_t x0 = 0; x0 < n; x0 += kChunk) {
+            const uint32_t x1 = std::min(n, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                const float* from = lines[y0 + q];
+                for (uint32_t x = x0; x < x1; ++x)
+                    std::memcpy(scratch + x * stride + 2 * q, from + 2 * size_t(x),
+                                2 * sizeof(float));
+            }
+        }
+        transformColumnsAcross<V>(cols, n, 2 * r, sgn, w, points, true);
+        for (uint32_t x0 = 0; x0 < n; x0 += kChunk) {
+            const uint32_t x1 = std::min(n, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                float* to = lines[y0 + q];
+                for (uint32_t x = x0; x < x1; ++x)
+                    std::memcpy(to + 2 * size_t(x), cols[x] + 2 * q, 2 * sizeof(float));
+            }
+        }
+    }
+}
+
 #if LX_HAVE_AVX2_PATHS
 LX_TARGET_AVX2 void transformLinesAvx2(float** lines, uint32_t h, uint32_t n, float sgn,
                                        const float* w, uint32_t points, const StageTwiddles& tw)
@@ -235,11 +370,36 @@ LX_TARGET_AVX2 void transformLinesAvx2(float** lines, uint32_t h, uint32_t n, fl
     for (uint32_t y = 0; y < h; ++y)
         transformLineAcross<Float8>(lines[y], n, sgn, w, points, tw);
 }
+
+LX_TARGET_AVX2 void transformLinesAsColumnsAvx2(float** lines, uint32_t h, uint32_t n, float sgn,
+                                                const float* w, uint32_t points, float* scratch,
+                                                float** cols, uint32_t rows)
+{
+    transformLinesAsColumns<Float8>(lines, h, n, sgn, w, points, scratch, cols, rows);
+}
 #endif
 
 void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const float* w,
                     uint32_t points)
 {
+    // Panels of 32 lines: 64 floats a scratch line, as the column strips.
+    const uint32_t rows = std::min(h, 32u);
+    float* scratch = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * panelStride(rows) * n));
+    float** cols = static_cast<float**>(CLxAlloc::Alloc(0, sizeof(float*) * size_t(n)));
+    if (scratch && cols) {
+#if LX_HAVE_AVX2_PATHS
+        if (cpuHasAvx2())
+            transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows);
+        else
+#endif
+            transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows);
+        CLxAlloc::Free(scratch);
+        CLxAlloc::Free(cols);
+        return;
+    }
+    CLxAlloc::Free(scratch);
+    CLxAlloc::Free(cols);
+    // Without room for a panel: line by line, as many floats.
     const StageTwiddles tw(n, sgn, w, points);
 #if LX_HAVE_AVX2_PATHS
     if (cpuHasAvx2())
@@ -253,7 +413,7 @@ void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const floa
 LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
                                          const float* w, uint32_t points)
 {
-    transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points);
+    transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
 }
 #endif
 
@@ -264,7 +424,7 @@ void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
     if (cpuHasAvx2())
         return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points);
 #endif
-    transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points);
+    transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
 }
 
 } // namespace

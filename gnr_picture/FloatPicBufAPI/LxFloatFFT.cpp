@@ -2,6 +2,7 @@
 // with precomputed twiddles.
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -160,14 +161,125 @@ struct RecurrenceTwiddles {
     }
 };
 
+// One butterfly on split planes: (rp, mp), (rq, mq) = p + t, p - t with
+// t = (u1 + i u2) q, written as the line transform writes it.
+template <class V>
+LX_KERNEL_INLINE void splitButterfly(V& rp, V& mp, V& rq, V& mq, const V& u1, const V& u2)
+{
+    const V t1 = u1 * rq - u2 * mq;
+    const V t2 = u1 * mq + u2 * rq;
+    rq = rp - t1;
+    mq = mp - t2;
+    rp = rp + t1;
+    mp = mp + t2;
+}
+
+// Stage l1 on whole lines, twiddle j of the stage at u1[j], u2[j].
+template <class V>
+LX_KERNEL_INLINE void splitStage(float* re, float* im, size_t w, uint32_t height, uint32_t l1,
+                                 const float* u1, const float* u2)
+{
+    constexpr uint32_t n = lxpic::kLanes<V>;
+    const size_t whole = w - w % n;
+    for (uint32_t b = 0; b < l1; ++b) {
+        const V u1v = V{} + u1[b], u2v = V{} + u2[b];
+        for (uint32_t i = b; i < height; i += 2 * l1) {
+            float* r0 = re + i * w;
+            float* m0 = im + i * w;
+            float* r1 = re + (i + l1) * w;
+            float* m1 = im + (i + l1) * w;
+            for (size_t x = 0; x < whole; x += n) {
+                V p, q, a, c;
+                lxpic::loadLanes(p, r0 + x);
+                lxpic::loadLanes(q, m0 + x);
+                lxpic::loadLanes(a, r1 + x);
+                lxpic::loadLanes(c, m1 + x);
+                splitButterfly(p, q, a, c, u1v, u2v);
+                lxpic::storeLanes(r0 + x, p);
+                lxpic::storeLanes(m0 + x, q);
+                lxpic::storeLanes(r1 + x, a);
+                lxpic::storeLanes(m1 + x, c);
+            }
+            for (size_t x = whole; x < w; ++x)
+                splitButterfly(r0[x], m0[x], r1[x], m1[x], u1[b], u2[b]);
+        }
+    }
+}
+
+// Stages l1 and 2 l1 in one sweep: lines i .. i + 3 l1 (step l1) meet only
+// each other in both, so the butterflies and their order per sample stay
+// those of stage after stage. u1, u2 hold stage l1's twiddles, v1, v2 stage
+// 2 l1's.
+template <class V>
+LX_KERNEL_INLINE void splitStagePair(float* re, float* im, size_t w, uint32_t height, uint32_t l1,
+                                     const float* u1, const float* u2, const float* v1,
+                                     const float* v2)
+{
+    constexpr uint32_t n = lxpic::kLanes<V>;
+    const size_t whole = w - w % n;
+    for (uint32_t b = 0; b < l1; ++b) {
+        const V a1 = V{} + u1[b], a2 = V{} + u2[b];
+        const V b1 = V{} + v1[b], b2 = V{} + v2[b];
+        const V c1 = V{} + v1[b + l1], c2 = V{} + v2[b + l1];
+        for (uint32_t i = b; i < height; i += 4 * l1) {
+            float* r0 = re + i * w;
+            float* m0 = im + i * w;
+            float* r1 = r0 + l1 * w;
+            float* m1 = m0 + l1 * w;
+            float* r2 = r1 + l1 * w;
+            float* m2 = m1 + l1 * w;
+            float* r3 = r2 + l1 * w;
+            float* m3 = m2 + l1 * w;
+            for (size_t x = 0; x < whole; x += n) {
+                V p0, q0, p1, q1, p2, q2, p3, q3;
+                lxpic::loadLanes(p0, r0 + x);
+                lxpic::loadLanes(q0, m0 + x);
+                lxpic::loadLanes(p1, r1 + x);
+                lxpic::loadLanes(q1, m1 + x);
+                lxpic::loadLanes(p2, r2 + x);
+                lxpic::loadLanes(q2, m2 + x);
+                lxpic::loadLanes(p3, r3 + x);
+                lxpic::loadLanes(q3, m3 + x);
+                splitButterfly(p0, q0, p1, q1, a1, a2);
+                splitButterfly(p2, q2, p3, q3, a1, a2);
+                splitButterfly(p0, q0, p2, q2, b1, b2);
+                splitButterfly(p1, q1, p3, q3, c1, c2);
+                lxpic::storeLanes(r0 + x, p0);
+                lxpic::storeLanes(m0 + x, q0);
+                lxpic::storeLanes(r1 + x, p1);
+                lxpic::storeLanes(m1 + x, q1);
+                lxpic::storeLanes(r2 + x, p2);
+                lxpic::storeLanes(m2 + x, q2);
+                lxpic::storeLanes(r3 + x, p3);
+                lxpic::storeLanes(m3 + x, q3);
+            }
+            for (size_t x = whole; x < w; ++x) {
+                splitButterfly(r0[x], m0[x], r1[x], m1[x], u1[b], u2[b]);
+                splitButterfly(r2[x], m2[x], r3[x], m3[x], u1[b], u2[b]);
+                splitButterfly(r0[x], m0[x], r2[x], m2[x], v1[b], v2[b]);
+                splitButterfly(r1[x], m1[x], r3[x], m3[x], v1[b + l1], v2[b + l1]);
+            }
+        }
+    }
+}
+
+// The twiddles of stage l1, in the order the line transform takes them.
+template <class Twiddles>
+LX_KERNEL_INLINE void stageTwiddles(Twiddles& tw, uint32_t l1, float* u1, float* u2)
+{
+    tw.stage(l1);
+    for (uint32_t b = 0; b < l1; ++b)
+        tw.next(&u1[b], &u2[b]);
+}
+
 // The transform of every column of a width x height plane (height a power
 // of two): the butterflies of the line transform, each applied to whole
 // lines, so every column gets exactly the line transform's operations.
+// twiddles holds 3 x height floats.
 template <class V, class Twiddles>
 LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t width, uint32_t height,
-                                             Twiddles tw)
+                                             Twiddles tw, float* twiddles)
 {
-    constexpr uint32_t n = lxpic::kLanes<V>;
     const size_t w = width;
     uint32_t j = 0;
     for (uint32_t i = 0; i + 1 < height; ++i) {
@@ -182,61 +294,118 @@ LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t widt
         }
         j += k;
     }
-    for (uint32_t l1 = 1; l1 < height; l1 *= 2) {
-        tw.stage(l1);
-        for (uint32_t b = 0; b < l1; ++b) {
-            float u1, u2;
-            tw.next(&u1, &u2);
-            const V u1v = V{} + u1, u2v = V{} + u2;
-            for (uint32_t i = b; i < height; i += 2 * l1) {
-                float* r0 = re + i * w;
-                float* m0 = im + i * w;
-                float* r1 = re + (i + l1) * w;
-                float* m1 = im + (i + l1) * w;
-                const size_t whole = w - w % n;
-                for (size_t x = 0; x < whole; x += n) {
-                    V a, c, p, q;
-                    lxpic::loadLanes(a, r1 + x);
-                    lxpic::loadLanes(c, m1 + x);
-                    lxpic::loadLanes(p, r0 + x);
-                    lxpic::loadLanes(q, m0 + x);
-                    const V t1 = u1v * a - u2v * c;
-                    const V t2 = u1v * c + u2v * a;
-                    lxpic::storeLanes(r1 + x, V(p - t1));
-                    lxpic::storeLanes(m1 + x, V(q - t2));
-                    lxpic::storeLanes(r0 + x, V(p + t1));
-                    lxpic::storeLanes(m0 + x, V(q + t2));
-                }
-                for (size_t x = whole; x < w; ++x) {
-                    const float t1 = u1 * r1[x] - u2 * m1[x];
-                    const float t2 = u1 * m1[x] + u2 * r1[x];
-                    r1[x] = r0[x] - t1;
-                    m1[x] = m0[x] - t2;
-                    r0[x] += t1;
-                    m0[x] += t2;
-                }
-            }
-        }
+    float* u1 = twiddles;
+    float* u2 = u1 + height / 2;
+    float* v1 = u2 + height / 2;
+    float* v2 = v1 + height;
+    uint32_t l1 = 1;
+    for (; 2 * l1 < height; l1 *= 4) {
+        stageTwiddles(tw, l1, u1, u2);
+        stageTwiddles(tw, 2 * l1, v1, v2);
+        splitStagePair<V>(re, im, w, height, l1, u1, u2, v1, v2);
+    }
+    if (l1 < height) {
+        stageTwiddles(tw, l1, u1, u2);
+        splitStage<V>(re, im, w, height, l1, u1, u2);
     }
 }
 
 #if LX_HAVE_AVX2_PATHS
 template <class Twiddles>
 LX_TARGET_AVX2 void transformColumnsAvx2(float* re, float* im, uint32_t width, uint32_t height,
-                                         Twiddles tw)
+                                         Twiddles tw, float* twiddles)
 {
-    transformColumnsAcross<lxpic::Float8>(re, im, width, height, tw);
+    transformColumnsAcross<lxpic::Float8>(re, im, width, height, tw, twiddles);
 }
 #endif
 
+// Room for the stage twiddles of a column pass: 3 x height floats, the
+// constant size's 64 lines in the object itself.
+class ColumnTwiddleRoom
+{
+  public:
+    explicit ColumnTwiddleRoom(uint32_t height)
+        : m_floats(height <= 64 ? m_local
+                                : static_cast<float*>(
+                                      CLxAlloc::Alloc(0, sizeof(float) * 3 * size_t(height))))
+    {
+    }
+    ~ColumnTwiddleRoom()
+    {
+        if (m_floats != m_local)
+            CLxAlloc::Free(m_floats);
+    }
+    ColumnTwiddleRoom(const ColumnTwiddleRoom&) = delete;
+    ColumnTwiddleRoom& operator=(const ColumnTwiddleRoom&) = delete;
+    float* floats() const { return m_floats; }
+
+  private:
+    float m_local[3 * 64];
+    float* m_floats;
+};
+
 template <class Twiddles>
-void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, Twiddles tw)
+void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, Twiddles tw,
+                         const ColumnTwiddleRoom& room)
 {
 #if LX_HAVE_AVX2_PATHS
     if (lxpic::cpuHasAvx2())
-        return transformColumnsAvx2(re, im, width, height, tw);
+        return transformColumnsAvx2(re, im, width, height, tw, room.floats());
 #endif
-    transformColumnsAcross<lxpic::Float4>(re, im, width, height, tw);
+    transformColumnsAcross<lxpic::Float4>(re, im, width, height, tw, room.floats());
+}
+
+// The radix-2 transform of every line, the lines turned into columns in
+// panels so that the column kernel runs them: each point gets the line
+// transform's butterflies and division, float for float. False, nothing
+// done, without room for a panel.
+bool transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
+                             uint8_t direction, const ColumnTwiddleRoom& room)
+{
+    const uint32_t rows = std::min(height, 32u);
+    if (!room.floats() || width < 2)
+        return false;
+    float* scratch =
+        static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(width) * rows));
+    if (!scratch)
+        return false;
+    float* sre = scratch;
+    float* sim = scratch + size_t(width) * rows;
+    const float scale = static_cast<float>(width);
+    // Chunks of positions whose scratch lines stay cached while turning.
+    constexpr uint32_t kChunk = 256;
+    for (uint32_t y0 = 0; y0 < height; y0 += rows) {
+        const uint32_t r = std::min(rows, height - y0);
+        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
+            const uint32_t x1 = std::min(width, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                const float* fromRe = re + size_t(y0 + q) * width;
+                const float* fromIm = im + size_t(y0 + q) * width;
+                for (uint32_t x = x0; x < x1; ++x) {
+                    sre[size_t(x) * r + q] = fromRe[x];
+                    sim[size_t(x) * r + q] = fromIm[x];
+                }
+            }
+        }
+        transformColumnsAny(sre, sim, r, width, RecurrenceTwiddles{direction == 1}, room);
+        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
+            const uint32_t x1 = std::min(width, x0 + kChunk);
+            for (uint32_t q = 0; q < r; ++q) {
+                float* toRe = re + size_t(y0 + q) * width;
+                float* toIm = im + size_t(y0 + q) * width;
+                for (uint32_t x = x0; x < x1; ++x) {
+                    toRe[x] = sre[size_t(x) * r + q];
+                    toIm[x] = sim[size_t(x) * r + q];
+                    if (direction == 1) {
+                        toRe[x] /= scale;
+                        toIm[x] /= scale;
+                    }
+                }
+            }
+        }
+    }
+    CLxAlloc::Free(scratch);
+    return true;
 }
 
 // In place, in 4 x 4 blocks (moves only).
@@ -305,10 +474,14 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
     // Both sizes first: a bad height must not leave the lines transformed.
     if (!isPowerOf2(width) || !isPowerOf2(height))
         return -2;
-    for (uint32_t y = 0; y < height; ++y)
-        radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width, direction,
-               width);
-    transformColumnsAny(re, im, width, height, RecurrenceTwiddles{direction == 1});
+    const ColumnTwiddleRoom room(height), lineRoom(width);
+    if (!room.floats())
+        return -3;
+    if (!transformLinesAsColumns(re, im, width, height, direction, lineRoom))
+        for (uint32_t y = 0; y < height; ++y)
+            radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width,
+                   direction, width);
+    transformColumnsAny(re, im, width, height, RecurrenceTwiddles{direction == 1}, room);
     if (direction == 1) {
         const float scale = static_cast<float>(height);
         const size_t count = static_cast<size_t>(width) * height;
@@ -348,17 +521,18 @@ int CLxFloatPicMemAPI::FFT_2D_ConstSize(float* re, float* im, bool inverse)
     ensureTwiddles();
     constexpr uint32_t n = 64;
     const TableTwiddles tw{inverse ? IFFT_u1 : FFT_u1, inverse ? IFFT_u2 : FFT_u2};
+    const ColumnTwiddleRoom room(n);
     // Lines first, as columns of the turned planes, then the columns.
     transpose64(re);
     transpose64(im);
-    transformColumnsAny(re, im, n, n, tw);
+    transformColumnsAny(re, im, n, n, tw, room);
     if (inverse) {
         scaleAll(re, n * n, 0.015625f);
         scaleAll(im, n * n, 0.015625f);
     }
     transpose64(re);
     transpose64(im);
-    transformColumnsAny(re, im, n, n, tw);
+    transformColumnsAny(re, im, n, n, tw, room);
     if (inverse) {
         scaleAll(re, n * n, 0.015625f);
         scaleAll(im, n * n, 0.015625f);

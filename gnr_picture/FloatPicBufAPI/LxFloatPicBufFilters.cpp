@@ -7,6 +7,7 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatMedianInterior.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
+#include "w32_system/memory/LxAlloc.h"
 
 namespace
 {
@@ -183,15 +184,21 @@ int CLxFloatPicBufAPI::MedianFilter(SLxFloatPicBuf* dst, const SLxFloatPicBuf* s
     // interiorEnd[y] is the first x of line y that it left.
     const uint32_t half = size / 2;
     std::vector<uint32_t> interiorEnd(src->uiHeight, half);
-    if (src->uiHeight >= size) {
+    // Without room for the sorted columns every pixel takes the plain path.
+    float* ranks =
+        size <= 7 && src->uiWidth >= size && src->uiHeight >= size
+            ? static_cast<float*>(CLxAlloc::Alloc(0, size_t(size) * src->uiWidth * sizeof(float)))
+            : nullptr;
+    if (ranks) {
         std::vector<const float*> lines(size);
         for (uint32_t y = half; y + size - half <= src->uiHeight; ++y) {
             for (uint32_t r = 0; r < size; ++r)
                 lines[r] = lxpic::line(*src, y - half + r);
             for (uint32_t c = 0; c < src->uiComps; ++c)
-                interiorEnd[y] = lxpic::MedianInteriorLine(lxpic::line(*dst, y), lines.data(),
-                                                           src->uiWidth, src->uiComps, c, size);
+                interiorEnd[y] = lxpic::MedianInteriorLine(
+                    lxpic::line(*dst, y), lines.data(), src->uiWidth, src->uiComps, c, size, ranks);
         }
+        CLxAlloc::Free(ranks);
     }
     std::vector<float> window;
     window.reserve(static_cast<size_t>(size) * size);
@@ -210,8 +217,7 @@ int CLxFloatPicBufAPI::MedianFilter(SLxFloatPicBuf* dst, const SLxFloatPicBuf* s
                 for (int64_t v = y0; v < y1; ++v)
                     for (int64_t u = x0; u < x1; ++u)
                         window.push_back(sample(*src, u, v, c));
-                std::nth_element(window.begin(), window.begin() + window.size() / 2,
-                                 window.end());
+                std::nth_element(window.begin(), window.begin() + window.size() / 2, window.end());
                 sample(*dst, x, y, c) = window[window.size() / 2];
             }
         }

@@ -5,10 +5,10 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatStretchBands.h"
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 #include "w32_system/debugging/LxDiag.h"
-#include "w32_system/memory/LxAlloc.h"
 
 int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW,
                                uint32_t dstH, const float* src, uint32_t srcWB, uint32_t srcHeight,
@@ -17,7 +17,8 @@ int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint3
 {
     if (dstW == 0 || dstH == 0 || srcW == 0 || srcBlockH == 0 || comps == 0)
         return 0;
-    if (uint64_t(srcY) + srcBlockH > srcHeight)
+    // A block starting right of the line holds no sample to resample.
+    if (uint64_t(srcY) + srcBlockH > srcHeight || srcX >= srcWB / 4 / comps)
         return -4;
     const bool filtered =
         mode == CLxPicMemAPI::eLxStretchBSpline || mode == CLxPicMemAPI::eLxStretchTriangle;
@@ -37,30 +38,11 @@ int CLxFloatPicMemAPI::Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint3
     const uint32_t above = std::min(margin, srcY);
     const uint32_t below = std::min<uint64_t>(margin, srcHeight - srcY - srcBlockH);
     const uint32_t lines = above + srcBlockH + below;
-    const uint64_t tmpLineFloats = (uint64_t(dstW) * comps + 3) & ~uint64_t(3);
-    if (tmpLineFloats * 4 > UINT32_MAX)
-        return -3;
-    const uint32_t tmpWB = static_cast<uint32_t>(tmpLineFloats * 4);
-    float* tmp = static_cast<float*>(CLxAlloc::Alloc(0, size_t(tmpWB) * lines));
-    if (!tmp)
-        return -3;
-    LxFloatFilterHorzFn* horz = comps == 1   ? stretch_filter_horz_1xfloat
-                                : comps == 3 ? stretch_filter_horz_3xfloat
-                                             : stretch_filter_horz_Nxfloat;
-    LxFloatFilterVertFn* vert = comps == 1   ? stretch_filter_vert_1xfloat
-                                : comps == 3 ? stretch_filter_vert_3xfloat
-                                             : stretch_filter_vert_Nxfloat;
     const float* first = reinterpret_cast<const float*>(reinterpret_cast<const uint8_t*>(src) +
                                                         size_t(srcY - above) * srcWB +
                                                         size_t(srcX) * comps * sizeof(float));
-    int status = horz(tmp, comps, tmpWB, dstW, lines, first, srcWB, srcHeight, srcX, srcY, srcW,
-                      lines, weight, radius);
-    if (status == 0)
-        status = vert(dst, comps, dstWB, dstW, dstH,
-                      reinterpret_cast<const uint8_t*>(tmp) + size_t(above) * tmpWB, tmpWB, lines,
-                      0, above, dstW, srcBlockH, weight, radius);
-    CLxAlloc::Free(tmp);
-    return status;
+    return lxpic::StretchFilteredFloat(dst, comps, dstWB, dstW, dstH, first, srcWB, srcX, srcW,
+                                       lines, above, srcBlockH, weight, radius);
 }
 
 int CLxFloatPicBufAPI::Stretch(SLxFloatPicBuf* dst, const SLxFloatPicBuf* src,

@@ -9,6 +9,7 @@
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/float/LxFloatLines.h"
+#include "gnr_picture/picmemAPI/float/LxFloatStretchLists.h"
 
 using namespace lxfloat;
 
@@ -64,69 +65,9 @@ int stretchNearest(void* dst, uint32_t compsArg, uint32_t dstWB, uint32_t dstW, 
     return 0;
 }
 
-struct Pair {
-    ptrdiff_t offset; // in floats from the pass's origin
-    float weight;     // 16.16, a whole number
-};
-
-// The contributor lists of one pass: out positions from in samples, the
-// taps clamped to [lo, hi] relative to the region's first sample, each
-// offset multiplied by step.
-class Lists
-{
-  public:
-    Lists(uint32_t in, uint32_t out, int64_t lo, int64_t hi, ptrdiff_t step, LxFloatWeightFn f,
-          uint32_t support)
-    {
-        const double s = double(in) / out;
-        const uint32_t fw = out < in ? uint32_t(std::min(std::ceil(support * s), 1e9)) : support;
-        const double half = fw / 2.0;
-        // Candidates span at most fw + 7 samples.
-        m_room = size_t(fw) + 8;
-        m_pairs.resize(size_t(out) * m_room);
-        m_counts.resize(out);
-        std::vector<int64_t> raw(m_room);
-        std::vector<ptrdiff_t> at(raw.size());
-        for (uint32_t x = 0; x < out; ++x) {
-            const double c = x * s - 0.5 + s / 2.0;
-            const int64_t first = int64_t(std::floor(c - half - 2.0));
-            const int64_t last = int64_t(std::ceil(c + half + 2.0));
-            size_t n = 0;
-            int64_t sum = 0;
-            for (int64_t j = first; j <= last && n < raw.size(); ++j) {
-                const double t = double(j) - c;
-                const double w = s <= 1.0 ? f(t) : f(t / s) / s;
-                if (w == 0.0 || !(std::fabs(w) < 2.0))
-                    continue;
-                raw[n] = int64_t(w * 65536.0);
-                at[n] = std::min(std::max(j, lo), hi);
-                sum += raw[n];
-                ++n;
-            }
-            Pair* p = m_pairs.data() + size_t(x) * m_room;
-            uint32_t count = 0;
-            if (sum <= 0) {
-                // Nothing usable: the sample nearest the centre alone.
-                const int64_t j = std::min(std::max(int64_t(std::floor(c + 0.5)), lo), hi);
-                p[count++] = {ptrdiff_t(j) * step, 65536.0f};
-            } else {
-                for (size_t k = 0; k < n; ++k)
-                    p[count++] = {at[k] * step, float(raw[k] * 65536 / sum)};
-            }
-            m_counts[x] = count;
-        }
-    }
-
-    const Pair* pairs(uint32_t x) const { return m_pairs.data() + size_t(x) * m_room; }
-    uint32_t count(uint32_t x) const { return m_counts[x]; }
-
-  private:
-    size_t m_room = 0;
-    std::vector<Pair> m_pairs;
-    std::vector<uint32_t> m_counts;
-};
-
-constexpr float kUnit = 1.52587890625e-05f; // 1 / 65536
+using lxpic::kStretchUnit;
+using Lists = lxpic::FloatStretchLists;
+using Pair = lxpic::FloatStretchTap;
 
 template <uint32_t C>
 void filterLine(float* d, const float* s, const Lists& lists, uint32_t dstW, uint32_t comps)
@@ -138,7 +79,7 @@ void filterLine(float* d, const float* s, const Lists& lists, uint32_t dstW, uin
             float sum = 0.0f;
             for (uint32_t k = 0; k < n; ++k)
                 sum += p[k].weight * s[p[k].offset + c];
-            d[c] = sum * kUnit;
+            d[c] = sum * kStretchUnit;
         }
     }
 }
@@ -178,7 +119,7 @@ LX_KERNEL_CLONES void accumulateLine(float* d, const float* s, float w, size_t n
 LX_KERNEL_CLONES void scaleLine(float* d, size_t n)
 {
     for (size_t k = 0; k < n; ++k)
-        d[k] *= kUnit;
+        d[k] *= kStretchUnit;
 }
 
 int filterVert(void* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,

@@ -57,8 +57,9 @@ class LX_EXPORT CLxFloatPicMemAPI
 
     // The block srcW x srcBlockH at (srcX, srcY) of a plane of srcHeight
     // lines into dstW x dstH: mode 2 quadratic B-spline, 3 triangle (two
-    // separable passes through a temporary plane, -3 without it), others
-    // nearest neighbour; comps 1, 3 or any.
+    // separable passes through a few scratch rows, -3 without them), others
+    // nearest neighbour; comps 1, 3 or any. A block below the plane or
+    // starting right of its lines: -4.
     static int Stretch(float* dst, uint32_t comps, uint32_t dstWB, uint32_t dstW, uint32_t dstH,
                        const float* src, uint32_t srcWB, uint32_t srcHeight, uint32_t srcX,
                        uint32_t srcY, uint32_t srcW, uint32_t srcBlockH,
@@ -170,7 +171,7 @@ class LX_EXPORT CLxFloatPicMemAPI
     // In place; -2 when n is not a power of two (data unchanged).
     static int FFT_1Dx2pn(float* re, float* im, uint8_t direction, uint32_t n);
     // Lines, then columns; -2 (data unchanged) unless both sizes are powers
-    // of two.
+    // of two, -3 (data unchanged) without memory for the column pass.
     static int FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint32_t height,
                              uint8_t direction);
     // The tables are filled when the library loads; this only makes sure.

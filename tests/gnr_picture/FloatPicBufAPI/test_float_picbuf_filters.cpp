@@ -121,7 +121,9 @@ TEST(FloatPicBufFilters, MedianEqualsSortedWindowEverywhere)
                                    {13, 9, 3},
                                    {7, 7, 1},
                                    {5, 3, 2},
-                                   {1, 10, 1}}) {
+                                   {1, 10, 1},
+                                   {67, 11, 1},
+                                   {21, 9, 4}}) {
             Pic src(w, h, comps);
             src.random(seed++, -50.0f, 50.0f);
             // Repeated values too, so ties are met.

@@ -4,6 +4,7 @@
 
 #include "gnr_picture/LxPicMeasAPI.h"
 #include "gnr_picture/LxPicMeasSamples.h"
+#include "gnr_picture/LxSampleRuns.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -107,9 +108,10 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
     const T newValue = static_cast<T>(rq.newValue);
     const uint32_t width = pic->uiWidth;
     const uint32_t height = pic->uiHeight;
-    auto inRegion = [key](T v) { return Until ? v != key : v == key; };
+    // A pixel is in the region when (pixel == key) == inside.
+    constexpr bool inside = !Until;
 
-    if (!inRegion(lx_meas::Row<T>(pic, rq.y)[rq.x]))
+    if ((lx_meas::Row<T>(pic, rq.y)[rq.x] == key) != inside)
         return 0;
     SpanStack stack;
     if (!stack.Push(rq.x, rq.x, rq.y))
@@ -119,19 +121,14 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
         T* row = lx_meas::Row<T>(pic, span.y);
         if (Until ? row[span.first] == newValue : row[span.first] != key)
             continue;
-        uint32_t left = span.first;
-        while (left > 0 && inRegion(row[left - 1]))
-            --left;
-        uint32_t right = span.last;
-        while (right + 1 < width && inRegion(row[right + 1]))
-            ++right;
+        uint32_t left = lx_meas::FindBackward(row, 0, span.first, key, !inside);
+        uint32_t right = lx_meas::FindForward(row, span.last + 1, width, key, !inside) - 1;
         const uint32_t length = right - left + 1;
         if (rq.painted)
             *rq.painted += length;
         if (rq.callback)
             rq.callback(left, span.y, length, rq.user);
-        for (uint32_t i = left; i <= right; ++i)
-            row[i] = newValue;
+        lx_meas::FillRun(row, left, right, newValue);
 
         if (rq.eightConnected) {
             if (left > 0)
@@ -144,18 +141,15 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
                 continue;
             const uint32_t y = span.y + dy;
             const T* next = lx_meas::Row<T>(pic, y);
-            uint32_t i = left;
-            while (i <= right) {
-                if (!inRegion(next[i])) {
-                    ++i;
-                    continue;
-                }
-                const uint32_t first = i;
-                while (i + 1 <= right && inRegion(next[i + 1]))
-                    ++i;
-                if (!stack.Push(first, i, y))
+            // Each maximal stretch of region pixels within left..right.
+            for (uint32_t i = left; i <= right;) {
+                const uint32_t first = lx_meas::FindForward(next, i, right + 1, key, inside);
+                if (first > right)
+                    break;
+                const uint32_t end = lx_meas::FindForward(next, first + 1, right + 1, key, !inside);
+                if (!stack.Push(first, end - 1, y))
                     return -3;
-                ++i;
+                i = end + 1;
             }
         }
     }
@@ -249,17 +243,17 @@ int CLxPicMeasAPI::PaintAllObjects(SLxPicBuf* pic, unsigned connectivity)
     unsigned label = 0;
     for (uint32_t y = 0; y < pic->uiHeight; ++y) {
         const uint16_t* row = lx_meas::Row<uint16_t>(pic, y);
-        for (uint32_t x = 0; x < pic->uiWidth; ++x) {
-            if (row[x] == 0xFFFF) {
-                // Label 65535 would be the marker itself: such objects stay
-                // marked and the result says so.
-                if (label >= 0xFFFE) {
-                    status = -4;
-                    continue;
-                }
-                ++label;
-                status = Paint(pic, x, y, 0xFFFF, label, connectivity);
+        const uint32_t width = pic->uiWidth;
+        for (uint32_t x = lx_meas::FindForward<uint16_t>(row, 0, width, 0xFFFF, true); x < width;
+             x = lx_meas::FindForward<uint16_t>(row, x + 1, width, 0xFFFF, true)) {
+            // Label 65535 would be the marker itself: such objects stay
+            // marked and the result says so.
+            if (label >= 0xFFFE) {
+                status = -4;
+                continue;
             }
+            ++label;
+            status = Paint(pic, x, y, 0xFFFF, label, connectivity);
         }
     }
     return status;

@@ -10,11 +10,18 @@
 namespace
 {
 
+// A pending span and the run painted in the row it was found from
+// (parentY is kNoParent for the seed).
 struct Span {
     uint32_t first;
     uint32_t last;
     uint32_t y;
+    uint32_t parentY;
+    uint32_t parentFirst;
+    uint32_t parentLast;
 };
+
+constexpr uint32_t kNoParent = UINT32_MAX;
 
 constexpr uint32_t kFirstSpans = 512;
 
@@ -52,11 +59,11 @@ class SpanStack
     bool Empty() const { return size_ == 0; }
     Span Pop() { return spans_[--size_]; }
     // False when the stack cannot grow.
-    bool Push(uint32_t first, uint32_t last, uint32_t y)
+    bool Push(const Span& span)
     {
         if (size_ == capacity_ && !Grow())
             return false;
-        spans_[size_++] = Span{first, last, y};
+        spans_[size_++] = span;
         return true;
     }
 
@@ -114,7 +121,7 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
     if ((lx_meas::Row<T>(pic, rq.y)[rq.x] == key) != inside)
         return 0;
     SpanStack stack;
-    if (!stack.Push(rq.x, rq.x, rq.y))
+    if (!stack.Push(Span{rq.x, rq.x, rq.y, kNoParent, 0, 0}))
         return -3;
     while (!stack.Empty()) {
         const Span span = stack.Pop();
@@ -129,6 +136,7 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
         if (rq.callback)
             rq.callback(left, span.y, length, rq.user);
         lx_meas::FillRun(row, left, right, newValue);
+        const uint32_t runFirst = left, runLast = right;
 
         if (rq.eightConnected) {
             if (left > 0)
@@ -136,21 +144,40 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
             if (right + 1 < width)
                 ++right;
         }
+        // The parent's run holds the new value now, so a plain fill without
+        // a callback (which might write to the picture) finds nothing there.
+        const bool skipParent = !Until && !rq.callback;
         for (int dy = -1; dy <= 1; dy += 2) {
             if ((dy < 0 && span.y == 0) || (dy > 0 && span.y + 1 >= height))
                 continue;
             const uint32_t y = span.y + dy;
             const T* next = lx_meas::Row<T>(pic, y);
-            // Each maximal stretch of region pixels within left..right.
-            for (uint32_t i = left; i <= right;) {
-                const uint32_t first = lx_meas::FindForward(next, i, right + 1, key, inside);
-                if (first > right)
-                    break;
-                const uint32_t end = lx_meas::FindForward(next, first + 1, right + 1, key, !inside);
-                if (!stack.Push(first, end - 1, y))
-                    return -3;
-                i = end + 1;
+            // Each maximal stretch of region pixels within from..to.
+            auto pushStretches = [&](uint32_t from, uint32_t to) {
+                for (uint32_t i = from; i <= to;) {
+                    const uint32_t first = lx_meas::FindForward(next, i, to + 1, key, inside);
+                    if (first > to)
+                        break;
+                    const uint32_t end =
+                        lx_meas::FindForward(next, first + 1, to + 1, key, !inside);
+                    if (!stack.Push(Span{first, end - 1, y, span.y, runFirst, runLast}))
+                        return false;
+                    if (end > to)
+                        break;
+                    i = end + 1;
+                }
+                return true;
+            };
+            bool pushed;
+            if (skipParent && y == span.parentY && span.parentFirst <= right &&
+                span.parentLast >= left) {
+                pushed = (span.parentFirst <= left || pushStretches(left, span.parentFirst - 1)) &&
+                         (span.parentLast >= right || pushStretches(span.parentLast + 1, right));
+            } else {
+                pushed = pushStretches(left, right);
             }
+            if (!pushed)
+                return -3;
         }
     }
     return 0;

@@ -308,12 +308,21 @@ class Labels
     {
         CLxPicBufAPI::Init(&pic_);
         ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 8, 1, false) == 0;
+        // Eight pixels a source byte.
+        uint8_t spread[256][8];
+        for (uint32_t b = 0; b < 256; ++b)
+            for (uint32_t i = 0; i < 8; ++i)
+                spread[b][i] = (b & (0x80u >> i)) ? kObject : 0;
+        const uint32_t width = src->uiWidth;
         for (uint32_t y = 0; ok_ && y < src->uiHeight; ++y) {
             const uint8_t* bits =
                 static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes;
             uint8_t* row = this->row(y);
-            for (uint32_t x = 0; x < src->uiWidth; ++x)
-                row[x] = (bits[x / 8] & (0x80u >> (x % 8))) ? kObject : 0;
+            uint32_t x = 0;
+            for (; x + 8 <= width; x += 8)
+                std::memcpy(row + x, spread[bits[x / 8]], 8);
+            for (; x < width; ++x)
+                row[x] = spread[bits[x / 8]][x % 8];
         }
     }
     ~Labels() { CLxPicBufAPI::Free(&pic_); }
@@ -450,8 +459,10 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = labels.row(y);
         for (uint32_t x = 0; x < width; ++x) {
-            if (row[x] != kObject)
-                continue;
+            const void* found = std::memchr(row + x, kObject, width - x);
+            if (!found)
+                break;
+            x = uint32_t(static_cast<const uint8_t*>(found) - row);
             int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kVisited, 8);
             if (status != 0)
                 return status;

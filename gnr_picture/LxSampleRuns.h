@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -72,13 +71,23 @@ inline uint32_t FindBackward(const T* row, uint32_t begin, uint32_t end, T key, 
 }
 
 // Writes value to row[first..last].
+// Writes value to row[first..last]; runs are mostly short, so they are
+// written in place rather than through a call.
 template <typename T> inline void FillRun(T* row, uint32_t first, uint32_t last, T value)
 {
-    if (sizeof(T) == 1) {
-        std::memset(row + first, int(value), last - first + 1);
+    uint32_t i = first;
+#if defined(__SSE2__)
+    constexpr uint32_t kLanes = 16 / sizeof(T);
+    if (last - first + 1 >= kLanes) {
+        const __m128i v = Broadcast(value);
+        for (; i + kLanes <= last + 1; i += kLanes)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), v);
+        // The tail as one more store that overlaps the last one.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + last + 1 - kLanes), v);
         return;
     }
-    for (uint32_t i = first; i <= last; ++i)
+#endif
+    for (; i <= last; ++i)
         row[i] = value;
 }
 

@@ -68,25 +68,31 @@ class SpanStack
     }
 
   private:
+    // Kept out of line and away from the object, so that the stack stays
+    // in registers while the fill writes samples, which may alias anything.
     bool Grow()
     {
-        if (capacity_ == 0 || capacity_ > UINT32_MAX / 2)
-            return false;
-        const size_t bytes = sizeof(Span) * static_cast<size_t>(capacity_) * 2;
-        Span* grown;
-        if (onHeap_) {
-            grown = static_cast<Span*>(CLxAlloc::ReAlloc(spans_, bytes, 0));
-        } else {
-            grown = static_cast<Span*>(CLxAlloc::Alloc(0, bytes));
-            if (grown)
-                std::memcpy(grown, spans_, sizeof(Span) * size_);
-        }
+        Span* grown = Grown(spans_, size_, capacity_, onHeap_);
         if (!grown)
             return false;
         spans_ = grown;
         onHeap_ = true;
         capacity_ *= 2;
         return true;
+    }
+
+    // The spans in a block of twice the capacity, or null.
+    [[gnu::noinline]] static Span* Grown(Span* spans, uint32_t size, uint32_t capacity, bool onHeap)
+    {
+        if (capacity == 0 || capacity > UINT32_MAX / 2)
+            return nullptr;
+        const size_t bytes = sizeof(Span) * static_cast<size_t>(capacity) * 2;
+        if (onHeap)
+            return static_cast<Span*>(CLxAlloc::ReAlloc(spans, bytes, 0));
+        auto* grown = static_cast<Span*>(CLxAlloc::Alloc(0, bytes));
+        if (grown)
+            std::memcpy(grown, spans, sizeof(Span) * size);
+        return grown;
     }
 
     Span* spans_ = nullptr;
@@ -111,47 +117,58 @@ struct FillRequest {
 // pixels different from key, whatever they hold.
 template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq)
 {
+    // Everything the loop reads is copied here first: the samples it writes
+    // may alias any memory the compiler cannot see is private.
     const T key = static_cast<T>(rq.key);
     const T newValue = static_cast<T>(rq.newValue);
     const uint32_t width = pic->uiWidth;
     const uint32_t height = pic->uiHeight;
+    uint8_t* const base = static_cast<uint8_t*>(pic->pData);
+    const size_t stride = pic->uiWidthBytes;
+    const bool eightConnected = rq.eightConnected;
+    uint64_t* const counter = rq.painted;
+    const LxPaintSpanCallback callback = rq.callback;
+    void* const user = rq.user;
+    auto rowAt = [base, stride](uint32_t y) { return reinterpret_cast<T*>(base + y * stride); };
     // A pixel is in the region when (pixel == key) == inside.
     constexpr bool inside = !Until;
+    // The parent's run holds the new value now, so a plain fill without a
+    // callback (which might write to the picture) finds nothing there.
+    const bool skipParent = !Until && !callback;
 
-    if ((lx_meas::Row<T>(pic, rq.y)[rq.x] == key) != inside)
+    if ((rowAt(rq.y)[rq.x] == key) != inside)
         return 0;
+    uint64_t painted = 0;
     SpanStack stack;
-    if (!stack.Push(Span{rq.x, rq.x, rq.y, kNoParent, 0, 0}))
-        return -3;
-    while (!stack.Empty()) {
+    int status = stack.Push(Span{rq.x, rq.x, rq.y, kNoParent, 0, 0}) ? 0 : -3;
+    while (status == 0 && !stack.Empty()) {
         const Span span = stack.Pop();
-        T* row = lx_meas::Row<T>(pic, span.y);
+        T* row = rowAt(span.y);
         if (Until ? row[span.first] == newValue : row[span.first] != key)
             continue;
         uint32_t left = lx_meas::FindBackward(row, 0, span.first, key, !inside);
         uint32_t right = lx_meas::FindForward(row, span.last + 1, width, key, !inside) - 1;
         const uint32_t length = right - left + 1;
-        if (rq.painted)
-            *rq.painted += length;
-        if (rq.callback)
-            rq.callback(left, span.y, length, rq.user);
+        painted += length;
+        if (callback) {
+            if (counter)
+                *counter = painted;
+            callback(left, span.y, length, user);
+        }
         lx_meas::FillRun(row, left, right, newValue);
         const uint32_t runFirst = left, runLast = right;
 
-        if (rq.eightConnected) {
+        if (eightConnected) {
             if (left > 0)
                 --left;
             if (right + 1 < width)
                 ++right;
         }
-        // The parent's run holds the new value now, so a plain fill without
-        // a callback (which might write to the picture) finds nothing there.
-        const bool skipParent = !Until && !rq.callback;
-        for (int dy = -1; dy <= 1; dy += 2) {
+        for (int dy = -1; dy <= 1 && status == 0; dy += 2) {
             if ((dy < 0 && span.y == 0) || (dy > 0 && span.y + 1 >= height))
                 continue;
             const uint32_t y = span.y + dy;
-            const T* next = lx_meas::Row<T>(pic, y);
+            const T* next = rowAt(y);
             // Each maximal stretch of region pixels within from..to.
             auto pushStretches = [&](uint32_t from, uint32_t to) {
                 for (uint32_t i = from; i <= to;) {
@@ -177,10 +194,12 @@ template <typename T, bool Until> int Fill(SLxPicBuf* pic, const FillRequest& rq
                 pushed = pushStretches(left, right);
             }
             if (!pushed)
-                return -3;
+                status = -3;
         }
     }
-    return 0;
+    if (counter)
+        *counter = painted;
+    return status;
 }
 
 int PaintChecked(SLxPicBuf* pic, unsigned x, unsigned y, unsigned key, unsigned newValue,

@@ -60,9 +60,10 @@ template <typename T, bool Different> class Neighbours
     {
         return x >= 0 && y >= 0 && x < width_ && y < height_ && holds(at(int32_t(x), int32_t(y)));
     }
+    // One in from every edge; x and y lie inside the picture.
     bool framed(int32_t x, int32_t y) const
     {
-        return x >= 1 && y >= 1 && int64_t(x) + 1 < width_ && int64_t(y) + 1 < height_;
+        return uint64_t(int64_t(x) - 1) < innerWidth_ && uint64_t(int64_t(y) - 1) < innerHeight_;
     }
     // The first direction from..from+7 (modulo 8) whose neighbour of (x, y)
     // at p matches, or -1.
@@ -97,6 +98,8 @@ template <typename T, bool Different> class Neighbours
     size_t stride_;
     int64_t width_, height_;
     uint32_t value_;
+    uint64_t innerWidth_ = width_ > 2 ? uint64_t(width_ - 2) : 0;
+    uint64_t innerHeight_ = height_ > 2 ? uint64_t(height_ - 2) : 0;
     ptrdiff_t offset_[8];
 };
 
@@ -134,8 +137,8 @@ SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, uint64_
     size_t n = 1;
     int lastDir = firstDir;
     int64_t enclosed = 1;
+    SLxIPoint cur = origin;
     for (;;) {
-        const SLxIPoint cur = pts[n - 1];
         if (n > 1 && cur.x == origin.x && cur.y == origin.y && lastDir == firstDir) {
             --n;
             break;
@@ -160,7 +163,8 @@ SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, uint64_
                 break;
             }
         }
-        pts[n++] = SLxIPoint{cur.x + kStepX[dir], cur.y + kStepY[dir]};
+        cur = SLxIPoint{cur.x + kStepX[dir], cur.y + kStepY[dir]};
+        pts[n++] = cur;
         p += near.offset(dir);
         lastDir = dir;
         if (n + 2 == capacity) {

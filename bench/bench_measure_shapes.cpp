@@ -169,7 +169,9 @@ BENCHMARK(BM_MeasPaint)
 
 // Every object's contour: painted aside and traced over that value (what a
 // caller of Paint and ContourPoints does; objects are never 8-neighbours,
-// so one value serves them all), after a copy of the source.
+// so one value serves them all), after a copy of the source. Object starts
+// are looked for with memchr, as findContours' own scan is fast: a byte at a
+// time, the caller's scan took a third of the time.
 void BM_MeasAllContours(benchmark::State& state)
 {
     const std::vector<uint8_t> source = blobs();
@@ -182,8 +184,10 @@ void BM_MeasAllContours(benchmark::State& state)
         for (uint32_t y = 0; y < kSide; ++y) {
             const uint8_t* row = pic.line(y);
             for (uint32_t x = 0; x < kSide; ++x) {
-                if (row[x] != 255)
-                    continue;
+                const void* found = std::memchr(row + x, 255, kSide - x);
+                if (!found)
+                    break;
+                x = uint32_t(static_cast<const uint8_t*>(found) - row);
                 CLxPicMeasAPI::Paint(pic.get(), x, y, 255, 1, 8);
                 SLxContour* c =
                     CLxPicMeasAPI::ContourPoints(pic.get(), 1, SLxIPoint{int32_t(x), int32_t(y)});

@@ -37,54 +37,94 @@ uint32_t UsableSampleBytes(const SLxPicBuf* pic)
     return bytes && lx_meas::HoldsLines(pic, bytes) ? bytes : 0;
 }
 
-class Matcher
+// Which pixels belong to the traced object: those equal to the value, or
+// different from it. Pixels outside the picture never do. Pixels inside
+// the frame one pixel in from the edges have all eight neighbours inside,
+// so their neighbours are read at fixed offsets without bounds checks.
+template <typename T, bool Different> class Neighbours
 {
   public:
-    Matcher(const SLxPicBuf* pic, uint16_t value, bool different)
-        : pic_(pic), bytes_(UsableSampleBytes(pic)), value_(value), different_(different)
+    Neighbours(const SLxPicBuf* pic, uint16_t value)
+        : base_(static_cast<const uint8_t*>(pic->pData)), stride_(pic->uiWidthBytes),
+          width_(pic->uiWidth), height_(pic->uiHeight), value_(value)
     {
+        for (int d = 0; d < 8; ++d)
+            offset_[d] =
+                ptrdiff_t(kStepY[d]) * ptrdiff_t(stride_) + kStepX[d] * ptrdiff_t(sizeof(T));
     }
-    bool operator()(int64_t x, int64_t y) const
+    const uint8_t* at(int32_t x, int32_t y) const
     {
-        if (bytes_ == 0 || !lx_meas::Inside(pic_, x, y))
-            return false;
-        const bool equal = lx_meas::Sample(pic_, bytes_, uint32_t(x), uint32_t(y)) == value_;
-        return equal != different_;
+        return base_ + size_t(y) * stride_ + size_t(x) * sizeof(T);
     }
+    bool matches(int64_t x, int64_t y) const
+    {
+        return x >= 0 && y >= 0 && x < width_ && y < height_ && holds(at(int32_t(x), int32_t(y)));
+    }
+    // One in from every edge; x and y lie inside the picture.
+    bool framed(int32_t x, int32_t y) const
+    {
+        return uint64_t(int64_t(x) - 1) < innerWidth_ && uint64_t(int64_t(y) - 1) < innerHeight_;
+    }
+    // The first direction from..from+7 (modulo 8) whose neighbour of (x, y)
+    // at p matches, or -1.
+    int first(int32_t x, int32_t y, const uint8_t* p, int from) const
+    {
+        if (framed(x, y)) {
+            for (int k = 0; k < 8; ++k) {
+                const int d = (from + k) & 7;
+                if (holds(p + offset_[d]))
+                    return d;
+            }
+            return -1;
+        }
+        for (int k = 0; k < 8; ++k) {
+            const int d = (from + k) & 7;
+            if (matches(int64_t(x) + kStepX[d], int64_t(y) + kStepY[d]))
+                return d;
+        }
+        return -1;
+    }
+    ptrdiff_t offset(int d) const { return offset_[d]; }
 
   private:
-    const SLxPicBuf* pic_;
-    uint32_t bytes_;
+    bool holds(const uint8_t* p) const
+    {
+        T v;
+        std::memcpy(&v, p, sizeof(T));
+        return (uint32_t(v) == value_) != Different;
+    }
+
+    const uint8_t* base_;
+    size_t stride_;
+    int64_t width_, height_;
     uint32_t value_;
-    bool different_;
+    uint64_t innerWidth_ = width_ > 2 ? uint64_t(width_ - 2) : 0;
+    uint64_t innerHeight_ = height_ > 2 ? uint64_t(height_ - 2) : 0;
+    ptrdiff_t offset_[8];
 };
 
-SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, bool different,
-                  uint64_t* count)
+// The contour of the start pixel alone.
+SLxContour* SinglePoint(SLxContour* contour, SLxIPoint start, uint64_t* count)
 {
-    if (!pic || !lx_meas::Inside(pic, start.x, start.y))
-        return nullptr;
-    const Matcher match(pic, value, different);
+    contour->uiCount = 1;
+    contour->points[0] = start;
+    if (count)
+        *count = 1;
+    return contour;
+}
+
+template <typename T, bool Different>
+SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, uint64_t* count)
+{
+    const Neighbours<T, Different> near(pic, value);
     size_t capacity = 513;
     SLxContour* contour = NewContour(capacity);
     if (!contour)
         return nullptr;
 
-    int firstDir = -1;
-    for (int k = 0; k < 8; ++k) {
-        const int d = (5 + k) % 8;
-        if (match(int64_t(start.x) + kStepX[d], int64_t(start.y) + kStepY[d])) {
-            firstDir = d;
-            break;
-        }
-    }
-    if (firstDir < 0) {
-        contour->uiCount = 1;
-        contour->points[0] = start;
-        if (count)
-            *count = 1;
-        return contour;
-    }
+    const int firstDir = near.first(start.x, start.y, near.at(start.x, start.y), 5);
+    if (firstDir < 0)
+        return SinglePoint(contour, start, count);
 
     // A trace that never comes back to its first move (a start that is no
     // left seed can cause it) is cut off once it has made more moves than
@@ -92,42 +132,40 @@ SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, bool di
     const uint64_t maxPoints = uint64_t(pic->uiWidth) * pic->uiHeight * 8 + 2;
     SLxIPoint* pts = contour->points;
     pts[0] = SLxIPoint{start.x + kStepX[firstDir], start.y + kStepY[firstDir]};
+    const SLxIPoint origin = pts[0];
+    const uint8_t* p = near.at(origin.x, origin.y);
     size_t n = 1;
     int lastDir = firstDir;
     int64_t enclosed = 1;
+    SLxIPoint cur = origin;
     for (;;) {
-        const SLxIPoint cur = pts[n - 1];
-        if (n > 1 && cur.x == pts[0].x && cur.y == pts[0].y && lastDir == firstDir) {
+        if (n > 1 && cur.x == origin.x && cur.y == origin.y && lastDir == firstDir) {
             --n;
             break;
         }
         if (n >= maxPoints)
             break;
-        const int from = ((lastDir & ~1) + 7) % 8;
-        int dir = -1;
-        for (int k = 0; k < 8; ++k) {
-            const int d = (from + k) % 8;
-            if (match(int64_t(cur.x) + kStepX[d], int64_t(cur.y) + kStepY[d])) {
-                dir = d;
+        const int dir = near.first(cur.x, cur.y, p, ((lastDir & ~1) + 7) & 7);
+        if (dir < 0)
+            break; // only for a start that is not next to the object
+        if (count) {
+            switch (kCountRule[lastDir][dir]) {
+            case 1:
+                enclosed += 1;
+                break;
+            case 2:
+                enclosed += int64_t(cur.x) + 1;
+                break;
+            case -1:
+                enclosed -= cur.x;
+                break;
+            default:
                 break;
             }
         }
-        if (dir < 0)
-            break; // only for a start that is not next to the object
-        switch (kCountRule[lastDir][dir]) {
-        case 1:
-            enclosed += 1;
-            break;
-        case 2:
-            enclosed += int64_t(cur.x) + 1;
-            break;
-        case -1:
-            enclosed -= cur.x;
-            break;
-        default:
-            break;
-        }
-        pts[n++] = SLxIPoint{cur.x + kStepX[dir], cur.y + kStepY[dir]};
+        cur = SLxIPoint{cur.x + kStepX[dir], cur.y + kStepY[dir]};
+        pts[n++] = cur;
+        p += near.offset(dir);
         lastDir = dir;
         if (n + 2 == capacity) {
             capacity = n + 514;
@@ -147,6 +185,28 @@ SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, bool di
     if (count)
         *count = enclosed > 0 ? uint64_t(enclosed) : 0;
     return contour;
+}
+
+SLxContour* Trace(const SLxPicBuf* pic, uint16_t value, SLxIPoint start, bool different,
+                  uint64_t* count)
+{
+    if (!pic || !lx_meas::Inside(pic, start.x, start.y))
+        return nullptr;
+    switch (UsableSampleBytes(pic) * 2 + (different ? 1 : 0)) {
+    case 2:
+        return Trace<uint8_t, false>(pic, value, start, count);
+    case 3:
+        return Trace<uint8_t, true>(pic, value, start, count);
+    case 4:
+        return Trace<uint16_t, false>(pic, value, start, count);
+    case 5:
+        return Trace<uint16_t, true>(pic, value, start, count);
+    default: {
+        // Nothing matches in pictures of other depths.
+        SLxContour* contour = NewContour(513);
+        return contour ? SinglePoint(contour, start, count) : nullptr;
+    }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "gnr_picture/BinPicBufAPI/LxConvexHull.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -161,10 +162,50 @@ struct Direction {
     double project(SLxIPoint p) const { return p.x * a - p.y * b; }
 };
 
+// The bounds of a run of kBoxPoints consecutive positions.
+constexpr uint32_t kBoxPoints = 16;
+struct Box {
+    int32_t left, right, top, bottom;
+};
+
+// No point of the box projects (times sign) above this. The margin is far
+// above the rounding of any projection, so that a box is only passed over
+// when every point in it would be.
+double UpperBound(const Box& box, const Direction& d, double sign, double margin)
+{
+    const double ax0 = box.left * d.a, ax1 = box.right * d.a;
+    const double by0 = box.top * d.b, by1 = box.bottom * d.b;
+    const double high = sign > 0 ? std::max(ax0, ax1) - std::min(by0, by1)
+                                 : std::max(by0, by1) - std::min(ax0, ax1);
+    return high + margin;
+}
+
+// The sines and cosines of whole degrees, worked out once.
+struct FanAngle {
+    double sine, cosine;
+};
+
+const FanAngle* FanAngles()
+{
+    static const auto table = [] {
+        std::array<FanAngle, 180> angles{};
+        const double toRadians = 0.017453292519943334;
+        for (int degrees = 0; degrees < 180; ++degrees) {
+            const double theta = degrees * toRadians;
+            angles[size_t(degrees)] = FanAngle{std::sin(theta), std::cos(theta)};
+        }
+        return angles;
+    }();
+    return table.data();
+}
+
 // Appends the support points of positions from..to for the smallest (or
 // largest) projection: the first in contour order and, when others tie, the
 // one of them farthest along the tie line in the chain's way round.
-void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Direction& d, bool smallest)
+// Boxes, where given, let whole runs of positions that cannot come near
+// the best point so far be passed over.
+void AppendSupport(const Reordered& c, const Box* boxes, double margin, Chain& chain, uint32_t to,
+                   const Direction& d, bool smallest)
 {
     const uint32_t from = chain.back();
     if (from > to)
@@ -176,6 +217,11 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
     uint32_t first = from, second = kNone;
     double secondKey = 0;
     for (uint32_t p = from + 1; p <= to; ++p) {
+        if (boxes && p % kBoxPoints == 0 && to - p >= kBoxPoints - 1 &&
+            UpperBound(boxes[p / kBoxPoints], d, sign, margin) < best - d.tie) {
+            p += kBoxPoints - 1;
+            continue;
+        }
         const double v = sign * d.project(c[p]);
         if (v < best - d.tie)
             continue;
@@ -197,17 +243,31 @@ void AppendSupport(const Reordered& c, Chain& chain, uint32_t to, const Directio
         chain.push(second);
 }
 
-Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
+Hull* FanHull(const SLxIPoint* points, uint32_t n, int step, bool boundedScan)
 {
     // Each angle adds at most two vertices to each chain; the reordered
-    // points follow the chains in the same block.
+    // points follow the chains in the same block, and their boxes them.
     const uint32_t angles = step >= 180 ? 0 : uint32_t(179 / step);
     const size_t room = 4 + 2 * size_t(angles);
-    auto* work = static_cast<uint32_t*>(
-        CLxAlloc::Alloc(0, 2 * room * sizeof(uint32_t) + size_t(n) * sizeof(SLxIPoint)));
+    const size_t boxCount = boundedScan ? n / kBoxPoints : 0;
+    auto* work = static_cast<uint32_t*>(CLxAlloc::Alloc(
+        0, 2 * room * sizeof(uint32_t) + size_t(n) * sizeof(SLxIPoint) + boxCount * sizeof(Box)));
     if (!work)
         return nullptr;
-    const Reordered c(points, n, reinterpret_cast<SLxIPoint*>(work + 2 * room));
+    auto* reordered = reinterpret_cast<SLxIPoint*>(work + 2 * room);
+    const Reordered c(points, n, reordered);
+    Box* boxes = boxCount ? reinterpret_cast<Box*>(reordered + n) : nullptr;
+    for (size_t i = 0; i < boxCount; ++i) {
+        Box box{c[uint32_t(i * kBoxPoints)].x, c[uint32_t(i * kBoxPoints)].x,
+                c[uint32_t(i * kBoxPoints)].y, c[uint32_t(i * kBoxPoints)].y};
+        for (uint32_t p = uint32_t(i * kBoxPoints) + 1; p < (i + 1) * kBoxPoints; ++p) {
+            box.left = std::min(box.left, c[p].x);
+            box.right = std::max(box.right, c[p].x);
+            box.top = std::min(box.top, c[p].y);
+            box.bottom = std::max(box.bottom, c[p].y);
+        }
+        boxes[i] = box;
+    }
     const Extremes e = FindExtremes(c);
     const uint32_t t1 = e.t1, l1 = e.l1, l2 = e.l2, b1 = e.b1, b2 = e.b2, r2 = e.r2, r1 = e.r1;
     Chain chainA(work), chainB(work + room);
@@ -217,12 +277,13 @@ Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
     chainB.push(b1);
     if (b2 != b1)
         chainB.push(b2);
-    const double toRadians = 0.017453292519943334;
     double magnitude = 0;
     for (uint32_t i = 0; i < n; ++i)
         magnitude =
             std::max(magnitude, std::fabs(double(points[i].x)) + std::fabs(double(points[i].y)));
     const double tie = 1e-12 * (1 + 10 * magnitude);
+    const double margin = 1e-9 * (1 + 10 * magnitude);
+    const FanAngle* fan = FanAngles();
     for (uint32_t k = 1; k <= angles; ++k) {
         const int degrees = int(k) * step;
         if (degrees == 90) {
@@ -234,10 +295,10 @@ Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
                 chainB.push(r1);
             continue;
         }
-        const double theta = degrees * toRadians;
-        const Direction d{10 * std::sin(theta), -10 * std::cos(theta), std::cos(theta), tie};
-        AppendSupport(c, chainA, degrees < 90 ? l2 : b2, d, true);
-        AppendSupport(c, chainB, degrees < 90 ? r1 : n - 1, d, false);
+        const FanAngle& angle = fan[degrees];
+        const Direction d{10 * angle.sine, -10 * angle.cosine, angle.cosine, tie};
+        AppendSupport(c, boxes, margin, chainA, degrees < 90 ? l2 : b2, d, true);
+        AppendSupport(c, boxes, margin, chainB, degrees < 90 ? r1 : n - 1, d, false);
     }
 
     // Chain A then chain B, each vertex after the one kept before it: a
@@ -269,14 +330,14 @@ Hull* FanHull(const SLxIPoint* points, uint32_t n, int step)
 
 } // namespace
 
-Hull* MakeHull(const SLxContour* contour, int step)
+Hull* MakeHull(const SLxContour* contour, int step, bool boundedScan)
 {
     if (!contour || contour->uiCount == 0 || step < 1)
         return nullptr;
     const uint32_t n = contour->uiCount;
     const SLxIPoint* pts = contour->points;
     if (n > 2)
-        return FanHull(pts, n, step);
+        return FanHull(pts, n, step, boundedScan);
     Hull* hull = NewHull(n);
     if (!hull)
         return nullptr;
@@ -308,12 +369,21 @@ class Labels
     {
         CLxPicBufAPI::Init(&pic_);
         ok_ = CLxPicBufAPI::Reinit(&pic_, src->uiWidth, src->uiHeight, 0, 8, 1, false) == 0;
+        // Eight pixels a source byte.
+        uint8_t spread[256][8];
+        for (uint32_t b = 0; b < 256; ++b)
+            for (uint32_t i = 0; i < 8; ++i)
+                spread[b][i] = (b & (0x80u >> i)) ? kObject : 0;
+        const uint32_t width = src->uiWidth;
         for (uint32_t y = 0; ok_ && y < src->uiHeight; ++y) {
             const uint8_t* bits =
                 static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes;
             uint8_t* row = this->row(y);
-            for (uint32_t x = 0; x < src->uiWidth; ++x)
-                row[x] = (bits[x / 8] & (0x80u >> (x % 8))) ? kObject : 0;
+            uint32_t x = 0;
+            for (; x + 8 <= width; x += 8)
+                std::memcpy(row + x, spread[bits[x / 8]], 8);
+            for (; x < width; ++x)
+                row[x] = spread[bits[x / 8]][x % 8];
         }
     }
     ~Labels() { CLxPicBufAPI::Free(&pic_); }
@@ -450,8 +520,10 @@ int CLxBinPicBufAPI::ConvexHull(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = labels.row(y);
         for (uint32_t x = 0; x < width; ++x) {
-            if (row[x] != kObject)
-                continue;
+            const void* found = std::memchr(row + x, kObject, width - x);
+            if (!found)
+                break;
+            x = uint32_t(static_cast<const uint8_t*>(found) - row);
             int status = CLxPicMeasAPI::Paint(labels.get(), x, y, kObject, kVisited, 8);
             if (status != 0)
                 return status;

@@ -23,6 +23,8 @@ struct Hull {
 // The hull of a contour in the tracer's order (clockwise on the screen),
 // from the support points of a fan of directions step degrees apart.
 // Null for a null or empty contour, a step below 1, or without memory.
-Hull* MakeHull(const SLxContour* contour, int step);
+// boundedScan false reads every point for every direction, the plain form
+// that the bounded one must agree with.
+Hull* MakeHull(const SLxContour* contour, int step, bool boundedScan = true);
 
 } // namespace lx_bin

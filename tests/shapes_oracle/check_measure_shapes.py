@@ -118,6 +118,50 @@ def clean(source, count, objects):
     return kept if objects else ~kept
 
 
+def erode(bits, offsets):
+    """One erosion step: every (dx, dy) neighbour set, coordinates outside
+    clamped to the picture."""
+    r = max(max(abs(dx), abs(dy)) for dx, dy in offsets)
+    padded = np.pad(bits, r, mode="edge")
+    h, w = bits.shape
+    out = np.ones_like(bits)
+    for dx, dy in offsets:
+        out &= padded[r + dy:r + dy + h, r + dx:r + dx + w]
+    return out
+
+
+def square(lo, hi):
+    return [(dx, dy) for dy in range(lo, hi + 1) for dx in range(lo, hi + 1)]
+
+
+CROSS = [(0, 0), (1, 0), (-1, 0), (0, 1), (0, -1)]
+
+
+def clean_erosion_pass(bits, shape, k):
+    """Pass k of the erosions of the cleaning: the 2 x 2 square and the 4 x 4
+    octagon start from their flag true (offsets -1..0) and swap it each
+    pass; the octagons are a square step then a cross step."""
+    two = square(-1, 0) if k % 2 == 0 else square(0, 1)
+    if shape == "2x2":
+        return erode(bits, two)
+    if shape == "3x3":
+        return erode(bits, square(-1, 1))
+    if shape == "4x4oct":
+        return erode(erode(bits, two), CROSS)
+    return erode(erode(bits, square(-1, 1)), CROSS)
+
+
+def clean_by(shape, source, count, objects):
+    h, w = source.shape
+    n = min(count, max(h, w) // 2)
+    s = source if objects else ~source
+    eroded = s.copy()
+    for k in range(n):
+        eroded = clean_erosion_pass(eroded, shape, k)
+    kept = reconstruct(eroded, s)
+    return kept if objects else ~kept
+
+
 def ultimate_case(h, w, passes):
     smooth = ndimage.uniform_filter(rng.random((h, w)) * 60, size=5, mode="nearest")
     pic = np.floor(smooth).astype("<u2")
@@ -211,6 +255,21 @@ for h, w in SIZES:
 for h, w in [(1, 1), (3, 1), (23, 31), (47, 53), (64, 9)]:
     for passes in (1, 2, 3, 5):
         ultimate_case(h, w, passes)
+
+# Every cleaning shape, from its own generator so that the cases above keep
+# their pictures.
+shape_rng = np.random.default_rng(105)
+for h, w in SIZES + [(40, 7), (7, 40)]:
+    for blobs in (False, True):
+        bits = shape_rng.random((h, w)) < 0.55
+        if blobs:
+            bits = ndimage.uniform_filter(bits.astype(float), size=3, mode="nearest") >= 4 / 9 - 1e-9
+        for shape in ("2x2", "3x3", "4x4oct", "5x5oct"):
+            for count in (0, 1, 2, 3):
+                for objects in (True, False):
+                    bits_case(["cleanby", shape, w, h, count, int(objects)], [bits],
+                              clean_by(shape, bits, count, objects),
+                              "clean%s %dx%d count %d objects %s" % (shape, w, h, count, objects))
 
 data = b"".join(head.encode() + payload for head, payload, _, _ in requests)
 r = subprocess.run([DUMP, "batch"], input=data, stdout=subprocess.PIPE, stderr=subprocess.PIPE,

@@ -9,6 +9,9 @@
 //   label W H CONN < 16-bit samples        -> status (int32), samples
 //   fillholes W H < bits                   -> bits
 //   clean W H COUNT OBJECTS < bits         -> bits (Clean3x3)
+//   cleanby SHAPE W H COUNT OBJECTS < bits -> bits (Clean2x2, Clean3x3,
+//                                            Clean4x4Oct, Clean5x5Oct by
+//                                            SHAPE 2x2, 3x3, 4x4oct, 5x5oct)
 //   dilate W H < mask bits, marker bits    -> bits (ConditionalDilate)
 //   ultimate W H PASSES < 16-bit samples   -> 16-bit marks
 //   hull W H STEP < bits                   -> bits (ConvexHull)
@@ -115,6 +118,26 @@ int run(const std::vector<std::string>& a)
         readBits(src);
         if (CLxBinPicBufAPI::Clean3x3(dst.get(), src.get(), n(3), n(4) != 0) != 0)
             die("Clean3x3");
+        writeBits(dst);
+    } else if (a[0] == "cleanby" && a.size() == 6) {
+        using Clean = int (*)(SLxBinPicBuf*, const SLxBinPicBuf*, uint32_t, bool);
+        const struct {
+            const char* shape;
+            Clean clean;
+        } shapes[] = {{"2x2", CLxBinPicBufAPI::Clean2x2},
+                      {"3x3", CLxBinPicBufAPI::Clean3x3},
+                      {"4x4oct", CLxBinPicBufAPI::Clean4x4Oct},
+                      {"5x5oct", CLxBinPicBufAPI::Clean5x5Oct}};
+        Clean clean = nullptr;
+        for (const auto& s : shapes)
+            if (a[1] == s.shape)
+                clean = s.clean;
+        if (!clean)
+            die("unknown shape");
+        BinPicture src(n(2), n(3)), dst(n(2), n(3));
+        readBits(src);
+        if (clean(dst.get(), src.get(), n(4), n(5) != 0) != 0)
+            die("Clean");
         writeBits(dst);
     } else if (a[0] == "dilate" && a.size() == 3) {
         BinPicture mask(n(1), n(2)), marker(n(1), n(2)), dst(n(1), n(2));

@@ -217,8 +217,8 @@ class LX_EXPORT CLxPicMeasAPI
     // u' = 4X / (X + 15Y + 3Z), v' = 9Y / (X + 15Y + 3Z); u' = v' = 0 when
     // the divisor is 0.
     static int XYZ2CIEuv(SLxColorCIEuv* out, const SLxColorXYZ* in);
-    // Note the order: input first, output second. 0 (out unchanged) when the
-    // chromaticity has y = 0.
+    // Note the order: input first, output second. 0 (out unchanged) when v'
+    // or 6u' - 16v' + 12 is 0.
     static int CIEuv2XYZ(const SLxColorCIEuv* in, SLxColorXYZ* out);
     // L*u*v* of the colour at luminance Y (its own Y when Y is negative)
     // against the white at luminance whiteY. 0 with L* 0, u* = v* = -1 and
@@ -227,7 +227,7 @@ class LX_EXPORT CLxPicMeasAPI
     static int CIExy2CIELuv(const SLxColorCIExy* color, double Y, SLxColorCIELuv* out,
                             const SLxColorCIExy* white, double whiteY);
     // L*a*b* as CIExy2CIELuv; 0 with L* 0, a* = b* = -1, C* = h = 0 when the
-    // colour's x or y is 0, or the white's y or whiteY is not above 0.
+    // colour's x or y is 0, or the white's X, Y or Z is not above 0.
     static int CIExy2CIELab(const SLxColorCIExy* color, double Y, SLxColorCIELab* out,
                             const SLxColorCIExy* white, double whiteY);
     // The L*a*b* function: t^(1/3) above 0.008856, else 7.787 t + 16/116.

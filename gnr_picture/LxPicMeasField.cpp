@@ -174,7 +174,7 @@ int CLxPicMeasAPI::MeasureAllObjects(const SLxPicBuf* intensity, const SLxBinPic
     if (useFrame)
         RemoveOutOfFrameObjects(&labels.pic, &f, callback, user);
 
-    uint32_t number = 0;
+    const double measureCal = cal != 0.0 ? cal : 1.0;
     for (int32_t y = f.top; y < f.bottom; ++y) {
         const uint16_t* line = lx_meas::Row<uint16_t>(&labels.pic, uint32_t(y));
         for (int32_t x = f.left; x < f.right; ++x) {
@@ -183,10 +183,9 @@ int CLxPicMeasAPI::MeasureAllObjects(const SLxPicBuf* intensity, const SLxBinPic
             if (!AddRow(data))
                 return 1;
             const uint32_t index = data->uiCount - 1;
-            ++number;
             const SLxIPoint seed{x, y};
             const unsigned int result = MeasureObject(
-                intensity, &labels.pic, &seed, kUnmeasured, kMeasuring, cal,
+                intensity, &labels.pic, &seed, kUnmeasured, kMeasuring, measureCal,
                 FeatureRow(data, index), stageX, stageY, angle, matrix, data->dFieldArea, value2,
                 value3, value4, featureMask, nullptr, restrictions, channelFlags, density1,
                 density2, callback, user);

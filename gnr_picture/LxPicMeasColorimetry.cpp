@@ -1,6 +1,7 @@
 // Colorimetry of single colours: BT.709/D65 tristimulus values, CIE
 // chromaticities, L*u*v*, L*a*b*, and the dominant wavelength found by an
 // interpolation search on the spectrum locus.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -38,9 +39,16 @@ void xyzToXy(double X, double Y, double Z, double& x, double& y)
     y = Y / sum;
 }
 
+// pow rather than cbrt: glibc's cbrt takes a quarter longer, and the two
+// differ only in the last bit.
+double cubeRoot(double t)
+{
+    return std::pow(t, 1.0 / 3.0);
+}
+
 double lightness(double t)
 {
-    return t > kThreshold ? 116 * std::cbrt(t) - 16 : kKappa * t;
+    return t > kThreshold ? 116 * cubeRoot(t) - 16 : kKappa * t;
 }
 
 // The integer part of a mean colour component; values that do not fit an int
@@ -65,6 +73,36 @@ double locusAngle(const SLxCMF& table, int index, const SLxColorCIExy& white)
     double x, y;
     xyzToXy(table.pX[index], table.pY[index], table.pZ[index], x, y);
     return std::atan2(white.x - x, y - white.y);
+}
+
+// The locus of a real observer turns back at its ends: the 10-degree one
+// reaches its smallest angle at 701 nm and then returns towards 830 nm, so
+// the angles of the first and last rows leave out the deep reds between.
+// Narrows the search to the rows of the largest and smallest angles when
+// theta lies between those.
+bool turningWedge(const SLxCMF& table, const SLxColorCIExy& white, double theta, int& lo, int& hi,
+                  double& aLo, double& aHi)
+{
+    int rowMax = 0, rowMin = 0;
+    double aMax = locusAngle(table, 0, white), aMin = aMax;
+    for (int k = 1; k < table.iLength; ++k) {
+        const double a = locusAngle(table, k, white);
+        if (a > aMax) {
+            aMax = a;
+            rowMax = k;
+        }
+        if (a < aMin) {
+            aMin = a;
+            rowMin = k;
+        }
+    }
+    if (!(aMin <= theta && theta <= aMax) || rowMax > rowMin)
+        return false;
+    lo = rowMax;
+    hi = rowMin;
+    aLo = aMax;
+    aHi = aMin;
+    return true;
 }
 
 } // namespace
@@ -183,7 +221,7 @@ int CLxPicMeasAPI::CIExy2CIELuv(const SLxColorCIExy* color, double Y, SLxColorCI
 
 double CLxPicMeasAPI::CIExy2CIELab_f(double t)
 {
-    return t > kThreshold ? std::cbrt(t) : 7.787 * t + 16.0 / 116.0;
+    return t > kThreshold ? cubeRoot(t) : 7.787 * t + 16.0 / 116.0;
 }
 
 int CLxPicMeasAPI::CIExy2CIELab(const SLxColorCIExy* color, double Y, SLxColorCIELab* out,
@@ -202,7 +240,8 @@ int CLxPicMeasAPI::CIExy2CIELab(const SLxColorCIExy* color, double Y, SLxColorCI
     const double yr = L / whiteY;
     const double zr = L * (1 - color->x - color->y) / color->y / whiteZ;
     const double fy = CIExy2CIELab_f(yr);
-    out->L = lightness(yr);
+    // The same value as lightness(yr), without a second cube root.
+    out->L = yr > kThreshold ? 116 * fy - 16 : kKappa * yr;
     out->a = 500 * (CIExy2CIELab_f(xr) - fy);
     out->b = 200 * (fy - CIExy2CIELab_f(zr));
     out->C = std::sqrt(out->a * out->a + out->b * out->b);
@@ -240,20 +279,24 @@ int CLxPicMeasAPI::CIExy2DWLandEP(double* wavelength, double* purity, const SLxC
     double aLo = locusAngle(*table, lo, *white), aHi = locusAngle(*table, hi, *white);
     // Outside the wedge the locus spans from the white point the colour lies
     // towards the purple line (NaN angles fail here too).
-    if (!(aHi <= theta && theta <= aLo))
+    if (!(aHi <= theta && theta <= aLo) && !turningWedge(*table, *white, theta, lo, hi, aLo, aHi))
         return 0;
+    // Interpolation search for the pair of neighbouring rows around theta;
+    // aHi <= theta <= aLo holds throughout. A guess that rounds onto a bound
+    // moves one row inwards: stopping there would leave the rows between
+    // unsearched, tens of nanometres off where the locus is flat.
+    bool hit = false;
     while (hi - lo > 1) {
-        // aHi <= theta <= aLo holds throughout, so the guess lies in [lo, hi].
         const double guess =
             aLo == aHi ? lo : hi + (theta - aHi) * (lo - hi) / (aLo - aHi) + 0.5;
         if (!(guess >= lo && guess < hi + 1.0))
-            break;
-        i = int(guess);
-        if (i == lo || i == hi)
-            break;
+            break; // NaN angles
+        i = std::min(std::max(int(guess), lo + 1), hi - 1);
         const double a = locusAngle(*table, i, *white);
-        if (a == theta)
+        if (a == theta) {
+            hit = true;
             break;
+        }
         if (a > theta) {
             lo = i;
             aLo = a;
@@ -262,6 +305,8 @@ int CLxPicMeasAPI::CIExy2DWLandEP(double* wavelength, double* purity, const SLxC
             aHi = a;
         }
     }
+    if (!hit)
+        i = aLo - theta <= theta - aHi ? lo : hi;
     double locusX, locusY;
     xyzToXy(table->pX[i], table->pY[i], table->pZ[i], locusX, locusY);
     const double dc = std::sqrt((color->x - white->x) * (color->x - white->x) +

@@ -194,7 +194,9 @@ class LX_EXPORT CLxPicMeasAPI
 
     // Y, x, y, u', v', L*, a*, b*, excitation purity and dominant wavelength
     // of R, G, B (0 to 255) against the white of 255, 255, 255 and the
-    // 10-degree table. Y, x, y come from the integer parts of R, G, B. Steps
+    // 10-degree table. Y, x, y (and so the chromaticity of L*, a*, b* and
+    // the wavelength) come from the integer parts of R, G, B; u', v' and the
+    // luminance of L*, a*, b* from the unrounded values. Steps
     // that fail leave their -1 values (black: a*, b*, purity and wavelength
     // -1; greys: wavelength -1, purity 0; colours towards the purple line:
     // both -1). 1, or 0 for a null out.
@@ -233,9 +235,14 @@ class LX_EXPORT CLxPicMeasAPI
     // The L*a*b* function: t^(1/3) above 0.008856, else 7.787 t + 16/116.
     static double CIExy2CIELab_f(double t);
     // Dominant wavelength and excitation purity of the colour against the
-    // white, found on the spectrum locus of table (null: the 10-degree
-    // table). 1 when a wavelength is found; else 0 with wavelength -1 and
-    // purity -1, or purity 0 for a colour within 1e-8 of the white.
+    // white: the wavelength of the locus row of table (null: the 10-degree
+    // table) nearest to the colour's direction from the white, searched
+    // between the rows of the locus's largest and smallest angles; the
+    // purity is the colour's distance from the white over that row's (-1
+    // when the row lies within 0.001 of the white). 1 when a wavelength is
+    // found; else 0 with wavelength -1 and purity -1 (x or y 0, a colour
+    // towards the purple line, an empty table), or purity 0 for a colour
+    // within 1e-8 of the white.
     static int CIExy2DWLandEP(double* wavelength, double* purity, const SLxColorCIExy* color,
                               const SLxCMF* table, const SLxColorCIExy* white);
     // The angle atan2(white x - x, y - white y), in radians, of the locus

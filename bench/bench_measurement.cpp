@@ -1,0 +1,127 @@
+// Measurement against OpenCV (one thread) on the same 2048 x 2048 frames in
+// the same process. Each iteration runs the SDK side and its reference one
+// after the other, so machine noise hits both alike; the counter "ratio" is
+// the median SDK time over the median reference time.
+#include <benchmark/benchmark.h>
+
+#ifdef QUELVIX_HAVE_OPENCV
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <opencv2/imgproc.hpp>
+
+#include "bench_support.h"
+#include "gnr_picture/LxPicMeasAPI.h"
+
+namespace colorimetry_bench
+{
+
+double seconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+double median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+void sideBySide(benchmark::State& state, const std::function<void()>& sdk,
+                const std::function<void()>& reference)
+{
+    bench::useOneCvThread();
+    sdk();
+    reference();
+    std::vector<double> sdkTimes, refTimes;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        sdk();
+        benchmark::ClobberMemory();
+        sdkTimes.push_back(seconds(t0));
+        t0 = std::chrono::steady_clock::now();
+        reference();
+        benchmark::ClobberMemory();
+        refTimes.push_back(seconds(t0));
+    }
+    const double s = median(sdkTimes), r = median(refTimes);
+    state.counters["sdk_ms"] = s * 1e3;
+    state.counters["ref_ms"] = r * 1e3;
+    state.counters["ratio"] = s / r;
+    bench::countFramePixels(state);
+}
+
+// The 8-bit colours of a textured frame and the same colours as OpenCV's
+// linear float RGB on the scale 0 to 1.
+struct Colours {
+    std::vector<uint8_t> rgb8 = bench::texturedFrame(3, 1, 0xC01, 0.011, 0.007);
+    cv::Mat rgbFloat;
+    Colours()
+    {
+        cv::Mat(bench::kCvSide, bench::kCvSide, CV_8UC3, rgb8.data())
+            .convertTo(rgbFloat, CV_32FC3, 1.0 / 255);
+    }
+};
+
+SLxColorCIExy whitePoint()
+{
+    SLxColorCIExy white;
+    CLxPicMeasAPI::RGB2Yxy(255, 255, 255, &white.Y, &white.x, &white.y);
+    return white;
+}
+
+// Every colour through RGB2XYZ, XYZ2CIExy and the conversion to L*a*b* or
+// L*u*v*, the three coordinates stored as floats like OpenCV's.
+template <class Record, int (*Convert)(const SLxColorCIExy*, double, Record*,
+                                       const SLxColorCIExy*, double)>
+void sdkConversion(const std::vector<uint8_t>& rgb8, std::vector<float>& out)
+{
+    const SLxColorCIExy white = whitePoint();
+    const size_t n = rgb8.size() / 3;
+    for (size_t i = 0; i < n; ++i) {
+        const SLxColRGB rgb = {double(rgb8[3 * i]), double(rgb8[3 * i + 1]),
+                               double(rgb8[3 * i + 2])};
+        SLxColorXYZ xyz;
+        SLxColorCIExy xy;
+        Record r;
+        CLxPicMeasAPI::RGB2XYZ(&xyz, &rgb);
+        CLxPicMeasAPI::XYZ2CIExy(&xy, &xyz);
+        Convert(&xy, -1, &r, &white, white.Y);
+        const double* v = &r.L;
+        out[3 * i] = float(v[0]);
+        out[3 * i + 1] = float(v[1]);
+        out[3 * i + 2] = float(v[2]);
+    }
+}
+
+void BM_ColorimetryLab(benchmark::State& state)
+{
+    const Colours colours;
+    std::vector<float> out(colours.rgb8.size());
+    cv::Mat ref;
+    sideBySide(
+        state,
+        [&] { sdkConversion<SLxColorCIELab, CLxPicMeasAPI::CIExy2CIELab>(colours.rgb8, out); },
+        [&] { cv::cvtColor(colours.rgbFloat, ref, cv::COLOR_LRGB2Lab); });
+}
+BENCHMARK(BM_ColorimetryLab)->Unit(benchmark::kMillisecond);
+
+void BM_ColorimetryLuv(benchmark::State& state)
+{
+    const Colours colours;
+    std::vector<float> out(colours.rgb8.size());
+    cv::Mat ref;
+    sideBySide(
+        state,
+        [&] { sdkConversion<SLxColorCIELuv, CLxPicMeasAPI::CIExy2CIELuv>(colours.rgb8, out); },
+        [&] { cv::cvtColor(colours.rgbFloat, ref, cv::COLOR_LRGB2Luv); });
+}
+BENCHMARK(BM_ColorimetryLuv)->Unit(benchmark::kMillisecond);
+
+} // namespace colorimetry_bench
+
+#endif // QUELVIX_HAVE_OPENCV

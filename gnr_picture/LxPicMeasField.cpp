@@ -227,10 +227,14 @@ int CLxPicMeasAPI::MeasureAllObjects(
     if (useFrame && frame)
         RemoveOutOfFrameObjects(objects, &f, frameMode);
     SLxRLEPicBuf* measured = objects;
+    uint64_t roiEntries = objects->uiObjectCount;
     if (useRois && rois) {
         RemoveOutOfROIObjects(objects, result, rois, roiMode, roiOf);
-        if (result && *result)
+        if (result && *result) {
             measured = *result;
+            // A result the array could not grow for keeps -1 beyond it.
+            roiEntries = std::max<uint64_t>(roiEntries, CLxAlloc::Size(roiOf) / sizeof(int32_t) - 1);
+        }
         data->dFieldArea = CLxRLEPicBufAPI::GetPictureVisibleArea(rois);
     }
     uint32_t count = 0;
@@ -261,8 +265,9 @@ int CLxPicMeasAPI::MeasureAllObjects(
                                     matrix, data->dFieldArea, value2, value3, value4,
                                     featureMask, nullptr, restrictions, channelFlags, density1,
                                     density2, measure1, measure2, callback, user);
-        SetObjectRow(data, row, lx_rle::Load32(p, lx_rle::kID), uint32_t(roiOf[index]),
-                     uint32_t(tag), outcome);
+        SetObjectRow(data, row, lx_rle::Load32(p, lx_rle::kID),
+                     index < roiEntries ? uint32_t(roiOf[index]) : UINT32_MAX, uint32_t(tag),
+                     outcome);
     }
     CLxAlloc::Free(roiOf);
     return 1;

@@ -179,7 +179,9 @@ bool Within(const lx_rle::DecodedObject& obj, const Roi& roi)
     return obj.rows.size() != 0;
 }
 
-void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, int32_t* roiOf)
+// roiOf, where given, has an entry for each of the first entries objects.
+void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, int32_t* roiOf,
+                     uint64_t entries)
 {
     uint32_t index = 0;
     for (lx_rle::ObjectWalk walk(objects); const uint8_t* p = walk.Next(); ++index) {
@@ -197,7 +199,7 @@ void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, in
                     uint64_t(roi.left) > uint64_t(right) + 1)
                     continue;
                 taken = wholly ? Within(decoded, roi) : Touches(decoded, roi);
-                if (taken && roiOf)
+                if (taken && roiOf && index < entries)
                     roiOf[index] = int32_t(roi.id);
             }
         if (!taken)
@@ -328,7 +330,7 @@ void CLxPicMeasAPI::RemoveOutOfROIObjects(SLxRLEPicBuf* objects, SLxRLEPicBuf** 
     switch (mode) {
     case eFrameTouchKeep:
     case eFrameTouchRemove:
-        TestAgainstRois(objects, list, mode == eFrameTouchRemove, roiOfObject);
+        TestAgainstRois(objects, list, mode == eFrameTouchRemove, roiOfObject, UINT64_MAX);
         return;
     case eFrameTouchCut: {
         if (!result)
@@ -337,15 +339,18 @@ void CLxPicMeasAPI::RemoveOutOfROIObjects(SLxRLEPicBuf* objects, SLxRLEPicBuf** 
         if (!cut)
             return;
         *result = cut;
-        if (cut->uiObjectCount > objects->uiObjectCount || !roiOfObject) {
-            void* grown = CLxAlloc::ReAlloc(roiOfObject, sizeof(int32_t) * (cut->uiObjectCount + 1), 0);
+        uint64_t entries = roiOfObject ? objects->uiObjectCount : 0;
+        if (cut->uiObjectCount > entries) {
+            void* grown =
+                CLxAlloc::ReAlloc(roiOfObject, sizeof(int32_t) * (uint64_t(cut->uiObjectCount) + 1), 0);
             if (grown) {
                 roiOfObject = static_cast<int32_t*>(grown);
+                entries = cut->uiObjectCount;
                 for (uint32_t i = 0; i < cut->uiObjectCount; ++i)
                     roiOfObject[i] = -1;
             }
         }
-        TestAgainstRois(cut, list, false, roiOfObject);
+        TestAgainstRois(cut, list, false, roiOfObject, entries);
         return;
     }
     default:

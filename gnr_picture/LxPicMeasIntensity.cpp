@@ -51,6 +51,7 @@ IntensityPass::IntensityPass(const SLxPicBuf* pic, uint32_t mask, const uint32_t
             density_[densityCount_++] = c;
     }
     least_ = (uint64_t(1) << pic->uiBpc) * pic->uiComps;
+    histogramBins_ = uint64_t(1) << pic->uiBpc;
 }
 
 void IntensityPass::AddRun(uint32_t x, uint32_t y, uint32_t length)
@@ -90,8 +91,11 @@ template <typename T> void IntensityPass::Visit(uint32_t x, uint32_t y, uint32_t
             sumSquares_ += double(s) * double(s);
             least_ = s < least_ ? s : least_;
             greatest_ = s > greatest_ ? s : greatest_;
-            if (histogram_ && intensityCount_)
-                ++histogram_[s / intensityCount_];
+            if (histogram_ && intensityCount_) {
+                // Samples above the significant bits stay in the last bin.
+                const uint64_t bin = s / intensityCount_;
+                ++histogram_[bin < histogramBins_ ? bin : histogramBins_ - 1];
+            }
         }
         if (hsi) {
             const T bgr[3] = {b, g, r};

@@ -53,6 +53,7 @@ class IntensityPass
     const double* density2_;
     ILxPicMeas* measure_[2];
     uint32_t* histogram_ = nullptr;
+    uint64_t histogramBins_ = 1;
 
     uint64_t area_ = 0;
     double sumX_ = 0, sumY_ = 0;

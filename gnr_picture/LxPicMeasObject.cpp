@@ -1,21 +1,6 @@
 // Measurement of one object, given by a seed in a 16-bit label picture or
 // as a painted run-length object, into a row of LX_OBJECT_FEATURES doubles.
-//
-// Slots: 0 area, 1 filled area, 2 area / filled area, 3 equivalent
-// diameter, 4 sphere volume, 5 rod volume, 6 perimeter, 7 area per mean
-// diameter, 8 length, 9 width, 10 / 11 maximum / minimum Feret, 12
-// circularity, 13 elongation, 14-15 centre, 16-17 centre in pixels, 18-19
-// its stage position, 20-23 seed (calibrated, pixels), 24 angle of the
-// maximum Feret, 25-27 mean, sum, deviation of intensity, 28 sum of the
-// second density, 29-31 mean red, green, blue, 32-33 mean and deviation of
-// hue, 34 mean saturation, 35 / 45 / 36 / 42 passed values, 37-39 mean, sum,
-// deviation of the first density, 40-41 mean and deviation of the second,
-// 43-44 stage, 46-48 sums of red, green, blue, 49-50 least and greatest
-// intensity, 51-54 box left, right, top, bottom, 55-58 the same in pixels,
-// 59-62 stage x, x, y, y of its corners, 63-72 colorimetry, 73 line length,
-// 74-77 field measures, 78 width across the maximum Feret, 79-80 custom
-// means, 81 outer perimeter, 82 convex circularity, 83 solidity, 84
-// convexity.
+
 #include <cmath>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
@@ -158,9 +143,20 @@ bool UsableIntensity(const SLxPicBuf* pic)
     return pic && pic->pData && pic->uiComps != 0;
 }
 
+// The fill's spans feed the pass; the leftmost painted pixel of the seed's
+// row, which lies on the outer boundary, starts the contour.
+struct PaintedSpans {
+    lx_meas::IntensityPass* pass;
+    uint32_t seedRow;
+    uint32_t leftmost;
+};
+
 void FeedSpan(unsigned x, unsigned y, unsigned length, void* user)
 {
-    static_cast<lx_meas::IntensityPass*>(user)->AddRun(x, y, length);
+    auto* spans = static_cast<PaintedSpans*>(user);
+    spans->pass->AddRun(x, y, length);
+    if (y == spans->seedRow && x < spans->leftmost)
+        spans->leftmost = x;
 }
 
 } // namespace
@@ -185,7 +181,8 @@ unsigned int CLxPicMeasAPI::MeasureObject(
     StorePassedValues(row, stageX, stageY, value1, value2, value3, value4, seed->x, seed->y, cal);
     lx_meas::IntensityPass pass(intensity, mask, channelFlags, density1, density2, nullptr,
                                 nullptr);
-    Paint(labels, uint32_t(seed->x), uint32_t(seed->y), oldValue, newValue, 8, FeedSpan, &pass);
+    PaintedSpans spans{&pass, uint32_t(seed->y), uint32_t(seed->x)};
+    Paint(labels, uint32_t(seed->x), uint32_t(seed->y), oldValue, newValue, 8, FeedSpan, &spans);
     const uint64_t n = pass.Area();
     pass.Finish(row, cal);
     if (pixelCount)
@@ -197,13 +194,9 @@ unsigned int CLxPicMeasAPI::MeasureObject(
     const bool contourAsked = mask & 0x21C3;
     ContourHolder traced;
     if (contourAsked || (mask & 0x1000)) {
-        // The leftmost pixel of the seed's row lies on the outer boundary.
-        const uint16_t* line = lx_meas::Row<uint16_t>(labels, uint32_t(seed->y));
-        int32_t x = 0;
-        while (line[x] != newValue)
-            ++x;
         uint64_t filled = 0;
-        traced.contour = ContourPoints(labels, newValue, SLxIPoint{x, seed->y}, &filled);
+        traced.contour =
+            ContourPoints(labels, newValue, SLxIPoint{int32_t(spans.leftmost), seed->y}, &filled);
         if (contourAsked) {
             StoreFilledArea(row, n, filled, traced.contour != nullptr, cal);
             row[81] = 0.0;

@@ -250,15 +250,30 @@ class LX_EXPORT CLxPicMeasAPI
     // pointer or a row outside the table.
     static double CMFXYZIndex2Angle(const SLxCMF* table, int index, const SLxColorCIExy* white);
     // ---- Object measurement
-    // Feature rows hold LX_OBJECT_FEATURES doubles (see the slot list in
-    // LxPicMeasObject.cpp); lengths are x cal, areas x cal^2. A feature mask
-    // chooses the groups: 0x1 filled area, 0x2 perimeter (and the Feret
+    // Feature rows hold LX_OBJECT_FEATURES doubles; lengths are x cal,
+    // areas x cal^2.
+    // Slots: 0 area, 1 filled area, 2 area / filled area, 3 equivalent
+    // diameter, 4 sphere volume, 5 rod volume, 6 perimeter, 7 area per mean
+    // diameter, 8 length, 9 width, 10 / 11 maximum / minimum Feret, 12
+    // circularity, 13 elongation, 14-15 centre, 16-17 centre in pixels, 18-19
+    // its stage position, 20-23 seed (calibrated, pixels), 24 angle of the
+    // maximum Feret, 25-27 mean, sum, deviation of intensity, 28 sum of the
+    // second density, 29-31 mean red, green, blue, 32-33 mean and deviation of
+    // hue, 34 mean saturation, 35 / 45 / 36 / 42 passed values, 37-39 mean, sum,
+    // deviation of the first density, 40-41 mean and deviation of the second,
+    // 43-44 stage, 46-48 sums of red, green, blue, 49-50 least and greatest
+    // intensity, 51-54 box left, right, top, bottom, 55-58 the same in pixels,
+    // 59-62 stage x, x, y, y of its corners, 63-72 colorimetry, 73 line length,
+    // 74-77 field measures, 78 width across the maximum Feret, 79-80 custom
+    // means, 81 outer perimeter, 82 convex circularity, 83 solidity, 84
+    // convexity.
+    // A feature mask chooses the groups: 0x1 filled area, 0x2 perimeter (and the Feret
     // group), 0x4 centre and position, 0x8 intensity, 0x10 colour-space
     // means, 0x20 density, 0x40 / 0x80 Ferets (0x80: 1-degree step), 0x100
     // bounding box, 0x200 colorimetry of the mean colour (slots 63-72), 0x400
     // object count (fields), 0x1000 line length, 0x2000 convexity, 0x4000
     // outer perimeter. Slots of groups not asked for keep their values.
-    // Kept as measured by the reference instruments:
+    // Deliberate, and kept so:
     // - the colorimetry takes the mean R, G, B as linear light (BT.709
     //   matrix, no gamma step);
     // - restriction mode 0 rejects values inside the limits;

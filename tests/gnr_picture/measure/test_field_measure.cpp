@@ -463,6 +463,23 @@ TEST(MeasureField, ObjectAndWholeFieldFeatures)
     EXPECT_EQ(objects[42], 9.0);
 }
 
+TEST(MeasureField, SamplesAboveTheSignificantBitsStayInTheHistogram)
+{
+    MeasureField f({"##", "##"}, 12);
+    f.intensity.set(0, 0, 5000); // 12 significant bits in 16-bit storage
+    f.intensity.set(1, 0, 4095);
+    const uint32_t flags[1] = {0x8};
+    FeatureRow row(LX_OBJECT_FEATURES, 0.0);
+    std::vector<uint32_t> histogram(4096);
+    ASSERT_EQ(CLxPicMeasAPI::MeasureField(f.intensity.get(), f.bits.get(), false, nullptr, false,
+                                          nullptr, 1.0, 0, 0, 0, 0, 0, 0, 0x8, row.data(), nullptr,
+                                          histogram.data(), nullptr, flags, nullptr, nullptr,
+                                          nullptr, nullptr),
+              1);
+    EXPECT_EQ(histogram[4095], 2u);
+    EXPECT_EQ(histogram[0], 2u);
+}
+
 TEST(MeasureField, MaskAndFrame)
 {
     MeasureField f({"####", "####", "####"});

@@ -95,6 +95,18 @@ TEST(ObjectFeatures, HoleMakesFilledAreaLarger)
     }
 }
 
+TEST(ObjectFeatures, LabelContourStartsOnItsOwnObject)
+{
+    // Another region already holds the new value left of the object on the
+    // seed's row; the contour must still be the measured object's.
+    MeasureField f({"........", "..#####.", "..#...#.", "..#...#.", "..#####.", "........"});
+    f.labels.set(0, 2, 1);
+    const FeatureRow row = f.Label(2, 2, 0x1 | 0x100);
+    EXPECT_DOUBLE_EQ(row[1], 20.0);
+    EXPECT_DOUBLE_EQ(row[55], 2.0);
+    EXPECT_DOUBLE_EQ(row[56], 7.0);
+}
+
 TEST(ObjectFeatures, SquareProjectionsAndPerimeterAgreeInBothForms)
 {
     MeasureField f(kSquare);

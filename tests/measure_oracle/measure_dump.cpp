@@ -38,7 +38,8 @@ std::vector<uint8_t> readBytes(size_t count)
 void writeRows(const SLxObjectData& d)
 {
     std::fwrite(&d.uiCount, 4, 1, stdout);
-    std::fwrite(d.pFeatures, sizeof(double) * LX_OBJECT_FEATURES, d.uiCount, stdout);
+    if (d.uiCount)
+        std::fwrite(d.pFeatures, sizeof(double) * LX_OBJECT_FEATURES, d.uiCount, stdout);
 }
 
 // Features asked for: filled area, perimeter, centre, intensity, 1-degree

@@ -82,6 +82,21 @@ TEST(ObjectFeatures, OnePixelContourReachesTheCallbackWithOnePoint)
     EXPECT_EQ(f.labels.at(1, 1), 7u); // painted to the new value
 }
 
+TEST(ObjectFeatures, LineLengthAloneMakesTheContour)
+{
+    for (const Form& form : kForms) {
+        SCOPED_TRACE(form.name);
+        MeasureField f({".......", ".#####.", "......."});
+        FeatureRow row = Measure(f, form.label, 1, 1, 0x1000, 2.0);
+        // Half the walk through every second point of the 8-point contour
+        // (the row there and back): the run-length contour starts at
+        // column 1 (2 + 2 + 2 + 1), the label contour at column 2
+        // (2 + 0 + 2 + 1).
+        EXPECT_DOUBLE_EQ(row[73], (form.label ? 2.5 : 3.5) * 2.0);
+        EXPECT_EQ(row[1], 0.0) << "no contour bit: the filled area is not asked";
+    }
+}
+
 TEST(ObjectFeatures, HoleMakesFilledAreaLarger)
 {
     for (const Form& form : kForms) {

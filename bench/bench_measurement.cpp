@@ -79,10 +79,27 @@ SLxColorCIExy whitePoint()
     return white;
 }
 
+double second(const SLxColorCIELab& r)
+{
+    return r.a;
+}
+double third(const SLxColorCIELab& r)
+{
+    return r.b;
+}
+double second(const SLxColorCIELuv& r)
+{
+    return r.u;
+}
+double third(const SLxColorCIELuv& r)
+{
+    return r.v;
+}
+
 // Every colour through RGB2XYZ, XYZ2CIExy and the conversion to L*a*b* or
 // L*u*v*, the three coordinates stored as floats like OpenCV's.
-template <class Record, int (*Convert)(const SLxColorCIExy*, double, Record*,
-                                       const SLxColorCIExy*, double)>
+template <class Record,
+          int (*Convert)(const SLxColorCIExy*, double, Record*, const SLxColorCIExy*, double)>
 void sdkConversion(const std::vector<uint8_t>& rgb8, std::vector<float>& out)
 {
     const SLxColorCIExy white = whitePoint();
@@ -96,10 +113,9 @@ void sdkConversion(const std::vector<uint8_t>& rgb8, std::vector<float>& out)
         CLxPicMeasAPI::RGB2XYZ(&xyz, &rgb);
         CLxPicMeasAPI::XYZ2CIExy(&xy, &xyz);
         Convert(&xy, -1, &r, &white, white.Y);
-        const double* v = &r.L;
-        out[3 * i] = float(v[0]);
-        out[3 * i + 1] = float(v[1]);
-        out[3 * i + 2] = float(v[2]);
+        out[3 * i] = float(r.L);
+        out[3 * i + 1] = float(second(r));
+        out[3 * i + 2] = float(third(r));
     }
 }
 

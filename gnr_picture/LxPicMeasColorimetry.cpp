@@ -16,7 +16,8 @@ constexpr double kKappa = 903.3;
 
 // The whole table of CIExy2DWLandEP when the caller gives none.
 const SLxCMF kDefaultTable = {CLxPicMeasAPI::CMF_Wavelength, CLxPicMeasAPI::CMF_X,
-                              CLxPicMeasAPI::CMF_Y, CLxPicMeasAPI::CMF_Z, 471};
+                              CLxPicMeasAPI::CMF_Y, CLxPicMeasAPI::CMF_Z,
+                              int32_t(sizeof CLxPicMeasAPI::CMF_Wavelength / sizeof(double))};
 
 void rgbToXyz(double R, double G, double B, double& X, double& Y, double& Z)
 {
@@ -64,8 +65,7 @@ int integerPart(double v)
 
 bool usableTable(const SLxCMF* table)
 {
-    return table && table->pWavelength && table->pX && table->pY && table->pZ &&
-           table->iLength > 0;
+    return table && table->pWavelength && table->pX && table->pY && table->pZ && table->iLength > 0;
 }
 
 double locusAngle(const SLxCMF& table, int index, const SLxColorCIExy& white)
@@ -80,28 +80,60 @@ double locusAngle(const SLxCMF& table, int index, const SLxColorCIExy& white)
 // the angles of the first and last rows leave out the deep reds between.
 // Narrows the search to the rows of the largest and smallest angles when
 // theta lies between those.
+struct TurningRows {
+    int rowMax = 0, rowMin = 0;
+    double aMax = 0, aMin = 0;
+};
+
+TurningRows findTurningRows(const SLxCMF& table, const SLxColorCIExy& white)
+{
+    TurningRows t;
+    t.aMax = t.aMin = locusAngle(table, 0, white);
+    for (int k = 1; k < table.iLength; ++k) {
+        const double a = locusAngle(table, k, white);
+        if (a > t.aMax) {
+            t.aMax = a;
+            t.rowMax = k;
+        }
+        if (a < t.aMin) {
+            t.aMin = a;
+            t.rowMin = k;
+        }
+    }
+    return t;
+}
+
 bool turningWedge(const SLxCMF& table, const SLxColorCIExy& white, double theta, int& lo, int& hi,
                   double& aLo, double& aHi)
 {
-    int rowMax = 0, rowMin = 0;
-    double aMax = locusAngle(table, 0, white), aMin = aMax;
-    for (int k = 1; k < table.iLength; ++k) {
-        const double a = locusAngle(table, k, white);
-        if (a > aMax) {
-            aMax = a;
-            rowMax = k;
+    // Every purple colour measured against the one white would otherwise
+    // take 471 arc tangents; the built-in table never changes, so its rows
+    // are kept for the last white of the thread.
+    thread_local struct {
+        bool valid = false;
+        double x = 0, y = 0;
+        TurningRows rows;
+    } lastDefault;
+    TurningRows t;
+    if (table.pWavelength != CLxPicMeasAPI::CMF_Wavelength || table.pX != CLxPicMeasAPI::CMF_X ||
+        table.pY != CLxPicMeasAPI::CMF_Y || table.pZ != CLxPicMeasAPI::CMF_Z ||
+        table.iLength != CLxPicMeasAPI::CMF_Length) {
+        t = findTurningRows(table, white);
+    } else {
+        if (!lastDefault.valid || lastDefault.x != white.x || lastDefault.y != white.y) {
+            lastDefault.rows = findTurningRows(table, white);
+            lastDefault.x = white.x;
+            lastDefault.y = white.y;
+            lastDefault.valid = true;
         }
-        if (a < aMin) {
-            aMin = a;
-            rowMin = k;
-        }
+        t = lastDefault.rows;
     }
-    if (!(aMin <= theta && theta <= aMax) || rowMax > rowMin)
+    if (!(t.aMin <= theta && theta <= t.aMax) || t.rowMax > t.rowMin)
         return false;
-    lo = rowMax;
-    hi = rowMin;
-    aLo = aMax;
-    aHi = aMin;
+    lo = t.rowMax;
+    hi = t.rowMin;
+    aLo = t.aMax;
+    aHi = t.aMin;
     return true;
 }
 
@@ -249,8 +281,7 @@ int CLxPicMeasAPI::CIExy2CIELab(const SLxColorCIExy* color, double Y, SLxColorCI
     return 1;
 }
 
-double CLxPicMeasAPI::CMFXYZIndex2Angle(const SLxCMF* table, int index,
-                                        const SLxColorCIExy* white)
+double CLxPicMeasAPI::CMFXYZIndex2Angle(const SLxCMF* table, int index, const SLxColorCIExy* white)
 {
     if (!usableTable(table) || !white || index < 0 || index >= table->iLength)
         return std::numeric_limits<double>::quiet_NaN();
@@ -287,8 +318,7 @@ int CLxPicMeasAPI::CIExy2DWLandEP(double* wavelength, double* purity, const SLxC
     // unsearched, tens of nanometres off where the locus is flat.
     bool hit = false;
     while (hi - lo > 1) {
-        const double guess =
-            aLo == aHi ? lo : hi + (theta - aHi) * (lo - hi) / (aLo - aHi) + 0.5;
+        const double guess = aLo == aHi ? lo : hi + (theta - aHi) * (lo - hi) / (aLo - aHi) + 0.5;
         if (!(guess >= lo && guess < hi + 1.0))
             break; // NaN angles
         i = std::min(std::max(int(guess), lo + 1), hi - 1);

@@ -95,7 +95,7 @@ TEST(Colorimetry, BlackGivesZerosAndTheFailureValues)
     SLxColorimetryData d;
     ASSERT_EQ(API::Measure_Colorimetry(0, 0, 0, &d), 1);
     const double expected[10] = {0, 0, 0, 0, 0, 0, -1, -1, -1, -1};
-    const double* got = &d.Y;
+    const double got[10] = {d.Y, d.x, d.y, d.u, d.v, d.L, d.a, d.b, d.purity, d.wavelength};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(got[i], expected[i]) << "value " << i;
 }
@@ -216,8 +216,9 @@ TEST(Colorimetry, DisplayColourScalesTheStrongestComponentTo255)
         uint32_t color;
     };
     const Case cases[] = {
-        {255, 0, 0, 0x0000FF},     {0, 255, 0, 0x00FF00},   {0, 0, 255, 0xFF0000},
-        {255, 255, 255, 0xFFFFFF}, {10, 10, 10, 0xFFFFFF}, {100, 60, 0, 0x0099FF},
+        {255, 0, 0, 0x0000FF},  {0, 255, 0, 0x00FF00},
+        {0, 0, 255, 0xFF0000},  {255, 255, 255, 0xFFFFFF},
+        {10, 10, 10, 0xFFFFFF}, {100, 60, 0, 0x0099FF},
         {0, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -376,6 +377,26 @@ TEST(DominantWavelength, SearchOnTheLocus)
     }
 }
 
+TEST(DominantWavelength, DeepRedsAgainstChangingWhites)
+{
+    // Between 701 and 830 nm the locus turns back; the reds before the turn
+    // are found against each white in turn, not against the previous one's
+    // turning rows.
+    const SLxColorCIExy d65 = WhitePoint(), equalEnergy = {1.0 / 3, 1.0 / 3, 1};
+    for (const SLxColorCIExy& white : {d65, equalEnergy, d65}) {
+        for (int row : {300, 330, 340}) {
+            SLxColorXYZ xyz = {API::CMF_X[row], API::CMF_Y[row], API::CMF_Z[row]};
+            SLxColorCIExy locus;
+            API::XYZ2CIExy(&locus, &xyz);
+            double nm = 0, purity = 0;
+            ASSERT_EQ(API::CIExy2DWLandEP(&nm, &purity, &locus, nullptr, &white), 1)
+                << white.x << " " << row;
+            EXPECT_EQ(nm, 360 + row);
+            EXPECT_NEAR(purity, 1, 1e-12);
+        }
+    }
+}
+
 TEST(DominantWavelength, TablesAndFailures)
 {
     const SLxColorCIExy white = WhitePoint();
@@ -391,8 +412,8 @@ TEST(DominantWavelength, TablesAndFailures)
 
     // Two rows: the nearer one in direction, once the colour lies in their
     // wedge.
-    const SLxCMF two = {table2.pWavelength + 100, table2.pX + 100, table2.pY + 100,
-                        table2.pZ + 100, 2};
+    const SLxCMF two = {table2.pWavelength + 100, table2.pX + 100, table2.pY + 100, table2.pZ + 100,
+                        2};
     for (int row : {0, 1}) {
         SLxColorXYZ xyz = {two.pX[row], two.pY[row], two.pZ[row]};
         SLxColorCIExy locus;

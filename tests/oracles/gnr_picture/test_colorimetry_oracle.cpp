@@ -27,8 +27,8 @@ std::vector<SLxColRGB> OracleColours()
         colours.push_back({grey, grey, grey});
     cv::RNG rng(20261211);
     for (int i = 0; i < 500; ++i)
-        colours.push_back({rng.uniform(0.0, 255.0), rng.uniform(0.0, 255.0),
-                           rng.uniform(0.0, 255.0)});
+        colours.push_back(
+            {rng.uniform(0.0, 255.0), rng.uniform(0.0, 255.0), rng.uniform(0.0, 255.0)});
     return colours;
 }
 
@@ -36,9 +36,8 @@ cv::Mat OpenCvConversion(const std::vector<SLxColRGB>& colours, int code)
 {
     cv::Mat rgb(1, int(colours.size()), CV_32FC3);
     for (size_t i = 0; i < colours.size(); ++i)
-        rgb.at<cv::Vec3f>(0, int(i)) = cv::Vec3f(float(colours[i].R / 255),
-                                                 float(colours[i].G / 255),
-                                                 float(colours[i].B / 255));
+        rgb.at<cv::Vec3f>(0, int(i)) = cv::Vec3f(
+            float(colours[i].R / 255), float(colours[i].G / 255), float(colours[i].B / 255));
     cv::Mat out;
     cv::cvtColor(rgb, out, code);
     return out;
@@ -64,8 +63,8 @@ TEST(ColorimetryOracle, LabEqualsCvtColorOfLinearRgb)
         SLxColorCIELab lab;
         ASSERT_EQ(API::CIExy2CIELab(&xy, -1, &lab, &white, white.Y), 1);
         const cv::Vec3f& cv = expected.at<cv::Vec3f>(0, int(i));
-        SCOPED_TRACE(::testing::Message() << colours[i].R << ", " << colours[i].G << ", "
-                                          << colours[i].B);
+        SCOPED_TRACE(::testing::Message()
+                     << colours[i].R << ", " << colours[i].G << ", " << colours[i].B);
         EXPECT_NEAR(lab.L, cv[0], 1e-3);
         EXPECT_NEAR(lab.a, cv[1], 1e-3);
         EXPECT_NEAR(lab.b, cv[2], 1e-3);
@@ -83,8 +82,8 @@ TEST(ColorimetryOracle, LuvEqualsCvtColorOfLinearRgb)
         SLxColorCIELuv luv;
         ASSERT_EQ(API::CIExy2CIELuv(&xy, -1, &luv, &white, white.Y), 1);
         const cv::Vec3f& cv = expected.at<cv::Vec3f>(0, int(i));
-        SCOPED_TRACE(::testing::Message() << colours[i].R << ", " << colours[i].G << ", "
-                                          << colours[i].B);
+        SCOPED_TRACE(::testing::Message()
+                     << colours[i].R << ", " << colours[i].G << ", " << colours[i].B);
         // OpenCV's L*u*v* takes the cube root from a spline over steps of
         // 1.5 / 1024, which rounds the kink at Y = 0.008856 off by up to
         // 0.002 within three steps of it (grey 2); L*a*b* is exact there.

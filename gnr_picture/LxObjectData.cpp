@@ -20,9 +20,15 @@ SLxObjectData::SLxObjectData()
 {
 }
 
-SLxObjectData::~SLxObjectData() { Free(); }
+SLxObjectData::~SLxObjectData()
+{
+    Free();
+}
 
-SLxObjectData::SLxObjectData(const SLxObjectData& other) : SLxObjectData() { *this = other; }
+SLxObjectData::SLxObjectData(const SLxObjectData& other) : SLxObjectData()
+{
+    *this = other;
+}
 
 // Deep: sharing the arrays would free them twice.
 SLxObjectData& SLxObjectData::operator=(const SLxObjectData& other)

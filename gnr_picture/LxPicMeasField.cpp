@@ -50,7 +50,10 @@ SLxIRect FieldFrame(bool useFrame, const SLxIRect* frame, uint32_t width, uint32
     return f;
 }
 
-uint64_t FrameArea(const SLxIRect& f) { return uint64_t(f.right - f.left) * uint64_t(f.bottom - f.top); }
+uint64_t FrameArea(const SLxIRect& f)
+{
+    return uint64_t(f.right - f.left) * uint64_t(f.bottom - f.top);
+}
 
 // A copy of the binary picture ANDed with the mask when one is used; the
 // object and field areas in pixels.
@@ -143,16 +146,12 @@ void StoreFieldPassedValues(double* row, uint32_t mask, double stageX, double st
 
 } // namespace
 
-int CLxPicMeasAPI::MeasureAllObjects(const SLxPicBuf* intensity, const SLxBinPicBuf* binary,
-                                     bool useMask, const SLxBinPicBuf* mask, bool useFrame,
-                                     const SLxIRect* frame, double cal, double stageX,
-                                     double stageY, double angle, const double* matrix,
-                                     double value2, double value3, double value4,
-                                     uint32_t featureMask, SLxObjectData* data,
-                                     const SLxObjectRestrictions* restrictions,
-                                     const uint32_t* channelFlags, const double* density1,
-                                     const double* density2, LxContourCallback callback,
-                                     void* user)
+int CLxPicMeasAPI::MeasureAllObjects(
+    const SLxPicBuf* intensity, const SLxBinPicBuf* binary, bool useMask, const SLxBinPicBuf* mask,
+    bool useFrame, const SLxIRect* frame, double cal, double stageX, double stageY, double angle,
+    const double* matrix, double value2, double value3, double value4, uint32_t featureMask,
+    SLxObjectData* data, const SLxObjectRestrictions* restrictions, const uint32_t* channelFlags,
+    const double* density1, const double* density2, LxContourCallback callback, void* user)
 {
     if (!UsablePicture(intensity) || !HoldsBits(binary) || !data)
         return 0;
@@ -184,11 +183,11 @@ int CLxPicMeasAPI::MeasureAllObjects(const SLxPicBuf* intensity, const SLxBinPic
                 return 1;
             const uint32_t index = data->uiCount - 1;
             const SLxIPoint seed{x, y};
-            const unsigned int result = MeasureObject(
-                intensity, &labels.pic, &seed, kUnmeasured, kMeasuring, measureCal,
-                FeatureRow(data, index), stageX, stageY, angle, matrix, data->dFieldArea, value2,
-                value3, value4, featureMask, nullptr, restrictions, channelFlags, density1,
-                density2, callback, user);
+            const unsigned int result =
+                MeasureObject(intensity, &labels.pic, &seed, kUnmeasured, kMeasuring, measureCal,
+                              FeatureRow(data, index), stageX, stageY, angle, matrix,
+                              data->dFieldArea, value2, value3, value4, featureMask, nullptr,
+                              restrictions, channelFlags, density1, density2, callback, user);
             Paint(&labels.pic, uint32_t(x), uint32_t(y), kMeasuring, kDone, 8);
             SetObjectRow(data, index, index, UINT32_MAX, UINT32_MAX, result);
         }
@@ -212,7 +211,8 @@ int CLxPicMeasAPI::MeasureAllObjects(
     SLxIRect f{0, 0, int32_t(intensity->uiWidth), int32_t(intensity->uiHeight)};
     if (useFrame && frame)
         f = *frame;
-    data->dFieldArea = double(FrameArea(FieldFrame(true, &f, intensity->uiWidth, intensity->uiHeight)));
+    data->dFieldArea =
+        double(FrameArea(FieldFrame(true, &f, intensity->uiWidth, intensity->uiHeight)));
     data->dObjectArea = 0.0;
     for (lx_rle::ObjectWalk walk(objects); const uint8_t* p = walk.Next();)
         lx_rle::Store32(const_cast<uint8_t*>(p), lx_rle::kStatus,
@@ -233,15 +233,16 @@ int CLxPicMeasAPI::MeasureAllObjects(
         if (result && *result) {
             measured = *result;
             // A result the array could not grow for keeps -1 beyond it.
-            roiEntries = std::max<uint64_t>(roiEntries, CLxAlloc::Size(roiOf) / sizeof(int32_t) - 1);
+            roiEntries =
+                std::max<uint64_t>(roiEntries, CLxAlloc::Size(roiOf) / sizeof(int32_t) - 1);
         }
         data->dFieldArea = CLxRLEPicBufAPI::GetPictureVisibleArea(rois);
     }
     uint32_t count = 0;
     for (lx_rle::ObjectWalk walk(measured); const uint8_t* p = walk.Next(); ++count)
         if (!(lx_rle::Load32(p, lx_rle::kStatus) & 0x10))
-            data->dObjectArea += CLxRLEPicBufAPI::GetRLEObjectArea(
-                reinterpret_cast<const SLxRLEObject*>(p));
+            data->dObjectArea +=
+                CLxRLEPicBufAPI::GetRLEObjectArea(reinterpret_cast<const SLxRLEObject*>(p));
     if (cal != 0.0) {
         data->dFieldArea *= cal * cal;
         data->dObjectArea *= cal * cal;
@@ -262,9 +263,9 @@ int CLxPicMeasAPI::MeasureAllObjects(
         unsigned int outcome = 8;
         if (!(lx_rle::Load32(p, lx_rle::kStatus) & 0x10))
             outcome = MeasureObject(intensity, obj, measureCal, features, stageX, stageY, angle,
-                                    matrix, data->dFieldArea, value2, value3, value4,
-                                    featureMask, nullptr, restrictions, channelFlags, density1,
-                                    density2, measure1, measure2, callback, user);
+                                    matrix, data->dFieldArea, value2, value3, value4, featureMask,
+                                    nullptr, restrictions, channelFlags, density1, density2,
+                                    measure1, measure2, callback, user);
         SetObjectRow(data, row, lx_rle::Load32(p, lx_rle::kID),
                      index < roiEntries ? uint32_t(roiOf[index]) : UINT32_MAX, uint32_t(tag),
                      outcome);
@@ -276,12 +277,11 @@ int CLxPicMeasAPI::MeasureAllObjects(
 int CLxPicMeasAPI::MeasureField(const SLxPicBuf* intensity, const SLxBinPicBuf* binary,
                                 bool useMask, const SLxBinPicBuf* mask, bool useFrame,
                                 const SLxIRect* frame, double cal, double stageX, double stageY,
-                                double /*notStored*/, double value2, double value3,
-                                double value4, uint32_t featureMask, double* objectFeatures,
-                                double* fieldFeatures, uint32_t* histogram1,
-                                uint32_t* histogram2, const uint32_t* channelFlags,
-                                const double* density1, const double* density2,
-                                LxContourCallback callback, void* user)
+                                double /*notStored*/, double value2, double value3, double value4,
+                                uint32_t featureMask, double* objectFeatures, double* fieldFeatures,
+                                uint32_t* histogram1, uint32_t* histogram2,
+                                const uint32_t* channelFlags, const double* density1,
+                                const double* density2, LxContourCallback callback, void* user)
 {
     if (!UsablePicture(intensity) || !HoldsBits(binary) || !objectFeatures)
         return 0;
@@ -336,7 +336,8 @@ int CLxPicMeasAPI::MeasureField(const SLxPicBuf* intensity, const SLxBinPicBuf* 
         // Only the frame's pixels count: the rest of the copy is cleared.
         if (useFrame)
             for (uint32_t y = 0; y < field.bits.uiHeight; ++y) {
-                uint8_t* line = static_cast<uint8_t*>(field.bits.pData) + size_t(y) * field.bits.uiWidthBytes;
+                uint8_t* line =
+                    static_cast<uint8_t*>(field.bits.pData) + size_t(y) * field.bits.uiWidthBytes;
                 for (uint32_t x = 0; x < field.bits.uiWidth; ++x)
                     if (int32_t(y) < f.top || int32_t(y) >= f.bottom || int32_t(x) < f.left ||
                         int32_t(x) >= f.right)
@@ -389,8 +390,8 @@ int CLxPicMeasAPI::MeasureFieldObject(const SLxPicBuf* intensity, const SLxRLEOb
 {
     if (!UsablePicture(intensity) || !roi || !features)
         return 0;
-    lx_meas::IntensityPass pass(intensity, featureMask, channelFlags, density1, density2,
-                                nullptr, nullptr);
+    lx_meas::IntensityPass pass(intensity, featureMask, channelFlags, density1, density2, nullptr,
+                                nullptr);
     for (lx_rle::SegmentWalk walk(reinterpret_cast<const uint8_t*>(roi)); walk.Next();)
         for (uint32_t i = 0; i < walk.count(); ++i)
             pass.AddRun(walk.xStart(i), walk.y(), walk.xLength(i));
@@ -418,10 +419,10 @@ int CLxPicMeasAPI::MeasureFieldRois(const SLxPicBuf* intensity, const SLxRLEPicB
         if (!AddRow(data))
             return -9;
         const uint32_t row = data->uiCount - 1;
-        const int result = MeasureFieldObject(
-            intensity, reinterpret_cast<const SLxRLEObject*>(p), cal, stageX, stageY, notStored,
-            value2, value3, value4, featureMask, FeatureRow(data, row), channelFlags, density1,
-            density2);
+        const int result =
+            MeasureFieldObject(intensity, reinterpret_cast<const SLxRLEObject*>(p), cal, stageX,
+                               stageY, notStored, value2, value3, value4, featureMask,
+                               FeatureRow(data, row), channelFlags, density1, density2);
         const uint32_t id = lx_rle::Load32(p, lx_rle::kID);
         SetObjectRow(data, row, id, id, UINT32_MAX, uint32_t(result));
     }

@@ -186,7 +186,8 @@ void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, in
     uint32_t index = 0;
     for (lx_rle::ObjectWalk walk(objects); const uint8_t* p = walk.Next(); ++index) {
         uint8_t* obj = const_cast<uint8_t*>(p);
-        const uint32_t left = lx_rle::Load32(p, lx_rle::kLeft), top = lx_rle::Load32(p, lx_rle::kTop);
+        const uint32_t left = lx_rle::Load32(p, lx_rle::kLeft),
+                       top = lx_rle::Load32(p, lx_rle::kTop);
         const uint32_t right = lx_rle::Load32(p, lx_rle::kRight);
         const uint32_t bottom = lx_rle::Load32(p, lx_rle::kBottom);
         lx_rle::DecodedObject decoded;
@@ -195,7 +196,8 @@ void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, in
             for (uint32_t r = 0; r < rois.size() && !taken; ++r) {
                 const Roi& roi = rois[r];
                 // Boxes apart (by more than one column) cannot meet.
-                if (top > roi.bottom || bottom < roi.top || uint64_t(left) > uint64_t(roi.right) + 1 ||
+                if (top > roi.bottom || bottom < roi.top ||
+                    uint64_t(left) > uint64_t(roi.right) + 1 ||
                     uint64_t(roi.left) > uint64_t(right) + 1)
                     continue;
                 taken = wholly ? Within(decoded, roi) : Touches(decoded, roi);
@@ -211,8 +213,8 @@ void TestAgainstRois(SLxRLEPicBuf* objects, const RoiList& rois, bool wholly, in
 // outside every ROI with status 0x10. Null without memory.
 SLxRLEPicBuf* CutAtRois(SLxRLEPicBuf* objects, const SLxRLEPicBuf* rois)
 {
-    SLxRLEPicBuf* cut = static_cast<SLxRLEPicBuf*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY,
-                                                                   sizeof(SLxRLEPicBuf)));
+    SLxRLEPicBuf* cut =
+        static_cast<SLxRLEPicBuf*>(CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, sizeof(SLxRLEPicBuf)));
     if (!cut)
         return nullptr;
     CLxRLEPicBufAPI::Init(cut, 0, true);
@@ -294,7 +296,8 @@ void CLxPicMeasAPI::RemoveOutOfFrameObjects(SLxRLEPicBuf* objects, const SLxIRec
     const SLxIRect f = *frame;
     const int64_t lastColumn = int64_t(f.right) - 1, lastRow = int64_t(f.bottom) - 1;
     for (lx_rle::ObjectWalk walk(objects); const uint8_t* p = walk.Next();) {
-        const int64_t left = lx_rle::Load32(p, lx_rle::kLeft), top = lx_rle::Load32(p, lx_rle::kTop);
+        const int64_t left = lx_rle::Load32(p, lx_rle::kLeft),
+                      top = lx_rle::Load32(p, lx_rle::kTop);
         const int64_t right = lx_rle::Load32(p, lx_rle::kRight);
         const int64_t bottom = lx_rle::Load32(p, lx_rle::kBottom);
         bool excluded = right < f.left || left > lastColumn || bottom < f.top || top > lastRow;
@@ -304,7 +307,8 @@ void CLxPicMeasAPI::RemoveOutOfFrameObjects(SLxRLEPicBuf* objects, const SLxIRec
                 excluded = !RowInsideMeetsColumns(p, f.top, f.bottom, f.left, lastColumn);
                 break;
             case eFrameTouchRemove:
-                excluded = left <= f.left || top <= f.top || bottom >= lastRow || right >= lastColumn;
+                excluded =
+                    left <= f.left || top <= f.top || bottom >= lastRow || right >= lastColumn;
                 break;
             case eFrameTouchCountingFrame:
                 excluded = left <= f.left || CrossesBottom(p, f);
@@ -341,8 +345,8 @@ void CLxPicMeasAPI::RemoveOutOfROIObjects(SLxRLEPicBuf* objects, SLxRLEPicBuf** 
         *result = cut;
         uint64_t entries = roiOfObject ? objects->uiObjectCount : 0;
         if (cut->uiObjectCount > entries) {
-            void* grown =
-                CLxAlloc::ReAlloc(roiOfObject, sizeof(int32_t) * (uint64_t(cut->uiObjectCount) + 1), 0);
+            void* grown = CLxAlloc::ReAlloc(
+                roiOfObject, sizeof(int32_t) * (uint64_t(cut->uiObjectCount) + 1), 0);
             if (grown) {
                 roiOfObject = static_cast<int32_t*>(grown);
                 entries = cut->uiObjectCount;
@@ -380,7 +384,8 @@ uint64_t CLxPicMeasAPI::GetBinarySize(const SLxBinPicBuf* binary, const SLxIRect
     const uint8_t tail = uint8_t(0xFFu << (7 - (r.right - 1) % 8));
     uint64_t total = 0;
     for (int32_t y = r.top; y < r.bottom; ++y) {
-        const uint8_t* line = static_cast<const uint8_t*>(binary->pData) + size_t(y) * binary->uiWidthBytes;
+        const uint8_t* line =
+            static_cast<const uint8_t*>(binary->pData) + size_t(y) * binary->uiWidthBytes;
         if (first == last) {
             total += bits.count[line[first] & head & tail];
             continue;

@@ -24,10 +24,9 @@ double Deviation(double sum, double squares, uint64_t n)
 } // namespace
 
 IntensityPass::IntensityPass(const SLxPicBuf* pic, uint32_t mask, const uint32_t* channelFlags,
-                             const double* density1, const double* density2,
-                             ILxPicMeas* measure1, ILxPicMeas* measure2)
-    : pic_(pic), mask_(mask), density1_(density1), density2_(density2),
-      measure_{measure1, measure2}
+                             const double* density1, const double* density2, ILxPicMeas* measure1,
+                             ILxPicMeas* measure2)
+    : pic_(pic), mask_(mask), density1_(density1), density2_(density2), measure_{measure1, measure2}
 {
     const bool measuring = measure1 || measure2;
     active_ = (mask & kPassBits) || measuring;
@@ -191,8 +190,8 @@ void IntensityPass::Finish(double* row, double cal) const
         if (CLxPicMeasAPI::Measure_Colorimetry(sumRed_ * perPixel * scale,
                                                sumGreen_ * perPixel * scale,
                                                sumBlue_ * perPixel * scale, &c)) {
-            const double values[10] = {c.Y, c.x, c.y, c.u, c.v, c.L, c.a, c.b, c.purity,
-                                       c.wavelength};
+            const double values[10] = {c.Y, c.x, c.y, c.u,      c.v,
+                                       c.L, c.a, c.b, c.purity, c.wavelength};
             for (int i = 0; i < 10; ++i)
                 row[63 + i] = values[i];
         }

@@ -25,8 +25,8 @@ struct ContourHolder {
     ~ContourHolder() { CLxAlloc::Free(contour); }
 };
 
-void StorePassedValues(double* row, double stageX, double stageY, double v1, double v2,
-                       double v3, double v4, double seedX, double seedY, double cal)
+void StorePassedValues(double* row, double stageX, double stageY, double v1, double v2, double v3,
+                       double v4, double seedX, double seedY, double cal)
 {
     row[43] = stageX;
     row[44] = stageY;
@@ -164,10 +164,9 @@ void FeedSpan(unsigned x, unsigned y, unsigned length, void* user)
 unsigned int CLxPicMeasAPI::MeasureObject(
     const SLxPicBuf* intensity, SLxPicBuf* labels, const SLxIPoint* seed, uint16_t oldValue,
     uint16_t newValue, double cal, double* row, double stageX, double stageY, double angle,
-    const double* matrix, double value1, double value2, double value3, double value4,
-    uint32_t mask, double* pixelCount, const SLxObjectRestrictions* restrictions,
-    const uint32_t* channelFlags, const double* density1, const double* density2,
-    LxContourCallback callback, void* user)
+    const double* matrix, double value1, double value2, double value3, double value4, uint32_t mask,
+    double* pixelCount, const SLxObjectRestrictions* restrictions, const uint32_t* channelFlags,
+    const double* density1, const double* density2, LxContourCallback callback, void* user)
 {
     if (!UsableIntensity(intensity) || !Is16BitLabels(labels) || !seed || !row ||
         oldValue == newValue)
@@ -203,8 +202,7 @@ unsigned int CLxPicMeasAPI::MeasureObject(
         }
     }
     const SLxContour* contour = traced.contour;
-    const Frame frame{labels->uiWidth * cal, labels->uiHeight * cal, stageX, stageY, angle,
-                      matrix};
+    const Frame frame{labels->uiWidth * cal, labels->uiHeight * cal, stageX, stageY, angle, matrix};
     if (mask & 0x4)
         StorePosition(row, frame);
     SLxIRect box{0, 0, 0, 0};
@@ -233,11 +231,10 @@ unsigned int CLxPicMeasAPI::MeasureObject(
 
 unsigned int CLxPicMeasAPI::MeasureObject(
     const SLxPicBuf* intensity, SLxRLEObject* object, double cal, double* row, double stageX,
-    double stageY, double angle, const double* matrix, double value1, double value2,
-    double value3, double value4, uint32_t mask, double* pixelCount,
-    const SLxObjectRestrictions* restrictions, const uint32_t* channelFlags,
-    const double* density1, const double* density2, ILxPicMeas* measure1, ILxPicMeas* measure2,
-    LxRLEObjectCallback callback, void* user)
+    double stageY, double angle, const double* matrix, double value1, double value2, double value3,
+    double value4, uint32_t mask, double* pixelCount, const SLxObjectRestrictions* restrictions,
+    const uint32_t* channelFlags, const double* density1, const double* density2,
+    ILxPicMeas* measure1, ILxPicMeas* measure2, LxRLEObjectCallback callback, void* user)
 {
     if (!UsableIntensity(intensity) || !object || !row)
         return 0;
@@ -270,13 +267,12 @@ unsigned int CLxPicMeasAPI::MeasureObject(
             StoreFilledArea(row, n, filled, traced.contour != nullptr, cal);
     }
     const SLxContour* contour = traced.contour;
-    const Frame frame{intensity->uiWidth * cal, intensity->uiHeight * cal, stageX, stageY, angle,
-                      matrix};
+    const Frame frame{
+        intensity->uiWidth * cal, intensity->uiHeight * cal, stageX, stageY, angle, matrix};
     if (mask & 0x4)
         StorePosition(row, frame);
     if (mask & 0x100)
-        StoreBox(row, object->uiLeft, object->uiTop, object->uiRight, object->uiBottom, cal,
-                 frame);
+        StoreBox(row, object->uiLeft, object->uiTop, object->uiRight, object->uiBottom, cal, frame);
     double perimeter = 0.0;
     if (mask & (0x2 | kFeretBits | 0x2000)) {
         uint32_t c[4];
@@ -302,8 +298,8 @@ unsigned int CLxPicMeasAPI::MeasureObject(
     unsigned int result = 1;
     if (restrictions) {
         result = ApplyRestrictions(row, restrictions);
-        object->uiStatus = result == 2 ? (object->uiStatus | 0x8) & ~0x100u
-                                       : (object->uiStatus | 0x100) & ~0x8u;
+        object->uiStatus =
+            result == 2 ? (object->uiStatus | 0x8) & ~0x100u : (object->uiStatus | 0x100) & ~0x8u;
     }
     if (callback)
         callback(object, result, double(n), user);

@@ -31,8 +31,8 @@ void SinCos(uint32_t degrees, double& s, double& c)
 } // namespace
 
 void CLxPicMeasAPI::MeasureFerets(const SLxContour* contour, uint32_t step, uint32_t* maximum,
-                                  uint32_t* minimum, uint32_t* maximumAngle,
-                                  uint32_t* minimumAngle, uint32_t* widthAcrossMaximum)
+                                  uint32_t* minimum, uint32_t* maximumAngle, uint32_t* minimumAngle,
+                                  uint32_t* widthAcrossMaximum)
 {
     if (!contour || contour->uiCount == 0)
         return;

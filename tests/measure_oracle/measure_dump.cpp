@@ -72,9 +72,9 @@ void run(const std::vector<std::string>& a)
 
     const uint32_t flags[1] = {0x8};
     SLxObjectData labels;
-    if (CLxPicMeasAPI::MeasureAllObjects(intensity.get(), bin.get(), false, nullptr, false,
-                                         nullptr, cal, 0, 0, 0, nullptr, 0, 0, 0, kMask, &labels,
-                                         nullptr, flags, nullptr, nullptr, nullptr, nullptr) != 1)
+    if (CLxPicMeasAPI::MeasureAllObjects(intensity.get(), bin.get(), false, nullptr, false, nullptr,
+                                         cal, 0, 0, 0, nullptr, 0, 0, 0, kMask, &labels, nullptr,
+                                         flags, nullptr, nullptr, nullptr, nullptr) != 1)
         die("MeasureAllObjects (binary)");
     writeRows(labels);
 
@@ -82,11 +82,11 @@ void run(const std::vector<std::string>& a)
     if (CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(objects.get(), bin.get()) != 0)
         die("ConvertBinPicBufToPaintedRLE");
     SLxObjectData runs;
-    if (CLxPicMeasAPI::MeasureAllObjects(
-            intensity.get(), objects.get(), nullptr, 0, false, nullptr,
-            CLxPicMeasAPI::eFrameTouchKeep, false, nullptr, CLxPicMeasAPI::eFrameTouchKeep, cal,
-            0, 0, 0, nullptr, 0, 0, 0, kMask | 0x2000, &runs, nullptr, flags, nullptr, nullptr,
-            nullptr, nullptr, nullptr, nullptr) != 1)
+    if (CLxPicMeasAPI::MeasureAllObjects(intensity.get(), objects.get(), nullptr, 0, false, nullptr,
+                                         CLxPicMeasAPI::eFrameTouchKeep, false, nullptr,
+                                         CLxPicMeasAPI::eFrameTouchKeep, cal, 0, 0, 0, nullptr, 0,
+                                         0, 0, kMask | 0x2000, &runs, nullptr, flags, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr) != 1)
         die("MeasureAllObjects (run-length)");
     writeRows(runs);
     std::fflush(stdout);

@@ -32,8 +32,8 @@ struct MeasureField {
         FeatureRow row(LX_OBJECT_FEATURES, 0.0);
         const SLxIPoint seed{x, y};
         const unsigned r = CLxPicMeasAPI::MeasureObject(
-            intensity.get(), labels.get(), &seed, 65535, 1, cal, row.data(), 0, 0, 0, nullptr, 0,
-            0, 0, 0, mask, nullptr, restrictions, flags, nullptr, nullptr, nullptr, nullptr);
+            intensity.get(), labels.get(), &seed, 65535, 1, cal, row.data(), 0, 0, 0, nullptr, 0, 0,
+            0, 0, mask, nullptr, restrictions, flags, nullptr, nullptr, nullptr, nullptr);
         if (result)
             *result = r;
         return row;

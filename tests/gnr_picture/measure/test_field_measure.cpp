@@ -30,10 +30,9 @@ int MeasureBinary(MeasureField& f, SLxObjectData& d, uint32_t mask, double cal =
                   const SLxIRect* frame = nullptr, const SLxBinPicBuf* maskPic = nullptr,
                   LxContourCallback callback = nullptr, void* user = nullptr)
 {
-    return CLxPicMeasAPI::MeasureAllObjects(f.intensity.get(), f.bits.get(), maskPic != nullptr,
-                                            maskPic, frame != nullptr, frame, cal, 0, 0, 0,
-                                            nullptr, 0, 0, 0, mask, &d, nullptr, nullptr, nullptr,
-                                            nullptr, callback, user);
+    return CLxPicMeasAPI::MeasureAllObjects(
+        f.intensity.get(), f.bits.get(), maskPic != nullptr, maskPic, frame != nullptr, frame, cal,
+        0, 0, 0, nullptr, 0, 0, 0, mask, &d, nullptr, nullptr, nullptr, nullptr, callback, user);
 }
 
 int MeasureRuns(MeasureField& f, SLxObjectData& d, uint32_t mask, double cal = 1.0,
@@ -91,17 +90,18 @@ TEST(MeasureAllObjectsBinary, FrameRemovesLeftAndBottomKeepsTopAndRight)
         unsigned result = 0;
         uint32_t points = 0;
     } removed;
-    ASSERT_EQ(MeasureBinary(f, d, 0x0, 1.0, &frame, nullptr,
-                            [](SLxContour* c, unsigned result, double pixels, void* user) {
-                                auto* r = static_cast<Removed*>(user);
-                                if (result != 4)
-                                    return;
-                                ++r->count;
-                                r->result = result;
-                                r->points += c ? c->uiCount : 0;
-                                EXPECT_EQ(pixels, 0.0);
-                            },
-                            &removed),
+    ASSERT_EQ(MeasureBinary(
+                  f, d, 0x0, 1.0, &frame, nullptr,
+                  [](SLxContour* c, unsigned result, double pixels, void* user) {
+                      auto* r = static_cast<Removed*>(user);
+                      if (result != 4)
+                          return;
+                      ++r->count;
+                      r->result = result;
+                      r->points += c ? c->uiCount : 0;
+                      EXPECT_EQ(pixels, 0.0);
+                  },
+                  &removed),
               1);
     EXPECT_EQ(removed.count, 3);
     EXPECT_EQ(removed.points, 2u + 2u + 1u);
@@ -162,26 +162,24 @@ TEST(MeasureAllObjectsBinary, BadInputMeasuresNothing)
     BinPicture otherMask(5, 2);
     GreyPicture small(2, 2);
     SLxObjectData d;
-    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(nullptr, f.bits.get(), false, nullptr, false,
-                                               nullptr, 1, 0, 0, 0, nullptr, 0, 0, 0, 0, &d,
-                                               nullptr, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(
+                  nullptr, f.bits.get(), false, nullptr, false, nullptr, 1, 0, 0, 0, nullptr, 0, 0,
+                  0, 0, &d, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(small.get(), f.bits.get(), false, nullptr, false,
-                                               nullptr, 1, 0, 0, 0, nullptr, 0, 0, 0, 0, &d,
-                                               nullptr, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(
+                  small.get(), f.bits.get(), false, nullptr, false, nullptr, 1, 0, 0, 0, nullptr, 0,
+                  0, 0, 0, &d, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(f.intensity.get(), static_cast<SLxBinPicBuf*>(nullptr),
-                                               false, nullptr, false, nullptr, 1, 0, 0, 0,
-                                               nullptr, 0, 0, 0, 0, &d, nullptr, nullptr, nullptr,
-                                               nullptr, nullptr, nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(
+                  f.intensity.get(), static_cast<SLxBinPicBuf*>(nullptr), false, nullptr, false,
+                  nullptr, 1, 0, 0, 0, nullptr, 0, 0, 0, 0, &d, nullptr, nullptr, nullptr, nullptr,
+                  nullptr, nullptr),
               0);
     EXPECT_EQ(MeasureBinary(f, d, 0, 1.0, nullptr, otherMask.get()), 0);
     EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(f.intensity.get(), f.bits.get(), false, nullptr,
                                                false, nullptr, 1, 0, 0, 0, nullptr, 0, 0, 0, 0,
-                                               nullptr, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr, nullptr),
+                                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr),
               0);
     EXPECT_EQ(d.uiCount, 0u);
 }
@@ -306,7 +304,9 @@ TEST(MeasureAllObjectsRuns, RoiModes)
         {CLxPicMeasAPI::eFrameTouchKeep, {kNone, 1, 1, 1, kNone}, {8, 1, 1, 1, 8}},
         {CLxPicMeasAPI::eFrameTouchRemove, {kNone, kNone, 1, kNone, kNone}, {8, 8, 1, 8, 8}},
         // 2 leaves every object in
-        {CLxPicMeasAPI::eFrameTouchCountingFrame, {kNone, kNone, kNone, kNone, kNone}, {1, 1, 1, 1, 1}},
+        {CLxPicMeasAPI::eFrameTouchCountingFrame,
+         {kNone, kNone, kNone, kNone, kNone},
+         {1, 1, 1, 1, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.mode));
@@ -314,13 +314,14 @@ TEST(MeasureAllObjectsRuns, RoiModes)
         RoiPicture r;
         SLxObjectData d;
         SLxRLEPicBuf* result = reinterpret_cast<SLxRLEPicBuf*>(1);
-        ASSERT_EQ(MeasureRuns(f, d, 0x0, 1.0, nullptr, CLxPicMeasAPI::eFrameTouchKeep,
-                              r.rois.get(), c.mode, &result, -1),
+        ASSERT_EQ(MeasureRuns(f, d, 0x0, 1.0, nullptr, CLxPicMeasAPI::eFrameTouchKeep, r.rois.get(),
+                              c.mode, &result, -1),
                   1);
         EXPECT_EQ(result, nullptr);
         ASSERT_EQ(d.uiCount, 5u);
         for (uint32_t i = 0; i < 5; ++i)
-            EXPECT_EQ(ObjectRows(d)[i], (std::vector<uint32_t>{i + 1, c.roi[i], kNone, c.results[i]}))
+            EXPECT_EQ(ObjectRows(d)[i],
+                      (std::vector<uint32_t>{i + 1, c.roi[i], kNone, c.results[i]}))
                 << i;
         EXPECT_EQ(d.dFieldArea, 20.0) << "the visible ROI area";
     }
@@ -400,17 +401,17 @@ TEST(MeasureAllObjectsRuns, BadInputMeasuresNothing)
                                                0, 0, 0, 0, &d, nullptr, nullptr, nullptr, nullptr,
                                                nullptr, nullptr, nullptr, nullptr),
               0);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(f.intensity.get(), unpainted.get(), nullptr, 0, false,
-                                               nullptr, CLxPicMeasAPI::eFrameTouchKeep, false,
-                                               nullptr, CLxPicMeasAPI::eFrameTouchKeep, 1, 0, 0, 0,
-                                               nullptr, 0, 0, 0, 0, &d, nullptr, nullptr, nullptr,
-                                               nullptr, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(
+                  f.intensity.get(), unpainted.get(), nullptr, 0, false, nullptr,
+                  CLxPicMeasAPI::eFrameTouchKeep, false, nullptr, CLxPicMeasAPI::eFrameTouchKeep, 1,
+                  0, 0, 0, nullptr, 0, 0, 0, 0, &d, nullptr, nullptr, nullptr, nullptr, nullptr,
+                  nullptr, nullptr, nullptr),
               0);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(f.intensity.get(), f.objects.get(), nullptr, 0, false,
-                                               nullptr, CLxPicMeasAPI::eFrameTouchKeep, false,
-                                               nullptr, CLxPicMeasAPI::eFrameTouchKeep, 1, 0, 0, 0,
-                                               nullptr, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureAllObjects(
+                  f.intensity.get(), f.objects.get(), nullptr, 0, false, nullptr,
+                  CLxPicMeasAPI::eFrameTouchKeep, false, nullptr, CLxPicMeasAPI::eFrameTouchKeep, 1,
+                  0, 0, 0, nullptr, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+                  nullptr, nullptr, nullptr, nullptr),
               0);
     EXPECT_EQ(d.uiCount, 1u);
 }
@@ -452,7 +453,8 @@ TEST(MeasureField, ObjectAndWholeFieldFeatures)
     EXPECT_EQ(h2[10], 40u);
     EXPECT_EQ(h2[100], 10u);
     // Perimeter of the square plus the single pixel.
-    const double d = (3 + 3 + (5 + 5) / std::sqrt(2.0) + 1 + 1 + (1 + 1) / std::sqrt(2.0)) * 2.0 * 0.25;
+    const double d =
+        (3 + 3 + (5 + 5) / std::sqrt(2.0) + 1 + 1 + (1 + 1) / std::sqrt(2.0)) * 2.0 * 0.25;
     EXPECT_NEAR(objects[6], M_PI * d, 1e-12);
     EXPECT_NEAR(objects[77], objects[6] * 4 / M_PI / objects[0], 1e-12);
     for (int slot : {5, 8, 9, 10, 11, 13, 24})
@@ -488,9 +490,9 @@ TEST(MeasureField, MaskAndFrame)
     const SLxIRect frame{0, 0, 3, 3};
     FeatureRow row(LX_OBJECT_FEATURES, 0.0);
     ASSERT_EQ(CLxPicMeasAPI::MeasureField(f.intensity.get(), f.bits.get(), true, mask.get(), true,
-                                          &frame, 1.0, 0, 0, 0, 0, 0, 0, 0x400, row.data(),
+                                          &frame, 1.0, 0, 0, 0, 0, 0, 0, 0x400, row.data(), nullptr,
                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                          nullptr, nullptr),
+                                          nullptr),
               1);
     EXPECT_EQ(row[0], 4.0);
     EXPECT_EQ(row[76], 4.0);
@@ -524,8 +526,8 @@ TEST(MeasureFieldRois, EveryRoiAsAField)
     EXPECT_EQ(CLxPicMeasAPI::MeasureFieldRois(f.intensity.get(), f.objects.get(), 1, 0, 0, 0, 0, 0,
                                               0, 0, nullptr, nullptr, nullptr, nullptr),
               -9);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureFieldObject(f.intensity.get(), nullptr, 1, 0, 0, 0, 0, 0, 0,
-                                                0, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureFieldObject(f.intensity.get(), nullptr, 1, 0, 0, 0, 0, 0, 0, 0,
+                                                nullptr, nullptr, nullptr, nullptr),
               0);
 }
 
@@ -543,10 +545,11 @@ TEST(GetBinarySize, CountsSetPixelsInsideTheRectangle)
                 n += bits.at(uint32_t(x), uint32_t(y));
         return n;
     };
-    const SLxIRect rects[] = {{0, 0, 37, 11}, {3, 2, 5, 9},   {7, 0, 8, 11}, {8, 1, 16, 2},
-                              {9, 3, 31, 10}, {-4, -4, 99, 99}, {5, 5, 5, 9}, {30, 2, 20, 9}};
+    const SLxIRect rects[] = {{0, 0, 37, 11}, {3, 2, 5, 9},     {7, 0, 8, 11}, {8, 1, 16, 2},
+                              {9, 3, 31, 10}, {-4, -4, 99, 99}, {5, 5, 5, 9},  {30, 2, 20, 9}};
     for (const SLxIRect& r : rects)
-        EXPECT_EQ(CLxPicMeasAPI::GetBinarySize(bits.get(), &r), brute(r.left, r.top, r.right, r.bottom))
+        EXPECT_EQ(CLxPicMeasAPI::GetBinarySize(bits.get(), &r),
+                  brute(r.left, r.top, r.right, r.bottom))
             << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     EXPECT_EQ(CLxPicMeasAPI::GetBinarySize(bits.get(), nullptr), brute(0, 0, 37, 11));
     EXPECT_EQ(CLxPicMeasAPI::GetBinarySize(nullptr, nullptr), 0u);

@@ -10,20 +10,11 @@ namespace
 {
 
 const Rows kSquare = {
-    ".....",
-    ".###.",
-    ".###.",
-    ".###.",
-    ".....",
+    ".....", ".###.", ".###.", ".###.", ".....",
 };
 
 const Rows kRing = {
-    ".......",
-    ".#####.",
-    ".#...#.",
-    ".#...#.",
-    ".#####.",
-    ".......",
+    ".......", ".#####.", ".#...#.", ".#...#.", ".#####.", ".......",
 };
 
 const double kSquarePerimeter = (6 + 10 / std::sqrt(2.0)) * M_PI / 4;
@@ -67,8 +58,8 @@ TEST(ObjectFeatures, OnePixelContourReachesTheCallbackWithOnePoint)
     FeatureRow row(LX_OBJECT_FEATURES, 0.0);
     const SLxIPoint seed{1, 1};
     CLxPicMeasAPI::MeasureObject(
-        f.intensity.get(), f.labels.get(), &seed, 65535, 7, 1.0, row.data(), 0, 0, 0, nullptr, 0,
-        0, 0, 0, 0x1, nullptr, nullptr, nullptr, nullptr, nullptr,
+        f.intensity.get(), f.labels.get(), &seed, 65535, 7, 1.0, row.data(), 0, 0, 0, nullptr, 0, 0,
+        0, 0, 0x1, nullptr, nullptr, nullptr, nullptr, nullptr,
         [](SLxContour* c, unsigned result, double pixels, void* user) {
             auto* s = static_cast<Seen*>(user);
             s->points = c ? c->uiCount : 0;
@@ -172,8 +163,8 @@ TEST(ObjectFeatures, LongObjectTakesLengthFromPerimeter)
 
 TEST(ObjectFeatures, CircularityNeverExceedsOne)
 {
-    for (const Rows& rows : {Rows{"...", ".#.", "..."}, Rows{"....", ".##.", ".##.", "...."},
-                             kSquare, kRing}) {
+    for (const Rows& rows :
+         {Rows{"...", ".#.", "..."}, Rows{"....", ".##.", ".##.", "...."}, kSquare, kRing}) {
         for (const Form& form : kForms) {
             MeasureField f(rows);
             const FeatureRow row = Measure(f, form.label, 1, 1, 0x2);
@@ -226,9 +217,9 @@ TEST(ObjectFeatures, IntensityAndColourMeans)
     const uint32_t flags[3] = {0x4 | 0x8, 0x2 | 0x8, 0x1 | 0x8};
     FeatureRow row(LX_OBJECT_FEATURES, 0.0);
     SLxRLEObject* obj = CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0);
-    ASSERT_EQ(CLxPicMeasAPI::MeasureObject(&rgb, obj, 1.0, row.data(), 0, 0, 0, nullptr, 0, 0, 0,
-                                           0, 0x8 | 0x200, nullptr, nullptr, flags, nullptr,
-                                           nullptr, nullptr, nullptr, nullptr, nullptr),
+    ASSERT_EQ(CLxPicMeasAPI::MeasureObject(&rgb, obj, 1.0, row.data(), 0, 0, 0, nullptr, 0, 0, 0, 0,
+                                           0x8 | 0x200, nullptr, nullptr, flags, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr),
               1u);
     EXPECT_DOUBLE_EQ(row[25], (60 + 180) / 3.0 / 2);
     EXPECT_DOUBLE_EQ(row[26], (60 + 180) / 3.0);
@@ -242,7 +233,7 @@ TEST(ObjectFeatures, IntensityAndColourMeans)
     // Slots 63-72: the colorimetry of the mean colour.
     SLxColorimetryData want;
     ASSERT_EQ(CLxPicMeasAPI::Measure_Colorimetry(50.0, 40.0, 30.0, &want), 1);
-    const double values[10] = {want.Y, want.x, want.y, want.u, want.v,
+    const double values[10] = {want.Y, want.x, want.y, want.u,      want.v,
                                want.L, want.a, want.b, want.purity, want.wavelength};
     for (int i = 0; i < 10; ++i)
         EXPECT_DOUBLE_EQ(row[63 + i], values[i]) << i;
@@ -269,11 +260,10 @@ TEST(ObjectFeatures, PassedValuesAndStage)
                                          row.data(), 7, 8, 0, nullptr, 1, 2, 3, 4, 0, nullptr,
                                          nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
         else
-            CLxPicMeasAPI::MeasureObject(f.intensity.get(),
-                                         CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0),
-                                         1.0, row.data(), 7, 8, 0, nullptr, 1, 2, 3, 4, 0,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr);
+            CLxPicMeasAPI::MeasureObject(
+                f.intensity.get(), CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0), 1.0,
+                row.data(), 7, 8, 0, nullptr, 1, 2, 3, 4, 0, nullptr, nullptr, nullptr, nullptr,
+                nullptr, nullptr, nullptr, nullptr, nullptr);
         EXPECT_EQ(row[43], 7.0);
         EXPECT_EQ(row[44], 8.0);
         EXPECT_EQ(row[35], 1.0);
@@ -345,11 +335,10 @@ TEST(ObjectFeatures, BadInputMeasuresNothing)
     EXPECT_EQ(label(f.intensity.get(), f.labels.get(), &outside, row.data(), 1), 0u);
     EXPECT_EQ(label(f.intensity.get(), f.labels.get(), &background, row.data(), 1), 0u);
     EXPECT_EQ(label(f.intensity.get(), f.labels.get(), &seed, row.data(), 65535), 0u);
-    EXPECT_EQ(CLxPicMeasAPI::MeasureObject(nullptr, CLxRLEPicBufAPI::FindObjectByIndex(
-                                                        f.objects.get(), 0),
-                                           1.0, row.data(), 0, 0, 0, nullptr, 0, 0, 0, 0, 0xFF,
-                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                           nullptr, nullptr, nullptr),
+    EXPECT_EQ(CLxPicMeasAPI::MeasureObject(
+                  nullptr, CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0), 1.0, row.data(),
+                  0, 0, 0, nullptr, 0, 0, 0, 0, 0xFF, nullptr, nullptr, nullptr, nullptr, nullptr,
+                  nullptr, nullptr, nullptr, nullptr),
               0u);
     EXPECT_EQ(CLxPicMeasAPI::MeasureObject(f.intensity.get(), static_cast<SLxRLEObject*>(nullptr),
                                            1.0, row.data(), 0, 0, 0, nullptr, 0, 0, 0, 0, 0xFF,
@@ -368,10 +357,10 @@ TEST(ObjectFeatures, RunPixelsOutsideTheIntensityPictureAreSkipped)
     small.set(4, 1, 40);
     const uint32_t flags[1] = {0x8};
     FeatureRow row(LX_OBJECT_FEATURES, 0.0);
-    CLxPicMeasAPI::MeasureObject(small.get(), CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0),
-                                 1.0, row.data(), 0, 0, 0, nullptr, 0, 0, 0, 0, 0x8, nullptr,
-                                 nullptr, flags, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 nullptr);
+    CLxPicMeasAPI::MeasureObject(small.get(),
+                                 CLxRLEPicBufAPI::FindObjectByIndex(f.objects.get(), 0), 1.0,
+                                 row.data(), 0, 0, 0, nullptr, 0, 0, 0, 0, 0x8, nullptr, nullptr,
+                                 flags, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(row[0], 2.0);
     EXPECT_EQ(row[25], 40.0); // the one pixel inside
 }
@@ -469,7 +458,8 @@ TEST(MeasureFerets, WidthsAnglesAndTies)
         EXPECT_EQ(amx, c.maxAngle);
         EXPECT_EQ(amn, c.minAngle);
         EXPECT_EQ(across, c.across);
-        CLxPicMeasAPI::MeasureFerets(contour.c, c.step, nullptr, nullptr, nullptr, nullptr, nullptr);
+        CLxPicMeasAPI::MeasureFerets(contour.c, c.step, nullptr, nullptr, nullptr, nullptr,
+                                     nullptr);
     }
     uint32_t untouched = 77;
     CLxPicMeasAPI::MeasureFerets(nullptr, 10, &untouched, nullptr, nullptr, nullptr, nullptr);
@@ -494,8 +484,8 @@ TEST(LineLengthFromContour, HalfTheWalkThroughEverySecondPoint)
         double want;
     } cases[] = {
         {{{3, 3}}, 0.0},
-        {{{0, 0}, {3, 4}}, 2.5},                     // i = 0 goes to point 1
-        {{{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1.5},     // 0->2 (2), then 2->3 (1)
+        {{{0, 0}, {3, 4}}, 2.5},                 // i = 0 goes to point 1
+        {{{0, 0}, {1, 0}, {2, 0}, {1, 0}}, 1.5}, // 0->2 (2), then 2->3 (1)
         {{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}, 2.0},
     };
     for (const auto& c : cases) {
@@ -511,12 +501,19 @@ TEST(Projections, FormatsAndEdges)
     GreyPicture line({"###"}, 16);
     GreyPicture corner({"##.", "##.", "..."}, 16);
     uint32_t c[4] = {9, 9, 9, 9};
-    EXPECT_EQ(CLxPicMeasAPI::Projections(nullptr, 1, SLxIRect{0, 0, 1, 1}, c[0], c[1], c[2], c[3]), -9);
-    EXPECT_EQ(CLxPicMeasAPI::Projections(eight.get(), 255, SLxIRect{0, 0, 2, 2}, c[0], c[1], c[2], c[3]), -4);
-    EXPECT_EQ(CLxPicMeasAPI::Projections(line.get(), 65535, SLxIRect{0, 0, 3, 1}, c[0], c[1], c[2], c[3]), -2);
+    EXPECT_EQ(CLxPicMeasAPI::Projections(nullptr, 1, SLxIRect{0, 0, 1, 1}, c[0], c[1], c[2], c[3]),
+              -9);
+    EXPECT_EQ(
+        CLxPicMeasAPI::Projections(eight.get(), 255, SLxIRect{0, 0, 2, 2}, c[0], c[1], c[2], c[3]),
+        -4);
+    EXPECT_EQ(
+        CLxPicMeasAPI::Projections(line.get(), 65535, SLxIRect{0, 0, 3, 1}, c[0], c[1], c[2], c[3]),
+        -2);
     EXPECT_EQ(c[0] + c[1] + c[2] + c[3], 0u);
     // The picture's edge counts as outside; a rectangle beyond it is clipped.
-    ASSERT_EQ(CLxPicMeasAPI::Projections(corner.get(), 65535, SLxIRect{-5, -5, 50, 50}, c[0], c[1], c[2], c[3]), 0);
+    ASSERT_EQ(CLxPicMeasAPI::Projections(corner.get(), 65535, SLxIRect{-5, -5, 50, 50}, c[0], c[1],
+                                         c[2], c[3]),
+              0);
     EXPECT_EQ(c[0], 2u);
     EXPECT_EQ(c[1], 3u);
     EXPECT_EQ(c[2], 2u);
@@ -534,7 +531,11 @@ TEST(CalculateAbsolutePosition, MatrixAngleAndGuards)
         {"identity matrix mirrors", 0, {1, 0, 0, 1}, {2, 3}, {10 - 2 + 100, 6 - 3 + 200}},
         {"angle 0 mirrors", 0, {}, {2, 3}, {108, 203}},
         {"half turn is identity", M_PI, {}, {2, 3}, {102, 203}},
-        {"matrix terms", 0, {2, 1, 3, 4}, {6, 4}, {5 - (2 * 1 - 1 * 1) + 100, 3 - (4 * 1 + 3 * 1) + 200}},
+        {"matrix terms",
+         0,
+         {2, 1, 3, 4},
+         {6, 4},
+         {5 - (2 * 1 - 1 * 1) + 100, 3 - (4 * 1 + 3 * 1) + 200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -586,7 +587,7 @@ TEST(ApplyRestrictions, LimitsAreInclusiveModeZeroRejectsInside)
         double value;
         unsigned want;
     } cases[] = {
-        {0, 2.0, 2}, {0, 4.0, 2}, {0, 3.0, 2}, {0, 1.99, 1}, {0, 4.01, 1},
+        {0, 2.0, 2}, {0, 4.0, 2}, {0, 3.0, 2},  {0, 1.99, 1}, {0, 4.01, 1},
         {1, 2.0, 1}, {1, 4.0, 1}, {1, 1.99, 2}, {1, 4.01, 2}, {7, 5.0, 2},
     };
     FeatureRow row(LX_OBJECT_FEATURES, 0.0);

@@ -195,16 +195,17 @@ void BM_MeasureAllObjectsRuns(benchmark::State& state)
             CLxRLEPicBufAPI::Init(&rle, 0, true);
             CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(&rle, &field.bits);
             data.Free();
-            CLxPicMeasAPI::MeasureAllObjects(
-                &field.grey, &rle, nullptr, 0, false, nullptr, CLxPicMeasAPI::eFrameTouchKeep,
-                false, nullptr, CLxPicMeasAPI::eFrameTouchKeep, 1.0, 0, 0, 0, nullptr, 0, 0, 0,
-                0x104, &data, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                nullptr);
+            CLxPicMeasAPI::MeasureAllObjects(&field.grey, &rle, nullptr, 0, false, nullptr,
+                                             CLxPicMeasAPI::eFrameTouchKeep, false, nullptr,
+                                             CLxPicMeasAPI::eFrameTouchKeep, 1.0, 0, 0, 0, nullptr,
+                                             0, 0, 0, 0x104, &data, nullptr, nullptr, nullptr,
+                                             nullptr, nullptr, nullptr, nullptr, nullptr);
             CLxRLEPicBufAPI::Free(&rle);
         },
         [&] {
-            objects = cv::connectedComponentsWithStats(field.mask, labels, stats, centroids, 8,
-                                                       CV_32S) - 1;
+            objects =
+                cv::connectedComponentsWithStats(field.mask, labels, stats, centroids, 8, CV_32S) -
+                1;
         });
     state.counters["objects"] = double(data.uiCount);
     state.counters["cv_objects"] = double(objects);

@@ -296,26 +296,23 @@ class LX_EXPORT CLxPicMeasAPI
     // or 2); 0, nothing measured, for null pictures, row or seed, another
     // label format, an intensity picture smaller than the label picture or
     // equal old and new values. Passed values go to slots 35, 45, 36, 42.
-    static unsigned int MeasureObject(const SLxPicBuf* intensity, SLxPicBuf* labels,
-                                      const SLxIPoint* seed, uint16_t oldValue, uint16_t newValue,
-                                      double cal, double* features, double stageX, double stageY,
-                                      double angle, const double* matrix, double value1,
-                                      double value2, double value3, double value4,
-                                      uint32_t featureMask, double* pixelCount,
-                                      const SLxObjectRestrictions* restrictions,
-                                      const uint32_t* channelFlags, const double* density1,
-                                      const double* density2, LxContourCallback callback,
-                                      void* user);
+    static unsigned int
+    MeasureObject(const SLxPicBuf* intensity, SLxPicBuf* labels, const SLxIPoint* seed,
+                  uint16_t oldValue, uint16_t newValue, double cal, double* features, double stageX,
+                  double stageY, double angle, const double* matrix, double value1, double value2,
+                  double value3, double value4, uint32_t featureMask, double* pixelCount,
+                  const SLxObjectRestrictions* restrictions, const uint32_t* channelFlags,
+                  const double* density1, const double* density2, LxContourCallback callback,
+                  void* user);
     // One object of a painted run-length picture; a rejected object gets
     // status 0x8 (0x100 cleared), a passing one 0x100 (0x8 cleared) when
     // restrictions are given. Object pixels outside the intensity picture
     // are skipped.
-    static unsigned int MeasureObject(const SLxPicBuf* intensity, SLxRLEObject* object,
-                                      double cal, double* features, double stageX, double stageY,
-                                      double angle, const double* matrix, double value1,
-                                      double value2, double value3, double value4,
-                                      uint32_t featureMask, double* pixelCount,
-                                      const SLxObjectRestrictions* restrictions,
+    static unsigned int MeasureObject(const SLxPicBuf* intensity, SLxRLEObject* object, double cal,
+                                      double* features, double stageX, double stageY, double angle,
+                                      const double* matrix, double value1, double value2,
+                                      double value3, double value4, uint32_t featureMask,
+                                      double* pixelCount, const SLxObjectRestrictions* restrictions,
                                       const uint32_t* channelFlags, const double* density1,
                                       const double* density2, ILxPicMeas* measure1,
                                       ILxPicMeas* measure2, LxRLEObjectCallback callback,
@@ -341,8 +338,8 @@ class LX_EXPORT CLxPicMeasAPI
     // angle (radians) or by the 2 x 2 matrix; nothing for null points or an
     // empty frame.
     static void CalculateAbsolutePosition(SLxDPoint* out, const SLxDPoint* in, double width,
-                                          double height, double stageX, double stageY,
-                                          double angle, const double* matrix);
+                                          double height, double stageX, double stageY, double angle,
+                                          const double* matrix);
     // value x f x table[i] + table[256 + i], i = value >> (bits - 8) for
     // more than 8 bits (at most 255), f = 255 / (2^bits - 1) above 8 bits,
     // else 1. 0 for a null table or more than 16 bits.
@@ -377,12 +374,11 @@ class LX_EXPORT CLxPicMeasAPI
                                  SLxRLEPicBuf* rois, EFrameTouch roiMode, bool useFrame,
                                  const SLxIRect* frame, EFrameTouch frameMode, double cal,
                                  double stageX, double stageY, double angle, const double* matrix,
-                                 double value2, double value3, double value4,
-                                 uint32_t featureMask, SLxObjectData* data,
-                                 const SLxObjectRestrictions* restrictions,
+                                 double value2, double value3, double value4, uint32_t featureMask,
+                                 SLxObjectData* data, const SLxObjectRestrictions* restrictions,
                                  const uint32_t* channelFlags, const double* density1,
-                                 const double* density2, ILxPicMeas* measure1,
-                                 ILxPicMeas* measure2, LxRLEObjectCallback callback, void* user);
+                                 const double* density2, ILxPicMeas* measure1, ILxPicMeas* measure2,
+                                 LxRLEObjectCallback callback, void* user);
     // The set pixels of the field as one region (objectFeatures) and, where
     // given, the whole field (fieldFeatures). Histograms, where given, hold
     // 2^bits counters. notStored is not used. 1; 0 for bad input.
@@ -427,4 +423,3 @@ class LX_EXPORT CLxPicMeasAPI
     // the whole picture); 0 for null or no data.
     static uint64_t GetBinarySize(const SLxBinPicBuf* binary, const SLxIRect* rect);
 };
-

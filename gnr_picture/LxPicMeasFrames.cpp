@@ -272,7 +272,7 @@ void CLxPicMeasAPI::RemoveOutOfFrameObjects(SLxPicBuf* labels, const SLxIRect* f
         Paint(labels, uint32_t(x), uint32_t(y), 65535, 65534, 8);
         const uint16_t* line = lx_meas::Row<uint16_t>(labels, uint32_t(y));
         int32_t start = 0;
-        while (line[start] != 65534)
+        while (start < x && line[start] != 65534)
             ++start;
         SLxContour* contour = ContourPoints(labels, 65534, SLxIPoint{start, y});
         callback(contour, 4, 0.0, user);

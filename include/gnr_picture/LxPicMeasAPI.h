@@ -7,6 +7,7 @@
 #include "gnr_picture/LxColorimetry.h"
 #include "gnr_picture/LxContour.h"
 #include "gnr_picture/LxPoints.h"
+#include "gnr_system/LxInterface.h"
 #include "w32_system/LxExport.h"
 
 struct SLxPicBuf;
@@ -14,6 +15,96 @@ struct SLxPicBuf;
 // Called once for every painted span before it is painted: its first
 // column, its row, its length in pixels and the caller's pointer.
 typedef void (*LxPaintSpanCallback)(unsigned int x, unsigned int y, unsigned int length,
+                                    void* user);
+
+struct SLxBinPicBuf;
+struct SLxRLEObject;
+struct SLxRLEPicBuf;
+
+// Feature rows hold this many doubles, one row an object.
+#define LX_OBJECT_FEATURES 86
+
+// The measured objects of one or more fields: uiCount rows of
+// LX_OBJECT_FEATURES doubles in pFeatures and of four words in pObjects
+// (an object number or ID, a second ID or -1, a tag or -1, the result:
+// 1 passed, 2 rejected by the restrictions, 4 removed by the frame,
+// 8 excluded). Copies are deep; both arrays live on the private heap.
+struct LX_EXPORT SLxObjectData {
+    uint32_t uiCount;
+    uint32_t uiCapacity;
+    double* pFeatures;
+    uint32_t* pObjects;
+    double dFieldArea;  // the measurement frame, x cal^2 when cal is not 0
+    double dObjectArea; // objects inside the frame, likewise
+
+    SLxObjectData();
+    ~SLxObjectData();
+    SLxObjectData(const SLxObjectData& other);
+    SLxObjectData& operator=(const SLxObjectData& other);
+    SLxObjectData(SLxObjectData&& other) noexcept;
+    SLxObjectData& operator=(SLxObjectData&& other) noexcept;
+
+    // Grows both arrays to n rows (new rows zero) when n exceeds the
+    // capacity; false, nothing changed, without memory.
+    bool Realloc(uint32_t n);
+    // Releases both arrays; count and capacity 0, the areas stay.
+    void Free();
+    // Appends other's rows; the areas are not touched. False without memory.
+    bool Append(const SLxObjectData& other);
+};
+
+// Per-feature limits of ApplyRestrictions: a feature whose use byte is not 0
+// rejects the object with mode 0 when lower <= value <= upper (values inside
+// the limits), with any other mode when it lies outside them.
+struct SLxObjectRestrictions {
+    double dLower[LX_OBJECT_FEATURES];
+    double dUpper[LX_OBJECT_FEATURES];
+    double dAux1[LX_OBJECT_FEATURES]; // not read by the measurement
+    double dAux2[LX_OBJECT_FEATURES];
+    uint8_t ucMode[LX_OBJECT_FEATURES];
+    uint8_t ucUse[LX_OBJECT_FEATURES];
+};
+
+// A per-pixel measurement that callers implement; the run-length
+// MeasureObject adds the value of Measure for every object pixel (slots 79
+// and 80 hold the means). The other operations keep their places in the
+// table of virtual operations for implementations made elsewhere; nothing
+// here calls them.
+class LX_EXPORT ILxPicMeas : public CLxClass
+{
+  public:
+    ILxPicMeas() : CLxClass(true) {}
+    ILxPicMeas(const ILxPicMeas& other) : CLxClass(other) {}
+    ~ILxPicMeas() override;
+
+    virtual int Reserved1() = 0;
+    virtual int Reserved2() = 0;
+    virtual int Reserved3() = 0;
+    virtual int Reserved4() = 0;
+    virtual int Reserved5() = 0;
+    virtual int Reserved6() = 0;
+    virtual int Reserved7() = 0;
+    virtual int Reserved8() = 0;
+    virtual int Reserved9() = 0;
+    virtual int Reserved10() = 0;
+    virtual int Reserved11() = 0;
+    virtual int Reserved12() = 0;
+    // The value of one pixel: its first sample, bits per component,
+    // components, and flags (0).
+    virtual double Measure(const void* pixel, uint32_t bits, uint32_t comps, uint32_t flags) = 0;
+    virtual int Reserved14() = 0;
+    virtual int Reserved15() = 0;
+    virtual int Reserved16() = 0;
+    virtual int Reserved17() = 0;
+    virtual int Reserved18() = 0;
+};
+
+// Called with an object's contour (label form) or object (run-length form),
+// its result (1, 2, or 4 for an object removed by a frame), its pixel count
+// and the caller's pointer.
+typedef void (*LxContourCallback)(SLxContour* contour, unsigned int result, double pixels,
+                                  void* user);
+typedef void (*LxRLEObjectCallback)(SLxRLEObject* object, unsigned int result, double pixels,
                                     void* user);
 
 class LX_EXPORT CLxPicMeasAPI
@@ -158,4 +249,177 @@ class LX_EXPORT CLxPicMeasAPI
     // point of row index as seen from the white point; NaN for a null
     // pointer or a row outside the table.
     static double CMFXYZIndex2Angle(const SLxCMF* table, int index, const SLxColorCIExy* white);
+    // ---- Object measurement
+    // Feature rows hold LX_OBJECT_FEATURES doubles; lengths are x cal,
+    // areas x cal^2.
+    // Slots: 0 area, 1 filled area, 2 area / filled area, 3 equivalent
+    // diameter, 4 sphere volume, 5 rod volume, 6 perimeter, 7 area per mean
+    // diameter, 8 length, 9 width, 10 / 11 maximum / minimum Feret, 12
+    // circularity, 13 elongation, 14-15 centre, 16-17 centre in pixels, 18-19
+    // its stage position, 20-23 seed (calibrated, pixels), 24 angle of the
+    // maximum Feret, 25-27 mean, sum, deviation of intensity, 28 sum of the
+    // second density, 29-31 mean red, green, blue, 32-33 mean and deviation of
+    // hue, 34 mean saturation, 35 / 45 / 36 / 42 passed values, 37-39 mean, sum,
+    // deviation of the first density, 40-41 mean and deviation of the second,
+    // 43-44 stage, 46-48 sums of red, green, blue, 49-50 least and greatest
+    // intensity, 51-54 box left, right, top, bottom, 55-58 the same in pixels,
+    // 59-62 stage x, x, y, y of its corners, 63-72 colorimetry, 73 line length,
+    // 74-77 field measures, 78 width across the maximum Feret, 79-80 custom
+    // means, 81 outer perimeter, 82 convex circularity, 83 solidity, 84
+    // convexity.
+    // A feature mask chooses the groups: 0x1 filled area, 0x2 perimeter (and the Feret
+    // group), 0x4 centre and position, 0x8 intensity, 0x10 colour-space
+    // means, 0x20 density, 0x40 / 0x80 Ferets (0x80: 1-degree step), 0x100
+    // bounding box, 0x200 colorimetry of the mean colour (slots 63-72), 0x400
+    // object count (fields), 0x1000 line length, 0x2000 convexity, 0x4000
+    // outer perimeter. Slots of groups not asked for keep their values.
+    // Deliberate, and kept so:
+    // - the colorimetry takes the mean R, G, B as linear light (BT.709
+    //   matrix, no gamma step);
+    // - restriction mode 0 rejects values inside the limits;
+    // - the bounding box (slots 51-58) is exclusive at right and bottom in
+    //   the label form, inclusive in the run-length form.
+    // Channel flags: one word per component of the intensity picture; 0x1
+    // red, 0x2 green, 0x4 blue, 0x8 intensity channel, 0x10 density channel.
+    // Density tables: 256 slopes then 256 offsets (see GetDensity).
+
+    // Values of the frame and ROI touch modes.
+    enum EFrameTouch : int32_t {
+        eFrameTouchKeep = 0,          // frame: a row inside meets it; ROI: overlap
+        eFrameTouchRemove = 1,        // frame: touching the border; ROI: wholly inside
+        eFrameTouchCountingFrame = 2, // frame: counting-frame rule; ROI: nothing
+        eFrameTouchCut = 3,           // ROI: objects cut at the ROI borders
+    };
+
+    // The 8-connected object of oldValue at seed in a 16-bit one-component
+    // label picture, painted to newValue. Returns the restriction result (1
+    // or 2); 0, nothing measured, for null pictures, row or seed, another
+    // label format, an intensity picture smaller than the label picture or
+    // equal old and new values. Passed values go to slots 35, 45, 36, 42.
+    static unsigned int
+    MeasureObject(const SLxPicBuf* intensity, SLxPicBuf* labels, const SLxIPoint* seed,
+                  uint16_t oldValue, uint16_t newValue, double cal, double* features, double stageX,
+                  double stageY, double angle, const double* matrix, double value1, double value2,
+                  double value3, double value4, uint32_t featureMask, double* pixelCount,
+                  const SLxObjectRestrictions* restrictions, const uint32_t* channelFlags,
+                  const double* density1, const double* density2, LxContourCallback callback,
+                  void* user);
+    // One object of a painted run-length picture; a rejected object gets
+    // status 0x8 (0x100 cleared), a passing one 0x100 (0x8 cleared) when
+    // restrictions are given. Object pixels outside the intensity picture
+    // are skipped.
+    static unsigned int MeasureObject(const SLxPicBuf* intensity, SLxRLEObject* object, double cal,
+                                      double* features, double stageX, double stageY, double angle,
+                                      const double* matrix, double value1, double value2,
+                                      double value3, double value4, uint32_t featureMask,
+                                      double* pixelCount, const SLxObjectRestrictions* restrictions,
+                                      const uint32_t* channelFlags, const double* density1,
+                                      const double* density2, ILxPicMeas* measure1,
+                                      ILxPicMeas* measure2, LxRLEObjectCallback callback,
+                                      void* user);
+    // Caliper widths of the contour for angles 0, step, ... below 180
+    // degrees (step 0 counts as 1): maximum and minimum (truncated + 1),
+    // the angles of both as (angle + 90) mod 180, the width across the
+    // maximum. Null outputs are skipped; nothing written for an empty
+    // contour.
+    static void MeasureFerets(const SLxContour* contour, uint32_t step, uint32_t* maximum,
+                              uint32_t* minimum, uint32_t* maximumAngle, uint32_t* minimumAngle,
+                              uint32_t* widthAcrossMaximum);
+    // Half the length of the closed walk through every second point; 0 for
+    // one point or none.
+    static double LineLengthFromContour(const SLxContour* contour);
+    // Entries into the pixels equal to value inside rect widened by one
+    // pixel (clipped): c0 along rows, c1 down-right, c2 down columns, c3
+    // down-left; outside the picture is background. 0; -4 unless one
+    // component of 9 to 16 bits, -2 for a width or height of 1, -9 for null.
+    static int Projections(const SLxPicBuf* pic, uint16_t value, SLxIRect rect, uint32_t& c0,
+                           uint32_t& c1, uint32_t& c2, uint32_t& c3);
+    // The stage position of a point of a frame of width x height turned by
+    // angle (radians) or by the 2 x 2 matrix; nothing for null points or an
+    // empty frame.
+    static void CalculateAbsolutePosition(SLxDPoint* out, const SLxDPoint* in, double width,
+                                          double height, double stageX, double stageY, double angle,
+                                          const double* matrix);
+    // value x f x table[i] + table[256 + i], i = value >> (bits - 8) for
+    // more than 8 bits (at most 255), f = 255 / (2^bits - 1) above 8 bits,
+    // else 1. 0 for a null table or more than 16 bits.
+    static double GetDensity(const double* table, uint32_t value, uint32_t bits);
+    // 1 passed (also without restrictions or features), 2 rejected.
+    static unsigned int ApplyRestrictions(const double* features,
+                                          const SLxObjectRestrictions* restrictions);
+
+    // ---- Field and all-object measurement
+
+    // Every 8-connected object of the binary picture (ANDed with the mask
+    // when useMask), those meeting the frame's forbidden lines removed when
+    // useFrame; rows appended to data, (row index, -1, -1, result). Any
+    // number of objects. 1; 0 for null pictures or data, a mask or an
+    // intensity picture of another size.
+    static int MeasureAllObjects(const SLxPicBuf* intensity, const SLxBinPicBuf* binary,
+                                 bool useMask, const SLxBinPicBuf* mask, bool useFrame,
+                                 const SLxIRect* frame, double cal, double stageX, double stageY,
+                                 double angle, const double* matrix, double value2, double value3,
+                                 double value4, uint32_t featureMask, SLxObjectData* data,
+                                 const SLxObjectRestrictions* restrictions,
+                                 const uint32_t* channelFlags, const double* density1,
+                                 const double* density2, LxContourCallback callback, void* user);
+    // Every object of a painted picture; rows appended to data, (ID, ROI ID
+    // or -1, tag, result); excluded objects (status 0x10) get result 8 and a
+    // zero row. With ROI mode 3 and result given, the objects cut at the ROI
+    // borders are measured and *result receives them (free it with
+    // CLxRLEPicBufAPI::Free, then CLxAlloc::Free). 1; 0 for null objects or
+    // data, or a null intensity picture.
+    static int MeasureAllObjects(const SLxPicBuf* intensity, SLxRLEPicBuf* objects,
+                                 SLxRLEPicBuf** result, int32_t tag, bool useRois,
+                                 SLxRLEPicBuf* rois, EFrameTouch roiMode, bool useFrame,
+                                 const SLxIRect* frame, EFrameTouch frameMode, double cal,
+                                 double stageX, double stageY, double angle, const double* matrix,
+                                 double value2, double value3, double value4, uint32_t featureMask,
+                                 SLxObjectData* data, const SLxObjectRestrictions* restrictions,
+                                 const uint32_t* channelFlags, const double* density1,
+                                 const double* density2, ILxPicMeas* measure1, ILxPicMeas* measure2,
+                                 LxRLEObjectCallback callback, void* user);
+    // The set pixels of the field as one region (objectFeatures) and, where
+    // given, the whole field (fieldFeatures). Histograms, where given, hold
+    // 2^bits counters. notStored is not used. 1; 0 for bad input.
+    static int MeasureField(const SLxPicBuf* intensity, const SLxBinPicBuf* binary, bool useMask,
+                            const SLxBinPicBuf* mask, bool useFrame, const SLxIRect* frame,
+                            double cal, double stageX, double stageY, double notStored,
+                            double value2, double value3, double value4, uint32_t featureMask,
+                            double* objectFeatures, double* fieldFeatures, uint32_t* histogram1,
+                            uint32_t* histogram2, const uint32_t* channelFlags,
+                            const double* density1, const double* density2,
+                            LxContourCallback callback, void* user);
+    // One ROI object as a field. 1; 0 for bad input.
+    static int MeasureFieldObject(const SLxPicBuf* intensity, const SLxRLEObject* roi, double cal,
+                                  double stageX, double stageY, double notStored, double value2,
+                                  double value3, double value4, uint32_t featureMask,
+                                  double* features, const uint32_t* channelFlags,
+                                  const double* density1, const double* density2);
+    // Every ROI as a field; rows (ID, ID, -1, 1) appended. 0; -9 for null
+    // input or no memory.
+    static int MeasureFieldRois(const SLxPicBuf* intensity, const SLxRLEPicBuf* rois, double cal,
+                                double stageX, double stageY, double notStored, double value2,
+                                double value3, double value4, uint32_t featureMask,
+                                SLxObjectData* data, const uint32_t* channelFlags,
+                                const double* density1, const double* density2);
+    // Erases the objects (samples 65535) of a 16-bit label picture that
+    // meet the counting frame's forbidden line: the left column from the
+    // top of the picture down to the frame's last row, that row, and the
+    // right column below the frame. The callback gets each one's contour
+    // with result 4.
+    static void RemoveOutOfFrameObjects(SLxPicBuf* labels, const SLxIRect* frame,
+                                        LxContourCallback callback, void* user);
+    // Status 0x10 for the objects the frame excludes by mode.
+    static void RemoveOutOfFrameObjects(SLxRLEPicBuf* objects, const SLxIRect* frame,
+                                        EFrameTouch mode);
+    // Status 0x10 for the objects the ROIs (those without status 0x40)
+    // exclude by mode; roiOfObject (a CLxAlloc block, or null) receives each
+    // kept object's ROI ID. Mode 3 needs result (see MeasureAllObjects).
+    static void RemoveOutOfROIObjects(SLxRLEPicBuf* objects, SLxRLEPicBuf** result,
+                                      const SLxRLEPicBuf* rois, EFrameTouch mode,
+                                      int32_t*& roiOfObject);
+    // Set pixels inside rect (right and bottom exclusive, clipped; null:
+    // the whole picture); 0 for null or no data.
+    static uint64_t GetBinarySize(const SLxBinPicBuf* binary, const SLxIRect* rect);
 };

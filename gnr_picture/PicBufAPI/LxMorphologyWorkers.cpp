@@ -57,6 +57,56 @@ void morphRegion(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, 
     }
 }
 
+// Where the whole kernel reads inside the picture: each output row is one
+// sweep over the element rows, shifted by their displacements.
+template <class T, class Op>
+int morphInterior(const Plane<T>& dst, const Plane<const T>& src, const Rect& r,
+                  const Element* el, uint32_t n)
+{
+    if (r.empty())
+        return 0;
+    const T** rows = scratch<const T*, 0>(n);
+    if (!rows)
+        return -3;
+    const int64_t comps = src.comps;
+    for (int64_t y = r.y0; y < r.y1; ++y) {
+        for (uint32_t e = 0; e < n; ++e)
+            rows[e] = src.row(y + el[e].dy) + (r.x0 + el[e].dx) * comps;
+        CombineRows<T, Op::isMin>(dst.row(y) + r.x0 * comps, rows, n,
+                                  size_t((r.x1 - r.x0) * comps));
+    }
+    return 0;
+}
+
+// Strips a few pixels wide beside the interior, pixel by pixel: cheaper
+// than n row calls of a couple of samples each.
+template <class T, class Op>
+void morphPixels(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
+                 uint32_t n)
+{
+    for (int64_t y = r.y0; y < r.y1; ++y)
+        for (int64_t x = r.x0; x < r.x1; ++x)
+            for (int64_t c = 0; c < src.comps; ++c) {
+                T v = src.at(src.clampY(y + el[0].dy), src.clampX(x + el[0].dx), c);
+                for (uint32_t e = 1; e < n; ++e)
+                    v = Op::apply(v, src.at(src.clampY(y + el[e].dy), src.clampX(x + el[e].dx), c));
+                dst.at(y, x, c) = v;
+            }
+}
+
+template <class T, class Op>
+void morphBorders(const Plane<T>& dst, const Plane<const T>& src, const SLxKernel& kernel,
+                  const Element* el, uint32_t n)
+{
+    constexpr int64_t kNarrow = 8;
+    forEachBorderStrip(src.width, src.height, kernel, [&](const Rect& r) {
+        if (r.x1 - r.x0 <= kNarrow)
+            morphPixels<T, Op>(dst, src, r, el, n);
+        else
+            morphRegion<T, Op>(dst, src, r, el, n);
+    });
+}
+
 enum class Part { whole, interior, borders };
 
 template <class T, class Op>
@@ -73,13 +123,11 @@ int morphGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
         return 0;
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    if (part == Part::whole)
-        morphRegion<T, Op>(d, s, Rect{0, s.height, 0, s.width}, el, n);
-    else if (part == Part::interior)
-        morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n);
-    else
-        forEachBorderStrip(s.width, s.height, *kernel,
-                           [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    if (part != Part::borders &&
+        morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n) != 0)
+        return -3;
+    if (part != Part::interior)
+        morphBorders<T, Op>(d, s, *kernel, el, n);
     return 0;
 }
 
@@ -102,9 +150,9 @@ int morphNamed(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
         shape[4] = Element{0, 0, 0};
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N);
-    forEachBorderStrip(s.width, s.height, *kernel,
-                       [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    if (morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N) != 0)
+        return -3;
+    morphBorders<T, Op>(d, s, *kernel, el, n);
     return 0;
 }
 

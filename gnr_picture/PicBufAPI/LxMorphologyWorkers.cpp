@@ -208,50 +208,41 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
             std::copy(s.row(y), s.row(y) + len, d.row(y));
         return 0;
     }
+    // Column extremes go straight into padded rows, r edge pixels on each
+    // side, so the row pass reads shifted windows without clamping.
     T* common = scratch<T, 1>(size_t(len));
-    T* upper = scratch<T, 5>(size_t(len));
-    T* lower = scratch<T, 6>(size_t(len));
-    T* pad = scratch<T, 7>(size_t(padded));
+    T* upper = scratch<T, 5>(size_t(padded));
+    T* lower = scratch<T, 6>(size_t(padded));
     T* ping = scratch<T, 8>(size_t(padded));
     T* pong = scratch<T, 9>(size_t(padded));
-    if (!common || !upper || !lower || !pad || !ping || !pong)
+    const T** rows = scratch<const T*, 1>(size_t(n));
+    if (!common || !upper || !lower || !ping || !pong || !rows)
         return -3;
-    // The row pass: small squares shift the column extremes directly;
-    // larger ones pad them with their edge pixels and double windows.
-    const auto rowPass = [&](const T* column, T* out) {
-        if (n == 3 && s.width >= 2) {
-            // One sweep inside, the clamped end pixels by themselves.
-            const int64_t last = len - comps;
-            for (int64_t c = 0; c < comps; ++c) {
-                out[c] = Op::apply(column[c], column[comps + c]);
-                out[last + c] = Op::apply(column[last + c], column[last - comps + c]);
-            }
-            CombineThree<T, Op::isMin>(out + comps, column, column + comps, column + 2 * comps,
-                                       size_t(len - 2 * comps));
-            return;
-        }
-        if (n <= 7) {
-            for (int64_t k = 0; k < n; ++k)
-                combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, comps, k == 0);
-            return;
-        }
+    constexpr int64_t kMaxFused = 9;
+    const auto rowPass = [&](T* pad, T* out) {
         for (int64_t x = 0; x < r; ++x) {
-            std::copy(column, column + comps, pad + x * comps);
-            std::copy(column + len - comps, column + len, pad + (r + s.width + x) * comps);
+            std::copy(pad + r * comps, pad + (r + 1) * comps, pad + x * comps);
+            std::copy(pad + (r + s.width - 1) * comps, pad + (r + s.width) * comps,
+                      pad + (r + s.width + x) * comps);
         }
-        std::copy(column, column + len, pad + r * comps);
-        windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+        if (n > kMaxFused) {
+            windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+            return;
+        }
+        for (int64_t k = 0; k < n; ++k)
+            rows[k] = pad + k * comps;
+        CombineRows<T, Op::isMin>(out, rows, size_t(n), size_t(len));
     };
     const auto rowAt = [&](int64_t y) { return s.row(s.clampY(y)); };
     for (int64_t y = 0; y < s.height; y += 2) {
         // Rows y - r + 1 .. y + r serve both output rows y and y + 1.
-        CombineInto<T, Op::isMin>(common, rowAt(y - r + 1), rowAt(y - r + 2), size_t(len));
-        for (int64_t k = y - r + 3; k <= y + r; ++k)
-            CombineRow<T, Op::isMin>(common, rowAt(k), size_t(len));
-        CombineInto<T, Op::isMin>(upper, common, rowAt(y - r), size_t(len));
+        for (int64_t k = 0; k < n - 1; ++k)
+            rows[k] = rowAt(y - r + 1 + k);
+        CombineRows<T, Op::isMin>(common, rows, size_t(n - 1), size_t(len));
+        CombineInto<T, Op::isMin>(upper + r * comps, common, rowAt(y - r), size_t(len));
         rowPass(upper, d.row(y));
         if (y + 1 < s.height) {
-            CombineInto<T, Op::isMin>(lower, common, rowAt(y + r + 1), size_t(len));
+            CombineInto<T, Op::isMin>(lower + r * comps, common, rowAt(y + r + 1), size_t(len));
             rowPass(lower, d.row(y + 1));
         }
     }

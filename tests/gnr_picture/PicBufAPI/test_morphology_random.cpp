@@ -128,4 +128,49 @@ TEST(MorphologyRandom, EveryMemberEqualsTheClampedWindowRule)
     }
 }
 
+// The 8-bit interior and border members write their own part only, each
+// by the clamped rule; together they make the whole picture.
+TEST(MorphologyRandom, InteriorAndBordersEachWriteTheirPart)
+{
+    std::mt19937 rng(4404);
+    const uint32_t sides[] = {1, 2, 3, 5, 8, 33, 66};
+    for (int trial = 0; trial < 200; ++trial) {
+        const auto k = someMask(rng);
+        const uint32_t w = sides[rng() % std::size(sides)], h = sides[rng() % std::size(sides)];
+        const uint32_t comps = rng() % 4 == 0 ? 3 : 1;
+        TestPic src(w, h, 8, comps, 4);
+        fillRandom(src, rng);
+        const int64_t rows = int64_t(h) - k->uiNRows + 1, cols = int64_t(w) - k->uiNCols + 1;
+        const auto inside = [&](uint32_t x, uint32_t y) {
+            return rows > 0 && cols > 0 && y >= k->uiCenterRow && y < k->uiCenterRow + rows &&
+                   x >= k->uiCenterCol && x < k->uiCenterCol + cols;
+        };
+        for (bool erode : {true, false}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "trial " << trial << (erode ? " erode " : " dilate ") << k->uiNRows
+                         << "x" << k->uiNCols << "@" << k->uiCenterRow << "," << k->uiCenterCol
+                         << " " << w << "x" << h << "x" << comps);
+            TestPic borders(w, h, 8, comps, 4), interior(w, h, 8, comps, 4);
+            ASSERT_EQ((erode ? ErodeBorders_8 : DilateBorders_8)(borders.p(), src.p(), k.get()), 0);
+            ASSERT_EQ((erode ? ErodeInterior_8 : DilateInterior_8)(interior.p(), src.p(), k.get()),
+                      0);
+            ASSERT_TRUE(borders.paddingIntact() && interior.paddingIntact());
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x)
+                    for (uint32_t c = 0; c < comps; ++c) {
+                        const int64_t want = fold(src, *k, x, y, c, erode ? INT64_MAX : -1,
+                                                  [erode](int64_t a, int64_t v, int32_t) {
+                                                      return erode ? std::min(a, v)
+                                                                   : std::max(a, v);
+                                                  });
+                        const bool in = inside(x, y);
+                        ASSERT_EQ(borders.get(x, y, c), in ? picbuftest::kMarker : want)
+                            << "borders at " << x << "," << y << "," << c;
+                        ASSERT_EQ(interior.get(x, y, c), in ? want : picbuftest::kMarker)
+                            << "interior at " << x << "," << y << "," << c;
+                    }
+        }
+    }
+}
+
 } // namespace

@@ -58,41 +58,6 @@ LX_KERNEL_CLONES void MaxOf16(uint16_t* __restrict out, const uint16_t* __restri
         out[i] = b[i] > a[i] ? b[i] : a[i];
 }
 
-// Three rows at once: the 3-wide row pass of a 3 x 3 square in one sweep.
-template <class T, bool Min>
-LX_KERNEL_INLINE void extremeOfThree(T* __restrict out, const T* a, const T* b, const T* c,
-                                     size_t count)
-{
-    for (size_t i = 0; i < count; ++i) {
-        const T ab = Min ? (b[i] < a[i] ? b[i] : a[i]) : (b[i] > a[i] ? b[i] : a[i]);
-        out[i] = Min ? (c[i] < ab ? c[i] : ab) : (c[i] > ab ? c[i] : ab);
-    }
-}
-
-LX_KERNEL_CLONES void MinOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c,
-                               size_t count)
-{
-    extremeOfThree<uint8_t, true>(out, a, b, c, count);
-}
-
-LX_KERNEL_CLONES void MaxOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c,
-                               size_t count)
-{
-    extremeOfThree<uint8_t, false>(out, a, b, c, count);
-}
-
-LX_KERNEL_CLONES void MinOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b,
-                                const uint16_t* c, size_t count)
-{
-    extremeOfThree<uint16_t, true>(out, a, b, c, count);
-}
-
-LX_KERNEL_CLONES void MaxOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b,
-                                const uint16_t* c, size_t count)
-{
-    extremeOfThree<uint16_t, false>(out, a, b, c, count);
-}
-
 template <class T, bool Min, size_t N, bool Acc>
 LX_KERNEL_INLINE void extremeOfFixedRows(T* __restrict out, const T* const* rows, size_t count)
 {

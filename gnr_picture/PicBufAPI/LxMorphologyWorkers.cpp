@@ -1,7 +1,8 @@
-// Grey erosion and dilation: one row walker with min or max as the policy.
-// Each set element combines a whole shifted source row into the destination
-// row, so the inner loops are plain element-wise min/max the compiler
-// vectorises; the clamped edges are short runs of the edge pixel.
+// Grey erosion and dilation with min or max as the policy. Where the kernel
+// lies inside the picture, each output row is one sweep over the source rows
+// shifted by the set elements; the clamped edges go row by row (top and
+// bottom) or pixel by pixel (left and right). Full squares and the octagon
+// Oct4 take separable routes with the same results.
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 #include "gnr_picture/PicBufAPI/LxMinMaxRows.h"

@@ -58,37 +58,69 @@ LX_KERNEL_CLONES void MaxOf16(uint16_t* __restrict out, const uint16_t* __restri
         out[i] = b[i] > a[i] ? b[i] : a[i];
 }
 
-// Three rows at once: the 3-wide row pass of a 3 x 3 square in one sweep.
-template <class T, bool Min>
-LX_KERNEL_INLINE void extremeOfThree(T* __restrict out, const T* a, const T* b, const T* c,
-                                     size_t count)
+template <class T, bool Min, size_t N, bool Acc>
+LX_KERNEL_INLINE void extremeOfFixedRows(T* __restrict out, const T* const* rows, size_t count)
 {
+    const T* r[N];
+    for (size_t k = 0; k < N; ++k)
+        r[k] = rows[k];
     for (size_t i = 0; i < count; ++i) {
-        const T ab = Min ? (b[i] < a[i] ? b[i] : a[i]) : (b[i] > a[i] ? b[i] : a[i]);
-        out[i] = Min ? (c[i] < ab ? c[i] : ab) : (c[i] > ab ? c[i] : ab);
+        T v = Acc ? out[i] : r[0][i];
+        for (size_t k = Acc ? 0 : 1; k < N; ++k)
+            v = Min ? (r[k][i] < v ? r[k][i] : v) : (r[k][i] > v ? r[k][i] : v);
+        out[i] = v;
     }
 }
 
-LX_KERNEL_CLONES void MinOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c,
-                               size_t count)
+template <class T, bool Min, bool Acc>
+LX_KERNEL_INLINE void extremeOfUpToEight(T* out, const T* const* rows, size_t n, size_t count)
 {
-    extremeOfThree<uint8_t, true>(out, a, b, c, count);
+    switch (n) {
+    case 1: return extremeOfFixedRows<T, Min, 1, Acc>(out, rows, count);
+    case 2: return extremeOfFixedRows<T, Min, 2, Acc>(out, rows, count);
+    case 3: return extremeOfFixedRows<T, Min, 3, Acc>(out, rows, count);
+    case 4: return extremeOfFixedRows<T, Min, 4, Acc>(out, rows, count);
+    case 5: return extremeOfFixedRows<T, Min, 5, Acc>(out, rows, count);
+    case 6: return extremeOfFixedRows<T, Min, 6, Acc>(out, rows, count);
+    case 7: return extremeOfFixedRows<T, Min, 7, Acc>(out, rows, count);
+    default: return extremeOfFixedRows<T, Min, 8, Acc>(out, rows, count);
+    }
 }
 
-LX_KERNEL_CLONES void MaxOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c,
-                               size_t count)
+// Eight rows a sweep; later sweeps fold into what the earlier ones wrote.
+template <class T, bool Min>
+LX_KERNEL_INLINE void extremeOfRows(T* out, const T* const* rows, size_t n, size_t count,
+                                    bool accumulate)
 {
-    extremeOfThree<uint8_t, false>(out, a, b, c, count);
+    for (size_t done = 0; done < n; done += 8, accumulate = true) {
+        const size_t take = n - done < 8 ? n - done : 8;
+        if (accumulate)
+            extremeOfUpToEight<T, Min, true>(out, rows + done, take, count);
+        else
+            extremeOfUpToEight<T, Min, false>(out, rows + done, take, count);
+    }
 }
 
-LX_KERNEL_CLONES void MinOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b,
-                                const uint16_t* c, size_t count)
+LX_KERNEL_CLONES void MinOfRows8(uint8_t* out, const uint8_t* const* rows, size_t n, size_t count,
+                                 bool accumulate)
 {
-    extremeOfThree<uint16_t, true>(out, a, b, c, count);
+    extremeOfRows<uint8_t, true>(out, rows, n, count, accumulate);
 }
 
-LX_KERNEL_CLONES void MaxOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b,
-                                const uint16_t* c, size_t count)
+LX_KERNEL_CLONES void MaxOfRows8(uint8_t* out, const uint8_t* const* rows, size_t n, size_t count,
+                                 bool accumulate)
 {
-    extremeOfThree<uint16_t, false>(out, a, b, c, count);
+    extremeOfRows<uint8_t, false>(out, rows, n, count, accumulate);
+}
+
+LX_KERNEL_CLONES void MinOfRows16(uint16_t* out, const uint16_t* const* rows, size_t n,
+                                  size_t count, bool accumulate)
+{
+    extremeOfRows<uint16_t, true>(out, rows, n, count, accumulate);
+}
+
+LX_KERNEL_CLONES void MaxOfRows16(uint16_t* out, const uint16_t* const* rows, size_t n,
+                                  size_t count, bool accumulate)
+{
+    extremeOfRows<uint16_t, false>(out, rows, n, count, accumulate);
 }

@@ -34,20 +34,25 @@ template <class T, bool Min> inline void CombineInto(T* out, const T* a, const T
         Min ? MinOf16(out, a, b, count) : MaxOf16(out, a, b, count);
 }
 
-// out = element-wise minimum (maximum) of a, b and c; out overlaps none of
-// them (a, b and c may overlap each other).
-void MinOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c, size_t count);
-void MaxOf3_8(uint8_t* out, const uint8_t* a, const uint8_t* b, const uint8_t* c, size_t count);
-void MinOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b, const uint16_t* c,
-               size_t count);
-void MaxOf3_16(uint16_t* out, const uint16_t* a, const uint16_t* b, const uint16_t* c,
-               size_t count);
+// out[i] = minimum (maximum) of rows[k][i] over the n rows, with out[i]
+// itself among them when accumulate is set. One sweep for up to eight
+// rows, so a kernel's shifted rows meet in registers instead of in memory.
+// out overlaps none of the rows.
+void MinOfRows8(uint8_t* out, const uint8_t* const* rows, size_t n, size_t count, bool accumulate);
+void MaxOfRows8(uint8_t* out, const uint8_t* const* rows, size_t n, size_t count, bool accumulate);
+void MinOfRows16(uint16_t* out, const uint16_t* const* rows, size_t n, size_t count,
+                 bool accumulate);
+void MaxOfRows16(uint16_t* out, const uint16_t* const* rows, size_t n, size_t count,
+                 bool accumulate);
 
 template <class T, bool Min>
-inline void CombineThree(T* out, const T* a, const T* b, const T* c, size_t count)
+inline void CombineRows(T* out, const T* const* rows, size_t n, size_t count,
+                        bool accumulate = false)
 {
     if constexpr (sizeof(T) == 1)
-        Min ? MinOf3_8(out, a, b, c, count) : MaxOf3_8(out, a, b, c, count);
+        Min ? MinOfRows8(out, rows, n, count, accumulate)
+            : MaxOfRows8(out, rows, n, count, accumulate);
     else
-        Min ? MinOf3_16(out, a, b, c, count) : MaxOf3_16(out, a, b, c, count);
+        Min ? MinOfRows16(out, rows, n, count, accumulate)
+            : MaxOfRows16(out, rows, n, count, accumulate);
 }

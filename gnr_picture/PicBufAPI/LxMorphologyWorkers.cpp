@@ -1,7 +1,8 @@
-// Grey erosion and dilation: one row walker with min or max as the policy.
-// Each set element combines a whole shifted source row into the destination
-// row, so the inner loops are plain element-wise min/max the compiler
-// vectorises; the clamped edges are short runs of the edge pixel.
+// Grey erosion and dilation with min or max as the policy. Where the kernel
+// lies inside the picture, each output row is one sweep over the source rows
+// shifted by the set elements; the clamped edges go row by row (top and
+// bottom) or pixel by pixel (left and right). Full squares and the octagon
+// Oct4 take separable routes with the same results.
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 #include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
@@ -57,6 +58,56 @@ void morphRegion(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, 
     }
 }
 
+// Where the whole kernel reads inside the picture: each output row is one
+// sweep over the element rows, shifted by their displacements.
+template <class T, class Op>
+int morphInterior(const Plane<T>& dst, const Plane<const T>& src, const Rect& r,
+                  const Element* el, uint32_t n)
+{
+    if (r.empty())
+        return 0;
+    const T** rows = scratch<const T*, 0>(n);
+    if (!rows)
+        return -3;
+    const int64_t comps = src.comps;
+    for (int64_t y = r.y0; y < r.y1; ++y) {
+        for (uint32_t e = 0; e < n; ++e)
+            rows[e] = src.row(y + el[e].dy) + (r.x0 + el[e].dx) * comps;
+        CombineRows<T, Op::isMin>(dst.row(y) + r.x0 * comps, rows, n,
+                                  size_t((r.x1 - r.x0) * comps));
+    }
+    return 0;
+}
+
+// Strips a few pixels wide beside the interior, pixel by pixel: cheaper
+// than n row calls of a couple of samples each.
+template <class T, class Op>
+void morphPixels(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
+                 uint32_t n)
+{
+    for (int64_t y = r.y0; y < r.y1; ++y)
+        for (int64_t x = r.x0; x < r.x1; ++x)
+            for (int64_t c = 0; c < src.comps; ++c) {
+                T v = src.at(src.clampY(y + el[0].dy), src.clampX(x + el[0].dx), c);
+                for (uint32_t e = 1; e < n; ++e)
+                    v = Op::apply(v, src.at(src.clampY(y + el[e].dy), src.clampX(x + el[e].dx), c));
+                dst.at(y, x, c) = v;
+            }
+}
+
+template <class T, class Op>
+void morphBorders(const Plane<T>& dst, const Plane<const T>& src, const SLxKernel& kernel,
+                  const Element* el, uint32_t n)
+{
+    constexpr int64_t kNarrow = 8;
+    forEachBorderStrip(src.width, src.height, kernel, [&](const Rect& r) {
+        if (r.x1 - r.x0 <= kNarrow)
+            morphPixels<T, Op>(dst, src, r, el, n);
+        else
+            morphRegion<T, Op>(dst, src, r, el, n);
+    });
+}
+
 enum class Part { whole, interior, borders };
 
 template <class T, class Op>
@@ -73,13 +124,11 @@ int morphGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
         return 0;
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    if (part == Part::whole)
-        morphRegion<T, Op>(d, s, Rect{0, s.height, 0, s.width}, el, n);
-    else if (part == Part::interior)
-        morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n);
-    else
-        forEachBorderStrip(s.width, s.height, *kernel,
-                           [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    if (part != Part::borders &&
+        morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n) != 0)
+        return -3;
+    if (part != Part::interior)
+        morphBorders<T, Op>(d, s, *kernel, el, n);
     return 0;
 }
 
@@ -102,9 +151,73 @@ int morphNamed(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
         shape[4] = Element{0, 0, 0};
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    morphRegion<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N);
-    forEachBorderStrip(s.width, s.height, *kernel,
-                       [&](const Rect& r) { morphRegion<T, Op>(d, s, r, el, n); });
+    if (morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N) != 0)
+        return -3;
+    morphBorders<T, Op>(d, s, *kernel, el, n);
+    return 0;
+}
+
+// Whether the kernel is the 4 x 4 octagon anchored at (1, 1): the two
+// middle rows full, the outer rows without their corners.
+inline bool isOctagonFour(const SLxKernel& k)
+{
+    if (k.uiNRows != 4 || k.uiNCols != 4 || k.uiCenterRow != 1 || k.uiCenterCol != 1)
+        return false;
+    for (uint32_t e = 0; e < 16; ++e) {
+        const bool corner = e == 0 || e == 3 || e == 12 || e == 15;
+        if ((k.ubMask[e] != 0) == corner)
+            return false;
+    }
+    return true;
+}
+
+// The octagon is the union of a 2 x 4 and a 4 x 2 rectangle, and each is
+// a 2 x 2 square widened by one pixel either way along one axis. With Q the
+// clamped 2 x 2 extreme (anchor top left), the result is the extreme of Q
+// one pixel left, right, up and down, each clamped: chained clamped windows
+// along an axis equal one clamped window of the summed reach, so this holds
+// at the borders too. Eight reads a pixel instead of twelve.
+template <class T, class Op>
+int morphOctagonFour(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    if (!isOctagonFour(*kernel))
+        return morphNamed<T, Op, 12>(dst, src, kernel);
+    const Plane<T> d = planeOf<T>(*dst);
+    const Plane<const T> s = planeOf<const T>(*src);
+    if (s.width == 0 || s.height == 0)
+        return 0;
+    const int64_t comps = s.comps, len = s.width * comps, padded = len + 2 * comps;
+    T* ring[3] = {scratch<T, 2>(size_t(padded)), scratch<T, 3>(size_t(padded)),
+                  scratch<T, 4>(size_t(padded))};
+    if (!ring[0] || !ring[1] || !ring[2])
+        return -3;
+    // Q of line y into a row with one edge pixel on each side.
+    const auto squareRow = [&](int64_t y, T* q) {
+        const T* a = s.row(y);
+        const T* b = s.row(s.clampY(y + 1));
+        const T* rows[4] = {a, a + comps, b, b + comps};
+        CombineRows<T, Op::isMin>(q + comps, rows, 4, size_t(len - comps));
+        for (int64_t c = 0; c < comps; ++c) {
+            const int64_t last = len - comps + c;
+            q[comps + last] = Op::apply(a[last], b[last]);
+            q[c] = q[comps + c];
+            q[comps + len + c] = q[len + c];
+        }
+    };
+    // Three lines of Q, each in the slot of its line number modulo 3.
+    const auto qOf = [&](int64_t y) { return ring[size_t(s.clampY(y)) % 3]; };
+    squareRow(0, qOf(0));
+    if (s.height > 1)
+        squareRow(1, qOf(1));
+    for (int64_t y = 0; y < s.height; ++y) {
+        if (y + 1 < s.height && y >= 1)
+            squareRow(y + 1, qOf(y + 1));
+        const T* mid = qOf(y);
+        const T* rows[4] = {mid, mid + 2 * comps, qOf(y - 1) + comps, qOf(y + 1) + comps};
+        CombineRows<T, Op::isMin>(d.row(y), rows, 4, size_t(len));
+    }
     return 0;
 }
 
@@ -160,50 +273,41 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
             std::copy(s.row(y), s.row(y) + len, d.row(y));
         return 0;
     }
+    // Column extremes go straight into padded rows, r edge pixels on each
+    // side, so the row pass reads shifted windows without clamping.
     T* common = scratch<T, 1>(size_t(len));
-    T* upper = scratch<T, 5>(size_t(len));
-    T* lower = scratch<T, 6>(size_t(len));
-    T* pad = scratch<T, 7>(size_t(padded));
+    T* upper = scratch<T, 5>(size_t(padded));
+    T* lower = scratch<T, 6>(size_t(padded));
     T* ping = scratch<T, 8>(size_t(padded));
     T* pong = scratch<T, 9>(size_t(padded));
-    if (!common || !upper || !lower || !pad || !ping || !pong)
+    const T** rows = scratch<const T*, 1>(size_t(n));
+    if (!common || !upper || !lower || !ping || !pong || !rows)
         return -3;
-    // The row pass: small squares shift the column extremes directly;
-    // larger ones pad them with their edge pixels and double windows.
-    const auto rowPass = [&](const T* column, T* out) {
-        if (n == 3 && s.width >= 2) {
-            // One sweep inside, the clamped end pixels by themselves.
-            const int64_t last = len - comps;
-            for (int64_t c = 0; c < comps; ++c) {
-                out[c] = Op::apply(column[c], column[comps + c]);
-                out[last + c] = Op::apply(column[last + c], column[last - comps + c]);
-            }
-            CombineThree<T, Op::isMin>(out + comps, column, column + comps, column + 2 * comps,
-                                       size_t(len - 2 * comps));
-            return;
-        }
-        if (n <= 7) {
-            for (int64_t k = 0; k < n; ++k)
-                combineShifted<T, Op>(out, column, 0, s.width, k - r, s.width, comps, k == 0);
-            return;
-        }
+    constexpr int64_t kMaxFused = 9;
+    const auto rowPass = [&](T* pad, T* out) {
         for (int64_t x = 0; x < r; ++x) {
-            std::copy(column, column + comps, pad + x * comps);
-            std::copy(column + len - comps, column + len, pad + (r + s.width + x) * comps);
+            std::copy(pad + r * comps, pad + (r + 1) * comps, pad + x * comps);
+            std::copy(pad + (r + s.width - 1) * comps, pad + (r + s.width) * comps,
+                      pad + (r + s.width + x) * comps);
         }
-        std::copy(column, column + len, pad + r * comps);
-        windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+        if (n > kMaxFused) {
+            windowExtremes<T, Op>(pad, s.width, n, comps, out, ping, pong);
+            return;
+        }
+        for (int64_t k = 0; k < n; ++k)
+            rows[k] = pad + k * comps;
+        CombineRows<T, Op::isMin>(out, rows, size_t(n), size_t(len));
     };
     const auto rowAt = [&](int64_t y) { return s.row(s.clampY(y)); };
     for (int64_t y = 0; y < s.height; y += 2) {
         // Rows y - r + 1 .. y + r serve both output rows y and y + 1.
-        CombineInto<T, Op::isMin>(common, rowAt(y - r + 1), rowAt(y - r + 2), size_t(len));
-        for (int64_t k = y - r + 3; k <= y + r; ++k)
-            CombineRow<T, Op::isMin>(common, rowAt(k), size_t(len));
-        CombineInto<T, Op::isMin>(upper, common, rowAt(y - r), size_t(len));
+        for (int64_t k = 0; k < n - 1; ++k)
+            rows[k] = rowAt(y - r + 1 + k);
+        CombineRows<T, Op::isMin>(common, rows, size_t(n - 1), size_t(len));
+        CombineInto<T, Op::isMin>(upper + r * comps, common, rowAt(y - r), size_t(len));
         rowPass(upper, d.row(y));
         if (y + 1 < s.height) {
-            CombineInto<T, Op::isMin>(lower, common, rowAt(y + r + 1), size_t(len));
+            CombineInto<T, Op::isMin>(lower + r * comps, common, rowAt(y + r + 1), size_t(len));
             rowPass(lower, d.row(y + 1));
         }
     }
@@ -239,7 +343,7 @@ int Erode_Smooth3_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
 }
 int Erode_Oct4_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
-    return morphNamed<uint8_t, MinOp, 12>(dst, src, kernel);
+    return morphOctagonFour<uint8_t, MinOp>(dst, src, kernel);
 }
 int Erode_Smooth2_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
@@ -251,7 +355,7 @@ int Erode_Smooth3_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kern
 }
 int Erode_Oct4_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
-    return morphNamed<uint16_t, MinOp, 12>(dst, src, kernel);
+    return morphOctagonFour<uint16_t, MinOp>(dst, src, kernel);
 }
 int Dilate_Smooth2_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
@@ -263,7 +367,7 @@ int Dilate_Smooth3_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kern
 }
 int Dilate_Oct4_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
-    return morphNamed<uint8_t, MaxOp, 12>(dst, src, kernel);
+    return morphOctagonFour<uint8_t, MaxOp>(dst, src, kernel);
 }
 int Dilate_Smooth2_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
@@ -275,7 +379,7 @@ int Dilate_Smooth3_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ker
 }
 int Dilate_Oct4_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
-    return morphNamed<uint16_t, MaxOp, 12>(dst, src, kernel);
+    return morphOctagonFour<uint16_t, MaxOp>(dst, src, kernel);
 }
 
 int Erode_Square_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <new>
+#include <unordered_map>
+#include <utility>
 
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
@@ -25,6 +27,14 @@ constexpr int kFail = -9;
 // the depth times the branches); documents visit a few dozen levels.
 constexpr uint64_t kMaxVisits = uint64_t(1) << 12;
 
+// Where channel i of a spectral level lies among the superset planes'
+// components: the same at every visit, so worked out once per walk.
+struct SChannelSpan {
+    uint64_t first;
+    uint64_t count; // 0: a switched-off channel or one without a plane
+};
+typedef std::unordered_map<const SLxExperiment*, std::vector<SChannelSpan>> ChannelSpans;
+
 struct SWalk {
     const SLxExperiment* root;
     uint32_t levels;
@@ -33,6 +43,7 @@ struct SWalk {
     std::vector<uint32_t>& sources;
     uint64_t visits;
     lx_experiment::CFrameMemo& memo;
+    ChannelSpans spans;
 };
 
 int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth);
@@ -48,18 +59,24 @@ int SetSources(SWalk& w, const SLxExperiment& spect)
     // positions: it is no source.
     if (lx_experiment::CalcIdxFromPos(w.root, w.positions, w.levels, &frame, w.memo) != 0)
         return 0;
-    for (uint32_t i = 0; i < loop.uiCount; ++i) {
-        if (spect.pItemValid && !spect.pItemValid[i])
-            continue;
-        const uint32_t k = CLxExperimentAPI::GetPlaneIdx(w.planes, &spect, i);
-        if (k >= w.planes.uiCount || !w.planes.sPlane)
-            continue;
-        // Components of plane k, not k itself: planes may hold several.
-        const uint64_t first = SLxPicturePlanes::PlaneStartingComp(w.planes, k);
-        for (uint64_t j = 0; j < w.planes.sPlane[k].uiCompCount && first + j < w.sources.size();
-             ++j)
-            w.sources[size_t(first + j)] = frame;
+    auto known = w.spans.find(&spect);
+    if (known == w.spans.end()) {
+        std::vector<SChannelSpan> spans(loop.uiCount, SChannelSpan{0, 0});
+        for (uint32_t i = 0; i < loop.uiCount; ++i) {
+            if (spect.pItemValid && !spect.pItemValid[i])
+                continue;
+            const uint32_t k = CLxExperimentAPI::GetPlaneIdx(w.planes, &spect, i);
+            if (k >= w.planes.uiCount || !w.planes.sPlane)
+                continue;
+            // Components of plane k, not k itself: planes may hold several.
+            spans[i] = SChannelSpan{SLxPicturePlanes::PlaneStartingComp(w.planes, k),
+                                    w.planes.sPlane[k].uiCompCount};
+        }
+        known = w.spans.emplace(&spect, std::move(spans)).first;
     }
+    for (const SChannelSpan& span : known->second)
+        for (uint64_t j = 0; j < span.count && span.first + j < w.sources.size(); ++j)
+            w.sources[size_t(span.first + j)] = frame;
     return 0;
 }
 
@@ -111,7 +128,8 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
         q = level->eType == SLxExperiment::eEtZStack
                 ? level->uLoopPars.uiCount
                 : CLxExperimentAPI::GetNextLevelPeriodicity(level);
-        if (const uint32_t size = CLxExperimentAPI::GetLoopSize(level))
+        if (const uint32_t size =
+                lx_experiment::Clamp32(lx_experiment::LoopSize64(level, w.memo)))
             end = size;
     }
     if (!children || childCount == 0 || !children[0])
@@ -180,8 +198,12 @@ int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* 
 {
     if (!root || !positions || levels == 0)
         return kBadArgument;
-    SWalk w{root, levels, positions, planes, sources, 0, memo};
-    return Walk(w, root, 0);
+    try {
+        SWalk w{root, levels, positions, planes, sources, 0, memo, ChannelSpans()};
+        return Walk(w, root, 0);
+    } catch (const std::bad_alloc&) {
+        return kNoMemory;
+    }
 }
 
 int LX_MergeChannels(SLxMetaInputFileEntry& e, ILxInputImageFile* file, uint32_t f, uint8_t* dst,

@@ -86,6 +86,15 @@ uint64_t LoopSize64(const E* level)
     return valid;
 }
 
+uint64_t LoopSize64(const E* level, CFrameMemo& memo)
+{
+    if (const uint64_t* known = memo.LoopSize(level))
+        return *known;
+    const uint64_t size = LoopSize64(level);
+    memo.KeepLoopSize(level, size);
+    return size;
+}
+
 namespace
 {
 

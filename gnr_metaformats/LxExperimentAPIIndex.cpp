@@ -22,13 +22,14 @@ int OutOfRange(const SLxExperiment& level)
 }
 
 // Frames of the valid periods before period `period`.
-uint64_t FramesOfEarlierPeriods(const SLxExperiment& level, uint32_t period)
+uint64_t FramesOfEarlierPeriods(const SLxExperiment& level, uint32_t period, CFrameMemo& memo)
 {
     const SLxExperiment::SLxExpNETimeLoop& ne = level.uLoopPars.sNETimeLoop;
     uint64_t frames = 0;
     for (uint32_t p = 0; p < period; ++p) {
         if (IsPeriodValid(level, p))
-            frames = SatAdd(frames, RunFrames(PeriodChildren(level, p), ne.pPeriod[p].uiCount));
+            frames =
+                SatAdd(frames, RunFrames(PeriodChildren(level, p), ne.pPeriod[p].uiCount, &memo));
     }
     return frames;
 }
@@ -36,7 +37,7 @@ uint64_t FramesOfEarlierPeriods(const SLxExperiment& level, uint32_t period)
 // The step at a level with n positions left. Simple levels multiply out
 // (index = position x frames per item + index below); at a branched level
 // the frames of every earlier item count, whichever branch ran them.
-int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& out)
+int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& out, CFrameMemo& memo)
 {
     out = SIndex{0, 1};
     if (n == 0 || !level)
@@ -49,7 +50,7 @@ int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& ou
             return 0;
         if (p >= 1)
             return OutOfRange(*level);
-        return Step(LargestChannelChild(*level), n - 1, pos + 1, out);
+        return Step(LargestChannelChild(*level), n - 1, pos + 1, out, memo);
     }
     if (IsBranchedNETime(*level)) {
         uint32_t period = 0;
@@ -57,26 +58,26 @@ int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& ou
         if (!FindPeriod(*level, p, period, start))
             return OutOfRange(*level);
         SIndex below;
-        const int status = Step(ItemRun(*level, p).pChild, n - 1, pos + 1, below);
+        const int status = Step(ItemRun(*level, p).pChild, n - 1, pos + 1, below, memo);
         if (status != 0)
             return status;
-        out.index =
-            SatAdd(FramesOfEarlierPeriods(*level, period),
-                   SatAdd(RunFrames(PeriodChildren(*level, period), p - start), below.index));
-        out.size = AllImagesCount64(level);
+        out.index = SatAdd(
+            FramesOfEarlierPeriods(*level, period, memo),
+            SatAdd(RunFrames(PeriodChildren(*level, period), p - start, &memo), below.index));
+        out.size = AllImagesCount64(level, &memo);
         return 0;
     }
-    const uint64_t size = LoopSize64(level);
+    const uint64_t size = LoopSize64(level, memo);
     if (p >= (size < 2 ? 1 : size))
         return OutOfRange(*level);
     SIndex below;
-    const int status = Step(ItemRun(*level, p).pChild, n - 1, pos + 1, below);
+    const int status = Step(ItemRun(*level, p).pChild, n - 1, pos + 1, below, memo);
     if (status != 0)
         return status;
     const SBranchSet set = OwnChildren(*level);
     if (set.IsBranched() && Periodicity(set) != 0) {
-        out.index = SatAdd(RunFrames(set, p), below.index);
-        out.size = AllImagesCount64(level);
+        out.index = SatAdd(RunFrames(set, p, &memo), below.index);
+        out.size = AllImagesCount64(level, &memo);
     } else {
         out.index = SatAdd(below.index, SatMul(below.size, p));
         out.size = SatMul(below.size, size);
@@ -86,8 +87,8 @@ int Step(const SLxExperiment* level, uint32_t n, const uint32_t* pos, SIndex& ou
 
 } // namespace
 
-int CLxExperimentAPI::CalcIdxFromPos(const SLxExperiment* pRoot, const uint32_t* puiPos,
-                                     uint32_t uiLevelCount, uint32_t* puiIndex)
+int lx_experiment::CalcIdxFromPos(const SLxExperiment* pRoot, const uint32_t* puiPos,
+                                  uint32_t uiLevelCount, uint32_t* puiIndex, CFrameMemo& memo)
 {
     if (!puiIndex)
         return -4;
@@ -97,11 +98,19 @@ int CLxExperimentAPI::CalcIdxFromPos(const SLxExperiment* pRoot, const uint32_t*
     if (!puiPos)
         return -4;
     SIndex result;
-    const int status = Step(pRoot, uiLevelCount, puiPos, result);
+    const int status = Step(pRoot, uiLevelCount, puiPos, result, memo);
     if (status != 0)
         return status;
     if (result.index > UINT32_MAX)
         return -9;
     *puiIndex = uint32_t(result.index);
     return 0;
+}
+
+int CLxExperimentAPI::CalcIdxFromPos(const SLxExperiment* pRoot, const uint32_t* puiPos,
+                                     uint32_t uiLevelCount, uint32_t* puiIndex)
+{
+    // Each subtree counted once for this call.
+    CFrameMemo memo;
+    return lx_experiment::CalcIdxFromPos(pRoot, puiPos, uiLevelCount, puiIndex, memo);
 }

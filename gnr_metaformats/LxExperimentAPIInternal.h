@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "gnr_metaformats/LxExperiment.h"
@@ -87,14 +89,64 @@ SItemRun ItemRun(const E& level, uint64_t pos);
 // on ties): the path that a spectral level with children stands for.
 const SLxExperiment* LargestChannelChild(const E& spect);
 
-// Frames of the tree below and including the level; 0 for null.
-uint64_t AllImagesCount64(const E* level);
+// Frame counts of the levels of one tree, so that index arithmetic does not
+// recount a subtree for every step. Valid only while the tree is not
+// edited: its holder keeps it for a tree it never changes, or for one call.
+class CFrameMemo
+{
+  public:
+    const uint64_t* Frames(const E* level) const { return Find(m_frames, level); }
+    void KeepFrames(const E* level, uint64_t frames) { Keep(m_frames, level, frames); }
+    const uint64_t* ZMax(const E* level) const { return Find(m_zMax, level); }
+    void KeepZMax(const E* level, uint64_t max) { Keep(m_zMax, level, max); }
+    const uint64_t* LoopSize(const E* level) const { return Find(m_loopSizes, level); }
+    void KeepLoopSize(const E* level, uint64_t size) { Keep(m_loopSizes, level, size); }
+    void Clear()
+    {
+        m_frames.clear();
+        m_zMax.clear();
+        m_loopSizes.clear();
+    }
+
+  private:
+    typedef std::unordered_map<const E*, uint64_t> Table;
+    static const uint64_t* Find(const Table& table, const E* level)
+    {
+        const auto it = table.find(level);
+        return it == table.end() ? nullptr : &it->second;
+    }
+    // Without memory the count is only not kept.
+    static void Keep(Table& table, const E* level, uint64_t value)
+    {
+        try {
+            table.emplace(level, value);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+
+    Table m_frames;
+    Table m_zMax;
+    Table m_loopSizes;
+};
+
+// LoopSize64 through a memo (a level with item flags counts them).
+uint64_t LoopSize64(const E* level, CFrameMemo& memo);
+
+// Frames of the tree below and including the level; 0 for null. A memo, when
+// given, answers for the levels it has seen and keeps the others.
+uint64_t AllImagesCount64(const E* level, CFrameMemo* memo = nullptr);
 // Frames one item of a parent runs through the child; a missing child
 // leaves the item one frame.
-uint64_t ItemFrames(const E* child);
+uint64_t ItemFrames(const E* child, CFrameMemo* memo = nullptr);
 // Frames of the first n items of a set of branches, from the start of a
 // cycle. A set of periodicity 0 counts as run by its first child.
-uint64_t RunFrames(const SBranchSet& set, uint64_t n);
+uint64_t RunFrames(const SBranchSet& set, uint64_t n, CFrameMemo* memo = nullptr);
+// CLxExperimentAPI::CalcIdxFromPos and CalcPosFromIdx over a memo of the
+// tree.
+int CalcIdxFromPos(const E* pRoot, const uint32_t* puiPos, uint32_t uiLevelCount,
+                   uint32_t* puiIndex, CFrameMemo& memo);
+int CalcPosFromIdx(const E* pRoot, uint32_t uiIndex, uint32_t* puiPos, uint32_t* puiLevelCount,
+                   CFrameMemo& memo);
 
 // The largest item count of a Z level (type 4 or 10) below and including
 // the level, with the home plane of that stack (left alone for type 10);

@@ -1,5 +1,4 @@
 // The sequence index of a frame to its loop positions.
-#include <vector>
 
 #include "gnr_metaformats/LxExperimentAPI.h"
 #include "gnr_metaformats/LxExperimentAPIInternal.h"
@@ -20,18 +19,26 @@ struct SLocated {
     uint64_t frame;
 };
 
-int Locate(const SBranchSet& set, uint64_t x, uint64_t frameOverride, SLocated& out)
+// Repeat count of child j of n: a lone child runs every item whatever its
+// repeat count says.
+uint64_t RepeatOf(const SBranchSet& set, uint32_t j)
+{
+    const SLxExperiment* child = set.ppChildren[j];
+    return child && child->uiRepeatCount ? child->uiRepeatCount : (set.uiCount == 1 ? 1 : 0);
+}
+
+int Locate(const SBranchSet& set, uint64_t x, uint64_t frameOverride, SLocated& out,
+           CFrameMemo& memo)
 {
     const uint32_t n = set.uiCount;
-    std::vector<uint64_t> frames(n), repeats(n);
+    const auto framesOf = [&](uint32_t j) {
+        return frameOverride ? frameOverride : ItemFrames(set.ppChildren[j], &memo);
+    };
     uint64_t total = 0, period = 0;
     for (uint32_t j = 0; j < n; ++j) {
-        const SLxExperiment* child = set.ppChildren[j];
-        frames[j] = frameOverride ? frameOverride : ItemFrames(child);
-        // A lone child runs every item whatever its repeat count says.
-        repeats[j] = child && child->uiRepeatCount ? child->uiRepeatCount : (n == 1 ? 1 : 0);
-        total = SatAdd(total, SatMul(repeats[j], frames[j]));
-        period = SatAdd(period, repeats[j]);
+        const uint64_t repeat = RepeatOf(set, j);
+        total = SatAdd(total, SatMul(repeat, framesOf(j)));
+        period = SatAdd(period, repeat);
     }
     if (total == 0)
         LX_DIAG_ASSERT_TEXT(u"uiNextLevelTotalSize == 0", nullptr);
@@ -42,12 +49,13 @@ int Locate(const SBranchSet& set, uint64_t x, uint64_t frameOverride, SLocated& 
     uint64_t item = SatMul(x / total, period);
     x %= total;
     for (uint32_t j = 0; j < n; ++j) {
-        const uint64_t span = SatMul(repeats[j], frames[j]);
+        const uint64_t repeat = RepeatOf(set, j), frames = framesOf(j);
+        const uint64_t span = SatMul(repeat, frames);
         if (x < span) {
-            out = SLocated{SatAdd(item, x / frames[j]), set.ppChildren[j], x % frames[j]};
+            out = SLocated{SatAdd(item, x / frames), set.ppChildren[j], x % frames};
             return 0;
         }
-        item += repeats[j];
+        item += repeat;
         x -= span;
     }
     return -9;
@@ -56,6 +64,7 @@ int Locate(const SBranchSet& set, uint64_t x, uint64_t frameOverride, SLocated& 
 struct SWalk {
     uint32_t* pos;
     uint32_t capacity;
+    CFrameMemo& memo;
 };
 
 int Descend(const SLxExperiment* level, uint64_t x, uint32_t depth, SWalk& walk);
@@ -70,7 +79,7 @@ int DescendPeriods(const SLxExperiment& level, uint64_t x, uint32_t depth, SWalk
             continue;
         const uint32_t n = ne.pPeriod[p].uiCount;
         const SBranchSet set = PeriodChildren(level, p);
-        const uint64_t frames = n ? RunFrames(set, n) : kUnbounded;
+        const uint64_t frames = n ? RunFrames(set, n, &walk.memo) : kUnbounded;
         if (x >= frames) {
             x -= frames;
             before += n;
@@ -81,13 +90,22 @@ int DescendPeriods(const SLxExperiment& level, uint64_t x, uint32_t depth, SWalk
             return 0;
         }
         SLocated at;
-        const int status = Locate(set, x, 0, at);
+        const int status = Locate(set, x, 0, at, walk.memo);
         if (status != 0)
             return status;
         walk.pos[depth] = uint32_t(before + at.item);
         return at.pChild ? Descend(at.pChild, at.frame, depth + 1, walk) : -4;
     }
     return -9;
+}
+
+uint64_t ZMaxOf(const SLxExperiment* level, CFrameMemo& memo)
+{
+    if (const uint64_t* known = memo.ZMax(level))
+        return *known;
+    const uint64_t max = ZStackSizeMax(level, nullptr);
+    memo.KeepZMax(level, max);
+    return max;
 }
 
 int Descend(const SLxExperiment* level, uint64_t x, uint32_t depth, SWalk& walk)
@@ -104,9 +122,9 @@ int Descend(const SLxExperiment* level, uint64_t x, uint32_t depth, SWalk& walk)
         return 0;
     }
     const uint64_t frameOverride =
-        level->eType == SLxExperiment::eEtSpect ? ZStackSizeMax(level, nullptr) : 0;
+        level->eType == SLxExperiment::eEtSpect ? ZMaxOf(level, walk.memo) : 0;
     SLocated at;
-    const int status = Locate(set, x, frameOverride, at);
+    const int status = Locate(set, x, frameOverride, at, walk.memo);
     if (status != 0)
         return status;
     walk.pos[depth] = Clamp32(at.item);
@@ -115,10 +133,10 @@ int Descend(const SLxExperiment* level, uint64_t x, uint32_t depth, SWalk& walk)
 
 } // namespace
 
-int CLxExperimentAPI::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiIndex, uint32_t* puiPos,
-                                     uint32_t* puiLevelCount)
+int lx_experiment::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiIndex, uint32_t* puiPos,
+                                  uint32_t* puiLevelCount, CFrameMemo& memo)
 {
-    const uint32_t levels = GetExperimentCount(pRoot);
+    const uint32_t levels = CLxExperimentAPI::GetExperimentCount(pRoot);
     const uint32_t capacity = puiLevelCount && *puiLevelCount > levels ? *puiLevelCount : levels;
     if (puiLevelCount)
         *puiLevelCount = levels;
@@ -128,8 +146,16 @@ int CLxExperimentAPI::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiInde
         puiPos[k] = 0;
     if (!pRoot)
         return -4;
-    if (uiIndex >= AllImagesCount64(pRoot))
+    if (uiIndex >= AllImagesCount64(pRoot, &memo))
         return -9;
-    SWalk walk{puiPos, capacity};
+    SWalk walk{puiPos, capacity, memo};
     return Descend(pRoot, uiIndex, 0, walk);
+}
+
+int CLxExperimentAPI::CalcPosFromIdx(const SLxExperiment* pRoot, uint32_t uiIndex, uint32_t* puiPos,
+                                     uint32_t* puiLevelCount)
+{
+    // Each subtree counted once for this call.
+    CFrameMemo memo;
+    return lx_experiment::CalcPosFromIdx(pRoot, uiIndex, puiPos, puiLevelCount, memo);
 }

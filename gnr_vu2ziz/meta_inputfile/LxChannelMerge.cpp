@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <new>
+#include <unordered_map>
+#include <utility>
 
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
+#include "gnr_metaformats/LxExperimentAPIInternal.h"
 #include "gnr_metaformats/LxPicturePlanes.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_vu2ziz/meta_inputfile/LxMetaInputFile.h"
@@ -20,8 +23,17 @@ constexpr int kFail = -9;
 // Visits a walk may make: a tree read from a file could otherwise nest
 // periods into more visits than any document has frames. Each visit to a
 // channel level walks the tree once more for its frame index, so the cap
-// bounds the time of one read; documents visit a few dozen levels.
+// bounds the time of one read (with the frame counts memoised, a visit costs
+// the depth times the branches); documents visit a few dozen levels.
 constexpr uint64_t kMaxVisits = uint64_t(1) << 12;
+
+// Where channel i of a spectral level lies among the superset planes'
+// components: the same at every visit, so worked out once per walk.
+struct SChannelSpan {
+    uint64_t first;
+    uint64_t count; // 0: a switched-off channel or one without a plane
+};
+typedef std::unordered_map<const SLxExperiment*, std::vector<SChannelSpan>> ChannelSpans;
 
 struct SWalk {
     const SLxExperiment* root;
@@ -30,6 +42,8 @@ struct SWalk {
     const SLxPicturePlanes& planes;
     std::vector<uint32_t>& sources;
     uint64_t visits;
+    lx_experiment::CFrameMemo& memo;
+    ChannelSpans spans;
 };
 
 int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth);
@@ -43,20 +57,26 @@ int SetSources(SWalk& w, const SLxExperiment& spect)
     uint32_t frame = 0;
     // A branch whose inner loops are shorter holds no frame at these
     // positions: it is no source.
-    if (CLxExperimentAPI::CalcIdxFromPos(w.root, w.positions, w.levels, &frame) != 0)
+    if (lx_experiment::CalcIdxFromPos(w.root, w.positions, w.levels, &frame, w.memo) != 0)
         return 0;
-    for (uint32_t i = 0; i < loop.uiCount; ++i) {
-        if (spect.pItemValid && !spect.pItemValid[i])
-            continue;
-        const uint32_t k = CLxExperimentAPI::GetPlaneIdx(w.planes, &spect, i);
-        if (k >= w.planes.uiCount || !w.planes.sPlane)
-            continue;
-        // Components of plane k, not k itself: planes may hold several.
-        const uint64_t first = SLxPicturePlanes::PlaneStartingComp(w.planes, k);
-        for (uint64_t j = 0; j < w.planes.sPlane[k].uiCompCount && first + j < w.sources.size();
-             ++j)
-            w.sources[size_t(first + j)] = frame;
+    auto known = w.spans.find(&spect);
+    if (known == w.spans.end()) {
+        std::vector<SChannelSpan> spans(loop.uiCount, SChannelSpan{0, 0});
+        for (uint32_t i = 0; i < loop.uiCount; ++i) {
+            if (spect.pItemValid && !spect.pItemValid[i])
+                continue;
+            const uint32_t k = CLxExperimentAPI::GetPlaneIdx(w.planes, &spect, i);
+            if (k >= w.planes.uiCount || !w.planes.sPlane)
+                continue;
+            // Components of plane k, not k itself: planes may hold several.
+            spans[i] = SChannelSpan{SLxPicturePlanes::PlaneStartingComp(w.planes, k),
+                                    w.planes.sPlane[k].uiCompCount};
+        }
+        known = w.spans.emplace(&spect, std::move(spans)).first;
     }
+    for (const SChannelSpan& span : known->second)
+        for (uint64_t j = 0; j < span.count && span.first + j < w.sources.size(); ++j)
+            w.sources[size_t(span.first + j)] = frame;
     return 0;
 }
 
@@ -108,7 +128,8 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
         q = level->eType == SLxExperiment::eEtZStack
                 ? level->uLoopPars.uiCount
                 : CLxExperimentAPI::GetNextLevelPeriodicity(level);
-        if (const uint32_t size = CLxExperimentAPI::GetLoopSize(level))
+        if (const uint32_t size =
+                lx_experiment::Clamp32(lx_experiment::LoopSize64(level, w.memo)))
             end = size;
     }
     if (!children || childCount == 0 || !children[0])
@@ -154,8 +175,8 @@ int CopyCachedComponent(const SLxMetaInputFileEntry& e, const uint8_t* src, uint
                                            e.uiWidth, uint32_t(pixels));
     for (uint64_t y = 0; y < e.uiHeight; ++y)
         if (CLxPicMemAPI::CopyComponent(dst + y * e.qwRowBytes, e.uiComp, row, c,
-                                        src + y * e.qwRowBytes, e.uiComp, row, c, bits,
-                                        e.uiWidth, e.uiWidth) != 0)
+                                        src + y * e.qwRowBytes, e.uiComp, row, c, bits, e.uiWidth,
+                                        e.uiWidth) != 0)
             return kFail;
     return 0;
 }
@@ -167,8 +188,22 @@ int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* 
 {
     if (!root || !positions || levels == 0)
         return kBadArgument;
-    SWalk w{root, levels, positions, planes, sources, 0};
-    return Walk(w, root, 0);
+    lx_experiment::CFrameMemo memo;
+    return LX_WalkChannelSources(root, levels, positions, planes, sources, memo);
+}
+
+int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* positions,
+                          const SLxPicturePlanes& planes, std::vector<uint32_t>& sources,
+                          lx_experiment::CFrameMemo& memo)
+{
+    if (!root || !positions || levels == 0)
+        return kBadArgument;
+    try {
+        SWalk w{root, levels, positions, planes, sources, 0, memo, ChannelSpans()};
+        return Walk(w, root, 0);
+    } catch (const std::bad_alloc&) {
+        return kNoMemory;
+    }
 }
 
 int LX_MergeChannels(SLxMetaInputFileEntry& e, ILxInputImageFile* file, uint32_t f, uint8_t* dst,
@@ -187,14 +222,16 @@ int LX_MergeChannels(SLxMetaInputFileEntry& e, ILxInputImageFile* file, uint32_t
         return kNoMemory;
     }
     uint32_t count = uint32_t(positions.size());
-    if (CLxExperimentAPI::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count) != 0)
+    if (lx_experiment::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count, e.frameMemo) != 0)
         return kFail;
-    SLxPicturePlanes planes;
-    int rc = CLxExperimentAPI::GetSpectPlanes(e.pExperiment, planes);
+    if (!e.bSpectPlanesMade) {
+        e.iSpectPlanesStatus = CLxExperimentAPI::GetSpectPlanes(e.pExperiment, e.spectPlanes);
+        e.bSpectPlanesMade = true;
+    }
+    int rc = e.iSpectPlanesStatus;
     if (rc == 0)
-        rc = LX_WalkChannelSources(e.pExperiment, e.uiLoopCount, positions.data(), planes,
-                                   sources);
-    SLxPicturePlanes::Free(planes);
+        rc = LX_WalkChannelSources(e.pExperiment, e.uiLoopCount, positions.data(), e.spectPlanes,
+                                   sources, e.frameMemo);
     if (rc != 0)
         return rc;
 

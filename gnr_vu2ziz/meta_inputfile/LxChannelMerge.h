@@ -8,6 +8,10 @@
 #include <vector>
 
 struct SLxExperiment;
+namespace lx_experiment
+{
+class CFrameMemo;
+}
 struct SLxMetaInputFileEntry;
 struct SLxPicturePlanes;
 class ILxInputImageFile;
@@ -23,6 +27,11 @@ constexpr uint32_t kLxNoChannelSource = 0xFFFFFFFFu;
 // period holds, or a tree that asks for more than 2^12 visits.
 int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* positions,
                           const SLxPicturePlanes& planes, std::vector<uint32_t>& sources);
+// The same over a memo of root's frame counts, kept by the caller while the
+// tree stays as it is.
+int LX_WalkChannelSources(const SLxExperiment* root, uint32_t levels, uint32_t* positions,
+                          const SLxPicturePlanes& planes, std::vector<uint32_t>& sources,
+                          lx_experiment::CFrameMemo& memo);
 
 // Builds frame f of the entry into dst (the entry's frame layout). When
 // every channel of f lies in f itself nothing is written and readDirect is

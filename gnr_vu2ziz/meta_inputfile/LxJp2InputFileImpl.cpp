@@ -86,6 +86,7 @@ int CJp2InputFile::OpenFile(ILxInputImageFile* file)
         return kFail;
     if (!m_pReader && !(m_pReader = new (std::nothrow) CLxMetaInputFile))
         return kFail;
+    m_uiMetadataFrame = UINT32_MAX;
     int rc = m_pReader->Open(file);
     if (rc != 0)
         return rc;
@@ -207,9 +208,18 @@ bool CJp2InputFile::IsImage(uint32_t seq)
     return m_pReader && seq < GetImageCount();
 }
 
-bool CJp2InputFile::FrameMetadata(uint32_t seq, SLxPictureMetadata& metadata)
+const SLxPictureMetadata* CJp2InputFile::FrameMetadata(uint32_t seq)
 {
-    return IsImage(seq) && m_pReader->GetFrameMetadata(seq / m_uiChannels, metadata, nullptr) == 0;
+    if (!IsImage(seq))
+        return nullptr;
+    const uint32_t frame = seq / m_uiChannels;
+    if (frame != m_uiMetadataFrame) {
+        m_uiMetadataFrame = UINT32_MAX;
+        if (m_pReader->GetFrameMetadata(frame, m_frameMetadata, nullptr) != 0)
+            return nullptr;
+        m_uiMetadataFrame = frame;
+    }
+    return &m_frameMetadata;
 }
 
 bool CJp2InputFile::ImageComponents(uint32_t seq, const SLxPictureMetadata& md,
@@ -240,9 +250,9 @@ bool CJp2InputFile::GetImageInfo(uint32_t seq, uint32_t* width, uint32_t* widthB
         return false;
     // The shape the document was opened with: the one its frames are held in.
     const SLxMetaInputFileEntry* e = m_pReader->Entry();
-    SLxPictureMetadata md;
+    const SLxPictureMetadata* md = e ? FrameMetadata(seq) : nullptr;
     uint32_t first = 0, count = 0;
-    if (!e || !FrameMetadata(seq, md) || !ImageComponents(seq, md, e->uiComp, &first, &count))
+    if (!md || !ImageComponents(seq, *md, e->uiComp, &first, &count))
         return false;
     const uint64_t rowBytes = LX_FrameRowBytes(e->uiSampleBytes, count, e->uiWidth);
     if (rowBytes > UINT32_MAX)
@@ -260,9 +270,9 @@ bool CJp2InputFile::GetImage(uint32_t seq, void* dst)
     if (!dst || !IsImage(seq))
         return false;
     const SLxMetaInputFileEntry* e = m_pReader->Entry();
-    SLxPictureMetadata md;
+    const SLxPictureMetadata* md = e ? FrameMetadata(seq) : nullptr;
     uint32_t first = 0, count = 0;
-    if (!e || !FrameMetadata(seq, md) || !ImageComponents(seq, md, e->uiComp, &first, &count))
+    if (!md || !ImageComponents(seq, *md, e->uiComp, &first, &count))
         return false;
     if (m_pReader->SeekFrame(seq / m_uiChannels) != 0)
         return false;
@@ -273,31 +283,31 @@ bool CJp2InputFile::GetImage(uint32_t seq, void* dst)
 
 bool CJp2InputFile::GetTime(uint32_t seq, double* time)
 {
-    SLxPictureMetadata md;
-    if (!time || !FrameMetadata(seq, md))
+    const SLxPictureMetadata* md = nullptr;
+    if (!time || !(md = FrameMetadata(seq)))
         return false;
-    *time = md.dTimeMSec;
+    *time = md->dTimeMSec;
     return true;
 }
 
 bool CJp2InputFile::GetPosition(uint32_t seq, double* x, double* y, double* z)
 {
-    SLxPictureMetadata md;
-    if (!x || !y || !z || !FrameMetadata(seq, md))
+    const SLxPictureMetadata* md = nullptr;
+    if (!x || !y || !z || !(md = FrameMetadata(seq)))
         return false;
-    *x = md.dXPos;
-    *y = md.dYPos;
-    *z = md.dZPos;
+    *x = md->dXPos;
+    *y = md->dYPos;
+    *z = md->dZPos;
     return true;
 }
 
 bool CJp2InputFile::GetWavelength(uint32_t seq, double* wavelength, char16_t* name,
                                   uint32_t nameLength, uint8_t* r, uint8_t* g, uint8_t* b)
 {
-    SLxPictureMetadata md;
-    if (!wavelength || (!name && nameLength) || !r || !g || !b || !FrameMetadata(seq, md))
+    const SLxPictureMetadata* md = nullptr;
+    if (!wavelength || (!name && nameLength) || !r || !g || !b || !(md = FrameMetadata(seq)))
         return false;
-    const SLxPicturePlaneDesc* plane = PlaneOf(md, seq % m_uiChannels);
+    const SLxPicturePlaneDesc* plane = PlaneOf(*md, seq % m_uiChannels);
     if (!plane)
         return false;
     double w = plane->pFluorescentProbe.GetEmissionWavelength();
@@ -313,11 +323,11 @@ bool CJp2InputFile::GetWavelength(uint32_t seq, double* wavelength, char16_t* na
 
 bool CJp2InputFile::GetCalibration(uint32_t seq, double* calibration, double* aspect)
 {
-    SLxPictureMetadata md;
-    if (!calibration || !aspect || !FrameMetadata(seq, md))
+    const SLxPictureMetadata* md = nullptr;
+    if (!calibration || !aspect || !(md = FrameMetadata(seq)))
         return false;
-    *calibration = md.bCalibrated ? md.dCalibration : 0.0;
-    *aspect = md.bCalibrated ? md.dAspect : 0.0;
+    *calibration = md->bCalibrated ? md->dCalibration : 0.0;
+    *aspect = md->bCalibrated ? md->dAspect : 0.0;
     return true;
 }
 
@@ -325,23 +335,23 @@ bool CJp2InputFile::GetObjective(uint32_t seq, char16_t* name, uint32_t nameLeng
                                  double* magnification, double* numericalAperture,
                                  double* refractiveIndex)
 {
-    SLxPictureMetadata md;
+    const SLxPictureMetadata* md = nullptr;
     if ((!name && nameLength) || !magnification || !numericalAperture || !refractiveIndex ||
-        !FrameMetadata(seq, md))
+        !(md = FrameMetadata(seq)))
         return false;
-    CopyName(name, nameLength, md.wsObjectiveName);
-    *magnification = md.dObjectiveMag;
-    *numericalAperture = md.dObjectiveNA;
-    *refractiveIndex = md.dRefractIndex1;
+    CopyName(name, nameLength, md->wsObjectiveName);
+    *magnification = md->dObjectiveMag;
+    *numericalAperture = md->dObjectiveNA;
+    *refractiveIndex = md->dRefractIndex1;
     return true;
 }
 
 bool CJp2InputFile::GetModality(uint32_t seq, uint32_t* modality)
 {
-    SLxPictureMetadata md;
-    if (!modality || !FrameMetadata(seq, md))
+    const SLxPictureMetadata* md = nullptr;
+    if (!modality || !(md = FrameMetadata(seq)))
         return false;
-    const SLxPicturePlaneDesc* plane = PlaneOf(md, seq % m_uiChannels);
+    const SLxPicturePlaneDesc* plane = PlaneOf(*md, seq % m_uiChannels);
     if (!plane)
         return false;
     const uint32_t m = plane->eModality;

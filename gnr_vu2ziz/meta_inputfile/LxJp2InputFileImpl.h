@@ -4,12 +4,12 @@
 
 #include <cstdint>
 
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_vu2ziz/LxJp2InputFile.h"
 #include "gnr_vu2ziz/meta_inputfile/LxFileIdentity.h"
 #include "gnr_vu2ziz/meta_inputfile/LxMetaInputFile.h"
 
 class ILxInputImageFile;
-struct SLxPictureMetadata;
 
 class CJp2InputFile final : public IJp2InputFile
 {
@@ -48,8 +48,9 @@ class CJp2InputFile final : public IJp2InputFile
     bool GetModality(uint32_t seq, uint32_t* modality) override;
 
   private:
-    // The metadata of seq's frame, false for a seq past the images.
-    bool FrameMetadata(uint32_t seq, SLxPictureMetadata& metadata);
+    // The metadata of seq's frame, null for a seq past the images. The last
+    // frame's is kept: the getters of one image ask for it in turn.
+    const SLxPictureMetadata* FrameMetadata(uint32_t seq);
     bool IsImage(uint32_t seq);
     // The components of image seq among the frame's: its plane's, or all
     // of them when the frame's metadata has no such plane.
@@ -61,4 +62,6 @@ class CJp2InputFile final : public IJp2InputFile
     uint32_t m_uiChannels = 1;
     uint32_t m_uiSpectralLoop = UINT32_MAX; // none
     SLxFileIdentity m_file;
+    SLxPictureMetadata m_frameMetadata;
+    uint32_t m_uiMetadataFrame = UINT32_MAX; // none kept
 };

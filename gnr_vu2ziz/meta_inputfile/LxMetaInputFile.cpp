@@ -7,6 +7,7 @@
 
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
+#include "gnr_metaformats/LxExperimentAPIInternal.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_system/LxByteArray.h"
@@ -55,6 +56,7 @@ uint64_t LX_FrameRowBytes(uint32_t sampleBytes, uint32_t components, uint32_t wi
 SLxMetaInputFileEntry::~SLxMetaInputFileEntry()
 {
     frames.ForEachMade([](lx_frame_cache::FrameSlot& slot) { lx_frame_cache::Discard(slot); });
+    SLxPicturePlanes::Free(spectPlanes);
     SLxExperiment::FreeRecursive(pExperiment);
 }
 
@@ -165,8 +167,8 @@ int CLxMetaInputFile::AddEntry(const SLxImageAttributes& a, const SLxExperiment&
         return kNoMemory;
     }
     uint32_t current = 0;
-    if (CLxExperimentAPI::CalcIdxFromPos(e.pExperiment, e.positions.data(), e.uiLoopCount,
-                                         &current) == 0)
+    if (lx_experiment::CalcIdxFromPos(e.pExperiment, e.positions.data(), e.uiLoopCount, &current,
+                                      e.frameMemo) == 0)
         e.uiCurrentFrame = current;
 
     // Times of the frames, when the file keeps them; the others are read
@@ -236,7 +238,8 @@ int CLxMetaInputFile::GetLoopType(uint32_t loop, uint32_t* type) const
     if (!type)
         return kBadArgument;
     const SLxExperiment* level =
-        m_entry ? LevelAlongPath<const SLxExperiment>(m_entry->pExperiment, loop, nullptr) : nullptr;
+        m_entry ? LevelAlongPath<const SLxExperiment>(m_entry->pExperiment, loop, nullptr)
+                : nullptr;
     if (!level)
         return kNotFound;
     *type = level->eType;
@@ -257,7 +260,7 @@ int CLxMetaInputFile::GetLoopSize(uint32_t loop, uint32_t* size) const
         level = CLxExperimentAPI::GetNextLevelExperiment(level, e.positions[d]);
     if (!level)
         return kNotFound;
-    *size = CLxExperimentAPI::GetLoopSize(level);
+    *size = lx_experiment::Clamp32(lx_experiment::LoopSize64(level, e.frameMemo));
     return 0;
 }
 
@@ -265,8 +268,8 @@ int CLxMetaInputFile::FrameIndexOf(const uint32_t* positions, uint32_t* frame) c
 {
     if (!m_entry || !positions || !frame)
         return kBadArgument;
-    return CLxExperimentAPI::CalcIdxFromPos(m_entry->pExperiment, positions, m_entry->uiLoopCount,
-                                            frame);
+    return lx_experiment::CalcIdxFromPos(m_entry->pExperiment, positions, m_entry->uiLoopCount,
+                                         frame, m_entry->frameMemo);
 }
 
 int CLxMetaInputFile::SeekFrame(uint32_t frame)
@@ -281,7 +284,8 @@ int CLxMetaInputFile::SeekFrame(uint32_t frame)
         return kNoMemory;
     }
     uint32_t count = uint32_t(positions.size());
-    if (CLxExperimentAPI::CalcPosFromIdx(e.pExperiment, frame, positions.data(), &count) != 0)
+    if (lx_experiment::CalcPosFromIdx(e.pExperiment, frame, positions.data(), &count,
+                                      e.frameMemo) != 0)
         return kFail;
     std::copy(positions.begin(), positions.begin() + e.uiLoopCount, e.positions.begin());
     e.uiCurrentFrame = frame;
@@ -293,8 +297,7 @@ uint32_t CLxMetaInputFile::CurrentFrame() const
     return m_entry ? m_entry->uiCurrentFrame : 0;
 }
 
-template <typename Copy>
-int CLxMetaInputFile::WithFrame(uint32_t f, Copy copy)
+template <typename Copy> int CLxMetaInputFile::WithFrame(uint32_t f, Copy copy)
 {
     if (!m_entry || f >= m_entry->uiFrameCount)
         return kFail;
@@ -324,8 +327,12 @@ int CLxMetaInputFile::WithFrame(uint32_t f, Copy copy)
 int CLxMetaInputFile::LoadFrame(uint32_t f, uint8_t* dst)
 {
     SLxMetaInputFileEntry& e = *m_entry;
-    if (e.bChannelMerge && e.uiComp != 1 &&
-        !CLxExperimentAPI::HasSameLambdaChannels(e.pExperiment)) {
+    if (!e.bChannelMergeTold) {
+        e.bChannelMerge = e.bChannelMerge && e.uiComp != 1 &&
+                          !CLxExperimentAPI::HasSameLambdaChannels(e.pExperiment);
+        e.bChannelMergeTold = true;
+    }
+    if (e.bChannelMerge) {
         bool readDirect = false;
         const int rc = LX_MergeChannels(e, m_pFile, f, dst, &readDirect);
         if (rc != 0 || !readDirect)
@@ -397,8 +404,8 @@ int CLxMetaInputFile::ReadFrameComponents(uint32_t first, uint32_t count, void* 
             const uint8_t* src = data + y * e.qwRowBytes;
             for (uint32_t k = 0; k < count; ++k)
                 if (CLxPicMemAPI::CopyComponent(row, count, uint32_t(dstRow), k, src, e.uiComp,
-                                                uint32_t(e.qwRowBytes), first + k, bits,
-                                                e.uiWidth, e.uiWidth) != 0)
+                                                uint32_t(e.qwRowBytes), first + k, bits, e.uiWidth,
+                                                e.uiWidth) != 0)
                     return kFail;
             std::memset(row + pixels, 0, size_t(dstRow - pixels));
         }
@@ -453,7 +460,7 @@ int CLxMetaInputFile::MetadataFromLoops(uint32_t f, SLxPictureMetadata& out)
         return kNoMemory;
     }
     uint32_t count = uint32_t(positions.size());
-    if (CLxExperimentAPI::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count) != 0)
+    if (lx_experiment::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count, e.frameMemo) != 0)
         return 0; // no loop positions: frame 0's
     SLxExperiment* level = e.pExperiment;
     for (uint32_t d = 0; level && d < positions.size(); ++d) {

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "gnr_metaformats/LxExperimentAPIInternal.h"
+#include "gnr_metaformats/LxPicturePlanes.h"
 #include "gnr_vu2ziz/meta_inputfile/LxFrameCache.h"
 #include "gnr_vu2ziz/meta_inputfile/LxPagedTable.h"
 #include "mul_imageformat/LxImageAttributes.h"
@@ -44,12 +46,20 @@ struct SLxMetaInputFileEntry {
     uint32_t uiBits = 0; // significant
     uint32_t uiComp = 0;
     uint32_t uiSampleBytes = 0;
-    uint64_t qwRowBytes = 0;   // the frame layout handed out
-    uint64_t qwFrameBytes = 0; // qwRowBytes x height
+    uint64_t qwRowBytes = 0;     // the frame layout handed out
+    uint64_t qwFrameBytes = 0;   // qwRowBytes x height
     uint64_t qwFileRowBytes = 0; // rows as the image file delivers them
     bool bFileBacked = false;
     // Merging channels from several frames is still to be considered.
     bool bChannelMerge = true;
+    // Whether the tree's channels differ between branches, told once: the
+    // tree never changes.
+    bool bChannelMergeTold = false;
+    // The superset planes of the tree and their status, made at the first
+    // merge.
+    bool bSpectPlanesMade = false;
+    int iSpectPlanesStatus = 0;
+    SLxPicturePlanes spectPlanes;
 
     CLxPagedTable<lx_frame_cache::FrameSlot> frames;
     // One time per frame, -1.0 while not known.
@@ -57,6 +67,8 @@ struct SLxMetaInputFileEntry {
     std::unique_ptr<SLxPictureMetadata> baseMetadata; // frame 0's
 
     SLxExperiment* pExperiment = nullptr; // owned copy
+    // Frame counts of pExperiment's levels: the copy is never edited.
+    mutable lx_experiment::CFrameMemo frameMemo;
     uint32_t uiLoopCount = 0;
     std::vector<uint32_t> positions; // one per loop
     uint32_t uiCurrentFrame = 0;
@@ -113,8 +125,7 @@ class CLxMetaInputFile
     int AddEntry(const SLxImageAttributes& attributes, const SLxExperiment& experiment);
     // Pins frame f (loading it when it is not in the cache) and hands its
     // data to copy; a frame that fails to load leaves the cache.
-    template <typename Copy>
-    int WithFrame(uint32_t f, Copy copy);
+    template <typename Copy> int WithFrame(uint32_t f, Copy copy);
     int LoadFrame(uint32_t f, uint8_t* dst);
     int ReadFrameDirect(uint32_t f, uint8_t* dst);
     int MetadataFromLoops(uint32_t f, SLxPictureMetadata& out);

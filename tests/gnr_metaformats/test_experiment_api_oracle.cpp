@@ -10,6 +10,7 @@
 
 #include "experiment_builder.h"
 #include "gnr_metaformats/LxExperimentAPI.h"
+#include "gnr_metaformats/LxExperimentAPIInternal.h"
 
 namespace
 {
@@ -210,6 +211,109 @@ TEST(ExperimentOracle, RandomTreesAgreeWithAcquisitionOrder)
     // The seeds must exercise branches and a fair number of frames.
     EXPECT_GT(branchedTrees, 100u);
     EXPECT_GT(framesChecked, 3000u);
+}
+
+// Every level of a tree, its own and its periods' children.
+void Levels(const E* level, std::vector<const E*>& out)
+{
+    if (!level)
+        return;
+    out.push_back(level);
+    for (uint32_t i = 0; level->ppNextLevelEx && i < level->uiNextLevelCount; ++i)
+        Levels(level->ppNextLevelEx[i], out);
+    const E::SLxExpNETimeLoop& ne = level->uLoopPars.sNETimeLoop;
+    for (uint32_t p = 0; level->eType == E::eEtNETime && ne.pSubLoops && p < ne.uiPeriodCount; ++p)
+        for (uint32_t i = 0; i < ne.pSubLoops[p].uiNextLevelCount; ++i)
+            Levels(ne.pSubLoops[p].ppNextLevelEx[i], out);
+}
+
+// One memo kept over every call on a tree (as a document keeps it) gives the
+// acquisition order too, and each level's count equals a fresh count.
+TEST(ExperimentOracle, OneMemoPerTreeAgreesWithAcquisitionOrder)
+{
+    for (uint32_t seed = 1; seed <= 400; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        TreeMaker maker(seed);
+        ExpTree root(maker.Root());
+        std::vector<Positions> frames;
+        Positions pos(kPositions, 0);
+        Enumerate(root.get(), pos, 0, frames);
+        lx_experiment::CFrameMemo memo;
+        // Backwards and forwards, so that answers come from the memo.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (uint32_t k = 0; k < frames.size(); ++k) {
+                const uint32_t i = pass == 0 ? uint32_t(frames.size()) - 1 - k : k;
+                uint32_t index = 0xDEAD;
+                ASSERT_EQ(lx_experiment::CalcIdxFromPos(root.get(), frames[i].data(), kPositions,
+                                                        &index, memo),
+                          0);
+                ASSERT_EQ(index, i);
+                Positions back(kPositions, 0xDEAD);
+                uint32_t capacity = kPositions;
+                ASSERT_EQ(
+                    lx_experiment::CalcPosFromIdx(root.get(), i, back.data(), &capacity, memo), 0);
+                ASSERT_EQ(back, frames[i]);
+            }
+        }
+        // Positions past a loop fail as without the memo.
+        Positions past(kPositions, 7);
+        uint32_t index = 0, fresh = 0;
+        EXPECT_EQ(lx_experiment::CalcIdxFromPos(root.get(), past.data(), kPositions, &index, memo),
+                  API::CalcIdxFromPos(root.get(), past.data(), kPositions, &fresh));
+        EXPECT_EQ(index, fresh);
+        std::vector<const E*> levels;
+        Levels(root.get(), levels);
+        for (const E* level : levels) {
+            EXPECT_EQ(lx_experiment::AllImagesCount64(level, &memo),
+                      lx_experiment::AllImagesCount64(level));
+            EXPECT_EQ(lx_experiment::LoopSize64(level, memo), lx_experiment::LoopSize64(level));
+        }
+    }
+}
+
+// Branched levels with item flags: a child's share of the items comes from
+// the first cycle's switched-off items. Values worked out by hand.
+TEST(ExperimentOracle, FlaggedBranchedLevelsKeepTheirCounts)
+{
+    struct Case {
+        uint32_t items;
+        uint32_t repeatA, planesA, repeatB, planesB;
+        const char* flags; // one per item, '0' switched off
+        uint64_t frames;
+    };
+    const Case cases[] = {
+        {5, 1, 2, 1, 3, "10110", 6},
+        {5, 1, 2, 1, 3, "11111", 12},
+        {4, 2, 2, 1, 1, "0111", 3},
+        {8, 2, 2, 3, 3, "10111111", 13},
+    };
+    for (const Case& c : cases) {
+        ExpTree root(
+            Time(c.items, {Repeat(Z(c.planesA), c.repeatA), Repeat(Z(c.planesB), c.repeatB)}));
+        root->pItemValid = static_cast<uint8_t*>(CLxAlloc::Alloc(0, c.items));
+        for (uint32_t i = 0; i < c.items; ++i)
+            root->pItemValid[i] = c.flags[i] != '0';
+        lx_experiment::CFrameMemo memo;
+        EXPECT_EQ(lx_experiment::AllImagesCount64(root.get()), c.frames) << c.items;
+        EXPECT_EQ(lx_experiment::AllImagesCount64(root.get(), &memo), c.frames) << c.items;
+        EXPECT_EQ(lx_experiment::AllImagesCount64(root.get(), &memo), c.frames) << c.items;
+    }
+}
+
+// A memo stands for the tree as it was: after an edit its holder clears it
+// and the counts follow the edit.
+TEST(ExperimentOracle, ClearedMemoFollowsAnEdit)
+{
+    ExpTree root(Time(3, {XY(2, {Z(2), Z(1)})}));
+    lx_experiment::CFrameMemo memo;
+    EXPECT_EQ(lx_experiment::AllImagesCount64(root.get(), &memo), 9u);
+    root->ppNextLevelEx[0]->ppNextLevelEx[1]->uLoopPars.uiCount = 4;
+    memo.Clear();
+    EXPECT_EQ(lx_experiment::AllImagesCount64(root.get(), &memo), 18u);
+    uint32_t index = 0;
+    const uint32_t pos[] = {2, 1, 3};
+    ASSERT_EQ(lx_experiment::CalcIdxFromPos(root.get(), pos, 3, &index, memo), 0);
+    EXPECT_EQ(index, 17u);
 }
 
 } // namespace

@@ -284,3 +284,64 @@ TEST(InputDocument, JpegDocumentsWithoutExperimentReachEveryFrame)
 }
 
 } // namespace
+
+namespace
+{
+
+// The getters of one image, as one record.
+struct SImageFacts {
+    double time = 0, x = 0, y = 0, z = 0, wavelength = 0, calibration = 0, aspect = 0;
+    std::u16string name;
+    uint8_t r = 0, g = 0, b = 0;
+    uint32_t modality = 0, widthBytes = 0, components = 0;
+    bool ok = false;
+
+    bool operator==(const SImageFacts& o) const
+    {
+        return ok == o.ok && time == o.time && x == o.x && y == o.y && z == o.z &&
+               wavelength == o.wavelength && calibration == o.calibration &&
+               aspect == o.aspect && name == o.name && r == o.r && g == o.g && b == o.b &&
+               modality == o.modality && widthBytes == o.widthBytes &&
+               components == o.components;
+    }
+};
+
+SImageFacts FactsOf(IJp2InputFile* doc, uint32_t seq)
+{
+    SImageFacts f;
+    char16_t name[64] = {};
+    uint32_t width = 0, height = 0, bits = 0;
+    f.ok = doc->GetTime(seq, &f.time) && doc->GetPosition(seq, &f.x, &f.y, &f.z) &&
+           doc->GetWavelength(seq, &f.wavelength, name, 64, &f.r, &f.g, &f.b) &&
+           doc->GetCalibration(seq, &f.calibration, &f.aspect) &&
+           doc->GetModality(seq, &f.modality) &&
+           doc->GetImageInfo(seq, &width, &f.widthBytes, &height, &f.components, &bits);
+    f.name = name;
+    return f;
+}
+
+// The document keeps the metadata of the frame last asked: images of other
+// frames and other channels of the same frame asked in any order give what
+// each gives alone.
+TEST(InputDocument, GettersInAnyOrderGiveEachImagesOwnMetadata)
+{
+    for (const char* name : {"spectral.qx2", "zxy.qx2", "spectral.jp2", "merge30.qx2"}) {
+        SCOPED_TRACE(name);
+        const uint32_t count = OpenFixture(name)->GetImageCount();
+        ASSERT_GT(count, 3u);
+        std::vector<SImageFacts> alone;
+        for (uint32_t seq = 0; seq < count; ++seq)
+            alone.push_back(FactsOf(OpenFixture(name).p, seq));
+        Document doc = OpenFixture(name);
+        for (uint32_t k = 0; k < 3 * count; ++k) {
+            const uint32_t seq = (k * 7 + k / count) % count;
+            EXPECT_EQ(alone[seq], FactsOf(doc.p, seq)) << seq;
+        }
+        // A seq past the images fails also right after a good one.
+        EXPECT_TRUE(FactsOf(doc.p, count - 1).ok);
+        EXPECT_FALSE(FactsOf(doc.p, count).ok);
+        EXPECT_TRUE(FactsOf(doc.p, count - 1) == alone[count - 1]);
+    }
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,8 @@
 #include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxErrnoKeeper.h"
 
-namespace {
+namespace
+{
 
 struct Subscription {
     LxDebugOutputSink sink;
@@ -22,6 +24,8 @@ struct Subscription {
 constexpr int kMaxSinks = 16;
 Subscription g_sinks[kMaxSinks];
 pthread_mutex_t g_sinksLock = PTHREAD_MUTEX_INITIALIZER;
+// Subscribed sinks, changed under the lock, read without it.
+std::atomic<int> g_sinkCount{0};
 
 bool echoToStderr()
 {
@@ -53,6 +57,11 @@ void LX_OutputDebugString(const char16_t* text)
     pthread_mutex_unlock(&g_sinksLock);
 }
 
+bool LX_DebugOutputListened()
+{
+    return echoToStderr() || g_sinkCount.load() > 0;
+}
+
 int LX_AddDebugOutputSink(LxDebugOutputSink sink, void* context)
 {
     if (!sink)
@@ -62,6 +71,7 @@ int LX_AddDebugOutputSink(LxDebugOutputSink sink, void* context)
     for (int i = 0; i < kMaxSinks; ++i) {
         if (!g_sinks[i].sink) {
             g_sinks[i] = {sink, context};
+            ++g_sinkCount;
             id = i + 1;
             break;
         }
@@ -75,6 +85,8 @@ void LX_RemoveDebugOutputSink(int id)
     if (id < 1 || id > kMaxSinks)
         return;
     pthread_mutex_lock(&g_sinksLock);
+    if (g_sinks[id - 1].sink)
+        --g_sinkCount;
     g_sinks[id - 1] = {};
     pthread_mutex_unlock(&g_sinksLock);
 }

@@ -21,7 +21,8 @@
 #include "w32_system/debugging/LxTraceRecord.h"
 #include "w32_system/dynlib/LxModulePath.h"
 
-namespace {
+namespace
+{
 
 constexpr size_t kAssertTextUnits = 512;
 constexpr size_t kReportUnits = 4096;
@@ -69,7 +70,8 @@ __attribute__((noinline)) std::u16string stackTrace(int skipFrames)
         int n = snprintf(line, sizeof(line), "0x%08llX ", (unsigned long long)address);
         if (known && info.dli_fname) {
             const char* slash = strrchr(info.dli_fname, '/');
-            n += snprintf(line + n, sizeof(line) - size_t(n), "%s: ", slash ? slash + 1 : info.dli_fname);
+            n += snprintf(line + n, sizeof(line) - size_t(n),
+                          "%s: ", slash ? slash + 1 : info.dli_fname);
         } else {
             n += snprintf(line + n, sizeof(line) - size_t(n), "<unknown module>: ");
         }
@@ -118,15 +120,21 @@ __attribute__((noinline)) unsigned report(unsigned options, const char16_t* text
 {
     (void)style; // every stand-in answer maps to 0 ("ignore" or "OK")
     unsigned outlets = options ? options : g_failifOptions.load();
-    // Options that name no outlet: nothing to build the report for.
-    if (!(outlets & kAllOutlets))
+    // Nobody listens to the debugger output: a report only for it would
+    // cost a program that checks bad input on every record for nothing.
+    if ((outlets & LX_DIAG_DEBUGOUT) && !LX_DebugOutputListened())
+        outlets &= ~unsigned(LX_DIAG_DEBUGOUT);
+    // Options that name no outlet (a stack trace alone goes nowhere): nothing
+    // to build the report for.
+    if (!(outlets & kAllOutlets & ~unsigned(LX_DIAG_STACKTRACE)))
         return 0;
     std::string program = programPath();
     std::string error = errorText(savedErrno);
     std::u16string message(kReportUnits, u'\0');
-    int n = LX_snwprintf(message.data(), kReportUnits,
-                         u"Debug Assertion Failed!\r\nProgram : %hs\r\n%s\r\nLast Error (0x%08X) : %hs\r\n",
-                         program.c_str(), text ? text : u"", unsigned(savedErrno), error.c_str());
+    int n = LX_snwprintf(
+        message.data(), kReportUnits,
+        u"Debug Assertion Failed!\r\nProgram : %hs\r\n%s\r\nLast Error (0x%08X) : %hs\r\n",
+        program.c_str(), text ? text : u"", unsigned(savedErrno), error.c_str());
     message.resize(size_t(std::min<int>(std::max(n, 0), int(kReportUnits) - 1)));
 
     if (outlets & LX_DIAG_STACKTRACE) {
@@ -170,8 +178,8 @@ unsigned DiagAssertReport(unsigned options, const char16_t* text, unsigned style
     return report(options, text, style, keep.saved(), 1);
 }
 
-unsigned DiagAssertA(unsigned options, const char* expression, const char* message, const char* file,
-                     int line)
+unsigned DiagAssertA(unsigned options, const char* expression, const char* message,
+                     const char* file, int line)
 {
     CLxErrnoKeeper keep;
     char16_t text[kAssertTextUnits];

@@ -106,3 +106,35 @@ TEST_F(AssertionReports, LongTextsAreBounded)
 }
 
 } // namespace
+
+namespace {
+
+// Reports for the debugger output alone are built only while someone
+// listens there; the outlets that do listen still get every report.
+TEST(AssertionReportsUnheard, DebuggerOutputCountsOnlyWithASink)
+{
+    if (LX_DebugOutputListened())
+        GTEST_SKIP() << "the debugger output is echoed to stderr in this run";
+    EXPECT_EQ(DiagAssertW(LX_DIAG_DEBUGOUT | LX_DIAG_STACKTRACE, u"unheard", nullptr, "f.cpp", 1),
+              1u);
+    {
+        DebugOutputCapture capture;
+        EXPECT_TRUE(LX_DebugOutputListened());
+        {
+            DebugOutputCapture second;
+            EXPECT_TRUE(LX_DebugOutputListened());
+        }
+        EXPECT_TRUE(LX_DebugOutputListened());
+        DiagAssertW(LX_DIAG_DEBUGOUT, u"heard", nullptr, "f.cpp", 2);
+        ASSERT_EQ(capture.texts().size(), 1u);
+        EXPECT_NE(U8(capture.last().c_str()).find("Expression : heard"), std::string::npos);
+    }
+    EXPECT_FALSE(LX_DebugOutputListened());
+
+    // The log file still gets a report that the debugger output would not.
+    LogSandbox log;
+    DiagAssertW(LX_DIAG_DEBUGOUT | LX_DIAG_LOGFILE, u"logged", nullptr, "f.cpp", 3);
+    EXPECT_NE(log.logText().find("Expression : logged"), std::string::npos);
+}
+
+} // namespace

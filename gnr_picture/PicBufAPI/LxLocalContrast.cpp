@@ -1,7 +1,6 @@
 // Local contrast: each sample stretched about the middle of its local
-// minimum and maximum. The envelopes slide a window that rescans only when
-// the sample leaving it was the extreme (the tailed update), exactly on
-// every fourth column and row, interpolated between.
+// minimum and maximum. The envelopes are the extremes of the tailed window,
+// exactly on every fourth column and row, interpolated between.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -26,42 +25,60 @@ template <class T> void minmaxOf(int64_t from, int64_t to, const T* samples, T* 
     pair[1] = hi;
 }
 
-// The tailed window over `line` (count samples, windows of n): the minimum
-// and maximum of the first window go to store(0 .. first - 1); then each
-// step i = 1 .. count - n - 1 stores at first + i - 1; the rest repeat the
-// last pair. lowLine and highLine are the lines the minimum and maximum
-// come from (the same line for the vertical pass).
-template <class T, class Store>
-void slide(const T* lowLine, const T* highLine, int64_t count, int64_t n, int64_t first,
-           Store store)
+// The tailed window's extremes, computed at a constant cost a sample (van
+// Herk / Gil-Werman): over lines 0 .. count - 1 of `width` samples, out
+// line i = the extreme of lines i .. i + n - 1 for i = 0 .. last, from
+// extremes running forward and backward within blocks of n lines. The
+// tailed window places window i at position first + i - 1, the first
+// window before it and the last one (never the final possible window)
+// after it.
+template <class T, class Pick>
+void windowExtremes(const T* in, size_t width, int64_t count, int64_t n, int64_t last, T* forward,
+                    T* backward, T* out, Pick pick)
 {
-    T pair[2], scan[2];
-    minmaxOf(0, n, lowLine, scan);
-    pair[0] = scan[0];
-    minmaxOf(0, n, highLine, scan);
-    pair[1] = scan[1];
-    int64_t next = 0;
-    for (; next < first && next < count; ++next)
-        store(next, pair[0], pair[1]);
-    for (int64_t i = 1; i <= count - n - 1; ++i) {
-        if (lowLine[i - 1] == pair[0]) {
-            minmaxOf(i, i + n - 1, lowLine, scan);
-            pair[0] = scan[0];
-        } else if (lowLine == highLine && highLine[i - 1] == pair[1]) {
-            minmaxOf(i, i + n - 1, highLine, scan);
-            pair[1] = scan[1];
+    const auto line = [width](T* p, int64_t i) { return p + size_t(i) * width; };
+    const auto cline = [width](const T* p, int64_t i) { return p + size_t(i) * width; };
+    for (int64_t b = 0; b < count; b += n) {
+        const int64_t end = std::min(b + n, count);
+        std::copy(cline(in, b), cline(in, b) + width, line(forward, b));
+        for (int64_t y = b + 1; y < end; ++y) {
+            const T* prev = line(forward, y - 1);
+            const T* here = cline(in, y);
+            T* to = line(forward, y);
+            for (size_t j = 0; j < width; ++j)
+                to[j] = pick(prev[j], here[j]);
         }
-        if (lowLine != highLine && highLine[i - 1] == pair[1]) {
-            minmaxOf(i, i + n - 1, highLine, scan);
-            pair[1] = scan[1];
+        std::copy(cline(in, end - 1), cline(in, end - 1) + width, line(backward, end - 1));
+        for (int64_t y = end - 2; y >= b; --y) {
+            const T* next = line(backward, y + 1);
+            const T* here = cline(in, y);
+            T* to = line(backward, y);
+            for (size_t j = 0; j < width; ++j)
+                to[j] = pick(next[j], here[j]);
         }
-        pair[0] = std::min(pair[0], lowLine[i + n - 1]);
-        pair[1] = std::max(pair[1], highLine[i + n - 1]);
-        next = first + i - 1;
-        store(next++, pair[0], pair[1]);
     }
-    for (; next < count; ++next)
-        store(next, pair[0], pair[1]);
+    for (int64_t i = 0; i <= last; ++i) {
+        const T* a = line(backward, i);
+        const T* b = line(forward, i + n - 1);
+        T* to = line(out, i);
+        for (size_t j = 0; j < width; ++j)
+            to[j] = pick(a[j], b[j]);
+    }
+}
+
+// The window a position of a line of count samples takes (see above).
+inline int64_t windowAt(int64_t position, int64_t first, int64_t last)
+{
+    return std::clamp<int64_t>(position - first + 1, 0, last);
+}
+
+template <class T> T lower(T a, T b)
+{
+    return b < a ? b : a;
+}
+template <class T> T higher(T a, T b)
+{
+    return b > a ? b : a;
 }
 
 template <class T>
@@ -73,13 +90,15 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t w = s.width, h = s.height, half = n / 2;
-    std::vector<T> lowPlane, highPlane, line, lowRow, highRow;
+    // The envelope planes and the window work lines: the exact columns'
+    // plane, or one line.
+    const size_t work = size_t(std::max<int64_t>((w + 3) / 4 * h, w));
+    std::vector<T> lowPlane, highPlane, columns, forward, backward, windows;
     try {
         lowPlane.resize(size_t(w * h));
         highPlane.resize(size_t(w * h));
-        line.resize(size_t(h));
-        lowRow.resize(size_t(w));
-        highRow.resize(size_t(w));
+        for (std::vector<T>* v : {&columns, &forward, &backward, &windows})
+            v->resize(work);
     } catch (const std::bad_alloc&) {
         return -3;
     }
@@ -97,17 +116,35 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     T* hi = highPlane.data();
     const auto at = [w](int64_t y, int64_t x) { return size_t(y * w + x); };
 
-    // Vertical envelopes on the exact columns, then every gap between two
-    // exact columns interpolated and the columns past the last one repeated.
-    int64_t lastExact = 0;
-    for (int64_t x = 0; x < w; x += 4) {
-        lastExact = x;
-        for (int64_t y = 0; y < h; ++y)
-            line[size_t(y)] = d.row(y)[x];
-        slide(line.data(), line.data(), h, n, half + 1, [&](int64_t y, T a, T b) {
-            lo[at(y, x)] = a;
-            hi[at(y, x)] = b;
-        });
+    // Vertical envelopes on the exact columns (every fourth), all at once
+    // on a plane of those columns; then every gap between two exact
+    // columns interpolated and the columns past the last one repeated.
+    const int64_t exact = (w + 3) / 4;
+    const int64_t lastExact = (exact - 1) * 4;
+    {
+        const int64_t last = std::max<int64_t>(h - n - 1, 0);
+        const size_t m = size_t(exact);
+        for (int64_t y = 0; y < h; ++y) {
+            const T* row = d.row(y);
+            T* to = columns.data() + size_t(y) * m;
+            for (size_t j = 0; j < m; ++j)
+                to[j] = row[4 * j];
+        }
+        T* const out[2] = {lo, hi};
+        for (int k = 0; k < 2; ++k) {
+            if (k == 0)
+                windowExtremes(columns.data(), m, h, n, last, forward.data(), backward.data(),
+                               windows.data(), lower<T>);
+            else
+                windowExtremes(columns.data(), m, h, n, last, forward.data(), backward.data(),
+                               windows.data(), higher<T>);
+            for (int64_t y = 0; y < h; ++y) {
+                const T* from = windows.data() + size_t(windowAt(y, half + 1, last)) * m;
+                T* to = out[k] + at(y, 0);
+                for (size_t j = 0; j < m; ++j)
+                    to[4 * j] = from[j];
+            }
+        }
     }
     for (T* plane : {lo, hi})
         for (int64_t y = 0; y < h; ++y) {
@@ -123,14 +160,23 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
         }
 
     // Horizontal envelopes on the exact rows, then the rows between.
-    for (int64_t y = 0; y < h; y += 4) {
-        lastExact = y;
-        std::copy(lo + at(y, 0), lo + at(y, 0) + w, lowRow.begin());
-        std::copy(hi + at(y, 0), hi + at(y, 0) + w, highRow.begin());
-        slide(lowRow.data(), highRow.data(), w, n, half, [&](int64_t x, T a, T b) {
-            lo[at(y, x)] = a;
-            hi[at(y, x)] = b;
-        });
+    int64_t lastRow = 0;
+    {
+        const int64_t last = std::max<int64_t>(w - n - 1, 0);
+        for (int64_t y = 0; y < h; y += 4) {
+            lastRow = y;
+            for (int k = 0; k < 2; ++k) {
+                T* row = (k == 0 ? lo : hi) + at(y, 0);
+                if (k == 0)
+                    windowExtremes(row, 1, w, n, last, forward.data(), backward.data(),
+                                   windows.data(), lower<T>);
+                else
+                    windowExtremes(row, 1, w, n, last, forward.data(), backward.data(),
+                                   windows.data(), higher<T>);
+                for (int64_t x = 0; x < w; ++x)
+                    row[x] = windows[size_t(windowAt(x, half, last))];
+            }
+        }
     }
     for (T* plane : {lo, hi}) {
         for (int64_t k = 0; k + 4 < h; k += 4)
@@ -142,8 +188,8 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
                     out[x] =
                         T((uint32_t(a[x]) * uint32_t(4 - j) + uint32_t(b[x]) * uint32_t(j)) >> 2);
             }
-        for (int64_t y = lastExact + 1; y < h; ++y)
-            std::copy(plane + at(lastExact, 0), plane + at(lastExact, 0) + w, plane + at(y, 0));
+        for (int64_t y = lastRow + 1; y < h; ++y)
+            std::copy(plane + at(lastRow, 0), plane + at(lastRow, 0) + w, plane + at(y, 0));
     }
 
     // The mapping of the unsmoothed source about the envelopes' middle.

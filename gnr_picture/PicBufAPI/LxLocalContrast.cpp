@@ -3,7 +3,10 @@
 // exactly on every fourth column and row, interpolated between.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
@@ -81,6 +84,17 @@ template <class T> T higher(T a, T b)
     return b > a ? b : a;
 }
 
+// One line stretched about the middle of its envelopes, in Wide arithmetic.
+template <class Wide, class T>
+void mapLine(const T* in, const T* lo, const T* hi, T* out, int64_t w, Wide gain, Wide top)
+{
+    for (int64_t x = 0; x < w; ++x) {
+        const Wide mid = (Wide(lo[x]) + Wide(hi[x])) >> 1;
+        const Wide v = (((Wide(in[x]) - mid) * gain) >> 10) + mid;
+        out[x] = T(std::min(std::max(v, Wide(0)), top));
+    }
+}
+
 template <class T>
 int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount, bool smoothFirst)
 {
@@ -92,16 +106,14 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     const int64_t w = s.width, h = s.height, half = n / 2;
     // The envelope planes and the window work lines: the exact columns'
     // plane, or one line.
+    // Every sample is written before it is read: no zeroing.
     const size_t work = size_t(std::max<int64_t>((w + 3) / 4 * h, w));
-    std::vector<T> lowPlane, highPlane, columns, forward, backward, windows;
-    try {
-        lowPlane.resize(size_t(w * h));
-        highPlane.resize(size_t(w * h));
-        for (std::vector<T>* v : {&columns, &forward, &backward, &windows})
-            v->resize(work);
-    } catch (const std::bad_alloc&) {
+    const std::unique_ptr<T[]> lowPlane(new (std::nothrow) T[size_t(w * h)]),
+        highPlane(new (std::nothrow) T[size_t(w * h)]), columns(new (std::nothrow) T[work]),
+        forward(new (std::nothrow) T[work]), backward(new (std::nothrow) T[work]),
+        windows(new (std::nothrow) T[work]);
+    if (!lowPlane || !highPlane || !columns || !forward || !backward || !windows)
         return -3;
-    }
     // The working picture, in the destination until the mapping.
     int status = 0;
     if (smoothFirst && n >= 2)
@@ -112,8 +124,8 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
             std::memcpy(d.row(y), s.row(y), size_t(w) * sizeof(T));
     if (status != 0)
         return status;
-    T* lo = lowPlane.data();
-    T* hi = highPlane.data();
+    T* lo = lowPlane.get();
+    T* hi = highPlane.get();
     const auto at = [w](int64_t y, int64_t x) { return size_t(y * w + x); };
 
     // Vertical envelopes on the exact columns (every fourth), all at once
@@ -126,20 +138,20 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
         const size_t m = size_t(exact);
         for (int64_t y = 0; y < h; ++y) {
             const T* row = d.row(y);
-            T* to = columns.data() + size_t(y) * m;
+            T* to = columns.get() + size_t(y) * m;
             for (size_t j = 0; j < m; ++j)
                 to[j] = row[4 * j];
         }
         T* const out[2] = {lo, hi};
         for (int k = 0; k < 2; ++k) {
             if (k == 0)
-                windowExtremes(columns.data(), m, h, n, last, forward.data(), backward.data(),
-                               windows.data(), lower<T>);
+                windowExtremes(columns.get(), m, h, n, last, forward.get(), backward.get(),
+                               windows.get(), lower<T>);
             else
-                windowExtremes(columns.data(), m, h, n, last, forward.data(), backward.data(),
-                               windows.data(), higher<T>);
+                windowExtremes(columns.get(), m, h, n, last, forward.get(), backward.get(),
+                               windows.get(), higher<T>);
             for (int64_t y = 0; y < h; ++y) {
-                const T* from = windows.data() + size_t(windowAt(y, half + 1, last)) * m;
+                const T* from = windows.get() + size_t(windowAt(y, half + 1, last)) * m;
                 T* to = out[k] + at(y, 0);
                 for (size_t j = 0; j < m; ++j)
                     to[4 * j] = from[j];
@@ -168,11 +180,11 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
             for (int k = 0; k < 2; ++k) {
                 T* row = (k == 0 ? lo : hi) + at(y, 0);
                 if (k == 0)
-                    windowExtremes(row, 1, w, n, last, forward.data(), backward.data(),
-                                   windows.data(), lower<T>);
+                    windowExtremes(row, 1, w, n, last, forward.get(), backward.get(),
+                                   windows.get(), lower<T>);
                 else
-                    windowExtremes(row, 1, w, n, last, forward.data(), backward.data(),
-                                   windows.data(), higher<T>);
+                    windowExtremes(row, 1, w, n, last, forward.get(), backward.get(),
+                                   windows.get(), higher<T>);
                 for (int64_t x = 0; x < w; ++x)
                     row[x] = windows[size_t(windowAt(x, half, last))];
             }
@@ -196,14 +208,14 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     const double scaled = std::trunc(amount * 1024.0);
     const int64_t gain = std::isnan(scaled) ? 0 : int64_t(std::clamp(scaled, -1e12, 1e12));
     const int64_t top = CLxPicMemAPI::CalcUintMax(dst->uiBpc) & T(~T(0));
+    // In 32 bits (vectorised) whenever the product fits.
+    const bool narrow = std::abs(gain) <= INT32_MAX / int64_t(T(~T(0)));
     for (int64_t y = 0; y < h; ++y) {
-        const T* in = s.row(y);
-        T* out = d.row(y);
-        for (int64_t x = 0; x < w; ++x) {
-            const int64_t mid = (int64_t(lo[at(y, x)]) + hi[at(y, x)]) >> 1;
-            const int64_t v = (((int64_t(in[x]) - mid) * gain) >> 10) + mid;
-            out[x] = T(std::clamp<int64_t>(v, 0, top));
-        }
+        if (narrow)
+            mapLine<int32_t>(s.row(y), lo + at(y, 0), hi + at(y, 0), d.row(y), w, int32_t(gain),
+                             int32_t(top));
+        else
+            mapLine<int64_t>(s.row(y), lo + at(y, 0), hi + at(y, 0), d.row(y), w, gain, top);
     }
     return 0;
 }

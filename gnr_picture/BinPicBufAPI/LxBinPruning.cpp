@@ -129,16 +129,18 @@ template <class Index> class TemplateRun
     void Load()
     {
         const uint16_t* d = pic_.data();
-        const size_t s = size_t(pic_.stride());
-        for (uint32_t y = 0; y < pic_.height(); ++y)
-            for (uint32_t x = 0; x < pic_.width(); ++x) {
-                const uint16_t v = d[y * s + x];
-                const uint64_t bit = uint64_t(1) << (x & 63);
-                const size_t word = y * rowWords_ + (x >> 6);
-                if (v != 0)
-                    set_[word] |= bit;
-                if (v == kOn) // the frame holds none
-                    live_[word] |= bit;
+        const size_t s = size_t(pic_.stride()), w = pic_.width();
+        for (size_t y = 0; y < pic_.height(); ++y)
+            for (size_t x0 = 0; x0 < w; x0 += 64) {
+                const uint16_t* from = d + y * s + x0;
+                const size_t n = std::min<size_t>(64, w - x0);
+                uint64_t set = 0, live = 0;
+                for (size_t b = 0; b < n; ++b) {
+                    set |= uint64_t(from[b] != 0) << b;
+                    live |= uint64_t(from[b] == kOn) << b; // the frame holds none
+                }
+                set_[y * rowWords_ + x0 / 64] = set;
+                live_[y * rowWords_ + x0 / 64] = live;
             }
     }
 
@@ -146,26 +148,38 @@ template <class Index> class TemplateRun
     void Store()
     {
         uint16_t* d = pic_.data();
-        const size_t s = size_t(pic_.stride());
-        for (uint32_t y = 1; y + 1 < pic_.height(); ++y)
-            for (uint32_t x = 1; x + 1 < pic_.width(); ++x)
-                if (d[y * s + x] == kOn && !Live(y * rowBits_ + x))
-                    d[y * s + x] = 0;
+        const size_t s = size_t(pic_.stride()), w = pic_.width();
+        for (size_t y = 1; y + 1 < pic_.height(); ++y)
+            for (size_t x0 = 0; x0 < w; x0 += 64) {
+                uint16_t* to = d + y * s + x0;
+                const size_t n = std::min<size_t>(64, w - x0);
+                const uint64_t live = live_[y * rowWords_ + x0 / 64];
+                for (size_t b = 0; b < n; ++b)
+                    if (to[b] == kOn && !((live >> b) & 1))
+                        to[b] = 0;
+            }
     }
 
     bool Live(Index i) { return (live_[i >> 6] >> (i & 63)) & 1; }
 
     // The three set bits from i - 1 to i + 1 (a row ends in a spare word).
-    uint32_t Group(Index i)
+    static uint32_t Group(const uint64_t* map, Index i)
     {
         uint64_t v;
-        std::memcpy(&v, reinterpret_cast<const uint8_t*>(set_.get()) + ((i - 1) >> 3), 8);
+        std::memcpy(&v, reinterpret_cast<const uint8_t*>(map) + ((i - 1) >> 3), 8);
         return uint32_t(v >> ((i - 1) & 7)) & 7;
+    }
+
+    // The 3 x 3 block around i in a map, as an index of kGroupCodes.
+    uint32_t Block(const uint64_t* map, Index i)
+    {
+        return Group(map, i - Index(rowBits_)) | Group(map, i) << 3 |
+               Group(map, i + Index(rowBits_)) << 6;
     }
 
     uint32_t Matches(Index i)
     {
-        return matches_[Group(i - rowBits_) | Group(i) << 3 | Group(i + rowBits_) << 6];
+        return matches_[Block(set_.get(), i)];
     }
 
     void RunPhase(const Phase& phase)
@@ -218,7 +232,8 @@ template <class Index> class TemplateRun
         if (m == 0)
             return;
         const uint32_t after = t + 1 == count_ ? m : (m >> (t + 1)) | (m << (count_ - t - 1));
-        queues_[(t + 1 + uint32_t(__builtin_ctz(after))) % count_].push_back(i);
+        const uint32_t next = t + 1 + uint32_t(__builtin_ctz(after));
+        queues_[next < count_ ? next : next - count_].push_back(i);
     }
 
     bool Pass(uint32_t t)
@@ -237,12 +252,13 @@ template <class Index> class TemplateRun
             return false;
         for (const Index i : removed_)
             set_[i >> 6] &= ~(uint64_t(1) << (i & 63));
+        // Offsets of the 3 x 3 block's bits (the centre is no longer live).
         const Index s = Index(rowBits_);
+        const Index offsets[9] = {Index(-s - 1), Index(-s), Index(-s + 1), Index(-1), 0,
+                                  1,             s - 1,     s,             s + 1};
         for (const Index i : removed_)
-            for (const Index n : {i - s - 1, i - s, i - s + 1, i - 1, i + 1, i + s - 1, i + s,
-                                  i + s + 1})
-                if (Live(n))
-                    Requeue(n, t);
+            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1)
+                Requeue(Index(i + offsets[__builtin_ctz(live)]), t);
         return true;
     }
 

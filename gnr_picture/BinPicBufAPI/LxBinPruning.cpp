@@ -256,16 +256,26 @@ template <class Index> class TemplateRun
         const Index s = Index(rowBits_);
         const Index offsets[9] = {Index(-s - 1), Index(-s), Index(-s + 1), Index(-1), 0,
                                   1,             s - 1,     s,             s + 1};
+        // Each live neighbour once: it leaves the live map while listed
+        // (the codes read the set map only).
+        touched_.clear();
         for (const Index i : removed_)
-            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1)
-                Requeue(Index(i + offsets[__builtin_ctz(live)]), t);
+            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1) {
+                const Index n = Index(i + offsets[__builtin_ctz(live)]);
+                live_[n >> 6] &= ~(uint64_t(1) << (n & 63));
+                touched_.push_back(n);
+            }
+        for (const Index n : touched_) {
+            live_[n >> 6] |= uint64_t(1) << (n & 63);
+            Requeue(n, t);
+        }
         return true;
     }
 
     Work16& pic_;
     const size_t rowWords_, rowBits_;
     HeapArray<uint64_t> set_, live_;
-    std::vector<Index> removed_;
+    std::vector<Index> removed_, touched_;
     std::vector<Index> queues_[8];
     uint8_t matches_[512] = {};
     uint32_t count_ = 0;

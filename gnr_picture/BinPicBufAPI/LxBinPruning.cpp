@@ -16,8 +16,6 @@ namespace
 
 using namespace lx_bin;
 
-constexpr uint16_t kOn = 65535;          // an object pixel
-constexpr uint16_t kFrameObject = 65533; // the frame continuing an object
 constexpr uint8_t kSides = kN | kE | kS | kW;
 
 // One template sequence run to its own stop: an iteration limit, or none
@@ -42,35 +40,17 @@ static_assert(EachNeedsClearSide(kPruningTemplates, 8) &&
                   EachNeedsClearSide(kEndRemovalTemplates, 4),
               "border pixels are the only candidates");
 
-// Every frame pixel takes the value of the nearest inner pixel, so that an
-// object touching the edge continues into the frame; those pixels are then
-// marked as frame. Lines are counted in 32 bits.
-void FillFrame(Work16& pic)
+// Bit i of the entry is bit 7 - i of the index: a picture byte with its
+// leftmost pixel in bit 0.
+constexpr std::array<uint8_t, 256> MakeReversed()
 {
-    uint16_t* d = pic.data();
-    const size_t s = size_t(pic.stride());
-    const uint32_t w = pic.width(), h = pic.height();
-    for (uint32_t x = 0; x < w; ++x) {
-        d[x] = d[s + x];
-        d[(h - 1) * s + x] = d[(h - 2) * s + x];
-    }
-    for (uint32_t y = 0; y < h; ++y) {
-        d[y * s] = d[y * s + 1];
-        d[y * s + w - 1] = d[y * s + w - 2];
-    }
-    const auto mark = [](uint16_t& v) {
-        if (v == kOn)
-            v = kFrameObject;
-    };
-    for (uint32_t x = 0; x < w; ++x) {
-        mark(d[x]);
-        mark(d[(h - 1) * s + x]);
-    }
-    for (uint32_t y = 1; y + 1 < h; ++y) {
-        mark(d[y * s]);
-        mark(d[y * s + w - 1]);
-    }
+    std::array<uint8_t, 256> t{};
+    for (uint32_t v = 0; v < 256; ++v)
+        for (uint32_t i = 0; i < 8; ++i)
+            t[v] |= uint8_t(((v >> (7 - i)) & 1) << i);
+    return t;
 }
+inline constexpr std::array<uint8_t, 256> kReversed = MakeReversed();
 
 // The code of a pixel from the three-pixel groups above, beside and below
 // it (bit 0 the left pixel, bit 2 the right one): index top | mid << 3 |
@@ -104,60 +84,95 @@ inline constexpr std::array<uint8_t, 512> kGroupCodes = MakeGroupCodes();
 template <class Index> class TemplateRun
 {
   public:
-    explicit TemplateRun(Work16& pic)
-        : pic_(pic), rowWords_((uint64_t(pic.width()) + 63) / 64 + 1), rowBits_(rowWords_ * 64)
+    // The working picture is the source with a one-pixel frame: (W + 2) x
+    // (H + 2) pixels, pixel (x + 1, y + 1) the source's (x, y).
+    TemplateRun(uint32_t width, uint32_t height)
+        : width_(width), height_(height), rowWords_((uint64_t(width) + 2 + 63) / 64 + 1),
+          rowBits_(rowWords_ * 64)
     {
     }
 
-    int Run(const Phase* phases, size_t phaseCount)
+    static uint64_t Bits(uint32_t width, uint32_t height)
     {
-        const size_t words = rowWords_ * pic_.height();
+        return ((uint64_t(width) + 2 + 63) / 64 + 1) * 64 * (uint64_t(height) + 2);
+    }
+
+    // dst = the objects of src (or of its complement) after the phases.
+    int Run(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool complement, const Phase* phases,
+            size_t phaseCount)
+    {
+        const size_t words = rowWords_ * (size_t(height_) + 2);
         if (!set_.Make(words, true) || !live_.Make(words, true))
             return -3;
-        Load();
+        Load(src, complement);
         try {
             for (size_t p = 0; p < phaseCount; ++p)
                 RunPhase(phases[p]);
         } catch (...) { // a queue could not grow
             return -3;
         }
-        Store();
+        Store(dst);
         return 0;
     }
 
   private:
-    void Load()
+    // The source's pixels; then every frame pixel takes the value of the
+    // nearest inner pixel, so that an object touching the edge continues
+    // into the frame (set, never live).
+    void Load(const SLxBinPicBuf* src, bool complement)
     {
-        const uint16_t* d = pic_.data();
-        const size_t s = size_t(pic_.stride()), w = pic_.width();
-        for (size_t y = 0; y < pic_.height(); ++y)
-            for (size_t x0 = 0; x0 < w; x0 += 64) {
-                const uint16_t* from = d + y * s + x0;
-                const size_t n = std::min<size_t>(64, w - x0);
-                uint64_t set = 0, live = 0;
-                for (size_t b = 0; b < n; ++b) {
-                    set |= uint64_t(from[b] != 0) << b;
-                    live |= uint64_t(from[b] == kOn) << b; // the frame holds none
-                }
-                set_[y * rowWords_ + x0 / 64] = set;
-                live_[y * rowWords_ + x0 / 64] = live;
+        const uint32_t w = width_, h = height_;
+        for (uint32_t y = 0; y < h; ++y) {
+            const uint8_t* line = Line(src, y);
+            uint64_t* row = set_.get() + (size_t(y) + 1) * rowWords_;
+            for (uint32_t k = 0; k < (w + 7) / 8; ++k) {
+                uint32_t r = kReversed[line[k]];
+                if (complement)
+                    r = ~r & 0xFF;
+                if (8 * k + 8 > w)
+                    r &= (1u << (w - 8 * k)) - 1;
+                const uint32_t at = 8 * k + 1, word = at / 64, shift = at % 64;
+                row[word] |= uint64_t(r) << shift;
+                if (shift > 56)
+                    row[word + 1] |= uint64_t(r) >> (64 - shift);
             }
+            std::copy(row, row + rowWords_, live_.get() + (size_t(y) + 1) * rowWords_);
+            SetBit(row, 0, GetBit(row, 1));
+            SetBit(row, w + 1, GetBit(row, w));
+        }
+        std::copy(set_.get() + rowWords_, set_.get() + 2 * rowWords_, set_.get());
+        std::copy(set_.get() + size_t(h) * rowWords_, set_.get() + (size_t(h) + 1) * rowWords_,
+                  set_.get() + (size_t(h) + 1) * rowWords_);
     }
 
-    // Removed pixels back to 0.
-    void Store()
+    static bool GetBit(const uint64_t* row, uint32_t x) { return (row[x / 64] >> (x % 64)) & 1; }
+    static void SetBit(uint64_t* row, uint32_t x, bool v)
     {
-        uint16_t* d = pic_.data();
-        const size_t s = size_t(pic_.stride()), w = pic_.width();
-        for (size_t y = 1; y + 1 < pic_.height(); ++y)
-            for (size_t x0 = 0; x0 < w; x0 += 64) {
-                uint16_t* to = d + y * s + x0;
-                const size_t n = std::min<size_t>(64, w - x0);
-                const uint64_t live = live_[y * rowWords_ + x0 / 64];
-                for (size_t b = 0; b < n; ++b)
-                    if (to[b] == kOn && !((live >> b) & 1))
-                        to[b] = 0;
+        row[x / 64] = (row[x / 64] & ~(uint64_t(1) << (x % 64))) | (uint64_t(v) << (x % 64));
+    }
+
+    // The live pixels into dst's lines; the bits after the last pixel of a
+    // line keep their values.
+    void Store(SLxBinPicBuf* dst)
+    {
+        const uint32_t w = width_;
+        for (uint32_t y = 0; y < height_; ++y) {
+            uint8_t* line = Line(dst, y);
+            const uint8_t* row =
+                reinterpret_cast<const uint8_t*>(live_.get() + (size_t(y) + 1) * rowWords_);
+            for (uint32_t k = 0; k < (w + 7) / 8; ++k) {
+                const uint32_t at = 8 * k + 1;
+                uint64_t v;
+                std::memcpy(&v, row + at / 8, 8);
+                const uint8_t bits = kReversed[uint8_t(v >> (at % 8))];
+                if (8 * k + 8 > w) {
+                    const uint8_t keep = uint8_t(0xFFu >> (w - 8 * k));
+                    line[k] = uint8_t((line[k] & keep) | (bits & ~keep));
+                } else {
+                    line[k] = bits;
+                }
             }
+        }
     }
 
     bool Live(Index i) { return (live_[i >> 6] >> (i & 63)) & 1; }
@@ -207,8 +222,7 @@ template <class Index> class TemplateRun
     // can match, each queued for its first matching template.
     void QueueBorder()
     {
-        const size_t h = pic_.height();
-        for (size_t y = 1; y + 1 < h; ++y)
+        for (size_t y = 1; y <= height_; ++y)
             for (size_t k = 0; k + 1 < rowWords_; ++k) {
                 const size_t word = y * rowWords_ + k;
                 const uint64_t here = set_[word];
@@ -272,7 +286,7 @@ template <class Index> class TemplateRun
         return true;
     }
 
-    Work16& pic_;
+    const uint32_t width_, height_;
     const size_t rowWords_, rowBits_;
     HeapArray<uint64_t> set_, live_;
     std::vector<Index> removed_, touched_;
@@ -281,13 +295,13 @@ template <class Index> class TemplateRun
     uint32_t count_ = 0;
 };
 
-int WorkObjects(Work16& pic, const Phase* phases, size_t phaseCount)
+int WorkObjects(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool complement, const Phase* phases,
+                size_t phaseCount)
 {
-    FillFrame(pic);
-    const uint64_t bits = ((uint64_t(pic.width()) + 63) / 64 + 1) * 64 * pic.height();
-    if (bits <= UINT32_MAX)
-        return TemplateRun<uint32_t>(pic).Run(phases, phaseCount);
-    return TemplateRun<uint64_t>(pic).Run(phases, phaseCount);
+    const uint32_t w = src->uiWidth, h = src->uiHeight;
+    if (TemplateRun<uint32_t>::Bits(w, h) <= UINT32_MAX)
+        return TemplateRun<uint32_t>(w, h).Run(dst, src, complement, phases, phaseCount);
+    return TemplateRun<uint64_t>(w, h).Run(dst, src, complement, phases, phaseCount);
 }
 
 } // namespace
@@ -296,37 +310,22 @@ int CLxBinPicBufAPI::Pruning(SLxBinPicBuf* dst, const SLxBinPicBuf* src, int ste
 {
     if (!lx_bin::SameSize(dst, src))
         return -9;
-    Work16 pic;
-    if (!pic.Make(src->uiWidth, src->uiHeight))
-        return -3;
-    Unpack1to16Expand(pic.get(), src, 1);
     const Phase phase{kPruningTemplates, 8, steps == 0 ? 1000 : steps};
-    const int status = WorkObjects(pic, &phase, 1);
-    return status != 0 ? status : Pack16NZto1DExpand(dst, pic.get(), 1);
+    return WorkObjects(dst, src, false, &phase, 1);
 }
 
 int CLxBinPicBufAPI::CalculateZonesOfInfluence(SLxBinPicBuf* dst, const SLxBinPicBuf* src)
 {
     if (!lx_bin::SameSize(dst, src))
         return -9;
-    Work16 pic;
-    if (!pic.Make(src->uiWidth, src->uiHeight))
-        return -3;
     // The background regions of the source are the objects worked on.
-    Unpack1to16Expand(pic.get(), src, 1);
-    uint16_t* d = pic.data();
-    const size_t s = size_t(pic.stride());
-    for (uint32_t y = 1; y + 1 < pic.height(); ++y)
-        for (uint32_t x = 1; x + 1 < pic.width(); ++x)
-            d[y * s + x] ^= kOn;
     const Phase phases[] = {
         {kThinningTemplates, 8, 1000},
         {kEndRemovalTemplates, 4, 1000},
         {kThinningTemplates, 8, 1000},
         {kEndRemovalTemplates, 4, 1000},
     };
-    const int status = WorkObjects(pic, phases, 4);
-    return status != 0 ? status : Pack16NZto1DExpand(dst, pic.get(), 1);
+    return WorkObjects(dst, src, true, phases, 4);
 }
 
 int CLxBinPicBufAPI::SetPixel(SLxBinPicBuf* pic, int x, int y, bool value)

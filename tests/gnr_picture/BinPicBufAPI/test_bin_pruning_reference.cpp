@@ -117,12 +117,28 @@ void Fill(BinPicture& pic, std::mt19937& rng, int kind)
         }
 }
 
+// The destination's bits after each line's last pixel, and its padding.
+std::vector<uint8_t> Spare(BinPicture& pic)
+{
+    std::vector<uint8_t> out;
+    const uint32_t w = pic->uiWidth;
+    for (uint32_t y = 0; y < pic->uiHeight; ++y) {
+        if (w % 8)
+            out.push_back(uint8_t(pic.line(y)[w / 8] & (0xFFu >> (w % 8))));
+        for (uint32_t k = (w + 7) / 8; k < pic->uiWidthBytes; ++k)
+            out.push_back(pic.line(y)[k]);
+    }
+    return out;
+}
+
 TEST(BinTemplateReference, PruningAndZonesMatchObjectByObjectWork)
 {
     std::mt19937 rng(4040);
     for (int round = 0; round < 300; ++round) {
         const uint32_t w = 1 + rng() % 70, h = 1 + rng() % 50;
-        BinPicture src(w, h), dst(w, h);
+        BinPicture src(w, h), dst(w, h, (w + 7) / 8 + rng() % 3);
+        dst.randomise(rng);
+        const std::vector<uint8_t> spare = Spare(dst);
         Fill(src, rng, round % 3);
         const std::vector<uint8_t> pixels = src.pixels();
         const int steps = int(rng() % 5) - 1;
@@ -130,6 +146,7 @@ TEST(BinTemplateReference, PruningAndZonesMatchObjectByObjectWork)
         ASSERT_EQ(API::Pruning(dst.get(), src.get(), steps), 0);
         ASSERT_EQ(dst.pixels(), Reference(pixels, int(w), int(h), pruning))
             << "pruning, round " << round << ", " << w << " x " << h << ", steps " << steps;
+        ASSERT_EQ(Spare(dst), spare) << round;
 
         std::vector<uint8_t> background(pixels.size());
         for (size_t i = 0; i < pixels.size(); ++i)
@@ -141,6 +158,7 @@ TEST(BinTemplateReference, PruningAndZonesMatchObjectByObjectWork)
         ASSERT_EQ(API::CalculateZonesOfInfluence(dst.get(), src.get()), 0);
         ASSERT_EQ(dst.pixels(), Reference(background, int(w), int(h), zones))
             << "zones, round " << round << ", " << w << " x " << h;
+        ASSERT_EQ(Spare(dst), spare) << round;
     }
 }
 

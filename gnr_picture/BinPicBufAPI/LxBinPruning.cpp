@@ -1,25 +1,22 @@
-// Pruning and zones of influence: hit-or-miss templates applied object by
-// object to a list of the object's border pixels, kept current as pixels go;
-// and the two drawing operations on one-bit pictures.
+// Pruning and zones of influence: hit-or-miss templates applied to every
+// object at once, each pass testing only the pixels the template can match
+// now; and the two drawing operations on one-bit pictures.
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 #include "gnr_picture/BinPicBufAPI/LxBinNeighbourTables.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufCheck.h"
 #include "gnr_picture/BinPicBufAPI/LxBinWorkPicture16.h"
-#include "gnr_picture/LxPicMeasAPI.h"
 
 namespace
 {
 
 using namespace lx_bin;
 
-constexpr uint16_t kOn = 65535;          // an object pixel not reached yet
-constexpr uint16_t kGoing = 65534;       // matched by the current template
-constexpr uint16_t kFrameObject = 65533; // the frame continuing an object
-constexpr uint16_t kLastLabel = 65530;   // labels are even, border pixels label + 1
-constexpr uint16_t kFolded = 2;
+constexpr uint8_t kSides = kN | kE | kS | kW;
 
 // One template sequence run to its own stop: an iteration limit, or none
 // (negative).
@@ -29,189 +26,282 @@ struct Phase {
     int limit;
 };
 
-// Every frame pixel takes the value of the nearest inner pixel, so that an
-// object touching the edge continues into the frame; those pixels are then
-// marked as frame. Lines are counted in 32 bits.
-void FillFrame(Work16& pic)
+// Every template asks for a clear side neighbour, so only pixels with one
+// (the border) are ever tested.
+constexpr bool EachNeedsClearSide(const HitMiss* templates, size_t count)
 {
-    uint16_t* d = pic.data();
-    const size_t s = size_t(pic.stride());
-    const uint32_t w = pic.width(), h = pic.height();
-    for (uint32_t x = 0; x < w; ++x) {
-        d[x] = d[s + x];
-        d[(h - 1) * s + x] = d[(h - 2) * s + x];
-    }
-    for (uint32_t y = 0; y < h; ++y) {
-        d[y * s] = d[y * s + 1];
-        d[y * s + w - 1] = d[y * s + w - 2];
-    }
-    const auto mark = [](uint16_t& v) {
-        if (v == kOn)
-            v = kFrameObject;
-    };
-    for (uint32_t x = 0; x < w; ++x) {
-        mark(d[x]);
-        mark(d[(h - 1) * s + x]);
-    }
-    for (uint32_t y = 1; y + 1 < h; ++y) {
-        mark(d[y * s]);
-        mark(d[y * s + w - 1]);
-    }
+    for (size_t t = 0; t < count; ++t)
+        if ((templates[t].clear & kSides) == 0)
+            return false;
+    return true;
 }
+static_assert(EachNeedsClearSide(kPruningTemplates, 8) &&
+                  EachNeedsClearSide(kThinningTemplates, 8) &&
+                  EachNeedsClearSide(kEndRemovalTemplates, 4),
+              "border pixels are the only candidates");
 
-struct Box {
-    uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0; // right, bottom inclusive
-};
-
-void GrowBox(unsigned x, unsigned y, unsigned length, void* user)
+// Bit i of the entry is bit 7 - i of the index: a picture byte with its
+// leftmost pixel in bit 0.
+constexpr std::array<uint8_t, 256> MakeReversed()
 {
-    Box& box = *static_cast<Box*>(user);
-    box.left = std::min<uint32_t>(box.left, x);
-    box.right = std::max<uint32_t>(box.right, x + length - 1);
-    box.top = std::min<uint32_t>(box.top, y);
-    box.bottom = std::max<uint32_t>(box.bottom, y);
+    std::array<uint8_t, 256> t{};
+    for (uint32_t v = 0; v < 256; ++v)
+        for (uint32_t i = 0; i < 8; ++i)
+            t[v] |= uint8_t(((v >> (7 - i)) & 1) << i);
+    return t;
 }
+inline constexpr std::array<uint8_t, 256> kReversed = MakeReversed();
 
-// Within one template pass matched pixels still count as set, so a pass is
-// a hit-or-miss transform of the listed pixels taken all at once: the order
-// of the list changes nothing. And a template cannot match a pixel whose
-// neighbourhood is as it was at that template's previous pass. So after a
-// phase's first iteration only the listed pixels around the pixels removed
-// by the last `count` passes are tested; each pass keeps those it removed
-// around in a ring of buckets.
-class RecentChanges
+// The code of a pixel from the three-pixel groups above, beside and below
+// it (bit 0 the left pixel, bit 2 the right one): index top | mid << 3 |
+// bottom << 6.
+constexpr std::array<uint8_t, 512> MakeGroupCodes()
+{
+    std::array<uint8_t, 512> t{};
+    for (uint32_t g = 0; g < 512; ++g) {
+        const auto bit = [g](uint32_t row, uint32_t col) { return (g >> (row * 3 + col)) & 1; };
+        t[g] = uint8_t(bit(0, 1) * kN | bit(0, 2) * kNE | bit(1, 2) * kE | bit(2, 2) * kSE |
+                       bit(2, 1) * kS | bit(2, 0) * kSW | bit(1, 0) * kW | bit(0, 0) * kNW);
+    }
+    return t;
+}
+inline constexpr std::array<uint8_t, 512> kGroupCodes = MakeGroupCodes();
+
+// Within one pass matched pixels still count as set, so a pass is a
+// hit-or-miss transform of all object pixels at once. Pixels of different
+// 8-connected objects are never neighbours and a phase that stopped
+// changing one object leaves it alone, so the objects are worked on
+// together, in the same passes, with the same result as one by one.
+//
+// The picture is held as two bitmaps small enough to stay in cache: set
+// pixels (objects and the frame continuing them) and live ones (object
+// pixels inside the frame, still there). When a pixel's neighbourhood
+// changes it is queued for the next pass whose template matches it (one
+// queue a template); a pass takes its queue, drops entries that no longer
+// match, and removes the rest. A pixel whose neighbourhood does not change
+// meets every template within `count` passes, so no match is missed.
+// Positions are bit indices; Index is 32 bits wherever they fit.
+template <class Index> class TemplateRun
 {
   public:
-    bool Start(size_t templates)
+    // The working picture is the source with a one-pixel frame: (W + 2) x
+    // (H + 2) pixels, pixel (x + 1, y + 1) the source's (x, y).
+    TemplateRun(uint32_t width, uint32_t height)
+        : width_(width), height_(height), rowWords_((uint64_t(width) + 2 + 63) / 64 + 1),
+          rowBits_(rowWords_ * 64)
     {
-        window_ = templates;
+    }
+
+    static uint64_t Bits(uint32_t width, uint32_t height)
+    {
+        return ((uint64_t(width) + 2 + 63) / 64 + 1) * 64 * (uint64_t(height) + 2);
+    }
+
+    // dst = the objects of src (or of its complement) after the phases.
+    int Run(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool complement, const Phase* phases,
+            size_t phaseCount)
+    {
+        const size_t words = rowWords_ * (size_t(height_) + 2);
+        if (!set_.Make(words, true) || !live_.Make(words, true))
+            return -3;
+        Load(src, complement);
         try {
-            for (auto& bucket : buckets_)
-                bucket.clear();
-        } catch (...) {
+            for (size_t p = 0; p < phaseCount; ++p)
+                RunPhase(phases[p]);
+        } catch (...) { // a queue could not grow
+            return -3;
+        }
+        Store(dst);
+        return 0;
+    }
+
+  private:
+    // The source's pixels; then every frame pixel takes the value of the
+    // nearest inner pixel, so that an object touching the edge continues
+    // into the frame (set, never live).
+    void Load(const SLxBinPicBuf* src, bool complement)
+    {
+        const uint32_t w = width_, h = height_;
+        for (uint32_t y = 0; y < h; ++y) {
+            const uint8_t* line = Line(src, y);
+            uint64_t* row = set_.get() + (size_t(y) + 1) * rowWords_;
+            for (uint32_t k = 0; k < (w + 7) / 8; ++k) {
+                uint32_t r = kReversed[line[k]];
+                if (complement)
+                    r = ~r & 0xFF;
+                if (8 * k + 8 > w)
+                    r &= (1u << (w - 8 * k)) - 1;
+                const uint32_t at = 8 * k + 1, word = at / 64, shift = at % 64;
+                row[word] |= uint64_t(r) << shift;
+                if (shift > 56)
+                    row[word + 1] |= uint64_t(r) >> (64 - shift);
+            }
+            std::copy(row, row + rowWords_, live_.get() + (size_t(y) + 1) * rowWords_);
+            SetBit(row, 0, GetBit(row, 1));
+            SetBit(row, w + 1, GetBit(row, w));
+        }
+        std::copy(set_.get() + rowWords_, set_.get() + 2 * rowWords_, set_.get());
+        std::copy(set_.get() + size_t(h) * rowWords_, set_.get() + (size_t(h) + 1) * rowWords_,
+                  set_.get() + (size_t(h) + 1) * rowWords_);
+    }
+
+    static bool GetBit(const uint64_t* row, uint32_t x) { return (row[x / 64] >> (x % 64)) & 1; }
+    static void SetBit(uint64_t* row, uint32_t x, bool v)
+    {
+        row[x / 64] = (row[x / 64] & ~(uint64_t(1) << (x % 64))) | (uint64_t(v) << (x % 64));
+    }
+
+    // The live pixels into dst's lines; the bits after the last pixel of a
+    // line keep their values.
+    void Store(SLxBinPicBuf* dst)
+    {
+        const uint32_t w = width_;
+        for (uint32_t y = 0; y < height_; ++y) {
+            uint8_t* line = Line(dst, y);
+            const uint8_t* row =
+                reinterpret_cast<const uint8_t*>(live_.get() + (size_t(y) + 1) * rowWords_);
+            for (uint32_t k = 0; k < (w + 7) / 8; ++k) {
+                const uint32_t at = 8 * k + 1;
+                uint64_t v;
+                std::memcpy(&v, row + at / 8, 8);
+                const uint8_t bits = kReversed[uint8_t(v >> (at % 8))];
+                if (8 * k + 8 > w) {
+                    const uint8_t keep = uint8_t(0xFFu >> (w - 8 * k));
+                    line[k] = uint8_t((line[k] & keep) | (bits & ~keep));
+                } else {
+                    line[k] = bits;
+                }
+            }
+        }
+    }
+
+    bool Live(Index i) { return (live_[i >> 6] >> (i & 63)) & 1; }
+
+    // The three set bits from i - 1 to i + 1 (a row ends in a spare word).
+    static uint32_t Group(const uint64_t* map, Index i)
+    {
+        uint64_t v;
+        std::memcpy(&v, reinterpret_cast<const uint8_t*>(map) + ((i - 1) >> 3), 8);
+        return uint32_t(v >> ((i - 1) & 7)) & 7;
+    }
+
+    // The 3 x 3 block around i in a map, as an index of kGroupCodes.
+    uint32_t Block(const uint64_t* map, Index i)
+    {
+        return Group(map, i - Index(rowBits_)) | Group(map, i) << 3 |
+               Group(map, i + Index(rowBits_)) << 6;
+    }
+
+    uint32_t Matches(Index i)
+    {
+        return matches_[Block(set_.get(), i)];
+    }
+
+    void RunPhase(const Phase& phase)
+    {
+        count_ = uint32_t(phase.count);
+        for (uint32_t g = 0; g < 512; ++g) {
+            uint32_t m = 0;
+            for (uint32_t t = 0; t < count_; ++t)
+                m |= uint32_t(phase.templates[t].Matches(kGroupCodes[g])) << t;
+            matches_[g] = uint8_t(m);
+        }
+        for (auto& queue : queues_)
+            queue.clear();
+        QueueBorder();
+        for (int iteration = 0; phase.limit < 0 || iteration < phase.limit; ++iteration) {
+            bool matched = false;
+            for (uint32_t t = 0; t < count_; ++t)
+                matched |= Pass(t);
+            if (!matched)
+                break;
+        }
+    }
+
+    // Live pixels with a clear side neighbour, the only ones a template
+    // can match, each queued for its first matching template.
+    void QueueBorder()
+    {
+        for (size_t y = 1; y <= height_; ++y)
+            for (size_t k = 0; k + 1 < rowWords_; ++k) {
+                const size_t word = y * rowWords_ + k;
+                const uint64_t here = set_[word];
+                const uint64_t left = here << 1 | (k > 0 ? set_[word - 1] >> 63 : 0);
+                const uint64_t right = here >> 1 | set_[word + 1] << 63;
+                const uint64_t sides =
+                    set_[word - rowWords_] & set_[word + rowWords_] & left & right;
+                for (uint64_t border = live_[word] & ~sides; border != 0; border &= border - 1) {
+                    const Index i = Index(word * 64 + size_t(__builtin_ctzll(border)));
+                    if (const uint32_t m = Matches(i))
+                        queues_[__builtin_ctz(m)].push_back(i);
+                }
+            }
+    }
+
+    // Queues i for the first template after t (t itself a turn later)
+    // that matches it.
+    void Requeue(Index i, uint32_t t)
+    {
+        const uint32_t m = Matches(i);
+        if (m == 0)
+            return;
+        const uint32_t after = t + 1 == count_ ? m : (m >> (t + 1)) | (m << (count_ - t - 1));
+        const uint32_t next = t + 1 + uint32_t(__builtin_ctz(after));
+        queues_[next < count_ ? next : next - count_].push_back(i);
+    }
+
+    bool Pass(uint32_t t)
+    {
+        std::vector<Index>& queue = queues_[t];
+        removed_.clear();
+        // A matched pixel leaves the live map at once (so a second entry
+        // is dropped) and the set map after the pass.
+        for (const Index i : queue)
+            if (Live(i) && (Matches(i) >> t & 1)) {
+                live_[i >> 6] &= ~(uint64_t(1) << (i & 63));
+                removed_.push_back(i);
+            }
+        queue.clear();
+        if (removed_.empty())
             return false;
+        for (const Index i : removed_)
+            set_[i >> 6] &= ~(uint64_t(1) << (i & 63));
+        // Offsets of the 3 x 3 block's bits (the centre is no longer live).
+        const Index s = Index(rowBits_);
+        const Index offsets[9] = {Index(-s - 1), Index(-s), Index(-s + 1), Index(-1), 0,
+                                  1,             s - 1,     s,             s + 1};
+        // Each live neighbour once: it leaves the live map while listed
+        // (the codes read the set map only).
+        touched_.clear();
+        for (const Index i : removed_)
+            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1) {
+                const Index n = Index(i + offsets[__builtin_ctz(live)]);
+                live_[n >> 6] &= ~(uint64_t(1) << (n & 63));
+                touched_.push_back(n);
+            }
+        for (const Index n : touched_) {
+            live_[n >> 6] |= uint64_t(1) << (n & 63);
+            Requeue(n, t);
         }
         return true;
     }
-    std::vector<uint32_t>& Bucket(uint64_t pass) { return buckets_[pass % (window_ + 1)]; }
-    size_t Window() const { return window_; }
 
-  private:
-    std::vector<uint32_t> buckets_[9];
-    size_t window_ = 0;
+    const uint32_t width_, height_;
+    const size_t rowWords_, rowBits_;
+    HeapArray<uint64_t> set_, live_;
+    std::vector<Index> removed_, touched_;
+    std::vector<Index> queues_[8];
+    uint8_t matches_[512] = {};
+    uint32_t count_ = 0;
 };
 
-// Runs the phases on the object labelled `label` inside box.
-int WorkObject(Work16& pic, uint16_t label, const Box& box, const Phase* phases, size_t phaseCount,
-               RecentChanges& recent)
+int WorkObjects(SLxBinPicBuf* dst, const SLxBinPicBuf* src, bool complement, const Phase* phases,
+                size_t phaseCount)
 {
-    uint16_t* d = pic.data();
-    const ptrdiff_t s = pic.stride();
-    const uint16_t listed = uint16_t(label + 1);
-    const size_t room = size_t(box.right - box.left + 1) * (box.bottom - box.top + 1);
-    HeapArray<uint32_t> border, removed;
-    if (!border.Make(room, false) || !removed.Make(room, false))
-        return -3;
-    size_t count = 0;
-    for (uint32_t y = box.top; y <= box.bottom; ++y)
-        for (uint32_t x = box.left; x <= box.right; ++x) {
-            const size_t i = size_t(y) * s + x;
-            if (d[i] == label && NonZeroCode(d + i, s) != 0xFF) {
-                border[count++] = uint32_t(i);
-                d[i] = listed;
-            }
-        }
-    try {
-        for (size_t ph = 0; ph < phaseCount; ++ph) {
-            const Phase& phase = phases[ph];
-            if (!recent.Start(phase.count))
-                return -3;
-            // The list keeps only pixels still listed.
-            size_t kept = 0;
-            for (size_t k = 0; k < count; ++k)
-                if (d[border[k]] == listed)
-                    border[kept++] = border[k];
-            count = kept;
-            uint64_t pass = 0;
-            for (int iteration = 0; phase.limit < 0 || iteration < phase.limit; ++iteration) {
-                bool matched = false;
-                for (size_t t = 0; t < phase.count; ++t, ++pass) {
-                    const HitMiss& tpl = phase.templates[t];
-                    size_t gone = 0;
-                    const auto test = [&](uint32_t i) {
-                        if (d[i] == listed && tpl.Matches(NonZeroCode(d + i, s))) {
-                            d[i] = kGoing;
-                            removed[gone++] = i;
-                        }
-                    };
-                    if (iteration == 0) {
-                        for (size_t k = 0; k < count; ++k)
-                            test(border[k]);
-                    } else {
-                        for (uint64_t back = 1; back <= phase.count; ++back)
-                            for (const uint32_t i : recent.Bucket(pass - back))
-                                test(i);
-                    }
-                    std::vector<uint32_t>& mine = recent.Bucket(pass);
-                    mine.clear();
-                    if (gone == 0)
-                        continue;
-                    matched = true;
-                    for (size_t k = 0; k < gone; ++k) {
-                        d[removed[k]] = 0;
-                        for (const Step& step : kSuccessorOrder)
-                            mine.push_back(uint32_t(ptrdiff_t(removed[k]) + step.dy * s + step.dx));
-                    }
-                    for (size_t k = 0; k < gone; ++k)
-                        for (const uint32_t side : {kN, kW, kE, kS}) {
-                            const size_t n = size_t(ptrdiff_t(removed[k]) + BitOffset(side, s));
-                            if (d[n] == label) {
-                                d[n] = listed;
-                                border[count++] = uint32_t(n);
-                            }
-                        }
-                }
-                if (!matched)
-                    break;
-            }
-        }
-    } catch (...) { // the buckets could not grow
-        return -3;
-    }
-    return 0;
-}
-
-// Labels each object of pic (pixels of kOn) in turn and runs the phases on
-// it. Past the last label the finished objects fold to one value, which the
-// templates (reading set and clear only) cannot tell apart.
-int WorkObjects(Work16& pic, const Phase* phases, size_t phaseCount)
-{
-    FillFrame(pic);
-    uint16_t* d = pic.data();
-    const uint32_t s = uint32_t(pic.stride());
-    const size_t samples = pic.samples();
-    RecentChanges recent;
-    uint32_t label = 0;
-    for (size_t i = 0; i < samples; ++i) {
-        if (d[i] != kOn)
-            continue;
-        if (label + 2 > kLastLabel) {
-            for (size_t j = 0; j < samples; ++j)
-                if (d[j] >= kFolded && d[j] <= kLastLabel + 1)
-                    d[j] = kFolded;
-            label = kFolded;
-        }
-        label += 2;
-        Box box;
-        const int status = CLxPicMeasAPI::Paint(pic.get(), uint32_t(i % s), uint32_t(i / s), kOn,
-                                                label, 8, GrowBox, &box);
-        if (status != 0)
-            return status;
-        const int worked = WorkObject(pic, uint16_t(label), box, phases, phaseCount, recent);
-        if (worked != 0)
-            return worked;
-    }
-    return 0;
+    const uint32_t w = src->uiWidth, h = src->uiHeight;
+    if (TemplateRun<uint32_t>::Bits(w, h) <= UINT32_MAX)
+        return TemplateRun<uint32_t>(w, h).Run(dst, src, complement, phases, phaseCount);
+    return TemplateRun<uint64_t>(w, h).Run(dst, src, complement, phases, phaseCount);
 }
 
 } // namespace
@@ -220,37 +310,22 @@ int CLxBinPicBufAPI::Pruning(SLxBinPicBuf* dst, const SLxBinPicBuf* src, int ste
 {
     if (!lx_bin::SameSize(dst, src))
         return -9;
-    Work16 pic;
-    if (!pic.Make(src->uiWidth, src->uiHeight))
-        return -3;
-    Unpack1to16Expand(pic.get(), src, 1);
     const Phase phase{kPruningTemplates, 8, steps == 0 ? 1000 : steps};
-    const int status = WorkObjects(pic, &phase, 1);
-    return status != 0 ? status : Pack16NZto1DExpand(dst, pic.get(), 1);
+    return WorkObjects(dst, src, false, &phase, 1);
 }
 
 int CLxBinPicBufAPI::CalculateZonesOfInfluence(SLxBinPicBuf* dst, const SLxBinPicBuf* src)
 {
     if (!lx_bin::SameSize(dst, src))
         return -9;
-    Work16 pic;
-    if (!pic.Make(src->uiWidth, src->uiHeight))
-        return -3;
     // The background regions of the source are the objects worked on.
-    Unpack1to16Expand(pic.get(), src, 1);
-    uint16_t* d = pic.data();
-    const size_t s = size_t(pic.stride());
-    for (uint32_t y = 1; y + 1 < pic.height(); ++y)
-        for (uint32_t x = 1; x + 1 < pic.width(); ++x)
-            d[y * s + x] ^= kOn;
     const Phase phases[] = {
         {kThinningTemplates, 8, 1000},
         {kEndRemovalTemplates, 4, 1000},
         {kThinningTemplates, 8, 1000},
         {kEndRemovalTemplates, 4, 1000},
     };
-    const int status = WorkObjects(pic, phases, 4);
-    return status != 0 ? status : Pack16NZto1DExpand(dst, pic.get(), 1);
+    return WorkObjects(dst, src, true, phases, 4);
 }
 
 int CLxBinPicBufAPI::SetPixel(SLxBinPicBuf* pic, int x, int y, bool value)

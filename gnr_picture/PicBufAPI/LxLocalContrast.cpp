@@ -1,10 +1,12 @@
 // Local contrast: each sample stretched about the middle of its local
-// minimum and maximum. The envelopes slide a window that rescans only when
-// the sample leaving it was the extreme (the tailed update), exactly on
-// every fourth column and row, interpolated between.
+// minimum and maximum. The envelopes are the extremes of the tailed window,
+// exactly on every fourth column and row, interpolated between.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
@@ -26,42 +28,71 @@ template <class T> void minmaxOf(int64_t from, int64_t to, const T* samples, T* 
     pair[1] = hi;
 }
 
-// The tailed window over `line` (count samples, windows of n): the minimum
-// and maximum of the first window go to store(0 .. first - 1); then each
-// step i = 1 .. count - n - 1 stores at first + i - 1; the rest repeat the
-// last pair. lowLine and highLine are the lines the minimum and maximum
-// come from (the same line for the vertical pass).
-template <class T, class Store>
-void slide(const T* lowLine, const T* highLine, int64_t count, int64_t n, int64_t first,
-           Store store)
+// The tailed window's extremes, computed at a constant cost a sample (van
+// Herk / Gil-Werman): over lines 0 .. count - 1 of `width` samples, out
+// line i = the extreme of lines i .. i + n - 1 for i = 0 .. last, from
+// extremes running forward and backward within blocks of n lines. The
+// tailed window places window i at position first + i - 1, the first
+// window before it and the last one (never the final possible window)
+// after it.
+template <class T, class Pick>
+void windowExtremes(const T* in, size_t width, int64_t count, int64_t n, int64_t last, T* forward,
+                    T* backward, T* out, Pick pick)
 {
-    T pair[2], scan[2];
-    minmaxOf(0, n, lowLine, scan);
-    pair[0] = scan[0];
-    minmaxOf(0, n, highLine, scan);
-    pair[1] = scan[1];
-    int64_t next = 0;
-    for (; next < first && next < count; ++next)
-        store(next, pair[0], pair[1]);
-    for (int64_t i = 1; i <= count - n - 1; ++i) {
-        if (lowLine[i - 1] == pair[0]) {
-            minmaxOf(i, i + n - 1, lowLine, scan);
-            pair[0] = scan[0];
-        } else if (lowLine == highLine && highLine[i - 1] == pair[1]) {
-            minmaxOf(i, i + n - 1, highLine, scan);
-            pair[1] = scan[1];
+    const auto line = [width](T* p, int64_t i) { return p + size_t(i) * width; };
+    const auto cline = [width](const T* p, int64_t i) { return p + size_t(i) * width; };
+    for (int64_t b = 0; b < count; b += n) {
+        const int64_t end = std::min(b + n, count);
+        std::copy(cline(in, b), cline(in, b) + width, line(forward, b));
+        for (int64_t y = b + 1; y < end; ++y) {
+            const T* prev = line(forward, y - 1);
+            const T* here = cline(in, y);
+            T* to = line(forward, y);
+            for (size_t j = 0; j < width; ++j)
+                to[j] = pick(prev[j], here[j]);
         }
-        if (lowLine != highLine && highLine[i - 1] == pair[1]) {
-            minmaxOf(i, i + n - 1, highLine, scan);
-            pair[1] = scan[1];
+        std::copy(cline(in, end - 1), cline(in, end - 1) + width, line(backward, end - 1));
+        for (int64_t y = end - 2; y >= b; --y) {
+            const T* next = line(backward, y + 1);
+            const T* here = cline(in, y);
+            T* to = line(backward, y);
+            for (size_t j = 0; j < width; ++j)
+                to[j] = pick(next[j], here[j]);
         }
-        pair[0] = std::min(pair[0], lowLine[i + n - 1]);
-        pair[1] = std::max(pair[1], highLine[i + n - 1]);
-        next = first + i - 1;
-        store(next++, pair[0], pair[1]);
     }
-    for (; next < count; ++next)
-        store(next, pair[0], pair[1]);
+    for (int64_t i = 0; i <= last; ++i) {
+        const T* a = line(backward, i);
+        const T* b = line(forward, i + n - 1);
+        T* to = line(out, i);
+        for (size_t j = 0; j < width; ++j)
+            to[j] = pick(a[j], b[j]);
+    }
+}
+
+// The window a position of a line of count samples takes (see above).
+inline int64_t windowAt(int64_t position, int64_t first, int64_t last)
+{
+    return std::clamp<int64_t>(position - first + 1, 0, last);
+}
+
+template <class T> T lower(T a, T b)
+{
+    return b < a ? b : a;
+}
+template <class T> T higher(T a, T b)
+{
+    return b > a ? b : a;
+}
+
+// One line stretched about the middle of its envelopes, in Wide arithmetic.
+template <class Wide, class T>
+void mapLine(const T* in, const T* lo, const T* hi, T* out, int64_t w, Wide gain, Wide top)
+{
+    for (int64_t x = 0; x < w; ++x) {
+        const Wide mid = (Wide(lo[x]) + Wide(hi[x])) >> 1;
+        const Wide v = (((Wide(in[x]) - mid) * gain) >> 10) + mid;
+        out[x] = T(std::min(std::max(v, Wide(0)), top));
+    }
 }
 
 template <class T>
@@ -73,16 +104,16 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t w = s.width, h = s.height, half = n / 2;
-    std::vector<T> lowPlane, highPlane, line, lowRow, highRow;
-    try {
-        lowPlane.resize(size_t(w * h));
-        highPlane.resize(size_t(w * h));
-        line.resize(size_t(h));
-        lowRow.resize(size_t(w));
-        highRow.resize(size_t(w));
-    } catch (const std::bad_alloc&) {
+    // The envelope planes and the window work lines: the exact columns'
+    // plane, or one line.
+    // Every sample is written before it is read: no zeroing.
+    const size_t work = size_t(std::max<int64_t>((w + 3) / 4 * h, w));
+    const std::unique_ptr<T[]> lowPlane(new (std::nothrow) T[size_t(w * h)]),
+        highPlane(new (std::nothrow) T[size_t(w * h)]), columns(new (std::nothrow) T[work]),
+        forward(new (std::nothrow) T[work]), backward(new (std::nothrow) T[work]),
+        windows(new (std::nothrow) T[work]);
+    if (!lowPlane || !highPlane || !columns || !forward || !backward || !windows)
         return -3;
-    }
     // The working picture, in the destination until the mapping.
     int status = 0;
     if (smoothFirst && n >= 2)
@@ -93,21 +124,39 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
             std::memcpy(d.row(y), s.row(y), size_t(w) * sizeof(T));
     if (status != 0)
         return status;
-    T* lo = lowPlane.data();
-    T* hi = highPlane.data();
+    T* lo = lowPlane.get();
+    T* hi = highPlane.get();
     const auto at = [w](int64_t y, int64_t x) { return size_t(y * w + x); };
 
-    // Vertical envelopes on the exact columns, then every gap between two
-    // exact columns interpolated and the columns past the last one repeated.
-    int64_t lastExact = 0;
-    for (int64_t x = 0; x < w; x += 4) {
-        lastExact = x;
-        for (int64_t y = 0; y < h; ++y)
-            line[size_t(y)] = d.row(y)[x];
-        slide(line.data(), line.data(), h, n, half + 1, [&](int64_t y, T a, T b) {
-            lo[at(y, x)] = a;
-            hi[at(y, x)] = b;
-        });
+    // Vertical envelopes on the exact columns (every fourth), all at once
+    // on a plane of those columns; then every gap between two exact
+    // columns interpolated and the columns past the last one repeated.
+    const int64_t exact = (w + 3) / 4;
+    const int64_t lastExact = (exact - 1) * 4;
+    {
+        const int64_t last = std::max<int64_t>(h - n - 1, 0);
+        const size_t m = size_t(exact);
+        for (int64_t y = 0; y < h; ++y) {
+            const T* row = d.row(y);
+            T* to = columns.get() + size_t(y) * m;
+            for (size_t j = 0; j < m; ++j)
+                to[j] = row[4 * j];
+        }
+        T* const out[2] = {lo, hi};
+        for (int k = 0; k < 2; ++k) {
+            if (k == 0)
+                windowExtremes(columns.get(), m, h, n, last, forward.get(), backward.get(),
+                               windows.get(), lower<T>);
+            else
+                windowExtremes(columns.get(), m, h, n, last, forward.get(), backward.get(),
+                               windows.get(), higher<T>);
+            for (int64_t y = 0; y < h; ++y) {
+                const T* from = windows.get() + size_t(windowAt(y, half + 1, last)) * m;
+                T* to = out[k] + at(y, 0);
+                for (size_t j = 0; j < m; ++j)
+                    to[4 * j] = from[j];
+            }
+        }
     }
     for (T* plane : {lo, hi})
         for (int64_t y = 0; y < h; ++y) {
@@ -123,14 +172,23 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
         }
 
     // Horizontal envelopes on the exact rows, then the rows between.
-    for (int64_t y = 0; y < h; y += 4) {
-        lastExact = y;
-        std::copy(lo + at(y, 0), lo + at(y, 0) + w, lowRow.begin());
-        std::copy(hi + at(y, 0), hi + at(y, 0) + w, highRow.begin());
-        slide(lowRow.data(), highRow.data(), w, n, half, [&](int64_t x, T a, T b) {
-            lo[at(y, x)] = a;
-            hi[at(y, x)] = b;
-        });
+    int64_t lastRow = 0;
+    {
+        const int64_t last = std::max<int64_t>(w - n - 1, 0);
+        for (int64_t y = 0; y < h; y += 4) {
+            lastRow = y;
+            for (int k = 0; k < 2; ++k) {
+                T* row = (k == 0 ? lo : hi) + at(y, 0);
+                if (k == 0)
+                    windowExtremes(row, 1, w, n, last, forward.get(), backward.get(),
+                                   windows.get(), lower<T>);
+                else
+                    windowExtremes(row, 1, w, n, last, forward.get(), backward.get(),
+                                   windows.get(), higher<T>);
+                for (int64_t x = 0; x < w; ++x)
+                    row[x] = windows[size_t(windowAt(x, half, last))];
+            }
+        }
     }
     for (T* plane : {lo, hi}) {
         for (int64_t k = 0; k + 4 < h; k += 4)
@@ -142,22 +200,22 @@ int localContrast(SLxPicBuf* dst, const SLxPicBuf* src, int32_t n, double amount
                     out[x] =
                         T((uint32_t(a[x]) * uint32_t(4 - j) + uint32_t(b[x]) * uint32_t(j)) >> 2);
             }
-        for (int64_t y = lastExact + 1; y < h; ++y)
-            std::copy(plane + at(lastExact, 0), plane + at(lastExact, 0) + w, plane + at(y, 0));
+        for (int64_t y = lastRow + 1; y < h; ++y)
+            std::copy(plane + at(lastRow, 0), plane + at(lastRow, 0) + w, plane + at(y, 0));
     }
 
     // The mapping of the unsmoothed source about the envelopes' middle.
     const double scaled = std::trunc(amount * 1024.0);
     const int64_t gain = std::isnan(scaled) ? 0 : int64_t(std::clamp(scaled, -1e12, 1e12));
     const int64_t top = CLxPicMemAPI::CalcUintMax(dst->uiBpc) & T(~T(0));
+    // In 32 bits (vectorised) whenever the product fits.
+    const bool narrow = std::abs(gain) <= INT32_MAX / int64_t(T(~T(0)));
     for (int64_t y = 0; y < h; ++y) {
-        const T* in = s.row(y);
-        T* out = d.row(y);
-        for (int64_t x = 0; x < w; ++x) {
-            const int64_t mid = (int64_t(lo[at(y, x)]) + hi[at(y, x)]) >> 1;
-            const int64_t v = (((int64_t(in[x]) - mid) * gain) >> 10) + mid;
-            out[x] = T(std::clamp<int64_t>(v, 0, top));
-        }
+        if (narrow)
+            mapLine<int32_t>(s.row(y), lo + at(y, 0), hi + at(y, 0), d.row(y), w, int32_t(gain),
+                             int32_t(top));
+        else
+            mapLine<int64_t>(s.row(y), lo + at(y, 0), hi + at(y, 0), d.row(y), w, gain, top);
     }
     return 0;
 }

@@ -175,8 +175,8 @@ int CopyCachedComponent(const SLxMetaInputFileEntry& e, const uint8_t* src, uint
                                            e.uiWidth, uint32_t(pixels));
     for (uint64_t y = 0; y < e.uiHeight; ++y)
         if (CLxPicMemAPI::CopyComponent(dst + y * e.qwRowBytes, e.uiComp, row, c,
-                                        src + y * e.qwRowBytes, e.uiComp, row, c, bits, e.uiWidth,
-                                        e.uiWidth) != 0)
+                                        src + y * e.qwRowBytes, e.uiComp, row, c, bits,
+                                        e.uiWidth, e.uiWidth) != 0)
             return kFail;
     return 0;
 }

@@ -238,8 +238,7 @@ int CLxMetaInputFile::GetLoopType(uint32_t loop, uint32_t* type) const
     if (!type)
         return kBadArgument;
     const SLxExperiment* level =
-        m_entry ? LevelAlongPath<const SLxExperiment>(m_entry->pExperiment, loop, nullptr)
-                : nullptr;
+        m_entry ? LevelAlongPath<const SLxExperiment>(m_entry->pExperiment, loop, nullptr) : nullptr;
     if (!level)
         return kNotFound;
     *type = level->eType;
@@ -297,7 +296,8 @@ uint32_t CLxMetaInputFile::CurrentFrame() const
     return m_entry ? m_entry->uiCurrentFrame : 0;
 }
 
-template <typename Copy> int CLxMetaInputFile::WithFrame(uint32_t f, Copy copy)
+template <typename Copy>
+int CLxMetaInputFile::WithFrame(uint32_t f, Copy copy)
 {
     if (!m_entry || f >= m_entry->uiFrameCount)
         return kFail;
@@ -404,8 +404,8 @@ int CLxMetaInputFile::ReadFrameComponents(uint32_t first, uint32_t count, void* 
             const uint8_t* src = data + y * e.qwRowBytes;
             for (uint32_t k = 0; k < count; ++k)
                 if (CLxPicMemAPI::CopyComponent(row, count, uint32_t(dstRow), k, src, e.uiComp,
-                                                uint32_t(e.qwRowBytes), first + k, bits, e.uiWidth,
-                                                e.uiWidth) != 0)
+                                                uint32_t(e.qwRowBytes), first + k, bits,
+                                                e.uiWidth, e.uiWidth) != 0)
                     return kFail;
             std::memset(row + pixels, 0, size_t(dstRow - pixels));
         }
@@ -460,7 +460,8 @@ int CLxMetaInputFile::MetadataFromLoops(uint32_t f, SLxPictureMetadata& out)
         return kNoMemory;
     }
     uint32_t count = uint32_t(positions.size());
-    if (lx_experiment::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count, e.frameMemo) != 0)
+    if (lx_experiment::CalcPosFromIdx(e.pExperiment, f, positions.data(), &count,
+                                      e.frameMemo) != 0)
         return 0; // no loop positions: frame 0's
     SLxExperiment* level = e.pExperiment;
     for (uint32_t d = 0; level && d < positions.size(); ++d) {

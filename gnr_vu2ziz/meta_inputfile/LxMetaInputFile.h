@@ -46,8 +46,8 @@ struct SLxMetaInputFileEntry {
     uint32_t uiBits = 0; // significant
     uint32_t uiComp = 0;
     uint32_t uiSampleBytes = 0;
-    uint64_t qwRowBytes = 0;     // the frame layout handed out
-    uint64_t qwFrameBytes = 0;   // qwRowBytes x height
+    uint64_t qwRowBytes = 0;   // the frame layout handed out
+    uint64_t qwFrameBytes = 0; // qwRowBytes x height
     uint64_t qwFileRowBytes = 0; // rows as the image file delivers them
     bool bFileBacked = false;
     // Merging channels from several frames is still to be considered.
@@ -125,7 +125,8 @@ class CLxMetaInputFile
     int AddEntry(const SLxImageAttributes& attributes, const SLxExperiment& experiment);
     // Pins frame f (loading it when it is not in the cache) and hands its
     // data to copy; a frame that fails to load leaves the cache.
-    template <typename Copy> int WithFrame(uint32_t f, Copy copy);
+    template <typename Copy>
+    int WithFrame(uint32_t f, Copy copy);
     int LoadFrame(uint32_t f, uint8_t* dst);
     int ReadFrameDirect(uint32_t f, uint8_t* dst);
     int MetadataFromLoops(uint32_t f, SLxPictureMetadata& out);

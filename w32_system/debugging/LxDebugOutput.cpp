@@ -13,8 +13,7 @@
 #include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxErrnoKeeper.h"
 
-namespace
-{
+namespace {
 
 struct Subscription {
     LxDebugOutputSink sink;

@@ -21,8 +21,7 @@
 #include "w32_system/debugging/LxTraceRecord.h"
 #include "w32_system/dynlib/LxModulePath.h"
 
-namespace
-{
+namespace {
 
 constexpr size_t kAssertTextUnits = 512;
 constexpr size_t kReportUnits = 4096;
@@ -70,8 +69,7 @@ __attribute__((noinline)) std::u16string stackTrace(int skipFrames)
         int n = snprintf(line, sizeof(line), "0x%08llX ", (unsigned long long)address);
         if (known && info.dli_fname) {
             const char* slash = strrchr(info.dli_fname, '/');
-            n += snprintf(line + n, sizeof(line) - size_t(n),
-                          "%s: ", slash ? slash + 1 : info.dli_fname);
+            n += snprintf(line + n, sizeof(line) - size_t(n), "%s: ", slash ? slash + 1 : info.dli_fname);
         } else {
             n += snprintf(line + n, sizeof(line) - size_t(n), "<unknown module>: ");
         }
@@ -131,10 +129,9 @@ __attribute__((noinline)) unsigned report(unsigned options, const char16_t* text
     std::string program = programPath();
     std::string error = errorText(savedErrno);
     std::u16string message(kReportUnits, u'\0');
-    int n = LX_snwprintf(
-        message.data(), kReportUnits,
-        u"Debug Assertion Failed!\r\nProgram : %hs\r\n%s\r\nLast Error (0x%08X) : %hs\r\n",
-        program.c_str(), text ? text : u"", unsigned(savedErrno), error.c_str());
+    int n = LX_snwprintf(message.data(), kReportUnits,
+                         u"Debug Assertion Failed!\r\nProgram : %hs\r\n%s\r\nLast Error (0x%08X) : %hs\r\n",
+                         program.c_str(), text ? text : u"", unsigned(savedErrno), error.c_str());
     message.resize(size_t(std::min<int>(std::max(n, 0), int(kReportUnits) - 1)));
 
     if (outlets & LX_DIAG_STACKTRACE) {
@@ -178,8 +175,8 @@ unsigned DiagAssertReport(unsigned options, const char16_t* text, unsigned style
     return report(options, text, style, keep.saved(), 1);
 }
 
-unsigned DiagAssertA(unsigned options, const char* expression, const char* message,
-                     const char* file, int line)
+unsigned DiagAssertA(unsigned options, const char* expression, const char* message, const char* file,
+                     int line)
 {
     CLxErrnoKeeper keep;
     char16_t text[kAssertTextUnits];

@@ -281,12 +281,16 @@ template <class Index> class TemplateRun
         for (const Index i : removed_)
             for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1)
                 *last++ = Index(i + offsets[__builtin_ctz(live)]);
+        // The list is compacted to its distinct pixels on the way, so that
+        // fewer are put back.
+        Index* distinct = first;
         for (const Index* n = first; n != last; ++n)
             if (Live(*n)) {
                 live_[*n >> 6] &= ~(uint64_t(1) << (*n & 63));
+                *distinct++ = *n;
                 Requeue(*n, t);
             }
-        for (const Index* n = first; n != last; ++n)
+        for (const Index* n = first; n != distinct; ++n)
             live_[*n >> 6] |= uint64_t(1) << (*n & 63);
         return true;
     }

@@ -270,19 +270,28 @@ template <class Index> class TemplateRun
         const Index s = Index(rowBits_);
         const Index offsets[9] = {Index(-s - 1), Index(-s), Index(-s + 1), Index(-1), 0,
                                   1,             s - 1,     s,             s + 1};
-        // Each live neighbour once: it leaves the live map while listed
-        // (the codes read the set map only).
-        touched_.clear();
+        // Every live neighbour, listed with repeats: the live map is only
+        // read here, since a store into it would stall the next pixel's
+        // unaligned reads. The second loop takes each one once (it leaves
+        // the live map while requeued; the codes read the set map only).
+        if (touched_.size() < removed_.size() * 8) // grown only, never refilled
+            touched_.resize(removed_.size() * 8);
+        Index* const first = touched_.data();
+        Index* last = first;
         for (const Index i : removed_)
-            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1) {
-                const Index n = Index(i + offsets[__builtin_ctz(live)]);
-                live_[n >> 6] &= ~(uint64_t(1) << (n & 63));
-                touched_.push_back(n);
+            for (uint32_t live = Block(live_.get(), i); live != 0; live &= live - 1)
+                *last++ = Index(i + offsets[__builtin_ctz(live)]);
+        // The list is compacted to its distinct pixels on the way, so that
+        // fewer are put back.
+        Index* distinct = first;
+        for (const Index* n = first; n != last; ++n)
+            if (Live(*n)) {
+                live_[*n >> 6] &= ~(uint64_t(1) << (*n & 63));
+                *distinct++ = *n;
+                Requeue(*n, t);
             }
-        for (const Index n : touched_) {
-            live_[n >> 6] |= uint64_t(1) << (n & 63);
-            Requeue(n, t);
-        }
+        for (const Index* n = first; n != distinct; ++n)
+            live_[*n >> 6] |= uint64_t(1) << (*n & 63);
         return true;
     }
 

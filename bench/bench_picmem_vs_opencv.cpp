@@ -35,41 +35,7 @@ cv::Mat frame(int side, int comps, int depth)
     return m;
 }
 
-double seconds(std::chrono::steady_clock::time_point from)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-}
-
-// Runs sdk and reference alternately and reports their median times and
-// ratio.
-void sideBySide(benchmark::State& state, const std::function<void()>& sdk,
-                const std::function<void()>& reference)
-{
-    bench::useOneCvThread();
-    sdk();
-    reference();
-    std::vector<double> sdkTimes, refTimes;
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        sdk();
-        benchmark::ClobberMemory();
-        sdkTimes.push_back(seconds(t0));
-        t0 = std::chrono::steady_clock::now();
-        reference();
-        benchmark::ClobberMemory();
-        refTimes.push_back(seconds(t0));
-    }
-    const double s = median(sdkTimes), r = median(refTimes);
-    state.counters["sdk_ms"] = s * 1e3;
-    state.counters["ref_ms"] = r * 1e3;
-    state.counters["ratio"] = s / r;
-}
+using bench::sideBySide;
 
 int depthOf(int64_t bytes)
 {

@@ -5,8 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #ifdef QUELVIX_HAVE_OPENCV
@@ -34,6 +37,44 @@ inline void countItems(benchmark::State& state, int64_t perIteration)
 inline void countFramePixels(benchmark::State& state)
 {
     countItems(state, int64_t(kSide) * kSide);
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+inline double median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+// Runs sdk and reference alternately and reports their median times and
+// ratio, so the machine's load weighs on both alike.
+inline void sideBySide(benchmark::State& state, const std::function<void()>& sdk,
+                       const std::function<void()>& reference)
+{
+#ifdef QUELVIX_HAVE_OPENCV
+    cv::setNumThreads(1);
+#endif
+    sdk();
+    reference();
+    std::vector<double> sdkTimes, refTimes;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        sdk();
+        benchmark::ClobberMemory();
+        sdkTimes.push_back(secondsSince(t0));
+        t0 = std::chrono::steady_clock::now();
+        reference();
+        benchmark::ClobberMemory();
+        refTimes.push_back(secondsSince(t0));
+    }
+    const double s = median(sdkTimes), r = median(refTimes);
+    state.counters["sdk_ms"] = s * 1e3;
+    state.counters["ref_ms"] = r * 1e3;
+    state.counters["ratio"] = s / r;
 }
 
 // A frame with a smooth wave plus noise; 16-bit samples hold 12 bits. Each

@@ -27,6 +27,7 @@
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/LxUtf.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -170,12 +171,7 @@ void FuzzFile(const uint8_t* data, size_t size, bool readOnly, const ChunkView& 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     if (size > (8u << 20))
         return 0;
 

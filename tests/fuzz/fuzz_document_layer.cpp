@@ -22,6 +22,7 @@
 #include "gnr_vu2ziz/meta_inputfile/LxJp2InputFileImpl.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxInputImageFile.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -213,12 +214,7 @@ extern "C" const char* __asan_default_options()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Reports only to the debug outlet: no stack trace per bad record.
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     document_script::SReader in{data, size};
     SDocument d = document_script::ReadDocument(in);
     {

@@ -18,6 +18,7 @@
 
 #include "document_reads.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -49,12 +50,7 @@ extern "C" const char* __asan_default_options()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Reports only to the debug outlet: no stack trace per bad record.
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     const int fd = MemoryFile();
     if (fd < 0 || size > kMaxInput)
         return 0;

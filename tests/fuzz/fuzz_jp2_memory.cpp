@@ -18,6 +18,7 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_error.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_input_file.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -83,12 +84,7 @@ void ReadFrames(CLxJP2InputFile& r)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     CLxByteArray bytes;
     if (size &&
         bytes.SetData(data, uint32_t(size), eLxByteArrayOpFromStart, eLxByteArrayAllocExact) != 0)

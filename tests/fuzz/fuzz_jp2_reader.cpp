@@ -33,6 +33,7 @@
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_output_file.h"
 #include "mul_imageformat/gnr_imageformat_jp2/jp2_text_parsers.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -111,12 +112,7 @@ void ReadEverything(CLxJP2InputFile& r, bool keeper)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
 
     SLxImageTextInfo info;
     LX_Jp2ParseTextInfo(reinterpret_cast<const char*>(data), size, info);

@@ -8,16 +8,11 @@
 #include "jp2_fuzz_bodies.h"
 
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        // Reports of damaged texts would otherwise go to the log file.
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     jp2fuzz::Source(data, size);
     return 0;
 }

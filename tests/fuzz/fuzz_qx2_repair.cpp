@@ -24,6 +24,7 @@
 #include "mul_imageformat/gnr_imageformat_qx2/LxQX2InputOpener.h"
 #include "qx2_fuzz_input.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -109,12 +110,7 @@ SShape OpenAndRead(const std::u16string& path, bool readFrames)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
     if (size > (1u << 20))
         return 0;
     CLxByteArray block;

@@ -16,6 +16,7 @@
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "w32_system/debugging/LxDiag.h"
+#include "fuzz_quiet_reports.h"
 
 namespace
 {
@@ -57,13 +58,7 @@ void CheckRoundTrip(const CLxVariant& tree)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        // Reports of bad roots would otherwise go to the log file.
-        LX_SetFailifOptions(LX_DIAG_DEBUGOUT);
-        LX_SetTraceOptions(LX_DIAG_DEBUGOUT);
-        return true;
-    }();
-    (void)quiet;
+    fuzzing::QuietReports();
 
     CLxVariant fromUtf8;
     if (CLxXMLAPI::VariantFromXML_UTF8(fromUtf8, reinterpret_cast<const char*>(data), size) == 0)

@@ -177,13 +177,7 @@ void CLxRLEPicBufAPI::Memset(SLxRLEPicBuf* pic, bool value)
 
 void CLxRLEPicBufAPI::Complement(SLxRLEPicBuf* pic)
 {
-    if (!pic)
-        return;
-    ScratchBin bin;
-    LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight);
-    if (bin.pic.pData)
-        CLxBinPicBufAPI::Complement(&bin.pic);
-    WriteBack(pic, &bin.pic, pic->bPainted != 0);
+    Complement(pic, pic);
 }
 
 void CLxRLEPicBufAPI::Complement(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)

@@ -18,6 +18,22 @@ struct Span {
     uint32_t end;
 };
 
+// Sorts spans by start and joins those that overlap or touch.
+void SortAndJoin(HeapArray<Span>& spans)
+{
+    std::sort(spans.data(), spans.data() + spans.size(),
+              [](const Span& a, const Span& b) { return a.start < b.start; });
+    uint64_t kept = 0;
+    for (uint64_t i = 0; i < spans.size(); ++i) {
+        if (kept && spans[i].start <= spans[kept - 1].end)
+            spans[kept - 1].end = std::max(spans[kept - 1].end, spans[i].end);
+        else
+            spans[kept++] = spans[i];
+    }
+    while (spans.size() > kept)
+        spans.Pop();
+}
+
 // The runs of row y of a non-painted record, clipped to its width, as
 // sorted spans with touching spans joined.
 bool RowSpans(const SLxRLEPicBuf* rec, uint32_t y, HeapArray<Span>& out)
@@ -35,17 +51,7 @@ bool RowSpans(const SLxRLEPicBuf* rec, uint32_t y, HeapArray<Span>& out)
         if (!out.Push(Span{r.uiXStart, uint32_t(end)}))
             return false;
     }
-    std::sort(out.data(), out.data() + out.size(),
-              [](const Span& a, const Span& b) { return a.start < b.start; });
-    uint64_t kept = 0;
-    for (uint64_t i = 0; i < out.size(); ++i) {
-        if (kept && out[i].start <= out[kept - 1].end)
-            out[kept - 1].end = std::max(out[kept - 1].end, out[i].end);
-        else
-            out[kept++] = out[i];
-    }
-    while (out.size() > kept)
-        out.Pop();
+    SortAndJoin(out);
     return true;
 }
 
@@ -111,17 +117,7 @@ bool RotateSpans(const HeapArray<Span>& in, uint32_t s, uint32_t width, HeapArra
         if (!ok)
             return false;
     }
-    std::sort(out.data(), out.data() + out.size(),
-              [](const Span& a, const Span& b) { return a.start < b.start; });
-    uint64_t kept = 0;
-    for (uint64_t i = 0; i < out.size(); ++i) {
-        if (kept && out[i].start <= out[kept - 1].end)
-            out[kept - 1].end = std::max(out[kept - 1].end, out[i].end);
-        else
-            out[kept++] = out[i];
-    }
-    while (out.size() > kept)
-        out.Pop();
+    SortAndJoin(out);
     return true;
 }
 

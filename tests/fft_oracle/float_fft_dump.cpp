@@ -36,19 +36,8 @@
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
-
-template <class T> std::vector<T> readArray(size_t count)
-{
-    std::vector<T> v(count);
-    if (count && std::fread(v.data(), sizeof(T), count, stdin) != count)
-        die("short input");
-    return v;
-}
+using oracle_commands::Die;
+using oracle_commands::ReadArray;
 
 struct Answer {
     std::vector<uint8_t> bytes;
@@ -72,7 +61,7 @@ struct FloatPic {
     FloatPic(uint32_t w, uint32_t h, uint32_t comps)
     {
         if (CLxFloatPicBufAPI::Reinit(&pic, w, h, 0, comps, true) != 0)
-            die("no float picture");
+            Die("no float picture");
     }
     ~FloatPic() { CLxFloatPicBufAPI::Free(&pic); }
     size_t count() const { return size_t(pic.uiWidth) * pic.uiHeight * pic.uiComps; }
@@ -80,12 +69,12 @@ struct FloatPic {
 
 void complex2(int sign, uint32_t h, uint32_t w)
 {
-    std::vector<float> data = readArray<float>(size_t(h) * w * 2);
+    std::vector<float> data = ReadArray<float>(size_t(h) * w * 2);
     float** lines = lxpic::AllocFloatLines(h, 2 * w);
     int32_t* ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
     float* tw = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
     if (!lines || !ip || !tw)
-        die("no memory");
+        Die("no memory");
     for (uint32_t y = 0; y < h; ++y)
         std::memcpy(lines[y], data.data() + size_t(y) * 2 * w, 2 * w * sizeof(float));
     lxpic::ComplexFFT2D(h, 2 * w, sign, lines, ip, tw);
@@ -102,13 +91,13 @@ void kconv(int form, uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, uint
 {
     SLxKernelMatrix kernel;
     if (SLxKernelMatrix::Alloc(&kernel, k, k) != 0)
-        die("no kernel");
-    const std::vector<int32_t> values = readArray<int32_t>(size_t(k) * k);
+        Die("no kernel");
+    const std::vector<int32_t> values = ReadArray<int32_t>(size_t(k) * k);
     std::memcpy(kernel.piValues, values.data(), values.size() * sizeof(int32_t));
     kernel.iDivisor = divisor;
     const uint32_t sample = bits <= 8 ? 1 : 2;
     const uint32_t line = w * comps * sample;
-    std::vector<uint8_t> src = readArray<uint8_t>(size_t(line) * h), dst(src.size());
+    std::vector<uint8_t> src = ReadArray<uint8_t>(size_t(line) * h), dst(src.size());
     SLxPicBuf s{w, h, line, uint8_t(bits), comps, uint32_t(src.size()), src.data()};
     SLxPicBuf d{w, h, line, uint8_t(bits), comps, uint32_t(dst.size()), dst.data()};
     const int status = form == 0 ? CLxFloatPicBufAPI::Convolution(&d, &s, &kernel, stretch)
@@ -120,16 +109,16 @@ void kconv(int form, uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, uint
 void run(const std::vector<std::string>& words)
 {
     if (words.empty())
-        die("empty request");
+        Die("empty request");
     auto num = [&](size_t i) {
         if (i >= words.size())
-            die("missing argument");
+            Die("missing argument");
         return std::strtoll(words[i].c_str(), nullptr, 10);
     };
     const std::string& op = words[0];
     if (op == "fft1" || op == "fft2") {
         const uint32_t w = uint32_t(num(2)), h = op == "fft1" ? 1 : uint32_t(num(3));
-        std::vector<float> re = readArray<float>(size_t(w) * h), im = readArray<float>(re.size());
+        std::vector<float> re = ReadArray<float>(size_t(w) * h), im = ReadArray<float>(re.size());
         const int status =
             op == "fft1"
                 ? CLxFloatPicMemAPI::FFT_1Dx2pn(re.data(), im.data(), uint8_t(num(1)), w)
@@ -139,7 +128,7 @@ void run(const std::vector<std::string>& words)
         a.add(im.data(), im.size());
     } else if (op == "const1" || op == "const2") {
         const size_t n = op == "const1" ? 64 : 4096;
-        std::vector<float> re = readArray<float>(n), im = readArray<float>(n);
+        std::vector<float> re = ReadArray<float>(n), im = ReadArray<float>(n);
         const int status =
             op == "const1" ? CLxFloatPicMemAPI::FFT_1D_ConstSize(re.data(), im.data(), num(1) != 0)
                            : CLxFloatPicMemAPI::FFT_2D_ConstSize(re.data(), im.data(), num(1) != 0);
@@ -152,7 +141,7 @@ void run(const std::vector<std::string>& words)
         FloatPic src(uint32_t(num(1)), uint32_t(num(2)), uint32_t(num(5)));
         FloatPic amp(uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(6)));
         FloatPic phase(amp.pic.uiWidth, amp.pic.uiHeight, amp.pic.uiComps);
-        const std::vector<float> values = readArray<float>(src.count());
+        const std::vector<float> values = ReadArray<float>(src.count());
         std::memcpy(src.pic.pData, values.data(), values.size() * sizeof(float));
         Answer a(CLxFloatPicBufAPI::FFT_Image(&amp.pic, &phase.pic, &src.pic));
         a.add(amp.pic.pData, amp.count());
@@ -161,9 +150,9 @@ void run(const std::vector<std::string>& words)
         FloatPic amp(uint32_t(num(1)), uint32_t(num(2)), uint32_t(num(3)));
         FloatPic phase(amp.pic.uiWidth, amp.pic.uiHeight, amp.pic.uiComps);
         FloatPic dst(uint32_t(num(4)), uint32_t(num(5)), amp.pic.uiComps);
-        std::vector<float> values = readArray<float>(amp.count());
+        std::vector<float> values = ReadArray<float>(amp.count());
         std::memcpy(amp.pic.pData, values.data(), values.size() * sizeof(float));
-        values = readArray<float>(phase.count());
+        values = ReadArray<float>(phase.count());
         std::memcpy(phase.pic.pData, values.data(), values.size() * sizeof(float));
         Answer a(CLxFloatPicBufAPI::IFFT_Image(&dst.pic, &amp.pic, &phase.pic));
         a.add(dst.pic.pData, dst.count());
@@ -171,7 +160,7 @@ void run(const std::vector<std::string>& words)
         const uint32_t w = uint32_t(num(2)), h = uint32_t(num(3)), comps = uint32_t(num(4));
         FloatPic a(w, h, comps), b(w, h, comps), dst(w, h, comps);
         for (FloatPic* p : {&a, &b}) {
-            const std::vector<float> values = readArray<float>(p->count());
+            const std::vector<float> values = ReadArray<float>(p->count());
             std::memcpy(p->pic.pData, values.data(), values.size() * sizeof(float));
         }
         const int which = int(num(1));
@@ -183,13 +172,13 @@ void run(const std::vector<std::string>& words)
         answer.add(dst.pic.pData, dst.count());
     } else if (op == "stat") {
         FloatPic src(uint32_t(num(1)), uint32_t(num(2)), uint32_t(num(3)));
-        const std::vector<float> values = readArray<float>(src.count());
+        const std::vector<float> values = ReadArray<float>(src.count());
         std::memcpy(src.pic.pData, values.data(), values.size() * sizeof(float));
         SLxImageStat stat;
         CLxImageStat::Init(&stat);
         if (CLxImageStat::Reinit(&stat, uint32_t(num(4)), uint32_t(num(5)), uint32_t(num(6)),
                                  uint32_t(num(7)), src.pic.uiComps) != 0)
-            die("no statistics record");
+            Die("no statistics record");
         Answer answer(CLxFloatPicBufAPI::GetStat(&stat, &src.pic));
         for (const float* values :
              {stat.pMin, stat.pMax, stat.pMean, stat.pDeviation, stat.pMedian})
@@ -198,7 +187,7 @@ void run(const std::vector<std::string>& words)
     } else if (op == "smooth") {
         FloatPic src(uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(5)));
         FloatPic dst(src.pic.uiWidth, src.pic.uiHeight, src.pic.uiComps);
-        const std::vector<float> values = readArray<float>(src.count());
+        const std::vector<float> values = ReadArray<float>(src.count());
         std::memcpy(src.pic.pData, values.data(), values.size() * sizeof(float));
         Answer answer(
             CLxFloatPicBufAPI::Smooth(&dst.pic, &src.pic, uint32_t(num(1)), uint32_t(num(2))));
@@ -207,7 +196,7 @@ void run(const std::vector<std::string>& words)
         kconv(int(num(1)), uint32_t(num(2)), uint32_t(num(3)), uint32_t(num(4)), uint32_t(num(5)),
               uint32_t(num(6)), int32_t(num(7)), num(8) != 0);
     } else {
-        die("unknown request");
+        Die("unknown request");
     }
     std::fflush(stdout);
 }

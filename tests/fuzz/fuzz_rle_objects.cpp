@@ -11,17 +11,11 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+#include "../gnr_picture/RLEPicBufAPI/rle_test_support.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
 {
-
-uint32_t Word(const void* p, size_t offset)
-{
-    uint32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(p) + offset, 4);
-    return v;
-}
 
 // Pixels of the objects in 64 bits, object by object and segment by segment
 // as far as the counts and the sizes reach (as the library walks them).

@@ -27,19 +27,8 @@
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
-
-std::vector<uint8_t> readBytes(size_t count)
-{
-    std::vector<uint8_t> v(count);
-    if (count && std::fread(v.data(), 1, count, stdin) != count)
-        die("short input");
-    return v;
-}
+using oracle_commands::Die;
+using oracle_commands::ReadBytes;
 
 void answer(const std::vector<uint8_t>& bytes)
 {
@@ -62,12 +51,12 @@ struct Picture {
     {
         CLxPicBufAPI::Init(&rec);
         if (CLxPicBufAPI::Reinit(&rec, w, h, 0, bits, comps, true) != 0)
-            die("picture");
+            Die("picture");
         line = size_t(w) * comps * (bits > 8 ? 2 : 1);
     }
     void load()
     {
-        const std::vector<uint8_t> samples = readBytes(line * rec.uiHeight);
+        const std::vector<uint8_t> samples = ReadBytes(line * rec.uiHeight);
         for (uint32_t y = 0; y < rec.uiHeight; ++y)
             std::memcpy(static_cast<uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes,
                         samples.data() + y * line, line);
@@ -101,7 +90,7 @@ void histo2d(uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, uint32_t a, 
     CLxHisto2DAPI::Init(&record);
     const SLxPicBufDesc desc{w, h, src.rec.uiWidthBytes, uint8_t(bits), comps, src.rec.uiSize};
     if (CLxHisto2DAPI::Reinit64(&record, &desc) != 0)
-        die("Reinit64");
+        Die("Reinit64");
     CLxHisto2DAPI::Calculate(&record, &src.rec, a, b, true);
     const uint32_t n = CLxHisto2DAPI::GetSize(bits);
     std::vector<uint8_t> out;
@@ -140,7 +129,7 @@ void run(const std::vector<std::string>& a)
     auto d = [&](size_t k) { return k < a.size() ? std::strtod(a[k].c_str(), nullptr) : 0.0; };
     auto u = [&](size_t k) { return uint32_t(i(k)); };
     if (a.empty())
-        die("no command");
+        Die("no command");
     if (a[0] == "golay" && a.size() == 7)
         return golay(u(1), u(2), u(3), u(4), i(5), i(6));
     if (a[0] == "histo2d" && a.size() == 7)
@@ -157,7 +146,7 @@ void run(const std::vector<std::string>& a)
         CLxLineDrawingAPI::Ellipse(i(1), i(2), i(3), i(4), i(5) != 0, collect, &out);
         return answer(out);
     }
-    die("unknown command");
+    Die("unknown command");
 }
 
 } // namespace

@@ -26,19 +26,8 @@
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
-
-std::vector<uint8_t> readBytes(size_t count)
-{
-    std::vector<uint8_t> v(count);
-    if (count && std::fread(v.data(), 1, count, stdin) != count)
-        die("short input");
-    return v;
-}
+using oracle_commands::Die;
+using oracle_commands::ReadBytes;
 
 // A picture record holding the samples from stdin.
 struct Picture {
@@ -47,9 +36,9 @@ struct Picture {
     {
         CLxPicBufAPI::Init(&rec);
         if (CLxPicBufAPI::Reinit(&rec, w, h, 0, bits, comps, true) != 0)
-            die("picture");
+            Die("picture");
         const size_t line = size_t(w) * comps * (bits > 8 ? 2 : 1);
-        const std::vector<uint8_t> samples = readBytes(line * h);
+        const std::vector<uint8_t> samples = ReadBytes(line * h);
         for (uint32_t y = 0; y < h; ++y)
             std::memcpy(static_cast<uint8_t*>(rec.pData) + size_t(y) * rec.uiWidthBytes,
                         samples.data() + y * line, line);
@@ -76,7 +65,7 @@ int histo(uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, bool masked, un
     const SLxPicBufDesc desc{pic.rec.uiWidth, pic.rec.uiHeight, pic.rec.uiWidthBytes,
                              pic.rec.uiBpc,   pic.rec.uiComps,  pic.rec.uiSize};
     if (CLxHistoAPI::Reinit64(&record, &desc) != 0)
-        die("Reinit64");
+        Die("Reinit64");
     int status;
     if (masked) {
         Picture mask(w, h, 8, 1);
@@ -85,7 +74,7 @@ int histo(uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, bool masked, un
         status = CLxHistoAPI::Calculate(&record, &pic.rec, true);
     }
     if (status != 0)
-        die("Calculate");
+        Die("Calculate");
     const size_t bins = size_t(1) << bits;
     for (uint32_t c = 0; c < comps; ++c)
         for (size_t j = 0; j < bins; ++j) {
@@ -96,7 +85,7 @@ int histo(uint32_t bits, uint32_t comps, uint32_t w, uint32_t h, bool masked, un
         std::fwrite(record.pHisto, 8, bins, stdout);
     std::vector<unsigned> low(comps), high(comps);
     if (CLxHistoAPI::GetLowHighAbs(&record, low.data(), high.data(), lowCount, highCount) != 0)
-        die("GetLowHighAbs");
+        Die("GetLowHighAbs");
     for (uint32_t c = 0; c < comps; ++c) {
         const uint32_t pair[2] = {low[c], high[c]};
         std::fwrite(pair, 4, 2, stdout);
@@ -145,12 +134,12 @@ int run(const std::vector<std::string>& a)
 {
     auto n = [&](size_t i) { return i < a.size() ? uint32_t(std::strtoul(a[i].c_str(), nullptr, 10)) : 0u; };
     if (a.empty())
-        die("no command");
+        Die("no command");
     if (a[0] == "histo" && a.size() == 8)
         return histo(n(1), n(2), n(3), n(4), n(5) != 0, n(6), n(7));
     if (a[0] == "recon" && a.size() == 4)
         return recon(n(1), n(2), n(3));
-    die("unknown command");
+    Die("unknown command");
 }
 
 } // namespace

@@ -11,15 +11,12 @@
 #include <vector>
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
+#include "tests/oracle_commands.h"
 
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
+using oracle_commands::Die;
 
 struct Picture {
     SLxPicBuf rec;
@@ -28,7 +25,7 @@ struct Picture {
     {
         CLxPicBufAPI::Init(&rec);
         if (CLxPicBufAPI::Reinit(&rec, w, h, 0, bits, 1, true) != 0)
-            die("picture");
+            Die("picture");
         line = size_t(w) * (bits > 8 ? 2 : 1);
     }
     ~Picture() { CLxPicBufAPI::Free(&rec); }
@@ -46,11 +43,11 @@ int main()
     double angle = 0;
     while (std::scanf("%u %u %u %lf %u", &bits, &w, &h, &angle, &old) == 5) {
         if (std::fgetc(stdin) != '\n')
-            die("request line");
+            Die("request line");
         Picture src(w, h, bits), dst(w, h, bits);
         for (uint32_t y = 0; y < h; ++y)
             if (std::fread(src.row(y), 1, src.line, stdin) != src.line)
-                die("short input");
+                Die("short input");
         const int32_t status = old ? CLxPicBufAPI::Hilbert_OLD(&dst.rec, &src.rec, angle)
                                    : CLxPicBufAPI::Hilbert(&dst.rec, &src.rec, angle);
         const uint64_t n = sizeof(status) + dst.line * h;

@@ -21,19 +21,8 @@
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
-
-std::vector<uint8_t> readBytes(size_t count)
-{
-    std::vector<uint8_t> v(count);
-    if (count && std::fread(v.data(), 1, count, stdin) != count)
-        die("short input");
-    return v;
-}
+using oracle_commands::Die;
+using oracle_commands::ReadBytes;
 
 void writeRows(const SLxObjectData& d)
 {
@@ -49,19 +38,19 @@ constexpr uint32_t kMask = 0x1 | 0x2 | 0x4 | 0x8 | 0x80 | 0x100;
 void run(const std::vector<std::string>& a)
 {
     if (a.size() != 5 || a[0] != "measure")
-        die("unknown command");
+        Die("unknown command");
     const uint32_t w = uint32_t(std::strtoul(a[1].c_str(), nullptr, 10));
     const uint32_t h = uint32_t(std::strtoul(a[2].c_str(), nullptr, 10));
     const uint32_t bits = uint32_t(std::strtoul(a[3].c_str(), nullptr, 10));
     const double cal = std::strtod(a[4].c_str(), nullptr);
     BinPicture bin(w, h);
-    const std::vector<uint8_t> set = readBytes(size_t(w) * h);
+    const std::vector<uint8_t> set = ReadBytes(size_t(w) * h);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
             bin.set(x, y, set[size_t(y) * w + x] != 0);
     GreyPicture intensity(w, h, bits);
     const size_t bytes = bits > 8 ? 2 : 1;
-    const std::vector<uint8_t> samples = readBytes(size_t(w) * h * bytes);
+    const std::vector<uint8_t> samples = ReadBytes(size_t(w) * h * bytes);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) {
             const uint8_t* s = samples.data() + (size_t(y) * w + x) * bytes;
@@ -75,19 +64,19 @@ void run(const std::vector<std::string>& a)
     if (CLxPicMeasAPI::MeasureAllObjects(intensity.get(), bin.get(), false, nullptr, false, nullptr,
                                          cal, 0, 0, 0, nullptr, 0, 0, 0, kMask, &labels, nullptr,
                                          flags, nullptr, nullptr, nullptr, nullptr) != 1)
-        die("MeasureAllObjects (binary)");
+        Die("MeasureAllObjects (binary)");
     writeRows(labels);
 
     RLEPicture objects;
     if (CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(objects.get(), bin.get()) != 0)
-        die("ConvertBinPicBufToPaintedRLE");
+        Die("ConvertBinPicBufToPaintedRLE");
     SLxObjectData runs;
     if (CLxPicMeasAPI::MeasureAllObjects(intensity.get(), objects.get(), nullptr, 0, false, nullptr,
                                          CLxPicMeasAPI::eFrameTouchKeep, false, nullptr,
                                          CLxPicMeasAPI::eFrameTouchKeep, cal, 0, 0, 0, nullptr, 0,
                                          0, 0, kMask | 0x2000, &runs, nullptr, flags, nullptr,
                                          nullptr, nullptr, nullptr, nullptr, nullptr) != 1)
-        die("MeasureAllObjects (run-length)");
+        Die("MeasureAllObjects (run-length)");
     writeRows(runs);
     std::fflush(stdout);
 }

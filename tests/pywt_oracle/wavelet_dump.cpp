@@ -22,19 +22,12 @@
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_picture/wavelets/LxWavelet2D.h"
+#include "tests/oracle_commands.h"
 
 namespace
 {
 
-template <class T> std::vector<T> readAll(size_t count)
-{
-    std::vector<T> v(count);
-    if (count && std::fread(v.data(), sizeof(T), count, stdin) != count) {
-        std::fprintf(stderr, "short input\n");
-        std::exit(2);
-    }
-    return v;
-}
+using oracle_commands::ReadArray;
 
 template <class T> void write(const T* p, size_t count)
 {
@@ -78,7 +71,7 @@ int fail(const char* what)
 
 int decompose(const Filters& f, uint32_t w, uint32_t h, uint32_t levels)
 {
-    std::vector<double> plane = readAll<double>(size_t(w) * h);
+    std::vector<double> plane = ReadArray<double>(size_t(w) * h);
     std::vector<double*> planes;
     const double* src = plane.data();
     uint32_t sw = w, sh = h;
@@ -111,8 +104,8 @@ int reconstruct(const Filters& f, uint32_t w, uint32_t h, uint32_t levels)
     std::vector<std::vector<double>> details;
     for (uint32_t k = 1; k <= levels; ++k)
         for (int b = 0; b < 3; ++b)
-            details.push_back(readAll<double>(size_t(w >> k) * (h >> k)));
-    std::vector<double> approx = readAll<double>(size_t(w >> levels) * (h >> levels));
+            details.push_back(ReadArray<double>(size_t(w >> k) * (h >> k)));
+    std::vector<double> approx = ReadArray<double>(size_t(w >> levels) * (h >> levels));
     for (uint32_t k = levels; k >= 1; --k) {
         double* out = nullptr;
         uint32_t ow = 0, oh = 0;
@@ -132,7 +125,7 @@ int reconstruct(const Filters& f, uint32_t w, uint32_t h, uint32_t levels)
 int denoise(uint32_t bits, uint32_t w, uint32_t h, uint32_t levels, uint32_t wavelet,
             bool resharpen, bool perLevel)
 {
-    std::vector<uint16_t> samples = readAll<uint16_t>(size_t(w) * h);
+    std::vector<uint16_t> samples = ReadArray<uint16_t>(size_t(w) * h);
     SLxPicBuf src, dst;
     CLxPicBufAPI::Init(&src);
     CLxPicBufAPI::Init(&dst);
@@ -174,7 +167,7 @@ int command(const std::vector<std::string>& a)
         return denoise(num(1), num(2), num(3), num(4), num(5), num(6) != 0, num(7) != 0);
     if (cmd == "noise") {
         const uint32_t bits = num(1), w = num(2), h = num(3);
-        std::vector<uint16_t> s16 = readAll<uint16_t>(size_t(w) * h);
+        std::vector<uint16_t> s16 = ReadArray<uint16_t>(size_t(w) * h);
         std::vector<uint8_t> s8(s16.begin(), s16.end());
         const double v = bits <= 8
                              ? CLxPicMemAPI::GetNoiseEstimation(s8.data(), 1, bits, w, w, h)

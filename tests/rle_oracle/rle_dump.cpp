@@ -13,19 +13,8 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/rle_test_support.h"
 #include "w32_system/memory/LxAlloc.h"
-
-namespace
-{
-
-uint32_t Word(const void* p, size_t offset)
-{
-    uint32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(p) + offset, 4);
-    return v;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -19,30 +19,20 @@
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/rle_test_support.h"
 #include "tests/oracle_commands.h"
 
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
+using oracle_commands::Die;
+using oracle_commands::ReadBytes;
 
 uint32_t Number(const std::vector<std::string>& words, size_t i)
 {
     if (i >= words.size())
-        die("missing argument");
+        Die("missing argument");
     return uint32_t(std::strtoul(words[i].c_str(), nullptr, 10));
-}
-
-std::vector<uint8_t> ReadBytes(size_t count)
-{
-    std::vector<uint8_t> v(count);
-    if (count && std::fread(v.data(), 1, count, stdin) != count)
-        die("short input");
-    return v;
 }
 
 struct Objects {
@@ -57,7 +47,7 @@ void Read(SLxRLEPicBuf* rec, uint32_t w, uint32_t h, bool painted)
     SLxBinPicBuf bin;
     CLxBinPicBufAPI::Init(&bin);
     if (CLxBinPicBufAPI::Reinit(&bin, w, h, 0, true) != 0)
-        die("no memory");
+        Die("no memory");
     auto* data = static_cast<uint8_t*>(bin.pData);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
@@ -67,14 +57,7 @@ void Read(SLxRLEPicBuf* rec, uint32_t w, uint32_t h, bool painted)
                                : CLxRLEPicBufAPI::ConvertBinPicBufToNonPaintedRLE(rec, &bin);
     CLxBinPicBufAPI::Free(&bin);
     if (status != 0)
-        die("conversion failed");
-}
-
-uint32_t Word(const void* p, size_t offset)
-{
-    uint32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(p) + offset, 4);
-    return v;
+        Die("conversion failed");
 }
 
 // The record's labels in a w x h image; pixels outside it are left out.
@@ -121,7 +104,7 @@ void Run(const std::vector<std::string>& words)
         Objects src(painted), dst;
         Read(&src.rec, sw, sh, painted);
         if (shift(&dst.rec, &src.rec, n) != 0)
-            die("shift failed");
+            Die("shift failed");
         Write(&dst.rec, sw, sh);
     } else if (what == "and") {
         Objects a(false), b(false);
@@ -144,7 +127,7 @@ void Run(const std::vector<std::string>& words)
                                ? CLxRLEPicBufAPI::MakeUnion(&result.rec, list.data(), k)
                                : CLxRLEPicBufAPI::MakeIntersection(&result.rec, list.data(), k);
         if (status != 0)
-            die("union failed");
+            Die("union failed");
         Write(&result.rec, w, h);
     } else if (what == "zoom") {
         const uint32_t zw = Number(words, 3), zh = Number(words, 4);
@@ -152,17 +135,17 @@ void Run(const std::vector<std::string>& words)
         Read(&src.rec, w, h, true);
         if (CLxRLEPicBufAPI::StretchDisplay(&dst.rec, Number(words, 7), Number(words, 8), zw, zh,
                                             Number(words, 5), Number(words, 6), &src.rec) != 0)
-            die("zoom failed");
+            Die("zoom failed");
         Write(&dst.rec, zw, zh);
     } else if (what == "fill") {
         const bool painted = Number(words, 3) != 0;
         Objects src(painted), dst;
         Read(&src.rec, w, h, painted);
         if (CLxRLEPicBufAPI::FillHoles(&dst.rec, &src.rec) != 0)
-            die("fill failed");
+            Die("fill failed");
         Write(&dst.rec, w, h);
     } else {
-        die("unknown command");
+        Die("unknown command");
     }
     std::fflush(stdout);
 }

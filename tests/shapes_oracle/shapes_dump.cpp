@@ -31,25 +31,14 @@
 namespace
 {
 
-[[noreturn]] void die(const char* what)
-{
-    std::fprintf(stderr, "%s\n", what);
-    std::exit(2);
-}
-
-std::vector<uint8_t> readBytes(size_t count)
-{
-    std::vector<uint8_t> v(count);
-    if (count && std::fread(v.data(), 1, count, stdin) != count)
-        die("short input");
-    return v;
-}
+using oracle_commands::Die;
+using oracle_commands::ReadBytes;
 
 void readGrey(GreyPicture& pic)
 {
     const uint32_t w = pic.pic.uiWidth, h = pic.pic.uiHeight;
     const size_t bytes = pic.pic.uiBpc > 8 ? 2 : 1;
-    const std::vector<uint8_t> samples = readBytes(size_t(w) * h * bytes);
+    const std::vector<uint8_t> samples = ReadBytes(size_t(w) * h * bytes);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) {
             const uint8_t* s = samples.data() + (size_t(y) * w + x) * bytes;
@@ -70,7 +59,7 @@ void writeGrey(const GreyPicture& pic)
 void readBits(BinPicture& pic)
 {
     const uint32_t w = pic->uiWidth, h = pic->uiHeight;
-    const std::vector<uint8_t> bits = readBytes(size_t(w) * h);
+    const std::vector<uint8_t> bits = ReadBytes(size_t(w) * h);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
             pic.set(x, y, bits[size_t(y) * w + x] != 0);
@@ -93,7 +82,7 @@ int run(const std::vector<std::string>& a)
         return i < a.size() ? uint32_t(std::strtoul(a[i].c_str(), nullptr, 10)) : 0u;
     };
     if (a.empty())
-        die("no command");
+        Die("no command");
     if (a[0] == "paint" && a.size() == 8) {
         GreyPicture pic(n(2), n(3), n(1));
         readGrey(pic);
@@ -111,13 +100,13 @@ int run(const std::vector<std::string>& a)
         BinPicture src(n(1), n(2)), dst(n(1), n(2));
         readBits(src);
         if (CLxBinPicBufAPI::FillHoles(dst.get(), src.get()) != 0)
-            die("FillHoles");
+            Die("FillHoles");
         writeBits(dst);
     } else if (a[0] == "clean" && a.size() == 5) {
         BinPicture src(n(1), n(2)), dst(n(1), n(2));
         readBits(src);
         if (CLxBinPicBufAPI::Clean3x3(dst.get(), src.get(), n(3), n(4) != 0) != 0)
-            die("Clean3x3");
+            Die("Clean3x3");
         writeBits(dst);
     } else if (a[0] == "cleanby" && a.size() == 6) {
         using Clean = int (*)(SLxBinPicBuf*, const SLxBinPicBuf*, uint32_t, bool);
@@ -133,33 +122,33 @@ int run(const std::vector<std::string>& a)
             if (a[1] == s.shape)
                 clean = s.clean;
         if (!clean)
-            die("unknown shape");
+            Die("unknown shape");
         BinPicture src(n(2), n(3)), dst(n(2), n(3));
         readBits(src);
         if (clean(dst.get(), src.get(), n(4), n(5) != 0) != 0)
-            die("Clean");
+            Die("Clean");
         writeBits(dst);
     } else if (a[0] == "dilate" && a.size() == 3) {
         BinPicture mask(n(1), n(2)), marker(n(1), n(2)), dst(n(1), n(2));
         readBits(mask);
         readBits(marker);
         if (CLxBinPicBufAPI::ConditionalDilate(dst.get(), marker.get(), mask.get()) != 0)
-            die("ConditionalDilate");
+            Die("ConditionalDilate");
         writeBits(dst);
     } else if (a[0] == "ultimate" && a.size() == 4) {
         GreyPicture src(n(1), n(2), 16), dst(n(1), n(2), 16);
         readGrey(src);
         if (CLxBinPicBufAPI::UltimateErosion(dst.get(), src.get(), uint16_t(n(3))) != 0)
-            die("UltimateErosion");
+            Die("UltimateErosion");
         writeGrey(dst);
     } else if (a[0] == "hull" && a.size() == 4) {
         BinPicture src(n(1), n(2)), dst(n(1), n(2));
         readBits(src);
         if (CLxBinPicBufAPI::ConvexHull(dst.get(), src.get(), false, false, int(n(3))) != 0)
-            die("ConvexHull");
+            Die("ConvexHull");
         writeBits(dst);
     } else {
-        die("unknown command");
+        Die("unknown command");
     }
     return 0;
 }

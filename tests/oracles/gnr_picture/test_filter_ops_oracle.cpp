@@ -138,8 +138,9 @@ TEST(FilterOpsOracle, SquareSmoothingIsBlur)
                 cv::Mat theirs;
                 cv::blur(src, theirs, cv::Size(int(k->uiNCols), int(k->uiNRows)),
                          cv::Point(-1, -1), cv::BORDER_REPLICATE);
+                const SLxKernel* kernel = k; // a structured binding is not capturable in C++17
                 const auto ours = run(src, f.bits, [&](SLxPicBuf* d, const SLxPicBuf* s) {
-                    return CLxPicBufAPI::Smooth(d, s, k);
+                    return CLxPicBufAPI::Smooth(d, s, kernel);
                 });
                 expectEqualMats(ours, theirs, label);
             }

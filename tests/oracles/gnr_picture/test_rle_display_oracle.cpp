@@ -13,6 +13,7 @@
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/rle_test_support.h"
 
 namespace
 {
@@ -47,13 +48,6 @@ void FromMask(SLxRLEPicBuf* rec, const cv::Mat& mask, bool painted)
                                : CLxRLEPicBufAPI::ConvertBinPicBufToNonPaintedRLE(rec, &bin);
     CLxBinPicBufAPI::Free(&bin);
     ASSERT_EQ(status, 0);
-}
-
-uint32_t Word(const void* p, size_t offset)
-{
-    uint32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(p) + offset, 4);
-    return v;
 }
 
 // The identifiers of a painted record as a 32-bit label image.

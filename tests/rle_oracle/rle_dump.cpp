@@ -71,17 +71,11 @@ int main(int argc, char** argv)
         tail.insert(tail.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
     };
     put(&rle.uiObjectCount, 4);
-    for (const SLxRLEObject* o = CLxRLEPicBufAPI::GetNextRLEObject(&rle, nullptr); o;
-         o = CLxRLEPicBufAPI::GetNextRLEObject(&rle, o)) {
-        uint32_t id = Word(o, 0), segments = Word(o, 24);
-        const SLxRowSegment* seg = nullptr;
-        for (uint32_t s = 0; s < segments; ++s) {
-            seg = CLxRLEPicBufAPI::GetNextRowSegment(o, seg);
-            uint32_t y = Word(seg, 0), count = Word(seg, 4);
-            for (uint32_t i = 0; i < count; ++i)
-                for (uint32_t k = 0; k < Word(seg, 12 + 8 * i); ++k)
-                    labels[size_t(y) * w + Word(seg, 8 + 8 * i) + k] = id;
-        }
+    for (const SLxRLEObject* o : ObjectsOf(&rle)) {
+        uint32_t id = Header(o).uiID;
+        for (auto [y, x, n] : RunsOf(o))
+            for (uint32_t k = 0; k < n; ++k)
+                labels[size_t(y) * w + x + k] = id;
         uint64_t area = 0;
         SLxContour* contour = CLxRLEPicBufAPI::ContourPoints(o, area);
         CLxAlloc::Free(contour);

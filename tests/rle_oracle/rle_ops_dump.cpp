@@ -70,15 +70,9 @@ void Write(const SLxRLEPicBuf* rec, uint32_t w, uint32_t h)
                 labels[size_t(y) * w + k] = id;
     };
     if (rec->bPainted) {
-        for (const SLxRLEObject* o = CLxRLEPicBufAPI::GetNextRLEObject(rec, nullptr); o;
-             o = CLxRLEPicBufAPI::GetNextRLEObject(rec, o)) {
-            const SLxRowSegment* seg = nullptr;
-            for (uint32_t s = 0; s < Word(o, 24); ++s) {
-                seg = CLxRLEPicBufAPI::GetNextRowSegment(o, seg);
-                for (uint32_t i = 0; i < Word(seg, 4); ++i)
-                    paint(Word(seg, 0), Word(seg, 8 + 8 * i), Word(seg, 12 + 8 * i), Word(o, 0));
-            }
-        }
+        for (const SLxRLEObject* o : ObjectsOf(rec))
+            for (auto [y, x, n] : RunsOf(o))
+                paint(y, x, n, Header(o).uiID);
     } else {
         for (uint32_t i = 0; i < rec->uiRunCount; ++i)
             paint(rec->pRuns[i].uiY, rec->pRuns[i].uiXStart, rec->pRuns[i].uiXLength, 1);

@@ -81,4 +81,14 @@ int64_t fold(const TestPic& p, const SLxKernel& k, int64_t x, int64_t y, uint32_
     return acc;
 }
 
+// Erosion (dilation) by definition: the minimum (maximum) over the set
+// elements of the clamped window.
+inline int64_t morphAt(const TestPic& p, const SLxKernel& k, int64_t x, int64_t y, uint32_t c,
+                       bool erode)
+{
+    return fold(p, k, x, y, c, erode ? INT64_MAX : -1, [erode](int64_t a, int64_t v, int32_t) {
+        return erode ? std::min(a, v) : std::max(a, v);
+    });
+}
+
 } // namespace filtertest

@@ -14,25 +14,10 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/rle_test_support.h"
+#include "random_mask.h"
 
 namespace
 {
-
-struct Objects {
-    explicit Objects(bool painted = true) { CLxRLEPicBufAPI::Init(&rec, 0, painted); }
-    ~Objects() { CLxRLEPicBufAPI::Free(&rec); }
-    SLxRLEPicBuf rec;
-};
-
-cv::Mat RandomMask(std::mt19937& rng, int w, int h, double density)
-{
-    cv::Mat m(h, w, CV_8U);
-    std::bernoulli_distribution bit(density);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            m.at<uint8_t>(y, x) = bit(rng) ? 255 : 0;
-    return m;
-}
 
 void FromMask(SLxRLEPicBuf* rec, const cv::Mat& mask, bool painted)
 {
@@ -54,16 +39,10 @@ void FromMask(SLxRLEPicBuf* rec, const cv::Mat& mask, bool painted)
 cv::Mat Labels(const SLxRLEPicBuf* rec)
 {
     cv::Mat out(int(rec->uiHeight), int(rec->uiWidth), CV_32S, cv::Scalar(0));
-    for (const SLxRLEObject* o = CLxRLEPicBufAPI::GetNextRLEObject(rec, nullptr); o;
-         o = CLxRLEPicBufAPI::GetNextRLEObject(rec, o)) {
-        const SLxRowSegment* seg = nullptr;
-        for (uint32_t s = 0; s < Word(o, 24); ++s) {
-            seg = CLxRLEPicBufAPI::GetNextRowSegment(o, seg);
-            for (uint32_t i = 0; i < Word(seg, 4); ++i)
-                for (uint32_t k = 0; k < Word(seg, 12 + 8 * i); ++k)
-                    out.at<int>(int(Word(seg, 0)), int(Word(seg, 8 + 8 * i) + k)) = int(Word(o, 0));
-        }
-    }
+    for (const SLxRLEObject* o : ObjectsOf(rec))
+        for (auto [y, x, n] : RunsOf(o))
+            for (uint32_t k = 0; k < n; ++k)
+                out.at<int>(int(y), int(x + k)) = int(Header(o).uiID);
     return out;
 }
 
@@ -82,7 +61,7 @@ TEST(RLEDisplayOracle, MagnificationEqualsNearestExactResize)
         for (double density : {0.3, 0.6}) {
             const int w = 40, h = 30;
             cv::Mat mask = RandomMask(rng, w, h, density);
-            Objects src, zoomed;
+            RLEPicture src, zoomed;
             FromMask(&src.rec, mask, true);
             const uint32_t zw = uint32_t(w * c.zoomX), zh = uint32_t(h * c.zoomY);
             ASSERT_EQ(CLxRLEPicBufAPI::StretchDisplay(&zoomed.rec, uint32_t(c.w), uint32_t(c.h), zw,
@@ -117,7 +96,7 @@ TEST(RLEDisplayOracle, PassThroughMorphologyEqualsOpenCV)
             for (int round = 0; round < 6; ++round) {
                 const int w = 20 + int(rng() % 90), h = 10 + int(rng() % 70);
                 cv::Mat mask = RandomMask(rng, w, h, 0.35 + 0.1 * (round % 4));
-                Objects src(painted), dst, tmp;
+                RLEPicture src(painted), dst, tmp;
                 FromMask(&src.rec, mask, painted);
                 // The work picture is laid out in its own size.
                 ASSERT_EQ(CLxRLEPicBufAPI::Reinit(&tmp.rec, uint32_t(w), uint32_t(h)), 0);

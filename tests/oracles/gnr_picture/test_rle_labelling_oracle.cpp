@@ -15,6 +15,8 @@
 
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/rle_test_support.h"
+#include "random_mask.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -42,24 +44,6 @@ struct Grey {
     }
     SLxPicBuf pic;
 };
-
-struct Objects {
-    Objects() { CLxRLEPicBufAPI::Init(&rec, 0, true); }
-    ~Objects() { CLxRLEPicBufAPI::Free(&rec); }
-    SLxRLEPicBuf rec;
-};
-
-// Random noise at the given density, 0 or 255: at 0.5 and above it makes
-// large objects with holes and one-pixel bridges among the dots.
-cv::Mat RandomMask(std::mt19937& rng, int w, int h, double density)
-{
-    cv::Mat m(h, w, CV_8U);
-    std::bernoulli_distribution bit(density);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            m.at<uint8_t>(y, x) = bit(rng) ? 255 : 0;
-    return m;
-}
 
 // Two label images describe the same partition when the map between their
 // labels is one to one and background matches background.
@@ -98,7 +82,7 @@ TEST(RLELabellingOracle, PartitionsEqualConnectedComponents)
                     for (int x = 0; x < w; ++x)
                         pic.set(uint32_t(x), uint32_t(y),
                                 mask.at<uint8_t>(y, x) ? 1 + rng() % 250 : 0);
-                Objects rle;
+                RLEPicture rle;
                 ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(&rle.rec, &pic.pic), 0);
                 EXPECT_EQ(int(rle.rec.uiObjectCount), n - 1);
                 Grey back(uint32_t(w), uint32_t(h), 16);
@@ -145,7 +129,7 @@ TEST(RLELabellingOracle, ContoursEqualFindContours)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 pic.set(uint32_t(x), uint32_t(y), mask.at<uint8_t>(y, x));
-        Objects rle;
+        RLEPicture rle;
         ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(&rle.rec, &pic.pic), 0);
         Grey back(uint32_t(w), uint32_t(h), 16);
         ASSERT_EQ(CLxRLEPicBufAPI::ConvertRLEToPicBuf(&back.pic, &rle.rec, 0), 0);

@@ -299,8 +299,10 @@ LX_ROTATE_INLINE void rotateLinear(const DstPlane& d, const SrcPlane& s, const A
             clampRun(X0, f.dx, 0, xMax, k0, k1);
             clampRun(Y0, f.dy, 0, yMax, k0, k1);
         }
-        k0 = std::min<int64_t>(k0, d.width); // an empty run may lie past the line
-        k1 = std::max(k1, k0);
+        // The run ends inside the line; an empty one (k1 <= k0, possibly past
+        // the line) leaves every pixel to the edge rule.
+        k1 = std::min<int64_t>(k1, d.width);
+        k0 = std::min(k0, k1);
         uint8_t* out = d.line(y);
         I X = I(X0);
         I Y = I(Y0);

@@ -299,6 +299,8 @@ TEST(RotateGeneral, BilinearLeftOfColumnZeroBlendsItVertically)
         ASSERT_EQ(matrix(d, s, 8, {1, 0, 0, 1, m4, 0.5}, &background, kBilinear), 0);
         for (uint32_t y = 0; y < 3; ++y)
             EXPECT_EQ(d.get(0, y, 0), 1u) << m4;
+        // Rows below the source once sent a run past the one-pixel line.
+        EXPECT_EQ(d.data()[3 * d.pitch()], kMarker) << m4;
     }
 }
 

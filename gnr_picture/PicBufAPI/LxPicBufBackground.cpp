@@ -83,7 +83,7 @@ template <class T> void subtractBackground(SLxPicBuf& work, const Envelopes& env
                 u[i] = 100u * s[i];
         else
             for (size_t i = 0; i < row; ++i)
-                u[i] = follow(u[i - row], 100u * s[i], step);
+                u[i] = follow((u - row)[i], 100u * s[i], step); // the line above
     }
     for (uint32_t y = height; y-- > 0;) {
         const T* s = line(y);

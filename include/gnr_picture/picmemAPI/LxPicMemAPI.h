@@ -733,7 +733,8 @@ class LX_EXPORT CLxPicMemAPI
 
     // --- Focus, value thresholds and periphery measures -------------------
 
-    enum ELxFocusCriterium {
+    // Held in 32 bits so that any value a caller passes can be checked.
+    enum ELxFocusCriterium : int32_t {
         eLxFocusGradientToSignal = 0, // sqrt(gradient energy / signal energy)
         eLxFocusGradientRms = 1,      // sqrt(gradient energy / pairs)
     };

@@ -10,6 +10,19 @@
 #include "w32_system/LxStrHelpers.h"
 #include "w32_system/LxUtf.h"
 
+// 1 in builds with the address sanitizer: gcc says so with a macro, clang
+// through __has_feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define LXTEST_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LXTEST_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef LXTEST_ADDRESS_SANITIZER
+#define LXTEST_ADDRESS_SANITIZER 0
+#endif
+
 // A fresh folder below $TMPDIR, removed with everything in it at the end of
 // the test.
 class ScopedTempDir

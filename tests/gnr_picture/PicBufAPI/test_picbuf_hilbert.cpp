@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "picbuf_test_support.h"
+#include "test_support.h"
 
 using picbuftest::Format;
 using picbuftest::TestPic;
@@ -83,17 +84,6 @@ TEST(Hilbert, InPlaceEqualsIntoAnotherPicture)
     EXPECT_TRUE(CLxPicBufAPI::IsEqual(dst.p(), src.p()));
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define LXTEST_ADDRESS_LIMIT_WORKS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define LXTEST_ADDRESS_LIMIT_WORKS 0
-#endif
-#endif
-#ifndef LXTEST_ADDRESS_LIMIT_WORKS
-#define LXTEST_ADDRESS_LIMIT_WORKS 1
-#endif
-
 // Hilbert with the address space limited to what is used now plus room
 // for the float pictures (8 MB) but not for the 8 MB complex array as well;
 // 0 when that gives -3 and dst stays as it was.
@@ -116,7 +106,7 @@ int hilbertUnderLimit(TestPic& dst, TestPic& src)
 
 TEST(Hilbert, WithoutTheComplexArrayMinusThreeAndTheDestinationUntouched)
 {
-    if (!LXTEST_ADDRESS_LIMIT_WORKS)
+    if (LXTEST_ADDRESS_SANITIZER)
         GTEST_SKIP() << "the address sanitizer reserves the address space";
     TestPic src(1024, 1024, 16, 1), dst(1024, 1024, 16, 1);
     src.fillPattern();

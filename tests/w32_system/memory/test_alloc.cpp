@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_support.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -167,7 +168,7 @@ TEST(LxAlloc, ForeignPointersAreRefusedByFreeAndReAlloc)
     EXPECT_TRUE(allBytesAre(buffer, sizeof buffer, 0));
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !LXTEST_ADDRESS_SANITIZER
 // Reading a freed block's header is what this checks, which the address
 // sanitizer rightly forbids.
 TEST(LxAlloc, FreedBlockIsNotValidAndASecondFreeIsRefused)

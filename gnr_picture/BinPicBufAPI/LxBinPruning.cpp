@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "gnr_picture/BinPicBufAPI/LxBinNarrowObjects.h"
 #include "gnr_picture/BinPicBufAPI/LxBinNeighbourTables.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufCheck.h"
@@ -334,7 +336,15 @@ int CLxBinPicBufAPI::CalculateZonesOfInfluence(SLxBinPicBuf* dst, const SLxBinPi
         {kThinningTemplates, 8, 1000},
         {kEndRemovalTemplates, 4, 1000},
     };
-    return WorkObjects(dst, src, true, phases, 4);
+    std::vector<uint8_t> grownBlock;
+    SLxBinPicBuf grown = *src;
+    try {
+        if (lx_bin::GrowNarrowObjects(*src, grownBlock))
+            grown.pData = grownBlock.data();
+    } catch (const std::bad_alloc&) {
+        return -3;
+    }
+    return WorkObjects(dst, &grown, true, phases, 4);
 }
 
 int CLxBinPicBufAPI::SetPixel(SLxBinPicBuf* pic, int x, int y, bool value)

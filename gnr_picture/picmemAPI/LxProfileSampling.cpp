@@ -106,8 +106,10 @@ int CLxPicMemAPI::GetProfileData(SLxProfileData* profile, uint32_t x0, uint32_t 
         return -2;
     }
     profile->uiCount = n;
-    const double sx = x0 == x1 ? 0.0 : (dx + 1.0) / n;
-    const double sy = y0 == y1 ? 0.0 : (dy + 1.0) / n;
+    // The spread runs one pixel past the end in the line's own direction, so
+    // a line drawn up or left reaches its end as one drawn down or right does.
+    const double sx = x0 == x1 ? 0.0 : (dx + (dx < 0.0 ? -1.0 : 1.0)) / n;
+    const double sy = y0 == y1 ? 0.0 : (dy + (dy < 0.0 ? -1.0 : 1.0)) / n;
     for (uint32_t i = 0; i < n; ++i) {
         profile->puiX[i] = coordinate(i * sx + x0 + 0.5);
         profile->puiY[i] = coordinate(i * sy + y0 + 0.5);

@@ -335,4 +335,36 @@ TEST(ThinningOracle, ZonesAndThickeningFollowTheWatershedLines)
                 watershedToGrown.Share(), zonesToWatershed.Share(), watershedToZones.Share());
 }
 
+// Objects one or two pixels wide leave the templates no side to start from;
+// their zones are parted as those of larger objects are.
+TEST(ThinningOracle, ZonesOfNarrowObjectsFollowTheWatershedLines)
+{
+    Near zonesToWatershed, watershedToZones;
+    LOAD_MANIFEST(m);
+    int checked = 0;
+    for (const auto& c : m.cases) {
+        if (c[0] != "small_zones")
+            continue;
+        Mask src, euclidean;
+        ASSERT_TRUE(ReadPbm(m.dir + "/" + c[1], src));
+        ASSERT_TRUE(ReadPbm(m.dir + "/" + c[2], euclidean));
+        BinPicture in(uint32_t(src.w), uint32_t(src.h)), out(uint32_t(src.w), uint32_t(src.h));
+        ToPicture(src, in);
+        ASSERT_EQ(API::CalculateZonesOfInfluence(out.get(), in.get()), 0);
+        const Mask zones = FromPicture(out);
+        zonesToWatershed.Add(CountNear(NearObjects(zones, src, 8), euclidean, 2));
+        watershedToZones.Add(CountNear(NearObjects(euclidean, src, 8), zones, 2));
+        Mask parted = zones;
+        for (auto& p : parted.v)
+            p = !p;
+        ExpectNoObjectsJoined(src, parted, c[1] + " zones");
+        ++checked;
+    }
+    EXPECT_EQ(checked, 12);
+    EXPECT_GE(zonesToWatershed.Share(), 0.9);
+    EXPECT_GE(watershedToZones.Share(), 0.9);
+    std::printf("narrow zones near shares: %.3f %.3f\n", zonesToWatershed.Share(),
+                watershedToZones.Share());
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // Pruning, zones of influence, SetPixel and AddCircle.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <string>
 #include <vector>
@@ -115,6 +116,55 @@ TEST(BinZonesOfInfluence, TwoObjectsArePartedByOneLine)
     for (const std::string& r : out) {
         EXPECT_EQ(r[1], '.');
         EXPECT_EQ(r[9], '.');
+    }
+}
+
+// Objects one or two pixels wide: the background thins beside them as beside
+// wide ones, and lines part every object from the others.
+TEST(BinZonesOfInfluence, NarrowObjectsArePartedAsWideOnes)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::array<uint32_t, 4>> objects; // x, y, width, height
+    };
+    const Case cases[] = {
+        {"three pixels", {{8, 8, 1, 1}, {30, 10, 1, 1}, {18, 30, 1, 1}}},
+        {"pairs and a square", {{6, 30, 2, 1}, {30, 6, 1, 2}, {25, 28, 2, 2}}},
+        {"a pixel beside a block", {{6, 20, 1, 1}, {22, 14, 12, 12}}},
+    };
+    for (const Case& c : cases) {
+        BinPicture src(40, 40), dst(40, 40);
+        for (const auto& o : c.objects)
+            for (uint32_t y = o[1]; y < o[1] + o[3]; ++y)
+                for (uint32_t x = o[0]; x < o[0] + o[2]; ++x)
+                    src.set(x, y);
+        ASSERT_EQ(API::CalculateZonesOfInfluence(dst.get(), src.get()), 0);
+        EXPECT_LT(CountSet(dst), 200) << c.name;
+        // Each object's zone, flooded through the clear pixels of the
+        // result, holds no other object.
+        for (size_t k = 0; k < c.objects.size(); ++k) {
+            std::vector<uint8_t> seen(40 * 40, 0);
+            std::vector<uint32_t> stack = {c.objects[k][1] * 40 + c.objects[k][0]};
+            seen[stack[0]] = 1;
+            while (!stack.empty()) {
+                const uint32_t p = stack.back(), x = p % 40, y = p / 40;
+                stack.pop_back();
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const uint32_t nx = x + dx, ny = y + dy;
+                        if (nx < 40 && ny < 40 && !seen[ny * 40 + nx] && !dst.at(nx, ny)) {
+                            seen[ny * 40 + nx] = 1;
+                            stack.push_back(ny * 40 + nx);
+                        }
+                    }
+            }
+            for (size_t j = 0; j < c.objects.size(); ++j) {
+                if (j != k) {
+                    EXPECT_FALSE(seen[c.objects[j][1] * 40 + c.objects[j][0]])
+                        << c.name << ": objects " << k << " and " << j << " share a zone";
+                }
+            }
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "gnr_picture/LxProfileData.h"
@@ -125,6 +127,60 @@ TEST_F(ProfileFixture, GeometryOnlyAndErrors)
     profile.dStep = -1.0;
     EXPECT_EQ(
         -4, CLxPicMemAPI::GetProfileData(&profile, 0, 1, 0, 0, nullptr, 0, 1, 8, 10, 30, nullptr));
+}
+
+// Points of short lines in every direction; a line drawn down and right keeps
+// the points callers may have stored.
+TEST_F(ProfileFixture, PointsOfLinesInEveryDirection)
+{
+    struct Case {
+        uint32_t x0, x1, y0, y1;
+        std::vector<uint32_t> xs, ys;
+    };
+    const Case cases[] = {
+        {2, 5, 1, 8, {2, 3, 3, 4, 4, 5, 5, 6}, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {5, 2, 8, 1, {5, 5, 4, 4, 3, 3, 2, 2}, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {9, 0, 0, 0, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, std::vector<uint32_t>(10, 0)},
+        {4, 4, 9, 5, {4, 4, 4, 4, 4}, {9, 8, 7, 6, 5}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(0, CLxPicMemAPI::GetProfileData(&profile, c.x0, c.x1, c.y0, c.y1, nullptr, 0, 1,
+                                                  8, 10, 30, nullptr));
+        ASSERT_EQ(c.xs.size(), profile.uiCount);
+        EXPECT_EQ(c.xs, std::vector<uint32_t>(profile.puiX, profile.puiX + profile.uiCount))
+            << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
+        EXPECT_EQ(c.ys, std::vector<uint32_t>(profile.puiY, profile.puiY + profile.uiCount))
+            << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
+    }
+}
+
+// A line that runs up or left reaches its end, and drawn the other way it
+// samples the same points in reverse to within a pixel.
+TEST_F(ProfileFixture, ReversedLineSamplesThePointsBackwards)
+{
+    const uint32_t lines[][4] = {{10, 55, 35, 3}, {0, 30, 0, 17}, {40, 3, 2, 9}, {7, 7, 50, 0}};
+    auto points = [&](uint32_t x0, uint32_t x1, uint32_t y0, uint32_t y1) {
+        EXPECT_EQ(0, CLxPicMemAPI::GetProfileData(&profile, x0, x1, y0, y1, nullptr, 0, 1, 8, 10,
+                                                  30, nullptr));
+        std::vector<std::pair<int64_t, int64_t>> p;
+        for (uint32_t i = 0; i < profile.uiCount; ++i)
+            p.emplace_back(profile.puiX[i], profile.puiY[i]);
+        return p;
+    };
+    for (const auto& l : lines) {
+        const auto forward = points(l[0], l[1], l[2], l[3]);
+        const auto backward = points(l[1], l[0], l[3], l[2]);
+        ASSERT_EQ(forward.size(), backward.size());
+        ASSERT_FALSE(forward.empty());
+        EXPECT_EQ(std::make_pair(int64_t(l[0]), int64_t(l[2])), forward.front());
+        EXPECT_LE(std::abs(forward.back().first - l[1]), 1);
+        EXPECT_LE(std::abs(forward.back().second - l[3]), 1);
+        for (size_t i = 0; i < forward.size(); ++i) {
+            const auto& b = backward[backward.size() - 1 - i];
+            EXPECT_LE(std::abs(forward[i].first - b.first), 1) << l[0] << "," << l[2] << " " << i;
+            EXPECT_LE(std::abs(forward[i].second - b.second), 1) << l[0] << "," << l[2] << " " << i;
+        }
+    }
 }
 
 TEST(PixelSquare, InsideEdgesAndOutside)

@@ -95,6 +95,25 @@ def main(out):
         write_pbm(os.path.join(out, name + ".elines.pbm"), (ews == 0) & ~img)
         lines.append("zones %s.pbm %s.lines.pbm %s.elines.pbm" % (name, name, name))
 
+    # Zones of objects one or two pixels wide, alone and beside larger ones:
+    # the same Euclidean watershed lines.
+    small = np.random.default_rng(55)
+    for k in range(12):
+        img = np.zeros((64, 80), bool)
+        for _ in range(int(small.integers(3, 9))):
+            cy, cx = small.integers(4, 60), small.integers(4, 76)
+            h, w = small.integers(1, 3, 2)
+            img[cy:cy + h, cx:cx + w] = True
+        if k % 2:
+            rr, cc = disk((small.integers(16, 48), small.integers(16, 64)), 6, shape=img.shape)
+            img[rr, cc] = True
+        labels, _ = ndimage.label(img, structure=np.ones((3, 3)))
+        ews = watershed(ndimage.distance_transform_edt(~img), markers=labels, watershed_line=True)
+        name = "small_zones_%02d" % k
+        write_pbm(os.path.join(out, name + ".pbm"), img)
+        write_pbm(os.path.join(out, name + ".elines.pbm"), (ews == 0) & ~img)
+        lines.append("small_zones %s.pbm %s.elines.pbm" % (name, name))
+
     with open(os.path.join(out, "manifest.txt"), "w") as f:
         f.write("\n".join(lines) + "\n")
 

@@ -123,6 +123,7 @@ bool CJp2OutputFile::SetImageInfo(uint32_t width, uint32_t height, uint32_t bits
     m_qwWriterRow = padded;
     CLxPicBufAPI::Free(&m_work);
     CLxPicBufAPI::Init(&m_work);
+    m_uiGathered = UINT32_MAX;
     m_bInfoSet = true;
     return true;
 }
@@ -195,18 +196,37 @@ bool CJp2OutputFile::WriteChannel(uint32_t seq, uint32_t f, const uint8_t* buffe
         CLxPicBufAPI::Reinit(&m_work, a.uiWidth, a.uiHeight, uint32_t(m_qwWriterRow),
                              a.uiBpcSignificant, a.uiComp, true) != 0)
         return false;
-    if (p == 0)
+    // A frame never takes channels of another: one left incomplete is
+    // dropped, which this write reports.
+    const bool dropped = m_uiGathered != UINT32_MAX && m_uiGathered != f;
+    if (m_uiGathered != f) {
+        try {
+            m_arrived.assign(Channels(), false);
+        } catch (const std::bad_alloc&) {
+            m_uiGathered = UINT32_MAX;
+            return false;
+        }
         CLxPicBufAPI::Clear(&m_work);
+        m_uiGathered = f;
+        m_uiMissing = Channels();
+    }
     const uint32_t bits = a.uiBpcInMemory;
     const uint64_t callerRow = uint64_t(a.uiBpcInMemory / 8) * count * a.uiWidth;
     auto* work = static_cast<uint8_t*>(m_work.pData);
     for (uint32_t k = 0; k < count; ++k)
         if (CopyFrameComponent(work, a.uiComp, m_work.uiWidthBytes, uint32_t(first) + k, buffer,
-                               count, callerRow, k, bits, a.uiWidth, a.uiHeight) != 0)
+                               count, callerRow, k, bits, a.uiWidth, a.uiHeight) != 0) {
+            m_uiGathered = UINT32_MAX;
             return false;
-    if (p + 1 < Channels())
-        return true;
-    return WriteFrame(f, work, m_work.uiWidthBytes) == 0;
+        }
+    if (!m_arrived[p]) {
+        m_arrived[p] = true;
+        --m_uiMissing;
+    }
+    if (m_uiMissing != 0)
+        return !dropped;
+    m_uiGathered = UINT32_MAX;
+    return WriteFrame(f, work, m_work.uiWidthBytes) == 0 && !dropped;
 }
 
 bool CJp2OutputFile::SetTime(uint32_t seq, double time)

@@ -59,5 +59,8 @@ class CJp2OutputFile final : public IJp2OutputFile
     SLxPictureMetadata m_metadata;
     uint32_t m_uiPrepared = UINT32_MAX;
     SLxPicBuf m_work{}; // a frame being gathered channel by channel
+    uint32_t m_uiGathered = UINT32_MAX; // the frame in m_work, none
+    std::vector<bool> m_arrived;        // its channels given so far
+    uint32_t m_uiMissing = 0;
     std::vector<uint8_t> m_padded; // one frame in the writer's rows
 };

@@ -5,8 +5,12 @@
 //
 // Images are numbered as in the source: for a source of cc channels,
 // frame = seq / cc and channel = seq % cc. With cc > 1 the channels of a
-// frame go in order, 0 to cc - 1; the frame is written when its last
-// channel arrives (earlier ones report true and write nothing yet).
+// frame come in any order; the frame is written when the last one missing
+// arrives (earlier ones report true and write nothing yet; a channel given
+// again replaces the one before). A frame never takes channels of another:
+// a channel of another frame while one is incomplete drops the incomplete
+// frame, nothing of it written, and reports false; that channel starts its
+// own frame.
 //
 // Row layouts differ on the two sides: IJp2InputFile::GetImage gives rows
 // padded to a multiple of 4 bytes, while WriteImage takes unpadded rows of

@@ -96,7 +96,9 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
     SLxExperiment built;
     SLxExperiment frames;
     const SLxExperiment* experiment = &stored;
-    if (file->GetExperiment(stored, 0) != 0) {
+    // A tree whose root is no loop (as the repair of a file whose writer
+    // never closed it leaves) holds no more than a file without one.
+    if (file->GetExperiment(stored, 0) != 0 || stored.eType == SLxExperiment::eEtUnknown) {
         // A file without experiment: one spectral loop of frame 0's planes,
         // or of one plane of all the file's components when it has none.
         SLxPictureMetadata frame0;

@@ -66,7 +66,14 @@ class IJp2OutputFile
 // A new document at path shaped as source (an input document of this
 // library), which it keeps a reference on: QX2, or JPEG 2000 when a JPEG
 // 2000 file is already there. Null for a null path or source, the source's
-// own file, a path holding a file of neither format (left untouched), or a
-// folder that cannot be written.
+// own file, a path holding a file of neither format or one that cannot be
+// written (left untouched), or a folder that cannot be written.
+//
+// A file already at the path stays as it is until Release: the document is
+// written beside it (in a link's target's folder) as
+// "<stem>.partial-XXXXXX<extension>" and renamed over it at Release once a
+// frame was written; without a frame it is removed. When the writer is
+// killed or the document does not close, the old file stays and the new
+// document keeps its temporary name, opening with the frames it holds.
 extern "C" LX_EXPORT IJp2OutputFile* CreateJp2OutputFile(const char16_t* path,
                                                          IJp2InputFile* source);

@@ -109,6 +109,26 @@ TEST(OutputReplace, FileAtThePathStaysUntilAFrameIsWritten)
         }
 }
 
+TEST(OutputReplace, LinkGoesOnNamingTheNewDocument)
+{
+    ScopedTempDir dir;
+    const std::filesystem::path real = dir.path() / "real.qx2";
+    const std::filesystem::path link = dir.path() / "link.qx2";
+    CopyFile(DocumentPath("spectral.qx2"), real.string());
+    std::filesystem::create_symlink(real.filename(), link);
+    Document source = OpenFixture("zxy.qx2");
+    ASSERT_TRUE(source);
+    IJp2OutputFile* out = CreateJp2OutputFile(U16(link.string().c_str()).c_str(), source.p);
+    ASSERT_NE(nullptr, out);
+    ASSERT_TRUE(WriteImages(source.p, out, source->GetImageCount()));
+    out->Release();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ((std::vector<std::string>{"link.qx2", "real.qx2"}), FolderNames(dir.path()));
+    Document copy(link.string());
+    ASSERT_TRUE(copy);
+    ExpectSameImages(source.p, copy.p, source->GetImageCount());
+}
+
 // A child process writes 4 frames over the file and is killed before it
 // releases the output.
 TEST(OutputReplace, KilledWriterLeavesTheFileAndItsFramesUnderTheTemporaryName)

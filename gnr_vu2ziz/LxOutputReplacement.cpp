@@ -41,8 +41,7 @@ bool LX_BeginOutputReplacement(const char16_t* path, SLxOutputReplacement& repla
         return false;
     const std::string target(resolved);
     std::free(resolved);
-    struct stat st {
-    };
+    struct stat st = {};
     if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)
         return false;
 

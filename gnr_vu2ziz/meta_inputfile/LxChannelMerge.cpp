@@ -186,15 +186,17 @@ bool PeriodStarts(const SLxExperiment::SLxExpNETimeLoop& ne, uint64_t p,
 
 // Channels that the period of the current time point never acquires come
 // from the nearest period that does: as the last frame of an earlier
-// period shows them, else as the first frame of a later one.
-int FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
+// period shows them, else as the first frame of a later one. A period that
+// cannot be walked (or the visits running out) ends the search: the
+// channels left stay without source.
+void FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
 {
     const SLxExperiment::SLxExpNETimeLoop& ne = level.uLoopPars.sNETimeLoop;
     const uint32_t p = w.positions[depth];
     std::vector<uint64_t> starts;
     uint32_t own = 0;
     if (!PeriodStarts(ne, p, starts, own))
-        return 0;
+        return;
     std::vector<uint64_t> others;
     for (uint32_t i = own; i-- > 0;)
         if (starts[i] != kNoStart && ne.pPeriod[i].uiCount)
@@ -202,7 +204,6 @@ int FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
     for (uint32_t i = own + 1; i < ne.uiPeriodCount; ++i)
         if (starts[i] != kNoStart && ne.pPeriod[i].uiCount)
             others.push_back(starts[i]);
-    int rc = 0;
     std::vector<uint32_t> found;
     for (uint64_t point : others) {
         if (point > UINT32_MAX ||
@@ -211,7 +212,7 @@ int FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
         found.assign(w.sources.size(), kLxNoChannelSource);
         found.swap(w.sources);
         w.positions[depth] = uint32_t(point);
-        rc = WalkBranches(w, &level, depth);
+        const int rc = WalkBranches(w, &level, depth);
         found.swap(w.sources);
         if (rc != 0)
             break;
@@ -220,7 +221,6 @@ int FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
                 w.sources[c] = found[c];
     }
     w.positions[depth] = p;
-    return rc;
 }
 
 int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
@@ -231,9 +231,9 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
     // found stays unless a period gives a source.
     std::vector<uint32_t> outside(w.sources.size(), kLxNoChannelSource);
     outside.swap(w.sources);
-    int rc = WalkBranches(w, level, depth);
+    const int rc = WalkBranches(w, level, depth);
     if (rc == 0)
-        rc = FillFromOtherPeriods(w, *level, depth);
+        FillFromOtherPeriods(w, *level, depth);
     for (size_t c = 0; c < outside.size(); ++c)
         if (w.sources[c] == kLxNoChannelSource)
             w.sources[c] = outside[c];

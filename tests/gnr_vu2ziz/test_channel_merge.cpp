@@ -282,6 +282,37 @@ TEST(ChannelSourceWalk, TreeAskingForTooManyVisitsFails)
     SLxPicturePlanes::Free(planes);
 }
 
+// Channels a, b, c over four periods (the third switched off): a channel
+// that a frame's period lacks comes from the nearest earlier period's last
+// frame, else from the nearest later period's first.
+TEST(ChannelSourceWalk, PeriodsLackingAChannelTakeItFromTheNearestPeriodWithIt)
+{
+    ExpTree tree(NETime({{2, true, {Spect({u"a"})}},
+                         {3, true, {Spect({u"b"})}},
+                         {2, false, {Spect({u"c"})}},
+                         {1, true, {Spect({u"a", u"c"})}}}));
+    SLxPicturePlanes planes;
+    ASSERT_EQ(0, CLxExperimentAPI::GetSpectPlanes(tree.get(), planes));
+    ASSERT_EQ(3u, planes.uiCount);
+    const struct {
+        uint32_t time;
+        std::vector<uint32_t> sources; // of a, b, c
+    } cases[] = {
+        {0, {0, 2, 5}},
+        {3, {1, 3, 5}},
+        {5, {5, 4, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("time " + std::to_string(c.time));
+        std::vector<uint32_t> sources(3, kLxNoChannelSource);
+        std::vector<uint32_t> positions = {c.time, 0};
+        ASSERT_EQ(0, LX_WalkChannelSources(tree.get(), 2, positions.data(), planes, sources));
+        EXPECT_EQ(c.sources, sources);
+        EXPECT_EQ((std::vector<uint32_t>{c.time, 0}), positions);
+    }
+    SLxPicturePlanes::Free(planes);
+}
+
 TEST(ChannelSourceWalk, PlanesOfSeveralComponentsFillAllTheirComponents)
 {
     // Point 0 takes an RGB plane (3 components), point 1 a grey one.

@@ -129,44 +129,50 @@ TEST(OutputReplace, LinkGoesOnNamingTheNewDocument)
     ExpectSameImages(source.p, copy.p, source->GetImageCount());
 }
 
-// A child process writes 4 frames over the file and is killed before it
-// releases the output.
+// A child process writes 4 frames over the file and is killed, or exits,
+// before it releases the output.
 TEST(OutputReplace, KilledWriterLeavesTheFileAndItsFramesUnderTheTemporaryName)
 {
     constexpr uint32_t kFrames = 4;
-    for (const SReplaceCase& c : kReplaceCases) {
-        SCOPED_TRACE(c.existing);
-        ScopedTempDir dir;
-        const std::string path = (dir.path() / c.target).string();
-        CopyFile(DocumentPath(c.existing), path);
-        const std::vector<uint8_t> old = FileBytes(path);
-        const pid_t child = fork();
-        ASSERT_NE(-1, child);
-        if (child == 0) {
+    for (const SReplaceCase& c : kReplaceCases)
+        for (const bool killed : {true, false}) {
+            SCOPED_TRACE(std::string(c.existing) + (killed ? " killed" : " exited"));
+            ScopedTempDir dir;
+            const std::string path = (dir.path() / c.target).string();
+            CopyFile(DocumentPath(c.existing), path);
+            const std::vector<uint8_t> old = FileBytes(path);
+            const pid_t child = fork();
+            ASSERT_NE(-1, child);
+            if (child == 0) {
+                Document source = OpenFixture("zxy.qx2");
+                IJp2OutputFile* out =
+                    source ? CreateJp2OutputFile(U16(path.c_str()).c_str(), source.p) : nullptr;
+                if (!out || !WriteImages(source.p, out, kFrames))
+                    _exit(1);
+                if (killed)
+                    kill(getpid(), SIGKILL);
+                _exit(2);
+            }
+            int status = 0;
+            ASSERT_EQ(child, waitpid(child, &status, 0));
+            if (killed) {
+                ASSERT_TRUE(WIFSIGNALED(status)) << "child exit " << WEXITSTATUS(status);
+            } else {
+                ASSERT_EQ(2, WEXITSTATUS(status));
+            }
+            EXPECT_EQ(old, FileBytes(path));
+            const std::vector<std::string> names = FolderNames(dir.path());
+            ASSERT_EQ(2u, names.size());
+            const std::string stem = std::string(c.target).substr(0, 3);
+            const std::string partial = names[0] == c.target ? names[1] : names[0];
+            EXPECT_EQ(0u, partial.find(stem + ".partial-")) << partial;
+            EXPECT_EQ(std::string(c.target).substr(3), partial.substr(partial.size() - 4));
+            EXPECT_EQ(c.jp2, IsJp2(FileBytes((dir.path() / partial).string())));
             Document source = OpenFixture("zxy.qx2");
-            IJp2OutputFile* out =
-                source ? CreateJp2OutputFile(U16(path.c_str()).c_str(), source.p) : nullptr;
-            if (!out || !WriteImages(source.p, out, kFrames))
-                _exit(1);
-            kill(getpid(), SIGKILL);
-            _exit(2);
+            Document reopened((dir.path() / partial).string());
+            ASSERT_TRUE(reopened);
+            ExpectSameImages(source.p, reopened.p, kFrames);
         }
-        int status = 0;
-        ASSERT_EQ(child, waitpid(child, &status, 0));
-        ASSERT_TRUE(WIFSIGNALED(status)) << "child exit " << WEXITSTATUS(status);
-        EXPECT_EQ(old, FileBytes(path));
-        const std::vector<std::string> names = FolderNames(dir.path());
-        ASSERT_EQ(2u, names.size());
-        const std::string stem = std::string(c.target).substr(0, 3);
-        const std::string partial = names[0] == c.target ? names[1] : names[0];
-        EXPECT_EQ(0u, partial.find(stem + ".partial-")) << partial;
-        EXPECT_EQ(std::string(c.target).substr(3), partial.substr(partial.size() - 4));
-        EXPECT_EQ(c.jp2, IsJp2(FileBytes((dir.path() / partial).string())));
-        Document source = OpenFixture("zxy.qx2");
-        Document reopened((dir.path() / partial).string());
-        ASSERT_TRUE(reopened);
-        ExpectSameImages(source.p, reopened.p, kFrames);
-    }
 }
 
 } // namespace

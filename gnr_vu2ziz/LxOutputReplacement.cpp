@@ -57,7 +57,7 @@ bool LX_BeginOutputReplacement(const char16_t* path, SLxOutputReplacement& repla
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         const std::string temporary = prefix + RandomLetters(random) + extension;
         const int fd =
-            open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777);
+            open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 0777);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -65,7 +65,7 @@ bool LX_BeginOutputReplacement(const char16_t* path, SLxOutputReplacement& repla
         }
         // The umask may have narrowed the mode: the new document keeps the
         // old file's.
-        const bool moded = fchmod(fd, st.st_mode & 07777) == 0;
+        const bool moded = fchmod(fd, st.st_mode & 0777) == 0;
         close(fd);
         if (!moded) {
             unlink(temporary.c_str());

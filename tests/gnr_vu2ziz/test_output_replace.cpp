@@ -84,6 +84,9 @@ TEST(OutputReplace, FileAtThePathStaysUntilAFrameIsWritten)
             ScopedTempDir dir;
             const std::string path = (dir.path() / c.target).string();
             CopyFile(DocumentPath(c.existing), path);
+            // Wider than the usual umask leaves: the new document keeps them.
+            const auto mode = std::filesystem::perms(0666);
+            std::filesystem::permissions(path, mode);
             const std::vector<uint8_t> old = FileBytes(path);
             Document source = OpenFixture("zxy.qx2");
             ASSERT_TRUE(source);
@@ -101,6 +104,7 @@ TEST(OutputReplace, FileAtThePathStaysUntilAFrameIsWritten)
                 continue;
             }
             EXPECT_EQ(c.jp2, IsJp2(FileBytes(path)));
+            EXPECT_EQ(mode, std::filesystem::status(path).permissions());
             Document copy(path);
             ASSERT_TRUE(copy);
             EXPECT_EQ(source->GetImageCount(), copy->GetImageCount());

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxFluorescentProbe.h"
@@ -48,8 +49,9 @@ CLxStringW Text(const char16_t* text)
 
 } // namespace
 
-CJp2OutputFile::CJp2OutputFile(ILxOutputImageFile* writer, CJp2InputFile* source)
-    : m_writer(writer), m_source(source)
+CJp2OutputFile::CJp2OutputFile(ILxOutputImageFile* writer, CJp2InputFile* source,
+                               SLxOutputReplacement replacement)
+    : m_writer(writer), m_source(source), m_replacement(std::move(replacement))
 {
     CLxPicBufAPI::Init(&m_work);
     m_writer->AddRef();
@@ -63,15 +65,26 @@ CJp2OutputFile::~CJp2OutputFile()
 
 uint32_t CJp2OutputFile::Release()
 {
+    if (m_writer && m_replacement.Active() && !m_bFrameWritten) {
+        // Nothing to put in the old file's place: it stays as it was.
+        m_writer->Abort();
+        m_writer->Release();
+        m_writer = nullptr;
+        LX_AbandonOutputReplacement(m_replacement);
+    }
     if (m_writer) {
         SLxExperiment* experiment = nullptr;
         if (m_source->Reader() && m_source->Reader()->GetExperiment(&experiment) == 0 &&
             experiment)
             m_writer->SetExperiment(*experiment, nullptr);
         SLxExperiment::FreeRecursive(experiment);
-        m_writer->Close();
+        const int closed = m_writer->Close();
         m_writer->Release();
         m_writer = nullptr;
+        // A document that did not close stays under its temporary name
+        // with the frames it holds; the old file is kept.
+        if (closed == 0)
+            LX_CommitOutputReplacement(m_replacement);
     }
     m_source->Release();
     delete this;
@@ -114,6 +127,10 @@ bool CJp2OutputFile::SetImageInfo(uint32_t width, uint32_t height, uint32_t bits
     a.uiWidthBytes = uint32_t(row);
     SLxImageAttributes forWriter = a;
     forWriter.uiWidthBytes = uint32_t(padded);
+    // The writer counts the frames it is given: a QX2 writer then stores
+    // the attributes with the first frame, so that a document whose writer
+    // never closed it still opens with the frames it holds.
+    forWriter.uiSequenceCount = 0;
     m_bInfoSet = false;
     const int rc = m_writer->SetImageAttributes(forWriter);
     m_writer->SetCalibration(0, 0.0, 1.0, true, CLxStringW());
@@ -123,6 +140,7 @@ bool CJp2OutputFile::SetImageInfo(uint32_t width, uint32_t height, uint32_t bits
     m_qwWriterRow = padded;
     CLxPicBufAPI::Free(&m_work);
     CLxPicBufAPI::Init(&m_work);
+    m_uiGathered = UINT32_MAX;
     m_bInfoSet = true;
     return true;
 }
@@ -150,7 +168,7 @@ int CJp2OutputFile::WriteFrame(uint32_t f, const uint8_t* rows, uint64_t rowByte
     const int rc = m_writer->SetImageMetadata(f, m_metadata, 0);
     (void)rc; // the frame's data decides, as the metadata of a frame is optional
     if (rowBytes == m_qwWriterRow)
-        return m_writer->SetImageData(f, rows, nullptr, nullptr);
+        return Written(m_writer->SetImageData(f, rows, nullptr, nullptr));
     const uint64_t frameBytes = m_qwWriterRow * m_attributes.uiHeight;
     try {
         m_padded.assign(size_t(frameBytes), 0);
@@ -159,7 +177,13 @@ int CJp2OutputFile::WriteFrame(uint32_t f, const uint8_t* rows, uint64_t rowByte
     }
     for (uint64_t y = 0; y < m_attributes.uiHeight; ++y)
         std::memcpy(&m_padded[size_t(y * m_qwWriterRow)], rows + y * rowBytes, size_t(rowBytes));
-    return m_writer->SetImageData(f, m_padded.data(), nullptr, nullptr);
+    return Written(m_writer->SetImageData(f, m_padded.data(), nullptr, nullptr));
+}
+
+int CJp2OutputFile::Written(int status)
+{
+    m_bFrameWritten = m_bFrameWritten || status == 0;
+    return status;
 }
 
 bool CJp2OutputFile::WriteImage(uint32_t seq, const void* buffer)
@@ -195,18 +219,37 @@ bool CJp2OutputFile::WriteChannel(uint32_t seq, uint32_t f, const uint8_t* buffe
         CLxPicBufAPI::Reinit(&m_work, a.uiWidth, a.uiHeight, uint32_t(m_qwWriterRow),
                              a.uiBpcSignificant, a.uiComp, true) != 0)
         return false;
-    if (p == 0)
+    // A frame never takes channels of another: one left incomplete is
+    // dropped, which this write reports.
+    const bool dropped = m_uiGathered != UINT32_MAX && m_uiGathered != f;
+    if (m_uiGathered != f) {
+        try {
+            m_arrived.assign(Channels(), false);
+        } catch (const std::bad_alloc&) {
+            m_uiGathered = UINT32_MAX;
+            return false;
+        }
         CLxPicBufAPI::Clear(&m_work);
+        m_uiGathered = f;
+        m_uiMissing = Channels();
+    }
     const uint32_t bits = a.uiBpcInMemory;
     const uint64_t callerRow = uint64_t(a.uiBpcInMemory / 8) * count * a.uiWidth;
     auto* work = static_cast<uint8_t*>(m_work.pData);
     for (uint32_t k = 0; k < count; ++k)
         if (CopyFrameComponent(work, a.uiComp, m_work.uiWidthBytes, uint32_t(first) + k, buffer,
-                               count, callerRow, k, bits, a.uiWidth, a.uiHeight) != 0)
+                               count, callerRow, k, bits, a.uiWidth, a.uiHeight) != 0) {
+            m_uiGathered = UINT32_MAX;
             return false;
-    if (p + 1 < Channels())
-        return true;
-    return WriteFrame(f, work, m_work.uiWidthBytes) == 0;
+        }
+    if (!m_arrived[p]) {
+        m_arrived[p] = true;
+        --m_uiMissing;
+    }
+    if (m_uiMissing != 0)
+        return !dropped;
+    m_uiGathered = UINT32_MAX;
+    return WriteFrame(f, work, m_work.uiWidthBytes) == 0 && !dropped;
 }
 
 bool CJp2OutputFile::SetTime(uint32_t seq, double time)
@@ -275,13 +318,16 @@ extern "C" LX_EXPORT IJp2OutputFile* CreateJp2OutputFile(const char16_t* path,
     auto* input = dynamic_cast<CJp2InputFile*>(source);
     if (!path || !input || !input->Reader())
         return nullptr;
-    ILxOutputImageFile* writer = LX_OpenOutputWriter(path, input->File());
+    SLxOutputReplacement replacement;
+    ILxOutputImageFile* writer = LX_OpenOutputWriter(path, input->File(), replacement);
     if (!writer)
         return nullptr;
-    auto* made = new (std::nothrow) CJp2OutputFile(writer, input);
+    auto* made = new (std::nothrow) CJp2OutputFile(writer, input, replacement);
     if (!made) {
         writer->AddRef();
+        writer->Abort();
         writer->Release();
+        LX_AbandonOutputReplacement(replacement);
         return nullptr;
     }
     return made;

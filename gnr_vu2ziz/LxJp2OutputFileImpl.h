@@ -8,6 +8,7 @@
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_vu2ziz/LxJp2OutputFile.h"
+#include "gnr_vu2ziz/LxOutputReplacement.h"
 #include "mul_imageformat/LxImageAttributes.h"
 
 class CJp2InputFile;
@@ -17,8 +18,11 @@ class CJp2OutputFile final : public IJp2OutputFile
 {
   public:
     // Takes one reference on the writer (made with count 0) and on the
-    // source.
-    CJp2OutputFile(ILxOutputImageFile* writer, CJp2InputFile* source);
+    // source. With an active replacement the writer writes its temporary
+    // file, which Release puts in the target's place once a frame is in it
+    // and removes otherwise.
+    CJp2OutputFile(ILxOutputImageFile* writer, CJp2InputFile* source,
+                   SLxOutputReplacement replacement = SLxOutputReplacement());
     virtual ~CJp2OutputFile();
     CJp2OutputFile(const CJp2OutputFile&) = delete;
     CJp2OutputFile& operator=(const CJp2OutputFile&) = delete;
@@ -49,6 +53,8 @@ class CJp2OutputFile final : public IJp2OutputFile
     SLxPicturePlaneDesc* PlaneOf(uint32_t seq);
     // Unpadded caller rows into the writer's padded ones.
     int WriteFrame(uint32_t f, const uint8_t* rows, uint64_t rowBytes);
+    // Notes a frame the writer took; the status unchanged.
+    int Written(int status);
     bool WriteChannel(uint32_t seq, uint32_t f, const uint8_t* buffer);
 
     ILxOutputImageFile* m_writer;
@@ -59,5 +65,10 @@ class CJp2OutputFile final : public IJp2OutputFile
     SLxPictureMetadata m_metadata;
     uint32_t m_uiPrepared = UINT32_MAX;
     SLxPicBuf m_work{}; // a frame being gathered channel by channel
+    uint32_t m_uiGathered = UINT32_MAX; // the frame in m_work, none
+    std::vector<bool> m_arrived;        // its channels given so far
+    uint32_t m_uiMissing = 0;
     std::vector<uint8_t> m_padded; // one frame in the writer's rows
+    SLxOutputReplacement m_replacement;
+    bool m_bFrameWritten = false;
 };

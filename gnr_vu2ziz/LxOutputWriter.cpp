@@ -59,28 +59,35 @@ bool FolderWritable(const char16_t* path)
 
 } // namespace
 
-ILxOutputImageFile* LX_OpenOutputWriter(const char16_t* path, const SLxFileIdentity& source)
+ILxOutputImageFile* LX_OpenOutputWriter(const char16_t* path, const SLxFileIdentity& source,
+                                        SLxOutputReplacement& replacement)
 {
+    replacement = SLxOutputReplacement();
     if (!path || !*path)
         return nullptr;
     bool folder = false;
     const SLxFileIdentity target = LX_FileIdentity(path, &folder);
-    if (target.bKnown) {
-        if (folder || target.SameAs(source))
-            return nullptr;
-        switch (KindOfFile(path)) {
-        case EKind::Jp2:
-            return LX_CreateJp2OutputFile(path);
-        case EKind::Other:
-            return nullptr;
-        case EKind::Empty:
-        case EKind::Qx2:
-            break;
-        }
-    } else if (!FolderWritable(path)) {
+    if (!target.bKnown) {
         // The JPEG 2000 writer opens its file only when it writes.
-        return nullptr;
+        if (!FolderWritable(path))
+            return nullptr;
+        ILxOutputImageFile* writer = LX_CreateQx2OutputFile(path, false);
+        return writer ? writer : LX_CreateJp2OutputFile(path);
     }
-    ILxOutputImageFile* writer = LX_CreateQx2OutputFile(path, false);
-    return writer ? writer : LX_CreateJp2OutputFile(path);
+    if (folder || target.SameAs(source))
+        return nullptr;
+    const EKind kind = KindOfFile(path);
+    std::u16string temporary;
+    if (kind == EKind::Other || !LX_BeginOutputReplacement(path, replacement, temporary))
+        return nullptr;
+    ILxOutputImageFile* writer = nullptr;
+    if (kind != EKind::Jp2)
+        writer = LX_CreateQx2OutputFile(temporary.c_str(), false);
+    if (!writer)
+        writer = LX_CreateJp2OutputFile(temporary.c_str());
+    if (!writer) {
+        LX_AbandonOutputReplacement(replacement);
+        replacement = SLxOutputReplacement();
+    }
+    return writer;
 }

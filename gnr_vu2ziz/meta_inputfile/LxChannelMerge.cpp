@@ -1,5 +1,6 @@
 #include "gnr_vu2ziz/meta_inputfile/LxChannelMerge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <unordered_map>
@@ -83,7 +84,7 @@ int SetSources(SWalk& w, const SLxExperiment& spect)
 // Visits the branches of the level: the rest of the previous period after
 // the current item, then the current period up to it, so that each channel
 // ends with the last frame visited that acquired it.
-int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
+int WalkBranches(SWalk& w, const SLxExperiment* level, uint32_t depth)
 {
     if (!level)
         return kBadArgument;
@@ -159,6 +160,83 @@ int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
     for (uint64_t k = 0; rc == 0 && k <= r; ++k)
         rc = visit(a * q + b + k);
     w.positions[depth] = p;
+    return rc;
+}
+
+// Where each period of a non-equidistant time loop starts (invalid
+// periods: kNoStart), and the period that holds time point p, as the
+// branch walk finds it; false when none does.
+constexpr uint64_t kNoStart = UINT64_MAX;
+bool PeriodStarts(const SLxExperiment::SLxExpNETimeLoop& ne, uint64_t p,
+                  std::vector<uint64_t>& starts, uint32_t& holder)
+{
+    starts.assign(ne.uiPeriodCount, kNoStart);
+    holder = ne.uiPeriodCount;
+    uint64_t b = 0;
+    for (uint32_t i = 0; i < ne.uiPeriodCount; ++i) {
+        if (ne.pPeriodValid && !ne.pPeriodValid[i])
+            continue;
+        starts[i] = b;
+        if (holder == ne.uiPeriodCount && p >= b && p - b < ne.pPeriod[i].uiCount)
+            holder = i;
+        b += ne.pPeriod[i].uiCount;
+    }
+    return holder < ne.uiPeriodCount;
+}
+
+// Channels that the period of the current time point never acquires come
+// from the nearest period that does: as the last frame of an earlier
+// period shows them, else as the first frame of a later one. A period that
+// cannot be walked (or the visits running out) ends the search: the
+// channels left stay without source.
+void FillFromOtherPeriods(SWalk& w, const SLxExperiment& level, uint32_t depth)
+{
+    const SLxExperiment::SLxExpNETimeLoop& ne = level.uLoopPars.sNETimeLoop;
+    const uint32_t p = w.positions[depth];
+    std::vector<uint64_t> starts;
+    uint32_t own = 0;
+    if (!PeriodStarts(ne, p, starts, own))
+        return;
+    std::vector<uint64_t> others;
+    for (uint32_t i = own; i-- > 0;)
+        if (starts[i] != kNoStart && ne.pPeriod[i].uiCount)
+            others.push_back(starts[i] + ne.pPeriod[i].uiCount - 1);
+    for (uint32_t i = own + 1; i < ne.uiPeriodCount; ++i)
+        if (starts[i] != kNoStart && ne.pPeriod[i].uiCount)
+            others.push_back(starts[i]);
+    std::vector<uint32_t> found;
+    for (uint64_t point : others) {
+        if (point > UINT32_MAX ||
+            std::find(w.sources.begin(), w.sources.end(), kLxNoChannelSource) == w.sources.end())
+            break;
+        found.assign(w.sources.size(), kLxNoChannelSource);
+        found.swap(w.sources);
+        w.positions[depth] = uint32_t(point);
+        const int rc = WalkBranches(w, &level, depth);
+        found.swap(w.sources);
+        if (rc != 0)
+            break;
+        for (size_t c = 0; c < found.size(); ++c)
+            if (w.sources[c] == kLxNoChannelSource)
+                w.sources[c] = found[c];
+    }
+    w.positions[depth] = p;
+}
+
+int Walk(SWalk& w, const SLxExperiment* level, uint32_t depth)
+{
+    if (!level || level->eType != SLxExperiment::eEtNETime)
+        return WalkBranches(w, level, depth);
+    // The periods are walked on their own: what visits outside this level
+    // found stays unless a period gives a source.
+    std::vector<uint32_t> outside(w.sources.size(), kLxNoChannelSource);
+    outside.swap(w.sources);
+    const int rc = WalkBranches(w, level, depth);
+    if (rc == 0)
+        FillFromOtherPeriods(w, *level, depth);
+    for (size_t c = 0; c < outside.size(); ++c)
+        if (w.sources[c] == kLxNoChannelSource)
+            w.sources[c] = outside[c];
     return rc;
 }
 

@@ -1,7 +1,10 @@
 // Spectral documents whose branches acquire different channels: a stored
 // frame holds only its own branch's channels, while every frame is handed
 // out with all of them. Each component is taken from the latest frame, up
-// to the one asked for, that acquired its channel.
+// to the one asked for, that acquired its channel. A channel that the
+// frame's own period of a non-equidistant time loop never acquires comes
+// from the nearest period that does: from its last frame when the period
+// is earlier, else from its first.
 #pragma once
 
 #include <cstdint>

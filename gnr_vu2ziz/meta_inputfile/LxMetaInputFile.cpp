@@ -27,13 +27,14 @@ constexpr double kUnknownTime = -1.0;
 
 // The level `steps` children down from the root, following the positions
 // (null positions: the first child); the last level reached when a level
-// has no children.
+// has no children. The levels inside the periods of a non-equidistant time
+// loop are its children too.
 template <typename Level>
 Level* LevelAlongPath(Level* root, uint32_t steps, const uint32_t* positions)
 {
     Level* level = root;
     for (uint32_t d = 0; level && d < steps; ++d) {
-        if (level->uiNextLevelCount == 0)
+        if (level->uiNextLevelCount == 0 && !lx_experiment::IsBranchedNETime(*level))
             break;
         level = CLxExperimentAPI::GetNextLevelExperiment(level, positions ? positions[d] : 0);
     }
@@ -95,7 +96,9 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
     SLxExperiment built;
     SLxExperiment frames;
     const SLxExperiment* experiment = &stored;
-    if (file->GetExperiment(stored, 0) != 0) {
+    // A tree whose root is no loop (as the repair of a file whose writer
+    // never closed it leaves) holds no more than a file without one.
+    if (file->GetExperiment(stored, 0) != 0 || stored.eType == SLxExperiment::eEtUnknown) {
         // A file without experiment: one spectral loop of frame 0's planes,
         // or of one plane of all the file's components when it has none.
         SLxPictureMetadata frame0;

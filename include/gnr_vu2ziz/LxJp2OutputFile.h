@@ -5,8 +5,12 @@
 //
 // Images are numbered as in the source: for a source of cc channels,
 // frame = seq / cc and channel = seq % cc. With cc > 1 the channels of a
-// frame go in order, 0 to cc - 1; the frame is written when its last
-// channel arrives (earlier ones report true and write nothing yet).
+// frame come in any order; the frame is written when the last one missing
+// arrives (earlier ones report true and write nothing yet; a channel given
+// again replaces the one before). A frame never takes channels of another:
+// a channel of another frame while one is incomplete drops the incomplete
+// frame, nothing of it written, and reports false; that channel starts its
+// own frame.
 //
 // Row layouts differ on the two sides: IJp2InputFile::GetImage gives rows
 // padded to a multiple of 4 bytes, while WriteImage takes unpadded rows of
@@ -62,7 +66,14 @@ class IJp2OutputFile
 // A new document at path shaped as source (an input document of this
 // library), which it keeps a reference on: QX2, or JPEG 2000 when a JPEG
 // 2000 file is already there. Null for a null path or source, the source's
-// own file, a path holding a file of neither format (left untouched), or a
-// folder that cannot be written.
+// own file, a path holding a file of neither format or one that cannot be
+// written (left untouched), or a folder that cannot be written.
+//
+// A file already at the path stays as it is until Release: the document is
+// written beside it (in a link's target's folder) as
+// "<stem>.partial-XXXXXX<extension>" and renamed over it at Release once a
+// frame was written; without a frame it is removed. When the writer is
+// killed or the document does not close, the old file stays and the new
+// document keeps its temporary name, opening with the frames it holds.
 extern "C" LX_EXPORT IJp2OutputFile* CreateJp2OutputFile(const char16_t* path,
                                                          IJp2InputFile* source);

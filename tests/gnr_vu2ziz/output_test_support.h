@@ -67,7 +67,7 @@ inline void CopyFile(const std::string& from, const std::string& to)
 }
 
 // Forwards to the inner writer, recording the attributes, the frames whose
-// data was set and the time each frame's metadata carried.
+// data was set (and their bytes) and the time each frame's metadata carried.
 class CRecordingWriter : public ILxOutputImageFile
 {
   public:
@@ -76,6 +76,7 @@ class CRecordingWriter : public ILxOutputImageFile
 
     SLxImageAttributes attributes{};
     std::vector<uint32_t> framesWritten;
+    std::vector<std::vector<uint8_t>> frameBytes; // rows of attributes.uiWidthBytes
     std::vector<std::pair<uint32_t, double>> metadataTimes;
 
     uint32_t AddRef() override { return ++m_refs; }
@@ -129,6 +130,9 @@ class CRecordingWriter : public ILxOutputImageFile
     int SetImageData(uint32_t seq, const void* b, LX_PFN_PROGRESS p, void* c) override
     {
         framesWritten.push_back(seq);
+        const auto* bytes = static_cast<const uint8_t*>(b);
+        frameBytes.emplace_back(bytes,
+                                bytes + size_t(attributes.uiWidthBytes) * attributes.uiHeight);
         return m_inner->SetImageData(seq, b, p, c);
     }
     int SetImageTileFirst(int32_t x, int32_t y, const void* b, LX_PFN_PROGRESS p,

@@ -67,6 +67,12 @@ TEST(ChannelMerge, EachComponentComesFromTheLatestFrameThatAcquiredIt)
         {"merge_netime.qx2", 4, {4, 6, 4}},
         {"merge_netime.qx2", 5, {5, 6, 5}},
         {"merge_netime.qx2", 6, {5, 6, 5}},
+        // Channels that a frame's own period never acquires come from the
+        // last frame of the period before, else the first of the next.
+        {"merge_periods.qx2", 0, {0, 0, 4}},
+        {"merge_periods.qx2", 3, {3, 3, 4}},
+        {"merge_periods.qx2", 4, {3, 3, 4}},
+        {"merge_periods.qx2", 6, {3, 3, 6}},
         // More channels than the old fixed table of 28.
         {"merge30.qx2", 1, Repeated({{0, 15}, {1, 15}})},
         {"merge30.qx2", 2, Repeated({{2, 15}, {3, 15}})},
@@ -103,6 +109,45 @@ TEST(ChannelMerge, ChannelImagesShowTheMergedComponents)
                 ASSERT_EQ(MergeSample(expected[c], c, x, y), p[0] | p[1] << 8) << c;
             }
     }
+}
+
+// Every image of the document reached once through its loops, with the
+// pixels of the frame the merge takes its channel from.
+TEST(ChannelMerge, ChannelsSpreadOverPeriodsAreAChannelLoopOfTheirUnion)
+{
+    const SMergeDocument& d = *FindMerge("merge_periods.qx2");
+    Document doc = OpenFixture(d.name);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(2u, doc->GetLoopCount());
+    EXPECT_EQ(1u, doc->GetLoopType(0));
+    EXPECT_EQ(3u, doc->GetLoopType(1));
+    ASSERT_EQ(7u, doc->GetLoopSize(0));
+    ASSERT_EQ(3u, doc->GetLoopSize(1));
+    ASSERT_EQ(21u, doc->GetImageCount());
+    std::vector<int> reached(21, 0);
+    for (uint32_t t = 0; t < 7; ++t)
+        for (uint32_t c = 0; c < 3; ++c) {
+            SCOPED_TRACE("time " + std::to_string(t) + " channel " + std::to_string(c));
+            uint32_t coordinates[2] = {t, c};
+            const uint32_t seq = doc->GetSeqIndex(coordinates);
+            ASSERT_LT(seq, 21u);
+            ++reached[seq];
+            uint32_t w = 0, wb = 0, h = 0, comps = 0, bits = 0;
+            ASSERT_TRUE(doc->GetImageInfo(seq, &w, &wb, &h, &comps, &bits));
+            ASSERT_EQ(1u, comps);
+            std::vector<uint8_t> image(size_t(wb) * h, 0xCD);
+            ASSERT_TRUE(doc->GetImage(seq, image.data()));
+            const uint32_t source = c == 2 ? (t < 4 ? 4 : t) : (t < 4 ? t : 3);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint8_t* p = &image[size_t(y) * wb + size_t(x) * 2];
+                    ASSERT_EQ(MergeSample(source, c, x, y), p[0] | p[1] << 8);
+                }
+            // Reading moves the reader into the other period: nothing changes.
+            ASSERT_EQ(21u, doc->GetImageCount());
+            ASSERT_EQ(3u, doc->GetLoopSize(1));
+        }
+    EXPECT_EQ(std::vector<int>(21, 1), reached);
 }
 
 TEST(ChannelMerge, CachedSourcesAreCopiedWithoutTheFile)
@@ -234,6 +279,37 @@ TEST(ChannelSourceWalk, TreeAskingForTooManyVisitsFails)
     std::vector<uint32_t> positions = {1999, 1999, 1999, 0};
     EXPECT_EQ(-9, LX_WalkChannelSources(tree.get(), 4, positions.data(), planes, sources));
     EXPECT_EQ((std::vector<uint32_t>{1999, 1999, 1999, 0}), positions);
+    SLxPicturePlanes::Free(planes);
+}
+
+// Channels a, b, c over four periods (the third switched off): a channel
+// that a frame's period lacks comes from the nearest earlier period's last
+// frame, else from the nearest later period's first.
+TEST(ChannelSourceWalk, PeriodsLackingAChannelTakeItFromTheNearestPeriodWithIt)
+{
+    ExpTree tree(NETime({{2, true, {Spect({u"a"})}},
+                         {3, true, {Spect({u"b"})}},
+                         {2, false, {Spect({u"c"})}},
+                         {1, true, {Spect({u"a", u"c"})}}}));
+    SLxPicturePlanes planes;
+    ASSERT_EQ(0, CLxExperimentAPI::GetSpectPlanes(tree.get(), planes));
+    ASSERT_EQ(3u, planes.uiCount);
+    const struct {
+        uint32_t time;
+        std::vector<uint32_t> sources; // of a, b, c
+    } cases[] = {
+        {0, {0, 2, 5}},
+        {3, {1, 3, 5}},
+        {5, {5, 4, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("time " + std::to_string(c.time));
+        std::vector<uint32_t> sources(3, kLxNoChannelSource);
+        std::vector<uint32_t> positions = {c.time, 0};
+        ASSERT_EQ(0, LX_WalkChannelSources(tree.get(), 2, positions.data(), planes, sources));
+        EXPECT_EQ(c.sources, sources);
+        EXPECT_EQ((std::vector<uint32_t>{c.time, 0}), positions);
+    }
     SLxPicturePlanes::Free(planes);
 }
 

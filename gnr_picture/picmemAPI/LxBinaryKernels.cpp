@@ -52,21 +52,21 @@ int planeChecks(bool compareKnown, uint32_t combine, uint32_t width, uint32_t co
 
 // ---- Packing -----------------------------------------------------------------------
 
-// Members with tables; greater (compare mode 2) only where allowed.
+// Members with tables: equal and not equal.
 template <class T, uint32_t CN>
 int packByTable(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
                 uint32_t srcWB, const void* value, uint32_t compare, uint32_t width, uint32_t count,
-                uint32_t combine, bool greaterAllowed)
+                uint32_t combine)
 {
     uint32_t lines;
-    const bool known = compare <= 1 || (greaterAllowed && compare == 2);
-    const int checked = planeChecks(known, combine, width, count, lines, {plane, src, value});
+    const int checked =
+        planeChecks(compare <= 1, combine, width, count, lines, {plane, src, value});
     if (checked <= 0)
         return checked;
     const auto* v = static_cast<const uint8_t*>(value);
     const uint8_t* table = buildTables<T, CN>([&](uint32_t c, T s) {
         const T k = load<T>(v + c * sizeof(T));
-        return compare == 0 ? s == k : compare == 1 ? s != k : s > k;
+        return compare == 0 ? s == k : s != k;
     });
     if (!table)
         return -3;
@@ -106,6 +106,28 @@ int packWords(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* s
     decide.equal = compare == 0;
     return writePlane<T>(plane, startBit, planeWB, src, srcWB, 4 * W, width, lines, combine,
                          decide);
+}
+
+// One byte component: equal, not equal and greater are the range tests
+// value..value inside, outside, and value + 1..255 inside, which decide as
+// the table would and whose runs vectorise.
+LX_KERNEL_CLONES int packByte(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                              uint32_t srcWB, const void* value, uint32_t compare, uint32_t width,
+                              uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked =
+        planeChecks(compare <= 2, combine, width, count, lines, {plane, src, value});
+    if (checked <= 0)
+        return checked;
+    const uint8_t k = *static_cast<const uint8_t*>(value);
+    ByteRangeDecision decide{k, k, uint8_t(compare == 1 ? 0xFF : 0x00)};
+    if (compare == 2) {
+        // Nothing is greater than 255: an empty range.
+        decide.lo = k == 255 ? 1 : uint8_t(k + 1);
+        decide.hi = k == 255 ? 0 : 255;
+    }
+    return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 1, width, lines, combine, decide);
 }
 
 // ---- Thresholding -------------------------------------------------------------------
@@ -205,8 +227,8 @@ int pack_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const v
                     uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
                     uint32_t pixelCount, uint32_t combineMode)
 {
-    return packByTable<u8, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                              pixelCount, combineMode, true);
+    return packByte(plane, startBit, planeWB, src, srcWB, value, compareMode, width, pixelCount,
+                    combineMode);
 }
 
 int pack_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
@@ -214,7 +236,7 @@ int pack_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const v
                     uint32_t pixelCount, uint32_t combineMode)
 {
     return packByTable<u8, 3>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                              pixelCount, combineMode, false);
+                              pixelCount, combineMode);
 }
 
 int pack_4x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
@@ -238,7 +260,7 @@ int pack_1x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const 
                      uint32_t pixelCount, uint32_t combineMode)
 {
     return packByTable<u16, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                               pixelCount, combineMode, false);
+                               pixelCount, combineMode);
 }
 
 int pack_3x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,

@@ -48,6 +48,23 @@ template <class T, uint32_t CN, uint32_t Mode> struct UnpackPixel {
     }
 };
 
+// Eight pixels of one byte, from one plane byte at once: value holds the
+// pixel value in each of its bytes.
+template <uint32_t Mode> struct UnpackEightBytes {
+    uint64_t value;
+
+    void operator()(uint8_t* px, uint32_t bits) const
+    {
+        const uint64_t set = byteMaskOfBits(bits) & value;
+        if constexpr (Mode == kCombineStore)
+            store<uint64_t>(px, set);
+        else if constexpr (Mode == kCombineOr)
+            store<uint64_t>(px, load<uint64_t>(px) | set);
+        else
+            store<uint64_t>(px, load<uint64_t>(px) & set);
+    }
+};
+
 template <class T, uint32_t CN, uint32_t Mode>
 void unpackLines(uint8_t* dst, uint32_t dstWB, const uint8_t* value, uint32_t nc,
                  const uint8_t* plane, uint32_t b, uint32_t planeWB, uint32_t width, uint32_t lines)
@@ -57,8 +74,14 @@ void unpackLines(uint8_t* dst, uint32_t dstWB, const uint8_t* value, uint32_t nc
     Lines<T> d(dst, dstWB);
     for (uint32_t y = 0; y < lines; ++y) {
         uint8_t* line = d[y];
-        readBitLine(plane + size_t(y) * planeWB, b, width,
-                    [&](uint32_t x, bool set) { pixel(line + x * pixelBytes, set); });
+        const auto write = [&](uint32_t x, bool set) { pixel(line + x * pixelBytes, set); };
+        if constexpr (CN == 1 && sizeof(T) == 1) {
+            const UnpackEightBytes<Mode> eight{*value * 0x0101010101010101ull};
+            readBitLine(plane + size_t(y) * planeWB, b, width, write,
+                        [&](uint32_t x, uint32_t bits) { eight(line + x, bits); });
+        } else {
+            readBitLine(plane + size_t(y) * planeWB, b, width, write);
+        }
     }
 }
 

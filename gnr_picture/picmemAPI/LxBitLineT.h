@@ -110,11 +110,13 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
     }
 }
 
-// Calls write(x, set) for the width pixels of the plane line starting at
-// bit b (0 to 7) of in, left to right. No byte after the one of the last
-// pixel is read.
-template <class Write>
-LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write)
+// Calls write(x, set) for the head and tail pixels of the plane line
+// starting at bit b (0 to 7) of in, and writeByte(x, bits) for each whole
+// byte of 8 pixels from x on (the first pixel in the most significant bit),
+// left to right. No byte after the one of the last pixel is read.
+template <class Write, class WriteByte>
+LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write,
+                                  WriteByte&& writeByte)
 {
     uint32_t x = 0;
     if (b != 0) {
@@ -124,17 +126,36 @@ LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width,
             write(x++, ((v >> (7 - b - i)) & 1u) != 0);
     }
     const uint32_t whole = (width - x) / 8;
-    for (uint32_t j = 0; j < whole; ++j) {
-        const uint32_t v = *in++;
-        for (uint32_t k = 0; k < 8; ++k)
-            write(x++, ((v >> (7 - k)) & 1u) != 0);
-    }
+    for (uint32_t j = 0; j < whole; ++j, x += 8)
+        writeByte(x, uint32_t(*in++));
     const uint32_t tail = width - x;
     if (tail != 0) {
         const uint32_t v = *in;
         for (uint32_t i = 0; i < tail; ++i)
             write(x++, ((v >> (7 - i)) & 1u) != 0);
     }
+}
+
+// Calls write(x, set) for the width pixels of the plane line starting at
+// bit b (0 to 7) of in, left to right.
+template <class Write>
+LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write)
+{
+    readBitLine(in, b, width, write, [&](uint32_t x, uint32_t v) {
+        for (uint32_t k = 0; k < 8; ++k)
+            write(x + k, ((v >> (7 - k)) & 1u) != 0);
+    });
+}
+
+// The 8 pixels of a plane byte as 8 bytes, 0xFF under a set bit and 0
+// under a clear one, the first pixel (most significant bit) at the lowest
+// address: each byte keeps its own bit of the repeated byte, adding 0x7F
+// carries any set bit into the byte's top bit, and the multiply spreads it.
+inline uint64_t byteMaskOfBits(uint32_t bits)
+{
+    const uint64_t own = (uint64_t(bits) * 0x0101010101010101ull) & 0x0102040810204080ull;
+    const uint64_t top = (own + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull;
+    return (top >> 7) * 0xFF;
 }
 
 } // namespace lxpic

@@ -355,6 +355,66 @@ TEST(OneBitExamples, UnpackValuesAreWrittenAsGiven)
               -4);
 }
 
+// Every one of the 256 plane bytes unpacked into single bytes in every mode,
+// on whole bytes of a line and on the same bytes reached from start bit 3.
+TEST(OneBitExamples, EveryPlaneByteUnpacksIntoBytes)
+{
+    constexpr uint32_t width = 8 * 256;
+    std::vector<uint8_t> plane(width / 8 + 1);
+    for (uint32_t i = 0; i < 256; ++i)
+        plane[i] = uint8_t(i * 167 + 13); // every byte once, in a scattered order
+    std::mt19937 rng(29);
+    for (uint32_t startBit : {0u, 3u})
+        for (uint32_t mode = 0; mode <= 2; ++mode) {
+            TestPicture dst({1, 1}, width, 1, 3);
+            dst.fill(rng, 8);
+            TestPicture expected = dst;
+            for (uint32_t x = 0; x + startBit < width; ++x) {
+                const uint32_t bit = startBit + x;
+                const bool set = (plane[bit / 8] >> (7 - bit % 8)) & 1;
+                const uint32_t old = dst.get(x, 0, 0);
+                expected.put(x, 0, 0,
+                             mode == 0   ? (set ? 0xA5 : 0)
+                             : mode == 1 ? (set ? old | 0xA5 : old)
+                                         : (set ? old & 0xA5 : 0));
+            }
+            ASSERT_EQ(API::UnpackFromBinary(dst.data(), 1, 8, uint64_t(0xA5), dst.pitch(),
+                                            plane.data(), startBit, 0, width - startBit,
+                                            width - startBit, mode),
+                      0);
+            EXPECT_EQ(dst.bytes(), expected.bytes()) << "start " << startBit << " mode " << mode;
+        }
+}
+
+// Packing one byte component by each compare mode at the ends of the
+// sample range: every sample value decides as the plain comparison.
+TEST(OneBitExamples, ByteCompareModesAtTheEndsOfTheRange)
+{
+    std::vector<uint8_t> samples(256);
+    for (uint32_t v = 0; v < 256; ++v)
+        samples[v] = uint8_t(v);
+    for (uint32_t value : {0u, 1u, 128u, 254u, 255u})
+        for (uint32_t compare = 0; compare <= 2; ++compare)
+            for (uint32_t startBit : {0u, 5u}) {
+                std::vector<uint8_t> plane(33, 0x5A);
+                std::vector<uint8_t> expected = plane;
+                for (uint32_t v = 0; v < 256; ++v) {
+                    const bool pass = compare == 0   ? v == value
+                                      : compare == 1 ? v != value
+                                                     : v > value;
+                    const uint32_t bit = startBit + v;
+                    const uint8_t mask = uint8_t(0x80 >> (bit % 8));
+                    expected[bit / 8] = pass ? uint8_t(expected[bit / 8] | mask)
+                                             : uint8_t(expected[bit / 8] & ~mask);
+                }
+                ASSERT_EQ(API::PackToBinary(plane.data(), startBit, 0, samples.data(), 1, 8, 256,
+                                            uint64_t(value), compare, 256, 256, 0),
+                          0);
+                EXPECT_EQ(plane, expected)
+                    << "value " << value << " compare " << compare << " start " << startBit;
+            }
+}
+
 // Modes and formats without a member: -2, nothing written, also without a
 // whole line for the kernels.
 TEST(OneBitDispatch, RefusedModesAndFormats)

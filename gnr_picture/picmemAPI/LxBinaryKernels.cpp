@@ -7,6 +7,10 @@
 #include "gnr_picture/picmemAPI/LxBinaryKernelsT.h"
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 using namespace lxpic;
 
 using u8 = uint8_t;
@@ -26,6 +30,50 @@ uint8_t* decisionTableBuffer(size_t bytes)
         size = buffer ? bytes : 0;
     }
     return buffer.get();
+}
+
+#if LX_HAVE_AVX2_PATHS
+// 4 plane bytes a step: each byte spread over the 8 lanes of its pixels,
+// where each lane keeps its own bit and compares equal to it when set.
+template <uint32_t Mode>
+LX_TARGET_AVX2 uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n,
+                                        uint8_t value)
+{
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2,
+                                            2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+    const __m256i own = _mm256_set1_epi64x(0x0102040810204080ll);
+    const __m256i v = _mm256_set1_epi8(char(value));
+    uint32_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+        const __m256i four = _mm256_set1_epi32(int(load<uint32_t>(bytes + j)));
+        const __m256i bit = _mm256_and_si256(_mm256_shuffle_epi8(four, spread), own);
+        const __m256i set = _mm256_and_si256(_mm256_cmpeq_epi8(bit, own), v);
+        auto* out = reinterpret_cast<__m256i*>(px + 8 * size_t(j));
+        if constexpr (Mode == kCombineStore)
+            _mm256_storeu_si256(out, set);
+        else if constexpr (Mode == kCombineOr)
+            _mm256_storeu_si256(out, _mm256_or_si256(_mm256_loadu_si256(out), set));
+        else
+            _mm256_storeu_si256(out, _mm256_and_si256(_mm256_loadu_si256(out), set));
+    }
+    return j;
+}
+#endif
+
+uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n, uint8_t value,
+                         uint32_t mode)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2()) {
+        if (mode == kCombineStore)
+            return unpackBytesAvx2<kCombineStore>(px, bytes, n, value);
+        if (mode == kCombineOr)
+            return unpackBytesAvx2<kCombineOr>(px, bytes, n, value);
+        return unpackBytesAvx2<kCombineAnd>(px, bytes, n, value);
+    }
+#endif
+    (void)px, (void)bytes, (void)n, (void)value, (void)mode;
+    return 0;
 }
 
 } // namespace lxpic

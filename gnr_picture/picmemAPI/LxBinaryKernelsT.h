@@ -48,6 +48,12 @@ template <class T, uint32_t CN, uint32_t Mode> struct UnpackPixel {
     }
 };
 
+// Unpacks n plane bytes into the 8 n one-byte pixels at px by the mode with
+// the AVX2 lines; returns the plane bytes done (0 without AVX2), the caller
+// does the rest.
+uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n, uint8_t value,
+                         uint32_t mode);
+
 // Eight pixels of one byte, from one plane byte at once: value holds the
 // pixel value in each of its bytes.
 template <uint32_t Mode> struct UnpackEightBytes {
@@ -78,7 +84,11 @@ void unpackLines(uint8_t* dst, uint32_t dstWB, const uint8_t* value, uint32_t nc
         if constexpr (CN == 1 && sizeof(T) == 1) {
             const UnpackEightBytes<Mode> eight{*value * 0x0101010101010101ull};
             readBitLine(plane + size_t(y) * planeWB, b, width, write,
-                        [&](uint32_t x, uint32_t bits) { eight(line + x, bits); });
+                        [&](uint32_t x, const uint8_t* bytes, uint32_t n) {
+                            uint32_t j = unpackBytesAvx2(line + x, bytes, n, *value, Mode);
+                            for (; j < n; ++j)
+                                eight(line + x + 8 * j, bytes[j]);
+                        });
         } else {
             readBitLine(plane + size_t(y) * planeWB, b, width, write);
         }

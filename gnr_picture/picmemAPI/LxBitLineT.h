@@ -111,12 +111,13 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
 }
 
 // Calls write(x, set) for the head and tail pixels of the plane line
-// starting at bit b (0 to 7) of in, and writeByte(x, bits) for each whole
-// byte of 8 pixels from x on (the first pixel in the most significant bit),
-// left to right. No byte after the one of the last pixel is read.
-template <class Write, class WriteByte>
+// starting at bit b (0 to 7) of in, and writeBytes(x, bytes, n) once for the
+// n whole bytes of 8 pixels from pixel x on (each byte's first pixel in its
+// most significant bit), left to right. No byte after the one of the last
+// pixel is read.
+template <class Write, class WriteBytes>
 LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write,
-                                  WriteByte&& writeByte)
+                                  WriteBytes&& writeBytes)
 {
     uint32_t x = 0;
     if (b != 0) {
@@ -126,8 +127,11 @@ LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width,
             write(x++, ((v >> (7 - b - i)) & 1u) != 0);
     }
     const uint32_t whole = (width - x) / 8;
-    for (uint32_t j = 0; j < whole; ++j, x += 8)
-        writeByte(x, uint32_t(*in++));
+    if (whole != 0) {
+        writeBytes(x, in, whole);
+        in += whole;
+        x += 8 * whole;
+    }
     const uint32_t tail = width - x;
     if (tail != 0) {
         const uint32_t v = *in;
@@ -141,9 +145,10 @@ LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width,
 template <class Write>
 LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write)
 {
-    readBitLine(in, b, width, write, [&](uint32_t x, uint32_t v) {
-        for (uint32_t k = 0; k < 8; ++k)
-            write(x + k, ((v >> (7 - k)) & 1u) != 0);
+    readBitLine(in, b, width, write, [&](uint32_t x, const uint8_t* bytes, uint32_t n) {
+        for (uint32_t j = 0; j < n; ++j)
+            for (uint32_t k = 0; k < 8; ++k)
+                write(x + 8 * j + k, ((bytes[j] >> (7 - k)) & 1u) != 0);
     });
 }
 

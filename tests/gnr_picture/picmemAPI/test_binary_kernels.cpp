@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxBinaryKernels.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "kernel_test_support.h"
 
@@ -356,7 +357,8 @@ TEST(OneBitExamples, UnpackValuesAreWrittenAsGiven)
 }
 
 // Every one of the 256 plane bytes unpacked into single bytes in every mode,
-// on whole bytes of a line and on the same bytes reached from start bit 3.
+// on whole bytes of a line and on the same bytes reached from start bit 3;
+// with the AVX2 lines and with the baseline.
 TEST(OneBitExamples, EveryPlaneByteUnpacksIntoBytes)
 {
     constexpr uint32_t width = 8 * 256;
@@ -364,26 +366,30 @@ TEST(OneBitExamples, EveryPlaneByteUnpacksIntoBytes)
     for (uint32_t i = 0; i < 256; ++i)
         plane[i] = uint8_t(i * 167 + 13); // every byte once, in a scattered order
     std::mt19937 rng(29);
-    for (uint32_t startBit : {0u, 3u})
-        for (uint32_t mode = 0; mode <= 2; ++mode) {
-            TestPicture dst({1, 1}, width, 1, 3);
-            dst.fill(rng, 8);
-            TestPicture expected = dst;
-            for (uint32_t x = 0; x + startBit < width; ++x) {
-                const uint32_t bit = startBit + x;
-                const bool set = (plane[bit / 8] >> (7 - bit % 8)) & 1;
-                const uint32_t old = dst.get(x, 0, 0);
-                expected.put(x, 0, 0,
-                             mode == 0   ? (set ? 0xA5 : 0)
-                             : mode == 1 ? (set ? old | 0xA5 : old)
-                                         : (set ? old & 0xA5 : 0));
+    for (bool vector : {true, false})
+        for (uint32_t startBit : {0u, 3u})
+            for (uint32_t mode = 0; mode <= 2; ++mode) {
+                TestPicture dst({1, 1}, width, 1, 3);
+                dst.fill(rng, 8);
+                TestPicture expected = dst;
+                for (uint32_t x = 0; x + startBit < width; ++x) {
+                    const uint32_t bit = startBit + x;
+                    const bool set = (plane[bit / 8] >> (7 - bit % 8)) & 1;
+                    const uint32_t old = dst.get(x, 0, 0);
+                    expected.put(x, 0, 0,
+                                 mode == 0   ? (set ? 0xA5 : 0)
+                                 : mode == 1 ? (set ? old | 0xA5 : old)
+                                             : (set ? old & 0xA5 : 0));
+                }
+                lxpic::avx2PathsAllowed() = vector;
+                const int status = API::UnpackFromBinary(dst.data(), 1, 8, uint64_t(0xA5),
+                                                         dst.pitch(), plane.data(), startBit, 0,
+                                                         width - startBit, width - startBit, mode);
+                lxpic::avx2PathsAllowed() = true;
+                ASSERT_EQ(status, 0);
+                EXPECT_EQ(dst.bytes(), expected.bytes())
+                    << "start " << startBit << " mode " << mode << (vector ? "" : ", baseline");
             }
-            ASSERT_EQ(API::UnpackFromBinary(dst.data(), 1, 8, uint64_t(0xA5), dst.pitch(),
-                                            plane.data(), startBit, 0, width - startBit,
-                                            width - startBit, mode),
-                      0);
-            EXPECT_EQ(dst.bytes(), expected.bytes()) << "start " << startBit << " mode " << mode;
-        }
 }
 
 // Packing one byte component by each compare mode at the ends of the

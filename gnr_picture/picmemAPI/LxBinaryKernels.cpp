@@ -60,6 +60,39 @@ LX_TARGET_AVX2 uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint3
 }
 #endif
 
+#if LX_HAVE_AVX2_PATHS
+// 32 pixels a step: the range test by unsigned max and min, each group of 8
+// reversed so that movemask puts a group's first pixel in its byte's top bit.
+LX_TARGET_AVX2 uint32_t packByteRangeLinesAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo,
+                                               uint8_t hi, uint8_t flip, uint8_t* out)
+{
+    const __m256i low = _mm256_set1_epi8(char(lo)), high = _mm256_set1_epi8(char(hi));
+    const __m256i flips = _mm256_set1_epi8(char(flip));
+    const __m256i reverse = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,
+                                             7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+    uint32_t j = 0;
+    for (; j + 4 <= bytes; j += 4) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + 8 * size_t(j)));
+        const __m256i above = _mm256_cmpeq_epi8(_mm256_max_epu8(v, low), v);
+        const __m256i below = _mm256_cmpeq_epi8(_mm256_min_epu8(v, high), v);
+        const __m256i set = _mm256_xor_si256(_mm256_and_si256(above, below), flips);
+        store<uint32_t>(out + j, uint32_t(_mm256_movemask_epi8(_mm256_shuffle_epi8(set, reverse))));
+    }
+    return j;
+}
+#endif
+
+uint32_t packByteRangeAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo, uint8_t hi, uint8_t flip,
+                           uint8_t* out)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2())
+        return packByteRangeLinesAvx2(px, bytes, lo, hi, flip, out);
+#endif
+    (void)px, (void)bytes, (void)lo, (void)hi, (void)flip, (void)out;
+    return 0;
+}
+
 uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n, uint8_t value,
                          uint32_t mode)
 {

@@ -240,6 +240,12 @@ template <class T> struct RangeDecision {
     }
 };
 
+// Packs the bits of bytes whole plane bytes of one-byte pixels, set where
+// a pixel lies inside lo..hi, flipped by flip, with the AVX2 lines; returns
+// the bytes done (0 without AVX2).
+uint32_t packByteRangeAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo, uint8_t hi, uint8_t flip,
+                           uint8_t* out);
+
 // One byte component inside lo..hi (inside) or outside it, compared
 // directly: a run of pixels is one plain loop.
 struct ByteRangeDecision {
@@ -253,6 +259,10 @@ struct ByteRangeDecision {
     {
         for (uint32_t i = 0; i < n; ++i)
             out[i] = uint8_t((px[i] >= lo && px[i] <= hi ? 0xFF : 0) ^ flip);
+    }
+    uint32_t packRun(const uint8_t* px, uint32_t bytes, uint8_t* out) const
+    {
+        return packByteRangeAvx2(px, bytes, lo, hi, flip, out);
     }
 };
 

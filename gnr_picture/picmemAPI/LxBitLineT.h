@@ -58,6 +58,13 @@ template <class D, class = void> struct DecidesRuns : std::false_type {
 template <class D> struct DecidesRuns<D, std::void_t<decltype(&D::run)>> : std::true_type {
 };
 
+// Whether a decision also packs whole bytes of contiguous pixels itself
+// (packRun(px, bytes, out) returns the bytes it packed, from the first).
+template <class D, class = void> struct PacksRuns : std::false_type {
+};
+template <class D> struct PacksRuns<D, std::void_t<decltype(&D::packRun)>> : std::true_type {
+};
+
 // The decisions of n pixels into out, 0 or 0xFF each.
 template <class Decide>
 LX_KERNEL_INLINE void decideRun(const Decide& decide, const uint8_t* px, size_t stride, uint32_t n,
@@ -90,14 +97,24 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
         combinePartial<Mode>(out++, r, keep);
         px += head * stride;
     }
-    // Middle bytes in runs: the run's decisions first, then 8 to a byte.
+    // Middle bytes in runs: the bytes the decision packs itself, then the
+    // run's decisions, 8 to a byte.
     constexpr uint32_t kRunBytes = 32;
     uint8_t d[8 * kRunBytes];
     for (uint32_t whole = (width - head) / 8; whole > 0;) {
         const uint32_t bytes = whole < kRunBytes ? whole : kRunBytes;
-        decideRun(decide, px, stride, 8 * bytes, d);
-        for (uint32_t j = 0; j < bytes; ++j)
-            combineWhole<Mode>(out++, packDecisions(d + 8 * j));
+        uint32_t j = 0;
+        if constexpr (PacksRuns<Decide>::value) {
+            j = decide.packRun(px, bytes, d);
+            for (uint32_t k = 0; k < j; ++k)
+                combineWhole<Mode>(out + k, d[k]);
+        }
+        if (j < bytes) {
+            decideRun(decide, px + 8 * j * stride, stride, 8 * (bytes - j), d);
+            for (uint32_t k = j; k < bytes; ++k)
+                combineWhole<Mode>(out + k, packDecisions(d + 8 * (k - j)));
+        }
+        out += bytes;
         px += 8 * bytes * stride;
         whole -= bytes;
     }

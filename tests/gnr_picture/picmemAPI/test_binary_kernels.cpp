@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxBinaryKernels.h"
@@ -392,33 +393,62 @@ TEST(OneBitExamples, EveryPlaneByteUnpacksIntoBytes)
             }
 }
 
-// Packing one byte component by each compare mode at the ends of the
-// sample range: every sample value decides as the plain comparison.
-TEST(OneBitExamples, ByteCompareModesAtTheEndsOfTheRange)
+// One byte component decided by each compare mode and by inside and outside
+// ranges at the ends of the sample range, in every combine mode: every
+// sample value decides as the plain comparison; with the AVX2 lines and
+// with the baseline.
+TEST(OneBitExamples, ByteDecisionsAtTheEndsOfTheRange)
 {
+    struct Decision {
+        uint32_t compare; // 0..2 packs by comparison to lo, 3 thresholds
+        uint32_t lo, hi;  // compare value, or the range
+        bool inside;
+    };
+    std::vector<Decision> decisions;
+    for (uint32_t value : {0u, 1u, 128u, 254u, 255u})
+        for (uint32_t compare = 0; compare <= 2; ++compare)
+            decisions.push_back({compare, value, 0, true});
+    for (const auto& range : {std::pair{10u, 20u}, {0u, 255u}, {200u, 100u}, {255u, 255u}})
+        for (bool inside : {true, false})
+            decisions.push_back({3, range.first, range.second, inside});
     std::vector<uint8_t> samples(256);
     for (uint32_t v = 0; v < 256; ++v)
         samples[v] = uint8_t(v);
-    for (uint32_t value : {0u, 1u, 128u, 254u, 255u})
-        for (uint32_t compare = 0; compare <= 2; ++compare)
-            for (uint32_t startBit : {0u, 5u}) {
-                std::vector<uint8_t> plane(33, 0x5A);
-                std::vector<uint8_t> expected = plane;
-                for (uint32_t v = 0; v < 256; ++v) {
-                    const bool pass = compare == 0   ? v == value
-                                      : compare == 1 ? v != value
-                                                     : v > value;
-                    const uint32_t bit = startBit + v;
-                    const uint8_t mask = uint8_t(0x80 >> (bit % 8));
-                    expected[bit / 8] = pass ? uint8_t(expected[bit / 8] | mask)
-                                             : uint8_t(expected[bit / 8] & ~mask);
+    for (bool vector : {true, false})
+        for (const Decision& d : decisions)
+            for (uint32_t combineMode = 0; combineMode <= 2; ++combineMode)
+                for (uint32_t startBit : {0u, 5u}) {
+                    std::vector<uint8_t> plane(33, 0x5A);
+                    std::vector<uint8_t> expected = plane;
+                    for (uint32_t v = 0; v < 256; ++v) {
+                        const bool in = v >= d.lo && v <= d.hi;
+                        const bool pass = d.compare == 0   ? v == d.lo
+                                          : d.compare == 1 ? v != d.lo
+                                          : d.compare == 2 ? v > d.lo
+                                                           : in == d.inside;
+                        const uint32_t bit = startBit + v;
+                        const uint8_t mask = uint8_t(0x80 >> (bit % 8));
+                        const bool old = expected[bit / 8] & mask;
+                        expected[bit / 8] = combine(old, pass, combineMode)
+                                                ? uint8_t(expected[bit / 8] | mask)
+                                                : uint8_t(expected[bit / 8] & ~mask);
+                    }
+                    lxpic::avx2PathsAllowed() = vector;
+                    const int status =
+                        d.compare < 3
+                            ? API::PackToBinary(plane.data(), startBit, 0, samples.data(), 1, 8,
+                                                256, uint64_t(d.lo), d.compare, 256, 256,
+                                                combineMode)
+                            : API::ThresholdToBinary(plane.data(), startBit, 0, samples.data(), 1,
+                                                     8, 256, uint64_t(d.lo), uint64_t(d.hi),
+                                                     d.inside, 256, 256, combineMode);
+                    lxpic::avx2PathsAllowed() = true;
+                    ASSERT_EQ(status, 0);
+                    EXPECT_EQ(plane, expected)
+                        << "compare " << d.compare << " " << d.lo << ".." << d.hi
+                        << (d.inside ? " inside" : " outside") << ", combine " << combineMode
+                        << ", start " << startBit << (vector ? "" : ", baseline");
                 }
-                ASSERT_EQ(API::PackToBinary(plane.data(), startBit, 0, samples.data(), 1, 8, 256,
-                                            uint64_t(value), compare, 256, 256, 0),
-                          0);
-                EXPECT_EQ(plane, expected)
-                    << "value " << value << " compare " << compare << " start " << startBit;
-            }
 }
 
 // Modes and formats without a member: -2, nothing written, also without a

@@ -97,11 +97,18 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
         combinePartial<Mode>(out++, r, keep);
         px += head * stride;
     }
-    // Middle bytes in runs: the bytes the decision packs itself, then the
-    // run's decisions, 8 to a byte.
+    // Middle bytes: those the decision packs itself (stored straight into
+    // the line), then runs of decisions, 8 to a byte.
     constexpr uint32_t kRunBytes = 32;
     uint8_t d[8 * kRunBytes];
-    for (uint32_t whole = (width - head) / 8; whole > 0;) {
+    uint32_t whole = (width - head) / 8;
+    if constexpr (PacksRuns<Decide>::value && Mode == kCombineStore) {
+        const uint32_t packed = decide.packRun(px, whole, out);
+        out += packed;
+        px += 8 * size_t(packed) * stride;
+        whole -= packed;
+    }
+    while (whole > 0) {
         const uint32_t bytes = whole < kRunBytes ? whole : kRunBytes;
         uint32_t j = 0;
         if constexpr (PacksRuns<Decide>::value) {

@@ -108,6 +108,22 @@ template <class T, class Acc> struct TranspOp {
     }
 };
 
+// The same for bytes with M = 255 and |W| up to 2^22, in 32 bits without a
+// division: a sum held to 0..65535 keeps every limited result (from 65280
+// on the quotient is at least 256), and for s below 2^17 s / 255 equals
+// (s 32897) >> 23 (checked for every such s).
+struct TranspByteOp {
+    static constexpr int64_t kLargestWeight = int64_t(1) << 22;
+    int32_t w1, w2;
+    uint8_t operator()(uint8_t a, uint8_t b) const
+    {
+        const int32_t s = int32_t(a) * w1 + int32_t(b) * w2;
+        const uint32_t held = uint32_t(s < 0 ? 0 : s > 65535 ? 65535 : s);
+        const uint32_t q = (held * 32897u) >> 23;
+        return uint8_t(q > 255 ? 255 : q);
+    }
+};
+
 // a + k limited to 0..max (subtraction passes -k). The constant becomes a
 // pair of samples, plus = min(k, max) and minus = min(-k, the sample's
 // maximum) with one of them 0, and the sum min(a -sat minus, max - plus) +

@@ -7,6 +7,10 @@
 #include "gnr_picture/picmemAPI/LxBinaryKernelsT.h"
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 using namespace lxpic;
 
 using u8 = uint8_t;
@@ -26,6 +30,83 @@ uint8_t* decisionTableBuffer(size_t bytes)
         size = buffer ? bytes : 0;
     }
     return buffer.get();
+}
+
+#if LX_HAVE_AVX2_PATHS
+// 4 plane bytes a step: each byte spread over the 8 lanes of its pixels,
+// where each lane keeps its own bit and compares equal to it when set.
+template <uint32_t Mode>
+LX_TARGET_AVX2 uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n,
+                                        uint8_t value)
+{
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2,
+                                            2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
+    const __m256i own = _mm256_set1_epi64x(0x0102040810204080ll);
+    const __m256i v = _mm256_set1_epi8(char(value));
+    uint32_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+        const __m256i four = _mm256_set1_epi32(int(load<uint32_t>(bytes + j)));
+        const __m256i bit = _mm256_and_si256(_mm256_shuffle_epi8(four, spread), own);
+        const __m256i set = _mm256_and_si256(_mm256_cmpeq_epi8(bit, own), v);
+        auto* out = reinterpret_cast<__m256i*>(px + 8 * size_t(j));
+        if constexpr (Mode == kCombineStore)
+            _mm256_storeu_si256(out, set);
+        else if constexpr (Mode == kCombineOr)
+            _mm256_storeu_si256(out, _mm256_or_si256(_mm256_loadu_si256(out), set));
+        else
+            _mm256_storeu_si256(out, _mm256_and_si256(_mm256_loadu_si256(out), set));
+    }
+    return j;
+}
+#endif
+
+#if LX_HAVE_AVX2_PATHS
+// 32 pixels a step: the range test by unsigned max and min, each group of 8
+// reversed so that movemask puts a group's first pixel in its byte's top bit.
+LX_TARGET_AVX2 uint32_t packByteRangeLinesAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo,
+                                               uint8_t hi, uint8_t flip, uint8_t* out)
+{
+    const __m256i low = _mm256_set1_epi8(char(lo)), high = _mm256_set1_epi8(char(hi));
+    const __m256i flips = _mm256_set1_epi8(char(flip));
+    const __m256i reverse = _mm256_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8,
+                                             7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+    uint32_t j = 0;
+    for (; j + 4 <= bytes; j += 4) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + 8 * size_t(j)));
+        const __m256i above = _mm256_cmpeq_epi8(_mm256_max_epu8(v, low), v);
+        const __m256i below = _mm256_cmpeq_epi8(_mm256_min_epu8(v, high), v);
+        const __m256i set = _mm256_xor_si256(_mm256_and_si256(above, below), flips);
+        store<uint32_t>(out + j, uint32_t(_mm256_movemask_epi8(_mm256_shuffle_epi8(set, reverse))));
+    }
+    return j;
+}
+#endif
+
+uint32_t packByteRangeAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo, uint8_t hi, uint8_t flip,
+                           uint8_t* out)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2())
+        return packByteRangeLinesAvx2(px, bytes, lo, hi, flip, out);
+#endif
+    (void)px, (void)bytes, (void)lo, (void)hi, (void)flip, (void)out;
+    return 0;
+}
+
+uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n, uint8_t value,
+                         uint32_t mode)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2()) {
+        if (mode == kCombineStore)
+            return unpackBytesAvx2<kCombineStore>(px, bytes, n, value);
+        if (mode == kCombineOr)
+            return unpackBytesAvx2<kCombineOr>(px, bytes, n, value);
+        return unpackBytesAvx2<kCombineAnd>(px, bytes, n, value);
+    }
+#endif
+    (void)px, (void)bytes, (void)n, (void)value, (void)mode;
+    return 0;
 }
 
 } // namespace lxpic
@@ -52,21 +133,21 @@ int planeChecks(bool compareKnown, uint32_t combine, uint32_t width, uint32_t co
 
 // ---- Packing -----------------------------------------------------------------------
 
-// Members with tables; greater (compare mode 2) only where allowed.
+// Members with tables: equal and not equal.
 template <class T, uint32_t CN>
 int packByTable(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
                 uint32_t srcWB, const void* value, uint32_t compare, uint32_t width, uint32_t count,
-                uint32_t combine, bool greaterAllowed)
+                uint32_t combine)
 {
     uint32_t lines;
-    const bool known = compare <= 1 || (greaterAllowed && compare == 2);
-    const int checked = planeChecks(known, combine, width, count, lines, {plane, src, value});
+    const int checked =
+        planeChecks(compare <= 1, combine, width, count, lines, {plane, src, value});
     if (checked <= 0)
         return checked;
     const auto* v = static_cast<const uint8_t*>(value);
     const uint8_t* table = buildTables<T, CN>([&](uint32_t c, T s) {
         const T k = load<T>(v + c * sizeof(T));
-        return compare == 0 ? s == k : compare == 1 ? s != k : s > k;
+        return compare == 0 ? s == k : s != k;
     });
     if (!table)
         return -3;
@@ -106,6 +187,28 @@ int packWords(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* s
     decide.equal = compare == 0;
     return writePlane<T>(plane, startBit, planeWB, src, srcWB, 4 * W, width, lines, combine,
                          decide);
+}
+
+// One byte component: equal, not equal and greater are the range tests
+// value..value inside, outside, and value + 1..255 inside, which decide as
+// the table would and whose runs vectorise.
+LX_KERNEL_CLONES int packByte(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                              uint32_t srcWB, const void* value, uint32_t compare, uint32_t width,
+                              uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked =
+        planeChecks(compare <= 2, combine, width, count, lines, {plane, src, value});
+    if (checked <= 0)
+        return checked;
+    const uint8_t k = *static_cast<const uint8_t*>(value);
+    ByteRangeDecision decide{k, k, uint8_t(compare == 1 ? 0xFF : 0x00)};
+    if (compare == 2) {
+        // Nothing is greater than 255: an empty range.
+        decide.lo = k == 255 ? 1 : uint8_t(k + 1);
+        decide.hi = k == 255 ? 0 : 255;
+    }
+    return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 1, width, lines, combine, decide);
 }
 
 // ---- Thresholding -------------------------------------------------------------------
@@ -205,8 +308,8 @@ int pack_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const v
                     uint32_t srcWB, const void* value, uint32_t compareMode, uint32_t width,
                     uint32_t pixelCount, uint32_t combineMode)
 {
-    return packByTable<u8, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                              pixelCount, combineMode, true);
+    return packByte(plane, startBit, planeWB, src, srcWB, value, compareMode, width, pixelCount,
+                    combineMode);
 }
 
 int pack_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
@@ -214,7 +317,7 @@ int pack_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const v
                     uint32_t pixelCount, uint32_t combineMode)
 {
     return packByTable<u8, 3>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                              pixelCount, combineMode, false);
+                              pixelCount, combineMode);
 }
 
 int pack_4x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
@@ -238,7 +341,7 @@ int pack_1x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const 
                      uint32_t pixelCount, uint32_t combineMode)
 {
     return packByTable<u16, 1>(plane, startBit, planeWB, src, srcWB, value, compareMode, width,
-                               pixelCount, combineMode, false);
+                               pixelCount, combineMode);
 }
 
 int pack_3x16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,

@@ -48,6 +48,29 @@ template <class T, uint32_t CN, uint32_t Mode> struct UnpackPixel {
     }
 };
 
+// Unpacks n plane bytes into the 8 n one-byte pixels at px by the mode with
+// the AVX2 lines; returns the plane bytes done (0 without AVX2), the caller
+// does the rest.
+uint32_t unpackBytesAvx2(uint8_t* px, const uint8_t* bytes, uint32_t n, uint8_t value,
+                         uint32_t mode);
+
+// Eight pixels of one byte, from one plane byte at once: value holds the
+// pixel value in each of its bytes.
+template <uint32_t Mode> struct UnpackEightBytes {
+    uint64_t value;
+
+    void operator()(uint8_t* px, uint32_t bits) const
+    {
+        const uint64_t set = byteMaskOfBits(bits) & value;
+        if constexpr (Mode == kCombineStore)
+            store<uint64_t>(px, set);
+        else if constexpr (Mode == kCombineOr)
+            store<uint64_t>(px, load<uint64_t>(px) | set);
+        else
+            store<uint64_t>(px, load<uint64_t>(px) & set);
+    }
+};
+
 template <class T, uint32_t CN, uint32_t Mode>
 void unpackLines(uint8_t* dst, uint32_t dstWB, const uint8_t* value, uint32_t nc,
                  const uint8_t* plane, uint32_t b, uint32_t planeWB, uint32_t width, uint32_t lines)
@@ -57,8 +80,18 @@ void unpackLines(uint8_t* dst, uint32_t dstWB, const uint8_t* value, uint32_t nc
     Lines<T> d(dst, dstWB);
     for (uint32_t y = 0; y < lines; ++y) {
         uint8_t* line = d[y];
-        readBitLine(plane + size_t(y) * planeWB, b, width,
-                    [&](uint32_t x, bool set) { pixel(line + x * pixelBytes, set); });
+        const auto write = [&](uint32_t x, bool set) { pixel(line + x * pixelBytes, set); };
+        if constexpr (CN == 1 && sizeof(T) == 1) {
+            const UnpackEightBytes<Mode> eight{*value * 0x0101010101010101ull};
+            readBitLine(plane + size_t(y) * planeWB, b, width, write,
+                        [&](uint32_t x, const uint8_t* bytes, uint32_t n) {
+                            uint32_t j = unpackBytesAvx2(line + x, bytes, n, *value, Mode);
+                            for (; j < n; ++j)
+                                eight(line + x + 8 * j, bytes[j]);
+                        });
+        } else {
+            readBitLine(plane + size_t(y) * planeWB, b, width, write);
+        }
     }
 }
 
@@ -207,6 +240,12 @@ template <class T> struct RangeDecision {
     }
 };
 
+// Packs the bits of bytes whole plane bytes of one-byte pixels, set where
+// a pixel lies inside lo..hi, flipped by flip, with the AVX2 lines; returns
+// the bytes done (0 without AVX2).
+uint32_t packByteRangeAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo, uint8_t hi, uint8_t flip,
+                           uint8_t* out);
+
 // One byte component inside lo..hi (inside) or outside it, compared
 // directly: a run of pixels is one plain loop.
 struct ByteRangeDecision {
@@ -220,6 +259,10 @@ struct ByteRangeDecision {
     {
         for (uint32_t i = 0; i < n; ++i)
             out[i] = uint8_t((px[i] >= lo && px[i] <= hi ? 0xFF : 0) ^ flip);
+    }
+    uint32_t packRun(const uint8_t* px, uint32_t bytes, uint8_t* out) const
+    {
+        return packByteRangeAvx2(px, bytes, lo, hi, flip, out);
     }
 };
 

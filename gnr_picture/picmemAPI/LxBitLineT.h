@@ -58,6 +58,13 @@ template <class D, class = void> struct DecidesRuns : std::false_type {
 template <class D> struct DecidesRuns<D, std::void_t<decltype(&D::run)>> : std::true_type {
 };
 
+// Whether a decision also packs whole bytes of contiguous pixels itself
+// (packRun(px, bytes, out) returns the bytes it packed, from the first).
+template <class D, class = void> struct PacksRuns : std::false_type {
+};
+template <class D> struct PacksRuns<D, std::void_t<decltype(&D::packRun)>> : std::true_type {
+};
+
 // The decisions of n pixels into out, 0 or 0xFF each.
 template <class Decide>
 LX_KERNEL_INLINE void decideRun(const Decide& decide, const uint8_t* px, size_t stride, uint32_t n,
@@ -90,14 +97,31 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
         combinePartial<Mode>(out++, r, keep);
         px += head * stride;
     }
-    // Middle bytes in runs: the run's decisions first, then 8 to a byte.
+    // Middle bytes: those the decision packs itself (stored straight into
+    // the line), then runs of decisions, 8 to a byte.
     constexpr uint32_t kRunBytes = 32;
     uint8_t d[8 * kRunBytes];
-    for (uint32_t whole = (width - head) / 8; whole > 0;) {
+    uint32_t whole = (width - head) / 8;
+    if constexpr (PacksRuns<Decide>::value && Mode == kCombineStore) {
+        const uint32_t packed = decide.packRun(px, whole, out);
+        out += packed;
+        px += 8 * size_t(packed) * stride;
+        whole -= packed;
+    }
+    while (whole > 0) {
         const uint32_t bytes = whole < kRunBytes ? whole : kRunBytes;
-        decideRun(decide, px, stride, 8 * bytes, d);
-        for (uint32_t j = 0; j < bytes; ++j)
-            combineWhole<Mode>(out++, packDecisions(d + 8 * j));
+        uint32_t j = 0;
+        if constexpr (PacksRuns<Decide>::value) {
+            j = decide.packRun(px, bytes, d);
+            for (uint32_t k = 0; k < j; ++k)
+                combineWhole<Mode>(out + k, d[k]);
+        }
+        if (j < bytes) {
+            decideRun(decide, px + 8 * j * stride, stride, 8 * (bytes - j), d);
+            for (uint32_t k = j; k < bytes; ++k)
+                combineWhole<Mode>(out + k, packDecisions(d + 8 * (k - j)));
+        }
+        out += bytes;
         px += 8 * bytes * stride;
         whole -= bytes;
     }
@@ -110,11 +134,14 @@ LX_KERNEL_INLINE void writeBitLine(uint8_t* out, uint32_t b, uint32_t width, con
     }
 }
 
-// Calls write(x, set) for the width pixels of the plane line starting at
-// bit b (0 to 7) of in, left to right. No byte after the one of the last
+// Calls write(x, set) for the head and tail pixels of the plane line
+// starting at bit b (0 to 7) of in, and writeBytes(x, bytes, n) once for the
+// n whole bytes of 8 pixels from pixel x on (each byte's first pixel in its
+// most significant bit), left to right. No byte after the one of the last
 // pixel is read.
-template <class Write>
-LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write)
+template <class Write, class WriteBytes>
+LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write,
+                                  WriteBytes&& writeBytes)
 {
     uint32_t x = 0;
     if (b != 0) {
@@ -124,10 +151,10 @@ LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width,
             write(x++, ((v >> (7 - b - i)) & 1u) != 0);
     }
     const uint32_t whole = (width - x) / 8;
-    for (uint32_t j = 0; j < whole; ++j) {
-        const uint32_t v = *in++;
-        for (uint32_t k = 0; k < 8; ++k)
-            write(x++, ((v >> (7 - k)) & 1u) != 0);
+    if (whole != 0) {
+        writeBytes(x, in, whole);
+        in += whole;
+        x += 8 * whole;
     }
     const uint32_t tail = width - x;
     if (tail != 0) {
@@ -135,6 +162,29 @@ LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width,
         for (uint32_t i = 0; i < tail; ++i)
             write(x++, ((v >> (7 - i)) & 1u) != 0);
     }
+}
+
+// Calls write(x, set) for the width pixels of the plane line starting at
+// bit b (0 to 7) of in, left to right.
+template <class Write>
+LX_KERNEL_INLINE void readBitLine(const uint8_t* in, uint32_t b, uint32_t width, Write&& write)
+{
+    readBitLine(in, b, width, write, [&](uint32_t x, const uint8_t* bytes, uint32_t n) {
+        for (uint32_t j = 0; j < n; ++j)
+            for (uint32_t k = 0; k < 8; ++k)
+                write(x + 8 * j + k, ((bytes[j] >> (7 - k)) & 1u) != 0);
+    });
+}
+
+// The 8 pixels of a plane byte as 8 bytes, 0xFF under a set bit and 0
+// under a clear one, the first pixel (most significant bit) at the lowest
+// address: each byte keeps its own bit of the repeated byte, adding 0x7F
+// carries any set bit into the byte's top bit, and the multiply spreads it.
+inline uint64_t byteMaskOfBits(uint32_t bits)
+{
+    const uint64_t own = (uint64_t(bits) * 0x0101010101010101ull) & 0x0102040810204080ull;
+    const uint64_t top = (own + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull;
+    return (top >> 7) * 0xFF;
 }
 
 } // namespace lxpic

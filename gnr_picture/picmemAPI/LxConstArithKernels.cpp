@@ -258,6 +258,131 @@ int fixedDivisors(FixedDivisor<U>* out, const double* d, uint32_t comps, U scale
     return 0;
 }
 
+// ---- Byte division without a division per sample -----------------------------------
+//
+// For a in 0..255 the quotient min(M, (a S + H) / D) equals
+// min(M, (min(a, sat) P + Q) >> k) with P = ceil(S 2^k / D) and
+// Q = ceil(H 2^k / D) once 2^k >= 256 D: (a S + H) / D is then exceeded by
+// less than (a + 1) / 2^k <= 1 / D, and a fraction of a quotient by D is at
+// least 1 / D below the next whole number. sat, the first a whose quotient
+// is M, keeps the sum in 32 bits. All components share k, and each one is
+// checked against the division for every a before it is used.
+
+// Pixels a block of the byte division: the lanes of a block hold their
+// component's constants; more components than this divide directly.
+constexpr uint32_t kQuotientPixels = 64;
+constexpr uint32_t kMostQuotientComps = 64;
+
+inline uint32_t byteQuotient(uint32_t a, FixedDivisor<uint32_t> k, uint32_t scale, uint32_t max)
+{
+    const uint32_t r = (a * scale + k.half) / k.d;
+    return r >= max ? max : r;
+}
+
+struct ByteQuotientPlan {
+    uint8_t* sat;
+    uint32_t* mul;
+    uint32_t* add;
+    uint32_t shift;
+};
+
+// Each component's constants into lane c of the plan; false when no shared
+// shift serves every component or a check fails.
+bool planByteQuotients(const FixedDivisor<uint32_t>* divisors, uint32_t comps, uint32_t scale,
+                       uint32_t max, ByteQuotientPlan& plan)
+{
+    const auto mulOf = [scale](FixedDivisor<uint32_t> k, uint32_t shift) {
+        return uint64_t((uint64_t(scale) << shift) + k.d - 1) / k.d;
+    };
+    const auto addOf = [](FixedDivisor<uint32_t> k, uint32_t shift) {
+        return uint64_t((uint64_t(k.half) << shift) + k.d - 1) / k.d;
+    };
+    uint32_t lowest = 0, highest = 31;
+    for (uint32_t c = 0; c < comps; ++c) {
+        const FixedDivisor<uint32_t> k = divisors[c];
+        uint32_t sat = 0;
+        while (sat < 255 && byteQuotient(sat, k, scale, max) < max)
+            ++sat;
+        plan.sat[c] = uint8_t(sat);
+        if (byteQuotient(255, k, scale, max) == 0)
+            continue; // every quotient 0: no constraint on the shift
+        uint32_t need = 0;
+        while (need < 64 && (uint64_t(1) << need) < uint64_t(256) * k.d)
+            ++need;
+        uint32_t fits = 31;
+        while (fits > 0 && sat * mulOf(k, fits) + addOf(k, fits) > 0xFFFFFFFFu)
+            --fits;
+        lowest = need > lowest ? need : lowest;
+        highest = fits < highest ? fits : highest;
+    }
+    if (lowest > highest)
+        return false;
+    plan.shift = highest;
+    for (uint32_t c = 0; c < comps; ++c) {
+        const FixedDivisor<uint32_t> k = divisors[c];
+        const bool zero = byteQuotient(255, k, scale, max) == 0;
+        plan.mul[c] = zero ? 0 : uint32_t(mulOf(k, plan.shift));
+        plan.add[c] = zero ? 0 : uint32_t(addOf(k, plan.shift));
+        for (uint32_t a = 0; a < 256; ++a) {
+            const uint32_t held = a < plan.sat[c] ? a : plan.sat[c];
+            const uint32_t q = (held * plan.mul[c] + plan.add[c]) >> plan.shift;
+            if ((q < max ? q : max) != byteQuotient(a, k, scale, max))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The planned division of whole lines; sat, mul and add hold period lanes.
+LX_KERNEL_CLONES void divideBytes(uint8_t* dst, size_t dstPitch, const uint8_t* src,
+                                  size_t srcPitch, size_t samples, uint32_t lines,
+                                  const uint8_t* __restrict sat, const uint32_t* __restrict mul,
+                                  const uint32_t* __restrict add, size_t period, uint32_t shift,
+                                  uint32_t max)
+{
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* d = dst + y * dstPitch;
+        const uint8_t* s = src + y * srcPitch;
+        for (size_t i = 0; i < samples; i += period) {
+            const size_t n = samples - i < period ? samples - i : period;
+            for (size_t j = 0; j < n; ++j) {
+                const uint32_t a = s[i + j] < sat[j] ? s[i + j] : sat[j];
+                const uint32_t q = (a * mul[j] + add[j]) >> shift;
+                d[i + j] = uint8_t(q < max ? q : max);
+            }
+        }
+    }
+}
+
+// The byte division through a plan; false (nothing written) when there is
+// none or its lanes cannot be allocated.
+bool divideBytesByPlan(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                       const FixedDivisor<uint32_t>* divisors, uint32_t comps, uint32_t scale,
+                       uint32_t max, uint32_t width, uint32_t lines)
+{
+    if (comps > kMostQuotientComps)
+        return false;
+    const size_t period = size_t(kQuotientPixels) * comps;
+    auto* lanes = static_cast<uint8_t*>(std::malloc(period * (2 * sizeof(uint32_t) + 1)));
+    if (!lanes)
+        return false;
+    ByteQuotientPlan plan{lanes + 2 * sizeof(uint32_t) * period, reinterpret_cast<uint32_t*>(lanes),
+                          reinterpret_cast<uint32_t*>(lanes) + period, 0};
+    const bool planned = planByteQuotients(divisors, comps, scale, max, plan);
+    if (planned) {
+        for (size_t j = comps; j < period; ++j) {
+            plan.sat[j] = plan.sat[j % comps];
+            plan.mul[j] = plan.mul[j % comps];
+            plan.add[j] = plan.add[j % comps];
+        }
+        divideBytes(static_cast<uint8_t*>(dst), dstWB, static_cast<const uint8_t*>(src), srcWB,
+                    size_t(width) * comps, lines, plan.sat, plan.mul, plan.add, period, plan.shift,
+                    max);
+    }
+    std::free(lanes);
+    return planned;
+}
+
 // Direct division of comps components in the unsigned type U with the scale
 // S; divisors are laid out in divisors (comps entries).
 template <class T, class U>
@@ -268,6 +393,10 @@ int divDirect(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, const 
     const int sound = fixedDivisors<U>(divisors, d, comps, scale, cap);
     if (sound != 0)
         return sound;
+    if constexpr (sizeof(T) == 1)
+        if (divideBytesByPlan(dst, dstWB, src, srcWB, divisors, comps, scale,
+                              uint32_t(clipMaximum<T>(bits)), width, lines))
+            return 0;
     constLoop<T, 0, FixedDivisor<U>>(
         dst, dstWB, src, srcWB, nullptr, 0, comps, width, lines,
         [divisors](uint32_t c) { return divisors[c]; },

@@ -2,12 +2,47 @@
 // horizontally adjacent pixels.
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxMeasureKernels.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 namespace
 {
+
+// The signal and gradient sums of n pairs (p[x], p[x + 1]) of one row of
+// single samples under mask, in chunks of at most chunk pairs whose sums
+// stay in 32 bits, so that the loop vectorises at 32 bits.
+template <class T>
+LX_KERNEL_INLINE void addRowPairs(const T* p, uint32_t n, uint32_t mask, uint32_t chunk,
+                                  uint64_t& signal, uint64_t& gradient)
+{
+    for (uint32_t from = 0; from < n; from += chunk) {
+        const uint32_t to = n - from < chunk ? n : from + chunk;
+        uint32_t s = 0, d = 0;
+        for (uint32_t x = from; x < to; ++x) {
+            const int32_t v = int32_t(p[x] & mask), w = int32_t(p[x + 1] & mask);
+            s += uint32_t(v * v);
+            d += uint32_t((w - v) * (w - v));
+        }
+        signal += s;
+        gradient += d;
+    }
+}
+
+LX_KERNEL_CLONES void addRowPairs8(const uint8_t* p, uint32_t n, uint32_t chunk, uint64_t& signal,
+                                   uint64_t& gradient)
+{
+    addRowPairs(p, n, 0xFFu, chunk, signal, gradient);
+}
+
+LX_KERNEL_CLONES void addRowPairs16(const uint16_t* p, uint32_t n, uint32_t mask, uint32_t chunk,
+                                    uint64_t& signal, uint64_t& gradient)
+{
+    addRowPairs(p, n, mask, chunk, signal, gradient);
+}
 
 // C the compile-time component count (0: runtime); Masked for the 9 to 15
 // bit members.
@@ -33,17 +68,40 @@ int focusCriterium(double* result, int component, const void* pixels, uint32_t w
     };
     uint64_t n = 0, S = 0;
     double D = 0.0;
-    for (uint64_t y = 0; y < rows; y += yStep) {
-        if (criterion != 0 && criterion != 1)
-            return -2;
-        const T* line =
-            reinterpret_cast<const T*>(static_cast<const uint8_t*>(pixels) + size_t(y) * wb);
-        for (uint64_t x = 0; x + 1 < width; x += xStep) {
-            const int64_t v = int64_t(value(line + x * comps));
-            const int64_t w = int64_t(value(line + (x + 1) * comps));
-            ++n;
-            S += uint64_t(v * v);
-            D += double(uint64_t((w - v) * (w - v)));
+    // One component at every pixel: the gradient sum in integers as well,
+    // where its every partial sum stays below 2^53, so that it equals the
+    // sum of doubles term by term.
+    const uint64_t largest = Masked ? mask : std::numeric_limits<T>::max();
+    const uint64_t largestSquare = largest * largest;
+    if (comps == 1 && xStep == 1 && width >= 2 && largestSquare <= 0xFFFFFFFFu / 64 &&
+        uint64_t(count) * largestSquare < (uint64_t(1) << 53)) {
+        const uint32_t chunk = uint32_t(0xFFFFFFFFu / largestSquare);
+        uint64_t gradient = 0;
+        for (uint64_t y = 0; y < rows; y += yStep) {
+            if (criterion != 0 && criterion != 1)
+                return -2;
+            const uint8_t* line = static_cast<const uint8_t*>(pixels) + size_t(y) * wb;
+            if constexpr (sizeof(T) == 1)
+                addRowPairs8(line, width - 1, chunk, S, gradient);
+            else
+                addRowPairs16(reinterpret_cast<const T*>(line), width - 1, mask, chunk, S,
+                              gradient);
+            n += width - 1;
+        }
+        D = double(gradient);
+    } else {
+        for (uint64_t y = 0; y < rows; y += yStep) {
+            if (criterion != 0 && criterion != 1)
+                return -2;
+            const T* line =
+                reinterpret_cast<const T*>(static_cast<const uint8_t*>(pixels) + size_t(y) * wb);
+            for (uint64_t x = 0; x + 1 < width; x += xStep) {
+                const int64_t v = int64_t(value(line + x * comps));
+                const int64_t w = int64_t(value(line + (x + 1) * comps));
+                ++n;
+                S += uint64_t(v * v);
+                D += double(uint64_t((w - v) * (w - v)));
+            }
         }
     }
     if (n == 0 || S == 0)

@@ -3,6 +3,13 @@
 #include "gnr_picture/picmemAPI/LxArithKernels.h"
 #include "gnr_picture/picmemAPI/LxArithKernelsT.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 using namespace lxpic;
 
 using u8 = uint8_t;
@@ -51,9 +58,97 @@ int subAddConst(void* dst, uint32_t dstWB, const void* a, uint32_t aWB, const vo
     return 0;
 }
 
-// The weights in 64 bits when a x W1 + b x W2 cannot leave them (|W| up to
-// 2^46 with samples below 2^16), else in 128 bits: the sum stays exact for
-// any weight.
+// Byte transparency with both weights in 0..255, in 16-bit lanes: a W1 and
+// b W2 stay below 2^16, their sum saturates at 65535 (every sum from 65280
+// on gives 255 anyway), (s 32897) >> 23 is its quotient by 255, and the
+// pack limits the quotients 256 and 257 to 255. Each run returns the
+// samples it did; the caller finishes the line.
+#if defined(__SSE2__)
+size_t transpNarrowRunSse2(uint8_t* d, const uint8_t* a, const uint8_t* b, size_t n, uint32_t w1,
+                           uint32_t w2)
+{
+    const __m128i zero = _mm_setzero_si128(), k1 = _mm_set1_epi16(short(w1)),
+                  k2 = _mm_set1_epi16(short(w2)), recip = _mm_set1_epi16(short(32897));
+    const auto quotients = [&](__m128i x, __m128i y) {
+        const __m128i s = _mm_adds_epu16(_mm_mullo_epi16(x, k1), _mm_mullo_epi16(y, k2));
+        return _mm_srli_epi16(_mm_mulhi_epu16(s, recip), 7);
+    };
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const __m128i lo = quotients(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+        const __m128i hi = quotients(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(lo, hi));
+    }
+    return i;
+}
+#endif
+
+#if LX_HAVE_AVX2_PATHS
+LX_TARGET_AVX2 size_t transpNarrowRunAvx2(uint8_t* d, const uint8_t* a, const uint8_t* b, size_t n,
+                                          uint32_t w1, uint32_t w2)
+{
+    const __m256i zero = _mm256_setzero_si256(), k1 = _mm256_set1_epi16(short(w1)),
+                  k2 = _mm256_set1_epi16(short(w2)), recip = _mm256_set1_epi16(short(32897));
+    const auto quotients = [&](__m256i x, __m256i y) LX_TARGET_AVX2 {
+        const __m256i s = _mm256_adds_epu16(_mm256_mullo_epi16(x, k1), _mm256_mullo_epi16(y, k2));
+        return _mm256_srli_epi16(_mm256_mulhi_epu16(s, recip), 7);
+    };
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
+        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+        const __m256i lo =
+            quotients(_mm256_unpacklo_epi8(va, zero), _mm256_unpacklo_epi8(vb, zero));
+        const __m256i hi =
+            quotients(_mm256_unpackhi_epi8(va, zero), _mm256_unpackhi_epi8(vb, zero));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
+    }
+    return i;
+}
+#endif
+
+int transpNarrowBytes(void* dst, uint32_t dstWB, const void* a, uint32_t aWB, const void* b,
+                      uint32_t bWB, uint32_t comps, uint32_t width, uint32_t count, TranspByteOp op)
+{
+    uint32_t lines;
+    const int checked = checkLines(width, count, lines, {dst, a, b});
+    if (checked <= 0)
+        return checked;
+    const size_t n = size_t(width) * comps;
+    Lines<u8> d(dst, dstWB);
+    ConstLines<u8> la(a, aWB), lb(b, bWB);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* dl = d[y];
+        const uint8_t* al = la[y];
+        const uint8_t* bl = lb[y];
+        size_t i = 0;
+#if LX_HAVE_AVX2_PATHS
+        if (cpuHasAvx2())
+            i = transpNarrowRunAvx2(dl, al, bl, n, uint32_t(op.w1), uint32_t(op.w2));
+#endif
+#if defined(__SSE2__)
+        if (i == 0)
+            i = transpNarrowRunSse2(dl, al, bl, n, uint32_t(op.w1), uint32_t(op.w2));
+#endif
+        for (; i < n; ++i)
+            dl[i] = op(al[i], bl[i]);
+    }
+    return 0;
+}
+
+LX_KERNEL_CLONES int transpBytes(void* dst, uint32_t dstWB, const void* a, uint32_t aWB,
+                                 const void* b, uint32_t bWB, uint32_t comps, uint32_t width,
+                                 uint32_t count, TranspByteOp op)
+{
+    return zipPictures<u8>(dst, dstWB, a, aWB, b, bWB, comps, width, count, op);
+}
+
+// Bytes with weights up to 1 (W up to 255) in 16-bit lanes, up to 2^22 in
+// 32 bits; otherwise the weights in 64 bits when a x W1 + b x W2 cannot
+// leave them (|W| up to 2^46 with samples below 2^16), else in 128 bits:
+// the sum stays exact for any weight.
 template <class T>
 int transp(void* dst, uint32_t dstWB, double weight1, const void* a, uint32_t aWB, double weight2,
            const void* b, uint32_t bWB, uint32_t comps, uint32_t bits, uint32_t width,
@@ -65,6 +160,15 @@ int transp(void* dst, uint32_t dstWB, double weight1, const void* a, uint32_t aW
                               [](T, T) { return T(0); });
     const int64_t w1 = saturatedInt64(double(max) * weight1 + 0.5);
     const int64_t w2 = saturatedInt64(double(max) * weight2 + 0.5);
+    if constexpr (sizeof(T) == 1) {
+        constexpr int64_t most = TranspByteOp::kLargestWeight;
+        if (max == 255 && w1 >= 0 && w1 <= 255 && w2 >= 0 && w2 <= 255)
+            return transpNarrowBytes(dst, dstWB, a, aWB, b, bWB, comps, width, count,
+                                     TranspByteOp{int32_t(w1), int32_t(w2)});
+        if (max == 255 && w1 >= -most && w1 <= most && w2 >= -most && w2 <= most)
+            return transpBytes(dst, dstWB, a, aWB, b, bWB, comps, width, count,
+                               TranspByteOp{int32_t(w1), int32_t(w2)});
+    }
     const int64_t small = int64_t(1) << 46;
     if (w1 >= -small && w1 <= small && w2 >= -small && w2 <= small)
         return zipPictures<T>(dst, dstWB, a, aWB, b, bWB, comps, width, count,

@@ -50,6 +50,9 @@ template <uint32_t CN> class CorrelationSums
     double* m_total = nullptr;
 };
 
+// Adds the five sums of n single-byte pixels of a and b into k.
+void addByteLineSums(const uint8_t* a, const uint8_t* b, uint32_t n, uint64_t* k);
+
 template <class T, uint32_t CN>
 int linearCorrelation(const void* a, uint32_t aWB, const void* b, uint32_t bWB, uint32_t comps,
                       uint32_t width, uint32_t count, double* result)
@@ -71,17 +74,21 @@ int linearCorrelation(const void* a, uint32_t aWB, const void* b, uint32_t bWB, 
     for (uint32_t y = 0; y < lines; ++y) {
         const uint8_t* pa = la[y];
         const uint8_t* pb = lb[y];
-        for (uint32_t x = 0; x < width; ++x) {
-            for (uint32_t c = 0; c < nc; ++c) {
-                const uint64_t va = load<T>(pa), vb = load<T>(pb);
-                uint64_t* k = ls + size_t(c) * kSums;
-                k[kSumA] += va;
-                k[kSumB] += vb;
-                k[kSumAA] += va * va;
-                k[kSumAB] += va * vb;
-                k[kSumBB] += vb * vb;
-                pa += sizeof(T);
-                pb += sizeof(T);
+        if constexpr (CN == 1 && sizeof(T) == 1) {
+            addByteLineSums(pa, pb, width, ls);
+        } else {
+            for (uint32_t x = 0; x < width; ++x) {
+                for (uint32_t c = 0; c < nc; ++c) {
+                    const uint64_t va = load<T>(pa), vb = load<T>(pb);
+                    uint64_t* k = ls + size_t(c) * kSums;
+                    k[kSumA] += va;
+                    k[kSumB] += vb;
+                    k[kSumAA] += va * va;
+                    k[kSumAB] += va * vb;
+                    k[kSumBB] += vb * vb;
+                    pa += sizeof(T);
+                    pb += sizeof(T);
+                }
             }
         }
         for (size_t i = 0; i < size_t(nc) * kSums; ++i) {

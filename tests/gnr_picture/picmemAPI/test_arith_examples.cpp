@@ -4,6 +4,7 @@
 // that come before any write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxArithKernels.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 namespace
@@ -151,6 +153,44 @@ TEST(TwoPictureExamples, TransparencyWeightsBecomeIntegersOnce)
     }
 }
 
+// Byte transparency for every pair of samples: the exact signed sum of the
+// integer weights divided by 255, limited to 0..255, also for weights
+// beyond 1, negative ones and those on either side of 2^22; with the AVX2
+// lines and with the baseline.
+TEST(TwoPictureExamples, ByteTransparencyOfEveryPairOfSamples)
+{
+    const double weights[][2] = {{0.3, 0.7},      {0.5, 0.5},      {1.0, 1.0},
+                                 {2.5, -1.0},     {-0.2, 1.3},     {0.0, 0.0},
+                                 {16448.0, 1.0},  {16449.0, -1.0}, {-16448.0, 16448.0},
+                                 {-16449.0, 2.0}, {1e300, -1e300}, {0.001, 0.999}};
+    std::vector<uint8_t> a(256 * 256), b(256 * 256), d(256 * 256);
+    for (uint32_t i = 0; i < 256 * 256; ++i) {
+        a[i] = uint8_t(i % 256);
+        b[i] = uint8_t(i / 256);
+    }
+    const auto integer = [](double weight) {
+        const double v = 255.0 * weight + 0.5;
+        return v >= 9.2e18 ? int64_t(9.2e18) : v <= -9.2e18 ? int64_t(-9.2e18) : int64_t(v);
+    };
+    for (const auto& w : weights) {
+        const __int128 w1 = integer(w[0]), w2 = integer(w[1]);
+        for (bool vector : {true, false}) {
+            lxpic::avx2PathsAllowed() = vector;
+            const int status = API::AddTranspAndClip(d.data(), 256, w[0], a.data(), 256, w[1],
+                                                     b.data(), 256, 1, 8, 256, 256 * 256);
+            lxpic::avx2PathsAllowed() = true;
+            ASSERT_EQ(status, 0);
+            uint32_t wrong = 0;
+            for (uint32_t i = 0; i < 256 * 256; ++i) {
+                const __int128 q = (a[i] * w1 + b[i] * w2) / 255;
+                wrong += d[i] != (q < 0 ? 0 : q > 255 ? 255 : uint8_t(q));
+            }
+            EXPECT_EQ(wrong, 0u) << "weights " << w[0] << " " << w[1]
+                                 << (vector ? "" : ", baseline");
+        }
+    }
+}
+
 // --- Constants ---------------------------------------------------------------------
 
 TEST(ConstantExamples, AdditionClipsOrWraps)
@@ -242,6 +282,45 @@ TEST(ConstantExamples, DivisionRoundsByMember)
     uint32_t direct[5] = {0};
     ASSERT_EQ(divconstandclip_5x32(direct, 20, a, 20, d, 5, 24, 1, 1), 0);
     EXPECT_EQ(std::memcmp(direct, five, 20), 0);
+}
+
+// The direct byte member for every sample value, over divisors that make
+// quotients limited at M, small and large quotients, only zeros, and
+// components whose divisors lie far apart; also at 5 bits and with more
+// components than a block of lanes holds.
+TEST(ConstantExamples, ByteDivisionOfEverySampleValue)
+{
+    const struct {
+        uint32_t comps, bits;
+        std::vector<double> divisors;
+    } cases[] = {
+        {2, 8, {3.0, 7.5}},
+        {2, 8, {0.5, 100.0}},
+        {2, 8, {1.0, 1.0}},
+        {2, 8, {1.0 / 4096, 2.0}},
+        {2, 8, {2048.0, 5000.0}},
+        {5, 8, {255.0, 0.99, 1.01, 3.3, 0.26}},
+        {6, 8, {3.0, 0.7, 2.5, 1.0, 17.3, 0.26}},
+        {2, 5, {0.3, 1.7}},
+        {70, 8, std::vector<double>(70, 1.5)},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> src(256 * c.comps), dst(256 * c.comps + 1, 0x5A);
+        for (uint32_t i = 0; i < src.size(); ++i)
+            src[i] = uint8_t(i / c.comps);
+        const uint32_t pitch = 256 * c.comps;
+        ASSERT_EQ(divconstandclip_Nx8(dst.data(), pitch, src.data(), pitch, c.divisors.data(),
+                                      c.comps, c.bits, 256, 256),
+                  0);
+        const uint64_t max = (1u << c.bits) - 1;
+        uint32_t wrong = 0;
+        for (uint32_t i = 0; i < src.size(); ++i) {
+            const uint64_t d = uint64_t(c.divisors[i % c.comps] * 4096.0 + 0.5);
+            wrong += dst[i] != std::min<uint64_t>((src[i] * 4096ull + d / 2) / d, max);
+        }
+        EXPECT_EQ(wrong, 0u) << c.comps << " components, first divisor " << c.divisors[0];
+        EXPECT_EQ(dst.back(), 0x5A);
+    }
 }
 
 // Every member shape refuses an unsound divisor before it writes.

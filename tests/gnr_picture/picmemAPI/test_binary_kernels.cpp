@@ -10,9 +10,11 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxBinaryKernels.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "kernel_test_support.h"
 
@@ -353,6 +355,100 @@ TEST(OneBitExamples, UnpackValuesAreWrittenAsGiven)
     EXPECT_EQ(API::ThresholdToBinary(wide, 0, 1, wide, 5, 16, 10, uint64_t(0), uint64_t(1), true, 1,
                                      1, 0),
               -4);
+}
+
+// Every one of the 256 plane bytes unpacked into single bytes in every mode,
+// on whole bytes of a line and on the same bytes reached from start bit 3;
+// with the AVX2 lines and with the baseline.
+TEST(OneBitExamples, EveryPlaneByteUnpacksIntoBytes)
+{
+    constexpr uint32_t width = 8 * 256;
+    std::vector<uint8_t> plane(width / 8 + 1);
+    for (uint32_t i = 0; i < 256; ++i)
+        plane[i] = uint8_t(i * 167 + 13); // every byte once, in a scattered order
+    std::mt19937 rng(29);
+    for (bool vector : {true, false})
+        for (uint32_t startBit : {0u, 3u})
+            for (uint32_t mode = 0; mode <= 2; ++mode) {
+                TestPicture dst({1, 1}, width, 1, 3);
+                dst.fill(rng, 8);
+                TestPicture expected = dst;
+                for (uint32_t x = 0; x + startBit < width; ++x) {
+                    const uint32_t bit = startBit + x;
+                    const bool set = (plane[bit / 8] >> (7 - bit % 8)) & 1;
+                    const uint32_t old = dst.get(x, 0, 0);
+                    expected.put(x, 0, 0,
+                                 mode == 0   ? (set ? 0xA5 : 0)
+                                 : mode == 1 ? (set ? old | 0xA5 : old)
+                                             : (set ? old & 0xA5 : 0));
+                }
+                lxpic::avx2PathsAllowed() = vector;
+                const int status = API::UnpackFromBinary(dst.data(), 1, 8, uint64_t(0xA5),
+                                                         dst.pitch(), plane.data(), startBit, 0,
+                                                         width - startBit, width - startBit, mode);
+                lxpic::avx2PathsAllowed() = true;
+                ASSERT_EQ(status, 0);
+                EXPECT_EQ(dst.bytes(), expected.bytes())
+                    << "start " << startBit << " mode " << mode << (vector ? "" : ", baseline");
+            }
+}
+
+// One byte component decided by each compare mode and by inside and outside
+// ranges at the ends of the sample range, in every combine mode: every
+// sample value decides as the plain comparison; with the AVX2 lines and
+// with the baseline.
+TEST(OneBitExamples, ByteDecisionsAtTheEndsOfTheRange)
+{
+    struct Decision {
+        uint32_t compare; // 0..2 packs by comparison to lo, 3 thresholds
+        uint32_t lo, hi;  // compare value, or the range
+        bool inside;
+    };
+    std::vector<Decision> decisions;
+    for (uint32_t value : {0u, 1u, 128u, 254u, 255u})
+        for (uint32_t compare = 0; compare <= 2; ++compare)
+            decisions.push_back({compare, value, 0, true});
+    for (const auto& range : {std::pair{10u, 20u}, {0u, 255u}, {200u, 100u}, {255u, 255u}})
+        for (bool inside : {true, false})
+            decisions.push_back({3, range.first, range.second, inside});
+    std::vector<uint8_t> samples(256);
+    for (uint32_t v = 0; v < 256; ++v)
+        samples[v] = uint8_t(v);
+    for (bool vector : {true, false})
+        for (const Decision& d : decisions)
+            for (uint32_t combineMode = 0; combineMode <= 2; ++combineMode)
+                for (uint32_t startBit : {0u, 5u}) {
+                    std::vector<uint8_t> plane(33, 0x5A);
+                    std::vector<uint8_t> expected = plane;
+                    for (uint32_t v = 0; v < 256; ++v) {
+                        const bool in = v >= d.lo && v <= d.hi;
+                        const bool pass = d.compare == 0   ? v == d.lo
+                                          : d.compare == 1 ? v != d.lo
+                                          : d.compare == 2 ? v > d.lo
+                                                           : in == d.inside;
+                        const uint32_t bit = startBit + v;
+                        const uint8_t mask = uint8_t(0x80 >> (bit % 8));
+                        const bool old = expected[bit / 8] & mask;
+                        expected[bit / 8] = combine(old, pass, combineMode)
+                                                ? uint8_t(expected[bit / 8] | mask)
+                                                : uint8_t(expected[bit / 8] & ~mask);
+                    }
+                    lxpic::avx2PathsAllowed() = vector;
+                    const int status =
+                        d.compare < 3
+                            ? API::PackToBinary(plane.data(), startBit, 0, samples.data(), 1, 8,
+                                                256, uint64_t(d.lo), d.compare, 256, 256,
+                                                combineMode)
+                            : API::ThresholdToBinary(plane.data(), startBit, 0, samples.data(), 1,
+                                                     8, 256, uint64_t(d.lo), uint64_t(d.hi),
+                                                     d.inside, 256, 256, combineMode);
+                    lxpic::avx2PathsAllowed() = true;
+                    ASSERT_EQ(status, 0);
+                    EXPECT_EQ(plane, expected)
+                        << "compare " << d.compare << " " << d.lo << ".." << d.hi
+                        << (d.inside ? " inside" : " outside") << ", combine " << combineMode
+                        << ", start " << startBit << (vector ? "" : ", baseline");
+                }
 }
 
 // Modes and formats without a member: -2, nothing written, also without a

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <random>
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxMeasureKernels.h"
@@ -68,6 +70,44 @@ TEST(FocusCriterium, TwelveBitGarbageIgnored)
                                               Focus::eLxFocusGradientToSignal));
         EXPECT_EQ(ra, rb) << comps;
         EXPECT_GT(ra, 0.0);
+    }
+}
+
+// Rows of one component longer than the sums of 32 bits hold (8 bits) or
+// with many chunks (12 bits, with garbage above): both criteria equal the
+// sums taken pair by pair.
+TEST(FocusCriterium, LongRowsKeepExactSums)
+{
+    constexpr uint32_t width = 70001, rows = 3;
+    std::mt19937 rng(43);
+    for (uint32_t bits : {8u, 12u}) {
+        std::vector<uint8_t> bytes(size_t(width) * rows);
+        std::vector<uint16_t> words(size_t(width) * rows);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = uint8_t(rng() % 2 ? 255 : rng());
+            words[i] = uint16_t(rng() % 2 ? 4095 | 0xF000 : rng());
+        }
+        const uint32_t mask = (1u << bits) - 1;
+        uint64_t S = 0;
+        double D = 0.0;
+        for (uint32_t y = 0; y < rows; ++y)
+            for (uint32_t x = 0; x + 1 < width; ++x) {
+                const size_t i = size_t(y) * width + x;
+                const int64_t v = bits == 8 ? bytes[i] : words[i] & mask;
+                const int64_t w = bits == 8 ? bytes[i + 1] : words[i + 1] & mask;
+                S += uint64_t(v * v);
+                D += double(uint64_t((w - v) * (w - v)));
+            }
+        const double n = double(rows) * (width - 1);
+        const void* pixels = bits == 8 ? static_cast<const void*>(bytes.data()) : words.data();
+        const uint32_t pitch = bits == 8 ? width : 2 * width;
+        double r = -1;
+        EXPECT_EQ(0, Focus::GetFocusCriterium(&r, 0, pixels, pitch, 1, bits, 1, 1, width,
+                                              width * rows, Focus::eLxFocusGradientToSignal));
+        EXPECT_EQ(r, std::sqrt(D / double(S))) << bits;
+        EXPECT_EQ(0, Focus::GetFocusCriterium(&r, -1, pixels, pitch, 1, bits, 1, 1, width,
+                                              width * rows, Focus::eLxFocusGradientRms));
+        EXPECT_EQ(r, std::sqrt(D / n)) << bits;
     }
 }
 

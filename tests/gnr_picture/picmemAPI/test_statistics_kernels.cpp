@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxArithKernels.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "kernel_test_support.h"
 
@@ -130,6 +131,44 @@ TEST(LinearCorrelation, MatchesTheTextbookFormulaInEveryFormat)
             EXPECT_NEAR(r, referenceCorrelation(a, b, lines), 1e-12)
                 << comps << " comps, " << bits << " bits";
         }
+    }
+}
+
+// Lines longer than 65536 samples of one byte, whose sums of squares pass
+// 2^32: the sums stay exact, line by line, as the coefficient's formula adds
+// them; with the AVX2 lines and with the baseline.
+TEST(LinearCorrelation, LongByteLinesKeepExactSums)
+{
+    constexpr uint32_t width = 140001, lines = 2;
+    std::vector<uint8_t> a(size_t(width) * lines), b(a.size());
+    std::mt19937 rng(41);
+    for (size_t i = 0; i < a.size(); ++i) {
+        a[i] = uint8_t(200 + rng() % 56);
+        b[i] = uint8_t(a[i] / 2 + rng() % 128);
+    }
+    double s[5] = {0, 0, 0, 0, 0};
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint64_t line[5] = {0, 0, 0, 0, 0};
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint64_t va = a[size_t(y) * width + x], vb = b[size_t(y) * width + x];
+            line[0] += va;
+            line[1] += vb;
+            line[2] += va * va;
+            line[3] += va * vb;
+            line[4] += vb * vb;
+        }
+        for (int i = 0; i < 5; ++i)
+            s[i] += double(line[i]);
+    }
+    const double n = double(width) * lines;
+    const double q = (s[4] - s[1] * s[1] / n) * (s[2] - s[0] * s[0] / n);
+    const double expected = (s[3] - s[0] * s[1] / n) / std::sqrt(q);
+    ASSERT_GT(expected, 0.0);
+    for (bool vector : {true, false}) {
+        lxpic::avx2PathsAllowed() = vector;
+        const double r = correlate(a.data(), b.data(), width, 1, 8, width, width * lines);
+        lxpic::avx2PathsAllowed() = true;
+        EXPECT_EQ(r, expected) << (vector ? "AVX2" : "baseline");
     }
 }
 

@@ -1,0 +1,273 @@
+// Row-by-row union-find labelling that lays the objects out from per
+// component counts, with working blocks kept by each thread: a fresh block
+// of tens of megabytes costs more in page faults than the labelling itself.
+#include "gnr_picture/RLEPicBufAPI/LxRLERowLabeller.h"
+
+#include "gnr_picture/RLEPicBufAPI/LxRLELabelling.h"
+
+namespace lx_rle
+{
+
+namespace
+{
+
+// What a label knows while it is a root: its runs, rows and columns. After
+// the labelling, parent holds the label's object (slot) instead.
+struct Component {
+    uint32_t parent;
+    uint32_t runs;
+    uint32_t top, bottom;
+    uint32_t left, right; // inclusive
+};
+
+// Where an object is being written: its start, its next free byte and its
+// open segment (0 before the first), all from the start of the area.
+struct Cursor {
+    uint32_t object;
+    uint32_t at;
+    uint32_t segment;
+};
+
+// A block that grows geometrically and keeps its memory between calls.
+template <class T> class Block
+{
+  public:
+    ~Block() { CLxAlloc::Free(data_); }
+    bool Fit(uint64_t n)
+    {
+        if (n <= capacity_)
+            return true;
+        uint64_t grown = capacity_ * 2 > n ? capacity_ * 2 : n;
+        if (grown > (uint64_t(1) << 40) / sizeof(T))
+            return false;
+        void* block = CLxAlloc::ReAlloc(data_, size_t(grown * sizeof(T)), 0);
+        if (!block)
+            return false;
+        data_ = static_cast<T*>(block);
+        capacity_ = grown;
+        return true;
+    }
+    uint64_t Bytes() const { return capacity_ * sizeof(T); }
+    void Release()
+    {
+        CLxAlloc::Free(data_);
+        data_ = nullptr;
+        capacity_ = 0;
+    }
+    T* data() { return data_; }
+    T& operator[](uint64_t i) { return data_[i]; }
+
+  private:
+    T* data_ = nullptr;
+    uint64_t capacity_ = 0;
+};
+
+struct Scratch {
+    Block<ScannedRun> runs;
+    Block<uint32_t> rowFirst; // height + 1 entries
+    Block<Component> components;
+    Block<Cursor> cursors;
+    // A thread keeps at most this much between pictures.
+    static constexpr uint64_t kKeptBytes = uint64_t(128) << 20;
+    void Trim()
+    {
+        if (runs.Bytes() + rowFirst.Bytes() + components.Bytes() + cursors.Bytes() > kKeptBytes) {
+            runs.Release();
+            rowFirst.Release();
+            components.Release();
+            cursors.Release();
+        }
+    }
+};
+
+thread_local Scratch t_scratch;
+
+inline uint32_t Find(Component* c, uint32_t a)
+{
+    while (c[a].parent != a) {
+        c[a].parent = c[c[a].parent].parent;
+        a = c[a].parent;
+    }
+    return a;
+}
+
+// Hangs root high under root low, which takes over its runs and box.
+inline void Merge(Component* c, uint32_t low, uint32_t high)
+{
+    Component& l = c[low];
+    const Component& h = c[high];
+    l.runs += h.runs;
+    l.bottom = h.bottom > l.bottom ? h.bottom : l.bottom;
+    l.left = h.left < l.left ? h.left : l.left;
+    l.right = h.right > l.right ? h.right : l.right;
+    c[high].parent = low;
+}
+
+} // namespace
+
+bool RowLabeller::Start(uint32_t width, uint32_t height)
+{
+    width_ = width;
+    height_ = height;
+    y_ = 0;
+    labels_ = 0;
+    Scratch& s = t_scratch;
+    if (!s.rowFirst.Fit(uint64_t(height) + 1) || !s.components.Fit(1))
+        return false;
+    s.rowFirst[0] = 0;
+    return true;
+}
+
+ScannedRun* RowLabeller::Room()
+{
+    Scratch& s = t_scratch;
+    if (y_ >= height_ || !s.runs.Fit(uint64_t(s.rowFirst[y_]) + (uint64_t(width_) + 1) / 2))
+        return nullptr;
+    return s.runs.data() + s.rowFirst[y_];
+}
+
+bool RowLabeller::EndRow(uint32_t count)
+{
+    Scratch& s = t_scratch;
+    const uint64_t first = s.rowFirst[y_];
+    // Labels are 32-bit and so are the run indexes.
+    if (y_ >= height_ || first + count >= 0xFFFFFFFFu ||
+        !s.components.Fit(uint64_t(labels_) + count + 1))
+        return false;
+    Component* c = s.components.data();
+    const uint32_t y = y_;
+    ScannedRun* above = s.runs.data() + (y > 0 ? s.rowFirst[y - 1] : first);
+    ScannedRun* const aboveEnd = s.runs.data() + first;
+    ScannedRun* const rowEnd = aboveEnd + count;
+    for (ScannedRun* r = aboveEnd; r != rowEnd; ++r) {
+        const uint32_t start = r->start, end = r->start + r->length; // one past
+        // Runs above that end left of start - 1 touch no later run either.
+        while (above != aboveEnd && above->start + above->length < start)
+            ++above;
+        uint32_t label = 0;
+        for (ScannedRun* p = above; p != aboveEnd && p->start <= end; ++p) {
+            uint32_t root = p->label;
+            if (root == label)
+                continue;
+            root = Find(c, root);
+            p->label = root;
+            if (label == 0 || root == label) {
+                label = root;
+            } else if (root < label) {
+                Merge(c, root, label);
+                label = root;
+            } else {
+                Merge(c, label, root);
+            }
+        }
+        if (label == 0) {
+            label = ++labels_;
+            c[label] = Component{label, 1, y, y, start, end - 1};
+        } else {
+            Component& comp = c[label];
+            ++comp.runs;
+            comp.bottom = y;
+            comp.left = start < comp.left ? start : comp.left;
+            comp.right = end - 1 > comp.right ? end - 1 : comp.right;
+        }
+        r->label = label;
+    }
+    s.rowFirst[y + 1] = uint32_t(first + count);
+    ++y_;
+    return true;
+}
+
+int RowLabeller::Finish(SLxRLEPicBuf* rec)
+{
+    Scratch& s = t_scratch;
+    const uint32_t custom = rec->uiCustomDataSize;
+    while (y_ < height_) // rows never scanned have no runs
+        if (!EndRow(0)) {
+            MakeEmptyPainted(rec, width_, height_);
+            return -9;
+        }
+    if (!s.cursors.Fit(uint64_t(labels_) + 1)) {
+        MakeEmptyPainted(rec, width_, height_);
+        return -9;
+    }
+    Component* c = s.components.data();
+    Cursor* cursors = s.cursors.data();
+    // Roots are the oldest labels of their components, so numbering them in
+    // label order numbers the objects in raster order. A parent is always
+    // older than its child, so it has its slot when the child comes.
+    uint32_t slots = 0;
+    uint64_t total = 0;
+    for (uint32_t l = 1; l <= labels_; ++l) {
+        if (c[l].parent != l) {
+            c[l].parent = c[c[l].parent].parent;
+            continue;
+        }
+        const Component& k = c[l];
+        cursors[slots] = Cursor{uint32_t(total), l, 0}; // at: the root, until laid out
+        c[l].parent = slots++;
+        total += kHeader + 8 * (uint64_t(k.bottom - k.top) + 1) + 8 * uint64_t(k.runs) + custom;
+        if (total > 0xFFFFFFFFu) {
+            MakeEmptyPainted(rec, width_, height_);
+            return -9;
+        }
+    }
+    // The old area serves again when it is large enough and not much larger.
+    uint8_t* old = rec->pObjects;
+    const uint64_t oldBytes = old ? CLxAlloc::Size(old) : 0;
+    uint8_t* area = nullptr;
+    if (old && total && oldBytes >= total && oldBytes <= 2 * total + 131072) {
+        area = old;
+        rec->pObjects = nullptr;
+    } else if (total) {
+        area = static_cast<uint8_t*>(CLxAlloc::Alloc(0, size_t(total)));
+        if (!area) {
+            MakeEmptyPainted(rec, width_, height_);
+            return -9;
+        }
+    }
+    MakeEmptyPainted(rec, width_, height_);
+    // Every byte of the area is written: headers and custom areas here,
+    // segments below.
+    for (uint32_t k = 0; k < slots; ++k) {
+        Cursor& cur = cursors[k];
+        const Component& comp = c[cur.at];
+        uint8_t* obj = area + cur.object;
+        const uint32_t segments = comp.bottom - comp.top + 1;
+        const uint32_t size = kHeader + 8 * segments + 8 * comp.runs + custom;
+        std::memset(obj, 0, kHeader);
+        Store32(obj, kID, k + 1);
+        Store32(obj, kLeft, comp.left);
+        Store32(obj, kTop, comp.top);
+        Store32(obj, kRight, comp.right);
+        Store32(obj, kBottom, comp.bottom);
+        Store32(obj, kSize, size);
+        Store32(obj, kSegCount, segments);
+        std::memset(obj + size - custom, 0, custom);
+        cur.at = cur.object + kHeader;
+    }
+    const ScannedRun* runs = s.runs.data();
+    for (uint32_t y = 0; y < height_; ++y)
+        for (uint64_t i = s.rowFirst[y]; i < s.rowFirst[y + 1]; ++i) {
+            const ScannedRun& r = runs[i];
+            Cursor& cur = cursors[c[r.label].parent];
+            if (cur.segment == 0 || Load32(area, cur.segment) != y) {
+                cur.segment = cur.at;
+                Store32(area, cur.at, y);
+                Store32(area, cur.at + 4, 0);
+                cur.at += 8;
+                Store32(area, cur.object + kLastSeg, cur.segment - cur.object);
+            }
+            Store32(area, cur.segment + 4, Load32(area, cur.segment + 4) + 1);
+            Store32(area, cur.at, r.start);
+            Store32(area, cur.at + 4, r.length);
+            cur.at += 8;
+        }
+    rec->pObjects = area;
+    rec->uiObjectCount = slots;
+    rec->uiObjectSize = uint32_t(total);
+    rec->uiLastObjectOffset = slots ? cursors[slots - 1].object : 0;
+    s.Trim();
+    return 0;
+}
+
+} // namespace lx_rle

@@ -189,6 +189,31 @@ TEST(RLELabel, RandomPicturesMatchFloodFill)
             }
 }
 
+// One-bit lines whose padding holds random bits, of widths around whole
+// words, labelled into a record that already holds a larger picture whose
+// bytes were scribbled over: the result is that of a fresh record, custom
+// areas zero.
+TEST(RLELabel, BitLinesAcrossWordsIntoAUsedRecord)
+{
+    std::mt19937 rng(5454);
+    for (uint32_t w : {63u, 64u, 65u, 128u, 129u, 200u}) {
+        SCOPED_TRACE(w);
+        const uint32_t h = 23;
+        BinPicture bin(w, h, (w + 7) / 8 + 3), larger(w, 2 * h);
+        bin.randomise(rng, 0.4);
+        larger.randomise(rng, 0.4);
+        std::vector<uint8_t> fg = bin.pixels();
+        RLEPicture used(true, 12), fresh(true, 12);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(used.get(), larger.get()), 0);
+        std::memset(used->pObjects, 0xAB, used->uiObjectSize);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(used.get(), bin.get()), 0);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(fresh.get(), bin.get()), 0);
+        EXPECT_EQ(Painted(fresh.get()), FloodLabels(fg, w, h));
+        ExpectWellFormed(fresh.get());
+        EXPECT_TRUE(CLxRLEPicBufAPI::IsEqual(used.get(), fresh.get()));
+    }
+}
+
 // Stacked combs: every tooth is a label of its own until the comb's back
 // joins them, so merges outnumber the first blocks of every working array.
 TEST(RLELabel, CombsGrowEveryWorkingArray)

@@ -245,23 +245,33 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         std::memset(obj + size - custom, 0, custom);
         cur.at = cur.object + kHeader;
     }
+    // Neighbouring runs of one object in a row are appended in one go.
     const ScannedRun* runs = s.runs.data();
-    for (uint32_t y = 0; y < height_; ++y)
-        for (uint64_t i = s.rowFirst[y]; i < s.rowFirst[y + 1]; ++i) {
-            const ScannedRun& r = runs[i];
-            Cursor& cur = cursors[c[r.label].parent];
-            if (cur.segment == 0 || Load32(area, cur.segment) != y) {
-                cur.segment = cur.at;
-                Store32(area, cur.at, y);
-                Store32(area, cur.at + 4, 0);
-                cur.at += 8;
+    for (uint32_t y = 0; y < height_; ++y) {
+        uint64_t i = s.rowFirst[y];
+        const uint64_t end = s.rowFirst[y + 1];
+        while (i < end) {
+            const uint32_t slot = c[runs[i].label].parent;
+            Cursor& cur = cursors[slot];
+            uint32_t at = cur.at, count = 0;
+            if (cur.segment != 0 && Load32(area, cur.segment) == y) {
+                count = Load32(area, cur.segment + 4);
+            } else {
+                cur.segment = at;
+                Store32(area, at, y);
+                at += 8;
                 Store32(area, cur.object + kLastSeg, cur.segment - cur.object);
             }
-            Store32(area, cur.segment + 4, Load32(area, cur.segment + 4) + 1);
-            Store32(area, cur.at, r.start);
-            Store32(area, cur.at + 4, r.length);
-            cur.at += 8;
+            do {
+                Store32(area, at, runs[i].start);
+                Store32(area, at + 4, runs[i].length);
+                at += 8;
+                ++count;
+            } while (++i < end && c[runs[i].label].parent == slot);
+            Store32(area, cur.segment + 4, count);
+            cur.at = at;
         }
+    }
     rec->pObjects = area;
     rec->uiObjectCount = slots;
     rec->uiObjectSize = uint32_t(total);

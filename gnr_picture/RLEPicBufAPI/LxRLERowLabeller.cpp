@@ -11,8 +11,7 @@ namespace lx_rle
 namespace
 {
 
-// What a label knows while it is a root: its runs, rows and columns. After
-// the labelling, parent holds the label's object (slot) instead.
+// What a label knows while it is a root: its runs, rows and columns.
 struct Component {
     uint32_t parent;
     uint32_t runs;
@@ -67,15 +66,19 @@ struct Scratch {
     Block<uint32_t> rowFirst; // height + 1 entries
     Block<Component> components;
     Block<Cursor> cursors;
+    Block<uint32_t> slotOf; // per label, its object in storage order
     // A thread keeps at most this much between pictures.
     static constexpr uint64_t kKeptBytes = uint64_t(128) << 20;
     void Trim()
     {
-        if (runs.Bytes() + rowFirst.Bytes() + components.Bytes() + cursors.Bytes() > kKeptBytes) {
+        if (runs.Bytes() + rowFirst.Bytes() + components.Bytes() + cursors.Bytes() +
+                slotOf.Bytes() >
+            kKeptBytes) {
             runs.Release();
             rowFirst.Release();
             components.Release();
             cursors.Release();
+            slotOf.Release();
         }
     }
 };
@@ -101,6 +104,23 @@ inline void Merge(Component* c, uint32_t low, uint32_t high)
     l.left = h.left < l.left ? h.left : l.left;
     l.right = h.right > l.right ? h.right : l.right;
     c[high].parent = low;
+}
+
+// A run above that is labelled differently from root meets it: the
+// component root after joining the two. Out of line, as most runs above
+// already carry the root, to keep the labelling loop in registers.
+__attribute__((noinline)) uint32_t Join(Component* c, ScannedRun* above, uint32_t root)
+{
+    const uint32_t other = Find(c, above->label);
+    above->label = other;
+    if (other == root)
+        return root;
+    if (other < root) {
+        Merge(c, other, root);
+        return other;
+    }
+    Merge(c, root, other);
+    return root;
 }
 
 } // namespace
@@ -139,39 +159,30 @@ bool RowLabeller::EndRow(uint32_t count)
     ScannedRun* above = s.runs.data() + (y > 0 ? s.rowFirst[y - 1] : first);
     ScannedRun* const aboveEnd = s.runs.data() + first;
     ScannedRun* const rowEnd = aboveEnd + count;
+    uint32_t labels = labels_;
     for (ScannedRun* r = aboveEnd; r != rowEnd; ++r) {
         const uint32_t start = r->start, end = r->start + r->length; // one past
         // Runs above that end left of start - 1 touch no later run either.
         while (above != aboveEnd && above->start + above->length < start)
             ++above;
-        uint32_t label = 0;
-        for (ScannedRun* p = above; p != aboveEnd && p->start <= end; ++p) {
-            uint32_t root = p->label;
-            if (root == label)
-                continue;
-            root = Find(c, root);
-            p->label = root;
-            if (label == 0 || root == label) {
-                label = root;
-            } else if (root < label) {
-                Merge(c, root, label);
-                label = root;
-            } else {
-                Merge(c, label, root);
-            }
+        if (above == aboveEnd || above->start > end) {
+            r->label = ++labels;
+            c[labels] = Component{labels, 1, y, y, start, end - 1};
+            continue;
         }
-        if (label == 0) {
-            label = ++labels_;
-            c[label] = Component{label, 1, y, y, start, end - 1};
-        } else {
-            Component& comp = c[label];
-            ++comp.runs;
-            comp.bottom = y;
-            comp.left = start < comp.left ? start : comp.left;
-            comp.right = end - 1 > comp.right ? end - 1 : comp.right;
-        }
+        uint32_t label = Find(c, above->label);
+        above->label = label;
+        for (ScannedRun* p = above + 1; p != aboveEnd && p->start <= end; ++p)
+            if (p->label != label)
+                label = Join(c, p, label);
+        Component& comp = c[label];
+        ++comp.runs;
+        comp.bottom = y;
+        comp.left = start < comp.left ? start : comp.left;
+        comp.right = end - 1 > comp.right ? end - 1 : comp.right;
         r->label = label;
     }
+    labels_ = labels;
     s.rowFirst[y + 1] = uint32_t(first + count);
     ++y_;
     return true;
@@ -186,12 +197,13 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
             MakeEmptyPainted(rec, width_, height_);
             return -9;
         }
-    if (!s.cursors.Fit(uint64_t(labels_) + 1)) {
+    if (!s.cursors.Fit(uint64_t(labels_) + 1) || !s.slotOf.Fit(uint64_t(labels_) + 1)) {
         MakeEmptyPainted(rec, width_, height_);
         return -9;
     }
     Component* c = s.components.data();
     Cursor* cursors = s.cursors.data();
+    uint32_t* slotOf = s.slotOf.data();
     // Roots are the oldest labels of their components, so numbering them in
     // label order numbers the objects in raster order. A parent is always
     // older than its child, so it has its slot when the child comes.
@@ -199,12 +211,12 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
     uint64_t total = 0;
     for (uint32_t l = 1; l <= labels_; ++l) {
         if (c[l].parent != l) {
-            c[l].parent = c[c[l].parent].parent;
+            slotOf[l] = slotOf[c[l].parent];
             continue;
         }
         const Component& k = c[l];
         cursors[slots] = Cursor{uint32_t(total), l, 0}; // at: the root, until laid out
-        c[l].parent = slots++;
+        slotOf[l] = slots++;
         total += kHeader + 8 * (uint64_t(k.bottom - k.top) + 1) + 8 * uint64_t(k.runs) + custom;
         if (total > 0xFFFFFFFFu) {
             MakeEmptyPainted(rec, width_, height_);
@@ -234,15 +246,17 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         uint8_t* obj = area + cur.object;
         const uint32_t segments = comp.bottom - comp.top + 1;
         const uint32_t size = kHeader + 8 * segments + 8 * comp.runs + custom;
-        std::memset(obj, 0, kHeader);
-        Store32(obj, kID, k + 1);
-        Store32(obj, kLeft, comp.left);
-        Store32(obj, kTop, comp.top);
-        Store32(obj, kRight, comp.right);
-        Store32(obj, kBottom, comp.bottom);
-        Store32(obj, kSize, size);
-        Store32(obj, kSegCount, segments);
-        std::memset(obj + size - custom, 0, custom);
+        uint8_t header[kHeader] = {};
+        Store32(header, kID, k + 1);
+        Store32(header, kLeft, comp.left);
+        Store32(header, kTop, comp.top);
+        Store32(header, kRight, comp.right);
+        Store32(header, kBottom, comp.bottom);
+        Store32(header, kSize, size);
+        Store32(header, kSegCount, segments);
+        std::memcpy(obj, header, kHeader);
+        if (custom)
+            std::memset(obj + size - custom, 0, custom);
         cur.at = cur.object + kHeader;
     }
     // Neighbouring runs of one object in a row are appended in one go.
@@ -251,7 +265,7 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         uint64_t i = s.rowFirst[y];
         const uint64_t end = s.rowFirst[y + 1];
         while (i < end) {
-            const uint32_t slot = c[runs[i].label].parent;
+            const uint32_t slot = slotOf[runs[i].label];
             Cursor& cur = cursors[slot];
             uint32_t at = cur.at, count = 0;
             if (cur.segment != 0 && Load32(area, cur.segment) == y) {
@@ -267,7 +281,7 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
                 Store32(area, at + 4, runs[i].length);
                 at += 8;
                 ++count;
-            } while (++i < end && c[runs[i].label].parent == slot);
+            } while (++i < end && slotOf[runs[i].label] == slot);
             Store32(area, cur.segment + 4, count);
             cur.at = at;
         }

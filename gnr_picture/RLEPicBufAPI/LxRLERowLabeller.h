@@ -45,27 +45,32 @@ class RowLabeller
 };
 
 // Calls emit(start, end) (end exclusive) for every run of set pixels (of
-// clear pixels with clear true) of a line of bits (pixel x under 0x80 >> x % 8 of byte x / 8), in x
-// order. Works on 64 pixels at a time through the places where the value changes; reads only the
-// line's (width + 7) / 8 bytes.
+// clear pixels with clear true) of a line of bits (pixel x under
+// 0x80 >> x % 8 of byte x / 8), in x order. Works on 64 pixels at a time
+// through the places where the value changes, lowest first, which keeps
+// the step from one change to the next short; reads only the line's
+// (width + 7) / 8 bytes.
 template <class Emit> void ForEachBitRun(const uint8_t* line, uint32_t width, bool clear, Emit emit)
 {
-    uint64_t previous = 0; // the pixel before the word, as the top bit
+    uint64_t previous = 0; // the pixel before the word, as bit 0
     uint32_t start = 0;
     bool inside = false;
     for (uint64_t x = 0; x < width; x += 64) {
         const uint32_t pixels = width - x < 64 ? uint32_t(width - x) : 64;
         uint64_t word = 0;
         std::memcpy(&word, line + x / 8, pixels == 64 ? 8 : (pixels + 7) / 8);
-        word = __builtin_bswap64(word) ^ (clear ? ~uint64_t(0) : 0); // pixel x on top
+        // Bits reversed within each byte: pixel x + i under bit i.
+        word = (word >> 1 & 0x5555555555555555u) | (word & 0x5555555555555555u) << 1;
+        word = (word >> 2 & 0x3333333333333333u) | (word & 0x3333333333333333u) << 2;
+        word = (word >> 4 & 0x0F0F0F0F0F0F0F0Fu) | (word & 0x0F0F0F0F0F0F0F0Fu) << 4;
+        if (clear)
+            word = ~word;
         if (pixels < 64)
-            word &= ~uint64_t(0) << (64 - pixels);
-        uint64_t changes = word ^ (word >> 1 | previous);
-        previous = word << 63;
-        while (changes) {
-            const uint32_t bit = uint32_t(__builtin_clzll(changes));
-            changes ^= uint64_t(1) << (63 - bit);
-            const uint32_t at = uint32_t(x + bit);
+            word &= (uint64_t(1) << pixels) - 1;
+        uint64_t changes = word ^ (word << 1 | previous);
+        previous = word >> 63;
+        for (; changes; changes &= changes - 1) {
+            const uint32_t at = uint32_t(x + uint32_t(__builtin_ctzll(changes)));
             if (inside)
                 emit(start, at);
             else

@@ -215,7 +215,7 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
             continue;
         }
         const Component& k = c[l];
-        cursors[slots] = Cursor{uint32_t(total), l, 0}; // at: the root, until laid out
+        cursors[slots] = Cursor{uint32_t(total), l, 0}; // at: the root, until started
         slotOf[l] = slots++;
         total += kHeader + 8 * (uint64_t(k.bottom - k.top) + 1) + 8 * uint64_t(k.runs) + custom;
         if (total > 0xFFFFFFFFu) {
@@ -238,16 +238,16 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         }
     }
     MakeEmptyPainted(rec, width_, height_);
-    // Every byte of the area is written: headers and custom areas here,
-    // segments below.
-    for (uint32_t k = 0; k < slots; ++k) {
-        Cursor& cur = cursors[k];
+    // Every byte of the area is written, each object while its first run is
+    // laid out (objects start in storage order): header and custom area
+    // then, segments run by run.
+    auto startObject = [&](uint32_t slot, Cursor& cur) {
         const Component& comp = c[cur.at];
         uint8_t* obj = area + cur.object;
         const uint32_t segments = comp.bottom - comp.top + 1;
         const uint32_t size = kHeader + 8 * segments + 8 * comp.runs + custom;
         uint8_t header[kHeader] = {};
-        Store32(header, kID, k + 1);
+        Store32(header, kID, slot + 1);
         Store32(header, kLeft, comp.left);
         Store32(header, kTop, comp.top);
         Store32(header, kRight, comp.right);
@@ -258,7 +258,7 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         if (custom)
             std::memset(obj + size - custom, 0, custom);
         cur.at = cur.object + kHeader;
-    }
+    };
     // Neighbouring runs of one object in a row are appended in one go.
     const ScannedRun* runs = s.runs.data();
     for (uint32_t y = 0; y < height_; ++y) {
@@ -267,6 +267,8 @@ int RowLabeller::Finish(SLxRLEPicBuf* rec)
         while (i < end) {
             const uint32_t slot = slotOf[runs[i].label];
             Cursor& cur = cursors[slot];
+            if (cur.segment == 0)
+                startObject(slot, cur);
             uint32_t at = cur.at, count = 0;
             if (cur.segment != 0 && Load32(area, cur.segment) == y) {
                 count = Load32(area, cur.segment + 4);

@@ -160,28 +160,49 @@ bool RowLabeller::EndRow(uint32_t count)
     ScannedRun* const aboveEnd = s.runs.data() + first;
     ScannedRun* const rowEnd = aboveEnd + count;
     uint32_t labels = labels_;
+    // Neighbouring runs of one component in this row are counted and
+    // boxed together; the sum goes to the root before any join can hang
+    // that root under another.
+    uint32_t pending = 0, pendingRuns = 0, pendingLeft = 0, pendingRight = 0;
+    auto flush = [&] {
+        if (pending) {
+            Component& comp = c[pending];
+            comp.runs += pendingRuns;
+            comp.bottom = y;
+            comp.left = pendingLeft < comp.left ? pendingLeft : comp.left;
+            comp.right = pendingRight > comp.right ? pendingRight : comp.right;
+            pending = 0;
+        }
+    };
     for (ScannedRun* r = aboveEnd; r != rowEnd; ++r) {
         const uint32_t start = r->start, end = r->start + r->length; // one past
         // Runs above that end left of start - 1 touch no later run either.
         while (above != aboveEnd && above->start + above->length < start)
             ++above;
+        uint32_t label;
         if (above == aboveEnd || above->start > end) {
-            r->label = ++labels;
-            c[labels] = Component{labels, 1, y, y, start, end - 1};
-            continue;
+            label = ++labels;
+            c[label] = Component{label, 0, y, y, start, end - 1};
+        } else {
+            label = Find(c, above->label);
+            above->label = label;
+            for (ScannedRun* p = above + 1; p != aboveEnd && p->start <= end; ++p)
+                if (p->label != label) {
+                    flush();
+                    label = Join(c, p, label);
+                }
         }
-        uint32_t label = Find(c, above->label);
-        above->label = label;
-        for (ScannedRun* p = above + 1; p != aboveEnd && p->start <= end; ++p)
-            if (p->label != label)
-                label = Join(c, p, label);
-        Component& comp = c[label];
-        ++comp.runs;
-        comp.bottom = y;
-        comp.left = start < comp.left ? start : comp.left;
-        comp.right = end - 1 > comp.right ? end - 1 : comp.right;
+        if (label != pending) {
+            flush();
+            pending = label;
+            pendingRuns = 0;
+            pendingLeft = start;
+        }
+        ++pendingRuns;
+        pendingRight = end - 1;
         r->label = label;
     }
+    flush();
     labels_ = labels;
     s.rowFirst[y + 1] = uint32_t(first + count);
     ++y_;

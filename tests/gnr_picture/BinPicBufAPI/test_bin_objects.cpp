@@ -5,6 +5,7 @@
 #include <deque>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bin_test_support.h"
@@ -113,6 +114,34 @@ TEST(BinFillHoles, RandomPicturesMatchAFloodFromTheBorder)
                 ASSERT_EQ(0, CLxBinPicBufAPI::FillHoles(src.get(), src.get()));
                 EXPECT_EQ(filled, src.pixels());
             }
+}
+
+// Each thread floods in a working block of its own.
+TEST(BinFillHoles, ThreadsFillAtOnce)
+{
+    std::mt19937 rng(78);
+    BinPicture src[3] = {BinPicture(300, 200), BinPicture(130, 410), BinPicture(640, 90)};
+    std::vector<uint8_t> want[3];
+    for (int i = 0; i < 3; ++i) {
+        src[i].randomise(rng, 0.4 + 0.1 * i);
+        BinPicture dst(src[i]->uiWidth, src[i]->uiHeight);
+        ASSERT_EQ(0, CLxBinPicBufAPI::FillHoles(dst.get(), src[i].get()));
+        want[i] = dst.pixels();
+    }
+    int failures[3] = {};
+    auto run = [&](int i) {
+        BinPicture dst(src[i]->uiWidth, src[i]->uiHeight);
+        for (int round = 0; round < 40; ++round)
+            if (CLxBinPicBufAPI::FillHoles(dst.get(), src[i].get()) != 0 || dst.pixels() != want[i])
+                ++failures[i];
+    };
+    std::thread a(run, 0), b(run, 1), c(run, 2);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(failures[0], 0);
+    EXPECT_EQ(failures[1], 0);
+    EXPECT_EQ(failures[2], 0);
 }
 
 TEST(BinConditionalDilate, KeepsComponentsTouchingTheMarker)

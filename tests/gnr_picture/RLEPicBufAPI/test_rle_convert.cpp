@@ -5,6 +5,7 @@
 #include <array>
 #include <deque>
 #include <random>
+#include <thread>
 
 #include "../BinPicBufAPI/bin_test_support.h"
 #include "../measure/grey_picture.h"
@@ -212,6 +213,34 @@ TEST(RLELabel, BitLinesAcrossWordsIntoAUsedRecord)
         ExpectWellFormed(fresh.get());
         EXPECT_TRUE(CLxRLEPicBufAPI::IsEqual(used.get(), fresh.get()));
     }
+}
+
+// Each thread labels with working blocks of its own: pictures of different
+// sizes labelled over and over at once give what one thread gives.
+TEST(RLELabel, ThreadsLabelAtOnce)
+{
+    std::mt19937 rng(77);
+    BinPicture pics[3] = {BinPicture(300, 200), BinPicture(130, 410), BinPicture(640, 90)};
+    RLEPicture want[3];
+    for (int i = 0; i < 3; ++i) {
+        pics[i].randomise(rng, 0.3 + 0.2 * i);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(want[i].get(), pics[i].get()), 0);
+    }
+    int failures[3] = {};
+    auto run = [&](int i) {
+        RLEPicture got;
+        for (int round = 0; round < 40; ++round)
+            if (CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(got.get(), pics[i].get()) != 0 ||
+                !CLxRLEPicBufAPI::IsEqual(got.get(), want[i].get()))
+                ++failures[i];
+    };
+    std::thread a(run, 0), b(run, 1), c(run, 2);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(failures[0], 0);
+    EXPECT_EQ(failures[1], 0);
+    EXPECT_EQ(failures[2], 0);
 }
 
 // Stacked combs: every tooth is a label of its own until the comb's back

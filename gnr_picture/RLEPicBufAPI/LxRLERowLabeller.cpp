@@ -141,7 +141,9 @@ bool RowLabeller::Start(uint32_t width, uint32_t height)
 ScannedRun* RowLabeller::Room()
 {
     Scratch& s = t_scratch;
-    if (y_ >= height_ || !s.runs.Fit(uint64_t(s.rowFirst[y_]) + (uint64_t(width_) + 1) / 2))
+    // One run more than a row can hold, so that a picture without columns
+    // gets room too.
+    if (y_ >= height_ || !s.runs.Fit(uint64_t(s.rowFirst[y_]) + (uint64_t(width_) + 1) / 2 + 1))
         return nullptr;
     return s.runs.data() + s.rowFirst[y_];
 }

@@ -97,6 +97,27 @@ TEST(RLELabel, EmptyPictureGivesNoObjects)
     EXPECT_EQ(rle->uiWidth, 7u);
 }
 
+// Pictures without columns label to empty records of their height, also
+// in a thread that has labelled nothing before.
+TEST(RLELabel, PicturesWithoutColumnsInAFreshThread)
+{
+    std::thread([] {
+        SLxBinPicBuf bin{0, 5, 0, 0, nullptr};
+        SLxPicBuf pic;
+        CLxPicBufAPI::Init(&pic);
+        pic.uiComps = 1;
+        pic.uiBpc = 8;
+        pic.uiHeight = 4;
+        RLEPicture a, b;
+        EXPECT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(a.get(), &bin), 0);
+        EXPECT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(b.get(), &pic), 0);
+        EXPECT_EQ(a->uiObjectCount, 0u);
+        EXPECT_EQ(a->uiHeight, 5u);
+        EXPECT_EQ(b->uiObjectCount, 0u);
+        EXPECT_EQ(b->uiHeight, 4u);
+    }).join();
+}
+
 struct LabelCase {
     const char* name;
     std::vector<std::string> rows;

@@ -40,14 +40,14 @@ class BorderFlood
     {
         width_ = src->uiWidth;
         height_ = src->uiHeight;
-        words_ = (width_ + 63) / 64;
+        words_ = uint32_t((uint64_t(width_) + 63) / 64);
         try {
             free_.resize(size_t(words_) * height_);
             pending_.clear();
         } catch (const std::bad_alloc&) {
             return false;
         }
-        const uint32_t lineBytes = (width_ + 7) / 8;
+        const uint32_t lineBytes = uint32_t((uint64_t(width_) + 7) / 8);
         for (uint32_t y = 0; y < height_; ++y) {
             const uint8_t* line = lx_bin::Line(src, y);
             uint64_t* row = Row(y);
@@ -85,7 +85,7 @@ class BorderFlood
     // What is left of the background: the holes, set in dst over src.
     void Write(SLxBinPicBuf* dst, const SLxBinPicBuf* src) const
     {
-        const uint32_t lineBytes = (width_ + 7) / 8;
+        const uint32_t lineBytes = uint32_t((uint64_t(width_) + 7) / 8);
         // Bits past the width in the last byte stay as dst had them.
         const uint8_t lastMask = uint8_t(0xFF00u >> (width_ % 8 ? width_ % 8 : 8));
         for (uint32_t y = 0; y < height_; ++y) {
@@ -128,8 +128,8 @@ class BorderFlood
                 return width_;
             blocked = ~row[k];
         }
-        const uint32_t end = k * 64 + uint32_t(__builtin_clzll(blocked));
-        return end < width_ ? end : width_;
+        const uint64_t end = uint64_t(k) * 64 + uint32_t(__builtin_clzll(blocked));
+        return end < width_ ? uint32_t(end) : width_;
     }
 
     // The first pixel of the free stretch that holds p.
@@ -148,8 +148,9 @@ class BorderFlood
     static void Clear(uint64_t* row, uint32_t start, uint32_t end)
     {
         for (uint32_t k = start / 64; k <= (end - 1) / 64; ++k) {
-            const uint32_t a = start > k * 64 ? start - k * 64 : 0;
-            const uint32_t b = end < k * 64 + 64 ? end - k * 64 : 64;
+            const uint64_t base = uint64_t(k) * 64;
+            const uint32_t a = start > base ? uint32_t(start - base) : 0;
+            const uint32_t b = end < base + 64 ? uint32_t(end - base) : 64;
             row[k] &= ~(From(a) & Before(b));
         }
     }
@@ -160,8 +161,9 @@ class BorderFlood
     {
         uint64_t* row = Row(y);
         for (uint32_t k = start / 64; k <= (end - 1) / 64; ++k) {
-            const uint32_t a = start > k * 64 ? start - k * 64 : 0;
-            const uint32_t b = end < k * 64 + 64 ? end - k * 64 : 64;
+            const uint64_t base = uint64_t(k) * 64;
+            const uint32_t a = start > base ? uint32_t(start - base) : 0;
+            const uint32_t b = end < base + 64 ? uint32_t(end - base) : 64;
             const uint64_t window = From(a) & Before(b);
             for (uint64_t found = row[k] & window; found; found = row[k] & window) {
                 const uint32_t p = k * 64 + uint32_t(__builtin_clzll(found));

@@ -1,5 +1,6 @@
 // 8-connected labelling of a picture while it is scanned row by row, packed
-// straight into painted objects: the path of every conversion from pixels.
+// straight into painted objects: the path of the conversions that label
+// pixels.
 #pragma once
 
 #include <cstdint>

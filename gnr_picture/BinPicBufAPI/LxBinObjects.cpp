@@ -132,37 +132,6 @@ int Clean(SLxBinPicBuf* dst, const SLxBinPicBuf* src, uint32_t count, bool objec
 
 } // namespace
 
-int CLxBinPicBufAPI::FillHoles(SLxBinPicBuf* dst, const SLxBinPicBuf* src)
-{
-    if (!lx_bin::SameSize(dst, src))
-        return -9;
-    const uint32_t width = src->uiWidth, height = src->uiHeight;
-    WorkPicture work(width, height);
-    if (!work.ok())
-        return -3;
-    // Objects 1, background 0; the background reached from the border
-    // becomes 2, what stays 0 is a hole.
-    int status = CLxPicBufAPI::Unpack(work.get(), Readable(src), 1);
-    if (status != 0)
-        return status;
-    auto reachFrom = [&](uint32_t x, uint32_t y) {
-        return work.row(y)[x] == 0 ? CLxPicMeasAPI::Paint(work.get(), x, y, 0, 2, 4) : 0;
-    };
-    for (uint32_t x = 0; x < width && status == 0; ++x) {
-        status = reachFrom(x, 0);
-        if (status == 0)
-            status = reachFrom(x, height - 1);
-    }
-    for (uint32_t y = 0; y < height && status == 0; ++y) {
-        status = reachFrom(0, y);
-        if (status == 0)
-            status = reachFrom(width - 1, y);
-    }
-    if (status != 0)
-        return status;
-    return CLxPicBufAPI::Threshold(dst, work.get(), 0, 1);
-}
-
 int CLxBinPicBufAPI::ConditionalDilate(SLxBinPicBuf* dst, const SLxBinPicBuf* marker,
                                        const SLxBinPicBuf* mask)
 {

@@ -6,6 +6,7 @@
 #include "gnr_picture/BinPicBufAPI/LxBinPicBuf.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLELabelling.h"
+#include "gnr_picture/RLEPicBufAPI/LxRLERowLabeller.h"
 
 using namespace lx_rle;
 
@@ -48,10 +49,10 @@ struct EqualTo {
     template <class T> bool operator()(T v) const { return v == value; }
 };
 
-// Appends the runs of one line; with split, a run also ends where the
-// value changes (runs of equal non-zero values, labelled with the value).
-template <class T, class Pred>
-bool ScanLine(const T* line, uint32_t width, uint32_t y, Pred fg, bool split, RunScan& scan)
+// Calls emit(start, end) (end exclusive) for the runs of one line; with
+// split, a run also ends where the value changes.
+template <class T, class Pred, class Emit>
+void ForEachLineRun(const T* line, uint32_t width, Pred fg, bool split, Emit emit)
 {
     uint32_t x = 0;
     while (x < width) {
@@ -78,11 +79,23 @@ bool ScanLine(const T* line, uint32_t width, uint32_t y, Pred fg, bool split, Ru
         else
             while (x < width && fg(line[x]))
                 ++x;
-        if (!scan.runs.Push(SLxRLERun{split ? uint32_t(v) : 0u, y, start, x - start}))
-            return false;
-        ++scan.rows[y].uiCount;
+        emit(start, x);
     }
-    return true;
+}
+
+// Appends the runs of one line, labelled with their value when split.
+template <class T, class Pred>
+bool ScanLine(const T* line, uint32_t width, uint32_t y, Pred fg, bool split, RunScan& scan)
+{
+    bool ok = true;
+    ForEachLineRun(line, width, fg, split, [&](uint32_t start, uint32_t end) {
+        if (ok &&
+            scan.runs.Push(SLxRLERun{split ? uint32_t(line[start]) : 0u, y, start, end - start}))
+            ++scan.rows[y].uiCount;
+        else
+            ok = false;
+    });
+    return ok;
 }
 
 template <class T, class Pred>
@@ -110,51 +123,16 @@ template <class Pred> bool ScanAny(const SLxPicBuf* pic, Pred fg, bool split, Ru
                           : ScanPicture<uint8_t>(pic, fg, split, scan);
 }
 
-// Appends the runs of one line of bits (pixel x under 0x80 >> x % 8 of
-// byte x / 8), skipping whole clear and whole set bytes; the padding
-// after the line's last pixel is never looked at.
 bool ScanBitLine(const uint8_t* line, uint32_t width, uint32_t y, RunScan& scan)
 {
-    auto bit = [line](uint32_t x) { return (line[x >> 3] >> (7 - (x & 7))) & 1u; };
-    uint32_t x = 0;
-    while (x < width) {
-        while (x < width) {
-            if ((x & 7) == 0) {
-                while (x + 64 <= width) {
-                    uint64_t word;
-                    std::memcpy(&word, line + (x >> 3), 8);
-                    if (word)
-                        break;
-                    x += 64;
-                }
-                while (x + 8 <= width && line[x >> 3] == 0)
-                    x += 8;
-                if (x >= width)
-                    break;
-            }
-            if (bit(x))
-                break;
-            ++x;
-        }
-        if (x >= width)
-            break;
-        uint32_t start = x;
-        while (x < width) {
-            if ((x & 7) == 0) {
-                while (x + 8 <= width && line[x >> 3] == 0xFF)
-                    x += 8;
-                if (x >= width)
-                    break;
-            }
-            if (!bit(x))
-                break;
-            ++x;
-        }
-        if (!scan.runs.Push(SLxRLERun{0, y, start, x - start}))
-            return false;
-        ++scan.rows[y].uiCount;
-    }
-    return true;
+    bool ok = true;
+    ForEachBitRun(line, width, false, [&](uint32_t start, uint32_t end) {
+        if (ok && scan.runs.Push(SLxRLERun{0, y, start, end - start}))
+            ++scan.rows[y].uiCount;
+        else
+            ok = false;
+    });
+    return ok;
 }
 
 bool ScanBinary(const SLxBinPicBuf* bin, RunScan& scan)
@@ -175,37 +153,6 @@ bool ScanBinary(const SLxBinPicBuf* bin, RunScan& scan)
             return false;
     }
     return true;
-}
-
-// Labels the scanned runs and makes rec painted with their objects.
-int LabelInto(SLxRLEPicBuf* rec, RunScan& scan, uint32_t width, uint32_t height)
-{
-    uint32_t labels = 0;
-    if (!LabelRuns(scan.runs.data(), scan.runs.size(), scan.rows.data(), height, labels)) {
-        MakeEmptyPainted(rec, width, height);
-        return -9;
-    }
-    // Roots are the smallest labels of their components, so numbering the
-    // roots in label order numbers the objects in raster order.
-    HeapArray<uint32_t> slotOf;
-    if (!slotOf.Assign(uint64_t(labels) + 1, 0)) {
-        MakeEmptyPainted(rec, width, height);
-        return -9;
-    }
-    uint32_t slots = 0;
-    // After labelling every run carries its component's root.
-    HeapArray<uint8_t> isRoot;
-    if (!isRoot.Assign(uint64_t(labels) + 1, 0)) {
-        MakeEmptyPainted(rec, width, height);
-        return -9;
-    }
-    for (uint64_t i = 0; i < scan.runs.size(); ++i)
-        isRoot[scan.runs[i].uiLabel] = 1;
-    for (uint32_t l = 1; l <= labels; ++l)
-        if (isRoot[l])
-            slotOf[l] = slots++;
-    ObjectPlan plan{slotOf.data(), slots, nullptr, nullptr};
-    return BuildObjects(rec, scan.runs.data(), scan.rows.data(), height, plan, width, height);
 }
 
 // Moves the scanned runs into rec as its non-painted form.
@@ -231,16 +178,44 @@ void EmptyNonPainted(SLxRLEPicBuf* rec, uint32_t width, uint32_t height)
     rec->uiHeight = height;
 }
 
+// Labels the runs that scanRow(y, room) writes into room for each row.
+template <class ScanRow>
+int LabelRows(SLxRLEPicBuf* rec, uint32_t width, uint32_t height, ScanRow scanRow)
+{
+    RowLabeller labeller;
+    if (!labeller.Start(width, height)) {
+        MakeEmptyPainted(rec, width, height);
+        return -9;
+    }
+    for (uint32_t y = 0; y < height; ++y) {
+        ScannedRun* room = labeller.Room();
+        if (!room || !labeller.EndRow(scanRow(y, room))) {
+            MakeEmptyPainted(rec, width, height);
+            return -9;
+        }
+    }
+    return labeller.Finish(rec);
+}
+
+template <class T, class Pred> int LabelPicture(SLxRLEPicBuf* rec, const SLxPicBuf* pic, Pred fg)
+{
+    return LabelRows(rec, pic->uiWidth, pic->uiHeight, [&](uint32_t y, ScannedRun* room) {
+        const T* line = reinterpret_cast<const T*>(static_cast<const uint8_t*>(pic->pData) +
+                                                   uint64_t(y) * pic->uiWidthBytes);
+        uint32_t count = 0;
+        ForEachLineRun(line, pic->uiWidth, fg, false, [&](uint32_t start, uint32_t end) {
+            room[count++] = ScannedRun{start, end - start, 0};
+        });
+        return count;
+    });
+}
+
 template <class Pred> int PictureToPainted(SLxRLEPicBuf* rec, const SLxPicBuf* pic, Pred fg)
 {
     if (!rec || !UsablePicture(pic))
         return -9;
-    RunScan scan;
-    if (!ScanAny(pic, fg, false, scan)) {
-        MakeEmptyPainted(rec, pic->uiWidth, pic->uiHeight);
-        return -9;
-    }
-    return LabelInto(rec, scan, pic->uiWidth, pic->uiHeight);
+    return pic->uiBpc > 8 ? LabelPicture<uint16_t>(rec, pic, fg)
+                          : LabelPicture<uint8_t>(rec, pic, fg);
 }
 
 // Every run of a painted record, sorted by row then x, as a run table.
@@ -399,12 +374,15 @@ int CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxBi
 {
     if (!rec || !UsableBinary(bin))
         return -9;
-    RunScan scan;
-    if (!ScanBinary(bin, scan)) {
-        MakeEmptyPainted(rec, bin->uiWidth, bin->uiHeight);
-        return -9;
-    }
-    return LabelInto(rec, scan, bin->uiWidth, bin->uiHeight);
+    return LabelRows(rec, bin->uiWidth, bin->uiHeight, [&](uint32_t y, ScannedRun* room) {
+        const uint8_t* line =
+            static_cast<const uint8_t*>(bin->pData) + uint64_t(y) * bin->uiWidthBytes;
+        uint32_t count = 0;
+        ForEachBitRun(line, bin->uiWidth, false, [&](uint32_t start, uint32_t end) {
+            room[count++] = ScannedRun{start, end - start, 0};
+        });
+        return count;
+    });
 }
 
 int CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(SLxRLEPicBuf* rec, const SLxPicBuf* pic,

@@ -1,5 +1,7 @@
-// The run-based connected-component labelling and the packing of labelled
-// runs into painted objects, shared by every conversion that makes objects.
+// The run-based connected-component labelling of stored runs and the
+// packing of labelled runs into painted objects, shared by the conversions
+// that start from runs or keep identifiers (pixels are labelled while they
+// are scanned, LxRLERowLabeller.h).
 #pragma once
 
 #include <cstdint>

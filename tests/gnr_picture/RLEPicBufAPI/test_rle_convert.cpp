@@ -5,6 +5,7 @@
 #include <array>
 #include <deque>
 #include <random>
+#include <thread>
 
 #include "../BinPicBufAPI/bin_test_support.h"
 #include "../measure/grey_picture.h"
@@ -94,6 +95,27 @@ TEST(RLELabel, EmptyPictureGivesNoObjects)
     EXPECT_EQ(rle->uiObjectCount, 0u);
     EXPECT_EQ(rle->uiObjectSize, 0u);
     EXPECT_EQ(rle->uiWidth, 7u);
+}
+
+// Pictures without columns label to empty records of their height, also
+// in a thread that has labelled nothing before.
+TEST(RLELabel, PicturesWithoutColumnsInAFreshThread)
+{
+    std::thread([] {
+        SLxBinPicBuf bin{0, 5, 0, 0, nullptr};
+        SLxPicBuf pic;
+        CLxPicBufAPI::Init(&pic);
+        pic.uiComps = 1;
+        pic.uiBpc = 8;
+        pic.uiHeight = 4;
+        RLEPicture a, b;
+        EXPECT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(a.get(), &bin), 0);
+        EXPECT_EQ(CLxRLEPicBufAPI::ConvertPicBufToPaintedRLE(b.get(), &pic), 0);
+        EXPECT_EQ(a->uiObjectCount, 0u);
+        EXPECT_EQ(a->uiHeight, 5u);
+        EXPECT_EQ(b->uiObjectCount, 0u);
+        EXPECT_EQ(b->uiHeight, 4u);
+    }).join();
 }
 
 struct LabelCase {
@@ -187,6 +209,59 @@ TEST(RLELabel, RandomPicturesMatchFloodFill)
                         }
                     }
             }
+}
+
+// One-bit lines whose padding holds random bits, of widths around whole
+// words, labelled into a record that already holds a larger picture whose
+// bytes were scribbled over: the result is that of a fresh record, custom
+// areas zero.
+TEST(RLELabel, BitLinesAcrossWordsIntoAUsedRecord)
+{
+    std::mt19937 rng(5454);
+    for (uint32_t w : {63u, 64u, 65u, 128u, 129u, 200u}) {
+        SCOPED_TRACE(w);
+        const uint32_t h = 23;
+        BinPicture bin(w, h, (w + 7) / 8 + 3), larger(w, 2 * h);
+        bin.randomise(rng, 0.4);
+        larger.randomise(rng, 0.4);
+        std::vector<uint8_t> fg = bin.pixels();
+        RLEPicture used(true, 12), fresh(true, 12);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(used.get(), larger.get()), 0);
+        std::memset(used->pObjects, 0xAB, used->uiObjectSize);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(used.get(), bin.get()), 0);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(fresh.get(), bin.get()), 0);
+        EXPECT_EQ(Painted(fresh.get()), FloodLabels(fg, w, h));
+        ExpectWellFormed(fresh.get());
+        EXPECT_TRUE(CLxRLEPicBufAPI::IsEqual(used.get(), fresh.get()));
+    }
+}
+
+// Each thread labels with working blocks of its own: pictures of different
+// sizes labelled over and over at once give what one thread gives.
+TEST(RLELabel, ThreadsLabelAtOnce)
+{
+    std::mt19937 rng(77);
+    BinPicture pics[3] = {BinPicture(300, 200), BinPicture(130, 410), BinPicture(640, 90)};
+    RLEPicture want[3];
+    for (int i = 0; i < 3; ++i) {
+        pics[i].randomise(rng, 0.3 + 0.2 * i);
+        ASSERT_EQ(CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(want[i].get(), pics[i].get()), 0);
+    }
+    int failures[3] = {};
+    auto run = [&](int i) {
+        RLEPicture got;
+        for (int round = 0; round < 40; ++round)
+            if (CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(got.get(), pics[i].get()) != 0 ||
+                !CLxRLEPicBufAPI::IsEqual(got.get(), want[i].get()))
+                ++failures[i];
+    };
+    std::thread a(run, 0), b(run, 1), c(run, 2);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(failures[0], 0);
+    EXPECT_EQ(failures[1], 0);
+    EXPECT_EQ(failures[2], 0);
 }
 
 // Stacked combs: every tooth is a label of its own until the comb's back

@@ -22,6 +22,7 @@
 
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "mul_imageformat/LxImageAttributes.h"
@@ -130,7 +131,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     std::map<Slot, OwnBox> BuildTail() const;
     static Slot SlotOf(uint32_t code, uint32_t index = 0, const CLxStringW& name = CLxStringW());
 
-    uint32_t m_refs = 0;
+    CLxRefCount m_refs{0};
     ILxImageFormat* m_format = nullptr;
     CLxStringW m_path;
     CLxStringW m_sidePath; // set in side-file mode

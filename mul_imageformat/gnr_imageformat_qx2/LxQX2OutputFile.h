@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxOutputImageFile.h"
@@ -95,7 +96,7 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     // The time cache as stored: one little-endian double per frame.
     CLxByteArray TimesBytes() const;
 
-    uint32_t m_refCount = 0;
+    CLxRefCount m_refCount{0};
     ILxImageFormat* m_pFileFormat;
     CLxStringW m_fileName;
     std::unique_ptr<CLxFileChunker> m_fileChunker;

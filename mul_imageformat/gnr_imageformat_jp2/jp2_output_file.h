@@ -3,9 +3,11 @@
 // then at Close the own metadata boxes and, for more than one codestream or
 // custom data, the box map.
 //
-// Frame buffers are interleaved, rows CalcWidthBytes(width, bits in memory,
-// components, 4) apart (the one stride of the reader); memory sample
-// N - 1 - c becomes codestream component c. No operation throws.
+// Frame buffers are interleaved, rows the attributes' uiWidthBytes apart
+// (CalcWidthBytes(width, bits in memory, components, 4), the one stride of
+// the reader, when it is 0); tiles always have rows padded to 4 bytes.
+// Memory sample N - 1 - c becomes codestream component c. No operation
+// throws.
 //
 // A writer that wrote no frame closes into the existing file: its own and
 // foreign boxes stay unless set again. The file is held with an exclusive

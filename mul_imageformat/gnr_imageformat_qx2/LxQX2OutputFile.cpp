@@ -214,6 +214,7 @@ void CLxQX2OutputFile::KeepStoredTimes()
 int CLxQX2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
 {
     m_attributes = attributes;
+    m_callerStride = attributes.uiWidthBytes;
     return 0;
 }
 
@@ -342,11 +343,17 @@ int CLxQX2OutputFile::SetImageData(uint32_t seq, const void* buffer, LX_PFN_PROG
     const uint64_t rowBytes = uint64_t(normal.uiBpcInMemory / 8) * normal.uiWidth * normal.uiComp;
     if (rowBytes > UINT32_MAX)
         return kFail;
+    // The caller's rows overlap below a row's pixels.
+    if (m_callerStride != 0 && m_callerStride < rowBytes)
+        return kBadArgument;
     normal.uiWidthBytes =
         m_bVersion1 ? uint32_t(rowBytes) : std::max(normal.uiWidthBytes, uint32_t(rowBytes));
     SLxQX2FrameLayout layout;
     if (!LX_QX2FrameLayout(normal, &layout))
         return kFail;
+    // Read at the caller's stride; none declared is rows padded to 4 bytes.
+    if (m_callerStride != 0)
+        layout.qwStride = m_callerStride;
     const uint8_t* bytes = nullptr;
     uint64_t size = 0;
     int rc = m_encoder.Encode(buffer, layout, given.eCompression == LX_COMPRESSION_LOSSLESS,

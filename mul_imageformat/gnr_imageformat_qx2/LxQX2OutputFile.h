@@ -106,6 +106,9 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     std::vector<double> m_times;   // ms per sequence index, -1.0 unknown
     std::vector<uint8_t> m_states; // 0 no time, 1 time set, 2 time set and frame written
     SLxImageAttributes m_attributes{};
+    // The stride of the caller's frame buffers, as declared: the attributes
+    // chunk replaces m_attributes' with the stored one.
+    uint32_t m_callerStride = 0;
     bool m_bMetadataWritten = false;
     uint64_t m_qwExpectedFrames = 0;
     uint64_t m_qwReserved = 0;

@@ -117,7 +117,7 @@ uint32_t CLxQX2InputFile::FrameCountFromMap()
         rc = m_chunker.GetNextChunkName(next, name);
         name = next;
     }
-    return any ? highest + 1 : 1;
+    return any ? highest + 1 : 0;
 }
 
 void CLxQX2InputFile::RepairExperimentCopy()

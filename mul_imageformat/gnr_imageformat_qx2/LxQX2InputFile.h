@@ -94,7 +94,7 @@ class CLxQX2InputFile : public ILxInputImageFile
     int ReadMetadata(const char* name, SLxPictureMetadata& md);
     // The stored record, compression remembered; completeness not checked.
     int ReadAttributes(SLxImageAttributes& attributes);
-    // 1 + the highest frame index in the map (1 without frame chunks).
+    // 1 + the highest frame index in the map (0 without frame chunks).
     uint32_t FrameCountFromMap();
     void RepairExperimentCopy();
 

@@ -95,7 +95,9 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
     SLxExperiment built;
     SLxExperiment frames;
     const SLxExperiment* experiment = &stored;
-    if (file->GetExperiment(stored, 0) != 0) {
+    // An experiment without a loop (what the repair of a file that never
+    // stated its loops leaves) would show none of the frames.
+    if (file->GetExperiment(stored, 0) != 0 || stored.eType == SLxExperiment::eEtUnknown) {
         // A file without experiment: one spectral loop of frame 0's planes,
         // or of one plane of all the file's components when it has none.
         SLxPictureMetadata frame0;
@@ -113,9 +115,10 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
         else
             items[0].uiCompCount = attributes.uiComp ? attributes.uiComp : 1;
         experiment = &built;
-        // Several frames: a loop over them above the channels, so that
-        // every frame can be reached.
-        if (attributes.uiSequenceCount > 1) {
+        // Several frames, or none (a writer stopped before its first
+        // finished): a loop over them above the channels, so that every
+        // frame can be reached and none is shown that does not exist.
+        if (attributes.uiSequenceCount != 1) {
             SLxExperiment* channels = nullptr;
             if (SLxExperiment::Init(frames, SLxExperiment::eEtTime, false,
                                     attributes.uiSequenceCount, 0, 1) != 0 ||

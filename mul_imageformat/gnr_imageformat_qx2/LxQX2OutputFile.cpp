@@ -364,8 +364,11 @@ int CLxQX2OutputFile::SetImageData(uint32_t seq, const void* buffer, LX_PFN_PROG
     if (size + header > UINT32_MAX)
         return kFail;
 
-    if (m_attributes.uiSequenceCount == 0)
+    // Ahead of the first frame also when the caller counted its frames in
+    // advance: a file cut before Close needs them to read its frames.
+    if (m_attributes.uiSequenceCount == 0 || !m_bAttributesAhead)
         WriteAttributes();
+    m_bAttributesAhead = true;
     m_attributes.uiSequenceCount = std::max(m_attributes.uiSequenceCount, seq + 1);
     const CLxStringA name = Indexed(kFramePrefix, seq);
     if (m_bVersion1)

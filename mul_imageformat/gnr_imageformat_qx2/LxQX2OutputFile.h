@@ -109,6 +109,8 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     // The stride of the caller's frame buffers, as declared: the attributes
     // chunk replaces m_attributes' with the stored one.
     uint32_t m_callerStride = 0;
+    // Whether an attributes chunk precedes this writer's first frame.
+    bool m_bAttributesAhead = false;
     bool m_bMetadataWritten = false;
     uint64_t m_qwExpectedFrames = 0;
     uint64_t m_qwReserved = 0;

@@ -1,6 +1,6 @@
-// QX2 documents whose writer died before its first frame finished: the
-// first frame chunk is cut and the file has no map, which the reader
-// repairs in place or, while another writer holds the file, in memory.
+// QX2 documents whose writer died in the middle of a frame: that frame's
+// chunk is cut and the file has no map, which the reader repairs in place
+// or, while another writer holds the file, in memory.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -84,39 +84,47 @@ void WriteWithDocumentWriter(const std::string& path)
     output->Release();
 }
 
-// The file as its writer leaves it when it dies a few bytes into its first
-// frame's data.
-void WriteCutFile(EWriter writer, const std::string& path)
+// The file as its writer leaves it when it dies a few bytes into the data
+// of frame cut.
+void WriteCutFile(EWriter writer, uint32_t cut, const std::string& path)
 {
     if (writer == eFormatWriter)
         WriteWithFormatWriter(path);
     else
         WriteWithDocumentWriter(path);
     const std::vector<uint8_t> bytes = FileBytes(path);
-    const size_t frame = ChunkData(bytes, "ImageDataSeq|0!");
+    const size_t frame = ChunkData(bytes, "ImageDataSeq|" + std::to_string(cut) + "!");
     ASSERT_NE(0u, frame);
     std::filesystem::resize_file(path, frame + 10);
 }
 
-// A file with its attributes and no frame opens with no images; one
-// without its attributes (the document writer states them last) is
-// refused. Never an image that cannot be read.
-TEST(InputUnfinished, FirstFrameNeverFinished)
+// The document opens with the images of the frames that were finished,
+// each as written, and none of the cut frame: no images at all when the
+// first frame was cut.
+TEST(InputUnfinished, FramesUpToTheCutOne)
 {
     const struct {
         const char* label;
         EWriter writer;
+        uint32_t cut;
         bool locked; // by another writer: repaired in memory, the file unchanged
-        bool opens;
-    } cases[] = {{"format writer, in place", eFormatWriter, false, true},
-                 {"format writer, locked", eFormatWriter, true, true},
-                 {"document writer", eDocumentWriter, false, false}};
+    } cases[] = {{"format writer, first frame", eFormatWriter, 0, false},
+                 {"format writer, first frame, locked", eFormatWriter, 0, true},
+                 {"document writer, first frame", eDocumentWriter, 0, false},
+                 {"document writer, second frame", eDocumentWriter, 1, false},
+                 {"document writer, second frame, locked", eDocumentWriter, 1, true}};
+    Document source(DocumentPath("rgb5.qx2"));
+    ASSERT_TRUE(source);
+    uint32_t w = 0, wb = 0, h = 0, comps = 0, bits = 0;
+    ASSERT_TRUE(source->GetImageInfo(0, &w, &wb, &h, &comps, &bits));
+    std::vector<uint8_t> written(size_t(wb) * h, 0);
+    ASSERT_TRUE(source->GetImage(0, written.data()));
     ScopedTempDir dir;
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string path = (dir.path() / ("cut" + std::to_string(n++) + ".qx2")).string();
-        WriteCutFile(c.writer, path);
+        WriteCutFile(c.writer, c.cut, path);
         int holder = -1;
         if (c.locked) {
             holder = open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -126,12 +134,14 @@ TEST(InputUnfinished, FirstFrameNeverFinished)
         // The second open finds the file as the first left it.
         for (int round = 0; round < 2; ++round) {
             Document doc(path);
-            EXPECT_EQ(c.opens, bool(doc)) << "open " << round;
-            if (!doc)
-                continue;
-            EXPECT_EQ(0u, doc->GetImageCount()) << "open " << round;
-            std::vector<uint8_t> image(1 << 16, 0);
-            EXPECT_FALSE(doc->GetImage(0, image.data())) << "open " << round;
+            ASSERT_TRUE(doc) << "open " << round;
+            EXPECT_EQ(c.cut, doc->GetImageCount()) << "open " << round;
+            std::vector<uint8_t> image(written.size(), 0);
+            EXPECT_FALSE(doc->GetImage(c.cut, image.data())) << "open " << round;
+            if (c.cut > 0 && c.writer == eDocumentWriter) {
+                EXPECT_TRUE(doc->GetImage(0, image.data())) << "open " << round;
+                EXPECT_EQ(written, image) << "open " << round;
+            }
         }
         if (holder >= 0)
             close(holder);

@@ -42,16 +42,16 @@ ILxInterface* CLxClass::QueryInterface(const char*)
 
 uint32_t CLxClass::AddRef()
 {
-    return ++m_refCount;
+    return m_refCount.Increment();
 }
 
 uint32_t CLxClass::Release()
 {
-    if (m_refCount == 0) {
-        LX_DIAG_ASSERT(m_refCount != 0, u"Release of an object without references");
+    uint32_t remaining = 0;
+    if (!m_refCount.Decrement(&remaining)) {
+        LX_DIAG_ASSERT_TEXT(u"m_refCount != 0", u"Release of an object without references");
         return 0;
     }
-    const uint32_t remaining = --m_refCount;
     if (remaining == 0 && m_deleteOnLastRelease)
         delete this;
     return remaining;

@@ -3,6 +3,8 @@
 #include <deque>
 #include <new>
 
+#include "gnr_system/LxRefCount.h"
+
 namespace
 {
 
@@ -26,10 +28,10 @@ const CLxByteArrayW32& emptyBlock()
 // A deque keeps the blocks in place while the list grows, so references
 // handed out stay valid. Assignment shares a list; counting its holders lets
 // the last one free it, so a holder that forgets UnrefDataMember (or clears
-// a shared list) never frees blocks under another.
+// a shared list) never frees blocks under another, whichever thread it is on.
 struct SLxRscDataList {
     std::deque<SLxRscBlock> blocks;
-    int holders = 1;
+    CLxRefCount holders{1};
 };
 
 namespace
@@ -53,7 +55,8 @@ SLxRscDataList* newList(const SLxRscDataList* original = nullptr) noexcept
 
 void releaseList(SLxRscDataList* list)
 {
-    if (list && --list->holders == 0)
+    uint32_t left = 0;
+    if (list && list->holders.Decrement(&left) && left == 0)
         delete list;
 }
 
@@ -72,7 +75,7 @@ CLxRscData& CLxRscData::operator=(const CLxRscData& other)
         releaseList(m_pList);
         m_pList = other.m_pList;
         if (m_pList)
-            ++m_pList->holders;
+            m_pList->holders.Increment();
     }
     m_hModule = other.m_hModule;
     return *this;

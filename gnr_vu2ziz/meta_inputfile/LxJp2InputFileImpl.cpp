@@ -122,15 +122,15 @@ int CJp2InputFile::OpenFile(ILxInputImageFile* file)
 
 uint32_t CJp2InputFile::AddRef()
 {
-    return ++m_uiRefs;
+    return m_uiRefs.Increment();
 }
 
 uint32_t CJp2InputFile::Release()
 {
-    if (--m_uiRefs != 0)
-        return m_uiRefs;
-    delete this;
-    return 0;
+    uint32_t left = 0;
+    if (m_uiRefs.Decrement(&left) && left == 0)
+        delete this;
+    return left;
 }
 
 uint32_t CJp2InputFile::GetImageCount()

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gnr_metaformats/LxPictureMetadata.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_vu2ziz/LxJp2InputFile.h"
 #include "gnr_vu2ziz/meta_inputfile/LxFileIdentity.h"
 #include "gnr_vu2ziz/meta_inputfile/LxMetaInputFile.h"
@@ -57,7 +58,7 @@ class CJp2InputFile final : public IJp2InputFile
     bool ImageComponents(uint32_t seq, const SLxPictureMetadata& md, uint32_t frameComponents,
                          uint32_t* first, uint32_t* count);
 
-    uint32_t m_uiRefs = 1;
+    CLxRefCount m_uiRefs{1};
     CLxMetaInputFile* m_pReader = nullptr;
     uint32_t m_uiChannels = 1;
     uint32_t m_uiSpectralLoop = UINT32_MAX; // none

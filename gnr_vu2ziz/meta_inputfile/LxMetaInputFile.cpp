@@ -116,9 +116,10 @@ int CLxMetaInputFile::Open(ILxInputImageFile* file)
         else
             items[0].uiCompCount = attributes.uiComp ? attributes.uiComp : 1;
         experiment = &built;
-        // Several frames: a loop over them above the channels, so that
-        // every frame can be reached.
-        if (attributes.uiSequenceCount > 1) {
+        // Several frames, or none (a writer stopped before its first
+        // finished): a loop over them above the channels, so that every
+        // frame can be reached and none is shown that does not exist.
+        if (attributes.uiSequenceCount != 1) {
             SLxExperiment* channels = nullptr;
             if (SLxExperiment::Init(frames, SLxExperiment::eEtTime, false,
                                     attributes.uiSequenceCount, 0, 1) != 0 ||

@@ -17,14 +17,16 @@
 //     };
 //     LX_DEFINE_CONSTRUCTOR(CLxShape)
 //
-// Reference counts are plain counters: an object is used by one thread at a
-// time.
+// Reference counts are atomic: threads may add and release references to
+// one object at once (a format object shared by every reader, say); the
+// object's other operations are used by one thread at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "gnr_system/LxRefCount.h"
 #include "w32_system/LxExport.h"
 
 class CLxClass;
@@ -75,7 +77,7 @@ class LX_EXPORT CLxClass : public ILxInterface
     virtual uint32_t Release();
     virtual ~CLxClass();
 
-    uint32_t GetRefCount() const { return m_refCount; }
+    uint32_t GetRefCount() const { return m_refCount.Get(); }
 
     // Zeroed memory from the private heap. The file and line are accepted for
     // callers that pass them and ignored. Null when the heap refuses (the
@@ -99,7 +101,7 @@ class LX_EXPORT CLxClass : public ILxInterface
     }
 
   private:
-    uint32_t m_refCount;
+    CLxRefCount m_refCount;
     bool m_deleteOnLastRelease;
 };
 

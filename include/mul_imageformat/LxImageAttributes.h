@@ -8,7 +8,13 @@
 // and both bit depths are non-zero.
 struct SLxImageAttributes {
     uint32_t uiWidth;
-    uint32_t uiWidthBytes; // row stride of frame buffers
+    // Row stride of frame buffers. A writer reads the caller's rows at this
+    // stride when it is at least a row's pixels (uiWidth x uiComp x bytes
+    // per sample), and stores them in its own layout; 0 means rows padded
+    // to 4 bytes; a smaller stride makes SetImageData fail with -4 before
+    // anything is written. Readers give the stride of the frames they
+    // deliver (rows padded to 4 bytes).
+    uint32_t uiWidthBytes;
     uint32_t uiHeight;
     uint32_t uiComp;
     uint8_t uiBpcInMemory;    // 8..16

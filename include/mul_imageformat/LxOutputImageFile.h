@@ -46,11 +46,12 @@ class ILxOutputImageFile
     virtual int SetReportObjects(const CLxStringW& objects) = 0;
     virtual int SetTextInfo(const SLxImageTextInfo& textInfo) = 0;
     virtual int Unsupported18(uint32_t) = 0; // -2
+    // One frame, rows at the attributes' uiWidthBytes (see SLxImageAttributes).
     virtual int SetImageDataFirst(const void* buffer, LX_PFN_PROGRESS progress,
                                   void* context) = 0;
     virtual int SetImageData(uint32_t seq, const void* buffer, LX_PFN_PROGRESS progress,
                              void* context) = 0;
-    // Tiles in raster order (JPEG 2000; QX2 -2).
+    // Tiles in raster order (JPEG 2000; QX2 -2), rows padded to 4 bytes.
     virtual int SetImageTileFirst(int32_t tileX, int32_t tileY, const void* buffer,
                                   LX_PFN_PROGRESS progress, void* context) = 0;
     virtual int SetImageTile(uint32_t seq, int32_t tileX, int32_t tileY, const void* buffer,

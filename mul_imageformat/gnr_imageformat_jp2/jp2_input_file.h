@@ -25,6 +25,7 @@
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_metaformats/LxValueRecords.h"
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "mul_imageformat/LxImageAttributes.h"
@@ -152,7 +153,7 @@ class CLxJP2InputFile : public ILxInputImageFile
     uint32_t RowBytes(uint32_t width) const;
     uint32_t PreviewFrame();
 
-    uint32_t m_refs = 0;
+    CLxRefCount m_refs{0};
     ILxImageFormat* m_format = nullptr;
     CLxStringW m_path;
     CLxByteArray* m_bytes = nullptr;

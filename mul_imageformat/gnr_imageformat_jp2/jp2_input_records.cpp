@@ -249,14 +249,14 @@ int CLxJP2InputFile::CalibrationOf(uint32_t seq, SLxJP2Calibration& out)
 
 uint32_t CLxJP2InputFile::AddRef()
 {
-    return ++m_refs;
+    return m_refs.Increment();
 }
 
 uint32_t CLxJP2InputFile::Release()
 {
-    if (m_refs > 0)
-        --m_refs;
-    const uint32_t left = m_refs;
+    // A count of 0 is a reader nobody took a reference on.
+    uint32_t left = 0;
+    m_refs.Decrement(&left);
     if (left == 0)
         delete this;
     return left;

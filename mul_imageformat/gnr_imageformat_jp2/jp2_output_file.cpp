@@ -97,12 +97,14 @@ CLxJP2OutputFile::~CLxJP2OutputFile()
 
 uint32_t CLxJP2OutputFile::AddRef()
 {
-    return ++m_refs;
+    return m_refs.Increment();
 }
 
 uint32_t CLxJP2OutputFile::Release()
 {
-    const uint32_t left = m_refs ? --m_refs : 0;
+    // A count of 0 is a writer nobody took a reference on.
+    uint32_t left = 0;
+    m_refs.Decrement(&left);
     if (left == 0)
         delete this;
     return left;

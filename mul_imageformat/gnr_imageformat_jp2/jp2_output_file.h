@@ -3,9 +3,11 @@
 // then at Close the own metadata boxes and, for more than one codestream or
 // custom data, the box map.
 //
-// Frame buffers are interleaved, rows CalcWidthBytes(width, bits in memory,
-// components, 4) apart (the one stride of the reader); memory sample
-// N - 1 - c becomes codestream component c. No operation throws.
+// Frame buffers are interleaved, rows the attributes' uiWidthBytes apart
+// (CalcWidthBytes(width, bits in memory, components, 4), the one stride of
+// the reader, when it is 0); tiles always have rows padded to 4 bytes.
+// Memory sample N - 1 - c becomes codestream component c. No operation
+// throws.
 //
 // A writer that wrote no frame closes into the existing file: its own and
 // foreign boxes stay unless set again. The file is held with an exclusive
@@ -22,6 +24,7 @@
 
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/variant/LxVariant.h"
 #include "mul_imageformat/LxImageAttributes.h"
@@ -130,7 +133,7 @@ class CLxJP2OutputFile : public ILxOutputImageFile
     std::map<Slot, OwnBox> BuildTail() const;
     static Slot SlotOf(uint32_t code, uint32_t index = 0, const CLxStringW& name = CLxStringW());
 
-    uint32_t m_refs = 0;
+    CLxRefCount m_refs{0};
     ILxImageFormat* m_format = nullptr;
     CLxStringW m_path;
     CLxStringW m_sidePath; // set in side-file mode

@@ -70,10 +70,16 @@ int CLxJP2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
     m_virtualComponents = a.uiComp;
     if (a.uiComp != 1 && a.uiComp != 3)
         a.uiComp = 1;
-    // The one stride of every frame buffer, over all the pixel's samples.
+    // The one stride of every frame buffer, over all the pixel's samples:
+    // the caller's, or rows padded to 4 bytes when none is declared. One
+    // shorter than a row's pixels stays 0, which SetImageData refuses (-4).
     SLxImageAttributes whole = a;
     whole.uiComp = m_virtualComponents;
-    a.uiWidthBytes = FrameStride(whole);
+    const uint64_t pixels = uint64_t(a.uiBpcInMemory / 8) * m_virtualComponents * a.uiWidth;
+    if (a.uiWidthBytes == 0)
+        a.uiWidthBytes = FrameStride(whole);
+    else if (a.uiWidthBytes < pixels)
+        a.uiWidthBytes = 0;
     AdjustCompression(a.eCompression, a.dCompressionParam);
     AppendSideText(LX_Jp2TextAdvancedAttributes(a.uiBpcSignificant, m_virtualComponents));
     return 0;

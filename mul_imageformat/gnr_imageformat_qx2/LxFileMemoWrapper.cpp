@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "gnr_system/LxRefCount.h"
 #include "w32_system/LxFileInternal.h"
 #include "w32_system/debugging/LxDiag.h"
 
@@ -39,11 +40,12 @@ int truncateRetrying(int fd, uint64_t size)
 
 } // namespace
 
-// One open descriptor, shared by the copies of a wrapper; plain counter, as
-// a wrapper is used by one thread at a time.
+// One open descriptor, shared by the copies of a wrapper; a writer's copy
+// and that of the reader it made may be released on different threads.
 struct CLxFileMemoWrapper::SLxSharedFile {
+    SLxSharedFile(int file, bool lock) : fd(file), refs(1), locked(lock) {}
     int fd;
-    int refs;
+    CLxRefCount refs;
     bool locked;
 };
 
@@ -57,7 +59,7 @@ CLxFileMemoWrapper::CLxFileMemoWrapper(const CLxFileMemoWrapper& other)
       m_pMemory(other.m_pMemory), m_qwPosition(other.m_qwPosition), m_bReadOnly(other.m_bReadOnly)
 {
     if (m_pShared)
-        ++m_pShared->refs;
+        m_pShared->refs.Increment();
 }
 
 CLxFileMemoWrapper& CLxFileMemoWrapper::operator=(const CLxFileMemoWrapper& other)
@@ -84,7 +86,8 @@ void CLxFileMemoWrapper::Swap(CLxFileMemoWrapper& other)
 
 void CLxFileMemoWrapper::Release()
 {
-    if (m_pShared && --m_pShared->refs == 0) {
+    uint32_t left = 0;
+    if (m_pShared && m_pShared->refs.Decrement(&left) && left == 0) {
         if (m_pShared->locked)
             flockRetrying(m_pShared->fd, LOCK_UN);
         close(m_pShared->fd);
@@ -126,7 +129,7 @@ int CLxFileMemoWrapper::OpenFile(const char16_t* path, ELxFileMemoOpen mode)
         close(fd);
         return kFail;
     }
-    m_pShared = new SLxSharedFile{fd, 1, writing};
+    m_pShared = new SLxSharedFile(fd, writing);
     m_bFile = true;
     m_wsFileName = path;
     m_qwPosition = 0;

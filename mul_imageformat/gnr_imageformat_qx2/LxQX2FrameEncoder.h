@@ -1,7 +1,6 @@
-// Turns a caller's frame buffer (rows of the interface's stride,
-// CalcWidthBytes(width, bits, components, 4)) into the bytes of a frame
-// chunk: rows of the stored row size, then a zlib stream (libdeflate) or
-// the raw rows.
+// Turns a caller's frame buffer (rows of the layout's qwStride, the
+// caller's) into the bytes of a frame chunk: rows of the stored row size,
+// then a zlib stream (libdeflate) or the raw rows.
 #pragma once
 
 #include <cstdint>

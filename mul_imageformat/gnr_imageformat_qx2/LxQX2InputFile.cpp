@@ -74,16 +74,17 @@ CLxQX2InputFile::~CLxQX2InputFile()
 
 uint32_t CLxQX2InputFile::AddRef()
 {
-    return ++m_refCount;
+    return m_refCount.Increment();
 }
 
 uint32_t CLxQX2InputFile::Release()
 {
-    if (m_refCount == 0 || --m_refCount == 0) {
+    // A count of 0 is a reader or writer nobody took a reference on.
+    uint32_t left = 0;
+    m_refCount.Decrement(&left);
+    if (left == 0)
         delete this;
-        return 0;
-    }
-    return m_refCount;
+    return left;
 }
 
 ILxImageFormat* CLxQX2InputFile::GetImageFormat()
@@ -116,7 +117,7 @@ uint32_t CLxQX2InputFile::FrameCountFromMap()
         rc = m_chunker.GetNextChunkName(next, name);
         name = next;
     }
-    return any ? highest + 1 : 1;
+    return any ? highest + 1 : 0;
 }
 
 void CLxQX2InputFile::RepairExperimentCopy()

@@ -15,6 +15,7 @@
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxInputImageFile.h"
@@ -93,11 +94,11 @@ class CLxQX2InputFile : public ILxInputImageFile
     int ReadMetadata(const char* name, SLxPictureMetadata& md);
     // The stored record, compression remembered; completeness not checked.
     int ReadAttributes(SLxImageAttributes& attributes);
-    // 1 + the highest frame index in the map (1 without frame chunks).
+    // 1 + the highest frame index in the map (0 without frame chunks).
     uint32_t FrameCountFromMap();
     void RepairExperimentCopy();
 
-    uint32_t m_refCount = 0;
+    CLxRefCount m_refCount{0};
     ILxImageFormat* m_pFormat;
     CLxStringW m_fileName;
     CLxFileChunker m_chunker;

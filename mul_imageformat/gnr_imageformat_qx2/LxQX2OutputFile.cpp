@@ -75,16 +75,17 @@ CLxQX2OutputFile::~CLxQX2OutputFile()
 
 uint32_t CLxQX2OutputFile::AddRef()
 {
-    return ++m_refCount;
+    return m_refCount.Increment();
 }
 
 uint32_t CLxQX2OutputFile::Release()
 {
-    if (m_refCount == 0 || --m_refCount == 0) {
+    // A count of 0 is a reader or writer nobody took a reference on.
+    uint32_t left = 0;
+    m_refCount.Decrement(&left);
+    if (left == 0)
         delete this;
-        return 0;
-    }
-    return m_refCount;
+    return left;
 }
 
 ILxImageFormat* CLxQX2OutputFile::GetImageFormat()
@@ -213,6 +214,7 @@ void CLxQX2OutputFile::KeepStoredTimes()
 int CLxQX2OutputFile::SetImageAttributes(const SLxImageAttributes& attributes)
 {
     m_attributes = attributes;
+    m_callerStride = attributes.uiWidthBytes;
     return 0;
 }
 
@@ -341,11 +343,17 @@ int CLxQX2OutputFile::SetImageData(uint32_t seq, const void* buffer, LX_PFN_PROG
     const uint64_t rowBytes = uint64_t(normal.uiBpcInMemory / 8) * normal.uiWidth * normal.uiComp;
     if (rowBytes > UINT32_MAX)
         return kFail;
+    // The caller's rows overlap below a row's pixels.
+    if (m_callerStride != 0 && m_callerStride < rowBytes)
+        return kBadArgument;
     normal.uiWidthBytes =
         m_bVersion1 ? uint32_t(rowBytes) : std::max(normal.uiWidthBytes, uint32_t(rowBytes));
     SLxQX2FrameLayout layout;
     if (!LX_QX2FrameLayout(normal, &layout))
         return kFail;
+    // Read at the caller's stride; none declared is rows padded to 4 bytes.
+    if (m_callerStride != 0)
+        layout.qwStride = m_callerStride;
     const uint8_t* bytes = nullptr;
     uint64_t size = 0;
     int rc = m_encoder.Encode(buffer, layout, given.eCompression == LX_COMPRESSION_LOSSLESS,
@@ -356,8 +364,11 @@ int CLxQX2OutputFile::SetImageData(uint32_t seq, const void* buffer, LX_PFN_PROG
     if (size + header > UINT32_MAX)
         return kFail;
 
-    if (m_attributes.uiSequenceCount == 0)
+    // Ahead of the first frame also when the caller counted its frames in
+    // advance: a file cut before Close needs them to read its frames.
+    if (m_attributes.uiSequenceCount == 0 || !m_bAttributesAhead)
         WriteAttributes();
+    m_bAttributesAhead = true;
     m_attributes.uiSequenceCount = std::max(m_attributes.uiSequenceCount, seq + 1);
     const CLxStringA name = Indexed(kFramePrefix, seq);
     if (m_bVersion1)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gnr_system/LxByteArray.h"
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "mul_imageformat/LxImageAttributes.h"
 #include "mul_imageformat/LxOutputImageFile.h"
@@ -95,7 +96,7 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     // The time cache as stored: one little-endian double per frame.
     CLxByteArray TimesBytes() const;
 
-    uint32_t m_refCount = 0;
+    CLxRefCount m_refCount{0};
     ILxImageFormat* m_pFileFormat;
     CLxStringW m_fileName;
     std::unique_ptr<CLxFileChunker> m_fileChunker;
@@ -105,6 +106,11 @@ class CLxQX2OutputFile : public ILxOutputImageFile
     std::vector<double> m_times;   // ms per sequence index, -1.0 unknown
     std::vector<uint8_t> m_states; // 0 no time, 1 time set, 2 time set and frame written
     SLxImageAttributes m_attributes{};
+    // The stride of the caller's frame buffers, as declared: the attributes
+    // chunk replaces m_attributes' with the stored one.
+    uint32_t m_callerStride = 0;
+    // Whether an attributes chunk precedes this writer's first frame.
+    bool m_bAttributesAhead = false;
     bool m_bMetadataWritten = false;
     uint64_t m_qwExpectedFrames = 0;
     uint64_t m_qwReserved = 0;

@@ -28,8 +28,9 @@ struct SLxQX2RescanContext {
     uint32_t uiHighest;
     CLxByteArray times; // contiguous frames 0 .. n-1 only
 
-    // The highest frame index seen plus 1 (1 when no frame was seen).
-    uint32_t FrameCount() const { return bSawFrame ? uiHighest + 1 : 1; }
+    // The highest frame index seen plus 1; 0 when no frame was seen (a
+    // writer that stopped before its first frame finished).
+    uint32_t FrameCount() const { return bSawFrame ? uiHighest + 1 : 0; }
 };
 
 // The chunk layer's rescan callback over an SLxQX2RescanContext.

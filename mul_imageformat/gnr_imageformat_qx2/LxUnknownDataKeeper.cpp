@@ -32,16 +32,17 @@ CLxUnknownDataKeeper::~CLxUnknownDataKeeper()
 
 uint32_t CLxUnknownDataKeeper::AddRef()
 {
-    return ++m_refCount;
+    return m_refCount.Increment();
 }
 
 uint32_t CLxUnknownDataKeeper::Release()
 {
-    if (m_refCount == 0 || --m_refCount == 0) {
+    // A count of 0 is a reader or writer nobody took a reference on.
+    uint32_t left = 0;
+    m_refCount.Decrement(&left);
+    if (left == 0)
         delete this;
-        return 0;
-    }
-    return m_refCount;
+    return left;
 }
 
 int CLxUnknownDataKeeper::GetFormatID(CLxStringA& formatId)

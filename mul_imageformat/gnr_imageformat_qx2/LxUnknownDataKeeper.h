@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gnr_system/LxRefCount.h"
 #include "gnr_system/string/LxString.h"
 #include "mul_imageformat/LxImageUnknownData.h"
 #include "w32_system/LxTypes.h"
@@ -48,7 +49,7 @@ class CLxUnknownDataKeeper : public ILxImageUnknownData
     int OpenDataFile();
     bool IsValidIndex(uint32_t index) const { return index < m_chunks.size(); }
 
-    uint32_t m_refCount = 0;
+    CLxRefCount m_refCount{0};
     CLxStringA m_formatId;
     const char16_t* m_tempPattern;
     CLxStringW m_dataFileName;

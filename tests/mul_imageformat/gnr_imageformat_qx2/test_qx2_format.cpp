@@ -180,7 +180,9 @@ TEST_F(QX2FormatFiles, MemoryDocumentRoundTrip)
     const SDocSpec s{"Ver2.1", 3, 3, 3, 8, true, 0};
     ILxOutputImageFile* w = nullptr;
     ASSERT_EQ(0, m_format->CreateOutputImageFile(&block, &w));
-    ASSERT_EQ(0, w->SetImageAttributes(s.Attributes(0)));
+    SLxImageAttributes a = s.Attributes(0);
+    a.uiWidthBytes = s.Stride(); // the padded rows of ExpectedFrame
+    ASSERT_EQ(0, w->SetImageAttributes(a));
     const std::string frame = ExpectedFrame(s, 0);
     ASSERT_EQ(0, w->SetImageData(0, frame.data(), nullptr, nullptr));
     EXPECT_EQ(0u, w->Release());

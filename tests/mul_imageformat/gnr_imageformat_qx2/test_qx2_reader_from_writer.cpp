@@ -96,4 +96,22 @@ TEST(ReaderFromWriterV1, FrameCountFromTheMap)
     ASSERT_EQ(0, w.Finish());
 }
 
+TEST(ReaderFromWriterV1, NoFrameYetCountsNone)
+{
+    const SDocSpec s{"Ver1.0", 7, 3, 3, 8, false, 0};
+    ChunkStore store(eOnFile);
+    DocumentWriter w(store, s);
+    ASSERT_EQ(0, w.Attributes(0));
+    FormatDouble format;
+    CLxQX2InputFile_V01* reader = nullptr;
+    ASSERT_EQ(0,
+              CLxQX2InputFile_V01::CreateFromWriter(&format, CLxStringW(), w.Chunker(), &reader));
+    reader->AddRef();
+    SLxImageAttributes a{};
+    ASSERT_EQ(0, reader->GetImageAttributes(a));
+    EXPECT_EQ(0u, a.uiSequenceCount);
+    reader->Release();
+    ASSERT_EQ(0, w.Finish());
+}
+
 } // namespace

@@ -139,6 +139,35 @@ TEST(ReaderRepair, VersionOneGetsNoTimeCache)
     EXPECT_EQ("<-13>", StoredTimes(store.Path()));
 }
 
+// A writer that stopped before its first frame finished left its attributes
+// and no frame: a document of no frames, repaired in place or in memory.
+TEST(ReaderRepair, NoFinishedFrameCountsNoFrames)
+{
+    const struct {
+        const char* version;
+        ETarget target;
+    } cases[] = {
+        {"Ver2.1", eOnFile}, {"Ver2.1", eInMemory}, {"Ver1.0", eOnFile}, {"Ver1.0", eInMemory}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + ", " + TargetName(c.target));
+        const SDocSpec s{c.version, 5, 4, 1, 8, true, 0};
+        ChunkStore store(c.target);
+        WriteUnfinished(store, s, {});
+        FormatDouble format;
+        ReaderRef reader;
+        CLxByteArray block;
+        ASSERT_EQ(0, OpenReader(store, format, reader, &block));
+        SLxImageAttributes a{};
+        EXPECT_EQ(0, reader->GetImageAttributes(a));
+        EXPECT_EQ(0u, a.uiSequenceCount);
+        std::string frame(size_t(s.Stride()) * s.height, '\0');
+        EXPECT_NE(0, reader->GetImageData(0, &frame[0], 0, 0));
+        reader.Reset();
+        if (c.target == eOnFile)
+            EXPECT_EQ(0u, StoredAttributes(store.Path()).uiSequenceCount);
+    }
+}
+
 TEST(ReaderRepair, LastAttributesChunkWinsAsInTheMap)
 {
     ChunkStore store(eOnFile);

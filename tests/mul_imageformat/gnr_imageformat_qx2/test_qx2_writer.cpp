@@ -242,9 +242,13 @@ TEST_F(WriterTest, Version1LayoutPerFrameAndUnpaddedRows)
     std::string frame(100 * 10, '\0');
     for (size_t i = 0; i < frame.size(); ++i)
         frame[i] = char(i * 7);
+    // The caller's rows are 104 bytes apart, as declared.
+    std::string given(104 * 10, '\x5A');
+    for (size_t y = 0; y < 10; ++y)
+        given.replace(y * 104, 100, frame, y * 100, 100);
     for (uint32_t f = 0; f < 3; ++f) {
         ASSERT_EQ(0, w->SetImageMetadata(f, Metadata(f), 0));
-        ASSERT_EQ(0, w->SetImageData(f, frame.data(), nullptr, nullptr));
+        ASSERT_EQ(0, w->SetImageData(f, given.data(), nullptr, nullptr));
     }
     ASSERT_EQ(0, w->Close());
     const auto chunks = ChunksOf(Path("v1.qx2"));
@@ -486,7 +490,9 @@ TEST_F(WriterTest, PythonInflatesEveryFrame)
         std::ofstream list(Narrow((name + ".txt").c_str()));
         for (uint32_t f = 0; f < 3; ++f) {
             const std::string frame = ExpectedFrame(s, f);
-            ASSERT_EQ(0, w->SetImageData(f, frame.data(), nullptr, nullptr));
+            const std::string given =
+                s.givenWidthBytes ? FrameBytes(s, f, s.givenWidthBytes) : frame;
+            ASSERT_EQ(0, w->SetImageData(f, given.data(), nullptr, nullptr));
             list << "frame " << f << " ";
             for (unsigned char c : frame)
                 list << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];

@@ -51,12 +51,15 @@ inline double median(std::vector<double> v)
 }
 
 // Runs sdk and reference alternately and reports their median times and
-// ratio, so the machine's load weighs on both alike.
+// ratio, so the machine's load weighs on both alike. referenceThreads: the
+// OpenCV threads of the reference, as many as the sdk call runs on.
 inline void sideBySide(benchmark::State& state, const std::function<void()>& sdk,
-                       const std::function<void()>& reference)
+                       const std::function<void()>& reference, int referenceThreads = 1)
 {
 #ifdef QUELVIX_HAVE_OPENCV
-    cv::setNumThreads(1);
+    cv::setNumThreads(referenceThreads);
+#else
+    (void)referenceThreads;
 #endif
     sdk();
     reference();
@@ -108,23 +111,60 @@ inline void useOneCvThread()
     cv::setNumThreads(1);
 }
 
-// Times calcHist of every channel of a frame (256 bins at 8 bits, 4096 at 12).
-inline void timeCvCalcHist(benchmark::State& state, std::vector<uint8_t> pixels, uint32_t comps,
-                           uint32_t bytes)
+// Every channel's histogram of a frame (256 bins at 8 bits, 4096 at 12) in
+// one pass over the samples: calcHist for one channel; for several a plain
+// counting loop, since calcHist counts one channel a call and would read the
+// frame once per channel.
+class ChannelHistograms
 {
-    const cv::Mat src(kCvSide, kCvSide, cvType(comps, bytes), pixels.data());
-    const int bins = bytes == 1 ? 256 : 4096;
-    const float range[2] = {0.f, float(bins)};
-    const float* ranges[1] = {range};
-    useOneCvThread();
-    cv::Mat hist;
-    for (auto _ : state) {
-        for (int c = 0; c < int(comps); ++c)
-            cv::calcHist(&src, 1, &c, cv::Mat(), hist, 1, &bins, ranges);
-        benchmark::ClobberMemory();
+  public:
+    ChannelHistograms(const uint8_t* pixels, uint32_t comps, uint32_t bytes)
+        : m_pixels(pixels), m_comps(comps), m_bytes(bytes), m_bins(bytes == 1 ? 256 : 4096),
+          m_counts(size_t(comps) * m_bins, 0)
+    {
     }
-    countFramePixels(state);
-}
+
+    void run()
+    {
+        if (m_comps == 1)
+            return calcHist();
+        std::fill(m_counts.begin(), m_counts.end(), 0u);
+        if (m_bytes == 1)
+            count(m_pixels);
+        else
+            count(reinterpret_cast<const uint16_t*>(m_pixels));
+    }
+
+    // Bin b of channel c.
+    uint32_t at(uint32_t c, uint32_t b) const
+    {
+        return m_comps == 1 ? uint32_t(m_hist.at<float>(int(b))) : m_counts[size_t(c) * m_bins + b];
+    }
+
+  private:
+    void calcHist()
+    {
+        const cv::Mat src(kCvSide, kCvSide, cvType(1, m_bytes), const_cast<uint8_t*>(m_pixels));
+        const int bins = int(m_bins), channel = 0;
+        const float range[2] = {0.f, float(bins)};
+        const float* ranges[1] = {range};
+        cv::calcHist(&src, 1, &channel, cv::Mat(), m_hist, 1, &bins, ranges);
+    }
+
+    template <class S> void count(const S* p)
+    {
+        const size_t samples = size_t(kSide) * kSide * m_comps;
+        uint32_t* counts = m_counts.data();
+        for (size_t i = 0; i < samples; i += m_comps)
+            for (uint32_t c = 0; c < m_comps; ++c)
+                ++counts[c * m_bins + p[i + c]];
+    }
+
+    const uint8_t* m_pixels;
+    uint32_t m_comps, m_bytes, m_bins;
+    std::vector<uint32_t> m_counts;
+    cv::Mat m_hist;
+};
 #endif
 
 #ifdef QUELVIX_HAVE_VIPS

@@ -38,6 +38,9 @@ class LineTaps
     // Sets up m_bases and m_masks where a group's taps lie within 16 bytes a
     // lane; false when memory fails.
     bool chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd);
+    // Whether word samples halve a line with contiguous reads (and sets up
+    // their run).
+    bool chooseHalvingWords(ptrdiff_t readEnd);
 
     uint32_t m_samples = 0;
     uint32_t m_taps = 0;
@@ -62,6 +65,12 @@ class LineTaps
     // Shuffled: per group of eight samples the byte offsets read by its two
     // lanes and, per tap, the byte shuffle that places each sample's tap.
     bool m_shuffled = false;
+    // Shuffled byte samples with 15-bit weights: two masks a group, taps
+    // (0, 1) and (2, 3), against the packed weights of m_pairs.
+    bool m_shuffledPairs = false;
+    // Word samples of one component reduced by 2, read two 32-byte blocks a
+    // group.
+    bool m_halvingWords = false;
     Scratch<int32_t> m_bases;
     Scratch<uint8_t> m_masks;
     bool m_valid = false;

@@ -128,7 +128,6 @@ class ChannelHistograms
     {
         if (m_comps == 1)
             return calcHist();
-        std::fill(m_counts.begin(), m_counts.end(), 0u);
         if (m_bytes == 1)
             count(m_pixels);
         else
@@ -151,18 +150,35 @@ class ChannelHistograms
         cv::calcHist(&src, 1, &channel, cv::Mat(), m_hist, 1, &bins, ranges);
     }
 
+    // Four tables a channel, taken in turn by the pixels, so that
+    // neighbours of equal value do not wait on each other's counts (as
+    // calcHist does); added up at the end.
     template <class S> void count(const S* p)
     {
-        const size_t samples = size_t(kSide) * kSide * m_comps;
-        uint32_t* counts = m_counts.data();
-        for (size_t i = 0; i < samples; i += m_comps)
-            for (uint32_t c = 0; c < m_comps; ++c)
-                ++counts[c * m_bins + p[i + c]];
+        if (m_comps == 3)
+            return count<S, 3>(p);
+        count<S, 0>(p);
+    }
+
+    template <class S, uint32_t C> void count(const S* p)
+    {
+        const size_t pixels = size_t(kSide) * kSide;
+        const uint32_t comps = C ? C : m_comps, bins = m_bins;
+        m_quarters.assign(4 * size_t(comps) * bins, 0u);
+        uint32_t* q = m_quarters.data();
+        const size_t table = size_t(comps) * bins;
+        for (size_t i = 0; i < pixels; ++i) {
+            uint32_t* counts = q + (i & 3) * table;
+            for (uint32_t c = 0; c < comps; ++c)
+                ++counts[c * bins + p[i * comps + c]];
+        }
+        for (size_t b = 0; b < table; ++b)
+            m_counts[b] = q[b] + q[table + b] + q[2 * table + b] + q[3 * table + b];
     }
 
     const uint8_t* m_pixels;
     uint32_t m_comps, m_bytes, m_bins;
-    std::vector<uint32_t> m_counts;
+    std::vector<uint32_t> m_counts, m_quarters;
     cv::Mat m_hist;
 };
 #endif

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
@@ -80,39 +81,51 @@ struct AverageJob {
     const uint32_t* columnStarts;
     const uint32_t* rowStarts;
     uint32_t sumWidth;         // columns a row's blocks reach
-    uint32_t* sums[2];         // the caller's and the worker's column sums
+    void* sums[2];             // the caller's and the worker's column sums
     uint32_t firstRow, endRow; // the worker's rows
-    void (*rows)(const AverageJob&, uint32_t*, uint32_t, uint32_t);
+    void (*rows)(const AverageJob&, void*, uint32_t, uint32_t);
 };
 
-// Unaliased, so that the loop vectorises.
+// Column sums of a row's sampled lines: at most five lines, so bytes sum in
+// 16 bits, words in 32.
+template <class T> using ColumnSum = std::conditional_t<sizeof(T) == 1, uint16_t, uint32_t>;
+
+// Unaliased, so that the loops vectorise.
 template <class T>
-void addLine(uint32_t* __restrict sums, const uint8_t* __restrict line, uint32_t width)
+void setLine(ColumnSum<T>* __restrict sums, const uint8_t* __restrict line, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x)
+        sums[x] = load<T>(line + x * sizeof(T));
+}
+
+template <class T>
+void addLine(ColumnSum<T>* __restrict sums, const uint8_t* __restrict line, uint32_t width)
 {
     for (uint32_t x = 0; x < width; ++x)
         sums[x] += load<T>(line + x * sizeof(T));
 }
 
 // Steps of 3 and 4 sample every column: each row first sums its sampled
-// lines column by column (a loop the compiler vectorises), then adds each
-// block's columns of the sums. Larger steps sample a sparse grid, whose
-// pixels are added one by one so that the cost follows the destination.
+// lines column by column, then adds each block's columns of the sums.
+// Larger steps sample a sparse grid, whose pixels are added one by one so
+// that the cost follows the destination.
 template <class T>
-void averageRows(const AverageJob& job, uint32_t* sums, uint32_t firstRow, uint32_t endRow)
+void averageRows(const AverageJob& job, void* sumLine, uint32_t firstRow, uint32_t endRow)
 {
     Lines<T> d(job.dst, job.dstWB);
     ConstLines<T> s(job.src, job.srcWB);
     const uint32_t count =
         ((job.stepY + job.subY - 1) / job.subY) * ((job.stepX + job.subX - 1) / job.subX);
     const ExactDivisor divisor(count);
+    ColumnSum<T>* sums = static_cast<ColumnSum<T>*>(sumLine);
     for (uint32_t j = firstRow; j < endRow; ++j) {
         uint8_t* out = d[j];
         if (job.subX == 1) {
-            std::fill(sums, sums + job.sumWidth, 0u);
-            for (uint32_t ry = 0; ry < job.stepY; ry += job.subY)
+            setLine<T>(sums, s[job.rowStarts[j]], job.sumWidth);
+            for (uint32_t ry = job.subY; ry < job.stepY; ry += job.subY)
                 addLine<T>(sums, s[job.rowStarts[j] + ry], job.sumWidth);
             for (uint32_t i = 0; i < job.dstW; ++i) {
-                const uint32_t* block = sums + job.columnStarts[i];
+                const ColumnSum<T>* block = sums + job.columnStarts[i];
                 uint32_t sum = 0;
                 for (uint32_t rx = 0; rx < job.stepX; ++rx)
                     sum += block[rx];

@@ -204,6 +204,33 @@ LX_TARGET_AVX2 void filterShuffledPairsAvx2(uint8_t* out, const uint8_t* line, c
     }
 }
 
+// Word samples whose taps are consecutive columns: sixteen words at the
+// first tap against sixteen 32-bit weights, eight samples summed at once.
+LX_TARGET_AVX2 void filterDotWordsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                       const uint32_t* dot, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const uint8_t* p = line + ptrdiff_t(offset[k + i]) * 2;
+            const __m256i* w = reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16);
+            const __m256i low =
+                _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+            const __m256i high =
+                _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+            v[i] = _mm256_add_epi32(_mm256_mullo_epi32(low, _mm256_loadu_si256(w)),
+                                    _mm256_mullo_epi32(high, _mm256_loadu_si256(w + 1)));
+        }
+        const __m256i lo =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i hi =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(lo, hi, 0x20),
+                                             _mm256_permute2x128_si256(lo, hi, 0x31));
+        storeEight<uint16_t>(out + size_t(k) * 2, _mm256_srli_epi32(acc, 16));
+    }
+}
+
 // Byte samples whose taps are consecutive columns: sixteen bytes at the first
 // tap against sixteen weights, eight samples summed at once.
 LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
@@ -364,7 +391,7 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
       m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes),
       m_offset(size_t(m_samples) * m_taps), m_weight(size_t(m_samples) * m_taps), m_pairs(0),
-      m_dot(0), m_bases(0), m_masks(0)
+      m_dot(0), m_dotWords(0), m_bases(0), m_masks(0)
 {
     if (m_samples == 0 || !m_offset || !m_weight)
         return;
@@ -444,11 +471,42 @@ bool LineTaps::chooseHalvingWords(ptrdiff_t readEnd)
     return true;
 }
 
+bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples;
+    uint32_t begin = 0, end = 0;
+    longestRun(
+        n,
+        [&](uint32_t k) {
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first >= readBegin && first + 16 <= readEnd;
+        },
+        begin, end);
+    if (end - begin < 8)
+        return true;
+    m_dotWords.reset(16 * size_t(n));
+    if (!m_dotWords)
+        return false;
+    for (uint32_t k = 0; k < n; ++k)
+        for (uint32_t t = 0; t < 16; ++t)
+            m_dotWords[size_t(k) * 16 + t] = t < taps ? m_weight[size_t(t) * n + k] : 0;
+    m_vecBegin = begin;
+    m_vecEnd = end;
+    m_wordDot = true;
+    return true;
+}
+
 bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     const uint32_t taps = m_taps, n = m_samples, bytes = m_sampleBytes;
     if (chooseHalvingWords(readEnd))
         return true;
+    if (bytes == 2 && m_comps == 1 && taps > 4 && taps <= 16)
+        return chooseDotWords(readBegin, readEnd);
     if (taps > 4 || m_vecEnd - m_vecBegin < 8)
         return true;
     // Group g holds samples m_vecBegin + 8g ..; lane L of it four of them,
@@ -597,7 +655,9 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        if (m_halvingWords)
+        if (m_wordDot)
+            filterDotWordsAvx2(out, line, m_offset.get(), m_dotWords.get(), vecBegin, vecEnd);
+        else if (m_halvingWords)
             filterHalvingWordsAvx2(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps,
                                    vecBegin, vecEnd);
         else if (m_shuffledPairs)

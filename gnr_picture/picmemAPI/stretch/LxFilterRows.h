@@ -41,6 +41,9 @@ class LineTaps
     // Whether word samples halve a line with contiguous reads (and sets up
     // their run).
     bool chooseHalvingWords(ptrdiff_t readEnd);
+    // Sets up m_dotWords for word samples of one component with 5 to 16
+    // consecutive taps; false when memory fails.
+    bool chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd);
 
     uint32_t m_samples = 0;
     uint32_t m_taps = 0;
@@ -71,6 +74,10 @@ class LineTaps
     // Word samples of one component reduced by 2, read two 32-byte blocks a
     // group.
     bool m_halvingWords = false;
+    // Word samples whose taps are consecutive columns: their 16 weights
+    // (zero beyond the list) a sample, against 16 words read at once.
+    bool m_wordDot = false;
+    Scratch<uint32_t> m_dotWords;
     Scratch<int32_t> m_bases;
     Scratch<uint8_t> m_masks;
     bool m_valid = false;

@@ -80,6 +80,8 @@ using Pair = lxpic::FloatStretchTap;
 // laid out tap by tap (offsets and weights of tap t of output x at t x
 // runLength + x - runBegin) for the AVX2 loop.
 struct PackedLists {
+    static constexpr int32_t kGathers = INT32_MIN;
+
     std::vector<int32_t> offset;
     std::vector<float> weight;
     std::vector<uint32_t> count;
@@ -87,6 +89,10 @@ struct PackedLists {
     size_t runEndTap = 0; // index of output runEnd's first tap
     std::vector<int32_t> runOffset;
     std::vector<float> runWeight;
+    // Per group of eight outputs of the run: the first of the eight samples
+    // that hold all its taps, or kGathers; runIndex: each tap's place in them.
+    std::vector<int32_t> runBase;
+    std::vector<int32_t> runIndex;
 
     // hi: the last readable sample (offsets are clamped to it).
     PackedLists(const Lists& lists, uint32_t dstW, uint32_t comps, int64_t hi) : count(dstW)
@@ -129,8 +135,8 @@ struct PackedLists {
                 runWeight[size_t(t) * length + i] = lists.pairs(runBegin + i)[t].weight;
             }
         // Groups of eight outputs whose taps all lie within eight readable
-        // samples read them at once and permute them into place; the others
-        // gather. runIndex: a tap's position from its group's base.
+        // samples (enlargements) read them at once and permute them into
+        // place; the others gather.
         runBase.assign(length / 8, kGathers);
         runIndex.resize(runOffset.size());
         for (uint32_t g = 0; g < length / 8; ++g) {
@@ -148,15 +154,11 @@ struct PackedLists {
                     runIndex[size_t(t) * length + i] = runOffset[size_t(t) * length + i] - lo;
         }
     }
-
-    static constexpr int32_t kGathers = INT32_MIN;
-    std::vector<int32_t> runBase;
-    std::vector<int32_t> runIndex;
 };
 
 #if LX_HAVE_AVX2_PATHS
-// Eight outputs at a time by gathers, each summed in list order from 0 and
-// scaled, as the plain loop does.
+// Eight outputs at a time, their taps permuted from one load or gathered,
+// each summed in list order from 0 and scaled, as the plain loop does.
 LX_TARGET_AVX2 void filterRunAvx2(float* d, const float* s, const PackedLists& lists)
 {
     const uint32_t length = lists.runEnd - lists.runBegin, taps = lists.runTaps;

@@ -130,6 +130,31 @@ LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const i
     }
 }
 
+// Word samples of a reduction by 2 (one component, at most four taps on
+// consecutive columns, first taps two columns apart): the 32 bytes at the
+// first tap hold taps 0 and 1 of eight samples in each 32-bit lane's low and
+// high word, the 32 bytes two columns on taps 2 and 3, without gathers.
+LX_TARGET_AVX2 void filterHalvingWordsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                           const uint32_t* weight, uint32_t samples, uint32_t taps,
+                                           uint32_t begin, uint32_t end)
+{
+    const __m256i lowWord = _mm256_set1_epi32(0xFFFF);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        const uint8_t* p = line + ptrdiff_t(offset[k]) * 2;
+        const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 4));
+        const __m256i tap[4] = {_mm256_and_si256(first, lowWord), _mm256_srli_epi32(first, 16),
+                                _mm256_and_si256(second, lowWord), _mm256_srli_epi32(second, 16)};
+        __m256i acc = _mm256_setzero_si256();
+        for (uint32_t t = 0; t < taps; ++t) {
+            const __m256i w = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
+            acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(tap[t], w));
+        }
+        storeEight<uint16_t>(out + size_t(k) * 2, _mm256_srli_epi32(acc, 16));
+    }
+}
+
 // Samples whose taps lie close together: each lane of four samples reads
 // the 16 bytes at its group's base, and per-tap byte shuffles place every
 // tap's sample in its 32-bit lane, without gathers.
@@ -156,6 +181,56 @@ LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const 
     }
 }
 
+// Shuffled byte samples whose weights fit 15 bits: the shuffles place taps
+// (0, 1) and (2, 3) of each sample as 16-bit pairs, multiplied and added by
+// their packed weights in one step.
+LX_TARGET_AVX2 void filterShuffledPairsAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                            const uint8_t* masks, const int32_t* pairs,
+                                            uint32_t samples, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin, g = 0; k + 8 <= end; k += 8, ++g) {
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g]))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g + 1])), 1);
+        const __m256i* mask = reinterpret_cast<const __m256i*>(masks + size_t(g) * 64);
+        const __m256i acc = _mm256_add_epi32(
+            _mm256_madd_epi16(_mm256_shuffle_epi8(bytes, _mm256_loadu_si256(mask)),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k))),
+            _mm256_madd_epi16(
+                _mm256_shuffle_epi8(bytes, _mm256_loadu_si256(mask + 1)),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples + k))));
+        storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Word samples whose taps are consecutive columns: sixteen words at the
+// first tap against sixteen 32-bit weights, eight samples summed at once.
+LX_TARGET_AVX2 void filterDotWordsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                       const uint32_t* dot, uint32_t begin, uint32_t end)
+{
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const uint8_t* p = line + ptrdiff_t(offset[k + i]) * 2;
+            const __m256i* w = reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16);
+            const __m256i low =
+                _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+            const __m256i high =
+                _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)));
+            v[i] = _mm256_add_epi32(_mm256_mullo_epi32(low, _mm256_loadu_si256(w)),
+                                    _mm256_mullo_epi32(high, _mm256_loadu_si256(w + 1)));
+        }
+        const __m256i lo =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i hi =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(lo, hi, 0x20),
+                                             _mm256_permute2x128_si256(lo, hi, 0x31));
+        storeEight<uint16_t>(out + size_t(k) * 2, _mm256_srli_epi32(acc, 16));
+    }
+}
+
 // Byte samples whose taps are consecutive columns: sixteen bytes at the first
 // tap against sixteen weights, eight samples summed at once.
 LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
@@ -176,6 +251,33 @@ LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32
         const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(low, high, 0x20),
                                              _mm256_permute2x128_si256(low, high, 0x31));
         storeEight<uint8_t>(out + k, _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// Byte lines whose weights fit 15 bits: lines taken in pairs, their bytes
+// interleaved as 16-bit pairs and multiplied and added by the packed
+// weights in one step; sixteen samples of [0, end) a round.
+LX_TARGET_AVX2 void combinePairsAvx2(uint8_t* out, const uint8_t* const* lines, const uint32_t* w,
+                                     uint32_t taps, size_t end)
+{
+    for (size_t k = 0; k + 16 <= end; k += 16) {
+        __m256i low = _mm256_setzero_si256(), high = _mm256_setzero_si256();
+        for (uint32_t t = 0; t < taps; t += 2) {
+            const bool second = t + 1 < taps;
+            const __m256i a = _mm256_cvtepu8_epi16(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(lines[t] + k)));
+            const __m256i b = second ? _mm256_cvtepu8_epi16(_mm_loadu_si128(
+                                           reinterpret_cast<const __m128i*>(lines[t + 1] + k)))
+                                     : _mm256_setzero_si256();
+            const __m256i pair = _mm256_set1_epi32(int32_t(w[t] | (second ? w[t + 1] : 0) << 16));
+            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pair));
+            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pair));
+        }
+        // Per 128-bit lane, low holds samples 0-3 and high 4-7 of its eight.
+        const __m256i words =
+            _mm256_packus_epi32(_mm256_srli_epi32(low, 16), _mm256_srli_epi32(high, 16));
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm256_castsi256_si128(bytes));
     }
 }
 #endif
@@ -289,7 +391,7 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     : m_samples(uint64_t(outW) * comps <= UINT32_MAX / 2 ? outW * comps : 0),
       m_taps(mostTaps(lists, outW)), m_comps(comps), m_sampleBytes(sampleBytes),
       m_offset(size_t(m_samples) * m_taps), m_weight(size_t(m_samples) * m_taps), m_pairs(0),
-      m_dot(0), m_bases(0), m_masks(0)
+      m_dot(0), m_dotWords(0), m_bases(0), m_masks(0)
 {
     if (m_samples == 0 || !m_offset || !m_weight)
         return;
@@ -340,9 +442,71 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     m_valid = chooseByteMultiply(readBegin, readEnd);
 }
 
+bool LineTaps::chooseHalvingWords(ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples;
+    if (m_sampleBytes != 2 || m_comps != 1 || taps > 4 || m_vecEnd - m_vecBegin < 8)
+        return false;
+    // Within the gathers' run, the longest run of samples whose taps are
+    // consecutive columns, two columns on from the previous sample's, and
+    // whose 36 bytes can be read.
+    uint32_t begin = 0, end = 0;
+    longestRun(
+        m_vecEnd - m_vecBegin,
+        [&](uint32_t i) {
+            const uint32_t k = m_vecBegin + i;
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first + 18 <= readEnd && (k + 1 == m_vecEnd || m_offset[k + 1] == first + 2);
+        },
+        begin, end);
+    if (end - begin < 64)
+        return false;
+    m_vecBegin += begin;
+    m_vecEnd = m_vecBegin + (end - begin);
+    m_halvingWords = true;
+    return true;
+}
+
+bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples;
+    uint32_t begin = 0, end = 0;
+    longestRun(
+        n,
+        [&](uint32_t k) {
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first >= readBegin && first + 16 <= readEnd;
+        },
+        begin, end);
+    if (end - begin < 8)
+        return true;
+    m_dotWords.reset(16 * size_t(n));
+    if (!m_dotWords)
+        return false;
+    for (uint32_t k = 0; k < n; ++k)
+        for (uint32_t t = 0; t < 16; ++t)
+            m_dotWords[size_t(k) * 16 + t] = t < taps ? m_weight[size_t(t) * n + k] : 0;
+    m_vecBegin = begin;
+    m_vecEnd = end;
+    m_wordDot = true;
+    return true;
+}
+
 bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     const uint32_t taps = m_taps, n = m_samples, bytes = m_sampleBytes;
+    if (chooseHalvingWords(readEnd))
+        return true;
+    if (bytes == 2 && m_comps == 1 && taps > 4 && taps <= 16)
+        return chooseDotWords(readBegin, readEnd);
     if (taps > 4 || m_vecEnd - m_vecBegin < 8)
         return true;
     // Group g holds samples m_vecBegin + 8g ..; lane L of it four of them,
@@ -377,26 +541,53 @@ bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
     const uint32_t groups = end - begin;
     m_vecBegin += 8 * begin;
     m_vecEnd = m_vecBegin + 8 * groups;
+    // Byte samples whose weights fit 15 bits take their taps in 16-bit
+    // pairs: two masks a group, pair p holding taps 2p and 2p + 1.
+    bool pairs = bytes == 1;
+    for (uint32_t t = 0; t < taps && pairs; ++t)
+        for (uint32_t k = m_vecBegin; k < m_vecEnd && pairs; ++k)
+            pairs = m_weight[size_t(t) * n + k] <= 32767;
+    const uint32_t masksPerGroup = pairs ? 2 : taps;
     m_bases.reset(2 * size_t(groups));
-    m_masks.reset(size_t(groups) * taps * 32);
-    if (!m_bases || !m_masks)
+    m_masks.reset(size_t(groups) * masksPerGroup * 32);
+    if (pairs)
+        m_pairs.reset(2 * size_t(n));
+    if (!m_bases || !m_masks || (pairs && !m_pairs))
         return false;
+    auto tapAt = [&](uint32_t t, uint32_t k, ptrdiff_t base) {
+        return ptrdiff_t(m_offset[size_t(t) * n + k]) * ptrdiff_t(bytes) - base;
+    };
     for (uint32_t g = 0; g < groups; ++g)
         for (uint32_t lane = 0; lane < 2; ++lane) {
             const uint32_t first = m_vecBegin + 8 * g + 4 * lane;
             const ptrdiff_t base = laneBase(first);
             m_bases[2 * g + lane] = int32_t(base);
-            for (uint32_t t = 0; t < taps; ++t) {
-                uint8_t* mask = m_masks.get() + (size_t(g) * taps + t) * 32 + 16 * lane;
-                for (uint32_t j = 0; j < 4; ++j) {
-                    const ptrdiff_t at =
-                        ptrdiff_t(m_offset[size_t(t) * n + first + j]) * ptrdiff_t(bytes) - base;
-                    for (uint32_t b = 0; b < 4; ++b)
-                        mask[4 * j + b] = b < bytes ? uint8_t(at + b) : 0x80;
-                }
+            for (uint32_t m = 0; m < masksPerGroup; ++m) {
+                uint8_t* mask = m_masks.get() + (size_t(g) * masksPerGroup + m) * 32 + 16 * lane;
+                for (uint32_t j = 0; j < 4; ++j)
+                    for (uint32_t b = 0; b < 4; ++b) {
+                        if (!pairs) {
+                            mask[4 * j + b] =
+                                b < bytes ? uint8_t(tapAt(m, first + j, base) + b) : 0x80;
+                            continue;
+                        }
+                        const uint32_t t = 2 * m + b / 2;
+                        mask[4 * j + b] =
+                            b % 2 == 0 && t < taps ? uint8_t(tapAt(t, first + j, base)) : 0x80;
+                    }
             }
         }
+    if (pairs) {
+        auto w = [&](uint32_t t, uint32_t k) {
+            return t < taps ? m_weight[size_t(t) * n + k] : 0u;
+        };
+        for (uint32_t k = 0; k < n; ++k) {
+            m_pairs[k] = int32_t(w(0, k) | w(1, k) << 16);
+            m_pairs[n + k] = int32_t(w(2, k) | w(3, k) << 16);
+        }
+    }
     m_shuffled = true;
+    m_shuffledPairs = pairs;
     return true;
 }
 
@@ -464,7 +655,15 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        if (m_shuffled)
+        if (m_wordDot)
+            filterDotWordsAvx2(out, line, m_offset.get(), m_dotWords.get(), vecBegin, vecEnd);
+        else if (m_halvingWords)
+            filterHalvingWordsAvx2(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps,
+                                   vecBegin, vecEnd);
+        else if (m_shuffledPairs)
+            filterShuffledPairsAvx2(out, line, m_bases.get(), m_masks.get(), m_pairs.get(),
+                                    m_samples, vecBegin, vecEnd);
+        else if (m_shuffled)
             filterShuffledAvx2<S>(out, line, m_bases.get(), m_masks.get(), m_weight.get(),
                                   m_samples, m_taps, vecBegin, vecEnd);
         else if (m_bytes == Bytes::Halving)
@@ -490,6 +689,19 @@ template void LineTaps::filter<uint16_t>(uint8_t*, const uint8_t*) const;
 LX_KERNEL_CLONES void combineLines8(uint8_t* out, const uint8_t* const* lines,
                                     const uint32_t* weights, uint32_t taps, size_t samples)
 {
+#if LX_HAVE_AVX2_PATHS
+    // Up to 16 lines pair up; the plain loop finishes the last samples.
+    constexpr uint32_t kMostPaired = 16;
+    if (cpuHasAvx2() && samples >= 16 && taps <= kMostPaired &&
+        std::all_of(weights, weights + taps, [](uint32_t w) { return w <= 32767; })) {
+        const size_t done = samples / 16 * 16;
+        combinePairsAvx2(out, lines, weights, taps, done);
+        const uint8_t* rest[kMostPaired];
+        for (uint32_t t = 0; t < taps; ++t)
+            rest[t] = lines[t] + done;
+        return combine<uint8_t>(out + done, rest, weights, taps, samples - done);
+    }
+#endif
     combine<uint8_t>(out, lines, weights, taps, samples);
 }
 

@@ -38,6 +38,12 @@ class LineTaps
     // Sets up m_bases and m_masks where a group's taps lie within 16 bytes a
     // lane; false when memory fails.
     bool chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd);
+    // Whether word samples halve a line with contiguous reads (and sets up
+    // their run).
+    bool chooseHalvingWords(ptrdiff_t readEnd);
+    // Sets up m_dotWords for word samples of one component with 5 to 16
+    // consecutive taps; false when memory fails.
+    bool chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd);
 
     uint32_t m_samples = 0;
     uint32_t m_taps = 0;
@@ -62,6 +68,16 @@ class LineTaps
     // Shuffled: per group of eight samples the byte offsets read by its two
     // lanes and, per tap, the byte shuffle that places each sample's tap.
     bool m_shuffled = false;
+    // Shuffled byte samples with 15-bit weights: two masks a group, taps
+    // (0, 1) and (2, 3), against the packed weights of m_pairs.
+    bool m_shuffledPairs = false;
+    // Word samples of one component reduced by 2, read two 32-byte blocks a
+    // group.
+    bool m_halvingWords = false;
+    // Word samples whose taps are consecutive columns: their 16 weights
+    // (zero beyond the list) a sample, against 16 words read at once.
+    bool m_wordDot = false;
+    Scratch<uint32_t> m_dotWords;
     Scratch<int32_t> m_bases;
     Scratch<uint8_t> m_masks;
     bool m_valid = false;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 #include "gnr_picture/picmemAPI/LxPicMemLoops.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
@@ -49,7 +50,27 @@ using namespace lxstretch;
 namespace
 {
 
-// Shared read-only by the caller and the worker, who write disjoint rows.
+// floor(n / d) as a multiply and a shift, exact for every n below 2^24 (a
+// block's sum is at most 25 samples of 16 bits): m = ceil(2^(24 + l) / d)
+// with 2^l >= d.
+struct ExactDivisor {
+    uint64_t multiplier;
+    uint32_t shift;
+
+    explicit ExactDivisor(uint32_t d)
+    {
+        uint32_t l = 0;
+        while ((uint64_t(1) << l) < d)
+            ++l;
+        shift = 24 + l;
+        multiplier = ((uint64_t(1) << shift) + d - 1) / d;
+    }
+
+    uint32_t divide(uint32_t n) const { return uint32_t((n * multiplier) >> shift); }
+};
+
+// Shared read-only by the caller and the worker, who write disjoint rows;
+// each has its own line of column sums.
 struct AverageJob {
     uint8_t* dst;
     uint32_t dstWB;
@@ -59,18 +80,59 @@ struct AverageJob {
     uint32_t stepX, stepY, subX, subY;
     const uint32_t* columnStarts;
     const uint32_t* rowStarts;
+    uint32_t sumWidth;         // columns a row's blocks reach
+    void* sums[2];             // the caller's and the worker's column sums
     uint32_t firstRow, endRow; // the worker's rows
-    void (*rows)(const AverageJob&, uint32_t, uint32_t);
+    void (*rows)(const AverageJob&, void*, uint32_t, uint32_t);
 };
 
-template <class T> void averageRows(const AverageJob& job, uint32_t firstRow, uint32_t endRow)
+// Column sums of a row's sampled lines: at most five lines, so bytes sum in
+// 16 bits, words in 32.
+template <class T> using ColumnSum = std::conditional_t<sizeof(T) == 1, uint16_t, uint32_t>;
+
+// Unaliased, so that the loops vectorise.
+template <class T>
+void setLine(ColumnSum<T>* __restrict sums, const uint8_t* __restrict line, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x)
+        sums[x] = load<T>(line + x * sizeof(T));
+}
+
+template <class T>
+void addLine(ColumnSum<T>* __restrict sums, const uint8_t* __restrict line, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x)
+        sums[x] += load<T>(line + x * sizeof(T));
+}
+
+// Steps of 3 and 4 sample every column: each row first sums its sampled
+// lines column by column, then adds each block's columns of the sums.
+// Larger steps sample a sparse grid, whose pixels are added one by one so
+// that the cost follows the destination.
+template <class T>
+void averageRows(const AverageJob& job, void* sumLine, uint32_t firstRow, uint32_t endRow)
 {
     Lines<T> d(job.dst, job.dstWB);
     ConstLines<T> s(job.src, job.srcWB);
     const uint32_t count =
         ((job.stepY + job.subY - 1) / job.subY) * ((job.stepX + job.subX - 1) / job.subX);
+    const ExactDivisor divisor(count);
+    ColumnSum<T>* sums = static_cast<ColumnSum<T>*>(sumLine);
     for (uint32_t j = firstRow; j < endRow; ++j) {
         uint8_t* out = d[j];
+        if (job.subX == 1) {
+            setLine<T>(sums, s[job.rowStarts[j]], job.sumWidth);
+            for (uint32_t ry = job.subY; ry < job.stepY; ry += job.subY)
+                addLine<T>(sums, s[job.rowStarts[j] + ry], job.sumWidth);
+            for (uint32_t i = 0; i < job.dstW; ++i) {
+                const ColumnSum<T>* block = sums + job.columnStarts[i];
+                uint32_t sum = 0;
+                for (uint32_t rx = 0; rx < job.stepX; ++rx)
+                    sum += block[rx];
+                store<T>(out + i * sizeof(T), T(divisor.divide(sum)));
+            }
+            continue;
+        }
         for (uint32_t i = 0; i < job.dstW; ++i) {
             uint32_t sum = 0;
             for (uint32_t ry = 0; ry < job.stepY; ry += job.subY) {
@@ -79,7 +141,7 @@ template <class T> void averageRows(const AverageJob& job, uint32_t firstRow, ui
                 for (uint32_t rx = 0; rx < job.stepX; rx += job.subX)
                     sum += load<T>(line + rx * sizeof(T));
             }
-            store<T>(out + i * sizeof(T), T(sum / count));
+            store<T>(out + i * sizeof(T), T(divisor.divide(sum)));
         }
     }
 }
@@ -87,7 +149,7 @@ template <class T> void averageRows(const AverageJob& job, uint32_t firstRow, ui
 void* averageWorker(void* arg)
 {
     const AverageJob& job = *static_cast<const AverageJob*>(arg);
-    job.rows(job, job.firstRow, job.endRow);
+    job.rows(job, job.sums[1], job.firstRow, job.endRow);
     return nullptr;
 }
 
@@ -108,6 +170,18 @@ int stretchAverage(void* dst, uint32_t dstWB, uint32_t dstW, uint32_t dstH, cons
     const uint32_t stepX = roundedStep(srcW, dstW), stepY = roundedStep(srcH, dstH);
     if (stepX == 0 || stepY == 0)
         return -9;
+    const uint32_t subX = stepX / 5 + 1, subY = stepY / 5 + 1;
+    const uint32_t lastX = (stepX - 1) / subX * subX, lastY = (stepY - 1) / subY * subY;
+    Scratch<uint32_t> columnStarts(dstW), rowStarts(dstH);
+    if (!columnStarts || !rowStarts)
+        return -3;
+    averageBlockStarts(srcW, dstW, stepX, lastX, columnStarts.get());
+    averageBlockStarts(srcH, dstH, stepY, lastY, rowStarts.get());
+    // Column sums only where every column is sampled.
+    const uint32_t sumWidth = subX == 1 ? columnStarts[dstW - 1] + lastX + 1 : 0;
+    Scratch<uint32_t> sums(2 * size_t(sumWidth));
+    if (!sums)
+        return -3;
     AverageJob job{static_cast<uint8_t*>(dst),
                    dstWB,
                    dstW,
@@ -115,25 +189,20 @@ int stretchAverage(void* dst, uint32_t dstWB, uint32_t dstW, uint32_t dstH, cons
                    srcWB,
                    stepX,
                    stepY,
-                   stepX / 5 + 1,
-                   stepY / 5 + 1,
-                   nullptr,
-                   nullptr,
+                   subX,
+                   subY,
+                   columnStarts.get(),
+                   rowStarts.get(),
+                   sumWidth,
+                   {sums.get(), sums.get() + sumWidth},
                    dstH / 2,
                    dstH,
                    averageRows<T>};
-    Scratch<uint32_t> columnStarts(dstW), rowStarts(dstH);
-    if (!columnStarts || !rowStarts)
-        return -3;
-    averageBlockStarts(srcW, dstW, stepX, (stepX - 1) / job.subX * job.subX, columnStarts.get());
-    averageBlockStarts(srcH, dstH, stepY, (stepY - 1) / job.subY * job.subY, rowStarts.get());
-    job.columnStarts = columnStarts.get();
-    job.rowStarts = rowStarts.get();
 
     pthread_t worker;
     if (pthread_create(&worker, nullptr, averageWorker, &job) != 0)
         return -9;
-    averageRows<T>(job, 0, job.firstRow);
+    averageRows<T>(job, job.sums[0], 0, job.firstRow);
     pthread_join(worker, nullptr);
     return 0;
 }

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxStretchFilters.h"
 
 namespace
@@ -160,6 +163,38 @@ TEST(FloatStretchFilter, MembersAgree)
                                     6, 0, 0, 4, 6, filter_triangle, 2);
         EXPECT_EQ(c, d);
     }
+}
+
+// The line pass with the AVX2 loop and with the plain loop alone, bit for
+// bit: lines long enough for the vector run, a window with clamped taps at
+// both ends, and samples holding -0, infinities and NaN.
+TEST(FloatStretchFilter, VectorAndPlainLinePassesAgreeBitForBit)
+{
+    struct Case {
+        uint32_t lineW, x0, regionW, dstW;
+    } cases[] = {{300, 0, 300, 600}, {301, 0, 301, 77}, {260, 9, 240, 487}, {64, 3, 61, 61}};
+    for (const Case& c : cases)
+        for (bool bspline : {false, true}) {
+            std::vector<float> src(size_t(c.lineW) * 3);
+            for (size_t i = 0; i < src.size(); ++i)
+                src[i] = float((i * 7919) % 1013) - 500.0f;
+            src[5] = -0.0f;
+            src[c.lineW + 40] = std::numeric_limits<float>::infinity();
+            src[src.size() - 7] = std::numeric_limits<float>::quiet_NaN();
+            std::vector<float> paths[2];
+            for (int plain = 0; plain < 2; ++plain) {
+                lxpic::avx2PathsAllowed() = plain == 0;
+                paths[plain].assign(size_t(c.dstW) * 3, -1.0f);
+                EXPECT_EQ(0, stretch_filter_horz_1xfloat(
+                                 paths[plain].data(), 1, c.dstW * 4, c.dstW, 3, src.data() + c.x0,
+                                 c.lineW * 4, 3, c.x0, 0, c.regionW, 3,
+                                 bspline ? filter_quadratic_bspline : filter_triangle,
+                                 bspline ? 3 : 2));
+            }
+            lxpic::avx2PathsAllowed() = true;
+            EXPECT_EQ(0, std::memcmp(paths[0].data(), paths[1].data(), paths[0].size() * 4))
+                << c.lineW << " to " << c.dstW << (bspline ? " B-spline" : " triangle");
+        }
 }
 
 TEST(FloatPadding, CutCopyAndTile)

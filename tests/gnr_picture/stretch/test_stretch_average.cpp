@@ -99,6 +99,7 @@ const AverageCase kAveraging[] = {
     {1000, 1001, 222, 91},    // overshoot across, steps 5 and 11
     {2001, 999, 77, 1},       // one destination row: the worker's
     {1100, 1000, 5, 2},       // steps 220 and 500: 5 x 5 samples of each block
+    {2003, 1000, 500, 250},   // step 4, three shifts spread over each row
 };
 
 TEST(StretchAverage, ThreadedResultEqualsTheSingleThreadedReference)

@@ -116,6 +116,7 @@ TEST_P(StretchReference, WholePicturesEqualThePlainPasses)
         {38, 24, 19, 12}, // reduction by 2
         {300, 6, 150, 3}, // long lines reduced by 2
         {52, 44, 13, 11}, // reduction by 4
+        {400, 9, 100, 2}, // long lines reduced by 4
         {37, 23, 37, 23}, // same size
         {41, 9, 67, 31},  // other ratios
         {90, 7, 23, 5},

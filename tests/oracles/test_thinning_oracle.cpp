@@ -288,6 +288,26 @@ void ExpectNoObjectsJoined(const Mask& src, const Mask& grown, const std::string
             }
 }
 
+// The zones of influence of src against the Euclidean watershed lines.
+// Template thinning peels in eight directions only: far from the objects
+// (and towards the edges, which continue the background) its lines leave the
+// Euclidean bisectors, so the lines are compared within 8 px of the objects
+// they part.
+void CompareZones(const Mask& src, const Mask& euclidean, const std::string& what,
+                  Near& zonesToWatershed, Near& watershedToZones)
+{
+    BinPicture in(uint32_t(src.w), uint32_t(src.h)), out(uint32_t(src.w), uint32_t(src.h));
+    ToPicture(src, in);
+    ASSERT_EQ(API::CalculateZonesOfInfluence(out.get(), in.get()), 0);
+    const Mask zones = FromPicture(out);
+    zonesToWatershed.Add(CountNear(NearObjects(zones, src, 8), euclidean, 2));
+    watershedToZones.Add(CountNear(NearObjects(euclidean, src, 8), zones, 2));
+    Mask parted = zones;
+    for (auto& p : parted.v)
+        p = !p;
+    ExpectNoObjectsJoined(src, parted, what + " zones");
+}
+
 TEST(ThinningOracle, ZonesAndThickeningFollowTheWatershedLines)
 {
     Near zonesToWatershed, watershedToZones, grownToWatershed, watershedToGrown;
@@ -300,22 +320,10 @@ TEST(ThinningOracle, ZonesAndThickeningFollowTheWatershedLines)
         ASSERT_TRUE(ReadPbm(m.dir + "/" + c[1], src));
         ASSERT_TRUE(ReadPbm(m.dir + "/" + c[2], want));
         ASSERT_TRUE(ReadPbm(m.dir + "/" + c[3], euclidean));
+        CompareZones(src, euclidean, c[1], zonesToWatershed, watershedToZones);
+
         BinPicture in(uint32_t(src.w), uint32_t(src.h)), out(uint32_t(src.w), uint32_t(src.h));
         ToPicture(src, in);
-
-        ASSERT_EQ(API::CalculateZonesOfInfluence(out.get(), in.get()), 0);
-        const Mask zones = FromPicture(out);
-        // Template thinning peels in eight directions only: far from the
-        // objects (and towards the edges, which continue the background)
-        // its lines leave the Euclidean bisectors, so the lines are
-        // compared within 8 px of the objects they part.
-        zonesToWatershed.Add(CountNear(NearObjects(zones, src, 8), euclidean, 2));
-        watershedToZones.Add(CountNear(NearObjects(euclidean, src, 8), zones, 2));
-        Mask parted = zones;
-        for (auto& p : parted.v)
-            p = !p;
-        ExpectNoObjectsJoined(src, parted, c[1] + " zones");
-
         ASSERT_EQ(API::Thickening(out.get(), nullptr, in.get(), 0, false), 0);
         const Mask grown = FromPicture(out);
         Mask lines = grown;
@@ -348,16 +356,7 @@ TEST(ThinningOracle, ZonesOfNarrowObjectsFollowTheWatershedLines)
         Mask src, euclidean;
         ASSERT_TRUE(ReadPbm(m.dir + "/" + c[1], src));
         ASSERT_TRUE(ReadPbm(m.dir + "/" + c[2], euclidean));
-        BinPicture in(uint32_t(src.w), uint32_t(src.h)), out(uint32_t(src.w), uint32_t(src.h));
-        ToPicture(src, in);
-        ASSERT_EQ(API::CalculateZonesOfInfluence(out.get(), in.get()), 0);
-        const Mask zones = FromPicture(out);
-        zonesToWatershed.Add(CountNear(NearObjects(zones, src, 8), euclidean, 2));
-        watershedToZones.Add(CountNear(NearObjects(euclidean, src, 8), zones, 2));
-        Mask parted = zones;
-        for (auto& p : parted.v)
-            p = !p;
-        ExpectNoObjectsJoined(src, parted, c[1] + " zones");
+        CompareZones(src, euclidean, c[1], zonesToWatershed, watershedToZones);
         ++checked;
     }
     EXPECT_EQ(checked, 12);

@@ -124,6 +124,9 @@ template <class T> int median(SLxPicBuf* dst, const SLxPicBuf* src)
 
 // --- Smoothing ----------------------------------------------------------------------
 
+// Squares up to this side add their column sums in an unrolled loop.
+constexpr uint32_t kUnrolledBox = 9;
+
 // The square mean of side k at clamped coordinates, rounded: running column
 // sums down the picture, then k column sums across.
 template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t k)
@@ -134,7 +137,10 @@ template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32
     const size_t step = size_t(s.comps), count = size_t(s.width) * step;
     const size_t pad = size_t(r) * step, padded = count + 2 * pad;
     uint32_t* sums = scratch<uint32_t, 0>(padded);
-    if (!sums)
+    // Wide windows add their columns by doubling rather than one by one.
+    const bool wide = k > kUnrolledBox;
+    uint32_t* windows = wide ? scratch<uint32_t, 1>(3 * padded) : nullptr;
+    if (!sums || (wide && !windows))
         return -3;
     uint32_t* row = sums + pad;
     std::fill(row, row + count, 0u);
@@ -153,11 +159,18 @@ template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32
         if (y > 0)
             run(s.row(s.clampY(y + r)), s.row(s.clampY(y - r - 1)));
         repeatEdges(row, count, step, size_t(r));
+        const uint32_t* columns = sums;
+        uint32_t side = k;
+        if (wide) {
+            lxpic::WindowSumsRow(windows, windows + count, sums, count, step, k);
+            columns = windows;
+            side = 1;
+        }
         if constexpr (sizeof(T) == 1)
-            lxpic::BoxMeanRow8(d.row(y), sums, count, step, k, n / 2, divide.multiplier,
+            lxpic::BoxMeanRow8(d.row(y), columns, count, step, side, n / 2, divide.multiplier,
                                divide.shift);
         else
-            lxpic::BoxMeanRow16(d.row(y), sums, count, step, k, n / 2, divide.multiplier,
+            lxpic::BoxMeanRow16(d.row(y), columns, count, step, side, n / 2, divide.multiplier,
                                 divide.shift, top);
     }
     return 0;

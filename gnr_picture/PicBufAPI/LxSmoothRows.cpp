@@ -192,6 +192,38 @@ LX_KERNEL_CLONES void RunColumnSums16(uint32_t* sums, const uint16_t* add, const
     runColumnSums(sums, add, sub, count);
 }
 
+LX_KERNEL_CLONES void WindowSumsRow(uint32_t* windows, uint32_t* work, const uint32_t* sums,
+                                    size_t count, size_t step, uint32_t k)
+{
+    size_t length = count + size_t(k - 1) * step, offset = 0;
+    uint32_t* ping = work;
+    uint32_t* pong = work + length;
+    const uint32_t* current = sums;
+    bool first = true;
+    for (uint32_t span = 1;; span *= 2) {
+        if (k & span) {
+            const uint32_t* __restrict in = current + offset;
+            uint32_t* __restrict out = windows;
+            if (first)
+                std::copy(in, in + count, out);
+            else
+                for (size_t i = 0; i < count; ++i)
+                    out[i] += in[i];
+            first = false;
+            offset += span * step;
+        }
+        if ((k & ~(2 * span - 1)) == 0)
+            return;
+        const size_t reach = span * step;
+        length -= reach;
+        const uint32_t* __restrict in = current;
+        uint32_t* __restrict next = current == ping ? pong : ping;
+        for (size_t i = 0; i < length; ++i)
+            next[i] = in[i] + in[i + reach];
+        current = next;
+    }
+}
+
 LX_KERNEL_CLONES void BoxMeanRow8(uint8_t* out, const uint32_t* sums, size_t count, size_t step,
                                   uint32_t k, uint32_t half, uint32_t multiplier, uint32_t shift)
 {

@@ -544,7 +544,7 @@ TEST(Median, SmallPicturesAreRefusedAndOutliersGo)
 
 TEST(Smooth, SquaresMatchTheClampedMean)
 {
-    for (uint32_t k : {1u, 3u, 5u, 7u, 11u})
+    for (uint32_t k : {1u, 3u, 5u, 7u, 11u, 13u})
         for (auto [bits, comps] : {std::pair{8u, 1u}, std::pair{8u, 3u}, std::pair{16u, 1u},
                                    std::pair{12u, 2u}}) {
             SCOPED_TRACE(testing::Message() << k << " " << bits << "x" << comps);

@@ -189,8 +189,8 @@ int repeated(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t 
     });
 }
 
-// Opening (erode first) or closing: count passes each way through a
-// temporary picture; the dst is written only by the last group.
+// Opening (erode first) or closing: count passes each way through the
+// thread's scratch picture; the dst is written only by the last group.
 int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t count, bool open)
 {
     if (count == 0)
@@ -199,9 +199,7 @@ int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t
     if (!FrameCheck(dst, src, k, KernelRule::fits, 16, &status))
         return status;
     SLxPicBuf temp;
-    CLxPicBufAPI::Init(&temp);
-    if (CLxPicBufAPI::Reinit(&temp, src->uiWidth, src->uiHeight, src->uiWidthBytes, src->uiBpc,
-                             src->uiComps, false) != 0)
+    if (!ThreadScratchPicture<ScratchPicture::openClose>(src, &temp))
         return -3;
     if (IsFullSquareKernel(k)) {
         const uint64_t h = repeatedReach(k, count);
@@ -212,17 +210,14 @@ int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t
         // The second group starts from the centre that undoes the first
         // group's last pass.
         std::unique_ptr<SLxKernel> second(new (std::nothrow) SLxKernel(*k));
-        if (!second) {
-            CLxPicBufAPI::Free(&temp);
+        if (!second)
             return -3;
-        }
         if (count % 2 == 1)
             ReflectKernelCentre(second.get());
         status = RepeatPasses(&temp, src, k, count, open ? erodeOnce : dilateOnce);
         if (status == 0)
             status = RepeatPasses(dst, &temp, second.get(), count, open ? dilateOnce : erodeOnce);
     }
-    CLxPicBufAPI::Free(&temp);
     return status;
 }
 

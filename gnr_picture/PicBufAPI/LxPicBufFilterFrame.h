@@ -32,7 +32,7 @@ bool ShareMemory(const SLxPicBuf* a, const SLxPicBuf* b);
 
 // Slots of the thread's scratch pictures: one operation's pictures apart
 // from those of the operations it calls.
-enum class ScratchPicture { openClose = 10, difference = 11 };
+enum class ScratchPicture { openClose = 20, difference = 21 };
 
 // A picture of like's geometry over memory the thread keeps between calls,
 // so large temporaries are not allocated and first touched on every call.

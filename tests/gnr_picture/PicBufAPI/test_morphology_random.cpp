@@ -145,7 +145,7 @@ TEST(MorphologyRandom, LongRunMasksEqualTheClampedWindowRule)
     std::mt19937 rng(5505);
     for (const auto& k : masks)
         for (const uint32_t w : {7u, 33u, 70u})
-            for (const auto [bits, comps] : {std::pair{8u, 1u}, {8u, 3u}, {16u, 1u}, {12u, 2u}})
+            for (const auto& [bits, comps] : {std::pair{8u, 1u}, {8u, 3u}, {16u, 1u}, {12u, 2u}})
                 for (const bool erode : {true, false}) {
                     SCOPED_TRACE(::testing::Message()
                                  << k->uiNRows << "x" << k->uiNCols << " " << w << " " << bits

@@ -368,18 +368,12 @@ void windowExtremes(const T* padded, int64_t width, int64_t n, int64_t comps, T*
 // acts on rows and columns independently, so a column pass over the clamped
 // rows and a row pass over the clamped columns give the square's result,
 // borders included. Two output rows share the n - 1 rows between them.
-template <class T, class Op>
-int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+// The square of side 2r + 1, which fits the picture.
+template <class T, class Op> int morphSquareReach(SLxPicBuf* dst, const SLxPicBuf* src, int64_t r)
 {
-    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
-        return -9;
-    if (kernel->uiNRows > src->uiHeight || kernel->uiNCols > src->uiWidth)
-        return 0;
-    if (!IsFullSquareKernel(kernel))
-        return morphGeneral<T, Op>(dst, src, kernel);
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    const int64_t r = kernel->uiCenterRow, n = kernel->uiNRows;
+    const int64_t n = 2 * r + 1;
     const int64_t comps = s.comps, len = s.width * comps, padded = (s.width + n - 1) * comps;
     if (n == 1) {
         for (int64_t y = 0; y < s.height; ++y)
@@ -425,6 +419,27 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
         }
     }
     return 0;
+}
+
+template <class T, class Op>
+int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    if (kernel->uiNRows > src->uiHeight || kernel->uiNCols > src->uiWidth)
+        return 0;
+    if (!IsFullSquareKernel(kernel))
+        return morphGeneral<T, Op>(dst, src, kernel);
+    return morphSquareReach<T, Op>(dst, src, kernel->uiCenterRow);
+}
+
+template <class T, class Op>
+int morphSquareReachChecked(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    const uint64_t side = 2 * uint64_t(reach) + 1;
+    if (!picturesFit<T>(dst, src) || side > src->uiWidth || side > src->uiHeight)
+        return -9;
+    return morphSquareReach<T, Op>(dst, src, reach);
 }
 
 } // namespace
@@ -529,4 +544,21 @@ int ErodeInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
 int DilateInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
     return morphGeneral<uint8_t, MaxOp>(dst, src, kernel, Part::interior);
+}
+
+int ErodeSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint8_t, MinOp>(dst, src, reach);
+}
+int ErodeSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint16_t, MinOp>(dst, src, reach);
+}
+int DilateSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint8_t, MaxOp>(dst, src, reach);
+}
+int DilateSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint16_t, MaxOp>(dst, src, reach);
 }

@@ -160,8 +160,20 @@ template <class T, bool Min> int totalSquare(SLxPicBuf* dst, const SLxPicBuf* sr
     return 0;
 }
 
+// Squares up to this reach that fit the picture combine their rows in one
+// sweep; wider ones go by van Herk.
+constexpr uint64_t kFusedReach = 4;
+
 int squareReach(SLxPicBuf* dst, const SLxPicBuf* src, uint64_t h, bool erode)
 {
+    const uint64_t side = 2 * h + 1;
+    if (h <= kFusedReach && side <= src->uiWidth && side <= src->uiHeight) {
+        const uint32_t reach = uint32_t(h);
+        if (src->uiBpc == 8)
+            return erode ? ErodeSquareReach_8(dst, src, reach)
+                         : DilateSquareReach_8(dst, src, reach);
+        return erode ? ErodeSquareReach_16(dst, src, reach) : DilateSquareReach_16(dst, src, reach);
+    }
     if (src->uiBpc == 8)
         return erode ? totalSquare<uint8_t, true>(dst, src, h)
                      : totalSquare<uint8_t, false>(dst, src, h);

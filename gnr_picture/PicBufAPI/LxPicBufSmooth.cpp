@@ -176,6 +176,36 @@ template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32
     return 0;
 }
 
+// Byte squares whose windows stay below 2^16 sum in 16-bit lanes: column
+// sums down the picture, windows across by doubling, the mean from them.
+int smoothSquareNarrow(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t k)
+{
+    const Plane<uint8_t> d = planeOf<uint8_t>(*dst);
+    const Plane<const uint8_t> s = planeOf<const uint8_t>(*src);
+    const int64_t r = k / 2;
+    const size_t step = size_t(s.comps), count = size_t(s.width) * step;
+    const size_t pad = size_t(r) * step, padded = count + 2 * pad;
+    uint16_t* sums = scratch<uint16_t, 1>(padded);
+    uint16_t* windows = scratch<uint16_t, 2>(3 * padded);
+    if (!sums || !windows)
+        return -3;
+    uint16_t* row = sums + pad;
+    std::fill(row, row + count, uint16_t(0));
+    for (int64_t t = -r; t <= r; ++t)
+        lxpic::RunColumnSums8To16(row, s.row(s.clampY(t)), nullptr, count);
+    const uint32_t n = k * k;
+    const lxpic::MeanDivider divide(n);
+    for (int64_t y = 0; y < s.height; ++y) {
+        if (y > 0)
+            lxpic::RunColumnSums8To16(row, s.row(s.clampY(y + r)), s.row(s.clampY(y - r - 1)),
+                                      count);
+        repeatEdges(row, count, step, size_t(r));
+        lxpic::WindowSumsRow16(windows, windows + count, sums, count, step, k);
+        lxpic::BoxMeanRow8From16(d.row(y), windows, count, n / 2, divide.multiplier, divide.shift);
+    }
+    return 0;
+}
+
 uint32_t setElements(const SLxKernel& k)
 {
     uint32_t n = 0;
@@ -225,9 +255,12 @@ int smoothOnce(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     if (!named && !square)
         return CLxPicBufAPI::Convolution(dst, src, kernel, 0);
     return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
+        const uint32_t side = kernel->uiNRows;
+        if (square && s->uiBpc == 8 && side > kUnrolledBox && side * side * 255 < 65536)
+            return smoothSquareNarrow(dst, s, side);
         if (square)
-            return s->uiBpc == 8 ? smoothSquare<uint8_t>(dst, s, kernel->uiNRows)
-                                 : smoothSquare<uint16_t>(dst, s, kernel->uiNRows);
+            return s->uiBpc == 8 ? smoothSquare<uint8_t>(dst, s, side)
+                                 : smoothSquare<uint16_t>(dst, s, side);
         return smoothNamed(dst, s, kernel, top);
     });
 }

@@ -1,7 +1,9 @@
 // Grey filters and the histogram record on 2048 x 2048 frames of 8 and 16
-// bits, beside OpenCV (erode, dilate, boxFilter, calcHist) and libvips
-// (rank, hist_find) on one thread doing the same work. Items are pixels.
-// Each peer's output is compared with ours once before timing.
+// bits, beside OpenCV (erode, dilate, boxFilter, filter2D, calcHist) and
+// libvips (rank, hist_find) on one thread doing the same work. The square
+// morphology, box mean and 15 x 15 convolution run side by side with their
+// OpenCV peer in one case. Items are pixels. Each peer's output is compared
+// with ours once before timing.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -55,45 +57,6 @@ int runMorph(bool erode, uint32_t bytes, SLxPicBuf* d, const SLxPicBuf* s, const
         return bytes == 1 ? Erode_Square_8(d, s, k) : Erode_Square_16(d, s, k);
     return bytes == 1 ? Dilate_Square_8(d, s, k, 255) : Dilate_Square_16(d, s, k, 4095);
 }
-
-// Args: erode (1) or dilate (0), sample bytes, side of the square.
-void BM_MorphSquare(benchmark::State& state)
-{
-    const bool erode = state.range(0) != 0;
-    const uint32_t bytes = uint32_t(state.range(1)), n = uint32_t(state.range(2));
-    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
-    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
-    const auto k = square(n);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(runMorph(erode, bytes, &d, &s, k.get()));
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_MorphSquare)
-    ->ArgNames({"erode", "bytes", "n"})
-    ->ArgsProduct({{1, 0}, {1, 2}, {3, 21}})
-    ->Unit(benchmark::kMillisecond);
-
-// Args: side of the box, sample bytes.
-void BM_BoxMean(benchmark::State& state)
-{
-    const int32_t n = int32_t(state.range(0));
-    const uint32_t bytes = uint32_t(state.range(1));
-    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
-    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(bytes == 1 ? smoothsquare_box_8(&d, &s, n)
-                                            : smoothsquare_box_16(&d, &s, n));
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_BoxMean)
-    ->ArgNames({"n", "bytes"})
-    ->Args({15, 1})
-    ->Args({15, 2})
-    ->Unit(benchmark::kMillisecond);
 
 #ifdef QUELVIX_HAVE_OPENCV
 // Side by side with every component's counts in one pass
@@ -153,81 +116,73 @@ void BM_EdgesDetect(benchmark::State& state)
 }
 BENCHMARK(BM_EdgesDetect)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// A 15 x 15 mean (divisor 0): the interior and the border strips.
-void BM_Convolution15(benchmark::State& state)
-{
-    const uint32_t bytes = uint32_t(state.range(0));
-    std::vector<uint8_t> src = textured(1, bytes), dst(src.size());
-    SLxPicBuf s = recordOver(src, 1, bytes), d = recordOver(dst, 1, bytes);
-    const auto k = square(15);
-    const uint32_t top = bytes == 1 ? 255 : 4095;
-    for (auto _ : state) {
-        if (bytes == 1) {
-            ConvolveInterior_8(&d, &s, k.get(), 0, top);
-            Convolve_8(&d, &s, k.get(), 0, top);
-        } else {
-            ConvolveInterior_16(&d, &s, k.get(), 0, top);
-            Convolve_16(&d, &s, k.get(), 0, top);
-        }
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_Convolution15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-
 #ifdef QUELVIX_HAVE_OPENCV
 using bench::cvType;
 
-void BM_CvMorphSquare(benchmark::State& state)
+// Args: erode (1) or dilate (0), sample bytes, side of the square. Ours
+// and cv::erode / cv::dilate alternate on the same warm frames.
+void BM_MorphSquare(benchmark::State& state)
 {
     const bool erode = state.range(0) != 0;
     const uint32_t bytes = uint32_t(state.range(1));
     const int n = int(state.range(2));
-    std::vector<uint8_t> pixels = textured(1, bytes), ours(pixels.size());
+    std::vector<uint8_t> pixels = textured(1, bytes), ours(pixels.size()), theirs(pixels.size());
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
-    cv::Mat dst(src.size(), src.type());
+    cv::Mat dst(src.size(), src.type(), theirs.data());
     const cv::Mat kernel = cv::Mat::ones(n, n, CV_8U);
-    bench::useOneCvThread();
-    const auto run = [&] {
+    const auto peer = [&] {
         if (erode)
             cv::erode(src, dst, kernel, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
         else
             cv::dilate(src, dst, kernel, cv::Point(-1, -1), 1, cv::BORDER_REPLICATE);
     };
-    run();
     SLxPicBuf s = recordOver(pixels, 1, bytes), d = recordOver(ours, 1, bytes);
-    runMorph(erode, bytes, &d, &s, square(uint32_t(n)).get());
+    const auto k = square(uint32_t(n));
+    peer();
+    runMorph(erode, bytes, &d, &s, k.get());
     if (cv::norm(dst, cv::Mat(src.size(), src.type(), ours.data()), cv::NORM_INF) != 0) {
         state.SkipWithError("outputs differ");
         return;
     }
-    for (auto _ : state) {
-        run();
-        benchmark::ClobberMemory();
-    }
+    bench::sideBySide(
+        state, [&] { runMorph(erode, bytes, &d, &s, k.get()); }, peer);
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvMorphSquare)
+BENCHMARK(BM_MorphSquare)
     ->ArgNames({"erode", "bytes", "n"})
     ->ArgsProduct({{1, 0}, {1, 2}, {3, 21}})
     ->Unit(benchmark::kMillisecond);
 
-// The same n x n means: sums over the box divided by the samples inside.
-void BM_CvBoxFilter(benchmark::State& state)
+// Args: side of the box, sample bytes. Our box mean (truncated, the box
+// from x - n + n / 2 to x + n / 2 - 1, clipped to the picture) beside
+// cv::boxFilter anchored alike, which rounds and repeats the edges:
+// "max_diff" is the largest difference.
+void BM_BoxMean(benchmark::State& state)
 {
     const int n = int(state.range(0));
     const uint32_t bytes = uint32_t(state.range(1));
-    std::vector<uint8_t> pixels = textured(1, bytes);
+    std::vector<uint8_t> pixels = textured(1, bytes), ours(pixels.size()), theirs(pixels.size());
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
-    cv::Mat dst(src.size(), src.type());
-    bench::useOneCvThread();
-    for (auto _ : state) {
-        cv::boxFilter(src, dst, -1, cv::Size(n, n), cv::Point(-1, -1), true, cv::BORDER_REPLICATE);
-        benchmark::ClobberMemory();
+    cv::Mat dst(src.size(), src.type(), theirs.data());
+    const cv::Point anchor(n - n / 2, n - n / 2);
+    const auto peer = [&] {
+        cv::boxFilter(src, dst, -1, cv::Size(n, n), anchor, true, cv::BORDER_REPLICATE);
+    };
+    SLxPicBuf s = recordOver(pixels, 1, bytes), d = recordOver(ours, 1, bytes);
+    const auto sdk = [&] {
+        return bytes == 1 ? smoothsquare_box_8(&d, &s, n) : smoothsquare_box_16(&d, &s, n);
+    };
+    peer();
+    if (sdk() != 0) {
+        state.SkipWithError("ours failed");
+        return;
     }
+    const double diff = cv::norm(dst, cv::Mat(src.size(), src.type(), ours.data()), cv::NORM_INF);
+    bench::sideBySide(state, sdk, peer);
+    state.counters["max_diff"] = diff;
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvBoxFilter)
+BENCHMARK(BM_BoxMean)
     ->ArgNames({"n", "bytes"})
     ->Args({15, 1})
     ->Args({15, 2})
@@ -254,21 +209,39 @@ void BM_CvSobelAdd(benchmark::State& state)
 }
 BENCHMARK(BM_CvSobelAdd)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-void BM_CvFilter2D15(benchmark::State& state)
+// A 15 x 15 mean (divisor 0), the interior and the border strips, beside
+// cv::filter2D with weights 1/225 (float weights: "max_diff" is the
+// largest difference).
+void BM_Convolution15(benchmark::State& state)
 {
     const uint32_t bytes = uint32_t(state.range(0));
-    std::vector<uint8_t> pixels = textured(1, bytes);
+    std::vector<uint8_t> pixels = textured(1, bytes), ours(pixels.size()), theirs(pixels.size());
     const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
-    cv::Mat dst;
+    cv::Mat dst(src.size(), src.type(), theirs.data());
     const cv::Mat kernel = cv::Mat::ones(15, 15, CV_32F) / 225.0f;
-    bench::useOneCvThread();
-    for (auto _ : state) {
+    const auto peer = [&] {
         cv::filter2D(src, dst, -1, kernel, cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
-        benchmark::ClobberMemory();
-    }
+    };
+    SLxPicBuf s = recordOver(pixels, 1, bytes), d = recordOver(ours, 1, bytes);
+    const auto k = square(15);
+    const uint32_t top = bytes == 1 ? 255 : 4095;
+    const auto sdk = [&] {
+        if (bytes == 1) {
+            ConvolveInterior_8(&d, &s, k.get(), 0, top);
+            Convolve_8(&d, &s, k.get(), 0, top);
+        } else {
+            ConvolveInterior_16(&d, &s, k.get(), 0, top);
+            Convolve_16(&d, &s, k.get(), 0, top);
+        }
+    };
+    peer();
+    sdk();
+    const double diff = cv::norm(dst, cv::Mat(src.size(), src.type(), ours.data()), cv::NORM_INF);
+    bench::sideBySide(state, sdk, peer);
+    state.counters["max_diff"] = diff;
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvFilter2D15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolution15)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 #endif
 
 #ifdef QUELVIX_HAVE_VIPS

@@ -1,12 +1,14 @@
-// Grey erosion and dilation through CLxPicBufAPI (the worker choice and the
-// repeated square included) and the distance maps, on 2048 x 2048 frames,
-// beside OpenCV (erode, dilate, distanceTransform) and libvips (rank) on one
-// thread. Items are pixels. The OpenCV cases first check that our result
-// equals theirs where both compute the same thing.
+// Grey erosion, dilation, opening, top-hat and gradient through
+// CLxPicBufAPI (the worker choice and the repeated square included) side by
+// side with OpenCV's morphologyEx on one thread, and the distance maps
+// beside OpenCV (distanceTransform) and libvips (rank). Items are pixels.
+// The OpenCV cases first check that our result equals theirs where both
+// compute the same thing.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "bench_support.h"
@@ -32,46 +34,6 @@ SLxPicBuf recordOver(std::vector<uint8_t>& v, uint32_t bytes)
     const uint32_t line = kSide * bytes;
     return SLxPicBuf{kSide, kSide, line, uint8_t(bytes * 8), 1, line * kSide, v.data()};
 }
-
-struct MorphCase {
-    const char* label;
-    const SLxKernel* kernel;
-    uint32_t count;
-};
-
-const MorphCase kMorphCases[] = {
-    {"Square3", &CLxPicBufAPI::Square3, 1}, {"Square5", &CLxPicBufAPI::Square5, 1},
-    {"Cross3", &CLxPicBufAPI::Cross3, 1},   {"Oct4", &CLxPicBufAPI::Oct4, 1},
-    {"Square3x15", &CLxPicBufAPI::Square3, 15},
-};
-
-int runMorph(bool erode, SLxPicBuf* d, const SLxPicBuf* s, const MorphCase& c)
-{
-    if (c.count == 1)
-        return erode ? CLxPicBufAPI::Erode(d, s, c.kernel) : CLxPicBufAPI::Dilate(d, s, c.kernel);
-    return erode ? CLxPicBufAPI::Erode(d, s, c.kernel, c.count)
-                 : CLxPicBufAPI::Dilate(d, s, c.kernel, c.count);
-}
-
-// Args: erode (1) or dilate (0), sample bytes, case of kMorphCases.
-void BM_GreyMorph(benchmark::State& state)
-{
-    const bool erode = state.range(0) != 0;
-    const uint32_t bytes = uint32_t(state.range(1));
-    const MorphCase& c = kMorphCases[state.range(2)];
-    std::vector<uint8_t> src = textured(bytes), dst(src.size());
-    SLxPicBuf s = recordOver(src, bytes), d = recordOver(dst, bytes);
-    state.SetLabel(c.label);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(runMorph(erode, &d, &s, c));
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_GreyMorph)
-    ->ArgNames({"erode", "bytes", "case"})
-    ->ArgsProduct({{1, 0}, {1, 2}, {0, 1, 2, 3, 4}})
-    ->Unit(benchmark::kMillisecond);
 
 // Objects where the frame is above a level, background below: blobs with
 // distances up to a few dozen pixels.
@@ -135,57 +97,114 @@ BENCHMARK(BM_RegionalMaxima)->ArgNames({"bytes"})->Arg(1)->Arg(2)->Unit(benchmar
 #ifdef QUELVIX_HAVE_OPENCV
 using bench::cvType;
 
-cv::Mat cvElement(const MorphCase& c)
+// The kernels measured: the named squares, crosses and octagons, and a
+// general 7 x 7 ellipse (OpenCV's own element of that size).
+enum Shape { square3, square5, cross3, oct4, oct5, ellipse7 };
+
+const SLxKernel& kernelOf(int shape)
 {
-    if (c.count > 1) {
-        const int side = int((c.kernel->uiNRows - 1) * c.count + 1);
-        return cv::Mat::ones(side, side, CV_8U);
+    static const std::unique_ptr<SLxKernel> ellipse = [] {
+        auto k = std::make_unique<SLxKernel>(CLxPicBufAPI::Square3);
+        const cv::Mat e = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7));
+        std::memcpy(k->wszName, u"Ellipse7", sizeof(u"Ellipse7"));
+        k->uiNRows = k->uiNCols = 7;
+        k->uiCenterRow = k->uiCenterCol = 3;
+        for (int i = 0; i < 49; ++i) {
+            k->ubMask[i] = e.at<uint8_t>(i / 7, i % 7) != 0;
+            k->iValues[i] = 1;
+        }
+        return k;
+    }();
+    switch (shape) {
+    case square3:
+        return CLxPicBufAPI::Square3;
+    case square5:
+        return CLxPicBufAPI::Square5;
+    case cross3:
+        return CLxPicBufAPI::Cross3;
+    case oct4:
+        return CLxPicBufAPI::Oct4;
+    case oct5:
+        return CLxPicBufAPI::Oct5;
+    default:
+        return *ellipse;
     }
-    cv::Mat m(int(c.kernel->uiNRows), int(c.kernel->uiNCols), CV_8U);
-    for (uint32_t i = 0; i < c.kernel->uiNRows * c.kernel->uiNCols; ++i)
-        m.at<uint8_t>(int(i / c.kernel->uiNCols), int(i % c.kernel->uiNCols)) =
-            c.kernel->ubMask[i] != 0;
+}
+
+cv::Mat cvElement(const SLxKernel& k)
+{
+    cv::Mat m(int(k.uiNRows), int(k.uiNCols), CV_8U);
+    for (uint32_t i = 0; i < k.uiNRows * k.uiNCols; ++i)
+        m.at<uint8_t>(int(i / k.uiNCols), int(i % k.uiNCols)) = k.ubMask[i] != 0;
     return m;
 }
 
-// The same erosion or dilation by cv::erode / cv::dilate with the kernel as
-// element, anchored at its centre, edges replicated.
-void BM_CvGreyMorph(benchmark::State& state)
+enum MorphOp { erode, dilate, open, peaks, gradient };
+
+int runMorph(int op, SLxPicBuf* d, const SLxPicBuf* s, const SLxKernel& k, uint32_t count)
 {
-    const bool erode = state.range(0) != 0;
+    switch (op) {
+    case erode:
+        return CLxPicBufAPI::Erode(d, s, &k, count);
+    case dilate:
+        return CLxPicBufAPI::Dilate(d, s, &k, count);
+    case open:
+        return CLxPicBufAPI::Open(d, s, &k, count);
+    case peaks:
+        return CLxPicBufAPI::DetectPeaks(d, s, &k, count);
+    default:
+        return CLxPicBufAPI::GradientMorpho(d, s, &k, count);
+    }
+}
+
+// Args: operation, sample bytes, kernel shape, count. Ours and OpenCV
+// (erode, dilate, morphologyEx with the kernel as element, anchored at its
+// centre, edges replicated) alternate on the same warm frames; the outputs
+// must be equal. A count above 1 repeats the square as one element of the
+// summed reach, which is what our repeated square is.
+void BM_GreyMorph(benchmark::State& state)
+{
+    const int op = int(state.range(0));
     const uint32_t bytes = uint32_t(state.range(1));
-    const MorphCase& c = kMorphCases[state.range(2)];
-    std::vector<uint8_t> pixels = textured(bytes), ours(pixels.size());
-    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
-    cv::Mat dst(src.size(), src.type());
-    const cv::Mat element = cvElement(c);
-    const cv::Point anchor = c.count > 1 ? cv::Point(-1, -1)
-                                         : cv::Point(int(c.kernel->uiCenterCol),
-                                                     int(c.kernel->uiCenterRow));
-    bench::useOneCvThread();
-    state.SetLabel(c.label);
-    const auto run = [&] {
-        if (erode)
-            cv::erode(src, dst, element, anchor, 1, cv::BORDER_REPLICATE);
-        else
-            cv::dilate(src, dst, element, anchor, 1, cv::BORDER_REPLICATE);
-    };
-    run();
+    const SLxKernel& k = kernelOf(int(state.range(2)));
+    const uint32_t count = uint32_t(state.range(3));
+    std::vector<uint8_t> pixels = textured(bytes), ours(pixels.size()), theirs(pixels.size());
     SLxPicBuf s = recordOver(pixels, bytes), d = recordOver(ours, bytes);
-    runMorph(erode, &d, &s, c);
+    const cv::Mat src(kCvSide, kCvSide, cvType(1, bytes), pixels.data());
+    cv::Mat dst(src.size(), src.type(), theirs.data());
+    const bool summed = count > 1 && (op == erode || op == dilate);
+    const int side = int((k.uiNRows - 1) * count + 1);
+    const cv::Mat element = summed ? cv::Mat::ones(side, side, CV_8U) : cvElement(k);
+    const cv::Point anchor =
+        summed ? cv::Point(-1, -1) : cv::Point(int(k.uiCenterCol), int(k.uiCenterRow));
+    const int iterations = summed ? 1 : int(count);
+    const int cvOp = op == erode    ? cv::MORPH_ERODE
+                     : op == dilate ? cv::MORPH_DILATE
+                     : op == open   ? cv::MORPH_OPEN
+                     : op == peaks  ? cv::MORPH_TOPHAT
+                                    : cv::MORPH_GRADIENT;
+    const auto peer = [&] {
+        cv::morphologyEx(src, dst, cvOp, element, anchor, iterations, cv::BORDER_REPLICATE);
+    };
+    peer();
+    if (runMorph(op, &d, &s, k, count) != 0) {
+        state.SkipWithError("ours failed");
+        return;
+    }
     if (cv::norm(dst, cv::Mat(src.size(), src.type(), ours.data()), cv::NORM_INF) != 0) {
         state.SkipWithError("outputs differ");
         return;
     }
-    for (auto _ : state) {
-        run();
-        benchmark::ClobberMemory();
-    }
+    bench::sideBySide(
+        state, [&] { runMorph(op, &d, &s, k, count); }, peer);
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvGreyMorph)
-    ->ArgNames({"erode", "bytes", "case"})
-    ->ArgsProduct({{1, 0}, {1, 2}, {0, 1, 2, 3, 4}})
+BENCHMARK(BM_GreyMorph)
+    ->ArgNames({"op", "bytes", "kernel", "count"})
+    ->ArgsProduct({{erode, dilate}, {1, 2}, {square3, square5, cross3, oct4, oct5, ellipse7}, {1}})
+    ->Args({erode, 1, square3, 15})
+    ->Args({dilate, 1, square3, 15})
+    ->ArgsProduct({{open, peaks, gradient}, {1, 2}, {square3, square5}, {1, 3}})
     ->Unit(benchmark::kMillisecond);
 
 // The nearest OpenCV map of each metric: chessboard for 3 (equal to ours),

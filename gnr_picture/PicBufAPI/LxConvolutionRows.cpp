@@ -36,10 +36,77 @@ LX_KERNEL_INLINE void mulAddN(int32_t* __restrict acc, const T* const* rows, con
     }
 }
 
+// Byte samples under weights whose magnitudes add up to at most 128: every
+// partial sum fits 16 bits, so the products and sums run in 16-bit lanes,
+// twice as many a vector.
+template <int N, bool Init>
+LX_KERNEL_INLINE void mulAddNarrowN(int32_t* __restrict acc, const uint8_t* const* rows,
+                                    const int32_t* weights, size_t count)
+{
+    const uint8_t* r[N];
+    int16_t w[N];
+    for (int j = 0; j < N; ++j) {
+        r[j] = rows[j];
+        w[j] = int16_t(weights[j]);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        int16_t v = 0;
+#pragma GCC unroll 8
+        for (int j = 0; j < N; ++j)
+            v = int16_t(v + w[j] * int16_t(r[j][i]));
+        acc[i] = Init ? int32_t(v) : acc[i] + int32_t(v);
+    }
+}
+
+constexpr int32_t kNarrowWeightSum = 128;
+
+template <bool Init>
+LX_KERNEL_INLINE bool mulAddNarrow(int32_t* acc, const uint8_t* const* rows, const int32_t* weights,
+                                   size_t n, size_t count)
+{
+    int32_t sum = 0;
+    for (size_t j = 0; j < n; ++j) {
+        if (weights[j] < -kNarrowWeightSum || weights[j] > kNarrowWeightSum)
+            return false;
+        sum += weights[j] < 0 ? -weights[j] : weights[j];
+    }
+    if (sum > kNarrowWeightSum)
+        return false;
+    switch (n) {
+    case 1:
+        mulAddNarrowN<1, Init>(acc, rows, weights, count);
+        break;
+    case 2:
+        mulAddNarrowN<2, Init>(acc, rows, weights, count);
+        break;
+    case 3:
+        mulAddNarrowN<3, Init>(acc, rows, weights, count);
+        break;
+    case 4:
+        mulAddNarrowN<4, Init>(acc, rows, weights, count);
+        break;
+    case 5:
+        mulAddNarrowN<5, Init>(acc, rows, weights, count);
+        break;
+    case 6:
+        mulAddNarrowN<6, Init>(acc, rows, weights, count);
+        break;
+    case 7:
+        mulAddNarrowN<7, Init>(acc, rows, weights, count);
+        break;
+    default:
+        mulAddNarrowN<8, Init>(acc, rows, weights, count);
+    }
+    return true;
+}
+
 template <bool Init, class T>
 LX_KERNEL_INLINE void mulAddRows(int32_t* acc, const T* const* rows, const int32_t* weights,
                                  size_t n, size_t count)
 {
+    if constexpr (sizeof(T) == 1)
+        if (mulAddNarrow<Init>(acc, rows, weights, n, count))
+            return;
     switch (n) {
     case 1:
         return mulAddN<1, Init>(acc, rows, weights, count);

@@ -109,6 +109,9 @@ int convolveRegion(const Plane<T>& d, const Plane<const T>& s, const Rect& r, co
         if constexpr (!(std::is_same_v<Acc, int32_t> && sizeof(T) <= 2))
             std::fill(acc, acc + len, 0);
         for (uint32_t e = 0; e < n; ++e) {
+            // A zero weight adds nothing (the divisor still counts it).
+            if (el[e].weight == 0)
+                continue;
             const T* __restrict in = s.row(s.clampY(y + el[e].dy));
             const int64_t w = el[e].weight;
             splitShifted(

@@ -84,6 +84,12 @@ int Dilate_Square_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
                     uint32_t maxValue);
 int Dilate_Square_16(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
                      uint32_t maxValue);
+// The centred square of side 2 reach + 1 (which must fit the picture, else
+// -9), edges clamped.
+int ErodeSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach);
+int ErodeSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach);
+int DilateSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach);
+int DilateSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach);
 // Only the border strips (for the picture operation's own interiors); the
 // interiors alone for the general mask.
 int ErodeBorders_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel);

@@ -3,6 +3,8 @@
 // shifted by the set elements; the clamped edges go row by row (top and
 // bottom) or pixel by pixel (left and right). Full squares and the octagon
 // Oct4 take separable routes with the same results.
+#include <algorithm>
+
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
 #include "gnr_picture/PicBufAPI/LxMinMaxRows.h"
@@ -79,33 +81,132 @@ int morphInterior(const Plane<T>& dst, const Plane<const T>& src, const Rect& r,
     return 0;
 }
 
-// Strips a few pixels wide beside the interior, pixel by pixel: cheaper
-// than n row calls of a couple of samples each.
-template <class T, class Op>
-void morphPixels(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
-                 uint32_t n)
+// A run of set elements along one kernel row: its row, first column and
+// length, and the index of its length among the kernel's distinct lengths.
+struct Run {
+    int32_t dy, dx, length, level;
+};
+
+// The set elements (in row order, columns ascending) as runs; returns their
+// number, and the distinct lengths ascending in lengths (*levels of them).
+uint32_t runsOf(const Element* el, uint32_t n, Run* runs, int32_t* lengths, uint32_t* levels)
 {
-    for (int64_t y = r.y0; y < r.y1; ++y)
-        for (int64_t x = r.x0; x < r.x1; ++x)
-            for (int64_t c = 0; c < src.comps; ++c) {
-                T v = src.at(src.clampY(y + el[0].dy), src.clampX(x + el[0].dx), c);
+    uint32_t count = 0;
+    for (uint32_t e = 0; e < n; ++e) {
+        Run* last = count ? &runs[count - 1] : nullptr;
+        if (last && last->dy == el[e].dy && last->dx + last->length == el[e].dx)
+            ++last->length;
+        else
+            runs[count++] = Run{el[e].dy, el[e].dx, 1, 0};
+    }
+    *levels = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        if (std::find(lengths, lengths + *levels, runs[i].length) == lengths + *levels)
+            lengths[(*levels)++] = runs[i].length;
+    std::sort(lengths, lengths + *levels);
+    for (uint32_t i = 0; i < count; ++i)
+        runs[i].level = int32_t(std::find(lengths, lengths + *levels, runs[i].length) - lengths);
+    return count;
+}
+
+// Kernels whose rows hold long runs: each source row's extremes over every
+// run length are built once (each length from the next shorter one) and
+// kept for the rows of the kernel, so an output row combines one row per
+// run instead of one per element. Same values: min and max do not depend
+// on grouping, and inside the interior no read is clamped.
+template <class T, class Op>
+int morphInteriorByRuns(const Plane<T>& dst, const Plane<const T>& src, const Rect& r,
+                        const Run* runs, uint32_t count, const int32_t* lengths, uint32_t levels)
+{
+    int32_t top = runs[0].dy, bottom = runs[0].dy;
+    for (uint32_t i = 1; i < count; ++i) {
+        top = std::min(top, runs[i].dy);
+        bottom = std::max(bottom, runs[i].dy);
+    }
+    const int64_t comps = src.comps, line = src.width * comps, held = bottom - top + 1;
+    T* store = scratch<T, 12>(size_t(levels * held * line));
+    const T** across = scratch<const T*, 3>(size_t(lengths[levels - 1]) + 1);
+    const T** down = scratch<const T*, 4>(count);
+    if (!store || !across || !down)
+        return -3;
+    // Runs of one element read the source row itself.
+    const auto extremes = [&](uint32_t level, int64_t y) -> const T* {
+        if (lengths[level] == 1)
+            return src.row(y);
+        return store + (size_t(level) * size_t(held) + size_t(y % held)) * size_t(line);
+    };
+    const auto build = [&](int64_t y) {
+        const T* in = src.row(y);
+        for (uint32_t level = 0; level < levels; ++level) {
+            const int32_t length = lengths[level];
+            if (length == 1)
+                continue;
+            const int32_t from = level > 0 ? lengths[level - 1] : 0;
+            size_t n = 0;
+            if (from > 0)
+                across[n++] = extremes(level - 1, y);
+            for (int32_t t = from; t < length; ++t)
+                across[n++] = in + t * comps;
+            CombineRows<T, Op::isMin>(const_cast<T*>(extremes(level, y)), across, n,
+                                      size_t((src.width - length + 1) * comps));
+        }
+    };
+    for (int64_t y = r.y0 + top; y < r.y0 + bottom; ++y)
+        build(y);
+    for (int64_t y = r.y0; y < r.y1; ++y) {
+        build(y + bottom);
+        for (uint32_t i = 0; i < count; ++i)
+            down[i] =
+                extremes(uint32_t(runs[i].level), y + runs[i].dy) + (r.x0 + runs[i].dx) * comps;
+        CombineRows<T, Op::isMin>(dst.row(y) + r.x0 * comps, down, count,
+                                  size_t((r.x1 - r.x0) * comps));
+    }
+    return 0;
+}
+
+// Strips a few pixels wide beside the interior, pixel by pixel: cheaper
+// than n row calls of a couple of samples each. Each element's clamped
+// columns are found once a strip and its clamped row once a line.
+template <class T, class Op>
+int morphPixels(const Plane<T>& dst, const Plane<const T>& src, const Rect& r, const Element* el,
+                uint32_t n)
+{
+    const int64_t width = r.x1 - r.x0, comps = src.comps;
+    const T** rows = scratch<const T*, 5>(n);
+    int64_t* columns = scratch<int64_t, 0>(size_t(n) * size_t(width));
+    if (!rows || !columns)
+        return -3;
+    for (uint32_t e = 0; e < n; ++e)
+        for (int64_t x = 0; x < width; ++x)
+            columns[e * width + x] = src.clampX(r.x0 + x + el[e].dx) * comps;
+    for (int64_t y = r.y0; y < r.y1; ++y) {
+        for (uint32_t e = 0; e < n; ++e)
+            rows[e] = src.row(src.clampY(y + el[e].dy));
+        T* out = dst.row(y) + r.x0 * comps;
+        for (int64_t x = 0; x < width; ++x)
+            for (int64_t c = 0; c < comps; ++c) {
+                T v = rows[0][columns[x] + c];
                 for (uint32_t e = 1; e < n; ++e)
-                    v = Op::apply(v, src.at(src.clampY(y + el[e].dy), src.clampX(x + el[e].dx), c));
-                dst.at(y, x, c) = v;
+                    v = Op::apply(v, rows[e][columns[e * width + x] + c]);
+                out[x * comps + c] = v;
             }
+    }
+    return 0;
 }
 
 template <class T, class Op>
-void morphBorders(const Plane<T>& dst, const Plane<const T>& src, const SLxKernel& kernel,
-                  const Element* el, uint32_t n)
+int morphBorders(const Plane<T>& dst, const Plane<const T>& src, const SLxKernel& kernel,
+                 const Element* el, uint32_t n)
 {
     constexpr int64_t kNarrow = 8;
+    int status = 0;
     forEachBorderStrip(src.width, src.height, kernel, [&](const Rect& r) {
-        if (r.x1 - r.x0 <= kNarrow)
-            morphPixels<T, Op>(dst, src, r, el, n);
-        else
+        if (r.x1 - r.x0 > kNarrow)
             morphRegion<T, Op>(dst, src, r, el, n);
+        else if (status == 0)
+            status = morphPixels<T, Op>(dst, src, r, el, n);
     });
+    return status;
 }
 
 enum class Part { whole, interior, borders };
@@ -124,12 +225,25 @@ int morphGeneral(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
         return 0;
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    if (part != Part::borders &&
-        morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), el, n) != 0)
-        return -3;
-    if (part != Part::interior)
-        morphBorders<T, Op>(d, s, *kernel, el, n);
-    return 0;
+    if (part != Part::borders) {
+        const Rect interior = interiorOf(s.width, s.height, *kernel);
+        Run* runs = scratch<Run, 0>(n);
+        int32_t* lengths = scratch<int32_t, 0>(n);
+        if (!runs || !lengths)
+            return -3;
+        uint32_t levels = 0;
+        const uint32_t count = runsOf(el, n, runs, lengths, &levels);
+        // Rows by runs read about one row per run plus the longest run per
+        // output row, against one row per element.
+        const bool byRuns = count + uint32_t(lengths[levels - 1]) < n;
+        const int status =
+            interior.empty() ? 0
+            : byRuns ? morphInteriorByRuns<T, Op>(d, s, interior, runs, count, lengths, levels)
+                     : morphInterior<T, Op>(d, s, interior, el, n);
+        if (status != 0)
+            return status;
+    }
+    return part != Part::interior ? morphBorders<T, Op>(d, s, *kernel, el, n) : 0;
 }
 
 // The named shapes: the interior over a fixed number of elements (for
@@ -153,8 +267,7 @@ int morphNamed(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     const Plane<const T> s = planeOf<const T>(*src);
     if (morphInterior<T, Op>(d, s, interiorOf(s.width, s.height, *kernel), shape, N) != 0)
         return -3;
-    morphBorders<T, Op>(d, s, *kernel, el, n);
-    return 0;
+    return morphBorders<T, Op>(d, s, *kernel, el, n);
 }
 
 // Whether the kernel is the 4 x 4 octagon anchored at (1, 1): the two
@@ -255,18 +368,12 @@ void windowExtremes(const T* padded, int64_t width, int64_t n, int64_t comps, T*
 // acts on rows and columns independently, so a column pass over the clamped
 // rows and a row pass over the clamped columns give the square's result,
 // borders included. Two output rows share the n - 1 rows between them.
-template <class T, class Op>
-int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+// The square of side 2r + 1, which fits the picture.
+template <class T, class Op> int morphSquareReach(SLxPicBuf* dst, const SLxPicBuf* src, int64_t r)
 {
-    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
-        return -9;
-    if (kernel->uiNRows > src->uiHeight || kernel->uiNCols > src->uiWidth)
-        return 0;
-    if (!IsFullSquareKernel(kernel))
-        return morphGeneral<T, Op>(dst, src, kernel);
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
-    const int64_t r = kernel->uiCenterRow, n = kernel->uiNRows;
+    const int64_t n = 2 * r + 1;
     const int64_t comps = s.comps, len = s.width * comps, padded = (s.width + n - 1) * comps;
     if (n == 1) {
         for (int64_t y = 0; y < s.height; ++y)
@@ -312,6 +419,27 @@ int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
         }
     }
     return 0;
+}
+
+template <class T, class Op>
+int morphSquare(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
+{
+    if (!picturesFit<T>(dst, src) || !IsUsableKernel(kernel))
+        return -9;
+    if (kernel->uiNRows > src->uiHeight || kernel->uiNCols > src->uiWidth)
+        return 0;
+    if (!IsFullSquareKernel(kernel))
+        return morphGeneral<T, Op>(dst, src, kernel);
+    return morphSquareReach<T, Op>(dst, src, kernel->uiCenterRow);
+}
+
+template <class T, class Op>
+int morphSquareReachChecked(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    const uint64_t side = 2 * uint64_t(reach) + 1;
+    if (!picturesFit<T>(dst, src) || side > src->uiWidth || side > src->uiHeight)
+        return -9;
+    return morphSquareReach<T, Op>(dst, src, reach);
 }
 
 } // namespace
@@ -416,4 +544,21 @@ int ErodeInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
 int DilateInterior_8(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
 {
     return morphGeneral<uint8_t, MaxOp>(dst, src, kernel, Part::interior);
+}
+
+int ErodeSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint8_t, MinOp>(dst, src, reach);
+}
+int ErodeSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint16_t, MinOp>(dst, src, reach);
+}
+int DilateSquareReach_8(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint8_t, MaxOp>(dst, src, reach);
+}
+int DilateSquareReach_16(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t reach)
+{
+    return morphSquareReachChecked<uint16_t, MaxOp>(dst, src, reach);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxKernel.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 
@@ -28,6 +29,25 @@ bool FrameCheck(const SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ker
 
 // Whether the two records' memory overlaps.
 bool ShareMemory(const SLxPicBuf* a, const SLxPicBuf* b);
+
+// Slots of the thread's scratch pictures: one operation's pictures apart
+// from those of the operations it calls.
+enum class ScratchPicture { openClose = 20, difference = 21 };
+
+// A picture of like's geometry over memory the thread keeps between calls,
+// so large temporaries are not allocated and first touched on every call.
+// The record does not own its memory (never Free it). False without memory.
+template <ScratchPicture Slot> bool ThreadScratchPicture(const SLxPicBuf* like, SLxPicBuf* pic)
+{
+    const size_t bytes = size_t(like->uiWidthBytes) * like->uiHeight;
+    uint8_t* memory = scratch<uint8_t, int(Slot)>(bytes);
+    if (!memory)
+        return false;
+    *pic =
+        SLxPicBuf{like->uiWidth,   like->uiHeight, like->uiWidthBytes, like->uiBpc, like->uiComps,
+                  uint32_t(bytes), memory};
+    return true;
+}
 
 // Runs work with a source that does not share dst's memory: src itself, or
 // a copy of it (with dst's bytes per line when samePitch). -3 when the copy

@@ -160,8 +160,20 @@ template <class T, bool Min> int totalSquare(SLxPicBuf* dst, const SLxPicBuf* sr
     return 0;
 }
 
+// Squares up to this reach that fit the picture combine their rows in one
+// sweep; wider ones go by van Herk.
+constexpr uint64_t kFusedReach = 4;
+
 int squareReach(SLxPicBuf* dst, const SLxPicBuf* src, uint64_t h, bool erode)
 {
+    const uint64_t side = 2 * h + 1;
+    if (h <= kFusedReach && side <= src->uiWidth && side <= src->uiHeight) {
+        const uint32_t reach = uint32_t(h);
+        if (src->uiBpc == 8)
+            return erode ? ErodeSquareReach_8(dst, src, reach)
+                         : DilateSquareReach_8(dst, src, reach);
+        return erode ? ErodeSquareReach_16(dst, src, reach) : DilateSquareReach_16(dst, src, reach);
+    }
     if (src->uiBpc == 8)
         return erode ? totalSquare<uint8_t, true>(dst, src, h)
                      : totalSquare<uint8_t, false>(dst, src, h);
@@ -189,8 +201,8 @@ int repeated(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t 
     });
 }
 
-// Opening (erode first) or closing: count passes each way through a
-// temporary picture; the dst is written only by the last group.
+// Opening (erode first) or closing: count passes each way through the
+// thread's scratch picture; the dst is written only by the last group.
 int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t count, bool open)
 {
     if (count == 0)
@@ -199,9 +211,7 @@ int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t
     if (!FrameCheck(dst, src, k, KernelRule::fits, 16, &status))
         return status;
     SLxPicBuf temp;
-    CLxPicBufAPI::Init(&temp);
-    if (CLxPicBufAPI::Reinit(&temp, src->uiWidth, src->uiHeight, src->uiWidthBytes, src->uiBpc,
-                             src->uiComps, false) != 0)
+    if (!ThreadScratchPicture<ScratchPicture::openClose>(src, &temp))
         return -3;
     if (IsFullSquareKernel(k)) {
         const uint64_t h = repeatedReach(k, count);
@@ -212,17 +222,14 @@ int openClose(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* k, uint32_t
         // The second group starts from the centre that undoes the first
         // group's last pass.
         std::unique_ptr<SLxKernel> second(new (std::nothrow) SLxKernel(*k));
-        if (!second) {
-            CLxPicBufAPI::Free(&temp);
+        if (!second)
             return -3;
-        }
         if (count % 2 == 1)
             ReflectKernelCentre(second.get());
         status = RepeatPasses(&temp, src, k, count, open ? erodeOnce : dilateOnce);
         if (status == 0)
             status = RepeatPasses(dst, &temp, second.get(), count, open ? dilateOnce : erodeOnce);
     }
-    CLxPicBufAPI::Free(&temp);
     return status;
 }
 

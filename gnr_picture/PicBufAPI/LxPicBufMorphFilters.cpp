@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <deque>
 #include <new>
-#include <optional>
 
 #include "gnr_picture/PicBufAPI/LxFilterRegionsT.h"
 #include "gnr_picture/PicBufAPI/LxFilterWorkers.h"
@@ -59,8 +58,8 @@ bool kernelFilterCheck(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* ke
 
 // The top-hats and the gradient: the wrapped difference of two results,
 // each an operation on the source or (nullptr) the source itself. The
-// subtrahend is built in dst, a computed minuend in a temporary when both
-// are computed.
+// subtrahend is built in dst, a computed minuend in the thread's scratch
+// picture when both are computed.
 using MorphOp = int (*)(SLxPicBuf*, const SLxPicBuf*, const SLxKernel*, uint32_t);
 
 int morphDifference(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel,
@@ -69,14 +68,15 @@ int morphDifference(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kerne
     int status = 0;
     if (!kernelFilterCheck(dst, src, kernel, count, &status))
         return status;
-    std::optional<TempPicture> temp;
-    if (minuend && subtrahend && !temp.emplace(src).ok)
+    SLxPicBuf temp;
+    const bool both = minuend && subtrahend;
+    if (both && !ThreadScratchPicture<ScratchPicture::difference>(src, &temp))
         return -3;
     return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
         const SLxPicBuf* first = s;
         const SLxPicBuf* second = s;
         if (minuend) {
-            SLxPicBuf* into = temp ? &temp->pic : dst;
+            SLxPicBuf* into = both ? &temp : dst;
             if (const int st = minuend(into, s, kernel, count); st != 0)
                 return st;
             first = into;

@@ -124,22 +124,33 @@ template <class T> int median(SLxPicBuf* dst, const SLxPicBuf* src)
 
 // --- Smoothing ----------------------------------------------------------------------
 
+// Squares up to this side add their column sums in an unrolled loop.
+constexpr uint32_t kUnrolledBox = 9;
+
 // The square mean of side k at clamped coordinates, rounded: running column
-// sums down the picture, then k column sums across.
-template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t k)
+// sums S down the picture, then k column sums across. S is 16 bits for byte
+// squares whose windows stay below 2^16 (twice the samples a vector), else
+// 32.
+template <class T, class S> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32_t k)
 {
+    constexpr bool narrow = sizeof(S) == 2;
     const Plane<T> d = planeOf<T>(*dst);
     const Plane<const T> s = planeOf<const T>(*src);
     const int64_t r = k / 2;
     const size_t step = size_t(s.comps), count = size_t(s.width) * step;
     const size_t pad = size_t(r) * step, padded = count + 2 * pad;
-    uint32_t* sums = scratch<uint32_t, 0>(padded);
-    if (!sums)
+    S* sums = scratch<S, 0>(padded);
+    // Wide windows add their columns by doubling rather than one by one.
+    const bool wide = narrow || k > kUnrolledBox;
+    S* windows = wide ? scratch<S, 1>(3 * padded) : nullptr;
+    if (!sums || (wide && !windows))
         return -3;
-    uint32_t* row = sums + pad;
-    std::fill(row, row + count, 0u);
+    S* row = sums + pad;
+    std::fill(row, row + count, S(0));
     const auto run = [&](const T* add, const T* sub) {
-        if constexpr (sizeof(T) == 1)
+        if constexpr (narrow)
+            lxpic::RunColumnSums8To16(row, add, sub, count);
+        else if constexpr (sizeof(T) == 1)
             lxpic::RunColumnSums8(row, add, sub, count);
         else
             lxpic::RunColumnSums16(row, add, sub, count);
@@ -153,12 +164,25 @@ template <class T> int smoothSquare(SLxPicBuf* dst, const SLxPicBuf* src, uint32
         if (y > 0)
             run(s.row(s.clampY(y + r)), s.row(s.clampY(y - r - 1)));
         repeatEdges(row, count, step, size_t(r));
-        if constexpr (sizeof(T) == 1)
-            lxpic::BoxMeanRow8(d.row(y), sums, count, step, k, n / 2, divide.multiplier,
-                               divide.shift);
-        else
-            lxpic::BoxMeanRow16(d.row(y), sums, count, step, k, n / 2, divide.multiplier,
-                                divide.shift, top);
+        if constexpr (narrow) {
+            lxpic::WindowSumsRow16(windows, windows + count, sums, count, step, k);
+            lxpic::BoxMeanRow8From16(d.row(y), windows, count, n / 2, divide.multiplier,
+                                     divide.shift);
+        } else {
+            const uint32_t* columns = sums;
+            uint32_t side = k;
+            if (wide) {
+                lxpic::WindowSumsRow(windows, windows + count, sums, count, step, k);
+                columns = windows;
+                side = 1;
+            }
+            if constexpr (sizeof(T) == 1)
+                lxpic::BoxMeanRow8(d.row(y), columns, count, step, side, n / 2, divide.multiplier,
+                                   divide.shift);
+            else
+                lxpic::BoxMeanRow16(d.row(y), columns, count, step, side, n / 2, divide.multiplier,
+                                    divide.shift, top);
+        }
     }
     return 0;
 }
@@ -212,9 +236,12 @@ int smoothOnce(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel)
     if (!named && !square)
         return CLxPicBufAPI::Convolution(dst, src, kernel, 0);
     return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
+        const uint32_t side = kernel->uiNRows;
+        if (square && s->uiBpc == 8 && side > kUnrolledBox && side * side * 255 < 65536)
+            return smoothSquare<uint8_t, uint16_t>(dst, s, side);
         if (square)
-            return s->uiBpc == 8 ? smoothSquare<uint8_t>(dst, s, kernel->uiNRows)
-                                 : smoothSquare<uint16_t>(dst, s, kernel->uiNRows);
+            return s->uiBpc == 8 ? smoothSquare<uint8_t, uint32_t>(dst, s, side)
+                                 : smoothSquare<uint16_t, uint32_t>(dst, s, side);
         return smoothNamed(dst, s, kernel, top);
     });
 }

@@ -192,6 +192,72 @@ LX_KERNEL_CLONES void RunColumnSums16(uint32_t* sums, const uint16_t* add, const
     runColumnSums(sums, add, sub, count);
 }
 
+template <class S>
+LX_KERNEL_INLINE void windowSums(S* windows, S* work, const S* sums, size_t count, size_t step,
+                                 uint32_t k)
+{
+    size_t length = count + size_t(k - 1) * step, offset = 0;
+    S* ping = work;
+    S* pong = work + length;
+    const S* current = sums;
+    bool first = true;
+    for (uint32_t span = 1;; span *= 2) {
+        if (k & span) {
+            const S* __restrict in = current + offset;
+            S* __restrict out = windows;
+            if (first)
+                std::copy(in, in + count, out);
+            else
+                for (size_t i = 0; i < count; ++i)
+                    out[i] = S(out[i] + in[i]);
+            first = false;
+            offset += span * step;
+        }
+        if ((k & ~(2 * span - 1)) == 0)
+            return;
+        const size_t reach = span * step;
+        length -= reach;
+        const S* __restrict in = current;
+        S* __restrict next = current == ping ? pong : ping;
+        for (size_t i = 0; i < length; ++i)
+            next[i] = S(in[i] + in[i + reach]);
+        current = next;
+    }
+}
+
+LX_KERNEL_CLONES void WindowSumsRow(uint32_t* windows, uint32_t* work, const uint32_t* sums,
+                                    size_t count, size_t step, uint32_t k)
+{
+    windowSums(windows, work, sums, count, step, k);
+}
+
+LX_KERNEL_CLONES void WindowSumsRow16(uint16_t* windows, uint16_t* work, const uint16_t* sums,
+                                      size_t count, size_t step, uint32_t k)
+{
+    windowSums(windows, work, sums, count, step, k);
+}
+
+LX_KERNEL_CLONES void RunColumnSums8To16(uint16_t* __restrict sums, const uint8_t* __restrict add,
+                                         const uint8_t* __restrict sub, size_t count)
+{
+    if (sub)
+        for (size_t i = 0; i < count; ++i)
+            sums[i] = uint16_t(sums[i] + add[i] - sub[i]);
+    else
+        for (size_t i = 0; i < count; ++i)
+            sums[i] = uint16_t(sums[i] + add[i]);
+}
+
+LX_KERNEL_CLONES void BoxMeanRow8From16(uint8_t* __restrict out, const uint16_t* __restrict windows,
+                                        size_t count, uint32_t half, uint32_t multiplier,
+                                        uint32_t shift)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t q = uint32_t((uint64_t(windows[i] + half) * multiplier) >> shift);
+        out[i] = uint8_t(q < 255 ? q : 255);
+    }
+}
+
 LX_KERNEL_CLONES void BoxMeanRow8(uint8_t* out, const uint32_t* sums, size_t count, size_t step,
                                   uint32_t k, uint32_t half, uint32_t multiplier, uint32_t shift)
 {

@@ -35,6 +35,20 @@ void MedianOfSorted16(uint16_t* out, const uint16_t* lo, const uint16_t* middle,
 // sums[i] += add[i] - sub[i] (sub may be null).
 void RunColumnSums8(uint32_t* sums, const uint8_t* add, const uint8_t* sub, size_t count);
 void RunColumnSums16(uint32_t* sums, const uint16_t* add, const uint16_t* sub, size_t count);
+// windows[i] = sums[i] + sums[i + step] + ... + sums[i + (k - 1) step] for
+// i < count, by doubling: sums of 1, 2, 4 ... columns, each added in at its
+// offset for the set bits of k, so a sample costs about 2 log2 k vector
+// adds whatever k is. work holds 2 (count + (k - 1) step) values.
+void WindowSumsRow(uint32_t* windows, uint32_t* work, const uint32_t* sums, size_t count,
+                   size_t step, uint32_t k);
+// The same in 16 bits, for byte samples whose windows stay below 2^16
+// (k x k x 255 < 65536): twice the samples a vector.
+void RunColumnSums8To16(uint16_t* sums, const uint8_t* add, const uint8_t* sub, size_t count);
+void WindowSumsRow16(uint16_t* windows, uint16_t* work, const uint16_t* sums, size_t count,
+                     size_t step, uint32_t k);
+// out[i] = ((windows[i] + half) x multiplier) >> shift, held to 255.
+void BoxMeanRow8From16(uint8_t* out, const uint16_t* windows, size_t count, uint32_t half,
+                       uint32_t multiplier, uint32_t shift);
 // out[i] = the rounded mean over the k column sums sums[i + t step], t = 0
 // .. k - 1: ((total + half) x multiplier) >> shift, the exact quotient by
 // k x k for totals below 2^30 (see MeanDivider).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <tuple>
 #include <vector>
@@ -235,11 +236,54 @@ std::vector<KernelCase> kernelCases()
         {"PelvanFilter", [] { return copyOf(CLxPicBufAPI::PelvanFilter); }, 7},
         {"Pelvan-7", [] { return copyOf(CLxPicBufAPI::PelvanFilter); }, -7},
         // Sums of 16-bit samples beyond 2^24: the exact division's wide path.
-        {"heavy", [] { return makeKernel(3, 3, 1, 1, {300, -200, 100, 50, 900, -700, 1, 2, 3}); },
+        {"heavy",
+         [] {
+             return makeKernel(3, 3, 1, 1, {300, -200, 100, 50, 900, -700, 1, 2, 3});
+         },
          -13},
         {"3x4 at (0,3)",
-         [] { return makeKernel(3, 4, 0, 3, {1, 2, 0, -3, 4, 0, 1, 1, -1, 2, 3, 0}); }, 5},
+         [] {
+             return makeKernel(3, 4, 0, 3, {1, 2, 0, -3, 4, 0, 1, 1, -1, 2, 3, 0});
+         },
+         5},
+        // Zero weights among the set elements: they still count for divisor 0.
+        {"5x5 with zeros",
+         [] {
+             return makeKernel(5, 5, 2, 2, {0, 0,  -1, 0, 0, 0, 1, 2, 1, 0,  -1, 2, 5,
+                                            2, -1, 0,  1, 2, 1, 0, 0, 0, -1, 0,  0});
+         },
+         0},
+        // Weight magnitudes summing to 128 and 129: 16-bit lanes for byte
+        // samples up to 128 only.
+        {"1x5 of 128",
+         [] {
+             return makeKernel(1, 5, 0, 2, {25, 25, 26, 26, 26});
+         },
+         128},
+        {"1x5 of 129",
+         [] {
+             return makeKernel(1, 5, 0, 2, {-25, 25, 26, 26, 27});
+         },
+         129},
     };
+}
+
+// The largest byte samples under the largest weight sums keep every bit.
+TEST(Convolution, FullBytesUnderTheLargestNarrowWeights)
+{
+    for (const auto& [weights, divisor] :
+         {std::pair{std::vector<int32_t>{25, 25, 26, 26, 26}, 128},
+          std::pair{std::vector<int32_t>{25, 25, 26, 26, 27}, 129},
+          std::pair{std::vector<int32_t>{-25, -25, -26, -26, -27}, -129}}) {
+        SCOPED_TRACE(divisor);
+        TestPic src(37, 3, 8, 1), dst(37, 3, 8, 1);
+        std::memset(src->pData, 255, src->uiSize);
+        const auto k = makeKernel(1, 5, 0, 2, weights);
+        ASSERT_EQ(CLxPicBufAPI::Convolution(dst.p(), src.p(), k.get(), divisor), 0);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < 37; ++x)
+                ASSERT_EQ(dst.get(x, y, 0), 255u) << x << "," << y;
+    }
 }
 
 TEST(Convolution, MatchesTheClampedReference)
@@ -544,7 +588,7 @@ TEST(Median, SmallPicturesAreRefusedAndOutliersGo)
 
 TEST(Smooth, SquaresMatchTheClampedMean)
 {
-    for (uint32_t k : {1u, 3u, 5u, 7u, 11u})
+    for (uint32_t k : {1u, 3u, 5u, 7u, 11u, 13u})
         for (auto [bits, comps] : {std::pair{8u, 1u}, std::pair{8u, 3u}, std::pair{16u, 1u},
                                    std::pair{12u, 2u}}) {
             SCOPED_TRACE(testing::Message() << k << " " << bits << "x" << comps);

@@ -124,6 +124,48 @@ TEST(MorphologyRandom, EveryMemberEqualsTheClampedWindowRule)
     }
 }
 
+// Masks whose rows hold long runs (several runs in a row, runs of one,
+// off-centre anchors) through the general member, whose interior combines
+// the runs' extremes.
+TEST(MorphologyRandom, LongRunMasksEqualTheClampedWindowRule)
+{
+    const std::vector<std::unique_ptr<SLxKernel>> masks = [] {
+        std::vector<std::unique_ptr<SLxKernel>> m;
+        m.push_back(makeKernel(5, 5, 2, 2, {0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1,
+                                            1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1, 0}));
+        m.push_back(makeKernel(7, 7, 3, 3, {0, 0, 0, 1, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 1, 1, 1,
+                                            1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                            1, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 1, 0, 0, 0}));
+        m.push_back(makeKernel(3, 7, 0, 6,
+                               {1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 1, 1, 1, 0}));
+        m.push_back(makeKernel(
+            4, 6, 3, 1, {1, 1, 1, 1, 1, 1, 0, 1, 1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+        return m;
+    }();
+    std::mt19937 rng(5505);
+    for (const auto& k : masks)
+        for (const uint32_t w : {7u, 33u, 70u})
+            for (const auto& [bits, comps] : {std::pair{8u, 1u}, {8u, 3u}, {16u, 1u}, {12u, 2u}})
+                for (const bool erode : {true, false}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << k->uiNRows << "x" << k->uiNCols << " " << w << " " << bits
+                                 << "x" << comps << (erode ? " erode" : " dilate"));
+                    const uint32_t h = 11;
+                    TestPic src(w, h, bits, comps, 4), dst(w, h, bits, comps, 4);
+                    fillRandom(src, rng);
+                    const bool eight = bits == 8;
+                    const Worker worker = erode ? (eight ? Erode_General_8 : Erode_General_16)
+                                                : (eight ? Dilate_General_8 : Dilate_General_16);
+                    ASSERT_EQ(worker(dst.p(), src.p(), k.get()), 0);
+                    ASSERT_TRUE(dst.paddingIntact());
+                    for (uint32_t y = 0; y < h; ++y)
+                        for (uint32_t x = 0; x < w; ++x)
+                            for (uint32_t c = 0; c < comps; ++c)
+                                ASSERT_EQ(dst.get(x, y, c), morphAt(src, *k, x, y, c, erode))
+                                    << "at " << x << "," << y << "," << c;
+                }
+}
+
 // The 8-bit interior and border members write their own part only, each
 // by the clamped rule; together they make the whole picture.
 TEST(MorphologyRandom, InteriorAndBordersEachWriteTheirPart)

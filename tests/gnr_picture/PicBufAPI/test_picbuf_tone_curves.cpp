@@ -2,6 +2,7 @@
 // masks, the grey ratio, and background subtraction of picture buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -303,6 +304,91 @@ TEST(PicBufBackground, FlatAndRampPicturesBecomeZero)
             for (uint32_t x = 0; x < 9; ++x)
                 ASSERT_EQ(out.get(x, y, 0), 0u) << bits << " " << x;
     }
+}
+
+// The background by its definition: four whole envelopes in hundredths of
+// a unit, the mean of their two middle values, at most the sample.
+std::vector<uint32_t> backgroundReference(const TestPic& src, uint32_t step, bool invert)
+{
+    const SLxPicBuf& r = src.rec();
+    const uint32_t w = r.uiWidth, h = r.uiHeight, comps = r.uiComps, full = maxOf(r.uiBpc);
+    const auto at = [&](uint32_t x, uint32_t y, uint32_t c) {
+        return (size_t(y) * w + x) * comps + c;
+    };
+    std::vector<uint32_t> v(size_t(w) * h * comps), left(v.size()), right(v.size()), up(v.size()),
+        down(v.size());
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            for (uint32_t c = 0; c < comps; ++c)
+                v[at(x, y, c)] = invert ? ~src.get(x, y, c) & full : src.get(x, y, c);
+    const auto follow = [&](uint32_t previous, uint32_t sample) {
+        return previous < 100 * sample ? previous + step : 100 * sample;
+    };
+    for (uint32_t c = 0; c < comps; ++c)
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint32_t xr = w - 1 - x, yd = h - 1 - y;
+                left[at(x, y, c)] =
+                    x ? follow(left[at(x - 1, y, c)], v[at(x, y, c)]) : 100 * v[at(x, y, c)];
+                right[at(xr, y, c)] =
+                    x ? follow(right[at(xr + 1, y, c)], v[at(xr, y, c)]) : 100 * v[at(xr, y, c)];
+                up[at(x, y, c)] =
+                    y ? follow(up[at(x, y - 1, c)], v[at(x, y, c)]) : 100 * v[at(x, y, c)];
+                down[at(x, yd, c)] =
+                    y ? follow(down[at(x, yd + 1, c)], v[at(x, yd, c)]) : 100 * v[at(x, yd, c)];
+            }
+    std::vector<uint32_t> out(v.size());
+    for (size_t i = 0; i < v.size(); ++i) {
+        std::vector<uint64_t> e = {left[i], right[i], up[i], down[i]};
+        std::sort(e.begin(), e.end());
+        const uint32_t kept = v[i] - uint32_t(std::min<uint64_t>((e[1] + e[2]) / 200, v[i]));
+        out[i] = invert ? ~kept & full : kept;
+    }
+    return out;
+}
+
+// Sizes, depths, components, padding, slopes and inversion against the
+// definition, into another picture and in place.
+TEST(PicBufBackground, MatchesTheDefinition)
+{
+    struct Case {
+        uint32_t width, height, bits, comps, padding;
+        double slope;
+        bool invert;
+    };
+    const Case cases[] = {
+        {1, 1, 8, 1, 0, 1.0, false},   {13, 7, 8, 3, 4, 0.5, false}, {9, 11, 12, 1, 0, 0.3, false},
+        {17, 5, 16, 2, 4, 2.0, false}, {6, 9, 8, 1, 0, 0.01, true},  {10, 6, 12, 3, 0, 0.7, true},
+        {1, 8, 16, 1, 0, 1.0, true},   {8, 1, 8, 2, 0, 1.0, false},
+    };
+    for (const Case& k : cases)
+        for (const bool inPlace : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << k.width << "x" << k.height << " " << k.bits << "x" << k.comps
+                         << " invert " << k.invert << " in place " << inPlace);
+            TestPic src(k.width, k.height, k.bits, k.comps, k.padding);
+            TestPic dst(k.width, k.height, k.bits, k.comps, k.padding);
+            // A slow wave with noise, so the envelopes both climb and drop.
+            const uint32_t full = maxOf(k.bits);
+            for (uint32_t y = 0; y < k.height; ++y)
+                for (uint32_t x = 0; x < k.width; ++x)
+                    for (uint32_t c = 0; c < k.comps; ++c)
+                        src.set(x, y, c,
+                                uint32_t(full * (0.4 + 0.3 * std::sin(0.7 * x + 0.4 * y + c))) +
+                                    (TestPic::patternValue(x, y, c, k.bits) & (full >> 3)) / 2);
+            const uint32_t step = k.bits == 8 ? uint32_t(k.slope * 100)
+                                              : CLxPicMemAPI::CalcDblToUint(k.slope, k.bits) * 100;
+            const std::vector<uint32_t> expected = backgroundReference(src, step, k.invert);
+            TestPic& out = inPlace ? src : dst;
+            ASSERT_EQ(API::BackgroundSubtraction(out.p(), src.p(), k.slope, k.invert), 0);
+            for (uint32_t y = 0; y < k.height; ++y)
+                for (uint32_t x = 0; x < k.width; ++x)
+                    for (uint32_t c = 0; c < k.comps; ++c)
+                        ASSERT_EQ(out.get(x, y, c),
+                                  expected[(size_t(y) * k.width + x) * k.comps + c])
+                            << x << "," << y << "," << c;
+            EXPECT_TRUE(out.paddingIntact());
+        }
 }
 
 TEST(PicBufBackground, SinglePeakLosesOneUnit)

@@ -330,10 +330,19 @@ LX_KERNEL_INLINE void transformColumnsInBands(float* re, float* im, uint32_t wid
     float* bim = scratch + columns * height;
     const size_t bytes = columns * sizeof(float);
     for (size_t x = 0; x < width; x += columns) {
+        const bool more = x + columns < width;
         for (uint32_t y = 0, j = 0; y < height; ++y, j = nextReversed(j, height)) {
             const size_t to = (reversed ? y : j) * columns;
-            std::memcpy(bre + to, re + y * size_t(width) + x, bytes);
-            std::memcpy(bim + to, im + y * size_t(width) + x, bytes);
+            const float* fromRe = re + y * size_t(width) + x;
+            const float* fromIm = im + y * size_t(width) + x;
+            // Lines lie pages apart, where no prefetcher follows them.
+            if (more)
+                for (size_t f = 0; f < columns; f += 16) {
+                    __builtin_prefetch(fromRe + columns + f);
+                    __builtin_prefetch(fromIm + columns + f);
+                }
+            std::memcpy(bre + to, fromRe, bytes);
+            std::memcpy(bim + to, fromIm, bytes);
         }
         transformBand<V>(Band{bre, bim, columns, columns, height}, u1, u2, divisor, true);
         for (uint32_t y = 0; y < height; ++y) {

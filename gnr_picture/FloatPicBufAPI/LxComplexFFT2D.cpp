@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
+#include "gnr_picture/FloatPicBufAPI/LxThreadBlock.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace lxpic
@@ -379,26 +381,27 @@ LX_TARGET_AVX2 void transformLinesAsColumnsAvx2(float** lines, uint32_t h, uint3
 }
 #endif
 
+// The scratch of the line pass, kept per thread.
+struct LinePanel;
+
 void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const float* w,
                     uint32_t points)
 {
     // Panels of 32 lines: 64 floats a scratch line, as the column strips.
+    // The scratch line pointers first, then the lines.
     const uint32_t rows = std::min(h, 32u);
-    float* scratch = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * panelStride(rows) * n));
-    float** cols = static_cast<float**>(CLxAlloc::Alloc(0, sizeof(float*) * size_t(n)));
-    if (scratch && cols) {
+    const ThreadBlock<LinePanel> panel(sizeof(float*) * size_t(n) +
+                                       sizeof(float) * panelStride(rows) * n);
+    if (float** cols = panel.as<float*>()) {
+        float* scratch = reinterpret_cast<float*>(cols + n);
 #if LX_HAVE_AVX2_PATHS
         if (cpuHasAvx2())
             transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows);
         else
 #endif
             transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows);
-        CLxAlloc::Free(scratch);
-        CLxAlloc::Free(cols);
         return;
     }
-    CLxAlloc::Free(scratch);
-    CLxAlloc::Free(cols);
     // Without room for a panel: line by line, as many floats.
     const StageTwiddles tw(n, sgn, w, points);
 #if LX_HAVE_AVX2_PATHS
@@ -428,6 +431,75 @@ void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
 }
 
 } // namespace
+
+struct ThreadComplexWork::Set {
+    uint32_t h = 0, lineFloats = 0;
+    float** lines = nullptr;
+    int32_t* ip = nullptr;
+    float* w = nullptr;
+    bool busy = false;
+
+    void release()
+    {
+        FreeFloatLines(lines);
+        CLxAlloc::Free(ip);
+        CLxAlloc::Free(w);
+        lines = nullptr;
+        ip = nullptr;
+        w = nullptr;
+        h = lineFloats = 0;
+    }
+    // True when the set holds lines of that shape, allocating on a change.
+    bool shape(uint32_t lineCount, uint32_t floats)
+    {
+        if (lines && h == lineCount && lineFloats == floats)
+            return true;
+        release();
+        lines = AllocFloatLines(lineCount, floats);
+        if (!lines)
+            return false;
+        ip = static_cast<int32_t*>(AllocWords(ComplexFFT2DIndexWords(lineCount, floats / 2)));
+        w = static_cast<float*>(AllocWords(ComplexFFT2DTwiddleWords(lineCount, floats / 2)));
+        if (!ip || !w) {
+            release();
+            return false;
+        }
+        h = lineCount;
+        lineFloats = floats;
+        return true;
+    }
+    ~Set() { release(); }
+};
+
+namespace
+{
+thread_local ThreadComplexWork::Set t_complexWork;
+} // namespace
+
+ThreadComplexWork::ThreadComplexWork(uint32_t h, uint32_t lineFloats)
+{
+    m_own = t_complexWork.busy;
+    m_set = m_own ? new (std::nothrow) Set : &t_complexWork;
+    if (!m_set || !m_set->shape(h, lineFloats))
+        return;
+    m_set->busy = true;
+    m_lines = m_set->lines;
+}
+
+ThreadComplexWork::~ThreadComplexWork()
+{
+    if (m_own) {
+        delete m_set;
+        return;
+    }
+    if (m_set)
+        m_set->busy = false;
+}
+
+void ThreadComplexWork::transform(int sign) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w);
+}
 
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
 {

@@ -32,4 +32,31 @@ void MakeFFTTables(uint32_t nw, int32_t* ip, float* w);
 // rebuilt only when the transform is larger than they serve.
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w);
 
+// The complex lines and tables of transforms of h lines of lineFloats
+// floats, kept for the calling thread between calls: only a change of
+// shape allocates (AllocFloatLines, zeroed, then the tables), so the lines
+// hold whatever the previous user left. lines() is null when an allocation
+// failed. A second holder alive on the same thread (a nested call) gets
+// lines of its own, released with it.
+class ThreadComplexWork
+{
+  public:
+    ThreadComplexWork(uint32_t h, uint32_t lineFloats);
+    ~ThreadComplexWork();
+    ThreadComplexWork(const ThreadComplexWork&) = delete;
+    ThreadComplexWork& operator=(const ThreadComplexWork&) = delete;
+
+    float** lines() const { return m_lines; }
+    // ComplexFFT2D of the lines with the kept tables.
+    void transform(int sign) const;
+
+    // The lines, tables and shape of one holder (defined with the class).
+    struct Set;
+
+  private:
+    Set* m_set = nullptr;
+    bool m_own = false;
+    float** m_lines = nullptr;
+};
+
 } // namespace lxpic

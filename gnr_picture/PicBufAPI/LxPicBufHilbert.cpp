@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
@@ -35,26 +36,16 @@ bool usableSource(const SLxPicBuf* dst, const SLxPicBuf* src)
 
 // --- Through the 2-D transform -------------------------------------------------
 
-// The float pictures, planes and tables of one transform, released together.
-struct SpectrumWork {
-    SLxFloatPicBuf picture;
-    float* tiled = nullptr;
-    float** lines = nullptr;
-    int32_t* ip = nullptr;
-    float* twiddles = nullptr;
-
-    SpectrumWork() { CLxFloatPicBufAPI::Init(&picture); }
-    ~SpectrumWork()
-    {
-        CLxFloatPicBufAPI::Free(&picture);
-        CLxAlloc::Free(tiled);
-        lxpic::FreeFloatLines(lines);
-        CLxAlloc::Free(ip);
-        CLxAlloc::Free(twiddles);
-    }
-    SpectrumWork(const SpectrumWork&) = delete;
-    SpectrumWork& operator=(const SpectrumWork&) = delete;
-};
+// For each of n work positions, the source position of a side of `size`
+// that the periodic tiling around the centred copy puts there.
+std::vector<uint32_t> tiledFrom(uint32_t n, uint32_t size)
+{
+    std::vector<uint32_t> from(n);
+    const uint32_t offset = (n - size) / 2;
+    for (uint32_t d = 0; d < n; ++d)
+        from[d] = uint32_t((int64_t(d) - offset + int64_t(size) * (offset / size + 1)) % size);
+    return from;
+}
 
 // -1 multiplies by -i, 1 by +i, 0 leaves the position: the direction of
 // (du, dv) in degrees plus 180 against angle +- 90 (and those +- 360).
@@ -274,53 +265,65 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     // Twice W x H floats must fit the 32-bit sizes of the float planes.
     if (w == 0 || h == 0 || uint64_t(w) * h > (uint64_t(1) << 29))
         return -3;
-    SpectrumWork work;
-    SLxFloatPicBuf& picture = work.picture;
-    if (CLxFloatPicBufAPI::Reinit(&picture, width, height, 0, 1, false) != 0)
+    // The complex array: kept for the thread, allocated when the size changes.
+    const lxpic::ThreadComplexWork work(h, 2 * w);
+    float** lines = work.lines();
+    if (!lines)
         return -3;
-    work.tiled = static_cast<float*>(CLxAlloc::Alloc(0, size_t(w) * h * sizeof(float)));
-    work.lines = lxpic::AllocFloatLines(h, 2 * w);
-    work.ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
-    work.twiddles = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
-    if (!work.tiled || !work.lines || !work.ip || !work.twiddles)
+    std::vector<float> samples, cleared;
+    std::vector<uint32_t> fromColumn;
+    try {
+        samples.resize(width);
+        cleared.resize(width);
+        fromColumn = tiledFrom(w, width);
+    } catch (const std::bad_alloc&) {
         return -3;
-    // The conversion clears an imaginary plane of the picture's size; the
-    // tiled plane, filled only afterwards, is large enough to take it.
-    const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-        picture.pData, work.tiled, 1, picture.uiWidthBytes, src->pData, src->uiWidthBytes, bits, 1,
-        width, width * height);
-    if (st != 0)
-        return st;
-    CLxFloatPicMemAPI::TilePad(work.tiled, w, h, picture.pData, width, height, 1);
+    }
+    // The source tiled into the real parts (TilePad's periodic repetition
+    // around the centred copy), a source line converted once per run of
+    // work lines that take it.
+    const uint32_t oy = (h - height) / 2;
+    uint32_t converted = UINT32_MAX;
     for (uint32_t y = 0; y < h; ++y) {
-        const float* in = work.tiled + size_t(y) * w;
-        float* line = work.lines[y];
+        const uint32_t sy = uint32_t((int64_t(y) - oy + int64_t(height) * (oy / height + 1)) % height);
+        if (sy != converted) {
+            converted = sy;
+            const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
+                samples.data(), cleared.data(), 1, width * 4,
+                static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes,
+                src->uiWidthBytes, bits, 1, width, width);
+            if (st != 0)
+                return st;
+        }
+        float* line = lines[y];
         for (uint32_t x = 0; x < w; ++x) {
-            line[2 * x] = in[x];
+            line[2 * x] = samples[fromColumn[x]];
             line[2 * x + 1] = 0.0f;
         }
     }
     // Forward with exp(+...), inverse with exp(-...) scaled below.
-    lxpic::ComplexFFT2D(h, 2 * w, 1, work.lines, work.ip, work.twiddles);
-    applyDirection(work.lines, w, h, normalisedDegrees(angle));
-    lxpic::ComplexFFT2D(h, 2 * w, -1, work.lines, work.ip, work.twiddles);
-    // The centre window back into the float picture; values of 0 or below
-    // become 0 and none exceeds the depth.
+    work.transform(1);
+    applyDirection(lines, w, h, normalisedDegrees(angle));
+    work.transform(-1);
+    // The centre window back into samples; values of 0 or below become 0
+    // and none exceeds the depth.
     const float scale = float(1.0 / (double(w) * h));
     const float top = float(CLxPicMemAPI::CalcUintMax(bits));
-    const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
+    const uint32_t x0 = (w - width) / 2;
+    float* out = samples.data();
     for (uint32_t y = 0; y < height; ++y) {
-        const float* line = work.lines[y0 + y];
-        float* out = reinterpret_cast<float*>(reinterpret_cast<uint8_t*>(picture.pData) +
-                                              size_t(y) * picture.uiWidthBytes);
+        const float* line = lines[oy + y];
         for (uint32_t x = 0; x < width; ++x) {
             const float v = line[2 * (x0 + x)] * scale;
             out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
         }
+        const int st = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
+            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1,
+            dst->uiWidthBytes, bits, out, nullptr, 1, width * 4, width, width);
+        if (st != 0)
+            return st;
     }
-    return CLxFloatPicMemAPI::ExtractFloatAPtoRGB(dst->pData, 1, dst->uiWidthBytes, bits,
-                                                  picture.pData, nullptr, 1, picture.uiWidthBytes,
-                                                  width, width * height);
+    return 0;
 }
 
 int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)

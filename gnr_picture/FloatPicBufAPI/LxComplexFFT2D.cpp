@@ -412,22 +412,70 @@ void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const floa
         transformLineAcross<Float4>(lines[y], n, sgn, w, points, tw);
 }
 
+// Floats of each line in a band of the column pass: 32 complex columns.
+constexpr uint32_t kBandFloats = 64;
+
+// The column pass band by band through scratch lines that lie next to
+// each other (rows, h of them, kBandFloats floats each), copied in already
+// bit-reversed while the next band is fetched: the lines themselves lie a
+// power of two apart, where they meet in the same cache sets and no
+// prefetcher follows them.
+template <class V>
+LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_t lineFloats,
+                                              float sgn, const float* w, uint32_t points,
+                                              float** rows)
+{
+    for (uint32_t from = 0; from < lineFloats; from += kBandFloats) {
+        const uint32_t n = std::min(kBandFloats, lineFloats - from);
+        const bool more = from + n < lineFloats;
+        for (uint32_t y = 0, j = 0; y < h; ++y, j = nextReversed(j, h)) {
+            const float* in = lines[y] + from;
+            if (more)
+                for (uint32_t f = 0; f < n; f += 16)
+                    __builtin_prefetch(in + n + f);
+            std::memcpy(rows[j], in, n * sizeof(float));
+        }
+        transformColumnsAcross<V>(rows, h, n, sgn, w, points, true);
+        for (uint32_t y = 0; y < h; ++y)
+            std::memcpy(lines[y] + from, rows[y], n * sizeof(float));
+    }
+}
+
 #if LX_HAVE_AVX2_PATHS
 LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
-                                         const float* w, uint32_t points)
+                                         const float* w, uint32_t points, float** rows)
 {
-    transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
+    if (rows)
+        transformColumnsInBands<Float8>(lines, h, lineFloats, sgn, w, points, rows);
+    else
+        transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
 }
 #endif
+
+// The scratch of the column pass, kept per thread.
+struct ColumnBand;
 
 void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
                       uint32_t points)
 {
+    // Lines of one band are transformed where they are.
+    const bool banded = lineFloats > kBandFloats;
+    const ThreadBlock<ColumnBand> band(
+        banded ? (sizeof(float*) + sizeof(float) * kBandFloats) * size_t(h) : 0);
+    float** rows = banded ? band.as<float*>() : nullptr;
+    if (rows) {
+        float* block = reinterpret_cast<float*>(rows + h);
+        for (uint32_t i = 0; i < h; ++i)
+            rows[i] = block + size_t(i) * kBandFloats;
+    }
 #if LX_HAVE_AVX2_PATHS
     if (cpuHasAvx2())
-        return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points);
+        return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points, rows);
 #endif
-    transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
+    if (rows)
+        transformColumnsInBands<Float4>(lines, h, lineFloats, sgn, w, points, rows);
+    else
+        transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
 }
 
 } // namespace

@@ -226,15 +226,17 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
             }
         }
         work.transform(1);
+        // The window's columns are one run of the line, or two where it
+        // wraps at W.
+        const uint32_t first = (x0 + W / 2) % W;
+        const uint32_t run = std::min(amplitude->uiWidth, W - first);
         for (uint32_t y = 0; y < amplitude->uiHeight; ++y) {
             const float* line = lines[(y0 + y + H / 2) % H];
-            float* a = lxpic::line(*amplitude, y);
-            float* p = lxpic::line(*phase, y);
-            for (uint32_t x = 0; x < amplitude->uiWidth; ++x) {
-                const uint32_t column = (x0 + x + W / 2) % W;
-                lxpic::ampAndPhase(line[2 * column], line[2 * column + 1],
-                                   &a[size_t(x) * comps + c], &p[size_t(x) * comps + c]);
-            }
+            float* a = lxpic::line(*amplitude, y) + c;
+            float* p = lxpic::line(*phase, y) + c;
+            lxpic::ampAndPhasePairs(line + 2 * size_t(first), run, a, p, comps);
+            lxpic::ampAndPhasePairs(line, amplitude->uiWidth - run, a + size_t(run) * comps,
+                                    p + size_t(run) * comps, comps);
         }
     }
     return 0;

@@ -319,9 +319,9 @@ size_t bandColumns(size_t width, uint32_t height)
 // lines a power of two apart in the planes would all meet in the same
 // cache sets. reversed: the planes' lines come bit-reversed already.
 template <class V>
-LX_KERNEL_INLINE void transformColumnsInBands(float* re, float* im, uint32_t width,
-                                              uint32_t height, const float* u1, const float* u2,
-                                              float divisor, float* scratch, bool reversed)
+LX_KERNEL_INLINE void transformColumnsInBands(float* re, float* im, uint32_t width, uint32_t height,
+                                              const float* u1, const float* u2, float divisor,
+                                              float* scratch, bool reversed)
 {
     const size_t columns = bandColumns(width, height);
     if (columns == width || !scratch)

@@ -10,6 +10,7 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxTiledPositions.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -103,18 +104,6 @@ void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp
     }
 }
 
-// For each of n work positions, the source position of size `size` that
-// TilePad puts there: the source centred and repeated around.
-std::vector<uint32_t> tiledFrom(uint32_t n, uint32_t size)
-{
-    std::vector<uint32_t> from(n);
-    const uint32_t offset = (n - size) / 2;
-    for (uint32_t d = 0; d < n; ++d)
-        from[d] = static_cast<uint32_t>(
-            (int64_t(d) - offset + int64_t(size) * (offset / size + 1)) % size);
-    return from;
-}
-
 void scatter(SLxFloatPicBuf& pic, uint32_t comp, const float* plane)
 {
     for (uint32_t y = 0; y < pic.uiHeight; ++y) {
@@ -201,8 +190,8 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
     std::vector<uint32_t> fromColumn, fromLine;
     std::vector<float> sourceLine;
     try {
-        fromColumn = tiledFrom(W, src->uiWidth);
-        fromLine = tiledFrom(H, src->uiHeight);
+        fromColumn = lxpic::tiledPositions(W, src->uiWidth);
+        fromLine = lxpic::tiledPositions(H, src->uiHeight);
         sourceLine.resize(src->uiWidth);
     } catch (const std::bad_alloc&) {
         return -3;

@@ -62,6 +62,7 @@ template <class Purpose> class ThreadBlock
     void* m_block = nullptr;
 };
 
-template <class Purpose> thread_local typename ThreadBlock<Purpose>::Slot ThreadBlock<Purpose>::s_slot;
+template <class Purpose>
+thread_local typename ThreadBlock<Purpose>::Slot ThreadBlock<Purpose>::s_slot;
 
 } // namespace lxpic

@@ -10,6 +10,7 @@
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxTiledPositions.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -35,17 +36,6 @@ bool usableSource(const SLxPicBuf* dst, const SLxPicBuf* src)
 }
 
 // --- Through the 2-D transform -------------------------------------------------
-
-// For each of n work positions, the source position of a side of `size`
-// that the periodic tiling around the centred copy puts there.
-std::vector<uint32_t> tiledFrom(uint32_t n, uint32_t size)
-{
-    std::vector<uint32_t> from(n);
-    const uint32_t offset = (n - size) / 2;
-    for (uint32_t d = 0; d < n; ++d)
-        from[d] = uint32_t((int64_t(d) - offset + int64_t(size) * (offset / size + 1)) % size);
-    return from;
-}
 
 // -1 multiplies by -i, 1 by +i, 0 leaves the position: the direction of
 // (du, dv) in degrees plus 180 against angle +- 90 (and those +- 360).
@@ -271,21 +261,21 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     if (!lines)
         return -3;
     std::vector<float> samples, cleared;
-    std::vector<uint32_t> fromColumn;
+    std::vector<uint32_t> fromColumn, fromLine;
     try {
         samples.resize(width);
         cleared.resize(width);
-        fromColumn = tiledFrom(w, width);
+        fromColumn = lxpic::tiledPositions(w, width);
+        fromLine = lxpic::tiledPositions(h, height);
     } catch (const std::bad_alloc&) {
         return -3;
     }
     // The source tiled into the real parts (TilePad's periodic repetition
     // around the centred copy), a source line converted once per run of
     // work lines that take it.
-    const uint32_t oy = (h - height) / 2;
     uint32_t converted = UINT32_MAX;
     for (uint32_t y = 0; y < h; ++y) {
-        const uint32_t sy = uint32_t((int64_t(y) - oy + int64_t(height) * (oy / height + 1)) % height);
+        const uint32_t sy = fromLine[y];
         if (sy != converted) {
             converted = sy;
             const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
@@ -309,17 +299,17 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     // and none exceeds the depth.
     const float scale = float(1.0 / (double(w) * h));
     const float top = float(CLxPicMemAPI::CalcUintMax(bits));
-    const uint32_t x0 = (w - width) / 2;
+    const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
     float* out = samples.data();
     for (uint32_t y = 0; y < height; ++y) {
-        const float* line = lines[oy + y];
+        const float* line = lines[y0 + y];
         for (uint32_t x = 0; x < width; ++x) {
             const float v = line[2 * (x0 + x)] * scale;
             out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
         }
         const int st = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
-            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1,
-            dst->uiWidthBytes, bits, out, nullptr, 1, width * 4, width, width);
+            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1, dst->uiWidthBytes,
+            bits, out, nullptr, 1, width * 4, width, width);
         if (st != 0)
             return st;
     }

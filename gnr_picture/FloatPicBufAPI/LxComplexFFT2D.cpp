@@ -423,7 +423,7 @@ constexpr uint32_t kBandFloats = 64;
 template <class V>
 LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_t lineFloats,
                                               float sgn, const float* w, uint32_t points,
-                                              float** rows)
+                                              float** rows, const TransformedBands* after)
 {
     for (uint32_t from = 0; from < lineFloats; from += kBandFloats) {
         const uint32_t n = std::min(kBandFloats, lineFloats - from);
@@ -436,6 +436,8 @@ LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_
             std::memcpy(rows[j], in, n * sizeof(float));
         }
         transformColumnsAcross<V>(rows, h, n, sgn, w, points, true);
+        if (after)
+            after->run(after->context, rows, h, from, n);
         for (uint32_t y = 0; y < h; ++y)
             std::memcpy(lines[y] + from, rows[y], n * sizeof(float));
     }
@@ -443,10 +445,11 @@ LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_
 
 #if LX_HAVE_AVX2_PATHS
 LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
-                                         const float* w, uint32_t points, float** rows)
+                                         const float* w, uint32_t points, float** rows,
+                                         const TransformedBands* after)
 {
     if (rows)
-        transformColumnsInBands<Float8>(lines, h, lineFloats, sgn, w, points, rows);
+        transformColumnsInBands<Float8>(lines, h, lineFloats, sgn, w, points, rows, after);
     else
         transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
 }
@@ -455,11 +458,16 @@ LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lin
 // The scratch of the column pass, kept per thread.
 struct ColumnBand;
 
-void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
-                      uint32_t points)
+// Up to this many lines the column pass works in place: its strips stay
+// within half of a core's second-level cache.
+constexpr uint32_t kLinesInPlace = 1024;
+
+// True when `after` (if any) has run on the bands on their way back.
+bool transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
+                      uint32_t points, const TransformedBands* after)
 {
     // Lines of one band are transformed where they are.
-    const bool banded = lineFloats > kBandFloats;
+    const bool banded = lineFloats > kBandFloats && h > kLinesInPlace;
     const ThreadBlock<ColumnBand> band(
         banded ? (sizeof(float*) + sizeof(float) * kBandFloats) * size_t(h) : 0);
     float** rows = banded ? band.as<float*>() : nullptr;
@@ -469,13 +477,16 @@ void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
             rows[i] = block + size_t(i) * kBandFloats;
     }
 #if LX_HAVE_AVX2_PATHS
-    if (cpuHasAvx2())
-        return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points, rows);
+    if (cpuHasAvx2()) {
+        transformColumnsAvx2(lines, h, lineFloats, sgn, w, points, rows, after);
+        return rows != nullptr;
+    }
 #endif
     if (rows)
-        transformColumnsInBands<Float4>(lines, h, lineFloats, sgn, w, points, rows);
+        transformColumnsInBands<Float4>(lines, h, lineFloats, sgn, w, points, rows, after);
     else
         transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
+    return rows != nullptr;
 }
 
 } // namespace
@@ -549,7 +560,16 @@ void ThreadComplexWork::transform(int sign) const
     ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w);
 }
 
-void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
+void ThreadComplexWork::transform(int sign, const TransformedBands& after) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w, after);
+}
+
+namespace
+{
+
+void transform2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                 const TransformedBands* after)
 {
     const uint32_t n = std::max(2 * h, lineFloats);
     if (n > 4 * static_cast<uint32_t>(ip[0]))
@@ -559,8 +579,22 @@ void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int3
     const uint32_t width = lineFloats / 2;
     if (width > 1)
         transformLines(lines, h, width, sgn, w, points);
-    if (h > 1)
-        transformColumns(lines, h, lineFloats, sgn, w, points);
+    const bool done = h > 1 && transformColumns(lines, h, lineFloats, sgn, w, points, after);
+    if (after && !done)
+        after->run(after->context, lines, h, 0, lineFloats);
+}
+
+} // namespace
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, nullptr);
+}
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const TransformedBands& after)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, &after);
 }
 
 } // namespace lxpic

@@ -32,6 +32,19 @@ void MakeFFTTables(uint32_t nw, int32_t* ip, float* w);
 // rebuilt only when the transform is larger than they serve.
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w);
 
+// Work on transformed values while they are at hand, saving a pass over
+// the lines: run(context, rows, h, from, count) with rows[y][k] float
+// from + k of line y, called for bands of floats that together cover every
+// line once.
+struct TransformedBands {
+    void (*run)(void* context, float* const* rows, uint32_t h, uint32_t from, uint32_t count);
+    void* context;
+};
+
+// ComplexFFT2D, then `after` on every value.
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const TransformedBands& after);
+
 // The complex lines and tables of transforms of h lines of lineFloats
 // floats, kept for the calling thread between calls: only a change of
 // shape allocates (AllocFloatLines, zeroed, then the tables), so the lines
@@ -47,8 +60,9 @@ class ThreadComplexWork
     ThreadComplexWork& operator=(const ThreadComplexWork&) = delete;
 
     float** lines() const { return m_lines; }
-    // ComplexFFT2D of the lines with the kept tables.
+    // ComplexFFT2D of the lines with the kept tables (and `after`).
     void transform(int sign) const;
+    void transform(int sign, const TransformedBands& after) const;
 
     // The lines, tables and shape of one holder (defined with the class).
     struct Set;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -58,34 +59,47 @@ int literalSense(int64_t du, int64_t dv, double degrees)
 // where du cos + dv sin < 0; only positions whose distance from the
 // dividing line is below 1e-5 of their radius (far wider than the 1e-5
 // degrees the comparison allows) are compared in degrees.
-void applyDirection(float** lines, uint32_t w, uint32_t h, double degrees)
-{
-    const double radians = degrees * kDegreesToRadians;
-    const double c = std::cos(radians), s = std::sin(radians);
-    std::vector<double> across(w);
-    for (uint32_t x = 0; x < w; ++x)
-        across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
-    for (uint32_t y = 0; y < h; ++y) {
-        const double dv = double(int64_t((y + h / 2) & (h - 1)) - int64_t(h / 2));
-        float* line = lines[y];
-        for (uint32_t x = 0; x < w; ++x) {
-            const double du = across[x];
-            const double d = du * c + dv * s;
-            const double r2 = du * du + dv * dv;
-            int sense = d < 0.0 ? -1 : 1;
-            if (d * d <= 1e-10 * r2)
-                sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), degrees);
-            const float re = line[2 * x], im = line[2 * x + 1];
-            if (sense < 0) {
-                line[2 * x] = im;
-                line[2 * x + 1] = -re;
-            } else if (sense > 0) {
-                line[2 * x] = -im;
-                line[2 * x + 1] = re;
+struct Direction {
+    double degrees, c, s;
+    uint32_t h;
+    std::vector<double> across; // du of every column
+
+    Direction(uint32_t w, uint32_t lines, double angle)
+        : degrees(angle), c(std::cos(angle * kDegreesToRadians)),
+          s(std::sin(angle * kDegreesToRadians)), h(lines), across(w)
+    {
+        for (uint32_t x = 0; x < w; ++x)
+            across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
+    }
+
+    // The positions of floats from .. from + count of every line, handed
+    // over by the transform while they are at hand.
+    static void band(void* context, float* const* rows, uint32_t lines, uint32_t from,
+                     uint32_t count)
+    {
+        const Direction& d = *static_cast<const Direction*>(context);
+        for (uint32_t y = 0; y < lines; ++y) {
+            const double dv = double(int64_t((y + d.h / 2) & (d.h - 1)) - int64_t(d.h / 2));
+            float* line = rows[y];
+            for (uint32_t k = 0; 2 * k < count; ++k) {
+                const double du = d.across[from / 2 + k];
+                const double dist = du * d.c + dv * d.s;
+                const double r2 = du * du + dv * dv;
+                int sense = dist < 0.0 ? -1 : 1;
+                if (dist * dist <= 1e-10 * r2)
+                    sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), d.degrees);
+                const float re = line[2 * k], im = line[2 * k + 1];
+                if (sense < 0) {
+                    line[2 * k] = im;
+                    line[2 * k + 1] = -re;
+                } else if (sense > 0) {
+                    line[2 * k] = -im;
+                    line[2 * k + 1] = re;
+                }
             }
         }
     }
-}
+};
 
 // --- Line by line ------------------------------------------------------------------
 
@@ -262,11 +276,13 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
         return -3;
     std::vector<float> samples, cleared;
     std::vector<uint32_t> fromColumn, fromLine;
+    std::unique_ptr<Direction> direction;
     try {
         samples.resize(width);
         cleared.resize(width);
         fromColumn = lxpic::tiledPositions(w, width);
         fromLine = lxpic::tiledPositions(h, height);
+        direction = std::make_unique<Direction>(w, h, normalisedDegrees(angle));
     } catch (const std::bad_alloc&) {
         return -3;
     }
@@ -292,8 +308,7 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
         }
     }
     // Forward with exp(+...), inverse with exp(-...) scaled below.
-    work.transform(1);
-    applyDirection(lines, w, h, normalisedDegrees(angle));
+    work.transform(1, lxpic::TransformedBands{&Direction::band, direction.get()});
     work.transform(-1);
     // The centre window back into samples; values of 0 or below become 0
     // and none exceeds the depth.

@@ -207,7 +207,8 @@ TEST(ComplexFFT2D, EqualsThePlainRadix2LoopsFloatForFloat)
                         {256, 4},
                         {128, 8},
                         {32, 512},
-                        {64, 64}})
+                        {64, 64},
+                        {2048, 64}})
         for (int sign : {1, -1}) {
             std::vector<float> input(size_t(h) * w * 2);
             for (float& v : input)
@@ -240,5 +241,47 @@ TEST(ComplexFFT2D, EqualsThePlainRadix2LoopsFloatForFloat)
                             << "," << x;
             }
             lxpic::avx2PathsAllowed() = was;
+        }
+}
+
+namespace
+{
+
+// Doubles every value it is handed (exact in float) and counts them.
+struct Doubling {
+    size_t seen = 0;
+    static void run(void* context, float* const* rows, uint32_t h, uint32_t, uint32_t count)
+    {
+        auto* self = static_cast<Doubling*>(context);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t k = 0; k < count; ++k)
+                rows[y][k] *= 2.0f;
+        self->seen += size_t(h) * count;
+    }
+};
+
+} // namespace
+
+// Work handed the transformed bands sees every value once, whether the
+// columns go through bands of scratch (long columns) or stay in place.
+TEST(ComplexFFT2D, TransformedBandsSeeEveryValueOnce)
+{
+    std::mt19937 gen(8);
+    std::uniform_real_distribution<float> d(-10.0f, 10.0f);
+    for (auto [h, w] : {std::pair<uint32_t, uint32_t>{8, 8}, {1, 16}, {2048, 64}, {4096, 4}})
+        for (int sign : {1, -1}) {
+            Transform plain(h, w), handed(h, w);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    plain.lines[y][x] = handed.lines[y][x] = d(gen);
+            plain.run(sign);
+            Doubling doubling;
+            lxpic::ComplexFFT2D(h, 2 * w, sign, handed.lines, handed.ip, handed.tw,
+                                lxpic::TransformedBands{&Doubling::run, &doubling});
+            EXPECT_EQ(doubling.seen, size_t(h) * 2 * w) << h << "x" << w;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    ASSERT_EQ(handed.lines[y][x], 2.0f * plain.lines[y][x])
+                        << h << "x" << w << " sign " << sign << " at " << y << "," << x;
         }
 }

@@ -335,7 +335,8 @@ uint32_t reverseBits(uint32_t i, uint32_t n)
 template <class V>
 LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_t n, float sgn,
                                               const float* w, uint32_t points, float* scratch,
-                                              float** cols, uint32_t rows)
+                                              float** cols, uint32_t rows, const LineSource* source,
+                                              float* made)
 {
     const size_t stride = panelStride(rows);
     for (uint32_t i = 0; i < n; ++i)
@@ -344,7 +345,14 @@ LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_
     constexpr uint32_t kChunk = 64;
     for (uint32_t y0 = 0; y0 < h; y0 += rows) {
         const uint32_t r = std::min(rows, h - y0);
-        for (uint32_t x0 = 0; x0 < n; x0 += kChunk) {
+        // Lines made on the spot go from a cached line straight into the
+        // panel, never through the lines themselves.
+        for (uint32_t q = 0; source && q < r; ++q) {
+            source->make(source->context, y0 + q, made);
+            for (uint32_t x = 0; x < n; ++x)
+                std::memcpy(scratch + x * stride + 2 * q, made + 2 * size_t(x), 2 * sizeof(float));
+        }
+        for (uint32_t x0 = 0; !source && x0 < n; x0 += kChunk) {
             const uint32_t x1 = std::min(n, x0 + kChunk);
             for (uint32_t q = 0; q < r; ++q) {
                 const float* from = lines[y0 + q];
@@ -375,9 +383,10 @@ LX_TARGET_AVX2 void transformLinesAvx2(float** lines, uint32_t h, uint32_t n, fl
 
 LX_TARGET_AVX2 void transformLinesAsColumnsAvx2(float** lines, uint32_t h, uint32_t n, float sgn,
                                                 const float* w, uint32_t points, float* scratch,
-                                                float** cols, uint32_t rows)
+                                                float** cols, uint32_t rows,
+                                                const LineSource* source, float* made)
 {
-    transformLinesAsColumns<Float8>(lines, h, n, sgn, w, points, scratch, cols, rows);
+    transformLinesAsColumns<Float8>(lines, h, n, sgn, w, points, scratch, cols, rows, source, made);
 }
 #endif
 
@@ -385,23 +394,29 @@ LX_TARGET_AVX2 void transformLinesAsColumnsAvx2(float** lines, uint32_t h, uint3
 struct LinePanel;
 
 void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const float* w,
-                    uint32_t points)
+                    uint32_t points, const LineSource* source)
 {
     // Panels of 32 lines: 64 floats a scratch line, as the column strips.
-    // The scratch line pointers first, then the lines.
+    // The scratch line pointers first, then the lines, then a line made by
+    // the source.
     const uint32_t rows = std::min(h, 32u);
     const ThreadBlock<LinePanel> panel(sizeof(float*) * size_t(n) +
-                                       sizeof(float) * panelStride(rows) * n);
+                                       sizeof(float) * (panelStride(rows) + 2) * n);
     if (float** cols = panel.as<float*>()) {
         float* scratch = reinterpret_cast<float*>(cols + n);
+        float* made = scratch + panelStride(rows) * n;
 #if LX_HAVE_AVX2_PATHS
         if (cpuHasAvx2())
-            transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows);
+            transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows, source,
+                                        made);
         else
 #endif
-            transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows);
+            transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows,
+                                            source, made);
         return;
     }
+    for (uint32_t y = 0; source && y < h; ++y)
+        source->make(source->context, y, lines[y]);
     // Without room for a panel: line by line, as many floats.
     const StageTwiddles tw(n, sgn, w, points);
 #if LX_HAVE_AVX2_PATHS
@@ -565,11 +580,18 @@ void ThreadComplexWork::transform(int sign, const TransformedBands& after) const
     ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w, after);
 }
 
+void ThreadComplexWork::transform(int sign, const LineSource& before,
+                                  const TransformedBands& after) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w, before,
+                 after);
+}
+
 namespace
 {
 
 void transform2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
-                 const TransformedBands* after)
+                 const LineSource* before, const TransformedBands* after)
 {
     const uint32_t n = std::max(2 * h, lineFloats);
     if (n > 4 * static_cast<uint32_t>(ip[0]))
@@ -578,7 +600,10 @@ void transform2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32
     const float sgn = sign >= 0 ? 1.0f : -1.0f;
     const uint32_t width = lineFloats / 2;
     if (width > 1)
-        transformLines(lines, h, width, sgn, w, points);
+        transformLines(lines, h, width, sgn, w, points, before);
+    else
+        for (uint32_t y = 0; before && y < h; ++y)
+            before->make(before->context, y, lines[y]);
     const bool done = h > 1 && transformColumns(lines, h, lineFloats, sgn, w, points, after);
     if (after && !done)
         after->run(after->context, lines, h, 0, lineFloats);
@@ -588,13 +613,19 @@ void transform2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32
 
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
 {
-    transform2D(h, lineFloats, sign, lines, ip, w, nullptr);
+    transform2D(h, lineFloats, sign, lines, ip, w, nullptr, nullptr);
 }
 
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
                   const TransformedBands& after)
 {
-    transform2D(h, lineFloats, sign, lines, ip, w, &after);
+    transform2D(h, lineFloats, sign, lines, ip, w, nullptr, &after);
+}
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const LineSource& before, const TransformedBands& after)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, &before, &after);
 }
 
 } // namespace lxpic

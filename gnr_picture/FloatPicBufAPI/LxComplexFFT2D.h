@@ -45,6 +45,19 @@ struct TransformedBands {
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
                   const TransformedBands& after);
 
+// The lines' values made as the transform first needs them, saving a
+// pass: make(context, y, line) writes the lineFloats floats of line y into
+// `line`, which may be the line itself or a scratch line. Every line is made
+// once, in order.
+struct LineSource {
+    void (*make)(void* context, uint32_t y, float* line);
+    void* context;
+};
+
+// ComplexFFT2D of the lines `before` makes, then `after` on every value.
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const LineSource& before, const TransformedBands& after);
+
 // The complex lines and tables of transforms of h lines of lineFloats
 // floats, kept for the calling thread between calls: only a change of
 // shape allocates (AllocFloatLines, zeroed, then the tables), so the lines
@@ -63,6 +76,7 @@ class ThreadComplexWork
     // ComplexFFT2D of the lines with the kept tables (and `after`).
     void transform(int sign) const;
     void transform(int sign, const TransformedBands& after) const;
+    void transform(int sign, const LineSource& before, const TransformedBands& after) const;
 
     // The lines, tables and shape of one holder (defined with the class).
     struct Set;

@@ -101,6 +101,38 @@ struct Direction {
     }
 };
 
+// The source's samples as the real parts of the work lines.
+struct TiledSource {
+    const SLxPicBuf* src;
+    uint32_t width;
+    float* samples;
+    float* cleared;
+    const std::vector<uint32_t>& fromColumn;
+    const std::vector<uint32_t>& fromLine;
+    uint32_t converted = UINT32_MAX;
+
+    int convert(uint32_t sy)
+    {
+        converted = sy;
+        return CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
+            samples, cleared, 1, width * 4,
+            static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes,
+            src->uiWidthBytes, src->uiBpc, 1, width, width);
+    }
+    // Checked on the first line already: the same conversion of every line
+    // gives the same status.
+    static void make(void* context, uint32_t y, float* line)
+    {
+        auto& self = *static_cast<TiledSource*>(context);
+        if (self.fromLine[y] != self.converted)
+            self.convert(self.fromLine[y]);
+        for (size_t x = 0; x < self.fromColumn.size(); ++x) {
+            line[2 * x] = self.samples[self.fromColumn[x]];
+            line[2 * x + 1] = 0.0f;
+        }
+    }
+};
+
 // --- Line by line ------------------------------------------------------------------
 
 // The 1-D transform of one run of samples, resampled to a power of two and
@@ -287,28 +319,14 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
         return -3;
     }
     // The source tiled into the real parts (TilePad's periodic repetition
-    // around the centred copy), a source line converted once per run of
-    // work lines that take it.
-    uint32_t converted = UINT32_MAX;
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint32_t sy = fromLine[y];
-        if (sy != converted) {
-            converted = sy;
-            const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-                samples.data(), cleared.data(), 1, width * 4,
-                static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes,
-                src->uiWidthBytes, bits, 1, width, width);
-            if (st != 0)
-                return st;
-        }
-        float* line = lines[y];
-        for (uint32_t x = 0; x < w; ++x) {
-            line[2 * x] = samples[fromColumn[x]];
-            line[2 * x + 1] = 0.0f;
-        }
-    }
+    // around the centred copy) as the transform takes the lines, a source
+    // line converted once per run of work lines that take it.
+    TiledSource tiled{src, width, samples.data(), cleared.data(), fromColumn, fromLine};
+    if (const int st = tiled.convert(fromLine[0]); st != 0)
+        return st;
     // Forward with exp(+...), inverse with exp(-...) scaled below.
-    work.transform(1, lxpic::TransformedBands{&Direction::band, direction.get()});
+    work.transform(1, lxpic::LineSource{&TiledSource::make, &tiled},
+                   lxpic::TransformedBands{&Direction::band, direction.get()});
     work.transform(-1);
     // The centre window back into samples; values of 0 or below become 0
     // and none exceeds the depth.

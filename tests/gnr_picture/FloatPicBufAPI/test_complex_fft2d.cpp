@@ -285,3 +285,54 @@ TEST(ComplexFFT2D, TransformedBandsSeeEveryValueOnce)
                         << h << "x" << w << " sign " << sign << " at " << y << "," << x;
         }
 }
+
+namespace
+{
+
+// Makes line y from a stored picture and records the order asked.
+struct StoredLines {
+    const std::vector<float>* values;
+    uint32_t lineFloats;
+    std::vector<uint32_t> asked;
+    static void make(void* context, uint32_t y, float* line)
+    {
+        auto* self = static_cast<StoredLines*>(context);
+        self->asked.push_back(y);
+        std::copy_n(self->values->data() + size_t(y) * self->lineFloats, self->lineFloats, line);
+    }
+    static void nothing(void*, float* const*, uint32_t, uint32_t, uint32_t) {}
+};
+
+} // namespace
+
+// Lines made as the transform first needs them give the transform of the
+// same lines filled beforehand, each made once and in order, whatever the
+// lines held before.
+TEST(ComplexFFT2D, MadeLinesEqualLinesFilledBefore)
+{
+    std::mt19937 gen(12);
+    std::uniform_real_distribution<float> d(-10.0f, 10.0f);
+    for (auto [h, w] : {std::pair<uint32_t, uint32_t>{8, 8}, {16, 1}, {64, 32}, {2048, 64}})
+        for (int sign : {1, -1}) {
+            std::vector<float> values(size_t(h) * 2 * w);
+            for (float& v : values)
+                v = d(gen);
+            Transform filled(h, w), made(h, w);
+            for (uint32_t y = 0; y < h; ++y) {
+                std::copy_n(values.data() + size_t(y) * 2 * w, 2 * w, filled.lines[y]);
+                std::fill_n(made.lines[y], 2 * w, 99.0f);
+            }
+            filled.run(sign);
+            StoredLines source{&values, 2 * w, {}};
+            lxpic::ComplexFFT2D(h, 2 * w, sign, made.lines, made.ip, made.tw,
+                                lxpic::LineSource{&StoredLines::make, &source},
+                                lxpic::TransformedBands{&StoredLines::nothing, nullptr});
+            ASSERT_EQ(source.asked.size(), size_t(h)) << h << "x" << w;
+            for (uint32_t y = 0; y < h; ++y)
+                ASSERT_EQ(source.asked[y], y);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    ASSERT_EQ(made.lines[y][x], filled.lines[y][x])
+                        << h << "x" << w << " sign " << sign << " at " << y << "," << x;
+        }
+}

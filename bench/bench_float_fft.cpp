@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -69,6 +70,25 @@ struct ComplexLines {
     void transform() { lxpic::ComplexFFT2D(n, 2 * n, 1, lines, ip, w); }
 };
 
+// The outputs of the two sides, compared once outside the timing: the
+// largest difference relative to the largest magnitude, as a counter; the
+// case fails above 1e-4.
+bool closeEnough(benchmark::State& state, const std::vector<float>& ours,
+                 const std::vector<float>& theirs)
+{
+    double peak = 0, worst = 0;
+    for (size_t i = 0; i < ours.size(); ++i) {
+        peak = std::max(peak, std::fabs(double(theirs[i])));
+        worst = std::max(worst, std::fabs(double(ours[i]) - theirs[i]));
+    }
+    const double relative = worst / std::max(peak, 1e-30);
+    state.counters["max_rel_diff"] = std::max(state.counters["max_rel_diff"].value, relative);
+    if (relative <= 1e-4)
+        return true;
+    state.SkipWithError("the outputs differ");
+    return false;
+}
+
 // Separate real and imaginary planes, as FFT_2Dx2pn2pm and the 64-point
 // transforms take them.
 struct SplitPlanes {
@@ -86,21 +106,28 @@ struct SplitPlanes {
 namespace
 {
 
-// An in-place complex n x n plan, measured once before the timing.
+// An in-place complex n x n plan, measured once before the timing; with
+// exp(+...) unless told otherwise, on data of its own unless given some.
 struct FftwPlan {
     fftwf_complex* data;
     fftwf_plan plan;
-    explicit FftwPlan(int n)
+    bool owned;
+    explicit FftwPlan(int n, int sign = FFTW_BACKWARD, fftwf_complex* on = nullptr)
     {
-        data = fftwf_alloc_complex(size_t(n) * n);
-        plan = fftwf_plan_dft_2d(n, n, data, data, FFTW_BACKWARD, FFTW_MEASURE);
-        const std::vector<float> v = noise(size_t(n) * n * 2, 1);
-        std::memcpy(data, v.data(), v.size() * sizeof(float));
+        owned = on == nullptr;
+        data = owned ? fftwf_alloc_complex(size_t(n) * n) : on;
+        // Planning may overwrite the data: fill it afterwards.
+        plan = fftwf_plan_dft_2d(n, n, data, data, sign, FFTW_MEASURE);
+        if (owned) {
+            const std::vector<float> v = noise(size_t(n) * n * 2, 1);
+            std::memcpy(data, v.data(), v.size() * sizeof(float));
+        }
     }
     ~FftwPlan()
     {
         fftwf_destroy_plan(plan);
-        fftwf_free(data);
+        if (owned)
+            fftwf_free(data);
     }
     void run() { fftwf_execute(plan); }
 };
@@ -120,13 +147,47 @@ void BM_FFT2Dx2pn2pmVsFftw(benchmark::State& state)
 {
     const uint32_t n = uint32_t(state.range(0));
     SplitPlanes ours(n);
-    FftwPlan theirs{int(n)};
+    FftwPlan theirs{int(n)}, back{int(n), FFTW_FORWARD, theirs.data};
+    // Once on the same input before the timing: both compute the unscaled
+    // sum with exp(+...).
+    for (size_t i = 0; i < ours.re.size(); ++i) {
+        theirs.data[i][0] = ours.re[i];
+        theirs.data[i][1] = ours.im[i];
+    }
+    CLxFloatPicMemAPI::FFT_2Dx2pn2pm(ours.re.data(), ours.im.data(), n, n, 0);
+    theirs.run();
+    std::vector<float> fftwRe(ours.re.size()), fftwIm(ours.im.size());
+    for (size_t i = 0; i < ours.re.size(); ++i) {
+        fftwRe[i] = theirs.data[i][0];
+        fftwIm[i] = theirs.data[i][1];
+    }
+    if (!closeEnough(state, ours.re, fftwRe) || !closeEnough(state, ours.im, fftwIm))
+        return;
+    // Forward and back by turns, so that the values neither grow out of
+    // range nor vanish; the way back scales by 1 / n^2 on both sides.
+    const float scale = 1.0f / (float(n) * float(n));
+    bool oursBack = false, theirsBack = false;
     sideBySide(
-        state, [&] { CLxFloatPicMemAPI::FFT_2Dx2pn2pm(ours.re.data(), ours.im.data(), n, n, 0); },
-        [&] { theirs.run(); });
+        state,
+        [&] {
+            CLxFloatPicMemAPI::FFT_2Dx2pn2pm(ours.re.data(), ours.im.data(), n, n,
+                                             oursBack ? 1 : 0);
+            oursBack = !oursBack;
+        },
+        [&] {
+            if (theirsBack) {
+                back.run();
+                float* v = &theirs.data[0][0];
+                for (size_t i = 0; i < 2 * size_t(n) * n; ++i)
+                    v[i] *= scale;
+            } else {
+                theirs.run();
+            }
+            theirsBack = !theirsBack;
+        });
     bench::countItems(state, int64_t(n) * n);
 }
-BENCHMARK(BM_FFT2Dx2pn2pmVsFftw)->ArgNames({"side"})->Arg(1024)->UseRealTime();
+BENCHMARK(BM_FFT2Dx2pn2pmVsFftw)->ArgNames({"side"})->Arg(1024)->Arg(2048)->UseRealTime();
 
 void BM_FFT2DConstSizeVsFftw(benchmark::State& state)
 {
@@ -159,6 +220,42 @@ void BM_ComplexFFT2DVsCvDft(benchmark::State& state)
     bench::countItems(state, int64_t(n) * n);
 }
 BENCHMARK(BM_ComplexFFT2DVsCvDft)->ArgNames({"side"})->Arg(1024)->UseRealTime();
+
+// The centred amplitude and phase of a float frame against the plain
+// spectrum and cartToPolar; the amplitudes compared once, shifted back.
+void BM_FFTImageVsCvDftCartToPolar(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    SLxFloatPicBuf src{}, amplitude{}, phase{};
+    CLxFloatPicBufAPI::Reinit(&src, uint32_t(n), uint32_t(n), 0, 1, false);
+    CLxFloatPicBufAPI::Reinit(&amplitude, uint32_t(n), uint32_t(n), 0, 1, true);
+    CLxFloatPicBufAPI::Reinit(&phase, uint32_t(n), uint32_t(n), 0, 1, true);
+    const std::vector<float> v = noise(size_t(n) * n, 9);
+    std::memcpy(src.pData, v.data(), v.size() * sizeof(float));
+    const cv::Mat in(n, n, CV_32F, src.pData);
+    cv::Mat spectrum, planes[2], magnitude, angle;
+    const auto ours = [&] { CLxFloatPicBufAPI::FFT_Image(&amplitude, &phase, &src); };
+    const auto theirs = [&] {
+        cv::dft(in, spectrum, cv::DFT_COMPLEX_OUTPUT);
+        cv::split(spectrum, planes);
+        cv::cartToPolar(planes[0], planes[1], magnitude, angle);
+    };
+    ours();
+    theirs();
+    std::vector<float> centred(size_t(n) * n), plain(size_t(n) * n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            centred[size_t(y) * n + x] = amplitude.pData[size_t(y) * n + x];
+            plain[size_t(y) * n + x] = magnitude.at<float>((y + n / 2) % n, (x + n / 2) % n);
+        }
+    if (closeEnough(state, centred, plain))
+        sideBySide(state, ours, theirs);
+    CLxFloatPicBufAPI::Free(&src);
+    CLxFloatPicBufAPI::Free(&amplitude);
+    CLxFloatPicBufAPI::Free(&phase);
+    bench::countItems(state, int64_t(n) * n);
+}
+BENCHMARK(BM_FFTImageVsCvDftCartToPolar)->ArgNames({"side"})->Arg(1024)->Arg(2048)->UseRealTime();
 
 SLxPicBuf recordOf(cv::Mat& m, uint32_t bits)
 {

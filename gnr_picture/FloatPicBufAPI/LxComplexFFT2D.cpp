@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
+#include "gnr_picture/FloatPicBufAPI/LxThreadBlock.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace lxpic
@@ -333,7 +335,8 @@ uint32_t reverseBits(uint32_t i, uint32_t n)
 template <class V>
 LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_t n, float sgn,
                                               const float* w, uint32_t points, float* scratch,
-                                              float** cols, uint32_t rows)
+                                              float** cols, uint32_t rows, const LineSource* source,
+                                              float* made)
 {
     const size_t stride = panelStride(rows);
     for (uint32_t i = 0; i < n; ++i)
@@ -342,7 +345,14 @@ LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_
     constexpr uint32_t kChunk = 64;
     for (uint32_t y0 = 0; y0 < h; y0 += rows) {
         const uint32_t r = std::min(rows, h - y0);
-        for (uint32_t x0 = 0; x0 < n; x0 += kChunk) {
+        // Lines made on the spot go from a cached line straight into the
+        // panel, never through the lines themselves.
+        for (uint32_t q = 0; source && q < r; ++q) {
+            source->make(source->context, y0 + q, made);
+            for (uint32_t x = 0; x < n; ++x)
+                std::memcpy(scratch + x * stride + 2 * q, made + 2 * size_t(x), 2 * sizeof(float));
+        }
+        for (uint32_t x0 = 0; !source && x0 < n; x0 += kChunk) {
             const uint32_t x1 = std::min(n, x0 + kChunk);
             for (uint32_t q = 0; q < r; ++q) {
                 const float* from = lines[y0 + q];
@@ -373,32 +383,40 @@ LX_TARGET_AVX2 void transformLinesAvx2(float** lines, uint32_t h, uint32_t n, fl
 
 LX_TARGET_AVX2 void transformLinesAsColumnsAvx2(float** lines, uint32_t h, uint32_t n, float sgn,
                                                 const float* w, uint32_t points, float* scratch,
-                                                float** cols, uint32_t rows)
+                                                float** cols, uint32_t rows,
+                                                const LineSource* source, float* made)
 {
-    transformLinesAsColumns<Float8>(lines, h, n, sgn, w, points, scratch, cols, rows);
+    transformLinesAsColumns<Float8>(lines, h, n, sgn, w, points, scratch, cols, rows, source, made);
 }
 #endif
 
+// The scratch of the line pass, kept per thread.
+struct LinePanel;
+
 void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const float* w,
-                    uint32_t points)
+                    uint32_t points, const LineSource* source)
 {
     // Panels of 32 lines: 64 floats a scratch line, as the column strips.
+    // The scratch line pointers first, then the lines, then a line made by
+    // the source.
     const uint32_t rows = std::min(h, 32u);
-    float* scratch = static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * panelStride(rows) * n));
-    float** cols = static_cast<float**>(CLxAlloc::Alloc(0, sizeof(float*) * size_t(n)));
-    if (scratch && cols) {
+    const ThreadBlock<LinePanel> panel(sizeof(float*) * size_t(n) +
+                                       sizeof(float) * (panelStride(rows) + 2) * n);
+    if (float** cols = panel.as<float*>()) {
+        float* scratch = reinterpret_cast<float*>(cols + n);
+        float* made = scratch + panelStride(rows) * n;
 #if LX_HAVE_AVX2_PATHS
         if (cpuHasAvx2())
-            transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows);
+            transformLinesAsColumnsAvx2(lines, h, n, sgn, w, points, scratch, cols, rows, source,
+                                        made);
         else
 #endif
-            transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows);
-        CLxAlloc::Free(scratch);
-        CLxAlloc::Free(cols);
+            transformLinesAsColumns<Float4>(lines, h, n, sgn, w, points, scratch, cols, rows,
+                                            source, made);
         return;
     }
-    CLxAlloc::Free(scratch);
-    CLxAlloc::Free(cols);
+    for (uint32_t y = 0; source && y < h; ++y)
+        source->make(source->context, y, lines[y]);
     // Without room for a panel: line by line, as many floats.
     const StageTwiddles tw(n, sgn, w, points);
 #if LX_HAVE_AVX2_PATHS
@@ -409,27 +427,171 @@ void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const floa
         transformLineAcross<Float4>(lines[y], n, sgn, w, points, tw);
 }
 
+// Floats of each line in a band of the column pass: 32 complex columns.
+constexpr uint32_t kBandFloats = 64;
+
+// The column pass band by band through scratch lines that lie next to
+// each other (rows, h of them, kBandFloats floats each), copied in already
+// bit-reversed while the next band is fetched: the lines themselves lie a
+// power of two apart, where they meet in the same cache sets and no
+// prefetcher follows them.
+template <class V>
+LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_t lineFloats,
+                                              float sgn, const float* w, uint32_t points,
+                                              float** rows, const TransformedBands* after)
+{
+    for (uint32_t from = 0; from < lineFloats; from += kBandFloats) {
+        const uint32_t n = std::min(kBandFloats, lineFloats - from);
+        const bool more = from + n < lineFloats;
+        for (uint32_t y = 0, j = 0; y < h; ++y, j = nextReversed(j, h)) {
+            const float* in = lines[y] + from;
+            if (more)
+                for (uint32_t f = 0; f < n; f += 16)
+                    __builtin_prefetch(in + n + f);
+            std::memcpy(rows[j], in, n * sizeof(float));
+        }
+        transformColumnsAcross<V>(rows, h, n, sgn, w, points, true);
+        if (after)
+            after->run(after->context, rows, h, from, n);
+        for (uint32_t y = 0; y < h; ++y)
+            std::memcpy(lines[y] + from, rows[y], n * sizeof(float));
+    }
+}
+
 #if LX_HAVE_AVX2_PATHS
 LX_TARGET_AVX2 void transformColumnsAvx2(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
-                                         const float* w, uint32_t points)
+                                         const float* w, uint32_t points, float** rows,
+                                         const TransformedBands* after)
 {
-    transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
+    if (rows)
+        transformColumnsInBands<Float8>(lines, h, lineFloats, sgn, w, points, rows, after);
+    else
+        transformColumnsAcross<Float8>(lines, h, lineFloats, sgn, w, points, false);
 }
 #endif
 
-void transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
-                      uint32_t points)
+// The scratch of the column pass, kept per thread.
+struct ColumnBand;
+
+// Up to this many lines the column pass works in place: its strips stay
+// within half of a core's second-level cache.
+constexpr uint32_t kLinesInPlace = 1024;
+
+// True when `after` (if any) has run on the bands on their way back.
+bool transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn, const float* w,
+                      uint32_t points, const TransformedBands* after)
 {
+    // Lines of one band are transformed where they are.
+    const bool banded = lineFloats > kBandFloats && h > kLinesInPlace;
+    const ThreadBlock<ColumnBand> band(
+        banded ? (sizeof(float*) + sizeof(float) * kBandFloats) * size_t(h) : 0);
+    float** rows = banded ? band.as<float*>() : nullptr;
+    if (rows) {
+        float* block = reinterpret_cast<float*>(rows + h);
+        for (uint32_t i = 0; i < h; ++i)
+            rows[i] = block + size_t(i) * kBandFloats;
+    }
 #if LX_HAVE_AVX2_PATHS
-    if (cpuHasAvx2())
-        return transformColumnsAvx2(lines, h, lineFloats, sgn, w, points);
+    if (cpuHasAvx2()) {
+        transformColumnsAvx2(lines, h, lineFloats, sgn, w, points, rows, after);
+        return rows != nullptr;
+    }
 #endif
-    transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
+    if (rows)
+        transformColumnsInBands<Float4>(lines, h, lineFloats, sgn, w, points, rows, after);
+    else
+        transformColumnsAcross<Float4>(lines, h, lineFloats, sgn, w, points, false);
+    return rows != nullptr;
 }
 
 } // namespace
 
-void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
+struct ThreadComplexWork::Set {
+    uint32_t h = 0, lineFloats = 0;
+    float** lines = nullptr;
+    int32_t* ip = nullptr;
+    float* w = nullptr;
+    bool busy = false;
+
+    void release()
+    {
+        FreeFloatLines(lines);
+        CLxAlloc::Free(ip);
+        CLxAlloc::Free(w);
+        lines = nullptr;
+        ip = nullptr;
+        w = nullptr;
+        h = lineFloats = 0;
+    }
+    // True when the set holds lines of that shape, allocating on a change.
+    bool shape(uint32_t lineCount, uint32_t floats)
+    {
+        if (lines && h == lineCount && lineFloats == floats)
+            return true;
+        release();
+        lines = AllocFloatLines(lineCount, floats);
+        if (!lines)
+            return false;
+        ip = static_cast<int32_t*>(AllocWords(ComplexFFT2DIndexWords(lineCount, floats / 2)));
+        w = static_cast<float*>(AllocWords(ComplexFFT2DTwiddleWords(lineCount, floats / 2)));
+        if (!ip || !w) {
+            release();
+            return false;
+        }
+        h = lineCount;
+        lineFloats = floats;
+        return true;
+    }
+    ~Set() { release(); }
+};
+
+namespace
+{
+thread_local ThreadComplexWork::Set t_complexWork;
+} // namespace
+
+ThreadComplexWork::ThreadComplexWork(uint32_t h, uint32_t lineFloats)
+{
+    m_own = t_complexWork.busy;
+    m_set = m_own ? new (std::nothrow) Set : &t_complexWork;
+    if (!m_set || !m_set->shape(h, lineFloats))
+        return;
+    m_set->busy = true;
+    m_lines = m_set->lines;
+}
+
+ThreadComplexWork::~ThreadComplexWork()
+{
+    if (m_own) {
+        delete m_set;
+        return;
+    }
+    if (m_set)
+        m_set->busy = false;
+}
+
+void ThreadComplexWork::transform(int sign) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w);
+}
+
+void ThreadComplexWork::transform(int sign, const TransformedBands& after) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w, after);
+}
+
+void ThreadComplexWork::transform(int sign, const LineSource& before,
+                                  const TransformedBands& after) const
+{
+    ComplexFFT2D(m_set->h, m_set->lineFloats, sign, m_set->lines, m_set->ip, m_set->w, before,
+                 after);
+}
+
+namespace
+{
+
+void transform2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                 const LineSource* before, const TransformedBands* after)
 {
     const uint32_t n = std::max(2 * h, lineFloats);
     if (n > 4 * static_cast<uint32_t>(ip[0]))
@@ -438,9 +600,32 @@ void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int3
     const float sgn = sign >= 0 ? 1.0f : -1.0f;
     const uint32_t width = lineFloats / 2;
     if (width > 1)
-        transformLines(lines, h, width, sgn, w, points);
-    if (h > 1)
-        transformColumns(lines, h, lineFloats, sgn, w, points);
+        transformLines(lines, h, width, sgn, w, points, before);
+    else
+        for (uint32_t y = 0; before && y < h; ++y)
+            before->make(before->context, y, lines[y]);
+    const bool done = h > 1 && transformColumns(lines, h, lineFloats, sgn, w, points, after);
+    if (after && !done)
+        after->run(after->context, lines, h, 0, lineFloats);
+}
+
+} // namespace
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, nullptr, nullptr);
+}
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const TransformedBands& after)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, nullptr, &after);
+}
+
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const LineSource& before, const TransformedBands& after)
+{
+    transform2D(h, lineFloats, sign, lines, ip, w, &before, &after);
 }
 
 } // namespace lxpic

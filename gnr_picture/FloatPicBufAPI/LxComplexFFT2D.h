@@ -32,4 +32,59 @@ void MakeFFTTables(uint32_t nw, int32_t* ip, float* w);
 // rebuilt only when the transform is larger than they serve.
 void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w);
 
+// Work on transformed values while they are at hand, saving a pass over
+// the lines: run(context, rows, h, from, count) with rows[y][k] float
+// from + k of line y, called for bands of floats that together cover every
+// line once.
+struct TransformedBands {
+    void (*run)(void* context, float* const* rows, uint32_t h, uint32_t from, uint32_t count);
+    void* context;
+};
+
+// ComplexFFT2D, then `after` on every value.
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const TransformedBands& after);
+
+// The lines' values made as the transform first needs them, saving a
+// pass: make(context, y, line) writes the lineFloats floats of line y into
+// `line`, which may be the line itself or a scratch line. Every line is made
+// once, in order.
+struct LineSource {
+    void (*make)(void* context, uint32_t y, float* line);
+    void* context;
+};
+
+// ComplexFFT2D of the lines `before` makes, then `after` on every value.
+void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int32_t* ip, float* w,
+                  const LineSource& before, const TransformedBands& after);
+
+// The complex lines and tables of transforms of h lines of lineFloats
+// floats, kept for the calling thread between calls: only a change of
+// shape allocates (AllocFloatLines, zeroed, then the tables), so the lines
+// hold whatever the previous user left. lines() is null when an allocation
+// failed. A second holder alive on the same thread (a nested call) gets
+// lines of its own, released with it.
+class ThreadComplexWork
+{
+  public:
+    ThreadComplexWork(uint32_t h, uint32_t lineFloats);
+    ~ThreadComplexWork();
+    ThreadComplexWork(const ThreadComplexWork&) = delete;
+    ThreadComplexWork& operator=(const ThreadComplexWork&) = delete;
+
+    float** lines() const { return m_lines; }
+    // ComplexFFT2D of the lines with the kept tables (and `after`).
+    void transform(int sign) const;
+    void transform(int sign, const TransformedBands& after) const;
+    void transform(int sign, const LineSource& before, const TransformedBands& after) const;
+
+    // The lines, tables and shape of one holder (defined with the class).
+    struct Set;
+
+  private:
+    Set* m_set = nullptr;
+    bool m_own = false;
+    float** m_lines = nullptr;
+};
+
 } // namespace lxpic

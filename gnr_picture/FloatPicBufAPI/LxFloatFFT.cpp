@@ -11,6 +11,7 @@
 
 #include "gnr_picture/FloatPicBufAPI/LxFloatLanes.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxThreadBlock.h"
 #include "w32_system/memory/LxAlloc.h"
 
 float FFT_u1[63];
@@ -120,46 +121,27 @@ void radix2(float* re, float* im, uint8_t direction, uint32_t n)
     }
 }
 
-// Twiddles of the 64-point transforms from their tables.
-struct TableTwiddles {
-    const float* u1Table;
-    const float* u2Table;
-    uint32_t at = 0;
-    void stage(uint32_t l1) { at = l1 - 1; }
-    void next(float* u1, float* u2)
-    {
-        *u1 = u1Table[at];
-        *u2 = u2Table[at];
-        ++at;
-    }
-};
-
-// Twiddles of the radix-2 transforms by the recurrence in double.
-struct RecurrenceTwiddles {
-    bool forward; // direction 1
-    double c1 = -1.0, c2 = 0.0, u1 = 1.0, u2 = 0.0;
-    uint32_t l1Seen = 0;
-    void stage(uint32_t l1)
-    {
-        if (l1Seen) {
-            c2 = std::sqrt((1.0 - c1) / 2.0);
-            if (forward)
-                c2 = -c2;
-            c1 = std::sqrt((1.0 + c1) / 2.0);
+// The twiddles of every stage of an n-point transform in one table pair:
+// twiddle j of stage l1 at entry l1 - 1 + j, as the 64-point tables hold
+// them, computed by the line transform's recurrence in double.
+void fillStageTwiddles(float* u1Table, float* u2Table, uint32_t n, bool forward)
+{
+    double c1 = -1.0, c2 = 0.0;
+    for (uint32_t l1 = 1; l1 < n; l1 *= 2) {
+        double u1 = 1.0, u2 = 0.0;
+        for (uint32_t j = 0; j < l1; ++j) {
+            u1Table[l1 - 1 + j] = static_cast<float>(u1);
+            u2Table[l1 - 1 + j] = static_cast<float>(u2);
+            const double z = u1 * c1 - u2 * c2;
+            u2 = u1 * c2 + u2 * c1;
+            u1 = z;
         }
-        l1Seen = l1;
-        u1 = 1.0;
-        u2 = 0.0;
+        c2 = std::sqrt((1.0 - c1) / 2.0);
+        if (forward)
+            c2 = -c2;
+        c1 = std::sqrt((1.0 + c1) / 2.0);
     }
-    void next(float* f1, float* f2)
-    {
-        *f1 = static_cast<float>(u1);
-        *f2 = static_cast<float>(u2);
-        const double z = u1 * c1 - u2 * c2;
-        u2 = u1 * c2 + u2 * c1;
-        u1 = z;
-    }
-};
+}
 
 // One butterfly on split planes: (rp, mp), (rq, mq) = p + t, p - t with
 // t = (u1 + i u2) q, written as the line transform writes it.
@@ -174,20 +156,32 @@ LX_KERNEL_INLINE void splitButterfly(V& rp, V& mp, V& rq, V& mq, const V& u1, co
     mp = mp + t2;
 }
 
-// Stage l1 on whole lines, twiddle j of the stage at u1[j], u2[j].
+// A band of columns of split planes: `columns` floats of each line, lines
+// `stride` floats apart, `height` lines.
+struct Band {
+    float* re;
+    float* im;
+    size_t columns, stride;
+    uint32_t height;
+    float* reLine(uint32_t i) const { return re + i * stride; }
+    float* imLine(uint32_t i) const { return im + i * stride; }
+};
+
+// Stage l1 on whole lines of the band, twiddle j of the stage at u1[j],
+// u2[j].
 template <class V>
-LX_KERNEL_INLINE void splitStage(float* re, float* im, size_t w, uint32_t height, uint32_t l1,
-                                 const float* u1, const float* u2)
+LX_KERNEL_INLINE void splitStage(const Band& band, uint32_t l1, const float* u1, const float* u2)
 {
     constexpr uint32_t n = lxpic::kLanes<V>;
+    const size_t w = band.columns;
     const size_t whole = w - w % n;
     for (uint32_t b = 0; b < l1; ++b) {
         const V u1v = V{} + u1[b], u2v = V{} + u2[b];
-        for (uint32_t i = b; i < height; i += 2 * l1) {
-            float* r0 = re + i * w;
-            float* m0 = im + i * w;
-            float* r1 = re + (i + l1) * w;
-            float* m1 = im + (i + l1) * w;
+        for (uint32_t i = b; i < band.height; i += 2 * l1) {
+            float* r0 = band.reLine(i);
+            float* m0 = band.imLine(i);
+            float* r1 = band.reLine(i + l1);
+            float* m1 = band.imLine(i + l1);
             for (size_t x = 0; x < whole; x += n) {
                 V p, q, a, c;
                 lxpic::loadLanes(p, r0 + x);
@@ -211,25 +205,25 @@ LX_KERNEL_INLINE void splitStage(float* re, float* im, size_t w, uint32_t height
 // those of stage after stage. u1, u2 hold stage l1's twiddles, v1, v2 stage
 // 2 l1's.
 template <class V>
-LX_KERNEL_INLINE void splitStagePair(float* re, float* im, size_t w, uint32_t height, uint32_t l1,
-                                     const float* u1, const float* u2, const float* v1,
-                                     const float* v2)
+LX_KERNEL_INLINE void splitStagePair(const Band& band, uint32_t l1, const float* u1,
+                                     const float* u2, const float* v1, const float* v2)
 {
     constexpr uint32_t n = lxpic::kLanes<V>;
+    const size_t w = band.columns;
     const size_t whole = w - w % n;
     for (uint32_t b = 0; b < l1; ++b) {
         const V a1 = V{} + u1[b], a2 = V{} + u2[b];
         const V b1 = V{} + v1[b], b2 = V{} + v2[b];
         const V c1 = V{} + v1[b + l1], c2 = V{} + v2[b + l1];
-        for (uint32_t i = b; i < height; i += 4 * l1) {
-            float* r0 = re + i * w;
-            float* m0 = im + i * w;
-            float* r1 = r0 + l1 * w;
-            float* m1 = m0 + l1 * w;
-            float* r2 = r1 + l1 * w;
-            float* m2 = m1 + l1 * w;
-            float* r3 = r2 + l1 * w;
-            float* m3 = m2 + l1 * w;
+        for (uint32_t i = b; i < band.height; i += 4 * l1) {
+            float* r0 = band.reLine(i);
+            float* m0 = band.imLine(i);
+            float* r1 = band.reLine(i + l1);
+            float* m1 = band.imLine(i + l1);
+            float* r2 = band.reLine(i + 2 * l1);
+            float* m2 = band.imLine(i + 2 * l1);
+            float* r3 = band.reLine(i + 3 * l1);
+            float* m3 = band.imLine(i + 3 * l1);
             for (size_t x = 0; x < whole; x += n) {
                 V p0, q0, p1, q1, p2, q2, p3, q3;
                 lxpic::loadLanes(p0, r0 + x);
@@ -263,149 +257,244 @@ LX_KERNEL_INLINE void splitStagePair(float* re, float* im, size_t w, uint32_t he
     }
 }
 
-// The twiddles of stage l1, in the order the line transform takes them.
-template <class Twiddles>
-LX_KERNEL_INLINE void stageTwiddles(Twiddles& tw, uint32_t l1, float* u1, float* u2)
+// The index reached from j in the bit-reversed count of n: the line
+// transform's permutation, step by step.
+inline uint32_t nextReversed(uint32_t j, uint32_t n)
 {
-    tw.stage(l1);
-    for (uint32_t b = 0; b < l1; ++b)
-        tw.next(&u1[b], &u2[b]);
+    uint32_t k = n / 2;
+    while (k >= 1 && k <= j) {
+        j -= k;
+        k /= 2;
+    }
+    return j + k;
 }
 
-// The transform of every column of a width x height plane (height a power
-// of two): the butterflies of the line transform, each applied to whole
-// lines, so every column gets exactly the line transform's operations.
-// twiddles holds 3 x height floats.
-template <class V, class Twiddles>
-LX_KERNEL_INLINE void transformColumnsAcross(float* re, float* im, uint32_t width, uint32_t height,
-                                             Twiddles tw, float* twiddles)
+// The column transform of a band (height a power of two): the butterflies
+// of the line transform, each applied to whole lines, so every column gets
+// exactly the line transform's operations; then, for a divisor other than
+// 0, every sample divided by it. u1, u2: the stage twiddle tables. With
+// reversed the lines come in bit-reversed order already.
+template <class V>
+LX_KERNEL_INLINE void transformBand(const Band& band, const float* u1, const float* u2,
+                                    float divisor, bool reversed)
 {
-    const size_t w = width;
-    uint32_t j = 0;
-    for (uint32_t i = 0; i + 1 < height; ++i) {
-        if (i < j) {
-            std::swap_ranges(re + i * w, re + (i + 1) * w, re + j * w);
-            std::swap_ranges(im + i * w, im + (i + 1) * w, im + j * w);
-        }
-        uint32_t k = height / 2;
-        while (k <= j) {
-            j -= k;
-            k /= 2;
-        }
-        j += k;
-    }
-    float* u1 = twiddles;
-    float* u2 = u1 + height / 2;
-    float* v1 = u2 + height / 2;
-    float* v2 = v1 + height;
+    const uint32_t height = band.height;
+    if (!reversed)
+        for (uint32_t i = 0, j = 0; i + 1 < height; ++i, j = nextReversed(j, height))
+            if (i < j) {
+                std::swap_ranges(band.reLine(i), band.reLine(i) + band.columns, band.reLine(j));
+                std::swap_ranges(band.imLine(i), band.imLine(i) + band.columns, band.imLine(j));
+            }
     uint32_t l1 = 1;
-    for (; 2 * l1 < height; l1 *= 4) {
-        stageTwiddles(tw, l1, u1, u2);
-        stageTwiddles(tw, 2 * l1, v1, v2);
-        splitStagePair<V>(re, im, w, height, l1, u1, u2, v1, v2);
-    }
-    if (l1 < height) {
-        stageTwiddles(tw, l1, u1, u2);
-        splitStage<V>(re, im, w, height, l1, u1, u2);
+    for (; 2 * l1 < height; l1 *= 4)
+        splitStagePair<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1), u1 + (2 * l1 - 1),
+                          u2 + (2 * l1 - 1));
+    if (l1 < height)
+        splitStage<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1));
+    if (divisor != 0.0f)
+        for (uint32_t i = 0; i < height; ++i) {
+            float* r = band.reLine(i);
+            float* m = band.imLine(i);
+            for (size_t x = 0; x < band.columns; ++x) {
+                r[x] /= divisor;
+                m[x] /= divisor;
+            }
+        }
+}
+
+// Columns per band: at least 64 (four cache lines of each line of each
+// plane, which measured best on tall planes even where the band outgrows
+// half of a core's second-level cache), more while both planes' bands stay
+// within that half.
+size_t bandColumns(size_t width, uint32_t height)
+{
+    constexpr size_t kBandFloats = 128 * 1024;
+    size_t columns = 64;
+    while (columns < width && 4 * columns * height <= kBandFloats)
+        columns *= 2;
+    return std::min(columns, width);
+}
+
+// Every column of a width x height plane pair. Planes wider than a band go
+// band by band through scratch (2 x bandColumns x height floats), where
+// the band's lines lie next to each other, copied in already bit-reversed:
+// lines a power of two apart in the planes would all meet in the same
+// cache sets. reversed: the planes' lines come bit-reversed already.
+template <class V>
+LX_KERNEL_INLINE void transformColumnsInBands(float* re, float* im, uint32_t width, uint32_t height,
+                                              const float* u1, const float* u2, float divisor,
+                                              float* scratch, bool reversed)
+{
+    const size_t columns = bandColumns(width, height);
+    if (columns == width || !scratch)
+        return transformBand<V>(Band{re, im, width, width, height}, u1, u2, divisor, reversed);
+    float* bre = scratch;
+    float* bim = scratch + columns * height;
+    const size_t bytes = columns * sizeof(float);
+    for (size_t x = 0; x < width; x += columns) {
+        const bool more = x + columns < width;
+        for (uint32_t y = 0, j = 0; y < height; ++y, j = nextReversed(j, height)) {
+            const size_t to = (reversed ? y : j) * columns;
+            const float* fromRe = re + y * size_t(width) + x;
+            const float* fromIm = im + y * size_t(width) + x;
+            // Lines lie pages apart, where no prefetcher follows them.
+            if (more)
+                for (size_t f = 0; f < columns; f += 16) {
+                    __builtin_prefetch(fromRe + columns + f);
+                    __builtin_prefetch(fromIm + columns + f);
+                }
+            std::memcpy(bre + to, fromRe, bytes);
+            std::memcpy(bim + to, fromIm, bytes);
+        }
+        transformBand<V>(Band{bre, bim, columns, columns, height}, u1, u2, divisor, true);
+        for (uint32_t y = 0; y < height; ++y) {
+            std::memcpy(re + y * size_t(width) + x, bre + y * columns, bytes);
+            std::memcpy(im + y * size_t(width) + x, bim + y * columns, bytes);
+        }
     }
 }
 
 #if LX_HAVE_AVX2_PATHS
-template <class Twiddles>
 LX_TARGET_AVX2 void transformColumnsAvx2(float* re, float* im, uint32_t width, uint32_t height,
-                                         Twiddles tw, float* twiddles)
+                                         const float* u1, const float* u2, float divisor,
+                                         float* scratch, bool reversed)
 {
-    transformColumnsAcross<lxpic::Float8>(re, im, width, height, tw, twiddles);
+    transformColumnsInBands<lxpic::Float8>(re, im, width, height, u1, u2, divisor, scratch,
+                                           reversed);
 }
 #endif
 
-// Room for the stage twiddles of a column pass: 3 x height floats, the
-// constant size's 64 lines in the object itself.
-class ColumnTwiddleRoom
-{
-  public:
-    explicit ColumnTwiddleRoom(uint32_t height)
-        : m_floats(height <= 64 ? m_local
-                                : static_cast<float*>(
-                                      CLxAlloc::Alloc(0, sizeof(float) * 3 * size_t(height))))
-    {
-    }
-    ~ColumnTwiddleRoom()
-    {
-        if (m_floats != m_local)
-            CLxAlloc::Free(m_floats);
-    }
-    ColumnTwiddleRoom(const ColumnTwiddleRoom&) = delete;
-    ColumnTwiddleRoom& operator=(const ColumnTwiddleRoom&) = delete;
-    float* floats() const { return m_floats; }
-
-  private:
-    float m_local[3 * 64];
-    float* m_floats;
-};
-
-template <class Twiddles>
-void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, Twiddles tw,
-                         const ColumnTwiddleRoom& room)
+// Without scratch the planes are transformed in place, whole lines at once.
+void transformColumnsAny(float* re, float* im, uint32_t width, uint32_t height, const float* u1,
+                         const float* u2, float divisor = 0.0f, float* scratch = nullptr,
+                         bool reversed = false)
 {
 #if LX_HAVE_AVX2_PATHS
     if (lxpic::cpuHasAvx2())
-        return transformColumnsAvx2(re, im, width, height, tw, room.floats());
+        return transformColumnsAvx2(re, im, width, height, u1, u2, divisor, scratch, reversed);
 #endif
-    transformColumnsAcross<lxpic::Float4>(re, im, width, height, tw, room.floats());
+    transformColumnsInBands<lxpic::Float4>(re, im, width, height, u1, u2, divisor, scratch,
+                                           reversed);
+}
+
+// The work of FFT_2Dx2pn2pm, kept per thread: the stage twiddles of the
+// lines and of the columns, and a panel of lines turned into columns.
+struct PlaneTransformWork;
+
+// Lines per panel: 32, so that a panel's scratch lines span whole vectors.
+constexpr uint32_t kPanelLines = 32;
+
+// The stage twiddles, then scratch for a panel of lines or a band of
+// columns, whichever is larger.
+size_t planeWorkFloats(uint32_t width, uint32_t height)
+{
+    return 2 * size_t(width) + 2 * size_t(height) +
+           std::max(2 * size_t(width) * kPanelLines, 2 * bandColumns(width, height) * height);
+}
+
+// Rows q0 .. q0 + 3 of positions x0 .. x0 + 3 of a plane (lines `width`
+// apart) into the panel lines to[0 .. 3] (4 floats each, from q0).
+inline void turnBlockIn(float* const to[4], const float* from, size_t width)
+{
+    __m128 a = _mm_loadu_ps(from), b = _mm_loadu_ps(from + width),
+           c = _mm_loadu_ps(from + 2 * width), d = _mm_loadu_ps(from + 3 * width);
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    _mm_storeu_ps(to[0], a);
+    _mm_storeu_ps(to[1], b);
+    _mm_storeu_ps(to[2], c);
+    _mm_storeu_ps(to[3], d);
+}
+
+// The way back: panel lines from[0 .. 3] (from q0) into rows q0 .. q0 + 3
+// of the plane, each divided by divisor unless it is 0.
+inline void turnBlockOut(float* to, size_t width, const float* const from[4], float divisor)
+{
+    __m128 a = _mm_loadu_ps(from[0]), b = _mm_loadu_ps(from[1]), c = _mm_loadu_ps(from[2]),
+           d = _mm_loadu_ps(from[3]);
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    if (divisor != 0.0f) {
+        const __m128 v = _mm_set1_ps(divisor);
+        a = _mm_div_ps(a, v);
+        b = _mm_div_ps(b, v);
+        c = _mm_div_ps(c, v);
+        d = _mm_div_ps(d, v);
+    }
+    _mm_storeu_ps(to, a);
+    _mm_storeu_ps(to + width, b);
+    _mm_storeu_ps(to + 2 * width, c);
+    _mm_storeu_ps(to + 3 * width, d);
 }
 
 // The radix-2 transform of every line, the lines turned into columns in
 // panels so that the column kernel runs them: each point gets the line
-// transform's butterflies and division, float for float. False, nothing
-// done, without room for a panel.
-bool transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
-                             uint8_t direction, const ColumnTwiddleRoom& room)
+// transform's butterflies and division, float for float. Position x goes
+// to the panel's line at its bit-reversed index, so the kernel starts with
+// the permutation done. u1, u2: the stage twiddles of width points;
+// scratch: 2 x width x 32 floats.
+void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
+                             uint8_t direction, const float* u1, const float* u2, float* scratch)
 {
-    const uint32_t rows = std::min(height, 32u);
-    if (!room.floats() || width < 2)
-        return false;
-    float* scratch =
-        static_cast<float*>(CLxAlloc::Alloc(0, sizeof(float) * 2 * size_t(width) * rows));
-    if (!scratch)
-        return false;
+    const uint32_t rows = std::min(height, kPanelLines);
     float* sre = scratch;
     float* sim = scratch + size_t(width) * rows;
-    const float scale = static_cast<float>(width);
-    // Chunks of positions whose scratch lines stay cached while turning.
-    constexpr uint32_t kChunk = 256;
+    const float divisor = direction == 1 ? static_cast<float>(width) : 0.0f;
+    const bool blocks = width % 4 == 0 && rows % 4 == 0;
     for (uint32_t y0 = 0; y0 < height; y0 += rows) {
         const uint32_t r = std::min(rows, height - y0);
-        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
-            const uint32_t x1 = std::min(width, x0 + kChunk);
-            for (uint32_t q = 0; q < r; ++q) {
-                const float* fromRe = re + size_t(y0 + q) * width;
-                const float* fromIm = im + size_t(y0 + q) * width;
-                for (uint32_t x = x0; x < x1; ++x) {
-                    sre[size_t(x) * r + q] = fromRe[x];
-                    sim[size_t(x) * r + q] = fromIm[x];
+        const float* planeRe = re + size_t(y0) * width;
+        const float* planeIm = im + size_t(y0) * width;
+        if (blocks) {
+            // Four rows at a time along their whole length: the rows stream
+            // from memory while the panel stays cached.
+            for (uint32_t q = 0; q < r; q += 4)
+                for (uint32_t x = 0, j = 0; x < width; x += 4) {
+                    uint32_t rev[4];
+                    for (uint32_t i = 0; i < 4; ++i, j = nextReversed(j, width))
+                        rev[i] = j;
+                    float* const toRe[4] = {
+                        sre + size_t(rev[0]) * r + q, sre + size_t(rev[1]) * r + q,
+                        sre + size_t(rev[2]) * r + q, sre + size_t(rev[3]) * r + q};
+                    float* const toIm[4] = {
+                        sim + size_t(rev[0]) * r + q, sim + size_t(rev[1]) * r + q,
+                        sim + size_t(rev[2]) * r + q, sim + size_t(rev[3]) * r + q};
+                    turnBlockIn(toRe, planeRe + size_t(q) * width + x, width);
+                    turnBlockIn(toIm, planeIm + size_t(q) * width + x, width);
                 }
-            }
+        } else {
+            for (uint32_t x = 0, j = 0; x < width; ++x, j = nextReversed(j, width))
+                for (uint32_t q = 0; q < r; ++q) {
+                    sre[size_t(j) * r + q] = planeRe[size_t(q) * width + x];
+                    sim[size_t(j) * r + q] = planeIm[size_t(q) * width + x];
+                }
         }
-        transformColumnsAny(sre, sim, r, width, RecurrenceTwiddles{direction == 1}, room);
-        for (uint32_t x0 = 0; x0 < width; x0 += kChunk) {
-            const uint32_t x1 = std::min(width, x0 + kChunk);
-            for (uint32_t q = 0; q < r; ++q) {
-                float* toRe = re + size_t(y0 + q) * width;
-                float* toIm = im + size_t(y0 + q) * width;
-                for (uint32_t x = x0; x < x1; ++x) {
-                    toRe[x] = sre[size_t(x) * r + q];
-                    toIm[x] = sim[size_t(x) * r + q];
-                    if (direction == 1) {
-                        toRe[x] /= scale;
-                        toIm[x] /= scale;
-                    }
+        transformColumnsAny(sre, sim, r, width, u1, u2, 0.0f, nullptr, true);
+        float* outRe = re + size_t(y0) * width;
+        float* outIm = im + size_t(y0) * width;
+        if (blocks) {
+            for (uint32_t q = 0; q < r; q += 4)
+                for (uint32_t x = 0; x < width; x += 4) {
+                    const float* const fromRe[4] = {
+                        sre + size_t(x) * r + q, sre + size_t(x + 1) * r + q,
+                        sre + size_t(x + 2) * r + q, sre + size_t(x + 3) * r + q};
+                    const float* const fromIm[4] = {
+                        sim + size_t(x) * r + q, sim + size_t(x + 1) * r + q,
+                        sim + size_t(x + 2) * r + q, sim + size_t(x + 3) * r + q};
+                    turnBlockOut(outRe + size_t(q) * width + x, width, fromRe, divisor);
+                    turnBlockOut(outIm + size_t(q) * width + x, width, fromIm, divisor);
                 }
-            }
+        } else {
+            for (uint32_t q = 0; q < r; ++q)
+                for (uint32_t x = 0; x < width; ++x) {
+                    float vr = sre[size_t(x) * r + q], vi = sim[size_t(x) * r + q];
+                    if (divisor != 0.0f) {
+                        vr /= divisor;
+                        vi /= divisor;
+                    }
+                    outRe[size_t(q) * width + x] = vr;
+                    outIm[size_t(q) * width + x] = vi;
+                }
         }
     }
-    CLxAlloc::Free(scratch);
-    return true;
 }
 
 // In place, in 4 x 4 blocks (moves only).
@@ -474,22 +563,23 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
     // Both sizes first: a bad height must not leave the lines transformed.
     if (!isPowerOf2(width) || !isPowerOf2(height))
         return -2;
-    const ColumnTwiddleRoom room(height), lineRoom(width);
-    if (!room.floats())
+    const lxpic::ThreadBlock<PlaneTransformWork> work(planeWorkFloats(width, height) *
+                                                      sizeof(float));
+    float* lineU1 = work.as<float>();
+    if (!lineU1)
         return -3;
-    if (!transformLinesAsColumns(re, im, width, height, direction, lineRoom))
-        for (uint32_t y = 0; y < height; ++y)
-            radix2(re + static_cast<size_t>(y) * width, im + static_cast<size_t>(y) * width,
-                   direction, width);
-    transformColumnsAny(re, im, width, height, RecurrenceTwiddles{direction == 1}, room);
-    if (direction == 1) {
-        const float scale = static_cast<float>(height);
-        const size_t count = static_cast<size_t>(width) * height;
-        for (size_t i = 0; i < count; ++i) {
-            re[i] /= scale;
-            im[i] /= scale;
-        }
-    }
+    float* lineU2 = lineU1 + width;
+    float* columnU1 = lineU2 + width;
+    float* columnU2 = columnU1 + height;
+    float* scratch = columnU2 + height;
+    const bool forward = direction == 1;
+    fillStageTwiddles(lineU1, lineU2, width, forward);
+    fillStageTwiddles(columnU1, columnU2, height, forward);
+    // Lines of one point stay as they are (divided by 1).
+    if (width > 1)
+        transformLinesAsColumns(re, im, width, height, direction, lineU1, lineU2, scratch);
+    transformColumnsAny(re, im, width, height, columnU1, columnU2,
+                        forward ? static_cast<float>(height) : 0.0f, scratch);
     return 0;
 }
 
@@ -520,19 +610,19 @@ int CLxFloatPicMemAPI::FFT_2D_ConstSize(float* re, float* im, bool inverse)
 {
     ensureTwiddles();
     constexpr uint32_t n = 64;
-    const TableTwiddles tw{inverse ? IFFT_u1 : FFT_u1, inverse ? IFFT_u2 : FFT_u2};
-    const ColumnTwiddleRoom room(n);
+    const float* u1 = inverse ? IFFT_u1 : FFT_u1;
+    const float* u2 = inverse ? IFFT_u2 : FFT_u2;
     // Lines first, as columns of the turned planes, then the columns.
     transpose64(re);
     transpose64(im);
-    transformColumnsAny(re, im, n, n, tw, room);
+    transformColumnsAny(re, im, n, n, u1, u2);
     if (inverse) {
         scaleAll(re, n * n, 0.015625f);
         scaleAll(im, n * n, 0.015625f);
     }
     transpose64(re);
     transpose64(im);
-    transformColumnsAny(re, im, n, n, tw, room);
+    transformColumnsAny(re, im, n, n, u1, u2);
     if (inverse) {
         scaleAll(re, n * n, 0.015625f);
         scaleAll(im, n * n, 0.015625f);

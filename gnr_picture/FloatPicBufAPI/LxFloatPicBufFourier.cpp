@@ -2,11 +2,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <vector>
 
+#include "gnr_picture/FloatPicBufAPI/LxAmpPhase.h"
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxTiledPositions.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
@@ -81,6 +85,22 @@ void gather(float* plane, const SLxFloatPicBuf& pic, uint32_t comp)
                 sum += s[static_cast<size_t>(x) * pic.uiComps + c];
             d[x] = static_cast<float>(sum / pic.uiComps);
         }
+    }
+}
+
+// Line y of gather's plane.
+void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp)
+{
+    const float* s = lxpic::line(pic, y);
+    for (uint32_t x = 0; x < pic.uiWidth; ++x) {
+        if (comp < pic.uiComps) {
+            out[x] = s[static_cast<size_t>(x) * pic.uiComps + comp];
+            continue;
+        }
+        double sum = 0;
+        for (uint32_t c = 0; c < pic.uiComps; ++c)
+            sum += s[static_cast<size_t>(x) * pic.uiComps + c];
+        out[x] = static_cast<float>(sum / pic.uiComps);
     }
 }
 
@@ -163,32 +183,50 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
         return -9;
     if (isEmpty(*amplitude) || isEmpty(*src))
         return 0;
-    SpectrumWork work(W, H);
-    if (!work.allocate(static_cast<size_t>(src->uiWidth) * src->uiHeight))
+    const lxpic::ThreadComplexWork work(H, 2 * W);
+    float** lines = work.lines();
+    if (!lines)
         return -3;
-    float* re = work.plane(0);
-    float* im = work.plane(1);
-    float* a = work.plane(2);
-    float* p = work.plane(3);
-    float* srcPlane = work.plane(4);
+    std::vector<uint32_t> fromColumn, fromLine;
+    std::vector<float> sourceLine;
+    try {
+        fromColumn = lxpic::tiledPositions(W, src->uiWidth);
+        fromLine = lxpic::tiledPositions(H, src->uiHeight);
+        sourceLine.resize(src->uiWidth);
+    } catch (const std::bad_alloc&) {
+        return -3;
+    }
     const bool averaged = amplitude->uiComps == 1 && src->uiComps != 1;
-    const size_t planeFloats = static_cast<size_t>(W) * H;
-    for (uint32_t c = 0; c < amplitude->uiComps; ++c) {
-        gather(srcPlane, *src, averaged ? src->uiComps : c);
-        CLxFloatPicMemAPI::TilePad(re, W, H, srcPlane, src->uiWidth, src->uiHeight, 1);
-        std::fill(im, im + planeFloats, 0.0f);
-        work.transform(re, im, 1);
-        CLxFloatPicMemAPI::FlipCross(a, re, 1, W * 4, W, H);
-        CLxFloatPicMemAPI::FlipCross(p, im, 1, W * 4, W, H);
-        CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(re, im, a, p, 1, W, W * H);
-        const int32_t x0 = static_cast<int32_t>((W - amplitude->uiWidth) / 2);
-        const int32_t y0 = static_cast<int32_t>((H - amplitude->uiHeight) / 2);
-        CLxFloatPicMemAPI::CutImage(a, amplitude->uiWidth, amplitude->uiHeight, re, W, H, x0, y0,
-                                    1);
-        CLxFloatPicMemAPI::CutImage(p, amplitude->uiWidth, amplitude->uiHeight, im, W, H, x0, y0,
-                                    1);
-        scatter(*amplitude, c, a);
-        scatter(*phase, c, p);
+    // The centred spectrum's window: its line y is the transform's line
+    // (y0 + y + H / 2) mod H, its column x the column (x0 + x + W / 2) mod W.
+    const uint32_t x0 = (W - amplitude->uiWidth) / 2, y0 = (H - amplitude->uiHeight) / 2;
+    const uint32_t comps = amplitude->uiComps;
+    for (uint32_t c = 0; c < comps; ++c) {
+        uint32_t gathered = UINT32_MAX;
+        for (uint32_t y = 0; y < H; ++y) {
+            if (fromLine[y] != gathered) {
+                gathered = fromLine[y];
+                gatherLine(sourceLine.data(), *src, gathered, averaged ? src->uiComps : c);
+            }
+            float* line = lines[y];
+            for (uint32_t x = 0; x < W; ++x) {
+                line[2 * x] = sourceLine[fromColumn[x]];
+                line[2 * x + 1] = 0.0f;
+            }
+        }
+        work.transform(1);
+        // The window's columns are one run of the line, or two where it
+        // wraps at W.
+        const uint32_t first = (x0 + W / 2) % W;
+        const uint32_t run = std::min(amplitude->uiWidth, W - first);
+        for (uint32_t y = 0; y < amplitude->uiHeight; ++y) {
+            const float* line = lines[(y0 + y + H / 2) % H];
+            float* a = lxpic::line(*amplitude, y) + c;
+            float* p = lxpic::line(*phase, y) + c;
+            lxpic::ampAndPhasePairs(line + 2 * size_t(first), run, a, p, comps);
+            lxpic::ampAndPhasePairs(line, amplitude->uiWidth - run, a + size_t(run) * comps,
+                                    p + size_t(run) * comps, comps);
+        }
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gnr_picture/FloatPicBufAPI/LxAmpPhase.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
 #include "gnr_picture/picmemAPI/LxFloatKernels.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -145,19 +146,8 @@ int CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(float* amp, float* phase, const fl
     if (width == 0 || count == 0)
         return 0;
     const size_t n = elements(comps, width, count);
-    for (size_t i = 0; i < n; ++i) {
-        const float r = re[i], m = im[i];
-        const float a = std::sqrt(r * r + m * m);
-        float p;
-        if (m > 0.0f)
-            p = std::acos(r / a);
-        else if (m < 0.0f)
-            p = 6.283185f - std::acos(r / a);
-        else
-            p = r >= 0.0f ? 0.0f : 3.1415925f;
-        amp[i] = a;
-        phase[i] = p;
-    }
+    for (size_t i = 0; i < n; ++i)
+        lxpic::ampAndPhase(re[i], im[i], &amp[i], &phase[i]);
     return 0;
 }
 

@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxTiledPositions.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -35,27 +38,6 @@ bool usableSource(const SLxPicBuf* dst, const SLxPicBuf* src)
 
 // --- Through the 2-D transform -------------------------------------------------
 
-// The float pictures, planes and tables of one transform, released together.
-struct SpectrumWork {
-    SLxFloatPicBuf picture;
-    float* tiled = nullptr;
-    float** lines = nullptr;
-    int32_t* ip = nullptr;
-    float* twiddles = nullptr;
-
-    SpectrumWork() { CLxFloatPicBufAPI::Init(&picture); }
-    ~SpectrumWork()
-    {
-        CLxFloatPicBufAPI::Free(&picture);
-        CLxAlloc::Free(tiled);
-        lxpic::FreeFloatLines(lines);
-        CLxAlloc::Free(ip);
-        CLxAlloc::Free(twiddles);
-    }
-    SpectrumWork(const SpectrumWork&) = delete;
-    SpectrumWork& operator=(const SpectrumWork&) = delete;
-};
-
 // -1 multiplies by -i, 1 by +i, 0 leaves the position: the direction of
 // (du, dv) in degrees plus 180 against angle +- 90 (and those +- 360).
 int literalSense(int64_t du, int64_t dv, double degrees)
@@ -77,34 +59,79 @@ int literalSense(int64_t du, int64_t dv, double degrees)
 // where du cos + dv sin < 0; only positions whose distance from the
 // dividing line is below 1e-5 of their radius (far wider than the 1e-5
 // degrees the comparison allows) are compared in degrees.
-void applyDirection(float** lines, uint32_t w, uint32_t h, double degrees)
-{
-    const double radians = degrees * kDegreesToRadians;
-    const double c = std::cos(radians), s = std::sin(radians);
-    std::vector<double> across(w);
-    for (uint32_t x = 0; x < w; ++x)
-        across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
-    for (uint32_t y = 0; y < h; ++y) {
-        const double dv = double(int64_t((y + h / 2) & (h - 1)) - int64_t(h / 2));
-        float* line = lines[y];
-        for (uint32_t x = 0; x < w; ++x) {
-            const double du = across[x];
-            const double d = du * c + dv * s;
-            const double r2 = du * du + dv * dv;
-            int sense = d < 0.0 ? -1 : 1;
-            if (d * d <= 1e-10 * r2)
-                sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), degrees);
-            const float re = line[2 * x], im = line[2 * x + 1];
-            if (sense < 0) {
-                line[2 * x] = im;
-                line[2 * x + 1] = -re;
-            } else if (sense > 0) {
-                line[2 * x] = -im;
-                line[2 * x + 1] = re;
+struct Direction {
+    double degrees, c, s;
+    uint32_t h;
+    std::vector<double> across; // du of every column
+
+    Direction(uint32_t w, uint32_t lines, double angle)
+        : degrees(angle), c(std::cos(angle * kDegreesToRadians)),
+          s(std::sin(angle * kDegreesToRadians)), h(lines), across(w)
+    {
+        for (uint32_t x = 0; x < w; ++x)
+            across[x] = double(int64_t((x + w / 2) & (w - 1)) - int64_t(w / 2));
+    }
+
+    // The positions of floats from .. from + count of every line, handed
+    // over by the transform while they are at hand.
+    static void band(void* context, float* const* rows, uint32_t lines, uint32_t from,
+                     uint32_t count)
+    {
+        const Direction& d = *static_cast<const Direction*>(context);
+        for (uint32_t y = 0; y < lines; ++y) {
+            const double dv = double(int64_t((y + d.h / 2) & (d.h - 1)) - int64_t(d.h / 2));
+            float* line = rows[y];
+            for (uint32_t k = 0; 2 * k < count; ++k) {
+                const double du = d.across[from / 2 + k];
+                const double dist = du * d.c + dv * d.s;
+                const double r2 = du * du + dv * dv;
+                int sense = dist < 0.0 ? -1 : 1;
+                if (dist * dist <= 1e-10 * r2)
+                    sense = r2 == 0.0 ? 0 : literalSense(int64_t(du), int64_t(dv), d.degrees);
+                const float re = line[2 * k], im = line[2 * k + 1];
+                if (sense < 0) {
+                    line[2 * k] = im;
+                    line[2 * k + 1] = -re;
+                } else if (sense > 0) {
+                    line[2 * k] = -im;
+                    line[2 * k + 1] = re;
+                }
             }
         }
     }
-}
+};
+
+// The source's samples as the real parts of the work lines.
+struct TiledSource {
+    const SLxPicBuf* src;
+    uint32_t width;
+    float* samples;
+    float* cleared;
+    const std::vector<uint32_t>& fromColumn;
+    const std::vector<uint32_t>& fromLine;
+    uint32_t converted = UINT32_MAX;
+
+    int convert(uint32_t sy)
+    {
+        converted = sy;
+        return CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
+            samples, cleared, 1, width * 4,
+            static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes,
+            src->uiWidthBytes, src->uiBpc, 1, width, width);
+    }
+    // Checked on the first line already: the same conversion of every line
+    // gives the same status.
+    static void make(void* context, uint32_t y, float* line)
+    {
+        auto& self = *static_cast<TiledSource*>(context);
+        if (self.fromLine[y] != self.converted)
+            self.convert(self.fromLine[y]);
+        for (size_t x = 0; x < self.fromColumn.size(); ++x) {
+            line[2 * x] = self.samples[self.fromColumn[x]];
+            line[2 * x + 1] = 0.0f;
+        }
+    }
+};
 
 // --- Line by line ------------------------------------------------------------------
 
@@ -274,53 +301,52 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     // Twice W x H floats must fit the 32-bit sizes of the float planes.
     if (w == 0 || h == 0 || uint64_t(w) * h > (uint64_t(1) << 29))
         return -3;
-    SpectrumWork work;
-    SLxFloatPicBuf& picture = work.picture;
-    if (CLxFloatPicBufAPI::Reinit(&picture, width, height, 0, 1, false) != 0)
+    // The complex array: kept for the thread, allocated when the size changes.
+    const lxpic::ThreadComplexWork work(h, 2 * w);
+    float** lines = work.lines();
+    if (!lines)
         return -3;
-    work.tiled = static_cast<float*>(CLxAlloc::Alloc(0, size_t(w) * h * sizeof(float)));
-    work.lines = lxpic::AllocFloatLines(h, 2 * w);
-    work.ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
-    work.twiddles = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
-    if (!work.tiled || !work.lines || !work.ip || !work.twiddles)
+    std::vector<float> samples, cleared;
+    std::vector<uint32_t> fromColumn, fromLine;
+    std::unique_ptr<Direction> direction;
+    try {
+        samples.resize(width);
+        cleared.resize(width);
+        fromColumn = lxpic::tiledPositions(w, width);
+        fromLine = lxpic::tiledPositions(h, height);
+        direction = std::make_unique<Direction>(w, h, normalisedDegrees(angle));
+    } catch (const std::bad_alloc&) {
         return -3;
-    // The conversion clears an imaginary plane of the picture's size; the
-    // tiled plane, filled only afterwards, is large enough to take it.
-    const int st = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-        picture.pData, work.tiled, 1, picture.uiWidthBytes, src->pData, src->uiWidthBytes, bits, 1,
-        width, width * height);
-    if (st != 0)
-        return st;
-    CLxFloatPicMemAPI::TilePad(work.tiled, w, h, picture.pData, width, height, 1);
-    for (uint32_t y = 0; y < h; ++y) {
-        const float* in = work.tiled + size_t(y) * w;
-        float* line = work.lines[y];
-        for (uint32_t x = 0; x < w; ++x) {
-            line[2 * x] = in[x];
-            line[2 * x + 1] = 0.0f;
-        }
     }
+    // The source tiled into the real parts (TilePad's periodic repetition
+    // around the centred copy) as the transform takes the lines, a source
+    // line converted once per run of work lines that take it.
+    TiledSource tiled{src, width, samples.data(), cleared.data(), fromColumn, fromLine};
+    if (const int st = tiled.convert(fromLine[0]); st != 0)
+        return st;
     // Forward with exp(+...), inverse with exp(-...) scaled below.
-    lxpic::ComplexFFT2D(h, 2 * w, 1, work.lines, work.ip, work.twiddles);
-    applyDirection(work.lines, w, h, normalisedDegrees(angle));
-    lxpic::ComplexFFT2D(h, 2 * w, -1, work.lines, work.ip, work.twiddles);
-    // The centre window back into the float picture; values of 0 or below
-    // become 0 and none exceeds the depth.
+    work.transform(1, lxpic::LineSource{&TiledSource::make, &tiled},
+                   lxpic::TransformedBands{&Direction::band, direction.get()});
+    work.transform(-1);
+    // The centre window back into samples; values of 0 or below become 0
+    // and none exceeds the depth.
     const float scale = float(1.0 / (double(w) * h));
     const float top = float(CLxPicMemAPI::CalcUintMax(bits));
     const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
+    float* out = samples.data();
     for (uint32_t y = 0; y < height; ++y) {
-        const float* line = work.lines[y0 + y];
-        float* out = reinterpret_cast<float*>(reinterpret_cast<uint8_t*>(picture.pData) +
-                                              size_t(y) * picture.uiWidthBytes);
+        const float* line = lines[y0 + y];
         for (uint32_t x = 0; x < width; ++x) {
             const float v = line[2 * (x0 + x)] * scale;
             out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
         }
+        const int st = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
+            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1, dst->uiWidthBytes,
+            bits, out, nullptr, 1, width * 4, width, width);
+        if (st != 0)
+            return st;
     }
-    return CLxFloatPicMemAPI::ExtractFloatAPtoRGB(dst->pData, 1, dst->uiWidthBytes, bits,
-                                                  picture.pData, nullptr, 1, picture.uiWidthBytes,
-                                                  width, width * height);
+    return 0;
 }
 
 int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)

@@ -207,7 +207,8 @@ TEST(ComplexFFT2D, EqualsThePlainRadix2LoopsFloatForFloat)
                         {256, 4},
                         {128, 8},
                         {32, 512},
-                        {64, 64}})
+                        {64, 64},
+                        {2048, 64}})
         for (int sign : {1, -1}) {
             std::vector<float> input(size_t(h) * w * 2);
             for (float& v : input)
@@ -240,5 +241,98 @@ TEST(ComplexFFT2D, EqualsThePlainRadix2LoopsFloatForFloat)
                             << "," << x;
             }
             lxpic::avx2PathsAllowed() = was;
+        }
+}
+
+namespace
+{
+
+// Doubles every value it is handed (exact in float) and counts them.
+struct Doubling {
+    size_t seen = 0;
+    static void run(void* context, float* const* rows, uint32_t h, uint32_t, uint32_t count)
+    {
+        auto* self = static_cast<Doubling*>(context);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t k = 0; k < count; ++k)
+                rows[y][k] *= 2.0f;
+        self->seen += size_t(h) * count;
+    }
+};
+
+} // namespace
+
+// Work handed the transformed bands sees every value once, whether the
+// columns go through bands of scratch (long columns) or stay in place.
+TEST(ComplexFFT2D, TransformedBandsSeeEveryValueOnce)
+{
+    std::mt19937 gen(8);
+    std::uniform_real_distribution<float> d(-10.0f, 10.0f);
+    for (auto [h, w] : {std::pair<uint32_t, uint32_t>{8, 8}, {1, 16}, {2048, 64}, {4096, 4}})
+        for (int sign : {1, -1}) {
+            Transform plain(h, w), handed(h, w);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    plain.lines[y][x] = handed.lines[y][x] = d(gen);
+            plain.run(sign);
+            Doubling doubling;
+            lxpic::ComplexFFT2D(h, 2 * w, sign, handed.lines, handed.ip, handed.tw,
+                                lxpic::TransformedBands{&Doubling::run, &doubling});
+            EXPECT_EQ(doubling.seen, size_t(h) * 2 * w) << h << "x" << w;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    ASSERT_EQ(handed.lines[y][x], 2.0f * plain.lines[y][x])
+                        << h << "x" << w << " sign " << sign << " at " << y << "," << x;
+        }
+}
+
+namespace
+{
+
+// Makes line y from a stored picture and records the order asked.
+struct StoredLines {
+    const std::vector<float>* values;
+    uint32_t lineFloats;
+    std::vector<uint32_t> asked;
+    static void make(void* context, uint32_t y, float* line)
+    {
+        auto* self = static_cast<StoredLines*>(context);
+        self->asked.push_back(y);
+        std::copy_n(self->values->data() + size_t(y) * self->lineFloats, self->lineFloats, line);
+    }
+    static void nothing(void*, float* const*, uint32_t, uint32_t, uint32_t) {}
+};
+
+} // namespace
+
+// Lines made as the transform first needs them give the transform of the
+// same lines filled beforehand, each made once and in order, whatever the
+// lines held before.
+TEST(ComplexFFT2D, MadeLinesEqualLinesFilledBefore)
+{
+    std::mt19937 gen(12);
+    std::uniform_real_distribution<float> d(-10.0f, 10.0f);
+    for (auto [h, w] : {std::pair<uint32_t, uint32_t>{8, 8}, {16, 1}, {64, 32}, {2048, 64}})
+        for (int sign : {1, -1}) {
+            std::vector<float> values(size_t(h) * 2 * w);
+            for (float& v : values)
+                v = d(gen);
+            Transform filled(h, w), made(h, w);
+            for (uint32_t y = 0; y < h; ++y) {
+                std::copy_n(values.data() + size_t(y) * 2 * w, 2 * w, filled.lines[y]);
+                std::fill_n(made.lines[y], 2 * w, 99.0f);
+            }
+            filled.run(sign);
+            StoredLines source{&values, 2 * w, {}};
+            lxpic::ComplexFFT2D(h, 2 * w, sign, made.lines, made.ip, made.tw,
+                                lxpic::LineSource{&StoredLines::make, &source},
+                                lxpic::TransformedBands{&StoredLines::nothing, nullptr});
+            ASSERT_EQ(source.asked.size(), size_t(h)) << h << "x" << w;
+            for (uint32_t y = 0; y < h; ++y)
+                ASSERT_EQ(source.asked[y], y);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < 2 * w; ++x)
+                    ASSERT_EQ(made.lines[y][x], filled.lines[y][x])
+                        << h << "x" << w << " sign " << sign << " at " << y << "," << x;
         }
 }

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "../assert_capture.h"
+#include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "w32_system/memory/LxAlloc.h"
 
 namespace
 {
@@ -142,6 +145,90 @@ TEST(FloatPicBufSpectrum, TiledSourceRoundTripsAndAverages)
     for (uint32_t i = 0; i < 128 * 64; ++i) {
         ASSERT_GE(phase.pData[i], 0.0f);
         ASSERT_LT(phase.pData[i], 6.2832f);
+    }
+}
+
+namespace
+{
+
+// The forward spectrum step by step through the plane operations: the
+// component (or the mean) tiled into W x H, the complex transform with
+// fresh tables, the quadrant swap, amplitude and phase, the centre window.
+void spectrumBySteps(const FloatPic& src, uint32_t width, uint32_t height, uint32_t comps,
+                     std::vector<float>* amp, std::vector<float>* phase)
+{
+    uint32_t W = 0, H = 0;
+    CLxFloatPicMemAPI::Powerof2(width, nullptr, &W);
+    CLxFloatPicMemAPI::Powerof2(height, nullptr, &H);
+    const size_t n = size_t(W) * H;
+    std::vector<float> plane(size_t(src.uiWidth) * src.uiHeight), re(n), im(n), a(n), p(n),
+        cutA(size_t(width) * height), cutP(cutA.size());
+    amp->assign(cutA.size() * comps, 0.0f);
+    phase->assign(amp->size(), 0.0f);
+    for (uint32_t c = 0; c < comps; ++c) {
+        for (uint32_t y = 0; y < src.uiHeight; ++y)
+            for (uint32_t x = 0; x < src.uiWidth; ++x) {
+                const float* px = src.pData + (size_t(y) * src.uiWidth + x) * src.uiComps;
+                double sum = 0;
+                for (uint32_t k = 0; k < src.uiComps; ++k)
+                    sum += px[k];
+                plane[size_t(y) * src.uiWidth + x] =
+                    comps == src.uiComps ? px[c] : float(sum / src.uiComps);
+            }
+        CLxFloatPicMemAPI::TilePad(re.data(), W, H, plane.data(), src.uiWidth, src.uiHeight, 1);
+        float** lines = lxpic::AllocFloatLines(H, 2 * W);
+        auto* ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(H, W)));
+        auto* tw = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(H, W)));
+        for (size_t i = 0; i < n; ++i)
+            lines[i / W][2 * (i % W)] = re[i];
+        lxpic::ComplexFFT2D(H, 2 * W, 1, lines, ip, tw);
+        for (size_t i = 0; i < n; ++i) {
+            re[i] = lines[i / W][2 * (i % W)];
+            im[i] = lines[i / W][2 * (i % W) + 1];
+        }
+        lxpic::FreeFloatLines(lines);
+        CLxAlloc::Free(ip);
+        CLxAlloc::Free(tw);
+        CLxFloatPicMemAPI::FlipCross(a.data(), re.data(), 1, W * 4, W, H);
+        CLxFloatPicMemAPI::FlipCross(p.data(), im.data(), 1, W * 4, W, H);
+        CLxFloatPicMemAPI::RealnImag_to_AmpnPhase(re.data(), im.data(), a.data(), p.data(), 1, W,
+                                                  W * H);
+        const int32_t x0 = int32_t((W - width) / 2), y0 = int32_t((H - height) / 2);
+        CLxFloatPicMemAPI::CutImage(cutA.data(), width, height, re.data(), W, H, x0, y0, 1);
+        CLxFloatPicMemAPI::CutImage(cutP.data(), width, height, im.data(), W, H, x0, y0, 1);
+        for (size_t i = 0; i < cutA.size(); ++i) {
+            (*amp)[i * comps + c] = cutA[i];
+            (*phase)[i * comps + c] = cutP[i];
+        }
+    }
+}
+
+} // namespace
+
+// FFT_Image works in one pass over kept lines; every float must still be
+// that of its steps, for tiled, averaged, multi-component, single-line
+// and single-pixel pictures, one size after another.
+TEST(FloatPicBufSpectrum, EqualsItsStepsFloatForFloat)
+{
+    struct Case {
+        uint32_t srcW, srcH, srcComps, w, h, comps;
+    } cases[] = {{100, 60, 1, 100, 60, 1}, {37, 21, 3, 37, 21, 1}, {16, 8, 3, 16, 8, 3},
+                 {20, 10, 1, 30, 12, 1},   {64, 64, 1, 64, 64, 1}, {5, 1, 1, 5, 1, 1},
+                 {1, 9, 1, 1, 9, 1},       {1, 1, 1, 1, 1, 1}};
+    std::mt19937 gen(21);
+    std::uniform_real_distribution<float> dist(-50.0f, 200.0f);
+    for (const Case& c : cases) {
+        FloatPic src(c.srcW, c.srcH, c.srcComps), amp(c.w, c.h, c.comps), phase(c.w, c.h, c.comps);
+        for (size_t i = 0; i < size_t(c.srcW) * c.srcH * c.srcComps; ++i)
+            src.pData[i] = dist(gen);
+        ASSERT_EQ(CLxFloatPicBufAPI::FFT_Image(&amp, &phase, &src), 0);
+        std::vector<float> wantAmp, wantPhase;
+        spectrumBySteps(src, c.w, c.h, c.comps, &wantAmp, &wantPhase);
+        const size_t count = size_t(c.w) * c.h * c.comps;
+        EXPECT_EQ(std::vector<float>(amp.pData, amp.pData + count), wantAmp)
+            << c.srcW << "x" << c.srcH << "x" << c.srcComps << " into " << c.w << "x" << c.h;
+        EXPECT_EQ(std::vector<float>(phase.pData, phase.pData + count), wantPhase)
+            << c.srcW << "x" << c.srcH << "x" << c.srcComps << " into " << c.w << "x" << c.h;
     }
 }
 

@@ -85,8 +85,8 @@ TEST(Hilbert, InPlaceEqualsIntoAnotherPicture)
 }
 
 // Hilbert with the address space limited to what is used now plus room
-// for the float pictures (8 MB) but not for the 8 MB complex array as well;
-// 0 when that gives -3 and dst stays as it was.
+// for its line buffers (4 MB) but not for the 8 MB complex array; 0 when
+// that gives -3 and dst stays as it was.
 int hilbertUnderLimit(TestPic& dst, TestPic& src)
 {
     const auto before = dst.bytes();
@@ -95,7 +95,7 @@ int hilbertUnderLimit(TestPic& dst, TestPic& src)
     if (!f || std::fscanf(f, "%lu", &pages) != 1)
         return 2;
     std::fclose(f);
-    const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(12) << 20);
+    const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(4) << 20);
     rlimit limit;
     limit.rlim_cur = limit.rlim_max = room;
     if (setrlimit(RLIMIT_AS, &limit) != 0)

@@ -124,12 +124,19 @@ uint32_t evictionCandidate()
     return earliest != kNone ? earliest : firstUnpinned;
 }
 
-void removeAt(uint32_t index)
+// Takes the item out of the table and the total; the block stays.
+SLxFrameItem* detachAt(uint32_t index)
 {
     SLxFrameItem* item = g_items[index];
     g_total -= item->size;
     std::memmove(g_items + index, g_items + index + 1, (g_count - index - 1) * sizeof(*g_items));
     --g_count;
+    return item;
+}
+
+void removeAt(uint32_t index)
+{
+    SLxFrameItem* item = detachAt(index);
     item->~SLxFrameItem();
     CLxAlloc::Free(item);
 }
@@ -150,6 +157,14 @@ void evict(uint32_t index)
     removeAt(index);
 }
 
+// Drops the frame at index but keeps its block for the next frame.
+SLxFrameItem* evictKeepingBlock(uint32_t index)
+{
+    if (FrameSlot* owner = g_items[index]->owner)
+        *owner = nullptr;
+    return detachAt(index);
+}
+
 bool growTable()
 {
     const uint32_t capacity = g_capacity + kTableGrowth;
@@ -167,15 +182,19 @@ bool growTable()
     return true;
 }
 
-SLxFrameItem* add(FrameSlot& slot, uint64_t size)
+// The new frame in block (null: a new block); null when the table or the
+// block cannot be had.
+SLxFrameItem* add(FrameSlot& slot, uint64_t size, void* block)
 {
     if (g_count == g_capacity && !growTable())
         return nullptr;
-    if (allocationFails(size))
-        return nullptr;
-    void* block = CLxAlloc::Alloc(0, sizeof(SLxFrameItem) + size_t(size));
-    if (!block)
-        return nullptr;
+    if (!block) {
+        if (allocationFails(size))
+            return nullptr;
+        block = CLxAlloc::Alloc(0, sizeof(SLxFrameItem) + size_t(size));
+        if (!block)
+            return nullptr;
+    }
     auto* item = new (block) SLxFrameItem{now(), size, &slot, 1};
     g_items[g_count++] = item;
     g_total += size;
@@ -199,15 +218,27 @@ SLxFrameItem* AllocatePinned(FrameSlot& slot, uint64_t size)
     computeLimits();
     if (slot || size > g_largestFrame)
         return nullptr;
+    // A dropped frame of the same size lends its block to the new one: its
+    // pages are already mapped, and a fresh block would fault every page in.
+    SLxFrameItem* reused = nullptr;
     while (mustMakeRoom(size)) {
         const uint32_t candidate = evictionCandidate();
         if (candidate == kNone)
             break; // every frame is in use: admit over the limits
-        evict(candidate);
+        if (!reused && g_items[candidate]->size == size)
+            reused = evictKeepingBlock(candidate);
+        else
+            evict(candidate);
+    }
+    if (reused) {
+        reused->~SLxFrameItem();
+        if (SLxFrameItem* item = add(slot, size, reused))
+            return item;
+        CLxAlloc::Free(reused);
     }
     // Out of memory: make room frame by frame and try again.
     for (;;) {
-        if (SLxFrameItem* item = add(slot, size))
+        if (SLxFrameItem* item = add(slot, size, nullptr))
             return item;
         const uint32_t candidate = evictionCandidate();
         if (candidate == kNone)

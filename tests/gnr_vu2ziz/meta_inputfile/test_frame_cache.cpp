@@ -250,6 +250,36 @@ TEST_F(FrameCache, DroppedFrameIsLoadedAgainWithANewTime)
     EXPECT_EQ(resident(), Frames({0, 3, 4}));
 }
 
+// Walking a document through a full cache allocates nothing: each dropped
+// frame lends its block to the next frame of its size. A frame of another
+// size gets a block of its own.
+TEST_F(FrameCache, DroppedFramesLendTheirBlocksToFramesOfTheirSize)
+{
+    constexpr uint64_t kFrame = 300 * kKiB;
+    setBudget(1 * kMiB);
+    makeSlots(11);
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_NE(load(i, kFrame), nullptr);
+    const int allocationsBefore = g_allocations;
+    for (size_t i = 3; i < 10; ++i)
+        ASSERT_NE(load(i, kFrame), nullptr);
+    EXPECT_EQ(g_allocations, allocationsBefore);
+    EXPECT_EQ(resident(), Frames({7, 8, 9}));
+    EXPECT_EQ(fc::Total(), 3 * kFrame);
+    for (size_t i = 7; i < 10; ++i) {
+        fc::SLxFrameItem* item = fc::PinCached(m_slots[i]);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(fc::Size(item), kFrame);
+        EXPECT_TRUE(holds(item, markOf(i))) << i;
+        fc::Unpin(item);
+    }
+
+    ASSERT_NE(load(10, kFrame - 1), nullptr);
+    EXPECT_EQ(g_allocations, allocationsBefore + 1);
+    EXPECT_EQ(resident(), Frames({8, 9, 10}));
+    EXPECT_EQ(fc::Total(), 3 * kFrame - 1);
+}
+
 TEST_F(FrameCache, ClosingOneDocumentLeavesTheOthersFrames)
 {
     std::vector<fc::FrameSlot> x(4, nullptr), y(4, nullptr);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -402,6 +403,42 @@ TEST_F(FrameCache, MachineFiguresKeepAHundredMegabytes)
         EXPECT_EQ(fc::Data(hit)[0], markOf(i));
         fc::Unpin(hit);
     }
+}
+
+// A probe that waits (5 s at most) for another thread to use the cache, and
+// tells whether it did.
+std::atomic<bool> g_probeWaiting, g_otherUsedCache, g_probeSawOther;
+
+bool probeWaitingForOtherThread()
+{
+    g_probeWaiting = true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!g_otherUsedCache && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    g_probeSawOther = g_otherUsedCache.load();
+    return false;
+}
+
+// The memory probe reads the system's figures from files: other threads
+// pin their frames meanwhile, without waiting for it.
+TEST_F(FrameCache, OtherThreadsUseTheCacheWhileTheMemoryProbeRuns)
+{
+    makeSlots(2);
+    ASSERT_NE(load(0, 1 * kKiB), nullptr);
+    g_probeWaiting = g_otherUsedCache = g_probeSawOther = false;
+    fc::SLxFrameCacheSeams seams = kTestSeams;
+    seams.memoryOverflow = probeWaitingForOtherThread;
+    fc::SetSeams(&seams);
+    std::thread other([this] {
+        while (!g_probeWaiting)
+            std::this_thread::yield();
+        if (fc::SLxFrameItem* hit = fc::PinCached(m_slots[0]))
+            fc::Unpin(hit);
+        g_otherUsedCache = true;
+    });
+    EXPECT_NE(load(1, 1 * kKiB), nullptr);
+    other.join();
+    EXPECT_TRUE(g_probeSawOther);
 }
 
 // Threads with documents of their own share a cache of a few frames: every

@@ -6,10 +6,15 @@
 // 512 x 512 12-bit lossless codestreams, decoded on one thread each
 // (QUELVIX_THREADS=1) so that only the documents run in parallel.
 // speedup = one-thread time / threads' time; ideal is the thread count, on a
-// machine with that many idle cores.
+// machine with that many idle cores. On a shared machine compare it with
+// cores_busy, the process's processor time over the run's wall time (both
+// medians of the threads' runs): a speedup near cores_busy means the threads
+// lost no time waiting for each other.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -36,6 +41,15 @@ const SDocumentFile& Document(bool jp2)
     }
     static const SDocumentFile doc(qx2Shape, bench::writeQx2Document("threads.qx2", qx2Shape));
     return doc;
+}
+
+// User and system time of the whole process.
+double ProcessSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
 // Thread t reads frames t, t + threads, ... into its own buffer, through its
@@ -79,12 +93,20 @@ void Documents_ReadOnThreads(benchmark::State& state)
     // Touched before timing; the one-thread run uses the first.
     std::vector<std::vector<uint8_t>> buffers(threads, std::vector<uint8_t>(frameBytes, 1));
     bool ok = true;
+    std::vector<double> coresBusy;
     bench::sideBySide(
-        state, [&] { ok = ReadOnThreads(doc, threads, buffers) && ok; },
+        state,
+        [&] {
+            const double cpu0 = ProcessSeconds();
+            const auto t0 = std::chrono::steady_clock::now();
+            ok = ReadOnThreads(doc, threads, buffers) && ok;
+            coresBusy.push_back((ProcessSeconds() - cpu0) / bench::secondsSince(t0));
+        },
         [&] { ok = ReadOnThreads(doc, 1, buffers) && ok; });
     if (!ok)
         state.SkipWithError("a read failed");
     state.counters["speedup"] = 1.0 / state.counters["ratio"];
+    state.counters["cores_busy"] = bench::median(coresBusy);
     state.SetItemsProcessed(int64_t(state.iterations()) * kFrames);
 }
 BENCHMARK(Documents_ReadOnThreads)

@@ -59,9 +59,11 @@ OPJ_SIZE_T Write(void* buffer, OPJ_SIZE_T n, void* user)
     return n;
 }
 
-// The writer's codestream of the samples into bytes; false on failure.
-bool EncodeWithWriter(bool lossy, CLxByteArray& bytes)
+// The size of the writer's frame of the samples, written into memory; 0 on
+// failure.
+size_t EncodeWithWriter(bool lossy)
 {
+    CLxByteArray bytes;
     SLxImageAttributes a{};
     a.uiWidth = a.uiHeight = bench::kSide;
     a.uiComp = 1;
@@ -73,9 +75,10 @@ bool EncodeWithWriter(bool lossy, CLxByteArray& bytes)
     w->AddRef();
     w->SetImageAttributes(a);
     const bool ok = w->SetImageData(0, Samples().data(), nullptr, nullptr) == 0;
+    const size_t size = ok ? bytes.GetSize() : 0;
     w->Abort();
     w->Release();
-    return ok;
+    return size;
 }
 
 // OpenJPEG's codestream of the samples with the writer's parameters; empty
@@ -136,9 +139,8 @@ void BM_Jp2Writer_vs_OpenJpeg(benchmark::State& state)
     bench::sideBySide(
         state,
         [&] {
-            CLxByteArray bytes;
-            ok = EncodeWithWriter(lossy, bytes) && ok;
-            ours = bytes.GetSize();
+            ours = EncodeWithWriter(lossy);
+            ok = ours != 0 && ok;
         },
         [&] {
             const std::vector<uint8_t> bytes = EncodeWithOpenJpeg(lossy, threads);

@@ -23,6 +23,7 @@ struct alignas(16) SLxFrameItem {
     uint64_t size;
     FrameSlot* owner; // null once discarded while pinned
     uint32_t pins;
+    SLxFrameItem* nextDropped; // out of the table, waiting to be freed
 };
 
 namespace
@@ -61,10 +62,16 @@ double now()
     return g_seams.clock ? g_seams.clock() : LX_GetTimeCounter();
 }
 
+// The probe reads the system's figures from files: asked without the lock,
+// so that threads loading frames never queue behind it.
 bool memoryOverflow()
 {
-    return g_seams.memoryOverflow ? g_seams.memoryOverflow()
-                                  : LX_CheckSingleDocumentSizeOverflow(0, nullptr, false);
+    bool (*probe)() = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(cacheLock());
+        probe = g_seams.memoryOverflow;
+    }
+    return probe ? probe() : LX_CheckSingleDocumentSizeOverflow(0, nullptr, false);
 }
 
 bool allocationFails(uint64_t size)
@@ -95,12 +102,12 @@ void computeLimits()
     g_limitsKnown = true;
 }
 
-bool mustMakeRoom(uint64_t size)
+bool mustMakeRoom(uint64_t size, bool overflow)
 {
     if (g_count == 0)
         return false;
-    const bool fits = g_count + 1 < kMaxItems && g_total < g_budget && size < g_budget - g_total &&
-                      !memoryOverflow();
+    const bool fits =
+        g_count + 1 < kMaxItems && g_total < g_budget && size < g_budget - g_total && !overflow;
     return !fits;
 }
 
@@ -124,30 +131,73 @@ uint32_t evictionCandidate()
     return earliest != kNone ? earliest : firstUnpinned;
 }
 
-void removeAt(uint32_t index)
+// Takes the item out of the table and the total; the block stays.
+SLxFrameItem* detachAt(uint32_t index)
 {
     SLxFrameItem* item = g_items[index];
     g_total -= item->size;
     std::memmove(g_items + index, g_items + index + 1, (g_count - index - 1) * sizeof(*g_items));
     --g_count;
-    item->~SLxFrameItem();
-    CLxAlloc::Free(item);
+    return item;
 }
 
-void remove(SLxFrameItem* item)
+// Frames dropped under the lock, freed once it is released (declared before
+// the lock guard): giving a large block back to the system takes about as
+// long as filling it, and other threads should not wait for that.
+class CDroppedBlocks
+{
+  public:
+    CDroppedBlocks() = default;
+    ~CDroppedBlocks() { FreeAll(); }
+    CDroppedBlocks(const CDroppedBlocks&) = delete;
+    CDroppedBlocks& operator=(const CDroppedBlocks&) = delete;
+
+    void Add(SLxFrameItem* item)
+    {
+        item->nextDropped = m_first;
+        m_first = item;
+    }
+    bool Empty() const { return !m_first; }
+    void FreeAll()
+    {
+        while (SLxFrameItem* item = m_first) {
+            m_first = item->nextDropped;
+            item->~SLxFrameItem();
+            CLxAlloc::Free(item);
+        }
+    }
+
+  private:
+    SLxFrameItem* m_first = nullptr;
+};
+
+void removeAt(uint32_t index, CDroppedBlocks& dropped)
+{
+    dropped.Add(detachAt(index));
+}
+
+void remove(SLxFrameItem* item, CDroppedBlocks& dropped)
 {
     for (uint32_t i = g_count; i-- > 0;)
         if (g_items[i] == item) {
-            removeAt(i);
+            removeAt(i, dropped);
             return;
         }
 }
 
-void evict(uint32_t index)
+void evict(uint32_t index, CDroppedBlocks& dropped)
 {
     if (FrameSlot* owner = g_items[index]->owner)
         *owner = nullptr;
-    removeAt(index);
+    removeAt(index, dropped);
+}
+
+// Drops the frame at index but keeps its block for the next frame.
+SLxFrameItem* evictKeepingBlock(uint32_t index)
+{
+    if (FrameSlot* owner = g_items[index]->owner)
+        *owner = nullptr;
+    return detachAt(index);
 }
 
 bool growTable()
@@ -167,16 +217,20 @@ bool growTable()
     return true;
 }
 
-SLxFrameItem* add(FrameSlot& slot, uint64_t size)
+// The new frame in block (null: a new block); null when the table or the
+// block cannot be had.
+SLxFrameItem* add(FrameSlot& slot, uint64_t size, void* block)
 {
     if (g_count == g_capacity && !growTable())
         return nullptr;
-    if (allocationFails(size))
-        return nullptr;
-    void* block = CLxAlloc::Alloc(0, sizeof(SLxFrameItem) + size_t(size));
-    if (!block)
-        return nullptr;
-    auto* item = new (block) SLxFrameItem{now(), size, &slot, 1};
+    if (!block) {
+        if (allocationFails(size))
+            return nullptr;
+        block = CLxAlloc::Alloc(0, sizeof(SLxFrameItem) + size_t(size));
+        if (!block)
+            return nullptr;
+    }
+    auto* item = new (block) SLxFrameItem{now(), size, &slot, 1, nullptr};
     g_items[g_count++] = item;
     g_total += size;
     slot = item;
@@ -195,38 +249,57 @@ SLxFrameItem* PinCached(FrameSlot& slot)
 
 SLxFrameItem* AllocatePinned(FrameSlot& slot, uint64_t size)
 {
+    const bool overflow = memoryOverflow();
+    CDroppedBlocks dropped;
     std::lock_guard<std::mutex> hold(cacheLock());
     computeLimits();
     if (slot || size > g_largestFrame)
         return nullptr;
-    while (mustMakeRoom(size)) {
+    // A dropped frame of the same size lends its block to the new one: its
+    // pages are already mapped, and a fresh block would fault every page in.
+    SLxFrameItem* reused = nullptr;
+    while (mustMakeRoom(size, overflow)) {
         const uint32_t candidate = evictionCandidate();
         if (candidate == kNone)
             break; // every frame is in use: admit over the limits
-        evict(candidate);
+        if (!reused && g_items[candidate]->size == size)
+            reused = evictKeepingBlock(candidate);
+        else
+            evict(candidate, dropped);
     }
-    // Out of memory: make room frame by frame and try again.
-    for (;;) {
-        if (SLxFrameItem* item = add(slot, size))
+    if (reused) {
+        if (SLxFrameItem* item = add(slot, size, reused))
             return item;
-        const uint32_t candidate = evictionCandidate();
-        if (candidate == kNone)
-            return nullptr;
-        evict(candidate);
+        dropped.Add(reused);
+    }
+    // Out of memory: free what was dropped, else drop one more frame, and
+    // try again.
+    for (;;) {
+        if (SLxFrameItem* item = add(slot, size, nullptr))
+            return item;
+        if (dropped.Empty()) {
+            const uint32_t candidate = evictionCandidate();
+            if (candidate == kNone)
+                return nullptr;
+            evict(candidate, dropped);
+        }
+        dropped.FreeAll();
     }
 }
 
 void Unpin(SLxFrameItem* item)
 {
+    CDroppedBlocks dropped;
     std::lock_guard<std::mutex> hold(cacheLock());
     if (!item || item->pins == 0)
         return;
     if (--item->pins == 0 && !item->owner)
-        remove(item);
+        remove(item, dropped);
 }
 
 void Discard(FrameSlot& slot)
 {
+    CDroppedBlocks dropped;
     std::lock_guard<std::mutex> hold(cacheLock());
     SLxFrameItem* item = slot;
     if (!item)
@@ -234,7 +307,7 @@ void Discard(FrameSlot& slot)
     slot = nullptr;
     item->owner = nullptr;
     if (item->pins == 0)
-        remove(item);
+        remove(item, dropped);
 }
 
 uint8_t* Data(const SLxFrameItem* item)

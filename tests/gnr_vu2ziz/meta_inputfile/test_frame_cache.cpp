@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -250,6 +251,36 @@ TEST_F(FrameCache, DroppedFrameIsLoadedAgainWithANewTime)
     EXPECT_EQ(resident(), Frames({0, 3, 4}));
 }
 
+// Walking a document through a full cache allocates nothing: each dropped
+// frame lends its block to the next frame of its size. A frame of another
+// size gets a block of its own.
+TEST_F(FrameCache, DroppedFramesLendTheirBlocksToFramesOfTheirSize)
+{
+    constexpr uint64_t kFrame = 300 * kKiB;
+    setBudget(1 * kMiB);
+    makeSlots(11);
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_NE(load(i, kFrame), nullptr);
+    const int allocationsBefore = g_allocations;
+    for (size_t i = 3; i < 10; ++i)
+        ASSERT_NE(load(i, kFrame), nullptr);
+    EXPECT_EQ(g_allocations, allocationsBefore);
+    EXPECT_EQ(resident(), Frames({7, 8, 9}));
+    EXPECT_EQ(fc::Total(), 3 * kFrame);
+    for (size_t i = 7; i < 10; ++i) {
+        fc::SLxFrameItem* item = fc::PinCached(m_slots[i]);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(fc::Size(item), kFrame);
+        EXPECT_TRUE(holds(item, markOf(i))) << i;
+        fc::Unpin(item);
+    }
+
+    ASSERT_NE(load(10, kFrame - 1), nullptr);
+    EXPECT_EQ(g_allocations, allocationsBefore + 1);
+    EXPECT_EQ(resident(), Frames({8, 9, 10}));
+    EXPECT_EQ(fc::Total(), 3 * kFrame - 1);
+}
+
 TEST_F(FrameCache, ClosingOneDocumentLeavesTheOthersFrames)
 {
     std::vector<fc::FrameSlot> x(4, nullptr), y(4, nullptr);
@@ -372,6 +403,42 @@ TEST_F(FrameCache, MachineFiguresKeepAHundredMegabytes)
         EXPECT_EQ(fc::Data(hit)[0], markOf(i));
         fc::Unpin(hit);
     }
+}
+
+// A probe that waits (5 s at most) for another thread to use the cache, and
+// tells whether it did.
+std::atomic<bool> g_probeWaiting, g_otherUsedCache, g_probeSawOther;
+
+bool probeWaitingForOtherThread()
+{
+    g_probeWaiting = true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!g_otherUsedCache && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    g_probeSawOther = g_otherUsedCache.load();
+    return false;
+}
+
+// The memory probe reads the system's figures from files: other threads
+// pin their frames meanwhile, without waiting for it.
+TEST_F(FrameCache, OtherThreadsUseTheCacheWhileTheMemoryProbeRuns)
+{
+    makeSlots(2);
+    ASSERT_NE(load(0, 1 * kKiB), nullptr);
+    g_probeWaiting = g_otherUsedCache = g_probeSawOther = false;
+    fc::SLxFrameCacheSeams seams = kTestSeams;
+    seams.memoryOverflow = probeWaitingForOtherThread;
+    fc::SetSeams(&seams);
+    std::thread other([this] {
+        while (!g_probeWaiting)
+            std::this_thread::yield();
+        if (fc::SLxFrameItem* hit = fc::PinCached(m_slots[0]))
+            fc::Unpin(hit);
+        g_otherUsedCache = true;
+    });
+    EXPECT_NE(load(1, 1 * kKiB), nullptr);
+    other.join();
+    EXPECT_TRUE(g_probeSawOther);
 }
 
 // Threads with documents of their own share a cache of a few frames: every

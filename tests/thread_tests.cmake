@@ -1,7 +1,7 @@
 # The cases that run work on several threads, as CTest entries labelled
-# "threads" (ctest -L threads). A ThreadSanitizer build (-DQUELVIX_TSAN=ON)
-# builds them with `cmake --build DIR --target thread_tests` and runs only
-# them; in other builds they run inside the programs' shards as well.
+# "threads" (ctest -L threads) of a ThreadSanitizer build (-DQUELVIX_TSAN=ON),
+# which builds them with `cmake --build DIR --target thread_tests`. Other
+# builds run them in the programs' shards only.
 #
 # quelvix_thread_test(<name> <program> <gtest filter>) adds the entry
 # "threads_<name>"; a new thread test needs one line below.
@@ -9,12 +9,15 @@ add_custom_target(thread_tests)
 add_dependencies(thread_tests quelvixcore)
 
 function(quelvix_thread_test name program filter)
+  add_dependencies(thread_tests ${program})
+  if(NOT QUELVIX_TSAN)
+    return()
+  endif()
   add_test(NAME threads_${name} COMMAND ${program} --gtest_brief=1 --gtest_filter=${filter})
   set_tests_properties(threads_${name} PROPERTIES LABELS threads TIMEOUT 1800)
   if(program STREQUAL "gnr_vu2ziz_tests")
     set_tests_properties(threads_${name} PROPERTIES FIXTURES_REQUIRED documents)
   endif()
-  add_dependencies(thread_tests ${program})
 endfunction()
 
 quelvix_thread_test(frame_cache gnr_vu2ziz_tests "FrameCache.*:InputCache.*")

@@ -4,7 +4,14 @@
 #pragma once
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__SANITIZE_THREAD__)
+// The loader runs the clones' resolvers before ThreadSanitizer's runtime is
+// set up, and the resolvers would be instrumented: a thread-checking build
+// keeps the baseline loops and the run-time AVX2 paths only.
+#define LX_KERNEL_CLONES
+#else
 #define LX_KERNEL_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
+#endif
 #define LX_HAVE_AVX2_PATHS 1
 #define LX_TARGET_AVX2 __attribute__((target("avx2")))
 #else

@@ -250,7 +250,7 @@ template <class T> class LX_EXPORT CLxList_specI : public CLxList
     T* LastThat(int (*f)(void*)) { return static_cast<T*>(CLxList::LastThat(f)); }
 };
 
-extern template class CLxList_specI<int>;
-extern template class CLxList_specI<unsigned int>;
-extern template class CLxList_specI<CLxStringA>;
-extern template class CLxList_specI<CLxStringW>;
+extern template class LX_EXPORT CLxList_specI<int>;
+extern template class LX_EXPORT CLxList_specI<unsigned int>;
+extern template class LX_EXPORT CLxList_specI<CLxStringA>;
+extern template class LX_EXPORT CLxList_specI<CLxStringW>;

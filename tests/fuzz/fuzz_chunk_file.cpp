@@ -6,10 +6,8 @@
 //   - a file repaired in place reopens with 0 and the same chunks;
 //   - appending a chunk keeps every chunk that was readable before.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
-//   cmake --build build-fuzz --target fuzz_chunk_file
-//   build-test/tests/make_chunk_corpus corpus && build-fuzz/tests/fuzz/fuzz_chunk_file corpus
+//   cmake --build build-fuzz --target fuzz_chunk_file fuzz_chunk_file_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_chunk_file corpora/fuzz_chunk_file
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -6,9 +6,8 @@
 // files reaches only rarely, thousands of times a second. Every call must
 // answer; images never write past the size GetImageInfo reports.
 //
-//   cmake --build build-fuzz --target fuzz_document_layer make_document_layer_corpus
-//   build-fuzz/tests/make_document_layer_corpus seeds
-//   build-fuzz/tests/fuzz/fuzz_document_layer corpus seeds
+//   cmake --build build-fuzz --target fuzz_document_layer fuzz_document_layer_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_document_layer corpora/fuzz_document_layer
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

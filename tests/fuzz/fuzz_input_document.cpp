@@ -4,9 +4,8 @@
 // image information, a few images and the metadata getters. Every call must
 // answer; images never write past the size GetImageInfo reports.
 //
-//   cmake --build build-fuzz --target fuzz_input_document make_input_document_corpus
-//   build-fuzz/tests/make_input_document_corpus corpus
-//   build-fuzz/tests/fuzz/fuzz_input_document corpus
+//   cmake --build build-fuzz --target fuzz_input_document fuzz_input_document_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_input_document corpora/fuzz_input_document
 #include <sys/mman.h>
 #include <unistd.h>
 

@@ -5,9 +5,8 @@
 // the file target's (fuzz_jp2_reader). Every call must answer; no frame is
 // written past the size the attributes give.
 //
-//   cmake --build build-fuzz --target fuzz_jp2_memory make_jp2_memory_corpus
-//   build-fuzz/tests/make_jp2_memory_corpus seeds
-//   build-fuzz/tests/fuzz/fuzz_jp2_memory -max_len=12288 corpus seeds
+//   cmake --build build-fuzz --target fuzz_jp2_memory fuzz_jp2_memory_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_jp2_memory -max_len=12288 corpora/fuzz_jp2_memory
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -7,12 +7,9 @@
 // re-closes the document (its own and foreign boxes merged, the tail and
 // box map written anew) before it is read again.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON      (one command)
-//   cmake --build build-fuzz --target fuzz_jp2_reader make_jp2_reader_corpus
-//   build-fuzz/tests/make_jp2_reader_corpus corpus
-//   ASAN_OPTIONS=quarantine_size_mb=8:malloc_context_size=2 \
-//     build-fuzz/tests/fuzz/fuzz_jp2_reader corpus
+//   cmake --build build-fuzz --target fuzz_jp2_reader fuzz_jp2_reader_corpus
+//   export ASAN_OPTIONS=quarantine_size_mb=8:malloc_context_size=2
+//   cd build-fuzz/tests/fuzz && ./fuzz_jp2_reader corpora/fuzz_jp2_reader
 #include <unistd.h>
 
 #include <cstdint>

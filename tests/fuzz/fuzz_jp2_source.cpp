@@ -1,10 +1,7 @@
 // libFuzzer target of the JPEG 2000 container layer; see jp2_fuzz_bodies.h.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON      (one command)
-//   cmake --build build-fuzz --target fuzz_jp2_source
-//   /usr/bin/python3 tests/mul_imageformat/gnr_imageformat_jp2/jp2_cases.py corpus-source corpus
-//   build-fuzz/tests/fuzz/fuzz_jp2_source corpus
+//   cmake --build build-fuzz --target fuzz_jp2_source fuzz_jp2_source_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_jp2_source corpora/fuzz_jp2_source
 #include "jp2_fuzz_bodies.h"
 
 #include "w32_system/debugging/LxDiag.h"

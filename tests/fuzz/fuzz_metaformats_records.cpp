@@ -2,9 +2,8 @@
 // as a variant XML text, must load into every record (or be refused) without
 // a fault, and what loaded must be usable and savable.
 //
-//   cmake --build build-fuzz --target fuzz_metaformats_records
-//   build-fuzz/tests/fuzz/fuzz_metaformats_records -make_corpus=corpus-meta
-//   build-fuzz/tests/fuzz/fuzz_metaformats_records corpus-meta
+//   cmake --build build-fuzz --target fuzz_metaformats_records fuzz_metaformats_records_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_metaformats_records corpora/fuzz_metaformats_records
 //
 // -make_corpus=FOLDER writes the seed documents (made by the records' own
 // savers) into the folder and ends.

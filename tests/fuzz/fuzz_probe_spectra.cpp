@@ -8,11 +8,8 @@
 //     cost most of the time, so one input in 16 (chosen by its bytes) takes
 //     that road.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
-//   cmake --build build-fuzz --target fuzz_probe_spectra
-//   build-test/tests/make_probe_spectra_corpus corpus
-//   build-fuzz/tests/fuzz/fuzz_probe_spectra corpus
+//   cmake --build build-fuzz --target fuzz_probe_spectra fuzz_probe_spectra_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_probe_spectra corpora/fuzz_probe_spectra
 #include <fcntl.h>
 #include <unistd.h>
 

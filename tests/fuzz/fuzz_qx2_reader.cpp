@@ -11,12 +11,10 @@
 // records keep inputs small and let mutations work on chunk contents; the
 // layout itself is the chunk file target's.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON -DQUELVIX_SANITIZE=ON     (one command)
-//   cmake --build build-fuzz --target fuzz_qx2_reader make_qx2_corpus
-//   build-fuzz/tests/make_qx2_corpus seeds
-//   ASAN_OPTIONS=max_malloc_fill_size=0:malloc_context_size=2:quarantine_size_mb=32 \
-//     build-fuzz/tests/fuzz/fuzz_qx2_reader -entropic=0 -max_len=32768 corpus seeds
+//   cmake --build build-fuzz --target fuzz_qx2_reader fuzz_qx2_reader_corpus
+//   export ASAN_OPTIONS=max_malloc_fill_size=0:malloc_context_size=2:quarantine_size_mb=32
+//   cd build-fuzz/tests/fuzz
+//   ./fuzz_qx2_reader -entropic=0 -max_len=32768 corpora/fuzz_qx2_reader
 // (ASan's fill of every new block and its default quarantine cost more than
 // the reader itself on these inputs.)
 #include <algorithm>

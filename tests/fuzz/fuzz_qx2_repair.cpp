@@ -5,9 +5,8 @@
 // opens again to the same shape, and a second open leaves the file as the
 // first one left it (a repair is done once).
 //
-//   cmake --build build-fuzz --target fuzz_qx2_repair make_qx2_corpus
-//   build-fuzz/tests/make_qx2_corpus seeds
-//   build-fuzz/tests/fuzz/fuzz_qx2_repair -max_len=32768 corpus seeds
+//   cmake --build build-fuzz --target fuzz_qx2_repair fuzz_qx2_reader_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_qx2_repair -max_len=32768 corpora/fuzz_qx2_reader
 #include <unistd.h>
 
 #include <cstddef>

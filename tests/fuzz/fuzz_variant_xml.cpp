@@ -2,10 +2,8 @@
 // as UTF-16, must give a status code; a tree that was read must survive a
 // round trip through the writer in both encodings unchanged.
 //
-//   cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
-//         -DQUELVIX_TESTS=ON -DQUELVIX_FUZZ=ON      (one command)
-//   cmake --build build-fuzz --target fuzz_variant_xml
-//   tests/fuzz/make_variant_xml_corpus.py corpus && build-fuzz/tests/fuzz/fuzz_variant_xml corpus
+//   cmake --build build-fuzz --target fuzz_variant_xml fuzz_variant_xml_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_variant_xml corpora/fuzz_variant_xml
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -1,15 +1,16 @@
-// Writes the seed corpora of the fuzz targets into <folder>/<target>/, made
-// by the library's own writers (and by GNU msgfmt for the standard catalogs,
-// whose fixture files are copied).
+// Writes the seed corpus of one fuzz target into a folder, made by the
+// library's own writers (and by GNU msgfmt for the standard catalogs, whose
+// fixture files are copied).
 //
-//   make_fuzz_corpora <folder>
-#include <sys/stat.h>
-
+//   make_fuzz_corpora TARGET FOLDER
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "gnr_metaformats/LxPictureMetadata.h"
 #include "gnr_picture/lut/LxLutParam.h"
 #include "gnr_system/LxBase64.h"
 #include "gnr_system/geometry/LxGeometry.h"
@@ -19,20 +20,25 @@
 #include "gnr_system/string/LxString.h"
 #include "gnr_system/string/LxStringUtils.h"
 #include "gnr_system/time/LxDateTime.h"
+#include "metaformats_records_corpus.h"
+#include "mul_imageformat/LxImageAttributes.h"
+#include "mul_imageformat/LxOutputImageFile.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxFileChunker.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxQX2ChunkNames.h"
+#include "mul_imageformat/gnr_imageformat_qx2/LxQX2OutputOpener.h"
+#include "mul_imageformat/gnr_imageformat_qx2/qx2_format_double.h"
 #include "w32_system/LxResourceContainer.h"
 #include "w32_system/LxUtf.h"
+#include "w32_system/dynlib/LxDynLib.h"
 
 namespace
 {
 
-std::string g_root;
+std::string g_folder;
 
-void Write(const std::string& target, const std::string& name, const std::string& bytes)
+void Write(const std::string& name, const std::string& bytes)
 {
-    const std::string folder = g_root + "/" + target;
-    mkdir(g_root.c_str(), 0777);
-    mkdir(folder.c_str(), 0777);
-    std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+    std::ofstream(g_folder + "/" + name, std::ios::binary) << bytes;
 }
 
 std::string Bytes(const std::vector<uint8_t>& bytes)
@@ -69,11 +75,10 @@ void Catalogs()
         for (bool big : {false, true})
             for (Hash hash : {Hash::None, Hash::Unsigned, Hash::Signed}) {
                 CatalogShape shape{"fuzz 1.0", entries, big, own, hash, 0};
-                Write("fuzz_msg_catalog", "written" + std::to_string(n++) + ".mo",
-                      Bytes(buildCatalog(shape)));
+                Write("written" + std::to_string(n++) + ".mo", Bytes(buildCatalog(shape)));
             }
     for (const char* name : {"messages-le.mo", "messages-be.mo", "messages-nohash.mo"})
-        Write("fuzz_msg_catalog", std::string("msgfmt-") + name,
+        Write(std::string("msgfmt-") + name,
               FileBytes(std::string(LXTEST_INTL_FIXTURES) + "/" + name));
 }
 
@@ -95,15 +100,15 @@ void ResourceContainers()
     for (size_t i = 0; i < sets.size(); ++i) {
         std::vector<uint8_t> bytes;
         if (LX_FormatResourceContainer(sets[i], &bytes))
-            Write("fuzz_resource_container", "set" + std::to_string(i) + ".rsrc", Bytes(bytes));
+            Write("set" + std::to_string(i) + ".rsrc", Bytes(bytes));
     }
 }
 
 void ElfFiles()
 {
     const std::string module = FileBytes(LXTEST_SECTIONS_MODULE);
-    Write("fuzz_elf_section", "sections_module.so", module);
-    Write("fuzz_elf_section", "header_only.so", module.substr(0, 64));
+    Write("sections_module.so", module);
+    Write("header_only.so", module.substr(0, 64));
 }
 
 void Base64Texts()
@@ -116,7 +121,7 @@ void Base64Texts()
         coder.Encode(reinterpret_cast<const unsigned char*>(bytes.data()), unsigned(bytes.size()));
         unsigned length = 0;
         const char* text = coder.EncodedBuffer(&length);
-        Write("fuzz_base64", "text" + std::to_string(n++), std::string(text ? text : "", length));
+        Write("text" + std::to_string(n++), std::string(text ? text : "", length));
     }
 }
 
@@ -127,8 +132,8 @@ void UtfTexts()
                                  u"\U0001F600 \U000F0007", u"\uFFFD\uFEFF"}) {
         CLxStringA utf8;
         CLxStringUtils::WtoUTF8(text, utf8);
-        Write("fuzz_utf_conversion", "utf8_" + std::to_string(n), utf8.GetString());
-        Write("fuzz_utf_conversion", "utf16_" + std::to_string(n++), Utf16Bytes(text));
+        Write("utf8_" + std::to_string(n), utf8.GetString());
+        Write("utf16_" + std::to_string(n++), Utf16Bytes(text));
     }
 }
 
@@ -137,8 +142,7 @@ void DateTexts()
     const CLxDateTime when(int64_t(1107302400000)); // 2005-02-02 00:00 UTC
     int n = 0;
     auto add = [&](uint8_t parser, const std::u16string& text) {
-        Write("fuzz_date_parse", "date" + std::to_string(n++),
-              std::string(1, char(parser)) + Utf16Bytes(text));
+        Write("date" + std::to_string(n++), std::string(1, char(parser)) + Utf16Bytes(text));
     };
     for (const char16_t* format : {u"%x", u"%X", u"%c", u"%Y-%m-%d", u"%H:%M:%S"}) {
         const std::u16string text = when.Format(format).GetString();
@@ -167,7 +171,7 @@ void Formats()
             std::string bytes(1, char(kind));
             bytes += char(1); // a buffer of 256 units
             bytes += kind == 0 ? std::string(format) : Utf16Bytes(LX_Utf8ToUtf16(format));
-            Write("fuzz_format", "format" + std::to_string(n++), bytes);
+            Write("format" + std::to_string(n++), bytes);
         }
     }
 }
@@ -196,11 +200,11 @@ void Records()
     for (size_t i = 0; i < records.size(); ++i) {
         records[i].first = names[i];
         records[i].second.SetName(CLxStringW(LX_Utf8ToUtf16(names[i]).c_str()));
-        Write("fuzz_record_loaders", records[i].first + ".xml", Xml(records[i].second));
+        Write(records[i].first + ".xml", Xml(records[i].second));
         tree.Append(records[i].second);
     }
     const std::string all = Xml(tree);
-    Write("fuzz_record_loaders", "all.xml", all);
+    Write("all.xml", all);
     // Members of the wrong types: every run type swapped for another.
     const std::vector<std::pair<std::string, std::string>> swaps = {
         {"\"lx_uint32\"", "\"double\""},
@@ -214,7 +218,83 @@ void Records()
         for (size_t at = 0; (at = text.find(swap.first, at)) != std::string::npos;
              at += swap.second.size())
             text.replace(at, swap.first.size(), swap.second);
-        Write("fuzz_record_loaders", "wrong_types" + std::to_string(n++) + ".xml", text);
+        Write("wrong_types" + std::to_string(n++) + ".xml", text);
+    }
+}
+
+void MetaformatsRecords()
+{
+    for (const auto& doc : lx_fuzz::MetaformatsSeedDocuments())
+        Write(doc.first + ".xml", doc.second);
+}
+
+// The catalog sections of modules that declare classes.
+void CatalogSections()
+{
+    int n = 0;
+    for (const char* module : {LXTEST_RTTI_MODULE, LXTEST_CORE_LIBRARY, LXTEST_SECTIONS_MODULE})
+        for (const char* section : {"sta9IDX", "sta9ID"}) {
+            void* data = nullptr;
+            size_t size = 0;
+            if (LX_GetDataSeg(LX_Utf8ToUtf16(module).c_str(), section, &data, &size) != 0)
+                continue;
+            Write("section" + std::to_string(n++), std::string(static_cast<char*>(data), size));
+            LX_FreeDataSeg(&data);
+        }
+}
+
+// Texts for the counted converters, behind their mode byte.
+void CountedTexts()
+{
+    int n = 0;
+    const std::u16string texts[] = {u"", u"plain", u"Fen\u00eatre \u00b5m", u"\U0001F600 \u4e2d",
+                                    std::u16string(u"cut\0after", 9)};
+    for (const std::u16string& wide : texts) {
+        for (char terminated : {0, 2}) {
+            Write("narrow" + std::to_string(n),
+                  char(terminated) + LX_Utf16ToUtf8(wide.c_str(), ptrdiff_t(wide.size())));
+            Write("wide" + std::to_string(n++), char(terminated | 1) + Utf16Bytes(wide));
+        }
+    }
+}
+
+// Time caches as our writer stores them, behind the mode byte (frames to add).
+void StoredTimes()
+{
+    qx2test::FormatDouble format;
+    int n = 0;
+    for (uint32_t frames : {1u, 3u, 6u}) {
+        CLxByteArray block;
+        ILxOutputImageFile* writer = nullptr;
+        if (LX_OpenQX2OutputMemory(&format, &block, false, &writer) != 0)
+            continue;
+        writer->AddRef();
+        SLxImageAttributes a{};
+        a.uiWidth = a.uiWidthBytes = 4;
+        a.uiHeight = 2;
+        a.uiComp = 1;
+        a.uiBpcInMemory = a.uiBpcSignificant = 8;
+        a.uiSequenceCount = frames;
+        writer->SetImageAttributes(a);
+        const std::vector<uint8_t> frame(8, 7);
+        for (uint32_t seq = 0; seq < frames; ++seq) {
+            SLxPictureMetadata md;
+            md.dTimeMSec = 125.5 * seq;
+            writer->SetImageMetadata(seq, md, 0);
+            if (seq % 4 != 1) // a frame without data keeps no time
+                writer->SetImageData(seq, frame.data(), nullptr, nullptr);
+        }
+        writer->Close();
+        writer->Release();
+        CLxFileChunker chunker;
+        CLxStringA version;
+        CLxByteArray times;
+        if (chunker.OpenMemory(&block, true, false, version) != 0 ||
+            chunker.GetChunk(LxQX2Names::kTimeCache, times) != 0)
+            continue;
+        const std::string bytes(reinterpret_cast<const char*>(times.GetData()), times.GetSize());
+        for (char added : {0, 1, 3})
+            Write("times" + std::to_string(n++), added + bytes);
     }
 }
 
@@ -222,19 +302,28 @@ void Records()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: make_fuzz_corpora FOLDER\n");
+    const std::map<std::string, void (*)()> corpora = {
+        {"fuzz_msg_catalog", Catalogs},
+        {"fuzz_resource_container", ResourceContainers},
+        {"fuzz_elf_section", ElfFiles},
+        {"fuzz_base64", Base64Texts},
+        {"fuzz_utf_conversion", UtfTexts},
+        {"fuzz_date_parse", DateTexts},
+        {"fuzz_format", Formats},
+        {"fuzz_record_loaders", Records},
+        {"fuzz_metaformats_records", MetaformatsRecords},
+        {"fuzz_section_to_variant", CatalogSections},
+        {"fuzz_counted_text", CountedTexts},
+        {"fuzz_qx2_append_times", StoredTimes}};
+    const auto found = argc == 3 ? corpora.find(argv[1]) : corpora.end();
+    if (found == corpora.end()) {
+        fprintf(stderr, "usage: make_fuzz_corpora TARGET FOLDER\n");
         return 2;
     }
     LX_SetFailifOptions(32);
-    g_root = argv[1];
-    Catalogs();
-    ResourceContainers();
-    ElfFiles();
-    Base64Texts();
-    UtfTexts();
-    DateTexts();
-    Formats();
-    Records();
+    g_folder = argv[2];
+    std::error_code error;
+    std::filesystem::create_directories(g_folder, error);
+    found->second();
     return 0;
 }

@@ -373,7 +373,7 @@ template <class C> class LX_EXPORT CLxStringT
     friend struct LxStringInspector; // tests
 };
 
-extern template struct SLxStrBuff<char>;
-extern template struct SLxStrBuff<char16_t>;
-extern template class CLxStringT<char>;
-extern template class CLxStringT<char16_t>;
+extern template struct LX_EXPORT SLxStrBuff<char>;
+extern template struct LX_EXPORT SLxStrBuff<char16_t>;
+extern template class LX_EXPORT CLxStringT<char>;
+extern template class LX_EXPORT CLxStringT<char16_t>;

@@ -137,15 +137,15 @@ template <class T> class LX_EXPORT CLxVariantDataValue : public CLxVariantData
     T m_value;
 };
 
-extern template class CLxVariantDataValue<lx_int32>;
-extern template class CLxVariantDataValue<lx_uint32>;
-extern template class CLxVariantDataValue<lx_int64>;
-extern template class CLxVariantDataValue<lx_uint64>;
-extern template class CLxVariantDataValue<double>;
-extern template class CLxVariantDataValue<bool>;
-extern template class CLxVariantDataValue<void*>;
-extern template class CLxVariantDataValue<CLxStringW>;
-extern template class CLxVariantDataValue<CLxByteArray>;
+extern template class LX_EXPORT CLxVariantDataValue<lx_int32>;
+extern template class LX_EXPORT CLxVariantDataValue<lx_uint32>;
+extern template class LX_EXPORT CLxVariantDataValue<lx_int64>;
+extern template class LX_EXPORT CLxVariantDataValue<lx_uint64>;
+extern template class LX_EXPORT CLxVariantDataValue<double>;
+extern template class LX_EXPORT CLxVariantDataValue<bool>;
+extern template class LX_EXPORT CLxVariantDataValue<void*>;
+extern template class LX_EXPORT CLxVariantDataValue<CLxStringW>;
+extern template class LX_EXPORT CLxVariantDataValue<CLxByteArray>;
 
 typedef CLxVariantDataValue<lx_int32> CLxVariantDataLx_int32;
 typedef CLxVariantDataValue<lx_uint32> CLxVariantDataLx_uint32;

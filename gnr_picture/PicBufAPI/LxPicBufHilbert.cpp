@@ -9,9 +9,12 @@
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/PicBufAPI/LxHilbertComplexLines.h"
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
 #include "w32_system/memory/LxAlloc.h"
+
+std::atomic<lxpic::FloatLinesAllocation> lxpic::g_hilbertComplexLines{&lxpic::AllocFloatLines};
 
 namespace
 {
@@ -279,7 +282,7 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     if (CLxFloatPicBufAPI::Reinit(&picture, width, height, 0, 1, false) != 0)
         return -3;
     work.tiled = static_cast<float*>(CLxAlloc::Alloc(0, size_t(w) * h * sizeof(float)));
-    work.lines = lxpic::AllocFloatLines(h, 2 * w);
+    work.lines = lxpic::g_hilbertComplexLines.load()(h, 2 * w);
     work.ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(h, w)));
     work.twiddles = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(h, w)));
     if (!work.tiled || !work.lines || !work.ip || !work.twiddles)

@@ -206,7 +206,8 @@ int CLxPicMeasAPI::MeasureAllObjects(
 {
     if (result)
         *result = nullptr;
-    if (!UsablePicture(intensity) || !objects || !objects->bPainted || !data)
+    if (!UsablePicture(intensity) || !objects || !objects->bPainted || !data ||
+        !lx_rle::FitsPicture(objects) || (useRois && !lx_rle::FitsPicture(rois)))
         return 0;
     SLxIRect f{0, 0, int32_t(intensity->uiWidth), int32_t(intensity->uiHeight)};
     if (useFrame && frame)
@@ -410,7 +411,7 @@ int CLxPicMeasAPI::MeasureFieldRois(const SLxPicBuf* intensity, const SLxRLEPicB
                                     const uint32_t* channelFlags, const double* density1,
                                     const double* density2)
 {
-    if (!UsablePicture(intensity) || !rois || !data)
+    if (!UsablePicture(intensity) || !rois || !data || !lx_rle::FitsPicture(rois))
         return -9;
     const uint64_t wanted = uint64_t(data->uiCount) + rois->uiObjectCount;
     if (wanted > UINT32_MAX || !data->Realloc(uint32_t(wanted)))

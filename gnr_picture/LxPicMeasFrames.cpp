@@ -291,7 +291,7 @@ void CLxPicMeasAPI::RemoveOutOfFrameObjects(SLxPicBuf* labels, const SLxIRect* f
 void CLxPicMeasAPI::RemoveOutOfFrameObjects(SLxRLEPicBuf* objects, const SLxIRect* frame,
                                             EFrameTouch mode)
 {
-    if (!objects || !frame)
+    if (!objects || !frame || !lx_rle::FitsPicture(objects))
         return;
     const SLxIRect f = *frame;
     const int64_t lastColumn = int64_t(f.right) - 1, lastRow = int64_t(f.bottom) - 1;
@@ -328,7 +328,7 @@ void CLxPicMeasAPI::RemoveOutOfROIObjects(SLxRLEPicBuf* objects, SLxRLEPicBuf** 
 {
     if (result)
         *result = nullptr;
-    if (!objects || !rois)
+    if (!objects || !rois || !lx_rle::FitsPicture(objects) || !lx_rle::FitsPicture(rois))
         return;
     const RoiList list(rois);
     switch (mode) {

@@ -1,7 +1,10 @@
 // Test entry: every test program runs with HOME, XDG_DATA_HOME, XDG_DATA_DIRS
 // and TMPDIR pointing into a fresh temporary folder, never the real home.
+// Skipped cases are listed with their reason even in brief output, and a run
+// that passes with skips exits 77, which CTest shows as skipped.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -36,11 +39,37 @@ private:
     std::filesystem::path m_root;
 };
 
+class SkipReport : public ::testing::EmptyTestEventListener
+{
+  public:
+    void OnTestPartResult(const ::testing::TestPartResult& result) override
+    {
+        if (result.skipped())
+            m_reason = result.message();
+    }
+    void OnTestEnd(const ::testing::TestInfo& test) override
+    {
+        if (test.result()->Skipped()) {
+            ++m_skipped;
+            printf("SKIPPED %s.%s: %s\n", test.test_suite_name(), test.name(), m_reason.c_str());
+        }
+        m_reason.clear();
+    }
+    int skipped() const { return m_skipped; }
+
+  private:
+    std::string m_reason;
+    int m_skipped = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new SandboxEnvironment);
-    return RUN_ALL_TESTS();
+    auto* skips = new SkipReport;
+    ::testing::UnitTest::GetInstance()->listeners().Append(skips);
+    const int status = RUN_ALL_TESTS();
+    return status == 0 && skips->skipped() > 0 ? 77 : status;
 }

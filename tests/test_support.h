@@ -23,6 +23,25 @@
 #define LXTEST_ADDRESS_SANITIZER 0
 #endif
 
+// Skips a test whose outside tool (program, package, locale) is missing,
+// streamed like GTEST_SKIP() << why. Where every such tool is installed
+// (scripts/test sets QUELVIX_TEST_TOOLS_REQUIRED=1) the skip is a failure.
+#define LXTEST_SKIP_WITHOUT_TOOL()                                                                 \
+    return GTEST_MESSAGE_AT_(__FILE__, __LINE__, "",                                               \
+                             lxtest::ToolsRequired() ? ::testing::TestPartResult::kFatalFailure    \
+                                                     : ::testing::TestPartResult::kSkip)
+
+namespace lxtest
+{
+
+inline bool ToolsRequired()
+{
+    const char* required = getenv("QUELVIX_TEST_TOOLS_REQUIRED");
+    return required && std::string(required) == "1";
+}
+
+} // namespace lxtest
+
 // A fresh folder below $TMPDIR, removed with everything in it at the end of
 // the test.
 class ScopedTempDir

@@ -33,3 +33,6 @@ quelvix_thread_test(picture_workers gnr_picture_tests
   "RLEBlend.ConcurrentDisplays*:AnnotationBlendCache.*:StretchAverage.Threaded*")
 quelvix_thread_test(jp2_codec_threads mul_imageformat_tests
   "JP2WriterCrossCheck.ThreadCount*:Jp2Reader.ThreadCount*:Jp2Codec.ThreadCount*:JP2WriterLock.*")
+quelvix_thread_test(concurrent_documents gnr_vu2ziz_tests "ConcurrentDocuments.*")
+quelvix_thread_test(labelling_blocks gnr_picture_tests
+  "RLELabel.ThreadsLabelAtOnce:BinFillHoles.ThreadsFillAtOnce")

@@ -506,6 +506,8 @@ bool transformColumns(float** lines, uint32_t h, uint32_t lineFloats, float sgn,
 
 } // namespace
 
+std::atomic<FloatLinesAllocation> g_complexWorkLines{&AllocFloatLines};
+
 struct ThreadComplexWork::Set {
     uint32_t h = 0, lineFloats = 0;
     float** lines = nullptr;
@@ -529,7 +531,7 @@ struct ThreadComplexWork::Set {
         if (lines && h == lineCount && lineFloats == floats)
             return true;
         release();
-        lines = AllocFloatLines(lineCount, floats);
+        lines = g_complexWorkLines.load()(lineCount, floats);
         if (!lines)
             return false;
         ip = static_cast<int32_t*>(AllocWords(ComplexFFT2DIndexWords(lineCount, floats / 2)));

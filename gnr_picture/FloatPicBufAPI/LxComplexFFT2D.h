@@ -3,6 +3,7 @@
 // given as an array of line pointers into one block (AllocFloatLines).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -64,6 +65,12 @@ void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int3
 // hold whatever the previous user left. lines() is null when an allocation
 // failed. A second holder alive on the same thread (a nested call) gets
 // lines of its own, released with it.
+// How ThreadComplexWork allocates its lines: AllocFloatLines, behind a
+// pointer so that tests can make it fail under any allocator (the address
+// sanitizer never lets a real one fail). Not exported.
+using FloatLinesAllocation = float** (*)(uint32_t lines, uint32_t lineFloats);
+extern std::atomic<FloatLinesAllocation> g_complexWorkLines;
+
 class ThreadComplexWork
 {
   public:

@@ -216,6 +216,19 @@ struct DecodedObject {
 // are dropped.
 bool Decode(const uint8_t* obj, DecodedObject& out);
 
+// Whether every object a walk can reach (by count or by the last-object
+// offset) has no more rows than the picture and no row longer than it, and
+// a non-painted row table indexes only stored runs of such rows. Positions
+// are not checked: objects may be moved out of the picture and are clipped.
+// Bounds the work of every walk by the picture's size, not by the values.
+bool FitsPicture(const SLxRLEPicBuf* rec);
+
+// Clear the one-bit picture and set the bits of rec's runs, or paint rec's
+// runs into a 1-16-bit picture as ConvertRLEToPicBuf does; both clip to the
+// picture and do not check rec against its own size.
+void PaintBinary(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec);
+void PaintPicture(SLxPicBuf* pic, const SLxRLEPicBuf* rec, uint32_t value);
+
 // Offsets of the objects a walk finds; false without memory or when the
 // walk ends before uiObjectCount objects.
 bool ObjectOffsets(const SLxRLEPicBuf* rec, HeapArray<uint32_t>& offsets);

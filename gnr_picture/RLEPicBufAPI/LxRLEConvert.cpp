@@ -294,7 +294,7 @@ int CLxRLEPicBufAPI::ConvertBinPicBufToNonPaintedRLE(SLxRLEPicBuf* rec, const SL
 
 int CLxRLEPicBufAPI::ConvertRLEToNonPaintedRLE(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     if (!src->bPainted)
         return dest == src ? 0 : Copy(dest, src);
@@ -314,7 +314,7 @@ int CLxRLEPicBufAPI::ConvertRLEToNonPaintedRLE(SLxRLEPicBuf* rec)
 
 int CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     if (dest != src) {
         int status = Copy(dest, src);
@@ -326,7 +326,7 @@ int CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(SLxRLEPicBuf* dest, const SLxRLEPicB
 
 int CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(SLxRLEPicBuf* rec)
 {
-    if (!rec)
+    if (!rec || !FitsPicture(rec))
         return -9;
     if (rec->bPainted)
         return 0;
@@ -505,6 +505,14 @@ template <class T> void PaintRuns(SLxPicBuf* pic, const SLxRLEPicBuf* rec, uint3
 
 } // namespace
 
+void lx_rle::PaintPicture(SLxPicBuf* pic, const SLxRLEPicBuf* rec, uint32_t value)
+{
+    if (pic->uiBpc > 8)
+        PaintRuns<uint16_t>(pic, rec, value);
+    else
+        PaintRuns<uint8_t>(pic, rec, value);
+}
+
 int CLxRLEPicBufAPI::ConvertRLEToPicBuf(SLxPicBuf* pic, const SLxRLEPicBuf* rec)
 {
     return ConvertRLEToPicBuf(pic, rec, 0);
@@ -513,20 +521,14 @@ int CLxRLEPicBufAPI::ConvertRLEToPicBuf(SLxPicBuf* pic, const SLxRLEPicBuf* rec)
 int CLxRLEPicBufAPI::ConvertRLEToPicBuf(SLxPicBuf* pic, const SLxRLEPicBuf* rec, uint32_t value)
 {
     if (!rec || !UsablePicture(pic) || !pic->pData || pic->uiWidth < rec->uiWidth ||
-        pic->uiHeight < rec->uiHeight)
+        pic->uiHeight < rec->uiHeight || !FitsPicture(rec))
         return -9;
-    if (pic->uiBpc > 8)
-        PaintRuns<uint16_t>(pic, rec, value);
-    else
-        PaintRuns<uint8_t>(pic, rec, value);
+    PaintPicture(pic, rec, value);
     return 0;
 }
 
-int CLxRLEPicBufAPI::ConvertRLEToBinPicBuf(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec)
+void lx_rle::PaintBinary(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec)
 {
-    if (!rec || !UsableBinary(bin) || !bin->pData || bin->uiWidth < rec->uiWidth ||
-        bin->uiHeight < rec->uiHeight)
-        return -9;
     uint8_t* data = static_cast<uint8_t*>(bin->pData);
     std::memset(data, 0, size_t(bin->uiWidthBytes) * bin->uiHeight);
     ForEachRun(rec, bin->uiWidth, bin->uiHeight,
@@ -544,6 +546,14 @@ int CLxRLEPicBufAPI::ConvertRLEToBinPicBuf(SLxBinPicBuf* bin, const SLxRLEPicBuf
                        std::memset(line + first + 1, 0xFF, last - first - 1);
                    line[last] |= tail;
                });
+}
+
+int CLxRLEPicBufAPI::ConvertRLEToBinPicBuf(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec)
+{
+    if (!rec || !UsableBinary(bin) || !bin->pData || bin->uiWidth < rec->uiWidth ||
+        bin->uiHeight < rec->uiHeight || !FitsPicture(rec))
+        return -9;
+    PaintBinary(bin, rec);
     return 0;
 }
 
@@ -567,7 +577,7 @@ struct IdPair {
 int CLxRLEPicBufAPI::CutRectangle(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t x,
                                   uint32_t y, uint32_t width, uint32_t height)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     // The rectangle is clipped to the source picture.
     if (x >= src->uiWidth || y >= src->uiHeight)

@@ -372,7 +372,7 @@ int CLxRLEPicBufAPI::StretchDisplay(SLxRLEPicBuf* dest, uint32_t w, uint32_t h, 
                                     uint32_t zh, uint32_t offX, uint32_t offY,
                                     const SLxRLEPicBuf* src)
 {
-    if (!dest || !src || zw == 0 || zh == 0)
+    if (!dest || !src || zw == 0 || zh == 0 || !FitsPicture(src))
         return -9;
     // A non-painted source shows its labelled objects.
     TempRLE labelled;
@@ -609,7 +609,8 @@ int CLxRLEPicBufAPI::BlendColorWithStretchedRLE(uint8_t* pixels, uint32_t bytesP
                                                 uint32_t offY, SLxRLEPicBuf* rec,
                                                 uint32_t /*reserved*/, uint8_t opacity)
 {
-    if (!pixels || !rec || zw == 0 || zh == 0 || uint64_t(bytesPerLine) < uint64_t(w) * 3)
+    if (!pixels || !rec || zw == 0 || zh == 0 || uint64_t(bytesPerLine) < uint64_t(w) * 3 ||
+        !FitsPicture(rec))
         return -9;
     if (!rec->bPainted && ConvertRLEToPaintedRLE(rec) != 0)
         return -9;

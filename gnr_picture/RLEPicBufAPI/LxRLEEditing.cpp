@@ -282,6 +282,8 @@ bool FillObjectHoles(const DecodedObject& o, DecodedObject& filled)
 bool CLxRLEPicBufAPI::HitTest(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, uint32_t* index,
                               SLxRLEObject** obj)
 {
+    if (!FitsPicture(rec))
+        return false;
     ObjectWalk walk(rec);
     while (const uint8_t* p = walk.Next())
         if (Holds(p, x, y)) {
@@ -294,6 +296,8 @@ bool CLxRLEPicBufAPI::HitTest(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y, u
 bool CLxRLEPicBufAPI::HitTestVisible(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y,
                                      uint32_t* index, SLxRLEObject** obj)
 {
+    if (!FitsPicture(rec))
+        return false;
     bool hit = false;
     ObjectWalk walk(rec);
     while (const uint8_t* p = walk.Next()) {
@@ -311,7 +315,7 @@ bool CLxRLEPicBufAPI::HitTestVisible(const SLxRLEPicBuf* rec, uint32_t x, uint32
 bool CLxRLEPicBufAPI::HitTestVisibleEx(const SLxRLEPicBuf* rec, uint32_t x, uint32_t y,
                                        uint32_t* index, SLxRLEObject** obj, double scale)
 {
-    if (!rec)
+    if (!rec || !FitsPicture(rec))
         return false;
     if (std::fabs(scale) < 0.00001 || std::isnan(scale))
         scale = 0.00001;
@@ -370,7 +374,7 @@ namespace
 
 int AppendAll(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, IdRule rule)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     if (dest == src) {
         // Appending a record to itself walks a copy of it.

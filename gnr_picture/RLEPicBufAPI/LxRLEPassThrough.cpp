@@ -12,16 +12,15 @@
 
 using namespace lx_rle;
 
-void lx_rle::LayOut(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec, uint32_t width, uint32_t height)
+bool lx_rle::LayOut(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec, uint32_t width, uint32_t height)
 {
+    if (!FitsPicture(rec))
+        return false;
     if (CLxBinPicBufAPI::Reinit(bin, width, height, 0, true) != 0)
-        return;
-    // A record larger than the layout is clipped to it: the conversion
-    // paints only inside the one-bit picture.
-    SLxRLEPicBuf view = *rec;
-    view.uiWidth = std::min(view.uiWidth, width);
-    view.uiHeight = std::min(view.uiHeight, height);
-    CLxRLEPicBufAPI::ConvertRLEToBinPicBuf(bin, &view);
+        return true;
+    // A record larger than the layout is clipped to it.
+    PaintBinary(bin, rec);
+    return true;
 }
 
 void lx_rle::WriteBack(SLxRLEPicBuf* rec, const SLxBinPicBuf* bin, bool painted)
@@ -154,7 +153,8 @@ int CLxRLEPicBufAPI::SetPixel(SLxRLEPicBuf* pic, int x, int y, bool value)
     if (!pic)
         return -4;
     ScratchBin bin;
-    LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight);
+    if (!LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight))
+        return -9;
     int status = CLxBinPicBufAPI::SetPixel(&bin.pic, x, y, value);
     // A point outside changes nothing, so the objects keep their
     // identifiers, status and colours.
@@ -188,7 +188,8 @@ void CLxRLEPicBufAPI::Complement(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
     if (!IsEqualSize(dst, src))
         return;
     ScratchBin bin;
-    LayOut(&bin.pic, src, src->uiWidth, src->uiHeight);
+    if (!LayOut(&bin.pic, src, src->uiWidth, src->uiHeight))
+        return;
     if (bin.pic.pData)
         CLxBinPicBufAPI::Complement(&bin.pic);
     WriteBack(dst, &bin.pic, src->bPainted != 0);
@@ -200,8 +201,9 @@ void CLxRLEPicBufAPI::FlipCopyVert(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
         return;
     ForceEqualSizeAndTypeIfDestEmpty(dst, src);
     ScratchBin to, from;
+    if (!LayOut(&from.pic, src, src->uiWidth, src->uiHeight))
+        return;
     CLxBinPicBufAPI::Reinit(&to.pic, dst->uiWidth, dst->uiHeight, 0, true);
-    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
     if (to.pic.pData && from.pic.pData)
         CLxBinPicBufAPI::FlipCopy(&to.pic, &from.pic);
     WriteBack(dst, &to.pic, src->bPainted != 0);
@@ -212,8 +214,9 @@ void CLxRLEPicBufAPI::Copy_FitToDest(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
     if (!dst || !src)
         return;
     ScratchBin to, from;
-    LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight);
-    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
+    if (!LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight) ||
+        !LayOut(&from.pic, src, src->uiWidth, src->uiHeight))
+        return;
     if (to.pic.pData && from.pic.pData)
         CLxBinPicBufAPI::Copy_FitToDest(&to.pic, &from.pic);
     WriteBack(dst, &to.pic, src->bPainted != 0);
@@ -228,6 +231,8 @@ template <class Turn> int TurnInto(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, T
 {
     if (!dst || !src)
         return -4;
+    if (!FitsPicture(src))
+        return -9;
     CLxRLEPicBufAPI::Free(dst);
     ScratchBin to, from;
     LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight);
@@ -265,8 +270,9 @@ void CLxRLEPicBufAPI::ResizeCanvas(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src, u
     // The destination is not laid out: outside the copied overlap it ends
     // clear.
     ScratchBin to, from;
+    if (!LayOut(&from.pic, src, src->uiWidth, src->uiHeight))
+        return;
     CLxBinPicBufAPI::Reinit(&to.pic, dst->uiWidth, dst->uiHeight, 0, true);
-    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
     if (to.pic.pData && from.pic.pData)
         CLxBinPicBufAPI::ResizeCanvas(&to.pic, &from.pic, flags);
     WriteBack(dst, &to.pic, dst->bPainted != 0);
@@ -278,7 +284,8 @@ void CLxRLEPicBufAPI::AdjustCanvas(SLxRLEPicBuf* pic, uint32_t width, uint32_t h
     if (!pic)
         return;
     ScratchBin bin;
-    LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight);
+    if (!LayOut(&bin.pic, pic, pic->uiWidth, pic->uiHeight))
+        return;
     if (bin.pic.pData)
         CLxBinPicBufAPI::AdjustCanvas(&bin.pic, width, height, flags);
     if (bin.pic.pData) {
@@ -297,8 +304,9 @@ void CLxRLEPicBufAPI::CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uin
     if (!dst || !src)
         return;
     ScratchBin to, from;
-    LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight);
-    LayOut(&from.pic, src, src->uiWidth, src->uiHeight);
+    if (!LayOut(&to.pic, dst, dst->uiWidth, dst->uiHeight) ||
+        !LayOut(&from.pic, src, src->uiWidth, src->uiHeight))
+        return;
     if (to.pic.pData && from.pic.pData)
         CLxBinPicBufAPI::CopyRect(dstX, dstY, width, height, &to.pic, srcX, srcY, &from.pic);
     WriteBack(dst, &to.pic, dst->bPainted != 0);
@@ -306,7 +314,7 @@ void CLxRLEPicBufAPI::CopyRect(uint32_t dstX, uint32_t dstY, uint32_t width, uin
 
 void CLxRLEPicBufAPI::FlipCopyHorz(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
 {
-    if (!dst || !src)
+    if (!dst || !src || !FitsPicture(src))
         return;
     ForceEqualSizeAndTypeIfDestEmpty(dst, src);
     uint32_t width = dst->uiWidth, height = dst->uiHeight;
@@ -319,10 +327,7 @@ void CLxRLEPicBufAPI::FlipCopyHorz(SLxRLEPicBuf* dst, const SLxRLEPicBuf* src)
     if (ready) {
         // The source is cut to the destination's size, then mirrored
         // across the destination's width.
-        SLxRLEPicBuf view = *src;
-        view.uiWidth = std::min(view.uiWidth, width);
-        view.uiHeight = std::min(view.uiHeight, height);
-        ConvertRLEToPicBuf(&from, &view, 255);
+        PaintPicture(&from, src, 255);
         CLxPicMemAPI::FlipHor(to.pData, from.pData, 8, 1, width, width, height);
         if (painted)
             ConvertPicBufToPaintedRLE(dst, &to);

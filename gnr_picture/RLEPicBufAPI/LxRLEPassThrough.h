@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "gnr_picture/BinPicBufAPI/LxBinPicBufAPI.h"
+#include "gnr_picture/RLEPicBufAPI/LxRLEBytes.h"
 #include "gnr_picture/RLEPicBufAPI/LxRLEPicBufAPI.h"
 
 namespace lx_rle
@@ -24,8 +25,9 @@ struct ScratchBin {
 };
 
 // Lays rec out as a cleared one-bit picture of width x height with rec's
-// runs set (clipped). A picture of no size stays empty.
-void LayOut(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec, uint32_t width, uint32_t height);
+// runs set (clipped). A picture of no size stays empty. False, with nothing
+// laid out, when rec's objects do not fit its size.
+bool LayOut(SLxBinPicBuf* bin, const SLxRLEPicBuf* rec, uint32_t width, uint32_t height);
 
 // Writes bin back into rec in the painted or the non-painted form; a
 // failure leaves rec empty in that form, never half-built.
@@ -99,17 +101,26 @@ void PrepareAll(Tuple& args, std::index_sequence<I...>)
     (prepare(std::get<I>(args), I), ...);
 }
 
-// The pattern itself. The destination (argument 0) is laid out in the size
-// of argument SizeFrom, every other picture in its own size; the written
-// pictures come back painted, destination first; the binary status is
-// returned as it is.
+// The pattern itself. A record whose objects do not fit its size gives -9
+// before anything is laid out. The destination (argument 0) is laid out in
+// the size of argument SizeFrom, every other picture in its own size; the
+// written pictures come back painted, destination first; the binary status
+// is returned as it is.
 template <auto Op, size_t SizeFrom = 1, class... A> auto PassThrough(A... values)
 {
     std::tuple<PassArg<A>...> args(values...);
+    auto call = [&]() { return std::apply([](auto&... arg) { return Op(arg.get()...); }, args); };
+    const bool fit =
+        std::apply([](auto&... arg) { return (FitsPicture(arg.record()) && ...); }, args);
+    if constexpr (std::is_void_v<decltype(call())>) {
+        if (!fit)
+            return;
+    } else if (!fit) {
+        return decltype(call())(-9);
+    }
     constexpr size_t kSizeFrom = sizeof...(A) > SizeFrom ? SizeFrom : 0;
     PrepareAll<0, kSizeFrom>(args, std::index_sequence_for<A...>());
     auto finish = [&]() { std::apply([](auto&... arg) { (arg.Finish(), ...); }, args); };
-    auto call = [&]() { return std::apply([](auto&... arg) { return Op(arg.get()...); }, args); };
     if constexpr (std::is_void_v<decltype(call())>) {
         call();
         finish();

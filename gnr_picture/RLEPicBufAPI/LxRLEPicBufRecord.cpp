@@ -38,6 +38,66 @@ bool Decode(const uint8_t* obj, DecodedObject& out)
     return true;
 }
 
+namespace
+{
+
+bool ObjectFits(const uint8_t* obj, uint32_t width, uint32_t height)
+{
+    uint64_t rows = 0;
+    SegmentWalk seg(obj);
+    while (seg.Next()) {
+        if (++rows > height)
+            return false;
+        uint64_t length = 0;
+        for (uint32_t i = 0; i < seg.count(); ++i)
+            length += seg.xLength(i);
+        if (length > width)
+            return false;
+    }
+    return true;
+}
+
+bool RunsFit(const SLxRLEPicBuf* rec)
+{
+    for (uint64_t i = 0; rec->pRuns && i < rec->uiRunCount; ++i)
+        if (rec->pRuns[i].uiXLength > rec->uiWidth)
+            return false;
+    for (uint64_t y = 0; rec->pRows && rec->pRuns && y < rec->uiHeight; ++y) {
+        const SLxRLERow& row = rec->pRows[y];
+        if (row.uiCount > rec->uiWidth || uint64_t(row.uiFirst) + row.uiCount > rec->uiRunCount)
+            return false;
+        uint64_t length = 0;
+        for (uint32_t i = 0; i < row.uiCount; ++i)
+            length += rec->pRuns[row.uiFirst + i].uiXLength;
+        if (length > rec->uiWidth)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FitsPicture(const SLxRLEPicBuf* rec)
+{
+    if (!rec)
+        return true;
+    if (!rec->bPainted)
+        return RunsFit(rec);
+    // Both walks of the area: by the object count, and on to the last
+    // object's offset.
+    uint64_t offset = 0;
+    for (uint64_t n = 0;
+         n < rec->uiObjectCount || (rec->uiObjectCount && offset <= rec->uiLastObjectOffset); ++n) {
+        const uint8_t* p = ObjectAt(rec, offset);
+        if (!p)
+            break;
+        if (!ObjectFits(p, rec->uiWidth, rec->uiHeight))
+            return false;
+        offset += Load32(p, kSize);
+    }
+    return true;
+}
+
 bool ObjectOffsets(const SLxRLEPicBuf* rec, HeapArray<uint32_t>& offsets)
 {
     offsets.Clear();
@@ -283,6 +343,8 @@ namespace
 
 uint32_t AreaOf(const SLxRLEPicBuf* rec, bool visibleOnly)
 {
+    if (!FitsPicture(rec))
+        return 0;
     uint32_t area = 0;
     ObjectWalk walk(rec);
     while (const uint8_t* p = walk.Next())

@@ -136,7 +136,7 @@ enum class Axis { Horizontal, Vertical };
 
 int ShiftRotate(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src, uint32_t s, Axis axis)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     bool painted = src->bPainted != 0;
     TempRLE work;
@@ -177,6 +177,9 @@ int Fold(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures, uint32_t count, Co
 {
     if (count == 0 || !result)
         return 0;
+    for (uint32_t i = 0; pictures && i < count; ++i)
+        if (!FitsPicture(pictures[i]))
+            return -9;
     TempBin acc, next;
     bool first = true;
     for (uint32_t i = 0; pictures && i < count; ++i) {
@@ -198,7 +201,7 @@ int Fold(SLxBinPicBuf* result, SLxRLEPicBuf* const* pictures, uint32_t count, Co
 
 void CLxRLEPicBufAPI::And(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(dest) || !FitsPicture(src))
         return;
     ForceEqualSizeAndTypeIfDestEmpty(dest, src);
     if (!IsEqualSize(dest, src) || !IsEqualType(dest, src) || src->bPainted)
@@ -276,6 +279,8 @@ int CLxRLEPicBufAPI::MoveObjects(SLxRLEPicBuf* rec, int dx, int dy)
 {
     if (!rec || !rec->bPainted)
         return 0;
+    if (!FitsPicture(rec))
+        return -9;
     uint32_t ux = uint32_t(dx), uy = uint32_t(dy);
     ObjectWalk walk(rec);
     while (const uint8_t* cp = walk.Next()) {
@@ -317,7 +322,8 @@ int ToPainted(SLxRLEPicBuf* result, SLxRLEPicBuf* const* pictures, uint32_t coun
     if (!result)
         return 0;
     TempBin bin;
-    make(&bin.pic, pictures, count);
+    if (make(&bin.pic, pictures, count) != 0)
+        return -9;
     CLxRLEPicBufAPI::ConvertBinPicBufToPaintedRLE(result, &bin.pic);
     return 0;
 }
@@ -356,7 +362,7 @@ void CLxRLEPicBufAPI::Copy_2x(SLxRLEPicBuf* a, SLxRLEPicBuf* b, const SLxRLEPicB
 
 int CLxRLEPicBufAPI::Stretch(SLxRLEPicBuf* dest, const SLxRLEPicBuf* src)
 {
-    if (!dest || !src)
+    if (!dest || !src || !FitsPicture(src))
         return -9;
     const uint32_t width = dest->uiWidth, height = dest->uiHeight;
     StretchDisplay(dest, width, height, width, height, 0, 0, src);

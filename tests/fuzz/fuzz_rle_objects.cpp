@@ -17,25 +17,24 @@
 namespace
 {
 
-// Pixels of the objects in 64 bits, object by object and segment by segment
-// as far as the counts and the sizes reach (as the library walks them).
+// Pixels of the objects in 64 bits, over the objects GetNextRLEObject
+// reaches (on to the last-object offset, past the object count) and the
+// segments within each object's size.
 uint64_t Pixels(const SLxRLEPicBuf* rec)
 {
-    uint64_t pixels = 0, offset = 0;
-    for (uint32_t n = 0; n < rec->uiObjectCount && offset + 49 <= rec->uiObjectSize; ++n) {
-        const uint8_t* o = rec->pObjects + offset;
-        uint64_t at = 49, size = Word(o, 20);
-        if (size < 49 || offset + size > rec->uiObjectSize)
-            break;
-        for (uint32_t s = Word(o, 24); s > 0 && at + 8 <= size; --s) {
-            uint64_t count = Word(o, at + 4);
+    uint64_t pixels = 0;
+    for (const SLxRLEObject* o = CLxRLEPicBufAPI::GetNextRLEObject(rec, nullptr); o;
+         o = CLxRLEPicBufAPI::GetNextRLEObject(rec, o)) {
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(o);
+        uint64_t at = 49, size = Word(p, 20);
+        for (uint32_t s = Word(p, 24); s > 0 && at + 8 <= size; --s) {
+            uint64_t count = Word(p, at + 4);
             if (at + 8 + 8 * count > size)
                 break;
             for (uint64_t i = 0; i < count; ++i)
-                pixels += Word(o, at + 12 + 8 * i);
+                pixels += Word(p, at + 12 + 8 * i);
             at += 8 + 8 * count;
         }
-        offset += size;
     }
     return pixels;
 }

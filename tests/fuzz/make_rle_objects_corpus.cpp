@@ -19,6 +19,19 @@ void Put32(std::string& out, uint32_t v)
         out.push_back(char(v >> (8 * i)));
 }
 
+// One painted object of a single run: header, one segment, no custom data.
+std::string OneRunObject(uint32_t id, uint32_t y, uint32_t x, uint32_t length)
+{
+    std::string o;
+    for (uint32_t word : {id, x, y, x + length - 1, y, 65u, 1u, 49u, 0u, 0u, 0u})
+        Put32(o, word);
+    o.push_back('\0'); // draw style
+    Put32(o, 0);       // reserved
+    for (uint32_t word : {y, 1u, x, length})
+        Put32(o, word);
+    return o;
+}
+
 // Labels a random picture of that size and density; false on failure.
 bool Save(const std::filesystem::path& file, uint32_t w, uint32_t h, double density,
           uint32_t custom, uint32_t seed)
@@ -71,13 +84,13 @@ int main(int argc, char** argv)
             }
     // Headers that lie: a count no area holds, a last offset past the end,
     // an object claiming more bytes and segments than there are.
-    std::string liar = "\x00\x00\x03\x00";
+    std::string liar("\x00\x00\x03\x00", 4);
     Put32(liar, 0xFFFF0000u);
     Put32(liar, 0xFFFFFFFFu);
     liar.append(72, '\xFF');
     liar.append(6, '\0');
     std::ofstream(folder / "count_beyond_area", std::ios::binary) << liar;
-    std::string big = "\x07\x00\x07\x00";
+    std::string big("\x07\x00\x07\x00", 4);
     Put32(big, 1);
     Put32(big, 0);
     for (uint32_t word : {1u, 0u, 0u, 3u, 0u, 0x7FFFFFFFu, 1000u, 49u, 0u, 0u, 0u})
@@ -88,5 +101,12 @@ int main(int argc, char** argv)
     Put32(big, 0);
     Put32(big, 4);
     std::ofstream(folder / "sizes_beyond_object", std::ios::binary) << big;
+    // A run of 4,278,190,081 pixels in a 64 x 3 picture, in an object past
+    // the object count that the last-object offset still reaches.
+    std::string longRun("\x3F\x00\x02\x00", 4);
+    Put32(longRun, 1);
+    Put32(longRun, 65);
+    longRun += OneRunObject(1, 0, 0, 3) + OneRunObject(2, 1, 0, 0xFF000001u);
+    std::ofstream(folder / "run_longer_than_picture", std::ios::binary) << longRun;
     return failures ? 1 : 0;
 }

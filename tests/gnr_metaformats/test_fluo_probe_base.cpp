@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "comma_locale.h"
 #include "gnr_metaformats/LxFluoProbeBase.h"
 #include "gnr_metaformats/LxFluoProbeBaseVector.h"
 #include "gnr_metaformats/LxMetaformats.h"
@@ -420,13 +421,15 @@ TEST(FluoProbeReadNumber, ReadsLikePercentLfInTheCLocale)
 
 TEST(FluoProbeReadNumber, IgnoresTheProcessLocale)
 {
-    const char* previous = setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8") && !setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no comma-decimal locale installed";
     double v = 0;
-    EXPECT_TRUE(CLxFluoProbeBaseVector::ReadNumber("12.5", 4, v));
-    setlocale(LC_NUMERIC, saved.c_str());
+    bool read = false;
+    {
+        ScopedCommaLocale comma;
+        if (!comma.active())
+            LXTEST_SKIP_WITHOUT_TOOL() << "no locale with a decimal comma (localedef, locales)";
+        read = CLxFluoProbeBaseVector::ReadNumber("12.5", 4, v);
+    }
+    EXPECT_TRUE(read);
     EXPECT_EQ(12.5, v);
 }
 

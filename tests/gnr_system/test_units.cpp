@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "gnr_picture/assert_capture.h"
 #include "gnr_system/LxUnits.h"
 #include "test_support.h"
 
@@ -415,9 +416,17 @@ TEST(LxUnits, AutomaticLengthUnitPrefersTheSmallerUnitOnATie)
     EXPECT_EQ(unit, LX_UNIT_CM);
 }
 
+// A null place is reported once and leaves nothing behind: the next call
+// chooses as before.
 TEST(LxUnits, AutomaticLengthUnitWithoutPlaceForTheResult)
 {
-    Calc_Auto_Units(1500, nullptr, LX_UNIT_UM); // reported, no crash
+    AssertCapture asserts;
+    Calc_Auto_Units(1500, nullptr, LX_UNIT_UM);
+    EXPECT_EQ(asserts.countMessage("no place for the unit"), 1);
+    int unit = -1;
+    Calc_Auto_Units(1500, &unit, LX_UNIT_UM);
+    EXPECT_EQ(unit, LX_UNIT_MM);
+    EXPECT_EQ(asserts.countMessage("no place for the unit"), 1);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "gnr_metaformats/LxExperiment.h"
 #include "gnr_vu2ziz/LxJp2OutputFileImpl.h"
 #include "output_test_support.h"
+#include "test_support.h"
 
 using namespace lxtest_vu2ziz;
 
@@ -450,7 +451,7 @@ TEST(OutputDocument, RefusedPathsGiveNullAndStayUntouched)
 TEST(OutputDocument, OpjDecompressReadsTheWrittenJpeg2000)
 {
     if (std::system("command -v opj_decompress >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "opj_decompress not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "opj_decompress not installed";
     ScopedTempDir dir;
     const std::string jp2 = (dir.path() / "copy.jp2").string();
     const std::string ppm = (dir.path() / "back.ppm").string();

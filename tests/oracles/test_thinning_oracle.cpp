@@ -17,6 +17,7 @@
 #endif
 
 #include "gnr_picture/BinPicBufAPI/bin_test_support.h"
+#include "test_support.h"
 
 namespace
 {
@@ -184,10 +185,10 @@ struct Manifest {
     }
 };
 
-#define LOAD_MANIFEST(m)                                                                        \
-    Manifest m;                                                                                 \
-    if (!m.Load())                                                                              \
-    GTEST_SKIP() << "no oracle results (python3 with scikit-image and SciPy)"
+#define LOAD_MANIFEST(m)                                                                           \
+    Manifest m;                                                                                    \
+    if (!m.Load())                                                                                 \
+    LXTEST_SKIP_WITHOUT_TOOL() << "no oracle results (python3 with scikit-image and SciPy)"
 
 TEST(ThinningOracle, AddCircleEqualsSkimageDisk)
 {

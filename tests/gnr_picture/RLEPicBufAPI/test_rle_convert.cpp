@@ -401,7 +401,7 @@ TEST(RLEConvert, PaintingBack)
     EXPECT_EQ(o16.at(1, 0), 65535u);
 
     // RunTriple parts past the picture are skipped, not written.
-    std::vector<uint8_t> wide = MakeObject(1, {{1, 2, 50}, {7, 0, 1}});
+    std::vector<uint8_t> wide = MakeObject(1, {{1, 2, 4}, {7, 0, 1}});
     ASSERT_EQ(CLxRLEPicBufAPI::AddObjectKeepID(rle.get(), AsObject(wide), nullptr), 0);
     GreyPicture small(4, 2);
     ASSERT_EQ(CLxRLEPicBufAPI::ConvertRLEToPicBuf(small.get(), rle.get(), 1), 0);
@@ -546,14 +546,15 @@ TEST(RLEBadInput, PicturesAndRecords)
     EXPECT_EQ(CLxRLEPicBufAPI::ConvertRLEToBinPicBuf(nullptr, rle.get()), -9);
     EXPECT_EQ(CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(nullptr), -9);
 
-    // A stored row table pointing past the runs: -9, the record empty.
+    // A stored row table pointing past the runs: -9, the record as it was.
     RLEPicture plain(false);
     GreyPicture pic({"#.#"});
     ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToNonPaintedRLE(plain.get(), pic.get()), 0);
     plain->pRows[0].uiCount = 9;
     EXPECT_EQ(CLxRLEPicBufAPI::ConvertRLEToPaintedRLE(plain.get()), -9);
-    EXPECT_EQ(plain->bPainted, 1);
-    EXPECT_EQ(plain->uiObjectCount, 0u);
+    EXPECT_EQ(plain->bPainted, 0);
+    EXPECT_EQ(plain->uiRunCount, 2u);
+    EXPECT_EQ(plain->pRows[0].uiCount, 9u);
     // Rows sharing a run are refused alike.
     GreyPicture two({"#.#", ".#."});
     ASSERT_EQ(CLxRLEPicBufAPI::ConvertPicBufToNonPaintedRLE(plain.get(), two.get()), 0);

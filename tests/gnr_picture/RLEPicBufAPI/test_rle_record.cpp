@@ -15,6 +15,10 @@ namespace
 // A painted record holding the given objects back to back.
 void Fill(SLxRLEPicBuf* rec, const std::vector<std::vector<uint8_t>>& objects)
 {
+    // A picture large enough for every object of these tests.
+    if (rec->uiWidth == 0) {
+        ASSERT_EQ(CLxRLEPicBufAPI::Reinit(rec, 64, 64), 0);
+    }
     for (const auto& o : objects)
         ASSERT_EQ(CLxRLEPicBufAPI::AddObjectKeepID(rec, AsObject(o), nullptr), 0);
 }

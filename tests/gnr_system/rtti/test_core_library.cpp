@@ -12,6 +12,7 @@
 #include "gnr_system/rtti/LxSectionToVariant.h"
 #include "gnr_system/rtti/rtti_test_support.h"
 #include "gnr_system/variant/variant_test_support.h"
+#include "test_support.h"
 #include "w32_system/dynlib/LxDynLib.h"
 
 namespace fs = std::filesystem;
@@ -24,7 +25,7 @@ const char* const kLibrary = LXTEST_CORE_LIBRARY;
 TEST(CoreLibrarySections, ReadelfListsBothSections)
 {
     if (std::system("readelf --version > /dev/null 2>&1") != 0)
-        GTEST_SKIP() << "readelf is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "readelf is not installed";
     int status = 0;
     const std::string sections =
         CommandOutput("readelf -SW '" + std::string(kLibrary) + "'", status);

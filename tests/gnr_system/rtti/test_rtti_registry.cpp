@@ -22,6 +22,7 @@
 #include "gnr_system/rtti/LxRttiRecords.h"
 #include "gnr_system/rtti/rtti_test_support.h"
 #include "gnr_system/variant/variant_test_support.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -256,7 +257,7 @@ TEST_F(RttiRegistry, FailuresAreReportedAndGiveNull)
 TEST_F(RttiRegistry, ModuleThatCannotBeLoadedIsReportedAndSkipped)
 {
     if (std::system("objcopy --version > /dev/null 2>&1") != 0)
-        GTEST_SKIP() << "objcopy is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "objcopy is not installed";
     // Only the catalog sections of beta: read like a module, but no module
     // to load. The next module of the class name serves.
     Add("alpha", "alpha.so");

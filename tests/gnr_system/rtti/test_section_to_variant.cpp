@@ -11,6 +11,7 @@
 #include "gnr_system/rtti/LxSectionToVariant.h"
 #include "gnr_system/rtti/rtti_test_support.h"
 #include "gnr_system/variant/variant_test_support.h"
+#include "test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -130,7 +131,7 @@ class CraftedSection : public SectionToVariant
     {
         SectionToVariant::SetUp();
         if (std::system("objcopy --version > /dev/null 2>&1") != 0)
-            GTEST_SKIP() << "objcopy is not installed";
+            LXTEST_SKIP_WITHOUT_TOOL() << "objcopy is not installed";
     }
 
     // The module with one more section "lxcraft" holding bytes; its path.

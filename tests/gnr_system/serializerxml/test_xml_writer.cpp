@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "comma_locale.h"
 #include "gnr_system/serializerxml/xml_test_support.h"
 
 namespace
@@ -144,15 +145,15 @@ TEST_F(XmlWriter, RecordKeepsItsRunTypeName)
 
 TEST_F(XmlWriter, NumbersIgnoreTheLocale)
 {
-    const char* previous = setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8") && !setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
     CLxStringA a;
-    CLxXMLAPI::VariantToXML_UTF8(a, CLxVariant(0.25, u"d"));
     CLxStringW w;
-    CLxXMLAPI::VariantToXML(w, CLxVariant(0.25, u"d"));
-    setlocale(LC_NUMERIC, saved.c_str());
+    {
+        ScopedCommaLocale comma;
+        if (!comma.active())
+            LXTEST_SKIP_WITHOUT_TOOL() << "no locale with a decimal comma (localedef, locales)";
+        CLxXMLAPI::VariantToXML_UTF8(a, CLxVariant(0.25, u"d"));
+        CLxXMLAPI::VariantToXML(w, CLxVariant(0.25, u"d"));
+    }
     EXPECT_EQ(BytesOf(a), "<d runtype=\"double\" value=\"0.25\"/>");
     EXPECT_EQ(Units(w), u"<d runtype=\"double\" value=\"0.250000000000000\"/>");
 }

@@ -82,7 +82,7 @@ inline std::string XmllintComplaints(const std::vector<std::string>& documents)
 #define SKIP_WITHOUT_XMLLINT()                                                                     \
     do {                                                                                           \
         if (!HaveXmllint())                                                                        \
-            GTEST_SKIP() << "xmllint is missing (Debian package libxml2-utils)";                   \
+            LXTEST_SKIP_WITHOUT_TOOL() << "xmllint is missing (Debian package libxml2-utils)";     \
     } while (0)
 
 // A record type for the tests: "RLxXmlTestRecord" with uiCount ("lx_uint32",

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "comma_locale.h"
 #include "variant_test_support.h"
 
 namespace
@@ -226,19 +227,17 @@ TEST_F(VariantRead, WriteThenReadGivesTheSameValue)
 // Numbers never take the process locale's decimal comma.
 TEST_F(VariantRead, NumbersIgnoreTheProcessLocale)
 {
-    const char* saved = setlocale(LC_NUMERIC, nullptr);
-    std::string previous = saved ? saved : "C";
-    const char* commaLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"};
-    bool set = false;
-    for (const char* name : commaLocales)
-        set = set || setlocale(LC_NUMERIC, name) != nullptr;
-    if (!set)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    CLxVariant v(0.5, u"v");
-    std::string written = TextOf(v);
-    v.Read(u"2.25");
-    double read = v.GetDouble();
-    setlocale(LC_NUMERIC, previous.c_str());
+    std::string written;
+    double read = 0;
+    {
+        ScopedCommaLocale comma;
+        if (!comma.active())
+            LXTEST_SKIP_WITHOUT_TOOL() << "no locale with a decimal comma (localedef, locales)";
+        CLxVariant v(0.5, u"v");
+        written = TextOf(v);
+        v.Read(u"2.25");
+        read = v.GetDouble();
+    }
     EXPECT_EQ(written, "0.500000000000000");
     EXPECT_EQ(read, 2.25);
 }

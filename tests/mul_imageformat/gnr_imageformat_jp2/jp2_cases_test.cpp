@@ -2,6 +2,7 @@
 // read by the source; the codestream bytes served are compared with what
 // the script extracts on its own.
 #include "jp2_test_support.h"
+#include "test_support.h"
 
 #include <cmath>
 #include <map>
@@ -142,7 +143,7 @@ void RunCases(const ScopedTempDir& dir, const std::string& j2k)
 TEST(Jp2ScriptCases, SourceReadsWhatTheScriptWrote)
 {
     if (!std::filesystem::exists("/usr/bin/python3"))
-        GTEST_SKIP() << "no /usr/bin/python3";
+        LXTEST_SKIP_WITHOUT_TOOL() << "no /usr/bin/python3";
     ScopedTempDir dir;
     RunCases(dir, "");
 }
@@ -150,7 +151,7 @@ TEST(Jp2ScriptCases, SourceReadsWhatTheScriptWrote)
 TEST(Jp2ScriptCases, WithAnOpenJpegCodestream)
 {
     if (!std::filesystem::exists("/usr/bin/python3") || !HaveTool("opj_compress"))
-        GTEST_SKIP() << "needs /usr/bin/python3 and opj_compress";
+        LXTEST_SKIP_WITHOUT_TOOL() << "needs /usr/bin/python3 and opj_compress";
     ScopedTempDir dir;
     const std::filesystem::path pgm = dir.path() / "in.pgm";
     std::string image = "P5\n37 29\n255\n";

@@ -1,6 +1,7 @@
 // Replays the seed corpora of the JPEG 2000 fuzz targets through their
 // bodies in the sanitizer build.
 #include "jp2_test_support.h"
+#include "test_support.h"
 
 #include "fuzz/jp2_fuzz_bodies.h"
 
@@ -12,7 +13,7 @@ namespace
 void Replay(const char* corpus, void (*body)(const uint8_t*, size_t))
 {
     if (!std::filesystem::exists("/usr/bin/python3"))
-        GTEST_SKIP() << "no /usr/bin/python3";
+        LXTEST_SKIP_WITHOUT_TOOL() << "no /usr/bin/python3";
     ScopedTempDir dir;
     const std::filesystem::path folder = dir.path() / corpus;
     ASSERT_EQ(RunQuiet(CaseScript() + " " + corpus + " " + folder.string()), 0);

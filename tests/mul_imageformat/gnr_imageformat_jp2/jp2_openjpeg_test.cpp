@@ -3,6 +3,7 @@
 // installed) must call the file valid, also after the metadata tail was cut
 // and after a killed writer's file was patched.
 #include "jp2_test_support.h"
+#include "test_support.h"
 
 #include <array>
 #include <cstdio>
@@ -48,7 +49,8 @@ class Jp2OpenJpeg : public testing::TestWithParam<Image>
     void SetUp() override
     {
         if (!HaveTool("opj_compress") || !HaveTool("opj_decompress"))
-            GTEST_SKIP() << "needs opj_compress and opj_decompress (libopenjp2-tools)";
+            LXTEST_SKIP_WITHOUT_TOOL()
+                << "needs opj_compress and opj_decompress (libopenjp2-tools)";
         const Image& image = GetParam();
         const uint32_t w = 37, h = 29;
         std::string data = std::string(image.components == 1 ? "P5" : "P6") + "\n37 29\n255\n";

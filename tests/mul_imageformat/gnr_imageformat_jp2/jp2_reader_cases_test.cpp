@@ -2,6 +2,7 @@
 // map the samples through their tables, channel orders hold, and the box
 // forms of the codestream box all read.
 #include "jp2_test_support.h"
+#include "test_support.h"
 
 #include <memory>
 
@@ -23,7 +24,7 @@ class Jp2ReaderCases : public testing::Test
     void SetUp() override
     {
         if (!HaveTool("opj_compress") || !std::filesystem::exists("/usr/bin/python3"))
-            GTEST_SKIP() << "needs opj_compress and /usr/bin/python3";
+            LXTEST_SKIP_WITHOUT_TOOL() << "needs opj_compress and /usr/bin/python3";
         std::string pgm = "P5\n5 4\n255\n";
         for (int i = 0; i < 20; ++i)
             pgm += char(i == 0 ? 0 : i * 12);

@@ -2,6 +2,7 @@
 // independent decoders read them: opj_decompress and Pillow give the same
 // samples, with our components in B, G, R order.
 #include "jp2_test_support.h"
+#include "test_support.h"
 
 #include <cstdio>
 #include <memory>
@@ -112,7 +113,7 @@ class Jp2ReaderOpj : public testing::TestWithParam<ToolCase>
 TEST_P(Jp2ReaderOpj, SamplesEqualOpjDecompress)
 {
     if (!HaveTool("opj_compress") || !HaveTool("opj_decompress"))
-        GTEST_SKIP() << "needs libopenjp2-tools";
+        LXTEST_SKIP_WITHOUT_TOOL() << "needs libopenjp2-tools";
     const ToolCase& c = GetParam();
     ScopedTempDir dir;
     const std::string ext = c.comps == 1 ? ".pgm" : ".ppm";
@@ -203,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Options, Jp2ReaderOpj,
 TEST(Jp2ReaderPillow, SamplesEqualPillow)
 {
     if (std::system("/usr/bin/python3 -c 'import PIL.Jpeg2KImagePlugin' >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "needs python3-pil with JPEG 2000";
+        LXTEST_SKIP_WITHOUT_TOOL() << "needs python3-pil with JPEG 2000";
     struct Case {
         const char* mode;
         uint32_t comps, bits;

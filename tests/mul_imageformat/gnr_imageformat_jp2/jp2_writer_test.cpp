@@ -288,7 +288,7 @@ TEST_F(JP2Writer, DocumentsReadBackThroughTheReader)
 TEST_F(JP2Writer, DocumentsDecodeWithOpenJpegAndPillow)
 {
     if (!jp2test::HaveTool("opj_decompress"))
-        GTEST_SKIP() << "opj_decompress is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "opj_decompress is not installed";
     const DocCase cases[] = {{37, 21, 1, 8, 8, 0, 0, 0, 1},
                              {64, 48, 3, 8, 8, 0, 0, 0, 1},
                              {300, 260, 3, 8, 8, 256, 0, 0, 1},
@@ -450,7 +450,7 @@ TEST_F(JP2Writer, MemoryTarget)
 TEST_F(JP2Writer, JpylyzerAndOpjDump)
 {
     if (!jp2test::HaveTool("jpylyzer") || !jp2test::HaveTool("opj_dump"))
-        GTEST_SKIP() << "jpylyzer or opj_dump is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "jpylyzer or opj_dump is not installed";
     const std::string file = (dir.path() / "w.jp2").string();
     const std::string report = (dir.path() / "r.txt").string();
     auto Valid = [&]() {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "chunk_store.h"
+#include "test_support.h"
 
 using namespace chunktest;
 
@@ -48,7 +49,7 @@ std::vector<SBuiltFile> ReadManifest(const std::string& path)
 TEST(ChunkIndependentCheck, ReadsTheFilesItBuilds)
 {
     if (!HaveIndependentCheck())
-        GTEST_SKIP() << "python3 not found";
+        LXTEST_SKIP_WITHOUT_TOOL() << "python3 not found";
     ScopedTempDir dir;
     ASSERT_EQ(RunIndependentCheck("build '" + dir.path().string() + "'"), 0);
     const auto files = ReadManifest((dir.path() / "manifest.txt").string());
@@ -88,7 +89,7 @@ class IndependentCheckRefuses : public ::testing::TestWithParam<SCheckDamage>
 TEST_P(IndependentCheckRefuses, AFileWithOneFault)
 {
     if (!HaveIndependentCheck())
-        GTEST_SKIP() << "python3 not found";
+        LXTEST_SKIP_WITHOUT_TOOL() << "python3 not found";
     ChunkStore store(eOnFile);
     {
         CLxFileChunker writer;

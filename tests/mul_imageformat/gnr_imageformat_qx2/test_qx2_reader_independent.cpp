@@ -8,6 +8,7 @@
 
 #include "mul_imageformat/LxImageAttributes.h"
 #include "qx2_reader_support.h"
+#include "test_support.h"
 
 using namespace chunktest;
 using namespace qx2test;
@@ -52,7 +53,7 @@ std::vector<SListedDocument> ReadList(const std::string& path)
 TEST(ReaderIndependentDocuments, ReadAndRepairedAsTheScriptExpects)
 {
     if (!HaveIndependentCheck())
-        GTEST_SKIP() << "python3 not found";
+        LXTEST_SKIP_WITHOUT_TOOL() << "python3 not found";
     ScopedTempDir dir;
     ASSERT_EQ(0, RunIndependentCheck("build-documents '" + dir.path().string() + "'"));
     const auto documents = ReadList((dir.path() / "documents.txt").string());
@@ -85,7 +86,7 @@ TEST(ReaderIndependentDocuments, ReadAndRepairedAsTheScriptExpects)
 TEST(ReaderIndependentDocuments, CheckRepairedRefusesAFileWithoutItsRepair)
 {
     if (!HaveIndependentCheck())
-        GTEST_SKIP() << "python3 not found";
+        LXTEST_SKIP_WITHOUT_TOOL() << "python3 not found";
     ScopedTempDir dir;
     ASSERT_EQ(0, RunIndependentCheck("build-documents '" + dir.path().string() + "'"));
     // Finished by the layer alone, without the reader's added chunks.

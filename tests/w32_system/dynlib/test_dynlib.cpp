@@ -362,7 +362,7 @@ TEST(DynLibModuleFileName, OwnModuleIsTheTestProgram)
 TEST_F(DynLibDataSeg, SectionsMatchObjcopy)
 {
     if (!haveObjcopy())
-        GTEST_SKIP() << "objcopy is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "objcopy is not installed";
     for (const char* name : {"sta9IDX", "sta9ID"}) {
         fs::path dumped = m_dir.path() / (std::string(name) + ".bin");
         ASSERT_TRUE(objcopy("-O binary --only-section=" + std::string(name) + " " +
@@ -600,7 +600,7 @@ TEST_F(DynLibDataSeg, DamagedFieldsAreRefused)
 TEST_F(DynLibDataSeg, OtherElfKinds)
 {
     if (!haveObjcopy())
-        GTEST_SKIP() << "objcopy is not installed";
+        LXTEST_SKIP_WITHOUT_TOOL() << "objcopy is not installed";
     Bytes payload = expectedIndexSection();
     writeFile(m_dir.path() / "payload.bin", payload);
     struct Kind {

@@ -181,20 +181,42 @@ TEST(LxAlloc, FreedBlockIsNotValidAndASecondFreeIsRefused)
 }
 #endif
 
+// Threads allocating, growing, shrinking and freeing at once: every block
+// comes zeroed at its exact size, a resize keeps what the thread wrote and
+// zeroes only what it adds, and no thread sees another's bytes.
 TEST(LxAlloc, ConcurrentUseFromSeveralThreads)
 {
+    constexpr int kThreads = 4;
+    int wrong[kThreads] = {};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t] {
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &wrong] {
+            const unsigned char mark = static_cast<unsigned char>(0xA0 + t);
             for (int i = 0; i < 2000; ++i) {
-                void* block = CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, size_t(1 + (i * 7 + t) % 300));
-                block = CLxAlloc::ReAlloc(block, size_t(1 + (i * 13) % 700), LX_HEAP_ZERO_MEMORY);
+                const size_t size = size_t(1 + (i * 7 + t) % 300);
+                const size_t resized = size_t(1 + (i * 13) % 700);
+                void* block = CLxAlloc::Alloc(LX_HEAP_ZERO_MEMORY, size);
+                if (!block || CLxAlloc::Size(block) != size || !allBytesAre(block, size, 0)) {
+                    ++wrong[t];
+                    CLxAlloc::Free(block);
+                    continue;
+                }
+                std::memset(block, mark, size);
+                block = CLxAlloc::ReAlloc(block, resized, LX_HEAP_ZERO_MEMORY);
+                const size_t kept = std::min(size, resized);
+                if (!block || CLxAlloc::Size(block) != resized || !allBytesAre(block, kept, mark) ||
+                    !allBytesAre(static_cast<char*>(block) + kept, resized - kept, 0))
+                    ++wrong[t];
                 CLxAlloc::FreeAndSetNull(&block);
+                if (block)
+                    ++wrong[t];
             }
         });
     }
     for (auto& thread : threads)
         thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(wrong[t], 0) << "thread " << t;
 }
 
 TEST(LxAllocSystem, LargestFreeAddressRangeIsLarge)

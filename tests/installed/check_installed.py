@@ -197,7 +197,10 @@ def check_paths(library, folders):
             end = data.find(b'\0', start)
             text = data[start:end]
             rest = text[len(folder):]
-            whole = start > 0 and data[start - 1] == 0
+            # The name starts at the folder, not inside a longer path. What
+            # precedes it is padding, a string's end or other constant data,
+            # so any byte but a separator may come before.
+            whole = start > 0 and data[start - 1] != ord('/')
             if not (sanitized and whole and SOURCE_NAME.fullmatch(rest) and
                     os.path.isfile(text.decode(errors='replace'))):
                 fail('%s holds the build path in "%s"' % (library, text.decode(errors='replace')))

@@ -1,4 +1,4 @@
-// Writes the seed corpus of fuzz_probe_spectra into the folder given (made
+// Writes the seed corpus of fuzz_probe_files into the folder given (made
 // when missing): spectra files of built-in probes in the user file layout,
 // the shapes the file tests use, and the source dump of a small catalogue.
 #include <algorithm>
@@ -59,7 +59,7 @@ std::string SpectraFile(uint32_t index, const char* lineEnd)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        fprintf(stderr, "usage: make_probe_spectra_corpus <folder>\n");
+        fprintf(stderr, "usage: make_probe_files_corpus <folder>\n");
         return 2;
     }
     g_folder = argv[1];
@@ -101,6 +101,6 @@ int main(int argc, char** argv)
     std::filesystem::remove_all(work);
 
     if (g_failures)
-        fprintf(stderr, "make_probe_spectra_corpus: %d failures\n", g_failures);
+        fprintf(stderr, "make_probe_files_corpus: %d failures\n", g_failures);
     return g_failures ? 1 : 0;
 }

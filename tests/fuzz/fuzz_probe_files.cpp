@@ -8,8 +8,8 @@
 //     cost most of the time, so one input in 16 (chosen by its bytes) takes
 //     that road.
 //
-//   cmake --build build-fuzz --target fuzz_probe_spectra fuzz_probe_spectra_corpus
-//   cd build-fuzz/tests/fuzz && ./fuzz_probe_spectra corpora/fuzz_probe_spectra
+//   cmake --build build-fuzz --target fuzz_probe_files fuzz_probe_files_corpus
+//   cd build-fuzz/tests/fuzz && ./fuzz_probe_files corpora/fuzz_probe_files
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -22,11 +22,14 @@ float IFFT_u2[63];
 namespace
 {
 
-void fillTwiddles(float* u1Table, float* u2Table, bool inverse)
+// The twiddles of every stage of an n-point transform in one table pair:
+// twiddle j of stage l1 at entry l1 - 1 + j, as the 64-point tables hold
+// them, computed by the line transform's recurrence in double; negated
+// turns the sines' sign.
+void fillStageTwiddles(float* u1Table, float* u2Table, uint32_t n, bool negated)
 {
     double c1 = -1.0, c2 = 0.0;
-    for (uint32_t s = 0; s < 6; ++s) {
-        const uint32_t l1 = 1u << s;
+    for (uint32_t l1 = 1; l1 < n; l1 *= 2) {
         double u1 = 1.0, u2 = 0.0;
         for (uint32_t j = 0; j < l1; ++j) {
             u1Table[l1 - 1 + j] = static_cast<float>(u1);
@@ -36,7 +39,7 @@ void fillTwiddles(float* u1Table, float* u2Table, bool inverse)
             u1 = z;
         }
         c2 = std::sqrt((1.0 - c1) / 2.0);
-        if (inverse)
+        if (negated)
             c2 = -c2;
         c1 = std::sqrt((1.0 + c1) / 2.0);
     }
@@ -47,8 +50,8 @@ std::once_flag g_twiddlesOnce;
 void ensureTwiddles()
 {
     std::call_once(g_twiddlesOnce, [] {
-        fillTwiddles(FFT_u1, FFT_u2, false);
-        fillTwiddles(IFFT_u1, IFFT_u2, true);
+        fillStageTwiddles(FFT_u1, FFT_u2, 64, false);
+        fillStageTwiddles(IFFT_u1, IFFT_u2, 64, true);
     });
 }
 
@@ -118,28 +121,6 @@ void radix2(float* re, float* im, uint8_t direction, uint32_t n)
             re[i] /= scale;
             im[i] /= scale;
         }
-    }
-}
-
-// The twiddles of every stage of an n-point transform in one table pair:
-// twiddle j of stage l1 at entry l1 - 1 + j, as the 64-point tables hold
-// them, computed by the line transform's recurrence in double.
-void fillStageTwiddles(float* u1Table, float* u2Table, uint32_t n, bool forward)
-{
-    double c1 = -1.0, c2 = 0.0;
-    for (uint32_t l1 = 1; l1 < n; l1 *= 2) {
-        double u1 = 1.0, u2 = 0.0;
-        for (uint32_t j = 0; j < l1; ++j) {
-            u1Table[l1 - 1 + j] = static_cast<float>(u1);
-            u2Table[l1 - 1 + j] = static_cast<float>(u2);
-            const double z = u1 * c1 - u2 * c2;
-            u2 = u1 * c2 + u2 * c1;
-            u1 = z;
-        }
-        c2 = std::sqrt((1.0 - c1) / 2.0);
-        if (forward)
-            c2 = -c2;
-        c1 = std::sqrt((1.0 + c1) / 2.0);
     }
 }
 

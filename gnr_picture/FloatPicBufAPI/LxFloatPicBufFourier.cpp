@@ -68,27 +68,7 @@ class SpectrumWork
     float* m_tw = nullptr;
 };
 
-// Component comp of pic (or the mean of all when comp is the component
-// count) into a gapless plane.
-void gather(float* plane, const SLxFloatPicBuf& pic, uint32_t comp)
-{
-    for (uint32_t y = 0; y < pic.uiHeight; ++y) {
-        const float* s = lxpic::line(pic, y);
-        float* d = plane + static_cast<size_t>(y) * pic.uiWidth;
-        for (uint32_t x = 0; x < pic.uiWidth; ++x) {
-            if (comp < pic.uiComps) {
-                d[x] = s[static_cast<size_t>(x) * pic.uiComps + comp];
-                continue;
-            }
-            double sum = 0;
-            for (uint32_t c = 0; c < pic.uiComps; ++c)
-                sum += s[static_cast<size_t>(x) * pic.uiComps + c];
-            d[x] = static_cast<float>(sum / pic.uiComps);
-        }
-    }
-}
-
-// Line y of gather's plane.
+// Line y of the plane gather makes.
 void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp)
 {
     const float* s = lxpic::line(pic, y);
@@ -102,6 +82,14 @@ void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp
             sum += s[static_cast<size_t>(x) * pic.uiComps + c];
         out[x] = static_cast<float>(sum / pic.uiComps);
     }
+}
+
+// Component comp of pic (or the mean of all when comp is the component
+// count) into a gapless plane.
+void gather(float* plane, const SLxFloatPicBuf& pic, uint32_t comp)
+{
+    for (uint32_t y = 0; y < pic.uiHeight; ++y)
+        gatherLine(plane + static_cast<size_t>(y) * pic.uiWidth, pic, y, comp);
 }
 
 void scatter(SLxFloatPicBuf& pic, uint32_t comp, const float* plane)

@@ -224,7 +224,11 @@ int startWorker(std::unique_ptr<SLxAsyncJob> job)
     SLxAsyncJob* queued = job.get();
     queued->bOwnsFiles = queued->request.eKind == LX_ASYNC_COPY;
     w->queue.PushBack(std::move(job));
+    // Counted before it starts: its first step may run before this thread
+    // goes on.
+    ++g_workerCount;
     if (pthread_create(&w->thread, nullptr, workerMain, w.get()) != 0) {
+        --g_workerCount;
         queued->bOwnsFiles = false; // the caller keeps the copy's files
         pthread_mutexCS_destroy(&w->lock);
         return -9;
@@ -232,7 +236,6 @@ int startWorker(std::unique_ptr<SLxAsyncJob> job)
     pthread_detach(w->thread);
     w->next = g_workers;
     g_workers = w.release();
-    ++g_workerCount;
     return 0;
 }
 

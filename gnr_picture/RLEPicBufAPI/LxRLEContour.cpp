@@ -126,12 +126,28 @@ class RunTracer
     int64_t m_x = 0;
 };
 
+// Contour points hold 32-bit signed coordinates: an object reaching past
+// them has no contour to give (and its trace would run for billions of
+// steps).
+bool FitsPoints(const DecodedObject& o)
+{
+    const uint32_t kMax = 0x7FFFFFFFu;
+    for (uint64_t i = 0; i < o.runs.size(); ++i)
+        if (o.runs[i].end > kMax)
+            return false;
+    for (uint64_t r = 0; r < o.rows.size(); ++r)
+        if (o.rows[r].y > kMax)
+            return false;
+    return true;
+}
+
 SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
 {
     if (!obj)
         return nullptr;
     DecodedObject o;
-    if (!Decode(reinterpret_cast<const uint8_t*>(obj), o) || o.runs.size() == 0)
+    if (!Decode(reinterpret_cast<const uint8_t*>(obj), o) || o.runs.size() == 0 ||
+        !FitsPoints(o))
         return nullptr;
     size_t capacity = 4097;
     auto* contour = static_cast<SLxContour*>(CLxAlloc::Alloc(0, LxContourBytes(capacity)));
@@ -157,6 +173,10 @@ SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
             CLxAlloc::Free(contour);
             return nullptr;
         }
+        if (count >= 0xFFFFFFFFu) { // beyond what uiCount can report
+            CLxAlloc::Free(contour);
+            return nullptr;
+        }
         if (count + 1 >= capacity) {
             size_t grown = capacity * 2;
             void* block = CLxAlloc::ReAlloc(contour, LxContourBytes(grown), 0);
@@ -172,7 +192,7 @@ SLxContour* Trace(const SLxRLEObject* obj, uint64_t* areaOut)
             if (last != 10) {
                 const SLxIPoint& p = contour->points[count - 1];
                 int turn = kTurn[last][d];
-                area += turn == -1 ? -int64_t(p.x) : turn == 1 ? 1 : turn == 2 ? p.x + 1 : 0;
+                area += turn == -1 ? -int64_t(p.x) : turn == 1 ? 1 : turn == 2 ? int64_t(p.x) + 1 : 0;
             }
             last = d;
         }

@@ -139,7 +139,9 @@ class LX_EXPORT CLxRLEPicBufAPI
     // The outer boundary pixels, clockwise on the screen from the first
     // run's start, each point of the cycle once (spur pixels twice). Rows
     // follow uiY, so an object that skips rows is traced as far as its first
-    // connected part. Null for an object without runs or no memory.
+    // connected part. Null for an object without runs, for one reaching past
+    // 32-bit signed point coordinates (x or y above 2^31 - 1), or without
+    // memory.
     static SLxContour* ContourPoints(const SLxRLEObject* obj);
     // The same; area receives the pixels inside the contour, holes included.
     static SLxContour* ContourPoints(const SLxRLEObject* obj, uint64_t& area);

@@ -1,4 +1,4 @@
-// RunTriple-length object pictures for tests: an owning record, objects read
+// Run-length object pictures for tests: an owning record, objects read
 // back as plain values, and objects written from lists of runs.
 #pragma once
 

@@ -76,6 +76,35 @@ TEST(RLEContour, ObjectWithoutRunsGivesNull)
     EXPECT_EQ(CLxRLEPicBufAPI::ContourPoints(nullptr), nullptr);
 }
 
+// Points are 32-bit signed: an object reaching past them gives null at
+// once rather than tracing billions of pixels; one ending on the last
+// coordinate is traced, its area whole.
+TEST(RLEContour, CoordinatesPastThePointRangeGiveNull)
+{
+    const uint32_t kLast = 0x7FFFFFFFu;
+    struct Case {
+        const char* name;
+        RunTriple run;
+        bool traced;
+    } cases[] = {
+        {"run_of_4278190081_pixels", {1, 0, 4278190081u}, false},
+        {"run_ending_past_the_range", {0, kLast - 1, 3}, false},
+        {"row_past_the_range", {kLast + 1u, 0, 1}, false},
+        {"run_ending_on_the_last_x", {0, kLast - 2, 3}, true},
+        {"pixel_on_the_last_row", {kLast, 5, 1}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> obj = MakeObject(1, {c.run});
+        uint64_t area = 0;
+        SLxContour* contour = CLxRLEPicBufAPI::ContourPoints(AsObject(obj), area);
+        EXPECT_EQ(contour != nullptr, c.traced);
+        if (contour)
+            EXPECT_EQ(area, std::get<2>(c.run));
+        CLxAlloc::Free(contour);
+    }
+}
+
 // An object that skips a row is traced over its first connected part only,
 // without reading outside the object.
 TEST(RLEContour, SkippedRowsEndTheTrace)

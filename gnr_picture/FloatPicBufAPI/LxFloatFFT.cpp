@@ -392,11 +392,11 @@ struct PlaneTransformWork;
 // Lines per panel: 32, so that a panel's scratch lines span whole vectors.
 constexpr uint32_t kPanelLines = 32;
 
-// The stage twiddles, the bit-reversed positions of a line, then scratch
-// for a panel of lines or a band of columns, whichever is larger.
+// The stage twiddles, then scratch for a panel of lines or a band of
+// columns, whichever is larger.
 size_t planeWorkFloats(uint32_t width, uint32_t height)
 {
-    return 3 * size_t(width) + 2 * size_t(height) +
+    return 2 * size_t(width) + 2 * size_t(height) +
            std::max(2 * size_t(width) * kPanelLines, 2 * bandColumns(width, height) * height);
 }
 
@@ -436,13 +436,11 @@ inline void turnBlockOut(float* to, size_t width, const float* const from[4], fl
 // The radix-2 transform of every line, the lines turned into columns in
 // panels so that the column kernel runs them: each point gets the line
 // transform's butterflies and division, float for float. Position x goes
-// to the panel's line at its bit-reversed index, so the kernel starts with
-// the permutation done. u1, u2: the stage twiddles of width points;
-// reversed: the bit-reversed index of every position; scratch: 2 x width x
-// 32 floats.
+// to the panel's line x, in order (stored at bit-reversed places the turned
+// blocks measured twice as slow), and the kernel permutes the lines. u1,
+// u2: the stage twiddles of width points; scratch: 2 x width x 32 floats.
 void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
-                             uint8_t direction, const float* u1, const float* u2,
-                             const uint32_t* reversed, float* scratch)
+                             uint8_t direction, const float* u1, const float* u2, float* scratch)
 {
     const uint32_t rows = std::min(height, kPanelLines);
     float* sre = scratch;
@@ -461,24 +459,21 @@ void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t heig
             // measured slower).
             for (uint32_t q = 0; q < r; q += 4)
                 for (uint32_t x = 0; x < width; x += 4) {
-                    const uint32_t* rev = reversed + x;
-                    float* const toRe[4] = {
-                        sre + size_t(rev[0]) * r + q, sre + size_t(rev[1]) * r + q,
-                        sre + size_t(rev[2]) * r + q, sre + size_t(rev[3]) * r + q};
-                    float* const toIm[4] = {
-                        sim + size_t(rev[0]) * r + q, sim + size_t(rev[1]) * r + q,
-                        sim + size_t(rev[2]) * r + q, sim + size_t(rev[3]) * r + q};
+                    float* const toRe[4] = {sre + x * r + q, sre + (x + 1) * r + q,
+                                            sre + (x + 2) * r + q, sre + (x + 3) * r + q};
+                    float* const toIm[4] = {sim + x * r + q, sim + (x + 1) * r + q,
+                                            sim + (x + 2) * r + q, sim + (x + 3) * r + q};
                     turnBlockIn(toRe, planeRe + size_t(q) * width + x, width);
                     turnBlockIn(toIm, planeIm + size_t(q) * width + x, width);
                 }
         } else {
             for (uint32_t x = 0; x < width; ++x)
                 for (uint32_t q = 0; q < r; ++q) {
-                    sre[size_t(reversed[x]) * r + q] = planeRe[size_t(q) * width + x];
-                    sim[size_t(reversed[x]) * r + q] = planeIm[size_t(q) * width + x];
+                    sre[x * r + q] = planeRe[size_t(q) * width + x];
+                    sim[x * r + q] = planeIm[size_t(q) * width + x];
                 }
         }
-        transformColumnsAny(sre, sim, r, width, u1, u2, 0.0f, nullptr, true);
+        transformColumnsAny(sre, sim, r, width, u1, u2);
         float* outRe = re + size_t(y0) * width;
         float* outIm = im + size_t(y0) * width;
         if (blocks) {
@@ -582,17 +577,13 @@ int CLxFloatPicMemAPI::FFT_2Dx2pn2pm(float* re, float* im, uint32_t width, uint3
     float* lineU2 = lineU1 + width;
     float* columnU1 = lineU2 + width;
     float* columnU2 = columnU1 + height;
-    uint32_t* reversed = reinterpret_cast<uint32_t*>(columnU2 + height);
-    float* scratch = columnU2 + height + width;
-    for (uint32_t x = 0, j = 0; x < width; ++x, j = nextReversed(j, width))
-        reversed[x] = j;
+    float* scratch = columnU2 + height;
     const bool forward = direction == 1;
     fillStageTwiddles(lineU1, lineU2, width, forward);
     fillStageTwiddles(columnU1, columnU2, height, forward);
     // Lines of one point stay as they are (divided by 1).
     if (width > 1)
-        transformLinesAsColumns(re, im, width, height, direction, lineU1, lineU2, reversed,
-                                scratch);
+        transformLinesAsColumns(re, im, width, height, direction, lineU1, lineU2, scratch);
     transformColumnsAny(re, im, width, height, columnU1, columnU2,
                         forward ? static_cast<float>(height) : 0.0f, scratch);
     return 0;

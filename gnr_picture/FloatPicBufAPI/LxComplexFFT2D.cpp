@@ -550,7 +550,7 @@ LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_
         transformColumnsAcross<V>(rows, h, n, sgn, w, points, true);
         if (after)
             after->run(after->context, rows, h, from, n);
-        for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t y = 0; (!after || after->keep) && y < h; ++y)
             std::memcpy(lines[y] + from, rows[y], n * sizeof(float));
     }
 }

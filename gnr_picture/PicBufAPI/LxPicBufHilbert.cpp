@@ -133,6 +133,41 @@ struct TiledSource {
     }
 };
 
+// The centre window of the inverse transform's real parts into the
+// destination's samples, band by band as the transform hands them over:
+// scaled, values of 0 or below held at 0, none above the depth.
+struct WindowOut {
+    SLxPicBuf* dst;
+    uint32_t x0, y0;
+    float scale, top;
+    float* out; // a line of the window
+    int status = 0;
+
+    static void band(void* context, float* const* rows, uint32_t, uint32_t from, uint32_t count)
+    {
+        auto& self = *static_cast<WindowOut*>(context);
+        const uint32_t width = self.dst->uiWidth;
+        // Complex positions from / 2 .. (from + count) / 2 of the lines.
+        const uint32_t first = std::max(from / 2, self.x0);
+        const uint32_t end = std::min((from + count) / 2, self.x0 + width);
+        if (first >= end)
+            return;
+        const uint32_t bytes = self.dst->uiBpc <= 8 ? 1 : 2;
+        for (uint32_t y = 0; y < self.dst->uiHeight && self.status == 0; ++y) {
+            const float* line = rows[self.y0 + y];
+            for (uint32_t x = first; x < end; ++x) {
+                const float v = line[2 * x - from] * self.scale;
+                self.out[x - first] = v > 0.0f ? std::min(v, self.top) : 0.0f;
+            }
+            self.status = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
+                static_cast<uint8_t*>(self.dst->pData) + size_t(y) * self.dst->uiWidthBytes +
+                    size_t(first - self.x0) * bytes,
+                1, self.dst->uiWidthBytes, self.dst->uiBpc, self.out, nullptr, 1, width * 4,
+                end - first, end - first);
+        }
+    }
+};
+
 // --- Line by line ------------------------------------------------------------------
 
 // The 1-D transform of one run of samples, resampled to a power of two and
@@ -327,26 +362,11 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     // Forward with exp(+...), inverse with exp(-...) scaled below.
     work.transform(1, lxpic::LineSource{&TiledSource::make, &tiled},
                    lxpic::TransformedBands{&Direction::band, direction.get()});
-    work.transform(-1);
-    // The centre window back into samples; values of 0 or below become 0
-    // and none exceeds the depth.
     const float scale = float(1.0 / (double(w) * h));
     const float top = float(CLxPicMemAPI::CalcUintMax(bits));
-    const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
-    float* out = samples.data();
-    for (uint32_t y = 0; y < height; ++y) {
-        const float* line = lines[y0 + y];
-        for (uint32_t x = 0; x < width; ++x) {
-            const float v = line[2 * (x0 + x)] * scale;
-            out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
-        }
-        const int st = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
-            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1, dst->uiWidthBytes,
-            bits, out, nullptr, 1, width * 4, width, width);
-        if (st != 0)
-            return st;
-    }
-    return 0;
+    WindowOut out{dst, (w - width) / 2, (h - height) / 2, scale, top, samples.data()};
+    work.transform(-1, lxpic::TransformedBands{&WindowOut::band, &out, false});
+    return out.status;
 }
 
 int CLxPicBufAPI::Hilbert_OLD(SLxPicBuf* dst, const SLxPicBuf* src, double angle)

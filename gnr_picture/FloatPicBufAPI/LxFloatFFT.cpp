@@ -251,9 +251,10 @@ inline uint32_t nextReversed(uint32_t j, uint32_t n)
 }
 
 // Lines of a band whose first stages run block by block: the stages that
-// combine lines within such a block go through it while it stays cached,
-// and only the later ones sweep the whole band.
-constexpr uint32_t kBlockLines = 128;
+// combine lines within such a block go through it while it stays cached
+// (256 lines of a 2 MB band: 256 KB), and only the later ones sweep the
+// whole band. 256 measured faster than 128 or 512 at 1024 to 4096 lines.
+constexpr uint32_t kBlockLines = 256;
 
 // Stages from l1 on while they combine lines at most `lines` apart, two at
 // a time; returns the next stage's l1.

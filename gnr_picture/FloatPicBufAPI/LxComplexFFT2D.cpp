@@ -3,6 +3,8 @@
 // stages a sweep, and the lines go through it too, turned into columns.
 #include "gnr_picture/FloatPicBufAPI/LxComplexFFT2D.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -203,9 +205,32 @@ LX_KERNEL_INLINE void columnStagePair(float** lines, uint32_t h, uint32_t from, 
     }
 }
 
+// Lines whose first stages run block by block: the stages that combine
+// lines within such a block go through it while it stays cached, and only
+// the later ones sweep all lines.
+constexpr uint32_t kBlockLines = 128;
+
+// Stages from l1 on, over lines lines[0 .. count), while they combine lines
+// at most `count` apart, two at a time; returns the next stage's l1.
+template <class V>
+LX_KERNEL_INLINE uint32_t stagesWithin(float** lines, uint32_t count, uint32_t from, uint32_t to,
+                                       uint32_t whole, float sgn, const float* w, uint32_t points,
+                                       uint32_t l1)
+{
+    for (; 4 * l1 <= count; l1 *= 4)
+        columnStagePair<V>(lines, count, from, to, whole, sgn, w, points, l1);
+    if (2 * l1 <= count) {
+        columnStage<V>(lines, count, from, to, whole, sgn, w, points, l1);
+        l1 *= 2;
+    }
+    return l1;
+}
+
 // Every column at once: the butterflies combine whole lines, strip by
 // strip of columns small enough to stay in cache over all stages. With
-// reversed the lines come in bit-reversed order already.
+// reversed the lines come in bit-reversed order already. A stage meets only
+// lines within blocks of twice its l1, so the first stages run block by
+// block and each sample still gets its butterflies in stage order.
 template <class V>
 LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t lineFloats,
                                              float sgn, const float* w, uint32_t points,
@@ -213,6 +238,7 @@ LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t
 {
     constexpr uint32_t n = kLanes<V>;
     constexpr uint32_t kStrip = 128;
+    const uint32_t block = std::min(h, kBlockLines);
     for (uint32_t from = 0; from < lineFloats; from += kStrip) {
         const uint32_t to = std::min(lineFloats, from + kStrip);
         const uint32_t whole = from + (to - from) - (to - from) % n;
@@ -221,10 +247,9 @@ LX_KERNEL_INLINE void transformColumnsAcross(float** lines, uint32_t h, uint32_t
                 if (i < j)
                     std::swap_ranges(lines[i] + from, lines[i] + to, lines[j] + from);
         uint32_t l1 = 1;
-        for (; 2 * l1 < h; l1 *= 4)
-            columnStagePair<V>(lines, h, from, to, whole, sgn, w, points, l1);
-        if (l1 < h)
-            columnStage<V>(lines, h, from, to, whole, sgn, w, points, l1);
+        for (uint32_t first = 0; first < h; first += block)
+            l1 = stagesWithin<V>(lines + first, block, from, to, whole, sgn, w, points, 1);
+        stagesWithin<V>(lines, h, from, to, whole, sgn, w, points, l1);
     }
 }
 
@@ -312,6 +337,70 @@ LX_KERNEL_INLINE void transformLineAcross(float* a, uint32_t n, float sgn, const
     }
 }
 
+// Complex numbers moved as 64-bit units: a side x side block, the numbers
+// from[i][0 .. side) turned into to[k][i] (moves only).
+template <class V> struct TurnBlock;
+
+template <> struct TurnBlock<Float4> {
+    static constexpr uint32_t side = 2;
+    static LX_KERNEL_INLINE void turn(float* const to[2], const float* const from[2])
+    {
+        const __m128d a = _mm_loadu_pd(reinterpret_cast<const double*>(from[0]));
+        const __m128d c = _mm_loadu_pd(reinterpret_cast<const double*>(from[1]));
+        _mm_storeu_pd(reinterpret_cast<double*>(to[0]), _mm_unpacklo_pd(a, c));
+        _mm_storeu_pd(reinterpret_cast<double*>(to[1]), _mm_unpackhi_pd(a, c));
+    }
+};
+
+#if LX_HAVE_AVX2_PATHS
+template <> struct TurnBlock<Float8> {
+    static constexpr uint32_t side = 4;
+    LX_TARGET_AVX2 static inline void turn(float* const to[4], const float* const from[4])
+    {
+        const __m256d r0 = _mm256_loadu_pd(reinterpret_cast<const double*>(from[0])),
+                      r1 = _mm256_loadu_pd(reinterpret_cast<const double*>(from[1])),
+                      r2 = _mm256_loadu_pd(reinterpret_cast<const double*>(from[2])),
+                      r3 = _mm256_loadu_pd(reinterpret_cast<const double*>(from[3]));
+        const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1),
+                      t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+        _mm256_storeu_pd(reinterpret_cast<double*>(to[0]), _mm256_permute2f128_pd(t0, t2, 0x20));
+        _mm256_storeu_pd(reinterpret_cast<double*>(to[1]), _mm256_permute2f128_pd(t1, t3, 0x20));
+        _mm256_storeu_pd(reinterpret_cast<double*>(to[2]), _mm256_permute2f128_pd(t0, t2, 0x31));
+        _mm256_storeu_pd(reinterpret_cast<double*>(to[3]), _mm256_permute2f128_pd(t1, t3, 0x31));
+    }
+};
+#endif
+
+// A block of complex numbers from rows[0 .. side) at position x into the
+// scratch lines x .. x + side at position q, or (back) the other way.
+template <class V>
+LX_KERNEL_INLINE void turnIntoPanel(float* scratch, size_t stride, uint32_t x, uint32_t q,
+                                    const float* const* rows)
+{
+    constexpr uint32_t b = TurnBlock<V>::side;
+    float* to[b];
+    const float* from[b];
+    for (uint32_t i = 0; i < b; ++i) {
+        to[i] = scratch + (x + i) * stride + 2 * q;
+        from[i] = rows[i] + 2 * size_t(x);
+    }
+    TurnBlock<V>::turn(to, from);
+}
+
+template <class V>
+LX_KERNEL_INLINE void turnOutOfPanel(float* const* rows, uint32_t x, const float* scratch,
+                                     size_t stride, uint32_t q)
+{
+    constexpr uint32_t b = TurnBlock<V>::side;
+    float* to[b];
+    const float* from[b];
+    for (uint32_t i = 0; i < b; ++i) {
+        to[i] = rows[i] + 2 * size_t(x);
+        from[i] = scratch + (x + i) * stride + 2 * q;
+    }
+    TurnBlock<V>::turn(to, from);
+}
+
 // Floats from one scratch line to the next: a cache line more than the
 // panel, so that lines a power of two apart (bit-reversed neighbours) do
 // not all fall into the same cache sets.
@@ -320,18 +409,11 @@ size_t panelStride(uint32_t rows)
     return 2 * size_t(rows) + 16;
 }
 
-uint32_t reverseBits(uint32_t i, uint32_t n)
-{
-    uint32_t r = 0;
-    for (uint32_t bit = 1; bit < n; bit *= 2)
-        r = r * 2 + ((i & bit) ? 1 : 0);
-    return r;
-}
-
 // Lines as columns: panels of up to `rows` lines turned into scratch
-// lines, one per complex position, which the column kernel transforms
-// whole; cols hands it those scratch lines in bit-reversed order. Each
-// point gets the line transform's butterflies, float for float.
+// lines, one per complex position in order, which the column kernel
+// permutes and transforms whole (read back at bit-reversed places, the
+// scratch lines measured far slower). Each point gets the line transform's
+// butterflies, float for float.
 template <class V>
 LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_t n, float sgn,
                                               const float* w, uint32_t points, float* scratch,
@@ -340,31 +422,46 @@ LX_KERNEL_INLINE void transformLinesAsColumns(float** lines, uint32_t h, uint32_
 {
     const size_t stride = panelStride(rows);
     for (uint32_t i = 0; i < n; ++i)
-        cols[i] = scratch + reverseBits(i, n) * stride;
-    // Columns of the panel in chunks that keep their scratch lines cached.
+        cols[i] = scratch + i * stride;
+    // Columns of the panel in chunks that keep their scratch lines cached,
+    // turned in blocks of b x b complex numbers.
     constexpr uint32_t kChunk = 64;
+    constexpr uint32_t b = TurnBlock<V>::side;
+    const bool blocks = n % b == 0 && rows % b == 0;
     for (uint32_t y0 = 0; y0 < h; y0 += rows) {
         const uint32_t r = std::min(rows, h - y0);
-        // Lines made on the spot go from a cached line straight into the
+        // Lines made on the spot go from cached lines straight into the
         // panel, never through the lines themselves.
-        for (uint32_t q = 0; source && q < r; ++q) {
-            source->make(source->context, y0 + q, made);
-            for (uint32_t x = 0; x < n; ++x)
+        for (uint32_t q = 0; source && q < r; q += blocks ? b : 1) {
+            const float* madeRows[b];
+            for (uint32_t i = 0; i < (blocks ? b : 1); ++i) {
+                madeRows[i] = made + 2 * size_t(i) * n;
+                source->make(source->context, y0 + q + i, made + 2 * size_t(i) * n);
+            }
+            for (uint32_t x = 0; blocks && x < n; x += b)
+                turnIntoPanel<V>(scratch, stride, x, q, madeRows);
+            for (uint32_t x = 0; !blocks && x < n; ++x)
                 std::memcpy(scratch + x * stride + 2 * q, made + 2 * size_t(x), 2 * sizeof(float));
         }
         for (uint32_t x0 = 0; !source && x0 < n; x0 += kChunk) {
             const uint32_t x1 = std::min(n, x0 + kChunk);
-            for (uint32_t q = 0; q < r; ++q) {
+            for (uint32_t q = 0; blocks && q < r; q += b)
+                for (uint32_t x = x0; x < x1; x += b)
+                    turnIntoPanel<V>(scratch, stride, x, q, lines + y0 + q);
+            for (uint32_t q = 0; !blocks && q < r; ++q) {
                 const float* from = lines[y0 + q];
                 for (uint32_t x = x0; x < x1; ++x)
                     std::memcpy(scratch + x * stride + 2 * q, from + 2 * size_t(x),
                                 2 * sizeof(float));
             }
         }
-        transformColumnsAcross<V>(cols, n, 2 * r, sgn, w, points, true);
+        transformColumnsAcross<V>(cols, n, 2 * r, sgn, w, points, false);
         for (uint32_t x0 = 0; x0 < n; x0 += kChunk) {
             const uint32_t x1 = std::min(n, x0 + kChunk);
-            for (uint32_t q = 0; q < r; ++q) {
+            for (uint32_t q = 0; blocks && q < r; q += b)
+                for (uint32_t x = x0; x < x1; x += b)
+                    turnOutOfPanel<V>(lines + y0 + q, x, scratch, stride, q);
+            for (uint32_t q = 0; !blocks && q < r; ++q) {
                 float* to = lines[y0 + q];
                 for (uint32_t x = x0; x < x1; ++x)
                     std::memcpy(to + 2 * size_t(x), cols[x] + 2 * q, 2 * sizeof(float));
@@ -397,11 +494,11 @@ void transformLines(float** lines, uint32_t h, uint32_t n, float sgn, const floa
                     uint32_t points, const LineSource* source)
 {
     // Panels of 32 lines: 64 floats a scratch line, as the column strips.
-    // The scratch line pointers first, then the lines, then a line made by
-    // the source.
+    // The scratch line pointers first, then the lines, then four lines
+    // made by the source.
     const uint32_t rows = std::min(h, 32u);
     const ThreadBlock<LinePanel> panel(sizeof(float*) * size_t(n) +
-                                       sizeof(float) * (panelStride(rows) + 2) * n);
+                                       sizeof(float) * (panelStride(rows) + 8) * n);
     if (float** cols = panel.as<float*>()) {
         float* scratch = reinterpret_cast<float*>(cols + n);
         float* made = scratch + panelStride(rows) * n;
@@ -453,7 +550,7 @@ LX_KERNEL_INLINE void transformColumnsInBands(float** lines, uint32_t h, uint32_
         transformColumnsAcross<V>(rows, h, n, sgn, w, points, true);
         if (after)
             after->run(after->context, rows, h, from, n);
-        for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t y = 0; (!after || after->keep) && y < h; ++y)
             std::memcpy(lines[y] + from, rows[y], n * sizeof(float));
     }
 }

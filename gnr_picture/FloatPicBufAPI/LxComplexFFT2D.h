@@ -40,6 +40,9 @@ void ComplexFFT2D(uint32_t h, uint32_t lineFloats, int sign, float** lines, int3
 struct TransformedBands {
     void (*run)(void* context, float* const* rows, uint32_t h, uint32_t from, uint32_t count);
     void* context;
+    // false: `after` takes the last look at the values, and the lines may
+    // be left with other values where it saw them elsewhere.
+    bool keep = true;
 };
 
 // ComplexFFT2D, then `after` on every value.

@@ -250,11 +250,33 @@ inline uint32_t nextReversed(uint32_t j, uint32_t n)
     return j + k;
 }
 
+// Lines of a band whose first stages run block by block: the stages that
+// combine lines within such a block go through it while it stays cached
+// (256 lines of a 2 MB band: 256 KB), and only the later ones sweep the
+// whole band. 256 measured faster than 128 or 512 at 1024 to 4096 lines.
+constexpr uint32_t kBlockLines = 256;
+
+// Stages from l1 on while they combine lines at most `lines` apart, two at
+// a time; returns the next stage's l1.
+template <class V>
+LX_KERNEL_INLINE uint32_t stagesWithin(const Band& band, uint32_t l1, uint32_t lines,
+                                       const float* u1, const float* u2)
+{
+    for (; 4 * l1 <= lines; l1 *= 4)
+        splitStagePair<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1), u1 + (2 * l1 - 1),
+                          u2 + (2 * l1 - 1));
+    if (2 * l1 <= lines) {
+        splitStage<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1));
+        l1 *= 2;
+    }
+    return l1;
+}
+
 // The column transform of a band (height a power of two): the butterflies
 // of the line transform, each applied to whole lines, so every column gets
 // exactly the line transform's operations; then, for a divisor other than
-// 0, every sample divided by it. u1, u2: the stage twiddle tables. With
-// reversed the lines come in bit-reversed order already.
+// 0 (a power of two), every sample divided by it. u1, u2: the stage twiddle
+// tables. With reversed the lines come in bit-reversed order already.
 template <class V>
 LX_KERNEL_INLINE void transformBand(const Band& band, const float* u1, const float* u2,
                                     float divisor, bool reversed)
@@ -266,30 +288,36 @@ LX_KERNEL_INLINE void transformBand(const Band& band, const float* u1, const flo
                 std::swap_ranges(band.reLine(i), band.reLine(i) + band.columns, band.reLine(j));
                 std::swap_ranges(band.imLine(i), band.imLine(i) + band.columns, band.imLine(j));
             }
+    // A stage meets only lines within blocks of twice its l1: each sample
+    // still gets its butterflies in stage order.
+    const uint32_t block = std::min(height, kBlockLines);
     uint32_t l1 = 1;
-    for (; 2 * l1 < height; l1 *= 4)
-        splitStagePair<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1), u1 + (2 * l1 - 1),
-                          u2 + (2 * l1 - 1));
-    if (l1 < height)
-        splitStage<V>(band, l1, u1 + (l1 - 1), u2 + (l1 - 1));
-    if (divisor != 0.0f)
+    for (uint32_t first = 0; first < height; first += block)
+        l1 = stagesWithin<V>(
+            Band{band.reLine(first), band.imLine(first), band.columns, band.stride, block}, 1,
+            block, u1, u2);
+    stagesWithin<V>(band, l1, height, u1, u2);
+    if (divisor != 0.0f) {
+        // Dividing by a power of two is multiplying by its exact inverse.
+        const float scale = 1.0f / divisor;
         for (uint32_t i = 0; i < height; ++i) {
             float* r = band.reLine(i);
             float* m = band.imLine(i);
             for (size_t x = 0; x < band.columns; ++x) {
-                r[x] /= divisor;
-                m[x] /= divisor;
+                r[x] *= scale;
+                m[x] *= scale;
             }
         }
+    }
 }
 
 // Columns per band: at least 64 (four cache lines of each line of each
-// plane, which measured best on tall planes even where the band outgrows
-// half of a core's second-level cache), more while both planes' bands stay
-// within that half.
+// plane), more while both planes' bands stay within 2 MB. With the first
+// stages done block by block only the last few sweep the band, and wider
+// bands read longer runs of each line, a page apart from the next.
 size_t bandColumns(size_t width, uint32_t height)
 {
-    constexpr size_t kBandFloats = 128 * 1024;
+    constexpr size_t kBandFloats = 512 * 1024;
     size_t columns = 64;
     while (columns < width && 4 * columns * height <= kBandFloats)
         columns *= 2;
@@ -387,18 +415,18 @@ inline void turnBlockIn(float* const to[4], const float* from, size_t width)
 }
 
 // The way back: panel lines from[0 .. 3] (from q0) into rows q0 .. q0 + 3
-// of the plane, each divided by divisor unless it is 0.
-inline void turnBlockOut(float* to, size_t width, const float* const from[4], float divisor)
+// of the plane, each multiplied by scale unless it is 0.
+inline void turnBlockOut(float* to, size_t width, const float* const from[4], float scale)
 {
     __m128 a = _mm_loadu_ps(from[0]), b = _mm_loadu_ps(from[1]), c = _mm_loadu_ps(from[2]),
            d = _mm_loadu_ps(from[3]);
     _MM_TRANSPOSE4_PS(a, b, c, d);
-    if (divisor != 0.0f) {
-        const __m128 v = _mm_set1_ps(divisor);
-        a = _mm_div_ps(a, v);
-        b = _mm_div_ps(b, v);
-        c = _mm_div_ps(c, v);
-        d = _mm_div_ps(d, v);
+    if (scale != 0.0f) {
+        const __m128 v = _mm_set1_ps(scale);
+        a = _mm_mul_ps(a, v);
+        b = _mm_mul_ps(b, v);
+        c = _mm_mul_ps(c, v);
+        d = _mm_mul_ps(d, v);
     }
     _mm_storeu_ps(to, a);
     _mm_storeu_ps(to + width, b);
@@ -409,9 +437,9 @@ inline void turnBlockOut(float* to, size_t width, const float* const from[4], fl
 // The radix-2 transform of every line, the lines turned into columns in
 // panels so that the column kernel runs them: each point gets the line
 // transform's butterflies and division, float for float. Position x goes
-// to the panel's line at its bit-reversed index, so the kernel starts with
-// the permutation done. u1, u2: the stage twiddles of width points;
-// scratch: 2 x width x 32 floats.
+// to the panel's line x, in order (stored at bit-reversed places the turned
+// blocks measured twice as slow), and the kernel permutes the lines. u1,
+// u2: the stage twiddles of width points; scratch: 2 x width x 32 floats.
 void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t height,
                              uint8_t direction, const float* u1, const float* u2, float* scratch)
 {
@@ -419,6 +447,8 @@ void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t heig
     float* sre = scratch;
     float* sim = scratch + size_t(width) * rows;
     const float divisor = direction == 1 ? static_cast<float>(width) : 0.0f;
+    // Dividing by a power of two is multiplying by its exact inverse.
+    const float scale = direction == 1 ? 1.0f / divisor : 0.0f;
     const bool blocks = width % 4 == 0 && rows % 4 == 0;
     for (uint32_t y0 = 0; y0 < height; y0 += rows) {
         const uint32_t r = std::min(rows, height - y0);
@@ -426,29 +456,25 @@ void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t heig
         const float* planeIm = im + size_t(y0) * width;
         if (blocks) {
             // Four rows at a time along their whole length: the rows stream
-            // from memory while the panel stays cached.
+            // from memory while the panel stays cached (more rows at a time
+            // measured slower).
             for (uint32_t q = 0; q < r; q += 4)
-                for (uint32_t x = 0, j = 0; x < width; x += 4) {
-                    uint32_t rev[4];
-                    for (uint32_t i = 0; i < 4; ++i, j = nextReversed(j, width))
-                        rev[i] = j;
-                    float* const toRe[4] = {
-                        sre + size_t(rev[0]) * r + q, sre + size_t(rev[1]) * r + q,
-                        sre + size_t(rev[2]) * r + q, sre + size_t(rev[3]) * r + q};
-                    float* const toIm[4] = {
-                        sim + size_t(rev[0]) * r + q, sim + size_t(rev[1]) * r + q,
-                        sim + size_t(rev[2]) * r + q, sim + size_t(rev[3]) * r + q};
+                for (uint32_t x = 0; x < width; x += 4) {
+                    float* const toRe[4] = {sre + x * r + q, sre + (x + 1) * r + q,
+                                            sre + (x + 2) * r + q, sre + (x + 3) * r + q};
+                    float* const toIm[4] = {sim + x * r + q, sim + (x + 1) * r + q,
+                                            sim + (x + 2) * r + q, sim + (x + 3) * r + q};
                     turnBlockIn(toRe, planeRe + size_t(q) * width + x, width);
                     turnBlockIn(toIm, planeIm + size_t(q) * width + x, width);
                 }
         } else {
-            for (uint32_t x = 0, j = 0; x < width; ++x, j = nextReversed(j, width))
+            for (uint32_t x = 0; x < width; ++x)
                 for (uint32_t q = 0; q < r; ++q) {
-                    sre[size_t(j) * r + q] = planeRe[size_t(q) * width + x];
-                    sim[size_t(j) * r + q] = planeIm[size_t(q) * width + x];
+                    sre[x * r + q] = planeRe[size_t(q) * width + x];
+                    sim[x * r + q] = planeIm[size_t(q) * width + x];
                 }
         }
-        transformColumnsAny(sre, sim, r, width, u1, u2, 0.0f, nullptr, true);
+        transformColumnsAny(sre, sim, r, width, u1, u2);
         float* outRe = re + size_t(y0) * width;
         float* outIm = im + size_t(y0) * width;
         if (blocks) {
@@ -460,8 +486,8 @@ void transformLinesAsColumns(float* re, float* im, uint32_t width, uint32_t heig
                     const float* const fromIm[4] = {
                         sim + size_t(x) * r + q, sim + size_t(x + 1) * r + q,
                         sim + size_t(x + 2) * r + q, sim + size_t(x + 3) * r + q};
-                    turnBlockOut(outRe + size_t(q) * width + x, width, fromRe, divisor);
-                    turnBlockOut(outIm + size_t(q) * width + x, width, fromIm, divisor);
+                    turnBlockOut(outRe + size_t(q) * width + x, width, fromRe, scale);
+                    turnBlockOut(outIm + size_t(q) * width + x, width, fromIm, scale);
                 }
         } else {
             for (uint32_t q = 0; q < r; ++q)

@@ -10,65 +10,15 @@
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufAPI.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicBufLines.h"
 #include "gnr_picture/FloatPicBufAPI/LxFloatPicMemAPI.h"
+#include "gnr_picture/FloatPicBufAPI/LxThreadBlock.h"
 #include "gnr_picture/FloatPicBufAPI/LxTiledPositions.h"
 #include "w32_system/memory/LxAlloc.h"
 
 namespace
 {
 
-// Scratch planes and the transform's tables, released together.
-class SpectrumWork
-{
-  public:
-    SpectrumWork(uint32_t w, uint32_t h) : m_w(w), m_h(h) {}
-    ~SpectrumWork()
-    {
-        for (float* p : m_planes)
-            CLxAlloc::Free(p);
-        lxpic::FreeFloatLines(m_lines);
-        CLxAlloc::Free(m_ip);
-        CLxAlloc::Free(m_tw);
-    }
-    // Four planes of W x H floats, one of srcFloats, the complex lines.
-    bool allocate(size_t srcFloats)
-    {
-        const size_t planeFloats = static_cast<size_t>(m_w) * m_h;
-        for (int i = 0; i < 4; ++i)
-            m_planes[i] = static_cast<float*>(CLxAlloc::Alloc(0, planeFloats * sizeof(float)));
-        m_planes[4] =
-            static_cast<float*>(CLxAlloc::Alloc(0, std::max<size_t>(srcFloats, 1) * sizeof(float)));
-        m_lines = lxpic::AllocFloatLines(m_h, 2 * m_w);
-        m_ip = static_cast<int32_t*>(lxpic::AllocWords(lxpic::ComplexFFT2DIndexWords(m_h, m_w)));
-        m_tw = static_cast<float*>(lxpic::AllocWords(lxpic::ComplexFFT2DTwiddleWords(m_h, m_w)));
-        return std::all_of(m_planes, m_planes + 5, [](float* p) { return p != nullptr; }) &&
-               m_lines && m_ip && m_tw;
-    }
-    float* plane(int i) { return m_planes[i]; }
-    // re and im planes in, transformed, back out.
-    void transform(float* re, float* im, int sign)
-    {
-        for (uint32_t y = 0; y < m_h; ++y)
-            for (uint32_t x = 0; x < m_w; ++x) {
-                m_lines[y][2 * x] = re[static_cast<size_t>(y) * m_w + x];
-                m_lines[y][2 * x + 1] = im[static_cast<size_t>(y) * m_w + x];
-            }
-        lxpic::ComplexFFT2D(m_h, 2 * m_w, sign, m_lines, m_ip, m_tw);
-        for (uint32_t y = 0; y < m_h; ++y)
-            for (uint32_t x = 0; x < m_w; ++x) {
-                re[static_cast<size_t>(y) * m_w + x] = m_lines[y][2 * x];
-                im[static_cast<size_t>(y) * m_w + x] = m_lines[y][2 * x + 1];
-            }
-    }
-
-  private:
-    uint32_t m_w, m_h;
-    float* m_planes[5] = {};
-    float** m_lines = nullptr;
-    int32_t* m_ip = nullptr;
-    float* m_tw = nullptr;
-};
-
-// Line y of the plane gather makes.
+// Line y of component comp of pic (or the mean of all components when comp
+// is the component count).
 void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp)
 {
     const float* s = lxpic::line(pic, y);
@@ -81,24 +31,6 @@ void gatherLine(float* out, const SLxFloatPicBuf& pic, uint32_t y, uint32_t comp
         for (uint32_t c = 0; c < pic.uiComps; ++c)
             sum += s[static_cast<size_t>(x) * pic.uiComps + c];
         out[x] = static_cast<float>(sum / pic.uiComps);
-    }
-}
-
-// Component comp of pic (or the mean of all when comp is the component
-// count) into a gapless plane.
-void gather(float* plane, const SLxFloatPicBuf& pic, uint32_t comp)
-{
-    for (uint32_t y = 0; y < pic.uiHeight; ++y)
-        gatherLine(plane + static_cast<size_t>(y) * pic.uiWidth, pic, y, comp);
-}
-
-void scatter(SLxFloatPicBuf& pic, uint32_t comp, const float* plane)
-{
-    for (uint32_t y = 0; y < pic.uiHeight; ++y) {
-        float* d = lxpic::line(pic, y);
-        const float* s = plane + static_cast<size_t>(y) * pic.uiWidth;
-        for (uint32_t x = 0; x < pic.uiWidth; ++x)
-            d[static_cast<size_t>(x) * pic.uiComps + comp] = s[x];
     }
 }
 
@@ -156,6 +88,85 @@ int checkSpectrumArgs(const SLxFloatPicBuf* amplitude, const SLxFloatPicBuf* pha
         return -9;
     return 0;
 }
+
+// The scratch lines of PolarSource, kept per thread.
+struct PolarLines;
+
+// Component comp of a centred spectrum, amplitude and phase, made into the
+// complex lines of its inverse as the transform takes them: zero-padded to
+// W x H around the centre, the quadrants swapped back, amplitude and phase
+// turned into real and imaginary parts.
+struct PolarSource {
+    const SLxFloatPicBuf& amplitude;
+    const SLxFloatPicBuf& phase;
+    uint32_t W, H;
+    uint32_t comp = 0;
+    float* a = nullptr; // W floats each
+    float* p = nullptr;
+    float* re = nullptr;
+    float* im = nullptr;
+    float* padded = nullptr;
+
+    void lines(float* block)
+    {
+        a = block;
+        p = a + W;
+        re = p + W;
+        im = re + W;
+        padded = im + W;
+    }
+    // Line y of the zero-padded plane of pic with its quadrants swapped:
+    // padded line (y + H / 2) mod H, padded column (x + W / 2) mod W.
+    void swapped(float* out, const SLxFloatPicBuf& pic, uint32_t y) const
+    {
+        const uint32_t ox = (W - pic.uiWidth) / 2, oy = (H - pic.uiHeight) / 2;
+        const uint32_t row = (y + H / 2) % H;
+        std::fill(padded, padded + W, 0.0f);
+        if (row >= oy && row - oy < pic.uiHeight)
+            gatherLine(padded + ox, pic, row - oy, comp);
+        const uint32_t half = W / 2, rest = W - half;
+        std::copy(padded + half, padded + W, out);
+        std::copy(padded, padded + half, out + rest);
+    }
+    static void make(void* context, uint32_t y, float* line)
+    {
+        const auto& self = *static_cast<const PolarSource*>(context);
+        self.swapped(self.a, self.amplitude, y);
+        self.swapped(self.p, self.phase, y);
+        CLxFloatPicMemAPI::AmpnPhase_to_RealnImag(self.re, self.im, self.a, self.p, 1, self.W,
+                                                  self.W);
+        for (uint32_t x = 0; x < self.W; ++x) {
+            line[2 * x] = self.re[x];
+            line[2 * x + 1] = self.im[x];
+        }
+    }
+};
+
+// The centre window of the inverse's real parts, scaled, into component
+// comp of dst; values of 0 or below become 0.
+struct CutOut {
+    SLxFloatPicBuf* dst;
+    uint32_t x0, y0;
+    float scale;
+    uint32_t comp = 0;
+
+    static void band(void* context, float* const* rows, uint32_t, uint32_t from, uint32_t count)
+    {
+        const auto& self = *static_cast<const CutOut*>(context);
+        // Complex positions from / 2 .. (from + count) / 2 of the lines.
+        const uint32_t first = std::max(from / 2, self.x0);
+        const uint32_t end = std::min((from + count) / 2, self.x0 + self.dst->uiWidth);
+        const uint32_t comps = self.dst->uiComps;
+        for (uint32_t y = 0; first < end && y < self.dst->uiHeight; ++y) {
+            const float* line = rows[self.y0 + y];
+            float* d = lxpic::line(*self.dst, y) + self.comp;
+            for (uint32_t x = first; x < end; ++x) {
+                const float v = line[2 * x - from] * self.scale;
+                d[size_t(x - self.x0) * comps] = v > 0.0f ? v : 0.0f;
+            }
+        }
+    }
+};
 
 } // namespace
 
@@ -229,33 +240,18 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amp
         return -9;
     if (isEmpty(*amplitude) || isEmpty(*dst))
         return 0;
-    SpectrumWork work(W, H);
-    if (!work.allocate(static_cast<size_t>(amplitude->uiWidth) * amplitude->uiHeight))
+    const lxpic::ThreadComplexWork work(H, 2 * W);
+    const lxpic::ThreadBlock<PolarLines> scratch(5 * sizeof(float) * size_t(W));
+    if (!work.lines() || !scratch.as<float>())
         return -3;
-    float* re = work.plane(0);
-    float* im = work.plane(1);
-    float* a = work.plane(2);
-    float* p = work.plane(3);
-    float* part = work.plane(4);
-    const size_t planeFloats = static_cast<size_t>(W) * H;
-    const float scale = static_cast<float>(1.0 / (static_cast<double>(W) * H));
+    PolarSource source{*amplitude, *phase, W, H};
+    source.lines(scratch.as<float>());
+    CutOut out{dst, (W - dst->uiWidth) / 2, (H - dst->uiHeight) / 2,
+               static_cast<float>(1.0 / (static_cast<double>(W) * H))};
     for (uint32_t c = 0; c < amplitude->uiComps; ++c) {
-        gather(part, *amplitude, c);
-        CLxFloatPicMemAPI::ZeroPad(re, W, H, part, amplitude->uiWidth, amplitude->uiHeight, 1);
-        gather(part, *phase, c);
-        CLxFloatPicMemAPI::ZeroPad(im, W, H, part, amplitude->uiWidth, amplitude->uiHeight, 1);
-        CLxFloatPicMemAPI::FlipCross(a, re, 1, W * 4, W, H);
-        CLxFloatPicMemAPI::FlipCross(p, im, 1, W * 4, W, H);
-        CLxFloatPicMemAPI::AmpnPhase_to_RealnImag(re, im, a, p, 1, W, W * H);
-        work.transform(re, im, -1);
-        for (size_t i = 0; i < planeFloats; ++i) {
-            const float v = re[i] * scale;
-            re[i] = v > 0.0f ? v : 0.0f;
-        }
-        CLxFloatPicMemAPI::CutImage(part, dst->uiWidth, dst->uiHeight, re, W, H,
-                                    static_cast<int32_t>((W - dst->uiWidth) / 2),
-                                    static_cast<int32_t>((H - dst->uiHeight) / 2), 1);
-        scatter(*dst, c, part);
+        source.comp = out.comp = c;
+        work.transform(-1, lxpic::LineSource{&PolarSource::make, &source},
+                       lxpic::TransformedBands{&CutOut::band, &out});
     }
     return 0;
 }
@@ -263,10 +259,28 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxFloatPicBuf* dst, const SLxFloatPicBuf* amp
 namespace
 {
 
-struct FloatPicHolder {
-    SLxFloatPicBuf pic{};
-    ~FloatPicHolder() { CLxFloatPicBufAPI::Free(&pic); }
-};
+// The samples of a sample picture as floats, kept per thread.
+struct SampleFloats;
+
+// A float picture of pic's size and components, with bits as its depth,
+// over the block (one more line behind it for scratch); false when it would
+// leave 32-bit sizes, as Reinit refuses it.
+bool floatsOver(const SLxPicBuf& pic, uint8_t bits, SLxFloatPicBuf* floats, size_t* blockBytes)
+{
+    const uint64_t line = uint64_t(pic.uiWidth) * pic.uiComps * sizeof(float);
+    const uint64_t size = line * pic.uiHeight;
+    if (size > UINT32_MAX)
+        return false;
+    *floats = SLxFloatPicBuf{};
+    floats->uiWidth = pic.uiWidth;
+    floats->uiHeight = pic.uiHeight;
+    floats->uiWidthBytes = uint32_t(line);
+    floats->uiBpc = bits;
+    floats->uiComps = pic.uiComps;
+    floats->uiSize = uint32_t(size);
+    *blockBytes = size_t(size + line);
+    return true;
+}
 
 } // namespace
 
@@ -282,24 +296,26 @@ int CLxFloatPicBufAPI::FFT_Image(SLxFloatPicBuf* amplitude, SLxFloatPicBuf* phas
         return 0;
     if (src->uiComps != 1 && src->uiComps != 3)
         return -2;
-    FloatPicHolder floats;
-    if (Reinit(&floats.pic, src->uiWidth, src->uiHeight, 0, src->uiComps, false) != 0)
+    // The transform checks the depths alike.
+    SLxFloatPicBuf floats;
+    size_t bytes = 0;
+    if (!floatsOver(*src, amplitude->uiBpc, &floats, &bytes))
         return -3;
-    // The conversion clears a second plane of the same layout.
-    FloatPicHolder second;
-    if (Reinit(&second.pic, src->uiWidth, src->uiHeight, 0, src->uiComps, false) != 0)
+    const lxpic::ThreadBlock<SampleFloats> block(bytes);
+    floats.pData = block.as<float>();
+    if (!floats.pData)
         return -3;
+    // The conversion clears a second line, behind the picture.
+    float* cleared = lxpic::line(floats, src->uiHeight);
     for (uint32_t y = 0; y < src->uiHeight; ++y) {
         const int status = CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-            lxpic::line(floats.pic, y), lxpic::line(second.pic, y), src->uiComps,
-            floats.pic.uiWidthBytes,
+            lxpic::line(floats, y), cleared, src->uiComps, floats.uiWidthBytes,
             static_cast<const uint8_t*>(src->pData) + size_t(y) * src->uiWidthBytes,
             src->uiWidthBytes, src->uiBpc, src->uiComps, src->uiWidth, src->uiWidth);
         if (status != 0)
             return status;
     }
-    floats.pic.uiBpc = amplitude->uiBpc; // the transform checks the depths alike
-    return FFT_Image(amplitude, phase, &floats.pic);
+    return FFT_Image(amplitude, phase, &floats);
 }
 
 int CLxFloatPicBufAPI::IFFT_Image(SLxPicBuf* dst, const SLxFloatPicBuf* amplitude,
@@ -314,17 +330,21 @@ int CLxFloatPicBufAPI::IFFT_Image(SLxPicBuf* dst, const SLxFloatPicBuf* amplitud
         return 0;
     if (!(dst->uiBpc == 8 || (dst->uiBpc >= 9 && dst->uiBpc <= 16)))
         return -2;
-    FloatPicHolder floats;
-    if (Reinit(&floats.pic, dst->uiWidth, dst->uiHeight, 0, dst->uiComps, false) != 0)
+    SLxFloatPicBuf floats;
+    size_t bytes = 0;
+    if (!floatsOver(*dst, amplitude->uiBpc, &floats, &bytes))
         return -3;
-    floats.pic.uiBpc = amplitude->uiBpc;
-    const int status = IFFT_Image(&floats.pic, amplitude, phase);
+    const lxpic::ThreadBlock<SampleFloats> block(bytes);
+    floats.pData = block.as<float>();
+    if (!floats.pData)
+        return -3;
+    const int status = IFFT_Image(&floats, amplitude, phase);
     if (status != 0)
         return status;
     for (uint32_t y = 0; y < dst->uiHeight; ++y)
         CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
             static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, dst->uiComps,
-            dst->uiWidthBytes, dst->uiBpc, lxpic::line(floats.pic, y), nullptr, dst->uiComps,
-            floats.pic.uiWidthBytes, dst->uiWidth, dst->uiWidth);
+            dst->uiWidthBytes, dst->uiBpc, lxpic::line(floats, y), nullptr, dst->uiComps,
+            floats.uiWidthBytes, dst->uiWidth, dst->uiWidth);
     return 0;
 }

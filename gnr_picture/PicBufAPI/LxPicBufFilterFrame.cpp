@@ -2,9 +2,9 @@
 // neighbourhood operations.
 #include "gnr_picture/PicBufAPI/LxPicBufFilterFrame.h"
 
-#include <memory>
-#include <new>
+#include <cstring>
 
+#include "gnr_picture/FloatPicBufAPI/LxThreadBlock.h"
 #include "gnr_picture/PicBufAPI/LxKernelOffsets.h"
 
 namespace lxfilter
@@ -32,6 +32,44 @@ bool memoryCoversLines(const SLxPicBuf* p)
            uint64_t(p->uiWidth) * p->uiComps * bytes <= p->uiWidthBytes &&
            uint64_t(p->uiWidthBytes) * p->uiHeight <= p->uiSize;
 }
+
+// The bytes of a picture like `like` with widthBytes a line (0: the
+// default pitch), as Reinit lays it out; 0 where Reinit refuses it.
+uint64_t pictureBytes(const SLxPicBuf& like, uint32_t* widthBytes)
+{
+    const uint64_t line =
+        uint64_t(like.uiWidth) * like.uiComps * CLxPicBufAPI::CalcCompSize(like.uiBpc);
+    if (*widthBytes == 0)
+        *widthBytes = CLxPicBufAPI::CalcWidthBytes(like.uiWidth, like.uiBpc, like.uiComps, 4);
+    const uint64_t size = uint64_t(*widthBytes) * like.uiHeight;
+    return *widthBytes < line || line == 0 || size >= 0x7FFFFFFF ? 0 : size;
+}
+
+// A picture of like's geometry over memory the thread keeps for Purpose,
+// so that large temporaries are not allocated and first touched on every
+// call. The record does not own its memory; its data is null where Reinit
+// would refuse the geometry or no memory is had.
+template <class Purpose> class KeptPicture
+{
+  public:
+    KeptPicture(const SLxPicBuf& like, uint32_t widthBytes)
+        : m_bytes(pictureBytes(like, &widthBytes)), m_block(size_t(m_bytes)), m_pic(like)
+    {
+        m_pic.uiWidthBytes = widthBytes;
+        m_pic.uiSize = uint32_t(m_bytes);
+        m_pic.pData = m_bytes ? m_block.template as<uint8_t>() : nullptr;
+    }
+    SLxPicBuf* get() { return m_pic.pData ? &m_pic : nullptr; }
+
+  private:
+    uint64_t m_bytes;
+    lxpic::ThreadBlock<Purpose> m_block;
+    SLxPicBuf m_pic;
+};
+
+struct DistinctSourceCopy;
+struct RepeatedPassesTemp;
+struct RepeatedPassesKernel;
 
 } // namespace
 
@@ -66,17 +104,11 @@ int WithDistinctSource(SLxPicBuf* dst, const SLxPicBuf* src, bool samePitch,
 {
     if (!ShareMemory(dst, src) && (!samePitch || dst->uiWidthBytes == src->uiWidthBytes))
         return work(src);
-    SLxPicBuf copy;
-    CLxPicBufAPI::Init(&copy);
-    const uint32_t pitch = samePitch ? dst->uiWidthBytes : src->uiWidthBytes;
-    if (CLxPicBufAPI::Reinit(&copy, src->uiWidth, src->uiHeight, pitch, src->uiBpc, src->uiComps,
-                             false) != 0)
+    KeptPicture<DistinctSourceCopy> copy(*src, samePitch ? dst->uiWidthBytes : src->uiWidthBytes);
+    if (!copy.get())
         return -3;
-    int status = CLxPicBufAPI::Copy(&copy, src);
-    if (status == 0)
-        status = work(&copy);
-    CLxPicBufAPI::Free(&copy);
-    return status;
+    const int status = CLxPicBufAPI::Copy(copy.get(), src);
+    return status == 0 ? work(copy.get()) : status;
 }
 
 void ReflectKernelCentre(SLxKernel* kernel)
@@ -95,27 +127,27 @@ int RepeatPasses(SLxPicBuf* dst, const SLxPicBuf* src, const SLxKernel* kernel, 
         return status;
     if (count == 1)
         return pass(dst, src, kernel);
-    // The record is 50 KB: the copy whose centre moves lives on the heap.
-    std::unique_ptr<SLxKernel> k(new (std::nothrow) SLxKernel(*kernel));
+    // The record is 50 KB: the copy whose centre moves lives in a block
+    // the thread keeps.
+    const lxpic::ThreadBlock<RepeatedPassesKernel> kept(sizeof(SLxKernel));
+    SLxKernel* k = kept.as<SLxKernel>();
     if (!k)
         return -3;
+    std::memcpy(static_cast<void*>(k), kernel, sizeof(SLxKernel));
     return WithDistinctSource(dst, src, false, [&](const SLxPicBuf* s) {
-        SLxPicBuf temp;
-        CLxPicBufAPI::Init(&temp);
-        if (CLxPicBufAPI::Reinit(&temp, s->uiWidth, s->uiHeight, s->uiWidthBytes, s->uiBpc,
-                                 s->uiComps, false) != 0)
+        KeptPicture<RepeatedPassesTemp> temp(*s, s->uiWidthBytes);
+        if (!temp.get())
             return -3;
         const SLxPicBuf* from = s;
         int result = 0;
         for (uint32_t i = 0; i < count && result == 0; ++i) {
             // The last pass (count - 1) writes dst, the one before it temp.
-            SLxPicBuf* to = (count - i) % 2 == 1 ? dst : &temp;
+            SLxPicBuf* to = (count - i) % 2 == 1 ? dst : temp.get();
             if (i > 0)
-                ReflectKernelCentre(k.get());
-            result = pass(to, from, k.get());
+                ReflectKernelCentre(k);
+            result = pass(to, from, k);
             from = to;
         }
-        CLxPicBufAPI::Free(&temp);
         return result;
     });
 }

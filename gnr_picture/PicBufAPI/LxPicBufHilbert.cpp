@@ -106,21 +106,22 @@ struct TiledSource {
     const SLxPicBuf* src;
     uint32_t width;
     float* samples;
-    float* cleared;
     const std::vector<uint32_t>& fromColumn;
     const std::vector<uint32_t>& fromLine;
     uint32_t converted = UINT32_MAX;
 
-    int convert(uint32_t sy)
+    // Line sy as floats: each sample's value, as ExtractRGBtoFloatAP takes
+    // one component (8 to 16 bits here).
+    void convert(uint32_t sy)
     {
         converted = sy;
-        return CLxFloatPicMemAPI::ExtractRGBtoFloatAP(
-            samples, cleared, 1, width * 4,
-            static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes,
-            src->uiWidthBytes, src->uiBpc, 1, width, width);
+        const uint8_t* line =
+            static_cast<const uint8_t*>(src->pData) + size_t(sy) * src->uiWidthBytes;
+        if (src->uiBpc <= 8)
+            std::copy(line, line + width, samples);
+        else
+            std::copy_n(reinterpret_cast<const uint16_t*>(line), width, samples);
     }
-    // Checked on the first line already: the same conversion of every line
-    // gives the same status.
     static void make(void* context, uint32_t y, float* line)
     {
         auto& self = *static_cast<TiledSource*>(context);
@@ -129,6 +130,43 @@ struct TiledSource {
         for (size_t x = 0; x < self.fromColumn.size(); ++x) {
             line[2 * x] = self.samples[self.fromColumn[x]];
             line[2 * x + 1] = 0.0f;
+        }
+    }
+};
+
+// The centre window of the inverse transform's real parts into the
+// destination's samples, band by band as the transform hands them over:
+// scaled, values of 0 or below held at 0, none above the depth, then
+// stored as ExtractFloatAPtoRGB stores them, trunc(v + 0.5) held to the
+// depth (v lies within 0 .. top here).
+struct WindowOut {
+    SLxPicBuf* dst;
+    uint32_t x0, y0;
+    float scale, top;
+
+    template <class T>
+    void store(const float* line, uint32_t y, uint32_t first, uint32_t end, uint32_t from) const
+    {
+        T* d =
+            reinterpret_cast<T*>(static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes);
+        for (uint32_t x = first; x < end; ++x) {
+            const float v = line[2 * x - from] * scale;
+            const float held = v > 0.0f ? std::min(v, top) : 0.0f;
+            d[x - x0] = T(std::min(held + 0.5f, top));
+        }
+    }
+
+    static void band(void* context, float* const* rows, uint32_t, uint32_t from, uint32_t count)
+    {
+        const auto& self = *static_cast<const WindowOut*>(context);
+        // Complex positions from / 2 .. (from + count) / 2 of the lines.
+        const uint32_t first = std::max(from / 2, self.x0);
+        const uint32_t end = std::min((from + count) / 2, self.x0 + self.dst->uiWidth);
+        for (uint32_t y = 0; first < end && y < self.dst->uiHeight; ++y) {
+            if (self.dst->uiBpc <= 8)
+                self.store<uint8_t>(rows[self.y0 + y], y, first, end, from);
+            else
+                self.store<uint16_t>(rows[self.y0 + y], y, first, end, from);
         }
     }
 };
@@ -306,12 +344,11 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     float** lines = work.lines();
     if (!lines)
         return -3;
-    std::vector<float> samples, cleared;
+    std::vector<float> samples;
     std::vector<uint32_t> fromColumn, fromLine;
     std::unique_ptr<Direction> direction;
     try {
         samples.resize(width);
-        cleared.resize(width);
         fromColumn = lxpic::tiledPositions(w, width);
         fromLine = lxpic::tiledPositions(h, height);
         direction = std::make_unique<Direction>(w, h, normalisedDegrees(angle));
@@ -321,31 +358,14 @@ int CLxPicBufAPI::Hilbert(SLxPicBuf* dst, const SLxPicBuf* src, double angle)
     // The source tiled into the real parts (TilePad's periodic repetition
     // around the centred copy) as the transform takes the lines, a source
     // line converted once per run of work lines that take it.
-    TiledSource tiled{src, width, samples.data(), cleared.data(), fromColumn, fromLine};
-    if (const int st = tiled.convert(fromLine[0]); st != 0)
-        return st;
+    TiledSource tiled{src, width, samples.data(), fromColumn, fromLine};
     // Forward with exp(+...), inverse with exp(-...) scaled below.
     work.transform(1, lxpic::LineSource{&TiledSource::make, &tiled},
                    lxpic::TransformedBands{&Direction::band, direction.get()});
-    work.transform(-1);
-    // The centre window back into samples; values of 0 or below become 0
-    // and none exceeds the depth.
     const float scale = float(1.0 / (double(w) * h));
     const float top = float(CLxPicMemAPI::CalcUintMax(bits));
-    const uint32_t x0 = (w - width) / 2, y0 = (h - height) / 2;
-    float* out = samples.data();
-    for (uint32_t y = 0; y < height; ++y) {
-        const float* line = lines[y0 + y];
-        for (uint32_t x = 0; x < width; ++x) {
-            const float v = line[2 * (x0 + x)] * scale;
-            out[x] = v > 0.0f ? std::min(v, top) : 0.0f;
-        }
-        const int st = CLxFloatPicMemAPI::ExtractFloatAPtoRGB(
-            static_cast<uint8_t*>(dst->pData) + size_t(y) * dst->uiWidthBytes, 1, dst->uiWidthBytes,
-            bits, out, nullptr, 1, width * 4, width, width);
-        if (st != 0)
-            return st;
-    }
+    WindowOut out{dst, (w - width) / 2, (h - height) / 2, scale, top};
+    work.transform(-1, lxpic::TransformedBands{&WindowOut::band, &out, false});
     return 0;
 }
 

@@ -272,8 +272,8 @@ TEST(FloatFFT2D, WholeLineButterfliesEqualLineByLineExactly)
     struct Case {
         uint32_t w, h;
         uint8_t direction;
-    } cases[] = {{64, 64, 0}, {64, 64, 1},  {256, 32, 1},  {2, 128, 0},
-                 {1, 8, 1},   {1024, 4, 0}, {2048, 64, 1}, {64, 2048, 0}};
+    } cases[] = {{64, 64, 0},  {64, 64, 1},   {256, 32, 1},  {2, 128, 0},   {1, 8, 1},
+                 {1024, 4, 0}, {2048, 64, 1}, {64, 2048, 0}, {512, 1024, 1}};
     for (const Case& c : cases) {
         const size_t n = size_t(c.w) * c.h;
         const std::vector<float> re = uniformNoise(n, c.w), im = uniformNoise(n, c.h + 7);

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bench_support.h"
@@ -53,12 +55,22 @@ struct Format {
     uint32_t pitch() const { return kSide * comps * bytes(); }
 };
 
+// The textured frame of a format and seed, made once: the runs of a case
+// (and its repetitions) copy it instead of computing it again.
+const std::vector<uint8_t>& texture(const Format& f, uint32_t seed)
+{
+    static std::map<std::tuple<uint32_t, uint32_t, uint32_t>, std::vector<uint8_t>> made;
+    auto& frame = made[{f.comps, f.bytes(), seed}];
+    if (frame.empty())
+        frame = bench::texturedFrame(f.comps, f.bytes(), seed, 0.01 * seed, 0.013);
+    return frame;
+}
+
 // A frame and its record.
 struct Frame {
     std::vector<uint8_t> pixels;
     SLxPicBuf rec;
-    Frame(const Format& f, uint32_t seed)
-        : pixels(bench::texturedFrame(f.comps, f.bytes(), seed, 0.01 * seed, 0.013))
+    Frame(const Format& f, uint32_t seed) : pixels(texture(f, seed))
     {
         rec = SLxPicBuf{kSide,           kSide,   f.pitch(),
                         uint8_t(f.bits), f.comps, uint32_t(pixels.size()),

@@ -254,8 +254,9 @@ uint32_t largestDifference(const Buffers& m, const std::vector<uint8_t>& ref)
 }
 
 // Runs both once, compares, and times them side by side.
-void runCase(benchmark::State& state, Op op, Buffers& m, const std::function<void()>& ours,
-             const std::function<void()>& peer, const std::vector<uint8_t>& ref)
+[[maybe_unused]] void runCase(benchmark::State& state, Op op, Buffers& m,
+                              const std::function<void()>& ours, const std::function<void()>& peer,
+                              const std::vector<uint8_t>& ref)
 {
     ours();
     if (m.status != 0) {

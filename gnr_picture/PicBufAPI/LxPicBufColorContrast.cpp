@@ -40,18 +40,6 @@ int prepareColour(const SLxPicBuf* dst, const SLxPicBuf* src)
     return dst->uiBpc > 16 ? -2 : 0;
 }
 
-// Runs op over the colour pixels as bytes (8 bits) or words (9 to 16 bits).
-template <class MakeOp> int mapColour(SLxPicBuf* dst, const SLxPicBuf* src, MakeOp makeOp)
-{
-    if (dst->uiBpc == 8)
-        mapPixels<u8, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
-                            dst->uiWidth, dst->uiHeight, makeOp(u8()));
-    else
-        mapPixels<u16, 3, 3>(bytesOf(*dst), dst->uiWidthBytes, bytesOf(*src), src->uiWidthBytes,
-                             dst->uiWidth, dst->uiHeight, makeOp(u16()));
-    return 0;
-}
-
 template <class T> struct SubtractMinOp {
     void operator()(const T* s, T* d) const
     {
@@ -62,6 +50,105 @@ template <class T> struct SubtractMinOp {
         d[2] = T(r - m);
     }
 };
+
+#if LX_HAVE_AVX2_PATHS
+// The smallest-sample removal 96 bytes a step (32 pixels of bytes, 16 of
+// words), each lane 48 bytes of whole pixels in three registers: the
+// minimum of samples j, j + 1 and j + 2 lands on sample j (registers shifted
+// by one and two samples across each other), so each pixel's on its first
+// sample; pshufb spreads it over the pixel's three samples, taken from the
+// pixel's own register or, for a pixel begun in the previous register, from
+// that one.
+template <class T> struct SubtractMinVectors {
+    __m256i own[3], previous[3];
+};
+
+template <class T> LX_TARGET_AVX2 void subtractMinVectorsOf(SubtractMinVectors<T>& v)
+{
+    constexpr uint32_t E = sizeof(T);
+    for (uint32_t r = 0; r < 3; ++r) {
+        alignas(16) int8_t own[16], previous[16];
+        for (uint32_t i = 0; i < 16; ++i) {
+            const uint32_t byte = 16 * r + i;                      // in the lane's 48 bytes
+            const uint32_t from = byte / E / 3 * 3 * E + byte % E; // its pixel's first sample
+            own[i] = int8_t(from / 16 == r ? from % 16 : -1);
+            previous[i] = int8_t(from / 16 + 1 == r ? from % 16 : -1);
+        }
+        v.own[r] =
+            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(own)));
+        v.previous[r] =
+            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(previous)));
+    }
+}
+
+template <class T> LX_TARGET_AVX2 inline __m256i leastOf(__m256i a, __m256i b)
+{
+    return sizeof(T) == 1 ? _mm256_min_epu8(a, b) : _mm256_min_epu16(a, b);
+}
+
+// Pixels 0 on of one line, in whole steps; returns the first pixel not done.
+// Each step reads its bytes before it writes them, as d may be s.
+template <class T>
+LX_TARGET_AVX2 uint32_t subtractMinLineAvx2(const T* s, T* d, uint32_t width,
+                                            const SubtractMinVectors<T>& v)
+{
+    constexpr uint32_t E = sizeof(T), kPixels = 32 / E;
+    uint32_t x = 0;
+    for (; x + kPixels <= width; x += kPixels) {
+        const auto* in = reinterpret_cast<const uint8_t*>(s + size_t(x) * 3);
+        auto* out = reinterpret_cast<uint8_t*>(d + size_t(x) * 3);
+        __m256i w[3];
+        for (uint32_t r = 0; r < 3; ++r)
+            w[r] = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * r))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 48 + 16 * r)), 1);
+        const __m256i m0 = leastOf<T>(leastOf<T>(w[0], _mm256_alignr_epi8(w[1], w[0], E)),
+                                      _mm256_alignr_epi8(w[1], w[0], 2 * E));
+        const __m256i m1 = leastOf<T>(leastOf<T>(w[1], _mm256_alignr_epi8(w[2], w[1], E)),
+                                      _mm256_alignr_epi8(w[2], w[1], 2 * E));
+        const __m256i m2 = leastOf<T>(leastOf<T>(w[2], _mm256_bsrli_epi128(w[2], E)),
+                                      _mm256_bsrli_epi128(w[2], 2 * E));
+        const __m256i spread[3] = {_mm256_shuffle_epi8(m0, v.own[0]),
+                                   _mm256_or_si256(_mm256_shuffle_epi8(m1, v.own[1]),
+                                                   _mm256_shuffle_epi8(m0, v.previous[1])),
+                                   _mm256_or_si256(_mm256_shuffle_epi8(m2, v.own[2]),
+                                                   _mm256_shuffle_epi8(m1, v.previous[2]))};
+        for (uint32_t r = 0; r < 3; ++r) {
+            const __m256i res =
+                E == 1 ? _mm256_sub_epi8(w[r], spread[r]) : _mm256_sub_epi16(w[r], spread[r]);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * r), _mm256_castsi256_si128(res));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 48 + 16 * r),
+                             _mm256_extracti128_si256(res, 1));
+        }
+    }
+    return x;
+}
+#endif
+
+// The removal line by line: whole AVX2 steps, the rest pixel by pixel.
+template <class T> int subtractMinLines(const SLxPicBuf& dst, const SLxPicBuf& src)
+{
+    const SubtractMinOp<T> op;
+#if LX_HAVE_AVX2_PATHS
+    const bool avx2 = lxpic::cpuHasAvx2();
+    SubtractMinVectors<T> vectors;
+    if (avx2)
+        subtractMinVectorsOf<T>(vectors);
+#endif
+    for (uint32_t y = 0; y < dst.uiHeight; ++y) {
+        const T* s = reinterpret_cast<const T*>(bytesOf(src) + size_t(y) * src.uiWidthBytes);
+        T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
+        uint32_t x = 0;
+#if LX_HAVE_AVX2_PATHS
+        if (avx2)
+            x = subtractMinLineAvx2<T>(s, d, dst.uiWidth, vectors);
+#endif
+        for (; x < dst.uiWidth; ++x)
+            op(s + size_t(x) * 3, d + size_t(x) * 3);
+    }
+    return 0;
+}
 
 // Rows of percentages, red first: out = (R k0 + G k1 + B k2) / 100 held to
 // 0..max, in Acc (32 bits when the largest sum fits, else 64).
@@ -623,7 +710,7 @@ int CLxPicBufAPI::SubtractMinRGB(SLxPicBuf* dst, const SLxPicBuf* src)
     const int checked = prepareColour(dst, src);
     if (checked != 0)
         return checked;
-    return mapColour(dst, src, [](auto t) { return SubtractMinOp<decltype(t)>{}; });
+    return dst->uiBpc == 8 ? subtractMinLines<u8>(*dst, *src) : subtractMinLines<u16>(*dst, *src);
 }
 
 int CLxPicBufAPI::MixComponents(SLxPicBuf* dst, const SLxPicBuf* src, int32_t c1, int32_t c2,

@@ -12,6 +12,12 @@
 #include "gnr_picture/PicBufAPI/LxPicBufAPI.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPixelMapT.h"
 #include "gnr_picture/PicBufAPI/LxPicBufPrepare.h"
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
+#include "gnr_picture/picmemAPI/LxPicMemLoops.h"
+
+#if LX_HAVE_AVX2_PATHS
+#include <immintrin.h>
+#endif
 
 using namespace lxpicbuf;
 
@@ -153,12 +159,49 @@ constexpr WordBits kWordBits;
 // One line of dst: base where the mask bit is clear, over where it is set,
 // for pixels of one byte (B 1) or one 16-bit word (B 2): eight pixels at a
 // time through the mask bytes of their bits, the rest one by one.
+#if LX_HAVE_AVX2_PATHS
+// 32 bytes a step (32 / B pixels, 4 / B mask bytes): each byte takes its
+// pixel's mask byte, keeps its pixel's bit and compares equal to it when
+// set, and blends the two pictures by it. Returns the groups of 8 done.
+template <uint32_t B>
+LX_TARGET_AVX2 uint32_t selectUnderBitsAvx2(uint8_t* d, const uint8_t* base, const uint8_t* over,
+                                            const uint8_t* bits, uint32_t groups)
+{
+    alignas(32) uint8_t spread[32], own[32];
+    for (uint32_t j = 0; j < 32; ++j) {
+        spread[j] = uint8_t(j / B / 8);
+        own[j] = uint8_t(0x80u >> (j / B % 8));
+    }
+    const __m256i toBytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(spread));
+    const __m256i bit = _mm256_load_si256(reinterpret_cast<const __m256i*>(own));
+    constexpr uint32_t kGroups = 4 / B;
+    uint32_t i = 0;
+    for (; i + kGroups <= groups; i += kGroups) {
+        const __m256i maskBytes = B == 1
+                                      ? _mm256_set1_epi32(int(lxpic::load<uint32_t>(bits + i)))
+                                      : _mm256_set1_epi16(short(lxpic::load<uint16_t>(bits + i)));
+        const __m256i kept = _mm256_and_si256(_mm256_shuffle_epi8(maskBytes, toBytes), bit);
+        const __m256i set = _mm256_cmpeq_epi8(kept, bit);
+        const size_t at = size_t(i) * 8 * B;
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + at));
+        const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(over + at));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + at), _mm256_blendv_epi8(b, o, set));
+    }
+    return i;
+}
+#endif
+
 template <uint32_t B>
 void selectUnderBits(uint8_t* d, const uint8_t* base, const uint8_t* over, const uint8_t* bits,
                      uint32_t width)
 {
     const uint32_t groups = width / 8;
-    for (uint32_t i = 0; i < groups; ++i) {
+    uint32_t i = 0;
+#if LX_HAVE_AVX2_PATHS
+    if (lxpic::cpuHasAvx2())
+        i = selectUnderBitsAvx2<B>(d, base, over, bits, groups);
+#endif
+    for (; i < groups; ++i) {
         uint64_t m[B];
         if constexpr (B == 1) {
             m[0] = kMaskBytes.of[bits[i]];

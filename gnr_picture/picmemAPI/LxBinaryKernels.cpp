@@ -1,4 +1,5 @@
 // The one-bit members: instances of LxBinaryKernelsT.h.
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <new>
@@ -81,6 +82,82 @@ LX_TARGET_AVX2 uint32_t packByteRangeLinesAvx2(const uint8_t* px, uint32_t bytes
     return j;
 }
 #endif
+
+#if LX_HAVE_AVX2_PATHS
+// 32 pixels a step, each lane 16 pixels (48 bytes in three registers): the
+// range test of every byte against its component's bounds, the AND of each
+// pixel's three bytes at its first byte (bytes shifted by one and two
+// across the registers), and the first bytes gathered, each group of 8
+// reversed so that movemask puts a group's first pixel in its byte's top bit.
+LX_TARGET_AVX2 uint32_t packThreeByteRangeLinesAvx2(const uint8_t* px, uint32_t bytes,
+                                                    const uint8_t* lo, const uint8_t* hi,
+                                                    uint8_t flip, uint8_t* out)
+{
+    // Bounds of the bytes of register r: byte i has component (16 r + i) % 3.
+    __m256i low[3], high[3];
+    for (uint32_t r = 0; r < 3; ++r) {
+        alignas(16) uint8_t l[16], h[16];
+        for (uint32_t i = 0; i < 16; ++i) {
+            l[i] = lo[(16 * r + i) % 3];
+            h[i] = hi[(16 * r + i) % 3];
+        }
+        low[r] = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(l)));
+        high[r] = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(h)));
+    }
+    const __m256i flips = _mm256_set1_epi8(char(flip));
+    // Pixel p's first byte: register 0 byte 3p (p 0..5), register 1 byte
+    // 3p - 16 (p 6..10), register 2 byte 3p - 32 (p 11..15); -1 clears.
+    alignas(16) int8_t pick[3][16];
+    for (uint32_t r = 0; r < 3; ++r)
+        for (uint32_t k = 0; k < 16; ++k) {
+            const uint32_t p = (k & 8) | (7 - (k & 7)); // the pixel of output byte k
+            const int32_t at = int32_t(3 * p) - int32_t(16 * r);
+            pick[r][k] = int8_t(at >= 0 && at < 16 ? at : -1);
+        }
+    __m256i gather[3];
+    for (uint32_t r = 0; r < 3; ++r)
+        gather[r] =
+            _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(pick[r])));
+    uint32_t j = 0;
+    for (; j + 4 <= bytes; j += 4) {
+        const uint8_t* p = px + 24 * size_t(j);
+        __m256i e[3];
+        for (uint32_t r = 0; r < 3; ++r) {
+            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * r));
+            const __m128i second =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 + 16 * r));
+            const __m256i v = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
+            const __m256i above = _mm256_cmpeq_epi8(_mm256_max_epu8(v, low[r]), v);
+            const __m256i below = _mm256_cmpeq_epi8(_mm256_min_epu8(v, high[r]), v);
+            e[r] = _mm256_xor_si256(_mm256_and_si256(above, below), flips);
+        }
+        const __m256i s0 =
+            _mm256_and_si256(_mm256_and_si256(e[0], _mm256_alignr_epi8(e[1], e[0], 1)),
+                             _mm256_alignr_epi8(e[1], e[0], 2));
+        const __m256i s1 =
+            _mm256_and_si256(_mm256_and_si256(e[1], _mm256_alignr_epi8(e[2], e[1], 1)),
+                             _mm256_alignr_epi8(e[2], e[1], 2));
+        const __m256i s2 = _mm256_and_si256(_mm256_and_si256(e[2], _mm256_bsrli_epi128(e[2], 1)),
+                                            _mm256_bsrli_epi128(e[2], 2));
+        const __m256i set = _mm256_or_si256(
+            _mm256_or_si256(_mm256_shuffle_epi8(s0, gather[0]), _mm256_shuffle_epi8(s1, gather[1])),
+            _mm256_shuffle_epi8(s2, gather[2]));
+        store<uint32_t>(out + j, uint32_t(_mm256_movemask_epi8(set)));
+    }
+    return j;
+}
+#endif
+
+uint32_t packThreeByteRangeAvx2(const uint8_t* px, uint32_t bytes, const uint8_t* lo,
+                                const uint8_t* hi, uint8_t flip, uint8_t* out)
+{
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2())
+        return packThreeByteRangeLinesAvx2(px, bytes, lo, hi, flip, out);
+#endif
+    (void)px, (void)bytes, (void)lo, (void)hi, (void)flip, (void)out;
+    return 0;
+}
 
 uint32_t packByteRangeAvx2(const uint8_t* px, uint32_t bytes, uint8_t lo, uint8_t hi, uint8_t flip,
                            uint8_t* out)
@@ -251,6 +328,27 @@ LX_KERNEL_CLONES int thresholdByte(uint8_t* plane, uint32_t startBit, uint32_t p
     return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 1, width, lines, combine, decide);
 }
 
+// Three byte components: the tables decide single pixels (and every pixel
+// without AVX2), the AVX2 lines whole bytes of pixels from the ranges.
+int thresholdThreeBytes(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                        uint32_t srcWB, const void* low, const void* high, bool inside,
+                        uint32_t width, uint32_t count, uint32_t combine)
+{
+    uint32_t lines;
+    const int checked = planeChecks(true, combine, width, count, lines, {plane, src, low, high});
+    if (checked <= 0)
+        return checked;
+    ThreeByteRangeDecision decide{};
+    std::memcpy(decide.lo, low, 3);
+    std::memcpy(decide.hi, high, 3);
+    decide.flip = uint8_t(inside ? 0x00 : 0xFF);
+    decide.table = buildTables<u8, 3>(
+        [&](uint32_t c, u8 s) { return (decide.lo[c] <= s && s <= decide.hi[c]) == inside; });
+    if (!decide.table)
+        return -3;
+    return writePlane<u8>(plane, startBit, planeWB, src, srcWB, 3, width, lines, combine, decide);
+}
+
 template <class T>
 int thresholdEach(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
                   uint32_t comps, uint32_t srcWB, const void* low, const void* high, bool inside,
@@ -377,13 +475,20 @@ int pack_Nx16_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const 
                                        width, pixelCount, combineMode);                            \
     }
 
-LX_THRESHOLD_TABLE_MEMBER(threshold_3x8_to_bin, u8, 3)
 LX_THRESHOLD_TABLE_MEMBER(threshold_4x8_to_bin, u8, 4)
 LX_THRESHOLD_TABLE_MEMBER(threshold_1x16_to_bin, u16, 1)
 LX_THRESHOLD_TABLE_MEMBER(threshold_3x16_to_bin, u16, 3)
 LX_THRESHOLD_TABLE_MEMBER(threshold_4x16_to_bin, u16, 4)
 
 #undef LX_THRESHOLD_TABLE_MEMBER
+
+int threshold_3x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
+                         uint32_t srcWB, const void* low, const void* high, bool inside,
+                         uint32_t width, uint32_t pixelCount, uint32_t combineMode)
+{
+    return thresholdThreeBytes(plane, startBit, planeWB, src, srcWB, low, high, inside, width,
+                               pixelCount, combineMode);
+}
 
 int threshold_1x8_to_bin(uint8_t* plane, uint32_t startBit, uint32_t planeWB, const void* src,
                          uint32_t srcWB, const void* low, const void* high, bool inside,

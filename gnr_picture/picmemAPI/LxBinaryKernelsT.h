@@ -266,4 +266,21 @@ struct ByteRangeDecision {
     }
 };
 
+// Packs the bits of bytes whole plane bytes of three-byte pixels, set where
+// every component c lies inside lo[c]..hi[c] (flip 0) or every one outside
+// (flip 0xFF), with the AVX2 lines; returns the bytes done (0 without AVX2).
+uint32_t packThreeByteRangeAvx2(const uint8_t* px, uint32_t bytes, const uint8_t* lo,
+                                const uint8_t* hi, uint8_t flip, uint8_t* out);
+
+// Three byte components by their tables, whose whole bytes of pixels the
+// AVX2 lines pack from the ranges directly.
+struct ThreeByteRangeDecision : TableDecision<uint8_t, 3> {
+    uint8_t lo[3], hi[3], flip;
+
+    uint32_t packRun(const uint8_t* px, uint32_t bytes, uint8_t* out) const
+    {
+        return packThreeByteRangeAvx2(px, bytes, lo, hi, flip, out);
+    }
+};
+
 } // namespace lxpic

@@ -46,6 +46,46 @@ TEST(PicBufColour, SubtractMinRgbRemovesTheGrey)
     EXPECT_EQ(API::SubtractMinRGB(deep.p(), deep.p()), -2);
 }
 
+// The AVX2 steps (32 pixels of bytes, 16 of words) and the plain loop
+// against each pixel's own removal: widths around the steps, samples at 0,
+// at the maximum and random, into padded pictures and in place into one
+// without padding.
+TEST(PicBufColour, SubtractMinRgbVectorPathMatchesEachPixel)
+{
+    std::mt19937 random(37);
+    for (const uint32_t bits : {8u, 12u, 16u})
+        for (const uint32_t width : {1u, 15u, 16u, 17u, 31u, 32u, 33u, 48u, 64u, 97u})
+            for (const bool vector : {true, false}) {
+                TestPic src(width, 3, bits, 3, 8), dst(width, 3, bits, 3, 8),
+                    inPlace(width, 3, bits, 3);
+                for (uint32_t y = 0; y < 3; ++y)
+                    for (uint32_t x = 0; x < width; ++x)
+                        for (uint32_t c = 0; c < 3; ++c) {
+                            const uint32_t v =
+                                y == 0 ? ((x + c) % 3 ? maxOf(bits) : 0) : random() & maxOf(bits);
+                            src.set(x, y, c, v);
+                            inPlace.set(x, y, c, v);
+                        }
+                lxpic::avx2PathsAllowed() = vector;
+                const int status = API::SubtractMinRGB(dst.p(), src.p());
+                const int inPlaceStatus = API::SubtractMinRGB(inPlace.p(), inPlace.p());
+                lxpic::avx2PathsAllowed() = true;
+                ASSERT_EQ(status, 0);
+                ASSERT_EQ(inPlaceStatus, 0);
+                for (uint32_t y = 0; y < 3; ++y)
+                    for (uint32_t x = 0; x < width; ++x) {
+                        Pixel expected = src.pixel(x, y);
+                        const uint32_t least = *std::min_element(expected.begin(), expected.end());
+                        for (uint32_t& v : expected)
+                            v -= least;
+                        ASSERT_EQ(dst.pixel(x, y), expected)
+                            << bits << " w" << width << " x" << x << (vector ? "" : ", baseline");
+                        ASSERT_EQ(inPlace.pixel(x, y), expected) << bits << " w" << width;
+                    }
+                EXPECT_TRUE(dst.paddingIntact());
+            }
+}
+
 TEST(PicBufColour, MixComponentsByPercentages)
 {
     TestPic src(3, 2, 8, 3), dst(3, 2, 8, 3);

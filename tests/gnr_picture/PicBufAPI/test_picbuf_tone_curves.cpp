@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "picbuf_test_support.h"
 
 using picbuftest::maxOf;
@@ -220,6 +222,40 @@ TEST(PicBufCombine, EveryPixelFollowsItsBit)
                 }
             EXPECT_TRUE(dst.paddingIntact());
         }
+}
+
+// One-byte and one-word pixels on lines long enough for the AVX2 steps (32
+// bytes) and a rest, with a random mask; with the AVX2 lines and with the
+// baseline.
+TEST(PicBufCombine, WideLinesFollowTheirBits)
+{
+    std::mt19937 random(41);
+    for (const uint32_t bits : {8u, 16u})
+        for (const uint32_t width : {31u, 32u, 40u, 64u, 101u})
+            for (const bool vector : {true, false})
+                for (const int32_t flag : {0, 1}) {
+                    TestPic first(width, 3, bits, 1, 4), second(width, 3, bits, 1),
+                        dst(width, 3, bits, 1, 8);
+                    first.fillPattern(1);
+                    second.fillPattern(2);
+                    Binary mask(width, 3);
+                    for (uint8_t& b : mask.bytes)
+                        b = uint8_t(random());
+                    lxpic::avx2PathsAllowed() = vector;
+                    const int status =
+                        API::CombineViaBinary(dst.p(), first.p(), second.p(), &mask.rec, flag);
+                    lxpic::avx2PathsAllowed() = true;
+                    ASSERT_EQ(status, 0);
+                    for (uint32_t y = 0; y < 3; ++y)
+                        for (uint32_t x = 0; x < width; ++x) {
+                            const bool set = (mask.bytes[y * mask.wb + x / 8] >> (7 - x % 8)) & 1;
+                            const TestPic& from = set == (flag == 0) ? second : first;
+                            ASSERT_EQ(dst.pixel(x, y), from.pixel(x, y))
+                                << bits << " w" << width << " flag " << flag << " at " << x << ","
+                                << y << (vector ? "" : ", baseline");
+                        }
+                    EXPECT_TRUE(dst.paddingIntact());
+                }
 }
 
 TEST(PicBufCombine, SetBitsTakeTheOtherPicture)

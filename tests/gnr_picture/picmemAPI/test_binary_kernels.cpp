@@ -451,6 +451,60 @@ TEST(OneBitExamples, ByteDecisionsAtTheEndsOfTheRange)
                 }
 }
 
+// Three byte components thresholded on lines long enough for the AVX2
+// lines (32 pixels a step) and a tail, from several start bits, in every
+// combine mode, inside and outside, with bounds at the ends of the sample
+// range and empty ones; with the AVX2 lines and with the baseline.
+TEST(OneBitExamples, ThreeByteRangesOnWideLines)
+{
+    struct Bounds {
+        uint8_t lo[3], hi[3];
+    };
+    const Bounds bounds[] = {{{60, 0, 100}, {200, 255, 180}},
+                             {{0, 128, 255}, {127, 255, 255}},
+                             {{200, 0, 7}, {100, 255, 7}}};
+    constexpr uint32_t kWidth = 3 * 32 + 13, kRows = 3, kPitch = 3 * kWidth + 5, kWB = 16;
+    std::mt19937 rng(31);
+    // Half the samples at a bound or next to it, so that every test decides.
+    const uint8_t nearBounds[] = {0, 1, 6, 7, 8, 59, 60, 99, 100, 127, 128, 200, 201, 254, 255};
+    std::vector<uint8_t> src(kPitch * kRows);
+    for (uint8_t& s : src)
+        s = rng() % 2 ? uint8_t(rng()) : nearBounds[rng() % sizeof nearBounds];
+    for (bool vector : {true, false})
+        for (const Bounds& k : bounds)
+            for (bool inside : {true, false})
+                for (uint32_t mode = 0; mode <= 2; ++mode)
+                    for (uint32_t startBit : {0u, 3u, 8u}) {
+                        std::vector<uint8_t> plane(kWB * kRows);
+                        for (uint8_t& b : plane)
+                            b = uint8_t(rng());
+                        std::vector<uint8_t> expected = plane;
+                        const uint32_t width = kWidth - startBit % 8;
+                        for (uint32_t y = 0; y < kRows; ++y)
+                            for (uint32_t x = 0; x < width; ++x) {
+                                bool decided = true;
+                                for (uint32_t c = 0; c < 3; ++c) {
+                                    const uint8_t s = src[y * kPitch + 3 * x + c];
+                                    decided &= (k.lo[c] <= s && s <= k.hi[c]) == inside;
+                                }
+                                const uint32_t bit = startBit + x;
+                                uint8_t& byte = expected[y * kWB + bit / 8];
+                                const uint8_t mask = uint8_t(0x80 >> (bit % 8));
+                                byte = combine(byte & mask, decided, mode) ? uint8_t(byte | mask)
+                                                                           : uint8_t(byte & ~mask);
+                            }
+                        lxpic::avx2PathsAllowed() = vector;
+                        const int status = API::ThresholdToBinary(
+                            plane.data(), startBit, kWB, src.data(), 3, 8, kPitch, k.lo, k.hi,
+                            inside, width, width * kRows, mode);
+                        lxpic::avx2PathsAllowed() = true;
+                        ASSERT_EQ(status, 0);
+                        EXPECT_EQ(plane, expected)
+                            << (inside ? "inside" : "outside") << ", combine " << mode << ", start "
+                            << startBit << (vector ? "" : ", baseline");
+                    }
+}
+
 // Modes and formats without a member: -2, nothing written, also without a
 // whole line for the kernels.
 TEST(OneBitDispatch, RefusedModesAndFormats)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
@@ -206,6 +207,19 @@ TEST_P(NearestStrided, WideReductionsFollowTheRule)
                 << w.picW << " from " << w.srcX << " to " << w.dstW;
             EXPECT_EQ(dst.paddingDamage(), "");
         }
+    }
+    // A window ending with the last line of a picture without padding: the
+    // gathers read no byte past it.
+    for (uint32_t dstW : {64u, 128u}) {
+        std::vector<uint8_t> src(300 * 4);
+        for (size_t i = 0; i < src.size(); ++i)
+            src[i] = uint8_t(i * 7 + i / 300);
+        std::vector<uint8_t> dst(dstW);
+        ASSERT_EQ(stretch_1x8(dst.data(), 1, dstW, dstW, 1, src.data() + 3 * 300 + 44, 300, 4, 44,
+                              3, 256, 1),
+                  0);
+        for (uint32_t x = 0; x < dstW; ++x)
+            ASSERT_EQ(dst[x], src[3 * 300 + 44 + nearestIndex(x, 256, dstW, 255)]) << x;
     }
     const TileCase tiles[] = {
         {512, 8, 128, 2, 0, 0, 128, 2},

@@ -351,6 +351,35 @@ LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32
     }
 }
 
+// The same with weights of 15 bits summing to 65536: the 16 words made signed
+// by flipping their top bit (x - 32768) multiply and add in pairs against
+// 16-bit weights; the bias puts back 32768 x 65536 = 2^31 (the 32-bit sums
+// wrap to the exact result, itself below 2^32).
+LX_TARGET_AVX2 void filterDotWordPairsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                           const int16_t* dot, uint32_t begin, uint32_t end)
+{
+    const __m256i flip = _mm256_set1_epi16(-32768);
+    const __m256i bias = _mm256_set1_epi32(INT32_MIN);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m256i s = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(line + ptrdiff_t(offset[k + i]) * 2));
+            v[i] = _mm256_madd_epi16(
+                _mm256_xor_si256(s, flip),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16)));
+        }
+        const __m256i lo =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i hi =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(lo, hi, 0x20),
+                                             _mm256_permute2x128_si256(lo, hi, 0x31));
+        storeEight<uint16_t>(out + size_t(k) * 2,
+                             _mm256_srli_epi32(_mm256_add_epi32(acc, bias), 16));
+    }
+}
+
 // Byte lines whose weights fit 15 bits: lines taken in pairs, their bytes
 // interleaved as 16-bit pairs and multiplied and added by the packed
 // weights in one step; sixteen samples of [0, end) a round.
@@ -646,15 +675,35 @@ bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
         begin, end);
     if (end - begin < 8)
         return true;
+    m_vecBegin = begin;
+    m_vecEnd = end;
+    m_wordDot = true;
+    // Weights of 15 bits summing to 65536 multiply in 16-bit pairs.
+    bool pairs = true;
+    for (uint32_t k = begin; k < end && pairs; ++k) {
+        uint32_t sum = 0;
+        for (uint32_t t = 0; t < taps; ++t) {
+            pairs = pairs && m_weight[size_t(t) * n + k] <= 32767;
+            sum += m_weight[size_t(t) * n + k];
+        }
+        pairs = pairs && sum == kUnitWeight;
+    }
+    if (pairs) {
+        m_dot.reset(16 * size_t(n));
+        if (!m_dot)
+            return false;
+        for (uint32_t k = 0; k < n; ++k)
+            for (uint32_t t = 0; t < 16; ++t)
+                m_dot[size_t(k) * 16 + t] = int16_t(t < taps ? m_weight[size_t(t) * n + k] : 0);
+        m_wordDotPairs = true;
+        return true;
+    }
     m_dotWords.reset(16 * size_t(n));
     if (!m_dotWords)
         return false;
     for (uint32_t k = 0; k < n; ++k)
         for (uint32_t t = 0; t < 16; ++t)
             m_dotWords[size_t(k) * 16 + t] = t < taps ? m_weight[size_t(t) * n + k] : 0;
-    m_vecBegin = begin;
-    m_vecEnd = end;
-    m_wordDot = true;
     return true;
 }
 
@@ -854,7 +903,9 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
 #if LX_HAVE_AVX2_PATHS
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
         auto run = [&](uint32_t begin, uint32_t end) {
-            if (m_wordDot)
+            if (m_wordDotPairs)
+                filterDotWordPairsAvx2(out, line, m_offset.get(), m_dot.get(), begin, end);
+            else if (m_wordDot)
                 filterDotWordsAvx2(out, line, m_offset.get(), m_dotWords.get(), begin, end);
             else if (m_halvingWordPairs)
                 filterHalvingWordPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples,

@@ -91,6 +91,9 @@ class LineTaps
     // (zero beyond the list) a sample, against 16 words read at once.
     bool m_wordDot = false;
     Scratch<uint32_t> m_dotWords;
+    // Those whose weights fit 15 bits and sum to 65536: their 16 weights in
+    // m_dot, multiplied in 16-bit pairs.
+    bool m_wordDotPairs = false;
     Scratch<int32_t> m_bases;
     Scratch<uint8_t> m_masks;
     bool m_valid = false;

@@ -255,11 +255,10 @@ LX_TARGET_AVX2 void filterHalvingWordPairsAvx2(uint8_t* out, const uint8_t* line
 // Samples whose taps lie close together: each lane of four samples reads
 // the 16 bytes at its group's base, and per-tap byte shuffles place every
 // tap's sample in its 32-bit lane, without gathers.
-template <class S>
-LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
-                                       const uint8_t* masks, const uint32_t* weight,
-                                       uint32_t samples, uint32_t taps, uint32_t begin,
-                                       uint32_t end)
+template <class S, uint32_t T>
+LX_TARGET_AVX2 void shuffledLine(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                 const uint8_t* masks, const uint32_t* weight, uint32_t samples,
+                                 uint32_t begin, uint32_t end)
 {
     for (uint32_t k = begin, g = 0; k + 8 <= end; k += 8, ++g) {
         const __m256i bytes = _mm256_inserti128_si256(
@@ -267,14 +266,33 @@ LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const 
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g]))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g + 1])), 1);
         __m256i acc = _mm256_setzero_si256();
-        for (uint32_t t = 0; t < taps; ++t) {
+        for (uint32_t t = 0; t < T; ++t) {
             const __m256i mask = _mm256_loadu_si256(
-                reinterpret_cast<const __m256i*>(masks + (size_t(g) * taps + t) * 32));
+                reinterpret_cast<const __m256i*>(masks + (size_t(g) * T + t) * 32));
             const __m256i w = _mm256_loadu_si256(
                 reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
             acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(_mm256_shuffle_epi8(bytes, mask), w));
         }
         storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// The tap count (at most 4) fixed, so that the taps' loop unrolls.
+template <class S>
+LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                       const uint8_t* masks, const uint32_t* weight,
+                                       uint32_t samples, uint32_t taps, uint32_t begin,
+                                       uint32_t end)
+{
+    switch (taps) {
+    case 1:
+        return shuffledLine<S, 1>(out, line, bases, masks, weight, samples, begin, end);
+    case 2:
+        return shuffledLine<S, 2>(out, line, bases, masks, weight, samples, begin, end);
+    case 3:
+        return shuffledLine<S, 3>(out, line, bases, masks, weight, samples, begin, end);
+    default:
+        return shuffledLine<S, 4>(out, line, bases, masks, weight, samples, begin, end);
     }
 }
 

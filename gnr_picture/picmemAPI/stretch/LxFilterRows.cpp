@@ -130,6 +130,65 @@ LX_TARGET_AVX2 void filterHalvingAvx2(uint8_t* out, const uint8_t* line, const i
     }
 }
 
+// Byte samples of a reduction by 4 (one component, consecutive taps, first
+// taps four columns apart): the 32 bytes 4u columns on from a group's first
+// tap hold taps 4u to 4u + 3 of its eight samples, one sample a 32-bit lane,
+// split into the pairs (4u, 4u + 2) and (4u + 1, 4u + 3) without gathers.
+// rounds: the loads a group, pairs: 2 x rounds rows of packed weights.
+template <uint32_t R>
+LX_TARGET_AVX2 inline __m256i quarterEight(const uint8_t* p, const int32_t* pairs, uint32_t samples)
+{
+    const __m256i evenBytes = _mm256_set1_epi32(0x00FF00FF);
+    __m256i even = _mm256_setzero_si256(), odd = _mm256_setzero_si256();
+    for (uint32_t u = 0; u < R; ++u) {
+        const __m256i all = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 4 * u));
+        const int32_t* w = pairs + size_t(2 * u) * samples;
+        even = _mm256_add_epi32(
+            even, _mm256_madd_epi16(_mm256_and_si256(all, evenBytes),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w))));
+        odd = _mm256_add_epi32(
+            odd,
+            _mm256_madd_epi16(_mm256_srli_epi16(all, 8),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + samples))));
+    }
+    return _mm256_srli_epi32(_mm256_add_epi32(even, odd), 16);
+}
+
+template <uint32_t R>
+LX_TARGET_AVX2 void quarterLine(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                const int32_t* pairs, uint32_t samples, uint32_t begin,
+                                uint32_t end)
+{
+    uint32_t k = begin;
+    // Sixteen samples a round, packed to bytes together.
+    for (; k + 16 <= end; k += 16) {
+        const __m256i low = quarterEight<R>(line + offset[k], pairs + k, samples);
+        const __m256i high = quarterEight<R>(line + offset[k + 8], pairs + k + 8, samples);
+        const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
+        const __m256i bytes = _mm256_packus_epi16(words, words);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k),
+                         _mm256_castsi256_si128(_mm256_permute4x64_epi64(bytes, 0x08)));
+    }
+    for (; k + 8 <= end; k += 8)
+        storeEight<uint8_t>(out + k, quarterEight<R>(line + offset[k], pairs + k, samples));
+}
+
+LX_TARGET_AVX2 void filterQuarteringAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                         const int32_t* pairs, uint32_t samples, uint32_t rounds,
+                                         uint32_t begin, uint32_t end)
+{
+    switch (rounds) {
+    case 1:
+        return quarterLine<1>(out, line, offset, pairs, samples, begin, end);
+    case 2:
+        return quarterLine<2>(out, line, offset, pairs, samples, begin, end);
+    case 3:
+        return quarterLine<3>(out, line, offset, pairs, samples, begin, end);
+    default:
+        return quarterLine<4>(out, line, offset, pairs, samples, begin, end);
+    }
+}
+
 // Word samples of a reduction by 2 (one component, at most four taps on
 // consecutive columns, first taps two columns apart): the 32 bytes at the
 // first tap hold taps 0 and 1 of eight samples in each 32-bit lane's low and
@@ -155,14 +214,51 @@ LX_TARGET_AVX2 void filterHalvingWordsAvx2(uint8_t* out, const uint8_t* line, co
     }
 }
 
+// The same with weights of 15 bits summing to 65536: words made signed by
+// flipping their top bit (x - 32768) multiply and add in pairs, taps (0, 1)
+// at the first tap and (2, 3) two columns on, against packed weights; the
+// flip took 32768 x 65536 = 2^31 from each sum, which the bias puts back
+// (the 32-bit sums wrap to the exact result, itself below 2^32).
+LX_TARGET_AVX2 inline __m256i halveWordsEight(const uint8_t* p, const int32_t* pairs,
+                                              uint32_t samples)
+{
+    const __m256i flip = _mm256_set1_epi16(-32768);
+    const __m256i bias = _mm256_set1_epi32(INT32_MIN);
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 4));
+    const __m256i low = _mm256_madd_epi16(
+        _mm256_xor_si256(first, flip), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs)));
+    const __m256i high =
+        _mm256_madd_epi16(_mm256_xor_si256(second, flip),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + samples)));
+    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_add_epi32(low, high), bias), 16);
+}
+
+LX_TARGET_AVX2 void filterHalvingWordPairsAvx2(uint8_t* out, const uint8_t* line,
+                                               const int32_t* offset, const int32_t* pairs,
+                                               uint32_t samples, uint32_t begin, uint32_t end)
+{
+    uint32_t k = begin;
+    // Sixteen samples a round, packed to words together.
+    for (; k + 16 <= end; k += 16) {
+        const __m256i low = halveWordsEight(line + ptrdiff_t(offset[k]) * 2, pairs + k, samples);
+        const __m256i high =
+            halveWordsEight(line + ptrdiff_t(offset[k + 8]) * 2, pairs + k + 8, samples);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + size_t(k) * 2),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8));
+    }
+    for (; k + 8 <= end; k += 8)
+        storeEight<uint16_t>(out + size_t(k) * 2,
+                             halveWordsEight(line + ptrdiff_t(offset[k]) * 2, pairs + k, samples));
+}
+
 // Samples whose taps lie close together: each lane of four samples reads
 // the 16 bytes at its group's base, and per-tap byte shuffles place every
 // tap's sample in its 32-bit lane, without gathers.
-template <class S>
-LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
-                                       const uint8_t* masks, const uint32_t* weight,
-                                       uint32_t samples, uint32_t taps, uint32_t begin,
-                                       uint32_t end)
+template <class S, uint32_t T>
+LX_TARGET_AVX2 void shuffledLine(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                 const uint8_t* masks, const uint32_t* weight, uint32_t samples,
+                                 uint32_t begin, uint32_t end)
 {
     for (uint32_t k = begin, g = 0; k + 8 <= end; k += 8, ++g) {
         const __m256i bytes = _mm256_inserti128_si256(
@@ -170,14 +266,33 @@ LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const 
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g]))),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + bases[2 * g + 1])), 1);
         __m256i acc = _mm256_setzero_si256();
-        for (uint32_t t = 0; t < taps; ++t) {
+        for (uint32_t t = 0; t < T; ++t) {
             const __m256i mask = _mm256_loadu_si256(
-                reinterpret_cast<const __m256i*>(masks + (size_t(g) * taps + t) * 32));
+                reinterpret_cast<const __m256i*>(masks + (size_t(g) * T + t) * 32));
             const __m256i w = _mm256_loadu_si256(
                 reinterpret_cast<const __m256i*>(weight + size_t(t) * samples + k));
             acc = _mm256_add_epi32(acc, _mm256_mullo_epi32(_mm256_shuffle_epi8(bytes, mask), w));
         }
         storeEight<S>(out + size_t(k) * sizeof(S), _mm256_srli_epi32(acc, 16));
+    }
+}
+
+// The tap count (at most 4) fixed, so that the taps' loop unrolls.
+template <class S>
+LX_TARGET_AVX2 void filterShuffledAvx2(uint8_t* out, const uint8_t* line, const int32_t* bases,
+                                       const uint8_t* masks, const uint32_t* weight,
+                                       uint32_t samples, uint32_t taps, uint32_t begin,
+                                       uint32_t end)
+{
+    switch (taps) {
+    case 1:
+        return shuffledLine<S, 1>(out, line, bases, masks, weight, samples, begin, end);
+    case 2:
+        return shuffledLine<S, 2>(out, line, bases, masks, weight, samples, begin, end);
+    case 3:
+        return shuffledLine<S, 3>(out, line, bases, masks, weight, samples, begin, end);
+    default:
+        return shuffledLine<S, 4>(out, line, bases, masks, weight, samples, begin, end);
     }
 }
 
@@ -254,6 +369,35 @@ LX_TARGET_AVX2 void filterDotAvx2(uint8_t* out, const uint8_t* line, const int32
     }
 }
 
+// The same with weights of 15 bits summing to 65536: the 16 words made signed
+// by flipping their top bit (x - 32768) multiply and add in pairs against
+// 16-bit weights; the bias puts back 32768 x 65536 = 2^31 (the 32-bit sums
+// wrap to the exact result, itself below 2^32).
+LX_TARGET_AVX2 void filterDotWordPairsAvx2(uint8_t* out, const uint8_t* line, const int32_t* offset,
+                                           const int16_t* dot, uint32_t begin, uint32_t end)
+{
+    const __m256i flip = _mm256_set1_epi16(-32768);
+    const __m256i bias = _mm256_set1_epi32(INT32_MIN);
+    for (uint32_t k = begin; k + 8 <= end; k += 8) {
+        __m256i v[8];
+        for (int i = 0; i < 8; ++i) {
+            const __m256i s = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(line + ptrdiff_t(offset[k + i]) * 2));
+            v[i] = _mm256_madd_epi16(
+                _mm256_xor_si256(s, flip),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dot + size_t(k + i) * 16)));
+        }
+        const __m256i lo =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+        const __m256i hi =
+            _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+        const __m256i acc = _mm256_add_epi32(_mm256_permute2x128_si256(lo, hi, 0x20),
+                                             _mm256_permute2x128_si256(lo, hi, 0x31));
+        storeEight<uint16_t>(out + size_t(k) * 2,
+                             _mm256_srli_epi32(_mm256_add_epi32(acc, bias), 16));
+    }
+}
+
 // Byte lines whose weights fit 15 bits: lines taken in pairs, their bytes
 // interleaved as 16-bit pairs and multiplied and added by the packed
 // weights in one step; sixteen samples of [0, end) a round.
@@ -278,6 +422,42 @@ LX_TARGET_AVX2 void combinePairsAvx2(uint8_t* out, const uint8_t* const* lines, 
             _mm256_packus_epi32(_mm256_srli_epi32(low, 16), _mm256_srli_epi32(high, 16));
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0x08);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm256_castsi256_si128(bytes));
+    }
+}
+
+// Word lines whose weights fit 15 bits: lines taken in pairs, their words
+// made signed by flipping the top bit (x - 32768) and interleaved, multiplied
+// and added by the packed weights in one step; the bias puts back 32768 x
+// the weights' sum, the 32-bit sums wrapping to the exact result (itself
+// below 2^32). Sixteen samples of [0, end) a round.
+LX_TARGET_AVX2 void combineWordPairsAvx2(uint8_t* out, const uint8_t* const* lines,
+                                         const uint32_t* w, uint32_t taps, size_t end)
+{
+    const __m256i flip = _mm256_set1_epi16(-32768);
+    uint32_t sum = 0;
+    for (uint32_t t = 0; t < taps; ++t)
+        sum += w[t];
+    const __m256i bias = _mm256_set1_epi32(int32_t(sum << 15));
+    for (size_t k = 0; k + 16 <= end; k += 16) {
+        __m256i low = bias, high = bias;
+        for (uint32_t t = 0; t < taps; t += 2) {
+            const bool second = t + 1 < taps;
+            const __m256i a = _mm256_xor_si256(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lines[t] + 2 * k)), flip);
+            const __m256i b =
+                second ? _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                                              lines[t + 1] + 2 * k)),
+                                          flip)
+                       : _mm256_setzero_si256();
+            const __m256i pair = _mm256_set1_epi32(int32_t(w[t] | (second ? w[t + 1] : 0) << 16));
+            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pair));
+            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pair));
+        }
+        // Per 128-bit lane, low holds samples 0-3 and high 4-7 of its eight,
+        // which the pack puts back in order.
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out + 2 * k),
+            _mm256_packus_epi32(_mm256_srli_epi32(low, 16), _mm256_srli_epi32(high, 16)));
     }
 }
 #endif
@@ -471,6 +651,31 @@ bool LineTaps::chooseHalvingWords(ptrdiff_t readEnd)
     return true;
 }
 
+bool LineTaps::chooseHalvingWordPairs()
+{
+    const uint32_t taps = m_taps, n = m_samples;
+    for (uint32_t k = m_vecBegin; k < m_vecEnd; ++k) {
+        uint32_t sum = 0;
+        for (uint32_t t = 0; t < taps; ++t) {
+            if (m_weight[size_t(t) * n + k] > 32767)
+                return true;
+            sum += m_weight[size_t(t) * n + k];
+        }
+        if (sum != kUnitWeight)
+            return true;
+    }
+    m_pairs.reset(2 * size_t(n));
+    if (!m_pairs)
+        return false;
+    auto w = [&](uint32_t t, uint32_t k) { return t < taps ? m_weight[size_t(t) * n + k] : 0u; };
+    for (uint32_t k = 0; k < n; ++k) {
+        m_pairs[k] = int32_t(w(0, k) | w(1, k) << 16);
+        m_pairs[n + k] = int32_t(w(2, k) | w(3, k) << 16);
+    }
+    m_halvingWordPairs = true;
+    return true;
+}
+
 bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     const uint32_t taps = m_taps, n = m_samples;
@@ -488,15 +693,35 @@ bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
         begin, end);
     if (end - begin < 8)
         return true;
+    m_vecBegin = begin;
+    m_vecEnd = end;
+    m_wordDot = true;
+    // Weights of 15 bits summing to 65536 multiply in 16-bit pairs.
+    bool pairs = true;
+    for (uint32_t k = begin; k < end && pairs; ++k) {
+        uint32_t sum = 0;
+        for (uint32_t t = 0; t < taps; ++t) {
+            pairs = pairs && m_weight[size_t(t) * n + k] <= 32767;
+            sum += m_weight[size_t(t) * n + k];
+        }
+        pairs = pairs && sum == kUnitWeight;
+    }
+    if (pairs) {
+        m_dot.reset(16 * size_t(n));
+        if (!m_dot)
+            return false;
+        for (uint32_t k = 0; k < n; ++k)
+            for (uint32_t t = 0; t < 16; ++t)
+                m_dot[size_t(k) * 16 + t] = int16_t(t < taps ? m_weight[size_t(t) * n + k] : 0);
+        m_wordDotPairs = true;
+        return true;
+    }
     m_dotWords.reset(16 * size_t(n));
     if (!m_dotWords)
         return false;
     for (uint32_t k = 0; k < n; ++k)
         for (uint32_t t = 0; t < 16; ++t)
             m_dotWords[size_t(k) * 16 + t] = t < taps ? m_weight[size_t(t) * n + k] : 0;
-    m_vecBegin = begin;
-    m_vecEnd = end;
-    m_wordDot = true;
     return true;
 }
 
@@ -504,7 +729,7 @@ bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     const uint32_t taps = m_taps, n = m_samples, bytes = m_sampleBytes;
     if (chooseHalvingWords(readEnd))
-        return true;
+        return chooseHalvingWordPairs();
     if (bytes == 2 && m_comps == 1 && taps > 4 && taps <= 16)
         return chooseDotWords(readBegin, readEnd);
     if (taps > 4 || m_vecEnd - m_vecBegin < 8)
@@ -591,6 +816,46 @@ bool LineTaps::chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd)
     return true;
 }
 
+bool LineTaps::chooseQuartering(ptrdiff_t readBegin, ptrdiff_t readEnd)
+{
+    const uint32_t taps = m_taps, n = m_samples, rounds = (taps + 3) / 4;
+    // The longest run of samples whose taps are consecutive columns, four
+    // columns on from the previous sample's, and whose 4 x rounds bytes can
+    // be read.
+    uint32_t begin = 0, end = 0;
+    longestRun(
+        n,
+        [&](uint32_t k) {
+            const ptrdiff_t first = m_offset[k];
+            for (uint32_t t = 1; t < taps; ++t)
+                if (m_weight[size_t(t) * n + k] != 0 &&
+                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
+                    return false;
+            return first >= readBegin && first + ptrdiff_t(4 * rounds) <= readEnd &&
+                   (k + 1 == n || m_offset[k + 1] == first + 4);
+        },
+        begin, end);
+    if (end - begin < 64)
+        return false;
+    m_pairs.reset(2 * size_t(rounds) * n);
+    if (m_pairs) {
+        auto w = [&](uint32_t t, uint32_t k) {
+            return t < taps ? m_weight[size_t(t) * n + k] : 0u;
+        };
+        for (uint32_t u = 0; u < rounds; ++u)
+            for (uint32_t k = 0; k < n; ++k) {
+                m_pairs[size_t(2 * u) * n + k] = int32_t(w(4 * u, k) | w(4 * u + 2, k) << 16);
+                m_pairs[size_t(2 * u + 1) * n + k] =
+                    int32_t(w(4 * u + 1, k) | w(4 * u + 3, k) << 16);
+            }
+    }
+    m_vecBegin = begin;
+    m_vecEnd = end;
+    m_rounds = rounds;
+    m_bytes = Bytes::Quartering;
+    return true;
+}
+
 bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
 {
     if (m_sampleBytes != 1 || m_comps != 1 || m_taps > 16)
@@ -627,6 +892,8 @@ bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
         }
         return true;
     }
+    if (chooseQuartering(readBegin, readEnd))
+        return m_pairs.get() != nullptr;
     longestRun(
         n,
         [&](uint32_t k) {
@@ -653,29 +920,46 @@ template <class S> void LineTaps::filter(uint8_t* out, const uint8_t* line) cons
     uint32_t vecBegin = 0, vecEnd = 0;
 #if LX_HAVE_AVX2_PATHS
     if (cpuHasAvx2() && m_vecEnd - m_vecBegin >= 8) {
+        auto run = [&](uint32_t begin, uint32_t end) {
+            if (m_wordDotPairs)
+                filterDotWordPairsAvx2(out, line, m_offset.get(), m_dot.get(), begin, end);
+            else if (m_wordDot)
+                filterDotWordsAvx2(out, line, m_offset.get(), m_dotWords.get(), begin, end);
+            else if (m_halvingWordPairs)
+                filterHalvingWordPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples,
+                                           begin, end);
+            else if (m_halvingWords)
+                filterHalvingWordsAvx2(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps,
+                                       begin, end);
+            else if (m_shuffledPairs)
+                filterShuffledPairsAvx2(out, line, m_bases.get(), m_masks.get(), m_pairs.get(),
+                                        m_samples, begin, end);
+            else if (m_shuffled)
+                filterShuffledAvx2<S>(out, line, m_bases.get(), m_masks.get(), m_weight.get(),
+                                      m_samples, m_taps, begin, end);
+            else if (m_bytes == Bytes::Quartering)
+                filterQuarteringAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, m_rounds,
+                                     begin, end);
+            else if (m_bytes == Bytes::Halving)
+                filterHalvingAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, begin, end);
+            else if (m_bytes == Bytes::Pairs)
+                filterPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, begin, end);
+            else if (m_bytes == Bytes::Dot)
+                filterDotAvx2(out, line, m_offset.get(), m_dot.get(), begin, end);
+            else
+                filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
+                              m_oneRead, begin, end);
+        };
         vecBegin = m_vecBegin;
         vecEnd = m_vecBegin + (m_vecEnd - m_vecBegin) / 8 * 8;
-        if (m_wordDot)
-            filterDotWordsAvx2(out, line, m_offset.get(), m_dotWords.get(), vecBegin, vecEnd);
-        else if (m_halvingWords)
-            filterHalvingWordsAvx2(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps,
-                                   vecBegin, vecEnd);
-        else if (m_shuffledPairs)
-            filterShuffledPairsAvx2(out, line, m_bases.get(), m_masks.get(), m_pairs.get(),
-                                    m_samples, vecBegin, vecEnd);
-        else if (m_shuffled)
-            filterShuffledAvx2<S>(out, line, m_bases.get(), m_masks.get(), m_weight.get(),
-                                  m_samples, m_taps, vecBegin, vecEnd);
-        else if (m_bytes == Bytes::Halving)
-            filterHalvingAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin,
-                              vecEnd);
-        else if (m_bytes == Bytes::Pairs)
-            filterPairsAvx2(out, line, m_offset.get(), m_pairs.get(), m_samples, vecBegin, vecEnd);
-        else if (m_bytes == Bytes::Dot)
-            filterDotAvx2(out, line, m_offset.get(), m_dot.get(), vecBegin, vecEnd);
-        else
-            filterAvx2<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, m_comps,
-                          m_oneRead, vecBegin, vecEnd);
+        run(vecBegin, vecEnd);
+        // Paths that index their tables by sample take the run's last
+        // eight samples again rather than leave up to seven to the plain
+        // loop; the shuffles' tables go by whole groups.
+        if (vecEnd < m_vecEnd && !m_shuffled) {
+            run(m_vecEnd - 8, m_vecEnd);
+            vecEnd = m_vecEnd;
+        }
     }
 #endif
     filterScalar<S>(out, line, m_offset.get(), m_weight.get(), m_samples, m_taps, 0, vecBegin);
@@ -708,6 +992,18 @@ LX_KERNEL_CLONES void combineLines8(uint8_t* out, const uint8_t* const* lines,
 LX_KERNEL_CLONES void combineLines16(uint8_t* out, const uint8_t* const* lines,
                                      const uint32_t* weights, uint32_t taps, size_t samples)
 {
+#if LX_HAVE_AVX2_PATHS
+    constexpr uint32_t kMostPaired = 16;
+    if (cpuHasAvx2() && samples >= 16 && taps <= kMostPaired &&
+        std::all_of(weights, weights + taps, [](uint32_t w) { return w <= 32767; })) {
+        const size_t done = samples / 16 * 16;
+        combineWordPairsAvx2(out, lines, weights, taps, done);
+        const uint8_t* rest[kMostPaired];
+        for (uint32_t t = 0; t < taps; ++t)
+            rest[t] = lines[t] + 2 * done;
+        return combine<uint16_t>(out + 2 * done, rest, weights, taps, samples - done);
+    }
+#endif
     combine<uint16_t>(out, lines, weights, taps, samples);
 }
 

@@ -35,12 +35,18 @@ class LineTaps
     static uint32_t mostTaps(const ContributorLists& lists, uint32_t outW);
     // Sets up m_pairs or m_dot where they serve; false when memory fails.
     bool chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd);
+    // Whether byte samples quarter a line with contiguous reads (and sets up
+    // their run and m_pairs, which is null when memory fails).
+    bool chooseQuartering(ptrdiff_t readBegin, ptrdiff_t readEnd);
     // Sets up m_bases and m_masks where a group's taps lie within 16 bytes a
     // lane; false when memory fails.
     bool chooseShuffles(ptrdiff_t readBegin, ptrdiff_t readEnd);
     // Whether word samples halve a line with contiguous reads (and sets up
     // their run).
     bool chooseHalvingWords(ptrdiff_t readEnd);
+    // Sets up m_pairs for halving words whose weights fit 15 bits and sum
+    // to 65536; false when memory fails.
+    bool chooseHalvingWordPairs();
     // Sets up m_dotWords for word samples of one component with 5 to 16
     // consecutive taps; false when memory fails.
     bool chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd);
@@ -60,9 +66,13 @@ class LineTaps
     // 16-bit pairs: m_pairs holds taps (0, 2) and (1, 3) of a one-read
     // sample; m_dot the 16 taps (zero beyond the list) of a sample whose
     // taps are consecutive columns, read 16 bytes at once. Halving: pairs
-    // whose first taps lie two columns apart (a reduction by 2).
-    enum class Bytes { None, Pairs, Halving, Dot };
+    // whose first taps lie two columns apart (a reduction by 2). Quartering:
+    // up to 16 consecutive taps whose first lie four columns apart (a
+    // reduction by 4), in m_rounds reads of four taps, m_pairs holding taps
+    // (4u, 4u + 2) and (4u + 1, 4u + 3) of round u.
+    enum class Bytes { None, Pairs, Halving, Quartering, Dot };
     Bytes m_bytes = Bytes::None;
+    uint32_t m_rounds = 0;
     Scratch<int32_t> m_pairs;
     Scratch<int16_t> m_dot;
     // Shuffled: per group of eight samples the byte offsets read by its two
@@ -74,10 +84,16 @@ class LineTaps
     // Word samples of one component reduced by 2, read two 32-byte blocks a
     // group.
     bool m_halvingWords = false;
+    // Those whose weights fit 15 bits and sum to 65536: taps (0, 1) and
+    // (2, 3) as packed weights in m_pairs, multiplied in 16-bit pairs.
+    bool m_halvingWordPairs = false;
     // Word samples whose taps are consecutive columns: their 16 weights
     // (zero beyond the list) a sample, against 16 words read at once.
     bool m_wordDot = false;
     Scratch<uint32_t> m_dotWords;
+    // Those whose weights fit 15 bits and sum to 65536: their 16 weights in
+    // m_dot, multiplied in 16-bit pairs.
+    bool m_wordDotPairs = false;
     Scratch<int32_t> m_bases;
     Scratch<uint8_t> m_masks;
     bool m_valid = false;

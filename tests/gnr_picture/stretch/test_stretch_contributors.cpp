@@ -95,6 +95,8 @@ std::vector<Tap> expectedList(uint32_t in, uint32_t out, uint32_t i, double (*f)
     return taps;
 }
 
+// Among them whole and half ratios, whose lists of one phase repeat along
+// the line.
 struct ScaleCase {
     uint32_t in, out;
     double (*f)(double);
@@ -102,9 +104,11 @@ struct ScaleCase {
 };
 
 const ScaleCase kScales[] = {
-    {10, 3, filter_triangle, 2}, {10, 3, filter_bspline2, 3}, {3, 17, filter_triangle, 2},
-    {3, 17, filter_bspline2, 3}, {16, 4, filter_triangle, 2}, {1000, 7, filter_bspline2, 3},
-    {7, 6, filter_bspline2, 3},  {1, 5, filter_triangle, 2},  {5, 1, filter_bspline2, 3},
+    {10, 3, filter_triangle, 2},   {10, 3, filter_bspline2, 3},    {3, 17, filter_triangle, 2},
+    {3, 17, filter_bspline2, 3},   {16, 4, filter_triangle, 2},    {1000, 7, filter_bspline2, 3},
+    {7, 6, filter_bspline2, 3},    {1, 5, filter_triangle, 2},     {5, 1, filter_bspline2, 3},
+    {64, 16, filter_bspline2, 3},  {200, 100, filter_triangle, 2}, {96, 64, filter_bspline2, 3},
+    {150, 50, filter_triangle, 2},
 };
 
 TEST(StretchContributors, EveryListSumsTo65536WithTheRemainderInTheMiddle)

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxStretchKernels.h"
 #include "gnr_picture/picmemAPI/stretch/LxStretchScratch.h"
 #include "stretch_test_support.h"
@@ -163,6 +165,88 @@ TEST_P(NearestMembers, DisplayExShowsTheBackgroundOutsideTheValidRectangle)
 
 INSTANTIATE_TEST_SUITE_P(Stretch, NearestMembers, ::testing::ValuesIn(kMembers),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Lines of one-byte pixels wide enough for the strided gathers of reductions
+// by 2 and 4, with the vector paths and with the baseline alone: windows,
+// ratios near 4 whose columns are strided only in part, and columns clamped
+// to the line.
+class NearestStrided : public ::testing::TestWithParam<bool>
+{
+  protected:
+    void SetUp() override { lxpic::avx2PathsAllowed() = GetParam(); }
+    void TearDown() override { lxpic::avx2PathsAllowed() = true; }
+};
+
+TEST_P(NearestStrided, WideReductionsFollowTheRule)
+{
+    const WindowCase cases[] = {
+        {512, 9, 0, 0, 512, 9, 128, 2},   // by 4
+        {512, 9, 0, 0, 512, 9, 256, 5},   // by 2
+        {700, 9, 37, 1, 600, 8, 150, 2},  // a window by 4
+        {1001, 5, 0, 0, 1001, 5, 250, 5}, // nearly 4
+        {515, 5, 0, 0, 515, 5, 256, 3},   // nearly 2
+        {300, 5, 100, 0, 400, 5, 100, 2}, // a window reaching past the line
+        {300, 5, 44, 0, 256, 5, 64, 2},   // a window ending with the line
+        {300, 5, 43, 0, 256, 5, 128, 2},  // the same by 2, one column short
+    };
+    for (LxStretchFn* member : {stretch_1x8, stretch_Nx8}) {
+        for (const WindowCase& w : cases) {
+            Picture src(1, 1, w.picW, w.picH, 0);
+            src.fillRandom(w.picW + w.dstW);
+            Picture dst(1, 1, w.dstW, w.dstH);
+            ASSERT_EQ(member(dst.data(), 1, dst.pitch(), w.dstW, w.dstH, src.at(w.srcX, w.srcY),
+                             src.pitch(), w.picH, w.srcX, w.srcY, w.srcW, w.srcH),
+                      0);
+            Picture expected(1, 1, w.dstW, w.dstH);
+            expected.forEach([&](uint32_t x, uint32_t y, uint32_t) {
+                const uint32_t sx = w.srcX + nearestIndex(x, w.srcW, w.dstW, w.picW - w.srcX - 1);
+                const uint32_t sy = w.srcY + nearestIndex(y, w.srcH, w.dstH, w.picH - w.srcY - 1);
+                expected.put(x, y, 0, src.get(sx, sy));
+            });
+            EXPECT_EQ(dst.differenceFrom(expected), "")
+                << w.picW << " from " << w.srcX << " to " << w.dstW;
+            EXPECT_EQ(dst.paddingDamage(), "");
+        }
+    }
+    // A window ending with the last line of a picture without padding: the
+    // gathers read no byte past it.
+    for (uint32_t dstW : {64u, 128u}) {
+        std::vector<uint8_t> src(300 * 4);
+        for (size_t i = 0; i < src.size(); ++i)
+            src[i] = uint8_t(i * 7 + i / 300);
+        std::vector<uint8_t> dst(dstW);
+        ASSERT_EQ(stretch_1x8(dst.data(), 1, dstW, dstW, 1, src.data() + 3 * 300 + 44, 300, 4, 44,
+                              3, 256, 1),
+                  0);
+        for (uint32_t x = 0; x < dstW; ++x)
+            ASSERT_EQ(dst[x], src[3 * 300 + 44 + nearestIndex(x, 256, dstW, 255)]) << x;
+    }
+    const TileCase tiles[] = {
+        {512, 8, 128, 2, 0, 0, 128, 2},
+        {512, 8, 256, 4, 16, 1, 200, 3},
+        {1001, 8, 250, 2, 3, 0, 240, 2},
+    };
+    for (const TileCase& t : tiles) {
+        Picture src(1, 1, t.srcW, t.srcH, 0);
+        src.fillRandom(t.dispW);
+        Picture dst(1, 1, t.winW, t.winH);
+        ASSERT_EQ(stretchdisplay_1x8(dst.data(), t.winW, t.winH, 1, dst.pitch(), t.dispW, t.dispH,
+                                     t.winX, t.winY, src.data(), t.srcW, t.srcH, src.pitch()),
+                  0);
+        Picture expected(1, 1, t.winW, t.winH);
+        expected.forEach([&](uint32_t x, uint32_t y, uint32_t) {
+            expected.put(x, y, 0,
+                         src.get(nearestIndex(t.winX + x, t.srcW, t.dispW, t.srcW - 1),
+                                 nearestIndex(t.winY + y, t.srcH, t.dispH, t.srcH - 1)));
+        });
+        EXPECT_EQ(dst.differenceFrom(expected), "") << "tile of " << t.srcW << " at " << t.winX;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, NearestStrided, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                             return p.param ? "Vector" : "Plain";
+                         });
 
 // Known answers of the rule, through the operation.
 TEST(StretchNearest, DoublingRepeatsEachPixelInABlock)

@@ -72,12 +72,11 @@ SLxPicBuf record(std::vector<uint8_t>& pixels, uint32_t comps, uint32_t bytes)
 
 // Source and both destinations of one format, touched before timing.
 struct Frames {
-    uint32_t comps, bytes;
     std::vector<uint8_t> src, ours, theirs;
     SLxPicBuf s, d;
     Frames(uint32_t c, uint32_t b)
-        : comps(c), bytes(b), src(frame(c, b)), ours(src.size()), theirs(src.size()),
-          s(record(src, c, b)), d(record(ours, c, b))
+        : src(frame(c, b)), ours(src.size()), theirs(src.size()), s(record(src, c, b)),
+          d(record(ours, c, b))
     {
     }
 };

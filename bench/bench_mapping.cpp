@@ -2,9 +2,10 @@
 // by side with OpenCV's nearest work on one thread: cvtColor, convertTo, LUT
 // and a screen chain of LUT and arithmetic. OpenCV has no look-up of 12-bit
 // samples: its side first scales them to 8 bits and looks them up in 256
-// entries taken from our table, so those outputs differ by design and are
-// only measured (counter max_diff). Ours and the peer alternate inside one
-// case on the same warm buffers; the counter "ratio" is ours over the peer.
+// entries taken from our table, so those outputs differ by design (where a
+// table's bytes wrap, by far) and are only measured (counter max_diff).
+// Ours and the peer alternate inside one case on the same warm buffers; the
+// counter "ratio" is ours over the peer.
 // Names: BM_<operation>/<format>/vs_opencv. Items are frame pixels.
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,17 @@
 // Seed fill, labelling, contour tracing, hole filling and convex hulls of a
-// 2048 x 2048 picture beside OpenCV on one thread: cv::floodFill (CV_32S
-// stands in at 16 bits, which floodFill does not take), connectedComponents,
-// findContours, a border floodFill for the holes, and findContours +
-// convexHull + fillPoly for the hulls. Items are pixels.
+// 2048 x 2048 picture, each side by side with OpenCV on one thread:
+// cv::floodFill (CV_32S stands in at 16 bits, which floodFill does not
+// take), connectedComponents, findContours, a border floodFill for the
+// holes, and findContours + convexHull + fillPoly for the hulls. Ours and
+// the peer alternate inside one case on the same warm buffers; the outputs
+// are compared once before timing and the counter "ratio" is ours over the
+// peer. Names: BM_<operation>/<format>/vs_opencv. Items are pixels.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_support.h"
@@ -18,6 +23,8 @@
 
 namespace
 {
+
+#ifdef QUELVIX_HAVE_OPENCV
 
 using bench::kCvSide;
 using bench::kSide;
@@ -60,7 +67,6 @@ std::vector<uint8_t> blobs()
     return v;
 }
 
-#ifdef QUELVIX_HAVE_OPENCV
 // The background regions that touch the border get 128.
 void floodBorder(cv::Mat& work)
 {
@@ -70,23 +76,21 @@ void floodBorder(cv::Mat& work)
             if (work.at<uint8_t>(p) == 0)
                 cv::floodFill(work, p, 128, nullptr, 0, 0, 4);
 }
-#endif
 
 class Picture
 {
   public:
-    Picture(uint32_t bits, const std::vector<uint8_t>& samples, uint32_t scale = 1)
+    Picture(uint32_t bits, const std::vector<uint8_t>& samples, uint32_t scale = 1) : bits_(bits)
     {
         CLxPicBufAPI::Init(&pic_);
         CLxPicBufAPI::Reinit(&pic_, kSide, kSide, 0, bits, 1, true);
         for (uint32_t y = 0; y < kSide; ++y)
             for (uint32_t x = 0; x < kSide; ++x) {
                 const uint32_t v = samples[size_t(y) * kSide + x] * scale;
-                uint8_t* line = static_cast<uint8_t*>(pic_.pData) + size_t(y) * pic_.uiWidthBytes;
                 if (bits > 8)
-                    reinterpret_cast<uint16_t*>(line)[x] = uint16_t(v);
+                    reinterpret_cast<uint16_t*>(line(y))[x] = uint16_t(v);
                 else
-                    line[x] = uint8_t(v);
+                    line(y)[x] = uint8_t(v);
             }
     }
     ~Picture() { CLxPicBufAPI::Free(&pic_); }
@@ -94,9 +98,15 @@ class Picture
     Picture& operator=(const Picture&) = delete;
     SLxPicBuf* get() { return &pic_; }
     uint8_t* line(uint32_t y) { return static_cast<uint8_t*>(pic_.pData) + y * pic_.uiWidthBytes; }
+    // The samples as OpenCV sees them, without a copy.
+    cv::Mat view()
+    {
+        return cv::Mat(kCvSide, kCvSide, bits_ > 8 ? CV_16U : CV_8U, pic_.pData, pic_.uiWidthBytes);
+    }
 
   private:
     SLxPicBuf pic_;
+    uint32_t bits_;
 };
 
 class BinFrame
@@ -119,66 +129,85 @@ class BinFrame
     BinFrame(const BinFrame&) = delete;
     BinFrame& operator=(const BinFrame&) = delete;
     SLxBinPicBuf* get() { return &pic_; }
-    uint64_t count() const
+    // One byte a pixel, 255 where the bit is set.
+    cv::Mat bytes() const
     {
-        uint64_t n = 0;
+        cv::Mat m(kCvSide, kCvSide, CV_8U);
         for (uint32_t y = 0; y < kSide; ++y)
             for (uint32_t x = 0; x < kSide; ++x)
-                n += (static_cast<const uint8_t*>(
-                          pic_.pData)[size_t(y) * pic_.uiWidthBytes + x / 8] >>
-                      (7 - x % 8)) &
-                     1;
-        return n;
+                m.at<uint8_t>(int(y), int(x)) =
+                    (static_cast<const uint8_t*>(
+                         pic_.pData)[size_t(y) * pic_.uiWidthBytes + x / 8] >>
+                     (7 - x % 8)) &
+                            1
+                        ? 255
+                        : 0;
+        return m;
     }
 
   private:
     SLxBinPicBuf pic_;
 };
 
-// Paint of the maze's region from its corner, 8 or 16 bits, 4 or 8
-// neighbours. The fill goes 0 -> 2 and back 2 -> 0 on alternate rounds, so
-// no copy is timed.
-void BM_MeasPaint(benchmark::State& state)
+// Pixels where two pictures of one type differ.
+int differing(const cv::Mat& a, const cv::Mat& b)
 {
-    const uint32_t bits = uint32_t(state.range(0)), connectivity = uint32_t(state.range(1));
-    Picture pic(bits, maze());
+    cv::Mat unequal;
+    cv::compare(a, b, unequal, cv::CMP_NE);
+    return cv::countNonZero(unequal);
+}
+
+// Paint of the maze's region from its corner, 8 or 16 bits, 4 or 8
+// neighbours, against cv::floodFill of the same region with exact
+// equality. Each side fills 0 -> 2 and back 2 -> 0 on alternate rounds, so
+// no copy is timed; both first fills are compared.
+void BM_MeasPaint(benchmark::State& state, uint32_t bits, uint32_t connectivity)
+{
+    const std::vector<uint8_t> m = maze();
+    Picture pic(bits, m);
+    cv::Mat cvPic;
+    cv::Mat(kCvSide, kCvSide, CV_8U, const_cast<uint8_t*>(m.data()))
+        .convertTo(cvPic, bits == 8 ? CV_8U : CV_32S);
     unsigned from = 0, to = 2;
+    int cvTo = 2, area = 0, status = 0;
     uint64_t painted = 0;
-#ifdef QUELVIX_HAVE_OPENCV
-    std::vector<uint8_t> m = maze();
-    const int area = cv::floodFill(cv::Mat(kCvSide, kCvSide, CV_8U, m.data()), cv::Point(1, 1), 2,
-                                   nullptr, 0, 0, int(connectivity));
-    CLxPicMeasAPI::Paint(pic.get(), 1, 1, from, to, connectivity, painted);
-    CLxPicMeasAPI::Paint(pic.get(), 1, 1, to, from, connectivity);
-    if (painted != uint64_t(area)) {
-        state.SkipWithError("painted count differs from cv::floodFill");
-        return;
-    }
-#endif
-    for (auto _ : state) {
-        CLxPicMeasAPI::Paint(pic.get(), 1, 1, from, to, connectivity, painted);
+    const auto ours = [&] {
+        status = CLxPicMeasAPI::Paint(pic.get(), 1, 1, from, to, connectivity, painted);
         std::swap(from, to);
         benchmark::DoNotOptimize(painted);
+    };
+    const auto peer = [&] {
+        area = cv::floodFill(cvPic, cv::Point(1, 1), cvTo, nullptr, 0, 0, int(connectivity));
+        cvTo = 2 - cvTo;
+        benchmark::DoNotOptimize(area);
+    };
+    ours();
+    peer();
+    cv::Mat oursWide, peerWide;
+    pic.view().convertTo(oursWide, CV_32S);
+    cvPic.convertTo(peerWide, CV_32S);
+    if (status != 0 || painted != uint64_t(area) || differing(oursWide, peerWide) != 0) {
+        state.SkipWithError("painted region differs from cv::floodFill");
+        return;
     }
+    bench::sideBySide(state, ours, peer);
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_MeasPaint)
-    ->ArgNames({"bits", "conn"})
-    ->ArgsProduct({{8, 16}, {4, 8}})
-    ->Unit(benchmark::kMicrosecond);
 
 // Every object's contour: painted aside and traced over that value (what a
 // caller of Paint and ContourPoints does; objects are never 8-neighbours,
 // so one value serves them all), after a copy of the source. Object starts
 // are looked for with memchr, as findContours' own scan is fast: a byte at a
-// time, the caller's scan took a third of the time.
+// time, the caller's scan took a third of the time. The peer is
+// findContours of the outer contours, with every point kept: the contour
+// and point counts must agree.
 void BM_MeasAllContours(benchmark::State& state)
 {
     const std::vector<uint8_t> source = blobs();
     Picture pic(8, source);
     uint64_t points = 0, contours = 0;
-    for (auto _ : state) {
-        contours = 0;
+    const auto ours = [&] {
+        points = contours = 0;
         for (uint32_t y = 0; y < kSide; ++y)
             std::memcpy(pic.line(y), source.data() + size_t(y) * kSide, kSide);
         for (uint32_t y = 0; y < kSide; ++y) {
@@ -197,155 +226,144 @@ void BM_MeasAllContours(benchmark::State& state)
             }
         }
         benchmark::DoNotOptimize(points);
-    }
-#ifdef QUELVIX_HAVE_OPENCV
-    std::vector<uint8_t> b = blobs();
+    };
+    const cv::Mat src(kCvSide, kCvSide, CV_8U, const_cast<uint8_t*>(source.data()));
     std::vector<std::vector<cv::Point>> cvContours;
-    cv::findContours(cv::Mat(kCvSide, kCvSide, CV_8U, b.data()), cvContours, cv::RETR_EXTERNAL,
-                     cv::CHAIN_APPROX_NONE);
-    if (contours != cvContours.size())
-        state.SkipWithError("contour count differs from cv::findContours");
-#endif
+    const auto peer = [&] {
+        cv::findContours(src, cvContours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+        benchmark::DoNotOptimize(cvContours.data());
+    };
+    ours();
+    peer();
+    uint64_t cvPoints = 0;
+    for (const auto& c : cvContours)
+        cvPoints += c.size();
+    if (contours != cvContours.size() || points != cvPoints) {
+        state.SkipWithError("contours differ from cv::findContours");
+        return;
+    }
+    bench::sideBySide(state, ours, peer);
+    state.counters["points"] = double(points);
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_MeasAllContours)->Unit(benchmark::kMicrosecond);
 
-// Labels of every object, after a copy of the 65535-marked source.
+// Labels of every object, after a copy of the 65535-marked source, against
+// connectedComponents to 16-bit labels. Labels may be numbered in another
+// order: the object count and the labelled pixels are compared.
 void BM_MeasPaintAllObjects(benchmark::State& state)
 {
     const std::vector<uint8_t> source = blobs();
     Picture marked(16, source, 257), pic(16, source, 257);
     const size_t bytes = marked.get()->uiSize;
-    for (auto _ : state) {
+    int status = 0, objects = 0;
+    const auto ours = [&] {
         std::memcpy(pic.get()->pData, marked.get()->pData, bytes);
-        CLxPicMeasAPI::PaintAllObjects(pic.get(), 8);
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_MeasPaintAllObjects)->Unit(benchmark::kMicrosecond);
-
-void BM_MeasFillHoles(benchmark::State& state)
-{
-    BinFrame src(blobs()), dst;
-#ifdef QUELVIX_HAVE_OPENCV
-    std::vector<uint8_t> b = blobs();
-    cv::Mat work = cv::Mat(kCvSide, kCvSide, CV_8U, b.data()).clone();
-    floodBorder(work);
-    CLxBinPicBufAPI::FillHoles(dst.get(), src.get());
-    if (dst.count() != uint64_t(kSide) * kSide - uint64_t(cv::countNonZero(work == 128))) {
-        state.SkipWithError("filled count differs from the border floodFill");
+        status = CLxPicMeasAPI::PaintAllObjects(pic.get(), 8);
+    };
+    const cv::Mat src(kCvSide, kCvSide, CV_8U, const_cast<uint8_t*>(source.data()));
+    cv::Mat labels(kCvSide, kCvSide, CV_16U, cv::Scalar(0));
+    const auto peer = [&] { objects = cv::connectedComponents(src, labels, 8, CV_16U); };
+    ours();
+    peer();
+    double most = 0;
+    cv::minMaxLoc(pic.view(), nullptr, &most);
+    cv::Mat oursSet, peerSet;
+    cv::compare(pic.view(), 0, oursSet, cv::CMP_NE);
+    cv::compare(labels, 0, peerSet, cv::CMP_NE);
+    if (status != 0 || int(most) != objects - 1 || differing(oursSet, peerSet) != 0) {
+        state.SkipWithError("labels differ from cv::connectedComponents");
         return;
     }
-#endif
-    for (auto _ : state) {
-        CLxBinPicBufAPI::FillHoles(dst.get(), src.get());
-        benchmark::ClobberMemory();
-    }
+    bench::sideBySide(state, ours, peer);
+    state.counters["objects"] = most;
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_MeasFillHoles)->Unit(benchmark::kMicrosecond);
 
-void BM_MeasConvexHull(benchmark::State& state)
+// The holes filled, against the background flooded from every border pixel
+// and what is left of it joined to the objects; both give the same pixels.
+void BM_MeasFillHoles(benchmark::State& state)
 {
-    BinFrame src(blobs()), dst;
-    const int step = int(state.range(0));
-    for (auto _ : state) {
-        CLxBinPicBufAPI::ConvexHull(dst.get(), src.get(), false, false, step);
-        benchmark::ClobberMemory();
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_MeasConvexHull)->ArgName("step")->Arg(1)->Arg(5)->Unit(benchmark::kMicrosecond);
-
-#ifdef QUELVIX_HAVE_OPENCV
-// cv::floodFill of the same region with exact equality, 4 or 8 neighbours.
-void BM_CvFloodFill(benchmark::State& state)
-{
-    const int bits = int(state.range(0)), connectivity = int(state.range(1));
-    bench::useOneCvThread();
-    std::vector<uint8_t> m = maze();
-    cv::Mat pic;
-    cv::Mat(kCvSide, kCvSide, CV_8U, m.data()).convertTo(pic, bits == 8 ? CV_8U : CV_32S);
-    int from = 0, to = 2;
-    for (auto _ : state) {
-        const int area = cv::floodFill(pic, cv::Point(1, 1), to, nullptr, 0, 0, connectivity);
-        std::swap(from, to);
-        benchmark::DoNotOptimize(area);
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_CvFloodFill)
-    ->ArgNames({"bits", "conn"})
-    ->ArgsProduct({{8, 16}, {4, 8}})
-    ->Unit(benchmark::kMicrosecond);
-
-void BM_CvFindContours(benchmark::State& state)
-{
-    bench::useOneCvThread();
-    std::vector<uint8_t> b = blobs();
-    const cv::Mat src(kCvSide, kCvSide, CV_8U, b.data());
-    std::vector<std::vector<cv::Point>> contours;
-    for (auto _ : state) {
-        cv::findContours(src, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
-        benchmark::DoNotOptimize(contours.data());
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_CvFindContours)->Unit(benchmark::kMicrosecond);
-
-void BM_CvConnectedComponents(benchmark::State& state)
-{
-    bench::useOneCvThread();
-    std::vector<uint8_t> b = blobs();
-    const cv::Mat src(kCvSide, kCvSide, CV_8U, b.data());
-    cv::Mat labels;
-    for (auto _ : state) {
-        const int n = cv::connectedComponents(src, labels, 8, CV_16U);
-        benchmark::DoNotOptimize(n);
-    }
-    bench::countFramePixels(state);
-}
-BENCHMARK(BM_CvConnectedComponents)->Unit(benchmark::kMicrosecond);
-
-// The holes: the background flooded from every border pixel, what is left
-// of it joined to the objects.
-void BM_CvBorderFloodFill(benchmark::State& state)
-{
-    bench::useOneCvThread();
-    std::vector<uint8_t> b = blobs();
-    const cv::Mat src(kCvSide, kCvSide, CV_8U, b.data());
-    cv::Mat work, filled;
-    for (auto _ : state) {
-        src.copyTo(work);
+    const std::vector<uint8_t> source = blobs();
+    BinFrame src(source), dst;
+    int status = 0;
+    const auto ours = [&] { status = CLxBinPicBufAPI::FillHoles(dst.get(), src.get()); };
+    const cv::Mat cvSrc(kCvSide, kCvSide, CV_8U, const_cast<uint8_t*>(source.data()));
+    cv::Mat work(kCvSide, kCvSide, CV_8U, cv::Scalar(0)), holes = work.clone(),
+                                                          filled = work.clone();
+    const auto peer = [&] {
+        cvSrc.copyTo(work);
         floodBorder(work);
-        cv::bitwise_or(src, work == 0, filled);
-        benchmark::ClobberMemory();
+        cv::compare(work, 0, holes, cv::CMP_EQ);
+        cv::bitwise_or(cvSrc, holes, filled);
+    };
+    ours();
+    peer();
+    if (status != 0 || differing(dst.bytes(), filled) != 0) {
+        state.SkipWithError("filled pixels differ from the border floodFill");
+        return;
     }
+    bench::sideBySide(state, ours, peer);
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvBorderFloodFill)->Unit(benchmark::kMicrosecond);
 
-void BM_CvConvexHulls(benchmark::State& state)
+// Filled convex hulls against findContours + convexHull + fillPoly. The
+// hulls are not the same polygons (ours a fan of support directions step
+// degrees apart) nor rasterised alike: the differing pixels are shown, not
+// checked.
+void BM_MeasConvexHull(benchmark::State& state, int step)
 {
-    bench::useOneCvThread();
-    std::vector<uint8_t> b = blobs();
-    const cv::Mat src(kCvSide, kCvSide, CV_8U, b.data());
+    const std::vector<uint8_t> source = blobs();
+    BinFrame src(source), dst;
+    int status = 0;
+    const auto ours = [&] {
+        status = CLxBinPicBufAPI::ConvexHull(dst.get(), src.get(), false, false, step);
+    };
+    const cv::Mat cvSrc(kCvSide, kCvSide, CV_8U, const_cast<uint8_t*>(source.data()));
     std::vector<std::vector<cv::Point>> contours;
-    cv::Mat out(kCvSide, kCvSide, CV_8U);
+    cv::Mat out(kCvSide, kCvSide, CV_8U, cv::Scalar(0));
     std::vector<cv::Point> hull;
-    for (auto _ : state) {
+    const auto peer = [&] {
         out.setTo(0);
-        cv::findContours(src, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+        cv::findContours(cvSrc, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
         for (const auto& c : contours) {
             cv::convexHull(c, hull);
             cv::fillPoly(out, std::vector<std::vector<cv::Point>>{hull}, 255);
         }
-        benchmark::ClobberMemory();
+    };
+    ours();
+    peer();
+    if (status != 0) {
+        state.SkipWithError("ours failed");
+        return;
     }
+    const int diff = differing(dst.bytes(), out);
+    bench::sideBySide(state, ours, peer);
+    state.counters["differing_pixels"] = diff;
     bench::countFramePixels(state);
 }
-BENCHMARK(BM_CvConvexHulls)->Unit(benchmark::kMicrosecond);
+
+const bool kRegistered = [] {
+    for (const uint32_t bits : {8u, 16u})
+        for (const uint32_t conn : {4u, 8u})
+            benchmark::RegisterBenchmark(("BM_MeasPaint/1x" + std::to_string(bits) + "/conn" +
+                                          std::to_string(conn) + "/vs_opencv")
+                                             .c_str(),
+                                         BM_MeasPaint, bits, conn)
+                ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_MeasAllContours/1x8/vs_opencv", BM_MeasAllContours)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_MeasPaintAllObjects/1x16/vs_opencv", BM_MeasPaintAllObjects)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_MeasFillHoles/bin/vs_opencv", BM_MeasFillHoles)
+        ->Unit(benchmark::kMicrosecond);
+    for (const int step : {1, 5})
+        benchmark::RegisterBenchmark(
+            ("BM_MeasConvexHull/bin/step" + std::to_string(step) + "/vs_opencv").c_str(),
+            BM_MeasConvexHull, step)
+            ->Unit(benchmark::kMicrosecond);
+    return true;
+}();
+
 #endif
 
 } // namespace

@@ -139,7 +139,10 @@ void BM_Thinning(benchmark::State& state)
     const auto peer = [&] { cv::ximgproc::thinning(in, out, cv::ximgproc::THINNING_ZHANGSUEN); };
     runCase(state, f, Op::Thinning, peer, out.data);
 }
-BENCHMARK(BM_Thinning)->Name("BM_Thinning/bin/vs_opencv")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thinning)
+    ->Name("BM_Thinning/bin/vs_opencv")
+    ->MinTime(3.0)
+    ->Unit(benchmark::kMillisecond);
 #endif
 
 #ifdef QUELVIX_HAVE_OPENCV
@@ -160,6 +163,7 @@ void BM_ZonesOfInfluence(benchmark::State& state)
 }
 BENCHMARK(BM_ZonesOfInfluence)
     ->Name("BM_ZonesOfInfluence/bin/vs_opencv")
+    ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);
 
 // Every background pixel labelled with its nearest blob (chessboard
@@ -177,7 +181,10 @@ void BM_Thickening(benchmark::State& state)
     };
     runCase(state, f, Op::Thickening, peer, nullptr);
 }
-BENCHMARK(BM_Thickening)->Name("BM_Thickening/bin/vs_opencv")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thickening)
+    ->Name("BM_Thickening/bin/vs_opencv")
+    ->MinTime(3.0)
+    ->Unit(benchmark::kMillisecond);
 #endif
 
 } // namespace

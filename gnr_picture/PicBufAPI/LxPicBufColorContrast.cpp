@@ -367,6 +367,121 @@ LX_TARGET_AVX2 uint32_t mixLineAvx2(const T* s, T* d, uint32_t width, const MixV
     }
     return x;
 }
+
+// Byte mixes whose rows each have magnitude at most 257 (255 times it fits
+// 16 bits) take 16 outputs to a register in 16-bit words: pshufb lays each
+// output's blue, green and red side by side in three registers, and pmullw
+// sums them modulo 2^16. Adding 255 times the row's negative magnitude makes
+// every sum a whole number in 0..65535; a saturating subtraction of it holds
+// sums below 0 at 0. A register's halves hold outputs j..j + 7 and
+// j + 16..j + 23, so that a pack of the registers of j and j + 8 leaves 32
+// bytes in order.
+
+// Where the 32-byte load for outputs j on starts, in samples: both halves'
+// pixels lie in their 16 bytes. At most one sample before j's pixel.
+constexpr int32_t mixWordWindow(uint32_t j)
+{
+    return std::min(int32_t(j / 3 * 3), int32_t((j + 16) / 3 * 3) - 16);
+}
+
+// The constants of registers whose first output j has one phase (j mod 3).
+struct MixWordPhase {
+    __m256i pick[3], k[3], lift;
+};
+
+struct MixWordVectors {
+    MixWordPhase phase[3];
+};
+
+// Steps of 96 bytes (32 pixels): registers of outputs 32b and 32b + 8 for
+// b = 0..2, and the pixels one reads.
+struct MixWordStep {
+    static constexpr uint32_t kPixels = 32;
+    static constexpr uint32_t kReach = uint32_t(mixWordWindow(72)) + 32;
+    static constexpr uint32_t kNeed = (kReach + 2) / 3;
+};
+
+// Whether every row's magnitude is at most 257.
+inline bool mixFitsWords(const int32_t* k)
+{
+    for (int row = 0; row < 3; ++row) {
+        int64_t sum = 0;
+        for (int i = 0; i < 3; ++i)
+            sum += std::llabs(int64_t(k[row * 3 + i]));
+        if (sum > 257)
+            return false;
+    }
+    return true;
+}
+
+LX_TARGET_AVX2 inline void mixWordVectorsOf(const int32_t* k, MixWordVectors& v)
+{
+    for (uint32_t p = 0; p < 3; ++p) {
+        const uint32_t j = p + 3; // its window is inside the line
+        const int32_t w = mixWordWindow(j);
+        alignas(32) uint8_t pick[3][32];
+        alignas(32) int16_t kw[3][16], lift[16];
+        for (uint32_t i = 0; i < 16; ++i) {
+            const uint32_t half = i / 8, out = j + i % 8 + 16 * half;
+            const uint32_t first = out / 3 * 3 - uint32_t(w) - 16 * half;
+            const int32_t* row = k + (2 - out % 3) * 3; // its row, red first
+            int32_t negative = 0;
+            for (uint32_t t = 0; t < 3; ++t) {
+                pick[t][2 * i] = uint8_t(first + t);
+                pick[t][2 * i + 1] = 0x80;
+                kw[t][i] = int16_t(row[2 - t]);
+                negative += std::min(row[2 - t], 0);
+            }
+            lift[i] = int16_t(uint16_t(-255 * negative));
+        }
+        for (uint32_t t = 0; t < 3; ++t) {
+            v.phase[p].pick[t] = wordsAt(pick[t]);
+            v.phase[p].k[t] = wordsAt(kw[t]);
+        }
+        v.phase[p].lift = wordsAt(lift);
+    }
+}
+
+// The 16 quotients of the register of outputs j on, at most 655: those
+// above 255 are sums past 25599, which the byte pack holds at 255.
+LX_TARGET_AVX2 inline __m256i mixWordsAvx2(const uint8_t* in, uint32_t j, const MixWordVectors& v)
+{
+    const MixWordPhase& ph = v.phase[j % 3];
+    const __m256i w = wordsAt(in + mixWordWindow(j));
+    __m256i sum = _mm256_mullo_epi16(_mm256_shuffle_epi8(w, ph.pick[0]), ph.k[0]);
+    sum = _mm256_add_epi16(sum, _mm256_mullo_epi16(_mm256_shuffle_epi8(w, ph.pick[1]), ph.k[1]));
+    sum = _mm256_add_epi16(sum, _mm256_mullo_epi16(_mm256_shuffle_epi8(w, ph.pick[2]), ph.k[2]));
+    const __m256i held = _mm256_subs_epu16(_mm256_add_epi16(sum, ph.lift), ph.lift);
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(held, _mm256_set1_epi16(5243)), 3);
+}
+
+// One step: every load before the stores, as out may be in.
+LX_TARGET_AVX2 inline void mixWordStepAvx2(const uint8_t* in, uint8_t* out, const MixWordVectors& v)
+{
+    __m256i q[6];
+#pragma GCC unroll 6
+    for (uint32_t n = 0; n < 6; ++n)
+        q[n] = mixWordsAvx2(in, n / 2 * 32 + n % 2 * 8, v);
+    for (uint32_t b = 0; b < 3; ++b)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * b),
+                            _mm256_packus_epi16(q[2 * b], q[2 * b + 1]));
+}
+
+// As mixLineAvx2, for the word path.
+LX_TARGET_AVX2 uint32_t mixWordLineAvx2(const uint8_t* s, uint8_t* d, uint32_t width,
+                                        const MixWordVectors& v)
+{
+    using S = MixWordStep;
+    uint32_t x = 1;
+    for (; x + S::kNeed <= width; x += S::kPixels)
+        mixWordStepAvx2(s + size_t(x) * 3, d + size_t(x) * 3, v);
+    const uint32_t last = width - S::kNeed; // meaningful once a step was done
+    if (x > 1 && s != d && last + S::kPixels > x) {
+        mixWordStepAvx2(s + size_t(last) * 3, d + size_t(last) * 3, v);
+        x = last + S::kPixels;
+    }
+    return x;
+}
 #endif
 
 template <class T>
@@ -384,9 +499,13 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         return int32_t(std::min(std::max(v, 0.0f), top) * kHundredth);
     };
 #if LX_HAVE_AVX2_PATHS
-    const bool avx2 = lxpic::cpuHasAvx2() && mixFitsMadd(op.k);
+    const bool words = sizeof(T) == 1 && lxpic::cpuHasAvx2() && mixFitsWords(op.k);
+    const bool avx2 = !words && lxpic::cpuHasAvx2() && mixFitsMadd(op.k);
     MixVectors vectors;
-    if (avx2)
+    MixWordVectors wordVectors;
+    if (words)
+        mixWordVectorsOf(op.k, wordVectors);
+    else if (avx2)
         mixVectorsOf<T>(op.k, op.max, vectors);
 #endif
     // Pixels from to to of line (s, d).
@@ -417,16 +536,25 @@ LX_KERNEL_INLINE void mixLines(const SLxPicBuf& dst, const SLxPicBuf& src,
         T* d = reinterpret_cast<T*>(bytesOf(dst) + size_t(y) * dst.uiWidthBytes);
         uint32_t done = 0;
 #if LX_HAVE_AVX2_PATHS
-        if (avx2) {
+        if (words || avx2) {
             // Pixel 0 waits until the vector steps, which load bytes of it
             // (unused), are done.
-            done = op.max < 65535 && sizeof(T) == 2
-                       ? mixLineAvx2<T, true>(s, d, dst.uiWidth, vectors)
-                       : mixLineAvx2<T, false>(s, d, dst.uiWidth, vectors);
-            if (done > 1)
-                plain(s, d, 0, 1);
-            else
-                done = 0;
+            if constexpr (sizeof(T) == 1)
+                if (words)
+                    done = mixWordLineAvx2(s, d, dst.uiWidth, wordVectors);
+            if (avx2)
+                done = op.max < 65535 && sizeof(T) == 2
+                           ? mixLineAvx2<T, true>(s, d, dst.uiWidth, vectors)
+                           : mixLineAvx2<T, false>(s, d, dst.uiWidth, vectors);
+            if (done > 1) {
+                // The few pixels left by the steps one at a time, without
+                // the blocks' setup.
+                op(s, d);
+                for (uint32_t x = done; x < dst.uiWidth; ++x)
+                    op(s + size_t(x) * 3, d + size_t(x) * 3);
+                continue;
+            }
+            done = 0;
         }
 #endif
         plain(s, d, done, dst.uiWidth);

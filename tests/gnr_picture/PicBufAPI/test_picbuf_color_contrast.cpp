@@ -158,13 +158,47 @@ TEST(PicBufColour, MixComponentsAtTheEdgesOfItsArithmetic)
     }
 }
 
-// The vector mix against the plain loop: widths around its 32- and
-// 16-pixel steps and the windows it reads past them, random signed
-// coefficients up to the bound of sums below 2^24 (rounds from 12 on keep
-// each within 16 bits, which the vector path takes), samples at 0 and at the
-// maximum, into padded pictures and in place into one without padding
-// (reads past its end would show under ASan). Padding stays a whole number
-// of samples: lines of 16-bit samples start on even addresses.
+// The mix of one coefficient set against the plain loop: widths around
+// the vector steps of 32 and 16 pixels and the windows they read past
+// them, samples at 0 and at the maximum, into padded pictures and in place
+// into one without padding (reads past its end would show under ASan).
+// Padding stays a whole number of samples: lines of 16-bit samples start on
+// even addresses.
+void expectMixMatchesPlainLoop(uint32_t bits, const int32_t (&k)[9], std::mt19937& random)
+{
+    const auto pick = [&random](uint32_t top) {
+        return std::uniform_int_distribution<uint32_t>(0, top)(random);
+    };
+    for (const uint32_t width :
+         {1u, 7u, 16u, 17u, 33u, 35u, 36u, 37u, 49u, 50u, 67u, 68u, 69u, 101u}) {
+        TestPic src(width, 3, bits, 3, 8), vec(width, 3, bits, 3, 8), plain(width, 3, bits, 3, 8),
+            inPlace(width, 3, bits, 3);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                for (uint32_t c = 0; c < 3; ++c) {
+                    const uint32_t v = pick(maxOf(bits));
+                    src.set(x, y, c, y == 0 ? (x % 2 ? maxOf(bits) : 0) : v);
+                    inPlace.set(x, y, c, src.get(x, y, c));
+                }
+        const auto mix = [&k](TestPic& d, TestPic& s) {
+            return API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7],
+                                      k[8]);
+        };
+        ASSERT_EQ(mix(vec, src), 0);
+        ASSERT_EQ(mix(inPlace, inPlace), 0);
+        lxpic::avx2PathsAllowed() = false;
+        const int status = mix(plain, src);
+        lxpic::avx2PathsAllowed() = true;
+        ASSERT_EQ(status, 0);
+        EXPECT_EQ(vec.bytes(), plain.bytes()) << bits << " w" << width << " k " << k[0];
+        EXPECT_TRUE(API::IsEqual(inPlace.p(), plain.p())) << bits << " w" << width;
+        EXPECT_TRUE(vec.paddingIntact());
+    }
+}
+
+// The vector mix against the plain loop with random signed coefficients up
+// to the bound of sums below 2^24 (rounds from 12 on keep each within 16
+// bits, which the vector path takes).
 TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
 {
     std::mt19937 random(36);
@@ -188,31 +222,48 @@ TEST(PicBufColour, MixComponentsVectorPathMatchesThePlainLoop)
                 for (int i = 0; i < 3; ++i)
                     k[row * 3 + i] = int32_t(parts[i]) * (round % 12 > 2 && pick(1) ? -1 : 1);
             }
-            for (const uint32_t width :
-                 {1u, 7u, 16u, 17u, 33u, 35u, 36u, 37u, 49u, 50u, 67u, 68u, 69u, 101u}) {
-                TestPic src(width, 3, bits, 3, 8), vec(width, 3, bits, 3, 8),
-                    plain(width, 3, bits, 3, 8), inPlace(width, 3, bits, 3);
-                for (uint32_t y = 0; y < 3; ++y)
-                    for (uint32_t x = 0; x < width; ++x)
-                        for (uint32_t c = 0; c < 3; ++c) {
-                            const uint32_t v = pick(maxOf(bits));
-                            src.set(x, y, c, y == 0 ? (x % 2 ? maxOf(bits) : 0) : v);
-                            inPlace.set(x, y, c, src.get(x, y, c));
-                        }
-                const auto mix = [&k](TestPic& d, TestPic& s) {
-                    return API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5],
-                                              k[6], k[7], k[8]);
-                };
-                ASSERT_EQ(mix(vec, src), 0);
-                ASSERT_EQ(mix(inPlace, inPlace), 0);
-                lxpic::avx2PathsAllowed() = false;
-                const int status = mix(plain, src);
-                lxpic::avx2PathsAllowed() = true;
-                ASSERT_EQ(status, 0);
-                EXPECT_EQ(vec.bytes(), plain.bytes()) << bits << " w" << width << " k " << k[0];
-                EXPECT_TRUE(API::IsEqual(inPlace.p(), plain.p())) << bits << " w" << width;
-                EXPECT_TRUE(vec.paddingIntact());
-            }
+            expectMixMatchesPlainLoop(bits, k, random);
+        }
+    }
+}
+
+// Byte mixes whose rows have magnitudes up to 257 take 16-bit sums: rows at
+// 257 every way round (all positive, all negative, mixed), one past it
+// (the 32-bit sums), whole quotients and percentages of everyday mixes.
+TEST(PicBufColour, MixComponentsOfSmallPercentagesMatchThePlainLoop)
+{
+    const int32_t cases[][9] = {
+        {257, 0, 0, 0, 257, 0, 0, 0, 257},
+        {-257, 0, 0, 0, -257, 0, 0, 0, -257},
+        {100, 100, 57, -100, -100, -57, 1, -1, 255},
+        {-1, 1, 255, 128, -129, 0, 0, 0, 0},
+        {80, 30, -15, -20, 110, 25, 5, -40, 130},
+        {100, 0, 0, 0, 100, 0, 0, 0, 100},
+        {33, 33, 34, 50, 50, 0, -10, 20, 90},
+        {258, 0, 0, 0, 100, 0, 0, 0, 100},
+        {0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {-100, 156, -1, 0, -257, 0, 256, 1, 0},
+    };
+    std::mt19937 random(57);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k[0]);
+        expectMixMatchesPlainLoop(8, k, random);
+    }
+    // Against the formula: red sums at whole quotients and one below them
+    // (blue 0 or 1), and a blue row of -257 whose sum sits 200 above its
+    // least (one below the lift would wrap there).
+    TestPic s(40, 1, 8, 3), d(40, 1, 8, 3);
+    for (uint32_t x = 0; x < 40; ++x)
+        s.setPixel(x, 0, {x % 2, x % 3 ? 255 : x * 3, x % 5 ? 254 : x * 7});
+    const int32_t k[9] = {100, 0, -1, 100, 0, 0, -200, -57, 0};
+    ASSERT_EQ(
+        API::MixComponents(d.p(), s.p(), k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]), 0);
+    for (uint32_t x = 0; x < 40; ++x) {
+        const int64_t r = s.get(x, 0, 2), g = s.get(x, 0, 1), b = s.get(x, 0, 0);
+        for (int row = 0; row < 3; ++row) {
+            const int64_t v = (r * k[row * 3] + g * k[row * 3 + 1] + b * k[row * 3 + 2]) / 100;
+            ASSERT_EQ(d.get(x, 0, 2 - row), uint32_t(std::clamp<int64_t>(v, 0, 255)))
+                << x << " row " << row;
         }
     }
 }

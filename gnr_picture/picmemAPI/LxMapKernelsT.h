@@ -24,10 +24,26 @@ struct RootByTable {
     const uint8_t (*v)[256] = g_RootCombineTable.v;
     uint32_t operator()(uint32_t x, uint32_t y) const { return v[x][y]; }
 };
+// floor(n / d) for every 32-bit n and d > 0 as a multiply-high: with
+// m = ceil(2^64 / d) = floor((2^64 - 1) / d) + 1 and e = m d - 2^64 < d,
+// n m / 2^64 = n / d + n e / (d 2^64), and n e < 2^64 keeps the excess
+// below 1 / d, short of the next whole quotient. n (m - 1) + n holds m's
+// 65th bit for d = 1.
+struct DivideByReciprocal {
+    uint64_t below; // m - 1
+    explicit DivideByReciprocal(uint32_t d) : below(~uint64_t(0) / d) {}
+    uint32_t operator()(uint32_t n) const
+    {
+        return uint32_t((static_cast<unsigned __int128>(n) * below + n) >> 64);
+    }
+};
+
 // x + y - floor(x y / full), the product in 32 bits; full is never 0.
+// The reciprocal saves a division per sample.
 struct ScreenAtScale {
-    uint32_t full;
-    uint32_t operator()(uint32_t x, uint32_t y) const { return x + y - x * y / full; }
+    DivideByReciprocal byFull;
+    explicit ScreenAtScale(uint32_t full) : byFull(full) {}
+    uint32_t operator()(uint32_t x, uint32_t y) const { return x + y - byFull(x * y); }
 };
 struct RootInDouble {
     uint32_t operator()(uint32_t x, uint32_t y) const
@@ -247,7 +263,7 @@ int mapComponents(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, ui
             if (CN > 1 && full == 0)
                 return -4;
             return mapToColour<S, D, CN>(dst, dstWB, src, srcWB, comps, t, mask,
-                                         ScreenAtScale{std::max(full, 1u)}, width, pixelCount);
+                                         ScreenAtScale(std::max(full, 1u)), width, pixelCount);
         }
     }
 }

@@ -8,6 +8,7 @@
 #include "gnr_picture/picmemAPI/LxConvertKernels.h"
 #include "gnr_picture/picmemAPI/LxKernelClones.h"
 #include "gnr_picture/picmemAPI/LxLutKernelsT.h"
+#include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 
 namespace
 {
@@ -48,6 +49,37 @@ TEST(VectorExpand, GrayBytesRepeatedThreeTimesMatchThePlainLoop)
                         << " y " << y << " byte " << b;
                 }
         }
+    }
+    lxpic::avx2PathsAllowed() = true;
+}
+
+TEST(VectorExpand, DeepGrayShiftedAndRepeatedMatchesThePlainLoop)
+{
+    for (bool vector : {true, false}) {
+        lxpic::avx2PathsAllowed() = vector;
+        for (uint32_t bits : {9u, 12u, 16u})
+            for (const Window& w : kWindows) {
+                // Odd pads too: lines of words need not start on even bytes.
+                const uint32_t srcWB = 2 * w.width + w.pad, dstWB = 3 * w.width + w.pad;
+                std::vector<uint8_t> src(size_t(srcWB) * w.lines);
+                for (size_t i = 0; i < src.size(); ++i)
+                    src[i] = pattern(i);
+                std::vector<uint8_t> dst(size_t(dstWB) * w.lines, 0xA5);
+                ASSERT_EQ(CLxPicMemAPI::ConvertToTrueColor(dst.data(), dstWB, src.data(), 1, bits,
+                                                           srcWB, w.width, w.width * w.lines,
+                                                           nullptr),
+                          0);
+                for (uint32_t y = 0; y < w.lines; ++y)
+                    for (uint32_t b = 0; b < dstWB; ++b) {
+                        const uint8_t* s = &src[size_t(y) * srcWB + 2 * (b / 3)];
+                        // Samples above their bits keep the shifted value's low byte.
+                        const uint32_t v = uint32_t(s[0] | s[1] << 8) >> (bits - 8);
+                        const uint8_t want = b < 3 * w.width ? uint8_t(v) : uint8_t(0xA5);
+                        ASSERT_EQ(dst[size_t(y) * dstWB + b], want)
+                            << "vector " << vector << " bits " << bits << " width " << w.width
+                            << " pad " << w.pad << " y " << y << " byte " << b;
+                    }
+            }
     }
     lxpic::avx2PathsAllowed() = true;
 }

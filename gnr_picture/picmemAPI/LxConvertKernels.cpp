@@ -197,8 +197,7 @@ LX_TARGET_AVX2 uint32_t expandShiftedGrayAvx2(uint8_t* out, const uint8_t* in, u
     for (; x + 32 <= width; x += 32) {
         const auto* p = reinterpret_cast<const __m256i*>(in + size_t(x) * 2);
         const __m256i a = _mm256_and_si256(_mm256_srl_epi16(_mm256_loadu_si256(p), count), low);
-        const __m256i b =
-            _mm256_and_si256(_mm256_srl_epi16(_mm256_loadu_si256(p + 1), count), low);
+        const __m256i b = _mm256_and_si256(_mm256_srl_epi16(_mm256_loadu_si256(p + 1), count), low);
         // Packing interleaves the lanes; the permute puts pixels 0..31 in order.
         const __m256i g = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
         const __m256i lo = _mm256_permute4x64_epi64(g, 0x44);

@@ -18,8 +18,8 @@ struct Window {
 };
 
 // Widths around the 32-pixel step, pads that break line alignment.
-const Window kWindows[] = {{1, 0, 3},  {31, 5, 2},  {32, 0, 2},  {33, 7, 3},
-                           {63, 1, 2}, {64, 3, 2},  {95, 13, 3}, {97, 0, 2},
+const Window kWindows[] = {{1, 0, 3},    {31, 5, 2},   {32, 0, 2},  {33, 7, 3},
+                           {63, 1, 2},   {64, 3, 2},   {95, 13, 3}, {97, 0, 2},
                            {129, 31, 4}, {1000, 9, 3}, {2047, 1, 2}};
 
 uint8_t pattern(size_t i)
@@ -45,8 +45,8 @@ TEST(VectorExpand, GrayBytesRepeatedThreeTimesMatchThePlainLoop)
                     const uint8_t want =
                         b < 3 * w.width ? src[size_t(y) * srcWB + b / 3] : uint8_t(0xA5);
                     ASSERT_EQ(dst[size_t(y) * dstWB + b], want)
-                        << "vector " << vector << " width " << w.width << " pad " << w.pad
-                        << " y " << y << " byte " << b;
+                        << "vector " << vector << " width " << w.width << " pad " << w.pad << " y "
+                        << y << " byte " << b;
                 }
         }
     }
@@ -104,7 +104,7 @@ template <class D, int CN> void checkRowTable(uint32_t bits)
             src[i] = pattern(i);
         std::vector<D> dst(dstWB / sizeof(D) * w.lines, D(0xA5));
         ASSERT_EQ((lxpic::convertViaLut<uint8_t, D, CN, true>(dst.data(), dstWB, src.data(), srcWB,
-                                                               CN, t, w.width, w.width * w.lines)),
+                                                              CN, t, w.width, w.width * w.lines)),
                   0);
         const uint32_t mask = (1u << bits) - 1;
         for (uint32_t y = 0; y < w.lines; ++y)

@@ -152,6 +152,64 @@ LX_TARGET_AVX2 uint32_t weighBgrAvx2(uint8_t* dst, size_t dstPitch, const uint8_
     return done;
 }
 
+// Gray bytes repeated three times, 32 pixels (96 bytes) a step: each 32-byte
+// output block takes its pixels from 16 source bytes loaded into both lanes.
+LX_TARGET_AVX2 uint32_t expandGrayBytesAvx2(uint8_t* out, const uint8_t* in, uint32_t width)
+{
+    // Where each block's 16 source bytes start: the block's pixels, read
+    // within the step's 32.
+    static const uint32_t kOffset[3] = {0, 10, 16};
+    __m256i mask[3];
+    for (uint32_t b = 0; b < 3; ++b) {
+        alignas(32) int8_t m[32];
+        for (uint32_t j = 0; j < 32; ++j)
+            m[j] = int8_t((32 * b + j) / 3 - kOffset[b]);
+        mask[b] = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    }
+    uint32_t x = 0;
+    for (; x + 32 <= width; x += 32) {
+        for (uint32_t b = 0; b < 3; ++b) {
+            const __m256i g = _mm256_broadcastsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x + kOffset[b])));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + size_t(x) * 3 + 32 * b),
+                                _mm256_shuffle_epi8(g, mask[b]));
+        }
+    }
+    return x;
+}
+
+// Gray words shifted to bytes and repeated three times, 32 pixels a step:
+// the packed bytes' low lane feeds the first output block, both lanes the
+// second, the high lane the third.
+LX_TARGET_AVX2 uint32_t expandShiftedGrayAvx2(uint8_t* out, const uint8_t* in, uint32_t shift,
+                                              uint32_t width)
+{
+    __m256i mask[3];
+    for (uint32_t b = 0; b < 3; ++b) {
+        alignas(32) int8_t m[32];
+        for (uint32_t j = 0; j < 32; ++j)
+            m[j] = int8_t(((32 * b + j) / 3) % 16);
+        mask[b] = _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    }
+    const __m128i count = _mm_cvtsi32_si128(int(shift));
+    const __m256i low = _mm256_set1_epi16(0xFF);
+    uint32_t x = 0;
+    for (; x + 32 <= width; x += 32) {
+        const auto* p = reinterpret_cast<const __m256i*>(in + size_t(x) * 2);
+        const __m256i a = _mm256_and_si256(_mm256_srl_epi16(_mm256_loadu_si256(p), count), low);
+        const __m256i b = _mm256_and_si256(_mm256_srl_epi16(_mm256_loadu_si256(p + 1), count), low);
+        // Packing interleaves the lanes; the permute puts pixels 0..31 in order.
+        const __m256i g = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
+        const __m256i lo = _mm256_permute4x64_epi64(g, 0x44);
+        const __m256i hi = _mm256_permute4x64_epi64(g, 0xEE);
+        auto* q = reinterpret_cast<__m256i*>(out + size_t(x) * 3);
+        _mm256_storeu_si256(q, _mm256_shuffle_epi8(lo, mask[0]));
+        _mm256_storeu_si256(q + 1, _mm256_shuffle_epi8(g, mask[1]));
+        _mm256_storeu_si256(q + 2, _mm256_shuffle_epi8(hi, mask[2]));
+    }
+    return x;
+}
+
 } // namespace
 #endif
 
@@ -181,6 +239,20 @@ LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* s
     default:
         return weighLines<uint16_t, 0>(dst, dstPitch, src, srcPitch, factors, n, width, lines);
     }
+}
+
+uint32_t expandShiftedGrayBulk(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                               uint32_t shift, uint32_t width, uint32_t lines)
+{
+    uint32_t done = 0;
+#if LX_HAVE_AVX2_PATHS
+    if (cpuHasAvx2() && width >= 32)
+        for (uint32_t y = 0; y < lines; ++y)
+            done = expandShiftedGrayAvx2(dst + y * dstPitch, src + y * srcPitch, shift, width);
+#else
+    (void)dst, (void)dstPitch, (void)src, (void)srcPitch, (void)shift, (void)width, (void)lines;
+#endif
+    return done;
 }
 
 void weighGray(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
@@ -240,7 +312,21 @@ int convert_Nx16_to_1x16(void* dst, uint32_t dstWB, const void* src, uint32_t co
 int convert_1x8_to_3x8(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t width,
                        uint32_t pixelCount)
 {
-    return expandGray<uint8_t, 3>(dst, 3, dstWB, src, srcWB, width, pixelCount);
+    uint32_t done = 0;
+#if LX_HAVE_AVX2_PATHS
+    // The vector loop takes the bulk of every line, the plain loop the ends.
+    const uint32_t lines = lineCount(width, pixelCount);
+    if (cpuHasAvx2() && width >= 32)
+        for (uint32_t y = 0; y < lines; ++y)
+            done = expandGrayBytesAvx2(static_cast<uint8_t*>(dst) + size_t(y) * dstWB,
+                                       static_cast<const uint8_t*>(src) + size_t(y) * srcWB, width);
+    if (done == width)
+        return 0;
+    pixelCount = (width - done) * lines;
+#endif
+    return expandGray<uint8_t, 3>(static_cast<uint8_t*>(dst) + size_t(done) * 3, 3, dstWB,
+                                  static_cast<const uint8_t*>(src) + done, srcWB, width - done,
+                                  pixelCount);
 }
 
 int convert_1x16_to_3x16(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, uint32_t width,

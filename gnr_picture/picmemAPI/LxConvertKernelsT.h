@@ -105,6 +105,12 @@ LX_KERNEL_CLONES void weighWords(uint8_t* dst, size_t dstPitch, const uint8_t* s
                                  const uint32_t* factors, uint32_t n, uint32_t width,
                                  uint32_t lines);
 
+// Gray words shifted right by shift, their low byte repeated into three
+// components: the bulk of every line where the processor has vector loops.
+// The pixels done per line (0 without them).
+uint32_t expandShiftedGrayBulk(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,
+                               uint32_t shift, uint32_t width, uint32_t lines);
+
 // The weighted collapse of every line (sampleBytes 1 or 2), with vector
 // loops where the processor has them.
 void weighGray(uint8_t* dst, size_t dstPitch, const uint8_t* src, size_t srcPitch,

@@ -101,6 +101,29 @@ void lookupFlatLines(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
     }
 }
 
+// Byte samples of CN components through a row table, by way of one flat
+// table per component holding the row entries of every byte value.
+template <class D, int CN>
+void lookupBytesThroughRows(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB,
+                            const LutTable& t, uint32_t width, uint32_t lines)
+{
+    D flat[CN][256];
+    for (uint32_t v = 0; v < 256; ++v) {
+        const uint32_t i = std::min(v & t.mask, t.last);
+        for (int k = 0; k < CN; ++k)
+            flat[k][v] = rowEntry<D>(t, i, uint32_t(k));
+    }
+    Lines<D> d(dst, dstWB);
+    ConstLines<uint8_t> s(src, srcWB);
+    for (uint32_t y = 0; y < lines; ++y) {
+        uint8_t* out = d[y];
+        const uint8_t* in = s[y];
+        for (uint32_t x = 0; x < width; ++x, in += CN, out += CN * sizeof(D))
+            for (int k = 0; k < CN; ++k)
+                store<D>(out + k * sizeof(D), flat[k][in[k]]);
+    }
+}
+
 // Sample k of every pixel (CN components; 0: comps) through the table:
 // row[s_k][k] or flat[s_k]. With an over-exposure colour a pixel with any
 // sample at or above the level receives the colour instead.
@@ -113,6 +136,14 @@ int convertViaLut(void* dst, uint32_t dstWB, const void* src, uint32_t srcWB, ui
     if (!Rows && !(marksOverExposure<D, CN>() && t.overExp)) {
         lookupFlatLines<S, D>(dst, dstWB, src, srcWB, size_t(width) * n, lines, t);
         return 0;
+    }
+    if constexpr (Rows && sizeof(S) == 1 && (CN == 3 || CN == 4)) {
+        // Byte samples have few values: each component's row entries copied
+        // into a flat table first spare the row pointer of every sample.
+        if (!(marksOverExposure<D, CN>() && t.overExp) && size_t(width) * lines >= 1024) {
+            lookupBytesThroughRows<D, CN>(dst, dstWB, src, srcWB, t, width, lines);
+            return 0;
+        }
     }
     Lines<D> d(dst, dstWB);
     ConstLines<S> s(src, srcWB);

@@ -2,6 +2,7 @@
 // conversion and mapping operations.
 #include <memory>
 
+#include "gnr_picture/picmemAPI/LxConvertKernelsT.h"
 #include "gnr_picture/picmemAPI/LxPicMemAPI.h"
 #include "gnr_picture/picmemAPI/LxPicMemDispatch.h"
 #include "w32_system/memory/LxAlloc.h"
@@ -26,6 +27,17 @@ struct HeapFree {
 int deepGrayToColour(void* dst, uint32_t dstWB, const void* src, uint32_t srcBits, uint32_t srcWB,
                      uint32_t width, uint32_t count)
 {
+    // Vector loops shift and repeat the bulk of every line in one pass; the
+    // scratch line serves the rest.
+    const uint32_t done =
+        expandShiftedGrayBulk(static_cast<uint8_t*>(dst), dstWB, static_cast<const uint8_t*>(src),
+                              srcWB, srcBits - 8, width, lineCount(width, count));
+    if (done == width)
+        return 0;
+    dst = static_cast<uint8_t*>(dst) + size_t(done) * 3;
+    src = static_cast<const uint8_t*>(src) + size_t(done) * 2;
+    count = (width - done) * lineCount(width, count);
+    width -= done;
     std::unique_ptr<uint8_t, HeapFree> scratch(static_cast<uint8_t*>(CLxAlloc::Alloc(0, width)));
     if (!scratch)
         return -3;

@@ -598,15 +598,7 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     m_oneRead = ((taps - 1) * comps + 1) * sampleBytes <= 4;
     if (m_oneRead) {
         longestRun(
-            m_samples,
-            [&](uint32_t k) {
-                const ptrdiff_t first = m_offset[k];
-                for (uint32_t t = 1; t < taps; ++t)
-                    if (m_weight[size_t(t) * m_samples + k] != 0 &&
-                        m_offset[size_t(t) * m_samples + k] != first + ptrdiff_t(t * comps))
-                        return false;
-                return inside(first);
-            },
+            m_samples, [&](uint32_t k) { return tapsStepApart(k, comps) && inside(m_offset[k]); },
             m_vecBegin, m_vecEnd);
     } else {
         longestRun(
@@ -622,9 +614,19 @@ LineTaps::LineTaps(const ContributorLists& lists, uint32_t outW, uint32_t comps,
     m_valid = chooseByteMultiply(readBegin, readEnd);
 }
 
+bool LineTaps::tapsStepApart(uint32_t k, uint32_t step) const
+{
+    const ptrdiff_t first = m_offset[k];
+    for (uint32_t t = 1; t < m_taps; ++t)
+        if (m_weight[size_t(t) * m_samples + k] != 0 &&
+            m_offset[size_t(t) * m_samples + k] != first + ptrdiff_t(t * step))
+            return false;
+    return true;
+}
+
 bool LineTaps::chooseHalvingWords(ptrdiff_t readEnd)
 {
-    const uint32_t taps = m_taps, n = m_samples;
+    const uint32_t taps = m_taps;
     if (m_sampleBytes != 2 || m_comps != 1 || taps > 4 || m_vecEnd - m_vecBegin < 8)
         return false;
     // Within the gathers' run, the longest run of samples whose taps are
@@ -635,11 +637,9 @@ bool LineTaps::chooseHalvingWords(ptrdiff_t readEnd)
         m_vecEnd - m_vecBegin,
         [&](uint32_t i) {
             const uint32_t k = m_vecBegin + i;
+            if (!tapsStepApart(k, 1))
+                return false;
             const ptrdiff_t first = m_offset[k];
-            for (uint32_t t = 1; t < taps; ++t)
-                if (m_weight[size_t(t) * n + k] != 0 &&
-                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
-                    return false;
             return first + 18 <= readEnd && (k + 1 == m_vecEnd || m_offset[k + 1] == first + 2);
         },
         begin, end);
@@ -683,11 +683,9 @@ bool LineTaps::chooseDotWords(ptrdiff_t readBegin, ptrdiff_t readEnd)
     longestRun(
         n,
         [&](uint32_t k) {
+            if (!tapsStepApart(k, 1))
+                return false;
             const ptrdiff_t first = m_offset[k];
-            for (uint32_t t = 1; t < taps; ++t)
-                if (m_weight[size_t(t) * n + k] != 0 &&
-                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
-                    return false;
             return first >= readBegin && first + 16 <= readEnd;
         },
         begin, end);
@@ -826,11 +824,9 @@ bool LineTaps::chooseQuartering(ptrdiff_t readBegin, ptrdiff_t readEnd)
     longestRun(
         n,
         [&](uint32_t k) {
+            if (!tapsStepApart(k, 1))
+                return false;
             const ptrdiff_t first = m_offset[k];
-            for (uint32_t t = 1; t < taps; ++t)
-                if (m_weight[size_t(t) * n + k] != 0 &&
-                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
-                    return false;
             return first >= readBegin && first + ptrdiff_t(4 * rounds) <= readEnd &&
                    (k + 1 == n || m_offset[k + 1] == first + 4);
         },
@@ -897,11 +893,9 @@ bool LineTaps::chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd)
     longestRun(
         n,
         [&](uint32_t k) {
+            if (!tapsStepApart(k, 1))
+                return false;
             const ptrdiff_t first = m_offset[k];
-            for (uint32_t t = 1; t < taps; ++t)
-                if (m_weight[size_t(t) * n + k] != 0 &&
-                    m_offset[size_t(t) * n + k] != first + ptrdiff_t(t))
-                    return false;
             return first >= readBegin && first + 16 <= readEnd;
         },
         m_vecBegin, m_vecEnd);

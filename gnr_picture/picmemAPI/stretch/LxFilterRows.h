@@ -33,6 +33,8 @@ class LineTaps
 
   private:
     static uint32_t mostTaps(const ContributorLists& lists, uint32_t outW);
+    // Whether sample k's weighted taps lie step samples apart, from its first.
+    bool tapsStepApart(uint32_t k, uint32_t step) const;
     // Sets up m_pairs or m_dot where they serve; false when memory fails.
     bool chooseByteMultiply(ptrdiff_t readBegin, ptrdiff_t readEnd);
     // Whether byte samples quarter a line with contiguous reads (and sets up
